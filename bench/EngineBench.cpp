@@ -1,0 +1,142 @@
+#include "EngineBench.h"
+
+#include "BenchFiles.h"
+#include "Measure.h"
+#include "engine/DataSet.h"
+#include "engine/Database.h"
+#include "engine/DbError.h"
+#include "engine/DbfFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <memory>
+
+namespace EngineBench {
+
+Figure likeSearch(const QString &folder)
+{
+    Database db(folder);
+    Figure figure;
+    figure.seconds = Measure::median([&] {
+        Query query(&db);
+        query.setSql(QString::fromUtf8(kLikeSql));
+        query.open();
+        figure.count = query.recordCount();
+        query.close();
+    });
+    return figure;
+}
+
+Figure fullScan(const QString &folder)
+{
+    Database db(folder);
+    Figure figure;
+    qint64 characters = 0;
+    figure.seconds = Measure::median([&] {
+        Table table(&db, QStringLiteral("kjcg"));
+        table.open();
+        const QStringList names = table.fieldNames();
+        figure.count = 0;
+        for (table.first(); !table.eof(); table.next()) {
+            for (const QString &name : names)
+                characters += table.asString(name).size();
+            ++figure.count;
+        }
+        table.close();
+    });
+    if (characters == 0)
+        std::fprintf(stderr, "warning: the scan read no text\n");
+    return figure;
+}
+
+namespace {
+
+qint64 markDeleted(const QString &folder)
+{
+    qint64 marked = 0;
+    for (const QString &name : BenchFiles::packedTables()) {
+        const std::shared_ptr<DbfFile> file = DbfFile::open(BenchFiles::resolve(folder, name));
+        for (int row = kDeleteEvery / 2; row < file->recordCount(); row += kDeleteEvery) {
+            file->setDeleted(row, true);
+            ++marked;
+        }
+    }
+    return marked;
+}
+
+} // namespace
+
+Figure packTables(const QString &folder, const QString &scratchRoot)
+{
+    const QString scratch = QDir(scratchRoot).filePath(QStringLiteral("pack"));
+    const QStringList sources = BenchFiles::packedFiles(folder);
+    std::unique_ptr<Database> db;
+    Figure figure;
+    figure.seconds = Measure::median(
+        [&] {
+            for (const QString &name : BenchFiles::packedTables())
+                db->pack(name);
+        },
+        [&] {
+            db.reset();
+            QDir(scratch).removeRecursively();
+            BenchFiles::copyInto(sources, scratch);
+            figure.count = markDeleted(scratch);
+            db = std::make_unique<Database>(scratch);
+        });
+    db.reset();
+    QDir(scratch).removeRecursively();
+    return figure;
+}
+
+int runChild(const QString &folder, const QStringList &operations)
+{
+    QTemporaryDir scratch;
+    try {
+        for (const QString &operation : operations) {
+            Figure figure;
+            if (operation == QLatin1String("like"))
+                figure = likeSearch(folder);
+            else if (operation == QLatin1String("scan"))
+                figure = fullScan(folder);
+            else if (operation == QLatin1String("pack"))
+                figure = packTables(folder, scratch.path());
+            else {
+                std::fprintf(stderr, "unknown operation %s\n", qPrintable(operation));
+                return 2;
+            }
+            std::printf("%s %.6f %lld %lld\n", qPrintable(operation), figure.seconds, figure.count,
+                        Measure::peakMemory());
+            std::fflush(stdout);
+        }
+    } catch (const DbError &error) {
+        std::fprintf(stderr, "engine error: %s\n", qPrintable(error.message()));
+        return 1;
+    }
+    return 0;
+}
+
+Figure runInChild(const QString &folder, const QString &operation)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                { QStringLiteral("--engine-only"), folder, operation });
+    child.waitForFinished(-1);
+    Figure figure;
+    const QStringList words = QString::fromUtf8(child.readAllStandardOutput()).simplified().split(u' ');
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0 || words.size() != 4
+        || words.first() != operation) {
+        std::fprintf(stderr, "the engine child for \"%s\" failed\n", qPrintable(operation));
+        return figure;
+    }
+    figure.seconds = words.at(1).toDouble();
+    figure.count = words.at(2).toLongLong();
+    figure.peakBytes = words.at(3).toLongLong();
+    return figure;
+}
+
+} // namespace EngineBench

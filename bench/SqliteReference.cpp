@@ -1,0 +1,148 @@
+#include "SqliteReference.h"
+
+#include "Measure.h"
+#include "engine/DbError.h"
+#include "engine/DbfFile.h"
+
+#include <QDate>
+#include <sqlite3.h>
+
+namespace {
+
+const char *columnType(const DbfField &field)
+{
+    switch (field.type) {
+    case 'N':
+    case 'F':
+        return "REAL";
+    case 'I':
+    case 'L':
+        return "INTEGER";
+    default:
+        return "TEXT";
+    }
+}
+
+void bindValue(sqlite3_stmt *statement, int column, const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        sqlite3_bind_null(statement, column);
+        break;
+    case QMetaType::Double:
+        sqlite3_bind_double(statement, column, value.toDouble());
+        break;
+    case QMetaType::Int:
+    case QMetaType::Bool:
+        sqlite3_bind_int(statement, column, value.toInt());
+        break;
+    case QMetaType::QDate: {
+        const QByteArray text = value.toDate().toString(Qt::ISODate).toUtf8();
+        sqlite3_bind_text(statement, column, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    default: {
+        const QByteArray text = value.toString().toUtf8();
+        if (text.isEmpty())
+            sqlite3_bind_null(statement, column);  // a blank field tests as NULL
+        else
+            sqlite3_bind_text(statement, column, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    }
+    }
+}
+
+// Runs a statement to its end; returns the rows stepped.
+template<typename OnRow>
+qint64 stepAll(sqlite3 *db, const char *sql, OnRow onRow)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK)
+        throw DbError(QString::fromUtf8(sqlite3_errmsg(db)));
+    qint64 rows = 0;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        onRow(statement);
+        ++rows;
+    }
+    sqlite3_finalize(statement);
+    return rows;
+}
+
+} // namespace
+
+SqliteReference::SqliteReference(const QString &databasePath, const QString &tablePath)
+{
+    if (sqlite3_open(databasePath.toUtf8().constData(), &m_db) != SQLITE_OK)
+        fail("open");
+    exec("PRAGMA journal_mode = OFF");
+    exec("PRAGMA synchronous = OFF");
+    exec("PRAGMA case_sensitive_like = ON");
+    load(tablePath);
+}
+
+SqliteReference::~SqliteReference()
+{
+    sqlite3_close(m_db);
+}
+
+void SqliteReference::fail(const char *what)
+{
+    throw DbError(QStringLiteral("SQLite %1: %2").arg(QString::fromLatin1(what),
+                                                      QString::fromUtf8(sqlite3_errmsg(m_db))));
+}
+
+void SqliteReference::exec(const char *sql)
+{
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail(sql);
+}
+
+void SqliteReference::load(const QString &tablePath)
+{
+    const std::shared_ptr<DbfFile> file = DbfFile::open(tablePath, true);
+    QStringList columns, marks;
+    for (const DbfField &field : file->fields()) {
+        columns.append(QStringLiteral("\"%1\" %2").arg(field.name, QLatin1String(columnType(field))));
+        marks.append(QStringLiteral("?"));
+    }
+    exec(QStringLiteral("CREATE TABLE kjcg (%1)").arg(columns.join(u',')).toUtf8().constData());
+    sqlite3_stmt *insert = nullptr;
+    const QByteArray sql = QStringLiteral("INSERT INTO kjcg VALUES (%1)").arg(marks.join(u',')).toUtf8();
+    if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &insert, nullptr) != SQLITE_OK)
+        fail("prepare insert");
+    exec("BEGIN");
+    for (int recno = 0; recno < file->recordCount(); ++recno) {
+        if (file->isDeleted(recno))
+            continue;
+        for (int i = 0; i < file->fieldCount(); ++i)
+            bindValue(insert, i + 1, file->value(recno, i));
+        if (sqlite3_step(insert) != SQLITE_DONE)
+            fail("insert");
+        sqlite3_reset(insert);
+        ++m_rows;
+    }
+    sqlite3_finalize(insert);
+    exec("COMMIT");
+}
+
+EngineBench::Figure SqliteReference::likeSearch()
+{
+    EngineBench::Figure figure;
+    figure.seconds = Measure::median([&] { figure.count = stepAll(m_db, EngineBench::kLikeSql, [](sqlite3_stmt *) {}); });
+    return figure;
+}
+
+EngineBench::Figure SqliteReference::fullScan()
+{
+    EngineBench::Figure figure;
+    qint64 bytes = 0;
+    figure.seconds = Measure::median([&] {
+        figure.count = stepAll(m_db, "select * from kjcg", [&](sqlite3_stmt *statement) {
+            const int columns = sqlite3_column_count(statement);
+            for (int c = 0; c < columns; ++c) {
+                sqlite3_column_text(statement, c);
+                bytes += sqlite3_column_bytes(statement, c);
+            }
+        });
+    });
+    return figure;
+}

@@ -1,0 +1,33 @@
+#pragma once
+#include "EngineBench.h"
+
+#include <QString>
+
+struct sqlite3;
+
+// The native reference: a plain SQLite table in a database FILE (so that its
+// pages stay out of any process's peak memory) holding the same rows and
+// columns as kjcg.dbf, memo texts included.
+class SqliteReference
+{
+public:
+    // Creates the database file and copies every row of the table file in.
+    SqliteReference(const QString &databasePath, const QString &tablePath);
+    ~SqliteReference();
+    SqliteReference(const SqliteReference &) = delete;
+    SqliteReference &operator=(const SqliteReference &) = delete;
+
+    // The same statement the engine runs, stepping and counting the rows.
+    EngineBench::Figure likeSearch();
+    // Every column of every row read with sqlite3_column_text.
+    EngineBench::Figure fullScan();
+    qint64 rows() const { return m_rows; }
+
+private:
+    void exec(const char *sql);
+    void load(const QString &tablePath);
+    [[noreturn]] void fail(const char *what);
+
+    sqlite3 *m_db = nullptr;
+    qint64 m_rows = 0;
+};

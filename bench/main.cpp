@@ -1,0 +1,177 @@
+// dravik-bench [N]: builds a data folder of N achievements (default 20000)
+// in a temporary folder and prints one table of the engine's main operations,
+// each beside a reference measured in the same run.
+//
+// dravik-bench --generate DIR [N]: only writes the data folder into DIR
+// (for profiling one operation with perf or callgrind).
+// dravik-bench --engine-only DIR [like|scan|pack]...: the engine side alone
+// on an existing folder (the benchmark runs it as a child, one operation per
+// child, to read that operation's peak memory).
+
+#include "BenchFiles.h"
+#include "BenchTable.h"
+#include "EngineBench.h"
+#include "Generator.h"
+#include "Measure.h"
+#include "SqliteReference.h"
+#include "engine/DbError.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+constexpr int kDefaultAchievements = 20000;
+
+void progress(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+QString schemaDir()
+{
+    return QStringLiteral(DRAVIK_SOURCE_DIR "/data/tables");
+}
+
+void reportMismatch(BenchTable &table, const char *what, qint64 engine, qint64 reference)
+{
+    if (engine != reference)
+        table.addNote(QStringLiteral("MISMATCH: %1: engine %2 rows, reference %3 rows")
+                          .arg(QLatin1String(what)).arg(engine).arg(reference));
+}
+
+void addLikeRow(BenchTable &table, const QString &data, SqliteReference &reference,
+                QList<EngineBench::Figure> &engineFigures)
+{
+    progress(QStringLiteral("LIKE search..."));
+    const EngineBench::Figure engine = EngineBench::runInChild(data, QStringLiteral("like"));
+    const EngineBench::Figure native = reference.likeSearch();
+    table.addRow(QStringLiteral("LIKE on item_3 (Query, count rows)"), engine.seconds, QStringLiteral("native SQLite"),
+                 native.seconds, 3);
+    reportMismatch(table, "LIKE", engine.count, native.count);
+    engineFigures.append(engine);
+}
+
+void addScanRow(BenchTable &table, const QString &data, SqliteReference &reference,
+                QList<EngineBench::Figure> &engineFigures)
+{
+    progress(QStringLiteral("full scan..."));
+    const EngineBench::Figure engine = EngineBench::runInChild(data, QStringLiteral("scan"));
+    const EngineBench::Figure native = reference.fullScan();
+    table.addRow(QStringLiteral("read every kjcg field (Table)"), engine.seconds, QStringLiteral("native SQLite"),
+                 native.seconds, 3);
+    reportMismatch(table, "scan", engine.count, native.count);
+    engineFigures.append(engine);
+}
+
+void addPackRow(BenchTable &table, const QString &data, const QString &work,
+                QList<EngineBench::Figure> &engineFigures)
+{
+    progress(QStringLiteral("pack..."));
+    const EngineBench::Figure engine = EngineBench::runInChild(data, QStringLiteral("pack"));
+    const QString copy = QDir(work).filePath(QStringLiteral("copy"));
+    const QStringList files = BenchFiles::packedFiles(data);
+    const double copySeconds = Measure::median([&] { BenchFiles::copyInto(files, copy); },
+                                               [&] { QDir(copy).removeRecursively(); });
+    QDir(copy).removeRecursively();
+    table.addRow(QStringLiteral("pack the 18 files (%1 rows deleted)").arg(engine.count), engine.seconds,
+                 QStringLiteral("copy .dbf+.dbt"), copySeconds, 3);
+    engineFigures.append(engine);
+}
+
+void addPeakRow(BenchTable &table, const QString &data, const QList<EngineBench::Figure> &engineFigures)
+{
+    qint64 peak = -1;
+    QStringList each;
+    for (int i = 0; i < engineFigures.size(); ++i) {
+        peak = qMax(peak, engineFigures[i].peakBytes);
+        each.append(QStringLiteral("%1 %2 MB").arg(EngineBench::kOperations.value(i))
+                        .arg(engineFigures[i].peakBytes / (1024.0 * 1024.0), 0, 'f', 1));
+    }
+    table.addRow(QStringLiteral("peak memory of the engine"), double(peak), QStringLiteral("table files"),
+                 double(BenchFiles::totalSize(BenchFiles::allTableFiles(data))), 2, BenchTable::Unit::Bytes);
+    table.addNote(QStringLiteral("Peak memory: ru_maxrss of a child process that runs one operation on the "
+                                 "generated folder (%1); generation and the SQLite reference stay in the parent.")
+                      .arg(each.join(QStringLiteral(", "))));
+}
+
+void addSizeNotes(BenchTable &table, const Generator &generator, const QString &data, const QString &sqlitePath)
+{
+    QStringList counts;
+    for (auto it = generator.rowCounts().begin(); it != generator.rowCounts().end(); ++it)
+        counts.append(QStringLiteral("%1 %2").arg(it.key()).arg(it.value()));
+    const auto mb = [](qint64 bytes) { return QString::number(bytes / (1024.0 * 1024.0), 'f', 1); };
+    table.addNote(QStringLiteral("Rows: %1.").arg(counts.join(QStringLiteral(", "))));
+    table.addNote(QStringLiteral("Files: all tables %1 MB; kjcg .dbf %2 MB + .dbt %3 MB; the 18 packed files %4 MB; "
+                                 "SQLite reference file %5 MB.")
+                      .arg(mb(BenchFiles::totalSize(BenchFiles::allTableFiles(data))))
+                      .arg(mb(QFileInfo(BenchFiles::resolve(data, QStringLiteral("kjcg.dbf"))).size()))
+                      .arg(mb(QFileInfo(BenchFiles::resolve(data, QStringLiteral("kjcg.dbt"))).size()))
+                      .arg(mb(BenchFiles::totalSize(BenchFiles::packedFiles(data))))
+                      .arg(mb(QFileInfo(sqlitePath).size())));
+    table.addNote(QStringLiteral("Times are medians of %1 runs; the copy uses std::filesystem::copy_file.")
+                      .arg(Measure::kRepetitions));
+}
+
+int generateOnly(const QString &folder, int achievements)
+{
+    Generator generator(schemaDir(), folder, achievements);
+    generator.build();
+    for (auto it = generator.rowCounts().begin(); it != generator.rowCounts().end(); ++it)
+        std::printf("%s %d\n", qPrintable(it.key()), it.value());
+    return 0;
+}
+
+int runBenchmark(int achievements)
+{
+    QTemporaryDir work;
+    const QString data = QDir(work.path()).filePath(QStringLiteral("data"));
+    const QString sqlitePath = QDir(work.path()).filePath(QStringLiteral("reference.sqlite"));
+
+    progress(QStringLiteral("generating %1 achievements...").arg(achievements));
+    Generator generator(schemaDir(), data, achievements);
+    const double generateSeconds = Measure::seconds([&] { generator.build(); });
+    progress(QStringLiteral("loading the SQLite reference..."));
+    SqliteReference reference(sqlitePath, BenchFiles::resolve(data, QStringLiteral("kjcg.dbf")));
+
+    BenchTable table;
+    QList<EngineBench::Figure> engineFigures;
+    addLikeRow(table, data, reference, engineFigures);
+    addScanRow(table, data, reference, engineFigures);
+    addPackRow(table, data, work.path(), engineFigures);
+    addPeakRow(table, data, engineFigures);
+    // Exchange files (writing and reading KJCG.TXT and its children against a
+    // plain copy of the same bytes) add their rows here.
+    addSizeNotes(table, generator, data, sqlitePath);
+    table.addNote(QStringLiteral("Generation took %1 s.").arg(generateSeconds, 0, 'f', 1));
+
+    std::printf("\ndravik-bench: %d achievements\n\n%s", achievements, qPrintable(table.render()));
+    return table.misses() == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    try {
+        if (args.size() >= 3 && args[1] == QLatin1String("--engine-only"))
+            return EngineBench::runChild(args[2], args.size() > 3 ? args.mid(3) : EngineBench::kOperations);
+        if (args.size() >= 3 && args[1] == QLatin1String("--generate"))
+            return generateOnly(args[2], args.value(3, QString::number(kDefaultAchievements)).toInt());
+        bool ok = true;
+        const int achievements = args.size() > 1 ? args[1].toInt(&ok) : kDefaultAchievements;
+        if (!ok || achievements < 1) {
+            std::fprintf(stderr, "usage: dravik-bench [N]\n");
+            return 2;
+        }
+        return runBenchmark(achievements);
+    } catch (const DbError &error) {
+        std::fprintf(stderr, "error: %s\n", qPrintable(error.message()));
+        return 1;
+    }
+}

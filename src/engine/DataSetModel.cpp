@@ -1,0 +1,100 @@
+#include "DataSetModel.h"
+
+#include "DataSet.h"
+
+DataSetModel::DataSetModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void DataSetModel::setDataSet(DataSet *dataSet)
+{
+    if (m_dataSet == dataSet)
+        return;
+    if (m_dataSet)
+        disconnect(m_dataSet, nullptr, this, nullptr);
+    m_dataSet = dataSet;
+    if (dataSet) {
+        connect(dataSet, &DataSet::rowsReset, this, &DataSetModel::reset);
+        connect(dataSet, &DataSet::rowChanged, this, [this](int row) {
+            if (row >= 0 && row < rowCount() && columnCount() > 0)
+                emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+        });
+        connect(dataSet, &QObject::destroyed, this, [this] {
+            m_dataSet = nullptr;
+            reset();
+        });
+    }
+    reset();
+}
+
+DataSet *DataSetModel::dataSet() const
+{
+    return m_dataSet;
+}
+
+void DataSetModel::setColumns(const QStringList &fields)
+{
+    m_columns = fields;
+    reset();
+}
+
+QStringList DataSetModel::columns() const
+{
+    return m_columns;
+}
+
+// Columns are found again after every reset: a reopened dataset may have
+// other fields.
+void DataSetModel::reset()
+{
+    beginResetModel();
+    m_fieldIndexes.clear();
+    if (m_dataSet && m_dataSet->isOpen()) {
+        if (m_columns.isEmpty()) {
+            for (int i = 0; i < m_dataSet->fieldNames().size(); ++i)
+                m_fieldIndexes.append(i);
+        } else {
+            for (const QString &name : std::as_const(m_columns))
+                m_fieldIndexes.append(m_dataSet->fieldIndex(name));
+        }
+    } else {
+        for (qsizetype i = 0; i < m_columns.size(); ++i)
+            m_fieldIndexes.append(-1);
+    }
+    endResetModel();
+}
+
+int DataSetModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid() || !m_dataSet || !m_dataSet->isOpen())
+        return 0;
+    return m_dataSet->recordCount();
+}
+
+int DataSetModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_fieldIndexes.size());
+}
+
+QVariant DataSetModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || !m_dataSet || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    const int field = m_fieldIndexes.value(index.column(), -1);
+    if (field < 0)
+        return {};
+    return m_dataSet->textAt(index.row(), field);
+}
+
+QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (section < 0 || section >= m_fieldIndexes.size())
+        return {};
+    const QString name = m_columns.isEmpty() && m_dataSet
+                             ? m_dataSet->fieldNames().value(section)
+                             : m_columns.value(section);
+    return m_dataSet ? m_dataSet->fieldTitle(name) : name;
+}

@@ -1,0 +1,34 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <QStringList>
+
+class DataSet;
+
+// A grid's view of a dataset. Detach it (setDataSet(nullptr)) while a long
+// loop moves through the rows, so the grid does not repaint per row.
+class DataSetModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    explicit DataSetModel(QObject *parent = nullptr);
+
+    void setDataSet(DataSet *dataSet);
+    DataSet *dataSet() const;
+    // The fields shown, in order; headers from the dataset's field titles.
+    void setColumns(const QStringList &fields);
+    QStringList columns() const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    void reset();
+
+    QPointer<DataSet> m_dataSet;
+    QStringList m_columns;
+    QList<int> m_fieldIndexes;
+};

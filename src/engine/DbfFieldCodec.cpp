@@ -1,0 +1,311 @@
+#include "DbfFieldCodec.h"
+
+#include "DbError.h"
+#include "GbkText.h"
+#include "ValueText.h"
+
+#include <QDateTime>
+#include <QtEndian>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\0';
+}
+
+// [first, last) without blanks on either side.
+void trimBlanks(const char *&first, const char *&last)
+{
+    while (first < last && isBlank(*first))
+        ++first;
+    while (last > first && isBlank(last[-1]))
+        --last;
+}
+
+QVariant readNumber(const char *bytes, int width)
+{
+    const char *first = bytes;
+    const char *last = bytes + width;
+    trimBlanks(first, last);
+    if (first < last && *first == '+')
+        ++first;
+    if (first == last)
+        return QVariant();
+    double value = 0;
+    const auto result = std::from_chars(first, last, value, std::chars_format::general);
+    // "12." is how some writers leave a number with no decimals.
+    const bool rest = result.ptr == last || (result.ptr + 1 == last && *result.ptr == '.');
+    if (result.ec != std::errc() || !rest || !std::isfinite(value))
+        return QVariant();   // e.g. "****" for a value that did not fit
+    return value;
+}
+
+int digitsOf(const char *p, int count)
+{
+    int value = 0;
+    for (int i = 0; i < count; ++i) {
+        if (p[i] < '0' || p[i] > '9')
+            return -1;
+        value = value * 10 + (p[i] - '0');
+    }
+    return value;
+}
+
+QVariant readDate(const char *bytes, int width)
+{
+    if (width < 8)
+        return QVariant();
+    const QDate date(digitsOf(bytes, 4), digitsOf(bytes + 4, 2), digitsOf(bytes + 6, 2));
+    return date.isValid() ? QVariant(date) : QVariant();
+}
+
+QVariant readLogical(char c)
+{
+    switch (c) {
+    case 'T': case 't': case 'Y': case 'y':
+        return true;
+    case 'F': case 'f': case 'N': case 'n':
+        return false;
+    default:
+        return QVariant();
+    }
+}
+
+[[noreturn]] void refuse(const DbfField &field, const QString &kind, const QVariant &value)
+{
+    throw DbError(QStringLiteral("字段“%1”只能保存%2，“%3”不是%2")
+                      .arg(field.name, kind, value.toString()));
+}
+
+bool isNumberType(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double: case QMetaType::Float:
+    case QMetaType::Int: case QMetaType::UInt:
+    case QMetaType::LongLong: case QMetaType::ULongLong:
+    case QMetaType::Short: case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isIntegerType(const QVariant &value)
+{
+    return isNumberType(value) && value.typeId() != QMetaType::Double
+           && value.typeId() != QMetaType::Float;
+}
+
+bool isTextType(const QVariant &value)
+{
+    return value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QChar;
+}
+
+// The text a C or M field stores for the value.
+QString textOf(const DbfField &field, const QVariant &value)
+{
+    if (isTextType(value))
+        return value.toString();
+    if (isIntegerType(value))
+        return value.toString();
+    if (isNumberType(value))
+        return ValueText::formatNumber(value.toDouble());
+    if (value.typeId() == QMetaType::QDate || value.typeId() == QMetaType::QDateTime)
+        return ValueText::formatDate(value.toDate());
+    if (value.canConvert<QString>() && value.typeId() != QMetaType::Bool)
+        return value.toString();
+    refuse(field, QStringLiteral("文字"), value);
+}
+
+QByteArray gbkOf(const DbfField &field, const QString &text)
+{
+    bool ok = true;
+    QByteArray bytes = GbkText::encode(text, &ok);
+    if (!ok) {
+        throw DbError(QStringLiteral("字段“%1”不能保存GBK编码以外的字符“%2”")
+                          .arg(field.name, GbkText::firstUnencodable(text)));
+    }
+    return bytes;
+}
+
+void putRight(const QByteArray &text, char *bytes, int width)
+{
+    std::memset(bytes, ' ', size_t(width));
+    std::memcpy(bytes + width - text.size(), text.constData(), size_t(text.size()));
+}
+
+// NULL for an invalid value or a blank text, else the number; refuses
+// anything that is no number.
+bool numberOf(const DbfField &field, const QVariant &value, double *number)
+{
+    if (isNumberType(value)) {
+        *number = value.toDouble();
+        return true;
+    }
+    if (isTextType(value)) {
+        const QString text = value.toString();
+        if (text.trimmed().isEmpty())
+            return false;
+        if (ValueText::parseNumber(text, number))
+            return true;
+    }
+    refuse(field, QStringLiteral("数值"), value);
+}
+
+QByteArray numberText(const DbfField &field, double number)
+{
+    if (!std::isfinite(number))
+        refuse(field, QStringLiteral("数值"), number);
+    QByteArray text = field.decimals > 0 ? QByteArray::number(number, 'f', field.decimals)
+                                         : QByteArray::number(std::round(number), 'f', 0);
+    if (text.startsWith('-') && text.count('0') + text.count('.') == text.size() - 1)
+        text.remove(0, 1);   // no "-0.00"
+    if (text.size() > field.width) {
+        throw DbError(QStringLiteral("数值%1超出了字段“%2”的宽度（%3位）")
+                          .arg(ValueText::formatNumber(number), field.name)
+                          .arg(field.width));
+    }
+    return text;
+}
+
+void writeNumber(const DbfField &field, const QVariant &value, char *bytes)
+{
+    double number = 0;
+    if (!numberOf(field, value, &number))
+        std::memset(bytes, ' ', size_t(field.width));
+    else
+        putRight(numberText(field, number), bytes, field.width);
+}
+
+void writeInteger(const DbfField &field, const QVariant &value, char *bytes)
+{
+    double number = 0;
+    if (!numberOf(field, value, &number)) {
+        std::memset(bytes, 0, size_t(field.width));
+        return;
+    }
+    const double rounded = std::round(number);
+    if (rounded < std::numeric_limits<qint32>::min()
+        || rounded > std::numeric_limits<qint32>::max() || field.width != 4) {
+        throw DbError(QStringLiteral("数值%1超出了字段“%2”的范围")
+                          .arg(ValueText::formatNumber(number), field.name));
+    }
+    qToLittleEndian<qint32>(qint32(rounded), bytes);
+}
+
+void writeDate(const DbfField &field, const QVariant &value, char *bytes)
+{
+    QDate date;
+    if (value.typeId() == QMetaType::QDate || value.typeId() == QMetaType::QDateTime) {
+        date = value.toDate();
+    } else if (isTextType(value)) {
+        const QString text = value.toString().trimmed();
+        if (!text.isEmpty()) {
+            date = ValueText::parseDate(text);
+            if (!date.isValid())
+                refuse(field, QStringLiteral("日期"), value);
+        }
+    } else {
+        refuse(field, QStringLiteral("日期"), value);
+    }
+    std::memset(bytes, ' ', size_t(field.width));
+    if (date.isValid() && field.width >= 8) {
+        const QByteArray text = QByteArray::number(date.year()).rightJustified(4, '0')
+                                + QByteArray::number(date.month()).rightJustified(2, '0')
+                                + QByteArray::number(date.day()).rightJustified(2, '0');
+        std::memcpy(bytes, text.constData(), 8);
+    }
+}
+
+void writeLogical(const DbfField &field, const QVariant &value, char *bytes)
+{
+    std::memset(bytes, ' ', size_t(field.width));
+    if (value.typeId() == QMetaType::Bool || isNumberType(value)) {
+        bytes[0] = value.toBool() ? 'T' : 'F';
+        return;
+    }
+    if (!isTextType(value))
+        refuse(field, QStringLiteral("逻辑值"), value);
+    const QString text = value.toString().trimmed();
+    if (text.isEmpty())
+        return;
+    const QVariant logical = readLogical(text.size() == 1 ? char(text[0].unicode()) : '?');
+    if (!logical.isValid())
+        refuse(field, QStringLiteral("逻辑值"), value);
+    bytes[0] = logical.toBool() ? 'T' : 'F';
+}
+
+void writeText(const DbfField &field, const QVariant &value, char *bytes)
+{
+    std::memset(bytes, ' ', size_t(field.width));
+    const QByteArray gbk = GbkText::cutBytes(gbkOf(field, textOf(field, value)), field.width);
+    std::memcpy(bytes, gbk.constData(), size_t(gbk.size()));
+}
+
+} // namespace
+
+namespace DbfFieldCodec {
+
+QString readText(const char *bytes, int width)
+{
+    const char *first = bytes;
+    const char *last = bytes + width;
+    while (last > first && isBlank(last[-1]))
+        --last;
+    if (last == first)
+        return QStringLiteral("");
+    return GbkText::decode(first, int(last - first));
+}
+
+QVariant read(const DbfField &field, const char *bytes)
+{
+    switch (field.type) {
+    case 'N': case 'F':
+        return readNumber(bytes, field.width);
+    case 'D':
+        return readDate(bytes, field.width);
+    case 'L':
+        return field.width > 0 ? readLogical(bytes[0]) : QVariant();
+    case 'I':
+        return field.width == 4 ? QVariant(qFromLittleEndian<qint32>(bytes)) : QVariant();
+    default:
+        return readText(bytes, field.width);
+    }
+}
+
+void write(const DbfField &field, const QVariant &value, char *bytes)
+{
+    if (!value.isValid() || value.isNull()) {
+        std::memset(bytes, field.type == 'I' ? 0 : ' ', size_t(field.width));
+        return;
+    }
+    switch (field.type) {
+    case 'C':
+        return writeText(field, value, bytes);
+    case 'N': case 'F':
+        return writeNumber(field, value, bytes);
+    case 'I':
+        return writeInteger(field, value, bytes);
+    case 'D':
+        return writeDate(field, value, bytes);
+    case 'L':
+        return writeLogical(field, value, bytes);
+    default:
+        throw DbError(QStringLiteral("字段“%1”的类型（%2）不能写入")
+                          .arg(field.name, QString(QLatin1Char(field.type))));
+    }
+}
+
+QByteArray memoBytes(const DbfField &field, const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return QByteArray();
+    return gbkOf(field, textOf(field, value));
+}
+
+} // namespace DbfFieldCodec

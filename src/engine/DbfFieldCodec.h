@@ -1,0 +1,22 @@
+#pragma once
+#include "DbfFile.h"
+
+#include <QByteArray>
+#include <QVariant>
+
+// The stored forms of field values (all but memo blocks, which DbfFile
+// writes through the memo file).
+namespace DbfFieldCodec {
+
+// The value of a field of any type but M, read from its bytes.
+QVariant read(const DbfField &field, const char *bytes);
+// Blank padded GBK text of a C or M field, trimmed on the right.
+QString readText(const char *bytes, int width);
+
+// Fills the field's bytes (field.width of them) with the value. Throws
+// DbError naming the field when the value cannot be stored there.
+void write(const DbfField &field, const QVariant &value, char *bytes);
+// The GBK bytes a memo value is stored as; empty for NULL or empty text.
+QByteArray memoBytes(const DbfField &field, const QVariant &value);
+
+} // namespace DbfFieldCodec

@@ -1,0 +1,488 @@
+#include "DbfFile.h"
+
+#include "DbError.h"
+#include "DbfFieldCodec.h"
+#include "DbfFilePrivate.h"
+#include "GbkText.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QtEndian>
+#include <cstring>
+
+namespace {
+
+constexpr quint8 DBase3 = 0x03;
+constexpr quint8 DBase3WithMemo = 0x83;
+constexpr quint8 DBase4MemoFlag = 0x08;
+
+bool hasMemoField(const QList<DbfField> &fields)
+{
+    for (const DbfField &f : fields) {
+        if (f.type == 'M')
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QByteArray DbfHeader::stamp(quint32 count)
+{
+    const QDate today = QDate::currentDate();
+    QByteArray bytes(7, '\0');
+    bytes[0] = char(qBound(0, today.year() - 1900, 255));
+    bytes[1] = char(today.month());
+    bytes[2] = char(today.day());
+    qToLittleEndian<quint32>(count, bytes.data() + 3);
+    return bytes;
+}
+
+QString memoPathFor(const QString &dbfPath)
+{
+    const QFileInfo info(dbfPath);
+    const QString base = info.completeBaseName();
+    const QDir dir = info.dir();
+    for (const QString &name : {base + QStringLiteral(".dbt"), base + QStringLiteral(".DBT")}) {
+        if (dir.exists(name))
+            return dir.filePath(name);
+    }
+    const QString wanted = base + QStringLiteral(".dbt");
+    const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden);
+    for (const QString &name : entries) {
+        if (name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return dir.filePath(name);
+    }
+    const QString suffix = info.suffix();
+    const bool upper = !suffix.isEmpty() && suffix == suffix.toUpper();
+    return dir.filePath(base + (upper ? QStringLiteral(".DBT") : QStringLiteral(".dbt")));
+}
+
+DbfMemo::Layout memoLayoutOf(quint8 version)
+{
+    return (version & DBase4MemoFlag) ? DbfMemo::Layout::DBase4 : DbfMemo::Layout::DBase3;
+}
+
+// ---- Private: reading the header ------------------------------------------
+
+QString DbfFile::Private::nativePath() const
+{
+    return QDir::toNativeSeparators(path);
+}
+
+void DbfFile::Private::throwDamaged(const QString &what) const
+{
+    throw DbError(QStringLiteral("表文件“%1”已损坏：%2").arg(nativePath(), what));
+}
+
+void DbfFile::Private::throwWriteFailed() const
+{
+    throw DbError(QStringLiteral("无法写入表文件“%1”：%2").arg(nativePath(), file.errorText()));
+}
+
+void DbfFile::Private::readHeader()
+{
+    const char *fixed = file.data(0, DbfHeader::Size);
+    if (!fixed)
+        throwDamaged(QStringLiteral("文件头不完整"));
+    version = quint8(fixed[0]);
+    languageDriver = quint8(fixed[DbfHeader::LanguageDriverOffset]);
+    headerCount = qFromLittleEndian<quint32>(fixed + DbfHeader::CountOffset);
+    headerLength = qFromLittleEndian<quint16>(fixed + DbfHeader::HeaderLengthOffset);
+    recordLength = qFromLittleEndian<quint16>(fixed + DbfHeader::RecordLengthOffset);
+    if (headerLength < DbfHeader::Size + 1 || recordLength < 1)
+        throwDamaged(QStringLiteral("文件头有误"));
+    const char *header = file.data(0, headerLength);
+    if (!header)
+        throwDamaged(QStringLiteral("文件头不完整"));
+    parseFields(header);
+    countRecords();
+}
+
+void DbfFile::Private::parseFields(const char *header)
+{
+    fields.clear();
+    fieldByName.clear();
+    int offset = 0;
+    for (int at = DbfHeader::Size; at + DbfHeader::FieldSize <= headerLength
+                                   && header[at] != DbfHeader::Terminator;
+         at += DbfHeader::FieldSize) {
+        const char *d = header + at;
+        DbfField f;
+        f.name = QString::fromLatin1(d, int(qstrnlen(d, 11))).trimmed();
+        f.type = char(QChar::toUpper(uchar(d[11])));
+        f.width = uchar(d[16]);
+        f.decimals = uchar(d[17]);
+        f.offset = offset;
+        offset += f.width;
+        if (f.name.isEmpty() || f.width == 0)
+            throwDamaged(QStringLiteral("第%1个字段的说明有误").arg(fields.size() + 1));
+        fieldByName.insert(f.name.toUpper(), int(fields.size()));
+        fields.append(f);
+    }
+    if (fields.isEmpty() || offset + 1 > recordLength)
+        throwDamaged(QStringLiteral("字段说明与记录长度不符"));
+}
+
+// The header's count, limited to the rows the file holds completely (a
+// writer killed before its row was whole), extended by complete rows past
+// it (a writer killed after the row, before the count).
+void DbfFile::Private::countRecords()
+{
+    const qint64 dataBytes = qMax<qint64>(0, file.currentSize() - headerLength);
+    const qint64 complete = qMin<qint64>(dataBytes / recordLength, INT_MAX);
+    qint64 count = qMin<qint64>(headerCount, complete);
+    while (count < complete) {
+        const char *flag = file.data(headerLength + count * recordLength, 1);
+        if (!flag || (*flag != DbfHeader::LiveFlag && *flag != DbfHeader::DeletedFlag))
+            break;
+        ++count;
+    }
+    recordCount = int(count);
+}
+
+void DbfFile::Private::openMemo()
+{
+    memo.reset();
+    if (!hasMemoField(fields))
+        return;
+    const QString memoPath = memoPathFor(path);
+    if (!QFileInfo::exists(memoPath)) {
+        throw DbError(QStringLiteral("表文件“%1”的备注文件“%2”不存在")
+                          .arg(nativePath(), QDir::toNativeSeparators(memoPath)));
+    }
+    memo = std::make_unique<DbfMemo>(memoPath, memoLayoutOf(version), readOnly);
+}
+
+// ---- Private: rows -----------------------------------------------------------
+
+void DbfFile::Private::checkRecord(int recno) const
+{
+    if (recno < 0 || recno >= recordCount) {
+        throw DbError(QStringLiteral("表文件“%1”没有第%2条记录").arg(nativePath()).arg(recno + 1));
+    }
+}
+
+void DbfFile::Private::checkField(int index) const
+{
+    if (index < 0 || index >= fields.size()) {
+        throw DbError(QStringLiteral("表文件“%1”没有第%2个字段").arg(nativePath()).arg(index + 1));
+    }
+}
+
+const char *DbfFile::Private::recordData(int recno)
+{
+    checkRecord(recno);
+    const char *data = file.data(headerLength + qint64(recno) * recordLength, recordLength);
+    if (!data)
+        throwDamaged(QStringLiteral("第%1条记录不完整").arg(recno + 1));
+    return data;
+}
+
+QVariant DbfFile::Private::memoValue(const char *fieldBytes, const DbfField &field)
+{
+    const quint32 block = DbfMemo::parsePointer(fieldBytes, field.width);
+    if (block == 0 || !memo)
+        return QStringLiteral("");
+    QByteArray text = memo->read(block);
+    while (!text.isEmpty() && text.endsWith('\0'))
+        text.chop(1);
+    if (text.isEmpty())
+        return QStringLiteral("");
+    return GbkText::decode(text);
+}
+
+// ---- Private: writing ------------------------------------------------------------
+
+QByteArray DbfFile::Private::composeRecord(QByteArray record,
+                                           const QList<QPair<int, QVariant>> &values,
+                                           bool compareMemos)
+{
+    // Every value is converted before anything reaches the disk, so that a
+    // refused value leaves the row as it was.
+    QList<QPair<int, QByteArray>> memoTexts;
+    for (const auto &[index, value] : values) {
+        checkField(index);
+        const DbfField &f = fields[index];
+        if (f.type == 'M')
+            memoTexts.append({index, DbfFieldCodec::memoBytes(f, value)});
+        else
+            DbfFieldCodec::write(f, value, record.data() + 1 + f.offset);
+    }
+    for (const auto &[index, text] : memoTexts) {
+        const DbfField &f = fields[index];
+        char *bytes = record.data() + 1 + f.offset;
+        if (text.isEmpty()) {
+            DbfMemo::writePointer(bytes, f.width, 0);
+            continue;
+        }
+        const quint32 current = DbfMemo::parsePointer(bytes, f.width);
+        if (compareMemos && current != 0 && memo->read(current) == text)
+            continue;   // saving an unchanged text must not grow the memo file
+        DbfMemo::writePointer(bytes, f.width, memo->append(text));
+    }
+    return record;
+}
+
+void DbfFile::Private::writeStamp(quint32 count)
+{
+    if (!file.writeAt(DbfHeader::DateOffset, DbfHeader::stamp(count)))
+        throwWriteFailed();
+    headerCount = count;
+}
+
+// The row first (with the end-of-file byte after a new one), then the
+// header count that makes it visible to every reader.
+void DbfFile::Private::writeRecord(int recno, const QByteArray &record, bool appended)
+{
+    const qint64 offset = headerLength + qint64(recno) * recordLength;
+    const QByteArray bytes = appended ? record + DbfHeader::EndOfFile : record;
+    if (!file.writeAt(offset, bytes))
+        throwWriteFailed();
+    if (appended)
+        recordCount = recno + 1;
+    writeStamp(quint32(recordCount));
+    ++generation;
+}
+
+// ---- DbfFile -------------------------------------------------------------------------
+
+DbfFile::DbfFile()
+    : d(std::make_unique<Private>())
+{
+}
+
+DbfFile::~DbfFile() = default;
+
+std::shared_ptr<DbfFile> DbfFile::open(const QString &path, bool readOnly)
+{
+    recoverInterruptedPack(path);
+    std::shared_ptr<DbfFile> table(new DbfFile());
+    Private &p = *table->d;
+    p.path = path;
+    p.readOnly = readOnly;
+    if (!p.file.open(path, readOnly)) {
+        throw DbError(QStringLiteral("无法打开表文件“%1”：%2")
+                          .arg(p.nativePath(), p.file.errorText()));
+    }
+    p.readHeader();
+    p.openMemo();
+    return table;
+}
+
+QString DbfFile::path() const
+{
+    return d->path;
+}
+
+QString DbfFile::tableName() const
+{
+    return QFileInfo(d->path).completeBaseName();
+}
+
+quint8 DbfFile::version() const
+{
+    return d->version;
+}
+
+bool DbfFile::hasMemo() const
+{
+    return d->memo != nullptr;
+}
+
+const QList<DbfField> &DbfFile::fields() const
+{
+    return d->fields;
+}
+
+int DbfFile::fieldCount() const
+{
+    return int(d->fields.size());
+}
+
+int DbfFile::fieldIndex(const QString &name) const
+{
+    return d->fieldByName.value(name.toUpper(), -1);
+}
+
+const DbfField &DbfFile::field(int index) const
+{
+    d->checkField(index);
+    return d->fields[index];
+}
+
+int DbfFile::recordCount() const
+{
+    return d->recordCount;
+}
+
+bool DbfFile::isDeleted(int recno) const
+{
+    return d->recordData(recno)[0] == DbfHeader::DeletedFlag;
+}
+
+QVariant DbfFile::value(int recno, int fieldIndex) const
+{
+    d->checkField(fieldIndex);
+    const DbfField &f = d->fields[fieldIndex];
+    const char *bytes = d->recordData(recno) + 1 + f.offset;
+    if (f.type == 'M')
+        return d->memoValue(bytes, f);
+    return DbfFieldCodec::read(f, bytes);
+}
+
+QList<QVariant> DbfFile::record(int recno) const
+{
+    QList<QVariant> values;
+    values.reserve(d->fields.size());
+    for (int i = 0; i < d->fields.size(); ++i)
+        values.append(value(recno, i));
+    return values;
+}
+
+QByteArray DbfFile::rawField(int recno, int fieldIndex) const
+{
+    d->checkField(fieldIndex);
+    const DbfField &f = d->fields[fieldIndex];
+    return QByteArray(d->recordData(recno) + 1 + f.offset, f.width);
+}
+
+void DbfFile::update(int recno, const QList<QPair<int, QVariant>> &values)
+{
+    if (d->readOnly)
+        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    QByteArray record(d->recordData(recno), d->recordLength);
+    record = d->composeRecord(record, values, true);
+    d->writeRecord(recno, record, false);
+}
+
+int DbfFile::append(const QList<QPair<int, QVariant>> &values)
+{
+    if (d->readOnly)
+        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    QByteArray blank(d->recordLength, ' ');
+    for (const DbfField &f : std::as_const(d->fields)) {
+        if (f.type == 'I')
+            std::memset(blank.data() + 1 + f.offset, 0, size_t(f.width));
+    }
+    const QByteArray record = d->composeRecord(blank, values, false);
+    const int recno = d->recordCount;
+    d->writeRecord(recno, record, true);
+    return recno;
+}
+
+void DbfFile::setDeleted(int recno, bool deleted)
+{
+    if (d->readOnly)
+        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    QByteArray record(d->recordData(recno), d->recordLength);
+    record[0] = deleted ? DbfHeader::DeletedFlag : DbfHeader::LiveFlag;
+    d->writeRecord(recno, record, false);
+}
+
+void DbfFile::refresh()
+{
+    const int before = d->recordCount;
+    const quint32 headerBefore = d->headerCount;
+    d->readHeader();
+    if (d->recordCount != before || d->headerCount != headerBefore)
+        ++d->generation;
+}
+
+quint64 DbfFile::generation() const
+{
+    return d->generation;
+}
+
+// ---- create ----------------------------------------------------------------------------
+
+namespace {
+
+// Fixed widths of the types that have one; names and widths checked.
+DbfField checkedField(DbfField f, const QString &path)
+{
+    const QByteArray name = f.name.toLatin1();
+    auto refuse = [&](const QString &what) {
+        throw DbError(QStringLiteral("无法建立表文件“%1”：字段“%2”%3")
+                          .arg(QDir::toNativeSeparators(path), f.name, what));
+    };
+    if (name.isEmpty() || name.size() > 10 || QString::fromLatin1(name) != f.name)
+        refuse(QStringLiteral("的名称须为1到10个英文字母、数字或下划线"));
+    switch (f.type) {
+    case 'C':
+        if (f.width < 1 || f.width > 254)
+            refuse(QStringLiteral("的宽度须在1到254之间"));
+        f.decimals = 0;
+        break;
+    case 'N': case 'F':
+        if (f.width < 1 || f.width > 20 || f.decimals < 0
+            || (f.decimals > 0 && f.decimals > f.width - 2))
+            refuse(QStringLiteral("的宽度或小数位数有误"));
+        break;
+    case 'D': f.width = 8; f.decimals = 0; break;
+    case 'L': f.width = 1; f.decimals = 0; break;
+    case 'M': f.width = 10; f.decimals = 0; break;
+    default:
+        refuse(QStringLiteral("的类型须为C、N、F、D、L或M"));
+    }
+    return f;
+}
+
+QByteArray newHeader(const QList<DbfField> &fields, quint8 version, quint8 languageDriver)
+{
+    const int headerLength = DbfHeader::Size + DbfHeader::FieldSize * int(fields.size()) + 1;
+    int recordLength = 1;
+    for (const DbfField &f : fields)
+        recordLength += f.width;
+    QByteArray header(headerLength, '\0');
+    header[0] = char(version);
+    header.replace(DbfHeader::DateOffset, 7, DbfHeader::stamp(0));
+    qToLittleEndian<quint16>(quint16(headerLength), header.data() + DbfHeader::HeaderLengthOffset);
+    qToLittleEndian<quint16>(quint16(recordLength), header.data() + DbfHeader::RecordLengthOffset);
+    header[DbfHeader::LanguageDriverOffset] = char(languageDriver);
+    char *d = header.data() + DbfHeader::Size;
+    for (const DbfField &f : fields) {
+        const QByteArray name = f.name.toLatin1();
+        std::memcpy(d, name.constData(), size_t(name.size()));
+        d[11] = f.type;
+        qToLittleEndian<quint32>(quint32(f.offset + 1), d + 12);
+        d[16] = char(f.width);
+        d[17] = char(f.decimals);
+        d += DbfHeader::FieldSize;
+    }
+    header[headerLength - 1] = DbfHeader::Terminator;
+    return header;
+}
+
+} // namespace
+
+void DbfFile::create(const QString &path, const QList<DbfField> &fields, quint8 languageDriver)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    if (fields.isEmpty())
+        throw DbError(QStringLiteral("无法建立表文件“%1”：没有字段").arg(native));
+    QList<DbfField> laidOut;
+    int offset = 0;
+    for (const DbfField &given : fields) {
+        DbfField f = checkedField(given, path);
+        f.offset = offset;
+        offset += f.width;
+        laidOut.append(f);
+    }
+    if (offset + 1 > 0xFFFF || laidOut.size() > 255)
+        throw DbError(QStringLiteral("无法建立表文件“%1”：字段太多或太宽").arg(native));
+
+    const bool memo = hasMemoField(laidOut);
+    const QByteArray header = newHeader(laidOut, memo ? DBase3WithMemo : DBase3, languageDriver);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (file.exists())
+            throw DbError(QStringLiteral("无法建立表文件“%1”：文件已经存在").arg(native));
+        throw DbError(QStringLiteral("无法建立表文件“%1”：%2").arg(native, FileSafety::reason(file)));
+    }
+    if (file.write(header + DbfHeader::EndOfFile) != header.size() + 1 || !file.flush())
+        throw DbError(QStringLiteral("无法建立表文件“%1”：%2").arg(native, FileSafety::reason(file)));
+    file.close();
+    if (memo)
+        DbfMemo::create(memoPathFor(path), DbfMemo::Layout::DBase3, QFileInfo(path).completeBaseName());
+}

@@ -1,0 +1,97 @@
+#pragma once
+#include <QByteArray>
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+// One dBase table file with its memo file (.dbt), dBase III+ or IV layout.
+//
+// Values are QVariant: C and M fields are QString (GBK decoded, padding
+// trimmed on the right; a blank field is an empty QString), N and F are
+// double (blank -> invalid QVariant, i.e. NULL), D is QDate (blank -> NULL),
+// L is bool (blank or '?' -> NULL), I is int. An invalid QVariant writes a
+// blank field.
+//
+// Writes go to disk at once (no write cache of our own) in an order that
+// leaves the files readable if the program is killed at any instant: memo
+// blocks before the record that points to them, the record before the header
+// count that makes it visible.
+struct DbfField
+{
+    QString name;      // as stored (upper or mixed case), at most 10 bytes
+    char type = 'C';   // C N F D L M I
+    int width = 0;     // bytes
+    int decimals = 0;
+    int offset = 0;    // within the record, after the deletion flag
+
+    bool isText() const { return type == 'C' || type == 'M'; }
+    bool isNumber() const { return type == 'N' || type == 'F' || type == 'I'; }
+};
+
+class DbfFile
+{
+public:
+    // Opens an existing file. Throws DbError naming the file when it is
+    // missing, damaged or cannot be opened for writing (readOnly opens it
+    // for reading only).
+    static std::shared_ptr<DbfFile> open(const QString &path, bool readOnly = false);
+
+    // Makes a new empty table. Version byte 0x83 when a memo field is present
+    // (dBase III+ with memo, and an empty .dbt beside it), else 0x03;
+    // language driver 0x4D (code page 936).
+    static void create(const QString &path, const QList<DbfField> &fields,
+                       quint8 languageDriver = 0x4D);
+
+    // Removes the rows marked deleted and compacts the memo file: both files
+    // are written anew beside the old ones and renamed over them, so a pack
+    // killed midway leaves the old files complete. Every open DbfFile of
+    // that path must be closed first (Database::pack takes care of that).
+    static void pack(const QString &path);
+    // Finishes or rolls back a pack that was interrupted (called by open()).
+    static void recoverInterruptedPack(const QString &path);
+
+    ~DbfFile();
+    DbfFile(const DbfFile &) = delete;
+    DbfFile &operator=(const DbfFile &) = delete;
+
+    QString path() const;
+    QString tableName() const;  // file base name, as spelled on disk
+    quint8 version() const;
+    bool hasMemo() const;
+
+    const QList<DbfField> &fields() const;
+    int fieldCount() const;
+    int fieldIndex(const QString &name) const;  // without regard to case; -1
+    const DbfField &field(int index) const;
+
+    // Rows are numbered from 0 in file order; deleted rows keep their number.
+    int recordCount() const;
+    bool isDeleted(int recno) const;
+    QVariant value(int recno, int fieldIndex) const;
+    QList<QVariant> record(int recno) const;
+    // The raw bytes of one field (padding kept), for fast paths that only
+    // compare or convert (the SQL layer).
+    QByteArray rawField(int recno, int fieldIndex) const;
+
+    // Writes the given fields of an existing row (others stay). Text longer
+    // than the field is cut on a character boundary; text GBK cannot hold,
+    // a number too wide for its field, or a value of the wrong kind throws
+    // DbError naming the field.
+    void update(int recno, const QList<QPair<int, QVariant>> &values);
+    // Appends a row (missing fields blank) and returns its number.
+    int append(const QList<QPair<int, QVariant>> &values);
+    void setDeleted(int recno, bool deleted);
+
+    // Rereads the header after another program may have changed the file.
+    void refresh();
+    // Increases with every change made through this object; datasets use it
+    // to notice appends and deletes made by other datasets on the same file.
+    quint64 generation() const;
+
+private:
+    DbfFile();
+    struct Private;
+    std::unique_ptr<Private> d;
+};

@@ -1,0 +1,68 @@
+#pragma once
+#include "DbfFile.h"
+#include "DbfMemo.h"
+#include "StoredFile.h"
+
+#include <QHash>
+
+// Header layout of a table file.
+namespace DbfHeader {
+constexpr int Size = 32;                 // fixed part, then 32 bytes per field
+constexpr int DateOffset = 1;            // year - 1900, month, day
+constexpr int CountOffset = 4;           // 32-bit record count
+constexpr int HeaderLengthOffset = 8;    // 16-bit
+constexpr int RecordLengthOffset = 10;   // 16-bit
+constexpr int LanguageDriverOffset = 29;
+constexpr int FieldSize = 32;
+constexpr char Terminator = 0x0D;
+constexpr char EndOfFile = 0x1A;
+constexpr char LiveFlag = ' ';
+constexpr char DeletedFlag = '*';
+
+// Date and record count, written together after every change.
+QByteArray stamp(quint32 count);
+}
+
+struct DbfFile::Private
+{
+    QString path;
+    bool readOnly = false;
+    StoredFile file;
+    std::unique_ptr<DbfMemo> memo;
+
+    quint8 version = 0;
+    quint8 languageDriver = 0;
+    int headerLength = 0;
+    int recordLength = 0;
+    quint32 headerCount = 0;
+    int recordCount = 0;
+    QList<DbfField> fields;
+    QHash<QString, int> fieldByName;   // upper-case name -> index
+    quint64 generation = 0;
+
+    QString nativePath() const;
+    [[noreturn]] void throwDamaged(const QString &what) const;
+    [[noreturn]] void throwWriteFailed() const;
+
+    void readHeader();
+    void parseFields(const char *header);
+    void countRecords();
+    void openMemo();
+
+    void checkRecord(int recno) const;
+    void checkField(int index) const;
+    const char *recordData(int recno);
+    QVariant memoValue(const char *fieldBytes, const DbfField &field);
+
+    // Writes the values into a copy of a record; memo texts are written to
+    // the memo file only when they differ from what the record holds.
+    QByteArray composeRecord(QByteArray record, const QList<QPair<int, QVariant>> &values,
+                             bool compareMemos);
+    void writeRecord(int recno, const QByteArray &record, bool appended);
+    void writeStamp(quint32 count);
+};
+
+// The memo file beside a table file: an existing one whatever the case of its
+// name, else the name a new one gets.
+QString memoPathFor(const QString &dbfPath);
+DbfMemo::Layout memoLayoutOf(quint8 version);

@@ -1,0 +1,182 @@
+#include "DbfMemo.h"
+
+#include "DbError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtEndian>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr char EndOfText = 0x1A;
+constexpr uchar DBase4Signature[4] = {0xFF, 0xFF, 0x08, 0x00};
+constexpr int DBase4EntryHeader = 8;
+constexpr int DBase3Terminator = 2;
+constexpr int BlockSizeOffset = 20;   // dBase IV header: block size, 16 bits
+constexpr int TableNameOffset = 8;    // dBase IV header: table name, 8 bytes
+
+QString nativePath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+DbfMemo::DbfMemo(const QString &path, Layout layout, bool readOnly)
+    : m_layout(layout)
+{
+    if (!m_file.open(path, readOnly)) {
+        throw DbError(QStringLiteral("无法打开备注文件“%1”：%2")
+                          .arg(nativePath(path), m_file.errorText()));
+    }
+    const char *header = m_file.data(0, 4);
+    if (!header)
+        throwDamaged(QStringLiteral("文件头不完整"));
+    if (layout == Layout::DBase4) {
+        if (const char *size = m_file.data(BlockSizeOffset, 2)) {
+            const int stored = qFromLittleEndian<quint16>(size);
+            if (stored >= 32)
+                m_blockSize = stored;
+        }
+    }
+}
+
+void DbfMemo::throwDamaged(const QString &what) const
+{
+    throw DbError(QStringLiteral("备注文件“%1”已损坏：%2").arg(nativePath(path()), what));
+}
+
+QByteArray DbfMemo::read(quint32 block)
+{
+    if (block == 0)
+        return QByteArray();
+    const qint64 offset = qint64(block) * m_blockSize;
+    const char *head = m_file.data(offset, DBase4EntryHeader);
+    if (head && std::memcmp(head, DBase4Signature, 4) == 0) {
+        const quint32 length = qFromLittleEndian<quint32>(head + 4);
+        if (length < DBase4EntryHeader)
+            throwDamaged(QStringLiteral("第%1块的长度有误").arg(block));
+        const qint64 textLength = length - DBase4EntryHeader;
+        const char *text = m_file.data(offset + DBase4EntryHeader, textLength);
+        if (!text)
+            throwDamaged(QStringLiteral("第%1块的内容不完整").arg(block));
+        return QByteArray(text, textLength);
+    }
+    if (offset >= m_file.currentSize())
+        throwDamaged(QStringLiteral("第%1块不存在").arg(block));
+    return readDBase3(offset);
+}
+
+// The text runs to the first end-of-text byte (writers put one or two), or
+// to the end of the file.
+QByteArray DbfMemo::readDBase3(qint64 offset)
+{
+    constexpr qint64 Chunk = 64 * 1024;
+    const qint64 size = m_file.currentSize();
+    QByteArray text;
+    for (qint64 pos = offset; pos < size;) {
+        const qint64 length = qMin(Chunk, size - pos);
+        const char *chunk = m_file.data(pos, length);
+        if (!chunk)
+            break;
+        const void *end = std::memchr(chunk, EndOfText, size_t(length));
+        if (end) {
+            text.append(chunk, static_cast<const char *>(end) - chunk);
+            break;
+        }
+        text.append(chunk, length);
+        pos += length;
+    }
+    return text;
+}
+
+quint32 DbfMemo::append(const QByteArray &text)
+{
+    const char *header = m_file.data(0, 4);
+    if (!header)
+        throwDamaged(QStringLiteral("文件头不完整"));
+    // Never below the end of the file: blocks past a stale pointer may hold
+    // text that some record points to.
+    const qint64 size = m_file.currentSize();
+    const quint32 blocksInFile = quint32((size + m_blockSize - 1) / m_blockSize);
+    const quint32 block = std::max({qFromLittleEndian<quint32>(header), blocksInFile, 1u});
+
+    const QByteArray entry = entryBlocks(m_layout, m_blockSize, text);
+    const quint32 nextFree = block + quint32(entry.size() / m_blockSize);
+    uchar pointer[4];
+    qToLittleEndian<quint32>(nextFree, pointer);
+    if (!m_file.writeAt(qint64(block) * m_blockSize, entry)
+        || !m_file.writeAt(0, reinterpret_cast<const char *>(pointer), 4)) {
+        throw DbError(QStringLiteral("无法写入备注文件“%1”：%2")
+                          .arg(nativePath(path()), m_file.errorText()));
+    }
+    return block;
+}
+
+QByteArray DbfMemo::headerBlock(Layout layout, quint32 nextFree, int blockSize,
+                                const QString &tableBaseName)
+{
+    QByteArray header(layout == Layout::DBase4 ? blockSize : DefaultBlockSize, '\0');
+    qToLittleEndian<quint32>(nextFree, header.data());
+    if (layout == Layout::DBase4) {
+        const QByteArray name = tableBaseName.toLatin1().left(8);
+        std::memcpy(header.data() + TableNameOffset, name.constData(), size_t(name.size()));
+        qToLittleEndian<quint16>(quint16(blockSize), header.data() + BlockSizeOffset);
+    }
+    return header;
+}
+
+QByteArray DbfMemo::entryBlocks(Layout layout, int blockSize, const QByteArray &text)
+{
+    QByteArray entry;
+    if (layout == Layout::DBase4) {
+        entry.append(reinterpret_cast<const char *>(DBase4Signature), 4);
+        char length[4];
+        qToLittleEndian<quint32>(quint32(text.size() + DBase4EntryHeader), length);
+        entry.append(length, 4);
+        entry.append(text);
+    } else {
+        entry.append(text);
+        entry.append(DBase3Terminator, EndOfText);
+    }
+    const qint64 padded = (entry.size() + blockSize - 1) / blockSize * blockSize;
+    entry.append(padded - entry.size(), '\0');
+    return entry;
+}
+
+void DbfMemo::create(const QString &path, Layout layout, const QString &tableBaseName)
+{
+    QFile file(path);
+    const QByteArray header = headerBlock(layout, 1, DefaultBlockSize, tableBaseName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(header) != header.size()
+        || !file.flush()) {
+        throw DbError(QStringLiteral("无法建立备注文件“%1”：%2")
+                          .arg(nativePath(path), FileSafety::reason(file)));
+    }
+}
+
+quint32 DbfMemo::parsePointer(const char *field, int width)
+{
+    quint32 block = 0;
+    for (int i = 0; i < width; ++i) {
+        const char c = field[i];
+        if (c >= '0' && c <= '9')
+            block = block * 10 + quint32(c - '0');
+        else if (c != ' ' && c != '\0')
+            return 0;   // not a block number this layer knows
+    }
+    return block;
+}
+
+void DbfMemo::writePointer(char *field, int width, quint32 block)
+{
+    if (block == 0) {
+        std::memset(field, ' ', size_t(width));
+        return;
+    }
+    const QByteArray digits = QByteArray::number(block).rightJustified(width, '0');
+    std::memcpy(field, digits.constData(), size_t(width));
+}

@@ -1,0 +1,49 @@
+#pragma once
+#include "StoredFile.h"
+
+#include <QByteArray>
+#include <QString>
+
+// The memo file (.dbt) of a table. Block 0 is the header whose first four
+// bytes point to the next free block. A dBase III entry is the text ended by
+// 0x1A 0x1A in 512-byte blocks; a dBase IV entry starts FF FF 08 00 and a
+// four-byte length that counts those eight bytes, in blocks of the size the
+// header gives. Both are read whatever the table's version says; new entries
+// are written in the file's own layout.
+class DbfMemo
+{
+public:
+    enum class Layout { DBase3, DBase4 };
+    static constexpr int DefaultBlockSize = 512;
+
+    // Throws DbError naming the file.
+    DbfMemo(const QString &path, Layout layout, bool readOnly);
+
+    QString path() const { return m_file.path(); }
+    Layout layout() const { return m_layout; }
+    int blockSize() const { return m_blockSize; }
+
+    // The stored GBK bytes of the entry; empty for block 0.
+    QByteArray read(quint32 block);
+    // Writes the text into new blocks at the end, then moves the next-free
+    // pointer past them; returns the first block.
+    quint32 append(const QByteArray &text);
+
+    // What a new memo file or entry looks like on disk.
+    static QByteArray headerBlock(Layout layout, quint32 nextFree, int blockSize,
+                                  const QString &tableBaseName);
+    static QByteArray entryBlocks(Layout layout, int blockSize, const QByteArray &text);
+    static void create(const QString &path, Layout layout, const QString &tableBaseName);
+
+    // The block number a record's memo field holds (blank or 0: none).
+    static quint32 parsePointer(const char *field, int width);
+    static void writePointer(char *field, int width, quint32 block);
+
+private:
+    QByteArray readDBase3(qint64 offset);
+    [[noreturn]] void throwDamaged(const QString &what) const;
+
+    StoredFile m_file;
+    Layout m_layout;
+    int m_blockSize = DefaultBlockSize;
+};

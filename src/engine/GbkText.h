@@ -1,0 +1,31 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+
+// Text is stored and exchanged as GBK (code page 936) bytes, and every width
+// in the tables counts those bytes, not characters.
+namespace GbkText {
+
+// GBK bytes of the text. *ok is set false when some character has no GBK
+// form (nothing is substituted then: callers must refuse such text).
+QByteArray encode(const QString &text, bool *ok = nullptr);
+QString decode(const QByteArray &gbk);
+QString decode(const char *data, int size);
+
+bool canHold(const QString &text);
+// The first character GBK cannot hold, or a null QChar pair when all fit.
+QString firstUnencodable(const QString &text);
+
+int byteLength(const QString &text);
+// The longest prefix of the text whose GBK form fits in maxBytes bytes;
+// never splits a character.
+QString cutToBytes(const QString &text, int maxBytes);
+// The same on GBK bytes: a lead byte whose trail would fall outside is dropped.
+QByteArray cutBytes(const QByteArray &gbk, int maxBytes);
+
+// Orders two UTF-8 texts as their GBK bytes would order (what the original
+// engine did for ORDER BY, max() and comparisons). <0, 0, >0.
+int compareUtf8AsGbk(const char *a, int lenA, const char *b, int lenB);
+int compare(const QString &a, const QString &b);
+
+} // namespace GbkText

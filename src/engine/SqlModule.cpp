@@ -1,0 +1,439 @@
+#include "SqlModule.h"
+
+#include "Database.h"
+#include "DbError.h"
+#include "DbfFile.h"
+#include "FieldValue.h"
+#include "GbkText.h"
+#include "ValueText.h"
+
+#include <sqlite3.h>
+
+#include <QDate>
+#include <QStringList>
+#include <limits>
+
+// The virtual table never keeps its table file between statements: a cursor
+// takes the shared handle from the Database when it opens and lets it go when
+// it closes, so that a file can be packed or replaced between statements.
+
+namespace {
+
+struct DbfTable : sqlite3_vtab
+{
+    Database *database = nullptr;
+    QString fileName;
+    QList<DbfField> fields;
+};
+
+struct DbfCursor : sqlite3_vtab_cursor
+{
+    std::shared_ptr<DbfFile> file;
+    int recno = 0;
+    int end = 0;
+};
+
+QString quoteIdentifier(const QString &name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\""))
+           + QLatin1Char('"');
+}
+
+QString columnType(const DbfField &field)
+{
+    switch (field.type) {
+    case 'C':
+    case 'M':
+        return QStringLiteral("TEXT COLLATE GBK");
+    case 'N':
+        return field.decimals == 0 ? QStringLiteral("INTEGER") : QStringLiteral("REAL");
+    case 'F':
+        return QStringLiteral("REAL");
+    case 'I':
+    case 'L':
+        return QStringLiteral("INTEGER");
+    default:
+        return QStringLiteral("TEXT");
+    }
+}
+
+QString unquoteArgument(QString arg)
+{
+    arg = arg.trimmed();
+    if (arg.size() >= 2 && (arg.front() == QLatin1Char('\'') || arg.front() == QLatin1Char('"'))
+        && arg.back() == arg.front()) {
+        const QChar q = arg.front();
+        arg = arg.mid(1, arg.size() - 2).replace(QString(2, q), QString(q));
+    }
+    return arg;
+}
+
+void setError(sqlite3_vtab *vtab, const QString &message)
+{
+    sqlite3_free(vtab->zErrMsg);
+    vtab->zErrMsg = sqlite3_mprintf("%s", message.toUtf8().constData());
+}
+
+std::shared_ptr<DbfFile> acquire(sqlite3_vtab *vtab)
+{
+    auto *table = static_cast<DbfTable *>(vtab);
+    return table->database->file(table->fileName);
+}
+
+int connect(sqlite3 *db, void *aux, int argc, const char *const *argv, sqlite3_vtab **out,
+            char **error)
+{
+    if (argc < 4) {
+        *error = sqlite3_mprintf("dbf: a table file name is needed");
+        return SQLITE_ERROR;
+    }
+    auto *table = new DbfTable;
+    table->database = static_cast<Database *>(aux);
+    table->fileName = unquoteArgument(QString::fromUtf8(argv[3]));
+    try {
+        table->fields = table->database->file(table->fileName)->fields();
+    } catch (const DbError &e) {
+        *error = sqlite3_mprintf("%s", e.message().toUtf8().constData());
+        delete table;
+        return SQLITE_ERROR;
+    }
+    QStringList columns;
+    for (const DbfField &field : std::as_const(table->fields))
+        columns.append(quoteIdentifier(field.name) + QLatin1Char(' ') + columnType(field));
+    const QByteArray ddl = ("CREATE TABLE x(" + columns.join(QLatin1String(", ")) + ")").toUtf8();
+    const int rc = sqlite3_declare_vtab(db, ddl.constData());
+    if (rc != SQLITE_OK) {
+        *error = sqlite3_mprintf("%s", sqlite3_errmsg(db));
+        delete table;
+        return rc;
+    }
+    *out = table;
+    return SQLITE_OK;
+}
+
+int disconnect(sqlite3_vtab *vtab)
+{
+    sqlite3_free(vtab->zErrMsg);
+    delete static_cast<DbfTable *>(vtab);
+    return SQLITE_OK;
+}
+
+// A lookup by rowid reads one row; anything else scans the file.
+int bestIndex(sqlite3_vtab *vtab, sqlite3_index_info *info)
+{
+    for (int i = 0; i < info->nConstraint; ++i) {
+        const auto &c = info->aConstraint[i];
+        if (c.usable && c.iColumn == -1 && c.op == SQLITE_INDEX_CONSTRAINT_EQ) {
+            info->aConstraintUsage[i].argvIndex = 1;
+            info->aConstraintUsage[i].omit = 1;
+            info->idxNum = 1;
+            info->estimatedCost = 1;
+            info->estimatedRows = 1;
+            info->idxFlags = SQLITE_INDEX_SCAN_UNIQUE;
+            return SQLITE_OK;
+        }
+    }
+    double rows = 100000;
+    try {
+        rows = qMax(1, acquire(vtab)->recordCount());
+    } catch (const DbError &) {
+        // Reported when the statement opens its cursor.
+    }
+    info->idxNum = 0;
+    info->estimatedCost = rows;
+    info->estimatedRows = sqlite3_int64(rows);
+    return SQLITE_OK;
+}
+
+int openCursor(sqlite3_vtab *vtab, sqlite3_vtab_cursor **out)
+{
+    auto *cursor = new DbfCursor;
+    try {
+        cursor->file = acquire(vtab);
+    } catch (const DbError &e) {
+        setError(vtab, e.message());
+        delete cursor;
+        return SQLITE_ERROR;
+    }
+    *out = cursor;
+    return SQLITE_OK;
+}
+
+int closeCursor(sqlite3_vtab_cursor *cur)
+{
+    delete static_cast<DbfCursor *>(cur);
+    return SQLITE_OK;
+}
+
+void skipDeleted(DbfCursor *cursor)
+{
+    while (cursor->recno < cursor->end && cursor->file->isDeleted(cursor->recno))
+        ++cursor->recno;
+}
+
+// The one record whose number the value gives, or none.
+void positionOnRowid(DbfCursor *cursor, sqlite3_value *value)
+{
+    cursor->recno = cursor->end = 0;
+    const int type = sqlite3_value_numeric_type(value);
+    if (type != SQLITE_INTEGER && type != SQLITE_FLOAT)
+        return;
+    const double wanted = sqlite3_value_double(value);
+    if (wanted < 0 || wanted >= cursor->file->recordCount() || wanted != double(qint64(wanted)))
+        return;
+    cursor->recno = int(wanted);
+    cursor->end = cursor->recno + 1;
+}
+
+int filter(sqlite3_vtab_cursor *cur, int idxNum, const char *, int argc, sqlite3_value **argv)
+{
+    auto *cursor = static_cast<DbfCursor *>(cur);
+    if (idxNum == 1 && argc == 1) {
+        positionOnRowid(cursor, argv[0]);
+    } else {
+        // Rows appended while the statement runs are not visited.
+        cursor->recno = 0;
+        cursor->end = cursor->file->recordCount();
+    }
+    skipDeleted(cursor);
+    return SQLITE_OK;
+}
+
+int next(sqlite3_vtab_cursor *cur)
+{
+    auto *cursor = static_cast<DbfCursor *>(cur);
+    ++cursor->recno;
+    skipDeleted(cursor);
+    return SQLITE_OK;
+}
+
+int eof(sqlite3_vtab_cursor *cur)
+{
+    const auto *cursor = static_cast<DbfCursor *>(cur);
+    return cursor->recno >= cursor->end;
+}
+
+int rowid(sqlite3_vtab_cursor *cur, sqlite3_int64 *out)
+{
+    *out = static_cast<DbfCursor *>(cur)->recno;
+    return SQLITE_OK;
+}
+
+// Text straight from the record bytes: ASCII needs no decoding.
+void resultText(sqlite3_context *ctx, const QByteArray &raw)
+{
+    const char *p = raw.constData();
+    int n = int(raw.size());
+    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\0'))
+        --n;
+    if (n == 0) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    bool ascii = true;
+    for (int i = 0; i < n && ascii; ++i)
+        ascii = uchar(p[i]) < 0x80;
+    if (ascii) {
+        sqlite3_result_text(ctx, p, n, SQLITE_TRANSIENT);
+        return;
+    }
+    const QByteArray utf8 = GbkText::decode(p, n).toUtf8();
+    sqlite3_result_text(ctx, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+void resultNumber(sqlite3_context *ctx, const DbfField &field, const QByteArray &raw)
+{
+    const QByteArray text = raw.trimmed();
+    bool ok = false;
+    if (field.type == 'N' && field.decimals == 0) {
+        const qlonglong whole = text.toLongLong(&ok);
+        if (ok) {
+            sqlite3_result_int64(ctx, whole);
+            return;
+        }
+    }
+    const double number = text.toDouble(&ok);
+    if (ok)
+        sqlite3_result_double(ctx, number);
+    else
+        sqlite3_result_null(ctx);
+}
+
+void resultDate(sqlite3_context *ctx, const QByteArray &raw)
+{
+    const QByteArray text = raw.trimmed();
+    bool digits = text.size() == 8;
+    for (int i = 0; i < text.size() && digits; ++i)
+        digits = text[i] >= '0' && text[i] <= '9';
+    if (!digits) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QByteArray iso = text.left(4) + '-' + text.mid(4, 2) + '-' + text.mid(6, 2);
+    sqlite3_result_text(ctx, iso.constData(), int(iso.size()), SQLITE_TRANSIENT);
+}
+
+void resultVariant(sqlite3_context *ctx, const QVariant &value)
+{
+    if (FieldValue::isBlank(value)) {
+        sqlite3_result_null(ctx);
+    } else if (value.typeId() == QMetaType::Bool || value.typeId() == QMetaType::Int
+               || value.typeId() == QMetaType::LongLong) {
+        sqlite3_result_int64(ctx, value.toLongLong());
+    } else if (value.typeId() == QMetaType::Double) {
+        sqlite3_result_double(ctx, value.toDouble());
+    } else {
+        const QByteArray utf8 = value.toString().toUtf8();
+        sqlite3_result_text(ctx, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+}
+
+int column(sqlite3_vtab_cursor *cur, sqlite3_context *ctx, int index)
+{
+    // An UPDATE asks for the columns it leaves alone; they are not read.
+    if (sqlite3_vtab_nochange(ctx))
+        return SQLITE_OK;
+    auto *cursor = static_cast<DbfCursor *>(cur);
+    if (index >= cursor->file->fieldCount()) {
+        sqlite3_result_null(ctx);
+        return SQLITE_OK;
+    }
+    const DbfField &field = cursor->file->field(index);
+    try {
+        switch (field.type) {
+        case 'C':
+            resultText(ctx, cursor->file->rawField(cursor->recno, index));
+            break;
+        case 'N':
+        case 'F':
+            resultNumber(ctx, field, cursor->file->rawField(cursor->recno, index));
+            break;
+        case 'D':
+            resultDate(ctx, cursor->file->rawField(cursor->recno, index));
+            break;
+        default:
+            resultVariant(ctx, cursor->file->value(cursor->recno, index));
+        }
+    } catch (const DbError &e) {
+        sqlite3_result_error(ctx, e.message().toUtf8().constData(), -1);
+    }
+    return SQLITE_OK;
+}
+
+QVariant fromSqlValue(sqlite3_value *value)
+{
+    switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+        return qlonglong(sqlite3_value_int64(value));
+    case SQLITE_FLOAT:
+        return sqlite3_value_double(value);
+    case SQLITE_NULL:
+        return {};
+    default:
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(value)),
+                                 sqlite3_value_bytes(value));
+    }
+}
+
+// The values of an INSERT or UPDATE, converted by field type; columns that an
+// UPDATE leaves alone are not written (a memo is not copied onto itself).
+QList<QPair<int, QVariant>> rowValues(const DbfTable *table, sqlite3_value **argv, bool update)
+{
+    QList<QPair<int, QVariant>> values;
+    for (int i = 0; i < table->fields.size(); ++i) {
+        sqlite3_value *value = argv[2 + i];
+        if (update && sqlite3_value_nochange(value))
+            continue;
+        values.append({i, FieldValue::fromVariant(table->fields[i], fromSqlValue(value))});
+    }
+    return values;
+}
+
+int recnoOf(sqlite3_value *value)
+{
+    const sqlite3_int64 r = sqlite3_value_int64(value);
+    if (r < 0 || r > std::numeric_limits<int>::max())
+        throw DbError(QStringLiteral("记录号%1无效。").arg(r));
+    return int(r);
+}
+
+int update(sqlite3_vtab *vtab, int argc, sqlite3_value **argv, sqlite3_int64 *newRowid)
+{
+    auto *table = static_cast<DbfTable *>(vtab);
+    try {
+        auto file = acquire(vtab);
+        if (argc == 1) {
+            file->setDeleted(recnoOf(argv[0]), true);
+            return SQLITE_OK;
+        }
+        const bool insert = sqlite3_value_type(argv[0]) == SQLITE_NULL;
+        if (insert) {
+            if (sqlite3_value_type(argv[1]) != SQLITE_NULL)
+                throw DbError(QStringLiteral("新增记录时不能指定记录号。"));
+            *newRowid = file->append(rowValues(table, argv, false));
+            return SQLITE_OK;
+        }
+        const int recno = recnoOf(argv[0]);
+        if (sqlite3_value_int64(argv[1]) != recno)
+            throw DbError(QStringLiteral("记录号不能修改。"));
+        file->update(recno, rowValues(table, argv, true));
+        return SQLITE_OK;
+    } catch (const DbError &e) {
+        setError(vtab, e.message());
+        return SQLITE_ERROR;
+    }
+}
+
+// Text columns order as their GBK bytes; trailing blanks do not count, as
+// they never did in a blank-padded field.
+int compareGbk(void *, int lengthA, const void *a, int lengthB, const void *b)
+{
+    const char *pa = static_cast<const char *>(a);
+    const char *pb = static_cast<const char *>(b);
+    while (lengthA > 0 && pa[lengthA - 1] == ' ')
+        --lengthA;
+    while (lengthB > 0 && pb[lengthB - 1] == ' ')
+        --lengthB;
+    return GbkText::compareUtf8AsGbk(pa, lengthA, pb, lengthB);
+}
+
+const sqlite3_module &dbfModule()
+{
+    static sqlite3_module module = [] {
+        sqlite3_module m{};
+        m.iVersion = 1;
+        m.xCreate = connect;
+        m.xConnect = connect;
+        m.xBestIndex = bestIndex;
+        m.xDisconnect = disconnect;
+        m.xDestroy = disconnect;
+        m.xOpen = openCursor;
+        m.xClose = closeCursor;
+        m.xFilter = filter;
+        m.xNext = next;
+        m.xEof = eof;
+        m.xColumn = column;
+        m.xRowid = rowid;
+        m.xUpdate = update;
+        return m;
+    }();
+    return module;
+}
+
+} // namespace
+
+namespace SqlModule {
+
+void install(sqlite3 *db, Database *database)
+{
+    sqlite3_create_collation_v2(db, "GBK", SQLITE_UTF8, nullptr, compareGbk, nullptr);
+    sqlite3_create_module_v2(db, "dbf", &dbfModule(), database, nullptr);
+}
+
+QString createStatement(const QString &sqlName, const QString &fileName)
+{
+    return QStringLiteral("CREATE VIRTUAL TABLE %1 USING dbf('%2')")
+        .arg(quoteIdentifier(sqlName), Database::escapeSql(fileName));
+}
+
+} // namespace SqlModule

@@ -1,0 +1,133 @@
+#include "StoredFile.h"
+
+#include <QFileInfo>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+StoredFile::~StoredFile()
+{
+    close();
+}
+
+bool StoredFile::open(const QString &path, bool readOnly)
+{
+    close();
+    m_file.setFileName(path);
+    const QIODevice::OpenMode mode =
+        (readOnly ? QIODevice::ReadOnly : QIODevice::ReadWrite) | QIODevice::Unbuffered
+        | QIODevice::ExistingOnly;
+    return m_file.open(mode);
+}
+
+void StoredFile::close()
+{
+    if (m_map)
+        m_file.unmap(m_map);
+    m_map = nullptr;
+    m_mapSize = 0;
+    m_mapFailed = false;
+    m_buffer.clear();
+    if (m_file.isOpen())
+        m_file.close();
+}
+
+QString StoredFile::errorText() const
+{
+    return FileSafety::reason(m_file);
+}
+
+qint64 StoredFile::currentSize()
+{
+    return m_file.size();
+}
+
+// The view is renewed only when a read reaches past it: after appends made
+// here or by another program.
+bool StoredFile::remap(qint64 neededEnd)
+{
+    const qint64 size = currentSize();
+    if (neededEnd > size)
+        return false;
+    if (m_mapFailed)
+        return true;
+    if (m_map)
+        m_file.unmap(m_map);
+    m_map = m_file.map(0, size);
+    m_mapSize = m_map ? size : 0;
+    m_mapFailed = m_map == nullptr;
+    return true;
+}
+
+const char *StoredFile::data(qint64 offset, qint64 length)
+{
+    if (offset < 0 || length < 0)
+        return nullptr;
+    const qint64 end = offset + length;
+    if (end > m_mapSize && !remap(end))
+        return nullptr;
+    if (m_map)
+        return reinterpret_cast<const char *>(m_map) + offset;
+    if (m_buffer.size() < length)
+        m_buffer.resize(length);
+    if (!m_file.seek(offset) || m_file.read(m_buffer.data(), length) != length)
+        return nullptr;
+    return m_buffer.constData();
+}
+
+bool StoredFile::writeAt(qint64 offset, const char *bytes, qint64 length)
+{
+    return m_file.seek(offset) && m_file.write(bytes, length) == length;
+}
+
+namespace FileSafety {
+
+bool syncFile(QFile &file)
+{
+    if (!file.flush())
+        return false;
+#ifdef Q_OS_WIN
+    return _commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+void syncFolder(const QString &folder)
+{
+#ifndef Q_OS_WIN
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#else
+    Q_UNUSED(folder);
+#endif
+}
+
+QString reason(const QFileDevice &file)
+{
+    if (!QFileInfo::exists(file.fileName()))
+        return QStringLiteral("文件不存在");
+    switch (file.error()) {
+    case QFileDevice::PermissionsError:
+        return QStringLiteral("没有访问权限");
+    case QFileDevice::ResourceError:
+        return QStringLiteral("磁盘已满或系统资源不足");
+    case QFileDevice::ReadError:
+        return QStringLiteral("读取失败");
+    case QFileDevice::WriteError:
+        return QStringLiteral("写入失败");
+    case QFileDevice::OpenError:
+        return QStringLiteral("文件正被占用或无法访问（%1）").arg(file.errorString());
+    default:
+        return QStringLiteral("文件无法访问（%1）").arg(file.errorString());
+    }
+}
+
+} // namespace FileSafety

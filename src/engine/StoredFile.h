@@ -1,0 +1,53 @@
+#pragma once
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+// An open table or memo file: reads through a read-only view of the whole
+// file (mapped when the system allows, else read into a buffer), writes go
+// straight to the file with no buffer of our own.
+class StoredFile
+{
+public:
+    StoredFile() = default;
+    ~StoredFile();
+    StoredFile(const StoredFile &) = delete;
+    StoredFile &operator=(const StoredFile &) = delete;
+
+    // Returns false and leaves errorText() set when the file cannot be opened.
+    bool open(const QString &path, bool readOnly);
+    void close();
+    QString path() const { return m_file.fileName(); }
+    QString errorText() const;
+
+    // Size as the system reports it now.
+    qint64 currentSize();
+    // The bytes [offset, offset + length), or nullptr when the file is
+    // shorter. The pointer stays valid until the next call on this object.
+    const char *data(qint64 offset, qint64 length);
+    // Writes at once; returns false (errorText() set) when it fails.
+    bool writeAt(qint64 offset, const char *bytes, qint64 length);
+    bool writeAt(qint64 offset, const QByteArray &bytes)
+    {
+        return writeAt(offset, bytes.constData(), bytes.size());
+    }
+
+private:
+    bool remap(qint64 neededEnd);
+
+    QFile m_file;
+    uchar *m_map = nullptr;
+    qint64 m_mapSize = 0;
+    bool m_mapFailed = false;
+    QByteArray m_buffer;
+};
+
+namespace FileSafety {
+// Writes a file's data through to the disk (what a rename may rely on).
+bool syncFile(QFile &file);
+// Makes renames and removals in a folder durable (no-op where the system
+// does not need it).
+void syncFolder(const QString &folder);
+// A Chinese reason for a failed file operation, for the user.
+QString reason(const QFileDevice &file);
+}

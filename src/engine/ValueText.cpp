@@ -1,0 +1,82 @@
+#include "ValueText.h"
+
+#include <QRegularExpression>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace ValueText {
+
+// std::to_chars and std::from_chars are independent of the C locale, which
+// the application sets from the desktop at start-up.
+QString formatNumber(double value)
+{
+    if (!std::isfinite(value))
+        return QString();
+    if (value == 0)
+        return QStringLiteral("0");   // also for -0
+    char buf[64];
+    const auto result = std::to_chars(buf, buf + sizeof buf, value,
+                                      std::chars_format::general, 15);
+    std::string text(buf, result.ptr);
+    const auto e = text.find('e');
+    if (e == std::string::npos)
+        return QString::fromLatin1(text.data(), qsizetype(text.size()));
+    // "1e-05" -> "1E-5", "1e+15" -> "1E+15"
+    std::string exponent = text.substr(e + 2);
+    while (exponent.size() > 1 && exponent.front() == '0')
+        exponent.erase(0, 1);
+    text = text.substr(0, e) + 'E' + text[e + 1] + exponent;
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+bool parseNumber(const QString &text, double *value)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return false;
+    std::string s;
+    s.reserve(size_t(trimmed.size()));
+    for (const QChar ch : trimmed) {
+        if (ch.unicode() >= 0x80)
+            return false;
+        s.push_back(char(ch.unicode()));
+    }
+    size_t start = 0;
+    if (s[0] == '+')
+        start = 1;   // from_chars takes "-" but not "+"
+    const size_t first = start + (s[start] == '-' ? 1 : 0);
+    if (first >= s.size() || !(std::isdigit(uchar(s[first])) || s[first] == '.'))
+        return false;   // no "inf", "nan" or "+-1"
+    if (start == 1 && s[1] == '-')
+        return false;
+    double parsed = 0;
+    const char *end = s.data() + s.size();
+    const auto result = std::from_chars(s.data() + start, end, parsed,
+                                        std::chars_format::general);
+    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(parsed))
+        return false;
+    if (value)
+        *value = parsed;
+    return true;
+}
+
+QString formatDate(const QDate &date)
+{
+    if (!date.isValid())
+        return QString();
+    return QStringLiteral("%1-%2-%3").arg(date.year()).arg(date.month()).arg(date.day());
+}
+
+QDate parseDate(const QString &text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^([0-9]{4})([-/.])([0-9]{1,2})\\2([0-9]{1,2})$"));
+    const auto match = pattern.match(text.trimmed());
+    if (!match.hasMatch())
+        return QDate();
+    return QDate(match.captured(1).toInt(), match.captured(3).toInt(),
+                 match.captured(4).toInt());
+}
+
+} // namespace ValueText

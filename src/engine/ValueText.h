@@ -1,0 +1,22 @@
+#pragma once
+#include <QDate>
+#include <QString>
+
+// The program's fixed text forms of numbers and dates, independent of the
+// desktop's locale: what fields give "as text", what the exchange files hold.
+namespace ValueText {
+
+// Shortest general form with 15 significant digits, "." as decimal point,
+// no trailing zeros: 12.5, 100, 0.3; exponent form only for very small or
+// very large magnitudes (1E-5, 1E+15).
+QString formatNumber(double value);
+// Parses a number as typed or exchanged (blanks around allowed, "," not).
+bool parseNumber(const QString &text, double *value);
+
+// Short date format "yyyy-M-d".
+QString formatDate(const QDate &date);
+// Accepts yyyy-M-d with "-", "/" or "." separators and zero-padded parts;
+// an invalid QDate when the text is no such date.
+QDate parseDate(const QString &text);
+
+} // namespace ValueText

@@ -1,0 +1,10 @@
+#include "Unitin.h"
+
+TFormin *Formin = nullptr;
+
+TFormin::TFormin(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Formin"));
+    setWindowTitle(QStringLiteral("数据导入"));
+}

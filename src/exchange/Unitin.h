@@ -1,0 +1,11 @@
+#pragma once
+#include <QDialog>
+
+class TFormin : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFormin(QWidget *parent = nullptr);
+};
+
+extern TFormin *Formin;

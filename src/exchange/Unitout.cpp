@@ -1,0 +1,10 @@
+#include "Unitout.h"
+
+TFormout *Formout = nullptr;
+
+TFormout::TFormout(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Formout"));
+    setWindowTitle(QStringLiteral("数据导出"));
+}

@@ -1,0 +1,11 @@
+#pragma once
+#include <QDialog>
+
+class TFormout : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFormout(QWidget *parent = nullptr);
+};
+
+extern TFormout *Formout;

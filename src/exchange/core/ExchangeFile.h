@@ -1,0 +1,121 @@
+#pragma once
+#include "ExchangeText.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QSaveFile>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class DataSet;
+class Table;
+
+// Writing and reading the exchange text files: GBK, one row a line, CR LF,
+// no header and no byte-order mark. Every failure throws DbError with a text
+// that names the file (and the line, when reading).
+
+// Which file a row is written to decides how its line ends.
+enum class ExchangeLine {
+    Child,   // CGWCDW, CGWCR, JDWYHMD, ZLQK: every column; a last column
+             // named ITEM_188 is written "1" or "0"
+    Kjcg,    // every column but the last, each followed by a TAB;
+             // ITEM_SJDC is written "0"
+    Unit,    // every column, the last one always quoted
+    Expert,  // the first seven columns
+};
+
+// The current row of the dataset as a line of its file, without the CR LF.
+QString ExchangeLineText(const DataSet &row, ExchangeLine kind);
+
+// One exchange file being written. Lines are gathered in memory and written
+// in large blocks; the file replaces an existing one only on commit(), so a
+// failed write never leaves a half-written file behind.
+class ExchangeFileWriter
+{
+public:
+    explicit ExchangeFileWriter(const QString &path);
+    ~ExchangeFileWriter();
+    ExchangeFileWriter(const ExchangeFileWriter &) = delete;
+    ExchangeFileWriter &operator=(const ExchangeFileWriter &) = delete;
+
+    QString path() const;
+    void writeLine(const QString &line);
+    void writeRow(const DataSet &row, ExchangeLine kind);
+    void commit();
+
+private:
+    void writeBuffer();
+
+    QSaveFile m_file;
+    QByteArray m_buffer;
+    int m_lines = 0;
+};
+
+// Creates or overwrites the file with every row of the dataset from the
+// first (the dataset is left after its last row).
+void WriteExchangeFile(DataSet &data, const QString &fileName,
+                       ExchangeLine kind = ExchangeLine::Child);
+
+// One logical record as it stands in the file: GBK bytes, its physical
+// lines joined by their own line ends, without the final one.
+struct ExchangeRecord
+{
+    QByteArray text;
+    QString fileName;
+    int line = 0;   // its first physical line, from 1
+};
+
+// An exchange file open for reading. The record layout (the target's column
+// count, and whether its last value is quoted) tells where a record ends.
+class ExchangeFileReader
+{
+public:
+    ExchangeFileReader(const QString &path, const ExchangeText::RecordLayout &layout);
+
+    QString path() const;
+    const ExchangeText::RecordLayout &layout() const;
+    bool atEnd();
+    ExchangeRecord readRecord();
+
+private:
+    void readMore();
+
+    QFile m_file;
+    ExchangeText::RecordLayout m_layout;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    qsizetype m_wanted = 0;
+    bool m_eof = false;
+    int m_line = 1;
+};
+
+// The next logical record of the file (one or more physical lines).
+ExchangeRecord ReadExchangeRecord(ExchangeFileReader &file);
+
+// The import's splitter, and the code-table refresh's own copy of it,
+// which does not turn an unreadable registration date into today.
+enum class SplitterVariant { Import, CodeTable };
+
+// How the rows of this table are laid out in its exchange file.
+ExchangeText::RecordLayout ExchangeLayout(const Table &table);
+
+// The values of a record, one per column of the layout; none for a blank
+// record. A damaged record (an open quote, too many or too few values,
+// bytes that are no GBK text) throws DbError naming the file and the line.
+QStringList SplitExchangeRecord(const ExchangeRecord &record,
+                                const ExchangeText::RecordLayout &layout);
+
+// Splits the record into the columns of one appended and posted row of the
+// table (open). A blank record adds nothing; returns whether a row was
+// added. On any failure no part of the row stays.
+bool AppendTabbedLine(Table &table, const ExchangeRecord &record,
+                      SplitterVariant variant = SplitterVariant::Import);
+
+// Reads the whole file into the table (opened when closed): every record
+// through AppendTabbedLine. eachRecord runs before each record (to keep a
+// window painted). Rows appended before a failure stay. Returns the rows
+// added.
+int LoadExchangeFile(Table &table, const QString &path,
+                     SplitterVariant variant = SplitterVariant::Import,
+                     const std::function<void()> &eachRecord = {});

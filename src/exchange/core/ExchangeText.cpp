@@ -1,0 +1,339 @@
+#include "ExchangeText.h"
+
+#include "engine/GbkText.h"
+
+#include <algorithm>
+#include <cstring>
+
+QString EscapeTextQuotes(const QString &text)
+{
+    QString out = text;
+    return out.replace(QLatin1Char('"'), QLatin1String("\"\""));
+}
+
+int CountQuoteChars(const QString &text)
+{
+    return int(text.count(QLatin1Char('"')));
+}
+
+QString UnescapeDoubledQuotes(const QString &text)
+{
+    QString out = text;
+    return out.replace(QLatin1String("\"\""), QLatin1String("\""));
+}
+
+namespace ExchangeText {
+
+namespace {
+
+bool needsQuotes(const QString &value)
+{
+    for (const QChar ch : value) {
+        if (ch == QLatin1Char('\t') || ch == QLatin1Char('\r') || ch == QLatin1Char('\n'))
+            return true;
+    }
+    return value.startsWith(QLatin1Char('"'));
+}
+
+QString quoted(const QString &value)
+{
+    return QLatin1Char('"') + EscapeTextQuotes(value) + QLatin1Char('"');
+}
+
+// A plain last value cannot be quoted, so a TAB or line break in it would
+// split the line for every reader; it travels as a blank instead.
+QString withoutSeparators(const QString &value)
+{
+    QString out = value;
+    for (QChar &ch : out) {
+        if (ch == QLatin1Char('\t') || ch == QLatin1Char('\r') || ch == QLatin1Char('\n'))
+            ch = QLatin1Char(' ');
+    }
+    return out;
+}
+
+QString lastValueText(const QString &value, LastValue last)
+{
+    switch (last) {
+    case LastValue::Plain:
+        return withoutSeparators(value);
+    case LastValue::Flag188:
+        return value == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("0");
+    case LastValue::TrailingTab:
+        return quoteValue(value) + QLatin1Char('\t');
+    case LastValue::Quoted:
+        return quoted(value);
+    }
+    return value;
+}
+
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+// Counts line ends (CR LF, LF, lone CR) in data[from, to).
+int countLineEnds(const char *d, qsizetype from, qsizetype to)
+{
+    int n = 0;
+    for (qsizetype i = from; i < to; ++i) {
+        if (d[i] == '\n' || (d[i] == '\r' && (i + 1 >= to || d[i + 1] != '\n')))
+            ++n;
+    }
+    return n;
+}
+
+QByteArray trimmedBytes(const char *d, qsizetype from, qsizetype to)
+{
+    // GBK trail bytes are never below 0x40, so no character is cut here.
+    while (from < to && uchar(d[from]) <= 0x20)
+        ++from;
+    while (to > from && uchar(d[to - 1]) <= 0x20)
+        --to;
+    return QByteArray(d + from, to - from);
+}
+
+// Walks one record value by value; each step either moves on to the next
+// value or settles the outcome in `result`.
+class RecordScanner
+{
+public:
+    RecordScanner(const char *data, qsizetype size, qsizetype pos, const RecordLayout &layout,
+                  bool atEof, bool collect)
+        : d(data), n(size), start(pos), p(pos), columns(qMax(1, layout.columns)),
+          lastQuoted(layout.lastQuoted), atEof(atEof), collect(collect)
+    {
+    }
+
+    RecordScan run()
+    {
+        if (p >= n)
+            return settle(RecordScan::End, p);
+        if (!checkBlankLine())
+            return result;
+        for (int col = 0;; ++col) {
+            const bool last = col == columns - 1;
+            bool more = false;
+            if (last && !(lastQuoted && p < n && d[p] == '"'))
+                plainLastValue();
+            else if (p < n && d[p] == '"')
+                more = quotedValue(col, last);
+            else
+                more = plainValue(col);
+            if (!more)
+                return result;
+        }
+    }
+
+private:
+    const char *d;
+    qsizetype n;
+    qsizetype start;
+    qsizetype p;
+    int columns;
+    bool lastQuoted;
+    bool atEof;
+    bool collect;
+    int line = 0;
+    RecordScan result;
+
+    RecordScan settle(RecordScan::Status status, qsizetype next)
+    {
+        result.status = status;
+        result.next = next;
+        result.lines = line + 1;
+        if (status == RecordScan::End)
+            result.lines = 0;
+        return result;
+    }
+
+    void fault(RecordScan::Status status, int value)
+    {
+        result.faultValue = value;
+        result.faultLine = line;
+        finishLine(status);
+    }
+
+    qsizetype lineEndFrom(qsizetype from) const
+    {
+        while (from < n && !isLineEnd(d[from]))
+            ++from;
+        return from;
+    }
+
+    // Ends the record at the line end at or after p; asks for more data when
+    // the line (or the LF of its CR LF) may go on beyond what is there.
+    void finishLine(RecordScan::Status status)
+    {
+        qsizetype e = lineEndFrom(p);
+        if (!atEof && (e == n || (d[e] == '\r' && e + 1 == n))) {
+            settle(RecordScan::NeedMore, start);
+            return;
+        }
+        if (e < n)
+            e += (d[e] == '\r' && e + 1 < n && d[e + 1] == '\n') ? 2 : 1;
+        settle(status, e);
+    }
+
+    bool checkBlankLine()
+    {
+        const qsizetype e = lineEndFrom(p);
+        for (qsizetype i = p; i < e; ++i) {
+            if (uchar(d[i]) > 0x20)
+                return true;
+        }
+        finishLine(RecordScan::Blank);
+        return false;
+    }
+
+    void keep(QByteArray value)
+    {
+        if (collect)
+            result.values.append(std::move(value));
+    }
+
+    void plainLastValue()
+    {
+        const qsizetype e = lineEndFrom(p);
+        if (!atEof && e == n) {
+            settle(RecordScan::NeedMore, start);
+            return;
+        }
+        if (std::find(d + p, d + e, '\t') != d + e) {
+            fault(RecordScan::TooManyValues, columns + 1);
+            return;
+        }
+        keep(trimmedBytes(d, p, e));
+        p = e;
+        finishLine(RecordScan::Values);
+    }
+
+    bool plainValue(int col)
+    {
+        qsizetype e = p;
+        while (e < n && d[e] != '\t' && !isLineEnd(d[e]))
+            ++e;
+        if (!atEof && e == n) {
+            settle(RecordScan::NeedMore, start);
+            return false;
+        }
+        keep(QByteArray(d + p, e - p));
+        p = e;
+        if (e < n && d[e] == '\t') {
+            ++p;
+            return true;
+        }
+        fault(RecordScan::TooFewValues, col + 2);
+        return false;
+    }
+
+    bool quotedValue(int col, bool last)
+    {
+        const int startLine = line;
+        QByteArray value;
+        qsizetype q = p + 1;
+        for (;;) {
+            const char *hit = static_cast<const char *>(memchr(d + q, '"', size_t(n - q)));
+            if (!hit || (hit + 1 == d + n && !atEof)) {
+                if (!atEof) {
+                    settle(RecordScan::NeedMore, start);
+                    return false;
+                }
+                line += countLineEnds(d, q, n);
+                result.faultValue = col + 1;
+                result.faultLine = startLine;
+                settle(RecordScan::Unterminated, n);
+                return false;
+            }
+            const qsizetype quote = hit - d;
+            line += countLineEnds(d, q, quote);
+            if (collect)
+                value.append(d + q, quote - q);
+            if (quote + 1 < n && d[quote + 1] == '"') {
+                if (collect)
+                    value.append('"');
+                q = quote + 2;
+                continue;
+            }
+            p = quote + 1;
+            break;
+        }
+        keep(std::move(value));
+        return afterClosingQuote(col, last);
+    }
+
+    bool afterClosingQuote(int col, bool last)
+    {
+        if (last) {
+            while (p < n && (d[p] == ' ' || (uchar(d[p]) < 0x20 && d[p] != '\t' && !isLineEnd(d[p]))))
+                ++p;
+        }
+        if (p >= n && !atEof) {
+            settle(RecordScan::NeedMore, start);
+            return false;
+        }
+        if (p < n && d[p] == '\t') {
+            if (last) {
+                fault(RecordScan::TooManyValues, columns + 1);
+                return false;
+            }
+            ++p;
+            return true;
+        }
+        if (p >= n || isLineEnd(d[p])) {
+            if (last)
+                finishLine(RecordScan::Values);
+            else
+                fault(RecordScan::TooFewValues, col + 2);
+            return false;
+        }
+        fault(RecordScan::TextAfterQuote, col + 1);
+        return false;
+    }
+};
+
+} // namespace
+
+QString quoteValue(const QString &value)
+{
+    return needsQuotes(value) ? quoted(value) : value;
+}
+
+QString joinLine(const QStringList &values, LastValue last)
+{
+    QString line;
+    const qsizetype count = values.size();
+    for (qsizetype i = 0; i + 1 < count; ++i) {
+        line += quoteValue(values.at(i));
+        line += QLatin1Char('\t');
+    }
+    if (count > 0)
+        line += lastValueText(values.last(), last);
+    return line;
+}
+
+RecordScan scanRecord(const char *data, qsizetype size, qsizetype pos,
+                      const RecordLayout &layout, bool atEof, bool collectValues)
+{
+    return RecordScanner(data, size, pos, layout, atEof, collectValues).run();
+}
+
+bool decodeGbkStrict(const QByteArray &gbk, QString *text)
+{
+    const qsizetype size = gbk.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto b = uchar(gbk[i]);
+        if (b <= 0x80)
+            continue;
+        if (b == 0xFF || i + 1 >= size)
+            return false;
+        const auto trail = uchar(gbk[i + 1]);
+        if (trail < 0x40 || trail == 0xFF)
+            return false;
+        ++i;
+    }
+    *text = GbkText::decode(gbk);
+    return !text->contains(QChar(0xFFFD));
+}
+
+} // namespace ExchangeText

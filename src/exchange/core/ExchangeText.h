@@ -1,0 +1,80 @@
+#pragma once
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The line format of the exchange text files, as pure functions over texts
+// and bytes: no files, no tables.
+//
+// A line holds the values of one row separated by TAB and ends with CR LF.
+// A value that holds a TAB or a line break, or begins with a double quote,
+// is written in double quotes with its inner quotes doubled; it may then
+// span several physical lines. How the last value of a line is written
+// depends on the file (LastValue).
+
+// The text with every double quote doubled.
+QString EscapeTextQuotes(const QString &text);
+// The number of double quotes in the text.
+int CountQuoteChars(const QString &text);
+// The text with each pair of double quotes replaced by one.
+QString UnescapeDoubledQuotes(const QString &text);
+
+namespace ExchangeText {
+
+// How the last value of a line is written.
+enum class LastValue {
+    Plain,        // unchanged, never quoted (CGWCDW, JDWYHMD, ZLQK, EXPERT)
+    Flag188,      // "1" when the text is "1", else "0" (CGWCR's ITEM_188)
+    TrailingTab,  // like every other value, followed by its TAB (KJCG)
+    Quoted,       // always in quotes (UNIT)
+};
+
+// The value as it stands in a line: quoted when it must be.
+QString quoteValue(const QString &value);
+// One line without its CR LF.
+QString joinLine(const QStringList &values, LastValue last);
+
+// What a reader must know to find the values of a line: how many columns
+// the target has and whether the last value was written in quotes (UNIT)
+// or plain, so that a plain last value that happens to begin with a quote
+// is taken as it stands.
+struct RecordLayout
+{
+    int columns = 1;
+    bool lastQuoted = false;
+};
+
+// The outcome of scanning one logical record of GBK bytes.
+struct RecordScan
+{
+    enum Status {
+        Values,          // a record of exactly layout.columns values
+        Blank,           // a line of blanks and control characters only
+        End,             // no bytes left
+        NeedMore,        // the data ends inside the record, more may follow
+        Unterminated,    // a quoted value still open at the end of the file
+        TooManyValues,
+        TooFewValues,
+        TextAfterQuote,  // a closing quote followed by other text
+    };
+    Status status = End;
+    qsizetype next = 0;       // where the following record begins
+    int lines = 0;            // physical lines the record takes
+    int faultValue = 0;       // 1-based value at fault
+    int faultLine = 0;        // 0-based line within the record of the fault
+    QList<QByteArray> values; // unquoted, still GBK (when collected)
+};
+
+// Scans the record that begins at pos. Line ends are CR LF, LF or CR; inside
+// quotes they are part of the value, byte for byte. With atEof false a
+// record that reaches the end of the data gives NeedMore. The values are
+// collected only when asked, the boundaries are found either way.
+RecordScan scanRecord(const char *data, qsizetype size, qsizetype pos,
+                      const RecordLayout &layout, bool atEof, bool collectValues);
+
+// Decodes GBK bytes, refusing what is no GBK text: bytes that form no
+// character, a character cut off at the end, codes with no character.
+bool decodeGbkStrict(const QByteArray &gbk, QString *text);
+
+} // namespace ExchangeText

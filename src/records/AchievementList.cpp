@@ -1,0 +1,140 @@
+#include "AchievementList.h"
+
+#include "engine/Database.h"
+
+namespace AchievementList {
+
+QStringList categoryNames()
+{
+    return {QStringLiteral("应用技术"), QStringLiteral("软科学"), QStringLiteral("基础理论")};
+}
+
+QString categoryCode(int categoryIndex)
+{
+    return QString::number(categoryIndex + 1);
+}
+
+QString listSql(int categoryIndex, const QString &yearText)
+{
+    if (categoryIndex < 0 || categoryIndex > 2)
+        return {};
+    const QString year = Database::escapeSql(yearText.left(4).trimmed());
+    return QStringLiteral("select * from kjcg where item_cglb='") + categoryCode(categoryIndex)
+           + QStringLiteral("' and item_4 like '") + year + QStringLiteral("%'");
+}
+
+QString ruleFilter(int categoryIndex)
+{
+    return categoryIndex == 0 ? QStringLiteral("lb='a' or lb='1'")
+                              : QStringLiteral("lb='a' or lb='2'");
+}
+
+static bool isYear(const QString &year)
+{
+    if (year.size() < 4)
+        return false;
+    bool ok = false;
+    year.toInt(&ok);
+    return ok;
+}
+
+QStringList yearsOf(const QStringList &item4Values)
+{
+    QStringList years;
+    QString previous;
+    for (const QString &value : item4Values) {
+        const QString year = value.trimmed().left(4);
+        if (year == previous)
+            continue;
+        previous = year;
+        if (isYear(year))
+            years << year;
+    }
+    return years;
+}
+
+const QList<Section> &sections()
+{
+    static const QList<Section> list = {
+        {QStringLiteral("btn_page01"), QStringLiteral("成果概况")},
+        {QStringLiteral("btn_page02"), QStringLiteral("知识产权，成果应用情况")},
+        {QStringLiteral("btn_page03"), QStringLiteral("课题立项，评价情况")},
+        {QStringLiteral("btn_page04"), QStringLiteral("第一完成单位情况")},
+        {QStringLiteral("btn_page05"), QStringLiteral("合作完成单位情况")},
+        {QStringLiteral("btn_page07"), QStringLiteral("评价委员会名单")},
+        {QStringLiteral("btn_page08"), QStringLiteral("成果完成人员名单")},
+        {QStringLiteral("btn_page09"), QStringLiteral("鉴定证书内容")},
+    };
+    return list;
+}
+
+QString sectionCaption(const QString &button)
+{
+    for (const Section &s : sections()) {
+        if (s.button == button)
+            return s.caption;
+    }
+    return {};
+}
+
+QString buttonOfRule(const QString &ruleButton)
+{
+    const QString code = ruleButton.trimmed();
+    if (code == QLatin1String("01") || code == QLatin1String("02") || code == QLatin1String("03")
+        || code == QLatin1String("04"))
+        return QStringLiteral("btn_page") + code;
+    return {};
+}
+
+QString personsButton()
+{
+    return QStringLiteral("btn_page08");
+}
+
+QStringList requiredButtons(const QString &category)
+{
+    if (category == QLatin1String("1"))
+        return {QStringLiteral("btn_page01"), QStringLiteral("btn_page02"),
+                QStringLiteral("btn_page03"), QStringLiteral("btn_page04"), personsButton()};
+    return {QStringLiteral("btn_page01"), QStringLiteral("btn_page03"),
+            QStringLiteral("btn_page04"), personsButton()};
+}
+
+bool isComplete(const QString &category, const QHash<QString, bool> &done)
+{
+    for (const QString &button : requiredButtons(category)) {
+        if (!done.value(button, true))
+            return false;
+    }
+    return true;
+}
+
+QString closeQuestion(const QString &category, const QHash<QString, bool> &done)
+{
+    static const QList<QPair<QString, QString>> questions = {
+        {QStringLiteral("btn_page01"), QStringLiteral("成果概况没有填完,是否以后再填写该项目？")},
+        {QStringLiteral("btn_page02"),
+         QStringLiteral("知识产权，成果应用情况没有填完,是否以后再填写该项目？")},
+        {QStringLiteral("btn_page03"), QStringLiteral("课题立项，评价没有填完,是否以后再填写该项目？")},
+        {QStringLiteral("btn_page04"),
+         QStringLiteral("第一完成单位情况没有填完,是否以后再填写该项目？")},
+        {QStringLiteral("btn_page08"),
+         QStringLiteral("成果完成人员名单没有填完,是否以后再填写该项目？？")},
+    };
+    for (const auto &[button, question] : questions) {
+        // The intellectual-property section belongs to applied technology only.
+        if (button == QLatin1String("btn_page02") && category != QLatin1String("1"))
+            continue;
+        if (!done.value(button, true))
+            return question;
+    }
+    return {};
+}
+
+QString recordKeyFilter(const QString &item4, const QString &itemDqdm)
+{
+    return QStringLiteral("item_4='") + Database::escapeSql(item4) + QStringLiteral("' and item_dqdm='")
+           + Database::escapeSql(itemDqdm) + QStringLiteral("'");
+}
+
+} // namespace AchievementList

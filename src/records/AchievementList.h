@@ -1,0 +1,56 @@
+#pragma once
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+// Rules of the achievement list and of the completeness lock that need no
+// window: which SQL lists a category and year, which years the year list
+// offers, which section a rule marks, which sections a category requires
+// and what the main window asks before it closes.
+namespace AchievementList {
+
+// The three categories in the order of the category list; the stored
+// category code is the list position + 1.
+QStringList categoryNames();
+QString categoryCode(int categoryIndex);
+
+// The list of one category and year ("" when no category is chosen).
+// The year comes from the year list; it is quoted safely all the same.
+QString listSql(int categoryIndex, const QString &yearText);
+
+// Where clause of the completeness rules of the category shown.
+QString ruleFilter(int categoryIndex);
+
+// Years of the registration numbers, in the order given (descending), each
+// once; a year shorter than four characters or not a number is left out.
+QStringList yearsOf(const QStringList &item4Values);
+
+// A section button of the main window.
+struct Section
+{
+    QString button;   // object name, "btn_page01"
+    QString caption;  // "成果概况"
+};
+// The eight section buttons in their order on the section panel.
+const QList<Section> &sections();
+QString sectionCaption(const QString &button);
+// The button that a rule's section code ('01' ... '04') marks; empty for
+// any other code.
+QString buttonOfRule(const QString &ruleButton);
+// The button of the completing persons, required in every category.
+QString personsButton();
+
+// The sections that must be done before another record may be chosen.
+QStringList requiredButtons(const QString &category);
+// True when every required button is done (done: button name -> state).
+bool isComplete(const QString &category, const QHash<QString, bool> &done);
+
+// The question asked before the main window closes, for the first required
+// section in the closing order that is not done; empty when none is.
+QString closeQuestion(const QString &category, const QHash<QString, bool> &done);
+
+// A table filter that selects exactly the child rows of one record. Quotes
+// inside the key are doubled.
+QString recordKeyFilter(const QString &item4, const QString &itemDqdm);
+
+} // namespace AchievementList

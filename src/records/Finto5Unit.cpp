@@ -1,0 +1,9 @@
+#include "Finto5Unit.h"
+
+TFinto5 *Finto5 = nullptr;
+
+TFinto5::TFinto5(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Finto5"));
+}

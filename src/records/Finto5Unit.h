@@ -1,0 +1,11 @@
+#pragma once
+#include <QDialog>
+
+class TFinto5 : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFinto5(QWidget *parent = nullptr);
+};
+
+extern TFinto5 *Finto5;

@@ -1,0 +1,11 @@
+#pragma once
+#include <QDialog>
+
+class TFinto6 : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFinto6(QWidget *parent = nullptr);
+};
+
+extern TFinto6 *Finto6;

@@ -1,0 +1,11 @@
+#pragma once
+#include <QDialog>
+
+class TFinto7 : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFinto7(QWidget *parent = nullptr);
+};
+
+extern TFinto7 *Finto7;

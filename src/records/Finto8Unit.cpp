@@ -1,0 +1,9 @@
+#include "Finto8Unit.h"
+
+TFinto8 *Finto8 = nullptr;
+
+TFinto8::TFinto8(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Finto8"));
+}

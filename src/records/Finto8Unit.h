@@ -1,0 +1,11 @@
+#pragma once
+#include <QDialog>
+
+class TFinto8 : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFinto8(QWidget *parent = nullptr);
+};
+
+extern TFinto8 *Finto8;

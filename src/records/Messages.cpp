@@ -1,0 +1,40 @@
+#include "Messages.h"
+
+#include "AppInfo.h"
+
+namespace Messages {
+namespace {
+Answerer &answerer()
+{
+    static Answerer instance;
+    return instance;
+}
+}
+
+QMessageBox::StandardButton show(QWidget *parent, const Request &request)
+{
+    if (answerer())
+        return answerer()(request);
+    QMessageBox box(request.icon, request.caption, request.text, request.buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QMessageBox::StandardButton show(QWidget *parent, const QString &caption, const QString &text,
+                                 QMessageBox::Icon icon, QMessageBox::StandardButtons buttons)
+{
+    return show(parent, Request{caption, text, icon, buttons});
+}
+
+void ShowWarning(QWidget *parent, const QString &message)
+{
+    show(parent, AppInfo::productName(), message, QMessageBox::Warning);
+}
+
+void ShowError(QWidget *parent, const QString &message)
+{
+    show(parent, QStringLiteral("提示"), message, QMessageBox::Warning);
+}
+
+void setAnswerer(Answerer a) { answerer() = std::move(a); }
+
+} // namespace Messages

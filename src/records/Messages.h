@@ -1,0 +1,38 @@
+#pragma once
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// Every message box of the program goes through here, so that captions,
+// icons and buttons stay as users know them and tests can answer boxes
+// without a screen.
+namespace Messages {
+
+struct Request
+{
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+};
+
+// Shows a modal box and returns the button pressed.
+QMessageBox::StandardButton show(QWidget *parent, const Request &request);
+QMessageBox::StandardButton show(QWidget *parent, const QString &caption, const QString &text,
+                                 QMessageBox::Icon icon,
+                                 QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
+// The box of every input check, of "存储成功！" and of most notices: caption
+// "Dravik", exclamation icon, one OK button.
+void ShowWarning(QWidget *parent, const QString &message);
+// Database errors around a post: their own text in a box captioned "提示".
+void ShowError(QWidget *parent, const QString &message);
+
+// Tests install an answerer: every box is then recorded and answered by it
+// instead of being shown. Pass an empty function to show boxes again.
+using Answerer = std::function<QMessageBox::StandardButton(const Request &)>;
+void setAnswerer(Answerer answerer);
+
+} // namespace Messages

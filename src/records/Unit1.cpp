@@ -1,0 +1,723 @@
+#include "Unit1.h"
+
+#include "engine/DataSet.h"
+#include "engine/DataSetModel.h"
+#include "records/Abort.h"
+#include "records/AchievementList.h"
+#include "records/EntryRoutines.h"
+#include "records/Messages.h"
+#include "records/SectionButton.h"
+#include "records/UnitDM.h"
+#include "records/Unitpage4a.h"
+#include "records/Unitwel.h"
+#include "records/widgets/DropDownCombo.h"
+
+#include <QCloseEvent>
+#include <QDate>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+QStringList ExchangeNames;
+QString CurrentListSql;
+QString OldItem3;
+QString OldItem4;
+TMainForm *MainForm = nullptr;
+
+namespace {
+
+constexpr int FormWidth = 800;
+constexpr int FormHeight = 570;
+
+struct ListColumn
+{
+    const char *field;
+    int width;
+    bool maroonTitle;
+};
+
+const ListColumn ListColumns[] = {
+    {"NO", 94, false},
+    {"ITEM_120", 111, false},
+    {"ITEM_3", 255, true},
+    {"ITEM_9", 264, true},
+};
+
+QStringList listFields()
+{
+    QStringList fields;
+    for (const ListColumn &c : ListColumns)
+        fields << QString::fromLatin1(c.field);
+    return fields;
+}
+
+// Two of the list's column titles are in maroon.
+class ListGridModel : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation == Qt::Horizontal && role == Qt::ForegroundRole && section >= 0
+            && section < int(std::size(ListColumns)) && ListColumns[section].maroonTitle)
+            return QColor(128, 0, 0);
+        return QIdentityProxyModel::headerData(section, orientation, role);
+    }
+};
+
+QFont songFont(int pixelSize)
+{
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+QPushButton *commandButton(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QString currentField(const QString &field)
+{
+    const Query &list = *DM->Qrykjcg;
+    if (!list.isOpen() || list.isEmpty())
+        return {};
+    return list.asString(field).trimmed();
+}
+
+} // namespace
+
+TMainForm::TMainForm(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Dravik【LumetV5.0】"));
+    setFixedSize(FormWidth, FormHeight);
+    ExchangeNames = {QStringLiteral("KJCG"), QStringLiteral("CGWCDW"), QStringLiteral("CGWCR"),
+                     QStringLiteral("JDWYHMD"), QStringLiteral("ZLQK"), QStringLiteral("unit"),
+                     QStringLiteral("expert")};
+
+    auto *top = new QWidget(this);
+    buildFilters(top);
+    buildGrid();
+    buildSectionPanel();
+    buildQueryPanel();
+    auto *commands = new QWidget(this);
+    buildCommands(commands);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 4, 6, 6);
+    layout->setSpacing(4);
+    layout->addWidget(top);
+    layout->addWidget(DBGrid1, 1);
+    layout->addWidget(Panel8);
+    layout->addWidget(QueryPanel);
+    layout->addWidget(commands);
+}
+
+// ---- construction ---------------------------------------------------------
+
+void TMainForm::buildFilters(QWidget *panel)
+{
+    ComboBox1 = new QComboBox(panel);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->addItems(AchievementList::categoryNames());
+    ComboBox1->setMinimumWidth(120);
+    // The year list holds only years read from the records: nothing typed
+    // ever reaches the list's SQL.
+    cbYear = new QComboBox(panel);
+    cbYear->setObjectName(QStringLiteral("cbYear"));
+    cbYear->setEditable(false);
+    cbYear->setMinimumWidth(80);
+    connect(ComboBox1, &QComboBox::activated, this, &TMainForm::ComboBox1Change);
+    connect(cbYear, &QComboBox::activated, this, &TMainForm::ComboBox1Change);
+
+    auto *title = new QLabel(QStringLiteral("科技成果列表"), panel);
+    title->setStyleSheet(QStringLiteral("color: #800000; font-weight: bold;"));
+    auto *row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(new QLabel(QStringLiteral("成果类型："), panel));
+    row->addWidget(ComboBox1);
+    row->addSpacing(16);
+    row->addWidget(new QLabel(QStringLiteral("年份："), panel));
+    row->addWidget(cbYear);
+    row->addStretch(1);
+    row->addWidget(title);
+}
+
+void TMainForm::buildGrid()
+{
+    DBGrid1 = new QTableView(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setFont(songFont(12));
+    DBGrid1->horizontalHeader()->setFont(songFont(12));
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(18);
+    DBGrid1->verticalHeader()->setFixedWidth(12);
+    DBGrid1->horizontalHeader()->setHighlightSections(false);
+    DBGrid1->setWordWrap(false);
+    m_listModel = new ListGridModel(this);
+    DBGrid1->setModel(m_listModel);
+    connect(m_listModel, &QAbstractItemModel::modelReset, this, [this] {
+        applyColumnWidths();
+        showCurrentRow();
+    });
+    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (m_followingCurrent || !current.isValid() || !DM)
+                    return;
+                runGuarded(this, [&] {
+                    Query &list = *DM->Qrykjcg;
+                    if (list.isOpen() && list.recNo() != current.row())
+                        list.moveTo(current.row());
+                });
+            });
+    connect(DBGrid1, &QTableView::clicked, this, &TMainForm::DBGrid1CellClick);
+    applyColumnWidths();
+}
+
+void TMainForm::buildSectionPanel()
+{
+    Panel8 = new QWidget(this);
+    Panel8->setObjectName(QStringLiteral("Panel8"));
+    SectionButton **targets[] = {&btn_page01, &btn_page02, &btn_page03, &btn_page04,
+                               &btn_page05, &btn_page07, &btn_page08, &btn_page09};
+    auto *grid = new QGridLayout(Panel8);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(4);
+    int i = 0;
+    for (const AchievementList::Section &s : AchievementList::sections()) {
+        auto *button = new SectionButton(s.button, s.caption, Panel8);
+        button->setMinimumHeight(28);
+        *targets[i] = button;
+        grid->addWidget(button, i / 4, i % 4);
+        ++i;
+    }
+}
+
+void TMainForm::buildCommands(QWidget *panel)
+{
+    Button1 = commandButton(panel, QStringLiteral("Button1"), QStringLiteral("新增"));
+    Button5 = commandButton(panel, QStringLiteral("Button5"), QStringLiteral("修改主项"));
+    Button4 = commandButton(panel, QStringLiteral("Button4"), QStringLiteral("删除"));
+    BitBtn1 = commandButton(panel, QStringLiteral("BitBtn1"), QStringLiteral("导入"));
+    BitBtn2 = commandButton(panel, QStringLiteral("BitBtn2"), QStringLiteral("导出"));
+    BitBtn4 = commandButton(panel, QStringLiteral("BitBtn4"), QStringLiteral("打印"));
+    BitBtn3 = commandButton(panel, QStringLiteral("BitBtn3"), QStringLiteral("更新指标项"));
+    Button2 = commandButton(panel, QStringLiteral("Button2"), QStringLiteral("单位情况"));
+    BitBtn7 = commandButton(panel, QStringLiteral("BitBtn7"), QStringLiteral("退出"));
+    connect(Button4, &QPushButton::clicked, this, &TMainForm::Button4Click);
+    connect(BitBtn7, &QPushButton::clicked, this, &TMainForm::BitBtn7Click);
+
+    auto *row = new QHBoxLayout(panel);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(4);
+    for (QPushButton *b : {Button1, Button5, Button4, BitBtn1, BitBtn2, BitBtn4, BitBtn3, Button2,
+                           BitBtn7}) {
+        b->setMinimumHeight(28);
+        row->addWidget(b);
+    }
+}
+
+QToolButton *TMainForm::speedButton(const QString &name, const QString &caption)
+{
+    auto *button = new QToolButton(QueryPanel);
+    button->setObjectName(name);
+    button->setText(caption);
+    button->setMinimumWidth(40);
+    return button;
+}
+
+void TMainForm::buildQueryPanel()
+{
+    QueryPanel = new QGroupBox(QStringLiteral("查询条件输入区"), this);
+    QueryPanel->setObjectName(QStringLiteral("QueryPanel"));
+    const auto combo = [this](const QString &name, int width) {
+        auto *c = new QComboBox(QueryPanel);
+        c->setObjectName(name);
+        c->setFixedWidth(width);
+        return c;
+    };
+    ComboBox2 = combo(QStringLiteral("ComboBox2"), 190);
+    ComboBox4 = combo(QStringLiteral("ComboBox4"), 70);
+    ComboBox4->addItems({QStringLiteral("包含"), QStringLiteral("="), QStringLiteral("<"),
+                         QStringLiteral(">"), QStringLiteral("<="), QStringLiteral(">="),
+                         QStringLiteral("<>"), QString()});
+    Combobox3 = combo(QStringLiteral("Combobox3"), 220);
+    Combobox3->setToolTip(QStringLiteral("选择查询条件，加‘**’的选项为1.0版的指标项"));
+    Edit2 = new QLineEdit(QueryPanel);
+    Edit2->setObjectName(QStringLiteral("Edit2"));
+    Edit2->setFixedWidth(220);
+    // The classification choosers open from these arrows.
+    for (DropDownCombo **arrow : {&ComboBox5, &ComboBox6}) {
+        *arrow = new DropDownCombo(QueryPanel);
+        (*arrow)->setFixedWidth(20);
+    }
+    ComboBox5->setObjectName(QStringLiteral("ComboBox5"));
+    ComboBox6->setObjectName(QStringLiteral("ComboBox6"));
+    MMSysV = new QPlainTextEdit(QueryPanel);
+    MMSysV->setObjectName(QStringLiteral("MMSysV"));
+    MMSysV->setReadOnly(true);
+    MMUserV = new QPlainTextEdit(QueryPanel);
+    MMUserV->setObjectName(QStringLiteral("MMUserV"));
+    MMUserV->setReadOnly(true);
+    for (QPlainTextEdit *memo : {MMSysV, MMUserV})
+        memo->setFixedHeight(44);
+
+    SpeedButton24 = speedButton(QStringLiteral("SpeedButton24"), QStringLiteral("加入"));
+    SpeedButton15 = speedButton(QStringLiteral("SpeedButton15"), QStringLiteral("and"));
+    SpeedButton17 = speedButton(QStringLiteral("SpeedButton17"), QStringLiteral("not"));
+    SpeedButton18 = speedButton(QStringLiteral("SpeedButton18"), QStringLiteral("or"));
+    SpeedButton20 = speedButton(QStringLiteral("SpeedButton20"), QStringLiteral("("));
+    SpeedButton21 = speedButton(QStringLiteral("SpeedButton21"), QStringLiteral(")"));
+    SpeedButton23 = speedButton(QStringLiteral("SpeedButton23"), QStringLiteral("剪切"));
+    SpeedButton16 = speedButton(QStringLiteral("SpeedButton16"), QStringLiteral("查询"));
+    SpeedButton26 = speedButton(QStringLiteral("SpeedButton26"), QStringLiteral("恢复"));
+
+    auto *pick = new QHBoxLayout;
+    pick->addWidget(new QLabel(QStringLiteral("项目选择栏"), QueryPanel));
+    pick->addWidget(ComboBox2);
+    pick->addWidget(new QLabel(QStringLiteral("条件选择栏"), QueryPanel));
+    pick->addWidget(ComboBox4);
+    pick->addWidget(new QLabel(QStringLiteral("项目输入栏"), QueryPanel));
+    pick->addWidget(Combobox3);
+    pick->addWidget(Edit2);
+    pick->addWidget(ComboBox5);
+    pick->addWidget(ComboBox6);
+    pick->addStretch(1);
+    pick->addWidget(SpeedButton24);
+
+    auto *joiners = new QHBoxLayout;
+    for (QToolButton *b : {SpeedButton15, SpeedButton17, SpeedButton18, SpeedButton20,
+                           SpeedButton21, SpeedButton23})
+        joiners->addWidget(b);
+    joiners->addStretch(1);
+    joiners->addWidget(SpeedButton16);
+    joiners->addWidget(SpeedButton26);
+
+    auto *memos = new QHBoxLayout;
+    memos->addWidget(new QLabel(QStringLiteral("查询条件显示："), QueryPanel));
+    memos->addWidget(MMSysV, 3);
+    memos->addWidget(MMUserV, 2);
+
+    auto *layout = new QVBoxLayout(QueryPanel);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(3);
+    layout->addLayout(pick);
+    layout->addLayout(memos);
+    layout->addLayout(joiners);
+}
+
+void TMainForm::applyColumnWidths()
+{
+    QHeaderView *header = DBGrid1->horizontalHeader();
+    for (int i = 0; i < int(std::size(ListColumns)) && i < header->count(); ++i)
+        header->resizeSection(i, ListColumns[i].width);
+}
+
+// ---- controls by role -----------------------------------------------------
+
+QList<SectionButton *> TMainForm::sectionButtons() const
+{
+    return {btn_page01, btn_page02, btn_page03, btn_page04,
+            btn_page05, btn_page07, btn_page08, btn_page09};
+}
+
+SectionButton *TMainForm::sectionButton(const QString &name) const
+{
+    for (SectionButton *b : sectionButtons()) {
+        if (b->objectName() == name)
+            return b;
+    }
+    return nullptr;
+}
+
+QList<QWidget *> TMainForm::lockSet() const
+{
+    return {DBGrid1, ComboBox1, cbYear, SpeedButton16, SpeedButton26,
+            Button1, Button5,   BitBtn1, BitBtn2,       BitBtn4};
+}
+
+QList<QWidget *> TMainForm::unitDependentControls() const
+{
+    QList<QWidget *> controls;
+    for (SectionButton *b : sectionButtons())
+        controls << b;
+    controls << Button1 << Button5 << Button4 << BitBtn1 << BitBtn2 << BitBtn3 << BitBtn4 << cbYear
+             << ComboBox1 << DBGrid1;
+    return controls;
+}
+
+void TMainForm::setLockSetEnabled(bool enabled)
+{
+    for (QWidget *w : lockSet())
+        w->setEnabled(enabled);
+}
+
+void TMainForm::setUnitDependentEnabled(bool enabled)
+{
+    for (QWidget *w : unitDependentControls())
+        w->setEnabled(enabled);
+}
+
+// ---- start-up -------------------------------------------------------------
+
+void TMainForm::connectToData()
+{
+    if (m_listModel->sourceModel() == DM->DSQkjcg)
+        return;
+    DM->DSQkjcg->setColumns(listFields());
+    m_listModel->setSourceModel(DM->DSQkjcg);
+    connect(DM->Qrykjcg, &DataSet::currentChanged, this, &TMainForm::showCurrentRow,
+            Qt::UniqueConnection);
+    applyColumnWidths();
+}
+
+void TMainForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    // The splash and the first-run page are modal: they run once the main
+    // window is on screen.
+    QTimer::singleShot(0, this, &TMainForm::FormShow);
+}
+
+void TMainForm::FormShow()
+{
+    runGuarded(this, [&] {
+        if (formwel)
+            formwel->showSplash();
+        showUnitPageOnFirstRun();
+        prepareFilters();
+    });
+}
+
+void TMainForm::showUnitPageOnFirstRun()
+{
+    if (DM->Tblunit->isEmpty() && Fpage4a)
+        Fpage4a->exec();
+}
+
+void TMainForm::prepareFilters()
+{
+    connectToData();
+    Edit2->hide();
+    ComboBox5->hide();
+    ComboBox6->hide();
+    FillComboFromField(*DM->tblzdxx1, ComboBox2, QStringLiteral("Name"));
+    fillYearList();
+    ComboBox1->setCurrentIndex(0);
+    cbYear->setCurrentIndex(0);
+    ComboBox2->setCurrentIndex(0);
+    prepareQueryItems();
+    setUnitDependentEnabled(!DM->Tblunit->isEmpty());
+    LoadAchievementList();
+    RenumberList();
+}
+
+void TMainForm::fillYearList()
+{
+    Query &years = *DM->tempquery;
+    years.close();
+    years.setSql(QStringLiteral("select item_4 from kjcg order by item_4 desc"));
+    years.open();
+    FillYearCombo(cbYear, years);
+}
+
+// The value list of the first query item, from the code dictionary group
+// that the item names in its second column.
+void TMainForm::prepareQueryItems()
+{
+    Table &items = *DM->tblzdxx1;
+    items.first();
+    if (!items.isEmpty()) {
+        const QString group = items.asString(items.fieldNames().value(1));
+        FillComboFromDict(*DM->Tblzdxx, group, false, Combobox3);
+    }
+    Combobox3->setCurrentIndex(0);
+    ComboBox4->setCurrentIndex(0);
+}
+
+void TMainForm::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (size() != QSize(FormWidth, FormHeight))
+        resize(FormWidth, FormHeight);
+}
+
+QString TMainForm::closeQuestion() const
+{
+    QHash<QString, bool> done;
+    for (SectionButton *b : sectionButtons())
+        done.insert(b->objectName(), b->isDone());
+    return AchievementList::closeQuestion(DM ? currentField(QStringLiteral("item_cglb")) : QString(),
+                                          done);
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    QString question;
+    runGuarded(this, [&] { question = closeQuestion(); });
+    if (question.isEmpty()) {
+        event->accept();
+        return;
+    }
+    const auto answer = Messages::show(this, QStringLiteral("提示信息"), question,
+                                       QMessageBox::Information,
+                                       QMessageBox::Ok | QMessageBox::Cancel);
+    if (answer == QMessageBox::Ok)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TMainForm::BitBtn7Click()
+{
+    close();
+    if (formwel)
+        formwel->close();
+}
+
+// ---- the list -------------------------------------------------------------
+
+void TMainForm::LoadAchievementList()
+{
+    Query &list = *DM->Qrykjcg;
+    const int category = ComboBox1->currentIndex();
+    const QString sql = AchievementList::listSql(category, cbYear->currentText());
+    if (!sql.isEmpty()) {
+        btn_page02->setVisible(category == 0);
+        list.close();
+        list.setSql(sql);
+        list.open();
+    }
+    CurrentListSql = list.sql();
+}
+
+void TMainForm::FillYearCombo(QComboBox *combo, DataSet &dataSet)
+{
+    QStringList numbers;
+    for (dataSet.first(); !dataSet.eof(); dataSet.next())
+        numbers << dataSet.asString(QStringLiteral("item_4"));
+    const QStringList years = AchievementList::yearsOf(numbers);
+    combo->clear();
+    if (years.isEmpty()) {
+        combo->addItem(QString::number(QDate::currentDate().year()));
+        combo->setCurrentIndex(-1);
+        return;
+    }
+    combo->addItems(years);
+    combo->setCurrentIndex(0);
+}
+
+void TMainForm::MarkIncompletePages()
+{
+    for (SectionButton *b : sectionButtons())
+        b->setKind(SectionButton::Done);
+    if (DM->Qrykjcg->isEmpty())
+        return;
+    markRules(AchievementList::ruleFilter(ComboBox1->currentIndex()));
+    markMissingPersons();
+}
+
+void TMainForm::markRules(const QString &filter)
+{
+    Query &rules = *DM->QryCheckUp;
+    const Query &record = *DM->Qrykjcg;
+    rules.close();
+    rules.setSql(QStringList{QStringLiteral("select * from checkup where "), filter});
+    rules.open();
+    for (rules.first(); !rules.eof(); rules.next()) {
+        if (!record.isNull(rules.asString(QStringLiteral("id")).trimmed()))
+            continue;
+        const QString button = AchievementList::buttonOfRule(rules.asString(QStringLiteral("button")));
+        if (SectionButton *b = sectionButton(button))
+            b->setKind(SectionButton::NotDone);
+    }
+}
+
+// A record needs at least one completing person.
+void TMainForm::markMissingPersons()
+{
+    Table &persons = *DM->TblCgwcr;
+    persons.close();
+    persons.setFilter(AchievementList::recordKeyFilter(currentField(QStringLiteral("ITEM_4")),
+                                                       currentField(QStringLiteral("ITEM_DQDM"))));
+    persons.setFiltered(true);
+    persons.open();
+    if (persons.isEmpty())
+        btn_page08->setKind(SectionButton::NotDone);
+}
+
+bool TMainForm::CheckPagesDone()
+{
+    QHash<QString, bool> done;
+    for (SectionButton *b : sectionButtons())
+        done.insert(b->objectName(), b->isDone());
+    const bool complete =
+        AchievementList::isComplete(currentField(QStringLiteral("item_cglb")), done);
+    setLockSetEnabled(complete);
+    return complete;
+}
+
+void TMainForm::RenumberList()
+{
+    Query &list = *DM->Qrykjcg;
+    // Detached, the grid does not repaint once per row.
+    DM->DSQkjcg->setDataSet(nullptr);
+    const auto reattach = qScopeGuard([&] {
+        if (list.state() == DataSet::Edit)
+            list.cancel();
+        DM->DSQkjcg->setDataSet(&list);
+        if (list.isOpen())
+            list.first();
+    });
+    const int count = list.recordCount();
+    list.first();
+    for (int i = 1; i <= count; ++i) {
+        list.edit();
+        list.setString(QStringLiteral("no"), QString::number(i));
+        list.post();
+        list.next();
+    }
+}
+
+void TMainForm::FollowNewRecordFilter(int categoryIndex, const QString &yearText)
+{
+    if (categoryIndex != ComboBox1->currentIndex()) {
+        ComboBox1->setCurrentIndex(categoryIndex);
+        LoadAchievementList();
+    }
+    const QString year = yearText.trimmed();
+    const int count = cbYear->count();
+    for (int i = 0; i < count; ++i) {
+        if (cbYear->itemText(i) == year) {
+            cbYear->setCurrentIndex(i);
+            LoadAchievementList();
+        }
+    }
+}
+
+void TMainForm::DeleteKjcgRows(Query &query, const QString &item4, const QString &itemDqdm)
+{
+    query.close();
+    query.clearParams();
+    // A blank region code reads as NULL in SQL.
+    query.setSql(QStringLiteral(
+        "DELETE FROM kjcg WHERE item_4=:item_4 AND coalesce(item_dqdm,'')=:item_dqdm"));
+    query.setParam(QStringLiteral("item_4"), item4);
+    query.setParam(QStringLiteral("item_dqdm"), itemDqdm);
+    const auto forgetParams = qScopeGuard([&] { query.clearParams(); });
+    query.execSql();
+    LoadAchievementList();
+}
+
+void TMainForm::showCurrentRow()
+{
+    if (!DM || m_listModel->sourceModel() != DM->DSQkjcg || !DM->DSQkjcg->dataSet())
+        return;
+    const Query &list = *DM->Qrykjcg;
+    const int row = list.isOpen() ? list.recNo() : -1;
+    if (row < 0 || row >= m_listModel->rowCount())
+        return;
+    m_followingCurrent = true;
+    const QModelIndex index = m_listModel->index(row, 0);
+    DBGrid1->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    DBGrid1->scrollTo(index);
+    m_followingCurrent = false;
+}
+
+// ---- handlers -------------------------------------------------------------
+
+void TMainForm::ComboBox1Change()
+{
+    runGuarded(this, [&] {
+        LoadAchievementList();
+        MarkIncompletePages();
+        RenumberList();
+        CheckPagesDone();
+    });
+}
+
+void TMainForm::DBGrid1CellClick()
+{
+    runGuarded(this, [&] {
+        if (DM->Qrykjcg->isEmpty())
+            return;
+        MarkIncompletePages();
+        CheckPagesDone();
+        if (!DBGrid1->isEnabled())
+            Messages::show(this, QStringLiteral("提示信息"),
+                           QStringLiteral("当前项目有未完成栏目，请您填写完毕!"),
+                           QMessageBox::Information);
+    });
+}
+
+void TMainForm::Button4Click()
+{
+    runGuarded(this, [&] { deleteCurrentRecord(); });
+}
+
+// The record is its number together with its region: records of another
+// region that carry the same number are not touched.
+void TMainForm::deleteCurrentRecord()
+{
+    Query &list = *DM->Qrykjcg;
+    if (!list.isOpen() || list.isEmpty())
+        return;
+    const QString question = QStringLiteral("是否删除'") + list.asString(QStringLiteral("item_3"))
+                             + QStringLiteral("'") + QStringLiteral("项目?");
+    if (Messages::show(this, QStringLiteral("提示信息"), question, QMessageBox::Information,
+                       QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    const int position = list.recNo();
+    const QString item4 = list.asString(QStringLiteral("item_4"));
+    const QString itemDqdm = list.asString(QStringLiteral("item_dqdm"));
+    deleteChildRows(item4, itemDqdm);
+    DeleteKjcgRows(list, item4, itemDqdm);
+    RenumberList();
+    // The record that followed takes the deleted one's place; after the
+    // last one the list stays on its first row.
+    if (position < list.recordCount())
+        list.moveTo(position);
+    showCurrentRow();
+    MarkIncompletePages();
+    CheckPagesDone();
+}
+
+void TMainForm::deleteChildRows(const QString &item4, const QString &itemDqdm)
+{
+    const QString filter = AchievementList::recordKeyFilter(item4, itemDqdm);
+    for (Table *children : {DM->TblCgwcdw, DM->tblzlqk, DM->Tbljdwyhmd, DM->TblCgwcr}) {
+        children->close();
+        children->setFilter(filter);
+        children->setFiltered(true);
+        children->open();
+        for (int left = children->recordCount(); left > 0 && !children->isEmpty(); --left) {
+            children->first();
+            children->remove();
+        }
+    }
+}

@@ -1,0 +1,149 @@
+#pragma once
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class DropDownCombo;
+class QComboBox;
+class QGroupBox;
+class QIdentityProxyModel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+class QToolButton;
+class DataSet;
+class Query;
+class SectionButton;
+
+// Shared with export and import: the names of the seven exchange files.
+extern QStringList ExchangeNames;
+// The SQL of the list shown, to come back to after other queries ran.
+extern QString CurrentListSql;
+// Number and name of the record whose main items are being modified.
+extern QString OldItem3;
+extern QString OldItem4;
+
+// The main window: category and year of the list, the list of achievements
+// (its current row is the current record), the section buttons with their
+// done marks, the query panel and the commands. While a required section of
+// the current record is not done, the list, the filters and most commands
+// stay disabled.
+class TMainForm : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget *parent = nullptr);
+
+    // Filters and list.
+    QComboBox *ComboBox1 = nullptr;  // category
+    QComboBox *cbYear = nullptr;
+    QTableView *DBGrid1 = nullptr;
+
+    // Section buttons on Panel8.
+    QWidget *Panel8 = nullptr;
+    SectionButton *btn_page01 = nullptr;
+    SectionButton *btn_page02 = nullptr;
+    SectionButton *btn_page03 = nullptr;
+    SectionButton *btn_page04 = nullptr;
+    SectionButton *btn_page05 = nullptr;
+    SectionButton *btn_page07 = nullptr;
+    SectionButton *btn_page08 = nullptr;
+    SectionButton *btn_page09 = nullptr;
+    QList<SectionButton *> sectionButtons() const;
+    SectionButton *sectionButton(const QString &name) const;
+
+    // Commands.
+    QPushButton *Button1 = nullptr;  // 新增
+    QPushButton *Button5 = nullptr;  // 修改主项
+    QPushButton *Button4 = nullptr;  // 删除
+    QPushButton *BitBtn1 = nullptr;  // 导入
+    QPushButton *BitBtn2 = nullptr;  // 导出
+    QPushButton *BitBtn4 = nullptr;  // 打印
+    QPushButton *BitBtn3 = nullptr;  // 更新指标项
+    QPushButton *Button2 = nullptr;  // 单位情况
+    QPushButton *BitBtn7 = nullptr;  // 退出
+
+    // Query panel.
+    QGroupBox *QueryPanel = nullptr;
+    QComboBox *ComboBox2 = nullptr;  // items
+    QComboBox *ComboBox4 = nullptr;  // operators
+    QComboBox *Combobox3 = nullptr;  // values from the code tables
+    QLineEdit *Edit2 = nullptr;      // free value
+    DropDownCombo *ComboBox5 = nullptr;  // library classification chooser
+    DropDownCombo *ComboBox6 = nullptr;  // subject classification chooser
+    QPlainTextEdit *MMSysV = nullptr;
+    QPlainTextEdit *MMUserV = nullptr;
+    QToolButton *SpeedButton24 = nullptr;  // 加入
+    QToolButton *SpeedButton15 = nullptr;  // and
+    QToolButton *SpeedButton17 = nullptr;  // not
+    QToolButton *SpeedButton18 = nullptr;  // or
+    QToolButton *SpeedButton20 = nullptr;  // (
+    QToolButton *SpeedButton21 = nullptr;  // )
+    QToolButton *SpeedButton23 = nullptr;  // 剪切
+    QToolButton *SpeedButton16 = nullptr;  // 查询
+    QToolButton *SpeedButton26 = nullptr;  // 恢复
+
+    // The controls that the completeness lock switches.
+    QList<QWidget *> lockSet() const;
+    // The controls that stay disabled while the unit table is empty.
+    QList<QWidget *> unitDependentControls() const;
+
+    // Binds the grid to the list once the data module exists.
+    void connectToData();
+    // Start-up after the splash and the first-run unit page: the query
+    // items, the year list, the first-run state and the list.
+    void prepareFilters();
+
+    // The list and the lock.
+    void LoadAchievementList();
+    void FillYearCombo(QComboBox *combo, DataSet &dataSet);
+    void MarkIncompletePages();
+    bool CheckPagesDone();
+    void RenumberList();
+    // After a new record: the list follows its category and year.
+    void FollowNewRecordFilter(int categoryIndex, const QString &yearText);
+    // Deletes the kjcg row of one record (number and region) and reloads.
+    void DeleteKjcgRows(Query &query, const QString &item4, const QString &itemDqdm);
+    // The question to ask before closing, empty when every required
+    // section of the current record is done.
+    QString closeQuestion() const;
+
+public slots:
+    void FormShow();
+    void ComboBox1Change();
+    void DBGrid1CellClick();
+    void Button4Click();  // 删除
+    void BitBtn7Click();  // 退出
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildFilters(QWidget *panel);
+    void buildGrid();
+    void buildSectionPanel();
+    void buildCommands(QWidget *panel);
+    void buildQueryPanel();
+    QToolButton *speedButton(const QString &name, const QString &caption);
+    void applyColumnWidths();
+    void showCurrentRow();
+    void setLockSetEnabled(bool enabled);
+    void setUnitDependentEnabled(bool enabled);
+    void prepareQueryItems();
+    void fillYearList();
+    void showUnitPageOnFirstRun();
+    void markRules(const QString &filter);
+    void markMissingPersons();
+    void deleteChildRows(const QString &item4, const QString &itemDqdm);
+    void deleteCurrentRecord();
+
+    QIdentityProxyModel *m_listModel = nullptr;
+    bool m_shown = false;
+    bool m_followingCurrent = false;
+};
+
+extern TMainForm *MainForm;

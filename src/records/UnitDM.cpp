@@ -1,0 +1,297 @@
+#include "UnitDM.h"
+
+#include "engine/DataSet.h"
+#include "engine/DataSetModel.h"
+#include "engine/Database.h"
+#include "engine/DbError.h"
+#include "records/Messages.h"
+
+#include <QCoreApplication>
+
+TDM *DM = nullptr;
+
+namespace {
+
+Table *makeTable(Database *db, const QString &file, QObject *parent)
+{
+    return new Table(db, file, parent);
+}
+
+Query *makeQuery(Database *db, const QString &sql, QObject *parent)
+{
+    auto *query = new Query(db, parent);
+    query->setSql(sql);
+    return query;
+}
+
+DataSetModel *makeSource(DataSet *dataSet, QObject *parent)
+{
+    auto *model = new DataSetModel(parent);
+    model->setDataSet(dataSet);
+    return model;
+}
+
+void reportPackFailure(const QString &fileName, const QString &message)
+{
+    Messages::ShowError(nullptr, QStringLiteral("整理数据表 %1 时出错，该表未整理：\n%2")
+                                     .arg(fileName, message));
+}
+
+} // namespace
+
+TDM::TDM(const QString &dataPath, QObject *parent)
+    : QObject(parent), DataPath(dataPath), m_db(std::make_unique<Database>(dataPath))
+{
+    DM = this;
+    try {
+        makeDataSets();
+        makeLookupTables();
+        addLookupFields();
+        makeDataSources();
+        DataModuleCreate();
+    } catch (...) {
+        destroyDataSets();
+        DM = nullptr;
+        throw;
+    }
+}
+
+TDM::~TDM()
+{
+    destroyDataSets();
+    if (DM == this)
+        DM = nullptr;
+}
+
+QString TDM::defaultDataPath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/data");
+}
+
+const QStringList &TDM::packedFiles()
+{
+    static const QStringList files = {
+        QStringLiteral("kjcg.DBF"),       QStringLiteral("kjcgtemp.DBF"),
+        QStringLiteral("cgwcr.DBF"),      QStringLiteral("cgwcrtemp.DBF"),
+        QStringLiteral("jdwyhmd.DBF"),    QStringLiteral("jdwyhmdtemp.DBF"),
+        QStringLiteral("cgwcdw.DBF"),     QStringLiteral("cgwcdwtemp.DBF"),
+        QStringLiteral("zlqk.DBF"),       QStringLiteral("zlqktemp.DBF"),
+        QStringLiteral("cgwcrNew.dbf"),   QStringLiteral("ZTFLH.dbf"),
+        QStringLiteral("XKFL.dbf"),       QStringLiteral("LSBW.dbf"),
+        QStringLiteral("DFJHZDXX.DBF"),   QStringLiteral("unit.dbf"),
+        QStringLiteral("unitexpert.dbf"), QStringLiteral("gxjs.dbf"),
+    };
+    return files;
+}
+
+void TDM::makeDataSets()
+{
+    Database *db = m_db.get();
+    const QString allKjcg = QStringLiteral("select * from kjcg");
+    Qrykjcg = makeQuery(db, allKjcg, this);
+    tempquery = makeQuery(db, allKjcg, this);
+    Query2 = makeQuery(db, allKjcg, this);
+    QryCgwcdw = makeQuery(db, QStringLiteral("select * from cgwcdw"), this);
+    QryCgwcr = makeQuery(db, QStringLiteral("select * from cgwcr"), this);
+    QryJdwyhmd = makeQuery(db, QStringLiteral("select * from jdwyhmd"), this);
+    for (Query *childList : {QryCgwcdw, QryCgwcr, QryJdwyhmd})
+        childList->setCachedUpdates(true);
+    QryCheckUp = makeQuery(db, QStringLiteral("select * from CheckUp"), this);
+    Qryunit = makeQuery(db, QStringLiteral("select * from unit"), this);
+    Qryexpert = makeQuery(db, QStringLiteral("select * from unitexpert"), this);
+    Qrydwqk = makeQuery(db, QStringLiteral("select * from dwqk"), this);
+
+    Tblkjcg = makeTable(db, QStringLiteral("kjcg.dbf"), this);
+    T_temp_out = makeTable(db, QStringLiteral("kjcg.DBF"), this);
+    T_temp_in = makeTable(db, QString(), this);
+    TblCgwcdw = makeTable(db, QStringLiteral("cgwcdw.DBF"), this);
+    TblCgwcr = makeTable(db, QStringLiteral("cgwcr.DBF"), this);
+    Tbljdwyhmd = makeTable(db, QStringLiteral("jdwyhmd.DBF"), this);
+    tblzlqk = makeTable(db, QStringLiteral("zlqk.dbf"), this);
+    TblwcrNew = makeTable(db, QStringLiteral("cgwcrNew.dbf"), this);
+    Tblzdxx = makeTable(db, QStringLiteral("zdxx.dbf"), this);
+    tblzdxx1 = makeTable(db, QStringLiteral("zdxx1.dbf"), this);
+    tblProvince = makeTable(db, QStringLiteral("province.dbf"), this);
+    tblLsbw = makeTable(db, QStringLiteral("lsbw.dbf"), this);
+    Tblgxjs = makeTable(db, QStringLiteral("gxjs.dbf"), this);
+    Txkfl2 = makeTable(db, QStringLiteral("xkfl.dbf"), this);
+    Tztflh2 = makeTable(db, QStringLiteral("ztflh.dbf"), this);
+    Table1 = makeTable(db, QStringLiteral("ztflh.dbf"), this);
+    TblDFJHZDXX = makeTable(db, QStringLiteral("DFJHZDXX.DBF"), this);
+    Tblunit = makeTable(db, QStringLiteral("unit.dbf"), this);
+    Tblexpert = makeTable(db, QStringLiteral("unitexpert.dbf"), this);
+    Table_pack = makeTable(db, QString(), this);
+}
+
+void TDM::makeLookupTables()
+{
+    const auto dictionaryGroup = [this](const QString &group) {
+        Table *table = makeTable(m_db.get(), QStringLiteral("zdxx.dbf"), this);
+        table->setFilter(QStringLiteral("zddm='") + group + QStringLiteral("'"));
+        table->setFiltered(true);
+        return table;
+    };
+    TblCgwcr_181 = dictionaryGroup(QStringLiteral("item_181"));
+    TblCgwcr_183 = dictionaryGroup(QStringLiteral("item_183"));
+    TblCgwcr_184 = dictionaryGroup(QStringLiteral("item_184"));
+    TblCgwcr_188 = dictionaryGroup(QStringLiteral("item_188"));
+    Tbljdwyhmd_191 = dictionaryGroup(QStringLiteral("item_191"));
+    Tbljdwyhmd_193 = dictionaryGroup(QStringLiteral("item_193"));
+    Tbljdwyhmd_198 = dictionaryGroup(QStringLiteral("item_198"));
+    Tblzlqk_st = dictionaryGroup(QStringLiteral("patent_st"));
+    Tblzlqk_ty = dictionaryGroup(QStringLiteral("patent_ty"));
+    Tblexpert_124_1 = dictionaryGroup(QStringLiteral("item_124_1"));
+}
+
+void TDM::addLookupFields()
+{
+    const QString code = QStringLiteral("XXDM");
+    const QString text = QStringLiteral("XXMC");
+    TblCgwcr->addLookupField(QStringLiteral("V_181"), QStringLiteral("ITEM_181"), TblCgwcr_181,
+                             code, text, QStringLiteral("性别"));
+    TblCgwcr->addLookupField(QStringLiteral("V_183"), QStringLiteral("ITEM_183"), TblCgwcr_183,
+                             code, text, QStringLiteral("技术职称"));
+    TblCgwcr->addLookupField(QStringLiteral("V_184"), QStringLiteral("ITEM_184"), TblCgwcr_184,
+                             code, text, QStringLiteral("文化程度"));
+    TblCgwcr->addLookupField(QStringLiteral("V_188"), QStringLiteral("ITEM_188"), TblCgwcr_188,
+                             code, text, QStringLiteral("是否留学归国"));
+    // The committee stores the role as text; its lookup shows the role's code.
+    Tbljdwyhmd->addLookupField(QStringLiteral("V_191"), QStringLiteral("ITEM_191"), Tbljdwyhmd_191,
+                               text, code, QStringLiteral("鉴定会职务"));
+    Tbljdwyhmd->addLookupField(QStringLiteral("V_193"), QStringLiteral("ITEM_193"), Tbljdwyhmd_193,
+                               code, text, QStringLiteral("性别"));
+    Tbljdwyhmd->addLookupField(QStringLiteral("V_198"), QStringLiteral("ITEM_198"), Tbljdwyhmd_198,
+                               code, text, QStringLiteral("技术职称"));
+    tblzlqk->addLookupField(QStringLiteral("V_st"), QStringLiteral("PATENT_ST"), Tblzlqk_st, code,
+                            text, QStringLiteral("专利状况"));
+    tblzlqk->addLookupField(QStringLiteral("V_ty"), QStringLiteral("PATENT_TY"), Tblzlqk_ty, code,
+                            text, QStringLiteral("专利类型"));
+    Tblexpert->addLookupField(QStringLiteral("V_181"), QStringLiteral("item_181"), TblCgwcr_181,
+                              code, text, QStringLiteral("性别"));
+    Tblexpert->addLookupField(QStringLiteral("V_124_1"), QStringLiteral("item_124_1"),
+                              Tblexpert_124_1, code, text, QStringLiteral("研究领域"));
+}
+
+void TDM::makeDataSources()
+{
+    DSQkjcg = makeSource(Qrykjcg, this);
+    DS_temp_out = makeSource(T_temp_out, this);
+    DS_temp_in = makeSource(T_temp_in, this);
+    DataSource2 = makeSource(Query2, this);
+    DSQcgwcdw = makeSource(QryCgwcdw, this);
+    DSQcgwcr = makeSource(QryCgwcr, this);
+    DSQjdwyhmd = makeSource(QryJdwyhmd, this);
+    DSTcgwcr = makeSource(TblCgwcr, this);
+    DSTzlqk = makeSource(tblzlqk, this);
+    DSTwcrNew = makeSource(TblwcrNew, this);
+    DSTunit = makeSource(Tblunit, this);
+    DSQunit = makeSource(Qryunit, this);
+    DSTexpert = makeSource(Tblexpert, this);
+    DSQexpert = makeSource(Qryexpert, this);
+    DSQdwqk = makeSource(Qrydwqk, this);
+    DS_null = makeSource(nullptr, this);
+}
+
+void TDM::DataModuleCreate()
+{
+    packTableFiles();
+    reopenQueries();
+    T_temp_out->open();
+    for (Table *group : {TblCgwcr_181, TblCgwcr_183, TblCgwcr_184, TblCgwcr_188, Tbljdwyhmd_191,
+                         Tbljdwyhmd_193, Tbljdwyhmd_198, Tblzlqk_st, Tblzlqk_ty, Tblexpert_124_1})
+        group->open();
+    openOptionalClassifications();
+    openTables();
+}
+
+bool TDM::PackTableFile(Table &table, const QString &fileName)
+{
+    table.setTableName(fileName);
+    table.close();
+    table.open();
+    try {
+        const bool packed = PackTable(table);
+        table.close();
+        return packed;
+    } catch (...) {
+        table.close();
+        throw;
+    }
+}
+
+bool TDM::PackTable(Table &table)
+{
+    if (!table.isOpen())
+        return false;
+    table.pack();
+    return true;
+}
+
+void TDM::ReopenWithSql(Query &query, const QString &sql)
+{
+    query.setDatabase(m_db.get());
+    query.close();
+    query.setSql(sql);
+    query.open();
+}
+
+// Rows deleted in the windows stay in the files until they are packed here,
+// before anything has a file open. The optional classification files may be
+// absent; a file that is not there has nothing to pack.
+void TDM::packTableFiles()
+{
+    for (const QString &file : packedFiles()) {
+        if (!m_db->fileExists(file))
+            continue;
+        try {
+            PackTableFile(*Table_pack, file);
+        } catch (const DbError &e) {
+            reportPackFailure(file, e.message());
+        }
+    }
+}
+
+void TDM::reopenQueries()
+{
+    const QString allKjcg = QStringLiteral("select * from kjcg");
+    ReopenWithSql(*Query2, allKjcg);
+    Query2->setFieldTitle(QStringLiteral("ITEM_4"), QStringLiteral("成果管理编号"));
+    Query2->setFieldTitle(QStringLiteral("ITEM_3"), QStringLiteral("成果名称"));
+    ReopenWithSql(*Qrykjcg, allKjcg);
+    Qrykjcg->setFieldTitle(QStringLiteral("NO"), QStringLiteral("序号"));
+    Qrykjcg->setFieldTitle(QStringLiteral("ITEM_120"), QStringLiteral("成果管理编号"));
+    Qrykjcg->setFieldTitle(QStringLiteral("ITEM_3"), QStringLiteral("成果名称"));
+    Qrykjcg->setFieldTitle(QStringLiteral("ITEM_9"), QStringLiteral("成果完成单位"));
+    ReopenWithSql(*QryCgwcdw, QStringLiteral("select * from cgwcdw"));
+    ReopenWithSql(*QryJdwyhmd, QStringLiteral("select * from jdwyhmd"));
+    ReopenWithSql(*QryCgwcr, QStringLiteral("select * from cgwcr"));
+    ReopenWithSql(*Qrydwqk, QStringLiteral("select * from dwqk"));
+    ReopenWithSql(*tempquery, allKjcg);
+    ReopenWithSql(*QryCheckUp, QStringLiteral("select * from CheckUp"));
+    ReopenWithSql(*Qryunit, QStringLiteral("select * from unit"));
+    ReopenWithSql(*Qryexpert, QStringLiteral("select * from unitexpert"));
+}
+
+void TDM::openOptionalClassifications()
+{
+    ZtflhPresent = m_db->fileExists(QStringLiteral("ztflh.dbf"));
+    if (ZtflhPresent)
+        Tztflh2->open();
+    XkflPresent = m_db->fileExists(QStringLiteral("xkfl.dbf"));
+    if (XkflPresent)
+        Txkfl2->open();
+}
+
+void TDM::openTables()
+{
+    for (Table *table : {Tblgxjs, TblDFJHZDXX, Tblzdxx, Tblkjcg, TblCgwcdw, Tbljdwyhmd, TblCgwcr,
+                         Tblunit, Tblexpert, tblzlqk, tblzdxx1, tblProvince, tblLsbw, TblwcrNew})
+        table->open();
+}
+
+void TDM::destroyDataSets()
+{
+    // Models first, then the datasets, all before the database they use.
+    qDeleteAll(findChildren<DataSetModel *>(QString(), Qt::FindDirectChildrenOnly));
+    qDeleteAll(findChildren<DataSet *>(QString(), Qt::FindDirectChildrenOnly));
+}

@@ -1,0 +1,11 @@
+#pragma once
+#include <QDialog>
+
+class TFpage12 : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFpage12(QWidget *parent = nullptr);
+};
+
+extern TFpage12 *Fpage12;

@@ -1,0 +1,10 @@
+#include "Unitpage3.h"
+
+TFpage3 *Fpage3 = nullptr;
+
+TFpage3::TFpage3(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Fpage3"));
+    resize(800, 600);
+}

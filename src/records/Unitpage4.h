@@ -1,0 +1,11 @@
+#pragma once
+#include <QDialog>
+
+class TFpage4 : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFpage4(QWidget *parent = nullptr);
+};
+
+extern TFpage4 *Fpage4;

@@ -1,0 +1,11 @@
+#pragma once
+#include <QDialog>
+
+class TFpage5 : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFpage5(QWidget *parent = nullptr);
+};
+
+extern TFpage5 *Fpage5;

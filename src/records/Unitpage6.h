@@ -1,0 +1,11 @@
+#pragma once
+#include <QDialog>
+
+class TFpage6 : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFpage6(QWidget *parent = nullptr);
+};
+
+extern TFpage6 *Fpage6;

@@ -1,0 +1,10 @@
+#include "Unitpage8.h"
+
+TFpage8 *Fpage8 = nullptr;
+
+TFpage8::TFpage8(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Fpage8"));
+    resize(800, 600);
+}

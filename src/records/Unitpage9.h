@@ -1,0 +1,11 @@
+#pragma once
+#include <QDialog>
+
+class TFpage9 : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFpage9(QWidget *parent = nullptr);
+};
+
+extern TFpage9 *Fpage9;

@@ -1,0 +1,11 @@
+#pragma once
+#include <QDialog>
+
+class Tdw_Form : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit Tdw_Form(QWidget *parent = nullptr);
+};
+
+extern Tdw_Form *dw_Form;

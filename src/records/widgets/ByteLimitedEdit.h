@@ -1,0 +1,24 @@
+#pragma once
+#include <QLineEdit>
+
+// A one-line edit whose text fits a table field: at most maxBytes GBK bytes
+// (a field of 140 bytes takes 70 Chinese characters) and only characters GBK
+// can hold. The limit holds for typing, pasting and setText alike; a cut
+// never splits a character, and refused characters are named in a warning.
+class ByteLimitedEdit : public QLineEdit
+{
+    Q_OBJECT
+public:
+    explicit ByteLimitedEdit(QWidget *parent = nullptr);
+    explicit ByteLimitedEdit(int maxBytes, QWidget *parent = nullptr);
+
+    // 0 means no byte limit (characters are still checked).
+    void setMaxBytes(int maxBytes);
+    int maxBytes() const;
+
+private:
+    class Validator;
+    friend class Validator;
+    int m_maxBytes = 0;
+    QString m_accepted;  // the text before the change being validated
+};

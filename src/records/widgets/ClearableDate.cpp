@@ -1,0 +1,106 @@
+#include "ClearableDate.h"
+
+#include "records/EntryRoutines.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLineEdit>
+
+namespace {
+const QString DotFormat = QStringLiteral("yyyy.MM.dd");
+}
+
+ClearableDate::ClearableDate(QWidget *parent)
+    : QWidget(parent),
+      m_picker(new QDateEdit(QDate::currentDate(), this)),
+      m_clearBox(new QCheckBox(QStringLiteral("清空"), this)),
+      m_emptyField(new QLineEdit(this))
+{
+    m_picker->setDisplayFormat(DotFormat);
+    m_picker->setMinimumDate(QDate(1950, 1, 1));
+    m_picker->setCalendarPopup(true);
+    m_emptyField->setReadOnly(true);
+    m_emptyField->installEventFilter(this);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_picker, 1);
+    layout->addWidget(m_emptyField, 1);
+    layout->addWidget(m_clearBox);
+    showCleared(false);
+
+    connect(m_clearBox, &QCheckBox::toggled, this, [this](bool on) {
+        showCleared(on);
+        emit changed();
+    });
+    connect(m_picker, &QDateEdit::dateChanged, this, &ClearableDate::changed);
+}
+
+void ClearableDate::setPartNames(const QString &picker, const QString &clearBox,
+                                 const QString &emptyField)
+{
+    m_picker->setObjectName(picker);
+    m_clearBox->setObjectName(clearBox);
+    m_emptyField->setObjectName(emptyField);
+}
+
+QDateEdit *ClearableDate::picker() const { return m_picker; }
+QCheckBox *ClearableDate::clearBox() const { return m_clearBox; }
+QLineEdit *ClearableDate::emptyField() const { return m_emptyField; }
+
+bool ClearableDate::isCleared() const
+{
+    return m_clearBox->isChecked();
+}
+
+void ClearableDate::setCleared(bool cleared)
+{
+    m_clearBox->setChecked(cleared);
+    showCleared(cleared);
+}
+
+QDate ClearableDate::date() const
+{
+    return m_picker->date();
+}
+
+void ClearableDate::setDate(const QDate &date)
+{
+    m_picker->setDate(date);
+}
+
+QString ClearableDate::dotText() const
+{
+    return isCleared() ? QString() : m_picker->date().toString(DotFormat);
+}
+
+bool ClearableDate::setDotText(const QString &stored)
+{
+    const QString text = stored.trimmed();
+    setCleared(text.isEmpty());
+    if (text.isEmpty())
+        return true;
+    const QStringList parts = DotDateToDashDate(text).split(QLatin1Char('-'));
+    bool okYear = false, okMonth = false, okDay = false;
+    const QDate date(parts.value(0).toInt(&okYear), parts.value(1).toInt(&okMonth),
+                     parts.value(2).toInt(&okDay));
+    if (!okYear || !okMonth || !okDay || !date.isValid())
+        return false;
+    m_picker->setDate(date);
+    return true;
+}
+
+bool ClearableDate::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_emptyField && event->type() == QEvent::MouseButtonPress)
+        setCleared(false);
+    return QWidget::eventFilter(watched, event);
+}
+
+void ClearableDate::showCleared(bool cleared)
+{
+    m_picker->setVisible(!cleared);
+    m_emptyField->setVisible(cleared);
+}

@@ -1,0 +1,50 @@
+#pragma once
+#include <QDate>
+#include <QWidget>
+
+class QCheckBox;
+class QDateEdit;
+class QLineEdit;
+
+// A date that may be empty, stored as "yyyy.mm.dd" text: a date picker
+// (shown "yyyy.MM.dd", earliest 1950-01-01) with a box "清空" beside it.
+// Ticking "清空" puts an empty read-only field in the picker's place (no
+// date); clicking that field unticks the box and brings the picker back.
+class ClearableDate : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ClearableDate(QWidget *parent = nullptr);
+
+    // The object names of the three parts, so that pages and tests find them
+    // under the names of the form (e.g. "DTP_34", "CheckBox_34", "edt_34").
+    void setPartNames(const QString &picker, const QString &clearBox, const QString &emptyField);
+
+    QDateEdit *picker() const;
+    QCheckBox *clearBox() const;
+    QLineEdit *emptyField() const;
+
+    bool isCleared() const;
+    void setCleared(bool cleared);
+    QDate date() const;
+    void setDate(const QDate &date);
+
+    // "yyyy.mm.dd" of the picker's date, or empty while "清空" is ticked.
+    QString dotText() const;
+    // Shows a stored text: empty ticks "清空"; otherwise "清空" is unticked
+    // and the picker takes the date. False when the text is no date: the
+    // picker then keeps the date it had (the page reports the text).
+    bool setDotText(const QString &stored);
+
+signals:
+    void changed();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void showCleared(bool cleared);
+    QDateEdit *m_picker;
+    QCheckBox *m_clearBox;
+    QLineEdit *m_emptyField;
+};

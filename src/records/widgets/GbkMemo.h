@@ -1,0 +1,16 @@
+#pragma once
+#include <QPlainTextEdit>
+
+// A memo for a memo field: any length, but only characters GBK can hold.
+// Characters it cannot hold are taken out again as soon as they arrive
+// (typed, pasted or set) and named in a warning.
+class GbkMemo : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    explicit GbkMemo(QWidget *parent = nullptr);
+
+private:
+    void dropUnencodable(int position, int added);
+    bool m_cleaning = false;
+};

@@ -1,0 +1,32 @@
+#pragma once
+#include <QLineEdit>
+#include <QVariant>
+
+// An amount in 万元 (or a count): digits, and the point where the page allows
+// it. A text that is not a number (a lone point, two points) is reported as
+// prefix + text + " 不是正确的数据格式！现在已经置零" and replaced by "0"
+// before amountChanged tells the page to recompute its sums.
+class MoneyEdit : public QLineEdit
+{
+    Q_OBJECT
+public:
+    explicit MoneyEdit(QWidget *parent = nullptr);
+
+    void setAllowPoint(bool allow);
+    bool allowPoint() const;
+    // What the warning says before the edit's text, e.g. "“国家投入”:".
+    void setWarningPrefix(const QString &prefix);
+
+    // Empty text counts as 0 in sums.
+    double amount() const;
+    // What the field stores: NULL for an empty text, else the number.
+    QVariant storedValue() const;
+
+signals:
+    void amountChanged();
+
+private:
+    void checkNumber();
+    bool m_allowPoint = false;
+    QString m_prefix;
+};

@@ -1,0 +1,15 @@
+#pragma once
+#include "records/HelpWindow.h"
+
+// The guide to the registration form of the categories "软科学" and
+// "基础理论": an ordinary sizeable window of 595 x 403 pixels.
+class THelpForm_rj : public HelpWindow
+{
+    Q_OBJECT
+public:
+    explicit THelpForm_rj(QWidget *parent = nullptr);
+    ~THelpForm_rj() override;
+};
+
+// Made by the start-up (or by the first ShowHelpFor); cleared when it goes.
+extern THelpForm_rj *HelpForm_rj;

@@ -1,0 +1,363 @@
+// The shared entry routines: pick lists from the code tables, option groups,
+// the multi-code text and the splitting of stored texts.
+
+#include "engine/DataSet.h"
+#include "engine/Database.h"
+#include "engine/DbfFile.h"
+#include "records/Abort.h"
+#include "records/EntryRoutines.h"
+#include "records/Messages.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+DbfField textField(const QString &name, int width)
+{
+    DbfField f;
+    f.name = name;
+    f.type = 'C';
+    f.width = width;
+    return f;
+}
+
+void makeTable(const QString &path, const QList<DbfField> &fields, const QList<QStringList> &rows)
+{
+    DbfFile::create(path, fields);
+    auto file = DbfFile::open(path);
+    for (const QStringList &row : rows) {
+        QList<QPair<int, QVariant>> values;
+        for (int i = 0; i < row.size(); ++i)
+            values.append({i, row.at(i)});
+        file->append(values);
+    }
+}
+
+QStringList itemsOf(const QComboBox &combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo.count(); ++i)
+        items << combo.itemText(i);
+    return items;
+}
+
+QCheckBox *checkBox(QWidget *panel, const QString &name, bool ticked = false)
+{
+    auto *box = new QCheckBox(name, panel);
+    box->setObjectName(name);
+    box->setChecked(ticked);
+    return box;
+}
+
+QRadioButton *radio(QWidget *panel, const QString &name, bool ticked = false)
+{
+    auto *button = new QRadioButton(name, panel);
+    button->setObjectName(name);
+    button->setChecked(ticked);
+    return button;
+}
+
+QStringList tickedNames(QWidget *panel)
+{
+    QStringList names;
+    for (auto *b : panel->findChildren<QAbstractButton *>()) {
+        if (b->isChecked())
+            names << b->objectName();
+    }
+    return names;
+}
+
+} // namespace
+
+class TestEntryRoutines : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<Database> m_db;
+    QList<Messages::Request> m_boxes;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        makeTable(m_dir.filePath("zdxx.dbf"),
+                  {textField("zddm", 10), textField("xxdm", 3), textField("xxmc", 40)},
+                  {{"item_183", "1", "院士"},
+                   {"item_181", "0", "男"},
+                   {"item_183", "2", "正高"},
+                   {"item_183", "3", ""},
+                   {"item_183", "", "无代码"},
+                   {"item_183", "4", "**旧版职称"},
+                   {"item_183", "9", "其他"},
+                   {"it'em", "7", "带引号的组"}});
+        makeTable(m_dir.filePath("province.dbf"),
+                  {textField("Province_i", 3), textField("Province_n", 20)},
+                  {{"110", "北京市"}, {"120", ""}, {"130", "河北省"}});
+        makeTable(m_dir.filePath("xkfl.dbf"),
+                  {textField("jb", 2), textField("xxdm", 10), textField("xxmc", 60)},
+                  {{"1", "110", "数学"}, {"2", "11010", "数学史"}, {"1", "O'1", "引号代码"}});
+        m_db = std::make_unique<Database>(m_dir.path());
+        Messages::setAnswerer([this](const Messages::Request &r) {
+            m_boxes.append(r);
+            return QMessageBox::Ok;
+        });
+    }
+
+    void init() { m_boxes.clear(); }
+
+    void cleanupTestCase()
+    {
+        Messages::setAnswerer({});
+        m_db.reset();
+    }
+
+    void dictionaryListsHideOldAndIncompleteRows()
+    {
+        Table dict(m_db.get(), "zdxx.dbf");
+        QComboBox combo;
+        combo.addItem("stale");
+        FillComboFromDict(dict, "item_183", false, &combo);
+        QCOMPARE(itemsOf(combo), QStringList({"1  院士", "2  正高", "9  其他", " "}));
+        QVERIFY(dict.filtered());  // left filtered on the group
+
+        FillComboFromDict(dict, "item_183", true, &combo);
+        QCOMPARE(itemsOf(combo), QStringList({"1  院士", "2  正高", "9  其他"}));
+
+        FillComboFromDictAll(dict, "item_183", true, &combo);
+        QCOMPARE(itemsOf(combo), QStringList({"1  院士", "2  正高", "4  **旧版职称", "9  其他"}));
+
+        // A group key holding a quote is a value, not filter text.
+        FillComboFromDict(dict, "it'em", true, &combo);
+        QCOMPARE(itemsOf(combo), QStringList({"7  带引号的组"}));
+    }
+
+    void codeNameTableListIgnoresFilterAndNullNames()
+    {
+        Table province(m_db.get(), "province.dbf");
+        province.setFilter("Province_i='110'");
+        province.setFiltered(true);
+        province.open();
+        QComboBox combo;
+        FillComboFromTable(province, &combo, false, "Province_n", "Province_i");
+        QCOMPARE(itemsOf(combo), QStringList({"110  (北京市)", "130  (河北省)", " "}));
+        QVERIFY(!province.filtered());
+
+        QComboBox names;
+        FillComboFromField(province, &names, "Province_n");
+        QCOMPARE(itemsOf(names), QStringList({"北京市", "河北省"}));
+    }
+
+    void selectByCodeTakesLastMatchNeverTheBlank()
+    {
+        QComboBox combo;
+        combo.addItems({"1  院士", "2  正高", " ", "2  另一个正高", "12  十二"});
+        combo.setCurrentIndex(0);
+        SelectComboByCode("2", &combo);
+        QCOMPARE(combo.currentIndex(), 3);
+        SelectComboByCode("", &combo);    // the blank item stands for no value
+        QCOMPARE(combo.currentIndex(), 3);
+        SelectComboByCode(" ", &combo);
+        QCOMPARE(combo.currentIndex(), 3);
+        SelectComboByCode("5", &combo);   // no match: selection kept
+        QCOMPARE(combo.currentIndex(), 3);
+        SelectComboByCode("1", &combo);   // "12" is not "1"
+        QCOMPARE(combo.currentIndex(), 0);
+
+        QCOMPARE(CodeOfItem(" 05  名称  附注"), QString("05"));
+        QCOMPARE(CodeOfItem("无分隔"), QString());
+    }
+
+    void dictCodeShowsCodeAndNameOrNothing()
+    {
+        Table xkfl(m_db.get(), "xkfl.dbf");
+        QLineEdit edit;
+        ShowDictCode(xkfl, "11010", &edit);
+        QCOMPARE(edit.text(), QString("11010  数学史"));
+        ShowDictCode(xkfl, "O'1", &edit);
+        QCOMPARE(edit.text(), QString("O'1  引号代码"));
+        ShowDictCode(xkfl, "999", &edit);
+        QCOMPARE(edit.text(), QString());
+    }
+
+    void collectOrdersTwoDigitCodesNumerically()
+    {
+        QWidget panel;
+        checkBox(&panel, "cb_200_12", true);
+        checkBox(&panel, "cb_200_03");
+        checkBox(&panel, "cb_200_05", true);
+        QCOMPARE(CollectCheckedCodes(nullptr, &panel, "社会经济目标", 2), QString("05;12;"));
+
+        QWidget ordered;
+        checkBox(&ordered, "cb_125_01", true);
+        checkBox(&ordered, "cb_125_20", true);
+        QCOMPARE(CollectCheckedCodes(nullptr, &ordered, "成果应用行业", 2), QString("01;20;"));
+        QVERIFY(m_boxes.isEmpty());
+    }
+
+    void collectKeepsComponentOrderForOneCharacterCodes()
+    {
+        QWidget panel;
+        checkBox(&panel, "cb_161_3", true);
+        checkBox(&panel, "cb_161_1", true);
+        checkBox(&panel, "cb_161_2");
+        QCOMPARE(CollectCheckedCodes(nullptr, &panel, "推广形式", 1), QString("3;1;"));
+
+        QWidget radios;
+        radio(&radios, "RB_140_1");
+        radio(&radios, "RB_140_7", true);
+        QCOMPARE(CollectCheckedCodes(nullptr, &radios, "", 1), QString("7"));
+
+        QWidget empty;
+        checkBox(&empty, "cb_161_9");
+        QCOMPARE(CollectCheckedCodes(nullptr, &empty, "推广形式", 1), QString());
+    }
+
+    void collectAllowsThreeCodesOnlyForIntellectualProperty()
+    {
+        QWidget panel;
+        checkBox(&panel, "cb_51_1", true);
+        checkBox(&panel, "cb_51_3", true);
+        checkBox(&panel, "cb_51_9", true);
+        QCOMPARE(CollectCheckedCodes(nullptr, &panel, "知识产权形式", 1), QString("1;3;9;"));
+        QVERIFY(m_boxes.isEmpty());
+
+        bool aborted = false;
+        try {
+            CollectCheckedCodes(nullptr, &panel, "推广形式", 1);
+        } catch (const Abort &) {
+            aborted = true;
+        }
+        QVERIFY(aborted);
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes.at(0).caption, QString("提示"));
+        QCOMPARE(m_boxes.at(0).text, QString("'推广形式'项目为复选项目，但至多选择二项！"));
+        QCOMPARE(m_boxes.at(0).icon, QMessageBox::Question);
+        QCOMPARE(m_boxes.at(0).buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+
+    void collectReportsNonNumericCodesAndKeepsOrder()
+    {
+        QWidget panel;
+        checkBox(&panel, "cb_x_1A", true);
+        checkBox(&panel, "cb_x_05", true);
+        QCOMPARE(CollectCheckedCodes(nullptr, &panel, "label", 2), QString("1A;05;"));
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes.at(0).text, QString("'1A'不是数字格式！"));
+        QCOMPARE(m_boxes.at(0).caption, QString("Dravik"));
+    }
+
+    void checkOptionsTicksTheStoredCodes()
+    {
+        QWidget panel;
+        checkBox(&panel, "cb_161_1");
+        checkBox(&panel, "cb_161_2");
+        checkBox(&panel, "cb_161_3");
+        checkBox(&panel, "cb_161_4");
+        CheckOptionsByCodes(&panel, "1;3;", 1);
+        QCOMPARE(tickedNames(&panel), QStringList({"cb_161_1", "cb_161_3"}));
+
+        ClearOptionBoxes(&panel);
+        CheckOptionsByCodes(&panel, "1;2;3;4;", 1);  // the first three only
+        QCOMPARE(tickedNames(&panel), QStringList({"cb_161_1", "cb_161_2", "cb_161_3"}));
+
+        ClearOptionBoxes(&panel);
+        CheckOptionsByCodes(&panel, "2;4", 1);  // the unterminated part is not used
+        QCOMPARE(tickedNames(&panel), QStringList({"cb_161_2"}));
+
+        ClearOptionBoxes(&panel);
+        CheckOptionsByCodes(&panel, "", 1);
+        QVERIFY(tickedNames(&panel).isEmpty());
+
+        QWidget radios;
+        radio(&radios, "rb_123_1");
+        radio(&radios, "rb_123_3");
+        radio(&radios, "rb_123_A");
+        CheckOptionsByCodes(&radios, "3", 1);
+        QCOMPARE(tickedNames(&radios), QStringList({"rb_123_3"}));
+        CheckOptionsByCodes(&radios, "A", 1);
+        QCOMPARE(tickedNames(&radios), QStringList({"rb_123_A"}));
+    }
+
+    void clearUnticksEveryBoxAndRadioOfTheWindow()
+    {
+        QWidget window;
+        auto *inner = new QWidget(&window);
+        checkBox(&window, "cb_1", true);
+        radio(inner, "rb_1", true);  // an exclusive radio Qt would keep ticked
+        ClearOptionBoxes(&window);
+        QVERIFY(tickedNames(&window).isEmpty());
+    }
+
+    void researchPeriodSplitsIntoYearsAndMonths()
+    {
+        QLineEdit ys, ms, ye, me;
+        SplitStartEndTime(QString("2005.03   至2006.12"), &ys, &ms, &ye, &me);
+        QCOMPARE(QStringList({ys.text(), ms.text(), ye.text(), me.text()}),
+                 QStringList({"2005", "03", "2006", "12"}));
+
+        const QDate today = QDate::currentDate();
+        const QString year = QString::number(today.year());
+        const QString month = QString("%1").arg(today.month(), 2, 10, QChar('0'));
+        SplitStartEndTime(QString(), &ys, &ms, &ye, &me);
+        QCOMPARE(QStringList({ys.text(), ms.text(), ye.text(), me.text()}),
+                 QStringList({year, month, year, month}));
+        QCOMPARE(ms.text().size(), 2);
+    }
+
+    void keyWordsSplitIntoThreeEdits_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("edits");
+        QTest::newRow("one") << "甲" << QStringList({"甲", "", ""});
+        QTest::newRow("two") << "甲;乙" << QStringList({"甲", "乙", ""});
+        QTest::newRow("three") << "甲;乙;丙" << QStringList({"甲", "乙", "丙"});
+        QTest::newRow("four") << "甲;乙;丙;丁" << QStringList({"甲", "乙", "丙"});
+        QTest::newRow("trailing") << "甲;" << QStringList({"甲", "", ""});
+        QTest::newRow("empty") << "" << QStringList({"", "", ""});
+    }
+    void keyWordsSplitIntoThreeEdits()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QStringList, edits);
+        QLineEdit a, b, c;
+        a.setText("old");
+        b.setText("old");
+        c.setText("old");
+        SplitCodesToEdits(stored, &a, &b, &c);
+        QCOMPARE(QStringList({a.text(), b.text(), c.text()}), edits);
+    }
+
+    void textHelpers()
+    {
+        QCOMPARE(DotDateToDashDate("2006.05.17"), QString("2006-05-17"));
+        QCOMPARE(TabsToSpaces("a\tb\tc"), QString("a b c"));
+        QCOMPARE(EscapeSqlQuotes("O'Neil's"), QString("O''Neil''s"));
+    }
+
+    void requireTextAbortsWithTheLabelMessage()
+    {
+        QCOMPARE(RequireText(nullptr, "  名称  ", "成果名称不能为空！"), QString("名称"));
+        QVERIFY(m_boxes.isEmpty());
+        bool aborted = false;
+        try {
+            RequireText(nullptr, "   ", "成果名称不能为空！");
+        } catch (const Abort &) {
+            aborted = true;
+        }
+        QVERIFY(aborted);
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes.at(0).text, QString("成果名称不能为空！"));
+        QCOMPARE(m_boxes.at(0).icon, QMessageBox::Warning);
+    }
+};
+
+QTEST_MAIN(TestEntryRoutines)
+#include "tst_entryroutines.moc"

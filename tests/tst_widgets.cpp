@@ -1,0 +1,247 @@
+// The entry widgets the pages are built from: byte-limited edits, GBK memos,
+// money edits, the clearable date, option groups and the chooser combo.
+
+#include "engine/GbkText.h"
+#include "records/Messages.h"
+#include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/ClearableDate.h"
+#include "records/widgets/DigitInput.h"
+#include "records/widgets/DropDownCombo.h"
+#include "records/widgets/GbkMemo.h"
+#include "records/widgets/MoneyEdit.h"
+#include "records/widgets/OptionGroup.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+QString repeated(const QString &piece, int times)
+{
+    QString s;
+    for (int i = 0; i < times; ++i)
+        s += piece;
+    return s;
+}
+
+const QString NotInGbk = QString::fromUcs4(U"\U00020000");  // CJK extension B
+
+} // namespace
+
+class TestWidgets : public QObject
+{
+    Q_OBJECT
+
+private:
+    QList<Messages::Request> m_boxes;
+
+    void settle() { QCoreApplication::processEvents(); }
+
+private slots:
+    void initTestCase()
+    {
+        Messages::setAnswerer([this](const Messages::Request &r) {
+            m_boxes.append(r);
+            return QMessageBox::Ok;
+        });
+    }
+    void init() { m_boxes.clear(); }
+    void cleanupTestCase() { Messages::setAnswerer({}); }
+
+    void byteLimitStopsTypingAtTheFieldWidth()
+    {
+        ByteLimitedEdit edit(140);
+        edit.show();
+        QTest::keyClicks(&edit, repeated("汉", 80));
+        QCOMPARE(edit.text(), repeated("汉", 70));
+        QCOMPARE(GbkText::byteLength(edit.text()), 140);
+
+        // One byte left: a Chinese character does not fit and is not split.
+        edit.setText(repeated("a", 139));
+        QTest::keyClicks(&edit, "汉");
+        QCOMPARE(edit.text(), repeated("a", 139));
+        QTest::keyClicks(&edit, "b");
+        QCOMPARE(edit.text(), repeated("a", 139) + "b");
+        QVERIFY(m_boxes.isEmpty());
+    }
+
+    void byteLimitCutsPasteAndSetTextOnCharacterBoundaries()
+    {
+        ByteLimitedEdit edit(10);
+        edit.setText("abc" + repeated("中", 6));  // 15 bytes
+        QCOMPARE(edit.text(), "abc" + repeated("中", 3));  // 9: the 4th would need 11
+
+        // A paste in the middle keeps both ends and takes what fits.
+        edit.setText("ab");
+        edit.setCursorPosition(1);
+        edit.insert(repeated("国", 10));
+        QCOMPARE(edit.text(), "a" + repeated("国", 4) + "b");
+        QCOMPARE(edit.cursorPosition(), 5);
+
+        // Typing into a full field changes nothing.
+        edit.setText(repeated("国", 5));
+        edit.setCursorPosition(2);
+        QTest::keyClicks(&edit, "x");
+        QCOMPARE(edit.text(), repeated("国", 5));
+
+        edit.setMaxBytes(4);
+        QCOMPARE(edit.text(), repeated("国", 2));
+    }
+
+    void byteLimitRefusesCharactersGbkCannotHold()
+    {
+        ByteLimitedEdit edit(20);
+        edit.setText("ab");
+        edit.setCursorPosition(2);
+        edit.insert("c" + NotInGbk + "d");
+        QCOMPARE(edit.text(), QString("abcd"));
+        settle();
+        QCOMPARE(m_boxes.size(), 1);
+        QVERIFY(m_boxes.at(0).text.contains(NotInGbk));
+        QCOMPARE(m_boxes.at(0).caption, QString("Dravik"));
+    }
+
+    void memoDropsCharactersGbkCannotHold()
+    {
+        GbkMemo memo;
+        memo.setPlainText("第一行\n" + NotInGbk + "第二行" + NotInGbk);
+        QCOMPARE(memo.toPlainText(), QString("第一行\n第二行"));
+        memo.moveCursor(QTextCursor::End);
+        memo.insertPlainText("\t尾" + NotInGbk);
+        QCOMPARE(memo.toPlainText(), QString("第一行\n第二行\t尾"));
+        settle();
+        QCOMPARE(m_boxes.size(), 2);
+        QVERIFY(m_boxes.at(0).text.contains(NotInGbk + NotInGbk));
+
+        m_boxes.clear();
+        memo.setPlainText(repeated("很长的备注文字。\n", 2000));  // unbounded, all GBK
+        settle();
+        QVERIFY(m_boxes.isEmpty());
+        QCOMPARE(memo.toPlainText().size(), 2000 * 9 - 1);
+    }
+
+    void moneyEditZeroesWhatIsNotANumber()
+    {
+        MoneyEdit edit;
+        edit.setAllowPoint(true);
+        edit.setWarningPrefix("“国家投入”:");
+        QSignalSpy changed(&edit, &MoneyEdit::amountChanged);
+
+        edit.setText("1.2.3");
+        QCOMPARE(edit.text(), QString("0"));
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes.at(0).text, QString("“国家投入”:1.2.3 不是正确的数据格式！现在已经置零"));
+        QCOMPARE(m_boxes.at(0).caption, QString("Dravik"));
+        QVERIFY(changed.count() >= 1);
+
+        m_boxes.clear();
+        edit.clear();
+        QTest::keyClicks(&edit, ".");
+        QCOMPARE(edit.text(), QString("0"));
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes.at(0).text, QString("“国家投入”:. 不是正确的数据格式！现在已经置零"));
+
+        m_boxes.clear();
+        edit.clear();
+        QTest::keyClicks(&edit, "12.5");
+        QCOMPARE(edit.text(), QString("12.5"));
+        QCOMPARE(edit.amount(), 12.5);
+        QCOMPARE(edit.storedValue(), QVariant(12.5));
+        QVERIFY(m_boxes.isEmpty());
+
+        edit.clear();
+        QVERIFY(edit.storedValue().isNull());
+        QCOMPARE(edit.amount(), 0.0);
+    }
+
+    void moneyEditWithoutPointTakesDigitsOnly()
+    {
+        MoneyEdit edit;
+        edit.setMaxLength(7);
+        QTest::keyClicks(&edit, "12a.5x67890");
+        QCOMPARE(edit.text(), QString("1256789"));
+        edit.setText("3 4");  // set by code (a bad paste): reported without a prefix
+        QCOMPARE(edit.text(), QString("0"));
+        QCOMPARE(m_boxes.at(0).text, QString("3 4 不是正确的数据格式！现在已经置零"));
+
+        QLineEdit postcode;
+        AcceptOnlyDigits(&postcode);
+        QTest::keyClicks(&postcode, "10-0081");
+        QCOMPARE(postcode.text(), QString("100081"));
+    }
+
+    void clearableDateKeepsEmptyOrDottedDate()
+    {
+        ClearableDate date;
+        date.setPartNames("DTP_34", "CheckBox_34", "edt_34");
+        date.show();
+        QVERIFY(date.setDotText(""));
+        QVERIFY(date.isCleared());
+        QVERIFY(!date.findChild<QDateEdit *>("DTP_34")->isVisible());
+        QVERIFY(date.findChild<QLineEdit *>("edt_34")->isVisible());
+        QCOMPARE(date.dotText(), QString());
+
+        QVERIFY(date.setDotText("2006.05.17"));
+        QVERIFY(!date.isCleared());
+        QVERIFY(date.picker()->isVisible());
+        QCOMPARE(date.date(), QDate(2006, 5, 17));
+        QCOMPARE(date.dotText(), QString("2006.05.17"));
+
+        // A text that is no date: the page warns, the picker keeps its date.
+        QVERIFY(!date.setDotText("2006.13.40"));
+        QVERIFY(!date.setDotText("abcd.ef.gh"));
+        QCOMPARE(date.dotText(), QString("2006.05.17"));
+
+        date.setCleared(true);
+        QTest::mouseClick(date.emptyField(), Qt::LeftButton);
+        QVERIFY(!date.isCleared());
+        QVERIFY(date.picker()->isVisible());
+        QCOMPARE(date.dotText(), QString("2006.05.17"));
+    }
+
+    void optionGroupHelpers()
+    {
+        QWidget panel;
+        auto *a = new QCheckBox(&panel);
+        a->setObjectName("cb_125_01");
+        auto *b = new QCheckBox(&panel);
+        b->setObjectName("cb_125_03");
+        auto *r1 = new QRadioButton(&panel);
+        r1->setObjectName("rb_160_11");
+        auto *r2 = new QRadioButton(&panel);
+        r2->setObjectName("rb_160_12");
+        QCOMPARE(OptionBoxesOf(&panel).size(), 4);
+
+        KeepOneCheckBoxTicked(&panel);
+        a->setChecked(true);
+        b->setChecked(true);
+        QVERIFY(!a->isChecked());
+        QVERIFY(b->isChecked());
+
+        r1->setChecked(true);
+        SetOptionTicked(r1, false);  // an exclusive radio can be unticked
+        QVERIFY(!r1->isChecked());
+        r2->setChecked(true);
+        SetRadioButtonsEnabled(&panel, false);
+        QVERIFY(!r2->isChecked());
+        QVERIFY(!r2->isEnabled());
+        SetRadioButtonsEnabled(&panel, true);
+        QVERIFY(r2->isEnabled());
+        QVERIFY(b->isEnabled());
+    }
+
+    void dropDownAsksForTheChooser()
+    {
+        DropDownCombo combo;
+        QSignalSpy dropped(&combo, &DropDownCombo::dropDown);
+        combo.showPopup();
+        QCOMPARE(dropped.count(), 1);
+        QCOMPARE(combo.count(), 0);
+    }
+};
+
+QTEST_MAIN(TestWidgets)
+#include "tst_widgets.moc"
