@@ -177,7 +177,8 @@ QString ChineseText::unitName()
 
 QString ChineseText::address()
 {
-    return pickFrom(kPlaces) + QStringLiteral("省") + pickFrom(kCities) + QStringLiteral("市")
+    const int place = between(0, int(kPlaces.size()) - 1);  // the first cities lie in these provinces
+    return kPlaces.at(place) + QStringLiteral("省") + kCities.at(place) + QStringLiteral("市")
         + pickFrom(kRoads) + QString::number(between(1, 999)) + QStringLiteral("号");
 }
 
@@ -195,8 +196,9 @@ QString ChineseText::speciality()
 QString ChineseText::contribution()
 {
     QString text = pickFrom(kContributions);
-    if (chance(50))
-        text += QStringLiteral("，") + pickFrom(kContributions);
+    const QString &more = pickFrom(kContributions);
+    if (more != text && chance(50))
+        text += QStringLiteral("，") + more;
     return text;
 }
 
@@ -213,8 +215,12 @@ QString ChineseText::softwareName()
 
 QString ChineseText::sentence()
 {
-    if (chance(25))
-        return pickFrom(kFigures).arg(between(2, 95)).arg(between(1, 40));
+    if (chance(25)) {
+        const QString &figure = pickFrom(kFigures);
+        const QString first = QString::number(between(2, 95));
+        return figure.contains(QLatin1String("%2")) ? figure.arg(first, QString::number(between(1, 40)))
+                                                    : figure.arg(first);
+    }
     return pickFrom(kOpenings) + pickFrom(kObjects) + pickFrom(kTopics) + pickFrom(kFindings);
 }
 

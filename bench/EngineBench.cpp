@@ -1,6 +1,7 @@
 #include "EngineBench.h"
 
 #include "BenchFiles.h"
+#include "ExchangeBench.h"
 #include "Measure.h"
 #include "engine/DataSet.h"
 #include "engine/Database.h"
@@ -9,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -26,7 +28,7 @@ Figure likeSearch(const QString &folder)
         query.open();
         figure.count = query.recordCount();
         query.close();
-    });
+    }, {}, Measure::kQuickRepetitions);
     return figure;
 }
 
@@ -46,7 +48,7 @@ Figure fullScan(const QString &folder)
             ++figure.count;
         }
         table.close();
-    });
+    }, {}, Measure::kQuickRepetitions);
     if (characters == 0)
         std::fprintf(stderr, "warning: the scan read no text\n");
     return figure;
@@ -92,23 +94,39 @@ Figure packTables(const QString &folder, const QString &scratchRoot)
     return figure;
 }
 
+namespace {
+
+using Operation = Figure (*)(const QString &folder, const QString &scratch);
+
+Figure likeOperation(const QString &folder, const QString &) { return likeSearch(folder); }
+Figure scanOperation(const QString &folder, const QString &) { return fullScan(folder); }
+
+Operation operationNamed(const QString &name)
+{
+    static const QHash<QString, Operation> operations = {
+        { QStringLiteral("like"), likeOperation },
+        { QStringLiteral("scan"), scanOperation },
+        { QStringLiteral("pack"), packTables },
+        { QStringLiteral("export"), ExchangeBench::exportFiles },
+        { QStringLiteral("import"), ExchangeBench::importFiles },
+    };
+    return operations.value(name, nullptr);
+}
+
+} // namespace
+
 int runChild(const QString &folder, const QStringList &operations)
 {
     QTemporaryDir scratch;
     try {
-        for (const QString &operation : operations) {
-            Figure figure;
-            if (operation == QLatin1String("like"))
-                figure = likeSearch(folder);
-            else if (operation == QLatin1String("scan"))
-                figure = fullScan(folder);
-            else if (operation == QLatin1String("pack"))
-                figure = packTables(folder, scratch.path());
-            else {
-                std::fprintf(stderr, "unknown operation %s\n", qPrintable(operation));
+        for (const QString &name : operations) {
+            const Operation operation = operationNamed(name);
+            if (!operation) {
+                std::fprintf(stderr, "unknown operation %s\n", qPrintable(name));
                 return 2;
             }
-            std::printf("%s %.6f %lld %lld\n", qPrintable(operation), figure.seconds, figure.count,
+            const Figure figure = operation(folder, scratch.path());
+            std::printf("%s %.6f %lld %lld\n", qPrintable(name), figure.seconds, figure.count,
                         Measure::peakMemory());
             std::fflush(stdout);
         }
@@ -125,8 +143,13 @@ Figure runInChild(const QString &folder, const QString &operation)
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(),
                 { QStringLiteral("--engine-only"), folder, operation });
-    child.waitForFinished(-1);
     Figure figure;
+    figure.operation = operation;
+    if (!child.waitForStarted(-1)) {
+        std::fprintf(stderr, "cannot start the engine child: %s\n", qPrintable(child.errorString()));
+        return figure;
+    }
+    child.waitForFinished(-1);
     const QStringList words = QString::fromUtf8(child.readAllStandardOutput()).simplified().split(u' ');
     if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0 || words.size() != 4
         || words.first() != operation) {

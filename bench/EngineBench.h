@@ -15,13 +15,15 @@ inline constexpr int kDeleteEvery = 50;
 
 struct Figure
 {
+    QString operation;
     double seconds = -1;  // median of the repetitions; -1 when not measured
-    qint64 count = 0;     // rows found, rows read or rows removed
+    qint64 count = 0;     // rows found, read, removed, written or loaded
     qint64 peakBytes = -1;
 };
 
 // Operation names the child accepts.
-inline const QStringList kOperations = { QStringLiteral("like"), QStringLiteral("scan"), QStringLiteral("pack") };
+inline const QStringList kOperations = { QStringLiteral("like"), QStringLiteral("scan"), QStringLiteral("pack"),
+                                         QStringLiteral("export"), QStringLiteral("import") };
 
 // Counts the rows of kLikeSql through a Query.
 Figure likeSearch(const QString &folder);

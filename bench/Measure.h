@@ -7,6 +7,8 @@
 namespace Measure {
 
 inline constexpr int kRepetitions = 3;
+// For operations of a second or less, whose figures a busy machine scatters.
+inline constexpr int kQuickRepetitions = 5;
 
 // Seconds taken by one call.
 inline double seconds(const std::function<void()> &work)

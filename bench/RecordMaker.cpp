@@ -121,6 +121,9 @@ void RecordMaker::fillIdentity(NamedRow &row, QChar category, int rowNumber, int
     put(row, "ITEM_127_1", m_text.projectName());
     put(row, "ITEM_SJDC", QStringLiteral("0"));
     put(row, "NO", QString::number(rowNumber));
+    for (const char *unused : { "ITEM_110", "ITEM_300", "ITEM_304", "ITEM_305", "ITEM_306", "ITEM_151", "ITEM_152",
+                                "ITEM_131", "ITEM_56", "ITEM_SJDR", "ITEM_XH", "item_check", "outcomeb" })
+        put(row, unused, QVariant());
 }
 
 void RecordMaker::fillFirstUnit(NamedRow &row)
@@ -281,6 +284,8 @@ QList<NamedRow> RecordMaker::cooperatingUnits(const QString &key)
         put(row, "ITEM_171", u.address);
         put(row, "ITEM_172", u.postalCode);
         put(row, "ITEM_173", u.contact);
+        put(row, "ITEM_174", QVariant());  // carried by the files, written by no dialog
+        put(row, "ITEM_175", QVariant());
         rows.append(row);
     }
     return rows;
@@ -304,6 +309,7 @@ QList<NamedRow> RecordMaker::committee(const QString &key)
         put(row, "ITEM_196", m_text.speciality());
         put(row, "ITEM_197", m_text.speciality());
         put(row, "ITEM_198", code(m_text, 1, 3));
+        put(row, "ITEM_199", QVariant());  // written by no dialog
         rows.append(row);
     }
     return rows;
@@ -335,7 +341,10 @@ QList<NamedRow> RecordMaker::personRegister() const
         if (seen.contains(p.name))
             continue;  // the register holds one row per name
         seen.append(p.name);
-        rows.append(personRow(p));
+        NamedRow row = personRow(p);  // no record key: the register stands alone
+        for (const char *blank : { "ITEM_4", "ITEM_DQDM", "ITEM_187", "ITEM_186" })
+            put(row, blank, QVariant());
+        rows.append(row);
     }
     return rows;
 }
@@ -359,11 +368,16 @@ QList<NamedRow> RecordMaker::unitRows()
         put(row, "item_60", u.web);
         put(row, "item_61", u.mail);
         put(row, "item_62", u.attribute);
+        const bool enterprise = u.attribute == QLatin1String("3");
+        put(row, "item_41_3", enterprise ? QStringLiteral("1") : QString());
+        put(row, "item_163", enterprise ? QStringLiteral("0") : QString());
         put(row, "item_64", u.province);
         put(row, "item_41", u.contact);
         put(row, "item_41_2", u.contactPhone);
         put(row, "item_124_1", m_text.multiCode(kTechFields, 3));
+        put(row, "item_124_2", m_text.multiCode(kTechFields, 2));
         put(row, "item_15", m_text.pickFrom(kSubjectCodes) + u';');
+        put(row, "item_15_1", m_text.pickFrom(kSubjectCodes) + u';');
         put(row, "chiefexper", m_text.personName());
         put(row, "unitintrod", m_text.memo(1024, 5120));
         put(row, "advantage", m_text.memo(1024, 5120));

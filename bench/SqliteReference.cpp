@@ -127,7 +127,8 @@ void SqliteReference::load(const QString &tablePath)
 EngineBench::Figure SqliteReference::likeSearch()
 {
     EngineBench::Figure figure;
-    figure.seconds = Measure::median([&] { figure.count = stepAll(m_db, EngineBench::kLikeSql, [](sqlite3_stmt *) {}); });
+    figure.seconds = Measure::median([&] { figure.count = stepAll(m_db, EngineBench::kLikeSql, [](sqlite3_stmt *) {}); },
+                                     {}, Measure::kQuickRepetitions);
     return figure;
 }
 
@@ -143,6 +144,6 @@ EngineBench::Figure SqliteReference::fullScan()
                 bytes += sqlite3_column_bytes(statement, c);
             }
         });
-    });
+    }, {}, Measure::kQuickRepetitions);
     return figure;
 }

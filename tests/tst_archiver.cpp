@@ -90,7 +90,7 @@ private slots:
         QCOMPARE(QDir::currentPath(), cwd);
 
         // Packing again replaces the archive instead of adding to it.
-        archiver.pack(m_source, ExchangeNames::ExportArchive, ExchangeNames::records());
+        archiver.pack(m_source, ExchangeNames::ExportArchive, ExchangeNames::recordFiles());
         const QString again = folder("再次");
         QCOMPARE(archiver.unpack(archive, again).size(), 5);
     }

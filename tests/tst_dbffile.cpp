@@ -555,29 +555,43 @@ void TstDbfFile::packRemovesDeletedRowsAndKeepsMemos()
     QTemporaryDir dir;
     const QString path = makeSample(dir.path(), 12);
     const QString memoPath = dir.filePath(QStringLiteral("sample.dbt"));
+    DbfFile::open(path)->setDeleted(6, true);
+    QList<QList<QVariant>> expected = liveRows(path);
+    QCOMPARE(expected.size(), 8);
+    const QByteArray memoBefore = readFile(memoPath);
+
+    // Little unused memo space: the rows go, the memo file stays as it is.
+    DbfFile::pack(path);
+    auto checkPacked = [&] {
+        const auto table = DbfFile::open(path, true);
+        QCOMPARE(table->recordCount(), int(expected.size()));
+        for (int r = 0; r < table->recordCount(); ++r) {
+            QVERIFY(!table->isDeleted(r));
+            QCOMPARE(table->record(r), expected[r]);
+        }
+        QCOMPARE(headerCount(path), quint32(expected.size()));
+        const int recordLength = 1 + 20 + 12 + 5 + 8 + 1 + 10 + 10;
+        QCOMPARE(int(QFileInfo(path).size()), 33 + 7 * 32 + int(expected.size()) * recordLength + 1);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);   // no temporaries left
+    };
+    checkPacked();
+    QCOMPARE(readFile(memoPath), memoBefore);
+
+    // Replaced texts leave most of it unused: the memo file is written anew.
     {
         const auto table = DbfFile::open(path);
-        table->update(0, {{Note, memoText(50, 8)}});   // the old text's blocks are garbage now
-        table->setDeleted(5, true);
+        for (int round = 0; round < 3; ++round)
+            table->update(0, {{Note, memoText(60 + round, 12)}});
+        table->update(3, {{Note, QString()}});
     }
-    const QList<QList<QVariant>> expected = liveRows(path);
-    QCOMPARE(expected.size(), 8);
-    const qint64 memoBefore = QFileInfo(memoPath).size();
-
+    expected = liveRows(path);
+    const qint64 sizeBefore = QFileInfo(memoPath).size();
     DbfFile::pack(path);
-
-    const auto table = DbfFile::open(path, true);
-    QCOMPARE(table->recordCount(), 8);
-    for (int r = 0; r < table->recordCount(); ++r) {
-        QVERIFY(!table->isDeleted(r));
-        QCOMPARE(table->record(r), expected[r]);
-    }
-    QCOMPARE(table->value(0, Note).toString(), memoText(50, 8));
-    QVERIFY(QFileInfo(memoPath).size() < memoBefore);
-    QCOMPARE(headerCount(path), 8u);
-    const QByteArray bytes = readFile(path);
-    QCOMPARE(int(bytes.size()), table->fields().size() * 32 + 33 + 8 * (1 + 20 + 12 + 5 + 8 + 1 + 10 + 10) + 1);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);   // no temporaries left
+    checkPacked();
+    const QByteArray memo = readFile(memoPath);
+    QVERIFY(memo.size() < sizeBefore / 2);
+    QCOMPARE(qFromLittleEndian<quint32>(memo.constData()), quint32(memo.size() / 512));
+    QCOMPARE(DbfFile::open(path, true)->value(0, Note).toString(), memoText(62, 12));
 }
 
 // Each row: which files a pack killed at some instant leaves beside the table,
@@ -647,8 +661,17 @@ void TstDbfFile::packKilledMidway()
 {
     QTemporaryDir dir;
     const QString path = makeSample(dir.path(), 400);
-    const QList<QList<QVariant>> expected = liveRows(path);
+    int round = 0;
     for (int delay : {0, 5, 15, 30, 60, 100, 150, 250, 400}) {
+        {   // replaced texts, so that the memo file is written anew too
+            const auto table = DbfFile::open(path);
+            ++round;
+            for (int r = 0; r < table->recordCount(); r += 2)
+                table->update(r, {{Note, memoText(1000 * round + r, 4)}});
+            for (int r = round; r < table->recordCount(); r += 25)
+                table->setDeleted(r, true);
+        }
+        const QList<QList<QVariant>> expected = liveRows(path);
         QProcess packer;
         packer.start(QCoreApplication::applicationFilePath(),
                      {QStringLiteral("--pack-forever"), path});

@@ -161,7 +161,7 @@ private slots:
     void quoteHelpers()
     {
         QCOMPARE(EscapeTextQuotes("a\"b\"\""), QString("a\"\"b\"\"\"\""));
-        QCOMPARE(CountQuoteChars("\"x\"\"y"), 4);
+        QCOMPARE(CountQuoteChars("\"x\"\"y"), 3);
         QCOMPARE(UnescapeDoubledQuotes("\"\"\"a\"\"b"), QString("\"\"a\"b"));
         QCOMPARE(UnescapeDoubledQuotes(EscapeTextQuotes("\"\"x\"")), QString("\"\"x\""));
     }
@@ -193,6 +193,27 @@ private slots:
                        {"PATENT_TY", "\""}});
         WriteExchangeFile(*zlqk, path("ZLQK.TXT"));
         QCOMPARE(fileBytes(path("ZLQK.TXT")), gbk("2023000001\t.\t3\tZL2023\t\"专利\t名称\"\t2\t\"\r\n"));
+    }
+
+    void writerRefusesWhatGbkLacks()
+    {
+        {
+            ExchangeFileWriter unfinished(path("GONE.TXT"));
+            unfinished.writeValues({"a"}, LastValue::Plain);
+        }
+        QVERIFY(!QFile::exists(path("GONE.TXT")));
+        ExchangeFileWriter writer(path("ODD.TXT"));
+        writer.writeValues({"a", "b"}, LastValue::Plain);
+        try {
+            writer.writeValues({"甲", "笑😀"}, LastValue::Plain);
+            QFAIL("a character GBK lacks was written");
+        } catch (const DbError &error) {
+            QVERIFY2(error.message().contains("😀") && error.message().contains("第 2 条"),
+                     qPrintable(error.message()));
+        }
+        writer.writeValues({"c", "d"}, LastValue::Quoted);
+        writer.commit();
+        QCOMPARE(fileBytes(path("ODD.TXT")), QByteArray("a\tb\r\nc\t\"d\"\r\n"));
     }
 
     void kjcgLineHas102ValuesAndEndsWithTab()
@@ -370,13 +391,13 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bad");
         QTest::addColumn<QString>("says");
-        QTest::newRow("open quote") << QByteArray("x\t\"open\tc\r\nd\te\tf\r\n") << "引号没有结束";
-        QTest::newRow("too many") << QByteArray("x\tb\tc\td\r\n") << "多于 3 个";
-        QTest::newRow("too few") << QByteArray("x\tb\r\n") << "只有 2 个";
-        QTest::newRow("text after quote") << QByteArray("x\t\"b\"y\tc\r\n") << "结束引号后面";
-        QTest::newRow("not gbk") << QByteArray("x\t\xfe\xff\tc\r\n") << "不是 GBK";
-        QTest::newRow("cut character") << QByteArray("x\t1\t\xd6\r\n") << "不是 GBK";
-        QTest::newRow("not a number") << QByteArray("x\t十二\tc\r\n") << "";
+        QTest::newRow("open quote") << QByteArray("x\t\"open\tc\r\nd\te\tf\r\n") << "第 2 行：第 2 个数值的引号没有结束";
+        QTest::newRow("too many") << QByteArray("x\tb\tc\td\r\n") << "第 2 行：数值多于 3 个";
+        QTest::newRow("too few") << QByteArray("x\t\"b\r\n\"\r\n") << "第 3 行：只有 2 个";
+        QTest::newRow("text after quote") << QByteArray("x\t\"b\"y\tc\r\n") << "第 2 行：第 2 个数值的结束引号后面";
+        QTest::newRow("not gbk") << QByteArray("x\t\xfe\xff\tc\r\n") << "第 2 行：第 2 个数值含有不是 GBK";
+        QTest::newRow("cut character") << QByteArray("x\t1\t\xd6\r\n") << "第 2 行：第 3 个数值含有不是 GBK";
+        QTest::newRow("not a number") << QByteArray("x\t十二\tc\r\n") << "第 2 行：";
     }
 
     void damagedFileStopsAtItsLine()
@@ -389,8 +410,7 @@ private slots:
             LoadExchangeFile(*t, path("BAD.TXT"));
             QFAIL("a damaged file was read without complaint");
         } catch (const DbError &error) {
-            QVERIFY2(error.message().contains("BAD.TXT") && error.message().contains("第 2 行")
-                         && error.message().contains(says),
+            QVERIFY2(error.message().contains("BAD.TXT") && error.message().contains(says),
                      qPrintable(error.message()));
         }
         QCOMPARE(t->state(), DataSet::Browse);

@@ -231,6 +231,15 @@ private slots:
         QCOMPARE(edit.text(), QString("保留"));
     }
 
+    void modalHelperEndsADialogLeftOpen()
+    {
+        QDialog dialog;
+        ModalHelper helper([](QWidget *) {}, 200);
+        dialog.exec();  // returns although the action did not close it
+        QVERIFY(helper.ran());
+        QVERIFY(!helper.ok());
+    }
+
     void helpFollowsTheCategoryList_data()
     {
         QTest::addColumn<int>("category");

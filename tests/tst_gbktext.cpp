@@ -135,6 +135,15 @@ void TstGbkText::decodeHandlesDamagedBytes()
     QCOMPARE(GbkText::decode(QByteArray::fromHex("b07f41")),
              QString(QChar(0xFFFD)) + QStringLiteral("\x7f" "A"));
     QCOMPARE(GbkText::decode(QByteArray()), QString());
+
+    // The one-step UTF-8 form gives the same text, damaged bytes included.
+    const QByteArray samples[] = {GbkText::encode(QStringLiteral("成果a€·丂（）")), cut,
+                                  QByteArray::fromHex("b07f41"), QByteArray("plain"),
+                                  QByteArray::fromHex("ff80b0")};
+    for (const QByteArray &gbk : samples) {
+        QCOMPARE(GbkText::decodeToUtf8(gbk.constData(), int(gbk.size())),
+                 GbkText::decode(gbk).toUtf8());
+    }
 }
 
 void TstGbkText::ordersAsGbkBytes()

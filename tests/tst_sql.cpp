@@ -2,27 +2,19 @@
 // NULL for blank fields, writes through the virtual tables.
 
 #include "engine/DataSet.h"
-#include "engine/Database.h"
 #include "engine/DbError.h"
-#include "engine/DbfFile.h"
 #include "support/DbfFixture.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
-class TestSql : public QObject
+class TestSql : public EngineTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Database> m_db;
-
-    QString folder() const { return m_dir->path(); }
-
     QStringList column(const QString &sql, const QString &field, const QVariantMap &params = {})
     {
-        Query q(m_db.get());
+        Query q(m_db);
         q.setSql(sql);
         for (auto it = params.begin(); it != params.end(); ++it)
             q.setParam(it.key(), it.value());
@@ -35,7 +27,7 @@ private:
 
     QVariant scalar(const QString &sql)
     {
-        Query q(m_db.get());
+        Query q(m_db);
         q.setSql(sql);
         q.open();
         return q.valueAt(0, 0);
@@ -44,8 +36,7 @@ private:
 private slots:
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
+        QVERIFY(newFolder());
         makeTable(folder(), "kjcg.DBF",
                   {dbfField("ITEM_4", 'C', 10), dbfField("ITEM_DQDM", 'C', 3),
                    dbfField("ITEM_3", 'C', 20), dbfField("ITEM_CGLB", 'C', 1),
@@ -68,19 +59,18 @@ private slots:
                   {{"9990001000", QVariant(), "1"},
                    {"9990001010", "9990001000", "2"},
                    {"9990001020", "9990001000", "2"}});
-        m_db = std::make_unique<Database>(folder());
+        openDatabase();
     }
 
     void cleanup()
     {
-        m_db.reset();
-        m_dir.reset();
+        dropFolder();
     }
 
     void selectsAsTheProgramWritesThem()
     {
         // No blank between like and the quote; the maximum keeps its SQL name.
-        Query max(m_db.get());
+        Query max(m_db);
         max.setSql("select max(item_4) from kjcg where item_4 like'2006%'");
         max.open();
         QVERIFY(!max.isLive());
@@ -88,7 +78,7 @@ private slots:
         QCOMPARE(max.asString("max(item_4)"), QString("2006000004"));
 
         // Two lines, table spelled in another case than the file.
-        Query rules(m_db.get());
+        Query rules(m_db);
         rules.setSql(QStringList{"select * from checkup where ", "lb='a' or lb='1'"});
         rules.open();
         QCOMPARE(rules.recordCount(), 2);
@@ -129,7 +119,7 @@ private slots:
         QCOMPARE(column("select * from kjcg where item_3='" + Database::escapeSql(hostile) + "'",
                         "item_4"),
                  QStringList());
-        Query q(m_db.get());
+        Query q(m_db);
         q.setSql("select * from kjcg where item_4=:item_4");
         QVERIFY_THROWS_EXCEPTION(DbError, q.open());  // a parameter without a value
     }
@@ -162,7 +152,7 @@ private slots:
         QCOMPARE(scalar("select count(*) from kjcg where item_45 is null"), QVariant(2));
         QCOMPARE(scalar("select sum(item_45) from kjcg"), QVariant(10.5));
 
-        Query dates(m_db.get());
+        Query dates(m_db);
         dates.setSql("select item_121 from kjcg where item_121 > '2006-01-01'");
         dates.open();
         QCOMPARE(dates.asDate("item_121"), QDate(2006, 3, 1));
@@ -249,7 +239,7 @@ private slots:
 
     void packAndReleaseRefusedWhileInUse()
     {
-        Table table(m_db.get(), "kjcg.dbf");
+        Table table(m_db, "kjcg.dbf");
         table.open();
         m_db->execute("delete from kjcg where item_4='2006000002'");
         try {

@@ -27,6 +27,16 @@ QString repeated(const QString &piece, int times)
     return s;
 }
 
+// Types each character as a key press carrying that text (keyClicks takes
+// ASCII only).
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+    }
+}
+
 const QString NotInGbk = QString::fromUcs4(U"\U00020000");  // CJK extension B
 
 } // namespace
@@ -55,13 +65,13 @@ private slots:
     {
         ByteLimitedEdit edit(140);
         edit.show();
-        QTest::keyClicks(&edit, repeated("汉", 80));
+        typeText(&edit, repeated("汉", 80));
         QCOMPARE(edit.text(), repeated("汉", 70));
         QCOMPARE(GbkText::byteLength(edit.text()), 140);
 
         // One byte left: a Chinese character does not fit and is not split.
         edit.setText(repeated("a", 139));
-        QTest::keyClicks(&edit, "汉");
+        typeText(&edit, "汉");
         QCOMPARE(edit.text(), repeated("a", 139));
         QTest::keyClicks(&edit, "b");
         QCOMPARE(edit.text(), repeated("a", 139) + "b");
@@ -120,7 +130,7 @@ private slots:
         memo.setPlainText(repeated("很长的备注文字。\n", 2000));  // unbounded, all GBK
         settle();
         QVERIFY(m_boxes.isEmpty());
-        QCOMPARE(memo.toPlainText().size(), 2000 * 9 - 1);
+        QCOMPARE(memo.toPlainText().size(), 2000 * 9);
     }
 
     void moneyEditZeroesWhatIsNotANumber()

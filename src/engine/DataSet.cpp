@@ -153,6 +153,7 @@ void DataSet::clearRows()
     d->fixedRows.clear();
     d->fields.clear();
     d->fieldByName.clear();
+    d->fieldBySpelling.clear();
     d->open = false;
     d->current = -1;
     d->bof = d->eof = true;
@@ -183,12 +184,22 @@ void DataSet::replaceLiveRows(QList<int> recnos)
     if (row < 0)
         row = qMin(qMax(oldRow, 0), count - 1);
     d->current = count > 0 ? row : -1;
-    if (count == 0)
+    if (count == 0) {
         d->bof = d->eof = true;
-    else
+    } else if (oldRow < 0) {
+        d->bof = true;  // rows came to an empty set: at the first, as after first()
+        d->eof = false;
+    } else {
+        d->bof = d->bof && d->current == 0;
         d->eof = d->eof && d->current == count - 1;
+    }
     announceRowsReset();
-    if (d->current != oldRow)
+    if (d->current == oldRow)
+        return;
+    if (d->syncing)
+        QMetaObject::invokeMethod(this, [this] { emit currentChanged(d->current); },
+                                  Qt::QueuedConnection);
+    else
         emit currentChanged(d->current);
 }
 
@@ -416,8 +427,14 @@ QStringList DataSet::fieldNames() const
     return names;
 }
 
+// Callers mostly spell a name as it is stored, or all in lower or upper
+// case; those spellings are found without building a lower-cased copy,
+// which cost more than the rest of reading a field.
 int DataSet::fieldIndex(const QString &name) const
 {
+    const auto known = d->fieldBySpelling.constFind(name);
+    if (known != d->fieldBySpelling.constEnd())
+        return *known;
     return d->fieldByName.value(name.trimmed().toLower(), -1);
 }
 
@@ -473,6 +490,11 @@ void DataSet::setTextFit(const QString &field, TextFit fit)
 QVariant DataSet::storedValue(int recno, int fieldIndex) const
 {
     return d->file->value(recno, fieldIndex);
+}
+
+bool DataSet::storedInFile(int recno, int) const
+{
+    return recno >= 0;
 }
 
 QVariant DataSet::storedCell(int row, int fieldIndex) const
@@ -550,6 +572,23 @@ QString DataSet::textAt(int row, int fieldIndex) const
     return FieldValue::toText(valueAt(row, fieldIndex));
 }
 
+bool DataSet::storedGbk(int row, int fieldIndex, QByteArrayView *gbk) const
+{
+    syncRows();
+    if (!d->live() || fieldIndex < 0 || fieldIndex >= d->fields.size() || row < 0
+        || row >= d->rowCount())
+        return false;
+    const DataSetField &field = d->fields[fieldIndex];
+    const bool edited = d->state == Edit && row == d->current && d->buffer.contains(fieldIndex);
+    if (field.lookup >= 0 || !field.def.isText() || edited)
+        return false;
+    const int recno = d->recnos[row];
+    if (!storedInFile(recno, field.source))
+        return false;
+    *gbk = d->file->textBytes(recno, field.source);
+    return true;
+}
+
 // ---- lookups ---------------------------------------------------------------
 
 void DataSet::addLookupField(const QString &name, const QString &keyField, DataSet *lookup,
@@ -589,6 +628,13 @@ void DataSet::rebuildLookupFields()
     d->fieldByName.clear();
     for (int i = 0; i < d->fields.size(); ++i)
         d->fieldByName.insert(d->fields[i].def.name.toLower(), i);
+    d->fieldBySpelling.clear();
+    for (const DataSetField &field : std::as_const(d->fields)) {
+        const QString &name = field.def.name;
+        const int index = d->fieldByName.value(name.toLower());
+        for (const QString &spelling : {name, name.toLower(), name.toUpper()})
+            d->fieldBySpelling.insert(spelling, index);
+    }
 }
 
 // The lookup's rows are read once and kept until its rows or its file change.

@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArrayView>
 #include <QDate>
 #include <QHash>
 #include <QList>
@@ -46,6 +47,7 @@ public:
     void setDatabase(Database *db);  // closes the dataset first
 
     virtual void open() = 0;
+    // Drops a row being edited that was not posted (as closing always did).
     virtual void close();
     bool isOpen() const;
     State state() const;
@@ -81,6 +83,12 @@ public:
     // Any row, for grids; does not move the current row.
     QVariant valueAt(int row, int fieldIndex) const;
     QString textAt(int row, int fieldIndex) const;
+    // The GBK bytes that a text or memo field of a row holds in its file,
+    // undecoded (decoded, they are textAt()), for writers that pass stored
+    // text on unchanged. False when the value does not come from such bytes
+    // (another type, a lookup field, fixed rows, a row being edited, a
+    // change held back): ask textAt() then. Valid until the next call.
+    bool storedGbk(int row, int fieldIndex, QByteArrayView *gbk) const;
 
     void setValue(const QString &field, const QVariant &value);
     void setString(const QString &field, const QString &text);
@@ -137,6 +145,8 @@ protected:
     virtual int writeNewRow(const QList<QPair<int, QVariant>> &values);
     virtual void deleteRow(int recno);
     virtual QVariant storedValue(int recno, int fieldIndex) const;
+    // Whether storedValue() is what the file holds (not a change held back).
+    virtual bool storedInFile(int recno, int fieldIndex) const;
 
     // Re-reads the row list when another dataset changed the file.
     virtual void refreshRows();
@@ -211,6 +221,8 @@ private:
 // (no join, distinct, grouping or aggregate) is live: its rows are that
 // table's rows and can be edited, appended and deleted; any other select
 // gives fixed rows. Parameters are ":name" in the text, bound as values.
+// A live result keeps the rows it found until it is opened again (rows
+// appended elsewhere do not join it); rows deleted elsewhere leave it.
 class Query : public DataSet
 {
     Q_OBJECT
@@ -233,6 +245,7 @@ public:
     // applyUpdates() writes each to the exact row it came from (or appends).
     void setCachedUpdates(bool on);
     bool cachedUpdates() const;
+    // Closing the query, or giving it new SQL, drops what is pending.
     bool updatesPending() const;
     void applyUpdates();
     void cancelUpdates();
@@ -242,6 +255,7 @@ protected:
     int writeNewRow(const QList<QPair<int, QVariant>> &values) override;
     void deleteRow(int recno) override;
     QVariant storedValue(int recno, int fieldIndex) const override;
+    bool storedInFile(int recno, int fieldIndex) const override;
 
 private:
     bool openLive(const SqlText::LiveSelect &select);

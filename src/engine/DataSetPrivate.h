@@ -49,6 +49,9 @@ struct DataSet::Private
 
     QList<DataSetField> fields;
     QHash<QString, int> fieldByName;  // lower-cased name -> index
+    // The stored, lower-case and upper-case spelling of each name -> the
+    // index fieldByName gives for it.
+    QHash<QString, int> fieldBySpelling;
 
     // Kept across close and open.
     QHash<QString, QString> titles;  // lower-cased name -> title

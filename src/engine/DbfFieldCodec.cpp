@@ -253,13 +253,18 @@ namespace DbfFieldCodec {
 
 QString readText(const char *bytes, int width)
 {
-    const char *first = bytes;
-    const char *last = bytes + width;
-    while (last > first && isBlank(last[-1]))
-        --last;
-    if (last == first)
+    const QByteArrayView text = textBytes(bytes, width);
+    if (text.isEmpty())
         return QStringLiteral("");
-    return GbkText::decode(first, int(last - first));
+    return GbkText::decode(text.data(), int(text.size()));
+}
+
+QByteArrayView textBytes(const char *bytes, int width)
+{
+    const char *last = bytes + width;
+    while (last > bytes && isBlank(last[-1]))
+        --last;
+    return QByteArrayView(bytes, last - bytes);
 }
 
 QVariant read(const DbfField &field, const char *bytes)

@@ -2,6 +2,7 @@
 #include "DbfFile.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QVariant>
 
 // The stored forms of field values (all but memo blocks, which DbfFile
@@ -12,6 +13,8 @@ namespace DbfFieldCodec {
 QVariant read(const DbfField &field, const char *bytes);
 // Blank padded GBK text of a C or M field, trimmed on the right.
 QString readText(const char *bytes, int width);
+// The same bytes undecoded.
+QByteArrayView textBytes(const char *bytes, int width);
 
 // Fills the field's bytes (field.width of them) with the value. Throws
 // DbError naming the field when the value cannot be stored there.

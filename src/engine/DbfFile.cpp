@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -27,9 +28,24 @@ bool hasMemoField(const QList<DbfField> &fields)
 
 } // namespace
 
+// The system's date costs a look at the time zone file each time: an
+// import appending many thousand rows asks for it once a minute instead.
+QDate DbfHeader::today()
+{
+    using Clock = std::chrono::steady_clock;
+    thread_local QDate date;
+    thread_local Clock::time_point checked;
+    const Clock::time_point now = Clock::now();
+    if (!date.isValid() || now - checked > std::chrono::minutes(1)) {
+        date = QDate::currentDate();
+        checked = now;
+    }
+    return date;
+}
+
 QByteArray DbfHeader::stamp(quint32 count)
 {
-    const QDate today = QDate::currentDate();
+    const QDate today = DbfHeader::today();
     QByteArray bytes(7, '\0');
     bytes[0] = char(qBound(0, today.year() - 1900, 255));
     bytes[1] = char(today.month());
@@ -181,15 +197,21 @@ const char *DbfFile::Private::recordData(int recno)
 
 QVariant DbfFile::Private::memoValue(const char *fieldBytes, const DbfField &field)
 {
-    const quint32 block = DbfMemo::parsePointer(fieldBytes, field.width);
-    if (block == 0 || !memo)
-        return QStringLiteral("");
-    QByteArray text = memo->read(block);
-    while (!text.isEmpty() && text.endsWith('\0'))
-        text.chop(1);
+    const QByteArrayView text = memoBytes(fieldBytes, field);
     if (text.isEmpty())
         return QStringLiteral("");
-    return GbkText::decode(text);
+    return GbkText::decode(text.data(), int(text.size()));
+}
+
+QByteArrayView DbfFile::Private::memoBytes(const char *fieldBytes, const DbfField &field)
+{
+    const quint32 block = DbfMemo::parsePointer(fieldBytes, field.width);
+    if (block == 0 || !memo)
+        return {};
+    QByteArrayView text = memo->view(block);
+    while (!text.isEmpty() && text.back() == '\0')
+        text.chop(1);
+    return text;
 }
 
 // ---- Private: writing ------------------------------------------------------------
@@ -226,9 +248,13 @@ QByteArray DbfFile::Private::composeRecord(QByteArray record,
 
 void DbfFile::Private::writeStamp(quint32 count)
 {
+    const QDate today = DbfHeader::today();
+    if (count == headerCount && stampDate == today)
+        return;
     if (!file.writeAt(DbfHeader::DateOffset, DbfHeader::stamp(count)))
         throwWriteFailed();
     headerCount = count;
+    stampDate = today;
 }
 
 // The row first (with the end-of-file byte after a new one), then the
@@ -345,6 +371,21 @@ QByteArray DbfFile::rawField(int recno, int fieldIndex) const
     d->checkField(fieldIndex);
     const DbfField &f = d->fields[fieldIndex];
     return QByteArray(d->recordData(recno) + 1 + f.offset, f.width);
+}
+
+QByteArrayView DbfFile::textBytes(int recno, int fieldIndex) const
+{
+    d->checkField(fieldIndex);
+    const DbfField &f = d->fields[fieldIndex];
+    const char *bytes = d->recordData(recno) + 1 + f.offset;
+    switch (f.type) {
+    case 'C':
+        return DbfFieldCodec::textBytes(bytes, f.width);
+    case 'M':
+        return d->memoBytes(bytes, f);
+    default:
+        return {};
+    }
 }
 
 void DbfFile::update(int recno, const QList<QPair<int, QVariant>> &values)

@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -44,9 +45,10 @@ public:
     static void create(const QString &path, const QList<DbfField> &fields,
                        quint8 languageDriver = 0x4D);
 
-    // Removes the rows marked deleted and compacts the memo file: both files
-    // are written anew beside the old ones and renamed over them, so a pack
-    // killed midway leaves the old files complete. Every open DbfFile of
+    // Removes the rows marked deleted, and compacts the memo file once a
+    // quarter of it is unused: the files are written anew beside the old ones
+    // and renamed over them, so a pack killed midway leaves the table
+    // complete (the next open finishes or discards it). Every open DbfFile of
     // that path must be closed first (Database::pack takes care of that).
     static void pack(const QString &path);
     // Finishes or rolls back a pack that was interrupted (called by open()).
@@ -74,6 +76,11 @@ public:
     // The raw bytes of one field (padding kept), for fast paths that only
     // compare or convert (the SQL layer).
     QByteArray rawField(int recno, int fieldIndex) const;
+    // The GBK bytes of a C or M field as value() decodes them (padding and
+    // the memo's trailing zeros trimmed), for writers that pass stored text
+    // on unchanged; empty for a field of another type. Valid until the next
+    // call on this object.
+    QByteArrayView textBytes(int recno, int fieldIndex) const;
 
     // Writes the given fields of an existing row (others stay). Text longer
     // than the field is cut on a character boundary; text GBK cannot hold,

@@ -21,6 +21,7 @@ constexpr char DeletedFlag = '*';
 
 // Date and record count, written together after every change.
 QByteArray stamp(quint32 count);
+QDate today();
 }
 
 struct DbfFile::Private
@@ -39,6 +40,7 @@ struct DbfFile::Private
     QList<DbfField> fields;
     QHash<QString, int> fieldByName;   // upper-case name -> index
     quint64 generation = 0;
+    QDate stampDate;   // the header date this object last wrote
 
     QString nativePath() const;
     [[noreturn]] void throwDamaged(const QString &what) const;
@@ -53,6 +55,7 @@ struct DbfFile::Private
     void checkField(int index) const;
     const char *recordData(int recno);
     QVariant memoValue(const char *fieldBytes, const DbfField &field);
+    QByteArrayView memoBytes(const char *fieldBytes, const DbfField &field);
 
     // Writes the values into a copy of a record; memo texts are written to
     // the memo file only when they differ from what the record holds.
@@ -60,6 +63,9 @@ struct DbfFile::Private
                              bool compareMemos);
     void writeRecord(int recno, const QByteArray &record, bool appended);
     void writeStamp(quint32 count);
+
+    // Memo blocks that the rows not marked deleted use (DbfPack.cpp).
+    quint64 liveMemoBlocks();
 };
 
 // The memo file beside a table file: an existing one whatever the case of its

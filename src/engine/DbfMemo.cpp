@@ -48,10 +48,10 @@ void DbfMemo::throwDamaged(const QString &what) const
     throw DbError(QStringLiteral("备注文件“%1”已损坏：%2").arg(nativePath(path()), what));
 }
 
-QByteArray DbfMemo::read(quint32 block)
+QByteArrayView DbfMemo::view(quint32 block)
 {
     if (block == 0)
-        return QByteArray();
+        return QByteArrayView();
     const qint64 offset = qint64(block) * m_blockSize;
     const char *head = m_file.data(offset, DBase4EntryHeader);
     if (head && std::memcmp(head, DBase4Signature, 4) == 0) {
@@ -62,34 +62,39 @@ QByteArray DbfMemo::read(quint32 block)
         const char *text = m_file.data(offset + DBase4EntryHeader, textLength);
         if (!text)
             throwDamaged(QStringLiteral("第%1块的内容不完整").arg(block));
-        return QByteArray(text, textLength);
+        return QByteArrayView(text, textLength);
     }
-    if (offset >= m_file.currentSize())
+    if (offset >= m_file.knownSize() && offset >= m_file.currentSize())
         throwDamaged(QStringLiteral("第%1块不存在").arg(block));
-    return readDBase3(offset);
+    return viewDBase3(offset);
 }
 
 // The text runs to the first end-of-text byte (writers put one or two), or
 // to the end of the file.
-QByteArray DbfMemo::readDBase3(qint64 offset)
+QByteArrayView DbfMemo::viewDBase3(qint64 offset)
 {
+    qint64 available = 0;
+    if (const char *text = m_file.mappedFrom(offset, &available)) {
+        if (const void *end = std::memchr(text, EndOfText, size_t(available)))
+            return QByteArrayView(text, static_cast<const char *>(end) - text);
+        if (m_file.currentSize() == offset + available)
+            return QByteArrayView(text, available);   // unended last entry
+    }
+    // Unmapped, or grown by another program since it was mapped.
     constexpr qint64 Chunk = 64 * 1024;
     const qint64 size = m_file.currentSize();
-    QByteArray text;
-    for (qint64 pos = offset; pos < size;) {
+    m_text.clear();
+    for (qint64 pos = offset; pos < size; pos += Chunk) {
         const qint64 length = qMin(Chunk, size - pos);
         const char *chunk = m_file.data(pos, length);
         if (!chunk)
             break;
         const void *end = std::memchr(chunk, EndOfText, size_t(length));
-        if (end) {
-            text.append(chunk, static_cast<const char *>(end) - chunk);
+        m_text.append(chunk, end ? static_cast<const char *>(end) - chunk : length);
+        if (end)
             break;
-        }
-        text.append(chunk, length);
-        pos += length;
     }
-    return text;
+    return m_text;
 }
 
 quint32 DbfMemo::append(const QByteArray &text)
@@ -128,22 +133,30 @@ QByteArray DbfMemo::headerBlock(Layout layout, quint32 nextFree, int blockSize,
     return header;
 }
 
+QByteArray DbfMemo::entryHead(Layout layout, qint64 textSize)
+{
+    if (layout != Layout::DBase4)
+        return QByteArray();
+    QByteArray head(reinterpret_cast<const char *>(DBase4Signature), 4);
+    head.resize(DBase4EntryHeader);
+    qToLittleEndian<quint32>(quint32(textSize + DBase4EntryHeader), head.data() + 4);
+    return head;
+}
+
+QByteArray DbfMemo::entryTail(Layout layout, int blockSize, qint64 textSize)
+{
+    QByteArray tail;
+    if (layout == Layout::DBase3)
+        tail.append(DBase3Terminator, EndOfText);
+    const qint64 used = textSize + tail.size() + (layout == Layout::DBase4 ? DBase4EntryHeader : 0);
+    const qint64 padded = (used + blockSize - 1) / blockSize * blockSize;
+    tail.append(padded - used, '\0');
+    return tail;
+}
+
 QByteArray DbfMemo::entryBlocks(Layout layout, int blockSize, const QByteArray &text)
 {
-    QByteArray entry;
-    if (layout == Layout::DBase4) {
-        entry.append(reinterpret_cast<const char *>(DBase4Signature), 4);
-        char length[4];
-        qToLittleEndian<quint32>(quint32(text.size() + DBase4EntryHeader), length);
-        entry.append(length, 4);
-        entry.append(text);
-    } else {
-        entry.append(text);
-        entry.append(DBase3Terminator, EndOfText);
-    }
-    const qint64 padded = (entry.size() + blockSize - 1) / blockSize * blockSize;
-    entry.append(padded - entry.size(), '\0');
-    return entry;
+    return entryHead(layout, text.size()) + text + entryTail(layout, blockSize, text.size());
 }
 
 void DbfMemo::create(const QString &path, Layout layout, const QString &tableBaseName)

@@ -2,6 +2,7 @@
 #include "StoredFile.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // The memo file (.dbt) of a table. Block 0 is the header whose first four
@@ -22,9 +23,13 @@ public:
     QString path() const { return m_file.path(); }
     Layout layout() const { return m_layout; }
     int blockSize() const { return m_blockSize; }
+    qint64 fileSize() { return m_file.currentSize(); }
 
     // The stored GBK bytes of the entry; empty for block 0.
-    QByteArray read(quint32 block);
+    QByteArray read(quint32 block) { return view(block).toByteArray(); }
+    // The same without a copy where the file is mapped; valid until the
+    // next call on this object.
+    QByteArrayView view(quint32 block);
     // Writes the text into new blocks at the end, then moves the next-free
     // pointer past them; returns the first block.
     quint32 append(const QByteArray &text);
@@ -33,6 +38,10 @@ public:
     static QByteArray headerBlock(Layout layout, quint32 nextFree, int blockSize,
                                   const QString &tableBaseName);
     static QByteArray entryBlocks(Layout layout, int blockSize, const QByteArray &text);
+    // What comes before and after the text of an entry (the tail fills the
+    // last block).
+    static QByteArray entryHead(Layout layout, qint64 textSize);
+    static QByteArray entryTail(Layout layout, int blockSize, qint64 textSize);
     static void create(const QString &path, Layout layout, const QString &tableBaseName);
 
     // The block number a record's memo field holds (blank or 0: none).
@@ -40,10 +49,11 @@ public:
     static void writePointer(char *field, int width, quint32 block);
 
 private:
-    QByteArray readDBase3(qint64 offset);
+    QByteArrayView viewDBase3(qint64 offset);
     [[noreturn]] void throwDamaged(const QString &what) const;
 
     StoredFile m_file;
     Layout m_layout;
     int m_blockSize = DefaultBlockSize;
+    QByteArray m_text;   // where the file cannot be mapped
 };

@@ -1,8 +1,9 @@
-// Pack: the table and its memo file are written anew beside the old ones and
-// then renamed over them. Two renames are not atomic together, so a commit
-// marker, written only when both new files are complete on disk, says that
-// the renames are due: whoever opens the table next finishes them. Without
-// the marker the new files are unfinished and are thrown away.
+// Pack: the table (and its memo file, when that is worth compacting) is
+// written anew beside the old one and then renamed over it. Two renames are
+// not atomic together, so a commit marker, written only when the new files
+// are complete on disk, says that the renames are due: whoever opens the
+// table next finishes them. Without the marker the new files are unfinished
+// and are thrown away.
 #include "DbfFile.h"
 
 #include "DbError.h"
@@ -66,35 +67,57 @@ void renameOver(const QString &from, const QString &to, const QString &dbfPath)
     }
 }
 
-// Writes a new file completely and to the disk, or throws.
+// Writes a new file completely and to the disk, or throws. Pieces are
+// gathered in a large buffer of our own: a pack copies whole files.
 class NewFile
 {
 public:
     NewFile(const QString &path, const QString &dbfPath)
         : m_file(path), m_dbfPath(dbfPath)
     {
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        m_buffer.reserve(BufferSize);
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
             fail();
     }
-    void write(const QByteArray &bytes)
+    void write(const char *bytes, qint64 length)
     {
-        if (m_file.write(bytes) != bytes.size())
-            fail();
+        if (m_buffer.size() + length > BufferSize)
+            flush();
+        if (length >= BufferSize) {
+            writeThrough(bytes, length);
+            return;
+        }
+        m_buffer.append(bytes, length);
     }
+    void write(QByteArrayView bytes) { write(bytes.data(), bytes.size()); }
     void writeAt(qint64 offset, const QByteArray &bytes)
     {
+        flush();
         const qint64 end = m_file.pos();
         if (!m_file.seek(offset) || m_file.write(bytes) != bytes.size() || !m_file.seek(end))
             fail();
     }
     void finish()
     {
+        flush();
         if (!FileSafety::syncFile(m_file))
             fail();
         m_file.close();
     }
 
 private:
+    static constexpr qint64 BufferSize = 4 << 20;
+
+    void flush()
+    {
+        writeThrough(m_buffer.constData(), m_buffer.size());
+        m_buffer.resize(0);   // keeps the allocation
+    }
+    void writeThrough(const char *bytes, qint64 length)
+    {
+        if (length > 0 && m_file.write(bytes, length) != length)
+            fail();
+    }
     [[noreturn]] void fail()
     {
         throwPackFailed(m_dbfPath, QStringLiteral("写入“%1”失败：%2")
@@ -103,6 +126,7 @@ private:
     }
     QFile m_file;
     QString m_dbfPath;
+    QByteArray m_buffer;
 };
 
 void writeMarker(const PackNames &names, bool withMemo, const QString &dbfPath)
@@ -114,6 +138,54 @@ void writeMarker(const PackNames &names, bool withMemo, const QString &dbfPath)
     draft.finish();
     renameOver(names.at(names.markerDraft), names.at(names.marker), dbfPath);
     FileSafety::syncFolder(names.folder);
+}
+
+// The new memo file of a pack: entries are copied in the order of the rows
+// that keep them, with no gaps.
+class MemoCopy
+{
+public:
+    MemoCopy(DbfMemo &from, const QString &path, const QString &dbfPath, const QString &tableName)
+        : m_from(from), m_to(path, dbfPath)
+    {
+        m_to.write(DbfMemo::headerBlock(from.layout(), m_next, from.blockSize(), tableName));
+    }
+    // The entry's block in the new file (0 for an empty text, which needs none).
+    quint32 copy(quint32 block)
+    {
+        const QByteArrayView text = m_from.view(block);
+        if (text.isEmpty())
+            return 0;
+        const QByteArray head = DbfMemo::entryHead(m_from.layout(), text.size());
+        const QByteArray tail = DbfMemo::entryTail(m_from.layout(), m_from.blockSize(), text.size());
+        m_to.write(head);
+        m_to.write(text);
+        m_to.write(tail);
+        const quint32 first = m_next;
+        m_next += quint32((head.size() + text.size() + tail.size()) / m_from.blockSize());
+        return first;
+    }
+    void finish()
+    {
+        QByteArray pointer(4, '\0');
+        qToLittleEndian<quint32>(m_next, pointer.data());
+        m_to.writeAt(0, pointer);
+        m_to.finish();
+    }
+
+private:
+    DbfMemo &m_from;
+    NewFile m_to;
+    quint32 m_next = 1;
+};
+
+// dBase itself leaves a memo file alone when it packs. Rewriting it is what
+// costs time (it is most of a table's bytes), so it is compacted only once
+// unused blocks (of deleted rows, of replaced texts) make a quarter of it.
+bool memoWorthCompacting(quint64 liveBlocks, qint64 memoFileSize, int blockSize)
+{
+    const quint64 blocks = quint64(qMax<qint64>(0, memoFileSize / blockSize - 1));
+    return blocks > liveBlocks && (blocks - liveBlocks) * 4 >= blocks;
 }
 
 } // namespace
@@ -146,71 +218,70 @@ void DbfFile::recoverInterruptedPack(const QString &path)
     FileSafety::syncFolder(names.folder);
 }
 
+quint64 DbfFile::Private::liveMemoBlocks()
+{
+    quint64 blocks = 0;
+    for (int recno = 0; recno < recordCount; ++recno) {
+        if (recordData(recno)[0] == DbfHeader::DeletedFlag)
+            continue;
+        for (const DbfField &f : std::as_const(fields)) {
+            if (f.type != 'M')
+                continue;
+            const qint64 textSize =
+                memo->view(DbfMemo::parsePointer(recordData(recno) + 1 + f.offset, f.width)).size();
+            if (textSize > 0) {
+                blocks += (DbfMemo::entryHead(memo->layout(), textSize).size() + textSize
+                           + DbfMemo::entryTail(memo->layout(), memo->blockSize(), textSize).size())
+                          / memo->blockSize();
+            }
+        }
+    }
+    return blocks;
+}
+
 void DbfFile::pack(const QString &path)
 {
     recoverInterruptedPack(path);
     const PackNames names(path);
-    bool withMemo = false;
+    bool newMemo = false;
     try {
         const std::shared_ptr<DbfFile> old = open(path, true);
         Private &p = *old->d;
-        withMemo = p.memo != nullptr;
-        const DbfMemo::Layout layout = memoLayoutOf(p.version);
-        const int blockSize = withMemo ? p.memo->blockSize() : DbfMemo::DefaultBlockSize;
-
-        NewFile table(names.at(names.newTable), path);
-        std::unique_ptr<NewFile> memo;
-        quint32 nextBlock = 1;
-        if (withMemo) {
-            memo = std::make_unique<NewFile>(names.at(names.newMemo), path);
-            memo->write(DbfMemo::headerBlock(layout, nextBlock, blockSize, old->tableName()));
+        std::unique_ptr<MemoCopy> memo;
+        if (p.memo && memoWorthCompacting(p.liveMemoBlocks(), p.memo->fileSize(), p.memo->blockSize())) {
+            memo = std::make_unique<MemoCopy>(*p.memo, names.at(names.newMemo), path, old->tableName());
+            newMemo = true;
         }
-
-        QByteArray header(p.file.data(0, p.headerLength), p.headerLength);
-        table.write(header);
+        NewFile table(names.at(names.newTable), path);
+        table.write(p.file.data(0, p.headerLength), p.headerLength);
         quint32 kept = 0;
-        QByteArray chunk;
+        QByteArray record(p.recordLength, ' ');
         for (int recno = 0; recno < p.recordCount; ++recno) {
             const char *row = p.recordData(recno);
             if (row[0] == DbfHeader::DeletedFlag)
                 continue;
-            QByteArray record(row, p.recordLength);
+            std::memcpy(record.data(), row, size_t(p.recordLength));
             for (const DbfField &f : std::as_const(p.fields)) {
-                if (f.type != 'M' || !memo)
-                    continue;
-                char *pointer = record.data() + 1 + f.offset;
-                const QByteArray text = p.memo->read(DbfMemo::parsePointer(pointer, f.width));
-                if (text.isEmpty()) {
-                    DbfMemo::writePointer(pointer, f.width, 0);
-                    continue;
+                if (f.type == 'M' && memo) {
+                    char *pointer = record.data() + 1 + f.offset;
+                    DbfMemo::writePointer(pointer, f.width,
+                                          memo->copy(DbfMemo::parsePointer(pointer, f.width)));
                 }
-                const QByteArray entry = DbfMemo::entryBlocks(layout, blockSize, text);
-                memo->write(entry);
-                DbfMemo::writePointer(pointer, f.width, nextBlock);
-                nextBlock += quint32(entry.size() / blockSize);
             }
-            chunk += record;
+            table.write(record);
             ++kept;
-            if (chunk.size() >= (1 << 20)) {
-                table.write(chunk);
-                chunk.clear();
-            }
         }
-        table.write(chunk + DbfHeader::EndOfFile);
+        table.write(QByteArrayView("\x1a", 1));
         table.writeAt(DbfHeader::DateOffset, DbfHeader::stamp(kept));
         table.finish();
-        if (memo) {
-            QByteArray pointer(4, '\0');
-            qToLittleEndian<quint32>(nextBlock, pointer.data());
-            memo->writeAt(0, pointer);
+        if (memo)
             memo->finish();
-        }
     } catch (...) {   // the old files are closed before anything is removed
         QFile::remove(names.at(names.newTable));
         QFile::remove(names.at(names.newMemo));
         throw;
     }
 
-    writeMarker(names, withMemo, path);
+    writeMarker(names, newMemo, path);
     recoverInterruptedPack(path);
 }

@@ -82,13 +82,51 @@ bool isLeadByte(uchar b)
     return b >= LeadFirst && b <= LeadLast;
 }
 
+// Where the first byte of 0x80 or above is, eight bytes at a time: most
+// stored text is codes and numbers, or Chinese after a run of ASCII.
+qsizetype firstNonAscii(const char *data, qsizetype size)
+{
+    constexpr quint64 HighBits = 0x8080808080808080ULL;
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, 8);
+        if (word & HighBits)
+            break;
+    }
+    while (i < size && uchar(data[i]) < 0x80)
+        ++i;
+    return i;
+}
+
 bool isAsciiOnly(const char *data, int size)
 {
+    return firstNonAscii(data, size) == size;
+}
+
+// Calls put with each character of the GBK bytes. A lead byte whose trail
+// was cut off by another program is dropped; an impossible trail byte gives
+// a replacement character and is then read on its own.
+template <typename Emit>
+void forEachGbkCharacter(const char *data, int size, Emit &&put)
+{
+    const GbkTables &t = tables();
     for (int i = 0; i < size; ++i) {
-        if (uchar(data[i]) >= 0x80)
-            return false;
+        const auto b = uchar(data[i]);
+        if (!isLeadByte(b)) {
+            put(t.singleChar[b]);
+            continue;
+        }
+        if (i + 1 >= size)
+            break;
+        const auto trail = uchar(data[i + 1]);
+        if (trail < TrailFirst || trail == 0x7F || trail == 0xFF) {
+            put(Replacement);
+            continue;
+        }
+        put(t.pairChar[GbkTables::pairIndex(b, trail)]);
+        ++i;
     }
-    return true;
 }
 
 // Bytes a character takes in GBK; what GB18030 would give for characters
@@ -165,22 +203,37 @@ namespace GbkText {
 QByteArray encode(const QString &text, bool *ok)
 {
     const GbkTables &t = tables();
-    QByteArray out;
-    out.reserve(text.size() * 2);
+    QByteArray out(text.size() * 2, Qt::Uninitialized);
+    char *dst = out.data();
     bool allFit = true;
     for (const QChar ch : text) {
         const quint16 code = t.codeOf[ch.unicode()];
         if (code == NoGbk) {
             allFit = false;
         } else if (code > 0xFF) {
-            out.append(char(code >> 8));
-            out.append(char(code & 0xFF));
+            *dst++ = char(code >> 8);
+            *dst++ = char(code & 0xFF);
         } else {
-            out.append(char(code));
+            *dst++ = char(code);
         }
     }
+    out.truncate(dst - out.data());
     if (ok)
         *ok = allFit;
+    return out;
+}
+
+char *encodeInto(QStringView text, char *out)
+{
+    const GbkTables &t = tables();
+    for (const QChar ch : text) {
+        const quint16 code = t.codeOf[ch.unicode()];
+        if (code == NoGbk)
+            return nullptr;
+        if (code > 0xFF)
+            *out++ = char(code >> 8);
+        *out++ = char(code & 0xFF);
+    }
     return out;
 }
 
@@ -195,28 +248,61 @@ QString decode(const char *data, int size)
         return QString();
     if (isAsciiOnly(data, size))
         return QString::fromLatin1(data, size);
-    const GbkTables &t = tables();
     QString out(size, Qt::Uninitialized);
     char16_t *dst = reinterpret_cast<char16_t *>(out.data());
-    int n = 0;
-    for (int i = 0; i < size; ++i) {
+    forEachGbkCharacter(data, size, [&dst](char16_t c) { *dst++ = c; });
+    out.truncate(dst - reinterpret_cast<char16_t *>(out.data()));
+    return out;
+}
+
+QByteArray decodeToUtf8(const char *data, int size)
+{
+    if (size <= 0)
+        return QByteArray();
+    if (isAsciiOnly(data, size))
+        return QByteArray(data, size);
+    QByteArray out(qsizetype(size) * 3, Qt::Uninitialized);   // no byte gives more than 3
+    char *dst = out.data();
+    auto put = [&dst](char16_t c) {
+        if (c < 0x80) {
+            *dst++ = char(c);
+        } else if (c < 0x800) {
+            *dst++ = char(0xC0 | (c >> 6));
+            *dst++ = char(0x80 | (c & 0x3F));
+        } else {
+            *dst++ = char(0xE0 | (c >> 12));
+            *dst++ = char(0x80 | ((c >> 6) & 0x3F));
+            *dst++ = char(0x80 | (c & 0x3F));
+        }
+    };
+    forEachGbkCharacter(data, size, put);
+    out.truncate(dst - out.data());
+    return out;
+}
+
+bool isValid(QByteArrayView gbk)
+{
+    const GbkTables &t = tables();
+    const char *data = gbk.data();
+    const qsizetype size = gbk.size();
+    for (qsizetype i = firstNonAscii(data, size); i < size; ++i) {
         const auto b = uchar(data[i]);
+        if (b < 0x80)
+            continue;
         if (!isLeadByte(b)) {
-            dst[n++] = t.singleChar[b];
+            if (b == 0xFF || t.singleChar[b] == Replacement)
+                return false;
             continue;
         }
         if (i + 1 >= size)
-            break;  // a character cut off by another program: drop its half
+            return false;
         const auto trail = uchar(data[i + 1]);
-        if (trail < TrailFirst || trail == 0x7F || trail == 0xFF) {
-            dst[n++] = Replacement;   // the trail byte is read on its own
-            continue;
-        }
-        dst[n++] = t.pairChar[GbkTables::pairIndex(b, trail)];
+        if (trail < TrailFirst || trail == 0x7F || trail == 0xFF
+            || t.pairChar[GbkTables::pairIndex(b, trail)] == Replacement)
+            return false;
         ++i;
     }
-    out.truncate(n);
-    return out;
+    return true;
 }
 
 bool canHold(const QString &text)

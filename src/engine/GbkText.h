@@ -1,6 +1,8 @@
 #pragma once
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
 // Text is stored and exchanged as GBK (code page 936) bytes, and every width
 // in the tables counts those bytes, not characters.
@@ -9,8 +11,19 @@ namespace GbkText {
 // GBK bytes of the text. *ok is set false when some character has no GBK
 // form (nothing is substituted then: callers must refuse such text).
 QByteArray encode(const QString &text, bool *ok = nullptr);
+// Writes the GBK bytes of the text at out (room for two bytes per character
+// needed) and returns their end; nullptr when a character has no GBK form.
+char *encodeInto(QStringView text, char *out);
 QString decode(const QByteArray &gbk);
 QString decode(const char *data, int size);
+// The same text as UTF-8 in one step (for handing field text to SQLite).
+QByteArray decodeToUtf8(const char *data, int size);
+// Whether the bytes are GBK text throughout: characters below 0x80, the
+// euro sign 0x80, and lead bytes whose trail byte completes a character
+// (0xFF, a private character of code page 936, is refused). decode() reads
+// such bytes without loss, and encode() gives the same bytes back, so they
+// may be passed on as they are.
+bool isValid(QByteArrayView gbk);
 
 bool canHold(const QString &text);
 // The first character GBK cannot hold, or a null QChar pair when all fit.

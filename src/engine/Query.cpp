@@ -293,12 +293,19 @@ void Query::deleteRow(int recno)
     }
 }
 
-QVariant Query::storedValue(int recno, int fieldIndex) const
+bool Query::storedInFile(int recno, int fieldIndex) const
 {
     if (recno < 0)
-        return q->pending.appends.value(recno).value(fieldIndex);
+        return false;
     const auto edit = q->pending.edits.constFind(recno);
-    if (edit != q->pending.edits.constEnd() && edit->contains(fieldIndex))
-        return edit->value(fieldIndex);
-    return DataSet::storedValue(recno, fieldIndex);
+    return edit == q->pending.edits.constEnd() || !edit->contains(fieldIndex);
+}
+
+QVariant Query::storedValue(int recno, int fieldIndex) const
+{
+    if (storedInFile(recno, fieldIndex))
+        return DataSet::storedValue(recno, fieldIndex);
+    if (recno < 0)
+        return q->pending.appends.value(recno).value(fieldIndex);
+    return q->pending.edits.value(recno).value(fieldIndex);
 }

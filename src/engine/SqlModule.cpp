@@ -11,7 +11,11 @@
 
 #include <QDate>
 #include <QStringList>
+#include <algorithm>
+#include <charconv>
+#include <cstring>
 #include <limits>
+#include <string_view>
 
 // The virtual table never keeps its table file between statements: a cursor
 // takes the shared handle from the Database when it opens and lets it go when
@@ -219,41 +223,54 @@ int rowid(sqlite3_vtab_cursor *cur, sqlite3_int64 *out)
     return SQLITE_OK;
 }
 
-// Text straight from the record bytes: ASCII needs no decoding.
-void resultText(sqlite3_context *ctx, const QByteArray &raw)
+// Bytes of a field without the blanks around it.
+std::string_view trimmedBytes(const QByteArray &raw, bool left)
 {
     const char *p = raw.constData();
-    int n = int(raw.size());
-    while (n > 0 && (p[n - 1] == ' ' || p[n - 1] == '\0'))
-        --n;
-    if (n == 0) {
+    qsizetype begin = 0;
+    qsizetype end = raw.size();
+    while (end > 0 && (p[end - 1] == ' ' || p[end - 1] == '\0'))
+        --end;
+    while (left && begin < end && p[begin] == ' ')
+        ++begin;
+    return std::string_view(p + begin, size_t(end - begin));
+}
+
+// Text straight from the record bytes, decoded once.
+void resultText(sqlite3_context *ctx, const QByteArray &raw)
+{
+    const std::string_view text = trimmedBytes(raw, false);
+    if (text.empty()) {
         sqlite3_result_null(ctx);
         return;
     }
-    bool ascii = true;
-    for (int i = 0; i < n && ascii; ++i)
-        ascii = uchar(p[i]) < 0x80;
-    if (ascii) {
-        sqlite3_result_text(ctx, p, n, SQLITE_TRANSIENT);
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; });
+    if (ascii) {  // codes and numbers: no copy needed
+        sqlite3_result_text(ctx, text.data(), int(text.size()), SQLITE_TRANSIENT);
         return;
     }
-    const QByteArray utf8 = GbkText::decode(p, n).toUtf8();
+    const QByteArray utf8 = GbkText::decodeToUtf8(text.data(), int(text.size()));
     sqlite3_result_text(ctx, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
 
 void resultNumber(sqlite3_context *ctx, const DbfField &field, const QByteArray &raw)
 {
-    const QByteArray text = raw.trimmed();
-    bool ok = false;
+    const std::string_view text = trimmedBytes(raw, true);
+    const char *begin = text.data();
+    const char *end = begin + text.size();
+    if (begin != end && *begin == '+')
+        ++begin;
     if (field.type == 'N' && field.decimals == 0) {
-        const qlonglong whole = text.toLongLong(&ok);
-        if (ok) {
+        long long whole = 0;
+        const auto [at, ec] = std::from_chars(begin, end, whole);
+        if (ec == std::errc() && at == end && begin != end) {
             sqlite3_result_int64(ctx, whole);
             return;
         }
     }
-    const double number = text.toDouble(&ok);
-    if (ok)
+    double number = 0;
+    const auto [at, ec] = std::from_chars(begin, end, number);
+    if (ec == std::errc() && at == end && begin != end)
         sqlite3_result_double(ctx, number);
     else
         sqlite3_result_null(ctx);
@@ -261,16 +278,21 @@ void resultNumber(sqlite3_context *ctx, const DbfField &field, const QByteArray 
 
 void resultDate(sqlite3_context *ctx, const QByteArray &raw)
 {
-    const QByteArray text = raw.trimmed();
+    const std::string_view text = trimmedBytes(raw, true);
     bool digits = text.size() == 8;
-    for (int i = 0; i < text.size() && digits; ++i)
+    for (size_t i = 0; i < text.size() && digits; ++i)
         digits = text[i] >= '0' && text[i] <= '9';
     if (!digits) {
         sqlite3_result_null(ctx);
         return;
     }
-    const QByteArray iso = text.left(4) + '-' + text.mid(4, 2) + '-' + text.mid(6, 2);
-    sqlite3_result_text(ctx, iso.constData(), int(iso.size()), SQLITE_TRANSIENT);
+    char iso[10];
+    std::memcpy(iso, text.data(), 4);
+    iso[4] = '-';
+    std::memcpy(iso + 5, text.data() + 4, 2);
+    iso[7] = '-';
+    std::memcpy(iso + 8, text.data() + 6, 2);
+    sqlite3_result_text(ctx, iso, 10, SQLITE_TRANSIENT);
 }
 
 void resultVariant(sqlite3_context *ctx, const QVariant &value)

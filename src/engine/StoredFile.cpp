@@ -21,7 +21,10 @@ bool StoredFile::open(const QString &path, bool readOnly)
     const QIODevice::OpenMode mode =
         (readOnly ? QIODevice::ReadOnly : QIODevice::ReadWrite) | QIODevice::Unbuffered
         | QIODevice::ExistingOnly;
-    return m_file.open(mode);
+    if (!m_file.open(mode))
+        return false;
+    m_size = m_file.size();
+    return true;
 }
 
 void StoredFile::close()
@@ -30,6 +33,7 @@ void StoredFile::close()
         m_file.unmap(m_map);
     m_map = nullptr;
     m_mapSize = 0;
+    m_size = 0;
     m_mapFailed = false;
     m_buffer.clear();
     if (m_file.isOpen())
@@ -43,7 +47,8 @@ QString StoredFile::errorText() const
 
 qint64 StoredFile::currentSize()
 {
-    return m_file.size();
+    m_size = m_file.size();
+    return m_size;
 }
 
 // The view is renewed only when a read reaches past it: after appends made
@@ -68,8 +73,10 @@ const char *StoredFile::data(qint64 offset, qint64 length)
     if (offset < 0 || length < 0)
         return nullptr;
     const qint64 end = offset + length;
-    if (end > m_mapSize && !remap(end))
-        return nullptr;
+    if (end > (m_map ? m_mapSize : m_size) || (!m_map && !m_mapFailed)) {
+        if (!remap(end))
+            return nullptr;
+    }
     if (m_map)
         return reinterpret_cast<const char *>(m_map) + offset;
     if (m_buffer.size() < length)
@@ -79,9 +86,22 @@ const char *StoredFile::data(qint64 offset, qint64 length)
     return m_buffer.constData();
 }
 
+const char *StoredFile::mappedFrom(qint64 offset, qint64 *available)
+{
+    if (offset >= m_mapSize && !remap(offset + 1))
+        return nullptr;
+    if (!m_map)
+        return nullptr;
+    *available = m_mapSize - offset;
+    return reinterpret_cast<const char *>(m_map) + offset;
+}
+
 bool StoredFile::writeAt(qint64 offset, const char *bytes, qint64 length)
 {
-    return m_file.seek(offset) && m_file.write(bytes, length) == length;
+    if (!m_file.seek(offset) || m_file.write(bytes, length) != length)
+        return false;
+    m_size = qMax(m_size, offset + length);
+    return true;
 }
 
 namespace FileSafety {

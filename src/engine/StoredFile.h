@@ -20,11 +20,16 @@ public:
     QString path() const { return m_file.fileName(); }
     QString errorText() const;
 
-    // Size as the system reports it now.
+    // Size as the system reports it now (another program may have grown
+    // the file), and as last seen here (no system call).
     qint64 currentSize();
+    qint64 knownSize() const { return m_size; }
     // The bytes [offset, offset + length), or nullptr when the file is
     // shorter. The pointer stays valid until the next call on this object.
     const char *data(qint64 offset, qint64 length);
+    // Every byte from offset to the end of the file as last seen, without a
+    // copy; nullptr where the file cannot be mapped (use data() then).
+    const char *mappedFrom(qint64 offset, qint64 *available);
     // Writes at once; returns false (errorText() set) when it fails.
     bool writeAt(qint64 offset, const char *bytes, qint64 length);
     bool writeAt(qint64 offset, const QByteArray &bytes)
@@ -38,6 +43,7 @@ private:
     QFile m_file;
     uchar *m_map = nullptr;
     qint64 m_mapSize = 0;
+    qint64 m_size = 0;
     bool m_mapFailed = false;
     QByteArray m_buffer;
 };

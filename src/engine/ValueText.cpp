@@ -1,6 +1,7 @@
 #include "ValueText.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -11,23 +12,30 @@ namespace ValueText {
 // the application sets from the desktop at start-up.
 QString formatNumber(double value)
 {
+    char buf[NumberRoom];
+    const char *end = formatNumber(value, buf);
+    return QString::fromLatin1(buf, end - buf);
+}
+
+char *formatNumber(double value, char *out)
+{
     if (!std::isfinite(value))
-        return QString();
-    if (value == 0)
-        return QStringLiteral("0");   // also for -0
-    char buf[64];
-    const auto result = std::to_chars(buf, buf + sizeof buf, value,
-                                      std::chars_format::general, 15);
-    std::string text(buf, result.ptr);
-    const auto e = text.find('e');
-    if (e == std::string::npos)
-        return QString::fromLatin1(text.data(), qsizetype(text.size()));
+        return out;
+    if (value == 0) {
+        *out = '0';   // also for -0
+        return out + 1;
+    }
+    char *end = std::to_chars(out, out + NumberRoom, value, std::chars_format::general, 15).ptr;
+    char *e = std::find(out, end, 'e');
+    if (e == end)
+        return end;
     // "1e-05" -> "1E-5", "1e+15" -> "1E+15"
-    std::string exponent = text.substr(e + 2);
-    while (exponent.size() > 1 && exponent.front() == '0')
-        exponent.erase(0, 1);
-    text = text.substr(0, e) + 'E' + text[e + 1] + exponent;
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+    *e = 'E';
+    char *digits = e + 2;
+    char *firstKept = digits;
+    while (firstKept + 1 < end && *firstKept == '0')
+        ++firstKept;
+    return std::copy(firstKept, end, digits);
 }
 
 bool parseNumber(const QString &text, double *value)

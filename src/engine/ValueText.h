@@ -10,6 +10,10 @@ namespace ValueText {
 // no trailing zeros: 12.5, 100, 0.3; exponent form only for very small or
 // very large magnitudes (1E-5, 1E+15).
 QString formatNumber(double value);
+// The same written at out, which has room for NumberRoom characters;
+// returns the end of the text.
+constexpr int NumberRoom = 32;
+char *formatNumber(double value, char *out);
 // Parses a number as typed or exchanged (blanks around allowed, "," not).
 bool parseNumber(const QString &text, double *value);
 

@@ -8,6 +8,8 @@
 #include "records/Messages.h"
 #include "records/SectionButton.h"
 #include "records/UnitDM.h"
+#include "records/UnitNew.h"
+#include "records/UnitPage1.h"
 #include "records/Unitpage4a.h"
 #include "records/Unitwel.h"
 #include "records/widgets/DropDownCombo.h"
@@ -171,7 +173,7 @@ void TMainForm::buildGrid()
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid1->verticalHeader()->setDefaultSectionSize(18);
-    DBGrid1->verticalHeader()->setFixedWidth(12);
+    DBGrid1->verticalHeader()->hide();
     DBGrid1->horizontalHeader()->setHighlightSections(false);
     DBGrid1->setWordWrap(false);
     m_listModel = new ListGridModel(this);
@@ -226,6 +228,10 @@ void TMainForm::buildCommands(QWidget *panel)
     BitBtn7 = commandButton(panel, QStringLiteral("BitBtn7"), QStringLiteral("退出"));
     connect(Button4, &QPushButton::clicked, this, &TMainForm::Button4Click);
     connect(BitBtn7, &QPushButton::clicked, this, &TMainForm::BitBtn7Click);
+    connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
+    connect(Button1, &QPushButton::clicked, this, &TMainForm::Button6Click);
+    connect(Button5, &QPushButton::clicked, this, &TMainForm::Button3Click);
+    connect(btn_page01, &QPushButton::clicked, this, &TMainForm::btn_page01Click);
 
     auto *row = new QHBoxLayout(panel);
     row->setContentsMargins(0, 0, 0, 0);
@@ -414,8 +420,14 @@ void TMainForm::FormShow()
 
 void TMainForm::showUnitPageOnFirstRun()
 {
-    if (DM->Tblunit->isEmpty() && Fpage4a)
-        Fpage4a->exec();
+    if (DM->Tblunit->isEmpty())
+        Button2Click();
+}
+
+void TMainForm::Button2Click()
+{
+    if (Fpage4a)
+        Fpage4a->showLoaded();
 }
 
 void TMainForm::prepareFilters()
@@ -677,6 +689,21 @@ void TMainForm::DBGrid1CellClick()
 void TMainForm::Button4Click()
 {
     runGuarded(this, [&] { deleteCurrentRecord(); });
+}
+
+void TMainForm::Button6Click()
+{
+    runGuarded(this, [&] { FormNew->openForNewRecord(); });
+}
+
+void TMainForm::Button3Click()
+{
+    runGuarded(this, [&] { FormNew->openForModify(); });
+}
+
+void TMainForm::btn_page01Click()
+{
+    runGuarded(this, [&] { Fpage1->openForCurrentRecord(); });
 }
 
 // The record is its number together with its region: records of another

@@ -87,8 +87,10 @@ public:
 
     // The controls that the completeness lock switches.
     QList<QWidget *> lockSet() const;
-    // The controls that stay disabled while the unit table is empty.
+    // The controls that stay disabled while the unit table is empty; the
+    // unit page enables them once the unit's profile is complete.
     QList<QWidget *> unitDependentControls() const;
+    void setUnitDependentEnabled(bool enabled);
 
     // Binds the grid to the list once the data module exists.
     void connectToData();
@@ -115,6 +117,10 @@ public slots:
     void ComboBox1Change();
     void DBGrid1CellClick();
     void Button4Click();  // 删除
+    void Button6Click();  // 新增
+    void Button3Click();  // 修改主项
+    void btn_page01Click();  // 成果概况
+    void Button2Click();  // 单位情况
     void BitBtn7Click();  // 退出
 
 protected:
@@ -132,7 +138,6 @@ private:
     void applyColumnWidths();
     void showCurrentRow();
     void setLockSetEnabled(bool enabled);
-    void setUnitDependentEnabled(bool enabled);
     void prepareQueryItems();
     void fillYearList();
     void showUnitPageOnFirstRun();

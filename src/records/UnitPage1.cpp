@@ -1,10 +1,449 @@
 #include "UnitPage1.h"
 
+#include "engine/DataSet.h"
+#include "records/Messages.h"
+#include "records/UnitDM.h"
+#include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/DigitInput.h"
+#include "records/widgets/DropDownCombo.h"
+#include "records/widgets/GbkMemo.h"
+#include "records/widgets/OptionGroup.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
 TFpage1 *Fpage1 = nullptr;
 
-TFpage1::TFpage1(QWidget *parent)
-    : QDialog(parent)
+namespace {
+
+using namespace PageBindings;
+
+const QString Maroon = QStringLiteral("color: #800000;");
+const QString AppliedCategory = QStringLiteral("1");
+
+struct Option
 {
-    setObjectName(QStringLiteral("Fpage1"));
-    resize(800, 600);
+    const char *code;
+    const char *caption;
+};
+
+const Option FormOptions[] = {
+    {"1", "新技术"},   {"2", "新工艺"},   {"3", "新产品"},   {"4", "新材料"},
+    {"5", "农业、生物新品种"}, {"6", "矿产新品种"}, {"7", "新装备"}, {"9", "其他应用技术"},
+    {"A", "国际标准"}, {"B", "国家标准"}, {"C", "行业标准"}, {"D", "地方标准"},
+    {"E", "企业标准"},
+};
+
+const Option FieldOptions[] = {
+    {"01", "电子信息"}, {"02", "软件"}, {"03", "航空航天"}, {"04", "光机电一体化"},
+    {"05", "生物、医药和医疗器械"}, {"06", "新材料"}, {"07", "新能源与高效节能"},
+    {"08", "环境保护"}, {"09", "地球、空间与海洋"}, {"10", "核应用技术"}, {"11", "农业"},
+};
+
+const Option GoalOptions[] = {
+    {"01", "陆地、海洋和大气的开发与评价"}, {"02", "民用宇宙空间"},
+    {"03", "农业、林业和渔业的发展"}, {"04", "促进工业的发展"},
+    {"05", "能源的生产、储存和分配"}, {"06", "交通、通讯事业的发展"},
+    {"07", "教育事业的发展"}, {"08", "卫生事业的发展"}, {"09", "社会发展和社会经济服务"},
+    {"10", "环境保护"}, {"11", "知识的全面发展"}, {"12", "其他民用目标"}, {"13", "国防"},
+};
+
+const Option IndustryOptions[] = {
+    {"01", "农、林、牧、渔业"}, {"02", "采矿业"}, {"03", "制造业"},
+    {"04", "电力、煤气及水的生产和供应业"}, {"05", "建筑业"},
+    {"07", "交通运输、仓储和邮政业"}, {"08", "批发和零售业"}, {"09", "金融业"},
+    {"10", "房地产业"}, {"20", "信息传输、计算机服务和软件业"}, {"21", "住宿和餐饮业"},
+    {"22", "租赁和商务服务业"}, {"23", "科学研究、技术服务和地质勘查业"},
+    {"24", "水利、环境和公共设施管理业"}, {"25", "居民服务和其他服务业"}, {"26", "教育"},
+    {"27", "卫生、社会保障和社会福利业"}, {"28", "文化、体育和娱乐业"},
+    {"29", "公共管理和社会组织"}, {"30", "国际组织"},
+};
+
+QLabel *fieldLabel(const QString &text, bool required, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    if (required)
+        label->setStyleSheet(Maroon);
+    return label;
+}
+
+QComboBox *pickList(const QString &name, QWidget *parent)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setMinimumWidth(130);
+    return combo;
+}
+
+ByteLimitedEdit *byteEdit(const QString &name, int maxBytes, QWidget *parent)
+{
+    auto *edit = new ByteLimitedEdit(maxBytes, parent);
+    edit->setObjectName(name);
+    return edit;
+}
+
+QLineEdit *digitEdit(const QString &name, int maxLength, QWidget *parent)
+{
+    auto *edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setMaxLength(maxLength);
+    edit->setFixedWidth(maxLength == 4 ? 44 : 28);
+    AcceptOnlyDigits(edit);
+    return edit;
+}
+
+DropDownCombo *opener(const QString &name, QWidget *parent)
+{
+    auto *combo = new DropDownCombo(parent);
+    combo->setObjectName(name);
+    return combo;
+}
+
+// An option panel whose boxes carry their code at the end of their names.
+template <class Box, std::size_t N>
+QGroupBox *optionPanel(const QString &name, const QString &title, const QString &boxPrefix,
+                       const Option (&options)[N], int columns, QWidget *parent)
+{
+    auto *panel = new QGroupBox(title, parent);
+    panel->setObjectName(name);
+    auto *grid = new QGridLayout(panel);
+    grid->setContentsMargins(6, 2, 6, 2);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(1);
+    for (std::size_t i = 0; i < N; ++i) {
+        auto *box = new Box(QString::fromUtf8(options[i].caption), panel);
+        box->setObjectName(boxPrefix + QString::fromLatin1(options[i].code));
+        grid->addWidget(box, int(i) / columns, int(i) % columns);
+    }
+    return panel;
+}
+
+QWidget *pair(QWidget *first, QWidget *second, QWidget *parent)
+{
+    auto *holder = new QWidget(parent);
+    auto *row = new QHBoxLayout(holder);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(3);
+    row->addWidget(first, 1);
+    row->addWidget(second);
+    return holder;
+}
+
+// Leaving a year edit: a year from 1949 to this year, else "2004"; what is
+// not a number counts as this year.
+void tidyYear(QLineEdit *edit)
+{
+    const int thisYear = QDate::currentDate().year();
+    bool ok = false;
+    int year = edit->text().trimmed().toInt(&ok);
+    if (!ok)
+        year = thisYear;
+    if (year < 1949 || year > thisYear) {
+        Messages::ShowWarning(edit->window(), QStringLiteral("年份不合理，合理取值为1949年至今！"));
+        edit->setText(QStringLiteral("2004"));
+        return;
+    }
+    edit->setText(QString::number(year));
+}
+
+// Leaving a month edit: 1..9 get their leading zero; outside 1..12 it
+// becomes 12; an empty month stays empty.
+void tidyMonth(QLineEdit *edit)
+{
+    const QString text = edit->text().trimmed();
+    edit->setText(text);
+    bool ok = false;
+    int month = text.toInt(&ok);
+    if (!ok)
+        month = 12;
+    if (month < 1 || month > 12) {
+        Messages::ShowWarning(edit->window(), QStringLiteral("月份数不合理！"));
+        edit->setText(QStringLiteral("12"));
+    } else if (month <= 9) {
+        edit->setText(QLatin1Char('0') + QString::number(month));
+    }
+}
+
+} // namespace
+
+TFpage1::TFpage1(QWidget *parent) : SectionPage(QStringLiteral("Fpage1"), QStringLiteral("btn_page01"), parent)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 6, 8, 6);
+    layout->setSpacing(4);
+    layout->addWidget(MakeTitlePanel(QStringLiteral("成  果  概  况"), this));
+    layout->addWidget(buildFields());
+    layout->addWidget(buildOptionGroups());
+    layout->addWidget(buildMemos(), 1);
+    layout->addWidget(makeButtonBar(QStringLiteral("储存")));
+    declareBindings();
+}
+
+QWidget *TFpage1::buildFields()
+{
+    auto *box = new QWidget(this);
+    Edt_120 = byteEdit(QStringLiteral("Edt_120"), 20, box);
+    Edt_128 = byteEdit(QStringLiteral("Edt_128"), 80, box);
+    DTP_121 = new QDateEdit(box);
+    DTP_121->setObjectName(QStringLiteral("DTP_121"));
+    DTP_121->setDisplayFormat(QStringLiteral("yyyy.MM.dd"));
+    DTP_121->setDateRange(QDate(1949, 1, 1), QDate(2051, 12, 31));
+    DTP_121->setCalendarPopup(true);
+    edt_8_y_s = digitEdit(QStringLiteral("edt_8_y_s"), 4, box);
+    edt_8_m_s = digitEdit(QStringLiteral("edt_8_m_s"), 2, box);
+    edt_8_y_e = digitEdit(QStringLiteral("edt_8_y_e"), 4, box);
+    edt_8_m_e = digitEdit(QStringLiteral("edt_8_m_e"), 2, box);
+    for (QLineEdit *e : {edt_8_y_s, edt_8_m_s, edt_8_y_e, edt_8_m_e})
+        e->installEventFilter(this);
+    CB_1 = pickList(QStringLiteral("CB_1"), box);
+    cb_2 = pickList(QStringLiteral("cb_2"), box);
+    cb_201 = pickList(QStringLiteral("cb_201"), box);
+    cb_16 = pickList(QStringLiteral("cb_16"), box);
+    cb_33 = pickList(QStringLiteral("cb_33"), box);
+    Cb_125_1 = pickList(QStringLiteral("Cb_125_1"), box);
+    cb_210 = pickList(QStringLiteral("cb_210"), box);
+    edt_14_1 = byteEdit(QStringLiteral("edt_14_1"), 198, box);
+    edt_14_2 = byteEdit(QStringLiteral("edt_14_2"), 198, box);
+    edt_14_3 = byteEdit(QStringLiteral("edt_14_3"), 198, box);
+    Edt_15 = byteEdit(QStringLiteral("Edt_15"), 0, box);
+    edt_15_1 = byteEdit(QStringLiteral("edt_15_1"), 0, box);
+    edt_12 = byteEdit(QStringLiteral("edt_12"), 0, box);
+    edt_12_1 = byteEdit(QStringLiteral("edt_12_1"), 0, box);
+    cb_15 = opener(QStringLiteral("cb_15"), box);
+    cb_15_1 = opener(QStringLiteral("cb_15_1"), box);
+    CB_12 = opener(QStringLiteral("CB_12"), box);
+    CB_12_1 = opener(QStringLiteral("CB_12_1"), box);
+
+    auto *period = new QHBoxLayout;
+    period->setSpacing(3);
+    period->addWidget(fieldLabel(QStringLiteral("研究起始时间"), true, box));
+    period->addWidget(edt_8_y_s);
+    period->addWidget(new QLabel(QStringLiteral("年"), box));
+    period->addWidget(edt_8_m_s);
+    period->addWidget(new QLabel(QStringLiteral("月"), box));
+    period->addSpacing(16);
+    period->addWidget(fieldLabel(QStringLiteral("研究终止时间"), true, box));
+    period->addWidget(edt_8_y_e);
+    period->addWidget(new QLabel(QStringLiteral("年"), box));
+    period->addWidget(edt_8_m_e);
+    period->addWidget(new QLabel(QStringLiteral("月"), box));
+    period->addStretch(1);
+
+    auto *grid = new QGridLayout(box);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    grid->setColumnStretch(5, 1);
+    grid->addWidget(fieldLabel(QStringLiteral("成果管理编号"), false, box), 0, 0);
+    grid->addWidget(Edt_120, 0, 1);
+    grid->addWidget(fieldLabel(QStringLiteral("推荐单位"), false, box), 0, 2);
+    grid->addWidget(Edt_128, 0, 3, 1, 3);
+    grid->addWidget(fieldLabel(QStringLiteral("登记日期"), false, box), 1, 0);
+    grid->addWidget(DTP_121, 1, 1);
+    grid->addLayout(period, 1, 2, 1, 4);
+    grid->addWidget(fieldLabel(QStringLiteral("成果密级"), true, box), 2, 0);
+    grid->addWidget(CB_1, 2, 1);
+    grid->addWidget(fieldLabel(QStringLiteral("成果水平"), false, box), 2, 2);
+    grid->addWidget(cb_2, 2, 3);
+    grid->addWidget(fieldLabel(QStringLiteral("研究形式"), true, box), 2, 4);
+    grid->addWidget(cb_201, 2, 5);
+    grid->addWidget(fieldLabel(QStringLiteral("关键词"), false, box), 3, 0);
+    grid->addWidget(edt_14_1, 3, 1);
+    grid->addWidget(edt_14_2, 3, 3);
+    grid->addWidget(edt_14_3, 3, 5);
+    grid->addWidget(fieldLabel(QStringLiteral("学科分类号"), false, box), 4, 0);
+    grid->addWidget(pair(Edt_15, cb_15, box), 4, 1);
+    grid->addWidget(pair(edt_15_1, cb_15_1, box), 4, 3);
+    grid->addWidget(fieldLabel(QStringLiteral("中图分类号"), false, box), 5, 0);
+    grid->addWidget(pair(edt_12, CB_12, box), 5, 1);
+    grid->addWidget(pair(edt_12_1, CB_12_1, box), 5, 3);
+
+    QLabel *stage = fieldLabel(QStringLiteral("成果所处阶段"), true, box);
+    QLabel *scope = fieldLabel(QStringLiteral("转让范围"), true, box);
+    Lb_125_1 = fieldLabel(QStringLiteral("成果属性"), true, box);
+    Lb_125_1->setObjectName(QStringLiteral("Lb_125_1"));
+    m_formLabel = fieldLabel(QStringLiteral("成果体现形式"), true, box);
+    m_appliedLabels = {stage, scope};
+    grid->addWidget(stage, 6, 0);
+    grid->addWidget(cb_16, 6, 1);
+    grid->addWidget(m_formLabel, 6, 0);
+    grid->addWidget(cb_210, 6, 1);
+    grid->addWidget(scope, 6, 2);
+    grid->addWidget(cb_33, 6, 3);
+    grid->addWidget(Lb_125_1, 6, 4);
+    grid->addWidget(Cb_125_1, 6, 5);
+    return box;
+}
+
+QWidget *TFpage1::buildOptionGroups()
+{
+    auto *box = new QWidget(this);
+    PL_123 = optionPanel<QRadioButton>(QStringLiteral("PL_123"), QStringLiteral("成果体现形式"),
+                                       QStringLiteral("rb_123_"), FormOptions, 7, box);
+    Pl_124_1 = optionPanel<QCheckBox>(QStringLiteral("Pl_124_1"), QString(),
+                                      QStringLiteral("CB_124_1_"), FieldOptions, 4, box);
+    PL_200 = optionPanel<QCheckBox>(QStringLiteral("PL_200"), QString(), QStringLiteral("cb_200_"),
+                                    GoalOptions, 4, box);
+    PL_125 = optionPanel<QCheckBox>(QStringLiteral("PL_125"), QStringLiteral("成果主要应用行业"),
+                                    QStringLiteral("CB_125_"), IndustryOptions, 4, box);
+    for (QGroupBox *required : {PL_123, PL_125})
+        required->setStyleSheet(QStringLiteral("QGroupBox { color: #800000; }"
+                                               " QRadioButton, QCheckBox { color: black; }"));
+    // One tick at a time in these groups.
+    for (QGroupBox *single : {Pl_124_1, PL_200, PL_125})
+        KeepOneCheckBoxTicked(single);
+
+    Label22 = new QLabel(box);
+    Label22->setObjectName(QStringLiteral("Label22"));
+    Label22->setWordWrap(true);
+    Label22->setFixedWidth(54);
+    auto *goals = new QHBoxLayout;
+    goals->setSpacing(4);
+    goals->addWidget(Label22, 0, Qt::AlignTop);
+    goals->addWidget(Pl_124_1, 1);
+    goals->addWidget(PL_200, 1);
+
+    auto *layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(PL_123);
+    layout->addLayout(goals);
+    layout->addWidget(PL_125);
+    return box;
+}
+
+QTabWidget *TFpage1::buildMemos()
+{
+    memoTabs = new QTabWidget(this);
+    Mo_13_1 = new GbkMemo(memoTabs);
+    Mo_13_1->setObjectName(QStringLiteral("Mo_13_1"));
+    Mo_13 = new GbkMemo(memoTabs);
+    Mo_13->setObjectName(QStringLiteral("Mo_13"));
+    memoTabs->addTab(Mo_13_1, QStringLiteral("成果简介"));
+    memoTabs->addTab(Mo_13, QStringLiteral("成果公报内容"));
+    memoTabs->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { color: #800000; }"));
+    return memoTabs;
+}
+
+// In the order of the input check; the fields without a check follow.
+void TFpage1::declareBindings()
+{
+    bind(researchPeriod(QStringLiteral("item_8"), edt_8_y_s, edt_8_m_s, edt_8_y_e, edt_8_m_e,
+                        [this] { return DTP_121->date(); }));
+    bind(pick(QStringLiteral("item_1"), CB_1, dictionary(QStringLiteral("item_1")), 3)
+             .required(quotedMissing(QStringLiteral("成果密级"))));
+    bind(keyWords(QStringLiteral("item_14"), {edt_14_1, edt_14_2, edt_14_3}, 196,
+                  QStringLiteral("\"关键词\"三栏总字数不要超过98字")));
+    bind(pick(QStringLiteral("item_16"), cb_16, dictionary(QStringLiteral("item_16")), 3)
+             .withLabel(m_appliedLabels[0])
+             .only(Serves::AppliedOnly, true)
+             .required(quotedMissing(QStringLiteral("成果所处阶段"))));
+    bind(pick(QStringLiteral("item_33"), cb_33, dictionary(QStringLiteral("item_33")), 3)
+             .withLabel(m_appliedLabels[1])
+             .only(Serves::AppliedOnly, true)
+             .required(quotedMissing(QStringLiteral("转让范围"))));
+    bind(options(QStringLiteral("item_123"), PL_123, 1, QStringLiteral("成果体现形式"))
+             .only(Serves::AppliedOnly, true)
+             .required(quotedMissing(QStringLiteral("成果体现形式"))));
+    bind(pick(QStringLiteral("item_210"), cb_210, dictionary(QStringLiteral("item_210")), 3)
+             .withLabel(m_formLabel)
+             .only(Serves::OthersOnly, true)
+             .required(quotedMissing(QStringLiteral("成果体现形式"))));
+    bind(options(QStringLiteral("item_200"), PL_200, 2, QStringLiteral("社会经济目标"))
+             .only(Serves::OthersOnly, true)
+             .required(quotedMissing(QStringLiteral("社会经济目标"))));
+    bind(pick(QStringLiteral("item_125_1"), Cb_125_1, dictionary(QStringLiteral("item_125_1")), 2)
+             .withLabel(Lb_125_1)
+             .only(Serves::AppliedOnly, true)
+             .required(quotedMissing(QStringLiteral("成果属性"))));
+    bind(pick(QStringLiteral("item_201"), cb_201, dictionary(QStringLiteral("item_201")), 3)
+             .required(quotedMissing(QStringLiteral("研究形式"))));
+    bind(options(QStringLiteral("item_125"), PL_125, 2, QStringLiteral("成果应用行业"))
+             .required(quotedMissing(QStringLiteral("成果应用行业"))));
+    bind(memo(QStringLiteral("item_13_1"), Mo_13_1).required(quotedMissing(QStringLiteral("成果简介"))));
+    bind(memo(QStringLiteral("item_13"), Mo_13).required(quotedMissing(QStringLiteral("成果公报内容"))));
+
+    bind(text(QStringLiteral("item_120"), Edt_120));
+    bind(text(QStringLiteral("item_128"), Edt_128));
+    bind(registrationDate());
+    bind(pick(QStringLiteral("item_2"), cb_2, dictionary(QStringLiteral("item_2")), 3));
+    bind(options(QStringLiteral("item_124_1"), Pl_124_1, 2, QStringLiteral("所属高新科技领域"))
+             .only(Serves::AppliedOnly, true));
+    const auto subjects = [] { return DM->XkflPresent; };
+    const auto library = [] { return DM->ZtflhPresent; };
+    const QString subjectFile = QStringLiteral("xkfl.dbf");
+    const QString libraryFile = QStringLiteral("ztflh.dbf");
+    bind(classification(QStringLiteral("item_15"), Edt_15, cb_15, DM->Txkfl2, subjectFile, subjects));
+    bind(classification(QStringLiteral("item_15_1"), edt_15_1, cb_15_1, DM->Txkfl2, subjectFile,
+                        subjects));
+    bind(classification(QStringLiteral("item_12"), edt_12, CB_12, DM->Tztflh2, libraryFile, library));
+    bind(classification(QStringLiteral("item_12_1"), edt_12_1, CB_12_1, DM->Tztflh2, libraryFile,
+                        library));
+    // Every save of an applied-technology record names the registering unit
+    // as the one that recommends it.
+    bind(constant(QStringLiteral("outcomeb"), QStringLiteral("9990001000")).only(Serves::AppliedOnly));
+}
+
+// The picker shows today for a record without a date; that day, or any day
+// picked for such a record, is no change of its own.
+Binding TFpage1::registrationDate()
+{
+    const QString field = QStringLiteral("item_121");
+    Binding b;
+    b.field = field;
+    b.widgets = {DTP_121};
+    b.load = [this, field](const DataSet &record) {
+        QDate date = QDate::currentDate();
+        const QString text = record.asString(field).trimmed();
+        if (!text.isEmpty()) {
+            const QDate stored = record.asDate(field);
+            if (stored.isValid())
+                date = stored;
+            else
+                Messages::ShowWarning(this, QLatin1Char('\'') + text + QLatin1Char('\'')
+                                                + QStringLiteral("不是正确的时间格式！现在已经更换。"));
+        }
+        DTP_121->setDate(date);
+    };
+    b.value = [this] { return QVariant(DTP_121->date()); };
+    b.same = [this, field](const DataSet &record) {
+        if (record.isNull(field))
+            return true;
+        const QDate picked = DTP_121->date();
+        return picked == record.asDate(field) || picked == QDate::currentDate();
+    };
+    return b;
+}
+
+void TFpage1::afterLoad(const DataSet &)
+{
+    const bool applied = category() == AppliedCategory;
+    Label22->setText(applied ? QStringLiteral("所属高新科技领域") : QStringLiteral("社会经济目标"));
+    Label22->setStyleSheet(applied ? QString() : Maroon);
+}
+
+void TFpage1::periodEditExit(QLineEdit *edit)
+{
+    if (edit == edt_8_y_s || edit == edt_8_y_e)
+        tidyYear(edit);
+    else if (edit == edt_8_m_s || edit == edt_8_m_e)
+        tidyMonth(edit);
+}
+
+bool TFpage1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusOut && isVisible())
+        periodEditExit(qobject_cast<QLineEdit *>(watched));
+    return SectionPage::eventFilter(watched, event);
 }

@@ -1,11 +1,21 @@
 #pragma once
-#include <QDialog>
+#include "records/ChildList.h"
 
-class TFpage11 : public QDialog
+// The discipline leaders of the registering unit (unitexpert.dbf, filtered
+// on the unit's code by the unit page), edited in the dialog TFinto11.
+class TFpage11 : public ChildListWindow
 {
     Q_OBJECT
 public:
     explicit TFpage11(QWidget *parent = nullptr);
+
+    static QString listTitle();  // "学科带头人名单", in the dialog's caption
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void connectParts();
 };
 
 extern TFpage11 *Fpage11;

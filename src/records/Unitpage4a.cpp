@@ -1,11 +1,606 @@
 #include "Unitpage4a.h"
 
+#include "engine/DataSet.h"
+#include "records/Abort.h"
+#include "records/EntryRoutines.h"
+#include "records/Messages.h"
+#include "records/SectionButton.h"
+#include "records/Unit1.h"
+#include "records/UnitDM.h"
+#include "records/UnitProfile.h"
+#include "records/Unitpage11.h"
+#include "records/Unitpage4a1.h"
+#include "records/Unitpage4a3.h"
+#include "records/Unitpage4a5.h"
+#include "records/UnitMemoEditor.h"
+#include "records/Unittree.h"
+#include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/DropDownCombo.h"
+#include "records/widgets/GbkMemo.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
 TFpage4a *Fpage4a = nullptr;
 
+namespace {
+
+const QString GxjsFile = QStringLiteral("gxjs.dbf");
+const QString XkflFile = QStringLiteral("xkfl.dbf");
+
+ByteLimitedEdit *makeEdit(QWidget *parent, const QString &name, int maxBytes)
+{
+    auto *edit = new ByteLimitedEdit(maxBytes, parent);
+    edit->setObjectName(name);
+    return edit;
+}
+
+QComboBox *makePickList(QWidget *parent, const QString &name)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setEditable(false);
+    return combo;
+}
+
+GbkMemo *makeMemo(QWidget *parent, const QString &name, int height)
+{
+    auto *memo = new GbkMemo(parent);
+    memo->setObjectName(name);
+    memo->setReadOnly(true);
+    if (height > 0)
+        memo->setFixedHeight(height);
+    memo->setToolTip(QStringLiteral("点击进行编辑"));
+    return memo;
+}
+
+QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    button->setMinimumSize(96, 28);
+    return button;
+}
+
+QLabel *label(const QString &text, QWidget *parent)
+{
+    auto *l = new QLabel(text, parent);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+
+// A list item's code; nothing for the blank item or no choice.
+QString pickedCode(const QComboBox *combo)
+{
+    return UnitProfile::pickCode(combo->currentText());
+}
+
+// A list filled afresh shows no choice until the stored code selects one.
+void showStoredCode(QComboBox *combo, const QString &code)
+{
+    combo->setCurrentIndex(-1);
+    SelectComboByCode(code, combo);
+}
+
+// What a text field reads back as once stored: the table pads it with blanks.
+QString readBack(const DataSet &row, const QString &field, const QString &value)
+{
+    if (row.fieldType(field) == 'M')
+        return value;
+    QString text = value;
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
 TFpage4a::TFpage4a(QWidget *parent)
-    : QDialog(parent)
+    : PageWindow(parent)
 {
     setObjectName(QStringLiteral("Fpage4a"));
     setWindowTitle(QStringLiteral("单位情况"));
-    resize(800, 600);
+
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->hide();
+
+    auto *page = new QVBoxLayout(this);
+    page->setContentsMargins(8, 6, 8, 6);
+    page->setSpacing(4);
+    page->addWidget(MakeTitlePanel(QStringLiteral("单位情况"), this));
+    page->addWidget(buildIdentity());
+    page->addWidget(buildDirections(), 1);
+    page->addWidget(buildCommands());
+    // A click into a memo opens its editor.
+    for (GbkMemo *memo : {Memo1, Memo2, Memo3})
+        memo->viewport()->installEventFilter(this);
+}
+
+// ---- construction ------------------------------------------------------------
+
+QWidget *TFpage4a::buildIdentity()
+{
+    auto *box = new QWidget(this);
+    edt_9 = makeEdit(box, QStringLiteral("edt_9"), 140);
+    edt_420 = makeEdit(box, QStringLiteral("edt_420"), 20);
+    Edt_37 = makeEdit(box, QStringLiteral("Edt_37"), 100);
+    Edt_38 = makeEdit(box, QStringLiteral("Edt_38"), 6);
+    Edt_39 = makeEdit(box, QStringLiteral("Edt_39"), 30);
+    Edt_40 = makeEdit(box, QStringLiteral("Edt_40"), 30);
+    Edt_60 = makeEdit(box, QStringLiteral("Edt_60"), 100);
+    Edt_41 = makeEdit(box, QStringLiteral("Edt_41"), 20);
+    Edt_41_2 = makeEdit(box, QStringLiteral("Edt_41_2"), 30);
+    Edt_61 = makeEdit(box, QStringLiteral("Edt_61"), 80);
+    cb_62 = makePickList(box, QStringLiteral("cb_62"));
+    CB_41_3 = makePickList(box, QStringLiteral("CB_41_3"));
+    cb_64 = makePickList(box, QStringLiteral("cb_64"));
+    cb_163 = new QCheckBox(QStringLiteral("其中,科研机构转制型企业"), box);
+    cb_163->setObjectName(QStringLiteral("cb_163"));
+    connect(cb_62, &QComboBox::activated, this, &TFpage4a::cb_62Change);
+
+    auto *grid = new QGridLayout(box);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(3);
+    const auto row = [&](int r, const QString &leftLabel, QWidget *left, const QString &rightLabel,
+                         QWidget *right) {
+        grid->addWidget(label(leftLabel, box), r, 0);
+        grid->addWidget(left, r, 1);
+        if (right) {
+            grid->addWidget(label(rightLabel, box), r, 2);
+            grid->addWidget(right, r, 3);
+        }
+    };
+    row(0, QStringLiteral("单位名称"), edt_9, QStringLiteral("单位法人代码"), edt_420);
+    row(1, QStringLiteral("通讯地址"), Edt_37, QStringLiteral("邮政编码"), Edt_38);
+    row(2, QStringLiteral("单位电话（含区号）"), Edt_39, QStringLiteral("单位传真（含区号）"), Edt_40);
+    row(3, QStringLiteral("单位网址"), Edt_60, QStringLiteral("单位所在省市"), cb_64);
+    row(4, QStringLiteral("单位属性"), cb_62, QStringLiteral("企业所有制属性"), CB_41_3);
+    row(5, QStringLiteral("联系部门"), Edt_41, QStringLiteral("联系部门电话"), Edt_41_2);
+    row(6, QStringLiteral("联系部门电子信箱"), Edt_61, QString(), nullptr);
+    grid->addWidget(cb_163, 6, 3);
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(3, 2);
+
+    Memo3 = makeMemo(box, QStringLiteral("Memo3"), 46);
+    grid->addWidget(label(QStringLiteral("单位简介"), box), 7, 0, Qt::AlignRight | Qt::AlignTop);
+    grid->addWidget(Memo3, 7, 1, 1, 3);
+    return box;
+}
+
+QGroupBox *TFpage4a::buildCodeList(const QString &title, const QString &field,
+                                   const QString &prefix, const QString &tableFile)
+{
+    CodeList list;
+    list.panel = new QGroupBox(title, this);
+    list.field = field;
+    list.prefix = prefix;
+    list.tableFile = tableFile;
+    const QString arrowPrefix = QStringLiteral("cb") + prefix.mid(3);
+    auto *grid = new QGridLayout(list.panel);
+    grid->setContentsMargins(4, 2, 4, 2);
+    grid->setSpacing(1);
+    for (int i = 1; i <= UnitProfile::CodeListCapacity; ++i) {
+        auto *edit = new QLineEdit(list.panel);
+        edit->setObjectName(prefix + QString::number(i));
+        edit->setReadOnly(true);
+        auto *arrow = new DropDownCombo(list.panel);
+        arrow->setObjectName(arrowPrefix + QString::number(i));
+        arrow->setFixedWidth(20);
+        grid->addWidget(edit, i - 1, 0);
+        grid->addWidget(arrow, i - 1, 1);
+        // The dirty mark names the code edit that changed, as its field item.
+        connect(edit, &QLineEdit::textChanged, this, [this, edit] {
+            QString item = edit->objectName();
+            Edit1->setText(item.replace(0, 3, QStringLiteral("item")));
+        });
+        const int index = i - 1;
+        const int listIndex = int(m_codeLists.size());
+        connect(arrow, &DropDownCombo::dropDown, this,
+                [this, listIndex, index] { pickCode(m_codeLists.at(listIndex), index); });
+        list.edits << edit;
+        list.arrows << arrow;
+    }
+    m_codeLists << list;
+    return list.panel;
+}
+
+QWidget *TFpage4a::buildDirections()
+{
+    auto *tabs = new QTabWidget(this);
+    const auto tab = [&](QGroupBox *first, QGroupBox *second, const QString &memoTitle,
+                         GbkMemo *memo) {
+        auto *page = new QWidget(tabs);
+        auto *memoBox = new QGroupBox(memoTitle, page);
+        auto *memoLayout = new QVBoxLayout(memoBox);
+        memoLayout->setContentsMargins(4, 2, 4, 4);
+        memo->setParent(memoBox);
+        memoLayout->addWidget(memo);
+        auto *row = new QHBoxLayout(page);
+        row->setContentsMargins(4, 4, 4, 4);
+        row->addWidget(first, 3);
+        row->addWidget(second, 3);
+        row->addWidget(memoBox, 2);
+        return page;
+    };
+    // Panels in the order their lists are loaded: 6, 4, 5, 7.
+    QGroupBox *panel6 = buildCodeList(QStringLiteral("优势领域"), QStringLiteral("item_124_1"),
+                                      QStringLiteral("edt_124_1_"), GxjsFile);
+    QGroupBox *panel4 = buildCodeList(QStringLiteral("研究领域"), QStringLiteral("item_124_2"),
+                                      QStringLiteral("edt_124_2_"), GxjsFile);
+    QGroupBox *panel5 = buildCodeList(QStringLiteral("研究所属学科"), QStringLiteral("item_15_1"),
+                                      QStringLiteral("edt_15_1_"), XkflFile);
+    QGroupBox *panel7 = buildCodeList(QStringLiteral("优势学科"), QStringLiteral("item_15"),
+                                      QStringLiteral("edt_15_"), XkflFile);
+    panel4->setObjectName(QStringLiteral("Panel4"));
+    panel5->setObjectName(QStringLiteral("Panel5"));
+    panel6->setObjectName(QStringLiteral("Panel6"));
+    panel7->setObjectName(QStringLiteral("Panel7"));
+    Memo1 = makeMemo(this, QStringLiteral("Memo1"), 0);
+    Memo2 = makeMemo(this, QStringLiteral("Memo2"), 0);
+    tabs->addTab(tab(panel4, panel5, QStringLiteral("简要说明及补充"), Memo1),
+                 QStringLiteral("研发方向"));
+    tabs->addTab(tab(panel6, panel7, QStringLiteral("研发优势简要说明"), Memo2),
+                 QStringLiteral("研发优势"));
+    return tabs;
+}
+
+QWidget *TFpage4a::buildCommands()
+{
+    auto *box = new QWidget(this);
+    btnSave01 = makeButton(box, QStringLiteral("btnSave01"), QStringLiteral("存储"));
+    BitBtndtr = makeButton(box, QStringLiteral("BitBtndtr"), QStringLiteral("学科带头人情况"));
+    quit01 = makeButton(box, QStringLiteral("quit01"), QStringLiteral("退出"));
+    Button1 = makeButton(box, QStringLiteral("Button1"), QStringLiteral("按照本单位情况填入"));
+    Button2 = makeButton(box, QStringLiteral("Button2"), QStringLiteral("Button2"));
+    Button3 = makeButton(box, QStringLiteral("Button3"), QStringLiteral("Button3"));
+    Button4 = makeButton(box, QStringLiteral("Button4"), QStringLiteral("删除"));
+    Button5 = makeButton(box, QStringLiteral("Button5"), QStringLiteral("所属二级单位情况"));
+    for (QPushButton *hidden : {Button1, Button2, Button3, Button4, Button5})
+        hidden->hide();
+    connect(btnSave01, &QPushButton::clicked, this, &TFpage4a::btnSave01Click);
+    connect(quit01, &QPushButton::clicked, this, &TFpage4a::quit01Click);
+    connect(BitBtndtr, &QPushButton::clicked, this, &TFpage4a::BitBtndtrClick);
+    connect(Button2, &QPushButton::clicked, this, &TFpage4a::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, [this] { runGuarded(this, [this] { LoadUnitPage(); }); });
+    connect(Button4, &QPushButton::clicked, this, &TFpage4a::Button4Click);
+
+    auto *row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addStretch(1);
+    for (QPushButton *b : {btnSave01, BitBtndtr, quit01, Button1, Button2, Button3, Button4, Button5})
+        row->addWidget(b);
+    row->addStretch(1);
+    return box;
+}
+
+// ---- loading -------------------------------------------------------------------
+
+void TFpage4a::LoadUnitPage()
+{
+    Table &unit = *DM->Tblunit;
+    if (!unit.isOpen())
+        unit.open();
+    loadTexts(unit);
+    loadPickLists(unit);
+    loadCodeLists(unit);
+}
+
+void TFpage4a::showLoaded()
+{
+    if (runGuarded(this, [this] { LoadUnitPage(); }))
+        exec();
+}
+
+void TFpage4a::loadTexts(const Table &unit)
+{
+    const QList<QPair<QLineEdit *, const char *>> edits = {
+        {edt_9, "item_9"},   {edt_420, "item_420"}, {Edt_37, "item_37"},
+        {Edt_38, "item_38"}, {Edt_39, "item_39"},   {Edt_40, "item_40"},
+        {Edt_60, "item_60"}, {Edt_41, "item_41"},   {Edt_61, "item_61"},
+        {Edt_41_2, "item_41_2"}};
+    for (const auto &[edit, field] : edits)
+        edit->setText(unit.asString(QString::fromLatin1(field)));
+    Memo3->setPlainText(MemoTextToShow(unit.asString(QStringLiteral("unitintrod"))));
+    Memo2->setPlainText(MemoTextToShow(unit.asString(QStringLiteral("advantage"))));
+    Memo1->setPlainText(MemoTextToShow(unit.asString(QStringLiteral("studydirec"))));
+}
+
+void TFpage4a::loadPickLists(const Table &unit)
+{
+    const QString attribute = unit.asString(QStringLiteral("item_62")).trimmed();
+    FillComboFromDict(*DM->Tblzdxx, QStringLiteral("item_62"), false, cb_62);
+    showStoredCode(cb_62, attribute);
+    FillComboFromDict(*DM->Tblzdxx, QStringLiteral("item_41_3"), false, CB_41_3);
+    showStoredCode(CB_41_3, unit.asString(QStringLiteral("item_41_3")));
+    cb_163->setChecked(unit.asString(QStringLiteral("item_163")).trimmed() == QLatin1String("1"));
+    syncEnterpriseControls(attribute == UnitProfile::enterpriseAttribute());
+    FillComboFromTable(*DM->tblProvince, cb_64, true, QStringLiteral("Province_n"),
+                       QStringLiteral("Province_i"));
+    showStoredCode(cb_64, unit.asString(QStringLiteral("item_64")));
+}
+
+// The subject table is optional: without it a subject code shows bare.
+void TFpage4a::loadCodeLists(const Table &unit)
+{
+    for (const CodeList &list : m_codeLists) {
+        Table *classification = list.tableFile == GxjsFile
+                                    ? DM->Tblgxjs
+                                    : (DM->XkflPresent ? DM->Txkfl2 : nullptr);
+        const QStringList codes = UnitProfile::splitCodeList(unit.asString(list.field));
+        for (int i = 0; i < list.edits.size(); ++i)
+            list.edits[i]->setText(
+                UnitProfile::classificationEntry(classification, codes.value(i)));
+    }
+}
+
+void TFpage4a::syncEnterpriseControls(bool enterprise)
+{
+    CB_41_3->setEnabled(enterprise);
+    cb_163->setEnabled(enterprise);
+}
+
+void TFpage4a::showEvent(QShowEvent *event)
+{
+    PageWindow::showEvent(event);
+    Edit1->clear();
+}
+
+// ---- checks and comparison -------------------------------------------------------
+
+void TFpage4a::CheckUnitPageInput()
+{
+    for (const UnitProfile::RequiredText &required : UnitProfile::requiredTexts()) {
+        QWidget *control = findChild<QWidget *>(required.control);
+        QString text;
+        if (auto *edit = qobject_cast<QLineEdit *>(control))
+            text = edit->text();
+        else if (auto *memo = qobject_cast<QPlainTextEdit *>(control))
+            text = memo->toPlainText();
+        if (text.isEmpty()) {
+            Messages::ShowWarning(this, required.message);
+            throw Abort{};
+        }
+    }
+}
+
+// The fields the page edits, in the forms the save writes them.
+QList<QPair<QString, QString>> TFpage4a::editedFields() const
+{
+    const QString attribute = pickedCode(cb_62);
+    const UnitProfile::EnterpriseFields enterprise =
+        UnitProfile::enterpriseFields(attribute, pickedCode(CB_41_3), cb_163->isChecked());
+    return {
+        {QStringLiteral("item_9"), edt_9->text().trimmed()},
+        {QStringLiteral("item_420"), edt_420->text()},
+        {QStringLiteral("item_37"), Edt_37->text()},
+        {QStringLiteral("item_38"), Edt_38->text()},
+        {QStringLiteral("item_39"), Edt_39->text()},
+        {QStringLiteral("item_40"), Edt_40->text()},
+        {QStringLiteral("item_60"), Edt_60->text()},
+        {QStringLiteral("item_41"), Edt_41->text()},
+        {QStringLiteral("item_61"), Edt_61->text()},
+        {QStringLiteral("item_41_2"), Edt_41_2->text()},
+        {QStringLiteral("advantage"), MemoTextToStore(Memo2->toPlainText())},
+        {QStringLiteral("unitintrod"), MemoTextToStore(Memo3->toPlainText())},
+        {QStringLiteral("studydirec"), MemoTextToStore(Memo1->toPlainText())},
+        {QStringLiteral("item_62"), attribute},
+        {QStringLiteral("item_41_3"), enterprise.ownership},
+        {QStringLiteral("item_163"), enterprise.converted},
+        {QStringLiteral("item_64"), pickedCode(cb_64)},
+    };
+}
+
+bool TFpage4a::IsUnitPageUnchanged() const
+{
+    const Table &unit = *DM->Tblunit;
+    for (const auto &[field, value] : editedFields()) {
+        if (unit.asString(field) != readBack(unit, field, value))
+            return false;
+    }
+    return Edit1->text().isEmpty();
+}
+
+// ---- saving ------------------------------------------------------------------------
+
+QString TFpage4a::codeListText(const CodeList &list) const
+{
+    QStringList texts;
+    for (const QLineEdit *edit : list.edits)
+        texts << edit->text();
+    return UnitProfile::buildCodeList(texts);
+}
+
+void TFpage4a::writeRow(Table &unit) const
+{
+    for (const auto &[field, value] : editedFields())
+        unit.setString(field, value);
+    unit.setString(QStringLiteral("unitcode"), UnitProfile::registeringUnitCode());
+    unit.setString(QStringLiteral("unitlevel"), UnitProfile::unitLevel());
+    unit.setString(QStringLiteral("endlevel"), UnitProfile::endLevel());
+    unit.setString(QStringLiteral("chiefexper"), UnitProfile::chiefExperts());
+    for (const CodeList &list : m_codeLists)
+        unit.setString(list.field, codeListText(list));
+}
+
+void TFpage4a::SaveUnitPage()
+{
+    Table &unit = *DM->Tblunit;
+    if (!unit.isOpen())
+        unit.open();
+    try {
+        if (unit.isEmpty())
+            unit.append();
+        else
+            unit.edit();
+        writeRow(unit);
+        unit.post();
+    } catch (...) {
+        if (unit.state() != DataSet::Browse)
+            unit.cancel();
+        throw;
+    }
+    markUnitSectionDone();
+}
+
+void TFpage4a::markUnitSectionDone()
+{
+    if (MainForm && MainForm->btn_page04)
+        MainForm->btn_page04->setKind(SectionButton::Done);
+}
+
+bool TFpage4a::saveAndReport(bool explicitSave)
+{
+    return runGuarded(this, [&] {
+        SaveUnitPage();
+        if (!explicitSave)
+            return;
+        Messages::ShowWarning(this, QStringLiteral("存储成功！"));
+        Edit1->clear();
+    });
+}
+
+void TFpage4a::btnSave01Click()
+{
+    saveAndReport(true);
+}
+
+bool TFpage4a::Button2Click()
+{
+    return saveAndReport(false);
+}
+
+// ---- leaving -----------------------------------------------------------------------
+
+void TFpage4a::quit01Click()
+{
+    runGuarded(this, [this] { leavePage(); });
+}
+
+// With the required texts filled the page may be left; a changed page asks
+// first, and a save that fails keeps it open. The main window's commands
+// follow the unit table: they need the unit's row.
+void TFpage4a::leavePage()
+{
+    CheckUnitPageInput();
+    if (!IsUnitPageUnchanged()
+        && Messages::show(this, QStringLiteral("请注意！"), QStringLiteral("记录已经更改,是否保存？"),
+                          QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
+               == QMessageBox::Yes
+        && !saveAndReport(true))
+        return;
+    if (MainForm && !DM->Tblunit->isEmpty())
+        MainForm->setUnitDependentEnabled(true);
+    Edit1->clear();
+    accept();
+}
+
+// ---- the unit attribute ------------------------------------------------------------
+
+void TFpage4a::cb_62Change()
+{
+    runGuarded(this, [this] {
+        FillComboFromDict(*DM->Tblzdxx, QStringLiteral("item_41_3"), false, CB_41_3);
+        CB_41_3->setCurrentIndex(-1);
+        const bool enterprise = cb_62->currentText().contains(QStringLiteral("企业"));
+        if (!enterprise) {
+            cb_163->setChecked(false);
+            CB_41_3->clear();
+        }
+        syncEnterpriseControls(enterprise);
+    });
+}
+
+// ---- the code lists ----------------------------------------------------------------
+
+void TFpage4a::pickCode(const CodeList &list, int index)
+{
+    if (FormTree)
+        FormTree->pick(list.edits.at(index), list.tableFile);
+}
+
+// ---- memos ---------------------------------------------------------------------------
+
+bool TFpage4a::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == Memo1->viewport())
+            Memo1Click();
+        else if (watched == Memo2->viewport())
+            Memo2Click();
+        else if (watched == Memo3->viewport())
+            Memo3Click();
+    }
+    return PageWindow::eventFilter(watched, event);
+}
+
+void TFpage4a::openMemoEditor(UnitMemoEditor *editor, GbkMemo *memo)
+{
+    if (!editor)
+        return;
+    editor->Memo1->setPlainText(memo->toPlainText());
+    editor->setPageMemo(memo);
+    editor->exec();
+}
+
+void TFpage4a::Memo1Click()
+{
+    openMemoEditor(Formstudy, Memo1);
+}
+
+void TFpage4a::Memo2Click()
+{
+    openMemoEditor(formadvantage, Memo2);
+}
+
+void TFpage4a::Memo3Click()
+{
+    openMemoEditor(formunitintrod, Memo3);
+}
+
+// ---- discipline leaders and the hidden commands ---------------------------------------
+
+// The page is saved first, so that the leaders are those of the unit code
+// just written.
+void TFpage4a::BitBtndtrClick()
+{
+    if (!Button2Click())
+        return;
+    runGuarded(this, [this] { openLeaders(); });
+}
+
+void TFpage4a::openLeaders()
+{
+    const QString code = DM->Tblunit->asString(QStringLiteral("unitcode"));
+    Table &leaders = *DM->Tblexpert;
+    leaders.close();
+    leaders.setFiltered(false);
+    leaders.setFilter(QStringLiteral("unitcode='") + EscapeSqlQuotes(code) + QStringLiteral("'"));
+    leaders.setFiltered(true);
+    leaders.open();
+    if (Fpage11)
+        Fpage11->exec();
+}
+
+void TFpage4a::Button4Click()
+{
+    runGuarded(this, [this] {
+        if (DM->Qryunit->isEmpty() || DM->Tblunit->isEmpty())
+            return;
+        if (Messages::show(this, QStringLiteral("提示信息"), QStringLiteral("是否删除该项目？!"),
+                           QMessageBox::Information, QMessageBox::Yes | QMessageBox::No)
+            == QMessageBox::Yes)
+            DM->Tblunit->remove();
+    });
 }

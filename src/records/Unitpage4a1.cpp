@@ -3,8 +3,7 @@
 Tformadvantage *formadvantage = nullptr;
 
 Tformadvantage::Tformadvantage(QWidget *parent)
-    : QDialog(parent)
+    : UnitMemoEditor(QStringLiteral("formadvantage"), QStringLiteral("研发优势简要说明"),
+                     QStringLiteral("advantage"), parent)
 {
-    setObjectName(QStringLiteral("formadvantage"));
-    setWindowTitle(QStringLiteral("研发优势简要说明"));
 }

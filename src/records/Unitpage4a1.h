@@ -1,7 +1,8 @@
 #pragma once
-#include <QDialog>
+#include "records/UnitMemoEditor.h"
 
-class Tformadvantage : public QDialog
+// The editor of the unit's advantage memo ("研发优势简要说明").
+class Tformadvantage : public UnitMemoEditor
 {
     Q_OBJECT
 public:

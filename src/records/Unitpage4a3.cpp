@@ -3,8 +3,7 @@
 Tformunitintrod *formunitintrod = nullptr;
 
 Tformunitintrod::Tformunitintrod(QWidget *parent)
-    : QDialog(parent)
+    : UnitMemoEditor(QStringLiteral("formunitintrod"), QStringLiteral("单位简介"),
+                     QStringLiteral("unitintrod"), parent)
 {
-    setObjectName(QStringLiteral("formunitintrod"));
-    setWindowTitle(QStringLiteral("单位简介"));
 }

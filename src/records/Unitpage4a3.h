@@ -1,7 +1,8 @@
 #pragma once
-#include <QDialog>
+#include "records/UnitMemoEditor.h"
 
-class Tformunitintrod : public QDialog
+// The editor of the unit's unitintrod memo ("单位简介").
+class Tformunitintrod : public UnitMemoEditor
 {
     Q_OBJECT
 public:

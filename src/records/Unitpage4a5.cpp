@@ -3,8 +3,7 @@
 TFormstudy *Formstudy = nullptr;
 
 TFormstudy::TFormstudy(QWidget *parent)
-    : QDialog(parent)
+    : UnitMemoEditor(QStringLiteral("Formstudy"), QStringLiteral("简要说明及补充"),
+                     QStringLiteral("studydirec"), parent)
 {
-    setObjectName(QStringLiteral("Formstudy"));
-    setWindowTitle(QStringLiteral("简要说明及补充"));
 }

@@ -1,7 +1,8 @@
 #pragma once
-#include <QDialog>
+#include "records/UnitMemoEditor.h"
 
-class TFormstudy : public QDialog
+// The editor of the unit's studydirec memo ("简要说明及补充").
+class TFormstudy : public UnitMemoEditor
 {
     Q_OBJECT
 public:

@@ -31,3 +31,46 @@ inline void makeTable(const QString &folder, const QString &fileName, const QLis
         file->append(values);
     }
 }
+
+#include "engine/Database.h"
+
+#include <QObject>
+#include <QTemporaryDir>
+#include <memory>
+
+// A fresh folder for one test function, and the Database on it once its
+// tables are made. The Database goes before the folder.
+struct EngineFolder
+{
+    std::unique_ptr<QTemporaryDir> dir = std::make_unique<QTemporaryDir>();
+    std::unique_ptr<Database> db;
+
+    QString path() const { return dir->path(); }
+    Database *open()
+    {
+        db = std::make_unique<Database>(path());
+        return db.get();
+    }
+};
+
+// Base of the engine tests: each test function makes its tables in a new
+// folder (init), then opens the Database on it; cleanup drops both.
+class EngineTest : public QObject
+{
+protected:
+    std::unique_ptr<EngineFolder> m_folder;
+    Database *m_db = nullptr;
+
+    QString folder() const { return m_folder->path(); }
+    bool newFolder()
+    {
+        m_folder = std::make_unique<EngineFolder>();
+        return m_folder->dir->isValid();
+    }
+    void openDatabase() { m_db = m_folder->open(); }
+    void dropFolder()
+    {
+        m_folder.reset();
+        m_db = nullptr;
+    }
+};

@@ -89,11 +89,13 @@ void copyReplacing(const QString &src, const QString &dest)
     }
     if (!out.commit())
         throw DbError(QStringLiteral("无法保存文件“%1”：%2").arg(shown(dest), out.errorString()));
+    // On a disk that ignores case the other spelling is this very file.
     const QFileInfo target(dest);
     const QDir folder = target.absoluteDir();
     for (const QString &entry : folder.entryList(QDir::Files | QDir::Hidden)) {
-        if (entry != target.fileName() && entry.compare(target.fileName(), Qt::CaseInsensitive) == 0)
-            QFile::remove(folder.filePath(entry));
+        const QFileInfo other(folder.filePath(entry));
+        if (entry.compare(target.fileName(), Qt::CaseInsensitive) == 0 && other != target)
+            QFile::remove(other.filePath());
     }
 }
 
@@ -155,6 +157,10 @@ void Archiver::run(const QStringList &arguments, const QString &workFolder) cons
     process.setArguments(arguments);
     process.setWorkingDirectory(workFolder);
     process.setStandardInputFile(QProcess::nullDevice());
+    // Switches preset in the environment must not change what a command does.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("ARJ_SW"));
+    process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start();
     if (!process.waitForStarted(StartLimit)) {

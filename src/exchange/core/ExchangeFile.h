@@ -25,9 +25,6 @@ enum class ExchangeLine {
     Expert,  // the first seven columns
 };
 
-// The current row of the dataset as a line of its file, without the CR LF.
-QString ExchangeLineText(const DataSet &row, ExchangeLine kind);
-
 // One exchange file being written. Lines are gathered in memory and written
 // in large blocks; the file replaces an existing one only on commit(), so a
 // failed write never leaves a half-written file behind.
@@ -40,15 +37,29 @@ public:
     ExchangeFileWriter &operator=(const ExchangeFileWriter &) = delete;
 
     QString path() const;
-    void writeLine(const QString &line);
+    // One line of the values by a file's last-value rule, GBK, CR LF. A
+    // value GBK cannot hold throws DbError and nothing of the line is kept.
+    void writeValues(const QStringList &values, ExchangeText::LastValue last);
+    // The current row of the dataset as a line of its file.
     void writeRow(const DataSet &row, ExchangeLine kind);
+    // Every row of the dataset from the first (it is left after its last).
+    void writeRows(DataSet &data, ExchangeLine kind);
     void commit();
 
 private:
+    struct Plan;
+    void writePlannedRow(const DataSet &row, const Plan &plan);
+    void putColumn(const DataSet &row, const Plan &plan, int column);
+    // Pieces of a line: text to encode, GBK bytes, a character of the line's own.
+    void putPiece(QStringView text);
+    void putPiece(QByteArrayView gbk);
+    void putPiece(char syntax);
+    void endLine(qsizetype lineStart);
     void writeBuffer();
 
     QSaveFile m_file;
     QByteArray m_buffer;
+    QString m_unencodable;   // the first character of the line GBK lacks
     int m_lines = 0;
 };
 
@@ -97,7 +108,8 @@ ExchangeRecord ReadExchangeRecord(ExchangeFileReader &file);
 // which does not turn an unreadable registration date into today.
 enum class SplitterVariant { Import, CodeTable };
 
-// How the rows of this table are laid out in its exchange file.
+// How the rows of this table are laid out in its exchange file: one value
+// per field of the table; the last one quoted for the UNIT staging table.
 ExchangeText::RecordLayout ExchangeLayout(const Table &table);
 
 // The values of a record, one per column of the layout; none for a blank

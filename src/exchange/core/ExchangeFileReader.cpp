@@ -24,9 +24,9 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-QString where(const ExchangeRecord &record)
+QString where(const ExchangeRecord &record, int linesIn = 0)
 {
-    return QStringLiteral("文件“%1”第 %2 行：").arg(shown(record.fileName)).arg(record.line);
+    return QStringLiteral("文件“%1”第 %2 行：").arg(shown(record.fileName)).arg(record.line + linesIn);
 }
 
 // The record without its final line end (CR LF, LF or CR).
@@ -181,7 +181,7 @@ QStringList SplitExchangeRecord(const ExchangeRecord &record, const RecordLayout
     if (scan.status == RecordScan::Blank || scan.status == RecordScan::End)
         return {};
     if (scan.status != RecordScan::Values)
-        throw DbError(where(record) + faultText(scan, layout));
+        throw DbError(where(record, scan.faultLine) + faultText(scan, layout));
     QStringList values;
     values.reserve(scan.values.size());
     for (int i = 0; i < scan.values.size(); ++i) {

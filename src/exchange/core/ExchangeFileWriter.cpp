@@ -2,11 +2,15 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
+#include "engine/FieldValue.h"
 #include "engine/GbkText.h"
+#include "engine/ValueText.h"
 
 #include <QDir>
+#include <utility>
 
 using ExchangeText::LastValue;
+namespace LineRules = ExchangeText::LineRules;
 
 namespace {
 
@@ -16,55 +20,6 @@ constexpr int ExpertColumns = 7;
 
 const QByteArray LineEnd = QByteArrayLiteral("\r\n");
 
-// Which columns of a dataset a line holds and how it ends; worked out once
-// per file, not per row.
-struct LinePlan
-{
-    QStringList names;
-    LastValue last = LastValue::Plain;
-    int sjdcColumn = -1;   // written as "0" (KJCG)
-};
-
-LinePlan planFor(const DataSet &row, ExchangeLine kind)
-{
-    LinePlan plan;
-    plan.names = row.fieldNames();
-    switch (kind) {
-    case ExchangeLine::Child:
-        if (!plan.names.isEmpty()
-            && plan.names.last().compare(QLatin1String("ITEM_188"), Qt::CaseInsensitive) == 0)
-            plan.last = LastValue::Flag188;
-        break;
-    case ExchangeLine::Kjcg:
-        if (!plan.names.isEmpty())
-            plan.names.removeLast();
-        plan.last = LastValue::TrailingTab;
-        for (int i = 0; i < plan.names.size(); ++i) {
-            if (plan.names.at(i).compare(QLatin1String("ITEM_SJDC"), Qt::CaseInsensitive) == 0)
-                plan.sjdcColumn = i;
-        }
-        break;
-    case ExchangeLine::Unit:
-        plan.last = LastValue::Quoted;
-        break;
-    case ExchangeLine::Expert:
-        plan.names = plan.names.mid(0, ExpertColumns);
-        break;
-    }
-    return plan;
-}
-
-QString lineText(const DataSet &row, const LinePlan &plan)
-{
-    QStringList values;
-    values.reserve(plan.names.size());
-    for (const QString &name : plan.names)
-        values.append(row.asString(name));
-    if (plan.sjdcColumn >= 0)
-        values[plan.sjdcColumn] = QStringLiteral("0");
-    return ExchangeText::joinLine(values, plan.last);
-}
-
 QString shown(const QString &path)
 {
     return QDir::toNativeSeparators(path);
@@ -72,10 +27,41 @@ QString shown(const QString &path)
 
 } // namespace
 
-QString ExchangeLineText(const DataSet &row, ExchangeLine kind)
+// Which columns of a dataset a line holds and how it ends; worked out once
+// per file, not per row.
+struct ExchangeFileWriter::Plan
 {
-    return lineText(row, planFor(row, kind));
-}
+    QStringList names;   // the first columns of the dataset, in order
+    LastValue last = LastValue::Plain;
+    int sjdcColumn = -1;   // written as "0" (KJCG)
+
+    Plan(const DataSet &row, ExchangeLine kind)
+        : names(row.fieldNames())
+    {
+        switch (kind) {
+        case ExchangeLine::Child:
+            if (!names.isEmpty()
+                && names.last().compare(QLatin1String("ITEM_188"), Qt::CaseInsensitive) == 0)
+                last = LastValue::Flag188;
+            break;
+        case ExchangeLine::Kjcg:
+            if (!names.isEmpty())
+                names.removeLast();
+            last = LastValue::TrailingTab;
+            for (int i = 0; i < names.size(); ++i) {
+                if (names.at(i).compare(QLatin1String("ITEM_SJDC"), Qt::CaseInsensitive) == 0)
+                    sjdcColumn = i;
+            }
+            break;
+        case ExchangeLine::Unit:
+            last = LastValue::Quoted;
+            break;
+        case ExchangeLine::Expert:
+            names = names.mid(0, ExpertColumns);
+            break;
+        }
+    }
+};
 
 ExchangeFileWriter::ExchangeFileWriter(const QString &path)
     : m_file(path)
@@ -94,26 +80,110 @@ QString ExchangeFileWriter::path() const
     return m_file.fileName();
 }
 
-void ExchangeFileWriter::writeLine(const QString &line)
+// Encodes straight into the block; the first character GBK lacks spoils
+// the line (endLine reports it).
+void ExchangeFileWriter::putPiece(QStringView text)
+{
+    if (!m_unencodable.isEmpty())
+        return;
+    const qsizetype start = m_buffer.size();
+    m_buffer.resize(start + 2 * text.size());
+    char *end = GbkText::encodeInto(text, m_buffer.data() + start);
+    m_buffer.resize(end ? end - m_buffer.constData() : start);
+    if (!end)
+        m_unencodable = GbkText::firstUnencodable(text.toString());
+}
+
+void ExchangeFileWriter::putPiece(QByteArrayView gbk)
+{
+    m_buffer.append(gbk);
+}
+
+void ExchangeFileWriter::putPiece(char syntax)
+{
+    m_buffer.append(syntax);
+}
+
+void ExchangeFileWriter::endLine(qsizetype lineStart)
 {
     ++m_lines;
-    bool ok = true;
-    const QByteArray bytes = GbkText::encode(line, &ok);
-    if (!ok) {
+    if (!m_unencodable.isEmpty()) {
+        m_buffer.resize(lineStart);
+        const QString bad = std::exchange(m_unencodable, QString());
         throw DbError(QStringLiteral("文件“%1”的第 %2 条记录含有 GBK 不能表示的字符“%3”，无法写出。")
                           .arg(shown(path()))
                           .arg(m_lines)
-                          .arg(GbkText::firstUnencodable(line)));
+                          .arg(bad));
     }
-    m_buffer.append(bytes);
     m_buffer.append(LineEnd);
     if (m_buffer.size() >= BlockSize)
         writeBuffer();
 }
 
+void ExchangeFileWriter::writeValues(const QStringList &values, LastValue last)
+{
+    const qsizetype lineStart = m_buffer.size();
+    const qsizetype count = values.size();
+    for (qsizetype i = 0; i < count; ++i)
+        LineRules::putValueAt(QStringView(values.at(i)), i, count, last,
+                              [this](auto piece) { putPiece(piece); });
+    endLine(lineStart);
+}
+
+// Stored GBK text is copied as it is and numbers are formatted in place:
+// decoding every text only to encode it again cost most of the writing.
+// Text that is no clean GBK takes the long way, which reports what GBK
+// cannot hold.
+void ExchangeFileWriter::putColumn(const DataSet &row, const Plan &plan, int column)
+{
+    const qsizetype count = plan.names.size();
+    const auto put = [this](auto piece) { putPiece(piece); };
+    if (column == plan.sjdcColumn)
+        return LineRules::putValueAt(QByteArrayView("0"), column, count, plan.last, put);
+    // A row being inserted lives only in the edit buffer, which asString reads.
+    if (row.state() == DataSet::Insert) {
+        const QString text = row.asString(plan.names.at(column));
+        return LineRules::putValueAt(QStringView(text), column, count, plan.last, put);
+    }
+    const int current = row.recNo();
+    QByteArrayView gbk;
+    if (row.storedGbk(current, column, &gbk) && GbkText::isValid(gbk))
+        return LineRules::putValueAt(gbk, column, count, plan.last, put);
+    const QVariant value = row.valueAt(current, column);
+    if (value.typeId() == QMetaType::Double) {
+        char number[ValueText::NumberRoom];
+        const char *end = ValueText::formatNumber(value.toDouble(), number);
+        return LineRules::putValueAt(QByteArrayView(number, end), column, count, plan.last, put);
+    }
+    const QString text = FieldValue::toText(value);
+    LineRules::putValueAt(QStringView(text), column, count, plan.last, put);
+}
+
+// A row that cannot be read leaves nothing of its line behind.
+void ExchangeFileWriter::writePlannedRow(const DataSet &row, const Plan &plan)
+{
+    const qsizetype lineStart = m_buffer.size();
+    try {
+        for (int i = 0; i < plan.names.size(); ++i)
+            putColumn(row, plan, i);
+    } catch (...) {
+        m_buffer.resize(lineStart);
+        m_unencodable.clear();
+        throw;
+    }
+    endLine(lineStart);
+}
+
 void ExchangeFileWriter::writeRow(const DataSet &row, ExchangeLine kind)
 {
-    writeLine(ExchangeLineText(row, kind));
+    writePlannedRow(row, Plan(row, kind));
+}
+
+void ExchangeFileWriter::writeRows(DataSet &data, ExchangeLine kind)
+{
+    const Plan plan(data, kind);
+    for (data.first(); !data.eof(); data.next())
+        writePlannedRow(data, plan);
 }
 
 void ExchangeFileWriter::writeBuffer()
@@ -139,8 +209,6 @@ void ExchangeFileWriter::commit()
 void WriteExchangeFile(DataSet &data, const QString &fileName, ExchangeLine kind)
 {
     ExchangeFileWriter writer(fileName);
-    const LinePlan plan = planFor(data, kind);
-    for (data.first(); !data.eof(); data.next())
-        writer.writeLine(lineText(data, plan));
+    writer.writeRows(data, kind);
     writer.commit();
 }

@@ -15,12 +15,26 @@ QStringList records()
     return {Kjcg, Cgwcdw, Cgwcr, Jdwyhmd, Zlqk};
 }
 
-QStringList allFiles()
+namespace {
+
+QStringList filesOf(const QStringList &names)
 {
     QStringList files;
-    for (const QString &name : all())
+    for (const QString &name : names)
         files.append(fileName(name));
     return files;
+}
+
+} // namespace
+
+QStringList allFiles()
+{
+    return filesOf(all());
+}
+
+QStringList recordFiles()
+{
+    return filesOf(records());
 }
 
 QString fileName(const QString &name)

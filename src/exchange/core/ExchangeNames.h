@@ -25,6 +25,8 @@ QStringList all();
 QStringList records();
 // The seven text files ("KJCG.TXT" ...), in the order of the package.
 QStringList allFiles();
+// The five text files of achievement records.
+QStringList recordFiles();
 
 // "KJCG" -> "KJCG.TXT"
 QString fileName(const QString &name);

@@ -26,47 +26,6 @@ namespace ExchangeText {
 
 namespace {
 
-bool needsQuotes(const QString &value)
-{
-    for (const QChar ch : value) {
-        if (ch == QLatin1Char('\t') || ch == QLatin1Char('\r') || ch == QLatin1Char('\n'))
-            return true;
-    }
-    return value.startsWith(QLatin1Char('"'));
-}
-
-QString quoted(const QString &value)
-{
-    return QLatin1Char('"') + EscapeTextQuotes(value) + QLatin1Char('"');
-}
-
-// A plain last value cannot be quoted, so a TAB or line break in it would
-// split the line for every reader; it travels as a blank instead.
-QString withoutSeparators(const QString &value)
-{
-    QString out = value;
-    for (QChar &ch : out) {
-        if (ch == QLatin1Char('\t') || ch == QLatin1Char('\r') || ch == QLatin1Char('\n'))
-            ch = QLatin1Char(' ');
-    }
-    return out;
-}
-
-QString lastValueText(const QString &value, LastValue last)
-{
-    switch (last) {
-    case LastValue::Plain:
-        return withoutSeparators(value);
-    case LastValue::Flag188:
-        return value == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("0");
-    case LastValue::TrailingTab:
-        return quoteValue(value) + QLatin1Char('\t');
-    case LastValue::Quoted:
-        return quoted(value);
-    }
-    return value;
-}
-
 bool isLineEnd(char c)
 {
     return c == '\r' || c == '\n';
@@ -108,7 +67,7 @@ public:
     RecordScan run()
     {
         if (p >= n)
-            return settle(RecordScan::End, p);
+            return settle(atEof ? RecordScan::End : RecordScan::NeedMore, p);
         if (!checkBlankLine())
             return result;
         for (int col = 0;; ++col) {
@@ -234,7 +193,7 @@ private:
         qsizetype q = p + 1;
         for (;;) {
             const char *hit = static_cast<const char *>(memchr(d + q, '"', size_t(n - q)));
-            if (!hit || (hit + 1 == d + n && !atEof)) {
+            if (!hit) {
                 if (!atEof) {
                     settle(RecordScan::NeedMore, start);
                     return false;
@@ -294,21 +253,35 @@ private:
 
 } // namespace
 
+namespace {
+
+void appendPiece(QString &line, QStringView piece)
+{
+    line += piece;
+}
+
+void appendPiece(QString &line, char syntax)
+{
+    line += QLatin1Char(syntax);
+}
+
+} // namespace
+
 QString quoteValue(const QString &value)
 {
-    return needsQuotes(value) ? quoted(value) : value;
+    QString out;
+    LineRules::putValue(QStringView(value), [&out](auto piece) { appendPiece(out, piece); });
+    return out;
 }
 
 QString joinLine(const QStringList &values, LastValue last)
 {
     QString line;
     const qsizetype count = values.size();
-    for (qsizetype i = 0; i + 1 < count; ++i) {
-        line += quoteValue(values.at(i));
-        line += QLatin1Char('\t');
+    for (qsizetype i = 0; i < count; ++i) {
+        LineRules::putValueAt(QStringView(values.at(i)), i, count, last,
+                              [&line](auto piece) { appendPiece(line, piece); });
     }
-    if (count > 0)
-        line += lastValueText(values.last(), last);
     return line;
 }
 
@@ -320,20 +293,10 @@ RecordScan scanRecord(const char *data, qsizetype size, qsizetype pos,
 
 bool decodeGbkStrict(const QByteArray &gbk, QString *text)
 {
-    const qsizetype size = gbk.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto b = uchar(gbk[i]);
-        if (b <= 0x80)
-            continue;
-        if (b == 0xFF || i + 1 >= size)
-            return false;
-        const auto trail = uchar(gbk[i + 1]);
-        if (trail < 0x40 || trail == 0xFF)
-            return false;
-        ++i;
-    }
+    if (!GbkText::isValid(gbk))
+        return false;
     *text = GbkText::decode(gbk);
-    return !text->contains(QChar(0xFFFD));
+    return true;
 }
 
 } // namespace ExchangeText

@@ -1,8 +1,10 @@
 #pragma once
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 // The line format of the exchange text files, as pure functions over texts
 // and bytes: no files, no tables.
@@ -34,6 +36,109 @@ enum class LastValue {
 QString quoteValue(const QString &value);
 // One line without its CR LF.
 QString joinLine(const QStringList &values, LastValue last);
+
+// The writing rules, once for text (QStringView) and for GBK bytes
+// (QByteArrayView): GBK trail bytes are never below 0x40, so a TAB, CR, LF
+// or double quote met byte by byte is that character, and stored text can
+// be written without decoding it. put(view) takes a piece of a value,
+// put(char) a character of the line's own (quote, TAB, blank, flag).
+namespace LineRules {
+
+inline char16_t unitAt(QStringView v, qsizetype i) { return v[i].unicode(); }
+inline char16_t unitAt(QByteArrayView v, qsizetype i) { return uchar(v[i]); }
+
+inline bool isSeparator(char16_t c)
+{
+    return c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+template <typename View>
+qsizetype nextSeparator(View v, qsizetype from)
+{
+    while (from < v.size() && !isSeparator(unitAt(v, from)))
+        ++from;
+    return from;
+}
+
+template <typename View>
+bool needsQuotes(View v)
+{
+    return (!v.isEmpty() && unitAt(v, 0) == u'"') || nextSeparator(v, 0) < v.size();
+}
+
+// The value in quotes with its inner quotes doubled.
+template <typename View, typename Put>
+void putQuoted(View v, Put &&put)
+{
+    put('"');
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < v.size(); ++i) {
+        if (unitAt(v, i) == u'"') {
+            put(v.sliced(from, i + 1 - from));
+            put('"');
+            from = i + 1;
+        }
+    }
+    put(v.sliced(from));
+    put('"');
+}
+
+template <typename View, typename Put>
+void putValue(View v, Put &&put)
+{
+    if (needsQuotes(v))
+        putQuoted(v, put);
+    else
+        put(v);
+}
+
+// A plain last value cannot be quoted, so a TAB or line break in it would
+// split the line for every reader; it travels as a blank instead.
+template <typename View, typename Put>
+void putPlain(View v, Put &&put)
+{
+    qsizetype from = 0;
+    for (qsizetype at = nextSeparator(v, 0); at < v.size(); at = nextSeparator(v, from)) {
+        put(v.sliced(from, at - from));
+        put(' ');
+        from = at + 1;
+    }
+    put(v.sliced(from));
+}
+
+template <typename View, typename Put>
+void putLastValue(View v, LastValue last, Put &&put)
+{
+    switch (last) {
+    case LastValue::Plain:
+        putPlain(v, put);
+        return;
+    case LastValue::Flag188:
+        put(v.size() == 1 && unitAt(v, 0) == u'1' ? '1' : '0');
+        return;
+    case LastValue::TrailingTab:
+        putValue(v, put);
+        put('\t');
+        return;
+    case LastValue::Quoted:
+        putQuoted(v, put);
+        return;
+    }
+}
+
+// Value `index` of the `count` values of a line, with the TAB after it.
+template <typename View, typename Put>
+void putValueAt(View v, qsizetype index, qsizetype count, LastValue last, Put &&put)
+{
+    if (index + 1 < count) {
+        putValue(v, put);
+        put('\t');
+    } else {
+        putLastValue(v, last, put);
+    }
+}
+
+} // namespace LineRules
 
 // What a reader must know to find the values of a line: how many columns
 // the target has and whether the last value was written in quotes (UNIT)

@@ -5,6 +5,7 @@
 // (a field of 140 bytes takes 70 Chinese characters) and only characters GBK
 // can hold. The limit holds for typing, pasting and setText alike; a cut
 // never splits a character, and refused characters are named in a warning.
+// The limit lives in the edit's validator: do not set another one.
 class ByteLimitedEdit : public QLineEdit
 {
     Q_OBJECT

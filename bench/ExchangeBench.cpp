@@ -1,0 +1,122 @@
+#include "ExchangeBench.h"
+
+#include "BenchFiles.h"
+#include "Measure.h"
+#include "engine/DataSet.h"
+#include "engine/Database.h"
+#include "engine/DbfFile.h"
+#include "exchange/core/ExchangeFile.h"
+#include "exchange/core/ExchangeNames.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <memory>
+
+namespace ExchangeBench {
+
+namespace {
+
+struct ExchangeTable
+{
+    QString name;       // exchange name
+    QString table;      // table file it is written from
+    ExchangeLine kind;
+};
+
+const QList<ExchangeTable> &exchangeTables()
+{
+    static const QList<ExchangeTable> tables = {
+        { ExchangeNames::Kjcg, QStringLiteral("kjcg.DBF"), ExchangeLine::Kjcg },
+        { ExchangeNames::Cgwcdw, QStringLiteral("cgwcdw.DBF"), ExchangeLine::Child },
+        { ExchangeNames::Cgwcr, QStringLiteral("cgwcr.DBF"), ExchangeLine::Child },
+        { ExchangeNames::Jdwyhmd, QStringLiteral("jdwyhmd.DBF"), ExchangeLine::Child },
+        { ExchangeNames::Zlqk, QStringLiteral("zlqk.DBF"), ExchangeLine::Child },
+        { ExchangeNames::Unit, QStringLiteral("unit.dbf"), ExchangeLine::Unit },
+        { ExchangeNames::Expert, QStringLiteral("unitexpert.dbf"), ExchangeLine::Expert },
+    };
+    return tables;
+}
+
+// A staging table as the import finds it: the shipped columns, no rows.
+void makeEmptyStagingTable(const QString &folder, const QString &name, const QString &scratch)
+{
+    const QString fileName = ExchangeNames::stagingTable(name);
+    const QList<DbfField> fields = DbfFile::open(BenchFiles::resolve(folder, fileName), true)->fields();
+    DbfFile::create(QDir(scratch).filePath(fileName), fields);
+}
+
+} // namespace
+
+QStringList writeFiles(Database &db, const QString &outDir, qint64 *rows)
+{
+    QDir().mkpath(outDir);
+    QStringList paths;
+    qint64 written = 0;
+    for (const ExchangeTable &t : exchangeTables()) {
+        Table table(&db, t.table);
+        table.open();
+        const QString path = QDir(outDir).filePath(ExchangeNames::fileName(t.name));
+        WriteExchangeFile(table, path, t.kind);
+        written += table.recordCount();
+        paths.append(path);
+    }
+    if (rows)
+        *rows = written;
+    return paths;
+}
+
+QStringList recordFiles(const QStringList &paths)
+{
+    QStringList files;
+    const QStringList names = ExchangeNames::records();
+    for (const QString &path : paths)
+        if (names.contains(QFileInfo(path).completeBaseName(), Qt::CaseInsensitive))
+            files.append(path);
+    return files;
+}
+
+EngineBench::Figure exportFiles(const QString &folder, const QString &scratchRoot)
+{
+    Database db(folder);
+    const QString out = QDir(scratchRoot).filePath(QStringLiteral("export"));
+    EngineBench::Figure figure;
+    figure.seconds = Measure::median([&] { writeFiles(db, out, &figure.count); },
+                                     [&] { QDir(out).removeRecursively(); });
+    QDir(out).removeRecursively();
+    return figure;
+}
+
+EngineBench::Figure importFiles(const QString &folder, const QString &scratchRoot)
+{
+    const QString exchange = QDir(scratchRoot).filePath(QStringLiteral("exchange"));
+    const QString staging = QDir(scratchRoot).filePath(QStringLiteral("staging"));
+    QStringList files;
+    {
+        Database source(folder);
+        files = recordFiles(writeFiles(source, exchange));
+    }
+    std::unique_ptr<Database> db;
+    EngineBench::Figure figure;
+    figure.seconds = Measure::median(
+        [&] {
+            figure.count = 0;
+            for (const QString &path : files) {
+                Table table(db.get(), ExchangeNames::stagingTable(QFileInfo(path).completeBaseName()));
+                figure.count += LoadExchangeFile(table, path);
+            }
+        },
+        [&] {
+            db.reset();
+            QDir(staging).removeRecursively();
+            QDir().mkpath(staging);
+            for (const QString &path : files)
+                makeEmptyStagingTable(folder, QFileInfo(path).completeBaseName(), staging);
+            db = std::make_unique<Database>(staging);
+        });
+    db.reset();
+    QDir(staging).removeRecursively();
+    QDir(exchange).removeRecursively();
+    return figure;
+}
+
+} // namespace ExchangeBench

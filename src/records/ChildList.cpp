@@ -1,0 +1,392 @@
+#include "ChildList.h"
+
+#include "AppInfo.h"
+#include "engine/DataSet.h"
+#include "engine/DataSetModel.h"
+#include "records/Abort.h"
+#include "records/Messages.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace ChildList {
+
+QString addCaption(const QString &listName)
+{
+    return QStringLiteral("新增－－【") + listName + QStringLiteral("】");
+}
+
+QString modifyCaption(const QString &listName)
+{
+    return QStringLiteral("修改－－【") + listName + QStringLiteral("】");
+}
+
+Mode modeOf(const QString &caption, const QString &listName)
+{
+    if (caption == addCaption(listName))
+        return Mode::Add;
+    if (caption == modifyCaption(listName))
+        return Mode::Modify;
+    return Mode::Other;
+}
+
+void renumberSerials(DataSet &rows, const QString &serialField,
+                     const std::function<void()> &afterPost)
+{
+    const int count = rows.recordCount();
+    for (int i = 1; i <= count; ++i) {
+        rows.moveTo(i - 1);
+        rows.edit();
+        rows.setString(serialField, QString::number(i));
+        rows.post();
+        if (afterPost)
+            afterPost();
+    }
+}
+
+QString deleteQuestion()
+{
+    return QStringLiteral("是否删除该项目？!");
+}
+
+void ShowPlainMessage(QWidget *parent, const QString &text)
+{
+    Messages::show(parent, AppInfo::applicationTitle(), text, QMessageBox::NoIcon);
+}
+
+} // namespace ChildList
+
+namespace {
+
+QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    button->setMinimumSize(80, 28);
+    return button;
+}
+
+// A row left in edit mode by a failed post, and changes a query holds back,
+// are dropped: nothing half-written waits for the next post.
+void discardPending(DataSet &rows)
+{
+    if (rows.state() == DataSet::Edit || rows.state() == DataSet::Insert)
+        rows.cancel();
+    if (auto *query = qobject_cast<Query *>(&rows); query && query->updatesPending())
+        query->cancelUpdates();
+}
+
+} // namespace
+
+// ---- list window ------------------------------------------------------------
+
+ChildListWindow::ChildListWindow(const ChildListLayout &layout, QWidget *parent)
+    : PageWindow(parent), m_layout(layout)
+{
+    setWindowTitle(layout.title);
+    TitlePanel = MakeTitlePanel(layout.title, this);
+
+    grid = new QTableView(this);
+    grid->setObjectName(layout.gridName);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->verticalHeader()->setDefaultSectionSize(20);
+    grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    grid->horizontalHeader()->setStretchLastSection(true);
+
+    addButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("新增"));
+    modifyButton = makeButton(this, layout.modifyButtonName, QStringLiteral("修改"));
+    deleteButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("删除"));
+    quitButton = makeButton(this, QStringLiteral("quit01"), QStringLiteral("退出"));
+    connect(addButton, &QPushButton::clicked, this, &ChildListWindow::addClick);
+    connect(modifyButton, &QPushButton::clicked, this, &ChildListWindow::modifyClick);
+    connect(deleteButton, &QPushButton::clicked, this, &ChildListWindow::deleteClick);
+    connect(quitButton, &QPushButton::clicked, this, &ChildListWindow::quitClick);
+
+    m_commands = new QHBoxLayout;
+    m_commands->addStretch(1);
+    for (QPushButton *b : {addButton, modifyButton, deleteButton, quitButton})
+        m_commands->addWidget(b);
+    m_commands->addStretch(1);
+
+    auto *page = new QVBoxLayout(this);
+    page->addWidget(TitlePanel);
+    page->addWidget(grid, 1);
+    page->addLayout(m_commands);
+}
+
+void ChildListWindow::setRows(DataSet *rows, DataSetModel *model, const QString &serialField)
+{
+    m_rows = rows;
+    m_model = model;
+    m_serialField = serialField;
+    grid->setModel(model);
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        applyColumnWidths();
+        followCurrentRow();
+    });
+    connect(rows, &DataSet::currentChanged, this, &ChildListWindow::followCurrentRow);
+    connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (!m_followingCurrent && current.isValid())
+                    moveToGridRow(current.row());
+            });
+}
+
+void ChildListWindow::setColumnWidths(const QList<int> &widths)
+{
+    m_columnWidths = widths;
+    applyColumnWidths();
+}
+
+void ChildListWindow::applyColumnWidths()
+{
+    for (int i = 0; i < m_columnWidths.size(); ++i)
+        grid->setColumnWidth(i, m_columnWidths.at(i));
+}
+
+void ChildListWindow::setDialog(ChildListDialog *dialog)
+{
+    m_dialog = dialog;
+    dialog->setList(this);
+}
+
+QPushButton *ChildListWindow::addCommand(const QString &name, const QString &caption)
+{
+    QPushButton *button = makeButton(this, name, caption);
+    m_commands->insertWidget(m_commands->indexOf(quitButton), button);
+    return button;
+}
+
+void ChildListWindow::reloadRows()
+{
+    if (auto *table = qobject_cast<Table *>(m_rows.data())) {
+        table->refresh();
+    } else if (m_rows) {
+        m_rows->close();
+        m_rows->open();
+    }
+}
+
+void ChildListWindow::applyRowChanges()
+{
+    if (auto *query = qobject_cast<Query *>(m_rows.data()); query && query->updatesPending())
+        query->applyUpdates();
+}
+
+void ChildListWindow::renumber()
+{
+    DataSet &rows = *m_rows;
+    if (m_model)
+        m_model->setDataSet(nullptr);
+    const auto reattach = qScopeGuard([&] {
+        discardPending(rows);
+        if (m_model)
+            m_model->setDataSet(&rows);
+    });
+    reloadRows();
+    ChildList::renumberSerials(rows, m_serialField, [this] { applyRowChanges(); });
+}
+
+void ChildListWindow::setRowCommandsEnabled(bool enabled)
+{
+    deleteButton->setEnabled(enabled);
+    modifyButton->setEnabled(enabled);
+}
+
+void ChildListWindow::showEvent(QShowEvent *event)
+{
+    PageWindow::showEvent(event);
+    if (m_rows)
+        setRowCommandsEnabled(m_rows->isOpen() && !m_rows->isEmpty());
+    followCurrentRow();
+}
+
+void ChildListWindow::addClick()
+{
+    openDialog(ChildList::Mode::Add);
+}
+
+void ChildListWindow::modifyClick()
+{
+    const bool hasRows = m_rows && m_rows->isOpen() && !m_rows->isEmpty();
+    openDialog(hasRows ? ChildList::Mode::Modify : ChildList::Mode::Add);
+}
+
+void ChildListWindow::openDialog(ChildList::Mode mode)
+{
+    if (!m_dialog)
+        return;
+    m_dialog->setWindowTitle(mode == ChildList::Mode::Add ? ChildList::addCaption(listName())
+                                                         : ChildList::modifyCaption(listName()));
+    m_dialog->exec();
+}
+
+void ChildListWindow::deleteClick()
+{
+    runGuarded(this, [this] { deleteCurrentRow(); });
+}
+
+// The row that followed the deleted one takes its place and becomes current;
+// after the last row the list stays on its new last row.
+void ChildListWindow::deleteCurrentRow()
+{
+    if (!m_rows || !m_rows->isOpen() || m_rows->isEmpty())
+        return;
+    const int position = m_rows->recNo();
+    if (Messages::show(this, QStringLiteral("提示信息"), ChildList::deleteQuestion(),
+                       QMessageBox::Information, QMessageBox::Yes | QMessageBox::No)
+        != QMessageBox::Yes)
+        return;
+    try {
+        m_rows->remove();
+        applyRowChanges();
+    } catch (...) {
+        discardPending(*m_rows);
+        throw;
+    }
+    renumber();
+    const int count = m_rows->recordCount();
+    if (count > 0)
+        m_rows->moveTo(qMin(position, count - 1));
+    else
+        setRowCommandsEnabled(false);
+}
+
+void ChildListWindow::quitClick()
+{
+    accept();
+}
+
+void ChildListWindow::followCurrentRow()
+{
+    if (!m_rows || !m_model || m_model->dataSet() != m_rows || !m_rows->isOpen())
+        return;
+    const int row = m_rows->recNo();
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    m_followingCurrent = true;
+    const QModelIndex index = m_model->index(row, 0);
+    grid->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    grid->scrollTo(index);
+    m_followingCurrent = false;
+}
+
+void ChildListWindow::moveToGridRow(int row)
+{
+    runGuarded(this, [&] {
+        if (m_rows && m_rows->isOpen() && m_rows->recNo() != row && row < m_rows->recordCount())
+            m_rows->moveTo(row);
+    });
+}
+
+// ---- dialog -------------------------------------------------------------------
+
+ChildListDialog::ChildListDialog(QWidget *parent)
+    : QuitOnlyDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    Button1 = makeButton(this, QStringLiteral("Button1"), QStringLiteral("存储"));
+    Button2 = makeButton(this, QStringLiteral("Button2"), QStringLiteral("退出"));
+    connect(Button1, &QPushButton::clicked, this, &ChildListDialog::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &ChildListDialog::Button2Click);
+}
+
+void ChildListDialog::setList(ChildListWindow *list)
+{
+    m_list = list;
+}
+
+ChildList::Mode ChildListDialog::mode() const
+{
+    return m_list ? ChildList::modeOf(windowTitle(), m_list->listName()) : ChildList::Mode::Other;
+}
+
+QString ChildListDialog::leaveQuestion() const
+{
+    return QStringLiteral("记录已更改，是否保存后退出？");
+}
+
+void ChildListDialog::showEvent(QShowEvent *event)
+{
+    QuitOnlyDialog::showEvent(event);
+    runGuarded(this, [this] { loadControls(mode()); });
+}
+
+bool ChildListDialog::Button1Click()
+{
+    return runGuarded(this, [this] { store(); });
+}
+
+void ChildListDialog::store()
+{
+    if (isBlankForStore()) {
+        accept();
+        return;
+    }
+    checkInput();
+    const ChildList::Mode current = mode();
+    if (current == ChildList::Mode::Other || !m_list || !m_list->rows())
+        return;
+    DataSet &rows = *m_list->rows();
+    const int position = rows.isOpen() ? rows.recNo() : -1;
+    writeRow(rows, current);
+    m_list->renumber();
+    // The stored row stays current: a new one is the last row.
+    if (current == ChildList::Mode::Add) {
+        rows.last();
+        m_list->setRowCommandsEnabled(true);
+    } else if (position >= 0 && position < rows.recordCount()) {
+        rows.moveTo(position);
+    }
+    Messages::ShowWarning(this, QStringLiteral("存储成功！"));
+    if (current == ChildList::Mode::Modify) {
+        accept();
+        return;
+    }
+    clearAfterAdd();
+    if (!staysOpenAfterAdd())
+        accept();
+}
+
+void ChildListDialog::writeRow(DataSet &rows, ChildList::Mode mode)
+{
+    if (!rows.isOpen())
+        rows.open();
+    m_rowsBeforeAdd = rows.recordCount();
+    try {
+        if (mode == ChildList::Mode::Add)
+            rows.append();
+        else
+            rows.edit();
+        writeFields(rows, mode);
+        rows.post();
+        m_list->applyRowChanges();
+    } catch (...) {
+        discardPending(rows);
+        throw;
+    }
+}
+
+void ChildListDialog::Button2Click()
+{
+    if (!isBlankForLeave()) {
+        bool unchanged = true;
+        runGuarded(this, [&] { unchanged = isUnchanged(); });
+        if (!unchanged
+            && Messages::show(this, QStringLiteral("请注意！"), leaveQuestion(),
+                              QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
+                   == QMessageBox::Yes
+            && !Button1Click())
+            return;  // the entry was refused: it stays for the user to mend
+    }
+    if (isVisible())
+        reject();
+}

@@ -1,0 +1,173 @@
+#pragma once
+#include "engine/DataSet.h"
+#include "engine/DataSetModel.h"
+#include "records/PageWindow.h"
+
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+class QBoxLayout;
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+class QTableView;
+class ChildListDialog;
+
+// The lists of child rows (leaders, patents, cooperating units, persons,
+// committee) share one pattern: a list window over the rows, one add/modify
+// dialog whose window caption alone says whether it appends a row or edits
+// the current one, and a serial that is rewritten 1..N in list order after
+// every change.
+namespace ChildList {
+
+enum class Mode { Other, Add, Modify };
+
+// "新增－－【" + list name + "】" and "修改－－【" + list name + "】".
+QString addCaption(const QString &listName);
+QString modifyCaption(const QString &listName);
+// Add or Modify for the two captions of the list; Other for any other text.
+Mode modeOf(const QString &caption, const QString &listName);
+
+// Writes 1, 2, ... N (as text) into the serial field of every row, from the
+// first row in the dataset's order. afterPost runs after each row is posted
+// (a query with cached updates applies them there).
+void renumberSerials(DataSet &rows, const QString &serialField,
+                     const std::function<void()> &afterPost = {});
+
+// The question before a row is deleted.
+QString deleteQuestion();
+
+// A box with the application title, no icon and one OK button: the plain
+// notices of the dialogs ("非法年份", "输入序号必须为数字！").
+void ShowPlainMessage(QWidget *parent, const QString &text);
+
+} // namespace ChildList
+
+// Where a list window's buttons and grid go, by the names its form gives them.
+struct ChildListLayout
+{
+    QString listName;          // in the dialog's caption: "学科带头人名单"
+    QString title;             // the title panel: "学科带头人情况"
+    QString gridName;          // "DBGrid4"
+    QString modifyButtonName;  // "Button3" or "btnSave01"
+};
+
+// The list window: a read-only grid over the rows, "新增", "修改", "删除" and
+// "退出" (a list adds its own further commands with addCommand). The rows and
+// the grid's model are given by the list; the dialog by setDialog.
+class ChildListWindow : public PageWindow
+{
+    Q_OBJECT
+public:
+    explicit ChildListWindow(const ChildListLayout &layout, QWidget *parent = nullptr);
+
+    QString listName() const { return m_layout.listName; }
+
+    void setRows(DataSet *rows, DataSetModel *model, const QString &serialField);
+    // Widths of the first columns, kept whenever the grid is filled again.
+    void setColumnWidths(const QList<int> &widths);
+    DataSet *rows() const { return m_rows; }
+    QString serialField() const { return m_serialField; }
+    void setDialog(ChildListDialog *dialog);
+    ChildListDialog *dialog() const { return m_dialog; }
+
+    // Reads the rows again in their order and rewrites the serials 1..N,
+    // with the grid detached meanwhile.
+    void renumber();
+    // "删除" and "修改" are offered only while the list has rows.
+    void setRowCommandsEnabled(bool enabled);
+    // Writes pending changes of the rows to the table (cached updates).
+    virtual void applyRowChanges();
+
+    QLabel *TitlePanel = nullptr;
+    QTableView *grid = nullptr;
+    QPushButton *addButton = nullptr;     // "新增" (Button2)
+    QPushButton *modifyButton = nullptr;  // "修改"
+    QPushButton *deleteButton = nullptr;  // "删除" (Button1)
+    QPushButton *quitButton = nullptr;    // "退出" (quit01)
+
+public slots:
+    void addClick();
+    void modifyClick();
+    void deleteClick();
+    void quitClick();
+
+protected:
+    // A further command, placed before "退出".
+    QPushButton *addCommand(const QString &name, const QString &caption);
+    // Reads the rows again (a table re-reads its file, a query runs again).
+    virtual void reloadRows();
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void openDialog(ChildList::Mode mode);
+    void deleteCurrentRow();
+    void followCurrentRow();
+    void moveToGridRow(int row);
+    void applyColumnWidths();
+
+    ChildListLayout m_layout;
+    QPointer<DataSet> m_rows;
+    QPointer<DataSetModel> m_model;
+    QString m_serialField;
+    QList<int> m_columnWidths;
+    QPointer<ChildListDialog> m_dialog;
+    QHBoxLayout *m_commands = nullptr;
+    bool m_followingCurrent = false;
+};
+
+// The add/modify dialog of a list: "存储" (Button1) and "退出" (Button2). A
+// list fills in the hooks; the dialog runs the order of a store and a leave.
+//
+// Store: a blank dialog closes without storing; the input check (its warning
+// and an Abort); then a new row (add) or the current row (modify) gets the
+// fields and is posted; the list is renumbered; "存储成功！". After an add
+// the dialog is cleared for the next row (or closes), after a modify it
+// closes. A caption of neither mode stores nothing.
+// Leave: a blank dialog closes at once; a changed one asks first, and when
+// the answer is yes but the store does not go through, it stays open.
+class ChildListDialog : public QuitOnlyDialog
+{
+    Q_OBJECT
+public:
+    explicit ChildListDialog(QWidget *parent = nullptr);
+
+    void setList(ChildListWindow *list);
+    ChildListWindow *list() const { return m_list; }
+    ChildList::Mode mode() const;
+
+    QPushButton *Button1 = nullptr;  // "存储"
+    QPushButton *Button2 = nullptr;  // "退出"
+
+public slots:
+    // True when the dialog is done with the entry (stored, or nothing to
+    // store); false when a check or the database refused it.
+    bool Button1Click();
+    void Button2Click();
+
+protected:
+    virtual void loadControls(ChildList::Mode mode) = 0;
+    // Nothing worth storing: "存储" closes without a row.
+    virtual bool isBlankForStore() const = 0;
+    // Nothing entered: "退出" closes without a question.
+    virtual bool isBlankForLeave() const = 0;
+    virtual bool isUnchanged() const = 0;
+    // Shows the warning of the first failing check and throws Abort.
+    virtual void checkInput() = 0;
+    virtual void writeFields(DataSet &rows, ChildList::Mode mode) = 0;
+    virtual void clearAfterAdd() = 0;
+    virtual bool staysOpenAfterAdd() const { return true; }
+    virtual QString leaveQuestion() const;
+
+    // Rows of the list before the row being added was appended.
+    int rowsBeforeAdd() const { return m_rowsBeforeAdd; }
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void store();
+    void writeRow(DataSet &rows, ChildList::Mode mode);
+
+    QPointer<ChildListWindow> m_list;
+    int m_rowsBeforeAdd = 0;
+};

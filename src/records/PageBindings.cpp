@@ -1,0 +1,392 @@
+#include "PageBindings.h"
+
+#include "engine/DataSet.h"
+#include "engine/GbkText.h"
+#include "records/Abort.h"
+#include "records/EntryRoutines.h"
+#include "records/Messages.h"
+#include "records/UnitDM.h"
+#include "records/Unittree.h"
+#include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/ClearableDate.h"
+#include "records/widgets/DropDownCombo.h"
+#include "records/widgets/MoneyEdit.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+
+// ---- Binding ----------------------------------------------------------------
+
+bool Binding::servesCategory(const QString &category) const
+{
+    switch (serves) {
+    case Serves::AppliedOnly:
+        return category == QLatin1String("1");
+    case Serves::OthersOnly:
+        return category != QLatin1String("1");
+    case Serves::AllCategories:
+        break;
+    }
+    return true;
+}
+
+Binding &Binding::withLabel(QWidget *label)
+{
+    widgets.append(label);
+    return *this;
+}
+
+Binding &Binding::only(Serves categories, bool clearForOthers)
+{
+    serves = categories;
+    clearedForOthers = clearForOthers;
+    return *this;
+}
+
+Binding &Binding::required(const QString &message)
+{
+    auto isBlank = blank;
+    return checkedBy([isBlank, message](QWidget *page) {
+        if (isBlank && isBlank()) {
+            Messages::ShowWarning(page, message);
+            throw Abort{};
+        }
+    });
+}
+
+Binding &Binding::checkedBy(std::function<void(QWidget *page)> extra)
+{
+    auto before = check;
+    check = [before, extra](QWidget *page) {
+        if (before)
+            before(page);
+        extra(page);
+    };
+    return *this;
+}
+
+namespace PageBindings {
+
+namespace {
+
+const QString CodeSeparator = QStringLiteral("  ");
+constexpr int TypedCodeBytes = 10;
+
+QString storedText(const DataSet &record, const QString &field)
+{
+    return record.asString(field).trimmed();
+}
+
+// Memos are stored with CR LF line breaks, as the exchange files expect of
+// a text that spans lines.
+QString memoForStore(const QString &text)
+{
+    QString stored = TabsToSpaces(text);
+    stored.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    stored.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return stored;
+}
+
+QString memoForShow(const QString &stored)
+{
+    QString text = stored;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+QString twoDigitMonth(const QString &month)
+{
+    return month.size() == 1 ? QLatin1Char('0') + month : month;
+}
+
+[[noreturn]] void refuse(QWidget *page, const QString &message)
+{
+    Messages::ShowWarning(page, message);
+    throw Abort{};
+}
+
+} // namespace
+
+QString quotedMissing(const QString &label)
+{
+    return QLatin1Char('"') + label + QLatin1Char('"') + QStringLiteral("不能为空！");
+}
+
+// ---- plain kinds ------------------------------------------------------------
+
+Binding text(const QString &field, QLineEdit *edit)
+{
+    Binding b;
+    b.field = field;
+    b.widgets = {edit};
+    b.load = [field, edit](const DataSet &record) { edit->setText(record.asString(field)); };
+    b.value = [edit] { return QVariant(edit->text()); };
+    b.same = [field, edit](const DataSet &record) { return record.asString(field) == edit->text(); };
+    b.blank = [edit] { return edit->text().isEmpty(); };
+    return b;
+}
+
+Binding memo(const QString &field, QPlainTextEdit *memo)
+{
+    Binding b;
+    b.field = field;
+    b.widgets = {memo};
+    b.load = [field, memo](const DataSet &record) {
+        memo->setPlainText(memoForShow(record.asString(field)));
+    };
+    b.value = [memo] {
+        const QString text = memo->toPlainText();
+        if (text.contains(QLatin1Char('\t')))
+            memo->setPlainText(TabsToSpaces(text));
+        return QVariant(memoForStore(text));
+    };
+    b.same = [field, memo](const DataSet &record) {
+        return memoForShow(record.asString(field)).trimmed() == memo->toPlainText().trimmed();
+    };
+    b.blank = [memo] { return memo->toPlainText().trimmed().isEmpty(); };
+    return b;
+}
+
+Binding pick(const QString &field, QComboBox *combo, FillList fill, int codeChars)
+{
+    Binding b;
+    b.field = field;
+    b.widgets = {combo};
+    const auto code = [combo, codeChars] { return combo->currentText().left(codeChars).trimmed(); };
+    b.load = [field, combo, fill](const DataSet &record) {
+        fill(combo);
+        combo->setCurrentIndex(-1);  // a record without a code shows no choice
+        SelectComboByCode(record.asString(field), combo);
+    };
+    b.value = [code] { return QVariant(code()); };
+    b.same = [field, code](const DataSet &record) { return storedText(record, field) == code(); };
+    b.blank = [code] { return code().isEmpty(); };
+    return b;
+}
+
+FillList dictionary(const QString &group, bool withBlankItem)
+{
+    return [group, withBlankItem](QComboBox *combo) {
+        FillComboFromDict(*DM->Tblzdxx, group, !withBlankItem, combo);
+    };
+}
+
+Binding options(const QString &field, QWidget *panel, int codeLength, const QString &label)
+{
+    Binding b;
+    b.field = field;
+    b.widgets = {panel};
+    const auto codes = [panel, codeLength, label] {
+        return CollectCheckedCodes(panel->window(), panel, label, codeLength);
+    };
+    b.load = [field, panel, codeLength](const DataSet &record) {
+        CheckOptionsByCodes(panel, storedText(record, field), codeLength);
+    };
+    b.value = [codes] { return QVariant(codes()); };
+    b.same = [field, codes](const DataSet &record) { return storedText(record, field) == codes(); };
+    b.blank = [codes] { return codes().isEmpty(); };
+    return b;
+}
+
+Binding constant(const QString &field, const QString &value)
+{
+    Binding b;
+    b.field = field;
+    b.value = [value] { return QVariant(value); };
+    return b;
+}
+
+Binding money(const QString &field, MoneyEdit *edit)
+{
+    Binding b = text(field, edit);
+    b.value = [edit] { return edit->storedValue(); };
+    return b;
+}
+
+Binding clearableDate(const QString &field, ClearableDate *date,
+                      std::function<QString(const QString &stored)> badTextMessage)
+{
+    Binding b;
+    b.field = field;
+    b.widgets = {date};
+    b.load = [field, date, badTextMessage](const DataSet &record) {
+        const QString stored = storedText(record, field);
+        if (!date->setDotText(stored))
+            Messages::ShowWarning(date->window(), badTextMessage(stored));
+    };
+    b.value = [date] { return QVariant(date->dotText()); };
+    b.same = [field, date](const DataSet &record) {
+        return storedText(record, field) == date->dotText();
+    };
+    b.blank = [date] { return date->dotText().isEmpty(); };
+    return b;
+}
+
+// ---- classification codes ---------------------------------------------------
+
+QString classificationCode(const QString &editText)
+{
+    const int at = editText.indexOf(CodeSeparator);
+    return (at < 0 ? editText : editText.left(at)).trimmed();
+}
+
+Binding classification(const QString &field, ByteLimitedEdit *edit, DropDownCombo *opener,
+                       Table *table, const QString &tableFile, std::function<bool()> present)
+{
+    QObject::connect(opener, &DropDownCombo::dropDown, edit, [edit, tableFile] {
+        if (FormTree)
+            FormTree->pick(edit, tableFile);
+    });
+    Binding b;
+    b.field = field;
+    b.widgets = {edit};
+    b.load = [field, edit, opener, table, present](const DataSet &record) {
+        const bool withTable = present();
+        opener->setVisible(withTable);
+        edit->setReadOnly(withTable);
+        edit->setMaxBytes(withTable ? 0 : TypedCodeBytes);
+        const QString code = storedText(record, field);
+        if (!withTable) {
+            edit->setText(code);
+            return;
+        }
+        ShowDictCode(*table, code, edit);
+        // A code the table does not know is kept, not erased by the next save.
+        if (edit->text().isEmpty())
+            edit->setText(code);
+    };
+    b.value = [edit, present] {
+        if (present())
+            return QVariant(classificationCode(edit->text()));
+        return QVariant(GbkText::cutToBytes(edit->text(), TypedCodeBytes));
+    };
+    const auto value = b.value;
+    b.same = [field, value](const DataSet &record) {
+        return storedText(record, field) == value().toString().trimmed();
+    };
+    b.blank = [value] { return value().toString().trimmed().isEmpty(); };
+    return b;
+}
+
+// ---- research period ----------------------------------------------------------
+
+QString periodText(const QString &startYear, const QString &startMonth, const QString &endYear,
+                   const QString &endMonth)
+{
+    return periodEnd(startYear, startMonth) + QStringLiteral("   至") + periodEnd(endYear, endMonth);
+}
+
+QString periodEnd(const QString &year, const QString &month)
+{
+    return year + QLatin1Char('.') + twoDigitMonth(month);
+}
+
+Binding researchPeriod(const QString &field, QLineEdit *startYear, QLineEdit *startMonth,
+                       QLineEdit *endYear, QLineEdit *endMonth, std::function<QDate()> latestEnd)
+{
+    const QList<QLineEdit *> edits = {startYear, startMonth, endYear, endMonth};
+    Binding b;
+    b.field = field;
+    b.widgets = {startYear, startMonth, endYear, endMonth};
+    b.load = [field, edits](const DataSet &record) {
+        static const QRegularExpression period(
+            QStringLiteral("^(\\d{4})\\.(\\d{1,2})\\s*至\\s*(\\d{4})\\.(\\d{1,2})$"));
+        const QString stored = storedText(record, field);
+        const QRegularExpressionMatch match = period.match(stored);
+        if (match.hasMatch()) {
+            for (int i = 0; i < 4; ++i)
+                edits[i]->setText(i % 2 ? twoDigitMonth(match.captured(i + 1)) : match.captured(i + 1));
+            return;
+        }
+        if (!stored.isEmpty())
+            Messages::ShowWarning(edits[0]->window(),
+                                  QStringLiteral("项目中”起止时间“不是正确的时间格式！现在已经更换。"));
+        SplitStartEndTime(QString(), edits[0], edits[1], edits[2], edits[3]);
+    };
+    b.value = [edits] {
+        return QVariant(periodText(edits[0]->text(), edits[1]->text(), edits[2]->text(),
+                                   edits[3]->text()));
+    };
+    const auto value = b.value;
+    b.same = [field, value](const DataSet &record) {
+        return storedText(record, field) == value().toString();
+    };
+    b.blank = [edits] {
+        for (QLineEdit *e : edits) {
+            if (e->text().isEmpty())
+                return true;
+        }
+        return false;
+    };
+    b.check = [edits, latestEnd](QWidget *page) {
+        for (QLineEdit *e : edits)
+            e->setText(e->text().trimmed());
+        for (QLineEdit *e : edits) {
+            if (e->text().isEmpty())
+                refuse(page, QStringLiteral("研究起止时间为必填项！"));
+        }
+        const QString start = periodEnd(edits[0]->text(), edits[1]->text()).left(7);
+        const QString end = periodEnd(edits[2]->text(), edits[3]->text()).left(7);
+        if (latestEnd && end > latestEnd().toString(QStringLiteral("yyyy.MM")))
+            refuse(page, QStringLiteral("所填写的研究终止时间不应大于登记日期！"));
+        if (start > end)
+            refuse(page, QStringLiteral("所填写的研究起始时间不应大于研究终止时间！"));
+        if (start == end)
+            refuse(page, QStringLiteral("所填写的研究起始时间不应等于研究终止时间！"));
+    };
+    return b;
+}
+
+// ---- key words ------------------------------------------------------------------
+
+QString joinKeyWords(const QList<QLineEdit *> &edits)
+{
+    QStringList words;
+    for (QLineEdit *e : edits) {
+        if (e->text().trimmed().isEmpty())
+            break;
+        words << e->text();
+    }
+    return words.join(QLatin1Char(';'));
+}
+
+Binding keyWords(const QString &field, const QList<QLineEdit *> &edits, int maxBytes,
+                 const QString &tooLongMessage)
+{
+    // Each edit is open only while the one before it holds a word.
+    const auto followFirst = [edits] {
+        for (int i = 1; i < edits.size(); ++i) {
+            const bool open = edits[i - 1]->isEnabled() && !edits[i - 1]->text().trimmed().isEmpty();
+            if (!open)
+                edits[i]->clear();
+            edits[i]->setEnabled(open);
+        }
+    };
+    for (QLineEdit *e : edits)
+        QObject::connect(e, &QLineEdit::textChanged, e, followFirst);
+    followFirst();
+
+    Binding b;
+    b.field = field;
+    b.widgets = {edits.begin(), edits.end()};
+    b.load = [field, edits](const DataSet &record) {
+        SplitCodesToEdits(record.asString(field), edits.value(0), edits.value(1), edits.value(2));
+    };
+    b.value = [edits] { return QVariant(joinKeyWords(edits)); };
+    b.same = [field, edits](const DataSet &record) {
+        return record.asString(field) == joinKeyWords(edits);
+    };
+    b.blank = [edits] { return joinKeyWords(edits).isEmpty(); };
+    b.check = [edits, maxBytes, tooLongMessage](QWidget *page) {
+        int bytes = 0;
+        for (QLineEdit *e : edits)
+            bytes += GbkText::byteLength(e->text());
+        if (bytes > maxBytes)
+            refuse(page, tooLongMessage);
+    };
+    return b;
+}
+
+} // namespace PageBindings

@@ -1,0 +1,114 @@
+#pragma once
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <functional>
+
+class ByteLimitedEdit;
+class ClearableDate;
+class DataSet;
+class DropDownCombo;
+class MoneyEdit;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QWidget;
+class Table;
+
+// The achievements a binding serves, by category code: "1" (applied
+// technology) or "2"/"3" (soft science, basic theory).
+enum class Serves { AllCategories, AppliedOnly, OthersOnly };
+
+// One row of a section page's binding table: a kjcg field, the control that
+// shows it, how the control's content is stored, how it is compared with the
+// record for the leave question, and the input check. The factories in
+// PageBindings make the common kinds; a page fills in its own functions
+// where it deviates.
+struct Binding
+{
+    QString field;                  // empty: the save writes nothing
+    QList<QWidget *> widgets;       // the control and its labels, hidden for other categories
+    Serves serves = Serves::AllCategories;
+    bool clearedForOthers = false;  // records of the other categories store it empty
+
+    std::function<void(const DataSet &record)> load;
+    std::function<QVariant()> value;                  // what the save writes; may tidy the control
+    std::function<bool(const DataSet &record)> same;  // not set: never counts as a change
+    std::function<bool()> blank;                      // what required() tests
+    std::function<void(QWidget *page)> check;         // warns, then throws Abort
+
+    bool servesCategory(const QString &category) const;
+
+    Binding &withLabel(QWidget *label);
+    Binding &only(Serves categories, bool clearForOthers = false);
+    // The input check: when blank(), ShowWarning(message) and Abort.
+    Binding &required(const QString &message);
+    // A check of the page's own, run after the binding's other checks.
+    Binding &checkedBy(std::function<void(QWidget *page)> extra);
+};
+
+namespace PageBindings {
+
+// `"label"不能为空！`, the label between two ASCII double quotes.
+QString quotedMissing(const QString &label);
+
+// Text stored and compared as the edit holds it.
+Binding text(const QString &field, QLineEdit *edit);
+// Memo text: TABs become blanks (in the memo too) before it is stored,
+// because the exchange files are TAB-separated; compared trimmed.
+Binding memo(const QString &field, QPlainTextEdit *memo);
+
+// A pick list of "code  text" items, refilled by `fill` on every load and set
+// to the stored code (nothing chosen when no item has it). Stores the first
+// codeChars characters of the chosen item, trimmed.
+using FillList = std::function<void(QComboBox *combo)>;
+Binding pick(const QString &field, QComboBox *combo, FillList fill, int codeChars);
+// A list of the code dictionary's group, without the blank item unless asked.
+FillList dictionary(const QString &group, bool withBlankItem = false);
+
+// The option boxes of a panel: each ticked box's code, the last codeLength
+// characters of its name (CollectCheckedCodes and CheckOptionsByCodes).
+Binding options(const QString &field, QWidget *panel, int codeLength, const QString &label);
+
+// A classification code chosen in the tree chooser. While the classification
+// table is present the edit is read-only and holds "code  name", and the code
+// is stored; a stored code the table lacks is shown bare and kept. Without
+// the table the opener is hidden and the edit takes a typed code of at most
+// ten characters.
+Binding classification(const QString &field, ByteLimitedEdit *edit, DropDownCombo *opener,
+                       Table *table, const QString &tableFile, std::function<bool()> present);
+// The stored code of a classification edit's text.
+QString classificationCode(const QString &editText);
+
+// The research period "yyyy.mm   至yyyy.mm" in four digit edits. Checked:
+// all four filled, the end not after latestEnd (when given), the start before
+// the end.
+Binding researchPeriod(const QString &field, QLineEdit *startYear, QLineEdit *startMonth,
+                       QLineEdit *endYear, QLineEdit *endMonth,
+                       std::function<QDate()> latestEnd = {});
+// The stored period; months always two digits.
+QString periodText(const QString &startYear, const QString &startMonth, const QString &endYear,
+                   const QString &endMonth);
+// "yyyy.mm" for comparing a period's ends.
+QString periodEnd(const QString &year, const QString &month);
+
+// Key words in three edits, stored as the filled leading edits joined by ";".
+// An edit is enabled only while the one before it holds text. Checked: the
+// three together at most maxBytes GBK bytes, else tooLongMessage.
+Binding keyWords(const QString &field, const QList<QLineEdit *> &edits, int maxBytes,
+                 const QString &tooLongMessage);
+QString joinKeyWords(const QList<QLineEdit *> &edits);
+
+// A value the save always writes.
+Binding constant(const QString &field, const QString &value);
+
+// An amount in 万元: an empty edit stores NULL; compared as the field's text.
+Binding money(const QString &field, MoneyEdit *edit);
+
+// A date that may be empty, stored as "yyyy.mm.dd". A stored text that is no
+// date is reported with badTextMessage(text); the picker keeps its date.
+Binding clearableDate(const QString &field, ClearableDate *date,
+                      std::function<QString(const QString &stored)> badTextMessage);
+
+} // namespace PageBindings

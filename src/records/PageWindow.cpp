@@ -1,0 +1,69 @@
+#include "PageWindow.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+
+QuitOnlyDialog::QuitOnlyDialog(QWidget *parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags)
+{
+}
+
+void QuitOnlyDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void QuitOnlyDialog::closeEvent(QCloseEvent *event)
+{
+    if (event->spontaneous()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+PageWindow::PageWindow(QWidget *parent)
+    : QuitOnlyDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                 | Qt::WindowMinMaxButtonsHint)
+{
+    resize(PageWidth, PageHeight);
+}
+
+void PageWindow::showEvent(QShowEvent *event)
+{
+    QuitOnlyDialog::showEvent(event);
+    keepPageSize();
+}
+
+void PageWindow::resizeEvent(QResizeEvent *event)
+{
+    QuitOnlyDialog::resizeEvent(event);
+    keepPageSize();
+}
+
+void PageWindow::keepPageSize()
+{
+    if (size() != QSize(PageWidth, PageHeight))
+        resize(PageWidth, PageHeight);
+}
+
+QLabel *MakeTitlePanel(const QString &title, QWidget *parent)
+{
+    auto *panel = new QLabel(title, parent);
+    panel->setObjectName(QStringLiteral("TitlePanel"));
+    panel->setAlignment(Qt::AlignCenter);
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setMinimumHeight(30);
+    QFont font = panel->font();
+    font.setPixelSize(18);
+    font.setBold(true);
+    panel->setFont(font);
+    panel->setStyleSheet(QStringLiteral("color: #800000;"));
+    return panel;
+}

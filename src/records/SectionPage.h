@@ -1,0 +1,87 @@
+#pragma once
+#include "records/PageBindings.h"
+#include "records/PageWindow.h"
+
+#include <QList>
+
+class DataSet;
+class QPushButton;
+
+// A section page of the registration form over the current record (the
+// current row of the main list, DM->Qrykjcg). The page declares a table of
+// bindings in the order of its input check; the machinery fills the controls
+// from the record, checks them, saves them, marks the page's section button
+// done and asks "记录已经更改,是否保存？" when a changed page is left.
+//
+// A page configures it in its constructor:
+//
+//     bind(PageBindings::text("item_120", Edt_120));
+//     bind(PageBindings::pick("item_1", CB_1, PageBindings::dictionary("item_1"), 3)
+//              .required(PageBindings::quotedMissing("成果密级")));
+//     bind(PageBindings::options("item_123", PL_123, 1, "成果体现形式")
+//              .only(Serves::AppliedOnly, true));
+//
+// and overrides the hooks where it deviates from the common way.
+class SectionPage : public PageWindow
+{
+    Q_OBJECT
+public:
+    // sectionButton: the main window's button that a save marks done.
+    SectionPage(const QString &objectName, const QString &sectionButton, QWidget *parent);
+
+    // The main window's section button: with an empty list the new-record
+    // dialog comes first; then the page is filled from the record and shown.
+    void openForCurrentRecord();
+
+    void loadFromRecord();
+    // Throws Abort after the warning of the first check that fails.
+    void checkInput();
+    bool isUnchanged() const;
+    // Check, write, post, "存储成功！", done mark. False when nothing was
+    // stored; the reason has been shown. Throws Abort when a check failed.
+    bool save();
+
+    // The category code ("1", "2", "3") of the record loaded.
+    QString category() const { return m_category; }
+    const QList<Binding> &bindings() const { return m_bindings; }
+
+    QPushButton *btnSave01 = nullptr;
+    QPushButton *quit01 = nullptr;
+    QPushButton *helpButton = nullptr;
+
+    // The current record; a page is only shown while there is one.
+    static DataSet &record();
+    // True when the main list has a row, after offering "新增" when it had none.
+    static bool ensureCurrentRecord();
+
+public slots:
+    void btnSave01Click();
+    void quit01Click();
+    void helpClick();
+
+protected:
+    void bind(const Binding &binding);
+
+    // The buttons "储存"/"存储", "退出", "帮助", under the names the page
+    // gives them.
+    QWidget *makeButtonBar(const QString &saveCaption, const QString &quitName = QStringLiteral("quit01"),
+                           const QString &helpName = QStringLiteral("Button3"));
+    // Pages without required entries leave without a check.
+    void setChecksOnLeave(bool on) { m_checksOnLeave = on; }
+
+    // Hooks, in the order they run.
+    virtual void afterLoad(const DataSet &record);
+    virtual void beforeSave();                 // before the check of "存储"
+    virtual void beforePost(DataSet &record);  // after the bound fields are written
+
+    void done(int result) override;
+
+private:
+    void writeFields(DataSet &record);
+    void markDone();
+
+    QString m_sectionButton;
+    QString m_category;
+    QList<Binding> m_bindings;
+    bool m_checksOnLeave = true;
+};

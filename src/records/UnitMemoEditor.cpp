@@ -1,0 +1,94 @@
+#include "UnitMemoEditor.h"
+
+#include "engine/DataSet.h"
+#include "records/Abort.h"
+#include "records/EntryRoutines.h"
+#include "records/UnitDM.h"
+#include "records/widgets/GbkMemo.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+QString MemoTextToStore(const QString &shown)
+{
+    QString text = MemoTextToShow(shown);
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return TabsToSpaces(text);
+}
+
+QString MemoTextToShow(const QString &stored)
+{
+    QString text = stored;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+UnitMemoEditor::UnitMemoEditor(const QString &objectName, const QString &caption,
+                               const QString &field, QWidget *parent)
+    : QDialog(parent), m_field(field)
+{
+    setObjectName(objectName);
+    setWindowTitle(caption);
+    Memo1 = new GbkMemo(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Button1 = new QPushButton(QStringLiteral("保存"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button2 = new QPushButton(QStringLiteral("退出"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    for (QPushButton *b : {Button1, Button2}) {
+        b->setAutoDefault(false);
+        b->setMinimumSize(80, 28);
+    }
+    connect(Button1, &QPushButton::clicked, this, &UnitMemoEditor::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &UnitMemoEditor::Button2Click);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    buttons->addStretch(1);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Memo1, 1);
+    layout->addLayout(buttons);
+    resize(600, 420);
+}
+
+void UnitMemoEditor::setPageMemo(QPlainTextEdit *memo)
+{
+    m_pageMemo = memo;
+}
+
+bool UnitMemoEditor::Button1Click()
+{
+    return runGuarded(this, [this] { storeText(); });
+}
+
+void UnitMemoEditor::storeText()
+{
+    Table &unit = *DM->Tblunit;
+    const QString text = MemoTextToStore(Memo1->toPlainText());
+    if (!unit.isOpen())
+        unit.open();
+    try {
+        if (unit.isEmpty())
+            unit.append();
+        else
+            unit.edit();
+        unit.setString(m_field, text);
+        unit.post();
+    } catch (...) {
+        if (unit.state() != DataSet::Browse)
+            unit.cancel();
+        throw;
+    }
+    if (m_pageMemo)
+        m_pageMemo->setPlainText(MemoTextToShow(text));
+}
+
+void UnitMemoEditor::Button2Click()
+{
+    reject();
+}

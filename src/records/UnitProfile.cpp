@@ -1,0 +1,138 @@
+#include "UnitProfile.h"
+
+#include "engine/DataSet.h"
+
+namespace UnitProfile {
+
+QString registeringUnitCode()
+{
+    return QStringLiteral("9990001000");
+}
+
+QString unitLevel()
+{
+    return QStringLiteral("1");
+}
+
+QString endLevel()
+{
+    return QStringLiteral("1");
+}
+
+QString chiefExperts()
+{
+    return QStringLiteral("   9999999999");
+}
+
+QString enterpriseAttribute()
+{
+    return QStringLiteral("3");
+}
+
+QString pickCode(const QString &itemText)
+{
+    return itemText.left(3).trimmed();
+}
+
+QString entryCode(const QString &editText)
+{
+    const QString text = editText.trimmed();
+    const int blank = text.indexOf(QLatin1Char(' '));
+    return blank < 0 ? text : text.left(blank);
+}
+
+QString buildCodeList(const QStringList &editTexts)
+{
+    QString list;
+    for (const QString &text : editTexts) {
+        const QString code = entryCode(text);
+        if (!code.isEmpty())
+            list += code + QStringLiteral(" ;");
+    }
+    return list;
+}
+
+QStringList splitCodeList(const QString &stored)
+{
+    QStringList codes;
+    QString rest = stored;
+    while (!rest.trimmed().isEmpty() && codes.size() < CodeListCapacity) {
+        const int end = rest.indexOf(QLatin1Char(';'));
+        codes << (end < 0 ? rest : rest.left(end)).trimmed();
+        rest = end < 0 ? QString() : rest.mid(end + 1);
+    }
+    return codes;
+}
+
+namespace {
+
+// Lifts the table's filter for a look-up and sets it again afterwards.
+class FilterLifted
+{
+public:
+    explicit FilterLifted(Table &table)
+        : m_table(table), m_filter(table.filter()), m_filtered(table.filtered())
+    {
+        if (m_filtered)
+            m_table.setFiltered(false);
+    }
+    ~FilterLifted()
+    {
+        if (m_filtered) {
+            try {
+                m_table.setFilter(m_filter);
+                m_table.setFiltered(true);
+            } catch (...) {  // the filter was valid when it was set
+            }
+        }
+    }
+    FilterLifted(const FilterLifted &) = delete;
+    FilterLifted &operator=(const FilterLifted &) = delete;
+
+private:
+    Table &m_table;
+    QString m_filter;
+    bool m_filtered;
+};
+
+} // namespace
+
+QString classificationEntry(Table *classification, const QString &code)
+{
+    if (!classification || !classification->isOpen() || code.isEmpty())
+        return code;
+    const QStringList fields = classification->fieldNames();
+    if (fields.size() < 3)
+        return code;
+    FilterLifted lifted(*classification);
+    if (!classification->locate(fields.at(1), code))
+        return code;
+    return classification->asString(fields.at(1)).trimmed() + QStringLiteral("  ")
+           + classification->asString(fields.at(2)).trimmed();
+}
+
+EnterpriseFields enterpriseFields(const QString &attribute, const QString &ownership,
+                                  bool converted)
+{
+    if (attribute.trimmed() != enterpriseAttribute())
+        return {};
+    return {ownership, converted ? QStringLiteral("1") : QStringLiteral("0")};
+}
+
+const QList<RequiredText> &requiredTexts()
+{
+    static const QList<RequiredText> texts = {
+        {QStringLiteral("edt_9"), QStringLiteral("\"单位名称\"不能为空！")},
+        {QStringLiteral("Edt_37"), QStringLiteral("\"通讯地址\"不能为空！")},
+        {QStringLiteral("Edt_38"), QStringLiteral("\"邮政编码\"不能为空！")},
+        {QStringLiteral("edt_420"), QStringLiteral("\"单位法人\"不能为空！")},
+        {QStringLiteral("Edt_39"), QStringLiteral("\"单位电话\"不能为空！")},
+        {QStringLiteral("Edt_40"), QStringLiteral("\"单位传真\"不能为空！")},
+        {QStringLiteral("Memo3"), QStringLiteral("\"单位简介\"不能为空！")},
+        {QStringLiteral("Edt_41"), QStringLiteral("\"联系部门\"不能为空！")},
+        {QStringLiteral("Edt_41_2"), QStringLiteral("\"联系部门电话\"不能为空！")},
+    };
+    return texts;
+}
+
+} // namespace UnitProfile

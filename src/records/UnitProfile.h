@@ -1,0 +1,64 @@
+#pragma once
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class Table;
+
+// The rules of the registering unit's profile (table unit.dbf) that hold
+// without a window: its fixed values, the stored form of its pick lists and
+// code lists, the enterprise rule and the required texts.
+namespace UnitProfile {
+
+// Every save of the profile writes these.
+QString registeringUnitCode();  // "9990001000"
+QString unitLevel();            // "1"
+QString endLevel();             // "1", into an integer field
+QString chiefExperts();         // three blanks and ten nines
+
+// The unit attribute code of an enterprise.
+QString enterpriseAttribute();  // "3"
+
+// The stored form of a pick-list choice: the first three characters of the
+// item text ("code  name"), trimmed.
+QString pickCode(const QString &itemText);
+
+// A code list holds at most ten classification codes, each followed by one
+// blank and ";".
+constexpr int CodeListCapacity = 10;
+// The code that an entry edit contributes: its first blank-separated word
+// ("0101  微电子技术" gives "0101"; a bare "0101" gives itself).
+QString entryCode(const QString &editText);
+// The stored list of the entries, in order; empty entries are left out.
+QString buildCodeList(const QStringList &editTexts);
+// The codes of a stored list, one per edit and trimmed, at most ten; an
+// empty entry stays as an empty code in its place, and a last entry that
+// lacks its ";" still counts.
+QStringList splitCodeList(const QString &stored);
+
+// "code  name" of the classification row holding the code, read by position
+// (level, code, name). The bare code when the table does not hold it or is
+// not open (an optional table that is absent). The table's filter is as it
+// was afterwards.
+QString classificationEntry(Table *classification, const QString &code);
+
+// The enterprise rule: ownership and the converted-institute mark are kept
+// only for an enterprise; the mark is "1" or "0".
+struct EnterpriseFields
+{
+    QString ownership;
+    QString converted;
+};
+EnterpriseFields enterpriseFields(const QString &attribute, const QString &ownership,
+                                  bool converted);
+
+// The texts that must be filled before the page can be left, in the order
+// they are checked: the control's name and the warning.
+struct RequiredText
+{
+    QString control;
+    QString message;
+};
+const QList<RequiredText> &requiredTexts();
+
+} // namespace UnitProfile

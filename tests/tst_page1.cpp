@@ -1,0 +1,475 @@
+// Page 1 "成果概况" over the current record: loading, the input check in
+// its order with its messages, the stored forms of both category groups,
+// the classification codes, the leave question and a save that cannot be
+// written.
+#include "engine/DataSet.h"
+#include "engine/GbkText.h"
+#include "records/Abort.h"
+#include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/DropDownCombo.h"
+#include "records/widgets/GbkMemo.h"
+#include "records/widgets/OptionGroup.h"
+#include "support/FileSizeLimit.h"
+#include "support/ModalHelper.h"
+#include "support/PagesFixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+const QString Region = QStringLiteral(".");
+const QString Number = QStringLiteral("2023000001");
+
+// A record of the category whose page 1 passes every check.
+FieldValues completeRecord(const QString &category)
+{
+    FieldValues v = {{"ITEM_4", Number},           {"ITEM_DQDM", Region},
+                     {"ITEM_CGLB", category},      {"ITEM_3", "页一项目"},
+                     {"ITEM_8", "2020.01   至2021.06"}, {"ITEM_121", "2022-5-1"},
+                     {"ITEM_1", "1"},              {"ITEM_14", "钢;铁"},
+                     {"ITEM_16", "1"},             {"ITEM_33", "1"},
+                     {"ITEM_123", "1"},            {"ITEM_125_1", "1"},
+                     {"ITEM_201", "1"},            {"ITEM_125", "03;"},
+                     {"ITEM_13", "公报"},          {"ITEM_13_1", "简介"},
+                     {"ITEM_2", "3"},              {"ITEM_124_1", "01;"},
+                     {"ITEM_120", "M1"},           {"ITEM_128", "推荐"},
+                     {"ITEM_15", "11010"},         {"ITEM_12", "A1"},
+                     {"ITEM_210", "1"},            {"ITEM_200", "01;"}};
+    return v;
+}
+
+QString chinese(int count)
+{
+    return QString(count, QChar(0x4E2D));
+}
+
+void tick(QGroupBox *panel, const QString &boxName)
+{
+    panel->findChild<QAbstractButton *>(boxName)->click();
+}
+
+void untickAll(QGroupBox *panel)
+{
+    for (QAbstractButton *b : OptionBoxesOf(panel))
+        SetOptionTicked(b, false);
+}
+} // namespace
+
+class TestPage1 : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_shipped;
+    std::unique_ptr<PagesFixture> f;
+    TFpage1 *p = nullptr;
+
+    Database *db() const { return f->db(); }
+
+    // Opens the fixture on a record of the category and loads page 1 from it.
+    void loadRecord(const QString &category, const FieldValues &changes = {},
+                    const QStringList &filesToDrop = {})
+    {
+        f->open(filesToDrop);
+        FieldValues values = completeRecord(category);
+        for (const auto &[field, value] : changes) {
+            for (auto &pair : values) {
+                if (pair.first == field)
+                    pair.second = value;
+            }
+        }
+        appendRow(db(), QStringLiteral("kjcg.DBF"), values);
+        addPerson(db(), Number, Region, QStringLiteral("张三"));
+        f->showList();
+        MainForm->ComboBox1->setCurrentIndex(category.toInt() - 1);
+        MainForm->ComboBox1Change();
+        QCOMPARE(f->list().recordCount(), 1);
+        p = Fpage1;
+        p->loadFromRecord();
+    }
+
+    QString stored(const QString &field) const { return f->list().asString(field); }
+
+    // The message of the first failing check, empty when all pass.
+    QString firstFailure()
+    {
+        BoxLog boxes;
+        try {
+            p->checkInput();
+        } catch (const Abort &) {
+            return boxes.last();
+        }
+        return {};
+    }
+
+    bool saveQuietly()
+    {
+        BoxLog boxes;
+        return p->save() && boxes.last() == QStringLiteral("存储成功！");
+    }
+
+private slots:
+    void initTestCase() { buildShippedTables(m_shipped.path()); }
+    void init() { f = std::make_unique<PagesFixture>(m_shipped.path()); }
+    void cleanup()
+    {
+        f.reset();
+        p = nullptr;
+    }
+
+    void loadingShowsTheRecord()
+    {
+        loadRecord(QStringLiteral("1"));
+        QCOMPARE(p->edt_8_y_s->text(), QStringLiteral("2020"));
+        QCOMPARE(p->edt_8_m_e->text(), QStringLiteral("06"));
+        QCOMPARE(p->DTP_121->date(), QDate(2022, 5, 1));
+        QCOMPARE(p->CB_1->currentText(), QStringLiteral("1  公开"));
+        QCOMPARE(p->edt_14_2->text(), QStringLiteral("铁"));
+        QVERIFY(!p->edt_14_3->isEnabled());
+        QVERIFY(p->PL_123->findChild<QRadioButton *>("rb_123_1")->isChecked());
+        QVERIFY(p->PL_125->findChild<QCheckBox *>("CB_125_03")->isChecked());
+        QCOMPARE(p->Edt_15->text(), QStringLiteral("11010  数学史"));
+        QVERIFY(p->Edt_15->isReadOnly());
+        QCOMPARE(p->edt_12->text(), QStringLiteral("A1  马克思、恩格斯著作"));
+        QVERIFY(!p->cb_210->isVisibleTo(p) && p->PL_123->isVisibleTo(p));
+        QVERIFY(p->Pl_124_1->isVisibleTo(p) && !p->PL_200->isVisibleTo(p));
+        QCOMPARE(p->Label22->text(), QStringLiteral("所属高新科技领域"));
+        QVERIFY(p->isUnchanged());
+        QCOMPARE(firstFailure(), QString());
+
+        loadRecord(QStringLiteral("3"));
+        QVERIFY(p->cb_210->isVisibleTo(p) && !p->PL_123->isVisibleTo(p) && !p->cb_16->isVisibleTo(p));
+        QVERIFY(!p->Pl_124_1->isVisibleTo(p) && p->PL_200->isVisibleTo(p));
+        QCOMPARE(p->Label22->text(), QStringLiteral("社会经济目标"));
+        QVERIFY(p->isUnchanged());
+    }
+
+    // Broken from the last check to the first: each time the check just
+    // broken is the earliest failing one, so its message must come.
+    void theChecksRunInTheirOrder()
+    {
+        struct Case
+        {
+            QString message;
+            std::function<void()> breakIt;
+        };
+        const auto missing = [](const char *label) {
+            return QStringLiteral("\"") + QString::fromUtf8(label) + QStringLiteral("\"不能为空！");
+        };
+        loadRecord(QStringLiteral("1"));
+        const QList<Case> applied = {
+            {QStringLiteral("研究起止时间为必填项！"), [&] { p->edt_8_y_e->clear(); }},
+            {missing("成果密级"), [&] { p->CB_1->setCurrentIndex(-1); }},
+            {QStringLiteral("\"关键词\"三栏总字数不要超过98字"),
+             [&] {
+                 p->edt_14_1->setText(chinese(33));
+                 p->edt_14_2->setText(chinese(33));
+                 p->edt_14_3->setText(chinese(33));
+             }},
+            {missing("成果所处阶段"), [&] { p->cb_16->setCurrentIndex(-1); }},
+            {missing("转让范围"), [&] { p->cb_33->setCurrentIndex(-1); }},
+            {missing("成果体现形式"), [&] { untickAll(p->PL_123); }},
+            {missing("成果属性"), [&] { p->Cb_125_1->setCurrentIndex(-1); }},
+            {missing("研究形式"), [&] { p->cb_201->setCurrentIndex(-1); }},
+            {missing("成果应用行业"), [&] { untickAll(p->PL_125); }},
+            {missing("成果简介"), [&] { p->Mo_13_1->setPlainText(QStringLiteral(" \n ")); }},
+            {missing("成果公报内容"), [&] { p->Mo_13->clear(); }},
+        };
+        for (qsizetype i = applied.size() - 1; i >= 0; --i) {
+            applied[i].breakIt();
+            QCOMPARE(firstFailure(), applied[i].message);
+        }
+
+        loadRecord(QStringLiteral("2"));
+        p->Mo_13->clear();
+        untickAll(p->PL_200);
+        QCOMPARE(firstFailure(), missing("社会经济目标"));
+        p->cb_210->setCurrentIndex(-1);
+        QCOMPARE(firstFailure(), missing("成果体现形式"));
+        // The applied-technology entries are not asked for.
+        p->cb_210->setCurrentIndex(0);
+        tick(p->PL_200, QStringLiteral("cb_200_13"));
+        p->Mo_13->setPlainText(QStringLiteral("公报"));
+        QCOMPARE(firstFailure(), QString());
+    }
+
+    void theResearchPeriod()
+    {
+        loadRecord(QStringLiteral("1"));
+        BoxLog boxes;
+        p->edt_8_m_e->setText(QStringLiteral("6"));
+        p->DTP_121->setDate(QDate(2021, 5, 31));
+        QCOMPARE(firstFailure(), QStringLiteral("所填写的研究终止时间不应大于登记日期！"));
+        p->DTP_121->setDate(QDate(2021, 6, 1));
+        QCOMPARE(firstFailure(), QString());
+        p->edt_8_y_s->setText(QStringLiteral("2021"));
+        p->edt_8_m_s->setText(QStringLiteral("7"));
+        QCOMPARE(firstFailure(), QStringLiteral("所填写的研究起始时间不应大于研究终止时间！"));
+        p->edt_8_m_s->setText(QStringLiteral("06"));
+        QCOMPARE(firstFailure(), QStringLiteral("所填写的研究起始时间不应等于研究终止时间！"));
+
+        // Leaving a year or month edit tidies it.
+        const struct
+        {
+            QLineEdit *edit;
+            QString typed, shown, warning;
+        } exits[] = {
+            {p->edt_8_m_s, "3", "03", ""},
+            {p->edt_8_m_s, "13", "12", "月份数不合理！"},
+            {p->edt_8_m_s, "", "", ""},
+            {p->edt_8_y_s, "1948", "2004", "年份不合理，合理取值为1949年至今！"},
+            {p->edt_8_y_s, QString::number(QDate::currentDate().year() + 1), "2004",
+             "年份不合理，合理取值为1949年至今！"},
+            {p->edt_8_y_s, "2019", "2019", ""},
+        };
+        for (const auto &e : exits) {
+            boxes.clear();
+            e.edit->setText(e.typed);
+            p->periodEditExit(e.edit);
+            QCOMPARE(e.edit->text(), e.shown);
+            QCOMPARE(boxes.last(), e.warning);
+        }
+
+        // A month left untouched is still stored with two digits.
+        p->edt_8_y_s->setText(QStringLiteral("2020"));
+        p->edt_8_m_s->setText(QStringLiteral("3"));
+        p->edt_8_m_e->setText(QStringLiteral("5"));
+        QVERIFY(saveQuietly());
+        QCOMPARE(stored("item_8"), QStringLiteral("2020.03   至2021.05"));
+    }
+
+    void theKeyWords()
+    {
+        loadRecord(QStringLiteral("1"));
+        const auto keyWords = [&](const QString &a, const QString &b, const QString &c) {
+            p->edt_14_1->setText(a);
+            p->edt_14_2->setText(b);
+            p->edt_14_3->setText(c);
+        };
+        keyWords(chinese(32), chinese(33), chinese(33));
+        QCOMPARE(firstFailure(), QString());
+        keyWords(QString(196, QLatin1Char('k')), QString(), QString());
+        QCOMPARE(firstFailure(), QString());
+        keyWords(chinese(33), chinese(33), chinese(33));
+        QCOMPARE(firstFailure(), QStringLiteral("\"关键词\"三栏总字数不要超过98字"));
+
+        const struct
+        {
+            QString a, b, c, stored;
+        } joins[] = {{"a", "", "", "a"}, {"a", "b", "", "a;b"}, {"a", "b", "c", "a;b;c"}};
+        for (const auto &j : joins) {
+            keyWords(j.a, j.b, j.c);
+            QVERIFY(saveQuietly());
+            QCOMPARE(stored("item_14"), j.stored);
+        }
+        // A word can follow only a word: emptying the first empties the rest.
+        p->edt_14_1->clear();
+        QVERIFY(!p->edt_14_2->isEnabled() && p->edt_14_2->text().isEmpty());
+        QVERIFY(!p->edt_14_3->isEnabled() && p->edt_14_3->text().isEmpty());
+        // Each edit holds 198 bytes, 99 Chinese characters.
+        p->edt_14_1->setText(chinese(120));
+        QCOMPARE(GbkText::byteLength(p->edt_14_1->text()), 198);
+    }
+
+    void theStoredFormsOfAnAppliedRecord()
+    {
+        loadRecord(QStringLiteral("1"));
+        QVERIFY(!stored("ITEM_210").isEmpty());
+        tick(p->PL_123, QStringLiteral("rb_123_C"));
+        tick(p->Pl_124_1, QStringLiteral("CB_124_1_05"));
+        tick(p->PL_125, QStringLiteral("CB_125_01"));
+        tick(p->PL_125, QStringLiteral("CB_125_20"));
+        p->Cb_125_1->setCurrentIndex(2);
+        p->Mo_13->setPlainText(QStringLiteral("第一行\t有制表\n第二行"));
+        p->Edt_120->setText(QStringLiteral("管理-9"));
+        p->DTP_121->setDate(QDate(2022, 7, 8));
+        BoxLog boxes;
+        QVERIFY(p->save());
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("存储成功！")});
+        QCOMPARE(boxes.lastCaption(), QStringLiteral("Dravik"));
+        QVERIFY(MainForm->btn_page01->isDone());
+        QCOMPARE(stored("item_123"), QStringLiteral("C"));
+        QCOMPARE(stored("item_124_1"), QStringLiteral("05;"));
+        QCOMPARE(stored("item_125"), QStringLiteral("20;"));
+        QCOMPARE(stored("item_125_1"), QStringLiteral("3"));
+        QCOMPARE(stored("item_13"), QStringLiteral("第一行 有制表\r\n第二行"));
+        QCOMPARE(p->Mo_13->toPlainText(), QStringLiteral("第一行 有制表\n第二行"));
+        QCOMPARE(stored("item_120"), QStringLiteral("管理-9"));
+        QCOMPARE(f->list().asDate(QStringLiteral("item_121")), QDate(2022, 7, 8));
+        QCOMPARE(stored("item_15"), QStringLiteral("11010"));
+        QCOMPARE(stored("outcomeb"), QStringLiteral("9990001000"));
+        QVERIFY(f->list().isNull(QStringLiteral("ITEM_210")));
+        QVERIFY(f->list().isNull(QStringLiteral("ITEM_200")));
+        QVERIFY(p->isUnchanged());
+    }
+
+    void theStoredFormsOfOtherRecords()
+    {
+        loadRecord(QStringLiteral("2"));
+        p->cb_210->setCurrentIndex(1);
+        tick(p->PL_200, QStringLiteral("cb_200_12"));
+        QVERIFY(saveQuietly());
+        QCOMPARE(stored("item_210"), QStringLiteral("2"));
+        QCOMPARE(stored("item_200"), QStringLiteral("12;"));
+        for (const char *field : {"ITEM_123", "ITEM_124_1", "ITEM_16", "ITEM_33", "ITEM_125_1",
+                                  "outcomeb"})
+            QVERIFY2(f->list().isNull(QLatin1String(field)), field);
+        QCOMPARE(stored("item_1"), QStringLiteral("1"));
+    }
+
+    void classificationCodes()
+    {
+        // A code the table does not hold is shown bare and kept.
+        loadRecord(QStringLiteral("1"), {{"ITEM_15", "99999"}});
+        QCOMPARE(p->Edt_15->text(), QStringLiteral("99999"));
+        QVERIFY(p->isUnchanged());
+        QVERIFY(saveQuietly());
+        QCOMPARE(stored("item_15"), QStringLiteral("99999"));
+
+        // The chooser writes "code  name"; the code is stored.
+        ModalHelper helper([](QWidget *modal) {
+            auto *tree = modal->findChild<QTreeWidget *>();
+            QTreeWidgetItem *root = tree->topLevelItem(0);
+            tree->setCurrentItem(root->child(1));
+            ModalHelper::click(modal, QStringLiteral("确认"));
+        });
+        p->cb_15_1->showPopup();
+        QVERIFY2(helper.ok(), qPrintable(helper.error()));
+        const QString chosen = p->edt_15_1->text();
+        QVERIFY(chosen.contains(QStringLiteral("  ")));
+        QVERIFY(!p->isUnchanged());
+        QVERIFY(saveQuietly());
+        QCOMPARE(stored("item_15_1"), chosen.left(chosen.indexOf(QStringLiteral("  "))));
+
+        // Without the subject table the codes are typed, ten characters at most.
+        loadRecord(QStringLiteral("1"), {{"ITEM_15", "12345"}}, {QStringLiteral("XKFL.dbf")});
+        QVERIFY(!DM->XkflPresent);
+        QVERIFY(!p->cb_15->isVisibleTo(p) && !p->Edt_15->isReadOnly());
+        QCOMPARE(p->Edt_15->text(), QStringLiteral("12345"));
+        QVERIFY(p->isUnchanged());
+        p->Edt_15->setText(QStringLiteral("1234567890123"));
+        QCOMPARE(p->Edt_15->text(), QStringLiteral("1234567890"));
+        QVERIFY(saveQuietly());
+        QCOMPARE(stored("item_15"), QStringLiteral("1234567890"));
+        QCOMPARE(stored("item_12"), QStringLiteral("A1"));
+    }
+
+    void theLeaveQuestionComesOnlyForAChange()
+    {
+        // No registration date: the picker shows today, which is no change;
+        // blank lines after a memo are none either.
+        loadRecord(QStringLiteral("1"), {{"ITEM_121", ""}});
+        QCOMPARE(p->DTP_121->date(), QDate::currentDate());
+        p->Mo_13->setPlainText(QStringLiteral("公报\n\n"));
+        BoxLog boxes;
+        p->quit01Click();
+        QCOMPARE(boxes.texts(), QStringList());
+
+        loadRecord(QStringLiteral("1"));
+        p->Edt_128->setText(QStringLiteral("另一推荐单位"));
+        boxes.answers = {QMessageBox::No};
+        p->quit01Click();
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("记录已经更改,是否保存？")});
+        QCOMPARE(boxes.lastCaption(), QStringLiteral("请注意！"));
+        QCOMPARE(stored("item_128"), QStringLiteral("推荐"));
+
+        boxes.clear();
+        p->quit01Click();  // Yes
+        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("记录已经更改,是否保存？"),
+                                             QStringLiteral("存储成功！")}));
+        QCOMPARE(stored("item_128"), QStringLiteral("另一推荐单位"));
+
+        // A failing check keeps the page from being left at all.
+        boxes.clear();
+        p->CB_1->setCurrentIndex(-1);
+        p->quit01Click();
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("\"成果密级\"不能为空！")});
+    }
+
+    // Opened from the main window: a save that cannot be written keeps the
+    // page open with what was typed and the row out of edit mode.
+    void aSaveThatFailsKeepsThePageOpen()
+    {
+        if (!FileSizeLimit::supported())
+            QSKIP("no file size limit on this system");
+        loadRecord(QStringLiteral("1"));
+        MainForm->btn_page01->setKind(SectionButton::NotDone);
+        BoxLog boxes;
+        bool openAfterFailure = false;
+        QString kept;
+        DataSet::State state = DataSet::Edit;
+        ModalHelper helper([&](QWidget *modal) {
+            auto *page = qobject_cast<TFpage1 *>(modal);
+            page->Mo_13_1->setPlainText(QStringLiteral("更长的成果简介，需要新的备注块"));
+            {
+                FileSizeLimit limit(1024);
+                page->quit01->click();  // Yes, save
+            }
+            openAfterFailure = page->isVisible();
+            kept = page->Mo_13_1->toPlainText();
+            state = f->list().state();
+            page->quit01->click();  // Yes again: now it is written
+        });
+        MainForm->btn_page01->click();
+        QVERIFY2(helper.ok(), qPrintable(helper.error()));
+        QVERIFY(openAfterFailure);
+        QCOMPARE(kept, QStringLiteral("更长的成果简介，需要新的备注块"));
+        QCOMPARE(state, DataSet::Browse);
+        QCOMPARE(boxes.boxes().at(1).caption, QStringLiteral("提示"));
+        QCOMPARE(stored("item_13_1"), QStringLiteral("更长的成果简介，需要新的备注块"));
+        QVERIFY(MainForm->btn_page01->isDone());
+    }
+
+    // A new user's road: "成果概况" with an empty list offers "新增" first;
+    // the page's save marks the section done and closing re-evaluates the lock.
+    void theSectionButtonMakesARecordFirst()
+    {
+        f->open();
+        f->showList();
+        BoxLog boxes;
+        QString caption;
+        std::unique_ptr<ModalHelper> pageHelper;
+        const auto fillPage = [&](QWidget *modal) {
+            auto *page = qobject_cast<TFpage1 *>(modal);
+            caption = page->windowTitle();
+            page->CB_1->setCurrentIndex(0);
+            page->cb_201->setCurrentIndex(0);
+            page->cb_16->setCurrentIndex(0);
+            page->cb_33->setCurrentIndex(0);
+            page->Cb_125_1->setCurrentIndex(0);
+            tick(page->PL_123, QStringLiteral("rb_123_1"));
+            tick(page->PL_125, QStringLiteral("CB_125_01"));
+            page->Mo_13->setPlainText(QStringLiteral("公报"));
+            page->Mo_13_1->setPlainText(QStringLiteral("简介"));
+            page->edt_8_y_s->setText(QStringLiteral("2019"));
+            page->btnSave01->click();
+            page->quit01->click();
+        };
+        ModalHelper newRecord([&](QWidget *modal) {
+            auto *d = qobject_cast<TFormNew *>(modal);
+            d->cbYear->setText(QStringLiteral("2023"));
+            d->edt_3->setText(QStringLiteral("新项目"));
+            d->Button1->click();
+            // The page comes once the dialog is gone.
+            pageHelper = std::make_unique<ModalHelper>(fillPage);
+        });
+        MainForm->btn_page01->click();
+        QVERIFY2(newRecord.ok(), qPrintable(newRecord.error()));
+        QVERIFY(pageHelper);
+        QVERIFY2(pageHelper->ok(), qPrintable(pageHelper->error()));
+        QCOMPARE(caption, QStringLiteral("成果名称：新项目"));
+        QVERIFY(boxes.texts().contains(QStringLiteral("存储成功！")));
+        QVERIFY(MainForm->btn_page01->isDone());
+        QVERIFY(!MainForm->btn_page03->isDone());
+        QVERIFY(!MainForm->DBGrid1->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestPage1)
+#include "tst_page1.moc"
