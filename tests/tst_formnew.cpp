@@ -130,11 +130,15 @@ private slots:
         BoxLog boxes;
         QStringList seen;
         bool openAfterChecks = false;
+        qsizetype nameLength = 0;
         QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
             const auto store = [&] {
                 d->Button1->click();
                 seen << boxes.last();
             };
+            // Names and units hold 140 GBK bytes: 70 Chinese characters.
+            d->edt_3->setText(QString(80, QChar(0x540D)));
+            nameLength = d->edt_3->text().size();
             fill(d, QString(), QStringLiteral("名"), QStringLiteral("单位"));
             store();
             fill(d, QStringLiteral("2023"), QString(), QStringLiteral("单位"));
@@ -165,6 +169,7 @@ private slots:
                                     QStringLiteral("不能输入1900到2050外的年份！"),
                                     QStringLiteral("成果第一完成单位不能为空！")}));
         QVERIFY(openAfterChecks);
+        QCOMPARE(nameLength, 70);
         QCOMPARE(boxes.boxes().first().caption, QStringLiteral("Dravik"));
         QCOMPARE(countRows(db(), QStringLiteral("kjcg.DBF")), 0);
     }

@@ -136,6 +136,7 @@ private slots:
         dialog().Button1Click();
         QVERIFY(leaders().isEmpty());
         QVERIFY(f.boxes.isEmpty());
+        dialog().hide();
 
         // "修改" on an empty list opens the add mode.
         ModalHelper helper([](QWidget *modal) { ModalHelper::click(modal, QStringLiteral("退出")); });

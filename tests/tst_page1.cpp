@@ -69,6 +69,7 @@ class TestPage1 : public QObject
     QTemporaryDir m_shipped;
     std::unique_ptr<PagesFixture> f;
     TFpage1 *p = nullptr;
+    std::unique_ptr<BoxLog> m_log;
 
     Database *db() const { return f->db(); }
 
@@ -99,27 +100,32 @@ class TestPage1 : public QObject
     // The message of the first failing check, empty when all pass.
     QString firstFailure()
     {
-        BoxLog boxes;
+        m_log->clear();
         try {
             p->checkInput();
         } catch (const Abort &) {
-            return boxes.last();
+            return m_log->last();
         }
         return {};
     }
 
     bool saveQuietly()
     {
-        BoxLog boxes;
-        return p->save() && boxes.last() == QStringLiteral("存储成功！");
+        m_log->clear();
+        return p->save() && m_log->last() == QStringLiteral("存储成功！");
     }
 
 private slots:
     void initTestCase() { buildShippedTables(m_shipped.path()); }
-    void init() { f = std::make_unique<PagesFixture>(m_shipped.path()); }
+    void init()
+    {
+        m_log = std::make_unique<BoxLog>();
+        f = std::make_unique<PagesFixture>(m_shipped.path());
+    }
     void cleanup()
     {
         f.reset();
+        m_log.reset();
         p = nullptr;
     }
 
@@ -131,7 +137,7 @@ private slots:
         QCOMPARE(p->DTP_121->date(), QDate(2022, 5, 1));
         QCOMPARE(p->CB_1->currentText(), QStringLiteral("1  公开"));
         QCOMPARE(p->edt_14_2->text(), QStringLiteral("铁"));
-        QVERIFY(!p->edt_14_3->isEnabled());
+        QVERIFY(p->edt_14_3->isEnabled() && p->edt_14_3->text().isEmpty());
         QVERIFY(p->PL_123->findChild<QRadioButton *>("rb_123_1")->isChecked());
         QVERIFY(p->PL_125->findChild<QCheckBox *>("CB_125_03")->isChecked());
         QCOMPARE(p->Edt_15->text(), QStringLiteral("11010  数学史"));
@@ -201,8 +207,19 @@ private slots:
 
     void theResearchPeriod()
     {
+        // A period stored with one-digit months reads as it was meant; one
+        // that cannot be read is reported and replaced by this month.
+        loadRecord(QStringLiteral("1"), {{"ITEM_8", "2020.3   至2021.6"}});
+        QCOMPARE(p->edt_8_m_s->text() + p->edt_8_y_e->text() + p->edt_8_m_e->text(),
+                 QStringLiteral("03202106"));
+        QVERIFY(!p->isUnchanged());
+        loadRecord(QStringLiteral("1"), {{"ITEM_8", "去年到今年"}});
+        QCOMPARE(m_log->last(), QStringLiteral("项目中”起止时间“不是正确的时间格式！现在已经更换。"));
+        QCOMPARE(p->edt_8_y_e->text(), QString::number(QDate::currentDate().year()));
+
         loadRecord(QStringLiteral("1"));
-        BoxLog boxes;
+        BoxLog &boxes = *m_log;
+        boxes.clear();
         p->edt_8_m_e->setText(QStringLiteral("6"));
         p->DTP_121->setDate(QDate(2021, 5, 31));
         QCOMPARE(firstFailure(), QStringLiteral("所填写的研究终止时间不应大于登记日期！"));
@@ -289,7 +306,8 @@ private slots:
         p->Mo_13->setPlainText(QStringLiteral("第一行\t有制表\n第二行"));
         p->Edt_120->setText(QStringLiteral("管理-9"));
         p->DTP_121->setDate(QDate(2022, 7, 8));
-        BoxLog boxes;
+        BoxLog &boxes = *m_log;
+        boxes.clear();
         QVERIFY(p->save());
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("存储成功！")});
         QCOMPARE(boxes.lastCaption(), QStringLiteral("Dravik"));
@@ -367,7 +385,8 @@ private slots:
         loadRecord(QStringLiteral("1"), {{"ITEM_121", ""}});
         QCOMPARE(p->DTP_121->date(), QDate::currentDate());
         p->Mo_13->setPlainText(QStringLiteral("公报\n\n"));
-        BoxLog boxes;
+        BoxLog &boxes = *m_log;
+        boxes.clear();
         p->quit01Click();
         QCOMPARE(boxes.texts(), QStringList());
 
@@ -400,7 +419,8 @@ private slots:
             QSKIP("no file size limit on this system");
         loadRecord(QStringLiteral("1"));
         MainForm->btn_page01->setKind(SectionButton::NotDone);
-        BoxLog boxes;
+        BoxLog &boxes = *m_log;
+        boxes.clear();
         bool openAfterFailure = false;
         QString kept;
         DataSet::State state = DataSet::Edit;
@@ -432,7 +452,8 @@ private slots:
     {
         f->open();
         f->showList();
-        BoxLog boxes;
+        BoxLog &boxes = *m_log;
+        boxes.clear();
         QString caption;
         std::unique_ptr<ModalHelper> pageHelper;
         const auto fillPage = [&](QWidget *modal) {

@@ -501,15 +501,15 @@ QVariant DataSet::storedCell(int row, int fieldIndex) const
 {
     if (row < 0 || row >= d->rowCount())
         return {};
-    const DataSetField &field = d->fields[fieldIndex];
-    const QVariant value = d->live() ? storedValue(d->recnos[row], field.source)
-                                     : d->fixedRows[row].value(field.source);
+    const DataSetField &field = std::as_const(d->fields)[fieldIndex];
+    const QVariant value = d->live() ? storedValue(std::as_const(d->recnos)[row], field.source)
+                                     : std::as_const(d->fixedRows)[row].value(field.source);
     return FieldValue::isBlank(value) ? QVariant() : value;
 }
 
 QVariant DataSet::cellValue(int row, int fieldIndex) const
 {
-    const DataSetField &field = d->fields[fieldIndex];
+    const DataSetField &field = std::as_const(d->fields)[fieldIndex];
     if (field.lookup >= 0) {
         const int key = this->fieldIndex(d->lookups[field.lookup].keyField);
         return key < 0 ? QVariant() : lookupValue(field.lookup, cellValue(row, key));
@@ -578,11 +578,11 @@ bool DataSet::storedGbk(int row, int fieldIndex, QByteArrayView *gbk) const
     if (!d->live() || fieldIndex < 0 || fieldIndex >= d->fields.size() || row < 0
         || row >= d->rowCount())
         return false;
-    const DataSetField &field = d->fields[fieldIndex];
+    const DataSetField &field = std::as_const(d->fields)[fieldIndex];
     const bool edited = d->state == Edit && row == d->current && d->buffer.contains(fieldIndex);
     if (field.lookup >= 0 || !field.def.isText() || edited)
         return false;
-    const int recno = d->recnos[row];
+    const int recno = std::as_const(d->recnos)[row];
     if (!storedInFile(recno, field.source))
         return false;
     *gbk = d->file->textBytes(recno, field.source);

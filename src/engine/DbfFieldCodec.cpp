@@ -261,7 +261,15 @@ QString readText(const char *bytes, int width)
 
 QByteArrayView textBytes(const char *bytes, int width)
 {
+    // Wide fields are mostly padding: eight bytes at a time while all are
+    // blank or zero (the bytes whose only bit may be 0x20).
+    constexpr quint64 NonBlankBits = ~0x2020202020202020ULL;
     const char *last = bytes + width;
+    for (quint64 word; last - bytes >= 8; last -= 8) {
+        std::memcpy(&word, last - 8, 8);
+        if (word & NonBlankBits)
+            break;
+    }
     while (last > bytes && isBlank(last[-1]))
         --last;
     return QByteArrayView(bytes, last - bytes);

@@ -5,6 +5,10 @@
 #include <memory>
 #include <vector>
 
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+#include <emmintrin.h>
+#endif
+
 // Every conversion runs on two tables built once from the system's GBK
 // converter: the GBK code of each BMP character and the character of each
 // two-byte code. Table look-ups keep the hot paths (reading fields, the SQL
@@ -27,6 +31,9 @@ struct GbkTables
     std::vector<char16_t> pairChar =
         std::vector<char16_t>((LeadLast - LeadFirst + 1) * TrailCount, Replacement);
     char16_t singleChar[256] = {};
+    // Whether every lead byte with every possible trail byte (not 0x7F)
+    // codes a character, so that such a pair needs no look-up to be valid.
+    bool everyPairAssigned = false;
 
     GbkTables()
     {
@@ -41,6 +48,18 @@ struct GbkTables
             }
             addCharacter(char16_t(c));
         }
+        everyPairAssigned = allPairsAssigned();
+    }
+
+    bool allPairsAssigned() const
+    {
+        for (int lead = LeadFirst; lead <= LeadLast; ++lead) {
+            for (int trail = TrailFirst; trail < 0xFF; ++trail) {
+                if (trail != 0x7F && pairChar[pairIndex(uchar(lead), uchar(trail))] == Replacement)
+                    return false;
+            }
+        }
+        return true;
     }
 
     void addCharacter(char16_t c)
@@ -82,26 +101,114 @@ bool isLeadByte(uchar b)
     return b >= LeadFirst && b <= LeadLast;
 }
 
-// Where the first byte of 0x80 or above is, eight bytes at a time: most
-// stored text is codes and numbers, or Chinese after a run of ASCII.
-qsizetype firstNonAscii(const char *data, qsizetype size)
-{
-    constexpr quint64 HighBits = 0x8080808080808080ULL;
-    qsizetype i = 0;
-    for (; i + 8 <= size; i += 8) {
-        quint64 word;
-        std::memcpy(&word, data + i, 8);
-        if (word & HighBits)
-            break;
-    }
-    while (i < size && uchar(data[i]) < 0x80)
-        ++i;
-    return i;
-}
-
 bool isAsciiOnly(const char *data, int size)
 {
-    return firstNonAscii(data, size) == size;
+    for (int i = 0; i < size; ++i) {
+        if (uchar(data[i]) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Checking long texts 64 bytes at a time, without a branch per character.
+// Only three kinds of byte matter once every lead byte with every possible
+// trail byte codes a character (validBlocksApply): lead bytes 0x81..0xFE,
+// which are valid trail bytes too; 0xFF, never valid; and the rest, which
+// are characters of their own (ASCII, the euro sign 0x80) in the lead
+// position, and valid trail bytes only when 0x40..0x7E or 0x80. So in a run
+// of lead bytes the characters pair up from its first byte, and a run of
+// odd length takes the byte after it as its last trail byte.
+struct BlockClasses
+{
+    quint64 lead = 0;    // bit k: byte k is 0x81..0xFE
+    quint64 trail = 0;   // bit k: byte k is 0x40..0x7E or 0x80
+    quint64 bad = 0;     // bit k: byte k is 0xFF
+};
+
+constexpr int BlockSize = 64;
+
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+BlockClasses classesOf(const char *block)
+{
+    const auto splat = [](int b) { return _mm_set1_epi8(char(b)); };
+    BlockClasses c;
+    for (int part = 0; part < BlockSize / 16; ++part) {
+        // Compared as signed bytes: 0x80..0xFF are -128..-1.
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + 16 * part));
+        const __m128i lead = _mm_and_si128(_mm_cmpgt_epi8(v, splat(0x80)), _mm_cmplt_epi8(v, splat(0xFF)));
+        const __m128i trail = _mm_or_si128(
+            _mm_and_si128(_mm_cmpgt_epi8(v, splat(0x3F)), _mm_cmplt_epi8(v, splat(0x7F))),
+            _mm_cmpeq_epi8(v, splat(0x80)));
+        const __m128i bad = _mm_cmpeq_epi8(v, splat(0xFF));
+        const int shift = 16 * part;
+        c.lead |= quint64(quint16(_mm_movemask_epi8(lead))) << shift;
+        c.trail |= quint64(quint16(_mm_movemask_epi8(trail))) << shift;
+        c.bad |= quint64(quint16(_mm_movemask_epi8(bad))) << shift;
+    }
+    return c;
+}
+#else
+BlockClasses classesOf(const char *block)
+{
+    BlockClasses c;
+    for (int k = 0; k < BlockSize; ++k) {
+        const auto b = uchar(block[k]);
+        const quint64 bit = quint64(1) << k;
+        if (b >= 0x81 && b <= 0xFE)
+            c.lead |= bit;
+        if ((b >= 0x40 && b <= 0x7E) || b == 0x80)
+            c.trail |= bit;
+        if (b == 0xFF)
+            c.bad |= bit;
+    }
+    return c;
+}
+#endif
+
+// Whether a block continues valid text. pendingLead: the last byte before
+// the block is a lead byte still waiting for its trail; updated for the
+// next block.
+bool isValidBlock(const BlockClasses &c, bool &pendingLead)
+{
+    constexpr quint64 EvenBits = 0x5555555555555555ULL;
+    const quint64 carried = pendingLead ? 1 : 0;
+    // A run of lead bytes pairs up from its first byte, or from its second
+    // when the block opens with the trail of the previous block's lead.
+    const quint64 runStarts = c.lead & ~(c.lead << 1);
+    const quint64 evenClass = EvenBits ^ carried;
+    const quint64 evenStarts = runStarts & evenClass;
+    const quint64 oddStarts = runStarts & ~evenClass;
+    // Adding a run's first bit to the run carries to the byte after it.
+    const quint64 afterEvenStart = (c.lead + evenStarts) & ~c.lead;
+    const quint64 oddSum = c.lead + oddStarts;
+    pendingLead = oddSum < c.lead;   // a pairing run went past the block
+    const quint64 afterOddStart = oddSum & ~c.lead;
+    // An odd run: it ends at an odd distance from its pairing start.
+    const quint64 trailWanted = (afterEvenStart & ~EvenBits) | (afterOddStart & EvenBits)
+                                | (carried & ~c.lead);
+    return (c.bad | (trailWanted & ~c.trail)) == 0;
+}
+
+bool validBlocksApply(const GbkTables &t)
+{
+    return t.everyPairAssigned && t.singleChar[0x80] != Replacement;
+}
+
+// The bytes the character at i takes when it is one GBK has; 0 when not.
+int validCharacterAt(const GbkTables &t, const char *data, qsizetype size, qsizetype i)
+{
+    const auto b = uchar(data[i]);
+    if (b < 0x80)
+        return 1;
+    if (!isLeadByte(b))
+        return b == 0xFF || t.singleChar[b] == Replacement ? 0 : 1;
+    if (i + 1 >= size)
+        return 0;
+    const auto trail = uchar(data[i + 1]);
+    if (trail < TrailFirst || trail == 0x7F || trail == 0xFF
+        || t.pairChar[GbkTables::pairIndex(b, trail)] == Replacement)
+        return 0;
+    return 2;
 }
 
 // Calls put with each character of the GBK bytes. A lead byte whose trail
@@ -285,22 +392,20 @@ bool isValid(QByteArrayView gbk)
     const GbkTables &t = tables();
     const char *data = gbk.data();
     const qsizetype size = gbk.size();
-    for (qsizetype i = firstNonAscii(data, size); i < size; ++i) {
-        const auto b = uchar(data[i]);
-        if (b < 0x80)
-            continue;
-        if (!isLeadByte(b)) {
-            if (b == 0xFF || t.singleChar[b] == Replacement)
+    qsizetype i = 0;
+    if (validBlocksApply(t)) {
+        bool pendingLead = false;
+        for (; i + BlockSize <= size; i += BlockSize) {
+            if (!isValidBlock(classesOf(data + i), pendingLead))
                 return false;
-            continue;
         }
-        if (i + 1 >= size)
+        if (pendingLead)
+            --i;   // that lead byte is read again, with its trail
+    }
+    for (qsizetype width = 0; i < size; i += width) {
+        width = validCharacterAt(t, data, size, i);
+        if (width == 0)
             return false;
-        const auto trail = uchar(data[i + 1]);
-        if (trail < TrailFirst || trail == 0x7F || trail == 0xFF
-            || t.pairChar[GbkTables::pairIndex(b, trail)] == Replacement)
-            return false;
-        ++i;
     }
     return true;
 }

@@ -25,6 +25,10 @@ char *formatNumber(double value, char *out)
         *out = '0';   // also for -0
         return out + 1;
     }
+    // Whole numbers below 1E+15 read the same in the general form; most
+    // stored numbers are such, and writing an integer costs far less.
+    if (std::fabs(value) < 1e15 && std::trunc(value) == value)
+        return std::to_chars(out, out + NumberRoom, qint64(value)).ptr;
     char *end = std::to_chars(out, out + NumberRoom, value, std::chars_format::general, 15).ptr;
     char *e = std::find(out, end, 'e');
     if (e == end)

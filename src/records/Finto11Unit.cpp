@@ -178,6 +178,8 @@ void TFinto11::loadControls(ChildList::Mode mode)
         Edit1->clear();
         return;
     }
+    if (!list() || !list()->rows())
+        return;
     const DataSet &row = *list()->rows();
     edtry_180->setText(row.asString(QStringLiteral("item_180")));
     for (QComboBox *combo : {cbry_181, cbry_124_1})
@@ -233,6 +235,8 @@ bool TFinto11::isBlankForLeave() const
 
 bool TFinto11::isUnchanged() const
 {
+    if (!list() || !list()->rows())
+        return true;
     const DataSet &row = *list()->rows();
     return edtry_186->text() == row.asString(QStringLiteral("item_186"))
            && edtry_180->text() == row.asString(QStringLiteral("item_180"))

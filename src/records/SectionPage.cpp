@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QPushButton>
 
 namespace {
@@ -58,6 +59,11 @@ void SectionPage::openForCurrentRecord()
         return;
     loadFromRecord();
     setWindowTitle(QStringLiteral("成果名称：") + record().asString(QStringLiteral("item_3")));
+    // The controls of the other category group have just been hidden: the
+    // page may take its own size again.
+    if (layout())
+        layout()->activate();
+    resize(PageWidth, PageHeight);
     exec();
 }
 

@@ -186,6 +186,11 @@ TFpage1::TFpage1(QWidget *parent) : SectionPage(QStringLiteral("Fpage1"), QStrin
     layout->addWidget(buildMemos(), 1);
     layout->addWidget(makeButtonBar(QStringLiteral("储存")));
     declareBindings();
+    // Until a record is loaded the page shows the applied-technology group,
+    // so that it never needs more room than the page has.
+    for (QWidget *w : {static_cast<QWidget *>(PL_200), static_cast<QWidget *>(cb_210),
+                       static_cast<QWidget *>(m_formLabel)})
+        w->hide();
 }
 
 QWidget *TFpage1::buildFields()
@@ -330,6 +335,8 @@ QTabWidget *TFpage1::buildMemos()
     Mo_13_1->setObjectName(QStringLiteral("Mo_13_1"));
     Mo_13 = new GbkMemo(memoTabs);
     Mo_13->setObjectName(QStringLiteral("Mo_13"));
+    for (GbkMemo *memo : {Mo_13_1, Mo_13})
+        memo->setMinimumHeight(40);
     memoTabs->addTab(Mo_13_1, QStringLiteral("成果简介"));
     memoTabs->addTab(Mo_13, QStringLiteral("成果公报内容"));
     memoTabs->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { color: #800000; }"));

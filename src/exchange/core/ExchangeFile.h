@@ -49,16 +49,18 @@ public:
 private:
     struct Plan;
     void writePlannedRow(const DataSet &row, const Plan &plan);
-    void putColumn(const DataSet &row, const Plan &plan, int column);
+    void putColumn(const DataSet &row, int current, const Plan &plan, int column);
     // Pieces of a line: text to encode, GBK bytes, a character of the line's own.
     void putPiece(QStringView text);
     void putPiece(QByteArrayView gbk);
     void putPiece(char syntax);
+    char *room(qsizetype bytes);
     void endLine(qsizetype lineStart);
     void writeBuffer();
 
     QSaveFile m_file;
     QByteArray m_buffer;
+    qsizetype m_used = 0;
     QString m_unencodable;   // the first character of the line GBK lacks
     int m_lines = 0;
 };

@@ -7,6 +7,7 @@
 #include "engine/ValueText.h"
 
 #include <QDir>
+#include <cstring>
 #include <utility>
 
 using ExchangeText::LastValue;
@@ -18,7 +19,7 @@ namespace {
 constexpr qsizetype BlockSize = qsizetype(1) << 20;
 constexpr int ExpertColumns = 7;
 
-const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+constexpr char LineEnd[] = "\r\n";
 
 QString shown(const QString &path)
 {
@@ -70,7 +71,7 @@ ExchangeFileWriter::ExchangeFileWriter(const QString &path)
         throw DbError(QStringLiteral("无法创建文件“%1”：%2")
                           .arg(shown(path), m_file.errorString()));
     }
-    m_buffer.reserve(BlockSize + BlockSize / 4);
+    m_buffer.resize(BlockSize + BlockSize / 4);
 }
 
 ExchangeFileWriter::~ExchangeFileWriter() = default;   // QSaveFile drops an uncommitted file
@@ -80,49 +81,59 @@ QString ExchangeFileWriter::path() const
     return m_file.fileName();
 }
 
+// Lines are put together in a buffer kept at its full size, so that a
+// piece costs a copy and no more.
+char *ExchangeFileWriter::room(qsizetype bytes)
+{
+    if (m_used + bytes > m_buffer.size())
+        m_buffer.resize(qMax(2 * m_buffer.size(), m_used + bytes));
+    return m_buffer.data() + m_used;
+}
+
 // Encodes straight into the block; the first character GBK lacks spoils
 // the line (endLine reports it).
 void ExchangeFileWriter::putPiece(QStringView text)
 {
     if (!m_unencodable.isEmpty())
         return;
-    const qsizetype start = m_buffer.size();
-    m_buffer.resize(start + 2 * text.size());
-    char *end = GbkText::encodeInto(text, m_buffer.data() + start);
-    m_buffer.resize(end ? end - m_buffer.constData() : start);
-    if (!end)
+    char *start = room(2 * text.size());
+    if (char *end = GbkText::encodeInto(text, start))
+        m_used += end - start;
+    else
         m_unencodable = GbkText::firstUnencodable(text.toString());
 }
 
 void ExchangeFileWriter::putPiece(QByteArrayView gbk)
 {
-    m_buffer.append(gbk);
+    std::memcpy(room(gbk.size()), gbk.data(), size_t(gbk.size()));
+    m_used += gbk.size();
 }
 
 void ExchangeFileWriter::putPiece(char syntax)
 {
-    m_buffer.append(syntax);
+    *room(1) = syntax;
+    ++m_used;
 }
 
 void ExchangeFileWriter::endLine(qsizetype lineStart)
 {
     ++m_lines;
     if (!m_unencodable.isEmpty()) {
-        m_buffer.resize(lineStart);
+        m_used = lineStart;
         const QString bad = std::exchange(m_unencodable, QString());
         throw DbError(QStringLiteral("文件“%1”的第 %2 条记录含有 GBK 不能表示的字符“%3”，无法写出。")
                           .arg(shown(path()))
                           .arg(m_lines)
                           .arg(bad));
     }
-    m_buffer.append(LineEnd);
-    if (m_buffer.size() >= BlockSize)
+    putPiece(QByteArrayView(LineEnd));
+    if (m_used >= BlockSize)
         writeBuffer();
 }
 
 void ExchangeFileWriter::writeValues(const QStringList &values, LastValue last)
 {
-    const qsizetype lineStart = m_buffer.size();
+    const qsizetype lineStart = m_used;
     const qsizetype count = values.size();
     for (qsizetype i = 0; i < count; ++i)
         LineRules::putValueAt(QStringView(values.at(i)), i, count, last,
@@ -134,7 +145,7 @@ void ExchangeFileWriter::writeValues(const QStringList &values, LastValue last)
 // decoding every text only to encode it again cost most of the writing.
 // Text that is no clean GBK takes the long way, which reports what GBK
 // cannot hold.
-void ExchangeFileWriter::putColumn(const DataSet &row, const Plan &plan, int column)
+void ExchangeFileWriter::putColumn(const DataSet &row, int current, const Plan &plan, int column)
 {
     const qsizetype count = plan.names.size();
     const auto put = [this](auto piece) { putPiece(piece); };
@@ -145,7 +156,6 @@ void ExchangeFileWriter::putColumn(const DataSet &row, const Plan &plan, int col
         const QString text = row.asString(plan.names.at(column));
         return LineRules::putValueAt(QStringView(text), column, count, plan.last, put);
     }
-    const int current = row.recNo();
     QByteArrayView gbk;
     if (row.storedGbk(current, column, &gbk) && GbkText::isValid(gbk))
         return LineRules::putValueAt(gbk, column, count, plan.last, put);
@@ -162,12 +172,13 @@ void ExchangeFileWriter::putColumn(const DataSet &row, const Plan &plan, int col
 // A row that cannot be read leaves nothing of its line behind.
 void ExchangeFileWriter::writePlannedRow(const DataSet &row, const Plan &plan)
 {
-    const qsizetype lineStart = m_buffer.size();
+    const qsizetype lineStart = m_used;
     try {
+        const int current = row.recNo();
         for (int i = 0; i < plan.names.size(); ++i)
-            putColumn(row, plan, i);
+            putColumn(row, current, plan, i);
     } catch (...) {
-        m_buffer.resize(lineStart);
+        m_used = lineStart;
         m_unencodable.clear();
         throw;
     }
@@ -188,13 +199,13 @@ void ExchangeFileWriter::writeRows(DataSet &data, ExchangeLine kind)
 
 void ExchangeFileWriter::writeBuffer()
 {
-    if (m_buffer.isEmpty())
+    if (m_used == 0)
         return;
-    if (m_file.write(m_buffer) != m_buffer.size()) {
+    if (m_file.write(m_buffer.constData(), m_used) != m_used) {
         throw DbError(QStringLiteral("写入文件“%1”出错：%2")
                           .arg(shown(path()), m_file.errorString()));
     }
-    m_buffer.resize(0);
+    m_used = 0;
 }
 
 void ExchangeFileWriter::commit()

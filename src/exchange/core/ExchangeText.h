@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <algorithm>
+#include <cstring>
 
 // The line format of the exchange text files, as pure functions over texts
 // and bytes: no files, no tables.
@@ -47,23 +49,39 @@ namespace LineRules {
 inline char16_t unitAt(QStringView v, qsizetype i) { return v[i].unicode(); }
 inline char16_t unitAt(QByteArrayView v, qsizetype i) { return uchar(v[i]); }
 
-inline bool isSeparator(char16_t c)
+// Where the first c at or after from is; the size of v when there is none.
+inline qsizetype findUnit(QStringView v, char16_t c, qsizetype from)
 {
-    return c == u'\t' || c == u'\r' || c == u'\n';
+    const qsizetype at = v.indexOf(QChar(c), from);
+    return at < 0 ? v.size() : at;
+}
+
+inline qsizetype findUnit(QByteArrayView v, char16_t c, qsizetype from)
+{
+    if (from >= v.size())
+        return v.size();
+    const void *hit = std::memchr(v.data() + from, int(c), size_t(v.size() - from));
+    return hit ? static_cast<const char *>(hit) - v.data() : v.size();
 }
 
 template <typename View>
 qsizetype nextSeparator(View v, qsizetype from)
 {
-    while (from < v.size() && !isSeparator(unitAt(v, from)))
-        ++from;
-    return from;
+    return std::min({findUnit(v, u'\t', from), findUnit(v, u'\r', from), findUnit(v, u'\n', from)});
+}
+
+// Line breaks first: a memo text that has any has one early.
+template <typename View>
+bool hasSeparator(View v)
+{
+    return findUnit(v, u'\r', 0) < v.size() || findUnit(v, u'\n', 0) < v.size()
+           || findUnit(v, u'\t', 0) < v.size();
 }
 
 template <typename View>
 bool needsQuotes(View v)
 {
-    return (!v.isEmpty() && unitAt(v, 0) == u'"') || nextSeparator(v, 0) < v.size();
+    return (!v.isEmpty() && unitAt(v, 0) == u'"') || hasSeparator(v);
 }
 
 // The value in quotes with its inner quotes doubled.
@@ -72,12 +90,10 @@ void putQuoted(View v, Put &&put)
 {
     put('"');
     qsizetype from = 0;
-    for (qsizetype i = 0; i < v.size(); ++i) {
-        if (unitAt(v, i) == u'"') {
-            put(v.sliced(from, i + 1 - from));
-            put('"');
-            from = i + 1;
-        }
+    for (qsizetype at = findUnit(v, u'"', 0); at < v.size(); at = findUnit(v, u'"', from)) {
+        put(v.sliced(from, at + 1 - from));
+        put('"');
+        from = at + 1;
     }
     put(v.sliced(from));
     put('"');

@@ -1,0 +1,180 @@
+// The section-page machinery as another page configures it: kinds that page
+// 1 does not use (money, clearable date, a list with its blank item, a group
+// of several codes), a binding of one category group, a page without leave
+// checks, and the done mark of the page's own section button.
+#include "engine/DataSet.h"
+#include "records/Abort.h"
+#include "records/SectionPage.h"
+#include "records/widgets/ClearableDate.h"
+#include "records/widgets/MoneyEdit.h"
+#include "records/widgets/OptionGroup.h"
+#include "support/PagesFixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+const QString Number = QStringLiteral("2023000001");
+
+class SamplePage : public SectionPage
+{
+public:
+    explicit SamplePage(QWidget *parent)
+        : SectionPage(QStringLiteral("SamplePage"), QStringLiteral("btn_page03"), parent)
+    {
+        using namespace PageBindings;
+        Edt_127 = new QLineEdit(this);
+        Edt_141 = new MoneyEdit(this);
+        Edt_141->setAllowPoint(true);
+        date = new ClearableDate(this);
+        cb_46 = new QComboBox(this);
+        pl_161 = new QGroupBox(this);
+        for (const char *name : {"cb_161_1", "cb_161_2", "cb_161_3", "cb_161_9"})
+            (new QCheckBox(pl_161))->setObjectName(QLatin1String(name));
+        Edt_53 = new QLineEdit(this);
+        makeButtonBar(QStringLiteral("存储"));
+
+        bind(options(QStringLiteral("item_161"), pl_161, 1, QStringLiteral("推广形式"))
+                 .required(QStringLiteral("\"推广形式\"必须选择！")));
+        bind(text(QStringLiteral("item_127"), Edt_127));
+        bind(money(QStringLiteral("item_141"), Edt_141));
+        bind(clearableDate(QStringLiteral("item_34"), date, [](const QString &stored) {
+            return QStringLiteral("本项评价日期：'") + stored + QStringLiteral("' 不是正确的时间格式！现在已经更换。");
+        }));
+        bind(pick(QStringLiteral("item_46"), cb_46, dictionary(QStringLiteral("item_46"), true), 2));
+        bind(text(QStringLiteral("item_53"), Edt_53).only(Serves::OthersOnly, true));
+    }
+
+    void leaveWithoutChecks() { setChecksOnLeave(false); }
+
+    QLineEdit *Edt_127;
+    MoneyEdit *Edt_141;
+    ClearableDate *date;
+    QComboBox *cb_46;
+    QGroupBox *pl_161;
+    QLineEdit *Edt_53;
+};
+
+void tick(QGroupBox *panel, const char *name, bool on = true)
+{
+    SetOptionTicked(panel->findChild<QAbstractButton *>(QLatin1String(name)), on);
+}
+} // namespace
+
+class TestSectionPage : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_shipped;
+    std::unique_ptr<PagesFixture> f;
+    std::unique_ptr<BoxLog> log;
+    SamplePage *page = nullptr;
+
+    void openOn(const QString &category, const FieldValues &values)
+    {
+        f->open();
+        FieldValues row = {{"ITEM_4", Number}, {"ITEM_DQDM", "."}, {"ITEM_CGLB", category},
+                           {"ITEM_3", "样例"}};
+        appendRow(f->db(), QStringLiteral("kjcg.DBF"), row + values);
+        f->showList();
+        MainForm->ComboBox1->setCurrentIndex(category.toInt() - 1);
+        MainForm->ComboBox1Change();
+        page = new SamplePage(MainForm);
+        page->loadFromRecord();
+    }
+
+    QString stored(const QString &field) const { return f->list().asString(field); }
+
+private slots:
+    void initTestCase() { buildShippedTables(m_shipped.path()); }
+    void init()
+    {
+        log = std::make_unique<BoxLog>();
+        f = std::make_unique<PagesFixture>(m_shipped.path());
+    }
+    void cleanup()
+    {
+        f.reset();
+        log.reset();
+    }
+
+    void eachKindLoadsSavesAndCompares()
+    {
+        openOn(QStringLiteral("1"), {{"ITEM_161", "1;3;"}, {"ITEM_127", "立项-1"},
+                                     {"ITEM_141", "12.5"}, {"ITEM_34", "2005.03.09"},
+                                     {"ITEM_46", "2"}, {"ITEM_53", "旧登记号"}});
+        QCOMPARE(page->Edt_141->text(), QStringLiteral("12.5"));
+        QCOMPARE(page->date->date(), QDate(2005, 3, 9));
+        QVERIFY(!page->date->isCleared());
+        QCOMPARE(page->cb_46->currentText().left(1), QStringLiteral("2"));
+        QVERIFY(!page->Edt_53->isVisibleTo(page));
+        QVERIFY(page->isUnchanged());
+
+        const auto changes = [&](const std::function<void()> &change) {
+            change();
+            const bool noticed = !page->isUnchanged();
+            page->loadFromRecord();
+            return noticed;
+        };
+        QVERIFY(changes([&] { page->Edt_141->setText(QStringLiteral("12.50")); }));
+        QVERIFY(changes([&] { page->date->setCleared(true); }));
+        QVERIFY(changes([&] { page->cb_46->setCurrentIndex(page->cb_46->count() - 1); }));
+        QVERIFY(changes([&] { tick(page->pl_161, "cb_161_3", false); }));
+        QVERIFY(!changes([&] { page->Edt_53->setText(QStringLiteral("不属于此类")); }));
+
+        page->Edt_141->clear();
+        page->date->setCleared(true);
+        page->cb_46->setCurrentIndex(page->cb_46->count() - 1);  // the blank item
+        tick(page->pl_161, "cb_161_1", false);
+        tick(page->pl_161, "cb_161_9");
+        QVERIFY(page->save());
+        QVERIFY(f->list().isNull(QStringLiteral("item_141")));
+        QVERIFY(f->list().isNull(QStringLiteral("item_34")));
+        QVERIFY(f->list().isNull(QStringLiteral("item_46")));
+        QCOMPARE(stored("item_161"), QStringLiteral("3;9;"));
+        // The field of the other category group is emptied.
+        QVERIFY(f->list().isNull(QStringLiteral("item_53")));
+        QVERIFY(page->isUnchanged());
+        QVERIFY(MainForm->btn_page03->isDone());
+        QCOMPARE(log->last(), QStringLiteral("存储成功！"));
+    }
+
+    void aFailedCheckStoresNothing()
+    {
+        openOn(QStringLiteral("2"), {{"ITEM_161", "1;"}, {"ITEM_53", "登记号"}});
+        QVERIFY(page->Edt_53->isVisibleTo(page));
+        MainForm->btn_page03->setKind(SectionButton::NotDone);
+        page->Edt_127->setText(QStringLiteral("不会存"));
+        tick(page->pl_161, "cb_161_2");
+        tick(page->pl_161, "cb_161_3");
+        QVERIFY_THROWS_EXCEPTION(Abort, page->save());
+        QCOMPARE(log->last(), QStringLiteral("'推广形式'项目为复选项目，但至多选择二项！"));
+        for (const char *name : {"cb_161_1", "cb_161_2", "cb_161_3"})
+            tick(page->pl_161, name, false);
+        QVERIFY_THROWS_EXCEPTION(Abort, page->save());
+        QCOMPARE(log->last(), QStringLiteral("\"推广形式\"必须选择！"));
+        QCOMPARE(f->list().state(), DataSet::Browse);
+        QVERIFY(f->list().isNull(QStringLiteral("item_127")));
+        QVERIFY(!MainForm->btn_page03->isDone());
+
+        // A page with no required entries is left even so, after its question.
+        page->leaveWithoutChecks();
+        log->answers = {QMessageBox::No};
+        page->quit01Click();
+        QCOMPARE(log->last(), QStringLiteral("记录已经更改,是否保存？"));
+        QCOMPARE(page->result(), int(QDialog::Accepted));
+    }
+
+    void aStoredTextThatIsNoDateIsReported()
+    {
+        openOn(QStringLiteral("1"), {{"ITEM_34", "2005.13.40"}});
+        QCOMPARE(log->last(), QStringLiteral("本项评价日期：'2005.13.40' 不是正确的时间格式！现在已经更换。"));
+    }
+};
+
+QTEST_MAIN(TestSectionPage)
+#include "tst_sectionpage.moc"
