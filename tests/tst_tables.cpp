@@ -240,11 +240,11 @@ void TstTables::anotherDbaseReaderReadsEveryTable()
     QCOMPARE(tables.size(), ShippedTables.size());
 
     for (const QString &schema : QDir(SourceDir).entryList({"*.schema"}, QDir::Files)) {
-        const TableSource::TableSpec spec = TableSource::read(QDir(SourceDir).filePath(schema));
-        const QJsonObject seen = tables.value(spec.fileName).toObject();
-        QVERIFY2(!seen.isEmpty(), qPrintable(spec.fileName));
-        QCOMPARE(seen.value("fields").toString(), layout(spec.fields));
-        QCOMPARE(seen.value("records").toInt(), int(spec.rows.size()));
+        const TableSource::TableSpec table = TableSource::read(QDir(SourceDir).filePath(schema));
+        const QJsonObject seen = tables.value(table.fileName).toObject();
+        QVERIFY2(!seen.isEmpty(), qPrintable(table.fileName));
+        QCOMPARE(seen.value("fields").toString(), layout(table.fields));
+        QCOMPARE(seen.value("records").toInt(), int(table.rows.size()));
         QCOMPARE(seen.value("codepage").toString(), QStringLiteral("cp936"));
     }
 }

@@ -332,17 +332,17 @@ void removeTableFiles(QDir dir, const QString &fileName)
     }
 }
 
-QList<QPair<int, QVariant>> convertRow(const TableSpec &spec, const QStringList &row, int rowNo)
+QList<QPair<int, QVariant>> convertRow(const TableSpec &table, const QStringList &row, int rowNo)
 {
-    if (row.size() != spec.fields.size())
-        fail(spec.fileName, QStringLiteral("第 %1 行数据有 %2 个值，表有 %3 个字段")
-                                .arg(rowNo).arg(row.size()).arg(spec.fields.size()));
+    if (row.size() != table.fields.size())
+        fail(table.fileName, QStringLiteral("第 %1 行数据有 %2 个值，表有 %3 个字段")
+                                .arg(rowNo).arg(row.size()).arg(table.fields.size()));
     QList<QPair<int, QVariant>> values;
     for (int i = 0; i < row.size(); ++i) {
         QString error;
-        const QVariant value = convertValue(spec.fields[i], row[i], &error);
+        const QVariant value = convertValue(table.fields[i], row[i], &error);
         if (!error.isEmpty())
-            fail(spec.fileName, QStringLiteral("第 %1 行数据：%2").arg(rowNo).arg(error));
+            fail(table.fileName, QStringLiteral("第 %1 行数据：%2").arg(rowNo).arg(error));
         if (value.isValid())
             values.append({i, value});
     }
@@ -370,7 +370,7 @@ QString dumpValue(const DbfField &field, const QVariant &value)
 
 TableSpec read(const QString &schemaPath)
 {
-    TableSpec spec;
+    TableSpec table;
     const QStringList lines = readLines(schemaPath);
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
     for (int n = 0; n < lines.size(); ++n) {
@@ -379,53 +379,53 @@ TableSpec read(const QString &schemaPath)
             continue;
         const QStringList tokens = line.split(blanks);
         if (tokens[0] == QLatin1String("table")) {
-            if (!spec.fileName.isEmpty())
+            if (!table.fileName.isEmpty())
                 fail(schemaPath, n + 1, QStringLiteral("表名只能给出一次"));
             if (tokens.size() != 2 || !isValidTableFileName(tokens[1]))
                 fail(schemaPath, n + 1, QStringLiteral("表行的格式是“table 文件名.dbf”"));
-            spec.fileName = tokens[1];
+            table.fileName = tokens[1];
         } else if (tokens[0] == QLatin1String("field")) {
-            if (spec.fileName.isEmpty())
+            if (table.fileName.isEmpty())
                 fail(schemaPath, n + 1, QStringLiteral("字段行之前缺少表行“table 文件名.dbf”"));
             DbfField field;
             const QString error = parseField(tokens, &field);
             if (!error.isEmpty())
                 fail(schemaPath, n + 1, error);
-            if (findField(spec.fields, field.name) >= 0)
+            if (findField(table.fields, field.name) >= 0)
                 fail(schemaPath, n + 1, QStringLiteral("字段“%1”重复").arg(field.name));
-            spec.fields << field;
-            if (spec.fields.size() > MaxFields)
+            table.fields << field;
+            if (table.fields.size() > MaxFields)
                 fail(schemaPath, n + 1, QStringLiteral("字段超过 %1 个").arg(MaxFields));
-            if (recordLength(spec.fields) > MaxRecordLength)
+            if (recordLength(table.fields) > MaxRecordLength)
                 fail(schemaPath, n + 1, QStringLiteral("记录长度超过 %1 字节").arg(MaxRecordLength));
         } else {
             fail(schemaPath, n + 1, QStringLiteral("不认识的行“%1”（应为 table、field 或 # 注释）").arg(tokens[0]));
         }
     }
-    if (spec.fileName.isEmpty() || spec.fields.isEmpty())
+    if (table.fileName.isEmpty() || table.fields.isEmpty())
         fail(schemaPath, qMax(1, int(lines.size())), QStringLiteral("缺少表行或字段行"));
 
     const QString rowsPath = rowsPathOf(schemaPath);
     if (QFileInfo::exists(rowsPath))
-        spec.rows = readRows(rowsPath, spec.fields);
-    return spec;
+        table.rows = readRows(rowsPath, table.fields);
+    return table;
 }
 
-void build(const TableSpec &spec, const QString &outDir)
+void build(const TableSpec &table, const QString &outDir)
 {
     QDir dir(outDir);
     if (!dir.mkpath(QStringLiteral(".")))
         fail(outDir, QStringLiteral("无法建立文件夹"));
-    removeTableFiles(dir, spec.fileName);
-    const QString path = dir.filePath(spec.fileName);
-    DbfFile::create(path, spec.fields);
-    if (spec.rows.isEmpty())
+    removeTableFiles(dir, table.fileName);
+    const QString path = dir.filePath(table.fileName);
+    DbfFile::create(path, table.fields);
+    if (table.rows.isEmpty())
         return;
-    const std::shared_ptr<DbfFile> table = DbfFile::open(path);
-    for (int i = 0; i < spec.rows.size(); ++i) {
-        const auto values = convertRow(spec, spec.rows[i], i + 1);
+    const std::shared_ptr<DbfFile> file = DbfFile::open(path);
+    for (int i = 0; i < table.rows.size(); ++i) {
+        const auto values = convertRow(table, table.rows[i], i + 1);
         try {
-            table->append(values);
+            file->append(values);
         } catch (const DbError &error) {
             fail(path, QStringLiteral("第 %1 行数据：%2").arg(i + 1).arg(error.message()));
         }
@@ -445,15 +445,15 @@ void buildAll(const QString &srcDir, const QString &outDir)
     QHash<QString, QString> schemaOfTable;  // lower-case table file name -> schema
     for (const QString &schema : dir.entryList({QStringLiteral("*.schema")}, QDir::Files, QDir::Name)) {
         const QString schemaPath = dir.filePath(schema);
-        TableSpec spec = read(schemaPath);
-        const QString key = spec.fileName.toLower();
+        TableSpec table = read(schemaPath);
+        const QString key = table.fileName.toLower();
         if (schemaOfTable.contains(key))
-            fail(schemaPath, QStringLiteral("表文件 %1 已由 %2 定义").arg(spec.fileName, schemaOfTable.value(key)));
+            fail(schemaPath, QStringLiteral("表文件 %1 已由 %2 定义").arg(table.fileName, schemaOfTable.value(key)));
         schemaOfTable.insert(key, schemaPath);
-        specs << spec;
+        specs << table;
     }
-    for (const TableSpec &spec : specs)
-        build(spec, outDir);
+    for (const TableSpec &table : specs)
+        build(table, outDir);
 }
 
 QString dump(const QString &dbfPath)

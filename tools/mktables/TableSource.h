@@ -25,7 +25,7 @@ struct TableSpec
 
 // Throws DbError naming the source file and line on any fault.
 TableSpec read(const QString &schemaPath);
-void build(const TableSpec &spec, const QString &outDir);
+void build(const TableSpec &table, const QString &outDir);
 // Every *.schema of srcDir into outDir (made when missing).
 void buildAll(const QString &srcDir, const QString &outDir);
 // A table as TSV: a first row of field names, memo line breaks as "\n",
