@@ -321,6 +321,21 @@ QString TabsToSpaces(const QString &text)
     return result;
 }
 
+QString MemoTextToStore(const QString &shown)
+{
+    QString text = MemoTextToShow(shown);
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return TabsToSpaces(text);
+}
+
+QString MemoTextToShow(const QString &stored)
+{
+    QString text = stored;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
 QString EscapeSqlQuotes(const QString &text)
 {
     QString result = text;

@@ -54,4 +54,8 @@ void SplitStartEndTime(const QString &period, QLineEdit *startYear, QLineEdit *s
                        QLineEdit *endYear, QLineEdit *endMonth);
 QString DotDateToDashDate(const QString &text);
 QString TabsToSpaces(const QString &text);
+// Memo texts are kept with Windows line breaks (CR LF), as the exchange
+// files carry them, and without TABs; memo controls work with newlines.
+QString MemoTextToStore(const QString &shown);
+QString MemoTextToShow(const QString &stored);
 QString EscapeSqlQuotes(const QString &text);

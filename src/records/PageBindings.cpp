@@ -79,23 +79,6 @@ QString storedText(const DataSet &record, const QString &field)
     return record.asString(field).trimmed();
 }
 
-// Memos are stored with CR LF line breaks, as the exchange files expect of
-// a text that spans lines.
-QString memoForStore(const QString &text)
-{
-    QString stored = TabsToSpaces(text);
-    stored.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    stored.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return stored;
-}
-
-QString memoForShow(const QString &stored)
-{
-    QString text = stored;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
-
 QString twoDigitMonth(const QString &month)
 {
     return month.size() == 1 ? QLatin1Char('0') + month : month;
@@ -134,16 +117,16 @@ Binding memo(const QString &field, QPlainTextEdit *memo)
     b.field = field;
     b.widgets = {memo};
     b.load = [field, memo](const DataSet &record) {
-        memo->setPlainText(memoForShow(record.asString(field)));
+        memo->setPlainText(MemoTextToShow(record.asString(field)));
     };
     b.value = [memo] {
         const QString text = memo->toPlainText();
         if (text.contains(QLatin1Char('\t')))
             memo->setPlainText(TabsToSpaces(text));
-        return QVariant(memoForStore(text));
+        return QVariant(MemoTextToStore(text));
     };
     b.same = [field, memo](const DataSet &record) {
-        return memoForShow(record.asString(field)).trimmed() == memo->toPlainText().trimmed();
+        return MemoTextToShow(record.asString(field)).trimmed() == memo->toPlainText().trimmed();
     };
     b.blank = [memo] { return memo->toPlainText().trimmed().isEmpty(); };
     return b;

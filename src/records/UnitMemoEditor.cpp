@@ -4,26 +4,12 @@
 #include "records/Abort.h"
 #include "records/EntryRoutines.h"
 #include "records/UnitDM.h"
+#include "records/UnitProfile.h"
 #include "records/widgets/GbkMemo.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-QString MemoTextToStore(const QString &shown)
-{
-    QString text = MemoTextToShow(shown);
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return TabsToSpaces(text);
-}
-
-QString MemoTextToShow(const QString &stored)
-{
-    QString text = stored;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
 
 UnitMemoEditor::UnitMemoEditor(const QString &objectName, const QString &caption,
                                const QString &field, QWidget *parent)
@@ -68,22 +54,9 @@ bool UnitMemoEditor::Button1Click()
 
 void UnitMemoEditor::storeText()
 {
-    Table &unit = *DM->Tblunit;
     const QString text = MemoTextToStore(Memo1->toPlainText());
-    if (!unit.isOpen())
-        unit.open();
-    try {
-        if (unit.isEmpty())
-            unit.append();
-        else
-            unit.edit();
-        unit.setString(m_field, text);
-        unit.post();
-    } catch (...) {
-        if (unit.state() != DataSet::Browse)
-            unit.cancel();
-        throw;
-    }
+    UnitProfile::writeUnitRow(*DM->Tblunit,
+                              [&](Table &unit) { unit.setString(m_field, text); });
     if (m_pageMemo)
         m_pageMemo->setPlainText(MemoTextToShow(text));
 }

@@ -7,11 +7,6 @@ class GbkMemo;
 class QPlainTextEdit;
 class QPushButton;
 
-// Memo texts are kept with Windows line breaks (CR LF), as the exchange
-// files carry them; the memo controls work with plain newlines.
-QString MemoTextToStore(const QString &shown);
-QString MemoTextToShow(const QString &stored);
-
 // An editor of one memo of the unit's profile: "保存" writes its text into
 // the unit row at once (a first row is made when the table is empty) and
 // hands it back to the memo of the unit page; "退出" closes.

@@ -135,4 +135,22 @@ const QList<RequiredText> &requiredTexts()
     return texts;
 }
 
+void writeUnitRow(Table &unit, const std::function<void(Table &)> &write)
+{
+    if (!unit.isOpen())
+        unit.open();
+    try {
+        if (unit.isEmpty())
+            unit.append();
+        else
+            unit.edit();
+        write(unit);
+        unit.post();
+    } catch (...) {
+        if (unit.state() != DataSet::Browse)
+            unit.cancel();
+        throw;
+    }
+}
+
 } // namespace UnitProfile

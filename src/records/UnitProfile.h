@@ -2,6 +2,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class Table;
 
@@ -60,5 +61,9 @@ struct RequiredText
     QString message;
 };
 const QList<RequiredText> &requiredTexts();
+
+// Writes the unit's one row (made first when the table is empty) and posts
+// it; a failure leaves no row in edit mode and is thrown on.
+void writeUnitRow(Table &unit, const std::function<void(Table &)> &write);
 
 } // namespace UnitProfile

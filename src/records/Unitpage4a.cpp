@@ -436,21 +436,7 @@ void TFpage4a::writeRow(Table &unit) const
 
 void TFpage4a::SaveUnitPage()
 {
-    Table &unit = *DM->Tblunit;
-    if (!unit.isOpen())
-        unit.open();
-    try {
-        if (unit.isEmpty())
-            unit.append();
-        else
-            unit.edit();
-        writeRow(unit);
-        unit.post();
-    } catch (...) {
-        if (unit.state() != DataSet::Browse)
-            unit.cancel();
-        throw;
-    }
+    UnitProfile::writeUnitRow(*DM->Tblunit, [this](Table &unit) { writeRow(unit); });
     markUnitSectionDone();
 }
 
