@@ -3,6 +3,7 @@
 #include "BenchFiles.h"
 #include "ExchangeBench.h"
 #include "Measure.h"
+#include "RecordsBench.h"
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
@@ -109,6 +110,8 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("pack"), packTables },
         { QStringLiteral("export"), ExchangeBench::exportFiles },
         { QStringLiteral("import"), ExchangeBench::importFiles },
+        { QStringLiteral("startup"), RecordsBench::startUp },
+        { QStringLiteral("switch"), RecordsBench::switchList },
     };
     return operations.value(name, nullptr);
 }
@@ -126,8 +129,8 @@ int runChild(const QString &folder, const QStringList &operations)
                 return 2;
             }
             const Figure figure = operation(folder, scratch.path());
-            std::printf("%s %.6f %lld %lld\n", qPrintable(name), figure.seconds, figure.count,
-                        Measure::peakMemory());
+            std::printf("%s %.6f %lld %lld %s\n", qPrintable(name), figure.seconds, figure.count,
+                        Measure::peakMemory(), qPrintable(figure.detail));
             std::fflush(stdout);
         }
     } catch (const DbError &error) {
@@ -151,7 +154,7 @@ Figure runInChild(const QString &folder, const QString &operation)
     }
     child.waitForFinished(-1);
     const QStringList words = QString::fromUtf8(child.readAllStandardOutput()).simplified().split(u' ');
-    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0 || words.size() != 4
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0 || words.size() < 4
         || words.first() != operation) {
         std::fprintf(stderr, "the engine child for \"%s\" failed\n", qPrintable(operation));
         return figure;
@@ -159,6 +162,7 @@ Figure runInChild(const QString &folder, const QString &operation)
     figure.seconds = words.at(1).toDouble();
     figure.count = words.at(2).toLongLong();
     figure.peakBytes = words.at(3).toLongLong();
+    figure.detail = words.mid(4).join(u' ');
     return figure;
 }
 

@@ -19,6 +19,7 @@ struct Figure
     double seconds = -1;  // median of the repetitions; -1 when not measured
     qint64 count = 0;     // rows found, read, removed, written or loaded
     qint64 peakBytes = -1;
+    QString detail;       // how the time divides, for a note under the table
 };
 
 // Operation names the child accepts.
@@ -34,7 +35,8 @@ Figure fullScan(const QString &folder);
 Figure packTables(const QString &folder, const QString &scratchRoot);
 
 // The child's main: runs the operations named in args on the folder and
-// prints "OPERATION seconds count peakBytes" lines. Returns the exit code.
+// prints "OPERATION seconds count peakBytes [detail]" lines. Returns the
+// exit code.
 int runChild(const QString &folder, const QStringList &operations);
 // The parent's side: runs one operation in a child and reads its figure.
 Figure runInChild(const QString &folder, const QString &operation);

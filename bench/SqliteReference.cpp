@@ -134,14 +134,20 @@ EngineBench::Figure SqliteReference::likeSearch()
 
 EngineBench::Figure SqliteReference::fullScan()
 {
+    return readAll(QStringLiteral("select * from kjcg"));
+}
+
+EngineBench::Figure SqliteReference::readAll(const QString &sql)
+{
+    const QByteArray statement = sql.toUtf8();
     EngineBench::Figure figure;
     qint64 bytes = 0;
     figure.seconds = Measure::median([&] {
-        figure.count = stepAll(m_db, "select * from kjcg", [&](sqlite3_stmt *statement) {
-            const int columns = sqlite3_column_count(statement);
+        figure.count = stepAll(m_db, statement.constData(), [&](sqlite3_stmt *row) {
+            const int columns = sqlite3_column_count(row);
             for (int c = 0; c < columns; ++c) {
-                sqlite3_column_text(statement, c);
-                bytes += sqlite3_column_bytes(statement, c);
+                sqlite3_column_text(row, c);
+                bytes += sqlite3_column_bytes(row, c);
             }
         });
     }, {}, Measure::kQuickRepetitions);

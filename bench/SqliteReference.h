@@ -21,6 +21,8 @@ public:
     EngineBench::Figure likeSearch();
     // Every column of every row read with sqlite3_column_text.
     EngineBench::Figure fullScan();
+    // The same for the rows of a SELECT of the caller's.
+    EngineBench::Figure readAll(const QString &sql);
     qint64 rows() const { return m_rows; }
 
 private:

@@ -1,0 +1,200 @@
+#include "RecordsBench.h"
+
+#include "BenchFiles.h"
+#include "Generator.h"
+#include "Measure.h"
+#include "engine/DataSet.h"
+#include "engine/DbError.h"
+#include "records/AchievementList.h"
+#include "records/Messages.h"
+#include "records/StartUp.h"
+#include "records/Unit1.h"
+#include "records/UnitDM.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+namespace RecordsBench {
+
+namespace {
+
+QStringList g_boxes;
+
+// A run that showed a box did not do what it was timed for.
+void failOnMessageBoxes(const char *operation)
+{
+    if (g_boxes.isEmpty())
+        return;
+    const QString first = g_boxes.first();
+    g_boxes.clear();
+    throw DbError(QStringLiteral("%1: the program showed a box: %2").arg(QLatin1String(operation), first));
+}
+
+double medianOf(QList<double> times)
+{
+    if (times.isEmpty())
+        return -1;
+    std::sort(times.begin(), times.end());
+    return times.at(times.size() / 2);
+}
+
+QString secondsText(double seconds)
+{
+    return QString::number(seconds, 'f', 3) + QStringLiteral("s");
+}
+
+// A fresh copy of the folder's table files for one run.
+class ScratchData
+{
+public:
+    ScratchData(const QString &folder, const QString &scratchRoot, const QString &name)
+        : m_sources(BenchFiles::allTableFiles(folder)), m_path(QDir(scratchRoot).filePath(name))
+    {
+    }
+    ~ScratchData() { QDir(m_path).removeRecursively(); }
+
+    const QString &renew()
+    {
+        QDir(m_path).removeRecursively();
+        BenchFiles::copyInto(m_sources, m_path);
+        return m_path;
+    }
+
+private:
+    QStringList m_sources;
+    QString m_path;
+};
+
+// The shipped code tables and a registered unit: without them the main
+// window would start in its first-run state and the figures would be of
+// another program.
+void checkStartedNormally()
+{
+    if (DM->Tblunit->isEmpty())
+        throw DbError(QStringLiteral("the unit table is empty: the main window is in its first-run state"));
+    // The dictionary is checked through one of its lookup groups: Tblzdxx is
+    // left filtered on the first query item, which may have no codes.
+    if (MainForm->ComboBox2->count() == 0 || DM->QryCheckUp->isEmpty() || DM->TblCgwcr_181->isEmpty())
+        throw DbError(QStringLiteral("the code tables (zdxx1, checkup, zdxx) are empty"));
+}
+
+// The program as far as the main window's first show, less the splash and
+// the first-run unit page.
+void fillMainWindow()
+{
+    MainForm->prepareFilters();
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+
+void answerMessageBoxes()
+{
+    Messages::setAnswerer([](const Messages::Request &request) {
+        g_boxes.append(request.caption + QStringLiteral(": ") + request.text);
+        std::fprintf(stderr, "box: %s\n", qPrintable(g_boxes.last()));
+        return QMessageBox::Ok;
+    });
+}
+
+QString switchYear()
+{
+    return QString::number(Generator::kLastYear - 1);
+}
+
+QString switchSql()
+{
+    return AchievementList::listSql(kSwitchCategory, switchYear());
+}
+
+EngineBench::Figure startUp(const QString &folder, const QString &scratchRoot)
+{
+    ScratchData scratch(folder, scratchRoot, QStringLiteral("startup"));
+    QString data;
+    std::unique_ptr<StartUp::Windows> windows;
+    QList<double> made, filled;
+    EngineBench::Figure figure;
+    figure.seconds = Measure::median(
+        [&] {
+            made << Measure::seconds([&] { windows = std::make_unique<StartUp::Windows>(data); });
+            filled << Measure::seconds(fillMainWindow);
+        },
+        [&] {
+            windows.reset();
+            data = scratch.renew();
+        });
+    failOnMessageBoxes("startup");
+    checkStartedNormally();
+    figure.count = DM->Qrykjcg->recordCount();
+    windows.reset();
+
+    // The data module alone, to tell its share from the other windows'.
+    std::unique_ptr<TDM> module;
+    const double moduleSeconds = Measure::median([&] { module = std::make_unique<TDM>(data); },
+                                                 [&] {
+                                                     module.reset();
+                                                     data = scratch.renew();
+                                                 });
+    module.reset();
+    failOnMessageBoxes("data module");
+    figure.detail = QStringLiteral("the 36 windows with the data module %1 (the data module alone %2), "
+                                   "filling the main window %3")
+                        .arg(secondsText(medianOf(made)), secondsText(moduleSeconds), secondsText(medianOf(filled)));
+    return figure;
+}
+
+EngineBench::Figure switchList(const QString &folder, const QString &scratchRoot)
+{
+    ScratchData scratch(folder, scratchRoot, QStringLiteral("switch"));
+    StartUp::Windows windows(scratch.renew());
+    fillMainWindow();
+    checkStartedNormally();
+    const int yearIndex = MainForm->cbYear->findText(switchYear());
+    if (yearIndex < 0)
+        throw DbError(QStringLiteral("the year list holds no %1").arg(switchYear()));
+
+    // Between runs the list goes back to the one shown at start-up.
+    const auto showStartList = [&] {
+        MainForm->ComboBox1->setCurrentIndex(0);
+        MainForm->cbYear->setCurrentIndex(0);
+        MainForm->ComboBox1Change();
+    };
+    const auto chooseSwitchList = [&] {
+        MainForm->ComboBox1->setCurrentIndex(kSwitchCategory);
+        MainForm->cbYear->setCurrentIndex(yearIndex);
+    };
+    EngineBench::Figure figure;
+    figure.seconds = Measure::median(
+        [&] {
+            chooseSwitchList();
+            MainForm->ComboBox1Change();
+            QCoreApplication::processEvents();
+        },
+        showStartList, Measure::kQuickRepetitions);
+    failOnMessageBoxes("switch");
+    figure.count = DM->Qrykjcg->recordCount();
+    if (DM->Qrykjcg->sql().trimmed() != switchSql())
+        throw DbError(QStringLiteral("the switch listed \"%1\"").arg(DM->Qrykjcg->sql()));
+
+    // The four steps of the switch, timed one by one.
+    QList<double> load, marks, renumber, lock;
+    for (int i = 0; i < Measure::kRepetitions; ++i) {
+        showStartList();
+        chooseSwitchList();
+        load << Measure::seconds([] { MainForm->LoadAchievementList(); });
+        marks << Measure::seconds([] { MainForm->MarkIncompletePages(); });
+        renumber << Measure::seconds([] { MainForm->RenumberList(); });
+        lock << Measure::seconds([] { MainForm->CheckPagesDone(); });
+    }
+    failOnMessageBoxes("switch steps");
+    figure.detail = QStringLiteral("load %1, marks %2, renumbering %3, lock %4")
+                        .arg(secondsText(medianOf(load)), secondsText(medianOf(marks)),
+                             secondsText(medianOf(renumber)), secondsText(medianOf(lock)));
+    return figure;
+}
+
+} // namespace RecordsBench

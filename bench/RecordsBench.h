@@ -1,0 +1,37 @@
+#pragma once
+#include "EngineBench.h"
+
+#include <QString>
+#include <QStringList>
+
+// The program's own start-up and list switch, driven as the user drives
+// them but without a screen: the windows are made on the offscreen platform
+// and never shown, and the five-second splash is left out. Each operation
+// works on fresh copies of the folder's table files, because start-up packs
+// them and every list load renumbers its rows.
+namespace RecordsBench {
+
+// Operation names the child accepts; they need a QApplication.
+inline const QStringList kOperations = { QStringLiteral("startup"), QStringLiteral("switch") };
+
+// The list the switch shows: the first category of the year before the
+// newest, so that it is a full year and differs from the list shown at
+// start-up (the newest year).
+inline constexpr int kSwitchCategory = 0;
+QString switchYear();
+// The SELECT of that list, as the main window runs it.
+QString switchSql();
+
+// Every window and the data module made as the program makes them (packing
+// the 18 files, opening the datasets), then the main window filled as when
+// it is first shown. count: rows of the first list.
+EngineBench::Figure startUp(const QString &folder, const QString &scratchRoot);
+// The category and year chosen (load, marks, renumbering, lock) on a main
+// window already started. count: rows listed.
+EngineBench::Figure switchList(const QString &folder, const QString &scratchRoot);
+
+// Boxes the program would have shown are answered and counted; a run that
+// showed one is reported as failed.
+void answerMessageBoxes();
+
+} // namespace RecordsBench
