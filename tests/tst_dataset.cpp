@@ -4,6 +4,8 @@
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "engine/DbError.h"
+#include "engine/DbfFile.h"
+#include "engine/GbkText.h"
 #include "support/DbfFixture.h"
 
 #include <QSignalSpy>
@@ -241,6 +243,72 @@ private slots:
         QCOMPARE(table.asString("item_121"), QString("2006-3-5"));
         QCOMPARE(table.asNumber("item_45"), 12.0);
         QCOMPARE(table.asString("item_3"), QString("一二三四五六七八九十"));
+    }
+
+    void gbkBytesGoStraightToTheFile()
+    {
+        Table table(m_db, "kjcg.dbf");
+        table.open();
+        table.append();
+        table.setGbk("item_4", "2006000009");
+        table.setGbk("item_3", GbkText::encode("一二三四五六七八九十甲"));  // 22 bytes into 20
+        QCOMPARE(table.asString("item_3"), QString("一二三四五六七八九十"));
+        table.setGbk("item_45", "12");         // other types take the text
+        table.setGbk("item_121", "2006.3.5");
+        table.post();
+        QCOMPARE(m_db->file("kjcg")->textBytes(4, 2).toByteArray(),
+                 GbkText::encode("一二三四五六七八九十"));
+        QCOMPARE(table.asNumber("item_45"), 12.0);
+        QCOMPARE(table.asDate("item_121"), QDate(2006, 3, 5));
+
+        // Bytes that are no GBK text: the post fails and the row can be dropped.
+        table.append();
+        table.setGbk("item_3", "\xd5");
+        QVERIFY_THROWS_EXCEPTION(DbError, table.post());
+        QCOMPARE(table.state(), DataSet::Insert);
+        table.cancel();
+        QCOMPARE(table.recordCount(), 5);
+        table.setTextFit("item_3", DataSet::Refuse);
+        table.edit();
+        QVERIFY_THROWS_EXCEPTION(DbError, table.setGbk("item_3", GbkText::encode("一二三四五六七八九十甲")));
+        table.cancel();
+
+        // Held back by cached updates, they read as text too.
+        Query cached(m_db);
+        cached.setSql("select * from kjcg");
+        cached.setCachedUpdates(true);
+        cached.open();
+        cached.append();
+        cached.setGbk("item_3", GbkText::encode("新行"));
+        cached.post();
+        QCOMPARE(cached.asString("item_3"), QString("新行"));
+        cached.applyUpdates();
+        QCOMPARE(m_db->file("kjcg")->value(5, 2), QVariant("新行"));
+    }
+
+    void storedGbkOnlyWhereTheFileHoldsTheText()
+    {
+        Table table(m_db, "kjcg.dbf");
+        table.open();
+        const int name = table.fieldIndex("item_3");
+        QByteArrayView gbk;
+        QVERIFY(table.storedGbk(0, name, &gbk));
+        QCOMPARE(gbk.toByteArray(), GbkText::encode("名称一"));
+        QVERIFY(!table.storedGbk(0, table.fieldIndex("item_45"), &gbk));   // a number
+        table.edit();
+        table.setString("item_3", "新");
+        QVERIFY(!table.storedGbk(0, name, &gbk));                         // being edited
+        QVERIFY(table.storedGbk(1, name, &gbk));
+        table.cancel();
+
+        Query cached(m_db);
+        cached.setSql("select * from kjcg");
+        cached.setCachedUpdates(true);
+        cached.open();
+        store(cached, "item_3", "改");
+        QVERIFY(!cached.storedGbk(0, cached.fieldIndex("item_3"), &gbk));  // held back
+        QVERIFY(cached.storedGbk(0, cached.fieldIndex("item_4"), &gbk));
+        QCOMPARE(gbk.toByteArray(), QByteArray("2006000001"));
     }
 
     void cachedUpdatesGoToTheExactRow()

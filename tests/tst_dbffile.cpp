@@ -149,6 +149,39 @@ int packForever(const QString &path)
         DbfFile::pack(path);
 }
 
+// Runs this program in one of its child modes on the table, and kills it
+// after the delay, as a crash or a power cut would stop it.
+bool killAfter(const char *mode, const QString &path, int delay)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(mode), path});
+    if (!child.waitForStarted())
+        return false;
+    QThread::msleep(delay);
+    child.kill();
+    return child.waitForFinished();
+}
+
+// Keeps appending rows in bulk until killed: row r is named r and holds
+// memoText(r, 2).
+int appendForever(const QString &path)
+{
+    const auto table = DbfFile::open(path);
+    table->beginBulkAppend();
+    for (int r = table->recordCount();; ++r)
+        table->append({{Name, QString::number(r)}, {Note, memoText(r, 2)}});
+}
+
+// Every row from `from` on is whole: its name and its memo text.
+void checkAppendedRows(const QString &path, int from, int memoKb)
+{
+    const auto table = DbfFile::open(path, true);
+    for (int r = from; r < table->recordCount(); ++r) {
+        QCOMPARE(table->value(r, Name).toString(), QString::number(r));
+        QCOMPARE(table->value(r, Note).toString(), memoText(r, memoKb));
+    }
+}
+
 } // namespace
 
 class TstDbfFile : public QObject
@@ -166,6 +199,9 @@ private slots:
     void readsAndWritesDBase4Memos();
     void secondHandleSeesAppends();
     void killedWriterLeavesCompleteRows();
+    void bulkAppendsWaitAndGoOutInOrder();
+    void killedBulkAppenderLeavesWholeRows();
+    void storedBytesGoInAndOutUnconverted();
 
     void packRemovesDeletedRowsAndKeepsMemos();
     void packInterruptedInEveryState_data();
@@ -550,6 +586,87 @@ void TstDbfFile::killedWriterLeavesCompleteRows()
     QCOMPARE(table->record(4), lastRow);
 }
 
+void TstDbfFile::bulkAppendsWaitAndGoOutInOrder()
+{
+    QTemporaryDir dir;
+    const QString path = makeSample(dir.path(), 1);
+    const auto writer = DbfFile::open(path);
+    {
+        DbfBulkAppend bulk(writer);
+        for (int r = 1; r <= 20; ++r)
+            writer->append({{Name, QString::number(r)}, {Note, memoText(r, 2)}});
+        // Nothing reached the file yet: another reader sees it as it was.
+        QCOMPARE(headerCount(path), 1u);
+        QCOMPARE(DbfFile::open(path, true)->recordCount(), 1);
+        // This handle sees its rows at once; reading one writes them.
+        QCOMPARE(writer->recordCount(), 21);
+        QCOMPARE(writer->value(20, Note).toString(), memoText(20, 2));
+        QCOMPARE(headerCount(path), 21u);
+        // So does a change to an earlier row, whose count covers them.
+        writer->append({{Name, QStringLiteral("21")}, {Note, memoText(21, 2)}});
+        writer->update(0, {{Name, QStringLiteral("改过")}, {Note, memoText(99, 1)}});
+        QCOMPARE(headerCount(path), 22u);
+        QCOMPARE(DbfFile::open(path, true)->value(0, Note).toString(), memoText(99, 1));
+        writer->append({{Name, QStringLiteral("22")}, {Note, memoText(22, 2)}});
+        bulk.finish();
+    }
+    QCOMPARE(headerCount(path), 23u);
+    QCOMPARE(DbfFile::open(path, true)->value(0, Name).toString(), QStringLiteral("改过"));
+    checkAppendedRows(path, 1, 2);
+
+    // Many rows go out in batches, each whole before the count shows it.
+    {
+        DbfBulkAppend bulk(writer);
+        for (int r = 23; r < 600; ++r)
+            writer->append({{Name, QString::number(r)}, {Note, memoText(r, 8)}});
+        const int seen = DbfFile::open(path, true)->recordCount();
+        QVERIFY(seen > 23 && seen < 600);
+        checkAppendedRows(path, 23, 8);
+    }   // what is left goes out on the way out
+    QCOMPARE(DbfFile::open(path, true)->recordCount(), 600);
+    checkAppendedRows(path, 23, 8);
+}
+
+void TstDbfFile::killedBulkAppenderLeavesWholeRows()
+{
+    QTemporaryDir dir;
+    const QString path = makeSample(dir.path(), 1);
+    for (int delay : {0, 20, 60, 150, 300}) {
+        QVERIFY(killAfter("--append-forever", path, delay));
+        checkAppendedRows(path, 1, 2);
+    }
+    // And the table takes further rows where the whole ones end.
+    const auto table = DbfFile::open(path);
+    const int next = table->recordCount();
+    QCOMPARE(table->append({{Name, QString::number(next)}, {Note, memoText(next, 2)}}), next);
+    checkAppendedRows(path, 1, 2);
+}
+
+void TstDbfFile::storedBytesGoInAndOutUnconverted()
+{
+    QTemporaryDir dir;
+    const QString path = makeSample(dir.path(), 2);
+    const auto table = DbfFile::open(path);
+    QCOMPARE(table->textBytes(0, Name).toByteArray(), GbkText::encode(QStringLiteral("张三0")));
+    QCOMPARE(table->textBytes(0, Note).toByteArray(), GbkText::encode(memoText(0, 6)));
+    QVERIFY(table->textBytes(1, Name).isEmpty());
+    QVERIFY(table->textBytes(1, Note).isEmpty());
+    QVERIFY(table->textBytes(0, Amount).isEmpty());
+
+    // GBK bytes are stored as they are, cut on a character boundary.
+    const QByteArray eleven = GbkText::encode(QStringLiteral("一二三四五六七八九十甲"));
+    const int row = table->append({{Name, eleven}, {Note, GbkText::encode(QStringLiteral("备注"))}});
+    QCOMPARE(table->value(row, Name).toString(), QStringLiteral("一二三四五六七八九十"));
+    QCOMPARE(table->value(row, Note).toString(), QStringLiteral("备注"));
+    // Bytes that are no GBK text are refused, and nothing is written.
+    for (const QByteArray &bad : {QByteArray("ab\xd5"), QByteArray::fromHex("b07f")}) {
+        QVERIFY(!errorOf([&] { table->append({{Note, bad}}); }).isEmpty());
+        QVERIFY(errorOf([&] { table->update(row, {{Name, bad}}); }).contains(QStringLiteral("NAME")));
+    }
+    QCOMPARE(table->recordCount(), row + 1);
+    QCOMPARE(table->value(row, Name).toString(), QStringLiteral("一二三四五六七八九十"));
+}
+
 void TstDbfFile::packRemovesDeletedRowsAndKeepsMemos()
 {
     QTemporaryDir dir;
@@ -672,13 +789,7 @@ void TstDbfFile::packKilledMidway()
                 table->setDeleted(r, true);
         }
         const QList<QList<QVariant>> expected = liveRows(path);
-        QProcess packer;
-        packer.start(QCoreApplication::applicationFilePath(),
-                     {QStringLiteral("--pack-forever"), path});
-        QVERIFY(packer.waitForStarted());
-        QThread::msleep(delay);
-        packer.kill();
-        QVERIFY(packer.waitForFinished());
+        QVERIFY(killAfter("--pack-forever", path, delay));
         QCOMPARE(liveRows(path), expected);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
     }
@@ -780,6 +891,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     if (argc == 3 && qstrcmp(argv[1], "--pack-forever") == 0)
         return packForever(QString::fromLocal8Bit(argv[2]));
+    if (argc == 3 && qstrcmp(argv[1], "--append-forever") == 0)
+        return appendForever(QString::fromLocal8Bit(argv[2]));
     TstDbfFile test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -195,6 +195,37 @@ private slots:
         QCOMPARE(fileBytes(path("ZLQK.TXT")), gbk("2023000001\t.\t3\tZL2023\t\"专利\t名称\"\t2\t\"\r\n"));
     }
 
+    // Stored text is copied as it stands only when it is GBK text; damaged
+    // bytes get what reading them as text gives: a cut-off character is
+    // dropped, an impossible one refused.
+    void damagedStoredTextIsWrittenAsItReads()
+    {
+        DbfFile::create(path("raw.dbf"), {{"A", 'C', 10}, {"B", 'C', 10}});
+        auto raw = table("raw.dbf");
+        addRow(*raw, {{"A", "1"}, {"B", "abcd"}});
+        raw->close();
+        QByteArray bytes = fileBytes(path("raw.dbf"));
+        const qsizetype at = bytes.indexOf("abcd");
+        bytes.replace(at, 4, "ab\xb0 ");
+        putFile(path("raw.dbf"), bytes);
+        m_db->release("raw.dbf");
+        raw = table("raw.dbf");
+        WriteExchangeFile(*raw, path("RAW.TXT"));
+        QCOMPARE(fileBytes(path("RAW.TXT")), QByteArray("1\tab\r\n"));
+
+        raw->close();
+        bytes.replace(at, 4, "ab\xb0\x7f");
+        putFile(path("raw.dbf"), bytes);
+        m_db->release("raw.dbf");
+        raw = table("raw.dbf");
+        try {
+            WriteExchangeFile(*raw, path("RAW.TXT"));
+            QFAIL("an impossible character was written");
+        } catch (const DbError &error) {
+            QVERIFY2(error.message().contains("GBK"), qPrintable(error.message()));
+        }
+    }
+
     void writerRefusesWhatGbkLacks()
     {
         {
@@ -415,6 +446,7 @@ private slots:
         }
         QCOMPARE(t->state(), DataSet::Browse);
         QCOMPARE(allTexts(*t), (QList<QStringList>{{"1", "1", "z"}}));
+        QCOMPARE(DbfFile::open(path("nums.dbf"), true)->recordCount(), 1);   // on disk too
     }
 
     void recordsLargerThanABlock()

@@ -44,6 +44,7 @@ private slots:
     void cutBytesWalksFromTheStart();
     void unencodableTextIsRefused();
     void decodeHandlesDamagedBytes();
+    void validBytesAreThoseThatRoundTrip();
     void ordersAsGbkBytes();
     void orderMatchesByteOrderForMixedTexts();
 
@@ -146,6 +147,45 @@ void TstGbkText::decodeHandlesDamagedBytes()
     }
 }
 
+// Valid means: decoded and encoded again, the same bytes (0xFF, which code
+// page 936 reads as a private character, refused all the same). Long texts
+// are checked in blocks of 64 bytes, so lengths and damage go across them.
+void TstGbkText::validBytesAreThoseThatRoundTrip()
+{
+    auto roundTrips = [](const QByteArray &gbk) {
+        bool ok = false;
+        return GbkText::encode(GbkText::decode(gbk), &ok) == gbk && ok && !gbk.contains('\xff');
+    };
+    const QByteArray chinese = GbkText::encode(QStringLiteral("科技成果登记表，第一完成单位"));
+    QVERIFY(GbkText::isValid(chinese.repeated(20)));
+    QVERIFY(!GbkText::isValid(chinese.repeated(20).chopped(1)));    // a lead byte at the end
+    QVERIFY(GbkText::isValid(QByteArray("a") + chinese.repeated(4)));   // pairs out of step with the blocks
+    QVERIFY(GbkText::isValid(QByteArray::fromHex("80814081fe")));   // euro sign, low trail bytes
+    QVERIFY(!GbkText::isValid(QByteArray::fromHex("817f")));
+    QVERIFY(!GbkText::isValid(QByteArray::fromHex("ff")));
+
+    QRandomGenerator random(64);
+    const uchar odd[] = {0x00, 0x09, 0x22, 0x3f, 0x40, 0x7e, 0x7f, 0x80, 0x81, 0xfe, 0xff};
+    for (int round = 0; round < 20000; ++round) {
+        QByteArray gbk;
+        const int length = random.bounded(300);
+        while (gbk.size() < length) {
+            const int kind = random.bounded(100);
+            if (kind < 70)
+                gbk += chinese.mid(2 * random.bounded(int(chinese.size()) / 2), 2);
+            else if (kind < 85)
+                gbk += char('0' + random.bounded(10));
+            else if (kind < 95)
+                gbk += QByteArray::fromHex("8140");   // a trail byte below 0x80
+            else
+                gbk += char(odd[random.bounded(int(sizeof odd))]);
+        }
+        if (random.bounded(3) == 0 && !gbk.isEmpty())
+            gbk[random.bounded(int(gbk.size()))] = char(odd[random.bounded(int(sizeof odd))]);
+        QVERIFY2(GbkText::isValid(gbk) == roundTrips(gbk), gbk.toHex().constData());
+    }
+}
+
 void TstGbkText::ordersAsGbkBytes()
 {
     // 阿 (B0A2) before 张 (D5C5) in GBK, the other way round in Unicode.
@@ -206,6 +246,11 @@ void TstGbkText::formatsNumbersInShortestForm()
     QCOMPARE(ValueText::formatNumber(2.0 / 3), QStringLiteral("0.666666666666667"));
     QCOMPARE(ValueText::formatNumber(1234567.891), QStringLiteral("1234567.891"));
     QCOMPARE(ValueText::formatNumber(123456789012345.0), QStringLiteral("123456789012345"));
+    // Whole numbers take a short cut up to 15 digits, and the general form after.
+    QCOMPARE(ValueText::formatNumber(999999999999999.0), QStringLiteral("999999999999999"));
+    QCOMPARE(ValueText::formatNumber(-999999999999999.0), QStringLiteral("-999999999999999"));
+    QCOMPARE(ValueText::formatNumber(9007199254740992.0), QStringLiteral("9.00719925474099E+15"));
+    QCOMPARE(ValueText::formatNumber(-7), QStringLiteral("-7"));
     // Exponent form only below 1E-4 and from 1E+15 on.
     QCOMPARE(ValueText::formatNumber(0.0001), QStringLiteral("0.0001"));
     QCOMPARE(ValueText::formatNumber(0.00001), QStringLiteral("1E-5"));

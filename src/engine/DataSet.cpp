@@ -3,6 +3,7 @@
 #include "DataSetPrivate.h"
 #include "DbError.h"
 #include "FieldValue.h"
+#include "GbkText.h"
 #include "ValueText.h"
 
 #include <QMetaObject>
@@ -19,6 +20,14 @@ DataSetField ownField(const DbfField &def, int source)
     field.def = def;
     field.source = source;
     return field;
+}
+
+// Text set as GBK bytes (setGbk) is read as text.
+QVariant shownValue(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QByteArray)
+        return GbkText::decode(value.toByteArray());
+    return value;
 }
 
 char guessType(const QList<QList<QVariant>> &rows, int column)
@@ -504,7 +513,7 @@ QVariant DataSet::storedCell(int row, int fieldIndex) const
     const DataSetField &field = std::as_const(d->fields)[fieldIndex];
     const QVariant value = d->live() ? storedValue(std::as_const(d->recnos)[row], field.source)
                                      : std::as_const(d->fixedRows)[row].value(field.source);
-    return FieldValue::isBlank(value) ? QVariant() : value;
+    return FieldValue::isBlank(value) ? QVariant() : shownValue(value);
 }
 
 QVariant DataSet::cellValue(int row, int fieldIndex) const
@@ -516,7 +525,7 @@ QVariant DataSet::cellValue(int row, int fieldIndex) const
     }
     const bool buffered = row == InsertRow || (d->state == Edit && row == d->current);
     if (buffered && d->buffer.contains(fieldIndex))
-        return d->buffer.value(fieldIndex);
+        return shownValue(d->buffer.value(fieldIndex));
     return row == InsertRow ? QVariant() : storedCell(row, fieldIndex);
 }
 

@@ -87,11 +87,18 @@ public:
     // undecoded (decoded, they are textAt()), for writers that pass stored
     // text on unchanged. False when the value does not come from such bytes
     // (another type, a lookup field, fixed rows, a row being edited, a
-    // change held back): ask textAt() then. Valid until the next call.
+    // change held back): ask textAt() then. The bytes stay valid until the
+    // next call on the dataset or its file.
     bool storedGbk(int row, int fieldIndex, QByteArrayView *gbk) const;
 
     void setValue(const QString &field, const QVariant &value);
     void setString(const QString &field, const QString &text);
+    // A value as GBK bytes, the way a file of the exchange brings it: a text
+    // or memo field keeps the bytes as they are (no decoding and encoding on
+    // the way to its file; cut or refused like text), any other field takes
+    // their text as setString does. Bytes that are no GBK text are refused
+    // by the table file when the row is posted (DbError).
+    void setGbk(const QString &field, const QByteArray &gbk);
     void setTextFit(const QString &field, TextFit fit);
 
     void edit();
@@ -173,6 +180,7 @@ private:
     bool rowMatches(int row, const QList<int> &fields, const QVariantList &values,
                     LocateOptions options) const;
     void setBufferValue(int fieldIndex, const QVariant &value);
+    QVariant fittedText(const DataSetField &field, const QVariant &value) const;
     void postEdit();
     void postInsert();
     void dropRowIfFilteredOut();

@@ -87,26 +87,44 @@ void DataSet::setString(const QString &field, const QString &text)
     setBufferValue(index, FieldValue::fromText(d->fields[index].def, text));
 }
 
+void DataSet::setGbk(const QString &field, const QByteArray &gbk)
+{
+    const int index = fieldAt(field);
+    const DataSetField &f = std::as_const(d->fields)[index];
+    if (!f.def.isText() || f.lookup >= 0)
+        return setString(field, GbkText::decode(gbk));
+    requireEditing(field);
+    setBufferValue(index, gbk.isEmpty() ? QVariant() : QVariant(gbk));
+}
+
+// Text wider than a C field is cut to its width, or refused when the
+// field's fit says so.
+QVariant DataSet::fittedText(const DataSetField &field, const QVariant &value) const
+{
+    const bool stored = value.typeId() == QMetaType::QByteArray;   // GBK bytes (setGbk)
+    if (field.def.type != 'C' || (!stored && value.typeId() != QMetaType::QString))
+        return value;
+    const int bytes = stored ? int(static_cast<const QByteArray *>(value.constData())->size())
+                             : GbkText::byteLength(value.toString());
+    if (bytes <= field.def.width)
+        return value;
+    if (d->fits.value(field.def.name.toLower(), CutToWidth) == Refuse)
+        throw DbError(QStringLiteral("字段“%1”最多能存%2个字节（%3个汉字），输入的内容有%4个字节。")
+                          .arg(field.def.name)
+                          .arg(field.def.width)
+                          .arg(field.def.width / 2)
+                          .arg(bytes));
+    if (stored)
+        return GbkText::cutBytes(value.toByteArray(), field.def.width);
+    return GbkText::cutToBytes(value.toString(), field.def.width);
+}
+
 void DataSet::setBufferValue(int fieldIndex, const QVariant &value)
 {
     const DataSetField &field = d->fields[fieldIndex];
     if (field.lookup >= 0)
         throw DbError(QStringLiteral("字段“%1”是显示字段，不能修改。").arg(field.def.name));
-    QVariant stored = value;
-    if (field.def.type == 'C' && stored.typeId() == QMetaType::QString) {
-        const QString text = stored.toString();
-        const int bytes = GbkText::byteLength(text);
-        if (bytes > field.def.width) {
-            if (d->fits.value(field.def.name.toLower(), CutToWidth) == Refuse)
-                throw DbError(QStringLiteral("字段“%1”最多能存%2个字节（%3个汉字），输入的内容有%4个字节。")
-                                  .arg(field.def.name)
-                                  .arg(field.def.width)
-                                  .arg(field.def.width / 2)
-                                  .arg(bytes));
-            stored = GbkText::cutToBytes(text, field.def.width);
-        }
-    }
-    d->buffer.insert(fieldIndex, stored);
+    d->buffer.insert(fieldIndex, fittedText(field, value));
     d->modified = true;
     if (d->state == Edit)
         emit rowChanged(d->current);
@@ -124,10 +142,13 @@ void DataSet::post()
 static QList<QPair<int, QVariant>> bufferedChanges(const DataSet::Private *d)
 {
     QList<QPair<int, QVariant>> changes;
-    for (auto it = d->buffer.cbegin(); it != d->buffer.cend(); ++it)
-        changes.append({d->fields[it.key()].source, it.value()});
-    std::sort(changes.begin(), changes.end(),
-              [](const auto &a, const auto &b) { return a.first < b.first; });
+    changes.reserve(d->buffer.changed().size());
+    for (int field : d->buffer.changed())
+        changes.append({std::as_const(d->fields)[field].source, d->buffer.value(field)});
+    // Already sorted when the fields were set in the order of the file's.
+    const auto byField = [](const auto &a, const auto &b) { return a.first < b.first; };
+    if (!std::is_sorted(changes.cbegin(), changes.cend(), byField))
+        std::sort(changes.begin(), changes.end(), byField);
     return changes;
 }
 

@@ -28,6 +28,42 @@ struct LookupDefinition
     quint64 cachedResets = 0;
 };
 
+// The row being edited or inserted: changed values by field index. A slot
+// per field rather than a map: a loader sets every field of many rows.
+class RowBuffer
+{
+public:
+    bool contains(int field) const { return field < m_set.size() && m_set[field]; }
+    QVariant value(int field) const { return contains(field) ? m_values[field] : QVariant(); }
+    void insert(int field, QVariant value)
+    {
+        if (field >= m_set.size()) {
+            m_set.resize(field + 1, false);
+            m_values.resize(field + 1);
+        }
+        if (!m_set[field])
+            m_changed.append(field);
+        m_set[field] = true;
+        m_values[field] = std::move(value);
+    }
+    // Keeps the slots for the next row.
+    void clear()
+    {
+        for (int field : std::as_const(m_changed)) {
+            m_values[field] = QVariant();
+            m_set[field] = false;
+        }
+        m_changed.clear();
+    }
+    // The changed fields in the order they were first set.
+    const QList<int> &changed() const { return m_changed; }
+
+private:
+    QList<QVariant> m_values;
+    QList<bool> m_set;
+    QList<int> m_changed;
+};
+
 struct DataSet::Private
 {
     Database *db = nullptr;
@@ -58,8 +94,7 @@ struct DataSet::Private
     QHash<QString, TextFit> fits;
     QList<LookupDefinition> lookups;
 
-    // The row being edited or inserted: changed values by field index.
-    QHash<int, QVariant> buffer;
+    RowBuffer buffer;
     bool modified = false;
     int editRecno = -1;  // the record an edit writes to
 

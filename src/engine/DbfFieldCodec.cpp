@@ -133,6 +133,24 @@ QByteArray gbkOf(const DbfField &field, const QString &text)
     return bytes;
 }
 
+// Text handed over as it is stored (a loader's fast path): checked, not
+// converted.
+bool isStoredForm(const QVariant &value)
+{
+    return value.typeId() == QMetaType::QByteArray;
+}
+
+// The GBK bytes a C or M field stores for the value.
+QByteArray storedText(const DbfField &field, const QVariant &value)
+{
+    if (!isStoredForm(value))
+        return gbkOf(field, textOf(field, value));
+    const QByteArray &gbk = *static_cast<const QByteArray *>(value.constData());
+    if (!GbkText::isValid(gbk))
+        throw DbError(QStringLiteral("字段“%1”的内容含有不是GBK编码的字节，不能保存").arg(field.name));
+    return gbk;
+}
+
 void putRight(const QByteArray &text, char *bytes, int width)
 {
     std::memset(bytes, ' ', size_t(width));
@@ -243,7 +261,7 @@ void writeLogical(const DbfField &field, const QVariant &value, char *bytes)
 void writeText(const DbfField &field, const QVariant &value, char *bytes)
 {
     std::memset(bytes, ' ', size_t(field.width));
-    const QByteArray gbk = GbkText::cutBytes(gbkOf(field, textOf(field, value)), field.width);
+    const QByteArray gbk = GbkText::cutBytes(storedText(field, value), field.width);
     std::memcpy(bytes, gbk.constData(), size_t(gbk.size()));
 }
 
@@ -318,7 +336,7 @@ QByteArray memoBytes(const DbfField &field, const QVariant &value)
 {
     if (!value.isValid() || value.isNull())
         return QByteArray();
-    return gbkOf(field, textOf(field, value));
+    return storedText(field, value);
 }
 
 } // namespace DbfFieldCodec

@@ -10,6 +10,7 @@
 #include <QtEndian>
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -172,23 +173,21 @@ void DbfFile::Private::openMemo()
 
 // ---- Private: rows -----------------------------------------------------------
 
-void DbfFile::Private::checkRecord(int recno) const
+void DbfFile::Private::throwNoRecord(int recno) const
 {
-    if (recno < 0 || recno >= recordCount) {
-        throw DbError(QStringLiteral("表文件“%1”没有第%2条记录").arg(nativePath()).arg(recno + 1));
-    }
+    throw DbError(QStringLiteral("表文件“%1”没有第%2条记录").arg(nativePath()).arg(recno + 1));
 }
 
-void DbfFile::Private::checkField(int index) const
+void DbfFile::Private::throwNoField(int index) const
 {
-    if (index < 0 || index >= fields.size()) {
-        throw DbError(QStringLiteral("表文件“%1”没有第%2个字段").arg(nativePath()).arg(index + 1));
-    }
+    throw DbError(QStringLiteral("表文件“%1”没有第%2个字段").arg(nativePath()).arg(index + 1));
 }
 
 const char *DbfFile::Private::recordData(int recno)
 {
     checkRecord(recno);
+    if (recno >= gatheredFrom && !gathered.isEmpty())
+        writeGathered();
     const char *data = file.data(headerLength + qint64(recno) * recordLength, recordLength);
     if (!data)
         throwDamaged(QStringLiteral("第%1条记录不完整").arg(recno + 1));
@@ -257,17 +256,58 @@ void DbfFile::Private::writeStamp(quint32 count)
     stampDate = today;
 }
 
-// The row first (with the end-of-file byte after a new one), then the
-// header count that makes it visible to every reader.
-void DbfFile::Private::writeRecord(int recno, const QByteArray &record, bool appended)
+// The memo blocks it points to first (they wait while bulk appends are
+// on), then the row, then the header count and date.
+void DbfFile::Private::writeRecord(int recno, const QByteArray &record)
 {
-    const qint64 offset = headerLength + qint64(recno) * recordLength;
-    const QByteArray bytes = appended ? record + DbfHeader::EndOfFile : record;
-    if (!file.writeAt(offset, bytes))
+    if (memo)
+        memo->writeGathered();
+    if (!file.writeAt(headerLength + qint64(recno) * recordLength, record))
         throwWriteFailed();
-    if (appended)
-        recordCount = recno + 1;
     writeStamp(quint32(recordCount));
+    ++generation;
+}
+
+int DbfFile::Private::appendRecord(const QByteArray &record)
+{
+    if (gathered.isEmpty())
+        gatheredFrom = recordCount;
+    gathered.append(record);
+    const int recno = recordCount++;
+    ++generation;
+    constexpr qsizetype Batch = 1 << 20;
+    if (bulkAppends == 0 || gathered.size() + (memo ? memo->gatheredSize() : 0) >= Batch)
+        writeGathered();
+    return recno;
+}
+
+// Memo blocks first, then the rows with the end-of-file byte after them,
+// then the header count that makes them visible to every reader.
+void DbfFile::Private::writeGathered()
+{
+    if (gathered.isEmpty())
+        return;
+    try {
+        if (memo)
+            memo->writeGathered();
+        gathered.append(DbfHeader::EndOfFile);
+        if (!file.writeAt(headerLength + qint64(gatheredFrom) * recordLength, gathered))
+            throwWriteFailed();
+    } catch (...) {
+        dropGathered();
+        throw;
+    }
+    gathered.resize(0);   // keeps the allocation for the next rows
+    writeStamp(quint32(recordCount));
+}
+
+// The rows that could not be written are gone again.
+void DbfFile::Private::dropGathered()
+{
+    if (memo)
+        memo->dropGathered();
+    gathered.resize(0);
+    recordCount = gatheredFrom;
     ++generation;
 }
 
@@ -278,7 +318,15 @@ DbfFile::DbfFile()
 {
 }
 
-DbfFile::~DbfFile() = default;
+// Rows still gathered go to the file; a failure here has no one left to
+// hear of it (bulk appenders end with endBulkAppend(), which reports it).
+DbfFile::~DbfFile()
+{
+    try {
+        d->writeGathered();
+    } catch (...) {
+    }
+}
 
 std::shared_ptr<DbfFile> DbfFile::open(const QString &path, bool readOnly)
 {
@@ -392,9 +440,10 @@ void DbfFile::update(int recno, const QList<QPair<int, QVariant>> &values)
 {
     if (d->readOnly)
         throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    d->writeGathered();   // the header count written with the row covers them
     QByteArray record(d->recordData(recno), d->recordLength);
     record = d->composeRecord(record, values, true);
-    d->writeRecord(recno, record, false);
+    d->writeRecord(recno, record);
 }
 
 int DbfFile::append(const QList<QPair<int, QVariant>> &values)
@@ -406,23 +455,60 @@ int DbfFile::append(const QList<QPair<int, QVariant>> &values)
         if (f.type == 'I')
             std::memset(blank.data() + 1 + f.offset, 0, size_t(f.width));
     }
-    const QByteArray record = d->composeRecord(blank, values, false);
-    const int recno = d->recordCount;
-    d->writeRecord(recno, record, true);
-    return recno;
+    return d->appendRecord(d->composeRecord(blank, values, false));
+}
+
+void DbfFile::beginBulkAppend()
+{
+    if (d->bulkAppends++ == 0 && d->memo)
+        d->memo->setGathering(true);
+}
+
+void DbfFile::endBulkAppend()
+{
+    if (d->bulkAppends == 0 || --d->bulkAppends > 0)
+        return;
+    if (d->memo)
+        d->memo->setGathering(false);
+    d->writeGathered();
+}
+
+DbfBulkAppend::DbfBulkAppend(std::shared_ptr<DbfFile> file)
+    : m_file(std::move(file))
+{
+    m_file->beginBulkAppend();
+}
+
+DbfBulkAppend::~DbfBulkAppend()
+{
+    if (!m_file)
+        return;
+    try {
+        m_file->endBulkAppend();
+    } catch (...) {
+    }
+}
+
+void DbfBulkAppend::finish()
+{
+    const std::shared_ptr<DbfFile> file = std::exchange(m_file, nullptr);
+    if (file)
+        file->endBulkAppend();
 }
 
 void DbfFile::setDeleted(int recno, bool deleted)
 {
     if (d->readOnly)
         throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    d->writeGathered();
     QByteArray record(d->recordData(recno), d->recordLength);
     record[0] = deleted ? DbfHeader::DeletedFlag : DbfHeader::LiveFlag;
-    d->writeRecord(recno, record, false);
+    d->writeRecord(recno, record);
 }
 
 void DbfFile::refresh()
 {
+    d->writeGathered();
     const int before = d->recordCount;
     const quint32 headerBefore = d->headerCount;
     d->readHeader();

@@ -13,12 +13,14 @@
 // trimmed on the right; a blank field is an empty QString), N and F are
 // double (blank -> invalid QVariant, i.e. NULL), D is QDate (blank -> NULL),
 // L is bool (blank or '?' -> NULL), I is int. An invalid QVariant writes a
-// blank field.
+// blank field. A QByteArray for a C or M field is GBK text as it is stored,
+// written without conversion (bytes that are no GBK text are refused).
 //
-// Writes go to disk at once (no write cache of our own) in an order that
-// leaves the files readable if the program is killed at any instant: memo
-// blocks before the record that points to them, the record before the header
-// count that makes it visible.
+// Writes go to disk at once (no write cache of our own, but for bulk
+// appends, see beginBulkAppend) in an order that leaves the files readable
+// if the program is killed at any instant: memo blocks before the record
+// that points to them, the record before the header count that makes it
+// visible.
 struct DbfField
 {
     QString name;      // as stored (upper or mixed case), at most 10 bytes
@@ -89,6 +91,14 @@ public:
     void update(int recno, const QList<QPair<int, QVariant>> &values);
     // Appends a row (missing fields blank) and returns its number.
     int append(const QList<QPair<int, QVariant>> &values);
+    // Between these, appended rows are gathered and written in batches of
+    // a few megabytes (memo blocks, then rows, then the header count, as
+    // for a single row) instead of one by one. Reads and other changes see
+    // them at once. A program killed in between loses the rows of the
+    // batch not yet written; the table stays whole. Calls may nest;
+    // endBulkAppend() throws DbError when the last batch cannot be written.
+    void beginBulkAppend();
+    void endBulkAppend();
     void setDeleted(int recno, bool deleted);
 
     // Rereads the header after another program may have changed the file.
@@ -101,4 +111,20 @@ private:
     DbfFile();
     struct Private;
     std::unique_ptr<Private> d;
+};
+
+// Bulk appends on a file for the life of the object. finish() writes the
+// last batch and reports a failure; the destructor, on the way out of an
+// error, writes what it can and keeps quiet about the rest.
+class DbfBulkAppend
+{
+public:
+    explicit DbfBulkAppend(std::shared_ptr<DbfFile> file);
+    ~DbfBulkAppend();
+    DbfBulkAppend(const DbfBulkAppend &) = delete;
+    DbfBulkAppend &operator=(const DbfBulkAppend &) = delete;
+    void finish();
+
+private:
+    std::shared_ptr<DbfFile> m_file;
 };

@@ -51,8 +51,19 @@ struct DbfFile::Private
     void countRecords();
     void openMemo();
 
-    void checkRecord(int recno) const;
-    void checkField(int index) const;
+    // Inline: every read of a field passes here.
+    void checkRecord(int recno) const
+    {
+        if (recno < 0 || recno >= recordCount)
+            throwNoRecord(recno);
+    }
+    void checkField(int index) const
+    {
+        if (index < 0 || index >= fields.size())
+            throwNoField(index);
+    }
+    [[noreturn]] void throwNoRecord(int recno) const;
+    [[noreturn]] void throwNoField(int index) const;
     const char *recordData(int recno);
     QVariant memoValue(const char *fieldBytes, const DbfField &field);
     QByteArrayView memoBytes(const char *fieldBytes, const DbfField &field);
@@ -61,8 +72,17 @@ struct DbfFile::Private
     // the memo file only when they differ from what the record holds.
     QByteArray composeRecord(QByteArray record, const QList<QPair<int, QVariant>> &values,
                              bool compareMemos);
-    void writeRecord(int recno, const QByteArray &record, bool appended);
+    void writeRecord(int recno, const QByteArray &record);
     void writeStamp(quint32 count);
+
+    // Appended rows wait here while bulk appends are on (and for the
+    // moment of a single append), to be written together.
+    int bulkAppends = 0;
+    QByteArray gathered;
+    int gatheredFrom = 0;   // the number of the first of them
+    int appendRecord(const QByteArray &record);
+    void writeGathered();
+    void dropGathered();
 
     // Memo blocks that the rows not marked deleted use (DbfPack.cpp).
     quint64 liveMemoBlocks();

@@ -52,6 +52,8 @@ QByteArrayView DbfMemo::view(quint32 block)
 {
     if (block == 0)
         return QByteArrayView();
+    if (!m_gathered.isEmpty() && block >= m_gatheredFrom)
+        writeGathered();
     const qint64 offset = qint64(block) * m_blockSize;
     const char *head = m_file.data(offset, DBase4EntryHeader);
     if (head && std::memcmp(head, DBase4Signature, 4) == 0) {
@@ -97,27 +99,55 @@ QByteArrayView DbfMemo::viewDBase3(qint64 offset)
     return m_text;
 }
 
-quint32 DbfMemo::append(const QByteArray &text)
+// Never below the end of the file: blocks past a stale pointer may hold
+// text that some record points to.
+quint32 DbfMemo::firstFreeBlock()
 {
     const char *header = m_file.data(0, 4);
     if (!header)
         throwDamaged(QStringLiteral("文件头不完整"));
-    // Never below the end of the file: blocks past a stale pointer may hold
-    // text that some record points to.
     const qint64 size = m_file.currentSize();
     const quint32 blocksInFile = quint32((size + m_blockSize - 1) / m_blockSize);
-    const quint32 block = std::max({qFromLittleEndian<quint32>(header), blocksInFile, 1u});
+    return std::max({qFromLittleEndian<quint32>(header), blocksInFile, 1u});
+}
 
-    const QByteArray entry = entryBlocks(m_layout, m_blockSize, text);
-    const quint32 nextFree = block + quint32(entry.size() / m_blockSize);
+// An entry is gathered even when it is written at once, so that both ways
+// share one path (and the buffer is reused).
+quint32 DbfMemo::append(const QByteArray &text)
+{
+    if (m_gathered.isEmpty())
+        m_gatheredFrom = firstFreeBlock();
+    const quint32 block = m_gatheredFrom + quint32(m_gathered.size() / m_blockSize);
+    appendEntry(m_gathered, m_layout, m_blockSize, text);
+    if (!m_gathering)
+        writeGathered();
+    return block;
+}
+
+void DbfMemo::setGathering(bool on)
+{
+    m_gathering = on;
+}
+
+void DbfMemo::writeGathered()
+{
+    if (m_gathered.isEmpty())
+        return;
+    const quint32 nextFree = m_gatheredFrom + quint32(m_gathered.size() / m_blockSize);
     uchar pointer[4];
     qToLittleEndian<quint32>(nextFree, pointer);
-    if (!m_file.writeAt(qint64(block) * m_blockSize, entry)
-        || !m_file.writeAt(0, reinterpret_cast<const char *>(pointer), 4)) {
+    const bool written = m_file.writeAt(qint64(m_gatheredFrom) * m_blockSize, m_gathered)
+                         && m_file.writeAt(0, reinterpret_cast<const char *>(pointer), 4);
+    dropGathered();
+    if (!written) {
         throw DbError(QStringLiteral("无法写入备注文件“%1”：%2")
                           .arg(nativePath(path()), m_file.errorText()));
     }
-    return block;
+}
+
+void DbfMemo::dropGathered()
+{
+    m_gathered.resize(0);   // keeps the allocation for the next entries
 }
 
 QByteArray DbfMemo::headerBlock(Layout layout, quint32 nextFree, int blockSize,
@@ -154,9 +184,11 @@ QByteArray DbfMemo::entryTail(Layout layout, int blockSize, qint64 textSize)
     return tail;
 }
 
-QByteArray DbfMemo::entryBlocks(Layout layout, int blockSize, const QByteArray &text)
+void DbfMemo::appendEntry(QByteArray &blocks, Layout layout, int blockSize, const QByteArray &text)
 {
-    return entryHead(layout, text.size()) + text + entryTail(layout, blockSize, text.size());
+    blocks.append(entryHead(layout, text.size()))
+        .append(text)
+        .append(entryTail(layout, blockSize, text.size()));
 }
 
 void DbfMemo::create(const QString &path, Layout layout, const QString &tableBaseName)

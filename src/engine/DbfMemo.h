@@ -33,11 +33,18 @@ public:
     // Writes the text into new blocks at the end, then moves the next-free
     // pointer past them; returns the first block.
     quint32 append(const QByteArray &text);
+    // While gathering, appended entries wait in memory until
+    // writeGathered() writes them together, still before the next-free
+    // pointer; reading a waiting entry writes them first.
+    void setGathering(bool on);
+    qsizetype gatheredSize() const { return m_gathered.size(); }
+    void writeGathered();    // throws DbError; the waiting entries are dropped then
+    void dropGathered();     // forgets the waiting entries
 
     // What a new memo file or entry looks like on disk.
     static QByteArray headerBlock(Layout layout, quint32 nextFree, int blockSize,
                                   const QString &tableBaseName);
-    static QByteArray entryBlocks(Layout layout, int blockSize, const QByteArray &text);
+    static void appendEntry(QByteArray &blocks, Layout layout, int blockSize, const QByteArray &text);
     // What comes before and after the text of an entry (the tail fills the
     // last block).
     static QByteArray entryHead(Layout layout, qint64 textSize);
@@ -50,10 +57,14 @@ public:
 
 private:
     QByteArrayView viewDBase3(qint64 offset);
+    quint32 firstFreeBlock();
     [[noreturn]] void throwDamaged(const QString &what) const;
 
     StoredFile m_file;
     Layout m_layout;
     int m_blockSize = DefaultBlockSize;
     QByteArray m_text;   // where the file cannot be mapped
+    bool m_gathering = false;
+    QByteArray m_gathered;        // entries not yet written, whole blocks
+    quint32 m_gatheredFrom = 0;   // the block the first of them goes to
 };

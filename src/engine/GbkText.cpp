@@ -117,81 +117,131 @@ bool isAsciiOnly(const char *data, int size)
 // are characters of their own (ASCII, the euro sign 0x80) in the lead
 // position, and valid trail bytes only when 0x40..0x7E or 0x80. So in a run
 // of lead bytes the characters pair up from its first byte, and a run of
-// odd length takes the byte after it as its last trail byte.
-struct BlockClasses
-{
-    quint64 lead = 0;    // bit k: byte k is 0x81..0xFE
-    quint64 trail = 0;   // bit k: byte k is 0x40..0x7E or 0x80
-    quint64 bad = 0;     // bit k: byte k is 0xFF
-};
-
+// odd length takes the byte after it as its last trail byte. GB2312 text
+// has runs of even length only, and no 0x80 or 0xFF: a block of it is
+// settled by its lead bytes alone.
 constexpr int BlockSize = 64;
 
-#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
-BlockClasses classesOf(const char *block)
+// Bit k of each mask tells about byte k of a block.
+struct BlockBytes
 {
-    const auto splat = [](int b) { return _mm_set1_epi8(char(b)); };
-    BlockClasses c;
-    for (int part = 0; part < BlockSize / 16; ++part) {
-        // Compared as signed bytes: 0x80..0xFF are -128..-1.
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + 16 * part));
-        const __m128i lead = _mm_and_si128(_mm_cmpgt_epi8(v, splat(0x80)), _mm_cmplt_epi8(v, splat(0xFF)));
-        const __m128i trail = _mm_or_si128(
-            _mm_and_si128(_mm_cmpgt_epi8(v, splat(0x3F)), _mm_cmplt_epi8(v, splat(0x7F))),
-            _mm_cmpeq_epi8(v, splat(0x80)));
-        const __m128i bad = _mm_cmpeq_epi8(v, splat(0xFF));
-        const int shift = 16 * part;
-        c.lead |= quint64(quint16(_mm_movemask_epi8(lead))) << shift;
-        c.trail |= quint64(quint16(_mm_movemask_epi8(trail))) << shift;
-        c.bad |= quint64(quint16(_mm_movemask_epi8(bad))) << shift;
+    quint64 lead = 0;    // 0x81..0xFE
+    quint64 high = 0;    // 0x80 and above
+};
+
+struct BlockTrails
+{
+    quint64 trail = 0;   // 0x40..0x7E or 0x80
+    quint64 euro = 0;    // 0x80
+};
+
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+// Compared as signed bytes: 0x80..0xFF are -128..-1.
+__m128i splat(int b)
+{
+    return _mm_set1_epi8(char(b));
+}
+
+__m128i part(const char *block, int index)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + 16 * index));
+}
+
+quint64 bitsAt(__m128i flags, int index)
+{
+    return quint64(quint16(_mm_movemask_epi8(flags))) << (16 * index);
+}
+
+BlockBytes bytesOf(const char *block)
+{
+    BlockBytes b;
+    for (int i = 0; i < BlockSize / 16; ++i) {
+        const __m128i v = part(block, i);
+        b.lead |= bitsAt(_mm_and_si128(_mm_cmpgt_epi8(v, splat(0x80)), _mm_cmplt_epi8(v, splat(0xFF))), i);
+        b.high |= bitsAt(v, i);
     }
-    return c;
+    return b;
+}
+
+BlockTrails trailsOf(const char *block)
+{
+    BlockTrails t;
+    for (int i = 0; i < BlockSize / 16; ++i) {
+        const __m128i v = part(block, i);
+        const __m128i euro = _mm_cmpeq_epi8(v, splat(0x80));
+        const __m128i ascii = _mm_and_si128(_mm_cmpgt_epi8(v, splat(0x3F)), _mm_cmplt_epi8(v, splat(0x7F)));
+        t.trail |= bitsAt(_mm_or_si128(ascii, euro), i);
+        t.euro |= bitsAt(euro, i);
+    }
+    return t;
 }
 #else
-BlockClasses classesOf(const char *block)
+BlockBytes bytesOf(const char *block)
 {
-    BlockClasses c;
+    BlockBytes b;
     for (int k = 0; k < BlockSize; ++k) {
-        const auto b = uchar(block[k]);
-        const quint64 bit = quint64(1) << k;
-        if (b >= 0x81 && b <= 0xFE)
-            c.lead |= bit;
-        if ((b >= 0x40 && b <= 0x7E) || b == 0x80)
-            c.trail |= bit;
-        if (b == 0xFF)
-            c.bad |= bit;
+        const auto c = uchar(block[k]);
+        b.lead |= quint64(c >= 0x81 && c <= 0xFE) << k;
+        b.high |= quint64(c >= 0x80) << k;
     }
-    return c;
+    return b;
+}
+
+BlockTrails trailsOf(const char *block)
+{
+    BlockTrails t;
+    for (int k = 0; k < BlockSize; ++k) {
+        const auto c = uchar(block[k]);
+        t.trail |= quint64((c >= 0x40 && c <= 0x7E) || c == 0x80) << k;
+        t.euro |= quint64(c == 0x80) << k;
+    }
+    return t;
 }
 #endif
 
-// Whether a block continues valid text. pendingLead: the last byte before
-// the block is a lead byte still waiting for its trail; updated for the
-// next block.
-bool isValidBlock(const BlockClasses &c, bool &pendingLead)
+// The bytes that must be trail bytes without being lead bytes: those after
+// a run of odd length. pendingLead: the byte before the block is a lead
+// byte waiting for its trail; updated for the next block.
+quint64 trailsWanted(quint64 lead, bool &pendingLead)
 {
     constexpr quint64 EvenBits = 0x5555555555555555ULL;
     const quint64 carried = pendingLead ? 1 : 0;
-    // A run of lead bytes pairs up from its first byte, or from its second
-    // when the block opens with the trail of the previous block's lead.
-    const quint64 runStarts = c.lead & ~(c.lead << 1);
+    // A run pairs up from its first byte, or from its second when the block
+    // opens with the trail of the previous block's last lead byte.
+    const quint64 runStarts = lead & ~(lead << 1);
     const quint64 evenClass = EvenBits ^ carried;
     const quint64 evenStarts = runStarts & evenClass;
     const quint64 oddStarts = runStarts & ~evenClass;
     // Adding a run's first bit to the run carries to the byte after it.
-    const quint64 afterEvenStart = (c.lead + evenStarts) & ~c.lead;
-    const quint64 oddSum = c.lead + oddStarts;
-    pendingLead = oddSum < c.lead;   // a pairing run went past the block
-    const quint64 afterOddStart = oddSum & ~c.lead;
-    // An odd run: it ends at an odd distance from its pairing start.
-    const quint64 trailWanted = (afterEvenStart & ~EvenBits) | (afterOddStart & EvenBits)
-                                | (carried & ~c.lead);
-    return (c.bad | (trailWanted & ~c.trail)) == 0;
+    const quint64 afterEvenStart = (lead + evenStarts) & ~lead;
+    const quint64 oddSum = lead + oddStarts;
+    pendingLead = oddSum < lead;   // a run that pairs from an odd byte went past the block
+    const quint64 afterOddStart = oddSum & ~lead;
+    // Odd runs end at an odd distance from where they pair up.
+    return (afterEvenStart & ~EvenBits) | (afterOddStart & EvenBits) | (carried & ~lead);
+}
+
+bool isValidBlock(const char *block, bool &pendingLead)
+{
+    const BlockBytes b = bytesOf(block);
+    const quint64 wanted = trailsWanted(b.lead, pendingLead);
+    const quint64 otherHigh = b.high & ~b.lead;   // 0x80 or 0xFF
+    if ((wanted | otherHigh) == 0)
+        return true;
+    const BlockTrails t = trailsOf(block);
+    return ((otherHigh & ~t.euro) | (wanted & ~t.trail)) == 0;
 }
 
 bool validBlocksApply(const GbkTables &t)
 {
     return t.everyPairAssigned && t.singleChar[0x80] != Replacement;
+}
+
+bool isEightAscii(const char *data)
+{
+    quint64 word;
+    std::memcpy(&word, data, 8);
+    return (word & 0x8080808080808080ULL) == 0;
 }
 
 // The bytes the character at i takes when it is one GBK has; 0 when not.
@@ -205,8 +255,9 @@ int validCharacterAt(const GbkTables &t, const char *data, qsizetype size, qsize
     if (i + 1 >= size)
         return 0;
     const auto trail = uchar(data[i + 1]);
-    if (trail < TrailFirst || trail == 0x7F || trail == 0xFF
-        || t.pairChar[GbkTables::pairIndex(b, trail)] == Replacement)
+    if (trail < TrailFirst || trail == 0x7F || trail == 0xFF)
+        return 0;
+    if (!t.everyPairAssigned && t.pairChar[GbkTables::pairIndex(b, trail)] == Replacement)
         return 0;
     return 2;
 }
@@ -396,14 +447,15 @@ bool isValid(QByteArrayView gbk)
     if (validBlocksApply(t)) {
         bool pendingLead = false;
         for (; i + BlockSize <= size; i += BlockSize) {
-            if (!isValidBlock(classesOf(data + i), pendingLead))
+            if (!isValidBlock(data + i, pendingLead))
                 return false;
         }
         if (pendingLead)
             --i;   // that lead byte is read again, with its trail
     }
+    // Short texts, and the rest of a long one, character by character.
     for (qsizetype width = 0; i < size; i += width) {
-        width = validCharacterAt(t, data, size, i);
+        width = i + 8 <= size && isEightAscii(data + i) ? 8 : validCharacterAt(t, data, size, i);
         if (width == 0)
             return false;
     }

@@ -11,8 +11,9 @@ namespace GbkText {
 // GBK bytes of the text. *ok is set false when some character has no GBK
 // form (nothing is substituted then: callers must refuse such text).
 QByteArray encode(const QString &text, bool *ok = nullptr);
-// Writes the GBK bytes of the text at out (room for two bytes per character
-// needed) and returns their end; nullptr when a character has no GBK form.
+// Writes the GBK bytes of the text at out, which has room for two bytes
+// per character, and returns their end; nullptr when a character has no
+// GBK form.
 char *encodeInto(QStringView text, char *out);
 QString decode(const QByteArray &gbk);
 QString decode(const char *data, int size);

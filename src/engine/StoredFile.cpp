@@ -68,7 +68,7 @@ bool StoredFile::remap(qint64 neededEnd)
     return true;
 }
 
-const char *StoredFile::data(qint64 offset, qint64 length)
+const char *StoredFile::dataBeyondView(qint64 offset, qint64 length)
 {
     if (offset < 0 || length < 0)
         return nullptr;
@@ -114,6 +114,17 @@ bool syncFile(QFile &file)
     return _commit(file.handle()) == 0;
 #else
     return ::fsync(file.handle()) == 0;
+#endif
+}
+
+void startWriteBack(const QFileDevice &file, qint64 offset, qint64 length)
+{
+#ifdef Q_OS_LINUX
+    ::sync_file_range(file.handle(), offset, length, SYNC_FILE_RANGE_WRITE);
+#else
+    Q_UNUSED(file);
+    Q_UNUSED(offset);
+    Q_UNUSED(length);
 #endif
 }
 

@@ -26,7 +26,14 @@ public:
     qint64 knownSize() const { return m_size; }
     // The bytes [offset, offset + length), or nullptr when the file is
     // shorter. The pointer stays valid until the next call on this object.
-    const char *data(qint64 offset, qint64 length);
+    const char *data(qint64 offset, qint64 length)
+    {
+        // Inline where the view already holds the bytes: every read of a
+        // field passes here.
+        if (m_map && offset >= 0 && length >= 0 && offset + length <= m_mapSize)
+            return reinterpret_cast<const char *>(m_map) + offset;
+        return dataBeyondView(offset, length);
+    }
     // Every byte from offset to the end of the file as last seen, without a
     // copy; nullptr where the file cannot be mapped (use data() then).
     const char *mappedFrom(qint64 offset, qint64 *available);
@@ -39,6 +46,7 @@ public:
 
 private:
     bool remap(qint64 neededEnd);
+    const char *dataBeyondView(qint64 offset, qint64 length);
 
     QFile m_file;
     uchar *m_map = nullptr;
@@ -51,6 +59,10 @@ private:
 namespace FileSafety {
 // Writes a file's data through to the disk (what a rename may rely on).
 bool syncFile(QFile &file);
+// Starts writing bytes just written to the disk without waiting for it,
+// where the system allows, so that a sync of the whole file later has
+// little left to wait for.
+void startWriteBack(const QFileDevice &file, qint64 offset, qint64 length);
 // Makes renames and removals in a folder durable (no-op where the system
 // does not need it).
 void syncFolder(const QString &folder);

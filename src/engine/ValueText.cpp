@@ -75,9 +75,23 @@ bool parseNumber(const QString &text, double *value)
 
 QString formatDate(const QDate &date)
 {
+    char buf[DateRoom];
+    const char *end = formatDate(date, buf);
+    return QString::fromLatin1(buf, end - buf);
+}
+
+char *formatDate(const QDate &date, char *out)
+{
     if (!date.isValid())
-        return QString();
-    return QStringLiteral("%1-%2-%3").arg(date.year()).arg(date.month()).arg(date.day());
+        return out;
+    char *end = out + DateRoom;
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    out = std::to_chars(out, end, year).ptr;
+    *out++ = '-';
+    out = std::to_chars(out, end, month).ptr;
+    *out++ = '-';
+    return std::to_chars(out, end, day).ptr;
 }
 
 QDate parseDate(const QString &text)

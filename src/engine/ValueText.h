@@ -19,6 +19,10 @@ bool parseNumber(const QString &text, double *value);
 
 // Short date format "yyyy-M-d".
 QString formatDate(const QDate &date);
+// The same written at out, which has room for DateRoom characters;
+// returns the end of the text (out itself for an invalid date).
+constexpr int DateRoom = 32;
+char *formatDate(const QDate &date, char *out);
 // Accepts yyyy-M-d with "-", "/" or "." separators and zero-padded parts;
 // an invalid QDate when the text is no such date.
 QDate parseDate(const QString &text);

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <future>
+#include <utility>
 
 class DataSet;
 class Table;
@@ -26,8 +28,10 @@ enum class ExchangeLine {
 };
 
 // One exchange file being written. Lines are gathered in memory and written
-// in large blocks; the file replaces an existing one only on commit(), so a
-// failed write never leaves a half-written file behind.
+// in large blocks, each on a thread of its own while the next one is
+// gathered (a failed write is reported by a later write or by commit()).
+// The file replaces an existing one only on commit(), so a failed write
+// never leaves a half-written file behind.
 class ExchangeFileWriter
 {
 public:
@@ -55,14 +59,20 @@ private:
     void putPiece(QByteArrayView gbk);
     void putPiece(char syntax);
     char *room(qsizetype bytes);
+    void grow(qsizetype bytes);
     void endLine(qsizetype lineStart);
     void writeBuffer();
+    void awaitWrite();
 
     QSaveFile m_file;
     QByteArray m_buffer;
+    char *m_data = nullptr;   // m_buffer's bytes
     qsizetype m_used = 0;
+    QByteArray m_spare;       // the block being written, then the next one
+    qint64 m_written = 0;     // bytes handed to the file so far
     QString m_unencodable;   // the first character of the line GBK lacks
     int m_lines = 0;
+    std::future<bool> m_writing;   // last: waited for before the rest goes
 };
 
 // Creates or overwrites the file with every row of the dataset from the
@@ -74,9 +84,20 @@ void WriteExchangeFile(DataSet &data, const QString &fileName,
 // lines joined by their own line ends, without the final one.
 struct ExchangeRecord
 {
+    ExchangeRecord() = default;
+    ExchangeRecord(QByteArray text, QString fileName, int line)
+        : text(std::move(text)), fileName(std::move(fileName)), line(line)
+    {
+    }
+
     QByteArray text;
     QString fileName;
     int line = 0;   // its first physical line, from 1
+    // Its values as the reader split them by valuesLayout (GBK bytes, not
+    // yet checked), so that loading does not scan the text again; none when
+    // the record is blank or damaged.
+    QList<QByteArray> values;
+    ExchangeText::RecordLayout valuesLayout;
 };
 
 // An exchange file open for reading. The record layout (the target's column

@@ -4,6 +4,8 @@
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
+#include "engine/DbfFile.h"
+#include "engine/GbkText.h"
 #include "engine/ValueText.h"
 
 #include <QDate>
@@ -63,28 +65,87 @@ bool isStagingTableOf(const Table &table, const QString &exchangeName)
     return name.compare(ExchangeNames::stagingTable(exchangeName), Qt::CaseInsensitive) == 0;
 }
 
+// What loading into a table needs to know, worked out once per file
+// rather than once per record.
+struct LoadTarget
+{
+    QStringList names;     // the table's columns
+    RecordLayout layout;
+    bool mendsDate = false;   // the import into the kjcg staging table
+
+    LoadTarget(const Table &table, SplitterVariant variant)
+        : names(table.fieldNames()), layout(ExchangeLayout(table)),
+          mendsDate(variant == SplitterVariant::Import && isStagingTableOf(table, ExchangeNames::Kjcg))
+    {
+    }
+};
+
+QList<QByteArray> scannedValues(const ExchangeRecord &record, const RecordLayout &layout)
+{
+    if (!record.values.isEmpty() && record.valuesLayout == layout)
+        return record.values;   // split by the reader already
+    RecordScan scan = ExchangeText::scanRecord(record.text.constData(), record.text.size(), 0,
+                                               layout, true, true);
+    if (scan.status == RecordScan::Blank || scan.status == RecordScan::End)
+        return {};
+    if (scan.status != RecordScan::Values)
+        throw DbError(where(record, scan.faultLine) + faultText(scan, layout));
+    return std::move(scan.values);
+}
+
+// The values of a record as GBK bytes, each checked to be GBK text. The
+// bytes between values (TAB, quotes, line ends, blanks) never belong to a
+// character, so a record of GBK text has values of GBK text, and the
+// values need a look of their own only to find the one at fault.
+QList<QByteArray> splitRecord(const ExchangeRecord &record, const RecordLayout &layout)
+{
+    const QList<QByteArray> values = scannedValues(record, layout);
+    if (GbkText::isValid(record.text))
+        return values;
+    for (int i = 0; i < values.size(); ++i) {
+        if (!GbkText::isValid(values.at(i))) {
+            throw DbError(where(record)
+                          + QStringLiteral("第 %1 个数值含有不是 GBK 编码的字节，文件可能已损坏。").arg(i + 1));
+        }
+    }
+    return values;
+}
+
 // A registration date the program cannot read becomes the day of the import.
-void mendRegistrationDate(QStringList &values)
+void mendRegistrationDate(QList<QByteArray> &values)
 {
     if (values.size() <= RegistrationDateColumn)
         return;
-    QString &date = values[RegistrationDateColumn];
-    if (!ValueText::parseDate(date).isValid())
-        date = ValueText::formatDate(QDate::currentDate());
+    QByteArray &date = values[RegistrationDateColumn];
+    if (!ValueText::parseDate(GbkText::decode(date)).isValid())
+        date = ValueText::formatDate(QDate::currentDate()).toLatin1();
 }
 
-void appendRow(Table &table, const QStringList &values, const ExchangeRecord &record)
+// Values go to the table as the GBK bytes they are: text is stored without
+// being decoded and encoded again.
+void appendRow(Table &table, const QStringList &names, const QList<QByteArray> &values,
+               const ExchangeRecord &record)
 {
-    const QStringList names = table.fieldNames();
     table.append();
     try {
         for (int i = 0; i < values.size(); ++i)
-            table.setString(names.at(i), values.at(i));
+            table.setGbk(names.at(i), values.at(i));
         table.post();
     } catch (const DbError &error) {
         table.cancel();
         throw DbError(where(record) + error.message());
     }
+}
+
+bool appendRecord(Table &table, const ExchangeRecord &record, const LoadTarget &target)
+{
+    QList<QByteArray> values = splitRecord(record, target.layout);
+    if (values.isEmpty())
+        return false;
+    if (target.mendsDate)
+        mendRegistrationDate(values);
+    appendRow(table, target.names, values, record);
+    return true;
 }
 
 } // namespace
@@ -141,8 +202,8 @@ ExchangeRecord ExchangeFileReader::readRecord()
     record.fileName = path();
     record.line = m_line;
     for (;;) {
-        const RecordScan scan = ExchangeText::scanRecord(m_buffer.constData(), m_buffer.size(),
-                                                         m_pos, m_layout, m_eof, false);
+        RecordScan scan = ExchangeText::scanRecord(m_buffer.constData(), m_buffer.size(), m_pos,
+                                                   m_layout, m_eof, true);
         if (scan.status == RecordScan::NeedMore) {
             m_wanted = qMax(ChunkSize, m_buffer.size() - m_pos);
             readMore();
@@ -155,6 +216,10 @@ ExchangeRecord ExchangeFileReader::readRecord()
             continue;
         }
         record.text = withoutLineEnd(m_buffer.constData(), m_pos, scan.next);
+        if (scan.status == RecordScan::Values) {
+            record.values = std::move(scan.values);
+            record.valuesLayout = m_layout;
+        }
         m_pos = scan.next;
         m_line += scan.lines;
         return record;
@@ -176,48 +241,34 @@ RecordLayout ExchangeLayout(const Table &table)
 
 QStringList SplitExchangeRecord(const ExchangeRecord &record, const RecordLayout &layout)
 {
-    const RecordScan scan = ExchangeText::scanRecord(record.text.constData(), record.text.size(),
-                                                     0, layout, true, true);
-    if (scan.status == RecordScan::Blank || scan.status == RecordScan::End)
-        return {};
-    if (scan.status != RecordScan::Values)
-        throw DbError(where(record, scan.faultLine) + faultText(scan, layout));
     QStringList values;
-    values.reserve(scan.values.size());
-    for (int i = 0; i < scan.values.size(); ++i) {
-        QString text;
-        if (!ExchangeText::decodeGbkStrict(scan.values.at(i), &text)) {
-            throw DbError(where(record)
-                          + QStringLiteral("第 %1 个数值含有不是 GBK 编码的字节，文件可能已损坏。").arg(i + 1));
-        }
-        values.append(text);
-    }
+    for (const QByteArray &gbk : splitRecord(record, layout))
+        values.append(GbkText::decode(gbk));
     return values;
 }
 
 bool AppendTabbedLine(Table &table, const ExchangeRecord &record, SplitterVariant variant)
 {
-    QStringList values = SplitExchangeRecord(record, ExchangeLayout(table));
-    if (values.isEmpty())
-        return false;
-    if (variant == SplitterVariant::Import && isStagingTableOf(table, ExchangeNames::Kjcg))
-        mendRegistrationDate(values);
-    appendRow(table, values, record);
-    return true;
+    return appendRecord(table, record, LoadTarget(table, variant));
 }
 
+// The rows are written to the table file in batches (bulk appends): one
+// at a time, writing cost most of the load.
 int LoadExchangeFile(Table &table, const QString &path, SplitterVariant variant,
                      const std::function<void()> &eachRecord)
 {
     if (!table.isOpen())
         table.open();
-    ExchangeFileReader file(path, ExchangeLayout(table));
+    const LoadTarget target(table, variant);
+    ExchangeFileReader file(path, target.layout);
+    DbfBulkAppend bulk(table.database()->file(table.tableName()));
     int rows = 0;
     while (!file.atEnd()) {
         if (eachRecord)
             eachRecord();
-        if (AppendTabbedLine(table, ReadExchangeRecord(file), variant))
+        if (appendRecord(table, ReadExchangeRecord(file), target))
             ++rows;
     }
+    bulk.finish();
     return rows;
 }

@@ -4,10 +4,12 @@
 #include "engine/DbError.h"
 #include "engine/FieldValue.h"
 #include "engine/GbkText.h"
+#include "engine/StoredFile.h"
 #include "engine/ValueText.h"
 
 #include <QDir>
 #include <cstring>
+#include <future>
 #include <utility>
 
 using ExchangeText::LastValue;
@@ -18,12 +20,26 @@ namespace {
 // Lines are gathered up to this size before they go to the file.
 constexpr qsizetype BlockSize = qsizetype(1) << 20;
 constexpr int ExpertColumns = 7;
+constexpr int InsertedRow = -2;   // the row a dataset is appending
 
 constexpr char LineEnd[] = "\r\n";
 
 QString shown(const QString &path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+// The text form of a value; numbers and dates written in place.
+template <typename PutAt>
+void putForm(const QVariant &value, PutAt &&putAt)
+{
+    char form[qMax(ValueText::NumberRoom, ValueText::DateRoom)];
+    if (value.typeId() == QMetaType::Double)
+        putAt(QByteArrayView(form, ValueText::formatNumber(value.toDouble(), form)));
+    else if (value.typeId() == QMetaType::QDate)
+        putAt(QByteArrayView(form, ValueText::formatDate(value.toDate(), form)));
+    else
+        putAt(QStringView(FieldValue::toText(value)));
 }
 
 } // namespace
@@ -33,11 +49,22 @@ QString shown(const QString &path)
 struct ExchangeFileWriter::Plan
 {
     QStringList names;   // the first columns of the dataset, in order
+    QList<bool> text;    // whether a column is a text or memo field
     LastValue last = LastValue::Plain;
     int sjdcColumn = -1;   // written as "0" (KJCG)
 
     Plan(const DataSet &row, ExchangeLine kind)
         : names(row.fieldNames())
+    {
+        applyFileRules(kind);
+        for (const QString &name : std::as_const(names)) {
+            const char type = row.fieldType(name);
+            text.append(type == 'C' || type == 'M');
+        }
+    }
+
+    // Which columns the file takes and how its lines end.
+    void applyFileRules(ExchangeLine kind)
     {
         switch (kind) {
         case ExchangeLine::Child:
@@ -72,6 +99,8 @@ ExchangeFileWriter::ExchangeFileWriter(const QString &path)
                           .arg(shown(path), m_file.errorString()));
     }
     m_buffer.resize(BlockSize + BlockSize / 4);
+    m_spare.resize(m_buffer.size());
+    m_data = m_buffer.data();
 }
 
 ExchangeFileWriter::~ExchangeFileWriter() = default;   // QSaveFile drops an uncommitted file
@@ -83,11 +112,17 @@ QString ExchangeFileWriter::path() const
 
 // Lines are put together in a buffer kept at its full size, so that a
 // piece costs a copy and no more.
-char *ExchangeFileWriter::room(qsizetype bytes)
+inline char *ExchangeFileWriter::room(qsizetype bytes)
 {
     if (m_used + bytes > m_buffer.size())
-        m_buffer.resize(qMax(2 * m_buffer.size(), m_used + bytes));
-    return m_buffer.data() + m_used;
+        grow(bytes);
+    return m_data + m_used;
+}
+
+void ExchangeFileWriter::grow(qsizetype bytes)
+{
+    m_buffer.resize(qMax(2 * m_buffer.size(), m_used + bytes));
+    m_data = m_buffer.data();
 }
 
 // Encodes straight into the block; the first character GBK lacks spoils
@@ -141,32 +176,25 @@ void ExchangeFileWriter::writeValues(const QStringList &values, LastValue last)
     endLine(lineStart);
 }
 
-// Stored GBK text is copied as it is and numbers are formatted in place:
-// decoding every text only to encode it again cost most of the writing.
-// Text that is no clean GBK takes the long way, which reports what GBK
-// cannot hold.
+// Stored GBK text is copied as it is, numbers and dates are formatted in
+// place: decoding every text only to encode it again cost most of the
+// writing. Text that is no clean GBK takes the long way, which reports
+// what GBK cannot hold.
 void ExchangeFileWriter::putColumn(const DataSet &row, int current, const Plan &plan, int column)
 {
-    const qsizetype count = plan.names.size();
-    const auto put = [this](auto piece) { putPiece(piece); };
+    const auto putAt = [&](auto value) {
+        LineRules::putValueAt(value, column, plan.names.size(), plan.last,
+                              [this](auto piece) { putPiece(piece); });
+    };
     if (column == plan.sjdcColumn)
-        return LineRules::putValueAt(QByteArrayView("0"), column, count, plan.last, put);
+        return putAt(QByteArrayView("0"));
     // A row being inserted lives only in the edit buffer, which asString reads.
-    if (row.state() == DataSet::Insert) {
-        const QString text = row.asString(plan.names.at(column));
-        return LineRules::putValueAt(QStringView(text), column, count, plan.last, put);
-    }
+    if (current == InsertedRow)
+        return putAt(QStringView(row.asString(plan.names.at(column))));
     QByteArrayView gbk;
-    if (row.storedGbk(current, column, &gbk) && GbkText::isValid(gbk))
-        return LineRules::putValueAt(gbk, column, count, plan.last, put);
-    const QVariant value = row.valueAt(current, column);
-    if (value.typeId() == QMetaType::Double) {
-        char number[ValueText::NumberRoom];
-        const char *end = ValueText::formatNumber(value.toDouble(), number);
-        return LineRules::putValueAt(QByteArrayView(number, end), column, count, plan.last, put);
-    }
-    const QString text = FieldValue::toText(value);
-    LineRules::putValueAt(QStringView(text), column, count, plan.last, put);
+    if (plan.text.at(column) && row.storedGbk(current, column, &gbk) && GbkText::isValid(gbk))
+        return putAt(gbk);
+    putForm(row.valueAt(current, column), putAt);
 }
 
 // A row that cannot be read leaves nothing of its line behind.
@@ -174,7 +202,7 @@ void ExchangeFileWriter::writePlannedRow(const DataSet &row, const Plan &plan)
 {
     const qsizetype lineStart = m_used;
     try {
-        const int current = row.recNo();
+        const int current = row.state() == DataSet::Insert ? InsertedRow : row.recNo();
         for (int i = 0; i < plan.names.size(); ++i)
             putColumn(row, current, plan, i);
     } catch (...) {
@@ -197,20 +225,41 @@ void ExchangeFileWriter::writeRows(DataSet &data, ExchangeLine kind)
         writePlannedRow(data, plan);
 }
 
+// A full block goes to the file on a thread of its own while the next one
+// is put together, so that the system's copying costs no time here; and
+// on to the disk at once, so that the sync on commit finds it done.
 void ExchangeFileWriter::writeBuffer()
 {
+    awaitWrite();
     if (m_used == 0)
         return;
-    if (m_file.write(m_buffer.constData(), m_used) != m_used) {
+    std::swap(m_buffer, m_spare);
+    if (m_buffer.size() < m_spare.size())
+        m_buffer.resize(m_spare.size());
+    m_data = m_buffer.data();
+    const char *block = m_spare.constData();
+    const qsizetype size = std::exchange(m_used, 0);
+    const qint64 offset = std::exchange(m_written, m_written + size);
+    m_writing = std::async(std::launch::async, [this, block, size, offset] {
+        if (m_file.write(block, size) != size)
+            return false;
+        FileSafety::startWriteBack(m_file, offset, size);
+        return true;
+    });
+}
+
+void ExchangeFileWriter::awaitWrite()
+{
+    if (m_writing.valid() && !m_writing.get()) {
         throw DbError(QStringLiteral("写入文件“%1”出错：%2")
                           .arg(shown(path()), m_file.errorString()));
     }
-    m_used = 0;
 }
 
 void ExchangeFileWriter::commit()
 {
     writeBuffer();
+    awaitWrite();
     if (!m_file.commit()) {
         throw DbError(QStringLiteral("无法保存文件“%1”：%2")
                           .arg(shown(path()), m_file.errorString()));

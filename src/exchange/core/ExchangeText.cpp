@@ -1,7 +1,5 @@
 #include "ExchangeText.h"
 
-#include "engine/GbkText.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -31,14 +29,29 @@ bool isLineEnd(char c)
     return c == '\r' || c == '\n';
 }
 
+// The positions of c in [from, to), to f one by one. Line ends are far
+// apart in a memo text: memchr passes over the rest at its own speed.
+template <typename F>
+void forEachByte(const char *d, qsizetype from, qsizetype to, char c, F &&f)
+{
+    const char *end = d + to;
+    for (const char *p = d + from; p < end; ++p) {
+        p = static_cast<const char *>(std::memchr(p, c, size_t(end - p)));
+        if (!p)
+            return;
+        f(p);
+    }
+}
+
 // Counts line ends (CR LF, LF, lone CR) in data[from, to).
 int countLineEnds(const char *d, qsizetype from, qsizetype to)
 {
     int n = 0;
-    for (qsizetype i = from; i < to; ++i) {
-        if (d[i] == '\n' || (d[i] == '\r' && (i + 1 >= to || d[i + 1] != '\n')))
+    forEachByte(d, from, to, '\n', [&n](const char *) { ++n; });
+    forEachByte(d, from, to, '\r', [&n, end = d + to](const char *cr) {
+        if (cr + 1 == end || cr[1] != '\n')
             ++n;
-    }
+    });
     return n;
 }
 
@@ -70,6 +83,8 @@ public:
             return settle(atEof ? RecordScan::End : RecordScan::NeedMore, p);
         if (!checkBlankLine())
             return result;
+        if (collect)
+            result.values.reserve(columns);
         for (int col = 0;; ++col) {
             const bool last = col == columns - 1;
             bool more = false;
@@ -136,8 +151,7 @@ private:
 
     bool checkBlankLine()
     {
-        const qsizetype e = lineEndFrom(p);
-        for (qsizetype i = p; i < e; ++i) {
+        for (qsizetype i = p; i < n && !isLineEnd(d[i]); ++i) {
             if (uchar(d[i]) > 0x20)
                 return true;
         }
@@ -289,14 +303,6 @@ RecordScan scanRecord(const char *data, qsizetype size, qsizetype pos,
                       const RecordLayout &layout, bool atEof, bool collectValues)
 {
     return RecordScanner(data, size, pos, layout, atEof, collectValues).run();
-}
-
-bool decodeGbkStrict(const QByteArray &gbk, QString *text)
-{
-    if (!GbkText::isValid(gbk))
-        return false;
-    *text = GbkText::decode(gbk);
-    return true;
 }
 
 } // namespace ExchangeText

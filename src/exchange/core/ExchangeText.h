@@ -49,6 +49,15 @@ namespace LineRules {
 inline char16_t unitAt(QStringView v, qsizetype i) { return v[i].unicode(); }
 inline char16_t unitAt(QByteArrayView v, qsizetype i) { return uchar(v[i]); }
 
+// Values shorter than this are looked at unit by unit: most are codes and
+// names, for which a call of memchr costs more than it saves.
+constexpr qsizetype ShortValue = 32;
+
+inline bool isSeparator(char16_t c)
+{
+    return c <= u'\r' && (c == u'\t' || c == u'\r' || c == u'\n');
+}
+
 // Where the first c at or after from is; the size of v when there is none.
 inline qsizetype findUnit(QStringView v, char16_t c, qsizetype from)
 {
@@ -58,8 +67,11 @@ inline qsizetype findUnit(QStringView v, char16_t c, qsizetype from)
 
 inline qsizetype findUnit(QByteArrayView v, char16_t c, qsizetype from)
 {
-    if (from >= v.size())
-        return v.size();
+    if (v.size() - from < ShortValue) {
+        while (from < v.size() && uchar(v[from]) != c)
+            ++from;
+        return qMin(from, v.size());
+    }
     const void *hit = std::memchr(v.data() + from, int(c), size_t(v.size() - from));
     return hit ? static_cast<const char *>(hit) - v.data() : v.size();
 }
@@ -70,10 +82,17 @@ qsizetype nextSeparator(View v, qsizetype from)
     return std::min({findUnit(v, u'\t', from), findUnit(v, u'\r', from), findUnit(v, u'\n', from)});
 }
 
-// Line breaks first: a memo text that has any has one early.
+// Line breaks first in a long value: a memo text that has any has one early.
 template <typename View>
 bool hasSeparator(View v)
 {
+    if (v.size() < ShortValue) {
+        for (qsizetype i = 0; i < v.size(); ++i) {
+            if (isSeparator(unitAt(v, i)))
+                return true;
+        }
+        return false;
+    }
     return findUnit(v, u'\r', 0) < v.size() || findUnit(v, u'\n', 0) < v.size()
            || findUnit(v, u'\t', 0) < v.size();
 }
@@ -164,6 +183,8 @@ struct RecordLayout
 {
     int columns = 1;
     bool lastQuoted = false;
+
+    bool operator==(const RecordLayout &) const = default;
 };
 
 // The outcome of scanning one logical record of GBK bytes.
@@ -193,9 +214,5 @@ struct RecordScan
 // collected only when asked, the boundaries are found either way.
 RecordScan scanRecord(const char *data, qsizetype size, qsizetype pos,
                       const RecordLayout &layout, bool atEof, bool collectValues);
-
-// Decodes GBK bytes, refusing what is no GBK text: bytes that form no
-// character, a character cut off at the end, codes with no character.
-bool decodeGbkStrict(const QByteArray &gbk, QString *text);
 
 } // namespace ExchangeText
