@@ -709,6 +709,14 @@ void TstDbfFile::packRemovesDeletedRowsAndKeepsMemos()
     QVERIFY(memo.size() < sizeBefore / 2);
     QCOMPARE(qFromLittleEndian<quint32>(memo.constData()), quint32(memo.size() / 512));
     QCOMPARE(DbfFile::open(path, true)->value(0, Note).toString(), memoText(62, 12));
+
+    // Nothing deleted and the memo file compact: both files stay untouched.
+    const QByteArray tableBefore = readFile(path);
+    const QByteArray memoKept = readFile(memoPath);
+    DbfFile::pack(path);
+    QCOMPARE(readFile(path), tableBefore);
+    QCOMPARE(readFile(memoPath), memoKept);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
 // Each row: which files a pack killed at some instant leaves beside the table,

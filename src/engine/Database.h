@@ -32,7 +32,8 @@ public:
     // The one open handle of that table file in this process. Throws DbError
     // when the file is missing or damaged.
     std::shared_ptr<DbfFile> file(const QString &tableName);
-    // Packs the file (rows marked deleted removed, memo file compacted).
+    // Packs the file (see DbfFile::pack: rows marked deleted removed, the
+    // memo file compacted once a quarter of it is unused).
     // Throws DbError when a dataset still has the file open ("in use").
     void pack(const QString &tableName);
     // Forgets the cached handle (after a file was replaced on disk). Throws

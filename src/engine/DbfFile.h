@@ -50,8 +50,9 @@ public:
     // Removes the rows marked deleted, and compacts the memo file once a
     // quarter of it is unused: the files are written anew beside the old ones
     // and renamed over them, so a pack killed midway leaves the table
-    // complete (the next open finishes or discards it). Every open DbfFile of
-    // that path must be closed first (Database::pack takes care of that).
+    // complete (the next open finishes or discards it). A table with nothing
+    // to remove or compact is left untouched. Every open DbfFile of that
+    // path must be closed first (Database::pack takes care of that).
     static void pack(const QString &path);
     // Finishes or rolls back a pack that was interrupted (called by open()).
     static void recoverInterruptedPack(const QString &path);

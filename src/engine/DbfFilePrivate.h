@@ -84,7 +84,9 @@ struct DbfFile::Private
     void writeGathered();
     void dropGathered();
 
-    // Memo blocks that the rows not marked deleted use (DbfPack.cpp).
+    // For pack (DbfPack.cpp): whether any row is marked deleted, and the
+    // memo blocks that the rows not marked deleted use.
+    bool hasDeletedRows();
     quint64 liveMemoBlocks();
 };
 

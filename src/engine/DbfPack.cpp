@@ -218,6 +218,15 @@ void DbfFile::recoverInterruptedPack(const QString &path)
     FileSafety::syncFolder(names.folder);
 }
 
+bool DbfFile::Private::hasDeletedRows()
+{
+    for (int recno = 0; recno < recordCount; ++recno) {
+        if (recordData(recno)[0] == DbfHeader::DeletedFlag)
+            return true;
+    }
+    return false;
+}
+
 quint64 DbfFile::Private::liveMemoBlocks()
 {
     quint64 blocks = 0;
@@ -247,8 +256,14 @@ void DbfFile::pack(const QString &path)
     try {
         const std::shared_ptr<DbfFile> old = open(path, true);
         Private &p = *old->d;
+        // Start-up packs every table; one without deleted rows is left as it
+        // is unless its memo file needs compacting.
+        const bool compactMemo =
+            p.memo && memoWorthCompacting(p.liveMemoBlocks(), p.memo->fileSize(), p.memo->blockSize());
+        if (!compactMemo && !p.hasDeletedRows())
+            return;
         std::unique_ptr<MemoCopy> memo;
-        if (p.memo && memoWorthCompacting(p.liveMemoBlocks(), p.memo->fileSize(), p.memo->blockSize())) {
+        if (compactMemo) {
             memo = std::make_unique<MemoCopy>(*p.memo, names.at(names.newMemo), path, old->tableName());
             newMemo = true;
         }
