@@ -447,6 +447,29 @@ private slots:
         model.setDataSet(&persons);
         QCOMPARE(model.data(model.index(1, 1)).toString(), QString("9"));
     }
+
+    // The grid reads while it paints, where an exception would end the
+    // program: a memo that cannot be read shows empty and is remembered.
+    void gridModelShowsAnUnreadableMemoEmpty()
+    {
+        makeTable(folder(), "notes.dbf", {dbfField("NAME", 'C', 10), dbfField("NOTE", 'M')},
+                  {{"一", "第一条说明"}, {"二", "第二条说明"}});
+        // The memo file loses the blocks that the rows point to.
+        QFile memo(QDir(folder()).filePath("notes.dbt"));
+        QVERIFY(memo.resize(512));
+        Table notes(m_db, "notes.dbf");
+        notes.open();
+        DataSetModel model;
+        model.setDataSet(&notes);
+        QCOMPARE(model.rowCount(), 2);
+        QVERIFY(model.lastError().isEmpty());
+        QCOMPARE(model.data(model.index(1, 0)).toString(), QString("二"));
+        QCOMPARE(model.data(model.index(0, 1)).toString(), QString());
+        QVERIFY2(model.lastError().contains("notes.dbt"), qPrintable(model.lastError()));
+        const QString first = model.lastError();
+        model.data(model.index(1, 1));
+        QCOMPARE(model.lastError(), first);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDataSet)

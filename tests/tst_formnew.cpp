@@ -247,6 +247,28 @@ private slots:
         QCOMPARE(current("item_3"), QStringLiteral("O'Neil 新法"));
     }
 
+    // A refused name stores nothing, so the typed entry still counts as
+    // unsaved: the close box is refused and "退出" asks first.
+    void aRefusedNameKeepsTheEntryUnsaved()
+    {
+        addComplete(QStringLiteral("2023000001"), QStringLiteral("1"), QStringLiteral("甲"));
+        f->showList();
+        BoxLog boxes;
+        boxes.answers = {QMessageBox::Ok, QMessageBox::Cancel};
+        bool openAfterClose = false;
+        QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
+            fill(d, QStringLiteral("2023"), QStringLiteral("甲"), QStringLiteral("单位"));
+            d->Button1->click();
+            d->reject();
+            openAfterClose = d->isVisible();
+            d->Button2->click();  // Cancel: leave without storing
+        }));
+        QVERIFY(openAfterClose);
+        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("已有同名项目!"),
+                                             QStringLiteral("退出并储存？")}));
+        QCOMPARE(countRows(db(), QStringLiteral("kjcg.DBF")), 1);
+    }
+
     void aNewYearRenumbersTheRecordAndMovesItsChildren()
     {
         addComplete(QStringLiteral("2022000001"), QStringLiteral("1"), QStringLiteral("甲"));

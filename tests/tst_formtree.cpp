@@ -166,6 +166,22 @@ private slots:
         QVERIFY(!bad.isOpen());
     }
 
+    // The chooser never offers a part of a classification.
+    void badLevelKeepsTheChooserClosed()
+    {
+        makeClassTable(m_dir.filePath("badpick.dbf"),
+                       {{"1", "A", "甲"}, {"x", "B", "乙"}, {"1", "C", "丙"}});
+        QLineEdit edit;
+        edit.setText("保留");
+        ModalHelper helper([](QWidget *modal) { ModalHelper::click(modal, "确认"); }, 1000);
+        QVERIFY(!FormTree->pick(&edit, "badpick.dbf"));
+        QVERIFY(!helper.ran());
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes.at(0).caption, QString("提示"));
+        QCOMPARE(edit.text(), QString("保留"));
+        QCOMPARE(FormTree->TreeView1->topLevelItemCount(), 0);
+    }
+
     void confirmWritesIntoTheOneTarget()
     {
         QLineEdit unitEdit, pageEdit;

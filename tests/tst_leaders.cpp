@@ -2,6 +2,7 @@
 // on the child-list base; dense serials after every change, the dialog's
 // checks and its leave question, and the rows read by another dBase reader.
 #include "engine/DataSet.h"
+#include "engine/DbError.h"
 #include "records/ChildList.h"
 #include "records/EntryRoutines.h"
 #include "records/Finto11Unit.h"
@@ -32,6 +33,22 @@ struct Leader
     QString month = QStringLiteral("05");
     QString note = QString();
     QString field = QStringLiteral("01");
+};
+
+// A leaders list whose next renumbering fails the way a disk error does,
+// after the row itself was written.
+class RenumberFailingList : public TFpage11
+{
+public:
+    bool failNext = false;
+
+protected:
+    void reloadRows() override
+    {
+        TFpage11::reloadRows();
+        if (std::exchange(failNext, false))
+            throw DbError(QStringLiteral("无法写入表文件“unitexpert.dbf”"));
+    }
 };
 
 } // namespace
@@ -218,6 +235,36 @@ private slots:
         m_list->deleteClick();
         QVERIFY(leaders().isEmpty());
         QVERIFY(!m_list->deleteButton->isEnabled() && !m_list->modifyButton->isEnabled());
+    }
+
+    // The row is stored before the list is renumbered: a renumbering that
+    // fails is shown, and the dialog goes on as after any store, so that
+    // pressing "存储" again cannot append the same leader twice.
+    void aFailedRenumberingStillEndsTheStore()
+    {
+        RenumberFailingList list;
+        list.setDialog(m_dialog.get());
+        const QString failure = QStringLiteral("无法写入表文件“unitexpert.dbf”");
+
+        openAdd();
+        enter({QStringLiteral("张三")});
+        list.failNext = true;
+        QVERIFY(dialog().Button1Click());
+        QCOMPARE(f.boxTexts(), (QStringList{failure, Stored}));
+        QCOMPARE(f.boxes.first().caption, QStringLiteral("提示"));
+        QVERIFY(dialog().isVisible());
+        QCOMPARE(dialog().edtry_180->text(), QString());
+        QCOMPARE(leaders().recordCount(), 1);
+        QVERIFY(list.deleteButton->isEnabled() && list.modifyButton->isEnabled());
+
+        f.boxes.clear();
+        openModify(0);
+        dialog().edtry_180->setText(QStringLiteral("张三改"));
+        list.failNext = true;
+        QVERIFY(dialog().Button1Click());
+        QCOMPARE(f.boxTexts(), (QStringList{failure, Stored}));
+        QVERIFY(!dialog().isVisible());
+        QCOMPARE(column(QStringLiteral("item_180")), QStringList{QStringLiteral("张三改")});
     }
 
     void importedSerialsAreMadeDense()

@@ -12,12 +12,14 @@
 #include "records/UnitDM.h"
 #include "records/Unitpage4a.h"
 #include "records/Unitwel.h"
+#include "support/FileSizeLimit.h"
 #include "support/ModalHelper.h"
 #include "support/RecordsData.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
@@ -126,6 +128,25 @@ class TestMainWindow : public QObject
                        QStringLiteral("SpeedButton26"), QStringLiteral("Button1"),
                        QStringLiteral("Button5"), QStringLiteral("BitBtn1"),
                        QStringLiteral("BitBtn2"), QStringLiteral("BitBtn4")});
+    }
+
+    // "删除" on the list's row `row`, answered yes while every write at or
+    // beyond `limit` fails (the files named lie wholly below it): the
+    // question, then the error in a box captioned "提示".
+    void deleteWhileWritesFailFrom(int row, qint64 limit, const QStringList &filesBelow)
+    {
+        for (const QString &file : filesBelow)
+            QVERIFY2(QFileInfo(db()->resolvePath(file)).size() < limit, qPrintable(file));
+        m_form->prepareFilters();
+        list().moveTo(row);
+        m_log.answer = QMessageBox::Yes;
+        {
+            FileSizeLimit sizeLimit(limit);
+            QVERIFY(sizeLimit.active());
+            m_form->Button4Click();
+        }
+        QCOMPARE(m_log.boxes.size(), 2);
+        QCOMPARE(m_log.boxes[1].caption, QStringLiteral("提示"));
     }
 
     QList<QWidget *> everyCommand() const
@@ -359,6 +380,70 @@ private slots:
         QCOMPARE(m_form->cbYear->currentText(), QStringLiteral("2006"));
         m_form->Button4Click();
         QCOMPARE(m_log.boxes.size(), 2);
+    }
+
+    // The main row cannot be deleted (its place in the file cannot be
+    // written): the record keeps every child row, and the list is the
+    // select of the category and year again, on the same record.
+    void aMainRowThatCannotBeDeletedKeepsTheWholeRecord()
+    {
+        if (!FileSizeLimit::supported())
+            QSKIP("no file size limit on this system");
+        const QString kjcg = QStringLiteral("kjcg.DBF");
+        for (const char *n : {"2006000001", "2006000002", "2006000003"}) {
+            addAchievement(db(), QString::fromLatin1(n), QStringLiteral("1"), QString::fromLatin1(n));
+            addChildren(db(), QString::fromLatin1(n), Region);
+        }
+        const qint64 lastRowAt = QFileInfo(db()->resolvePath(kjcg)).size() - 1;
+        const QString target = QStringLiteral("2006000004");
+        addAchievement(db(), target, QStringLiteral("1"), QStringLiteral("末"));
+        addChildren(db(), target, Region);
+        const QStringList children = {QStringLiteral("cgwcr.DBF"), QStringLiteral("cgwcdw.DBF"),
+                                      QStringLiteral("jdwyhmd.DBF"), QStringLiteral("zlqk.dbf")};
+        deleteWhileWritesFailFrom(3, lastRowAt, children);
+        if (QTest::currentTestFailed())
+            return;
+
+        QCOMPARE(countRows(db(), kjcg, keyFilter(target, Region)), 1);
+        for (const QString &child : children)
+            QCOMPARE(countRows(db(), child, keyFilter(target, Region)), 1);
+        QVERIFY(list().isOpen());
+        QVERIFY(list().sql().trimmed().startsWith(QStringLiteral("select"), Qt::CaseInsensitive));
+        QCOMPARE(CurrentListSql, list().sql());
+        QCOMPARE(list().recordCount(), 4);
+        QCOMPARE(current(QStringLiteral("ITEM_4")), target);
+        QVERIFY(notDone().isEmpty());
+        QVERIFY(disabled(m_form->lockSet()).isEmpty());
+    }
+
+    // A child table that cannot follow: the record is gone all the same, and
+    // the list is read again, renumbered, with its lock on the next record.
+    void childRowsThatCannotBeDeletedLeaveNoHalfRecord()
+    {
+        if (!FileSizeLimit::supported())
+            QSKIP("no file size limit on this system");
+        const QString target = QStringLiteral("2006000001");
+        addAchievement(db(), target, QStringLiteral("1"), QStringLiteral("甲"));
+        addAchievement(db(), QStringLiteral("2006000002"), QStringLiteral("1"), QStringLiteral("乙"));
+        // Persons of the other record put the target's person far into its file.
+        for (int i = 0; i < 60; ++i)
+            addPerson(db(), QStringLiteral("2006000002"), Region, QStringLiteral("人%1").arg(i));
+        addChildren(db(), target, Region);
+        const qint64 personsEnd = QFileInfo(db()->resolvePath(QStringLiteral("cgwcr.DBF"))).size();
+        deleteWhileWritesFailFrom(0, personsEnd - 400,
+                                  {QStringLiteral("kjcg.DBF"), QStringLiteral("cgwcdw.DBF"),
+                                   QStringLiteral("jdwyhmd.DBF"), QStringLiteral("zlqk.dbf")});
+        if (QTest::currentTestFailed())
+            return;
+
+        QCOMPARE(countRows(db(), QStringLiteral("kjcg.DBF"), keyFilter(target, Region)), 0);
+        QCOMPARE(countRows(db(), QStringLiteral("cgwcdw.DBF"), keyFilter(target, Region)), 0);
+        QCOMPARE(countRows(db(), QStringLiteral("cgwcr.DBF"), keyFilter(target, Region)), 1);
+        QCOMPARE(CurrentListSql, list().sql());
+        QCOMPARE(listColumn(QStringLiteral("ITEM_3")), QStringList{QStringLiteral("乙")});
+        QCOMPARE(listColumn(QStringLiteral("NO")), QStringList{QStringLiteral("1")});
+        QCOMPARE(current(QStringLiteral("ITEM_3")), QStringLiteral("乙"));
+        QVERIFY(notDone().isEmpty());
     }
 
     void firstRunDisablesTheCommands()

@@ -411,6 +411,48 @@ private slots:
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("\"成果密级\"不能为空！")});
     }
 
+    // What the page cannot show as stored is neither lost by a save of
+    // another change nor taken for a change itself.
+    void storedValuesThePickersCannotOfferSurvive()
+    {
+        // "6" is an item of an earlier version, left out of the list.
+        loadRecord(QStringLiteral("1"), {{"ITEM_2", "6"}});
+        QCOMPARE(p->cb_2->currentIndex(), -1);
+        QVERIFY(p->isUnchanged());
+        BoxLog &boxes = *m_log;
+        boxes.clear();
+        p->quit01Click();
+        QCOMPARE(boxes.texts(), QStringList());
+        p->edt_14_1->setText(QStringLiteral("铜"));
+        QVERIFY(saveQuietly());
+        QCOMPARE(stored("item_2"), QStringLiteral("6"));
+        QCOMPARE(stored("item_14"), QStringLiteral("铜;铁"));
+        // The user's own choice replaces it.
+        p->cb_2->setCurrentIndex(0);
+        emit p->cb_2->activated(0);
+        QVERIFY(!p->isUnchanged());
+        QVERIFY(saveQuietly());
+        QCOMPARE(stored("item_2"), QStringLiteral("1"));
+
+        // A stored registration date changed to today is a change.
+        loadRecord(QStringLiteral("1"));
+        p->DTP_121->setDate(QDate::currentDate());
+        QVERIFY(!p->isUnchanged());
+
+        // An old date is shown as it is, not moved into the picker's span.
+        m_log->clear();
+        loadRecord(QStringLiteral("1"), {{"ITEM_121", "1900-3-4"}, {"ITEM_8", "1898.01   至1899.06"}});
+        QCOMPARE(m_log->texts(), QStringList());
+        QCOMPARE(p->DTP_121->date(), QDate(1900, 3, 4));
+        QVERIFY(p->isUnchanged());
+        QVERIFY(saveQuietly());
+        QCOMPARE(f->list().asDate(QStringLiteral("item_121")), QDate(1900, 3, 4));
+        // One the picker cannot show is reported and replaced by today.
+        loadRecord(QStringLiteral("1"), {{"ITEM_121", "1850-1-2"}});
+        QVERIFY(m_log->last().endsWith(QStringLiteral("'不是正确的时间格式！现在已经更换。")));
+        QCOMPARE(p->DTP_121->date(), QDate::currentDate());
+    }
+
     // Opened from the main window: a save that cannot be written keeps the
     // page open with what was typed and the row out of edit mode.
     void aSaveThatFailsKeepsThePageOpen()

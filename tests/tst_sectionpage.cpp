@@ -173,6 +173,35 @@ private slots:
     {
         openOn(QStringLiteral("1"), {{"ITEM_34", "2005.13.40"}});
         QCOMPARE(log->last(), QStringLiteral("本项评价日期：'2005.13.40' 不是正确的时间格式！现在已经更换。"));
+        // A date before the picker's span is reported too, never moved.
+        openOn(QStringLiteral("1"), {{"ITEM_34", "1899.03.04"}});
+        QCOMPARE(log->last(), QStringLiteral("本项评价日期：'1899.03.04' 不是正确的时间格式！现在已经更换。"));
+        log->clear();
+        openOn(QStringLiteral("1"), {{"ITEM_34", "1900.03.04"}, {"ITEM_161", "1;"}});
+        QCOMPARE(log->texts(), QStringList());
+        QCOMPARE(page->date->dotText(), QStringLiteral("1900.03.04"));
+        QVERIFY(page->isUnchanged());
+        QVERIFY(page->save());
+        QCOMPARE(stored("item_34"), QStringLiteral("1900.03.04"));
+    }
+
+    // A code the list does not offer is kept until the user picks an item;
+    // picking the blank item clears it.
+    void aCodeTheListLacksIsKeptUntilTheUserChooses()
+    {
+        openOn(QStringLiteral("1"), {{"ITEM_46", "9"}, {"ITEM_161", "1;"}});
+        QCOMPARE(page->cb_46->currentIndex(), -1);
+        QVERIFY(page->isUnchanged());
+        page->Edt_127->setText(QStringLiteral("立项-2"));
+        QVERIFY(page->save());
+        QCOMPARE(stored("item_46"), QStringLiteral("9"));
+        const int blank = page->cb_46->count() - 1;
+        page->cb_46->setCurrentIndex(blank);
+        QVERIFY(page->isUnchanged());  // set by the program, not chosen
+        emit page->cb_46->activated(blank);
+        QVERIFY(!page->isUnchanged());
+        QVERIFY(page->save());
+        QVERIFY(f->list().isNull(QStringLiteral("item_46")));
     }
 };
 

@@ -139,20 +139,39 @@ private slots:
         edit.setAllowPoint(true);
         edit.setWarningPrefix("“国家投入”:");
         QSignalSpy changed(&edit, &MoneyEdit::amountChanged);
+        // The edit was zeroed after exactly one warning about the text.
+        const auto zeroedAfter = [&](const QString &text) {
+            return edit.text() == "0" && m_boxes.size() == 1
+                   && m_boxes.at(0).text == "“国家投入”:" + text + " 不是正确的数据格式！现在已经置零";
+        };
 
         edit.setText("1.2.3");
-        QCOMPARE(edit.text(), QString("0"));
-        QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes.at(0).text, QString("“国家投入”:1.2.3 不是正确的数据格式！现在已经置零"));
+        QVERIFY(zeroedAfter("1.2.3"));
         QCOMPARE(m_boxes.at(0).caption, QString("Dravik"));
         QVERIFY(changed.count() >= 1);
 
+        // A point typed first is how ".5" begins: no warning while typing.
         m_boxes.clear();
         edit.clear();
         QTest::keyClicks(&edit, ".");
-        QCOMPARE(edit.text(), QString("0"));
-        QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes.at(0).text, QString("“国家投入”:. 不是正确的数据格式！现在已经置零"));
+        QCOMPARE(edit.text(), QString("."));
+        QCOMPARE(edit.amount(), 0.0);
+        QTest::keyClicks(&edit, "5");
+        QCOMPARE(edit.amount(), 0.5);
+        edit.clear();
+        QTest::keyClicks(&edit, "1.");
+        QCOMPARE(edit.text(), QString("1."));
+        QVERIFY(m_boxes.isEmpty());
+        // A second point can never make a number.
+        QTest::keyClicks(&edit, ".");
+        QVERIFY(zeroedAfter("1.."));
+        // Leaving the edit with a lone point is the end of typing.
+        m_boxes.clear();
+        edit.clear();
+        QTest::keyClicks(&edit, ".");
+        QVERIFY(m_boxes.isEmpty());
+        QTest::keyClick(&edit, Qt::Key_Return);
+        QVERIFY(zeroedAfter("."));
 
         m_boxes.clear();
         edit.clear();
@@ -204,6 +223,16 @@ private slots:
         QVERIFY(!date.setDotText("2006.13.40"));
         QVERIFY(!date.setDotText("abcd.ef.gh"));
         QCOMPARE(date.dotText(), QString("2006.05.17"));
+        // Old and far dates are shown as they are, never moved into the
+        // picker's span; one outside it is reported like a text that is no date.
+        QVERIFY(date.setDotText("1900.03.04"));
+        QCOMPARE(date.dotText(), QString("1900.03.04"));
+        QVERIFY(date.setDotText("2099.12.31"));
+        QCOMPARE(date.dotText(), QString("2099.12.31"));
+        QVERIFY(!date.setDotText("1899.12.31"));
+        QVERIFY(!date.setDotText("2100.01.01"));
+        QCOMPARE(date.dotText(), QString("2099.12.31"));
+        QVERIFY(date.setDotText("2006.05.17"));
 
         date.setCleared(true);
         QTest::mouseClick(date.emptyField(), Qt::LeftButton);

@@ -1,6 +1,7 @@
 #include "DataSetModel.h"
 
 #include "DataSet.h"
+#include "DbError.h"
 
 DataSetModel::DataSetModel(QObject *parent)
     : QAbstractTableModel(parent)
@@ -49,6 +50,7 @@ QStringList DataSetModel::columns() const
 void DataSetModel::reset()
 {
     beginResetModel();
+    m_lastError.clear();
     m_fieldIndexes.clear();
     if (m_dataSet && m_dataSet->isOpen()) {
         if (m_columns.isEmpty()) {
@@ -69,7 +71,12 @@ int DataSetModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid() || !m_dataSet || !m_dataSet->isOpen())
         return 0;
-    return m_dataSet->recordCount();
+    try {
+        return m_dataSet->recordCount();
+    } catch (const DbError &e) {
+        remember(e);
+        return 0;
+    }
 }
 
 int DataSetModel::columnCount(const QModelIndex &parent) const
@@ -84,7 +91,25 @@ QVariant DataSetModel::data(const QModelIndex &index, int role) const
     const int field = m_fieldIndexes.value(index.column(), -1);
     if (field < 0)
         return {};
-    return m_dataSet->textAt(index.row(), field);
+    try {
+        return m_dataSet->textAt(index.row(), field);
+    } catch (const DbError &e) {
+        remember(e);
+        return QString();
+    }
+}
+
+QString DataSetModel::lastError() const
+{
+    return m_lastError;
+}
+
+// The grid asks while it paints, where no handler could catch: a row that
+// cannot be read shows empty, and the first failure is kept to be told.
+void DataSetModel::remember(const DbError &error) const
+{
+    if (m_lastError.isEmpty())
+        m_lastError = error.message();
 }
 
 QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const

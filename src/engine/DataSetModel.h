@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class DataSet;
+class DbError;
 
 // A grid's view of a dataset. Detach it (setDataSet(nullptr)) while a long
 // loop moves through the rows, so the grid does not repaint per row.
@@ -25,10 +26,17 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // A row or memo that cannot be read shows as empty (no rows when the
+    // count fails); the text of the first such failure since the rows were
+    // last reset, empty when there was none.
+    QString lastError() const;
+
 private:
     void reset();
+    void remember(const DbError &error) const;
 
     QPointer<DataSet> m_dataSet;
     QStringList m_columns;
     QList<int> m_fieldIndexes;
+    mutable QString m_lastError;
 };

@@ -338,14 +338,14 @@ void ChildListDialog::store()
     DataSet &rows = *m_list->rows();
     const int position = rows.isOpen() ? rows.recNo() : -1;
     writeRow(rows, current);
-    m_list->renumber();
-    // The stored row stays current: a new one is the last row.
-    if (current == ChildList::Mode::Add) {
-        rows.last();
+    // The row is stored: a renumbering that fails is shown, but the entry
+    // is done, so that "存储" pressed again cannot add the row twice.
+    runGuarded(this, [&] {
+        m_list->renumber();
+        keepStoredRowCurrent(rows, current, position);
+    });
+    if (current == ChildList::Mode::Add)
         m_list->setRowCommandsEnabled(true);
-    } else if (position >= 0 && position < rows.recordCount()) {
-        rows.moveTo(position);
-    }
     Messages::ShowWarning(this, QStringLiteral("存储成功！"));
     if (current == ChildList::Mode::Modify) {
         accept();
@@ -354,6 +354,17 @@ void ChildListDialog::store()
     clearAfterAdd();
     if (!staysOpenAfterAdd())
         accept();
+}
+
+// A new row is the last one; a modified row keeps its place.
+void ChildListDialog::keepStoredRowCurrent(DataSet &rows, ChildList::Mode mode, int position)
+{
+    if (!rows.isOpen())
+        return;
+    if (mode == ChildList::Mode::Add)
+        rows.last();
+    else if (position >= 0 && position < rows.recordCount())
+        rows.moveTo(position);
 }
 
 void ChildListDialog::writeRow(DataSet &rows, ChildList::Mode mode)

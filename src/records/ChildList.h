@@ -122,7 +122,8 @@ private:
 //
 // Store: a blank dialog closes without storing; the input check (its warning
 // and an Abort); then a new row (add) or the current row (modify) gets the
-// fields and is posted; the list is renumbered; "存储成功！". After an add
+// fields and is posted; the list is renumbered (a failure there is shown,
+// but the row is stored and the store goes on); "存储成功！". After an add
 // the dialog is cleared for the next row (or closes), after a modify it
 // closes. A caption of neither mode stores nothing.
 // Leave: a blank dialog closes at once; a changed one asks first, and when
@@ -167,6 +168,7 @@ protected:
 private:
     void store();
     void writeRow(DataSet &rows, ChildList::Mode mode);
+    void keepStoredRowCurrent(DataSet &rows, ChildList::Mode mode, int position);
 
     QPointer<ChildListWindow> m_list;
     int m_rowsBeforeAdd = 0;

@@ -17,6 +17,8 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 
+#include <memory>
+
 // ---- Binding ----------------------------------------------------------------
 
 bool Binding::servesCategory(const QString &category) const
@@ -134,18 +136,28 @@ Binding memo(const QString &field, QPlainTextEdit *memo)
 
 Binding pick(const QString &field, QComboBox *combo, FillList fill, int codeChars)
 {
+    // A stored code that the list no longer offers (an item of an earlier
+    // version of the form) is kept until the user chooses an item, the
+    // blank one included, so that saving another change does not erase it.
+    auto kept = std::make_shared<QString>();
+    QObject::connect(combo, &QComboBox::activated, combo, [kept] { kept->clear(); });
+    const auto chosen = [combo, codeChars] { return combo->currentText().left(codeChars).trimmed(); };
+    const auto code = [chosen, kept] {
+        const QString c = chosen();
+        return c.isEmpty() ? *kept : c;
+    };
     Binding b;
     b.field = field;
     b.widgets = {combo};
-    const auto code = [combo, codeChars] { return combo->currentText().left(codeChars).trimmed(); };
-    b.load = [field, combo, fill](const DataSet &record) {
+    b.load = [field, combo, fill, kept](const DataSet &record) {
         fill(combo);
         combo->setCurrentIndex(-1);  // a record without a code shows no choice
         SelectComboByCode(record.asString(field), combo);
+        *kept = combo->currentIndex() < 0 ? storedText(record, field) : QString();
     };
     b.value = [code] { return QVariant(code()); };
     b.same = [field, code](const DataSet &record) { return storedText(record, field) == code(); };
-    b.blank = [code] { return code().isEmpty(); };
+    b.blank = [chosen] { return chosen().isEmpty(); };
     return b;
 }
 

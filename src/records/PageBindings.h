@@ -61,7 +61,9 @@ Binding memo(const QString &field, QPlainTextEdit *memo);
 
 // A pick list of "code  text" items, refilled by `fill` on every load and set
 // to the stored code (nothing chosen when no item has it). Stores the first
-// codeChars characters of the chosen item, trimmed.
+// codeChars characters of the chosen item, trimmed; while nothing is chosen,
+// a stored code the list lacks is kept until the user picks an item (the
+// blank one clears it). required() still asks for a choice the list shows.
 using FillList = std::function<void(QComboBox *combo)>;
 Binding pick(const QString &field, QComboBox *combo, FillList fill, int codeChars);
 // A list of the code dictionary's group, without the blank item unless asked.

@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include "engine/DataSet.h"
+#include "engine/Database.h"
 #include "engine/DataSetModel.h"
 #include "records/Abort.h"
 #include "records/AchievementList.h"
@@ -630,17 +631,13 @@ void TMainForm::FollowNewRecordFilter(int categoryIndex, const QString &yearText
     }
 }
 
-void TMainForm::DeleteKjcgRows(Query &query, const QString &item4, const QString &itemDqdm)
+// A statement of its own: the list query keeps its select whatever happens.
+void TMainForm::DeleteKjcgRows(Database &db, const QString &item4, const QString &itemDqdm)
 {
-    query.close();
-    query.clearParams();
     // A blank region code reads as NULL in SQL.
-    query.setSql(QStringLiteral(
-        "DELETE FROM kjcg WHERE item_4=:item_4 AND coalesce(item_dqdm,'')=:item_dqdm"));
-    query.setParam(QStringLiteral("item_4"), item4);
-    query.setParam(QStringLiteral("item_dqdm"), itemDqdm);
-    const auto forgetParams = qScopeGuard([&] { query.clearParams(); });
-    query.execSql();
+    db.execute(QStringLiteral(
+                   "DELETE FROM kjcg WHERE item_4=:item_4 AND coalesce(item_dqdm,'')=:item_dqdm"),
+               {{QStringLiteral("item_4"), item4}, {QStringLiteral("item_dqdm"), itemDqdm}});
     LoadAchievementList();
 }
 
@@ -722,16 +719,50 @@ void TMainForm::deleteCurrentRecord()
     const int position = list.recNo();
     const QString item4 = list.asString(QStringLiteral("item_4"));
     const QString itemDqdm = list.asString(QStringLiteral("item_dqdm"));
-    deleteChildRows(item4, itemDqdm);
-    DeleteKjcgRows(list, item4, itemDqdm);
+    try {
+        // The main row goes first: a failure leaves at worst child rows of a
+        // deleted record, never a record that lost some of its rows.
+        DeleteKjcgRows(*DM->database(), item4, itemDqdm);
+        deleteChildRows(item4, itemDqdm);
+    } catch (const DbError &) {
+        showListAfterFailedDelete(position);
+        throw;
+    }
+    showListAfterDelete(position);
+}
+
+void TMainForm::showListAfterDelete(int position)
+{
     RenumberList();
-    // The record that followed takes the deleted one's place; after the
-    // last one the list stays on its first row.
-    if (position < list.recordCount())
+    showRecordAfterDelete(position);
+}
+
+// The record that followed takes the deleted one's place; after the last
+// one the list stays on its first row.
+void TMainForm::showRecordAfterDelete(int position)
+{
+    Query &list = *DM->Qrykjcg;
+    if (list.isOpen() && position < list.recordCount())
         list.moveTo(position);
     showCurrentRow();
     MarkIncompletePages();
     CheckPagesDone();
+}
+
+// The failure that stopped the delete is the one the user is told about.
+// The list still comes back from the category and year, and the lock
+// speaks for the record shown; each step is tried on its own.
+void TMainForm::showListAfterFailedDelete(int position)
+{
+    const auto quietly = [](const auto &step) {
+        try {
+            step();
+        } catch (const DbError &) {
+        }
+    };
+    quietly([&] { LoadAchievementList(); });
+    quietly([&] { RenumberList(); });
+    quietly([&] { showRecordAfterDelete(position); });
 }
 
 void TMainForm::deleteChildRows(const QString &item4, const QString &itemDqdm)

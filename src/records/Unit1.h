@@ -14,6 +14,7 @@ class QPushButton;
 class QTableView;
 class QToolButton;
 class DataSet;
+class Database;
 class Query;
 class SectionButton;
 
@@ -107,7 +108,7 @@ public:
     // After a new record: the list follows its category and year.
     void FollowNewRecordFilter(int categoryIndex, const QString &yearText);
     // Deletes the kjcg row of one record (number and region) and reloads.
-    void DeleteKjcgRows(Query &query, const QString &item4, const QString &itemDqdm);
+    void DeleteKjcgRows(Database &db, const QString &item4, const QString &itemDqdm);
     // The question to ask before closing, empty when every required
     // section of the current record is done.
     QString closeQuestion() const;
@@ -145,6 +146,9 @@ private:
     void markMissingPersons();
     void deleteChildRows(const QString &item4, const QString &itemDqdm);
     void deleteCurrentRecord();
+    void showListAfterDelete(int position);
+    void showRecordAfterDelete(int position);
+    void showListAfterFailedDelete(int position);
 
     QIdentityProxyModel *m_listModel = nullptr;
     bool m_shown = false;

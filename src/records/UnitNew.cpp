@@ -362,7 +362,6 @@ bool TFormNew::storeChecked()
         Messages::ShowWarning(this, QStringLiteral("不能输入1900到2050外的年份！"));
         throw Abort{};
     }
-    NewFormSaved = true;
     if (windowTitle() == modifyCaption())
         return storeModified(items);
     if (windowTitle() == newCaption())
@@ -390,10 +389,10 @@ bool TFormNew::storeNew(const Numbering::MainItems &items)
     try {
         key = Numbering::storeNewRecord(DM->database(), items, listPosition);
     } catch (const DbError &e) {
-        NewFormSaved = false;  // nothing was stored: the input is still to be saved
         Messages::ShowError(this, e.message());
         return false;
     }
+    NewFormSaved = true;  // only now: a refused or failed store keeps the input unsaved
     showStoredRecord(key, items.year);
     if (MainForm) {
         MainForm->MarkIncompletePages();
@@ -413,10 +412,10 @@ bool TFormNew::storeModified(const Numbering::MainItems &items)
     try {
         key = Numbering::storeModifiedRecord(DM->database(), m_old, items);
     } catch (const DbError &e) {
-        NewFormSaved = false;
         Messages::ShowError(this, e.message());
         return false;
     }
+    NewFormSaved = true;
     showStoredRecord(key, items.year);
     if (MainForm) {
         MainForm->MarkIncompletePages();

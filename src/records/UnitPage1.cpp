@@ -4,6 +4,7 @@
 #include "records/Messages.h"
 #include "records/UnitDM.h"
 #include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/ClearableDate.h"
 #include "records/widgets/DigitInput.h"
 #include "records/widgets/DropDownCombo.h"
 #include "records/widgets/GbkMemo.h"
@@ -201,7 +202,7 @@ QWidget *TFpage1::buildFields()
     DTP_121 = new QDateEdit(box);
     DTP_121->setObjectName(QStringLiteral("DTP_121"));
     DTP_121->setDisplayFormat(QStringLiteral("yyyy.MM.dd"));
-    DTP_121->setDateRange(QDate(1949, 1, 1), QDate(2051, 12, 31));
+    SetPickerRange(DTP_121);
     DTP_121->setCalendarPopup(true);
     edt_8_y_s = digitEdit(QStringLiteral("edt_8_y_s"), 4, box);
     edt_8_m_s = digitEdit(QStringLiteral("edt_8_m_s"), 2, box);
@@ -402,8 +403,8 @@ void TFpage1::declareBindings()
     bind(constant(QStringLiteral("outcomeb"), QStringLiteral("9990001000")).only(Serves::AppliedOnly));
 }
 
-// The picker shows today for a record without a date; that day, or any day
-// picked for such a record, is no change of its own.
+// The picker shows today for a record without a readable date; that day, or
+// any day picked for a record without a date, is no change of its own.
 Binding TFpage1::registrationDate()
 {
     const QString field = QStringLiteral("item_121");
@@ -415,7 +416,7 @@ Binding TFpage1::registrationDate()
         const QString text = record.asString(field).trimmed();
         if (!text.isEmpty()) {
             const QDate stored = record.asDate(field);
-            if (stored.isValid())
+            if (PickerCanShow(DTP_121, stored))
                 date = stored;
             else
                 Messages::ShowWarning(this, QLatin1Char('\'') + text + QLatin1Char('\'')
@@ -428,7 +429,11 @@ Binding TFpage1::registrationDate()
         if (record.isNull(field))
             return true;
         const QDate picked = DTP_121->date();
-        return picked == record.asDate(field) || picked == QDate::currentDate();
+        const QDate stored = record.asDate(field);
+        // A date the picker could not show was replaced by today on loading.
+        if (!PickerCanShow(DTP_121, stored))
+            return picked == QDate::currentDate();
+        return picked == stored;
     };
     return b;
 }

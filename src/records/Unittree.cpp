@@ -195,9 +195,9 @@ QString TFormTree::targetTable() const
 bool TFormTree::pick(QLineEdit *edit, const QString &tableFile)
 {
     setTarget(edit, tableFile);
-    runGuarded(this, [this] { FormShow(); });
-    if (TreeView1->topLevelItemCount() == 0)
-        return false;  // the table could not be read; the error was shown
+    // A table that could not be read whole is not offered: the error was shown.
+    if (!runGuarded(this, [this] { FormShow(); }))
+        return false;
     return exec() == QDialog::Accepted;
 }
 
@@ -222,7 +222,8 @@ void TFormTree::FormShow()
     try {
         FillClassTree(*m_table, TreeView1);
     } catch (...) {
-        TreeView1->setCurrentItem(TreeView1->topLevelItem(0));
+        // A part of the classification would offer a wrong choice.
+        TreeView1->clear();
         throw;
     }
     TreeView1->setCurrentItem(TreeView1->topLevelItem(0));

@@ -39,7 +39,8 @@ public:
     QLineEdit *target() const;
     QString targetTable() const;
 
-    // setTarget, then shows the chooser modally. True when the user confirmed.
+    // setTarget, then shows the chooser modally, unless the table could not
+    // be read whole (the error is shown). True when the user confirmed.
     bool pick(QLineEdit *edit, const QString &tableFile);
     // Opening the combo picks into the edit.
     void attach(DropDownCombo *combo, QLineEdit *edit, const QString &tableFile);
@@ -49,7 +50,8 @@ public:
     QPushButton *Button2;  // "取消"
 
 public slots:
-    // Re-reads the target's table into the tree (throws DbError).
+    // Re-reads the target's table into the tree (throws DbError, with the
+    // tree left empty).
     void FormShow();
     void Button1Click();
     void Button2Click();

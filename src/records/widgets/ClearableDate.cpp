@@ -12,6 +12,16 @@ namespace {
 const QString DotFormat = QStringLiteral("yyyy.MM.dd");
 }
 
+void SetPickerRange(QDateEdit *picker)
+{
+    picker->setDateRange(QDate(1900, 1, 1), QDate(2099, 12, 31));
+}
+
+bool PickerCanShow(const QDateEdit *picker, const QDate &date)
+{
+    return date.isValid() && date >= picker->minimumDate() && date <= picker->maximumDate();
+}
+
 ClearableDate::ClearableDate(QWidget *parent)
     : QWidget(parent),
       m_picker(new QDateEdit(QDate::currentDate(), this)),
@@ -19,7 +29,7 @@ ClearableDate::ClearableDate(QWidget *parent)
       m_emptyField(new QLineEdit(this))
 {
     m_picker->setDisplayFormat(DotFormat);
-    m_picker->setMinimumDate(QDate(1950, 1, 1));
+    SetPickerRange(m_picker);
     m_picker->setCalendarPopup(true);
     m_emptyField->setReadOnly(true);
     m_emptyField->installEventFilter(this);
@@ -86,7 +96,7 @@ bool ClearableDate::setDotText(const QString &stored)
     bool okYear = false, okMonth = false, okDay = false;
     const QDate date(parts.value(0).toInt(&okYear), parts.value(1).toInt(&okMonth),
                      parts.value(2).toInt(&okDay));
-    if (!okYear || !okMonth || !okDay || !date.isValid())
+    if (!okYear || !okMonth || !okDay || !PickerCanShow(m_picker, date))
         return false;
     m_picker->setDate(date);
     return true;

@@ -6,8 +6,14 @@ class QCheckBox;
 class QDateEdit;
 class QLineEdit;
 
+// The span of every date picker: any date a record can sensibly hold, so that
+// showing a stored date never moves it to the nearest end of the span.
+void SetPickerRange(QDateEdit *picker);
+// False for an invalid date and for one the picker would move.
+bool PickerCanShow(const QDateEdit *picker, const QDate &date);
+
 // A date that may be empty, stored as "yyyy.mm.dd" text: a date picker
-// (shown "yyyy.MM.dd", earliest 1950-01-01) with a box "清空" beside it.
+// (shown "yyyy.MM.dd", SetPickerRange) with a box "清空" beside it.
 // Ticking "清空" puts an empty read-only field in the picker's place (no
 // date); clicking that field unticks the box and brings the picker back.
 class ClearableDate : public QWidget
@@ -32,8 +38,9 @@ public:
     // "yyyy.mm.dd" of the picker's date, or empty while "清空" is ticked.
     QString dotText() const;
     // Shows a stored text: empty ticks "清空"; otherwise "清空" is unticked
-    // and the picker takes the date. False when the text is no date: the
-    // picker then keeps the date it had (the page reports the text).
+    // and the picker takes the date. False when the text is no date or one
+    // the picker cannot show: the picker then keeps the date it had (the
+    // page reports the text).
     bool setDotText(const QString &stored);
 
 signals:

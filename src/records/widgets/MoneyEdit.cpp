@@ -7,7 +7,8 @@
 MoneyEdit::MoneyEdit(QWidget *parent) : QLineEdit(parent)
 {
     AcceptOnlyDigits(this, m_allowPoint);
-    connect(this, &QLineEdit::textChanged, this, &MoneyEdit::checkNumber);
+    connect(this, &QLineEdit::textChanged, this, [this] { checkNumber(false); });
+    connect(this, &QLineEdit::editingFinished, this, [this] { checkNumber(true); });
 }
 
 void MoneyEdit::setAllowPoint(bool allow)
@@ -42,15 +43,25 @@ QVariant MoneyEdit::storedValue() const
     return value;
 }
 
-void MoneyEdit::checkNumber()
+// A lone point is how a number such as ".5" begins: it is wrong only once
+// the user leaves the edit with it.
+bool MoneyEdit::isUnfinishedNumber(const QString &trimmed)
+{
+    return trimmed == QLatin1String(".");
+}
+
+void MoneyEdit::checkNumber(bool leaving)
 {
     const QString trimmed = text().trimmed();
     double value = 0;
-    if (!trimmed.isEmpty() && !ValueText::parseNumber(trimmed, &value)) {
+    const bool wrong = !trimmed.isEmpty() && !ValueText::parseNumber(trimmed, &value)
+                       && (leaving || !isUnfinishedNumber(trimmed));
+    if (wrong) {
         Messages::ShowWarning(this, m_prefix + text()
                                         + QStringLiteral(" 不是正确的数据格式！现在已经置零"));
         setText(QStringLiteral("0"));  // runs checkNumber again, which signals
         return;
     }
-    emit amountChanged();
+    if (!leaving)
+        emit amountChanged();
 }

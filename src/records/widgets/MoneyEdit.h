@@ -3,9 +3,11 @@
 #include <QVariant>
 
 // An amount in 万元 (or a count): digits, and the point where the page allows
-// it. A text that is not a number (a lone point, two points) is reported as
+// it. A text that can no longer become a number (two points) is reported as
 // prefix + text + " 不是正确的数据格式！现在已经置零" and replaced by "0"
-// before amountChanged tells the page to recompute its sums.
+// before amountChanged tells the page to recompute its sums; a lone point,
+// the start of ".5", counts as 0 and is reported so only when the user
+// leaves the edit with it.
 class MoneyEdit : public QLineEdit
 {
     Q_OBJECT
@@ -26,7 +28,8 @@ signals:
     void amountChanged();
 
 private:
-    void checkNumber();
+    static bool isUnfinishedNumber(const QString &trimmed);
+    void checkNumber(bool leaving);
     bool m_allowPoint = false;
     QString m_prefix;
 };
