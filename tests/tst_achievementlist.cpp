@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace AchievementList;
 
 class TestAchievementList : public QObject
@@ -13,42 +15,26 @@ class TestAchievementList : public QObject
 private slots:
     void listSqlByCategoryAndYear()
     {
-        QCOMPARE(listSql(0, QStringLiteral("2006")),
-                 QStringLiteral("select * from kjcg where item_cglb='1' and item_4 like '2006%'"));
-        QCOMPARE(listSql(2, QStringLiteral("2005 ")),
-                 QStringLiteral("select * from kjcg where item_cglb='3' and item_4 like '2005%'"));
-        QVERIFY(listSql(-1, QStringLiteral("2006")).isEmpty());
+        QCOMPARE(listSql(0, u"2006"_s), u"select * from kjcg where item_cglb='1' and item_4 like '2006%'"_s);
+        QCOMPARE(listSql(2, u"2005 "_s), u"select * from kjcg where item_cglb='3' and item_4 like '2005%'"_s);
+        QVERIFY(listSql(-1, u"2006"_s).isEmpty());
         // Whatever reaches the year, it stays inside its quotes.
-        QCOMPARE(listSql(1, QStringLiteral("2'or")),
-                 QStringLiteral("select * from kjcg where item_cglb='2' and item_4 like '2''or%'"));
-    }
-
-    void ruleFilterIsSharedByTheOtherCategories()
-    {
-        QCOMPARE(ruleFilter(0), QStringLiteral("lb='a' or lb='1'"));
-        QCOMPARE(ruleFilter(1), QStringLiteral("lb='a' or lb='2'"));
-        QCOMPARE(ruleFilter(2), ruleFilter(1));
+        QCOMPARE(listSql(1, u"2'or"_s), u"select * from kjcg where item_cglb='2' and item_4 like '2''or%'"_s);
     }
 
     void yearsOfRegistrationNumbers()
     {
-        QCOMPARE(yearsOf({QStringLiteral("2006000002"), QStringLiteral("2006000001"),
-                          QStringLiteral("2005000001")}),
-                 QStringList({QStringLiteral("2006"), QStringLiteral("2005")}));
+        QCOMPARE(yearsOf({u"2006000002"_s, u"2006000001"_s, u"2005000001"_s}),
+                 QStringList({u"2006"_s, u"2005"_s}));
         QVERIFY(yearsOf({}).isEmpty());
         // Short or non-numeric years are not offered; the years after them are.
-        QCOMPARE(yearsOf({QStringLiteral("abcd000001"), QStringLiteral("20"),
-                          QStringLiteral(" 2004000003")}),
-                 QStringList({QStringLiteral("2004")}));
+        QCOMPARE(yearsOf({u"abcd000001"_s, u"20"_s, u" 2004000003"_s}), QStringList({u"2004"_s}));
     }
 
     void rulesMarkTheFourSectionsOnly()
     {
-        QCOMPARE(buttonOfRule(QStringLiteral("01")), QStringLiteral("btn_page01"));
-        QCOMPARE(buttonOfRule(QStringLiteral("04")), QStringLiteral("btn_page04"));
-        QVERIFY(buttonOfRule(QStringLiteral("05")).isEmpty());
-        QVERIFY(buttonOfRule(QStringLiteral("08")).isEmpty());
-        QVERIFY(buttonOfRule(QString()).isEmpty());
+        QCOMPARE(buttonOfRule(u"01"_s) + buttonOfRule(u"04"_s), u"btn_page01btn_page04"_s);
+        QVERIFY((buttonOfRule(u"05"_s) + buttonOfRule(u"08"_s) + buttonOfRule({})).isEmpty());
     }
 
     void requiredSectionsByCategory()
@@ -56,22 +42,22 @@ private slots:
         QHash<QString, bool> done;
         for (const Section &s : sections())
             done.insert(s.button, true);
-        QVERIFY(isComplete(QStringLiteral("1"), done));
+        QVERIFY(isComplete(u"1"_s, done));
 
-        done[QStringLiteral("btn_page02")] = false;
-        QVERIFY(!isComplete(QStringLiteral("1"), done));
-        QVERIFY(isComplete(QStringLiteral("2"), done));
-        QVERIFY(isComplete(QStringLiteral("3"), done));
+        done[u"btn_page02"_s] = false;
+        QVERIFY(!isComplete(u"1"_s, done));
+        QVERIFY(isComplete(u"2"_s, done));
+        QVERIFY(isComplete(u"3"_s, done));
         // An empty list has no category and needs no page 2 either.
         QVERIFY(isComplete(QString(), done));
 
-        done[QStringLiteral("btn_page02")] = true;
+        done[u"btn_page02"_s] = true;
         // Optional sections never lock.
         for (const char *optional : {"btn_page05", "btn_page07", "btn_page09"})
             done[QString::fromLatin1(optional)] = false;
-        QVERIFY(isComplete(QStringLiteral("1"), done));
-        done[QStringLiteral("btn_page08")] = false;
-        QVERIFY(!isComplete(QStringLiteral("2"), done));
+        QVERIFY(isComplete(u"1"_s, done));
+        done[u"btn_page08"_s] = false;
+        QVERIFY(!isComplete(u"2"_s, done));
     }
 
     void closeQuestionAsksAtTheFirstIncompleteSection()
@@ -79,34 +65,26 @@ private slots:
         QHash<QString, bool> done;
         for (const Section &s : sections())
             done.insert(s.button, true);
-        QVERIFY(closeQuestion(QStringLiteral("1"), done).isEmpty());
+        QVERIFY(closeQuestion(u"1"_s, done).isEmpty());
 
-        done[QStringLiteral("btn_page08")] = false;
-        QCOMPARE(closeQuestion(QStringLiteral("1"), done),
-                 QStringLiteral("成果完成人员名单没有填完,是否以后再填写该项目？？"));
-        done[QStringLiteral("btn_page04")] = false;
-        QCOMPARE(closeQuestion(QStringLiteral("1"), done),
-                 QStringLiteral("第一完成单位情况没有填完,是否以后再填写该项目？"));
-        done[QStringLiteral("btn_page03")] = false;
-        QCOMPARE(closeQuestion(QStringLiteral("1"), done),
-                 QStringLiteral("课题立项，评价没有填完,是否以后再填写该项目？"));
-        done[QStringLiteral("btn_page02")] = false;
-        QCOMPARE(closeQuestion(QStringLiteral("1"), done),
-                 QStringLiteral("知识产权，成果应用情况没有填完,是否以后再填写该项目？"));
+        done[u"btn_page08"_s] = false;
+        QCOMPARE(closeQuestion(u"1"_s, done), u"成果完成人员名单没有填完,是否以后再填写该项目？？"_s);
+        done[u"btn_page04"_s] = false;
+        QCOMPARE(closeQuestion(u"1"_s, done), u"第一完成单位情况没有填完,是否以后再填写该项目？"_s);
+        done[u"btn_page03"_s] = false;
+        QCOMPARE(closeQuestion(u"1"_s, done), u"课题立项，评价没有填完,是否以后再填写该项目？"_s);
+        done[u"btn_page02"_s] = false;
+        QCOMPARE(closeQuestion(u"1"_s, done), u"知识产权，成果应用情况没有填完,是否以后再填写该项目？"_s);
         // Page 2 is passed over for the other categories.
-        QCOMPARE(closeQuestion(QStringLiteral("2"), done),
-                 QStringLiteral("课题立项，评价没有填完,是否以后再填写该项目？"));
-        done[QStringLiteral("btn_page01")] = false;
-        QCOMPARE(closeQuestion(QStringLiteral("3"), done),
-                 QStringLiteral("成果概况没有填完,是否以后再填写该项目？"));
+        QCOMPARE(closeQuestion(u"2"_s, done), u"课题立项，评价没有填完,是否以后再填写该项目？"_s);
+        done[u"btn_page01"_s] = false;
+        QCOMPARE(closeQuestion(u"3"_s, done), u"成果概况没有填完,是否以后再填写该项目？"_s);
     }
 
     void recordKeyFilterQuotesTheKey()
     {
-        QCOMPARE(recordKeyFilter(QStringLiteral("2006000001"), QStringLiteral(".")),
-                 QStringLiteral("item_4='2006000001' and item_dqdm='.'"));
-        QCOMPARE(recordKeyFilter(QStringLiteral("2006'00001"), QStringLiteral("a'b")),
-                 QStringLiteral("item_4='2006''00001' and item_dqdm='a''b'"));
+        QCOMPARE(recordKeyFilter(u"2006000001"_s, u"."_s), u"item_4='2006000001' and item_dqdm='.'"_s);
+        QCOMPARE(recordKeyFilter(u"2006'00001"_s, u"a'b"_s), u"item_4='2006''00001' and item_dqdm='a''b'"_s);
     }
 };
 

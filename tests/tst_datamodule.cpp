@@ -16,11 +16,11 @@ class TestDataModule : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_shipped;
+    DataFixture m_shipped;
     std::unique_ptr<QTemporaryDir> m_dir;
-    MessageLog m_log;
+    BoxLog m_log;
 
-    QString dataPath() const { return m_dir->filePath(QStringLiteral("data")); }
+    QString dataPath() const { return m_dir->filePath(u"data"_s); }
     // The table files keep the spelling they were shipped with.
     QString file(const QString &name) const
     {
@@ -46,52 +46,42 @@ class TestDataModule : public QObject
     // Marks the first row of each file deleted with another dBase reader.
     static void deleteFirstRowsWithPython(const QStringList &paths)
     {
-        const QString script = QStringLiteral(
-            "import dbf, sys\n"
-            "for path in sys.argv[1:]:\n"
-            "    t = dbf.Table(path)\n"
-            "    t.open(dbf.READ_WRITE)\n"
-            "    dbf.delete(t[0])\n"
-            "    t.close()\n");
+        const QString script = QStringLiteral("import dbf, sys\n"
+                                              "for path in sys.argv[1:]:\n"
+                                              "    t = dbf.Table(path)\n"
+                                              "    t.open(dbf.READ_WRITE)\n"
+                                              "    dbf.delete(t[0])\n"
+                                              "    t.close()\n");
         QProcess python;
-        python.start(QStringLiteral("/usr/bin/python3"),
-                     QStringList{QStringLiteral("-c"), script} + paths);
+        python.start(u"/usr/bin/python3"_s, QStringList{u"-c"_s, script} + paths);
         QVERIFY(python.waitForFinished(60000));
         QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
     }
 
 private slots:
-    void initTestCase() { buildShippedTables(m_shipped.path()); }
+    void initTestCase() { m_shipped.buildOnce(); }
 
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(copyFolder(m_shipped.path(), dataPath()));
-        m_log.start();
+        QVERIFY(copyFolder(m_shipped.shippedPath(), dataPath()));
+        m_log.clear();
     }
 
-    void cleanup()
-    {
-        MessageLog::stop();
-        m_dir.reset();
-    }
+    void cleanup() { m_dir.reset(); }
 
     void createsTheDatasetsOverTheFolder()
     {
         TDM dm(dataPath());
-        QCOMPARE(DM, &dm);
-        QCOMPARE(dm.DataPath, dataPath());
-        QVERIFY(dm.ZtflhPresent);
-        QVERIFY(dm.XkflPresent);
+        QVERIFY(dm.ZtflhPresent && dm.XkflPresent);
         for (DataSet *opened : std::initializer_list<DataSet *>{
-                 dm.Qrykjcg, dm.tempquery, dm.Query2, dm.QryCgwcdw, dm.QryCgwcr, dm.QryJdwyhmd,
-                 dm.QryCheckUp, dm.Qryunit, dm.Qryexpert, dm.Qrydwqk, dm.T_temp_out, dm.Tblkjcg,
-                 dm.TblCgwcdw, dm.TblCgwcr, dm.Tbljdwyhmd, dm.tblzlqk, dm.TblwcrNew, dm.Tblzdxx,
-                 dm.tblzdxx1, dm.tblProvince, dm.tblLsbw, dm.Tblgxjs, dm.TblDFJHZDXX, dm.Tblunit,
-                 dm.Tblexpert, dm.Txkfl2, dm.Tztflh2, dm.TblCgwcr_181, dm.Tblzlqk_ty})
+                 dm.Qrykjcg,    dm.tempquery,   dm.Query2,     dm.QryCgwcdw,    dm.QryCgwcr,    dm.QryJdwyhmd,
+                 dm.QryCheckUp, dm.Qryunit,     dm.Qryexpert,  dm.Qrydwqk,      dm.T_temp_out,  dm.Tblkjcg,
+                 dm.TblCgwcdw,  dm.TblCgwcr,    dm.Tbljdwyhmd, dm.tblzlqk,      dm.TblwcrNew,   dm.Tblzdxx,
+                 dm.tblzdxx1,   dm.tblProvince, dm.tblLsbw,    dm.Tblgxjs,      dm.TblDFJHZDXX, dm.Tblunit,
+                 dm.Tblexpert,  dm.Txkfl2,      dm.Tztflh2,    dm.TblCgwcr_181, dm.Tblzlqk_ty})
             QVERIFY(opened->isOpen());
-        QVERIFY(!dm.T_temp_in->isOpen());
-        QVERIFY(!dm.Table1->isOpen());
+        QVERIFY(!dm.T_temp_in->isOpen() && !dm.Table1->isOpen());
         QVERIFY(dm.QryCgwcr->cachedUpdates());
         QVERIFY(!dm.QryCheckUp->isEmpty());
         QVERIFY(m_log.boxes.isEmpty());
@@ -100,26 +90,23 @@ private slots:
     void lookupFieldsShowDictionaryTexts()
     {
         TDM dm(dataPath());
-        addPerson(dm.database(), QStringLiteral("2006000001"), QStringLiteral("."),
-                  QStringLiteral("王五"));
-        appendRow(dm.database(), QStringLiteral("jdwyhmd.DBF"),
-                  {{QStringLiteral("ITEM_4"), QStringLiteral("2006000001")},
-                   {QStringLiteral("ITEM_191"), QStringLiteral("委员")}});
+        addPerson(dm.database(), u"2006000001"_s, u"."_s, u"王五"_s);
+        appendRow(dm.database(), u"jdwyhmd.DBF"_s,
+                  {{u"ITEM_4"_s, u"2006000001"_s}, {u"ITEM_191"_s, u"委员"_s}});
 
         // The committee's role is stored as text and looked up by its name.
-        Table roles(dm.database(), QStringLiteral("zdxx.dbf"));
-        roles.setFilter(QStringLiteral("zddm='item_191' and xxmc='委员'"));
+        Table roles(dm.database(), u"zdxx.dbf"_s);
+        roles.setFilter(u"zddm='item_191' and xxmc='委员'"_s);
         roles.setFiltered(true);
         roles.open();
         QVERIFY2(!roles.isEmpty(), "the dictionary holds the role 委员");
         dm.Tbljdwyhmd->close();
         dm.Tbljdwyhmd->open();
         dm.Tbljdwyhmd->first();
-        QCOMPARE(dm.Tbljdwyhmd->asString(QStringLiteral("V_191")),
-                 roles.asString(QStringLiteral("xxdm")));
+        QCOMPARE(dm.Tbljdwyhmd->asString(u"V_191"_s), roles.asString(u"xxdm"_s));
 
-        Table sexes(dm.database(), QStringLiteral("zdxx.dbf"));
-        sexes.setFilter(QStringLiteral("zddm='item_181'"));
+        Table sexes(dm.database(), u"zdxx.dbf"_s);
+        sexes.setFilter(u"zddm='item_181'"_s);
         sexes.setFiltered(true);
         sexes.open();
         QVERIFY(!sexes.isEmpty());
@@ -127,20 +114,17 @@ private slots:
         dm.TblCgwcr->open();
         dm.TblCgwcr->first();
         dm.TblCgwcr->edit();
-        dm.TblCgwcr->setString(QStringLiteral("ITEM_181"), sexes.asString(QStringLiteral("xxdm")));
+        dm.TblCgwcr->setString(u"ITEM_181"_s, sexes.asString(u"xxdm"_s));
         dm.TblCgwcr->post();
-        QCOMPARE(dm.TblCgwcr->asString(QStringLiteral("V_181")),
-                 sexes.asString(QStringLiteral("xxmc")));
+        QCOMPARE(dm.TblCgwcr->asString(u"V_181"_s), sexes.asString(u"xxmc"_s));
     }
 
     void packsTheEighteenFilesAndNoOther()
     {
         {
             TDM dm(dataPath());
-            addAchievement(dm.database(), QStringLiteral("2006000001"), QStringLiteral("1"),
-                           QStringLiteral("甲"));
-            addAchievement(dm.database(), QStringLiteral("2006000002"), QStringLiteral("1"),
-                           QStringLiteral("乙"));
+            addAchievement(dm.database(), u"2006000001"_s, u"1"_s, u"甲"_s);
+            addAchievement(dm.database(), u"2006000002"_s, u"1"_s, u"乙"_s);
         }
         QStringList packed;
         for (const QString &name : TDM::packedFiles()) {
@@ -150,7 +134,7 @@ private slots:
                 f->append({});
         }
         QCOMPARE(packed.size(), 18);
-        const QString notPacked = file(QStringLiteral("zdxx.dbf"));
+        const QString notPacked = file(u"zdxx.dbf"_s);
         QList<int> before;
         for (const QString &path : packed)
             before << fileRows(path);
@@ -169,38 +153,33 @@ private slots:
         // What survived is the second row.
         dm.Tblkjcg->first();
         QCOMPARE(dm.Tblkjcg->recordCount(), 1);
-        QCOMPARE(dm.Tblkjcg->asString(QStringLiteral("ITEM_3")), QStringLiteral("乙"));
+        QCOMPARE(dm.Tblkjcg->asString(u"ITEM_3"_s), u"乙"_s);
         QVERIFY(m_log.boxes.isEmpty());
     }
 
     void optionalClassificationsMayBeAbsent()
     {
-        QVERIFY(QFile::remove(file(QStringLiteral("xkfl.dbf"))));
+        QVERIFY(QFile::remove(file(u"xkfl.dbf"_s)));
         {
             TDM dm(dataPath());
-            QVERIFY(!dm.XkflPresent);
-            QVERIFY(!dm.Txkfl2->isOpen());
-            QVERIFY(dm.ZtflhPresent);
-            QVERIFY(dm.Tztflh2->isOpen());
+            QVERIFY(!dm.XkflPresent && !dm.Txkfl2->isOpen());
+            QVERIFY(dm.ZtflhPresent && dm.Tztflh2->isOpen());
         }
-        QVERIFY(QFile::remove(file(QStringLiteral("ztflh.dbf"))));
+        QVERIFY(QFile::remove(file(u"ztflh.dbf"_s)));
         TDM dm(dataPath());
-        QVERIFY(!dm.XkflPresent);
-        QVERIFY(!dm.ZtflhPresent);
-        QVERIFY(!dm.Tztflh2->isOpen());
+        QVERIFY(!dm.XkflPresent && !dm.ZtflhPresent && !dm.Tztflh2->isOpen());
         QVERIFY(dm.Tblgxjs->isOpen());
         QVERIFY2(m_log.boxes.isEmpty(), "absent optional files are not reported");
     }
 
     void aTableThatCannotBeOpenedEndsTheCreation()
     {
-        QVERIFY(QFile::remove(file(QStringLiteral("zdxx1.dbf"))));
+        QVERIFY(QFile::remove(file(u"zdxx1.dbf"_s)));
         try {
             TDM dm(dataPath());
             QFAIL("the data module was created without zdxx1.dbf");
         } catch (const DbError &e) {
-            QVERIFY2(e.message().contains(QStringLiteral("zdxx1"), Qt::CaseInsensitive),
-                     qPrintable(e.message()));
+            QVERIFY2(e.message().contains(u"zdxx1"_s, Qt::CaseInsensitive), qPrintable(e.message()));
         }
         QCOMPARE(DM, nullptr);
     }
@@ -208,26 +187,24 @@ private slots:
     void aFailedPackIsReportedAndTheStartGoesOn()
     {
         // A staging table that is not opened at creation, damaged.
-        QFile damaged(file(QStringLiteral("kjcgtemp.dbf")));
+        QFile damaged(file(u"kjcgtemp.dbf"_s));
         QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
         damaged.write("not a table");
         damaged.close();
 
         TDM dm(dataPath());
         QCOMPARE(m_log.boxes.size(), 1);
-        QCOMPARE(m_log.boxes[0].caption, QStringLiteral("提示"));
-        QVERIFY2(m_log.boxes[0].text.contains(QStringLiteral("kjcgtemp"), Qt::CaseInsensitive),
+        QCOMPARE(m_log.boxes[0].caption, u"提示"_s);
+        QVERIFY2(m_log.boxes[0].text.contains(u"kjcgtemp"_s, Qt::CaseInsensitive),
                  qPrintable(m_log.boxes[0].text));
-        QVERIFY(dm.Qrykjcg->isOpen());
-        QVERIFY(dm.Tblunit->isOpen());
+        QVERIFY(dm.Qrykjcg->isOpen() && dm.Tblunit->isOpen());
     }
 
     void reopenWithSqlReplacesTheStatement()
     {
         TDM dm(dataPath());
-        addAchievement(dm.database(), QStringLiteral("2006000001"), QStringLiteral("1"),
-                       QStringLiteral("甲"));
-        dm.ReopenWithSql(*dm.tempquery, QStringLiteral("select item_4 from kjcg"));
+        addAchievement(dm.database(), u"2006000001"_s, u"1"_s, u"甲"_s);
+        dm.ReopenWithSql(*dm.tempquery, u"select item_4 from kjcg"_s);
         QCOMPARE(dm.tempquery->recordCount(), 1);
         QCOMPARE(dm.tempquery->fieldNames().size(), 1);
         QVERIFY(!dm.PackTable(*dm.T_temp_in));

@@ -19,20 +19,18 @@
 
 namespace {
 
-const QString Python = QStringLiteral("/usr/bin/python3");
+using Rows = QList<QList<QVariant>>;
 
 DbfField field(const char *name, char type, int width, int decimals = 0)
 {
-    DbfField f;
-    f.name = QString::fromLatin1(name);
-    f.type = type;
-    f.width = width;
-    f.decimals = decimals;
-    return f;
+    return {QString::fromLatin1(name), type, width, decimals};
 }
 
 // NAME C20, AMOUNT N12.2, CNT N5, DAY D, FLAG L, NOTE M, RATE F10.3
 enum { Name, Amount, Cnt, Day, Flag, Note, Rate };
+const int HeaderLength = 32 + 7 * 32 + 1;
+const int RecordLength = 1 + 20 + 12 + 5 + 8 + 1 + 10 + 10;
+
 QList<DbfField> sampleFields()
 {
     return {field("NAME", 'C', 20), field("AMOUNT", 'N', 12, 2), field("CNT", 'N', 5),
@@ -55,6 +53,14 @@ QByteArray readFile(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile::remove(path);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }
 
 void writeFileAt(const QString &path, qint64 offset, const QByteArray &bytes)
@@ -81,10 +87,10 @@ QString errorOf(const std::function<void()> &action)
 }
 
 // The values of the rows not marked deleted, in file order.
-QList<QList<QVariant>> liveRows(const QString &path)
+Rows liveRows(const QString &path)
 {
     const auto table = DbfFile::open(path, true);
-    QList<QList<QVariant>> rows;
+    Rows rows;
     for (int r = 0; r < table->recordCount(); ++r) {
         if (!table->isDeleted(r))
             rows.append(table->record(r));
@@ -95,7 +101,7 @@ QList<QList<QVariant>> liveRows(const QString &path)
 bool runPython(const QString &script, const QStringList &args, QByteArray *output)
 {
     QProcess python;
-    python.start(Python, QStringList{QStringLiteral("-c"), script} + args);
+    python.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + args);
     if (!python.waitForFinished(60000) || python.exitStatus() != QProcess::NormalExit
         || python.exitCode() != 0) {
         qWarning().noquote() << QString::fromUtf8(python.readAllStandardError());
@@ -125,6 +131,13 @@ for r in t:
 t.close()
 sys.stdout.write(json.dumps(out))
 )";
+
+QJsonObject readWithPython(const QString &path)
+{
+    QByteArray output;
+    return runPython(QString::fromUtf8(PythonReader), {path}, &output)
+               ? QJsonDocument::fromJson(output).object() : QJsonObject();
+}
 
 // A dBase III table with memo and code page 936, one row deleted; the long
 // memo comes from a UTF-8 file so that its CR LF stay as they are.
@@ -182,41 +195,8 @@ void checkAppendedRows(const QString &path, int from, int memoKb)
     }
 }
 
-} // namespace
-
-class TstDbfFile : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void valuesRoundTripWithNulls();
-    void storedFormsAndHeader();
-    void refusedValuesLeaveTheRowAlone();
-    void openErrorsNameTheFile();
-    void memoTextsUpdateAndEmpty();
-    void memoAppendNeverOverwritesBehindAStalePointer();
-    void memoFileFoundWithoutRegardToCase();
-    void readsAndWritesDBase4Memos();
-    void secondHandleSeesAppends();
-    void killedWriterLeavesCompleteRows();
-    void bulkAppendsWaitAndGoOutInOrder();
-    void killedBulkAppenderLeavesWholeRows();
-    void storedBytesGoInAndOutUnconverted();
-
-    void packRemovesDeletedRowsAndKeepsMemos();
-    void packInterruptedInEveryState_data();
-    void packInterruptedInEveryState();
-    void packKilledMidway();
-
-    void pythonReadsOurTable();
-    void weReadPythonTable();
-
-private:
-    QString makeSample(const QString &folder, int rows = 4);
-};
-
 // Rows: 0 full, 1 all NULL, 2 full with negative numbers, 3 deleted.
-QString TstDbfFile::makeSample(const QString &folder, int rows)
+QString makeSample(const QString &folder, int rows = 4)
 {
     const QString path = folder + QStringLiteral("/sample.dbf");
     DbfFile::create(path, sampleFields());
@@ -244,655 +224,498 @@ QString TstDbfFile::makeSample(const QString &folder, int rows)
     return path;
 }
 
-void TstDbfFile::valuesRoundTripWithNulls()
+} // namespace
+
+class TstDbfFile : public QObject
 {
-    QTemporaryDir dir;
-    const QString path = makeSample(dir.path());
-    const auto table = DbfFile::open(path);
-    QCOMPARE(table->recordCount(), 4);
-    QCOMPARE(table->fieldIndex(QStringLiteral("note")), int(Note));
-    QCOMPARE(table->fieldIndex(QStringLiteral("nothing")), -1);
-    QVERIFY(table->hasMemo());
-    QCOMPARE(table->tableName(), QStringLiteral("sample"));
+    Q_OBJECT
 
-    const QList<QVariant> full = table->record(0);
-    QCOMPARE(full[Name], QVariant(QStringLiteral("张三0")));
-    QCOMPARE(full[Amount].toDouble(), 12.5);
-    QCOMPARE(full[Cnt].toDouble(), 3.0);
-    QCOMPARE(full[Day].toDate(), QDate(2024, 3, 5));
-    QCOMPARE(full[Flag], QVariant(true));
-    QCOMPARE(full[Note].toString(), memoText(0, 6));
-    QCOMPARE(full[Rate].toDouble(), 1.5);
-    QCOMPARE(table->value(2, Amount).toDouble(), -1234.56);
-    QCOMPARE(table->value(2, Flag), QVariant(false));
-
-    // A blank row: empty texts, NULL numbers, dates and logicals.
-    const QList<QVariant> blank = table->record(1);
-    QCOMPARE(blank[Name].typeId(), int(QMetaType::QString));
-    QVERIFY(blank[Name].toString().isEmpty());
-    QVERIFY(blank[Note].toString().isEmpty());
-    for (int i : {int(Amount), int(Cnt), int(Day), int(Flag), int(Rate)})
-        QVERIFY2(!blank[i].isValid(), qPrintable(table->field(i).name));
-
-    QVERIFY(!table->isDeleted(0));
-    QVERIFY(table->isDeleted(3));
-
-    // Writing NULL blanks a field again; an empty memo points nowhere.
-    table->update(0, {{Amount, QVariant()}, {Day, QVariant()}, {Note, QString()}});
-    QVERIFY(!table->value(0, Amount).isValid());
-    QVERIFY(!table->value(0, Day).isValid());
-    QCOMPARE(table->rawField(0, Note), QByteArray(10, ' '));
-}
-
-void TstDbfFile::storedFormsAndHeader()
-{
-    QTemporaryDir dir;
-    const QString path = makeSample(dir.path(), 2);
+private slots:
+    void valuesAndTheirStoredForms()
     {
-        const auto table = DbfFile::open(path);
-        QCOMPARE(table->rawField(0, Name), GbkText::encode(QStringLiteral("张三0")).leftJustified(20, ' '));
-        QCOMPARE(table->rawField(0, Amount), QByteArray("       12.50"));
-        QCOMPARE(table->rawField(0, Cnt), QByteArray("    3"));
-        QCOMPARE(table->rawField(0, Day), QByteArray("20240305"));
-        QCOMPARE(table->rawField(0, Flag), QByteArray("T"));
-        QCOMPARE(table->rawField(0, Note), QByteArray("0000000001"));
-        QCOMPARE(table->rawField(0, Rate), QByteArray("     1.500"));
-        // Numbers round to the field's decimals; N with none holds integers.
-        table->update(1, {{Amount, QStringLiteral(" 7 ")}, {Cnt, 12.6}, {Rate, -0.0001},
-                          {Day, QStringLiteral("2020/1/2")}, {Flag, QStringLiteral("F")},
-                          {Name, 42}});
-        QCOMPARE(table->rawField(1, Amount), QByteArray("        7.00"));
-        QCOMPARE(table->rawField(1, Cnt), QByteArray("   13"));
-        QCOMPARE(table->rawField(1, Rate), QByteArray("     0.000"));
-        QCOMPARE(table->rawField(1, Day), QByteArray("20200102"));
-        QCOMPARE(table->value(1, Name), QVariant(QStringLiteral("42")));
-        QCOMPARE(table->value(1, Flag), QVariant(false));
+        QTemporaryDir dir;
+        const QString path = makeSample(dir.path());
+        {
+            const auto table = DbfFile::open(path);
+            QCOMPARE(table->fieldIndex(QStringLiteral("note")), int(Note));
+            QCOMPARE(table->tableName(), QStringLiteral("sample"));
+            QCOMPARE(table->record(0), (QList<QVariant>{QStringLiteral("张三0"), 12.5, 3.0, QDate(2024, 3, 5),
+                                                        true, memoText(0, 6), 1.5}));
+            QCOMPARE(table->value(2, Amount).toDouble(), -1234.56);
+            // A blank row: empty texts, NULL numbers, dates and logicals.
+            const QList<QVariant> blank = table->record(1);
+            QCOMPARE(blank[Name].typeId(), int(QMetaType::QString));
+            QCOMPARE(blank, (QList<QVariant>{QString(), {}, {}, {}, {}, QString(), {}}));
+            QVERIFY(!table->isDeleted(0) && table->isDeleted(3));
+
+            const QList<QPair<int, QByteArray>> stored = {
+                {Name, GbkText::encode(QStringLiteral("张三0")).leftJustified(20, ' ')},
+                {Amount, "       12.50"}, {Cnt, "    3"}, {Day, "20240305"}, {Flag, "T"},
+                {Note, "0000000001"}, {Rate, "     1.500"}};
+            for (const auto &[f, bytes] : stored)
+                QCOMPARE(table->rawField(0, f), bytes);
+            // Numbers round to the field's decimals; N with none holds integers.
+            table->update(1, {{Amount, QStringLiteral(" 7 ")}, {Cnt, 12.6}, {Rate, -0.0001},
+                              {Day, QStringLiteral("2020/1/2")}, {Flag, QStringLiteral("F")}, {Name, 42}});
+            for (const auto &[f, bytes] : QList<QPair<int, QByteArray>>{
+                     {Amount, "        7.00"}, {Cnt, "   13"}, {Rate, "     0.000"}, {Day, "20200102"}})
+                QCOMPARE(table->rawField(1, f), bytes);
+            QCOMPARE(table->value(1, Name), QVariant(QStringLiteral("42")));
+            QCOMPARE(table->value(1, Flag), QVariant(false));
+            // Writing NULL blanks a field again; an empty memo points nowhere.
+            table->update(0, {{Amount, QVariant()}, {Day, QVariant()}, {Note, QString()}});
+            QVERIFY(!table->value(0, Amount).isValid() && !table->value(0, Day).isValid());
+            QCOMPARE(table->rawField(0, Note), QByteArray(10, ' '));
+        }
+        const QByteArray bytes = readFile(path);
+        const QDate today = QDate::currentDate();
+        QCOMPARE(bytes.left(4), QByteArray("\x83") + char(today.year() - 1900) + char(today.month()) + char(today.day()));
+        QCOMPARE(uchar(bytes[29]), uchar(0x4D));   // code page 936
+        QCOMPARE(headerCount(path), 4u);
+        QCOMPARE(qFromLittleEndian<quint16>(bytes.constData() + 8), quint16(HeaderLength));
+        QCOMPARE(qFromLittleEndian<quint16>(bytes.constData() + 10), quint16(RecordLength));
+        QCOMPARE(bytes[HeaderLength - 1], char(0x0D));
+        QCOMPARE(int(bytes.size()), HeaderLength + 4 * RecordLength + 1);
+        QCOMPARE(bytes.back(), char(0x1A));
+
+        // A table without memo fields is plain dBase III and has no memo file.
+        const QString plain = dir.filePath(QStringLiteral("plain.dbf"));
+        DbfFile::create(plain, {field("A", 'C', 5)});
+        QCOMPARE(uchar(readFile(plain)[0]), uchar(0x03));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("plain.dbt"))));
+        QVERIFY(!errorOf([&] { DbfFile::create(plain, {field("A", 'C', 5)}); }).isEmpty());
     }
-    const QByteArray bytes = readFile(path);
-    QCOMPARE(uchar(bytes[0]), uchar(0x83));
-    QCOMPARE(uchar(bytes[29]), uchar(0x4D));
-    const QDate today = QDate::currentDate();
-    QCOMPARE(int(uchar(bytes[1])) + 1900, today.year());
-    QCOMPARE(int(uchar(bytes[2])), today.month());
-    QCOMPARE(int(uchar(bytes[3])), today.day());
-    QCOMPARE(headerCount(path), 2u);
-    const int headerLength = qFromLittleEndian<quint16>(bytes.constData() + 8);
-    const int recordLength = qFromLittleEndian<quint16>(bytes.constData() + 10);
-    QCOMPARE(headerLength, 32 + 7 * 32 + 1);
-    QCOMPARE(recordLength, 1 + 20 + 12 + 5 + 8 + 1 + 10 + 10);
-    QCOMPARE(bytes[headerLength - 1], char(0x0D));
-    QCOMPARE(int(bytes.size()), headerLength + 2 * recordLength + 1);
-    QCOMPARE(bytes.back(), char(0x1A));
 
-    // A table without memo fields is plain dBase III and has no memo file.
-    const QString plain = dir.filePath(QStringLiteral("plain.dbf"));
-    DbfFile::create(plain, {field("A", 'C', 5)});
-    QCOMPARE(uchar(readFile(plain)[0]), uchar(0x03));
-    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("plain.dbt"))));
-    QVERIFY(!errorOf([&] { DbfFile::create(plain, {field("A", 'C', 5)}); }).isEmpty());
-}
-
-void TstDbfFile::refusedValuesLeaveTheRowAlone()
-{
-    QTemporaryDir dir;
-    const QString path = makeSample(dir.path(), 1);
-    const auto table = DbfFile::open(path);
-    const QString memoPath = dir.filePath(QStringLiteral("sample.dbt"));
-    const qint64 memoSize = QFileInfo(memoPath).size();
-    const QList<QVariant> before = table->record(0);
-    const quint64 generation = table->generation();
-
-    const QString thai = QStringLiteral("ก");
-    QString message = errorOf([&] {
-        table->update(0, {{Note, QStringLiteral("新备注")}, {Name, QStringLiteral("张") + thai}});
-    });
-    QCOMPARE(message, QStringLiteral("字段“NAME”不能保存GBK编码以外的字符“%1”").arg(thai));
-    message = errorOf([&] { table->update(0, {{Cnt, 123456}}); });
-    QVERIFY2(message.contains(QStringLiteral("“CNT”")) && message.contains(QStringLiteral("123456")),
-             qPrintable(message));
-    message = errorOf([&] { table->update(0, {{Amount, QStringLiteral("12,5")}}); });
-    QVERIFY2(message.contains(QStringLiteral("“AMOUNT”")), qPrintable(message));
-    message = errorOf([&] { table->update(0, {{Day, QStringLiteral("2023-2-29")}}); });
-    QVERIFY2(message.contains(QStringLiteral("“DAY”")), qPrintable(message));
-    message = errorOf([&] { table->append({{Note, QStringLiteral("备注") + thai}}); });
-    QVERIFY2(message.contains(QStringLiteral("“NOTE”")), qPrintable(message));
-    QVERIFY(!errorOf([&] { table->value(5, Name); }).isEmpty());
-
-    QCOMPARE(table->record(0), before);
-    QCOMPARE(table->recordCount(), 1);
-    QCOMPARE(QFileInfo(memoPath).size(), memoSize);   // no memo block written for nothing
-    QCOMPARE(table->generation(), generation);
-
-    // Too long text is cut on a character boundary: 20 bytes hold 9 Chinese
-    // characters after the letter, not 9 and a half.
-    table->update(0, {{Name, QStringLiteral("a") + QString(15, QChar(0x6210))}});
-    QCOMPARE(table->value(0, Name), QVariant(QStringLiteral("a") + QString(9, QChar(0x6210))));
-    QVERIFY(table->generation() > generation);
-}
-
-void TstDbfFile::openErrorsNameTheFile()
-{
-    QTemporaryDir dir;
-    const QString missing = dir.filePath(QStringLiteral("kjcg.DBF"));
-    QString message = errorOf([&] { DbfFile::open(missing); });
-    QVERIFY2(message.startsWith(QStringLiteral("无法打开表文件“")) && message.contains(QStringLiteral("kjcg.DBF")),
-             qPrintable(message));
-
-    QFile damaged(dir.filePath(QStringLiteral("damaged.dbf")));
-    QVERIFY(damaged.open(QIODevice::WriteOnly));
-    damaged.write(QByteArray(20, 'x'));
-    damaged.close();
-    message = errorOf([&] { DbfFile::open(damaged.fileName()); });
-    QVERIFY2(message.contains(QStringLiteral("damaged.dbf")) && message.contains(QStringLiteral("已损坏")),
-             qPrintable(message));
-
-    const QString path = makeSample(dir.path(), 1);
-    QVERIFY(QFile::remove(dir.filePath(QStringLiteral("sample.dbt"))));
-    message = errorOf([&] { DbfFile::open(path); });
-    QVERIFY2(message.contains(QStringLiteral("sample.dbt")), qPrintable(message));
-
-    const QString plain = dir.filePath(QStringLiteral("plain.dbf"));
-    DbfFile::create(plain, {field("A", 'C', 5)});
-    const auto readOnly = DbfFile::open(plain, true);
-    QVERIFY(!errorOf([&] { readOnly->append({{0, QStringLiteral("x")}}); }).isEmpty());
-    QCOMPARE(readOnly->recordCount(), 0);
-}
-
-void TstDbfFile::memoTextsUpdateAndEmpty()
-{
-    QTemporaryDir dir;
-    const QString path = makeSample(dir.path(), 3);
-    const QString memoPath = dir.filePath(QStringLiteral("sample.dbt"));
+    void refusedValuesLeaveTheRowAlone()
     {
+        QTemporaryDir dir;
+        const QString path = makeSample(dir.path(), 1);
         const auto table = DbfFile::open(path);
+        const QString memoPath = dir.filePath(QStringLiteral("sample.dbt"));
+        const qint64 memoSize = QFileInfo(memoPath).size();
+        const QList<QVariant> before = table->record(0);
+        const quint64 generation = table->generation();
+
+        const QString thai = QStringLiteral("ก");
+        QCOMPARE(errorOf([&] { table->update(0, {{Note, QStringLiteral("新备注")}, {Name, QStringLiteral("张") + thai}}); }),
+                 QStringLiteral("字段“NAME”不能保存GBK编码以外的字符“%1”").arg(thai));
+        const QList<QPair<QPair<int, QVariant>, QString>> refused = {
+            {{Cnt, 123456}, "“CNT”"}, {{Amount, "12,5"}, "“AMOUNT”"}, {{Day, "2023-2-29"}, "“DAY”"}};
+        for (const auto &[value, names] : refused) {
+            const QString message = errorOf([&] { table->update(0, {value}); });
+            QVERIFY2(message.contains(names), qPrintable(message));
+        }
+        const QString message = errorOf([&] { table->append({{Note, QStringLiteral("备注") + thai}}); });
+        QVERIFY2(message.contains(QStringLiteral("“NOTE”")), qPrintable(message));
+        // Bytes that are no GBK text are refused as well.
+        for (const QByteArray &bad : {QByteArray("ab\xd5"), QByteArray::fromHex("b07f")}) {
+            QVERIFY(!errorOf([&] { table->append({{Note, bad}}); }).isEmpty());
+            QVERIFY(errorOf([&] { table->update(0, {{Name, bad}}); }).contains(QStringLiteral("“NAME”")));
+        }
+        QVERIFY(!errorOf([&] { table->value(5, Name); }).isEmpty());
+
+        QCOMPARE(table->record(0), before);
+        QCOMPARE(table->recordCount(), 1);
+        QCOMPARE(QFileInfo(memoPath).size(), memoSize);   // no memo block written for nothing
+        QCOMPARE(table->generation(), generation);
+
+        // Too long text is cut on a character boundary: 20 bytes hold 9 Chinese
+        // characters after the letter, not 9 and a half.
+        const QString cut = QStringLiteral("a") + QString(9, QChar(0x6210));
+        table->update(0, {{Name, QStringLiteral("a") + QString(15, QChar(0x6210))}});
+        QCOMPARE(table->value(0, Name), QVariant(cut));
+        QVERIFY(table->generation() > generation);
+        // GBK bytes are stored as they are, cut the same way.
+        table->update(0, {{Name, GbkText::encode(QStringLiteral("b") + QString(15, QChar(0x6210)))},
+                          {Note, GbkText::encode(QStringLiteral("备注"))}});
+        QCOMPARE(table->textBytes(0, Name).toByteArray(), GbkText::encode(QStringLiteral("b") + cut.mid(1)));
+        QCOMPARE(table->value(0, Note).toString(), QStringLiteral("备注"));
+    }
+
+    void openErrorsNameTheFile()
+    {
+        QTemporaryDir dir;
+        const auto expectError = [](const QString &path, const QString &says) {
+            const QString message = errorOf([&] { DbfFile::open(path); });
+            QVERIFY2(message.contains(says) && message.contains(QFileInfo(path).fileName()), qPrintable(message));
+        };
+        expectError(dir.filePath(QStringLiteral("kjcg.DBF")), QStringLiteral("无法打开表文件“"));
+        writeFile(dir.filePath(QStringLiteral("damaged.dbf")), QByteArray(20, 'x'));
+        expectError(dir.filePath(QStringLiteral("damaged.dbf")), QStringLiteral("已损坏"));
+        const QString path = makeSample(dir.path(), 1);
+        QVERIFY(QFile::remove(dir.filePath(QStringLiteral("sample.dbt"))));
+        expectError(path, QStringLiteral("sample.dbt"));
+
+        const QString plain = dir.filePath(QStringLiteral("plain.dbf"));
+        DbfFile::create(plain, {field("A", 'C', 5)});
+        const auto readOnly = DbfFile::open(plain, true);
+        QVERIFY(!errorOf([&] { readOnly->append({{0, QStringLiteral("x")}}); }).isEmpty());
+        QCOMPARE(readOnly->recordCount(), 0);
+    }
+
+    void memoTextsUpdateAndEmpty()
+    {
+        QTemporaryDir dir;
+        const QString path = makeSample(dir.path(), 3);
+        const QString memoPath = dir.filePath(QStringLiteral("sample.dbt"));
         const QString longText = memoText(7, 20);
-        table->update(0, {{Note, longText}});
-        QCOMPARE(table->value(0, Note).toString(), longText);
-        QCOMPARE(table->value(2, Note).toString(), memoText(2, 3));   // others untouched
+        {
+            const auto table = DbfFile::open(path);
+            table->update(0, {{Note, longText}});
+            QCOMPARE(table->value(2, Note).toString(), memoText(2, 3));   // others untouched
+            // Saving the same text again does not grow the memo file.
+            const qint64 size = QFileInfo(memoPath).size();
+            table->update(0, {{Note, longText}, {Name, QStringLiteral("改名")}});
+            QCOMPARE(QFileInfo(memoPath).size(), size);
+            table->update(2, {{Note, QStringLiteral("短")}});
+            table->update(1, {{Note, QStringLiteral("原来为空")}});
+        }
+        const auto check = [&] {
+            const auto table = DbfFile::open(path, true);
+            QCOMPARE(table->value(0, Note).toString(), longText);
+            QCOMPARE(table->value(0, Name).toString(), QStringLiteral("改名"));
+            QCOMPARE(table->value(1, Note).toString(), QStringLiteral("原来为空"));
+            QCOMPARE(table->value(2, Note).toString(), QStringLiteral("短"));
+        };
+        check();
+        // dBase III entries end with two end-of-text bytes and fill whole blocks.
+        const QByteArray memo = readFile(memoPath);
+        QCOMPARE(memo.size() % 512, 0);
+        const quint32 block = DbfFile::open(path, true)->rawField(2, Note).toUInt();
+        QCOMPARE(memo.mid(block * 512, 4), GbkText::encode(QStringLiteral("短")) + "\x1a\x1a");
+        QCOMPARE(qFromLittleEndian<quint32>(memo.constData()), quint32(memo.size() / 512));
 
-        // Saving the same text again does not grow the memo file.
-        const qint64 size = QFileInfo(memoPath).size();
-        table->update(0, {{Note, longText}, {Name, QStringLiteral("改名")}});
-        QCOMPARE(QFileInfo(memoPath).size(), size);
-
-        table->update(2, {{Note, QStringLiteral("短")}});
-        table->update(1, {{Note, QStringLiteral("原来为空")}});
+        // Another writer left the next-free pointer behind its last entry: a new
+        // entry still goes after every entry in use.
+        writeFileAt(memoPath, 0, QByteArray::fromHex("01000000"));
+        DbfFile::open(path)->append({{Note, QStringLiteral("第二条备注")}});
+        check();
+        QCOMPARE(DbfFile::open(path, true)->value(3, Note).toString(), QStringLiteral("第二条备注"));
     }
-    const auto table = DbfFile::open(path, true);
-    QCOMPARE(table->value(0, Note).toString(), memoText(7, 20));
-    QCOMPARE(table->value(0, Name).toString(), QStringLiteral("改名"));
-    QCOMPARE(table->value(1, Note).toString(), QStringLiteral("原来为空"));
-    QCOMPARE(table->value(2, Note).toString(), QStringLiteral("短"));
-    // dBase III entries end with two end-of-text bytes and fill whole blocks.
-    const QByteArray memo = readFile(memoPath);
-    QCOMPARE(memo.size() % 512, 0);
-    const quint32 block = table->rawField(2, Note).toUInt();
-    QCOMPARE(memo.mid(block * 512, 4), GbkText::encode(QStringLiteral("短")) + "\x1a\x1a");
-    QCOMPARE(qFromLittleEndian<quint32>(memo.constData()), quint32(memo.size() / 512));
-}
 
-void TstDbfFile::memoAppendNeverOverwritesBehindAStalePointer()
-{
-    QTemporaryDir dir;
-    const QString path = makeSample(dir.path(), 1);
-    const QString memoPath = dir.filePath(QStringLiteral("sample.dbt"));
-    // Another writer left the next-free pointer behind its last entry.
-    writeFileAt(memoPath, 0, QByteArray::fromHex("01000000"));
+    void memoFileFoundWithoutRegardToCase()
     {
-        const auto table = DbfFile::open(path);
-        table->append({{Note, QStringLiteral("第二条备注")}});
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Mixed.DBF"));
+        DbfFile::create(path, sampleFields());
+        DbfFile::open(path)->append({{Note, QStringLiteral("大小写")}});
+        QVERIFY(QFile::rename(dir.filePath(QStringLiteral("Mixed.DBT")), dir.filePath(QStringLiteral("mIXED.dbt"))));
+        QCOMPARE(DbfFile::open(path)->value(0, Note).toString(), QStringLiteral("大小写"));
+        DbfFile::pack(path);
+        QCOMPARE(DbfFile::open(path)->value(0, Note).toString(), QStringLiteral("大小写"));
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("mIXED.dbt"))));
     }
-    const auto table = DbfFile::open(path, true);
-    QCOMPARE(table->value(0, Note).toString(), memoText(0, 6));
-    QCOMPARE(table->value(1, Note).toString(), QStringLiteral("第二条备注"));
-}
 
-void TstDbfFile::memoFileFoundWithoutRegardToCase()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("Mixed.DBF"));
-    DbfFile::create(path, sampleFields());
-    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("Mixed.DBT"))));
-    DbfFile::open(path)->append({{Note, QStringLiteral("大小写")}});
-    QVERIFY(QFile::rename(dir.filePath(QStringLiteral("Mixed.DBT")), dir.filePath(QStringLiteral("mIXED.dbt"))));
-    QCOMPARE(DbfFile::open(path)->value(0, Note).toString(), QStringLiteral("大小写"));
-    DbfFile::pack(path);
-    QCOMPARE(DbfFile::open(path)->value(0, Note).toString(), QStringLiteral("大小写"));
-    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("mIXED.dbt"))));
-}
-
-void TstDbfFile::readsAndWritesDBase4Memos()
-{
-    // Built by hand: version 0x8B, memo blocks of 1024 bytes, entries with the
-    // FF FF 08 00 signature and a length that counts the eight header bytes.
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("four.dbf"));
-    const QByteArray longText = GbkText::encode(memoText(4, 2));   // spans two blocks
-    const QByteArray shortText = GbkText::encode(QStringLiteral("第四版备注\r\n第二行"));
-    QVERIFY(longText.size() > 1024 && longText.size() < 2000);
-
-    QByteArray dbf(32, '\0');
-    dbf[0] = char(0x8B);
-    dbf[1] = char(124); dbf[2] = 1; dbf[3] = 2;
-    qToLittleEndian<quint32>(3, dbf.data() + 4);
-    qToLittleEndian<quint16>(32 + 2 * 32 + 1, dbf.data() + 8);
-    qToLittleEndian<quint16>(1 + 10 + 10, dbf.data() + 10);
-    dbf[29] = char(0x4D);
-    for (const auto &[name, type] : {std::pair{"TITLE", 'C'}, std::pair{"BODY", 'M'}}) {
-        QByteArray d(32, '\0');
-        d.replace(0, int(qstrlen(name)), name);
-        d[11] = type;
-        d[16] = 10;
-        dbf += d;
-    }
-    dbf += '\x0D';
-    dbf += ' ' + GbkText::encode(QStringLiteral("标题一")).leftJustified(10, ' ') + "         1";
-    dbf += ' ' + QByteArray("second").leftJustified(10, ' ') + QByteArray(10, ' ');
-    dbf += ' ' + QByteArray("third").leftJustified(10, ' ') + "0000000003";
-    dbf += '\x1A';
-    QFile dbfFile(path);
-    QVERIFY(dbfFile.open(QIODevice::WriteOnly));
-    dbfFile.write(dbf);
-    dbfFile.close();
-
-    auto entry = [](const QByteArray &text) {
-        QByteArray e = QByteArray::fromHex("ffff0800");
-        e.resize(8);
-        qToLittleEndian<quint32>(quint32(text.size() + 8), e.data() + 4);
-        e += text;
-        return e.leftJustified((e.size() + 1023) / 1024 * 1024, '\0');
-    };
-    QByteArray dbt(1024, '\0');
-    qToLittleEndian<quint32>(4, dbt.data());
-    qToLittleEndian<quint16>(1024, dbt.data() + 20);
-    dbt += entry(longText) + entry(shortText);
-    QFile dbtFile(dir.filePath(QStringLiteral("four.dbt")));
-    QVERIFY(dbtFile.open(QIODevice::WriteOnly));
-    dbtFile.write(dbt);
-    dbtFile.close();
-
+    void readsAndWritesDBase4Memos()
     {
-        const auto table = DbfFile::open(path);
-        QCOMPARE(table->version(), quint8(0x8B));
-        QCOMPARE(table->value(0, 0).toString(), QStringLiteral("标题一"));
-        QCOMPARE(table->value(0, 1).toString(), GbkText::decode(longText));
-        QCOMPARE(table->value(1, 1).toString(), QString());
-        QCOMPARE(table->value(2, 1).toString(), GbkText::decode(shortText));
+        // Built by hand: version 0x8B, memo blocks of 1024 bytes, entries with the
+        // FF FF 08 00 signature and a length that counts the eight header bytes.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("four.dbf"));
+        const QString memoPath = dir.filePath(QStringLiteral("four.dbt"));
+        const QByteArray longText = GbkText::encode(memoText(4, 2));   // spans two blocks
+        const QByteArray shortText = GbkText::encode(QStringLiteral("第四版备注\r\n第二行"));
+        QVERIFY(longText.size() > 1024 && longText.size() < 2000);
+
+        QByteArray dbf = QByteArray::fromHex("8b7c01020300000061001500") + QByteArray(17, '\0') + QByteArray::fromHex("4d0000");
+        for (const char *name : {"TITLE\0\0\0\0\0\0C", "BODY\0\0\0\0\0\0\0M"})
+            dbf += QByteArray(name, 12) + QByteArray(4, '\0') + '\x0a' + QByteArray(15, '\0');
+        dbf += '\x0D';
+        dbf += ' ' + GbkText::encode(QStringLiteral("标题一")).leftJustified(10, ' ') + "         1";
+        dbf += " second    " + QByteArray(10, ' ') + " third     0000000003\x1a";
+        writeFile(path, dbf);
+        const auto entry = [](const QByteArray &text) {
+            QByteArray e = QByteArray::fromHex("ffff080000000000");
+            qToLittleEndian<quint32>(quint32(text.size() + 8), e.data() + 4);
+            return (e + text).leftJustified((e.size() + text.size() + 1023) / 1024 * 1024, '\0');
+        };
+        QByteArray dbt(1024, '\0');
+        qToLittleEndian<quint32>(4, dbt.data());
+        qToLittleEndian<quint16>(1024, dbt.data() + 20);
+        writeFile(memoPath, dbt + entry(longText) + entry(shortText));
+
+        const auto check = [&](int rows) {
+            const auto table = DbfFile::open(path, true);
+            QCOMPARE(table->recordCount(), rows);
+            QCOMPARE(table->value(0, 0).toString(), QStringLiteral("标题一"));
+            QCOMPARE(table->value(0, 1).toString(), GbkText::decode(longText));
+            QCOMPARE(table->value(1, 1).toString(), QString());
+            QCOMPARE(table->value(2, 1).toString(), GbkText::decode(shortText));
+        };
+        check(3);
+        QCOMPARE(DbfFile::open(path, true)->version(), quint8(0x8B));
         // A new entry goes to the end in the file's own layout.
+        const auto table = DbfFile::open(path);
         table->append({{0, QStringLiteral("fourth")}, {1, QStringLiteral("新的第四版备注")}});
         QCOMPARE(table->rawField(3, 1), QByteArray("0000000004"));
+        const QByteArray written = readFile(memoPath);
+        QCOMPARE(written.mid(4096, 4), QByteArray::fromHex("ffff0800"));
+        QCOMPARE(qFromLittleEndian<quint32>(written.constData()), 5u);
+
+        DbfFile::pack(path);   // keeps layout and block size
+        QCOMPARE(qFromLittleEndian<quint16>(readFile(memoPath).constData() + 20), quint16(1024));
+        check(4);
+        QCOMPARE(DbfFile::open(path, true)->value(3, 1).toString(), QStringLiteral("新的第四版备注"));
     }
-    const QByteArray written = readFile(dir.filePath(QStringLiteral("four.dbt")));
-    QCOMPARE(written.mid(4096, 4), QByteArray::fromHex("ffff0800"));
-    QCOMPARE(qFromLittleEndian<quint32>(written.constData()), 5u);
 
-    DbfFile::pack(path);   // keeps layout and block size
-    const QByteArray packed = readFile(dir.filePath(QStringLiteral("four.dbt")));
-    QCOMPARE(qFromLittleEndian<quint16>(packed.constData() + 20), quint16(1024));
-    const auto table = DbfFile::open(path, true);
-    QCOMPARE(table->recordCount(), 4);
-    QCOMPARE(table->value(0, 1).toString(), GbkText::decode(longText));
-    QCOMPARE(table->value(2, 1).toString(), GbkText::decode(shortText));
-    QCOMPARE(table->value(3, 1).toString(), QStringLiteral("新的第四版备注"));
-}
-
-void TstDbfFile::secondHandleSeesAppends()
-{
-    QTemporaryDir dir;
-    const QString path = makeSample(dir.path(), 1);
-    const auto reader = DbfFile::open(path, true);
-    QCOMPARE(reader->value(0, Note).toString(), memoText(0, 6));
-    const quint64 generation = reader->generation();
+    void killedWriterLeavesCompleteRows()
     {
+        QTemporaryDir dir;
+        const QString path = makeSample(dir.path(), 3);
+        const QList<QVariant> lastRow = DbfFile::open(path, true)->record(2);
+
+        // Count ahead of the rows: the writer died halfway through the fourth row.
+        writeFileAt(path, 4, QByteArray::fromHex("05000000"));
+        writeFileAt(path, HeaderLength + 3 * RecordLength, QByteArray(RecordLength / 2, ' '));
+        {
+            const auto table = DbfFile::open(path);
+            QCOMPARE(table->recordCount(), 3);
+            QCOMPARE(table->record(2), lastRow);
+            QCOMPARE(table->append({{Name, QStringLiteral("之后的行")}}), 3);
+        }
+        QCOMPARE(headerCount(path), 4u);
+        QCOMPARE(DbfFile::open(path, true)->value(3, Name).toString(), QStringLiteral("之后的行"));
+
+        // Count behind the rows: the writer died after the row, before the count.
+        const QByteArray row = readFile(path).mid(HeaderLength + 2 * RecordLength, RecordLength);
+        writeFileAt(path, HeaderLength + 4 * RecordLength, row + '\x1a');
+        QCOMPARE(headerCount(path), 4u);
+        const auto table = DbfFile::open(path, true);
+        QCOMPARE(table->recordCount(), 5);
+        QCOMPARE(table->record(4), lastRow);
+    }
+
+    void bulkAppendsWaitAndGoOutInOrder()
+    {
+        QTemporaryDir dir;
+        const QString path = makeSample(dir.path(), 1);
+        const auto reader = DbfFile::open(path, true);
+        const quint64 generation = reader->generation();
         const auto writer = DbfFile::open(path);
-        for (int i = 0; i < 50; ++i)
-            writer->append({{Name, QString::number(i)}, {Note, memoText(100 + i, 2)}});
-    }
-    QCOMPARE(reader->recordCount(), 1);
-    reader->refresh();
-    QCOMPARE(reader->recordCount(), 51);
-    QVERIFY(reader->generation() != generation);
-    QCOMPARE(reader->value(50, Name).toString(), QStringLiteral("49"));
-    QCOMPARE(reader->value(50, Note).toString(), memoText(149, 2));
-}
+        {
+            DbfBulkAppend bulk(writer);
+            for (int r = 1; r <= 20; ++r)
+                writer->append({{Name, QString::number(r)}, {Note, memoText(r, 2)}});
+            // Nothing reached the file yet: another reader sees it as it was.
+            QCOMPARE(headerCount(path), 1u);
+            QCOMPARE(DbfFile::open(path, true)->recordCount(), 1);
+            // This handle sees its rows at once; reading one writes them.
+            QCOMPARE(writer->recordCount(), 21);
+            QCOMPARE(writer->value(20, Note).toString(), memoText(20, 2));
+            QCOMPARE(headerCount(path), 21u);
+            // So does a change to an earlier row, whose count covers them.
+            writer->append({{Name, QStringLiteral("21")}, {Note, memoText(21, 2)}});
+            writer->update(0, {{Name, QStringLiteral("改过")}, {Note, memoText(99, 1)}});
+            QCOMPARE(headerCount(path), 22u);
+            QCOMPARE(DbfFile::open(path, true)->value(0, Note).toString(), memoText(99, 1));
+            writer->append({{Name, QStringLiteral("22")}, {Note, memoText(22, 2)}});
+            bulk.finish();
+        }
+        QCOMPARE(headerCount(path), 23u);
+        QCOMPARE(DbfFile::open(path, true)->value(0, Name).toString(), QStringLiteral("改过"));
+        checkAppendedRows(path, 1, 2);
+        // A handle opened before sees the rows once refreshed.
+        QCOMPARE(reader->recordCount(), 1);
+        reader->refresh();
+        QCOMPARE(reader->recordCount(), 23);
+        QVERIFY(reader->generation() != generation);
+        QCOMPARE(reader->value(22, Note).toString(), memoText(22, 2));
 
-void TstDbfFile::killedWriterLeavesCompleteRows()
-{
-    QTemporaryDir dir;
-    const QString path = makeSample(dir.path(), 3);
-    const QByteArray original = readFile(path);
-    const int headerLength = qFromLittleEndian<quint16>(original.constData() + 8);
-    const int recordLength = qFromLittleEndian<quint16>(original.constData() + 10);
-    const QList<QVariant> lastRow = DbfFile::open(path, true)->record(2);
-
-    // Count ahead of the rows: the writer died halfway through the fourth row.
-    writeFileAt(path, 4, QByteArray::fromHex("05000000"));
-    writeFileAt(path, headerLength + 3 * recordLength, QByteArray(recordLength / 2, ' '));
-    {
-        const auto table = DbfFile::open(path);
-        QCOMPARE(table->recordCount(), 3);
-        QCOMPARE(table->record(2), lastRow);
-        QCOMPARE(table->append({{Name, QStringLiteral("之后的行")}}), 3);
-    }
-    QCOMPARE(headerCount(path), 4u);
-    QCOMPARE(DbfFile::open(path, true)->value(3, Name).toString(), QStringLiteral("之后的行"));
-
-    // Count behind the rows: the writer died after the row, before the count.
-    const QByteArray row = readFile(path).mid(headerLength + 2 * recordLength, recordLength);
-    writeFileAt(path, headerLength + 4 * recordLength, row + '\x1a');
-    QCOMPARE(headerCount(path), 4u);
-    const auto table = DbfFile::open(path, true);
-    QCOMPARE(table->recordCount(), 5);
-    QCOMPARE(table->record(4), lastRow);
-}
-
-void TstDbfFile::bulkAppendsWaitAndGoOutInOrder()
-{
-    QTemporaryDir dir;
-    const QString path = makeSample(dir.path(), 1);
-    const auto writer = DbfFile::open(path);
-    {
-        DbfBulkAppend bulk(writer);
-        for (int r = 1; r <= 20; ++r)
-            writer->append({{Name, QString::number(r)}, {Note, memoText(r, 2)}});
-        // Nothing reached the file yet: another reader sees it as it was.
-        QCOMPARE(headerCount(path), 1u);
-        QCOMPARE(DbfFile::open(path, true)->recordCount(), 1);
-        // This handle sees its rows at once; reading one writes them.
-        QCOMPARE(writer->recordCount(), 21);
-        QCOMPARE(writer->value(20, Note).toString(), memoText(20, 2));
-        QCOMPARE(headerCount(path), 21u);
-        // So does a change to an earlier row, whose count covers them.
-        writer->append({{Name, QStringLiteral("21")}, {Note, memoText(21, 2)}});
-        writer->update(0, {{Name, QStringLiteral("改过")}, {Note, memoText(99, 1)}});
-        QCOMPARE(headerCount(path), 22u);
-        QCOMPARE(DbfFile::open(path, true)->value(0, Note).toString(), memoText(99, 1));
-        writer->append({{Name, QStringLiteral("22")}, {Note, memoText(22, 2)}});
-        bulk.finish();
-    }
-    QCOMPARE(headerCount(path), 23u);
-    QCOMPARE(DbfFile::open(path, true)->value(0, Name).toString(), QStringLiteral("改过"));
-    checkAppendedRows(path, 1, 2);
-
-    // Many rows go out in batches, each whole before the count shows it.
-    {
-        DbfBulkAppend bulk(writer);
-        for (int r = 23; r < 600; ++r)
-            writer->append({{Name, QString::number(r)}, {Note, memoText(r, 8)}});
-        const int seen = DbfFile::open(path, true)->recordCount();
-        QVERIFY(seen > 23 && seen < 600);
+        // Many rows go out in batches, each whole before the count shows it.
+        {
+            DbfBulkAppend bulk(writer);
+            for (int r = 23; r < 600; ++r)
+                writer->append({{Name, QString::number(r)}, {Note, memoText(r, 8)}});
+            const int seen = DbfFile::open(path, true)->recordCount();
+            QVERIFY(seen > 23 && seen < 600);
+            checkAppendedRows(path, 23, 8);
+        }   // what is left goes out on the way out
+        QCOMPARE(DbfFile::open(path, true)->recordCount(), 600);
         checkAppendedRows(path, 23, 8);
-    }   // what is left goes out on the way out
-    QCOMPARE(DbfFile::open(path, true)->recordCount(), 600);
-    checkAppendedRows(path, 23, 8);
-}
+    }
 
-void TstDbfFile::killedBulkAppenderLeavesWholeRows()
-{
-    QTemporaryDir dir;
-    const QString path = makeSample(dir.path(), 1);
-    for (int delay : {0, 20, 60, 150, 300}) {
-        QVERIFY(killAfter("--append-forever", path, delay));
+    void killedBulkAppenderLeavesWholeRows()
+    {
+        QTemporaryDir dir;
+        const QString path = makeSample(dir.path(), 1);
+        for (int delay : {0, 20, 60, 150, 300}) {
+            QVERIFY(killAfter("--append-forever", path, delay));
+            checkAppendedRows(path, 1, 2);
+        }
+        // And the table takes further rows where the whole ones end.
+        const auto table = DbfFile::open(path);
+        const int next = table->recordCount();
+        QCOMPARE(table->append({{Name, QString::number(next)}, {Note, memoText(next, 2)}}), next);
         checkAppendedRows(path, 1, 2);
     }
-    // And the table takes further rows where the whole ones end.
-    const auto table = DbfFile::open(path);
-    const int next = table->recordCount();
-    QCOMPARE(table->append({{Name, QString::number(next)}, {Note, memoText(next, 2)}}), next);
-    checkAppendedRows(path, 1, 2);
-}
 
-void TstDbfFile::storedBytesGoInAndOutUnconverted()
-{
-    QTemporaryDir dir;
-    const QString path = makeSample(dir.path(), 2);
-    const auto table = DbfFile::open(path);
-    QCOMPARE(table->textBytes(0, Name).toByteArray(), GbkText::encode(QStringLiteral("张三0")));
-    QCOMPARE(table->textBytes(0, Note).toByteArray(), GbkText::encode(memoText(0, 6)));
-    QVERIFY(table->textBytes(1, Name).isEmpty());
-    QVERIFY(table->textBytes(1, Note).isEmpty());
-    QVERIFY(table->textBytes(0, Amount).isEmpty());
-
-    // GBK bytes are stored as they are, cut on a character boundary.
-    const QByteArray eleven = GbkText::encode(QStringLiteral("一二三四五六七八九十甲"));
-    const int row = table->append({{Name, eleven}, {Note, GbkText::encode(QStringLiteral("备注"))}});
-    QCOMPARE(table->value(row, Name).toString(), QStringLiteral("一二三四五六七八九十"));
-    QCOMPARE(table->value(row, Note).toString(), QStringLiteral("备注"));
-    // Bytes that are no GBK text are refused, and nothing is written.
-    for (const QByteArray &bad : {QByteArray("ab\xd5"), QByteArray::fromHex("b07f")}) {
-        QVERIFY(!errorOf([&] { table->append({{Note, bad}}); }).isEmpty());
-        QVERIFY(errorOf([&] { table->update(row, {{Name, bad}}); }).contains(QStringLiteral("NAME")));
-    }
-    QCOMPARE(table->recordCount(), row + 1);
-    QCOMPARE(table->value(row, Name).toString(), QStringLiteral("一二三四五六七八九十"));
-}
-
-void TstDbfFile::packRemovesDeletedRowsAndKeepsMemos()
-{
-    QTemporaryDir dir;
-    const QString path = makeSample(dir.path(), 12);
-    const QString memoPath = dir.filePath(QStringLiteral("sample.dbt"));
-    DbfFile::open(path)->setDeleted(6, true);
-    QList<QList<QVariant>> expected = liveRows(path);
-    QCOMPARE(expected.size(), 8);
-    const QByteArray memoBefore = readFile(memoPath);
-
-    // Little unused memo space: the rows go, the memo file stays as it is.
-    DbfFile::pack(path);
-    auto checkPacked = [&] {
-        const auto table = DbfFile::open(path, true);
-        QCOMPARE(table->recordCount(), int(expected.size()));
-        for (int r = 0; r < table->recordCount(); ++r) {
-            QVERIFY(!table->isDeleted(r));
-            QCOMPARE(table->record(r), expected[r]);
-        }
-        QCOMPARE(headerCount(path), quint32(expected.size()));
-        const int recordLength = 1 + 20 + 12 + 5 + 8 + 1 + 10 + 10;
-        QCOMPARE(int(QFileInfo(path).size()), 33 + 7 * 32 + int(expected.size()) * recordLength + 1);
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);   // no temporaries left
-    };
-    checkPacked();
-    QCOMPARE(readFile(memoPath), memoBefore);
-
-    // Replaced texts leave most of it unused: the memo file is written anew.
+    void packRemovesDeletedRowsAndKeepsMemos()
     {
-        const auto table = DbfFile::open(path);
-        for (int round = 0; round < 3; ++round)
-            table->update(0, {{Note, memoText(60 + round, 12)}});
-        table->update(3, {{Note, QString()}});
-    }
-    expected = liveRows(path);
-    const qint64 sizeBefore = QFileInfo(memoPath).size();
-    DbfFile::pack(path);
-    checkPacked();
-    const QByteArray memo = readFile(memoPath);
-    QVERIFY(memo.size() < sizeBefore / 2);
-    QCOMPARE(qFromLittleEndian<quint32>(memo.constData()), quint32(memo.size() / 512));
-    QCOMPARE(DbfFile::open(path, true)->value(0, Note).toString(), memoText(62, 12));
+        QTemporaryDir dir;
+        const QString path = makeSample(dir.path(), 12);
+        const QString memoPath = dir.filePath(QStringLiteral("sample.dbt"));
+        DbfFile::open(path)->setDeleted(6, true);
+        Rows expected = liveRows(path);
+        QCOMPARE(expected.size(), 8);
+        const QByteArray memoBefore = readFile(memoPath);
 
-    // Nothing deleted and the memo file compact: both files stay untouched.
-    const QByteArray tableBefore = readFile(path);
-    const QByteArray memoKept = readFile(memoPath);
-    DbfFile::pack(path);
-    QCOMPARE(readFile(path), tableBefore);
-    QCOMPARE(readFile(memoPath), memoKept);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
-}
+        const auto checkPacked = [&] {
+            const auto table = DbfFile::open(path, true);
+            QCOMPARE(table->recordCount(), int(expected.size()));
+            for (int r = 0; r < table->recordCount(); ++r) {
+                QVERIFY(!table->isDeleted(r));
+                QCOMPARE(table->record(r), expected[r]);
+            }
+            QCOMPARE(headerCount(path), quint32(expected.size()));
+            QCOMPARE(int(QFileInfo(path).size()), HeaderLength + int(expected.size()) * RecordLength + 1);
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);   // no temporaries left
+        };
+        // Little unused memo space: the rows go, the memo file stays as it is.
+        DbfFile::pack(path);
+        checkPacked();
+        QCOMPARE(readFile(memoPath), memoBefore);
 
-// Each row: which files a pack killed at some instant leaves beside the table,
-// and whether the table then reads as packed.
-void TstDbfFile::packInterruptedInEveryState_data()
-{
-    QTest::addColumn<QString>("state");
-    QTest::addColumn<bool>("packed");
-    QTest::newRow("new table half written") << "partial" << false;
-    QTest::newRow("both new files, no marker") << "unmarked" << false;
-    QTest::newRow("marker half written") << "draft" << false;
-    QTest::newRow("marker, nothing renamed") << "marked" << true;
-    QTest::newRow("marker, memo renamed") << "memo-renamed" << true;
-    QTest::newRow("marker, both renamed") << "both-renamed" << true;
-}
-
-void TstDbfFile::packInterruptedInEveryState()
-{
-    QFETCH(QString, state);
-    QFETCH(bool, packed);
-    QTemporaryDir dir;
-    const QString path = makeSample(dir.path(), 8);
-    const QList<QList<QVariant>> expected = liveRows(path);
-    // The files a finished pack makes, made in another folder.
-    QTemporaryDir other;
-    QVERIFY(QFile::copy(path, other.filePath(QStringLiteral("sample.dbf"))));
-    QVERIFY(QFile::copy(dir.filePath(QStringLiteral("sample.dbt")), other.filePath(QStringLiteral("sample.dbt"))));
-    DbfFile::pack(other.filePath(QStringLiteral("sample.dbf")));
-    const QByteArray newTable = readFile(other.filePath(QStringLiteral("sample.dbf")));
-    const QByteArray newMemo = readFile(other.filePath(QStringLiteral("sample.dbt")));
-
-    auto put = [&](const QString &name, const QByteArray &bytes) {
-        QFile::remove(dir.filePath(name));
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    };
-    const QByteArray marker("sample.dbf\nsample.dbt\n");
-    if (state == QLatin1String("partial")) {
-        put(QStringLiteral("sample.dbf.pack-dbt"), newMemo);
-        put(QStringLiteral("sample.dbf.pack-dbf"), newTable.left(newTable.size() / 2));
-    } else if (state == QLatin1String("unmarked") || state == QLatin1String("draft")
-               || state == QLatin1String("marked")) {
-        put(QStringLiteral("sample.dbf.pack-dbt"), newMemo);
-        put(QStringLiteral("sample.dbf.pack-dbf"), newTable);
-        if (state == QLatin1String("draft"))
-            put(QStringLiteral("sample.dbf.pack-commit-draft"), marker.left(5));
-        if (state == QLatin1String("marked"))
-            put(QStringLiteral("sample.dbf.pack-commit"), marker);
-    } else {
-        put(QStringLiteral("sample.dbt"), newMemo);
-        if (state == QLatin1String("both-renamed"))
-            put(QStringLiteral("sample.dbf"), newTable);
-        else
-            put(QStringLiteral("sample.dbf.pack-dbf"), newTable);
-        put(QStringLiteral("sample.dbf.pack-commit"), marker);
-    }
-
-    const auto table = DbfFile::open(path, true);
-    QCOMPARE(table->recordCount(), packed ? int(expected.size()) : 8);
-    QCOMPARE(liveRows(path), expected);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
-             QStringList({QStringLiteral("sample.dbf"), QStringLiteral("sample.dbt")}));
-}
-
-void TstDbfFile::packKilledMidway()
-{
-    QTemporaryDir dir;
-    const QString path = makeSample(dir.path(), 400);
-    int round = 0;
-    for (int delay : {0, 5, 15, 30, 60, 100, 150, 250, 400}) {
-        {   // replaced texts, so that the memo file is written anew too
+        // Replaced texts leave most of it unused: the memo file is written anew.
+        {
             const auto table = DbfFile::open(path);
-            ++round;
-            for (int r = 0; r < table->recordCount(); r += 2)
-                table->update(r, {{Note, memoText(1000 * round + r, 4)}});
-            for (int r = round; r < table->recordCount(); r += 25)
-                table->setDeleted(r, true);
+            for (int round = 0; round < 3; ++round)
+                table->update(0, {{Note, memoText(60 + round, 12)}});
+            table->update(3, {{Note, QString()}});
         }
-        const QList<QList<QVariant>> expected = liveRows(path);
-        QVERIFY(killAfter("--pack-forever", path, delay));
-        QCOMPARE(liveRows(path), expected);
+        expected = liveRows(path);
+        const qint64 sizeBefore = QFileInfo(memoPath).size();
+        DbfFile::pack(path);
+        checkPacked();
+        const QByteArray memo = readFile(memoPath);
+        QVERIFY(memo.size() < sizeBefore / 2);
+        QCOMPARE(qFromLittleEndian<quint32>(memo.constData()), quint32(memo.size() / 512));
+        QCOMPARE(DbfFile::open(path, true)->value(0, Note).toString(), memoText(62, 12));
+
+        // Nothing deleted and the memo file compact: both files stay untouched.
+        const QByteArray tableBefore = readFile(path);
+        DbfFile::pack(path);
+        QCOMPARE(readFile(path), tableBefore);
+        QCOMPARE(readFile(memoPath), memo);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
     }
-}
 
-void TstDbfFile::pythonReadsOurTable()
-{
-    QTemporaryDir dir;
-    const QString path = makeSample(dir.path());
-    DbfFile::open(path)->update(2, {{Note, memoText(22, 4)}});   // a moved memo
-
-    QByteArray output;
-    QVERIFY(runPython(QString::fromUtf8(PythonReader), {path}, &output));
-    const QJsonObject result = QJsonDocument::fromJson(output).object();
-    QCOMPARE(result[QStringLiteral("codepage")].toString(), QStringLiteral("cp936"));
-    QCOMPARE(result[QStringLiteral("fields")].toArray().size(), 7);
-    const QJsonArray rows = result[QStringLiteral("rows")].toArray();
-    QCOMPARE(rows.size(), 4);
-
-    auto values = [&](int r) { return rows[r].toObject()[QStringLiteral("values")].toArray(); };
-    const QJsonArray full = values(0);
-    QCOMPARE(full[Name].toString(), QStringLiteral("张三0"));
-    QCOMPARE(full[Amount].toDouble(), 12.5);
-    QCOMPARE(full[Cnt].toDouble(), 3.0);
-    QCOMPARE(full[Day].toString(), QStringLiteral("2024-03-05"));
-    QCOMPARE(full[Flag].toBool(), true);
-    QCOMPARE(full[Note].toString(), memoText(0, 6));
-    QCOMPARE(full[Rate].toDouble(), 1.5);
-
-    const QJsonArray blank = values(1);
-    QCOMPARE(blank[Name].toString(), QString());
-    QCOMPARE(blank[Note].toString(), QString());
-    for (int i : {int(Amount), int(Cnt), int(Day), int(Flag), int(Rate)})
-        QVERIFY2(blank[i].isNull(), qPrintable(QString::number(i)));
-
-    const QJsonArray negative = values(2);
-    QCOMPARE(negative[Name].toString(), QStringLiteral("科技成果转化"));
-    QCOMPARE(negative[Amount].toDouble(), -1234.56);
-    QCOMPARE(negative[Cnt].toDouble(), 99999.0);
-    QCOMPARE(negative[Flag].toBool(true), false);
-    QCOMPARE(negative[Note].toString(), memoText(22, 4));
-    QCOMPARE(rows[3].toObject()[QStringLiteral("deleted")].toBool(), true);
-    QCOMPARE(rows[0].toObject()[QStringLiteral("deleted")].toBool(), false);
-}
-
-void TstDbfFile::weReadPythonTable()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("python.dbf"));
-    const QString memoSource = dir.filePath(QStringLiteral("memo.txt"));
-    const QString longText = memoText(9, 5);
+    // Each row: the files a pack killed at some instant leaves beside the table
+    // (name:what, what being the new table, half of it, the new memo file, the
+    // commit marker or half of it), and whether the table then reads as packed.
+    void packInterruptedInEveryState_data()
     {
-        QFile file(memoSource);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(longText.toUtf8());
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<bool>("packed");
+        const QStringList both = {"sample.dbf.pack-dbt:memo", "sample.dbf.pack-dbf:table"};
+        const QString marker = "sample.dbf.pack-commit:marker";
+        QTest::newRow("new table half written") << QStringList{"sample.dbf.pack-dbt:memo", "sample.dbf.pack-dbf:half"} << false;
+        QTest::newRow("both new files, no marker") << both << false;
+        QTest::newRow("marker half written") << both + QStringList{"sample.dbf.pack-commit-draft:draft"} << false;
+        QTest::newRow("marker, nothing renamed") << both + QStringList{marker} << true;
+        QTest::newRow("marker, memo renamed") << QStringList{"sample.dbt:memo", "sample.dbf.pack-dbf:table", marker} << true;
+        QTest::newRow("marker, both renamed") << QStringList{"sample.dbt:memo", "sample.dbf:table", marker} << true;
     }
-    QByteArray output;
-    QVERIFY(runPython(QString::fromUtf8(PythonWriter), {path, memoSource}, &output));
 
-    const auto check = [&](bool packed) {
-        const auto table = DbfFile::open(path, true);
-        QCOMPARE(table->version(), quint8(0x83));
-        QCOMPARE(table->recordCount(), packed ? 3 : 4);
-        const int last = packed ? 2 : 3;
-        QCOMPARE(table->value(0, 0).toString(), QStringLiteral("张三"));
-        QCOMPARE(table->value(0, 1).toDouble(), 12.5);
-        QCOMPARE(table->value(0, 2).toDouble(), 3.0);
-        QCOMPARE(table->value(0, 3).toDate(), QDate(2024, 3, 5));
-        QCOMPARE(table->value(0, 4), QVariant(true));
-        QCOMPARE(table->value(0, 5).toString(), longText);
-        QCOMPARE(table->value(1, 0).toString(), QStringLiteral("李四"));
-        for (int i = 1; i <= 4; ++i)
-            QVERIFY(!table->value(1, i).isValid());
-        QCOMPARE(table->value(1, 5).toString(), QString());
-        QCOMPARE(table->value(last, 0).toString(), QStringLiteral("王五"));
-        QCOMPARE(table->value(last, 1).toDouble(), -0.25);
-        QCOMPARE(table->value(last, 3).toDate(), QDate(1999, 12, 31));
-        QCOMPARE(table->value(last, 4), QVariant(false));
-        QCOMPARE(table->value(last, 5).toString(), QStringLiteral("短备注"));
-        if (!packed) {
+    void packInterruptedInEveryState()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(bool, packed);
+        QTemporaryDir dir;
+        const QString path = makeSample(dir.path(), 8);
+        const Rows expected = liveRows(path);
+        // The files a finished pack makes, made in another folder.
+        QTemporaryDir other;
+        QVERIFY(QFile::copy(path, other.filePath(QStringLiteral("sample.dbf"))));
+        QVERIFY(QFile::copy(dir.filePath(QStringLiteral("sample.dbt")), other.filePath(QStringLiteral("sample.dbt"))));
+        DbfFile::pack(other.filePath(QStringLiteral("sample.dbf")));
+        const QByteArray newTable = readFile(other.filePath(QStringLiteral("sample.dbf")));
+        const QByteArray marker("sample.dbf\nsample.dbt\n");
+        const QHash<QString, QByteArray> made = {
+            {"table", newTable}, {"half", newTable.left(newTable.size() / 2)},
+            {"memo", readFile(other.filePath(QStringLiteral("sample.dbt")))},
+            {"marker", marker}, {"draft", marker.left(5)}};
+        for (const QString &file : files)
+            writeFile(dir.filePath(file.section(':', 0, 0)), made.value(file.section(':', 1)));
+
+        QCOMPARE(DbfFile::open(path, true)->recordCount(), packed ? int(expected.size()) : 8);
+        QCOMPARE(liveRows(path), expected);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files),
+                 QStringList({QStringLiteral("sample.dbf"), QStringLiteral("sample.dbt")}));
+    }
+
+    void packKilledMidway()
+    {
+        QTemporaryDir dir;
+        const QString path = makeSample(dir.path(), 400);
+        int round = 0;
+        for (int delay : {0, 5, 15, 30, 60, 100, 150, 250, 400}) {
+            {   // replaced texts, so that the memo file is written anew too
+                const auto table = DbfFile::open(path);
+                ++round;
+                for (int r = 0; r < table->recordCount(); r += 2)
+                    table->update(r, {{Note, memoText(1000 * round + r, 4)}});
+                for (int r = round; r < table->recordCount(); r += 25)
+                    table->setDeleted(r, true);
+            }
+            const Rows expected = liveRows(path);
+            QVERIFY(killAfter("--pack-forever", path, delay));
+            QCOMPARE(liveRows(path), expected);
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+        }
+    }
+
+    void pythonReadsOurTable()
+    {
+        QTemporaryDir dir;
+        const QString path = makeSample(dir.path());
+        DbfFile::open(path)->update(2, {{Note, memoText(22, 4)}});   // a moved memo
+
+        const QJsonObject result = readWithPython(path);
+        QCOMPARE(result[QStringLiteral("codepage")].toString(), QStringLiteral("cp936"));
+        QCOMPARE(result[QStringLiteral("fields")].toArray().size(), 7);
+        const auto row = [](bool deleted, const QJsonArray &values) {
+            return QJsonObject{{QStringLiteral("deleted"), deleted}, {QStringLiteral("values"), values}};
+        };
+        const QJsonValue null;
+        QCOMPARE(result[QStringLiteral("rows")].toArray(),
+                 (QJsonArray{row(false, {"张三0", 12.5, 3, "2024-03-05", true, memoText(0, 6), 1.5}),
+                             row(false, {"", null, null, null, null, "", null}),
+                             row(false, {"科技成果转化", -1234.56, 99999, "1999-12-31", false, memoText(22, 4), 0.125}),
+                             row(true, {"删除", null, null, null, null, "删除行的备注", null})}));
+    }
+
+    void weReadPythonTable()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("python.dbf"));
+        const QString memoSource = dir.filePath(QStringLiteral("memo.txt"));
+        const QString longText = memoText(9, 5);
+        writeFile(memoSource, longText.toUtf8());
+        QByteArray output;
+        QVERIFY(runPython(QString::fromUtf8(PythonWriter), {path, memoSource}, &output));
+
+        const Rows live = {{QStringLiteral("张三"), 12.5, 3.0, QDate(2024, 3, 5), true, longText},
+                           {QStringLiteral("李四"), {}, {}, {}, {}, QString()},
+                           {QStringLiteral("王五"), -0.25, 0.0, QDate(1999, 12, 31), false, QStringLiteral("短备注")}};
+        {
+            const auto table = DbfFile::open(path, true);
+            QCOMPARE(table->version(), quint8(0x83));
+            QCOMPARE(table->recordCount(), 4);
             QVERIFY(table->isDeleted(2));
             QCOMPARE(table->value(2, 5).toString(), QStringLiteral("被删除的行的备注"));
         }
-    };
-    check(false);
-    DbfFile::pack(path);
-    check(true);
+        QCOMPARE(liveRows(path), live);
+        DbfFile::pack(path);
+        QCOMPARE(DbfFile::open(path, true)->recordCount(), 3);
+        QCOMPARE(liveRows(path), live);
 
-    // And the packed file is still what the other reader understands.
-    QVERIFY(runPython(QString::fromUtf8(PythonReader), {path}, &output));
-    const QJsonArray rows = QJsonDocument::fromJson(output).object()[QStringLiteral("rows")].toArray();
-    QCOMPARE(rows.size(), 3);
-    QCOMPARE(rows[0].toObject()[QStringLiteral("values")].toArray()[5].toString(), longText);
-    QCOMPARE(rows[2].toObject()[QStringLiteral("values")].toArray()[0].toString(), QStringLiteral("王五"));
-}
+        // And the packed file is still what the other reader understands.
+        const QJsonArray rows = readWithPython(path)[QStringLiteral("rows")].toArray();
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows[0].toObject()[QStringLiteral("values")].toArray()[5].toString(), longText);
+        QCOMPARE(rows[2].toObject()[QStringLiteral("values")].toArray()[0].toString(), QStringLiteral("王五"));
+    }
+};
 
 int main(int argc, char **argv)
 {

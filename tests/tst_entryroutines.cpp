@@ -7,6 +7,7 @@
 #include "records/Abort.h"
 #include "records/EntryRoutines.h"
 #include "records/Messages.h"
+#include "support/DbfFixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,28 +17,9 @@
 #include <QtTest>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-
-DbfField textField(const QString &name, int width)
-{
-    DbfField f;
-    f.name = name;
-    f.type = 'C';
-    f.width = width;
-    return f;
-}
-
-void makeTable(const QString &path, const QList<DbfField> &fields, const QList<QStringList> &rows)
-{
-    DbfFile::create(path, fields);
-    auto file = DbfFile::open(path);
-    for (const QStringList &row : rows) {
-        QList<QPair<int, QVariant>> values;
-        for (int i = 0; i < row.size(); ++i)
-            values.append({i, row.at(i)});
-        file->append(values);
-    }
-}
 
 QStringList itemsOf(const QComboBox &combo)
 {
@@ -88,8 +70,8 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        makeTable(m_dir.filePath("zdxx.dbf"),
-                  {textField("zddm", 10), textField("xxdm", 3), textField("xxmc", 40)},
+        makeTable(m_dir.path(), "zdxx.dbf",
+                  {dbfField("zddm", 'C', 10), dbfField("xxdm", 'C', 3), dbfField("xxmc", 'C', 40)},
                   {{"item_183", "1", "院士"},
                    {"item_181", "0", "男"},
                    {"item_183", "2", "正高"},
@@ -98,11 +80,11 @@ private slots:
                    {"item_183", "4", "**旧版职称"},
                    {"item_183", "9", "其他"},
                    {"it'em", "7", "带引号的组"}});
-        makeTable(m_dir.filePath("province.dbf"),
-                  {textField("Province_i", 3), textField("Province_n", 20)},
+        makeTable(m_dir.path(), "province.dbf",
+                  {dbfField("Province_i", 'C', 3), dbfField("Province_n", 'C', 20)},
                   {{"110", "北京市"}, {"120", ""}, {"130", "河北省"}});
-        makeTable(m_dir.filePath("xkfl.dbf"),
-                  {textField("jb", 2), textField("xxdm", 10), textField("xxmc", 60)},
+        makeTable(m_dir.path(), "xkfl.dbf",
+                  {dbfField("jb", 'C', 2), dbfField("xxdm", 'C', 10), dbfField("xxmc", 'C', 60)},
                   {{"1", "110", "数学"}, {"2", "11010", "数学史"}, {"1", "O'1", "引号代码"}});
         m_db = std::make_unique<Database>(m_dir.path());
         Messages::setAnswerer([this](const Messages::Request &r) {
@@ -126,7 +108,7 @@ private slots:
         combo.addItem("stale");
         FillComboFromDict(dict, "item_183", false, &combo);
         QCOMPARE(itemsOf(combo), QStringList({"1  院士", "2  正高", "9  其他", " "}));
-        QVERIFY(dict.filtered());  // left filtered on the group
+        QVERIFY(dict.filtered()); // left filtered on the group
 
         FillComboFromDict(dict, "item_183", true, &combo);
         QCOMPARE(itemsOf(combo), QStringList({"1  院士", "2  正高", "9  其他"}));
@@ -162,13 +144,13 @@ private slots:
         combo.setCurrentIndex(0);
         SelectComboByCode("2", &combo);
         QCOMPARE(combo.currentIndex(), 3);
-        SelectComboByCode("", &combo);    // the blank item stands for no value
+        SelectComboByCode("", &combo); // the blank item stands for no value
         QCOMPARE(combo.currentIndex(), 3);
         SelectComboByCode(" ", &combo);
         QCOMPARE(combo.currentIndex(), 3);
-        SelectComboByCode("5", &combo);   // no match: selection kept
+        SelectComboByCode("5", &combo); // no match: selection kept
         QCOMPARE(combo.currentIndex(), 3);
-        SelectComboByCode("1", &combo);   // "12" is not "1"
+        SelectComboByCode("1", &combo); // "12" is not "1"
         QCOMPARE(combo.currentIndex(), 0);
 
         QCOMPARE(CodeOfItem(" 05  名称  附注"), QString("05"));
@@ -187,94 +169,66 @@ private slots:
         QCOMPARE(edit.text(), QString());
     }
 
-    void collectOrdersTwoDigitCodesNumerically()
+    // Boxes named "cb_<item>_<code>" ("rb_" a radio), ticked when marked "+";
+    // codes "!" when the collection is refused.
+    void collectCheckedCodes()
     {
-        QWidget panel;
-        checkBox(&panel, "cb_200_12", true);
-        checkBox(&panel, "cb_200_03");
-        checkBox(&panel, "cb_200_05", true);
-        QCOMPARE(CollectCheckedCodes(nullptr, &panel, "社会经济目标", 2), QString("05;12;"));
-
-        QWidget ordered;
-        checkBox(&ordered, "cb_125_01", true);
-        checkBox(&ordered, "cb_125_20", true);
-        QCOMPARE(CollectCheckedCodes(nullptr, &ordered, "成果应用行业", 2), QString("01;20;"));
-        QVERIFY(m_boxes.isEmpty());
-    }
-
-    void collectKeepsComponentOrderForOneCharacterCodes()
-    {
-        QWidget panel;
-        checkBox(&panel, "cb_161_3", true);
-        checkBox(&panel, "cb_161_1", true);
-        checkBox(&panel, "cb_161_2");
-        QCOMPARE(CollectCheckedCodes(nullptr, &panel, "推广形式", 1), QString("3;1;"));
-
-        QWidget radios;
-        radio(&radios, "RB_140_1");
-        radio(&radios, "RB_140_7", true);
-        QCOMPARE(CollectCheckedCodes(nullptr, &radios, "", 1), QString("7"));
-
-        QWidget empty;
-        checkBox(&empty, "cb_161_9");
-        QCOMPARE(CollectCheckedCodes(nullptr, &empty, "推广形式", 1), QString());
-    }
-
-    void collectAllowsThreeCodesOnlyForIntellectualProperty()
-    {
-        QWidget panel;
-        checkBox(&panel, "cb_51_1", true);
-        checkBox(&panel, "cb_51_3", true);
-        checkBox(&panel, "cb_51_9", true);
-        QCOMPARE(CollectCheckedCodes(nullptr, &panel, "知识产权形式", 1), QString("1;3;9;"));
-        QVERIFY(m_boxes.isEmpty());
-
-        bool aborted = false;
-        try {
-            CollectCheckedCodes(nullptr, &panel, "推广形式", 1);
-        } catch (const Abort &) {
-            aborted = true;
+        const struct
+        {
+            QStringList boxes;
+            QString label;
+            int width;
+            QString codes, message;
+        } cases[] = {
+            {{"+cb_200_12", "cb_200_03", "+cb_200_05"}, "社会经济目标", 2, "05;12;", {}},
+            {{"+cb_125_01", "+cb_125_20"}, "成果应用行业", 2, "01;20;", {}},
+            {{"+cb_161_3", "+cb_161_1", "cb_161_2"}, "推广形式", 1, "3;1;", {}}, // component order
+            {{"rb_140_1", "+rb_140_7"}, "", 1, "7", {}},
+            {{"cb_161_9"}, "推广形式", 1, "", {}},
+            {{"+cb_51_1", "+cb_51_3", "+cb_51_9"}, "知识产权形式", 1, "1;3;9;", {}},
+            {{"+cb_51_1", "+cb_51_3", "+cb_51_9"},
+             "推广形式",
+             1,
+             "!",
+             "'推广形式'项目为复选项目，但至多选择二项！"},
+            {{"+cb_x_1A", "+cb_x_05"}, "label", 2, "1A;05;", "'1A'不是数字格式！"},
+        };
+        for (const auto &c : cases) {
+            m_boxes.clear();
+            QWidget panel;
+            for (QString name : c.boxes) {
+                const bool ticked = name.startsWith('+');
+                name.remove('+');
+                if (name.startsWith("rb"))
+                    radio(&panel, name, ticked);
+                else
+                    checkBox(&panel, name, ticked);
+            }
+            try {
+                QCOMPARE(CollectCheckedCodes(nullptr, &panel, c.label, c.width), c.codes);
+            } catch (const Abort &) {
+                QCOMPARE(c.codes, u"!"_s);
+                QCOMPARE(m_boxes.at(0).caption, u"提示"_s);
+            }
+            QCOMPARE(m_boxes.isEmpty() ? QString() : m_boxes.at(0).text, c.message);
         }
-        QVERIFY(aborted);
-        QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes.at(0).caption, QString("提示"));
-        QCOMPARE(m_boxes.at(0).text, QString("'推广形式'项目为复选项目，但至多选择二项！"));
-        QCOMPARE(m_boxes.at(0).icon, QMessageBox::Question);
-        QCOMPARE(m_boxes.at(0).buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    }
-
-    void collectReportsNonNumericCodesAndKeepsOrder()
-    {
-        QWidget panel;
-        checkBox(&panel, "cb_x_1A", true);
-        checkBox(&panel, "cb_x_05", true);
-        QCOMPARE(CollectCheckedCodes(nullptr, &panel, "label", 2), QString("1A;05;"));
-        QCOMPARE(m_boxes.size(), 1);
-        QCOMPARE(m_boxes.at(0).text, QString("'1A'不是数字格式！"));
-        QCOMPARE(m_boxes.at(0).caption, QString("Dravik"));
     }
 
     void checkOptionsTicksTheStoredCodes()
     {
         QWidget panel;
-        checkBox(&panel, "cb_161_1");
-        checkBox(&panel, "cb_161_2");
-        checkBox(&panel, "cb_161_3");
-        checkBox(&panel, "cb_161_4");
-        CheckOptionsByCodes(&panel, "1;3;", 1);
-        QCOMPARE(tickedNames(&panel), QStringList({"cb_161_1", "cb_161_3"}));
-
-        ClearOptionBoxes(&panel);
-        CheckOptionsByCodes(&panel, "1;2;3;4;", 1);  // the first three only
-        QCOMPARE(tickedNames(&panel), QStringList({"cb_161_1", "cb_161_2", "cb_161_3"}));
-
-        ClearOptionBoxes(&panel);
-        CheckOptionsByCodes(&panel, "2;4", 1);  // the unterminated part is not used
-        QCOMPARE(tickedNames(&panel), QStringList({"cb_161_2"}));
-
-        ClearOptionBoxes(&panel);
-        CheckOptionsByCodes(&panel, "", 1);
-        QVERIFY(tickedNames(&panel).isEmpty());
+        for (const char *name : {"cb_161_1", "cb_161_2", "cb_161_3", "cb_161_4"})
+            checkBox(&panel, name);
+        const QList<QPair<QString, QStringList>> cases
+            = {{"1;3;", {"cb_161_1", "cb_161_3"}},
+               {"1;2;3;4;", {"cb_161_1", "cb_161_2", "cb_161_3"}}, // the first three only
+               {"2;4", {"cb_161_2"}}, // the unterminated part is not used
+               {"", {}}};
+        for (const auto &[codes, ticked] : cases) {
+            ClearOptionBoxes(&panel);
+            CheckOptionsByCodes(&panel, codes, 1);
+            QCOMPARE(tickedNames(&panel), ticked);
+        }
 
         QWidget radios;
         radio(&radios, "rb_123_1");
@@ -291,7 +245,7 @@ private slots:
         QWidget window;
         auto *inner = new QWidget(&window);
         checkBox(&window, "cb_1", true);
-        radio(inner, "rb_1", true);  // an exclusive radio Qt would keep ticked
+        radio(inner, "rb_1", true); // an exclusive radio Qt would keep ticked
         ClearOptionBoxes(&window);
         QVERIFY(tickedNames(&window).isEmpty());
     }

@@ -13,12 +13,12 @@
 #include "exchange/core/ExchangeText.h"
 
 #include <QDate>
-#include <algorithm>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <memory>
 
 using ExchangeText::LastValue;
@@ -69,6 +69,15 @@ QList<QStringList> allTexts(DataSet &data)
 QByteArray tabbed(const QStringList &values, bool trailingTab)
 {
     return gbk(values.join(QLatin1Char('\t')) + (trailingTab ? "\t" : "") + "\r\n");
+}
+
+// That many empty values but those given.
+QStringList valuesAt(int count, const QList<QPair<int, QString>> &given)
+{
+    QStringList values(count);
+    for (const auto &[index, text] : given)
+        values[index] = text;
+    return values;
 }
 
 // Scans every record of the bytes at once, or revealing the bytes a few at
@@ -135,6 +144,14 @@ private:
         t.post();
     }
 
+    void writeKjcg(Table &kjcg)
+    {
+        ExchangeFileWriter writer(path("KJCG.TXT"));
+        kjcg.first();
+        writer.writeRow(kjcg, ExchangeLine::Kjcg);
+        writer.commit();
+    }
+
     // A 3-column table of the given types for the reader's own checks.
     std::unique_ptr<Table> smallTable(const QString &name, char middleType = 'C')
     {
@@ -156,14 +173,6 @@ private slots:
     {
         m_db.reset();
         m_dir.reset();
-    }
-
-    void quoteHelpers()
-    {
-        QCOMPARE(EscapeTextQuotes("a\"b\"\""), QString("a\"\"b\"\"\"\""));
-        QCOMPARE(CountQuoteChars("\"x\"\"y"), 3);
-        QCOMPARE(UnescapeDoubledQuotes("\"\"\"a\"\"b"), QString("\"\"a\"b"));
-        QCOMPARE(UnescapeDoubledQuotes(EscapeTextQuotes("\"\"x\"")), QString("\"\"x\""));
     }
 
     void childLinesAreByteExact()
@@ -201,25 +210,18 @@ private slots:
     void damagedStoredTextIsWrittenAsItReads()
     {
         DbfFile::create(path("raw.dbf"), {{"A", 'C', 10}, {"B", 'C', 10}});
-        auto raw = table("raw.dbf");
-        addRow(*raw, {{"A", "1"}, {"B", "abcd"}});
-        raw->close();
+        addRow(*table("raw.dbf"), {{"A", "1"}, {"B", "abcd"}});
         QByteArray bytes = fileBytes(path("raw.dbf"));
         const qsizetype at = bytes.indexOf("abcd");
-        bytes.replace(at, 4, "ab\xb0 ");
-        putFile(path("raw.dbf"), bytes);
-        m_db->release("raw.dbf");
-        raw = table("raw.dbf");
-        WriteExchangeFile(*raw, path("RAW.TXT"));
+        const auto writeWithStored = [&](const QByteArray &stored) {
+            m_db->release("raw.dbf");
+            putFile(path("raw.dbf"), bytes.replace(at, 4, stored));
+            WriteExchangeFile(*table("raw.dbf"), path("RAW.TXT"));
+        };
+        writeWithStored("ab\xb0 ");
         QCOMPARE(fileBytes(path("RAW.TXT")), QByteArray("1\tab\r\n"));
-
-        raw->close();
-        bytes.replace(at, 4, "ab\xb0\x7f");
-        putFile(path("raw.dbf"), bytes);
-        m_db->release("raw.dbf");
-        raw = table("raw.dbf");
         try {
-            WriteExchangeFile(*raw, path("RAW.TXT"));
+            writeWithStored("ab\xb0\x7f");
             QFAIL("an impossible character was written");
         } catch (const DbError &error) {
             QVERIFY2(error.message().contains("GBK"), qPrintable(error.message()));
@@ -256,21 +258,12 @@ private slots:
                          {"ITEM_142", "0.30"}, {"ITEM_SJDC", "1"}, {"ITEM_DQDM", "."},
                          {"ITEM_51_2", "2"}, {"patent_ty", "12"}};
         addRow(*kjcg, row);
-        QStringList expected(102);
-        expected[5] = "2023-3-5";
-        expected[22] = "2023000001";
-        expected[77] = ".";
-        expected[kjcg->fieldIndex("ITEM_1")] = "1";
-        expected[kjcg->fieldIndex("ITEM_13")] = "\"甲\r\n乙\"";
-        expected[kjcg->fieldIndex("ITEM_3")] = "成果\"名\"";
-        expected[kjcg->fieldIndex("ITEM_45")] = "12.5";
-        expected[kjcg->fieldIndex("ITEM_142")] = "0.3";
-        expected[kjcg->fieldIndex("ITEM_SJDC")] = "0";
-        expected[kjcg->fieldIndex("ITEM_51_2")] = "2";
-        ExchangeFileWriter writer(path("KJCG.TXT"));
-        kjcg->first();
-        writer.writeRow(*kjcg, ExchangeLine::Kjcg);
-        writer.commit();
+        const auto at = [&](const char *name) { return kjcg->fieldIndex(name); };
+        const QStringList expected = valuesAt(
+            102, {{5, "2023-3-5"}, {22, "2023000001"}, {77, "."}, {at("ITEM_1"), "1"},
+                  {at("ITEM_13"), "\"甲\r\n乙\""}, {at("ITEM_3"), "成果\"名\""}, {at("ITEM_45"), "12.5"},
+                  {at("ITEM_142"), "0.3"}, {at("ITEM_SJDC"), "0"}, {at("ITEM_51_2"), "2"}});
+        writeKjcg(*kjcg);
         QCOMPARE(fileBytes(path("KJCG.TXT")), tabbed(expected, true));
     }
 
@@ -281,15 +274,11 @@ private slots:
                        {"item_9", "测试单位"}, {"studydirec", "方向\"一\""}});
         addRow(*unit, {{"unitcode", "9990001001"}});
         WriteExchangeFile(*unit, path("UNIT.TXT"), ExchangeLine::Unit);
-        QStringList first(26), second(26);
-        first[0] = "9990001000";
-        first[2] = "1";
-        first[3] = "1";
-        first[4] = "测试单位";
-        first[25] = "\"方向\"\"一\"\"\"";
-        second[0] = "9990001001";
-        second[25] = "\"\"";
-        QCOMPARE(fileBytes(path("UNIT.TXT")), tabbed(first, false) + tabbed(second, false));
+        // The last value is always quoted, empty or not.
+        QCOMPARE(fileBytes(path("UNIT.TXT")),
+                 tabbed(valuesAt(26, {{0, "9990001000"}, {2, "1"}, {3, "1"}, {4, "测试单位"},
+                                      {25, "\"方向\"\"一\"\"\""}}), false)
+                     + tabbed(valuesAt(26, {{0, "9990001001"}, {25, "\"\""}}), false));
 
         // The display columns that follow the stored ones are not written.
         DbfFile::create(path("sex.dbf"), {{"xxdm", 'C', 3}, {"xxmc", 'C', 20}});
@@ -339,10 +328,7 @@ private slots:
         auto kjcg = table("kjcg.dbf");
         addRow(*kjcg, {{"ITEM_121", "2023-3-5"}, {"ITEM_13", "\"公报\"\r\n\t第二行 "}, {"ITEM_4", "2023000001"},
                        {"ITEM_45", "1E-5"}, {"ITEM_SJDC", "1"}, {"ITEM_CGLB", "1"}, {"patent_ty", "12"}});
-        ExchangeFileWriter writer(path("KJCG.TXT"));
-        kjcg->first();
-        writer.writeRow(*kjcg, ExchangeLine::Kjcg);
-        writer.commit();
+        writeKjcg(*kjcg);
         auto staging = table(ExchangeNames::stagingTable(ExchangeNames::Kjcg));
         QCOMPARE(LoadExchangeFile(*staging, path("KJCG.TXT")), 1);
         QStringList expected = currentTexts(*kjcg);
@@ -378,10 +364,7 @@ private slots:
     {
         QFETCH(QString, written);
         QFETCH(QString, stored);
-        QStringList values(102);
-        values[5] = written;
-        values[22] = "2023000001";
-        putFile(path("KJCG.TXT"), tabbed(values, true));
+        putFile(path("KJCG.TXT"), tabbed(valuesAt(102, {{5, written}, {22, "2023000001"}}), true));
         auto staging = table("kjcgtemp.dbf");
         LoadExchangeFile(*staging, path("KJCG.TXT"));
         staging->first();
@@ -397,25 +380,6 @@ private slots:
         putFile(path("EMPTY.TXT"), QByteArray());
         QCOMPARE(LoadExchangeFile(*t, path("EMPTY.TXT")), 0);
         QVERIFY(!ExchangeNames::findFile(m_dir->path(), "x.txt").isEmpty());
-    }
-
-    void joinerKeepsLinesAndCountsThem()
-    {
-        putFile(path("J.TXT"), "a\t\"m1\r\nm2\"\tc\r\nd\t\"\"\"\te\r\n");
-        ExchangeFileReader file(path("J.TXT"), {3, false});
-        const ExchangeRecord first = ReadExchangeRecord(file);
-        QCOMPARE(first.text, QByteArray("a\t\"m1\r\nm2\"\tc"));
-        QCOMPARE(first.line, 1);
-        const ExchangeRecord second = ReadExchangeRecord(file);
-        QCOMPARE(second.line, 3);
-        QVERIFY(file.atEnd());
-        try {
-            SplitExchangeRecord(second, file.layout());
-            QFAIL("a quote left open was accepted");
-        } catch (const DbError &error) {
-            QVERIFY2(error.message().contains("第 3 行") && error.message().contains("J.TXT"),
-                     qPrintable(error.message()));
-        }
     }
 
     void damagedFileStopsAtItsLine_data()
@@ -516,16 +480,14 @@ private slots:
             const QList<RecordScan> whole = scanAll(bytes, layout);
             const QList<RecordScan> blockwise = scanAll(bytes, layout, &random);
             QCOMPARE(blockwise.size(), whole.size());
-            qsizetype start = 0;
             for (int i = 0; i < whole.size(); ++i) {
                 QCOMPARE(blockwise[i].next, whole[i].next);
                 QCOMPARE(blockwise[i].status, whole[i].status);
                 if (whole[i].status == RecordScan::Values)
                     QCOMPARE(whole[i].values.size(), layout.columns);
-                const ExchangeRecord record{bytes.mid(start, whole[i].next - start), "F.TXT", 1};
-                start = whole[i].next;
+                const qsizetype start = i ? whole[i - 1].next : 0;
                 try {
-                    SplitExchangeRecord(record, layout);
+                    SplitExchangeRecord({bytes.mid(start, whole[i].next - start), "F.TXT", 1}, layout);
                 } catch (const DbError &) {
                 }
             }

@@ -14,7 +14,7 @@
 #include <QTest>
 
 namespace {
-const QString Region = QStringLiteral(".");
+const QString Region = u"."_s;
 
 TFormNew *dialogOf(QWidget *modal)
 {
@@ -39,17 +39,9 @@ class TestFormNew : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_shipped;
-    std::unique_ptr<PagesFixture> f;
+    PagesFixture f;
 
-    Database *db() const { return f->db(); }
-
-    // A record whose required sections are all done.
-    void addComplete(const QString &item4, const QString &category, const QString &name)
-    {
-        addAchievement(db(), item4, category, name);
-        addPerson(db(), item4, Region, QStringLiteral("张三"));
-    }
+    Database *db() const { return f.db(); }
 
     // Runs the action on the dialog that the button opens.
     bool runDialog(QPushButton *opener, const std::function<void(TFormNew *)> &action)
@@ -61,40 +53,36 @@ class TestFormNew : public QObject
         return helper.ok();
     }
 
-    QString current(const QString &field) const { return f->list().asString(field).trimmed(); }
+    QString current(const QString &field) const { return f.list().asString(field).trimmed(); }
 
 private slots:
-    void initTestCase() { buildShippedTables(m_shipped.path()); }
-    void init()
-    {
-        f = std::make_unique<PagesFixture>(m_shipped.path());
-        f->open();
-    }
-    void cleanup() { f.reset(); }
+    void initTestCase() { f.buildOnce(); }
+    void init() { f.open(); }
+    void cleanup() { f.stop(); }
 
     void aNewUsersFirstRecordIsNumberedListedAndLocksTheList()
     {
-        f->showList();
+        f.showList();
         BoxLog boxes;
         QString caption, proposedUnit;
         QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
             caption = d->windowTitle();
             proposedUnit = d->edt_9->text();
-            d->cbYear->setText(QStringLiteral("2023"));
-            d->edt_3->setText(QStringLiteral("  新材料研究 "));
-            d->edt_120->setText(QStringLiteral("G-7"));
+            d->cbYear->setText(u"2023"_s);
+            d->edt_3->setText(u"  新材料研究 "_s);
+            d->edt_120->setText(u"G-7"_s);
             d->Button1->click();
         }));
         QCOMPARE(caption, TFormNew::newCaption());
-        QCOMPARE(proposedUnit, QStringLiteral("报告单位"));
+        QCOMPARE(proposedUnit, u"报告单位"_s);
         QCOMPARE(boxes.texts(), QStringList());
-        QCOMPARE(f->list().recordCount(), 1);
-        QCOMPARE(current("item_4"), QStringLiteral("2023000001"));
-        QCOMPARE(current("item_3"), QStringLiteral("新材料研究"));
+        QCOMPARE(f.list().recordCount(), 1);
+        QCOMPARE(current("item_4"), u"2023000001"_s);
+        QCOMPARE(current("item_3"), u"新材料研究"_s);
         QCOMPARE(current("item_dqdm"), Region);
-        QCOMPARE(current("item_cglb"), QStringLiteral("1"));
-        QCOMPARE(MainForm->cbYear->currentText(), QStringLiteral("2023"));
-        QCOMPARE(f->notDone().size(), 8);
+        QCOMPARE(current("item_cglb"), u"1"_s);
+        QCOMPARE(MainForm->cbYear->currentText(), u"2023"_s);
+        QCOMPARE(f.notDone().size(), 8);
         for (QWidget *w : MainForm->lockSet())
             QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
         QVERIFY(MainForm->Button4->isEnabled());
@@ -102,31 +90,31 @@ private slots:
 
     void theRecordFollowsItsCategoryAndYearAndTheOwnUnitsName()
     {
-        addComplete(QStringLiteral("2023000001"), QStringLiteral("1"), QStringLiteral("甲"));
-        appendRow(db(), QStringLiteral("dwqk.dbf"), {{QStringLiteral("item_9"), QStringLiteral("本单位")}});
-        ReopenQuery(*DM->Qrydwqk, QStringLiteral("select * from dwqk"));
-        f->showList();
+        addComplete(db(), u"2023000001"_s, u"1"_s, u"甲"_s);
+        appendRow(db(), u"dwqk.dbf"_s, {{u"item_9"_s, u"本单位"_s}});
+        ReopenQuery(*DM->Qrydwqk, u"select * from dwqk"_s);
+        f.showList();
         QString proposedUnit, proposedYear;
         QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
             proposedUnit = d->edt_9->text();
             proposedYear = d->cbYear->text();
             chooseCategory(d, 1);
-            d->cbYear->setText(QStringLiteral("2021"));
-            d->edt_3->setText(QStringLiteral("乙"));
+            d->cbYear->setText(u"2021"_s);
+            d->edt_3->setText(u"乙"_s);
             d->Button1->click();
         }));
-        QCOMPARE(proposedUnit, QStringLiteral("本单位"));
-        QCOMPARE(proposedYear, QStringLiteral("2023"));
+        QCOMPARE(proposedUnit, u"本单位"_s);
+        QCOMPARE(proposedYear, u"2023"_s);
         QCOMPARE(MainForm->ComboBox1->currentIndex(), 1);
-        QCOMPARE(MainForm->cbYear->currentText(), QStringLiteral("2021"));
-        QCOMPARE(f->list().recordCount(), 1);
-        QCOMPARE(current("item_4"), QStringLiteral("2021000001"));
-        QCOMPARE(current("item_cglb"), QStringLiteral("2"));
+        QCOMPARE(MainForm->cbYear->currentText(), u"2021"_s);
+        QCOMPARE(f.list().recordCount(), 1);
+        QCOMPARE(current("item_4"), u"2021000001"_s);
+        QCOMPARE(current("item_cglb"), u"2"_s);
     }
 
     void theChecksKeepTheDialogOpen()
     {
-        f->showList();
+        f.showList();
         BoxLog boxes;
         QStringList seen;
         bool openAfterChecks = false;
@@ -139,180 +127,177 @@ private slots:
             // Names and units hold 140 GBK bytes: 70 Chinese characters.
             d->edt_3->setText(QString(80, QChar(0x540D)));
             nameLength = d->edt_3->text().size();
-            fill(d, QString(), QStringLiteral("名"), QStringLiteral("单位"));
+            fill(d, QString(), u"名"_s, u"单位"_s);
             store();
-            fill(d, QStringLiteral("2023"), QString(), QStringLiteral("单位"));
+            fill(d, u"2023"_s, QString(), u"单位"_s);
             store();
-            fill(d, QStringLiteral("2023"), QStringLiteral("名"), QStringLiteral("  "));
+            fill(d, u"2023"_s, u"名"_s, u"  "_s);
             store();
-            fill(d, QStringLiteral("20"), QStringLiteral("名"), QStringLiteral("单位"));
+            fill(d, u"20"_s, u"名"_s, u"单位"_s);
             store();
-            d->cbYear->setText(QStringLiteral("20x"));
+            d->cbYear->setText(u"20x"_s);
             seen << boxes.last();
-            d->cbYear->setText(QStringLiteral("2051"));
+            d->cbYear->setText(u"2051"_s);
             d->cbYearExit();
             seen << boxes.last();
-            d->reject();  // the close box while something is unsaved
+            d->reject(); // the close box while something is unsaved
             openAfterChecks = d->isVisible();
             // "退出" with one of name and unit empty names the missing one.
-            fill(d, QStringLiteral("2023"), QStringLiteral("名"), QString());
+            fill(d, u"2023"_s, u"名"_s, QString());
             d->Button2->click();
             seen << boxes.last();
             // Nothing typed: it closes without a word.
-            fill(d, QStringLiteral("2023"), QString(), QString());
+            fill(d, u"2023"_s, QString(), QString());
             d->Button2->click();
         }));
-        QCOMPARE(seen, (QStringList{QStringLiteral("年份不能为空！"), QStringLiteral("成果名称不能为空！"),
-                                    QStringLiteral("成果第一完成单位不能为空！"),
-                                    QStringLiteral("不能输入1900到2050外的年份！"),
-                                    QStringLiteral("不能输入非数字的字符！"),
-                                    QStringLiteral("不能输入1900到2050外的年份！"),
-                                    QStringLiteral("成果第一完成单位不能为空！")}));
+        QCOMPARE(seen,
+                 (QStringList{u"年份不能为空！"_s, u"成果名称不能为空！"_s, u"成果第一完成单位不能为空！"_s,
+                              u"不能输入1900到2050外的年份！"_s, u"不能输入非数字的字符！"_s,
+                              u"不能输入1900到2050外的年份！"_s, u"成果第一完成单位不能为空！"_s}));
         QVERIFY(openAfterChecks);
         QCOMPARE(nameLength, 70);
-        QCOMPARE(boxes.boxes().first().caption, QStringLiteral("Dravik"));
-        QCOMPARE(countRows(db(), QStringLiteral("kjcg.DBF")), 0);
+        QCOMPARE(boxes.boxes.first().caption, u"Dravik"_s);
+        QCOMPARE(countRows(db(), u"kjcg.DBF"_s), 0);
     }
 
     void leavingAsksWhetherToStore()
     {
-        f->showList();
+        f.showList();
         BoxLog boxes;
         boxes.answers = {QMessageBox::Cancel};
         QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
-            fill(d, QStringLiteral("2023"), QStringLiteral("不存"), QStringLiteral("单位"));
+            fill(d, u"2023"_s, u"不存"_s, u"单位"_s);
             d->Button2->click();
         }));
-        QCOMPARE(boxes.last(), QStringLiteral("退出并储存？"));
-        QCOMPARE(boxes.lastCaption(), QStringLiteral("提示信息"));
-        QCOMPARE(countRows(db(), QStringLiteral("kjcg.DBF")), 0);
+        QCOMPARE(boxes.last(), u"退出并储存？"_s);
+        QCOMPARE(boxes.lastCaption(), u"提示信息"_s);
+        QCOMPARE(countRows(db(), u"kjcg.DBF"_s), 0);
 
         boxes.answers = {QMessageBox::Ok};
         QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
-            fill(d, QStringLiteral("2023"), QStringLiteral("存"), QStringLiteral("单位"));
+            fill(d, u"2023"_s, u"存"_s, u"单位"_s);
             d->Button2->click();
         }));
-        QCOMPARE(countRows(db(), QStringLiteral("kjcg.DBF")), 1);
+        QCOMPARE(countRows(db(), u"kjcg.DBF"_s), 1);
     }
 
     void duplicateNamesAreRefusedInBothModes()
     {
-        const QString quoted = QStringLiteral("O'Neil 方法");
-        addComplete(QStringLiteral("2023000001"), QStringLiteral("1"), quoted);
-        addComplete(QStringLiteral("2023000002"), QStringLiteral("1"), QStringLiteral("乙"));
-        f->showList();
+        const QString quoted = u"O'Neil 方法"_s;
+        addComplete(db(), u"2023000001"_s, u"1"_s, quoted);
+        addComplete(db(), u"2023000002"_s, u"1"_s, u"乙"_s);
+        f.showList();
         BoxLog boxes;
 
         // Renaming "乙" to another record's name is refused; its own name is not.
         bool openAfterDuplicate = false;
-        QVERIFY(f->list().locate(QStringLiteral("item_4"), QStringLiteral("2023000002")));
+        QVERIFY(f.list().locate(u"item_4"_s, u"2023000002"_s));
         QVERIFY(runDialog(MainForm->Button5, [&](TFormNew *d) {
             d->edt_3->setText(quoted);
             d->Button1->click();
             openAfterDuplicate = d->isVisible();
-            d->edt_3->setText(QStringLiteral("乙"));
-            d->edt_120->setText(QStringLiteral(" N-2 "));
+            d->edt_3->setText(u"乙"_s);
+            d->edt_120->setText(u" N-2 "_s);
             d->Button1->click();
         }));
         QVERIFY(openAfterDuplicate);
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("已有同名项目!")});
-        QCOMPARE(boxes.lastCaption(), QStringLiteral("提示信息"));
-        QCOMPARE(current("item_4"), QStringLiteral("2023000002"));
-        QCOMPARE(current("item_120"), QStringLiteral("N-2"));
+        QCOMPARE(boxes.texts(), QStringList{u"已有同名项目!"_s});
+        QCOMPARE(boxes.lastCaption(), u"提示信息"_s);
+        QCOMPARE(current("item_4"), u"2023000002"_s);
+        QCOMPARE(current("item_120"), u"N-2"_s);
 
         // The record whose name holds a quote is modified by its number.
-        QVERIFY(f->list().locate(QStringLiteral("item_4"), QStringLiteral("2023000001")));
+        QVERIFY(f.list().locate(u"item_4"_s, u"2023000001"_s));
         QVERIFY(runDialog(MainForm->Button5, [&](TFormNew *d) {
             QCOMPARE(d->windowTitle(), TFormNew::modifyCaption());
             QCOMPARE(d->edt_3->text(), quoted);
-            d->edt_3->setText(QStringLiteral("O'Neil's 方法"));
+            d->edt_3->setText(u"O'Neil's 方法"_s);
             d->Button1->click();
         }));
-        QCOMPARE(current("item_4"), QStringLiteral("2023000001"));
-        QCOMPARE(current("item_3"), QStringLiteral("O'Neil's 方法"));
-        QCOMPARE(countRows(db(), QStringLiteral("kjcg.DBF"), QStringLiteral("item_3='乙'")), 1);
+        QCOMPARE(current("item_4"), u"2023000001"_s);
+        QCOMPARE(current("item_3"), u"O'Neil's 方法"_s);
+        QCOMPARE(countRows(db(), u"kjcg.DBF"_s, u"item_3='乙'"_s), 1);
 
         // A new record may not take a name in use, even with blanks around it.
         boxes.clear();
         QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
-            fill(d, QStringLiteral("2023"), QStringLiteral(" 乙  "), QStringLiteral("单位"));
+            fill(d, u"2023"_s, u" 乙  "_s, u"单位"_s);
             d->Button1->click();
             openAfterDuplicate = d->isVisible();
-            d->edt_3->setText(QStringLiteral("O'Neil 新法"));
+            d->edt_3->setText(u"O'Neil 新法"_s);
             d->Button1->click();
         }));
         QVERIFY(openAfterDuplicate);
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("已有同名项目!")});
-        QCOMPARE(current("item_4"), QStringLiteral("2023000003"));
-        QCOMPARE(current("item_3"), QStringLiteral("O'Neil 新法"));
+        QCOMPARE(boxes.texts(), QStringList{u"已有同名项目!"_s});
+        QCOMPARE(current("item_4"), u"2023000003"_s);
+        QCOMPARE(current("item_3"), u"O'Neil 新法"_s);
     }
 
     // A refused name stores nothing, so the typed entry still counts as
     // unsaved: the close box is refused and "退出" asks first.
     void aRefusedNameKeepsTheEntryUnsaved()
     {
-        addComplete(QStringLiteral("2023000001"), QStringLiteral("1"), QStringLiteral("甲"));
-        f->showList();
+        addComplete(db(), u"2023000001"_s, u"1"_s, u"甲"_s);
+        f.showList();
         BoxLog boxes;
         boxes.answers = {QMessageBox::Ok, QMessageBox::Cancel};
         bool openAfterClose = false;
         QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
-            fill(d, QStringLiteral("2023"), QStringLiteral("甲"), QStringLiteral("单位"));
+            fill(d, u"2023"_s, u"甲"_s, u"单位"_s);
             d->Button1->click();
             d->reject();
             openAfterClose = d->isVisible();
-            d->Button2->click();  // Cancel: leave without storing
+            d->Button2->click(); // Cancel: leave without storing
         }));
         QVERIFY(openAfterClose);
-        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("已有同名项目!"),
-                                             QStringLiteral("退出并储存？")}));
-        QCOMPARE(countRows(db(), QStringLiteral("kjcg.DBF")), 1);
+        QCOMPARE(boxes.texts(), (QStringList{u"已有同名项目!"_s, u"退出并储存？"_s}));
+        QCOMPARE(countRows(db(), u"kjcg.DBF"_s), 1);
     }
 
     void aNewYearRenumbersTheRecordAndMovesItsChildren()
     {
-        addComplete(QStringLiteral("2022000001"), QStringLiteral("1"), QStringLiteral("甲"));
-        addChildren(db(), QStringLiteral("2022000001"), Region);
-        addComplete(QStringLiteral("2023000004"), QStringLiteral("1"), QStringLiteral("乙"));
-        f->showList();
-        MainForm->cbYear->setCurrentIndex(MainForm->cbYear->findText(QStringLiteral("2022")));
+        addComplete(db(), u"2022000001"_s, u"1"_s, u"甲"_s);
+        addChildren(db(), u"2022000001"_s, Region);
+        addComplete(db(), u"2023000004"_s, u"1"_s, u"乙"_s);
+        f.showList();
+        MainForm->cbYear->setCurrentIndex(MainForm->cbYear->findText(u"2022"_s));
         MainForm->ComboBox1Change();
-        QCOMPARE(current("item_4"), QStringLiteral("2022000001"));
+        QCOMPARE(current("item_4"), u"2022000001"_s);
         QVERIFY(runDialog(MainForm->Button5, [&](TFormNew *d) {
-            QCOMPARE(d->cbYear->text(), QStringLiteral("2022"));
-            d->cbYear->setText(QStringLiteral("2023"));
+            QCOMPARE(d->cbYear->text(), u"2022"_s);
+            d->cbYear->setText(u"2023"_s);
             d->Button1->click();
         }));
-        QCOMPARE(MainForm->cbYear->currentText(), QStringLiteral("2023"));
-        QCOMPARE(current("item_4"), QStringLiteral("2023000005"));
-        QCOMPARE(current("item_3"), QStringLiteral("甲"));
+        QCOMPARE(MainForm->cbYear->currentText(), u"2023"_s);
+        QCOMPARE(current("item_4"), u"2023000005"_s);
+        QCOMPARE(current("item_3"), u"甲"_s);
         for (const QString &file : Numbering::childTables()) {
-            QCOMPARE(countRows(db(), file, keyFilter(QStringLiteral("2023000005"), Region)) > 0, true);
-            QCOMPARE(countRows(db(), file, keyFilter(QStringLiteral("2022000001"), Region)), 0);
+            QCOMPARE(countRows(db(), file, keyFilter(u"2023000005"_s, Region)) > 0, true);
+            QCOMPARE(countRows(db(), file, keyFilter(u"2022000001"_s, Region)), 0);
         }
-        QCOMPARE(f->notDone(), QStringList());
+        QCOMPARE(f.notDone(), QStringList());
         QVERIFY(MainForm->DBGrid1->isEnabled());
     }
 
     void modifyWithAnEmptyListSaysSo()
     {
-        f->showList();
+        f.showList();
         BoxLog boxes;
         MainForm->Button5->click();
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("当前没有可以修改的项目")});
-        QCOMPARE(boxes.lastCaption(), QStringLiteral("请注意！"));
+        QCOMPARE(boxes.texts(), QStringList{u"当前没有可以修改的项目"_s});
+        QCOMPARE(boxes.lastCaption(), u"请注意！"_s);
     }
 
     void aRecordThatCannotBeWrittenKeepsTheDialogOpen()
     {
         if (!FileSizeLimit::supported())
             QSKIP("no file size limit on this system");
-        f->showList();
+        f.showList();
         BoxLog boxes;
         bool openAfterFailure = false;
         QString name;
         QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
-            fill(d, QStringLiteral("2023"), QStringLiteral("写不进"), QStringLiteral("单位"));
+            fill(d, u"2023"_s, u"写不进"_s, u"单位"_s);
             {
                 FileSizeLimit limit(1024);
                 d->Button1->click();
@@ -322,11 +307,11 @@ private slots:
             d->Button1->click();
         }));
         QVERIFY(openAfterFailure);
-        QCOMPARE(name, QStringLiteral("写不进"));
-        QCOMPARE(boxes.boxes().size(), 1);
-        QCOMPARE(boxes.boxes().first().caption, QStringLiteral("提示"));
-        QCOMPARE(countRows(db(), QStringLiteral("kjcg.DBF")), 1);
-        QCOMPARE(current("item_4"), QStringLiteral("2023000001"));
+        QCOMPARE(name, u"写不进"_s);
+        QCOMPARE(boxes.boxes.size(), 1);
+        QCOMPARE(boxes.boxes.first().caption, u"提示"_s);
+        QCOMPARE(countRows(db(), u"kjcg.DBF"_s), 1);
+        QCOMPARE(current("item_4"), u"2023000001"_s);
     }
 };
 

@@ -11,7 +11,7 @@
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/GbkMemo.h"
 #include "support/ModalHelper.h"
-#include "support/UnitFixture.h"
+#include "support/RecordsData.h"
 
 #include <QComboBox>
 #include <QJsonArray>
@@ -23,16 +23,16 @@
 
 namespace {
 
-const QString Stored = QStringLiteral("存储成功！");
+const QString Stored = u"存储成功！"_s;
 
 struct Leader
 {
     QString name = QString();
-    QString sex = QStringLiteral("0");
-    QString year = QStringLiteral("1965");
-    QString month = QStringLiteral("05");
+    QString sex = u"0"_s;
+    QString year = u"1965"_s;
+    QString month = u"05"_s;
     QString note = QString();
-    QString field = QStringLiteral("01");
+    QString field = u"01"_s;
 };
 
 // A leaders list whose next renumbering fails the way a disk error does,
@@ -47,7 +47,7 @@ protected:
     {
         TFpage11::reloadRows();
         if (std::exchange(failNext, false))
-            throw DbError(QStringLiteral("无法写入表文件“unitexpert.dbf”"));
+            throw DbError(u"无法写入表文件“unitexpert.dbf”"_s);
     }
 };
 
@@ -57,7 +57,8 @@ class TestLeaders : public QObject
 {
     Q_OBJECT
 
-    UnitFixture f;
+    DataFixture f;
+    BoxLog log;
     std::unique_ptr<TFpage11> m_list;
     std::unique_ptr<TFinto11> m_dialog;
 
@@ -95,7 +96,7 @@ class TestLeaders : public QObject
             QVERIFY(dialog().Button1Click());
         }
         dialog().hide();
-        f.boxes.clear();
+        log.boxes.clear();
     }
 
     QStringList column(const QString &field)
@@ -119,9 +120,10 @@ private slots:
 
     void init()
     {
+        log.clear();
         QVERIFY(f.start());
         leaders().close();
-        leaders().setFilter(QStringLiteral("unitcode='9990001000'"));
+        leaders().setFilter(u"unitcode='9990001000'"_s);
         leaders().setFiltered(true);
         leaders().open();
         m_list = std::make_unique<TFpage11>();
@@ -139,24 +141,20 @@ private slots:
     void theCaptionChoosesTheMode()
     {
         const QString list = TFpage11::listTitle();
-        QCOMPARE(ChildList::addCaption(list), QStringLiteral("新增－－【学科带头人名单】"));
-        QCOMPARE(ChildList::modifyCaption(list), QStringLiteral("修改－－【学科带头人名单】"));
-        QCOMPARE(ChildList::modeOf(ChildList::addCaption(list), list), ChildList::Mode::Add);
-        QCOMPARE(ChildList::modeOf(ChildList::modifyCaption(list), list), ChildList::Mode::Modify);
-        QCOMPARE(ChildList::modeOf(ChildList::addCaption(QStringLiteral("专利情况")), list),
-                 ChildList::Mode::Other);
+        QCOMPARE(ChildList::addCaption(list), u"新增－－【学科带头人名单】"_s);
+        QCOMPARE(ChildList::modifyCaption(list), u"修改－－【学科带头人名单】"_s);
 
         // Another caption stores nothing.
-        dialog().setWindowTitle(QStringLiteral("Finto11"));
+        dialog().setWindowTitle(u"Finto11"_s);
         dialog().show();
-        enter({QStringLiteral("张三")});
+        enter({u"张三"_s});
         dialog().Button1Click();
         QVERIFY(leaders().isEmpty());
-        QVERIFY(f.boxes.isEmpty());
+        QVERIFY(log.boxes.isEmpty());
         dialog().hide();
 
         // "修改" on an empty list opens the add mode.
-        ModalHelper helper([](QWidget *modal) { ModalHelper::click(modal, QStringLiteral("退出")); });
+        ModalHelper helper([](QWidget *modal) { ModalHelper::click(modal, u"退出"_s); });
         m_list->modifyClick();
         QVERIFY2(helper.ok(), qPrintable(helper.error()));
         QCOMPARE(helper.seenTitle(), ChildList::addCaption(list));
@@ -167,29 +165,25 @@ private slots:
         m_list->show();
         QVERIFY(!m_list->deleteButton->isEnabled() && !m_list->modifyButton->isEnabled());
         openAdd();
-        enter({QStringLiteral("  张三  "), QStringLiteral("1"), QStringLiteral("1965"),
-               QStringLiteral("3"), QStringLiteral("博士生导师"), QStringLiteral("05")});
+        enter({u"  张三  "_s, u"1"_s, u"1965"_s, u"3"_s, u"博士生导师"_s, u"05"_s});
         QVERIFY(dialog().Button1Click());
-        QCOMPARE(f.boxTexts(), QStringList{Stored});
+        QCOMPARE(log.texts(), QStringList{Stored});
         QVERIFY(dialog().isVisible());
         QCOMPARE(dialog().edtry_180->text(), QString());
         QCOMPARE(dialog().edtry_186->text(), QString());
-        QCOMPARE(dialog().Edt_both_1->text(), QStringLiteral("1965"));
-        QCOMPARE(CodeOfItem(dialog().cbry_124_1->currentText()), QStringLiteral("05"));
+        QCOMPARE(dialog().Edt_both_1->text(), u"1965"_s);
+        QCOMPARE(CodeOfItem(dialog().cbry_124_1->currentText()), u"05"_s);
         QVERIFY(m_list->deleteButton->isEnabled() && m_list->modifyButton->isEnabled());
 
-        QCOMPARE(f.stored("unitexpert.dbf", "item_180"), QStringLiteral("张三"));
-        QCOMPARE(f.stored("unitexpert.dbf", "item_181"), QStringLiteral("1"));
-        QCOMPARE(f.stored("unitexpert.dbf", "item_182"), QStringLiteral("1965.03"));
-        QCOMPARE(f.stored("unitexpert.dbf", "item_186"), QStringLiteral("博士生导师"));
-        QCOMPARE(f.stored("unitexpert.dbf", "item_124_1"), QStringLiteral("05"));
-        QCOMPARE(f.stored("unitexpert.dbf", "unitcode"), QStringLiteral("9990001000"));
-        QCOMPARE(f.stored("unitexpert.dbf", "item_187"), QStringLiteral("1"));
+        QCOMPARE(f.storedRow(
+                     "unitexpert.dbf",
+                     {"item_180", "item_181", "item_182", "item_186", "item_124_1", "unitcode", "item_187"}),
+                 QStringList({"张三", "1", "1965.03", "博士生导师", "05", "9990001000", "1"}));
 
-        enter({QStringLiteral("李四")});
+        enter({u"李四"_s});
         QVERIFY(dialog().Button1Click());
-        QCOMPARE(column(QStringLiteral("item_187")), serials(2));
-        QCOMPARE(leaders().recNo(), 1);  // the new leader is current
+        QCOMPARE(column(u"item_187"_s), serials(2));
+        QCOMPARE(leaders().recNo(), 1); // the new leader is current
 
         // A list opened again with rows offers "删除" and "修改".
         m_list->hide();
@@ -201,37 +195,35 @@ private slots:
 
     void serialsStayDenseAfterEveryChange()
     {
-        addLeaders({QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙")});
-        QCOMPARE(column(QStringLiteral("item_187")), serials(3));
+        addLeaders({u"甲"_s, u"乙"_s, u"丙"_s});
+        QCOMPARE(column(u"item_187"_s), serials(3));
 
         openModify(1);
-        QCOMPARE(dialog().edtry_180->text(), QStringLiteral("乙"));
-        QCOMPARE(dialog().edt_both_2->text(), QStringLiteral("05"));
-        dialog().edtry_180->setText(QStringLiteral(" 乙改"));
+        QCOMPARE(dialog().edtry_180->text(), u"乙"_s);
+        QCOMPARE(dialog().edt_both_2->text(), u"05"_s);
+        dialog().edtry_180->setText(u" 乙改"_s);
         QVERIFY(dialog().Button1Click());
         QVERIFY(!dialog().isVisible());
-        QCOMPARE(column(QStringLiteral("item_180")),
-                 (QStringList{QStringLiteral("甲"), QStringLiteral(" 乙改"), QStringLiteral("丙")}));
-        QCOMPARE(column(QStringLiteral("item_187")), serials(3));
+        QCOMPARE(column(u"item_180"_s), (QStringList{u"甲"_s, u" 乙改"_s, u"丙"_s}));
+        QCOMPARE(column(u"item_187"_s), serials(3));
         QCOMPARE(leaders().recNo(), 1);
 
-        f.answer = QMessageBox::No;
+        log.answer = QMessageBox::No;
         leaders().moveTo(0);
         m_list->deleteClick();
         QCOMPARE(leaders().recordCount(), 3);
-        QCOMPARE(f.boxes.last().text, QStringLiteral("是否删除该项目？!"));
-        QCOMPARE(f.boxes.last().caption, QStringLiteral("提示信息"));
+        QCOMPARE(log.boxes.last().text, u"是否删除该项目？!"_s);
+        QCOMPARE(log.boxes.last().caption, u"提示信息"_s);
 
-        f.answer = QMessageBox::Yes;
+        log.answer = QMessageBox::Yes;
         m_list->deleteClick();
-        QCOMPARE(column(QStringLiteral("item_180")),
-                 (QStringList{QStringLiteral(" 乙改"), QStringLiteral("丙")}));
-        QCOMPARE(column(QStringLiteral("item_187")), serials(2));
-        QCOMPARE(leaders().asString(QStringLiteral("item_180")), QStringLiteral(" 乙改"));
+        QCOMPARE(column(u"item_180"_s), (QStringList{u" 乙改"_s, u"丙"_s}));
+        QCOMPARE(column(u"item_187"_s), serials(2));
+        QCOMPARE(leaders().asString(u"item_180"_s), u" 乙改"_s);
 
         leaders().moveTo(1);
         m_list->deleteClick();
-        QCOMPARE(column(QStringLiteral("item_187")), serials(1));
+        QCOMPARE(column(u"item_187"_s), serials(1));
         m_list->deleteClick();
         QVERIFY(leaders().isEmpty());
         QVERIFY(!m_list->deleteButton->isEnabled() && !m_list->modifyButton->isEnabled());
@@ -244,46 +236,44 @@ private slots:
     {
         RenumberFailingList list;
         list.setDialog(m_dialog.get());
-        const QString failure = QStringLiteral("无法写入表文件“unitexpert.dbf”");
+        const QString failure = u"无法写入表文件“unitexpert.dbf”"_s;
 
         openAdd();
-        enter({QStringLiteral("张三")});
+        enter({u"张三"_s});
         list.failNext = true;
         QVERIFY(dialog().Button1Click());
-        QCOMPARE(f.boxTexts(), (QStringList{failure, Stored}));
-        QCOMPARE(f.boxes.first().caption, QStringLiteral("提示"));
+        QCOMPARE(log.texts(), (QStringList{failure, Stored}));
+        QCOMPARE(log.boxes.first().caption, u"提示"_s);
         QVERIFY(dialog().isVisible());
         QCOMPARE(dialog().edtry_180->text(), QString());
         QCOMPARE(leaders().recordCount(), 1);
         QVERIFY(list.deleteButton->isEnabled() && list.modifyButton->isEnabled());
 
-        f.boxes.clear();
+        log.boxes.clear();
         openModify(0);
-        dialog().edtry_180->setText(QStringLiteral("张三改"));
+        dialog().edtry_180->setText(u"张三改"_s);
         list.failNext = true;
         QVERIFY(dialog().Button1Click());
-        QCOMPARE(f.boxTexts(), (QStringList{failure, Stored}));
+        QCOMPARE(log.texts(), (QStringList{failure, Stored}));
         QVERIFY(!dialog().isVisible());
-        QCOMPARE(column(QStringLiteral("item_180")), QStringList{QStringLiteral("张三改")});
+        QCOMPARE(column(u"item_180"_s), QStringList{u"张三改"_s});
     }
 
     void importedSerialsAreMadeDense()
     {
         for (const char *serial : {"3", "7", "9", "12"})
-            appendRow(f.db(), QStringLiteral("unitexpert.dbf"),
-                      {{QStringLiteral("unitcode"), QStringLiteral("9990001000")},
-                       {QStringLiteral("item_187"), QString::fromLatin1(serial)},
-                       {QStringLiteral("item_180"), QStringLiteral("导入") + QString::fromLatin1(serial)}});
+            appendRow(f.db(), u"unitexpert.dbf"_s,
+                      {{u"unitcode"_s, u"9990001000"_s},
+                       {u"item_187"_s, QString::fromLatin1(serial)},
+                       {u"item_180"_s, u"导入"_s + QString::fromLatin1(serial)}});
         // Another unit's leader is not in this list and keeps its serial.
-        appendRow(f.db(), QStringLiteral("unitexpert.dbf"),
-                  {{QStringLiteral("unitcode"), QStringLiteral("9990001010")},
-                   {QStringLiteral("item_187"), QStringLiteral("5")}});
+        appendRow(f.db(), u"unitexpert.dbf"_s, {{u"unitcode"_s, u"9990001010"_s}, {u"item_187"_s, u"5"_s}});
         leaders().refresh();
         leaders().moveTo(1);
         m_list->deleteClick();
-        QCOMPARE(column(QStringLiteral("item_187")), serials(3));
-        QCOMPARE(leaders().asString(QStringLiteral("item_180")), QStringLiteral("导入9"));
-        QCOMPARE(f.stored("unitexpert.dbf", "item_187", 3), QStringLiteral("5"));
+        QCOMPARE(column(u"item_187"_s), serials(3));
+        QCOMPARE(leaders().asString(u"item_180"_s), u"导入9"_s);
+        QCOMPARE(f.stored("unitexpert.dbf", "item_187", 3), u"5"_s);
     }
 
     void theChecksAndTheirMessages()
@@ -295,83 +285,75 @@ private slots:
             QString message;
         };
         const QList<Case> cases = {
-            {{QString(), QStringLiteral("0"), QStringLiteral("1965"), QStringLiteral("05"),
-              QStringLiteral("有说明")},
-             QStringLiteral("姓名不能为空！")},
-            {{QStringLiteral("张三"), QStringLiteral(" ")}, QStringLiteral("性别不能为空！")},
-            {{QStringLiteral("张三"), QStringLiteral("0"), QStringLiteral("1899")},
-             QStringLiteral("年份不合法！")},
-            {{QStringLiteral("张三"), QStringLiteral("0"), QStringLiteral("2051")},
-             QStringLiteral("年份不合法！")},
-            {{QStringLiteral("张三"), QStringLiteral("0"), QString()}, QStringLiteral("年份不合法！")},
-            {{QStringLiteral("张三"), QStringLiteral("0"), QStringLiteral("19a5")},
-             QStringLiteral("年份不合法！")},
-            {{QStringLiteral("张三"), QStringLiteral("0"), QStringLiteral("1965"), QStringLiteral("13")},
-             QStringLiteral("月份不合法")},
-            {{QStringLiteral("张三"), QStringLiteral("0"), QStringLiteral("1965"), QString()},
-             QStringLiteral("月份不合法")},
-            {{QStringLiteral("张三"), QStringLiteral("0"), QStringLiteral("1965"), QStringLiteral("x")},
-             QStringLiteral("月份不合法")},
+            {{QString(), u"0"_s, u"1965"_s, u"05"_s, u"有说明"_s}, u"姓名不能为空！"_s},
+            {{u"张三"_s, u" "_s}, u"性别不能为空！"_s},
+            {{u"张三"_s, u"0"_s, u"1899"_s}, u"年份不合法！"_s},
+            {{u"张三"_s, u"0"_s, u"2051"_s}, u"年份不合法！"_s},
+            {{u"张三"_s, u"0"_s, QString()}, u"年份不合法！"_s},
+            {{u"张三"_s, u"0"_s, u"19a5"_s}, u"年份不合法！"_s},
+            {{u"张三"_s, u"0"_s, u"1965"_s, u"13"_s}, u"月份不合法"_s},
+            {{u"张三"_s, u"0"_s, u"1965"_s, QString()}, u"月份不合法"_s},
+            {{u"张三"_s, u"0"_s, u"1965"_s, u"x"_s}, u"月份不合法"_s},
         };
         for (const Case &c : cases) {
-            f.boxes.clear();
+            log.boxes.clear();
             enter(c.input);
             if (c.input.sex == QLatin1String(" "))
                 dialog().cbry_181->setCurrentIndex(dialog().cbry_181->count() - 1);
             QVERIFY(!dialog().Button1Click());
-            QCOMPARE(f.boxTexts(), QStringList{c.message});
-            QCOMPARE(f.boxes.first().caption, QStringLiteral("Dravik"));
+            QCOMPARE(log.texts(), QStringList{c.message});
+            QCOMPARE(log.boxes.first().caption, u"Dravik"_s);
             QVERIFY(dialog().isVisible());
         }
         QVERIFY(leaders().isEmpty());
 
         // Name and note both blank: the dialog closes and stores nothing.
-        f.boxes.clear();
-        enter({QStringLiteral("  ")});
+        log.boxes.clear();
+        enter({u"  "_s});
         QVERIFY(dialog().Button1Click());
         QVERIFY(!dialog().isVisible());
-        QVERIFY(f.boxes.isEmpty() && leaders().isEmpty());
+        QVERIFY(log.boxes.isEmpty() && leaders().isEmpty());
     }
 
     void leavingTheBirthEdits()
     {
         openAdd();
-        const auto yearExit = [&](const QString &text) {
-            f.boxes.clear();
-            dialog().Edt_both_1->setText(text);
-            dialog().Edt_both_1Exit();
-            return f.boxTexts();
+        const QString badYear = u"非法年份"_s, badMonth = u"不是合法时间!"_s;
+        const struct
+        {
+            QLineEdit *edit;
+            void (TFinto11::*exit)();
+            QString typed, shown, warning;
+        } exits[] = {
+            {dialog().Edt_both_1, &TFinto11::Edt_both_1Exit, u"1899"_s, u"1899"_s, badYear},
+            {dialog().Edt_both_1, &TFinto11::Edt_both_1Exit, {}, {}, badYear},
+            {dialog().Edt_both_1, &TFinto11::Edt_both_1Exit, u"1970"_s, u"1970"_s, {}},
+            {dialog().edt_both_2, &TFinto11::edt_both_2Exit, u"3"_s, u"03"_s, {}},
+            {dialog().edt_both_2, &TFinto11::edt_both_2Exit, u"12"_s, u"12"_s, {}},
+            {dialog().edt_both_2, &TFinto11::edt_both_2Exit, u"13"_s, u"13"_s, badMonth},
+            {dialog().edt_both_2, &TFinto11::edt_both_2Exit, u"0"_s, u"00"_s, badMonth},
+            {dialog().edt_both_2, &TFinto11::edt_both_2Exit, {}, {}, badMonth},
         };
-        QCOMPARE(yearExit(QStringLiteral("1899")), QStringList{QStringLiteral("非法年份")});
-        QCOMPARE(f.boxes.first().icon, QMessageBox::NoIcon);
-        QCOMPARE(yearExit(QString()), QStringList{QStringLiteral("非法年份")});
-        QCOMPARE(yearExit(QStringLiteral("1970")), QStringList());
-
-        const auto monthExit = [&](const QString &text) {
-            f.boxes.clear();
-            dialog().edt_both_2->setText(text);
-            dialog().edt_both_2Exit();
-            return f.boxTexts();
-        };
-        QCOMPARE(monthExit(QStringLiteral("3")), QStringList());
-        QCOMPARE(dialog().edt_both_2->text(), QStringLiteral("03"));
-        QCOMPARE(monthExit(QStringLiteral("12")), QStringList());
-        QCOMPARE(monthExit(QStringLiteral("13")), QStringList{QStringLiteral("不是合法时间!")});
-        QCOMPARE(monthExit(QStringLiteral("0")), QStringList{QStringLiteral("不是合法时间!")});
-        QCOMPARE(dialog().edt_both_2->text(), QStringLiteral("00"));
-        QCOMPARE(monthExit(QString()), QStringList{QStringLiteral("不是合法时间!")});
+        for (const auto &e : exits) {
+            log.boxes.clear();
+            e.edit->setText(e.typed);
+            (dialog().*e.exit)();
+            QCOMPARE(e.edit->text(), e.shown);
+            QCOMPARE(log.last(), e.warning);
+        }
+        QCOMPARE(log.boxes.first().icon, QMessageBox::NoIcon);
     }
 
     void leavingAsksOnlyAfterAChange()
     {
-        addLeaders({QStringLiteral("甲")});
+        addLeaders({u"甲"_s});
         const auto leave = [&](QMessageBox::StandardButton answer) {
-            f.boxes.clear();
-            f.answer = answer;
+            log.boxes.clear();
+            log.answer = answer;
             dialog().Button2Click();
-            return f.boxTexts();
+            return log.texts();
         };
-        const QString question = QStringLiteral("记录已更改，是否保存后退出？");
+        const QString question = u"记录已更改，是否保存后退出？"_s;
 
         openModify(0);
         QCOMPARE(leave(QMessageBox::Yes), QStringList());
@@ -379,25 +361,25 @@ private slots:
 
         // Only the birth year changed: asked, and "No" stores nothing.
         openModify(0);
-        dialog().Edt_both_1->setText(QStringLiteral("1970"));
+        dialog().Edt_both_1->setText(u"1970"_s);
         QCOMPARE(leave(QMessageBox::No), QStringList{question});
-        QCOMPARE(f.boxes.first().caption, QStringLiteral("请注意！"));
+        QCOMPARE(log.boxes.first().caption, u"请注意！"_s);
         QVERIFY(!dialog().isVisible());
-        QCOMPARE(f.stored("unitexpert.dbf", "item_182"), QStringLiteral("1965.05"));
+        QCOMPARE(f.stored("unitexpert.dbf", "item_182"), u"1965.05"_s);
 
         // "Yes" with an entry that fails its check keeps the dialog open.
         openModify(0);
-        dialog().Edt_both_1->setText(QStringLiteral("1800"));
-        QCOMPARE(leave(QMessageBox::Yes), (QStringList{question, QStringLiteral("年份不合法！")}));
+        dialog().Edt_both_1->setText(u"1800"_s);
+        QCOMPARE(leave(QMessageBox::Yes), (QStringList{question, u"年份不合法！"_s}));
         QVERIFY(dialog().isVisible());
 
         // The research field changed: asked, stored, closed.
-        dialog().Edt_both_1->setText(QStringLiteral("1970"));
-        SelectComboByCode(QStringLiteral("11"), dialog().cbry_124_1);
+        dialog().Edt_both_1->setText(u"1970"_s);
+        SelectComboByCode(u"11"_s, dialog().cbry_124_1);
         QCOMPARE(leave(QMessageBox::Yes), (QStringList{question, Stored}));
         QVERIFY(!dialog().isVisible());
-        QCOMPARE(f.stored("unitexpert.dbf", "item_182"), QStringLiteral("1970.05"));
-        QCOMPARE(f.stored("unitexpert.dbf", "item_124_1"), QStringLiteral("11"));
+        QCOMPARE(f.stored("unitexpert.dbf", "item_182"), u"1970.05"_s);
+        QCOMPARE(f.stored("unitexpert.dbf", "item_124_1"), u"11"_s);
 
         // An empty add dialog closes without a question.
         openAdd();
@@ -405,32 +387,19 @@ private slots:
         QVERIFY(!dialog().isVisible());
     }
 
-    void screenshots()
-    {
-        addLeaders({QStringLiteral("王建国"), QStringLiteral("刘丽华")});
-        m_list->show();
-        UnitFixture::shoot(m_list.get(), QStringLiteral("04-leaders-list"));
-        openModify(1);
-        UnitFixture::shoot(&dialog(), QStringLiteral("05-leader-dialog"));
-        dialog().hide();
-        m_list->hide();
-    }
-
     // Another dBase reader sees what the unit page and the dialog wrote.
     void anotherReaderSeesTheRows()
     {
         TFpage4a page;
         page.LoadUnitPage();
-        page.edt_9->setText(QStringLiteral("华北材料研究所"));
-        page.Edt_37->setText(QStringLiteral("北京市海淀区学院路1号"));
-        page.Edt_41->setText(QStringLiteral("科技处"));
-        page.Memo3->setPlainText(QStringLiteral("第一行\n第二行"));
-        page.findChild<QLineEdit *>(QStringLiteral("edt_124_2_1"))
-            ->setText(QStringLiteral("0101  微电子技术"));
+        page.edt_9->setText(u"华北材料研究所"_s);
+        page.Edt_37->setText(u"北京市海淀区学院路1号"_s);
+        page.Edt_41->setText(u"科技处"_s);
+        page.Memo3->setPlainText(u"第一行\n第二行"_s);
+        page.findChild<QLineEdit *>(u"edt_124_2_1"_s)->setText(u"0101  微电子技术"_s);
         page.Button2Click();
         openAdd();
-        enter({QStringLiteral("王建国"), QStringLiteral("0"), QStringLiteral("1962"),
-               QStringLiteral("7"), QStringLiteral("长江学者，材料学")});
+        enter({u"王建国"_s, u"0"_s, u"1962"_s, u"7"_s, u"长江学者，材料学"_s});
         QVERIFY(dialog().Button1Click());
 
         const QString script = QStringLiteral(R"(
@@ -448,30 +417,28 @@ for name, fields in (('unit.dbf', ['unitcode', 'item_9', 'item_37', 'item_41', '
 print(json.dumps(out))
 )");
         QProcess python;
-        python.start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral("-c"), script, f.dataPath()});
+        python.start(u"/usr/bin/python3"_s, {u"-c"_s, script, f.dataPath()});
         QVERIFY(python.waitForFinished(60000));
         QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
         const QJsonObject out = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
-        const QJsonObject unit = out.value(QStringLiteral("unit.dbf")).toArray().at(0).toObject();
-        QCOMPARE(unit.value(QStringLiteral("unitcode")).toString(), QStringLiteral("9990001000"));
-        QCOMPARE(unit.value(QStringLiteral("item_9")).toString(), QStringLiteral("华北材料研究所"));
-        QCOMPARE(unit.value(QStringLiteral("item_37")).toString(),
-                 QStringLiteral("北京市海淀区学院路1号"));
-        QCOMPARE(unit.value(QStringLiteral("item_124_2")).toString(), QStringLiteral("0101 ;"));
-        QCOMPARE(unit.value(QStringLiteral("chiefexper")).toString(), QStringLiteral("   9999999999"));
-        QCOMPARE(unit.value(QStringLiteral("unitintrod")).toString(),
-                 QStringLiteral("第一行\r\n第二行"));
-        QCOMPARE(unit.value(QStringLiteral("endlevel")).toInt(), 1);
-        const QJsonObject leader =
-            out.value(QStringLiteral("unitexpert.dbf")).toArray().at(0).toObject();
-        QCOMPARE(leader.value(QStringLiteral("unitcode")).toString(), QStringLiteral("9990001000"));
-        QCOMPARE(leader.value(QStringLiteral("item_187")).toString(), QStringLiteral("1"));
-        QCOMPARE(leader.value(QStringLiteral("item_180")).toString(), QStringLiteral("王建国"));
-        QCOMPARE(leader.value(QStringLiteral("item_181")).toString(), QStringLiteral("0"));
-        QCOMPARE(leader.value(QStringLiteral("item_182")).toString(), QStringLiteral("1962.07"));
-        QCOMPARE(leader.value(QStringLiteral("item_186")).toString(),
-                 QStringLiteral("长江学者，材料学"));
+        const QJsonObject unit = out.value(u"unit.dbf"_s).toArray().at(0).toObject();
+        const QJsonObject leader = out.value(u"unitexpert.dbf"_s).toArray().at(0).toObject();
+        const QList<std::tuple<QJsonObject, const char *, QString>> expected
+            = {{unit, "unitcode", u"9990001000"_s},
+               {unit, "item_9", u"华北材料研究所"_s},
+               {unit, "item_37", u"北京市海淀区学院路1号"_s},
+               {unit, "item_124_2", u"0101 ;"_s},
+               {unit, "chiefexper", u"   9999999999"_s},
+               {unit, "unitintrod", u"第一行\r\n第二行"_s},
+               {leader, "unitcode", u"9990001000"_s},
+               {leader, "item_187", u"1"_s},
+               {leader, "item_180", u"王建国"_s},
+               {leader, "item_181", u"0"_s},
+               {leader, "item_182", u"1962.07"_s},
+               {leader, "item_186", u"长江学者，材料学"_s}};
+        for (const auto &[row, field, value] : expected)
+            QCOMPARE(row.value(QLatin1String(field)).toString(), value);
+        QCOMPARE(unit.value(u"endlevel"_s).toInt(), 1);
     }
 };
 

@@ -18,13 +18,13 @@
 #include <QTest>
 
 namespace {
-const QString Number = QStringLiteral("2023000001");
+const QString Number = u"2023000001"_s;
 
 class SamplePage : public SectionPage
 {
 public:
     explicit SamplePage(QWidget *parent)
-        : SectionPage(QStringLiteral("SamplePage"), QStringLiteral("btn_page03"), parent)
+        : SectionPage(u"SamplePage"_s, u"btn_page03"_s, parent)
     {
         using namespace PageBindings;
         Edt_127 = new QLineEdit(this);
@@ -36,17 +36,16 @@ public:
         for (const char *name : {"cb_161_1", "cb_161_2", "cb_161_3", "cb_161_9"})
             (new QCheckBox(pl_161))->setObjectName(QLatin1String(name));
         Edt_53 = new QLineEdit(this);
-        makeButtonBar(QStringLiteral("存储"));
+        makeButtonBar(u"存储"_s);
 
-        bind(options(QStringLiteral("item_161"), pl_161, 1, QStringLiteral("推广形式"))
-                 .required(QStringLiteral("\"推广形式\"必须选择！")));
-        bind(text(QStringLiteral("item_127"), Edt_127));
-        bind(money(QStringLiteral("item_141"), Edt_141));
-        bind(clearableDate(QStringLiteral("item_34"), date, [](const QString &stored) {
-            return QStringLiteral("本项评价日期：'") + stored + QStringLiteral("' 不是正确的时间格式！现在已经更换。");
+        bind(options(u"item_161"_s, pl_161, 1, u"推广形式"_s).required(u"\"推广形式\"必须选择！"_s));
+        bind(text(u"item_127"_s, Edt_127));
+        bind(money(u"item_141"_s, Edt_141));
+        bind(clearableDate(u"item_34"_s, date, [](const QString &stored) {
+            return u"本项评价日期：'"_s + stored + u"' 不是正确的时间格式！现在已经更换。"_s;
         }));
-        bind(pick(QStringLiteral("item_46"), cb_46, dictionary(QStringLiteral("item_46"), true), 2));
-        bind(text(QStringLiteral("item_53"), Edt_53).only(Serves::OthersOnly, true));
+        bind(pick(u"item_46"_s, cb_46, dictionary(u"item_46"_s, true), 2));
+        bind(text(u"item_53"_s, Edt_53).only(Serves::OthersOnly, true));
     }
 
     void leaveWithoutChecks() { setChecksOnLeave(false); }
@@ -69,48 +68,43 @@ class TestSectionPage : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_shipped;
-    std::unique_ptr<PagesFixture> f;
-    std::unique_ptr<BoxLog> log;
+    PagesFixture f;
+    BoxLog log;
     SamplePage *page = nullptr;
 
     void openOn(const QString &category, const FieldValues &values)
     {
-        f->open();
-        FieldValues row = {{"ITEM_4", Number}, {"ITEM_DQDM", "."}, {"ITEM_CGLB", category},
-                           {"ITEM_3", "样例"}};
-        appendRow(f->db(), QStringLiteral("kjcg.DBF"), row + values);
-        f->showList();
+        f.open();
+        FieldValues row
+            = {{"ITEM_4", Number}, {"ITEM_DQDM", "."}, {"ITEM_CGLB", category}, {"ITEM_3", "样例"}};
+        appendRow(f.db(), u"kjcg.DBF"_s, row + values);
+        f.showList();
         MainForm->ComboBox1->setCurrentIndex(category.toInt() - 1);
         MainForm->ComboBox1Change();
         page = new SamplePage(MainForm);
         page->loadFromRecord();
     }
 
-    QString stored(const QString &field) const { return f->list().asString(field); }
+    QString stored(const QString &field) const { return f.list().asString(field); }
 
 private slots:
-    void initTestCase() { buildShippedTables(m_shipped.path()); }
-    void init()
-    {
-        log = std::make_unique<BoxLog>();
-        f = std::make_unique<PagesFixture>(m_shipped.path());
-    }
-    void cleanup()
-    {
-        f.reset();
-        log.reset();
-    }
+    void initTestCase() { f.buildOnce(); }
+    void init() { log.clear(); }
+    void cleanup() { f.stop(); }
 
     void eachKindLoadsSavesAndCompares()
     {
-        openOn(QStringLiteral("1"), {{"ITEM_161", "1;3;"}, {"ITEM_127", "立项-1"},
-                                     {"ITEM_141", "12.5"}, {"ITEM_34", "2005.03.09"},
-                                     {"ITEM_46", "2"}, {"ITEM_53", "旧登记号"}});
-        QCOMPARE(page->Edt_141->text(), QStringLiteral("12.5"));
+        openOn(u"1"_s,
+               {{"ITEM_161", "1;3;"},
+                {"ITEM_127", "立项-1"},
+                {"ITEM_141", "12.5"},
+                {"ITEM_34", "2005.03.09"},
+                {"ITEM_46", "2"},
+                {"ITEM_53", "旧登记号"}});
+        QCOMPARE(page->Edt_141->text(), u"12.5"_s);
         QCOMPARE(page->date->date(), QDate(2005, 3, 9));
         QVERIFY(!page->date->isCleared());
-        QCOMPARE(page->cb_46->currentText().left(1), QStringLiteral("2"));
+        QCOMPARE(page->cb_46->currentText().left(1), u"2"_s);
         QVERIFY(!page->Edt_53->isVisibleTo(page));
         QVERIFY(page->isUnchanged());
 
@@ -120,88 +114,88 @@ private slots:
             page->loadFromRecord();
             return noticed;
         };
-        QVERIFY(changes([&] { page->Edt_141->setText(QStringLiteral("12.50")); }));
+        QVERIFY(changes([&] { page->Edt_141->setText(u"12.50"_s); }));
         QVERIFY(changes([&] { page->date->setCleared(true); }));
         QVERIFY(changes([&] { page->cb_46->setCurrentIndex(page->cb_46->count() - 1); }));
         QVERIFY(changes([&] { tick(page->pl_161, "cb_161_3", false); }));
-        QVERIFY(!changes([&] { page->Edt_53->setText(QStringLiteral("不属于此类")); }));
+        QVERIFY(!changes([&] { page->Edt_53->setText(u"不属于此类"_s); }));
 
         page->Edt_141->clear();
         page->date->setCleared(true);
-        page->cb_46->setCurrentIndex(page->cb_46->count() - 1);  // the blank item
+        page->cb_46->setCurrentIndex(page->cb_46->count() - 1); // the blank item
         tick(page->pl_161, "cb_161_1", false);
         tick(page->pl_161, "cb_161_9");
         QVERIFY(page->save());
-        QVERIFY(f->list().isNull(QStringLiteral("item_141")));
-        QVERIFY(f->list().isNull(QStringLiteral("item_34")));
-        QVERIFY(f->list().isNull(QStringLiteral("item_46")));
-        QCOMPARE(stored("item_161"), QStringLiteral("3;9;"));
+        QVERIFY(f.list().isNull(u"item_141"_s));
+        QVERIFY(f.list().isNull(u"item_34"_s));
+        QVERIFY(f.list().isNull(u"item_46"_s));
+        QCOMPARE(stored("item_161"), u"3;9;"_s);
         // The field of the other category group is emptied.
-        QVERIFY(f->list().isNull(QStringLiteral("item_53")));
+        QVERIFY(f.list().isNull(u"item_53"_s));
         QVERIFY(page->isUnchanged());
         QVERIFY(MainForm->btn_page03->isDone());
-        QCOMPARE(log->last(), QStringLiteral("存储成功！"));
+        QCOMPARE(log.last(), u"存储成功！"_s);
     }
 
     void aFailedCheckStoresNothing()
     {
-        openOn(QStringLiteral("2"), {{"ITEM_161", "1;"}, {"ITEM_53", "登记号"}});
+        openOn(u"2"_s, {{"ITEM_161", "1;"}, {"ITEM_53", "登记号"}});
         QVERIFY(page->Edt_53->isVisibleTo(page));
         MainForm->btn_page03->setKind(SectionButton::NotDone);
-        page->Edt_127->setText(QStringLiteral("不会存"));
+        page->Edt_127->setText(u"不会存"_s);
         tick(page->pl_161, "cb_161_2");
         tick(page->pl_161, "cb_161_3");
         QVERIFY_THROWS_EXCEPTION(Abort, page->save());
-        QCOMPARE(log->last(), QStringLiteral("'推广形式'项目为复选项目，但至多选择二项！"));
+        QCOMPARE(log.last(), u"'推广形式'项目为复选项目，但至多选择二项！"_s);
         for (const char *name : {"cb_161_1", "cb_161_2", "cb_161_3"})
             tick(page->pl_161, name, false);
         QVERIFY_THROWS_EXCEPTION(Abort, page->save());
-        QCOMPARE(log->last(), QStringLiteral("\"推广形式\"必须选择！"));
-        QCOMPARE(f->list().state(), DataSet::Browse);
-        QVERIFY(f->list().isNull(QStringLiteral("item_127")));
+        QCOMPARE(log.last(), u"\"推广形式\"必须选择！"_s);
+        QCOMPARE(f.list().state(), DataSet::Browse);
+        QVERIFY(f.list().isNull(u"item_127"_s));
         QVERIFY(!MainForm->btn_page03->isDone());
 
         // A page with no required entries is left even so, after its question.
         page->leaveWithoutChecks();
-        log->answers = {QMessageBox::No};
+        log.answers = {QMessageBox::No};
         page->quit01Click();
-        QCOMPARE(log->last(), QStringLiteral("记录已经更改,是否保存？"));
+        QCOMPARE(log.last(), u"记录已经更改,是否保存？"_s);
         QCOMPARE(page->result(), int(QDialog::Accepted));
     }
 
     void aStoredTextThatIsNoDateIsReported()
     {
-        openOn(QStringLiteral("1"), {{"ITEM_34", "2005.13.40"}});
-        QCOMPARE(log->last(), QStringLiteral("本项评价日期：'2005.13.40' 不是正确的时间格式！现在已经更换。"));
+        openOn(u"1"_s, {{"ITEM_34", "2005.13.40"}});
+        QCOMPARE(log.last(), u"本项评价日期：'2005.13.40' 不是正确的时间格式！现在已经更换。"_s);
         // A date before the picker's span is reported too, never moved.
-        openOn(QStringLiteral("1"), {{"ITEM_34", "1899.03.04"}});
-        QCOMPARE(log->last(), QStringLiteral("本项评价日期：'1899.03.04' 不是正确的时间格式！现在已经更换。"));
-        log->clear();
-        openOn(QStringLiteral("1"), {{"ITEM_34", "1900.03.04"}, {"ITEM_161", "1;"}});
-        QCOMPARE(log->texts(), QStringList());
-        QCOMPARE(page->date->dotText(), QStringLiteral("1900.03.04"));
+        openOn(u"1"_s, {{"ITEM_34", "1899.03.04"}});
+        QCOMPARE(log.last(), u"本项评价日期：'1899.03.04' 不是正确的时间格式！现在已经更换。"_s);
+        log.clear();
+        openOn(u"1"_s, {{"ITEM_34", "1900.03.04"}, {"ITEM_161", "1;"}});
+        QCOMPARE(log.texts(), QStringList());
+        QCOMPARE(page->date->dotText(), u"1900.03.04"_s);
         QVERIFY(page->isUnchanged());
         QVERIFY(page->save());
-        QCOMPARE(stored("item_34"), QStringLiteral("1900.03.04"));
+        QCOMPARE(stored("item_34"), u"1900.03.04"_s);
     }
 
     // A code the list does not offer is kept until the user picks an item;
     // picking the blank item clears it.
     void aCodeTheListLacksIsKeptUntilTheUserChooses()
     {
-        openOn(QStringLiteral("1"), {{"ITEM_46", "9"}, {"ITEM_161", "1;"}});
+        openOn(u"1"_s, {{"ITEM_46", "9"}, {"ITEM_161", "1;"}});
         QCOMPARE(page->cb_46->currentIndex(), -1);
         QVERIFY(page->isUnchanged());
-        page->Edt_127->setText(QStringLiteral("立项-2"));
+        page->Edt_127->setText(u"立项-2"_s);
         QVERIFY(page->save());
-        QCOMPARE(stored("item_46"), QStringLiteral("9"));
+        QCOMPARE(stored("item_46"), u"9"_s);
         const int blank = page->cb_46->count() - 1;
         page->cb_46->setCurrentIndex(blank);
-        QVERIFY(page->isUnchanged());  // set by the program, not chosen
+        QVERIFY(page->isUnchanged()); // set by the program, not chosen
         emit page->cb_46->activated(blank);
         QVERIFY(!page->isUnchanged());
         QVERIFY(page->save());
-        QVERIFY(f->list().isNull(QStringLiteral("item_46")));
+        QVERIFY(f.list().isNull(u"item_46"_s));
     }
 };
 

@@ -89,15 +89,10 @@ RunResult run(const QString &program, const QStringList &args)
     QProcess process;
     process.start(program, args);
     process.closeWriteChannel();
-    RunResult result;
-    if (!process.waitForFinished(60000)) {
-        result.err = process.errorString();
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    if (!process.waitForFinished(60000))
+        return {-1, {}, process.errorString()};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
 }
 
 const char *PythonLayoutScript = R"PY(
@@ -125,20 +120,6 @@ class TstTables : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void everyTableIsShipped();
-    void kjcgColumnsInExchangeOrder();
-    void childTablesInExchangeOrder();
-    void stagingTablesMatchTheirMainTables();
-    void anotherDbaseReaderReadsEveryTable();
-    void dumpPrintsKjcgColumns();
-    void rowsRoundTrip();
-    void rebuildReplacesTableOfAnyCase();
-    void badSourceNamesFileAndLine_data();
-    void badSourceNamesFileAndLine();
-    void toolReportsErrorsWithExitCode();
-
 private:
     QTemporaryDir m_tmp;
     QString m_data;
@@ -146,224 +127,192 @@ private:
     QList<DbfField> shippedFields(const QString &name)
     {
         const QString path = findTable(m_data, name);
-        if (path.isEmpty())
-            return {};
-        return DbfFile::open(path, true)->fields();
+        return path.isEmpty() ? QList<DbfField>() : DbfFile::open(path, true)->fields();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_tmp.isValid());
+        m_data = m_tmp.filePath(QStringLiteral("data"));
+        try {
+            TableSource::buildAll(SourceDir, m_data);
+        } catch (const DbError &e) {
+            QFAIL(qPrintable(e.message()));
+        }
+    }
+
+    void everyTableIsShippedAndReadByAnotherReader()
+    {
+        for (const QString &name : ShippedTables) {
+            const QString path = findTable(m_data, name);
+            QVERIFY2(!path.isEmpty(), qPrintable(name));
+            const auto table = DbfFile::open(path, true);
+            QCOMPARE(table->version(), table->hasMemo() ? quint8(0x83) : quint8(0x03));
+        }
+        const RunResult result = run("/usr/bin/python3", {"-c", PythonLayoutScript, m_data});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        const QJsonObject tables = QJsonDocument::fromJson(result.out.toUtf8()).object();
+        QCOMPARE(tables.size(), ShippedTables.size());
+        for (const QString &schema : QDir(SourceDir).entryList({"*.schema"}, QDir::Files)) {
+            const TableSource::TableSpec table = TableSource::read(QDir(SourceDir).filePath(schema));
+            const QJsonObject seen = tables.value(table.fileName).toObject();
+            QVERIFY2(!seen.isEmpty(), qPrintable(table.fileName));
+            QCOMPARE(seen.value("fields").toString(), layout(table.fields));
+            QCOMPARE(seen.value("records").toInt(), int(table.rows.size()));
+            QCOMPARE(seen.value("codepage").toString(), QStringLiteral("cp936"));
+        }
+    }
+
+    // The import reads KJCG.TXT by position; mktables dump shows the same order.
+    void kjcgColumnsInExchangeOrder()
+    {
+        const QList<DbfField> fields = shippedFields("kjcg.dbf");
+        QCOMPARE(fields.size(), 103);
+        QCOMPARE(fieldNames(fields), KjcgColumns);
+        QCOMPARE(fields[5].type, 'D');   // ITEM_121
+        QCOMPARE(fields[22].width, 10);  // ITEM_4
+        QCOMPARE(fields[77].width, 3);   // ITEM_DQDM
+        const RunResult result = run(MkTables, {"dump", findTable(m_data, "kjcg.dbf")});
+        QVERIFY2(result.exitCode == 0, qPrintable(result.err));
+        QCOMPARE(result.out, KjcgColumns.join('\t') + '\n');   // the table ships empty
+    }
+
+    void childTablesInExchangeOrder()
+    {
+        const QHash<QString, QStringList> orders = {
+            {"cgwcdw.dbf", {"ITEM_4", "ITEM_DQDM", "ITEM_170", "ITEM_171", "ITEM_172", "ITEM_173",
+                            "ITEM_174", "ITEM_176", "ITEM_175"}},
+            {"cgwcr.dbf", {"ITEM_4", "ITEM_DQDM", "ITEM_187", "ITEM_180", "ITEM_181", "ITEM_182",
+                           "ITEM_183", "ITEM_184", "ITEM_185", "ITEM_186", "ITEM_188"}},
+            {"jdwyhmd.dbf", {"ITEM_4", "ITEM_DQDM", "ITEM_190", "ITEM_191", "ITEM_192", "ITEM_193",
+                             "ITEM_194", "ITEM_195", "ITEM_196", "ITEM_197", "ITEM_198", "ITEM_199"}},
+            {"zlqk.dbf", {"ITEM_4", "ITEM_DQDM", "ITEM_NO", "PATENT_NO", "PATENT_NAM", "PATENT_ST",
+                          "PATENT_TY"}},
+            {"unitexpert.dbf", {"unitcode", "item_187", "item_180", "item_181", "item_182",
+                                "item_186", "item_124_1"}},
+            {"unit.dbf", {"unitcode", "upunitcode", "unitlevel", "endlevel", "item_9", "item_420",
+                          "item_37", "item_38", "item_39", "item_40", "item_60", "item_61",
+                          "item_62", "item_41_3", "item_163", "item_64", "item_41", "item_41_2",
+                          "item_124_1", "item_124_2", "item_15", "item_15_1", "chiefexper",
+                          "unitintrod", "advantage", "studydirec"}},
+        };
+        for (auto it = orders.cbegin(); it != orders.cend(); ++it)
+            QCOMPARE(fieldNames(shippedFields(it.key())), it.value());
+        // The last UNIT.TXT column is the one always quoted: a memo.
+        QCOMPARE(shippedFields("unit.dbf").last().type, 'M');
+    }
+
+    void stagingTablesMatchTheirMainTables()
+    {
+        const QList<QPair<QString, QString>> pairs = {
+            {"kjcg.dbf", "KJCGtemp.dbf"},       {"cgwcdw.dbf", "CGWCDWtemp.dbf"},
+            {"cgwcr.dbf", "CGWCRtemp.dbf"},     {"cgwcr.dbf", "cgwcrNew.dbf"},
+            {"jdwyhmd.dbf", "JDWYHMDtemp.dbf"}, {"zlqk.dbf", "ZLQKtemp.dbf"},
+            {"unit.dbf", "UNITtemp.dbf"}};
+        for (const auto &[main, copy] : pairs) {
+            const QList<DbfField> mainFields = shippedFields(main);
+            QVERIFY(!mainFields.isEmpty());
+            QCOMPARE(layout(shippedFields(copy)), layout(mainFields));
+        }
+    }
+
+    void rowsRoundTrip()
+    {
+        QTemporaryDir src;
+        writeFile(src.filePath("t.schema"), "# fixture\ntable Mixed.DBF\nfield NAME  C 20\nfield NOTE  M\n"
+                                            "field MONEY F 20 6\nfield COUNT N 6 0\nfield DAY   D\nfield FLAG  L\n");
+        const QString rows = "NAME\tNOTE\tMONEY\tCOUNT\tDAY\tFLAG\n"
+                             "中国科学院\t第一行\\n第二行\\t制表\\\\反斜线\t12.5\t3\t2006-1-5\tT\n"
+                             "\t\t\t\t\t\n"
+                             "  空格在前\t\t0.25\t-7\t1999-12-31\tF\n";
+        writeFile(src.filePath("t.rows"), rows);
+        const QString out = m_tmp.filePath("roundtrip");
+        TableSource::buildAll(src.path(), out);
+
+        const QString path = QDir(out).filePath("Mixed.DBF");
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(TableSource::dump(path), rows);
+
+        // A line break is stored as CR LF; a blank field reads as NULL.
+        const auto table = DbfFile::open(path, true);
+        QCOMPARE(table->value(0, 1).toString(), QStringLiteral("第一行\r\n第二行\t制表\\反斜线"));
+        QVERIFY(!table->value(1, 2).isValid());
+
+        // Columns of a .rows file may be a subset in any order.
+        writeFile(src.filePath("t.rows"), "count\tname\n5\t甲\n");
+        TableSource::buildAll(src.path(), out);
+        QCOMPARE(TableSource::dump(path), QStringLiteral("NAME\tNOTE\tMONEY\tCOUNT\tDAY\tFLAG\n甲\t\t\t5\t\t\n"));
+    }
+
+    void rebuildReplacesTableOfAnyCase()
+    {
+        QTemporaryDir src;
+        QTemporaryDir out;
+        writeFile(src.filePath("a.schema"), "table Memo.dbf\nfield TEXT M\n");
+        writeFile(out.filePath("MEMO.DBF"), "stale");
+        writeFile(out.filePath("memo.DBT"), "stale");
+        TableSource::buildAll(src.path(), out.path());
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 2);
+        QVERIFY(QFile::exists(out.filePath("Memo.dbf")));
+        QCOMPARE(DbfFile::open(out.filePath("Memo.dbf"), true)->recordCount(), 0);
+    }
+
+    void badSourceNamesFileAndLine_data()
+    {
+        QTest::addColumn<QString>("schema");
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("where");
+
+        const QString head = "# x\ntable x.dbf\n";
+        QTest::newRow("unknown type") << head + "field A X 3\n" << "" << "x.schema:3:";
+            QTest::newRow("name past 10 characters") << head + "field PATENT_NAME C 3\n" << "" << "x.schema:3:";
+        QTest::newRow("duplicate name") << head + "field A C 3\nfield a N 5\n" << "" << "x.schema:4:";
+        QTest::newRow("field before table") << "field A C 3\ntable x.dbf\n" << "" << "x.schema:1:";
+            QTest::newRow("wrong date width") << head + "field A D 10\n" << "" << "x.schema:3:";
+            QTest::newRow("no fields") << head << "" << "x.schema:2:";
+
+        const QString schema = head + "field A C 4\nfield B N 5 2\nfield C D\n";
+        QTest::newRow("unknown column") << schema << "A\tZ\n" << "x.rows:1:";
+        QTest::newRow("value count") << schema << "A\tB\n甲\t1\n乙\n" << "x.rows:3:";
+        QTest::newRow("bad escape") << schema << "A\n\\q\n" << "x.rows:2:";
+        QTest::newRow("not a number") << schema << "B\n1,5\n" << "x.rows:2:";
+        QTest::newRow("number too wide") << schema << "B\n1\n123.45\n" << "x.rows:3:";
+            QTest::newRow("text past width in bytes") << schema << "A\n中文\n中文字\n" << "x.rows:3:";
+        QTest::newRow("not GBK") << schema << "A\n😀\n" << "x.rows:2:";
+    }
+
+    void badSourceNamesFileAndLine()
+    {
+        QFETCH(QString, schema);
+        QFETCH(QString, rows);
+        QFETCH(QString, where);
+        QTemporaryDir src;
+        writeFile(src.filePath("x.schema"), schema);
+        if (!rows.isEmpty())
+            writeFile(src.filePath("x.rows"), rows);
+        try {
+            TableSource::buildAll(src.path(), src.filePath("out"));
+            QFAIL("no error");
+        } catch (const DbError &e) {
+            QVERIFY2(e.message().contains(where), qPrintable(e.message()));
+        }
+        QVERIFY(!QFile::exists(src.filePath("out/x.dbf")));
+    }
+
+    void toolReportsErrorsWithExitCode()
+    {
+        QTemporaryDir src;
+        writeFile(src.filePath("bad.schema"), "table bad.dbf\nfield A Q 1\n");
+        const RunResult bad = run(MkTables, {"build", src.path(), src.filePath("out")});
+        QCOMPARE(bad.exitCode, 1);
+        QVERIFY2(bad.err.contains("bad.schema:2:"), qPrintable(bad.err));
+
+        const RunResult missing = run(MkTables, {"dump", src.filePath("none.dbf")});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY2(missing.err.contains("none.dbf"), qPrintable(missing.err));
     }
 };
-
-void TstTables::initTestCase()
-{
-    QVERIFY(m_tmp.isValid());
-    m_data = m_tmp.filePath(QStringLiteral("data"));
-    try {
-        TableSource::buildAll(SourceDir, m_data);
-    } catch (const DbError &e) {
-        QFAIL(qPrintable(e.message()));
-    }
-}
-
-void TstTables::everyTableIsShipped()
-{
-    for (const QString &name : ShippedTables) {
-        const QString path = findTable(m_data, name);
-        QVERIFY2(!path.isEmpty(), qPrintable(name));
-        const auto table = DbfFile::open(path, true);
-        QCOMPARE(table->version(), table->hasMemo() ? quint8(0x83) : quint8(0x03));
-    }
-    QCOMPARE(QDir(m_data).entryList({"*.dbf", "*.DBF"}, QDir::Files).size(), ShippedTables.size());
-}
-
-void TstTables::kjcgColumnsInExchangeOrder()
-{
-    const QStringList names = fieldNames(shippedFields("kjcg.dbf"));
-    QCOMPARE(names.size(), 103);
-    QCOMPARE(names, KjcgColumns);
-    // The positions the import reads by number.
-    QCOMPARE(names[5], QStringLiteral("ITEM_121"));
-    QCOMPARE(names[22], QStringLiteral("ITEM_4"));
-    QCOMPARE(names[77], QStringLiteral("ITEM_DQDM"));
-    QCOMPARE(names.last(), QStringLiteral("patent_ty"));
-
-    const QList<DbfField> fields = shippedFields("kjcg.dbf");
-    QCOMPARE(fields[5].type, 'D');
-    QCOMPARE(fields[22].width, 10);
-    QCOMPARE(fields[77].width, 3);
-}
-
-void TstTables::childTablesInExchangeOrder()
-{
-    const QHash<QString, QStringList> orders = {
-        {"cgwcdw.dbf", {"ITEM_4", "ITEM_DQDM", "ITEM_170", "ITEM_171", "ITEM_172", "ITEM_173",
-                        "ITEM_174", "ITEM_176", "ITEM_175"}},
-        {"cgwcr.dbf", {"ITEM_4", "ITEM_DQDM", "ITEM_187", "ITEM_180", "ITEM_181", "ITEM_182",
-                       "ITEM_183", "ITEM_184", "ITEM_185", "ITEM_186", "ITEM_188"}},
-        {"jdwyhmd.dbf", {"ITEM_4", "ITEM_DQDM", "ITEM_190", "ITEM_191", "ITEM_192", "ITEM_193",
-                         "ITEM_194", "ITEM_195", "ITEM_196", "ITEM_197", "ITEM_198", "ITEM_199"}},
-        {"zlqk.dbf", {"ITEM_4", "ITEM_DQDM", "ITEM_NO", "PATENT_NO", "PATENT_NAM", "PATENT_ST",
-                      "PATENT_TY"}},
-        {"unitexpert.dbf", {"unitcode", "item_187", "item_180", "item_181", "item_182",
-                            "item_186", "item_124_1"}},
-        {"unit.dbf", {"unitcode", "upunitcode", "unitlevel", "endlevel", "item_9", "item_420",
-                      "item_37", "item_38", "item_39", "item_40", "item_60", "item_61",
-                      "item_62", "item_41_3", "item_163", "item_64", "item_41", "item_41_2",
-                      "item_124_1", "item_124_2", "item_15", "item_15_1", "chiefexper",
-                      "unitintrod", "advantage", "studydirec"}},
-    };
-    for (auto it = orders.cbegin(); it != orders.cend(); ++it)
-        QCOMPARE(fieldNames(shippedFields(it.key())), it.value());
-    // The last UNIT.TXT column is the one always quoted: a memo.
-    QCOMPARE(shippedFields("unit.dbf").last().type, 'M');
-}
-
-void TstTables::stagingTablesMatchTheirMainTables()
-{
-    const QList<QPair<QString, QString>> pairs = {
-        {"kjcg.dbf", "KJCGtemp.dbf"},       {"cgwcdw.dbf", "CGWCDWtemp.dbf"},
-        {"cgwcr.dbf", "CGWCRtemp.dbf"},     {"cgwcr.dbf", "cgwcrNew.dbf"},
-        {"jdwyhmd.dbf", "JDWYHMDtemp.dbf"}, {"zlqk.dbf", "ZLQKtemp.dbf"},
-        {"unit.dbf", "UNITtemp.dbf"}};
-    for (const auto &[main, copy] : pairs) {
-        const QList<DbfField> mainFields = shippedFields(main);
-        QVERIFY(!mainFields.isEmpty());
-        QCOMPARE(layout(shippedFields(copy)), layout(mainFields));
-    }
-}
-
-void TstTables::anotherDbaseReaderReadsEveryTable()
-{
-    if (!QFile::exists("/usr/bin/python3"))
-        QSKIP("/usr/bin/python3 is not installed");
-    const RunResult result = run("/usr/bin/python3", {"-c", PythonLayoutScript, m_data});
-    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
-    const QJsonObject tables = QJsonDocument::fromJson(result.out.toUtf8()).object();
-    QCOMPARE(tables.size(), ShippedTables.size());
-
-    for (const QString &schema : QDir(SourceDir).entryList({"*.schema"}, QDir::Files)) {
-        const TableSource::TableSpec table = TableSource::read(QDir(SourceDir).filePath(schema));
-        const QJsonObject seen = tables.value(table.fileName).toObject();
-        QVERIFY2(!seen.isEmpty(), qPrintable(table.fileName));
-        QCOMPARE(seen.value("fields").toString(), layout(table.fields));
-        QCOMPARE(seen.value("records").toInt(), int(table.rows.size()));
-        QCOMPARE(seen.value("codepage").toString(), QStringLiteral("cp936"));
-    }
-}
-
-void TstTables::dumpPrintsKjcgColumns()
-{
-    const RunResult result = run(MkTables, {"dump", findTable(m_data, "kjcg.dbf")});
-    QVERIFY2(result.exitCode == 0, qPrintable(result.err));
-    const QStringList lines = result.out.split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), 1);  // the table ships empty
-    QCOMPARE(lines.first().split('\t'), KjcgColumns);
-}
-
-void TstTables::rowsRoundTrip()
-{
-    QTemporaryDir src;
-    writeFile(src.filePath("t.schema"),
-              "# fixture\n"
-              "table Mixed.DBF\n"
-              "field NAME  C 20\n"
-              "field NOTE  M\n"
-              "field MONEY F 20 6\n"
-              "field COUNT N 6 0\n"
-              "field DAY   D\n"
-              "field FLAG  L\n");
-    const QString rows = "NAME\tNOTE\tMONEY\tCOUNT\tDAY\tFLAG\n"
-                         "中国科学院\t第一行\\n第二行\\t制表\\\\反斜线\t12.5\t3\t2006-1-5\tT\n"
-                         "\t\t\t\t\t\n"
-                         "  空格在前\t\t0.25\t-7\t1999-12-31\tF\n";
-    writeFile(src.filePath("t.rows"), rows);
-    const QString out = m_tmp.filePath("roundtrip");
-    TableSource::buildAll(src.path(), out);
-
-    const QString path = QDir(out).filePath("Mixed.DBF");
-    QVERIFY(QFile::exists(path));
-    QCOMPARE(TableSource::dump(path), rows);
-
-    // A line break is stored as CR LF; a blank field reads as NULL.
-    const auto table = DbfFile::open(path, true);
-    QCOMPARE(table->value(0, 1).toString(), QStringLiteral("第一行\r\n第二行\t制表\\反斜线"));
-    QVERIFY(!table->value(1, 2).isValid());
-
-    // Columns of a .rows file may be a subset in any order.
-    writeFile(src.filePath("t.rows"), "count\tname\n5\t甲\n");
-    TableSource::buildAll(src.path(), out);
-    QCOMPARE(TableSource::dump(path), QStringLiteral("NAME\tNOTE\tMONEY\tCOUNT\tDAY\tFLAG\n甲\t\t\t5\t\t\n"));
-}
-
-void TstTables::rebuildReplacesTableOfAnyCase()
-{
-    QTemporaryDir src;
-    QTemporaryDir out;
-    writeFile(src.filePath("a.schema"), "table Memo.dbf\nfield TEXT M\n");
-    writeFile(out.filePath("MEMO.DBF"), "stale");
-    writeFile(out.filePath("memo.DBT"), "stale");
-    TableSource::buildAll(src.path(), out.path());
-    QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), 2);
-    QVERIFY(QFile::exists(out.filePath("Memo.dbf")));
-    QCOMPARE(DbfFile::open(out.filePath("Memo.dbf"), true)->recordCount(), 0);
-}
-
-void TstTables::badSourceNamesFileAndLine_data()
-{
-    QTest::addColumn<QString>("schema");
-    QTest::addColumn<QString>("rows");
-    QTest::addColumn<QString>("where");
-
-    const QString head = "# x\ntable x.dbf\n";
-    QTest::newRow("unknown type") << head + "field A X 3\n" << "" << "x.schema:3:";
-    QTest::newRow("text without width") << head + "field A C\n" << "" << "x.schema:3:";
-    QTest::newRow("name past 10 characters") << head + "field PATENT_NAME C 3\n" << "" << "x.schema:3:";
-    QTest::newRow("duplicate name") << head + "field A C 3\nfield a N 5\n" << "" << "x.schema:4:";
-    QTest::newRow("field before table") << "field A C 3\ntable x.dbf\n" << "" << "x.schema:1:";
-    QTest::newRow("decimals on text") << head + "field A C 3 1\n" << "" << "x.schema:3:";
-    QTest::newRow("wrong date width") << head + "field A D 10\n" << "" << "x.schema:3:";
-    QTest::newRow("unknown keyword") << head + "feld A C 3\n" << "" << "x.schema:3:";
-    QTest::newRow("no fields") << head << "" << "x.schema:2:";
-
-    const QString schema = head + "field A C 4\nfield B N 5 2\nfield C D\n";
-    QTest::newRow("unknown column") << schema << "A\tZ\n" << "x.rows:1:";
-    QTest::newRow("value count") << schema << "A\tB\n甲\t1\n乙\n" << "x.rows:3:";
-    QTest::newRow("bad escape") << schema << "A\n\\q\n" << "x.rows:2:";
-    QTest::newRow("not a number") << schema << "B\n1,5\n" << "x.rows:2:";
-    QTest::newRow("number too wide") << schema << "B\n1\n123.45\n" << "x.rows:3:";
-    QTest::newRow("not a date") << schema << "C\n2006-13-01\n" << "x.rows:2:";
-    QTest::newRow("text past width in bytes") << schema << "A\n中文\n中文字\n" << "x.rows:3:";
-    QTest::newRow("not GBK") << schema << "A\n😀\n" << "x.rows:2:";
-}
-
-void TstTables::badSourceNamesFileAndLine()
-{
-    QFETCH(QString, schema);
-    QFETCH(QString, rows);
-    QFETCH(QString, where);
-    QTemporaryDir src;
-    writeFile(src.filePath("x.schema"), schema);
-    if (!rows.isEmpty())
-        writeFile(src.filePath("x.rows"), rows);
-    try {
-        TableSource::buildAll(src.path(), src.filePath("out"));
-        QFAIL("no error");
-    } catch (const DbError &e) {
-        QVERIFY2(e.message().contains(where), qPrintable(e.message()));
-    }
-    QVERIFY(!QFile::exists(src.filePath("out/x.dbf")));
-}
-
-void TstTables::toolReportsErrorsWithExitCode()
-{
-    QTemporaryDir src;
-    writeFile(src.filePath("bad.schema"), "table bad.dbf\nfield A Q 1\n");
-    const RunResult bad = run(MkTables, {"build", src.path(), src.filePath("out")});
-    QCOMPARE(bad.exitCode, 1);
-    QVERIFY2(bad.err.contains("bad.schema:2:"), qPrintable(bad.err));
-
-    const RunResult missing = run(MkTables, {"dump", src.filePath("none.dbf")});
-    QCOMPARE(missing.exitCode, 1);
-    QVERIFY2(missing.err.contains("none.dbf"), qPrintable(missing.err));
-}
 
 QTEST_GUILESS_MAIN(TstTables)
 #include "tst_tables.moc"
