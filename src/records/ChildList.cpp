@@ -3,6 +3,7 @@
 #include "AppInfo.h"
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
+#include "records/widgets/NamedControls.h"
 #include "records/Abort.h"
 #include "records/Messages.h"
 
@@ -63,15 +64,6 @@ void ShowPlainMessage(QWidget *parent, const QString &text)
 
 namespace {
 
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    button->setMinimumSize(80, 28);
-    return button;
-}
-
 // A row left in edit mode by a failed post, and changes a query holds back,
 // are dropped: nothing half-written waits for the next post.
 void discardPending(DataSet &rows)
@@ -101,10 +93,10 @@ ChildListWindow::ChildListWindow(const ChildListLayout &layout, QWidget *parent)
     grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     grid->horizontalHeader()->setStretchLastSection(true);
 
-    addButton = makeButton(this, QStringLiteral("Button2"), QStringLiteral("新增"));
-    modifyButton = makeButton(this, layout.modifyButtonName, QStringLiteral("修改"));
-    deleteButton = makeButton(this, QStringLiteral("Button1"), QStringLiteral("删除"));
-    quitButton = makeButton(this, QStringLiteral("quit01"), QStringLiteral("退出"));
+    addButton = MakeButton(this, QStringLiteral("Button2"), QStringLiteral("新增"), 80);
+    modifyButton = MakeButton(this, layout.modifyButtonName, QStringLiteral("修改"), 80);
+    deleteButton = MakeButton(this, QStringLiteral("Button1"), QStringLiteral("删除"), 80);
+    quitButton = MakeButton(this, QStringLiteral("quit01"), QStringLiteral("退出"), 80);
     connect(addButton, &QPushButton::clicked, this, &ChildListWindow::addClick);
     connect(modifyButton, &QPushButton::clicked, this, &ChildListWindow::modifyClick);
     connect(deleteButton, &QPushButton::clicked, this, &ChildListWindow::deleteClick);
@@ -160,7 +152,7 @@ void ChildListWindow::setDialog(ChildListDialog *dialog)
 
 QPushButton *ChildListWindow::addCommand(const QString &name, const QString &caption)
 {
-    QPushButton *button = makeButton(this, name, caption);
+    QPushButton *button = MakeButton(this, name, caption, 80);
     m_commands->insertWidget(m_commands->indexOf(quitButton), button);
     return button;
 }
@@ -293,8 +285,8 @@ void ChildListWindow::moveToGridRow(int row)
 ChildListDialog::ChildListDialog(QWidget *parent)
     : QuitOnlyDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
-    Button1 = makeButton(this, QStringLiteral("Button1"), QStringLiteral("存储"));
-    Button2 = makeButton(this, QStringLiteral("Button2"), QStringLiteral("退出"));
+    Button1 = MakeButton(this, QStringLiteral("Button1"), QStringLiteral("存储"), 80);
+    Button2 = MakeButton(this, QStringLiteral("Button2"), QStringLiteral("退出"), 80);
     connect(Button1, &QPushButton::clicked, this, &ChildListDialog::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &ChildListDialog::Button2Click);
 }

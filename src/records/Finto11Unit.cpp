@@ -1,6 +1,7 @@
 #include "Finto11Unit.h"
 
 #include "engine/DataSet.h"
+#include "records/widgets/NamedControls.h"
 #include "records/Abort.h"
 #include "records/EntryRoutines.h"
 #include "records/Messages.h"
@@ -58,14 +59,6 @@ QString birthText(const QString &yearText, const QString &monthText)
 
 namespace {
 
-QComboBox *makePickList(QWidget *parent, const QString &name)
-{
-    auto *combo = new QComboBox(parent);
-    combo->setObjectName(name);
-    combo->setEditable(false);
-    return combo;
-}
-
 QLineEdit *makeShortEdit(QWidget *parent, const QString &name, int maxLength)
 {
     auto *edit = new QLineEdit(parent);
@@ -97,10 +90,10 @@ void TFinto11::buildControls()
     edtry_180->setObjectName(QStringLiteral("edtry_180"));
     edtry_186 = new ByteLimitedEdit(160, this);
     edtry_186->setObjectName(QStringLiteral("edtry_186"));
-    cbry_181 = makePickList(this, QStringLiteral("cbry_181"));
-    cbry_124_1 = makePickList(this, QStringLiteral("cbry_124_1"));
-    cbry_183 = makePickList(this, QStringLiteral("cbry_183"));
-    cbry_184 = makePickList(this, QStringLiteral("cbry_184"));
+    cbry_181 = MakePickList(this, QStringLiteral("cbry_181"));
+    cbry_124_1 = MakePickList(this, QStringLiteral("cbry_124_1"));
+    cbry_183 = MakePickList(this, QStringLiteral("cbry_183"));
+    cbry_184 = MakePickList(this, QStringLiteral("cbry_184"));
     Edt_both_1 = makeShortEdit(this, QStringLiteral("Edt_both_1"), 4);
     edt_both_2 = makeShortEdit(this, QStringLiteral("edt_both_2"), 2);
     Edit1 = new QLineEdit(this);

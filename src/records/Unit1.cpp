@@ -3,6 +3,7 @@
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/DataSetModel.h"
+#include "records/widgets/NamedControls.h"
 #include "records/Abort.h"
 #include "records/AchievementList.h"
 #include "records/EntryRoutines.h"
@@ -86,13 +87,6 @@ QFont songFont(int pixelSize)
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(pixelSize);
     return font;
-}
-
-QPushButton *commandButton(QWidget *parent, const QString &name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    return button;
 }
 
 QString currentField(const QString &field)
@@ -218,15 +212,15 @@ void TMainForm::buildSectionPanel()
 
 void TMainForm::buildCommands(QWidget *panel)
 {
-    Button1 = commandButton(panel, QStringLiteral("Button1"), QStringLiteral("新增"));
-    Button5 = commandButton(panel, QStringLiteral("Button5"), QStringLiteral("修改主项"));
-    Button4 = commandButton(panel, QStringLiteral("Button4"), QStringLiteral("删除"));
-    BitBtn1 = commandButton(panel, QStringLiteral("BitBtn1"), QStringLiteral("导入"));
-    BitBtn2 = commandButton(panel, QStringLiteral("BitBtn2"), QStringLiteral("导出"));
-    BitBtn4 = commandButton(panel, QStringLiteral("BitBtn4"), QStringLiteral("打印"));
-    BitBtn3 = commandButton(panel, QStringLiteral("BitBtn3"), QStringLiteral("更新指标项"));
-    Button2 = commandButton(panel, QStringLiteral("Button2"), QStringLiteral("单位情况"));
-    BitBtn7 = commandButton(panel, QStringLiteral("BitBtn7"), QStringLiteral("退出"));
+    Button1 = MakeButton(panel, QStringLiteral("Button1"), QStringLiteral("新增"));
+    Button5 = MakeButton(panel, QStringLiteral("Button5"), QStringLiteral("修改主项"));
+    Button4 = MakeButton(panel, QStringLiteral("Button4"), QStringLiteral("删除"));
+    BitBtn1 = MakeButton(panel, QStringLiteral("BitBtn1"), QStringLiteral("导入"));
+    BitBtn2 = MakeButton(panel, QStringLiteral("BitBtn2"), QStringLiteral("导出"));
+    BitBtn4 = MakeButton(panel, QStringLiteral("BitBtn4"), QStringLiteral("打印"));
+    BitBtn3 = MakeButton(panel, QStringLiteral("BitBtn3"), QStringLiteral("更新指标项"));
+    Button2 = MakeButton(panel, QStringLiteral("Button2"), QStringLiteral("单位情况"));
+    BitBtn7 = MakeButton(panel, QStringLiteral("BitBtn7"), QStringLiteral("退出"));
     connect(Button4, &QPushButton::clicked, this, &TMainForm::Button4Click);
     connect(BitBtn7, &QPushButton::clicked, this, &TMainForm::BitBtn7Click);
     connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);

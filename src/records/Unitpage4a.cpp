@@ -1,6 +1,7 @@
 #include "Unitpage4a.h"
 
 #include "engine/DataSet.h"
+#include "records/widgets/NamedControls.h"
 #include "records/Abort.h"
 #include "records/EntryRoutines.h"
 #include "records/Messages.h"
@@ -44,14 +45,6 @@ ByteLimitedEdit *makeEdit(QWidget *parent, const QString &name, int maxBytes)
     return edit;
 }
 
-QComboBox *makePickList(QWidget *parent, const QString &name)
-{
-    auto *combo = new QComboBox(parent);
-    combo->setObjectName(name);
-    combo->setEditable(false);
-    return combo;
-}
-
 GbkMemo *makeMemo(QWidget *parent, const QString &name, int height)
 {
     auto *memo = new GbkMemo(parent);
@@ -61,15 +54,6 @@ GbkMemo *makeMemo(QWidget *parent, const QString &name, int height)
         memo->setFixedHeight(height);
     memo->setToolTip(QStringLiteral("点击进行编辑"));
     return memo;
-}
-
-QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    button->setMinimumSize(96, 28);
-    return button;
 }
 
 QLabel *label(const QString &text, QWidget *parent)
@@ -142,9 +126,9 @@ QWidget *TFpage4a::buildIdentity()
     Edt_41 = makeEdit(box, QStringLiteral("Edt_41"), 20);
     Edt_41_2 = makeEdit(box, QStringLiteral("Edt_41_2"), 30);
     Edt_61 = makeEdit(box, QStringLiteral("Edt_61"), 80);
-    cb_62 = makePickList(box, QStringLiteral("cb_62"));
-    CB_41_3 = makePickList(box, QStringLiteral("CB_41_3"));
-    cb_64 = makePickList(box, QStringLiteral("cb_64"));
+    cb_62 = MakePickList(box, QStringLiteral("cb_62"));
+    CB_41_3 = MakePickList(box, QStringLiteral("CB_41_3"));
+    cb_64 = MakePickList(box, QStringLiteral("cb_64"));
     cb_163 = new QCheckBox(QStringLiteral("其中,科研机构转制型企业"), box);
     cb_163->setObjectName(QStringLiteral("cb_163"));
     connect(cb_62, &QComboBox::activated, this, &TFpage4a::cb_62Change);
@@ -259,14 +243,14 @@ QWidget *TFpage4a::buildDirections()
 QWidget *TFpage4a::buildCommands()
 {
     auto *box = new QWidget(this);
-    btnSave01 = makeButton(box, QStringLiteral("btnSave01"), QStringLiteral("存储"));
-    BitBtndtr = makeButton(box, QStringLiteral("BitBtndtr"), QStringLiteral("学科带头人情况"));
-    quit01 = makeButton(box, QStringLiteral("quit01"), QStringLiteral("退出"));
-    Button1 = makeButton(box, QStringLiteral("Button1"), QStringLiteral("按照本单位情况填入"));
-    Button2 = makeButton(box, QStringLiteral("Button2"), QStringLiteral("Button2"));
-    Button3 = makeButton(box, QStringLiteral("Button3"), QStringLiteral("Button3"));
-    Button4 = makeButton(box, QStringLiteral("Button4"), QStringLiteral("删除"));
-    Button5 = makeButton(box, QStringLiteral("Button5"), QStringLiteral("所属二级单位情况"));
+    btnSave01 = MakeButton(box, QStringLiteral("btnSave01"), QStringLiteral("存储"), 96);
+    BitBtndtr = MakeButton(box, QStringLiteral("BitBtndtr"), QStringLiteral("学科带头人情况"), 96);
+    quit01 = MakeButton(box, QStringLiteral("quit01"), QStringLiteral("退出"), 96);
+    Button1 = MakeButton(box, QStringLiteral("Button1"), QStringLiteral("按照本单位情况填入"), 96);
+    Button2 = MakeButton(box, QStringLiteral("Button2"), QStringLiteral("Button2"), 96);
+    Button3 = MakeButton(box, QStringLiteral("Button3"), QStringLiteral("Button3"), 96);
+    Button4 = MakeButton(box, QStringLiteral("Button4"), QStringLiteral("删除"), 96);
+    Button5 = MakeButton(box, QStringLiteral("Button5"), QStringLiteral("所属二级单位情况"), 96);
     for (QPushButton *hidden : {Button1, Button2, Button3, Button4, Button5})
         hidden->hide();
     connect(btnSave01, &QPushButton::clicked, this, &TFpage4a::btnSave01Click);

@@ -1,0 +1,22 @@
+#include "NamedControls.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+QPushButton *MakeButton(QWidget *parent, const QString &name, const QString &caption, int minWidth)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAutoDefault(false);
+    if (minWidth > 0)
+        button->setMinimumSize(minWidth, 28);
+    return button;
+}
+
+QComboBox *MakePickList(QWidget *parent, const QString &name)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setEditable(false);
+    return combo;
+}

@@ -1,0 +1,16 @@
+#pragma once
+#include <QString>
+
+class QComboBox;
+class QPushButton;
+class QWidget;
+
+// Controls carry the names the forms give them, so that handlers and tests
+// find them by object name.
+
+// A push button that Enter in an edit does not press; minWidth 0 keeps the
+// style's size.
+QPushButton *MakeButton(QWidget *parent, const QString &name, const QString &caption,
+                        int minWidth = 0);
+// A pick list: chosen from, never typed into.
+QComboBox *MakePickList(QWidget *parent, const QString &name);
