@@ -3,6 +3,7 @@
 #include "AppInfo.h"
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
+#include "records/widgets/GridSelection.h"
 #include "records/widgets/NamedControls.h"
 #include "records/Abort.h"
 #include "records/Messages.h"
@@ -261,14 +262,8 @@ void ChildListWindow::followCurrentRow()
 {
     if (!m_rows || !m_model || m_model->dataSet() != m_rows || !m_rows->isOpen())
         return;
-    const int row = m_rows->recNo();
-    if (row < 0 || row >= m_model->rowCount())
-        return;
     m_followingCurrent = true;
-    const QModelIndex index = m_model->index(row, 0);
-    grid->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    grid->scrollTo(index);
+    SelectGridRow(grid, m_rows->recNo());
     m_followingCurrent = false;
 }
 

@@ -3,6 +3,7 @@
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/DataSetModel.h"
+#include "records/widgets/GridSelection.h"
 #include "records/widgets/NamedControls.h"
 #include "records/Abort.h"
 #include "records/AchievementList.h"
@@ -640,14 +641,8 @@ void TMainForm::showCurrentRow()
     if (!DM || m_listModel->sourceModel() != DM->DSQkjcg || !DM->DSQkjcg->dataSet())
         return;
     const Query &list = *DM->Qrykjcg;
-    const int row = list.isOpen() ? list.recNo() : -1;
-    if (row < 0 || row >= m_listModel->rowCount())
-        return;
     m_followingCurrent = true;
-    const QModelIndex index = m_listModel->index(row, 0);
-    DBGrid1->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    DBGrid1->scrollTo(index);
+    SelectGridRow(DBGrid1, list.isOpen() ? list.recNo() : -1);
     m_followingCurrent = false;
 }
 
