@@ -5,11 +5,11 @@
 #include "Measure.h"
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
-#include "records/AchievementList.h"
-#include "records/Messages.h"
-#include "records/StartUp.h"
-#include "records/Unit1.h"
-#include "records/UnitDM.h"
+#include "records/main/AchievementList.h"
+#include "records/forms/Messages.h"
+#include "records/main/StartUp.h"
+#include "records/main/Unit1.h"
+#include "records/main/UnitDM.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -20,7 +20,7 @@
 #include "SqliteReference.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
-#include "records/StartUp.h"
+#include "records/main/StartUp.h"
 
 #include <QApplication>
 #include <QDir>

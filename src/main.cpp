@@ -1,5 +1,5 @@
 #include "engine/DbError.h"
-#include "records/StartUp.h"
+#include "records/main/StartUp.h"
 
 #include <QApplication>
 

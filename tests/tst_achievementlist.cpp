@@ -1,6 +1,6 @@
 // The rules of the achievement list and of the completeness lock, without
 // windows.
-#include "records/AchievementList.h"
+#include "records/main/AchievementList.h"
 
 #include <QTest>
 

@@ -4,8 +4,8 @@
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
-#include "records/Messages.h"
-#include "records/UnitDM.h"
+#include "records/forms/Messages.h"
+#include "records/main/UnitDM.h"
 #include "support/RecordsData.h"
 
 #include <QProcess>

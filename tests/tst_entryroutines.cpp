@@ -4,9 +4,9 @@
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/DbfFile.h"
-#include "records/Abort.h"
-#include "records/EntryRoutines.h"
-#include "records/Messages.h"
+#include "records/forms/Abort.h"
+#include "records/forms/EntryRoutines.h"
+#include "records/forms/Messages.h"
 #include "support/DbfFixture.h"
 
 #include <QCheckBox>

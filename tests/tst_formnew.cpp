@@ -2,8 +2,8 @@
 // what it proposes, its checks, the duplicate names, the closing rules, the
 // list and lock after a store, and a store that cannot be written.
 #include "engine/DataSet.h"
-#include "records/EntryRoutines.h"
-#include "records/Numbering.h"
+#include "records/forms/EntryRoutines.h"
+#include "records/main/Numbering.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "support/FileSizeLimit.h"
 #include "support/ModalHelper.h"

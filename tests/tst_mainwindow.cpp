@@ -3,9 +3,9 @@
 // the close question; and the start-up's windows and single-instance lock.
 #include "AppInfo.h"
 #include "engine/DbError.h"
-#include "records/StartUp.h"
-#include "records/Unitpage4a.h"
-#include "records/Unitwel.h"
+#include "records/main/StartUp.h"
+#include "records/unit/Unitpage4a.h"
+#include "records/main/Unitwel.h"
 #include "support/FileSizeLimit.h"
 #include "support/ModalHelper.h"
 #include "support/PagesFixture.h"

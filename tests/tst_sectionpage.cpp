@@ -3,8 +3,8 @@
 // of several codes), a binding of one category group, a page without leave
 // checks, and the done mark of the page's own section button.
 #include "engine/DataSet.h"
-#include "records/Abort.h"
-#include "records/SectionPage.h"
+#include "records/forms/Abort.h"
+#include "records/forms/SectionPage.h"
 #include "records/widgets/ClearableDate.h"
 #include "records/widgets/MoneyEdit.h"
 #include "records/widgets/OptionGroup.h"

@@ -2,7 +2,7 @@
 // money edits, the clearable date, option groups and the chooser combo.
 
 #include "engine/GbkText.h"
-#include "records/Messages.h"
+#include "records/forms/Messages.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/ClearableDate.h"
 #include "records/widgets/DigitInput.h"

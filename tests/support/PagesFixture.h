@@ -4,11 +4,11 @@
 // unless asked otherwise), the new-record dialog, page 1 and the tree
 // chooser, made in the start-up's order and set as the program's globals.
 
-#include "records/SectionButton.h"
-#include "records/Unit1.h"
-#include "records/UnitNew.h"
-#include "records/UnitPage1.h"
-#include "records/Unittree.h"
+#include "records/main/SectionButton.h"
+#include "records/main/Unit1.h"
+#include "records/main/UnitNew.h"
+#include "records/pages/UnitPage1.h"
+#include "records/main/Unittree.h"
 #include "RecordsData.h"
 
 #include <QPushButton>

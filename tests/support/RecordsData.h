@@ -7,8 +7,8 @@
 #include "TableSource.h"
 #include "engine/DataSet.h"
 #include "engine/Database.h"
-#include "records/Messages.h"
-#include "records/UnitDM.h"
+#include "records/forms/Messages.h"
+#include "records/main/UnitDM.h"
 
 #include <QDir>
 #include <QFile>

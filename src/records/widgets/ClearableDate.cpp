@@ -1,6 +1,6 @@
 #include "ClearableDate.h"
 
-#include "records/EntryRoutines.h"
+#include "records/forms/EntryRoutines.h"
 
 #include <QCheckBox>
 #include <QDateEdit>

@@ -2,7 +2,7 @@
 
 #include "DigitInput.h"
 #include "engine/ValueText.h"
-#include "records/Messages.h"
+#include "records/forms/Messages.h"
 
 MoneyEdit::MoneyEdit(QWidget *parent) : QLineEdit(parent)
 {

@@ -1,5 +1,5 @@
 #pragma once
-#include "records/PageWindow.h"
+#include "records/forms/PageWindow.h"
 
 #include <QList>
 #include <QPair>

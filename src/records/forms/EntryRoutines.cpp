@@ -1,8 +1,8 @@
 #include "EntryRoutines.h"
 
 #include "engine/DataSet.h"
-#include "records/Abort.h"
-#include "records/Messages.h"
+#include "records/forms/Abort.h"
+#include "records/forms/Messages.h"
 #include "records/widgets/OptionGroup.h"
 
 #include <QCheckBox>

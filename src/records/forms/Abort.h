@@ -1,6 +1,6 @@
 #pragma once
 #include "engine/DbError.h"
-#include "records/Messages.h"
+#include "records/forms/Messages.h"
 
 class QWidget;
 

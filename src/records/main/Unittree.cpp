@@ -2,7 +2,7 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
-#include "records/Abort.h"
+#include "records/forms/Abort.h"
 #include "records/widgets/DropDownCombo.h"
 
 #include <QHBoxLayout>

@@ -2,7 +2,7 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
-#include "records/AchievementList.h"
+#include "records/main/AchievementList.h"
 
 
 namespace Numbering {

@@ -1,5 +1,5 @@
 #pragma once
-#include "records/UnitMemoEditor.h"
+#include "records/unit/UnitMemoEditor.h"
 
 // The editor of the unit's advantage memo ("研发优势简要说明").
 class Tformadvantage : public UnitMemoEditor

@@ -5,8 +5,8 @@
 #include "engine/DataSetModel.h"
 #include "records/widgets/GridSelection.h"
 #include "records/widgets/NamedControls.h"
-#include "records/Abort.h"
-#include "records/Messages.h"
+#include "records/forms/Abort.h"
+#include "records/forms/Messages.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -2,13 +2,13 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
-#include "records/Abort.h"
-#include "records/AchievementList.h"
-#include "records/EntryRoutines.h"
-#include "records/Messages.h"
-#include "records/SectionButton.h"
-#include "records/Unit1.h"
-#include "records/UnitDM.h"
+#include "records/forms/Abort.h"
+#include "records/main/AchievementList.h"
+#include "records/forms/EntryRoutines.h"
+#include "records/forms/Messages.h"
+#include "records/main/SectionButton.h"
+#include "records/main/Unit1.h"
+#include "records/main/UnitDM.h"
 #include "records/widgets/ByteLimitedEdit.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #pragma once
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
-#include "records/PageWindow.h"
+#include "records/forms/PageWindow.h"
 
 #include <QPointer>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "UnitPage1.h"
 
 #include "engine/DataSet.h"
-#include "records/Messages.h"
-#include "records/UnitDM.h"
+#include "records/forms/Messages.h"
+#include "records/main/UnitDM.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/ClearableDate.h"
 #include "records/widgets/DigitInput.h"

@@ -2,13 +2,13 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
-#include "records/Abort.h"
-#include "records/EntryRoutines.h"
-#include "records/HelpWindow.h"
-#include "records/Messages.h"
-#include "records/SectionButton.h"
-#include "records/Unit1.h"
-#include "records/UnitDM.h"
+#include "records/forms/Abort.h"
+#include "records/forms/EntryRoutines.h"
+#include "records/main/HelpWindow.h"
+#include "records/forms/Messages.h"
+#include "records/main/SectionButton.h"
+#include "records/main/Unit1.h"
+#include "records/main/UnitDM.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

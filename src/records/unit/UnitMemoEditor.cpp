@@ -1,10 +1,10 @@
 #include "UnitMemoEditor.h"
 
 #include "engine/DataSet.h"
-#include "records/Abort.h"
-#include "records/EntryRoutines.h"
-#include "records/UnitDM.h"
-#include "records/UnitProfile.h"
+#include "records/forms/Abort.h"
+#include "records/forms/EntryRoutines.h"
+#include "records/main/UnitDM.h"
+#include "records/unit/UnitProfile.h"
 #include "records/widgets/GbkMemo.h"
 
 #include <QHBoxLayout>

@@ -1,5 +1,5 @@
 #pragma once
-#include "records/ChildList.h"
+#include "records/forms/ChildList.h"
 
 class ByteLimitedEdit;
 class QComboBox;

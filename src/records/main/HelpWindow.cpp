@@ -1,7 +1,7 @@
 #include "HelpWindow.h"
 
-#include "records/Unit2.h"
-#include "records/yyPrintUnit13.h"
+#include "records/main/Unit2.h"
+#include "records/main/yyPrintUnit13.h"
 
 #include <QFile>
 #include <QHBoxLayout>

@@ -1,5 +1,5 @@
 #pragma once
-#include "records/SectionPage.h"
+#include "records/forms/SectionPage.h"
 
 class ByteLimitedEdit;
 class DropDownCombo;

@@ -1,5 +1,5 @@
 #pragma once
-#include "records/UnitMemoEditor.h"
+#include "records/unit/UnitMemoEditor.h"
 
 // The editor of the unit's unitintrod memo ("单位简介").
 class Tformunitintrod : public UnitMemoEditor

@@ -1,5 +1,5 @@
 #pragma once
-#include "records/UnitMemoEditor.h"
+#include "records/unit/UnitMemoEditor.h"
 
 // The editor of the unit's studydirec memo ("简要说明及补充").
 class TFormstudy : public UnitMemoEditor

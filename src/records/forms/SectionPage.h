@@ -1,6 +1,6 @@
 #pragma once
-#include "records/PageBindings.h"
-#include "records/PageWindow.h"
+#include "records/forms/PageBindings.h"
+#include "records/forms/PageWindow.h"
 
 #include <QList>
 

@@ -2,11 +2,11 @@
 
 #include "engine/DataSet.h"
 #include "records/widgets/NamedControls.h"
-#include "records/Abort.h"
-#include "records/EntryRoutines.h"
-#include "records/Messages.h"
-#include "records/UnitDM.h"
-#include "records/UnitProfile.h"
+#include "records/forms/Abort.h"
+#include "records/forms/EntryRoutines.h"
+#include "records/forms/Messages.h"
+#include "records/main/UnitDM.h"
+#include "records/unit/UnitProfile.h"
 #include "records/widgets/ByteLimitedEdit.h"
 
 #include <QComboBox>

@@ -1,5 +1,5 @@
 #pragma once
-#include "records/ChildList.h"
+#include "records/forms/ChildList.h"
 
 // The discipline leaders of the registering unit (unitexpert.dbf, filtered
 // on the unit's code by the unit page), edited in the dialog TFinto11.

@@ -2,8 +2,8 @@
 
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
-#include "records/Finto11Unit.h"
-#include "records/UnitDM.h"
+#include "records/unit/Finto11Unit.h"
+#include "records/main/UnitDM.h"
 
 #include <QTableView>
 

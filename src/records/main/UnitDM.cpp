@@ -4,7 +4,7 @@
 #include "engine/DataSetModel.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
-#include "records/Messages.h"
+#include "records/forms/Messages.h"
 
 #include <QCoreApplication>
 

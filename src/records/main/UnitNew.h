@@ -1,5 +1,5 @@
 #pragma once
-#include "records/Numbering.h"
+#include "records/main/Numbering.h"
 
 #include <QAbstractSpinBox>
 #include <QDialog>
