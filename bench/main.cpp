@@ -18,6 +18,7 @@
 #include "Measure.h"
 #include "RecordsBench.h"
 #include "SqliteReference.h"
+#include "WordBench.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
 #include "records/main/StartUp.h"
@@ -213,6 +214,8 @@ int runBenchmark(int achievements)
     addPackRow(table, data, work.path(), engineFigures);
     addExchangeRows(table, data, work.path(), engineFigures);
     addProgramRows(table, data, work.path(), reference);
+    progress(QStringLiteral("filling a Word form..."));
+    WordBench::addRow(table);
     // Further engine operations add their row here, before the peak that covers them.
     addPeakRow(table, data, engineFigures);
     addSizeNotes(table, generator, data, sqlitePath);
