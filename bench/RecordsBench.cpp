@@ -7,6 +7,7 @@
 #include "engine/DbError.h"
 #include "records/main/AchievementList.h"
 #include "records/forms/Messages.h"
+#include "records/forms/AppContext.h"
 #include "records/main/StartUp.h"
 #include "records/main/Unit1.h"
 #include "records/main/UnitDM.h"
@@ -72,21 +73,23 @@ private:
 // The shipped code tables and a registered unit: without them the main
 // window would start in its first-run state and the figures would be of
 // another program.
-void checkStartedNormally()
+void checkStartedNormally(const StartUp::Windows &windows)
 {
-    if (DM->Tblunit->isEmpty())
+    const TDM &dm = windows.context().dm();
+    if (dm.Tblunit->isEmpty())
         throw DbError(QStringLiteral("the unit table is empty: the main window is in its first-run state"));
     // The dictionary is checked through one of its lookup groups: Tblzdxx is
     // left filtered on the first query item, which may have no codes.
-    if (MainForm->ComboBox2->count() == 0 || DM->QryCheckUp->isEmpty() || DM->TblCgwcr_181->isEmpty())
+    if (windows.mainForm()->ComboBox2->count() == 0 || dm.QryCheckUp->isEmpty()
+        || dm.TblCgwcr_181->isEmpty())
         throw DbError(QStringLiteral("the code tables (zdxx1, checkup, zdxx) are empty"));
 }
 
 // The program as far as the main window's first show, less the splash and
 // the first-run unit page.
-void fillMainWindow()
+void fillMainWindow(const StartUp::Windows &windows)
 {
-    MainForm->prepareFilters();
+    windows.mainForm()->prepareFilters();
     QCoreApplication::processEvents();
 }
 
@@ -121,15 +124,15 @@ EngineBench::Figure startUp(const QString &folder, const QString &scratchRoot)
     figure.seconds = Measure::median(
         [&] {
             made << Measure::seconds([&] { windows = std::make_unique<StartUp::Windows>(data); });
-            filled << Measure::seconds(fillMainWindow);
+            filled << Measure::seconds([&] { fillMainWindow(*windows); });
         },
         [&] {
             windows.reset();
             data = scratch.renew();
         });
     failOnMessageBoxes("startup");
-    checkStartedNormally();
-    figure.count = DM->Qrykjcg->recordCount();
+    checkStartedNormally(*windows);
+    figure.count = windows->context().dm().Qrykjcg->recordCount();
     windows.reset();
 
     // The data module alone, to tell its share from the other windows'.
@@ -151,8 +154,10 @@ EngineBench::Figure switchList(const QString &folder, const QString &scratchRoot
 {
     ScratchData scratch(folder, scratchRoot, QStringLiteral("switch"));
     StartUp::Windows windows(scratch.renew());
-    fillMainWindow();
-    checkStartedNormally();
+    fillMainWindow(windows);
+    checkStartedNormally(windows);
+    TMainForm *const MainForm = windows.mainForm();
+    TDM *const DM = &windows.context().dm();
     const int yearIndex = MainForm->cbYear->findText(switchYear());
     if (yearIndex < 0)
         throw DbError(QStringLiteral("the year list holds no %1").arg(switchYear()));
@@ -185,10 +190,10 @@ EngineBench::Figure switchList(const QString &folder, const QString &scratchRoot
     for (int i = 0; i < Measure::kRepetitions; ++i) {
         showStartList();
         chooseSwitchList();
-        load << Measure::seconds([] { MainForm->LoadAchievementList(); });
-        marks << Measure::seconds([] { MainForm->MarkIncompletePages(); });
-        renumber << Measure::seconds([] { MainForm->RenumberList(); });
-        lock << Measure::seconds([] { MainForm->CheckPagesDone(); });
+        load << Measure::seconds([&] { MainForm->LoadAchievementList(); });
+        marks << Measure::seconds([&] { MainForm->MarkIncompletePages(); });
+        renumber << Measure::seconds([&] { MainForm->RenumberList(); });
+        lock << Measure::seconds([&] { MainForm->CheckPagesDone(); });
     }
     failOnMessageBoxes("switch steps");
     figure.detail = QStringLiteral("load %1, marks %2, renumbering %3, lock %4")

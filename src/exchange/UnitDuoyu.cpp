@@ -1,6 +1,5 @@
 #include "UnitDuoyu.h"
 
-TFormDuoyu *FormDuoyu = nullptr;
 
 TFormDuoyu::TFormDuoyu(QWidget *parent)
     : QDialog(parent)

@@ -7,5 +7,3 @@ class TFormDuoyu : public QDialog
 public:
     explicit TFormDuoyu(QWidget *parent = nullptr);
 };
-
-extern TFormDuoyu *FormDuoyu;

@@ -1,6 +1,5 @@
 #include "Unitin.h"
 
-TFormin *Formin = nullptr;
 
 TFormin::TFormin(QWidget *parent)
     : QDialog(parent)

@@ -7,5 +7,3 @@ class TFormin : public QDialog
 public:
     explicit TFormin(QWidget *parent = nullptr);
 };
-
-extern TFormin *Formin;

@@ -1,6 +1,5 @@
 #include "formatitem4.h"
 
-Tformformat *formformat = nullptr;
 
 Tformformat::Tformformat(QWidget *parent)
     : QDialog(parent)

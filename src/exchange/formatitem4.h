@@ -7,5 +7,3 @@ class Tformformat : public QDialog
 public:
     explicit Tformformat(QWidget *parent = nullptr);
 };
-
-extern Tformformat *formformat;
