@@ -12,6 +12,8 @@
 #include "records/main/SectionButton.h"
 #include "records/main/UnitDM.h"
 #include "records/main/UnitNew.h"
+#include "exchange/Unitin.h"
+#include "engine/DbError.h"
 #include "records/pages/UnitPage1.h"
 #include "records/unit/Unitpage4a.h"
 #include "records/main/Unitwel.h"
@@ -35,14 +37,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-const QStringList &ExchangeNames()
-{
-    static const QStringList names = {
-        QStringLiteral("KJCG"), QStringLiteral("CGWCDW"), QStringLiteral("CGWCR"),
-        QStringLiteral("JDWYHMD"), QStringLiteral("ZLQK"), QStringLiteral("unit"),
-        QStringLiteral("expert")};
-    return names;
-}
 
 namespace {
 
@@ -217,6 +211,7 @@ void TMainForm::buildCommands(QWidget *panel)
     connect(Button4, &QPushButton::clicked, this, &TMainForm::Button4Click);
     connect(BitBtn7, &QPushButton::clicked, this, &TMainForm::BitBtn7Click);
     connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button3Click);
     connect(btn_page01, &QPushButton::clicked, this, &TMainForm::btn_page01Click);
@@ -463,6 +458,25 @@ void TMainForm::Button2Click()
         return;
     if (auto *unitPage = context().window<TFpage4a>())
         unitPage->showLoaded();
+}
+
+// However the import window was left, records may have arrived: the year
+// list, the list and the lock are read again.
+void TMainForm::BitBtn1Click()
+{
+    auto *import = isWired() ? context().window<TFormin>() : nullptr;
+    if (!import)
+        return;
+    import->exec();
+    try {
+        fillYearList();
+        LoadAchievementList();
+        MarkIncompletePages();
+        RenumberList();
+        CheckPagesDone();
+    } catch (const DbError &error) {
+        Messages::ShowError(this, error.message());
+    }
 }
 
 void TMainForm::prepareFilters()

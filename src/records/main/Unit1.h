@@ -22,9 +22,6 @@ class SectionButton;
 
 class TDM;
 
-// Shared with export and import: the names of the seven exchange files,
-// "KJCG", "CGWCDW", "CGWCR", "JDWYHMD", "ZLQK", "unit", "expert".
-const QStringList &ExchangeNames();
 
 // The main window: category and year of the list, the list of achievements
 // (its current row is the current record), the section buttons with their
@@ -133,6 +130,7 @@ public slots:
     void Button3Click();  // 修改主项
     void btn_page01Click();  // 成果概况
     void Button2Click();  // 单位情况
+    void BitBtn1Click();  // 导入
     void BitBtn7Click();  // 退出
 
 protected:
