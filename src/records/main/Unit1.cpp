@@ -12,6 +12,8 @@
 #include "records/main/SectionButton.h"
 #include "records/main/UnitDM.h"
 #include "records/main/UnitNew.h"
+#include "exchange/Unitin.h"
+#include "engine/DbError.h"
 #include "records/pages/UnitPage1.h"
 #include "records/unit/Unitpage4a.h"
 #include "records/main/Unitwel.h"
@@ -225,6 +227,7 @@ void TMainForm::buildCommands(QWidget *panel)
     connect(Button4, &QPushButton::clicked, this, &TMainForm::Button4Click);
     connect(BitBtn7, &QPushButton::clicked, this, &TMainForm::BitBtn7Click);
     connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button3Click);
     connect(btn_page01, &QPushButton::clicked, this, &TMainForm::btn_page01Click);
@@ -424,6 +427,24 @@ void TMainForm::Button2Click()
 {
     if (Fpage4a)
         Fpage4a->showLoaded();
+}
+
+// However the import window was left, records may have arrived: the year
+// list, the list and the lock are read again.
+void TMainForm::BitBtn1Click()
+{
+    if (!Formin)
+        return;
+    Formin->exec();
+    try {
+        fillYearList();
+        LoadAchievementList();
+        MarkIncompletePages();
+        RenumberList();
+        CheckPagesDone();
+    } catch (const DbError &error) {
+        Messages::ShowError(this, error.message());
+    }
 }
 
 void TMainForm::prepareFilters()
