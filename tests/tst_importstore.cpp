@@ -64,7 +64,7 @@ class TestImportStore : public QObject
     ImportStaging::LoadResult stage(const QString &package)
     {
         QTemporaryDir unpacked;
-        Archiver().unpack(package, unpacked.path());
+        Archiver().unpack(package, unpacked.path(), {}, ExchangeNames::allFiles());
         return ImportStaging::load(db(), unpacked.path());
     }
 
