@@ -310,9 +310,13 @@ void TFormin::Button3Click()
     };
     ImportStaging::LoadResult result;
     QString failure;
+    bool notAPackage = false;
     try {
         WaitCursor wait;
         result = ImportStaging::load(DM->database(), m_unpacked->path(), progress);
+    } catch (const ImportStaging::NotAPackage &error) {
+        failure = error.message();
+        notAPackage = true;
     } catch (const DbError &error) {
         failure = error.message();
     }
@@ -320,6 +324,10 @@ void TFormin::Button3Click()
     DM->DS_temp_in->setDataSet(&staged());
     Panel4->hide();
     Button3->setEnabled(false);
+    if (notAPackage) {
+        Messages::ShowWarning(this, failure);
+        return;
+    }
     if (!failure.isEmpty()) {
         Messages::ShowError(this, failure);
         return;
@@ -338,7 +346,7 @@ void TFormin::Button3Click()
 
 void TFormin::setDuplicateControlsEnabled(bool enabled)
 {
-    for (QPushButton *b : {Button5, Button4, Button7, Button8})
+    for (QPushButton *b : {Button5, Button4, Button7, Button8, Button2})
         b->setEnabled(enabled);
     DBGrid1->setEnabled(enabled);
 }
