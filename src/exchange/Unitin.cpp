@@ -4,9 +4,11 @@
 #include "engine/DataSetModel.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
+#include "exchange/ArchiverProgress.h"
 #include "exchange/ImportStaging.h"
 #include "exchange/OldPackage.h"
 #include "exchange/core/Archiver.h"
+#include "exchange/core/ExchangeNames.h"
 #include "exchange/formatitem4.h"
 #include "records/forms/Messages.h"
 #include "records/main/UnitDM.h"
@@ -280,8 +282,12 @@ void TFormin::unpackPackage(const QString &path)
     try {
         if (!m_unpacked->isValid())
             throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(m_unpacked->errorString()));
-        WaitCursor wait;
-        Archiver().unpack(path, m_unpacked->path());
+        Archiver archiver;
+        ArchiverProgress shown(archiver, this);
+        archiver.unpack(path, m_unpacked->path(), {}, ExchangeNames::allFiles());
+    } catch (const ArchiverCancelled &) {
+        m_unpacked.reset();
+        return;
     } catch (const DbError &error) {
         m_unpacked.reset();
         Messages::ShowError(this, error.message());
@@ -499,8 +505,9 @@ void TFormin::Button2Click()
         return;
     }
     try {
-        WaitCursor wait;
-        const QString made = OldPackage::repack(Archiver(), path, code, [this](const QString &existing) {
+        Archiver archiver;
+        ArchiverProgress shown(archiver, this);
+        const QString made = OldPackage::repack(archiver, path, code, [this](const QString &existing) {
             return Messages::show(this, QStringLiteral("请注意！"),
                                   QStringLiteral("文件夹中已有%1，是否替换？").arg(QDir::toNativeSeparators(existing)),
                                   QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
@@ -511,6 +518,7 @@ void TFormin::Button2Click()
         Messages::ShowWarning(this, QStringLiteral("你已改名成功!文件在") + QDir::toNativeSeparators(made));
     } catch (const OldPackage::MissingMembers &error) {
         Messages::show(this, QStringLiteral("请注意！"), error.message(), QMessageBox::NoIcon);
+    } catch (const ArchiverCancelled &) {
     } catch (const DbError &error) {
         Messages::ShowError(this, error.message());
     }
