@@ -2,7 +2,7 @@
 // made from the shipped templates for records with all fields, read back by a
 // real word processor; child rows in serial order and cut at their limits;
 // the text rules; saving, opening and failing.
-#include "printing/WordOutput.h"
+#include "printing/WordDocumentMaker.h"
 #include "support/WordProcessor.h"
 #include "support/WordRecords.h"
 #include "engine/GbkText.h"
@@ -50,7 +50,7 @@ class TstWordDocs : public QObject
     {
         if (!selectRecord(data.dm(), item4))
             return {u"<no record>"_s};
-        WordOutput word(WordSources::fromDataModule(data.dm()), data.dataPath(), nullptr);
+        WordDocumentMaker word(WordSources::fromDataModule(data.dm()), data.dataPath(), nullptr);
         word.setFolder(out->filePath(u"Dravik"_s));
         word.setOpener([this](const QString &path) {
             opened << path;
@@ -281,10 +281,10 @@ private slots:
         QCOMPARE(filesMade().size(), 2);
         const QDateTime when(QDate(2026, 12, 7), QTime(1, 2, 3));
         QTemporaryDir dir;
-        const QString a = WordOutput::uniquePath(dir.path(), u"证书"_s, u"20/26"_s, when);
+        const QString a = WordDocumentMaker::uniquePath(dir.path(), u"证书"_s, u"20/26"_s, when);
         QCOMPARE(QFileInfo(a).fileName(), u"证书_20_26_20261207-010203.docx"_s);
         QFile(a).open(QIODevice::WriteOnly);
-        QCOMPARE(QFileInfo(WordOutput::uniquePath(dir.path(), u"证书"_s, u"20/26"_s, when)).fileName(),
+        QCOMPARE(QFileInfo(WordDocumentMaker::uniquePath(dir.path(), u"证书"_s, u"20/26"_s, when)).fileName(),
                  u"证书_20_26_20261207-010203-2.docx"_s);
     }
 
@@ -293,7 +293,7 @@ private slots:
         QVERIFY(startData());
         addFullRecord(data.db(), Rj, u"2"_s);
         selectRecord(data.dm(), Rj);
-        WordOutput word(WordSources::fromDataModule(data.dm()), data.dataPath(), nullptr);
+        WordDocumentMaker word(WordSources::fromDataModule(data.dm()), data.dataPath(), nullptr);
         word.setFolder(out->filePath(u"文档"_s));
         word.setOpener([](const QString &) { return false; });
         QVERIFY(word.run(Output::Application));

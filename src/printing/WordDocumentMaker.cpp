@@ -1,4 +1,4 @@
-#include "WordOutput.h"
+#include "WordDocumentMaker.h"
 
 #include "AppInfo.h"
 #include "engine/DataSet.h"
@@ -14,19 +14,19 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-WordOutput::WordOutput(const WordSources &sources, const QString &dataPath, QWidget *parent)
+WordDocumentMaker::WordDocumentMaker(const WordSources &sources, const QString &dataPath, QWidget *parent)
     : m_sources(sources), m_dataPath(dataPath), m_parent(parent), m_folder(defaultFolder()),
       m_opener([](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); })
 {
 }
 
-QString WordOutput::defaultFolder()
+QString WordDocumentMaker::defaultFolder()
 {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
         .filePath(AppInfo::productName());
 }
 
-QString WordOutput::uniquePath(const QString &folder, const QString &base, const QString &registration,
+QString WordDocumentMaker::uniquePath(const QString &folder, const QString &base, const QString &registration,
                                const QDateTime &when)
 {
     QString number = registration.trimmed();
@@ -42,7 +42,7 @@ QString WordOutput::uniquePath(const QString &folder, const QString &base, const
     return path;
 }
 
-bool WordOutput::run(WordPlans::Output output)
+bool WordDocumentMaker::run(WordPlans::Output output)
 {
     m_saved.clear();
     const QMessageBox::StandardButton answer =
@@ -56,7 +56,7 @@ bool WordOutput::run(WordPlans::Output output)
     return true;
 }
 
-bool WordOutput::makeDocument(const WordPlans::Document &plan)
+bool WordDocumentMaker::makeDocument(const WordPlans::Document &plan)
 {
     const QString templatePath = QDir(m_dataPath).filePath(WordPlans::templateFileName(plan));
     if (!QFileInfo::exists(templatePath)) {
@@ -86,7 +86,7 @@ bool WordOutput::makeDocument(const WordPlans::Document &plan)
     return true;
 }
 
-void WordOutput::show(const QString &path)
+void WordDocumentMaker::show(const QString &path)
 {
     if (m_opener(path))
         return;

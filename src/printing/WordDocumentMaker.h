@@ -8,16 +8,16 @@
 
 class QWidget;
 
-// The six Word buttons of the print window: after one question, each makes
+// What the six Word buttons of the print window do: after one question, it makes
 // its documents from the templates of the data folder and fills them from
 // the current record. A finished document is saved under a name of its own
 // in the user's documents folder and opened with the desktop's program for
 // it; when none can open it, the user is told where it lies. A document that
 // fails midway is not saved; the ones finished before it stay.
-class WordOutput
+class WordDocumentMaker
 {
 public:
-    WordOutput(const WordSources &sources, const QString &dataPath, QWidget *parent);
+    WordDocumentMaker(const WordSources &sources, const QString &dataPath, QWidget *parent);
 
     // One click of a button; false when it stopped before its last document.
     bool run(WordPlans::Output output);
