@@ -6,6 +6,8 @@
 #include "records/widgets/GridSelection.h"
 #include "records/widgets/NamedControls.h"
 #include "records/forms/Abort.h"
+#include "exchange/CodeManage.h"
+#include "exchange/Unitout.h"
 #include "records/main/AchievementList.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/forms/Messages.h"
@@ -225,6 +227,8 @@ void TMainForm::buildCommands(QWidget *panel)
     connect(Button4, &QPushButton::clicked, this, &TMainForm::Button4Click);
     connect(BitBtn7, &QPushButton::clicked, this, &TMainForm::BitBtn7Click);
     connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TMainForm::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TMainForm::BitBtn3Click);
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button3Click);
     connect(btn_page01, &QPushButton::clicked, this, &TMainForm::btn_page01Click);
@@ -424,6 +428,19 @@ void TMainForm::Button2Click()
 {
     if (Fpage4a)
         Fpage4a->showLoaded();
+}
+
+// The export window refreshes the list itself when it closes.
+void TMainForm::BitBtn2Click()
+{
+    if (Formout)
+        Formout->exec();
+}
+
+void TMainForm::BitBtn3Click()
+{
+    if (FcodeManage)
+        FcodeManage->exec();
 }
 
 void TMainForm::prepareFilters()
