@@ -68,6 +68,7 @@ class TestExport : public QObject
 
 private:
     DataFixture f;
+    std::unique_ptr<AppContext> context;
     std::unique_ptr<TFormout> window;
     std::unique_ptr<QTemporaryDir> scratch;
     QString target;
@@ -93,6 +94,9 @@ private:
     void openWindow()
     {
         window = std::make_unique<TFormout>();
+        context = std::make_unique<AppContext>(*f.dm());
+        context->addWindow(window.get());
+        window->wire(*context);
         window->FormShow();
         window->Edit1->setText(target);
         // What the window's event loop would have done by the time a user clicks.
@@ -144,6 +148,7 @@ private slots:
     void cleanup()
     {
         window.reset();
+        context.reset();
         f.stop();
     }
 

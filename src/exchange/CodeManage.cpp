@@ -1,12 +1,14 @@
 #include "CodeManage.h"
 
-#include "BusyRun.h"
+#include "ArchiverProgress.h"
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
 #include "exchange/core/Archiver.h"
 #include "exchange/core/CodeTables.h"
 #include "exchange/core/ExchangeNames.h"
+#include "records/forms/Abort.h"
+#include "records/forms/DictionaryService.h"
 #include "records/forms/Messages.h"
 #include "records/main/UnitDM.h"
 #include "records/widgets/NamedControls.h"
@@ -20,8 +22,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
-
-TFcodeManage *FcodeManage = nullptr;
 
 struct TFcodeManage::Group
 {
@@ -71,9 +71,9 @@ const QList<Group> &groups()
     return list;
 }
 
-QString defaultChooser(QWidget *parent)
+QString defaultChooser(QWidget *parent, const QString &title)
 {
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("打开"));
+    return QFileDialog::getOpenFileName(parent, title);
 }
 
 } // namespace
@@ -130,7 +130,7 @@ void TFcodeManage::setArchiverProgram(const QString &program)
 
 QString TFcodeManage::chooseFile()
 {
-    return m_chooser(this);
+    return m_chooser(this, QStringLiteral("打开"));
 }
 
 QLineEdit *TFcodeManage::editOf(const Group &group) const
@@ -152,25 +152,32 @@ void TFcodeManage::refreshFromArchive(const Group &group)
                        QStringLiteral("请选择正确导入包,名字是%1!").arg(group.archive), QMessageBox::NoIcon);
         return;
     }
-    try {
+    bool replaced = false;
+    runGuarded(this, [&] {
         QTemporaryDir work;
         if (!work.isValid())
             throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(work.errorString()));
         const QString text = unpackText(group, chosen, work.path());
-        replaceTable(group, [&] { CodeTables::replaceFromText(*DM->database(), group.dataFile, text); });
-    } catch (const DbError &error) {
-        Messages::ShowError(this, error.message());
+        if (text.isEmpty())
+            return;
+        replaceTable(group, [&] { CodeTables::replaceFromText(*dm().database(), group.dataFile, text); });
+        replaced = true;
+    });
+    if (!replaced)
         return;
-    }
     Messages::ShowWarning(this, QStringLiteral("导入更新成功！"));
     edit->setFocus();
 }
 
 QString TFcodeManage::unpackText(const Group &group, const QString &archive, const QString &workFolder)
 {
-    const Archiver archiver(m_archiverProgram.isEmpty() ? Archiver::locate() : m_archiverProgram);
-    RunWithBusyIndicator(this, QStringLiteral("正在解包，请稍候……"),
-                         [&] { archiver.unpack(archive, workFolder, {group.textFile}); });
+    Archiver archiver(m_archiverProgram.isEmpty() ? Archiver::locate() : m_archiverProgram);
+    ArchiverProgress progress(archiver, this);
+    try {
+        archiver.unpack(archive, workFolder, {group.textFile});
+    } catch (const ArchiverCancelled &) {
+        return {};
+    }
     return ExchangeNames::findFile(workFolder, group.textFile);
 }
 
@@ -183,33 +190,34 @@ void TFcodeManage::refreshFromTableFile(const Group &group)
         Messages::ShowWarning(this, QStringLiteral("请选择正确的文件（%1）！").arg(group.tableFile));
         return;
     }
-    try {
-        replaceTable(group, [&] { CodeTables::replaceFromTableFile(*DM->database(), group.dataFile, chosen); });
-    } catch (const DbError &error) {
-        Messages::ShowError(this, error.message());
-        return;
-    }
-    Messages::ShowWarning(this, group.success);
+    const bool replaced = runGuarded(this, [&] {
+        replaceTable(group, [&] { CodeTables::replaceFromTableFile(*dm().database(), group.dataFile, chosen); });
+    });
+    if (replaced)
+        Messages::ShowWarning(this, group.success);
 }
 
 // The table is opened again in every case; an optional table that was
 // missing is there from now on, for every window that offers it.
 void TFcodeManage::replaceTable(const Group &group, const std::function<void()> &replace)
 {
+    TDM &data = dm();
+    // The lists read from the table are read afresh afterwards.
+    context().dictionary().forget();
     QList<Table *> reopen;
     for (Table *TDM::*member : group.tables) {
-        Table *table = DM->*member;
+        Table *table = data.*member;
         if (table->isOpen() || member == group.tables.first())
             reopen << table;
         table->close();
     }
     const auto openAgain = [&] {
-        if (!DM->database()->fileExists(group.dataFile))
+        if (!data.database()->fileExists(group.dataFile))
             return;
         for (Table *table : reopen)
             table->open();
         if (group.presence)
-            DM->*group.presence = true;
+            data.*group.presence = true;
     };
     try {
         replace();
@@ -218,6 +226,11 @@ void TFcodeManage::replaceTable(const Group &group, const std::function<void()> 
         throw;
     }
     openAgain();
+}
+
+TDM &TFcodeManage::dm() const
+{
+    return context().dm();
 }
 
 void TFcodeManage::Button3Click()

@@ -1,4 +1,6 @@
 #pragma once
+#include "records/forms/AppContext.h"
+
 #include <QDialog>
 #include <QList>
 #include <QString>
@@ -8,12 +10,13 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class Table;
+class TDM;
 
 // The code-table window "代码管理": each of four option tables (project
 // source sub-classes, library classification, subject classification,
 // ministries) is refreshed from its distributed archive or from a ready
 // table file. On any failure the table stays as it was.
-class TFcodeManage : public QDialog
+class TFcodeManage : public QDialog, public ContextWindow
 {
     Q_OBJECT
 public:
@@ -27,7 +30,7 @@ public:
     QPushButton *Button3 = nullptr;  // 退出
 
     // Asks for the file to open; empty when cancelled. Tests set their own.
-    using FileChooser = std::function<QString(QWidget *parent)>;
+    using FileChooser = std::function<QString(QWidget *parent, const QString &title)>;
     void setFileChooser(FileChooser chooser);
     // The archiver program; the one installed when empty.
     void setArchiverProgram(const QString &program);
@@ -39,10 +42,12 @@ public slots:
     void Button3Click();
 
 private:
+    TDM &dm() const;
     QGroupBox *buildGroup(const Group &group);
     QString chooseFile();
     void refreshFromArchive(const Group &group);
     void refreshFromTableFile(const Group &group);
+    // The text file unpacked; empty when the user cancelled.
     QString unpackText(const Group &group, const QString &archive, const QString &workFolder);
     // Closes the table's datasets around the replacement, opens them after.
     void replaceTable(const Group &group, const std::function<void()> &replace);
@@ -51,5 +56,3 @@ private:
     FileChooser m_chooser;
     QString m_archiverProgram;
 };
-
-extern TFcodeManage *FcodeManage;

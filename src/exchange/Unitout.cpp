@@ -1,12 +1,13 @@
 #include "Unitout.h"
 
-#include "BusyRun.h"
+#include "ArchiverProgress.h"
 #include "ExchangeFolders.h"
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "engine/DbError.h"
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExportPackage.h"
+#include "records/forms/Abort.h"
 #include "records/forms/Messages.h"
 #include "records/main/AchievementList.h"
 #include "records/main/Unit1.h"
@@ -30,8 +31,6 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QVBoxLayout>
-
-TFormout *Formout = nullptr;
 
 namespace {
 
@@ -132,16 +131,25 @@ void TFormout::buildGrid()
                                           "selection-color: white; }"));
     DBGrid1->verticalHeader()->setDefaultSectionSize(20);
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
-    if (DM) {
-        DM->T_temp_out->setFieldTitle(QStringLiteral("ITEM_3"), QStringLiteral("成果名称"));
-        DM->T_temp_out->setFieldTitle(QStringLiteral("ITEM_9"), QStringLiteral("完成单位"));
-        DM->DS_temp_out->setColumns({QStringLiteral("ITEM_3"), QStringLiteral("ITEM_9")});
-        DBGrid1->setModel(DM->DS_temp_out);
-        DBGrid1->setColumnWidth(0, 220);
-        connect(DBGrid1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-                &TFormout::showSelectionCount);
-        connect(DM->DS_temp_out, &QAbstractItemModel::modelReset, this, &TFormout::showSelectionCount);
-    }
+}
+
+void TFormout::wire(AppContext &context)
+{
+    ContextWindow::wire(context);
+    TDM &data = context.dm();
+    data.T_temp_out->setFieldTitle(QStringLiteral("ITEM_3"), QStringLiteral("成果名称"));
+    data.T_temp_out->setFieldTitle(QStringLiteral("ITEM_9"), QStringLiteral("完成单位"));
+    data.DS_temp_out->setColumns({QStringLiteral("ITEM_3"), QStringLiteral("ITEM_9")});
+    DBGrid1->setModel(data.DS_temp_out);
+    DBGrid1->setColumnWidth(0, 220);
+    connect(DBGrid1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TFormout::showSelectionCount);
+    connect(data.DS_temp_out, &QAbstractItemModel::modelReset, this, &TFormout::showSelectionCount);
+}
+
+TDM &TFormout::dm() const
+{
+    return context().dm();
 }
 
 QWidget *TFormout::buildRange()
@@ -202,14 +210,12 @@ void TFormout::showEvent(QShowEvent *event)
 // current folder as the target.
 void TFormout::FormShow()
 {
-    try {
+    runGuarded(this, [this] {
         fillYears();
         uncheckRange();
-        ExportPackage::resetMarks(*DM->database());
-    } catch (const DbError &error) {
-        Messages::ShowError(this, error.message());
-    }
-    DM->T_temp_out->close();
+        ExportPackage::resetMarks(*dm().database());
+    });
+    dm().T_temp_out->close();
     Button2->setEnabled(false);
     ComboBox2->hide();
     Edit1->setText(ShownFolder(QDir::currentPath()));
@@ -218,7 +224,7 @@ void TFormout::FormShow()
 
 void TFormout::fillYears()
 {
-    Query years(DM->database());
+    Query years(dm().database());
     years.setSql(QStringLiteral("select distinct item_4 from kjcg order by item_4 desc"));
     years.open();
     QStringList numbers;
@@ -267,12 +273,8 @@ void TFormout::ComboBox2Change()
 // The list with the filter, every row of it selected.
 void TFormout::showFilteredList(const QString &filter)
 {
-    try {
-        ApplyDataSetFilter(*DM->T_temp_out, filter);
-    } catch (const DbError &error) {
-        Messages::ShowError(this, error.message());
+    if (!runGuarded(this, [&] { ApplyDataSetFilter(*dm().T_temp_out, filter); }))
         return;
-    }
     Button2->setEnabled(true);
     selectAllShown();
 }
@@ -291,7 +293,7 @@ void TFormout::showSelectionCount()
 QList<int> TFormout::selectedRows() const
 {
     QList<int> rows;
-    if (!DM || !DM->T_temp_out->isOpen())
+    if (!isWired() || !dm().T_temp_out->isOpen())
         return rows;
     for (const QItemSelectionRange &range : DBGrid1->selectionModel()->selection()) {
         for (int row = range.top(); row <= range.bottom(); ++row)
@@ -309,11 +311,7 @@ void TFormout::setArchiverProgram(const QString &program)
 
 void TFormout::Button2Click()
 {
-    try {
-        exportSelection();
-    } catch (const DbError &error) {
-        Messages::ShowError(this, error.message());
-    }
+    runGuarded(this, [this] { exportSelection(); });
 }
 
 bool TFormout::confirmReplacing(const QString &folder)
@@ -345,43 +343,45 @@ void TFormout::exportSelection()
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-        ExportPackage::writeFiles(*DM->database(), *DM->T_temp_out, rows, work.path());
+        ExportPackage::writeFiles(*dm().database(), *dm().T_temp_out, rows, work.path());
     }
-    packInto(work.path(), folder);
+    if (!packInto(work.path(), folder))
+        return;
     finishExport(rows);
     Messages::ShowWarning(this, QStringLiteral("你已打包成功!文件在") + withSeparator(folder)
                                     + ExportPackage::archiveName());
 }
 
 // The archive is made beside the text files and moved into the folder
-// only once the archiver has ended cleanly.
-void TFormout::packInto(const QString &workFolder, const QString &folder)
+// only once the archiver has ended cleanly. False when the user cancelled.
+bool TFormout::packInto(const QString &workFolder, const QString &folder)
 {
-    const Archiver archiver(m_archiverProgram.isEmpty() ? Archiver::locate() : m_archiverProgram);
+    Archiver archiver(m_archiverProgram.isEmpty() ? Archiver::locate() : m_archiverProgram);
+    ArchiverProgress progress(archiver, this);
     QString archive;
-    RunWithBusyIndicator(this, QStringLiteral("正在打包，请稍候……"),
-                         [&] { archive = ExportPackage::pack(archiver, workFolder); });
+    try {
+        archive = ExportPackage::pack(archiver, workFolder);
+    } catch (const ArchiverCancelled &) {
+        return false;
+    }
     ExportPackage::placeArchive(archive, folder);
+    return true;
 }
 
 // The rows carry their mark once the package is in place; the list then
 // shows every record again, with no selection.
 void TFormout::finishExport(const QList<int> &rows)
 {
-    DataSetModel &grid = *DM->DS_temp_out;
+    DataSetModel &grid = *dm().DS_temp_out;
     grid.setDataSet(nullptr);
-    const auto reattach = qScopeGuard([&grid] { grid.setDataSet(DM->T_temp_out); });
-    ExportPackage::markExported(*DM->T_temp_out, rows);
-    ApplyDataSetFilter(*DM->T_temp_out, QString());
+    const auto reattach = qScopeGuard([this, &grid] { grid.setDataSet(dm().T_temp_out); });
+    ExportPackage::markExported(*dm().T_temp_out, rows);
+    ApplyDataSetFilter(*dm().T_temp_out, QString());
 }
 
 void TFormout::Button1Click()
 {
-    try {
-        DM->T_temp_out->open();
-    } catch (const DbError &error) {
-        Messages::ShowError(this, error.message());
-    }
+    runGuarded(this, [this] { dm().T_temp_out->open(); });
     close();
 }
 
@@ -393,14 +393,13 @@ void TFormout::done(int result)
 
 void TFormout::refreshMainWindow()
 {
-    if (!MainForm)
+    TMainForm *main = isWired() ? context().mainForm() : nullptr;
+    if (!main)
         return;
-    try {
-        MainForm->LoadAchievementList();
-        MainForm->MarkIncompletePages();
-        MainForm->RenumberList();
-        MainForm->CheckPagesDone();
-    } catch (const DbError &error) {
-        Messages::ShowError(this, error.message());
-    }
+    runGuarded(this, [main] {
+        main->LoadAchievementList();
+        main->MarkIncompletePages();
+        main->RenumberList();
+        main->CheckPagesDone();
+    });
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "records/forms/AppContext.h"
+
 #include <QDialog>
 #include <QList>
 #include <QString>
@@ -12,6 +14,7 @@ class QPushButton;
 class QRadioButton;
 class QTableView;
 class QTreeView;
+class TDM;
 
 // The export window "数据导出": the user selects achievements (all, one
 // year's, or by hand), chooses a folder, and "导出" writes the exchange
@@ -22,11 +25,12 @@ class QTreeView;
 // reaches the user's folder only when the archiver ended cleanly, and
 // replaces an existing one only then. Nothing else of the user's folder is
 // touched.
-class TFormout : public QDialog
+class TFormout : public QDialog, public ContextWindow
 {
     Q_OBJECT
 public:
     explicit TFormout(QWidget *parent = nullptr);
+    void wire(AppContext &context) override;
 
     QTableView *DBGrid1 = nullptr;
     QLabel *Label1 = nullptr;
@@ -59,6 +63,7 @@ protected:
     void done(int result) override;
 
 private:
+    TDM &dm() const;
     void buildGrid();
     QWidget *buildRange();
     QWidget *buildFolders();
@@ -71,12 +76,10 @@ private:
     bool confirmReplacing(const QString &folder);
     bool confirmSelectingAll();
     void exportSelection();
-    void packInto(const QString &workFolder, const QString &folder);
+    bool packInto(const QString &workFolder, const QString &folder);
     void finishExport(const QList<int> &rows);
     void refreshMainWindow();
 
     ExchangeFolders *m_folders = nullptr;
     QString m_archiverProgram;
 };
-
-extern TFormout *Formout;

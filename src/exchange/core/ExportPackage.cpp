@@ -156,7 +156,7 @@ QString archiveIn(const QString &folder)
     return ExchangeNames::findFile(folder, ExchangeNames::ExportArchive);
 }
 
-QString pack(const Archiver &archiver, const QString &folder)
+QString pack(Archiver &archiver, const QString &folder)
 {
     archiver.pack(folder, ExchangeNames::ExportArchive, ExchangeNames::allFiles());
     return QDir(folder).filePath(ExchangeNames::ExportArchive);

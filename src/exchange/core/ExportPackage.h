@@ -33,7 +33,7 @@ QString archiveName();
 QString archiveIn(const QString &folder);
 // Packs the seven text files of the folder into the archive there; returns
 // its path.
-QString pack(const Archiver &archiver, const QString &folder);
+QString pack(Archiver &archiver, const QString &folder);
 
 // Puts the archive file into the folder under its own name, in place of a
 // file of that name in any case; the old one stays until the new one is
