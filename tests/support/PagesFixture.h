@@ -1,13 +1,19 @@
 #pragma once
 // The windows that records and section pages work with, over a fresh copy of
 // the shipped tables: the data module, the main window (enabled by a unit row
-// unless asked otherwise), the new-record dialog, page 1 and the tree
-// chooser, made in the start-up's order and set as the program's globals.
+// unless asked otherwise), the new-record dialog, the section pages 1, 2, 3
+// and 9 with the patents list, and the tree chooser, made in the start-up's
+// order and set as the program's globals.
 
 #include "records/main/SectionButton.h"
 #include "records/main/Unit1.h"
 #include "records/main/UnitNew.h"
+#include "records/pages/Finto6Unit.h"
 #include "records/pages/UnitPage1.h"
+#include "records/pages/Unitpage2.h"
+#include "records/pages/Unitpage3.h"
+#include "records/pages/Unitpage6.h"
+#include "records/pages/Unitpage9.h"
 #include "records/main/Unittree.h"
 #include "RecordsData.h"
 
@@ -28,10 +34,15 @@ public:
         }
         m_main = std::make_unique<TMainForm>();
         MainForm = m_main.get();
+        Fpage6 = new TFpage6(MainForm);
         FormTree = new TFormTree(MainForm);
         FormTree->setTable(DM->Table1);
         FormNew = new TFormNew(MainForm);
+        Finto6 = new TFinto6(MainForm);
         Fpage1 = new TFpage1(MainForm);
+        Fpage2 = new TFpage2(MainForm);
+        Fpage3 = new TFpage3(MainForm);
+        Fpage9 = new TFpage9(MainForm);
     }
 
     // The main window as the start-up leaves it, on the first category and year.
@@ -49,6 +60,11 @@ public:
         FormTree = nullptr;
         FormNew = nullptr;
         Fpage1 = nullptr;
+        Fpage2 = nullptr;
+        Fpage3 = nullptr;
+        Fpage9 = nullptr;
+        Fpage6 = nullptr;
+        Finto6 = nullptr;
         DataFixture::stop();
     }
 

@@ -13,6 +13,9 @@
 #include "records/main/UnitDM.h"
 #include "records/main/UnitNew.h"
 #include "records/pages/UnitPage1.h"
+#include "records/pages/Unitpage2.h"
+#include "records/pages/Unitpage3.h"
+#include "records/pages/Unitpage9.h"
 #include "records/unit/Unitpage4a.h"
 #include "records/main/Unitwel.h"
 #include "records/widgets/DropDownCombo.h"
@@ -228,6 +231,9 @@ void TMainForm::buildCommands(QWidget *panel)
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button3Click);
     connect(btn_page01, &QPushButton::clicked, this, &TMainForm::btn_page01Click);
+    connect(btn_page02, &QPushButton::clicked, this, &TMainForm::btn_page02Click);
+    connect(btn_page03, &QPushButton::clicked, this, &TMainForm::btn_page03Click);
+    connect(btn_page09, &QPushButton::clicked, this, &TMainForm::btn_page09Click);
 
     auto *row = new QHBoxLayout(panel);
     row->setContentsMargins(0, 0, 0, 0);
@@ -690,6 +696,21 @@ void TMainForm::Button3Click()
 void TMainForm::btn_page01Click()
 {
     runGuarded(this, [&] { Fpage1->openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page02Click()
+{
+    runGuarded(this, [&] { Fpage2->openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page03Click()
+{
+    runGuarded(this, [&] { Fpage3->openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page09Click()
+{
+    runGuarded(this, [&] { Fpage9->openForCurrentRecord(); });
 }
 
 // The record is its number together with its region: records of another

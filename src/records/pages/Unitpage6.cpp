@@ -1,10 +1,79 @@
 #include "Unitpage6.h"
 
+#include "engine/DataSet.h"
+#include "engine/DataSetModel.h"
+#include "records/forms/Abort.h"
+#include "records/main/HelpWindow.h"
+#include "records/main/Unit1.h"
+#include "records/main/UnitDM.h"
+#include "records/pages/Finto6Unit.h"
+#include "records/pages/Unitpage2.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
 TFpage6 *Fpage6 = nullptr;
 
 TFpage6::TFpage6(QWidget *parent)
-    : QDialog(parent)
+    : ChildListWindow({listTitle(), listTitle(), QStringLiteral("DBGrid5"), QStringLiteral("btnSave01")},
+                      parent)
 {
     setObjectName(QStringLiteral("Fpage6"));
-    resize(800, 600);
+    helpButton = addCommand(QStringLiteral("Button3"), QStringLiteral("帮助"));
+    connect(helpButton, &QPushButton::clicked, this,
+            [] { ShowHelpFor(MainForm ? MainForm->ComboBox1->currentIndex() : 0); });
+    connectParts();
+}
+
+QString TFpage6::listTitle()
+{
+    return QStringLiteral("专利情况");
+}
+
+// The data module and the dialog are made after this window at start-up.
+void TFpage6::connectParts()
+{
+    if (!rows() && DM) {
+        Table &patents = *DM->tblzlqk;
+        patents.setFieldTitle(QStringLiteral("ITEM_NO"), QStringLiteral("序号"));
+        patents.setFieldTitle(QStringLiteral("PATENT_NO"), QStringLiteral("专利号"));
+        patents.setFieldTitle(QStringLiteral("PATENT_NAM"), QStringLiteral("专利名称"));
+        patents.setFieldTitle(QStringLiteral("V_st"), QStringLiteral("专利状况"));
+        patents.setFieldTitle(QStringLiteral("V_ty"), QStringLiteral("专利类型"));
+        DM->DSTzlqk->setColumns({QStringLiteral("ITEM_NO"), QStringLiteral("PATENT_NO"),
+                                 QStringLiteral("PATENT_NAM"), QStringLiteral("V_st"),
+                                 QStringLiteral("V_ty")});
+        setRows(&patents, DM->DSTzlqk, QStringLiteral("ITEM_NO"));
+        setColumnWidths({50, 130, 330, 90});
+    }
+    if (!dialog() && Finto6)
+        setDialog(Finto6);
+}
+
+// The serials are made dense before the user sees them.
+void TFpage6::showEvent(QShowEvent *event)
+{
+    connectParts();
+    runGuarded(this, [this] {
+        if (rows() && rows()->isOpen()) {
+            renumber();
+            rows()->first();
+        }
+    });
+    ChildListWindow::showEvent(event);
+}
+
+void TFpage6::done(int result)
+{
+    runGuarded(this, [this] {
+        if (rows() && rows()->isOpen()) {
+            renumber();
+            rows()->first();
+        }
+        if (Fpage2)
+            Fpage2->RefreshItem51Controls(false);
+    });
+    ChildListWindow::done(result);
+    if (MainForm)
+        runGuarded(MainForm, [] { MainForm->CheckPagesDone(); });
 }
