@@ -40,8 +40,8 @@ class TestPage9 : public QObject
             kjcg.post();
         }
         f.showList();
-        MainForm->ComboBox1->setCurrentIndex(category.toInt() - 1);
-        MainForm->ComboBox1Change();
+        f.main()->ComboBox1->setCurrentIndex(category.toInt() - 1);
+        f.main()->ComboBox1Change();
         QCOMPARE(f.list().recordCount(), 1);
         m_log.clear();
     }
@@ -50,7 +50,7 @@ class TestPage9 : public QObject
     bool throughTheButton(const std::function<void(TFpage9 *)> &fill)
     {
         ModalHelper helper([&](QWidget *modal) { fill(qobject_cast<TFpage9 *>(modal)); });
-        MainForm->btn_page09->click();
+        f.main()->btn_page09->click();
         if (!helper.ok())
             qWarning() << helper.error();
         return helper.ok();
@@ -70,7 +70,7 @@ private slots:
     {
         QFETCH(QString, category);
         openOn(category);
-        MainForm->btn_page09->setKind(SectionButton::NotDone);
+        f.main()->btn_page09->setKind(SectionButton::NotDone);
         QVERIFY(throughTheButton([](TFpage9 *p) {
             QCOMPARE(p->windowTitle(), u"成果名称：证书项目"_s);
             QVERIFY(p->date302->isCleared());  // no date stored
@@ -86,8 +86,8 @@ private slots:
             p->quit01->click();
         }));
         QCOMPARE(m_log.texts(), QStringList{u"存储成功！"_s});
-        QVERIFY(MainForm->btn_page09->isDone());
-        QCOMPARE(MainForm->btn_page09->text(), u"鉴定证书内容"_s);
+        QVERIFY(f.main()->btn_page09->isDone());
+        QCOMPARE(f.main()->btn_page09->text(), u"鉴定证书内容"_s);
 
         const DbfReadBack read = readWithPythonDbf(
             f.dataPath(), u"kjcg.DBF"_s,
@@ -106,7 +106,7 @@ private slots:
     void aStoredTextThatIsNoDateIsKept()
     {
         openOn(u"1"_s, {{u"item_302"_s, u"1998.02.30"_s}, {u"item_301"_s, u"旧号"_s}});
-        Fpage9->date302->setDotText(u"2020.06.01"_s);
+        f.window<TFpage9>()->date302->setDotText(u"2020.06.01"_s);
         QString warning;
         QVERIFY(throughTheButton([&](TFpage9 *p) {
             warning = m_log.last();

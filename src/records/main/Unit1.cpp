@@ -7,11 +7,14 @@
 #include "records/widgets/NamedControls.h"
 #include "records/forms/Abort.h"
 #include "records/main/AchievementList.h"
+#include "records/main/QueryBuilderPanel.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/forms/Messages.h"
 #include "records/main/SectionButton.h"
 #include "records/main/UnitDM.h"
 #include "records/main/UnitNew.h"
+#include "exchange/Unitin.h"
+#include "engine/DbError.h"
 #include "records/pages/UnitPage1.h"
 #include "records/pages/Unitpage2.h"
 #include "records/pages/Unitpage3.h"
@@ -38,11 +41,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-QStringList ExchangeNames;
-QString CurrentListSql;
-QString OldItem3;
-QString OldItem4;
-TMainForm *MainForm = nullptr;
 
 namespace {
 
@@ -93,14 +91,6 @@ QFont songFont(int pixelSize)
     return font;
 }
 
-QString currentField(const QString &field)
-{
-    const Query &list = *DM->Qrykjcg;
-    if (!list.isOpen() || list.isEmpty())
-        return {};
-    return list.asString(field).trimmed();
-}
-
 } // namespace
 
 TMainForm::TMainForm(QWidget *parent)
@@ -110,15 +100,13 @@ TMainForm::TMainForm(QWidget *parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Dravik【LumetV5.0】"));
     setFixedSize(FormWidth, FormHeight);
-    ExchangeNames = {QStringLiteral("KJCG"), QStringLiteral("CGWCDW"), QStringLiteral("CGWCR"),
-                     QStringLiteral("JDWYHMD"), QStringLiteral("ZLQK"), QStringLiteral("unit"),
-                     QStringLiteral("expert")};
 
     auto *top = new QWidget(this);
     buildFilters(top);
     buildGrid();
     buildSectionPanel();
     buildQueryPanel();
+    queryBuilder = new QueryBuilderPanel(this);
     auto *commands = new QWidget(this);
     buildCommands(commands);
 
@@ -183,10 +171,10 @@ void TMainForm::buildGrid()
     });
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
-                if (m_followingCurrent || !current.isValid() || !DM)
+                if (m_followingCurrent || !current.isValid() || !isWired())
                     return;
                 runGuarded(this, [&] {
-                    Query &list = *DM->Qrykjcg;
+                    Query &list = *dm().Qrykjcg;
                     if (list.isOpen() && list.recNo() != current.row())
                         list.moveTo(current.row());
                 });
@@ -228,6 +216,7 @@ void TMainForm::buildCommands(QWidget *panel)
     connect(Button4, &QPushButton::clicked, this, &TMainForm::Button4Click);
     connect(BitBtn7, &QPushButton::clicked, this, &TMainForm::BitBtn7Click);
     connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button3Click);
     connect(btn_page01, &QPushButton::clicked, this, &TMainForm::btn_page01Click);
@@ -266,9 +255,7 @@ void TMainForm::buildQueryPanel()
     };
     ComboBox2 = combo(QStringLiteral("ComboBox2"), 190);
     ComboBox4 = combo(QStringLiteral("ComboBox4"), 70);
-    ComboBox4->addItems({QStringLiteral("包含"), QStringLiteral("="), QStringLiteral("<"),
-                         QStringLiteral(">"), QStringLiteral("<="), QStringLiteral(">="),
-                         QStringLiteral("<>"), QString()});
+    ComboBox4->addItems(QueryBuilder::operators());
     Combobox3 = combo(QStringLiteral("Combobox3"), 220);
     Combobox3->setToolTip(QStringLiteral("选择查询条件，加‘**’的选项为1.0版的指标项"));
     Edit2 = new QLineEdit(QueryPanel);
@@ -388,15 +375,60 @@ void TMainForm::setUnitDependentEnabled(bool enabled)
 
 // ---- start-up -------------------------------------------------------------
 
-void TMainForm::connectToData()
+void TMainForm::wire(AppContext &context)
 {
-    if (m_listModel->sourceModel() == DM->DSQkjcg)
-        return;
-    DM->DSQkjcg->setColumns(listFields());
-    m_listModel->setSourceModel(DM->DSQkjcg);
-    connect(DM->Qrykjcg, &DataSet::currentChanged, this, &TMainForm::showCurrentRow,
+    ContextWindow::wire(context);
+    dm().DSQkjcg->setColumns(listFields());
+    m_listModel->setSourceModel(dm().DSQkjcg);
+    connect(dm().Qrykjcg, &DataSet::currentChanged, this, &TMainForm::showCurrentRow,
             Qt::UniqueConnection);
     applyColumnWidths();
+}
+
+TDM &TMainForm::dm() const
+{
+    return context().dm();
+}
+
+QString TMainForm::currentField(const QString &field) const
+{
+    const Query &list = *dm().Qrykjcg;
+    if (!list.isOpen() || list.isEmpty())
+        return {};
+    return list.asString(field).trimmed();
+}
+
+// ---- the pages' host ------------------------------------------------------
+
+DataSet &TMainForm::currentRecord()
+{
+    return *dm().Qrykjcg;
+}
+
+// With an empty list the new-record dialog comes first.
+bool TMainForm::ensureCurrentRecord()
+{
+    const DataSet &list = currentRecord();
+    if (list.isOpen() && !list.isEmpty())
+        return true;
+    Button1->click();
+    return list.isOpen() && !list.isEmpty();
+}
+
+void TMainForm::markSectionDone(const QString &buttonName)
+{
+    if (SectionButton *button = sectionButton(buttonName))
+        button->setKind(SectionButton::Done);
+}
+
+void TMainForm::pageLeft()
+{
+    runGuarded(this, [this] { CheckPagesDone(); });
+}
+
+int TMainForm::categoryIndex() const
+{
+    return ComboBox1->currentIndex();
 }
 
 void TMainForm::showEvent(QShowEvent *event)
@@ -413,8 +445,8 @@ void TMainForm::showEvent(QShowEvent *event)
 void TMainForm::FormShow()
 {
     runGuarded(this, [&] {
-        if (formwel)
-            formwel->showSplash();
+        if (auto *splash = context().window<Tformwel>())
+            splash->showSplash();
         showUnitPageOnFirstRun();
         prepareFilters();
     });
@@ -422,52 +454,64 @@ void TMainForm::FormShow()
 
 void TMainForm::showUnitPageOnFirstRun()
 {
-    if (DM->Tblunit->isEmpty())
+    if (dm().Tblunit->isEmpty())
         Button2Click();
 }
 
 void TMainForm::Button2Click()
 {
-    if (Fpage4a)
-        Fpage4a->showLoaded();
+    if (!isWired())
+        return;
+    if (auto *unitPage = context().window<TFpage4a>())
+        unitPage->showLoaded();
+}
+
+// However the import window was left, records may have arrived: the year
+// list, the list and the lock are read again.
+void TMainForm::BitBtn1Click()
+{
+    auto *import = isWired() ? context().window<TFormin>() : nullptr;
+    if (!import)
+        return;
+    import->exec();
+    try {
+        fillYearList();
+        LoadAchievementList();
+        MarkIncompletePages();
+        RenumberList();
+        CheckPagesDone();
+    } catch (const DbError &error) {
+        Messages::ShowError(this, error.message());
+    }
 }
 
 void TMainForm::prepareFilters()
 {
-    connectToData();
     Edit2->hide();
     ComboBox5->hide();
     ComboBox6->hide();
-    FillComboFromField(*DM->tblzdxx1, ComboBox2, QStringLiteral("Name"));
     fillYearList();
     ComboBox1->setCurrentIndex(0);
     cbYear->setCurrentIndex(0);
-    ComboBox2->setCurrentIndex(0);
     prepareQueryItems();
-    setUnitDependentEnabled(!DM->Tblunit->isEmpty());
+    setUnitDependentEnabled(!dm().Tblunit->isEmpty());
     LoadAchievementList();
     RenumberList();
 }
 
 void TMainForm::fillYearList()
 {
-    Query &years = *DM->tempquery;
+    Query &years = *dm().tempquery;
     years.close();
     years.setSql(QStringLiteral("select item_4 from kjcg order by item_4 desc"));
     years.open();
     FillYearCombo(cbYear, years);
 }
 
-// The value list of the first query item, from the code dictionary group
-// that the item names in its second column.
+// The first query item comes with the input that fits it, as if chosen.
 void TMainForm::prepareQueryItems()
 {
-    Table &items = *DM->tblzdxx1;
-    items.first();
-    if (!items.isEmpty()) {
-        const QString group = items.asString(items.fieldNames().value(1));
-        FillComboFromDict(*DM->Tblzdxx, group, false, Combobox3);
-    }
+    queryBuilder->fillItems();
     Combobox3->setCurrentIndex(0);
     ComboBox4->setCurrentIndex(0);
 }
@@ -484,8 +528,8 @@ QString TMainForm::closeQuestion() const
     QHash<QString, bool> done;
     for (SectionButton *b : sectionButtons())
         done.insert(b->objectName(), b->isDone());
-    return AchievementList::closeQuestion(DM ? currentField(QStringLiteral("item_cglb")) : QString(),
-                                          done);
+    return AchievementList::closeQuestion(
+        isWired() ? currentField(QStringLiteral("item_cglb")) : QString(), done);
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)
@@ -508,15 +552,17 @@ void TMainForm::closeEvent(QCloseEvent *event)
 void TMainForm::BitBtn7Click()
 {
     close();
-    if (formwel)
-        formwel->close();
+    if (!isWired())
+        return;
+    if (auto *splash = context().window<Tformwel>())
+        splash->close();
 }
 
 // ---- the list -------------------------------------------------------------
 
 void TMainForm::LoadAchievementList()
 {
-    Query &list = *DM->Qrykjcg;
+    Query &list = *dm().Qrykjcg;
     const int category = ComboBox1->currentIndex();
     const QString sql = AchievementList::listSql(category, cbYear->currentText());
     if (!sql.isEmpty()) {
@@ -548,7 +594,7 @@ void TMainForm::MarkIncompletePages()
 {
     for (SectionButton *b : sectionButtons())
         b->setKind(SectionButton::Done);
-    if (DM->Qrykjcg->isEmpty())
+    if (dm().Qrykjcg->isEmpty())
         return;
     markRules(AchievementList::ruleFilter(ComboBox1->currentIndex()));
     markMissingPersons();
@@ -556,8 +602,8 @@ void TMainForm::MarkIncompletePages()
 
 void TMainForm::markRules(const QString &filter)
 {
-    Query &rules = *DM->QryCheckUp;
-    const Query &record = *DM->Qrykjcg;
+    Query &rules = *dm().QryCheckUp;
+    const Query &record = *dm().Qrykjcg;
     rules.close();
     rules.setSql(QStringList{QStringLiteral("select * from checkup where "), filter});
     rules.open();
@@ -573,7 +619,7 @@ void TMainForm::markRules(const QString &filter)
 // A record needs at least one completing person.
 void TMainForm::markMissingPersons()
 {
-    Table &persons = *DM->TblCgwcr;
+    Table &persons = *dm().TblCgwcr;
     persons.close();
     persons.setFilter(AchievementList::recordKeyFilter(currentField(QStringLiteral("ITEM_4")),
                                                        currentField(QStringLiteral("ITEM_DQDM"))));
@@ -596,13 +642,13 @@ bool TMainForm::CheckPagesDone()
 
 void TMainForm::RenumberList()
 {
-    Query &list = *DM->Qrykjcg;
+    Query &list = *dm().Qrykjcg;
     // Detached, the grid does not repaint once per row.
-    DM->DSQkjcg->setDataSet(nullptr);
+    dm().DSQkjcg->setDataSet(nullptr);
     const auto reattach = qScopeGuard([&] {
         if (list.state() == DataSet::Edit)
             list.cancel();
-        DM->DSQkjcg->setDataSet(&list);
+        dm().DSQkjcg->setDataSet(&list);
         if (list.isOpen())
             list.first();
     });
@@ -644,9 +690,9 @@ void TMainForm::DeleteKjcgRows(Database &db, const QString &item4, const QString
 
 void TMainForm::showCurrentRow()
 {
-    if (!DM || m_listModel->sourceModel() != DM->DSQkjcg || !DM->DSQkjcg->dataSet())
+    if (!isWired() || m_listModel->sourceModel() != dm().DSQkjcg || !dm().DSQkjcg->dataSet())
         return;
-    const Query &list = *DM->Qrykjcg;
+    const Query &list = *dm().Qrykjcg;
     m_followingCurrent = true;
     SelectGridRow(DBGrid1, list.isOpen() ? list.recNo() : -1);
     m_followingCurrent = false;
@@ -667,7 +713,7 @@ void TMainForm::ComboBox1Change()
 void TMainForm::DBGrid1CellClick()
 {
     runGuarded(this, [&] {
-        if (DM->Qrykjcg->isEmpty())
+        if (dm().Qrykjcg->isEmpty())
             return;
         MarkIncompletePages();
         CheckPagesDone();
@@ -685,39 +731,39 @@ void TMainForm::Button4Click()
 
 void TMainForm::Button6Click()
 {
-    runGuarded(this, [&] { FormNew->openForNewRecord(); });
+    runGuarded(this, [&] { context().need<TFormNew>().openForNewRecord(); });
 }
 
 void TMainForm::Button3Click()
 {
-    runGuarded(this, [&] { FormNew->openForModify(); });
+    runGuarded(this, [&] { context().need<TFormNew>().openForModify(); });
 }
 
 void TMainForm::btn_page01Click()
 {
-    runGuarded(this, [&] { Fpage1->openForCurrentRecord(); });
+    runGuarded(this, [&] { context().need<TFpage1>().openForCurrentRecord(); });
 }
 
 void TMainForm::btn_page02Click()
 {
-    runGuarded(this, [&] { Fpage2->openForCurrentRecord(); });
+    runGuarded(this, [&] { context().need<TFpage2>().openForCurrentRecord(); });
 }
 
 void TMainForm::btn_page03Click()
 {
-    runGuarded(this, [&] { Fpage3->openForCurrentRecord(); });
+    runGuarded(this, [&] { context().need<TFpage3>().openForCurrentRecord(); });
 }
 
 void TMainForm::btn_page09Click()
 {
-    runGuarded(this, [&] { Fpage9->openForCurrentRecord(); });
+    runGuarded(this, [&] { context().need<TFpage9>().openForCurrentRecord(); });
 }
 
 // The record is its number together with its region: records of another
 // region that carry the same number are not touched.
 void TMainForm::deleteCurrentRecord()
 {
-    Query &list = *DM->Qrykjcg;
+    Query &list = *dm().Qrykjcg;
     if (!list.isOpen() || list.isEmpty())
         return;
     const QString question = QStringLiteral("是否删除'") + list.asString(QStringLiteral("item_3"))
@@ -732,7 +778,7 @@ void TMainForm::deleteCurrentRecord()
     try {
         // The main row goes first: a failure leaves at worst child rows of a
         // deleted record, never a record that lost some of its rows.
-        DeleteKjcgRows(*DM->database(), item4, itemDqdm);
+        DeleteKjcgRows(*dm().database(), item4, itemDqdm);
         deleteChildRows(item4, itemDqdm);
     } catch (const DbError &) {
         showListAfterFailedDelete(position);
@@ -751,7 +797,7 @@ void TMainForm::showListAfterDelete(int position)
 // one the list stays on its first row.
 void TMainForm::showRecordAfterDelete(int position)
 {
-    Query &list = *DM->Qrykjcg;
+    Query &list = *dm().Qrykjcg;
     if (list.isOpen() && position < list.recordCount())
         list.moveTo(position);
     showCurrentRow();
@@ -778,7 +824,7 @@ void TMainForm::showListAfterFailedDelete(int position)
 void TMainForm::deleteChildRows(const QString &item4, const QString &itemDqdm)
 {
     const QString filter = AchievementList::recordKeyFilter(item4, itemDqdm);
-    for (Table *children : {DM->TblCgwcdw, DM->tblzlqk, DM->Tbljdwyhmd, DM->TblCgwcr}) {
+    for (Table *children : {dm().TblCgwcdw, dm().tblzlqk, dm().Tbljdwyhmd, dm().TblCgwcr}) {
         children->close();
         children->setFilter(filter);
         children->setFiltered(true);

@@ -5,6 +5,8 @@
 #include "records/forms/EntryRoutines.h"
 #include "records/forms/Messages.h"
 #include "records/forms/PageBindings.h"
+#include "records/forms/AppContext.h"
+#include "records/forms/DictionaryService.h"
 #include "records/main/UnitDM.h"
 #include "records/pages/PageControls.h"
 #include "records/widgets/ByteLimitedEdit.h"
@@ -17,7 +19,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TFinto6 *Finto6 = nullptr;
 
 namespace {
 
@@ -68,8 +69,9 @@ void TFinto6::buildControls()
 
 void TFinto6::loadControls(ChildList::Mode mode)
 {
-    FillComboFromDict(*DM->Tblzdxx, QStringLiteral("patent_st"), true, cb_st);
-    FillComboFromDict(*DM->Tblzdxx, QStringLiteral("patent_ty"), true, cb_ty);
+    const DictionaryService &dictionary = context().dictionary();
+    FillComboFromDict(dictionary, QStringLiteral("patent_st"), true, cb_st);
+    FillComboFromDict(dictionary, QStringLiteral("patent_ty"), true, cb_ty);
     if (mode == ChildList::Mode::Add) {
         edtzl_no->clear();
         edtzl_name->clear();
@@ -126,7 +128,7 @@ void TFinto6::checkInput()
 void TFinto6::writeFields(DataSet &rows, ChildList::Mode mode)
 {
     if (mode == ChildList::Mode::Add) {
-        const DataSet &record = *DM->Qrykjcg;
+        const DataSet &record = context().recordHost().currentRecord();
         rows.setString(QStringLiteral("ITEM_4"), record.asString(QStringLiteral("ITEM_4")));
         rows.setString(QStringLiteral("ITEM_DQDM"), record.asString(QStringLiteral("ITEM_DQDM")));
     }

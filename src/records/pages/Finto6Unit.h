@@ -31,5 +31,3 @@ protected:
 private:
     void buildControls();
 };
-
-extern TFinto6 *Finto6;

@@ -5,6 +5,7 @@
 #include "records/forms/EntryRoutines.h"
 #include "records/forms/Messages.h"
 #include "records/main/AchievementList.h"
+#include "records/forms/AppContext.h"
 #include "records/main/UnitDM.h"
 #include "records/pages/PageControls.h"
 #include "records/pages/SectionRules.h"
@@ -24,7 +25,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-TFpage2 *Fpage2 = nullptr;
 
 namespace {
 
@@ -376,10 +376,10 @@ void TFpage2::afterLoad(const DataSet &)
     applyStatusRules(false);
 }
 
-Table &TFpage2::patentsOfRecord()
+Table &TFpage2::patentsOfRecord() const
 {
-    const DataSet &record = SectionPage::record();
-    Table &patents = *DM->tblzlqk;
+    const DataSet &record = this->record();
+    Table &patents = *context().dm().tblzlqk;
     patents.setFiltered(false);
     patents.setFilter(AchievementList::recordKeyFilter(record.asString(QStringLiteral("item_4")),
                                                        record.asString(QStringLiteral("item_dqdm"))));
@@ -398,7 +398,7 @@ void TFpage2::RefreshItem51Controls(bool reloadSoftware)
     if ((patents || software) && hasRecord)
         patentsOfRecord();
     if (patents && hasRecord) {
-        Table &rows = *DM->tblzlqk;
+        Table &rows = *context().dm().tblzlqk;
         QList<PatentSummary::Patent> list;
         for (rows.first(); !rows.eof(); rows.next())
             list.append({rows.asString(QStringLiteral("patent_st")).trimmed(),
@@ -431,11 +431,12 @@ void TFpage2::Button1Click()
 {
     runGuarded(this, [this] {
         const DataSet &rec = record();
-        if (!rec.isOpen() || rec.isEmpty() || !Fpage6)
+        if (!rec.isOpen() || rec.isEmpty())
             return;
+        TFpage6 &patents = context().need<TFpage6>();
         patentsOfRecord();
-        Fpage6->setWindowTitle(QStringLiteral("成果名称：") + rec.asString(QStringLiteral("item_3")));
-        Fpage6->exec();
+        patents.setWindowTitle(QStringLiteral("成果名称：") + rec.asString(QStringLiteral("item_3")));
+        patents.exec();
     });
 }
 

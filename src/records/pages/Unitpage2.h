@@ -22,7 +22,7 @@ public:
     explicit TFpage2(QWidget *parent = nullptr);
 
     // The patents table filtered to the current record, open.
-    static Table &patentsOfRecord();
+    Table &patentsOfRecord() const;
 
     // Shows the detail controls of the ticked forms and derives the patent
     // counts, status and types from the record's patents. reloadSoftware:
@@ -78,5 +78,3 @@ private:
     QList<QWidget *> m_patentControls;
     QList<QWidget *> m_softwareControls;
 };
-
-extern TFpage2 *Fpage2;

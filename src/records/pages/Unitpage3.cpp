@@ -4,6 +4,7 @@
 #include "records/forms/Abort.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/forms/Messages.h"
+#include "records/forms/AppContext.h"
 #include "records/main/UnitDM.h"
 #include "records/pages/PageControls.h"
 #include "records/pages/SectionRules.h"
@@ -24,7 +25,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-TFpage3 *Fpage3 = nullptr;
 
 namespace {
 
@@ -393,13 +393,12 @@ void TFpage3::sourceToggled(QAbstractButton *source)
 
 void TFpage3::fillSubclasses(const QString &sourceCode)
 {
-    Table &subclasses = *DM->TblDFJHZDXX;
-    subclasses.setFiltered(false);
+    // A table of the page's own: the shared one is left as it is.
+    Table subclasses(context().dm().database(), QStringLiteral("DFJHZDXX.DBF"));
     subclasses.setFilter(QStringLiteral("item_126 ='") + EscapeSqlQuotes(sourceCode)
                          + QStringLiteral("'"));
     subclasses.setFiltered(true);
-    if (!subclasses.isOpen())
-        subclasses.open();
+    subclasses.open();
     CB_41->clear();
     const bool any = !subclasses.isEmpty();
     Lb_41->setVisible(any);

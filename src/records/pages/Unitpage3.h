@@ -79,5 +79,3 @@ private:
     bool m_loading = false;
     bool m_nationalPlanMarked = false;
 };
-
-extern TFpage3 *Fpage3;

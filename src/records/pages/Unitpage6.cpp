@@ -3,6 +3,7 @@
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "records/forms/Abort.h"
+#include "records/forms/AppContext.h"
 #include "records/main/HelpWindow.h"
 #include "records/main/Unit1.h"
 #include "records/main/UnitDM.h"
@@ -12,7 +13,6 @@
 #include <QComboBox>
 #include <QPushButton>
 
-TFpage6 *Fpage6 = nullptr;
 
 TFpage6::TFpage6(QWidget *parent)
     : ChildListWindow({listTitle(), listTitle(), QStringLiteral("DBGrid5"), QStringLiteral("btnSave01")},
@@ -20,9 +20,9 @@ TFpage6::TFpage6(QWidget *parent)
 {
     setObjectName(QStringLiteral("Fpage6"));
     helpButton = addCommand(QStringLiteral("Button3"), QStringLiteral("帮助"));
-    connect(helpButton, &QPushButton::clicked, this,
-            [] { ShowHelpFor(MainForm ? MainForm->ComboBox1->currentIndex() : 0); });
-    connectParts();
+    connect(helpButton, &QPushButton::clicked, this, [this] {
+        runGuarded(this, [this] { ShowHelpFor(&context(), context().recordHost().categoryIndex()); });
+    });
 }
 
 QString TFpage6::listTitle()
@@ -30,30 +30,29 @@ QString TFpage6::listTitle()
     return QStringLiteral("专利情况");
 }
 
-// The data module and the dialog are made after this window at start-up.
-void TFpage6::connectParts()
+void TFpage6::wire(AppContext &context)
 {
-    if (!rows() && DM) {
-        Table &patents = *DM->tblzlqk;
+    ChildListWindow::wire(context);
+    {
+        Table &patents = *context.dm().tblzlqk;
         patents.setFieldTitle(QStringLiteral("ITEM_NO"), QStringLiteral("序号"));
         patents.setFieldTitle(QStringLiteral("PATENT_NO"), QStringLiteral("专利号"));
         patents.setFieldTitle(QStringLiteral("PATENT_NAM"), QStringLiteral("专利名称"));
         patents.setFieldTitle(QStringLiteral("V_st"), QStringLiteral("专利状况"));
         patents.setFieldTitle(QStringLiteral("V_ty"), QStringLiteral("专利类型"));
-        DM->DSTzlqk->setColumns({QStringLiteral("ITEM_NO"), QStringLiteral("PATENT_NO"),
+        context.dm().DSTzlqk->setColumns({QStringLiteral("ITEM_NO"), QStringLiteral("PATENT_NO"),
                                  QStringLiteral("PATENT_NAM"), QStringLiteral("V_st"),
                                  QStringLiteral("V_ty")});
-        setRows(&patents, DM->DSTzlqk, QStringLiteral("ITEM_NO"));
+        setRows(&patents, context.dm().DSTzlqk, QStringLiteral("ITEM_NO"));
         setColumnWidths({50, 130, 330, 90});
     }
-    if (!dialog() && Finto6)
-        setDialog(Finto6);
+    if (auto *dialog = context.window<TFinto6>())
+        setDialog(dialog);
 }
 
 // The serials are made dense before the user sees them.
 void TFpage6::showEvent(QShowEvent *event)
 {
-    connectParts();
     runGuarded(this, [this] {
         if (rows() && rows()->isOpen()) {
             renumber();
@@ -70,10 +69,9 @@ void TFpage6::done(int result)
             renumber();
             rows()->first();
         }
-        if (Fpage2)
-            Fpage2->RefreshItem51Controls(false);
+        if (auto *page2 = context().window<TFpage2>())
+            page2->RefreshItem51Controls(false);
     });
     ChildListWindow::done(result);
-    if (MainForm)
-        runGuarded(MainForm, [] { MainForm->CheckPagesDone(); });
+    runGuarded(this, [this] { context().recordHost().pageLeft(); });
 }

@@ -14,12 +14,9 @@ public:
 
     QPushButton *helpButton = nullptr;  // 帮助 (Button3)
 
+    void wire(AppContext &context) override;
+
 protected:
     void showEvent(QShowEvent *event) override;
     void done(int result) override;
-
-private:
-    void connectParts();
 };
-
-extern TFpage6 *Fpage6;

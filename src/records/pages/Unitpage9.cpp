@@ -11,7 +11,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-TFpage9 *Fpage9 = nullptr;
 
 namespace {
 // The evaluation dates of the certificate start with the forms of 1950.

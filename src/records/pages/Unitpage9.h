@@ -29,5 +29,3 @@ private:
     QWidget *buildFields();
     QTabWidget *buildMemos();
 };
-
-extern TFpage9 *Fpage9;
