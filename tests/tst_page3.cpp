@@ -43,14 +43,7 @@ QStringList ticked(QGroupBox *panel)
 // Chooses the item whose code is `code` as a user would.
 void choose(QComboBox *combo, const QString &code)
 {
-    for (int i = 0; i < combo->count(); ++i) {
-        if (combo->itemText(i).startsWith(code + u"  "_s)) {
-            combo->setCurrentIndex(i);
-            emit combo->activated(i);
-            return;
-        }
-    }
-    QFAIL(qPrintable(u"no item "_s + code));
+    QVERIFY2(PagesFixture::choose(combo, code), qPrintable(u"no item "_s + code));
 }
 } // namespace
 
@@ -64,19 +57,7 @@ class TestPage3 : public QObject
 
     void openOn(const QString &category, const FieldValues &values = {})
     {
-        f.open();
-        addAchievement(f.db(), Number, category, u"立项项目"_s);
-        if (!values.isEmpty()) {
-            Table kjcg(f.db(), u"kjcg.DBF"_s);
-            kjcg.open();
-            kjcg.edit();
-            for (const auto &[field, value] : values)
-                kjcg.setString(field, value);
-            kjcg.post();
-        }
-        f.showList();
-        f.main()->ComboBox1->setCurrentIndex(category.toInt() - 1);
-        f.main()->ComboBox1Change();
+        f.openOnRecord(Number, category, u"立项项目"_s, values);
         QCOMPARE(f.list().recordCount(), 1);
         p = f.window<TFpage3>();
         m_log.clear();
@@ -84,23 +65,10 @@ class TestPage3 : public QObject
 
     bool throughTheButton(const std::function<void(TFpage3 *)> &fill)
     {
-        ModalHelper helper([&](QWidget *modal) { fill(qobject_cast<TFpage3 *>(modal)); });
-        f.main()->btn_page03->click();
-        if (!helper.ok())
-            qWarning() << helper.error();
-        return helper.ok();
+        return PagesFixture::throughButton<TFpage3>(f.main()->btn_page03, fill);
     }
 
-    QString firstFailure()
-    {
-        m_log.clear();
-        try {
-            p->checkInput();
-        } catch (const Abort &) {
-            return m_log.last();
-        }
-        return {};
-    }
+    QString firstFailure() { return PagesFixture::firstFailure(p, m_log); }
 
 private slots:
     void initTestCase() { f.buildOnce(); }

@@ -28,32 +28,16 @@ class TestPage9 : public QObject
     PagesFixture f;
     BoxLog m_log;
 
-    void openOn(const QString &category, const FieldValues &extra = {})
+    void openOn(const QString &category, const FieldValues &values = {})
     {
-        f.open();
-        addAchievement(f.db(), Number, category, u"证书项目"_s);
-        for (const auto &[field, value] : extra) {
-            Table kjcg(f.db(), u"kjcg.DBF"_s);
-            kjcg.open();
-            kjcg.edit();
-            kjcg.setString(field, value);
-            kjcg.post();
-        }
-        f.showList();
-        f.main()->ComboBox1->setCurrentIndex(category.toInt() - 1);
-        f.main()->ComboBox1Change();
+        f.openOnRecord(Number, category, u"证书项目"_s, values);
         QCOMPARE(f.list().recordCount(), 1);
         m_log.clear();
     }
 
-    // Presses the section button and runs `fill` on the page it shows.
     bool throughTheButton(const std::function<void(TFpage9 *)> &fill)
     {
-        ModalHelper helper([&](QWidget *modal) { fill(qobject_cast<TFpage9 *>(modal)); });
-        f.main()->btn_page09->click();
-        if (!helper.ok())
-            qWarning() << helper.error();
-        return helper.ok();
+        return PagesFixture::throughButton<TFpage9>(f.main()->btn_page09, fill);
     }
 
 private slots:
