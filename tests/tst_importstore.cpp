@@ -2,7 +2,9 @@
 // staging tables, the commands on staged records, and storing them in the
 // main tables under new numbers, record by record.
 #include "engine/DbError.h"
+#include "engine/DbfFile.h"
 #include "engine/GbkText.h"
+#include "exchange/core/ExchangeNames.h"
 #include "exchange/ImportStaging.h"
 #include "exchange/ImportStore.h"
 #include "support/FileSizeLimit.h"
@@ -52,7 +54,7 @@ class TestImportStore : public QObject
 
     Table &staged() const
     {
-        Table &t = *DM->T_temp_in;
+        Table &t = *f.dm()->T_temp_in;
         if (!t.isOpen()) {
             t.setTableName(ImportStaging::kjcgTable());
             t.open();
@@ -64,7 +66,7 @@ class TestImportStore : public QObject
     ImportStaging::LoadResult stage(const QString &package)
     {
         QTemporaryDir unpacked;
-        Archiver().unpack(package, unpacked.path());
+        unpackFiles(package, unpacked.path());
         return ImportStaging::load(db(), unpacked.path());
     }
 

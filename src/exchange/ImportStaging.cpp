@@ -138,7 +138,7 @@ LoadResult load(Database *db, const QString &folder, const LoadProgress &progres
             present.insert(name, path);
     }
     if (present.size() < LeastFilesPresent)
-        throw DbError(QStringLiteral("文件的格式不正确"));
+        throw NotAPackage(QStringLiteral("文件的格式不正确"));
 
     QHash<QString, int> before;
     for (const QString &table : allTables())

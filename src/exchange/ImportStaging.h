@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/DbError.h"
 #include "records/main/Numbering.h"
 
 #include <QString>
@@ -47,10 +48,17 @@ struct LoadProgress
     std::function<void()> record;
 };
 
+// The folder holds too few of the package's files to be one.
+class NotAPackage : public DbError
+{
+public:
+    using DbError::DbError;
+};
+
 // Loads the text files of an unpacked package in `folder` into the staging
 // tables, after what is staged already, and numbers the staged list 1..N.
 // Fewer than five of the six files KJCG, CGWCDW, CGWCR, JDWYHMD, ZLQK and
-// UNIT: DbError "文件的格式不正确". A file that cannot be read throws DbError
+// UNIT: NotAPackage "文件的格式不正确". A file that cannot be read throws DbError
 // naming the file and line, and the rows of this load are taken out again,
 // so a package is staged whole or not at all.
 LoadResult load(Database *db, const QString &folder, const LoadProgress &progress = {});

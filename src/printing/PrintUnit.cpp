@@ -1,6 +1,5 @@
 #include "PrintUnit.h"
 
-TPrintForm *PrintForm = nullptr;
 
 TPrintForm::TPrintForm(QWidget *parent)
     : QDialog(parent)

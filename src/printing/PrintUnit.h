@@ -7,5 +7,3 @@ class TPrintForm : public QDialog
 public:
     explicit TPrintForm(QWidget *parent = nullptr);
 };
-
-extern TPrintForm *PrintForm;
