@@ -122,6 +122,7 @@ public slots:
     void Button3Click();  // 修改主项
     void btn_page01Click();  // 成果概况
     void Button2Click();  // 单位情况
+    void BitBtn4Click();  // 打印
     void BitBtn7Click();  // 退出
 
 protected:
