@@ -112,6 +112,7 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("import"), ExchangeBench::importFiles },
         { QStringLiteral("startup"), RecordsBench::startUp },
         { QStringLiteral("switch"), RecordsBench::switchList },
+        { QStringLiteral("query"), RecordsBench::querySearch },
     };
     return operations.value(name, nullptr);
 }

@@ -6,6 +6,8 @@
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
 #include "records/main/AchievementList.h"
+#include "records/main/QueryBuilder.h"
+#include "records/main/QueryBuilderPanel.h"
 #include "records/forms/Messages.h"
 #include "records/main/StartUp.h"
 #include "records/main/Unit1.h"
@@ -13,6 +15,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QToolButton>
 #include <QDir>
 #include <algorithm>
 #include <cstdio>
@@ -88,6 +93,21 @@ void fillMainWindow()
 {
     MainForm->prepareFilters();
     QCoreApplication::processEvents();
+}
+
+// "加入" for an item, an operator and a value, as the user adds it.
+void addCondition(const QString &item, const QString &op, const QString &value)
+{
+    QComboBox *items = MainForm->ComboBox2;
+    items->setCurrentIndex(items->findText(item));
+    MainForm->queryBuilder->ComboBox2Change();
+    MainForm->ComboBox4->setCurrentIndex(MainForm->ComboBox4->findText(op));
+    if (MainForm->queryBuilder->input() == QueryBuilder::Input::CodeList)
+        MainForm->Combobox3->setCurrentIndex(
+            MainForm->Combobox3->findText(value + QStringLiteral("  "), Qt::MatchStartsWith));
+    else
+        MainForm->Edit2->setText(value);
+    MainForm->queryBuilder->SpeedButton24Click();
 }
 
 } // namespace
@@ -194,6 +214,54 @@ EngineBench::Figure switchList(const QString &folder, const QString &scratchRoot
     figure.detail = QStringLiteral("load %1, marks %2, renumbering %3, lock %4")
                         .arg(secondsText(medianOf(load)), secondsText(medianOf(marks)),
                              secondsText(medianOf(renumber)), secondsText(medianOf(lock)));
+    return figure;
+}
+
+} // namespace RecordsBench
+
+namespace RecordsBench {
+
+QString queryCondition()
+{
+    return QueryBuilder::conditionPiece(QStringLiteral("item_3"), QueryBuilder::ContainsOperator,
+                                        QStringLiteral("技术"))
+           + QStringLiteral("and ")
+           + QueryBuilder::conditionPiece(QStringLiteral("item_1"), QStringLiteral("="), QStringLiteral("1"));
+}
+
+QString querySql()
+{
+    return QueryBuilder::searchSql(queryCondition(), 0, QString::number(Generator::kLastYear))
+        .join(QLatin1Char('\n'));
+}
+
+EngineBench::Figure querySearch(const QString &folder, const QString &scratchRoot)
+{
+    ScratchData scratch(folder, scratchRoot, QStringLiteral("query"));
+    StartUp::Windows windows(scratch.renew());
+    fillMainWindow();
+    checkStartedNormally();
+    addCondition(QStringLiteral("成果名称"), QueryBuilder::ContainsOperator, QStringLiteral("技术"));
+    MainForm->SpeedButton15->click();  // and
+    addCondition(QStringLiteral("成果密级"), QStringLiteral("="), QStringLiteral("1"));
+    if (MainForm->MMSysV->toPlainText() != queryCondition())
+        throw DbError(QStringLiteral("the panel built \"%1\"").arg(MainForm->MMSysV->toPlainText()));
+
+    EngineBench::Figure figure;
+    figure.seconds = Measure::median(
+        [&] {
+            MainForm->queryBuilder->SpeedButton16Click();
+            QCoreApplication::processEvents();
+        },
+        [] {
+            // The plain list again, the condition kept for the next run.
+            MainForm->LoadAchievementList();
+            MainForm->RenumberList();
+        }, Measure::kQuickRepetitions);
+    failOnMessageBoxes("query");
+    figure.count = DM->Qrykjcg->recordCount();
+    if (DM->Qrykjcg->sql() != querySql())
+        throw DbError(QStringLiteral("the search listed \"%1\"").arg(DM->Qrykjcg->sql()));
     return figure;
 }
 

@@ -12,7 +12,8 @@
 namespace RecordsBench {
 
 // Operation names the child accepts; they need a QApplication.
-inline const QStringList kOperations = { QStringLiteral("startup"), QStringLiteral("switch") };
+inline const QStringList kOperations = { QStringLiteral("startup"), QStringLiteral("switch"),
+                                         QStringLiteral("query") };
 
 // The list the switch shows: the first category of the year before the
 // newest, so that it is a full year and differs from the list shown at
@@ -29,6 +30,15 @@ EngineBench::Figure startUp(const QString &folder, const QString &scratchRoot);
 // The category and year chosen (load, marks, renumbering, lock) on a main
 // window already started. count: rows listed.
 EngineBench::Figure switchList(const QString &folder, const QString &scratchRoot);
+
+// The query builder's search on the list shown at start-up: a name that
+// contains a common word, joined by "and" with a dictionary item.
+QString queryCondition();
+// The SELECT that search runs, as the main window runs it.
+QString querySql();
+// The condition built through the query panel's controls, then "查询"
+// (search and renumbering of the result). count: rows listed.
+EngineBench::Figure querySearch(const QString &folder, const QString &scratchRoot);
 
 // Boxes the program would have shown are answered and counted; a run that
 // showed one is reported as failed.

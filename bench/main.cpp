@@ -5,10 +5,10 @@
 //
 // dravik-bench --generate DIR [N]: only writes the data folder into DIR, for
 // profiling one operation with perf or callgrind.
-// dravik-bench --engine-only DIR [like|scan|pack|export|import|startup|switch]...:
+// dravik-bench --engine-only DIR [like|scan|pack|export|import|startup|switch|query]...:
 // one side alone on an existing folder. The benchmark runs it as a child, one
-// operation per child, to read that operation's peak memory. startup and
-// switch make the program's windows on the offscreen platform.
+// operation per child, to read that operation's peak memory. startup,
+// switch and query make the program's windows on the offscreen platform.
 
 #include "BenchFiles.h"
 #include "BenchTable.h"
@@ -35,6 +35,7 @@ constexpr int kDefaultAchievements = 20000;
 // Start-up is mostly the pack of the 18 files; it is held to the pack's ratio.
 constexpr double kStartUpTarget = 3;
 constexpr double kSwitchTarget = 3;
+constexpr double kQueryTarget = 3;
 constexpr double kExportTarget = 5;
 // Loading goes through the datasets row by row and keeps every table
 // readable after a crash; it is watched, not held to the writer's target.
@@ -124,6 +125,19 @@ void addExchangeRows(BenchTable &table, const QString &data, const QString &work
     engineFigures << written << loaded;
 }
 
+// A window operation run in a child beside the same SELECT read fully on the
+// reference; title holds %1 for the rows listed.
+EngineBench::Figure addSelectRow(BenchTable &table, const QString &data, SqliteReference &reference,
+                                 const QString &operation, const QString &title, const QString &sql, double target)
+{
+    const EngineBench::Figure engine = EngineBench::runInChild(data, operation);
+    const EngineBench::Figure native = reference.readAll(sql);
+    table.addRow(title.arg(engine.count), engine.seconds, QStringLiteral("native SQLite select"), native.seconds,
+                 target);
+    reportMismatch(table, qPrintable(operation), engine.count, native.count);
+    return engine;
+}
+
 void addProgramRows(BenchTable &table, const QString &data, const QString &work, SqliteReference &reference)
 {
     progress(QStringLiteral("start-up..."));
@@ -133,11 +147,9 @@ void addProgramRows(BenchTable &table, const QString &data, const QString &work,
                  started.seconds, QStringLiteral("copy of all table files"),
                  copySeconds(BenchFiles::allTableFiles(data), copy), kStartUpTarget);
     progress(QStringLiteral("switching the list..."));
-    const EngineBench::Figure switched = EngineBench::runInChild(data, QStringLiteral("switch"));
-    const EngineBench::Figure native = reference.readAll(RecordsBench::switchSql());
-    table.addRow(QStringLiteral("switch category/year (%1 rows listed)").arg(switched.count), switched.seconds,
-                 QStringLiteral("native SQLite select"), native.seconds, kSwitchTarget);
-    reportMismatch(table, "switch", switched.count, native.count);
+    const EngineBench::Figure switched
+        = addSelectRow(table, data, reference, QStringLiteral("switch"),
+                       QStringLiteral("switch category/year (%1 rows listed)"), RecordsBench::switchSql(), kSwitchTarget);
     const auto mb = [](qint64 bytes) { return QString::number(bytes / (1024.0 * 1024.0), 'f', 1); };
     table.addNote(QStringLiteral("Start-up: every window and the data module made on the offscreen platform, "
                                  "none shown, no splash; %1. Peak memory %2 MB.")
@@ -146,6 +158,19 @@ void addProgramRows(BenchTable &table, const QString &data, const QString &work,
                                  "Peak memory %5 MB.")
                       .arg(RecordsBench::kSwitchCategory + 1).arg(RecordsBench::switchYear(), RecordsBench::switchSql(),
                            switched.detail, mb(switched.peakBytes)));
+}
+
+// The search of the query builder beside the same SELECT on the reference.
+void addQueryRow(BenchTable &table, const QString &data, SqliteReference &reference)
+{
+    progress(QStringLiteral("query builder search..."));
+    const EngineBench::Figure searched
+        = addSelectRow(table, data, reference, QStringLiteral("query"),
+                       QStringLiteral("query builder search (%1 rows listed)"), RecordsBench::querySql(), kQueryTarget);
+    table.addNote(QStringLiteral("Query builder: \"%1\" built through the panel on the start-up list, then "
+                                 "\"查询\" (search and renumbering of the result). Peak memory %2 MB.")
+                      .arg(RecordsBench::queryCondition())
+                      .arg(searched.peakBytes / (1024.0 * 1024.0), 0, 'f', 1));
 }
 
 void addPeakRow(BenchTable &table, const QString &data, const QList<EngineBench::Figure> &engineFigures)
@@ -213,6 +238,7 @@ int runBenchmark(int achievements)
     addPackRow(table, data, work.path(), engineFigures);
     addExchangeRows(table, data, work.path(), engineFigures);
     addProgramRows(table, data, work.path(), reference);
+    addQueryRow(table, data, reference);
     // Further engine operations add their row here, before the peak that covers them.
     addPeakRow(table, data, engineFigures);
     addSizeNotes(table, generator, data, sqlitePath);

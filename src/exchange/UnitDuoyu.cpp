@@ -1,9 +1,72 @@
 #include "UnitDuoyu.h"
 
+#include "engine/DataSet.h"
+#include "engine/DataSetModel.h"
+#include "engine/DbError.h"
+#include "records/forms/Messages.h"
+#include "records/main/UnitDM.h"
+#include "records/widgets/NamedControls.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
 TFormDuoyu *FormDuoyu = nullptr;
 
 TFormDuoyu::TFormDuoyu(QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormDuoyu"));
+    setModal(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("请在下面列表中中删除多余选项"), this));
+    DBGrid1 = new QTableView(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    layout->addWidget(DBGrid1, 1);
+    auto *buttons = new QHBoxLayout;
+    Button1 = MakeButton(this, QStringLiteral("Button1"), QStringLiteral("删除"));
+    Button2 = MakeButton(this, QStringLiteral("Button2"), QStringLiteral("退出"));
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    layout->addLayout(buttons);
+    connect(Button1, &QPushButton::clicked, this, &TFormDuoyu::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::close);
+}
+
+void TFormDuoyu::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (DM && DBGrid1->model() != DM->DataSource2)
+        DBGrid1->setModel(DM->DataSource2);
+}
+
+void TFormDuoyu::Button1Click()
+{
+    DataSet *list = DM ? DM->DataSource2->dataSet() : nullptr;
+    if (!list || list->recordCount() <= 1)
+        return;
+    const int row = DBGrid1->currentIndex().isValid() ? DBGrid1->currentIndex().row() : 0;
+    try {
+        list->moveTo(row);
+        list->remove();
+    } catch (const DbError &error) {
+        Messages::ShowError(this, error.message());
+    }
+}
+
+void TFormDuoyu::closeEvent(QCloseEvent *event)
+{
+    DataSet *list = DM ? DM->DataSource2->dataSet() : nullptr;
+    if (list && list->isOpen() && list->recordCount() >= 2) {
+        Messages::show(this, QStringLiteral("提示信息"), QStringLiteral("还有重复信息，请删除。"),
+                       QMessageBox::Information);
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }

@@ -98,6 +98,7 @@ struct ExchangeRecord
     // the record is blank or damaged.
     QList<QByteArray> values;
     ExchangeText::RecordLayout valuesLayout;
+    int missingValues = 0;   // a short line's values made empty
 };
 
 // An exchange file open for reading. The record layout (the target's column
@@ -136,8 +137,10 @@ enum class SplitterVariant { Import, CodeTable };
 ExchangeText::RecordLayout ExchangeLayout(const Table &table);
 
 // The values of a record, one per column of the layout; none for a blank
-// record. A damaged record (an open quote, too many or too few values,
-// bytes that are no GBK text) throws DbError naming the file and the line.
+// record. A line with fewer values than columns (written by an installation
+// whose tables have fewer columns) has the missing ones empty. A damaged
+// record (an open quote, more values than columns, bytes that are no GBK
+// text) throws DbError naming the file and the line.
 QStringList SplitExchangeRecord(const ExchangeRecord &record,
                                 const ExchangeText::RecordLayout &layout);
 
@@ -150,7 +153,8 @@ bool AppendTabbedLine(Table &table, const ExchangeRecord &record,
 // Reads the whole file into the table (opened when closed): every record
 // through AppendTabbedLine. eachRecord runs before each record (to keep a
 // window painted). Rows appended before a failure stay. Returns the rows
-// added.
+// added; shortLines, when given, receives how many of them came from lines
+// with fewer values than the table has columns.
 int LoadExchangeFile(Table &table, const QString &path,
                      SplitterVariant variant = SplitterVariant::Import,
-                     const std::function<void()> &eachRecord = {});
+                     const std::function<void()> &eachRecord = {}, int *shortLines = nullptr);

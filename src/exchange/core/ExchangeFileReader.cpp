@@ -48,10 +48,6 @@ QString faultText(const RecordScan &scan, const RecordLayout &layout)
         return QStringLiteral("第 %1 个数值的引号没有结束，文件可能已损坏。").arg(scan.faultValue);
     case RecordScan::TooManyValues:
         return QStringLiteral("数值多于 %1 个（表有 %1 列），文件可能已损坏。").arg(layout.columns);
-    case RecordScan::TooFewValues:
-        return QStringLiteral("只有 %1 个数值，应有 %2 个，文件可能已损坏。")
-            .arg(scan.faultValue - 1)
-            .arg(layout.columns);
     case RecordScan::TextAfterQuote:
         return QStringLiteral("第 %1 个数值的结束引号后面还有文字，文件可能已损坏。").arg(scan.faultValue);
     default:
@@ -80,16 +76,19 @@ struct LoadTarget
     }
 };
 
-QList<QByteArray> scannedValues(const ExchangeRecord &record, const RecordLayout &layout)
+QList<QByteArray> scannedValues(const ExchangeRecord &record, const RecordLayout &layout, int *missing)
 {
-    if (!record.values.isEmpty() && record.valuesLayout == layout)
+    if (!record.values.isEmpty() && record.valuesLayout == layout) {
+        *missing = record.missingValues;
         return record.values;   // split by the reader already
+    }
     RecordScan scan = ExchangeText::scanRecord(record.text.constData(), record.text.size(), 0,
                                                layout, true, true);
     if (scan.status == RecordScan::Blank || scan.status == RecordScan::End)
         return {};
     if (scan.status != RecordScan::Values)
         throw DbError(where(record, scan.faultLine) + faultText(scan, layout));
+    *missing = scan.missing;
     return std::move(scan.values);
 }
 
@@ -97,9 +96,13 @@ QList<QByteArray> scannedValues(const ExchangeRecord &record, const RecordLayout
 // bytes between values (TAB, quotes, line ends, blanks) never belong to a
 // character, so a record of GBK text has values of GBK text, and the
 // values need a look of their own only to find the one at fault.
-QList<QByteArray> splitRecord(const ExchangeRecord &record, const RecordLayout &layout)
+QList<QByteArray> splitRecord(const ExchangeRecord &record, const RecordLayout &layout,
+                              int *missing = nullptr)
 {
-    const QList<QByteArray> values = scannedValues(record, layout);
+    int lacking = 0;
+    const QList<QByteArray> values = scannedValues(record, layout, &lacking);
+    if (missing)
+        *missing = lacking;
     if (GbkText::isValid(record.text))
         return values;
     for (int i = 0; i < values.size(); ++i) {
@@ -137,11 +140,15 @@ void appendRow(Table &table, const QStringList &names, const QList<QByteArray> &
     }
 }
 
-bool appendRecord(Table &table, const ExchangeRecord &record, const LoadTarget &target)
+bool appendRecord(Table &table, const ExchangeRecord &record, const LoadTarget &target,
+                  bool *shortLine = nullptr)
 {
-    QList<QByteArray> values = splitRecord(record, target.layout);
+    int missing = 0;
+    QList<QByteArray> values = splitRecord(record, target.layout, &missing);
     if (values.isEmpty())
         return false;
+    if (shortLine)
+        *shortLine = missing > 0;
     if (target.mendsDate)
         mendRegistrationDate(values);
     appendRow(table, target.names, values, record);
@@ -219,6 +226,7 @@ ExchangeRecord ExchangeFileReader::readRecord()
         if (scan.status == RecordScan::Values) {
             record.values = std::move(scan.values);
             record.valuesLayout = m_layout;
+            record.missingValues = scan.missing;
         }
         m_pos = scan.next;
         m_line += scan.lines;
@@ -255,8 +263,10 @@ bool AppendTabbedLine(Table &table, const ExchangeRecord &record, SplitterVarian
 // The rows are written to the table file in batches (bulk appends): one
 // at a time, writing cost most of the load.
 int LoadExchangeFile(Table &table, const QString &path, SplitterVariant variant,
-                     const std::function<void()> &eachRecord)
+                     const std::function<void()> &eachRecord, int *shortLines)
 {
+    if (shortLines)
+        *shortLines = 0;
     if (!table.isOpen())
         table.open();
     const LoadTarget target(table, variant);
@@ -266,8 +276,12 @@ int LoadExchangeFile(Table &table, const QString &path, SplitterVariant variant,
     while (!file.atEnd()) {
         if (eachRecord)
             eachRecord();
-        if (appendRecord(table, ReadExchangeRecord(file), target))
+        bool shortLine = false;
+        if (appendRecord(table, ReadExchangeRecord(file), target, &shortLine)) {
             ++rows;
+            if (shortLine && shortLines)
+                ++*shortLines;
+        }
     }
     bulk.finish();
     return rows;

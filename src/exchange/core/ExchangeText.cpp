@@ -196,8 +196,20 @@ private:
             ++p;
             return true;
         }
-        fault(RecordScan::TooFewValues, col + 2);
+        endShortLine(col);
         return false;
+    }
+
+    // Installations of other versions write fewer columns: the values the
+    // line lacks are empty.
+    void endShortLine(int col)
+    {
+        result.missing = columns - (col + 1);
+        if (collect) {
+            for (int i = 0; i < result.missing; ++i)
+                result.values.append(QByteArray());
+        }
+        finishLine(RecordScan::Values);
     }
 
     bool quotedValue(int col, bool last)
@@ -257,7 +269,7 @@ private:
             if (last)
                 finishLine(RecordScan::Values);
             else
-                fault(RecordScan::TooFewValues, col + 2);
+                endShortLine(col);
             return false;
         }
         fault(RecordScan::TextAfterQuote, col + 1);

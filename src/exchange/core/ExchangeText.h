@@ -191,13 +191,13 @@ struct RecordLayout
 struct RecordScan
 {
     enum Status {
-        Values,          // a record of exactly layout.columns values
+        Values,          // a record of layout.columns values; a short line
+                         // has its missing values empty (see missing)
         Blank,           // a line of blanks and control characters only
         End,             // no bytes left
         NeedMore,        // the data ends inside the record, more may follow
         Unterminated,    // a quoted value still open at the end of the file
         TooManyValues,
-        TooFewValues,
         TextAfterQuote,  // a closing quote followed by other text
     };
     Status status = End;
@@ -205,6 +205,7 @@ struct RecordScan
     int lines = 0;            // physical lines the record takes
     int faultValue = 0;       // 1-based value at fault
     int faultLine = 0;        // 0-based line within the record of the fault
+    int missing = 0;          // values a short line lacked (made empty)
     QList<QByteArray> values; // unquoted, still GBK (when collected)
 };
 

@@ -97,12 +97,23 @@ QString numberAfter(const QString &year, const QString &largest)
     return year + serialText(serial + 1);
 }
 
-QString largestNumber(Database *db, const QString &year)
+bool isRegistrationNumber(const QString &number)
+{
+    if (number.size() != 4 + SerialDigits)
+        return false;
+    for (QChar c : number) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    }
+    return true;
+}
+
+QString largestNumber(Database *db, const QString &year, const QString &table)
 {
     // Only numbers of the program's own form count: a stray text of the year
     // must neither restart the serials nor stop the numbering.
     Query query(db);
-    query.setSql(QStringLiteral("select max(item_4) as largest from kjcg where item_4 glob :pattern"));
+    query.setSql(QStringLiteral("select max(item_4) as largest from %1 where item_4 glob :pattern").arg(table));
     query.setParam(QStringLiteral("pattern"), year + QStringLiteral("[0-9]").repeated(SerialDigits));
     query.open();
     return query.isEmpty() ? QString() : query.asString(QStringLiteral("largest")).trimmed();
@@ -139,10 +150,15 @@ const QStringList &childTables()
 
 int rekeyChildren(Database *db, const RecordKey &from, const RecordKey &to)
 {
+    return rekeyRows(db, childTables(), from, to);
+}
+
+int rekeyRows(Database *db, const QStringList &tables, const RecordKey &from, const RecordKey &to)
+{
     if (from == to)
         return 0;
     int moved = 0;
-    for (const QString &file : childTables()) {
+    for (const QString &file : tables) {
         Table children(db, file);
         filterOnKey(children, from);
         // A row given the new key leaves the filtered rows.

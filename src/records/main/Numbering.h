@@ -32,8 +32,11 @@ bool isValidYear(const QString &year);
 // The number that follows `largest`, the largest number of the year ("" when
 // the year has none). Throws DbError when the year's serials are used up.
 QString numberAfter(const QString &year, const QString &largest);
-// The largest well-formed number (year and six digits) of the year in kjcg.
-QString largestNumber(Database *db, const QString &year);
+// Whether the text has the form of a registration number: ten digits.
+bool isRegistrationNumber(const QString &number);
+// The largest well-formed number (year and six digits) of the year in kjcg,
+// or in another table of achievements (the import's staging table).
+QString largestNumber(Database *db, const QString &year, const QString &table = QStringLiteral("kjcg"));
 // Throws DbError for a year that isValidYear refuses.
 QString nextNumber(Database *db, const QString &year);
 
@@ -47,6 +50,8 @@ const QStringList &childTables();
 // Gives every child row of `from` the key `to`; returns the rows moved.
 // Throws DbError; the rows moved until then keep the new key.
 int rekeyChildren(Database *db, const RecordKey &from, const RecordKey &to);
+// The same over the rows of the given table files.
+int rekeyRows(Database *db, const QStringList &tables, const RecordKey &from, const RecordKey &to);
 
 // What the new-record dialog asks for.
 struct MainItems

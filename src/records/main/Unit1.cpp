@@ -9,11 +9,14 @@
 #include "records/widgets/NamedControls.h"
 #include "records/forms/Abort.h"
 #include "records/main/AchievementList.h"
+#include "records/main/QueryBuilderPanel.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/forms/Messages.h"
 #include "records/main/SectionButton.h"
 #include "records/main/UnitDM.h"
 #include "records/main/UnitNew.h"
+#include "exchange/Unitin.h"
+#include "engine/DbError.h"
 #include "records/pages/UnitPage1.h"
 #include "records/unit/Unitpage4a.h"
 #include "records/main/Unitwel.h"
@@ -118,6 +121,7 @@ TMainForm::TMainForm(QWidget *parent)
     buildGrid();
     buildSectionPanel();
     buildQueryPanel();
+    queryBuilder = new QueryBuilderPanel(this);
     auto *commands = new QWidget(this);
     buildCommands(commands);
 
@@ -228,6 +232,7 @@ void TMainForm::buildCommands(QWidget *panel)
     connect(BitBtn7, &QPushButton::clicked, this, &TMainForm::BitBtn7Click);
     connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
     connect(BitBtn4, &QPushButton::clicked, this, &TMainForm::BitBtn4Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button3Click);
     connect(btn_page01, &QPushButton::clicked, this, &TMainForm::btn_page01Click);
@@ -263,9 +268,7 @@ void TMainForm::buildQueryPanel()
     };
     ComboBox2 = combo(QStringLiteral("ComboBox2"), 190);
     ComboBox4 = combo(QStringLiteral("ComboBox4"), 70);
-    ComboBox4->addItems({QStringLiteral("包含"), QStringLiteral("="), QStringLiteral("<"),
-                         QStringLiteral(">"), QStringLiteral("<="), QStringLiteral(">="),
-                         QStringLiteral("<>"), QString()});
+    ComboBox4->addItems(QueryBuilder::operators());
     Combobox3 = combo(QStringLiteral("Combobox3"), 220);
     Combobox3->setToolTip(QStringLiteral("选择查询条件，加‘**’的选项为1.0版的指标项"));
     Edit2 = new QLineEdit(QueryPanel);
@@ -429,17 +432,33 @@ void TMainForm::Button2Click()
         Fpage4a->showLoaded();
 }
 
+// However the import window was left, records may have arrived: the year
+// list, the list and the lock are read again.
+void TMainForm::BitBtn1Click()
+{
+    if (!Formin)
+        return;
+    Formin->exec();
+    try {
+        fillYearList();
+        LoadAchievementList();
+        MarkIncompletePages();
+        RenumberList();
+        CheckPagesDone();
+    } catch (const DbError &error) {
+        Messages::ShowError(this, error.message());
+    }
+}
+
 void TMainForm::prepareFilters()
 {
     connectToData();
     Edit2->hide();
     ComboBox5->hide();
     ComboBox6->hide();
-    FillComboFromField(*DM->tblzdxx1, ComboBox2, QStringLiteral("Name"));
     fillYearList();
     ComboBox1->setCurrentIndex(0);
     cbYear->setCurrentIndex(0);
-    ComboBox2->setCurrentIndex(0);
     prepareQueryItems();
     setUnitDependentEnabled(!DM->Tblunit->isEmpty());
     LoadAchievementList();
@@ -455,16 +474,10 @@ void TMainForm::fillYearList()
     FillYearCombo(cbYear, years);
 }
 
-// The value list of the first query item, from the code dictionary group
-// that the item names in its second column.
+// The first query item comes with the input that fits it, as if chosen.
 void TMainForm::prepareQueryItems()
 {
-    Table &items = *DM->tblzdxx1;
-    items.first();
-    if (!items.isEmpty()) {
-        const QString group = items.asString(items.fieldNames().value(1));
-        FillComboFromDict(*DM->Tblzdxx, group, false, Combobox3);
-    }
+    queryBuilder->fillItems();
     Combobox3->setCurrentIndex(0);
     ComboBox4->setCurrentIndex(0);
 }

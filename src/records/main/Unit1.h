@@ -11,6 +11,7 @@ class QIdentityProxyModel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QueryBuilderPanel;
 class QTableView;
 class QToolButton;
 class DataSet;
@@ -85,6 +86,8 @@ public:
     QToolButton *SpeedButton23 = nullptr;  // 剪切
     QToolButton *SpeedButton16 = nullptr;  // 查询
     QToolButton *SpeedButton26 = nullptr;  // 恢复
+    // What the query panel's controls do.
+    QueryBuilderPanel *queryBuilder = nullptr;
 
     // The controls that the completeness lock switches.
     QList<QWidget *> lockSet() const;
@@ -123,6 +126,7 @@ public slots:
     void btn_page01Click();  // 成果概况
     void Button2Click();  // 单位情况
     void BitBtn4Click();  // 打印
+    void BitBtn1Click();  // 导入
     void BitBtn7Click();  // 退出
 
 protected:

@@ -1,0 +1,280 @@
+#include "ImportStaging.h"
+
+#include "engine/DataSet.h"
+#include "engine/Database.h"
+#include "engine/DbError.h"
+#include "engine/DbfFile.h"
+#include "exchange/core/ExchangeFile.h"
+#include "exchange/core/ExchangeNames.h"
+#include "records/main/AchievementList.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+
+namespace ImportStaging {
+
+namespace {
+
+// A package lacking one of these files is still taken (older packages
+// carry no patents, for one); lacking two, it is no package.
+constexpr int LeastFilesPresent = 5;
+
+// The files a package brings into staging, in load order. EXPERT.TXT is
+// not staged.
+const QStringList &loadedNames()
+{
+    static const QStringList names = ExchangeNames::records() + QStringList{ExchangeNames::Unit};
+    return names;
+}
+
+QString loadingText(const QString &name)
+{
+    static const QHash<QString, QString> texts = {
+        {ExchangeNames::Kjcg, QStringLiteral("正在导入科技成果主表……")},
+        {ExchangeNames::Cgwcdw, QStringLiteral("正在导入成果完成单位……")},
+        {ExchangeNames::Cgwcr, QStringLiteral("正在导入成果完成人……")},
+        {ExchangeNames::Jdwyhmd, QStringLiteral("正在导入鉴定委员会名单……")},
+    };
+    return texts.value(name, QStringLiteral("正在导入专利情况……"));
+}
+
+QStringList allTables()
+{
+    QStringList tables;
+    for (const QString &name : loadedNames())
+        tables << ExchangeNames::stagingTable(name);
+    return tables;
+}
+
+void emptyTable(Database *db, const QString &table)
+{
+    const std::shared_ptr<DbfFile> file = db->file(table);
+    for (int recno = 0; recno < file->recordCount(); ++recno) {
+        if (!file->isDeleted(recno))
+            file->setDeleted(recno, true);
+    }
+}
+
+// Takes out the rows a failed load appended after `counts`.
+void dropRowsAfter(Database *db, const QHash<QString, int> &counts)
+{
+    for (auto it = counts.begin(); it != counts.end(); ++it) {
+        const std::shared_ptr<DbfFile> file = db->file(it.key());
+        for (int recno = it.value(); recno < file->recordCount(); ++recno)
+            file->setDeleted(recno, true);
+    }
+}
+
+void loadFiles(Database *db, const QHash<QString, QString> &present, const LoadProgress &progress,
+               LoadResult &result)
+{
+    for (const QString &name : loadedNames()) {
+        const QString path = present.value(name);
+        if (path.isEmpty())
+            continue;
+        if (progress.file)
+            progress.file(loadingText(name));
+        Table table(db, ExchangeNames::stagingTable(name));
+        int shortLines = 0;
+        result.rows += LoadExchangeFile(table, path, SplitterVariant::Import, progress.record, &shortLines);
+        result.shortLines += shortLines;
+    }
+}
+
+void deleteStagedChildren(Database *db, const Numbering::RecordKey &key)
+{
+    for (const QString &table : childTables()) {
+        db->execute(QStringLiteral("delete from %1 where item_4 = :item4 and item_dqdm = :region")
+                        .arg(QFileInfo(table).completeBaseName()),
+                    {{QStringLiteral("item4"), key.item4}, {QStringLiteral("region"), key.region}});
+    }
+}
+
+} // namespace
+
+QString kjcgTable()
+{
+    return ExchangeNames::stagingTable(ExchangeNames::Kjcg);
+}
+
+const QStringList &childTables()
+{
+    static const QStringList tables = {
+        ExchangeNames::stagingTable(ExchangeNames::Zlqk), ExchangeNames::stagingTable(ExchangeNames::Cgwcdw),
+        ExchangeNames::stagingTable(ExchangeNames::Cgwcr), ExchangeNames::stagingTable(ExchangeNames::Jdwyhmd)};
+    return tables;
+}
+
+bool isPackageName(const QString &path)
+{
+    return QFileInfo(path).fileName().compare(ExchangeNames::ImportArchive, Qt::CaseInsensitive) == 0;
+}
+
+bool isOldPackageName(const QString &path, QString *code)
+{
+    static const QRegularExpression pattern(QStringLiteral("^CGSB(.{1,3})\\.ARJ$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(QFileInfo(path).fileName());
+    if (!match.hasMatch())
+        return false;
+    if (code)
+        *code = match.captured(1);
+    return true;
+}
+
+void clearAll(Database *db)
+{
+    for (const QString &table : allTables())
+        emptyTable(db, table);
+}
+
+LoadResult load(Database *db, const QString &folder, const LoadProgress &progress)
+{
+    QHash<QString, QString> present;
+    for (const QString &name : loadedNames()) {
+        const QString path = ExchangeNames::findFile(folder, ExchangeNames::fileName(name));
+        if (!path.isEmpty())
+            present.insert(name, path);
+    }
+    if (present.size() < LeastFilesPresent)
+        throw NotAPackage(QStringLiteral("文件的格式不正确"));
+
+    QHash<QString, int> before;
+    for (const QString &table : allTables())
+        before.insert(table, db->file(table)->recordCount());
+    LoadResult result;
+    try {
+        loadFiles(db, present, progress, result);
+        Table staged(db, kjcgTable());
+        staged.open();
+        numberList(staged);
+    } catch (const DbError &error) {
+        try {
+            dropRowsAfter(db, before);
+        } catch (const DbError &again) {
+            throw DbError(error.message() + QLatin1Char('\n') + again.message());
+        }
+        throw;
+    }
+    return result;
+}
+
+void numberList(Table &staged)
+{
+    int number = 0;
+    for (staged.first(); !staged.eof(); staged.next()) {
+        const QString text = QString::number(++number);
+        if (staged.asString(QStringLiteral("no")) == text)
+            continue;
+        staged.edit();
+        staged.setString(QStringLiteral("no"), text);
+        staged.post();
+    }
+    staged.first();
+}
+
+QString CategoryCounts::totalText() const
+{
+    return QStringLiteral("记录条数:%1条；").arg(total);
+}
+
+QString CategoryCounts::detailText() const
+{
+    return QStringLiteral("其中：应用技术%1条，基础理论%2条，软科学%3条。").arg(applied).arg(basic).arg(soft);
+}
+
+CategoryCounts countCategories(Database *db)
+{
+    Query query(db);
+    query.setSql(QStringLiteral("select item_cglb as category, count(*) as n from %1 group by item_cglb")
+                     .arg(QFileInfo(kjcgTable()).completeBaseName()));
+    query.open();
+    CategoryCounts counts;
+    for (query.first(); !query.eof(); query.next()) {
+        const QString category = query.asString(QStringLiteral("category")).trimmed();
+        const int n = int(query.asNumber(QStringLiteral("n")));
+        counts.total += n;
+        if (category == AchievementList::categoryCode(0))
+            counts.applied += n;
+        else if (category == AchievementList::categoryCode(1))
+            counts.soft += n;
+        else if (category == AchievementList::categoryCode(2))
+            counts.basic += n;
+    }
+    return counts;
+}
+
+Numbering::RecordKey keyOf(const DataSet &staged)
+{
+    return {staged.asString(QStringLiteral("item_4")).trimmed(),
+            staged.asString(QStringLiteral("item_dqdm")).trimmed()};
+}
+
+bool titleInMain(Database *db, const QString &title)
+{
+    return Numbering::nameTaken(db, title.trimmed());
+}
+
+int nextDuplicate(Table &staged, int from)
+{
+    for (int row = from; row < staged.recordCount(); ++row) {
+        staged.moveTo(row);
+        if (titleInMain(staged.database(), staged.asString(QStringLiteral("item_3"))))
+            return row;
+    }
+    return -1;
+}
+
+void deleteCurrent(Table &staged)
+{
+    if (staged.isEmpty())
+        return;
+    const int row = staged.recNo();
+    deleteStagedChildren(staged.database(), keyOf(staged));
+    staged.remove();
+    numberList(staged);
+    if (!staged.isEmpty())
+        staged.moveTo(qMin(row, staged.recordCount() - 1));
+}
+
+void renameCurrent(Table &staged, const QString &title)
+{
+    staged.edit();
+    try {
+        staged.setString(QStringLiteral("item_3"), title);
+        staged.post();
+    } catch (...) {
+        staged.cancel();
+        throw;
+    }
+}
+
+QString changeYear(Table &staged, const QString &year)
+{
+    const QString trimmed = year.trimmed();
+    if (!Numbering::isValidYear(trimmed))
+        throw DbError(QStringLiteral("不能输入1900到2050外的年份！"));
+    if (staged.isEmpty())
+        throw DbError(QStringLiteral("没有可以修改年份的导入成果。"));
+    Database *db = staged.database();
+    const Numbering::RecordKey from = keyOf(staged);
+    const QString number = Numbering::numberAfter(
+        trimmed, Numbering::largestNumber(db, trimmed, QFileInfo(kjcgTable()).completeBaseName()));
+    const Numbering::RecordKey to{number, from.region};
+    const QStringList tables = QStringList{kjcgTable()} + childTables();
+    try {
+        Numbering::rekeyRows(db, tables, from, to);
+    } catch (const DbError &error) {
+        try {
+            Numbering::rekeyRows(db, tables, to, from);
+        } catch (const DbError &again) {
+            throw DbError(error.message() + QLatin1Char('\n') + again.message());
+        }
+        throw;
+    }
+    staged.refresh();
+    return number;
+}
+
+} // namespace ImportStaging

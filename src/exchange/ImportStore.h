@@ -1,0 +1,51 @@
+#pragma once
+#include <QString>
+#include <functional>
+
+class Database;
+
+// Moves the staged records of the import into the main tables. No windows.
+//
+// Each staged achievement is stored with its staged patents, completing
+// persons, committee members and cooperating units as one unit: the main
+// row first, then its children, every row copied column by column by
+// position with the new registration number and the region code ".". When
+// any row of a record cannot be written, the rows of that record written so
+// far are taken out again, the record stays staged and the others go on.
+// A stored record's completing persons are registered in the person list.
+// Stored records leave the staging tables once all are stored; those that
+// failed stay there with their children.
+//
+// Numbers: a record is numbered after the largest number of its year in the
+// main table; a year the main table does not hold yet keeps the imported
+// number. Only a staged number of ten digits is used as it is.
+class ImportStore
+{
+public:
+    enum class Mode {
+        Save,       // every staged record as a new record
+        Overwrite,  // a main record of the same title is replaced
+    };
+
+    struct Result
+    {
+        int stored = 0;
+        int added = 0;        // stored as new records
+        int overwritten = 0;  // stored in place of a record of the same title
+        int failed = 0;       // left staged
+        QString firstError;
+    };
+
+    explicit ImportStore(Database *db);
+
+    // Stores every staged record; eachRecord(done, total) runs after each.
+    // Throws DbError only when the tables cannot be read at all (nothing
+    // stored then).
+    Result storeAll(Mode mode, const std::function<void(int done, int total)> &eachRecord = {});
+
+    // What the user is told afterwards.
+    static QString resultMessage(Mode mode, const Result &result);
+
+private:
+    Database *m_db;
+};

@@ -1,0 +1,98 @@
+#include "OldPackage.h"
+
+#include "exchange/core/Archiver.h"
+#include "exchange/core/ExchangeNames.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryDir>
+
+namespace OldPackage {
+
+namespace {
+
+// Older file name stem and the standard exchange name it stands for.
+struct OldName
+{
+    QString stem;
+    QString standard;
+};
+
+const QList<OldName> &oldNames()
+{
+    static const QList<OldName> names = {
+        {QStringLiteral("KJCG"), ExchangeNames::Kjcg},     {QStringLiteral("CGDW"), ExchangeNames::Cgwcdw},
+        {QStringLiteral("CGWCR"), ExchangeNames::Cgwcr},   {QStringLiteral("JDMD"), ExchangeNames::Jdwyhmd},
+        {QStringLiteral("ZLQK"), ExchangeNames::Zlqk},
+    };
+    return names;
+}
+
+// Gives each record file its standard name; a file already named so stays.
+void useStandardNames(const QString &folder, const QString &code)
+{
+    for (const OldName &name : oldNames()) {
+        const QString standard = ExchangeNames::fileName(name.standard);
+        if (!ExchangeNames::findFile(folder, standard).isEmpty())
+            continue;
+        const QString old = ExchangeNames::findFile(folder, name.stem + code + QStringLiteral(".TXT"));
+        if (!old.isEmpty() && !QFile::rename(old, QDir(folder).filePath(standard)))
+            throw DbError(QStringLiteral("无法把文件“%1”改名为%2。").arg(QDir::toNativeSeparators(old), standard));
+    }
+}
+
+void requireRecordFiles(const QString &folder)
+{
+    for (const QString &file : ExchangeNames::recordFiles()) {
+        if (ExchangeNames::findFile(folder, file).isEmpty())
+            throw MissingMembers(QStringLiteral("包内文件不正确，可能有缺失!"));
+    }
+}
+
+// The new archive replaces the old one only once it is complete.
+void copyOver(const QString &source, const QString &target)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        throw DbError(QStringLiteral("无法读取文件“%1”：%2").arg(QDir::toNativeSeparators(source), in.errorString()));
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly) || out.write(in.readAll()) != in.size() || !out.commit())
+        throw DbError(QStringLiteral("无法保存文件“%1”：%2").arg(QDir::toNativeSeparators(target), out.errorString()));
+}
+
+} // namespace
+
+QString repack(const Archiver &archiver, const QString &packagePath, const QString &code,
+               const std::function<bool(const QString &existing)> &confirmReplace)
+{
+    QTemporaryDir work;
+    if (!work.isValid())
+        throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(work.errorString()));
+    const QString unpacked = QDir(work.path()).filePath(QStringLiteral("in"));
+    const QString packed = QDir(work.path()).filePath(QStringLiteral("out"));
+    QDir().mkpath(unpacked);
+    QDir().mkpath(packed);
+    archiver.unpack(packagePath, unpacked);
+    useStandardNames(unpacked, code);
+    requireRecordFiles(unpacked);
+
+    const QString folder = QFileInfo(packagePath).absolutePath();
+    QString target = ExchangeNames::findFile(folder, ExchangeNames::ExportArchive);
+    if (!target.isEmpty() && !(confirmReplace && confirmReplace(target)))
+        return QString();
+    if (target.isEmpty())
+        target = QDir(folder).filePath(ExchangeNames::ExportArchive);
+
+    for (const QString &file : ExchangeNames::recordFiles()) {
+        const QString from = ExchangeNames::findFile(unpacked, file);
+        if (!QFile::copy(from, QDir(packed).filePath(file)))
+            throw DbError(QStringLiteral("无法复制文件“%1”。").arg(QDir::toNativeSeparators(from)));
+    }
+    archiver.pack(packed, ExchangeNames::ExportArchive, ExchangeNames::recordFiles());
+    copyOver(QDir(packed).filePath(ExchangeNames::ExportArchive), target);
+    return target;
+}
+
+} // namespace OldPackage

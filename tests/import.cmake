@@ -1,0 +1,5 @@
+# The import: staging, storing and the import window with real packages.
+dravik_test(tst_importstore tst_importstore.cpp support/ImportData.cpp LIBS app engine tablesource)
+dravik_test(tst_importwindow tst_importwindow.cpp support/ImportData.cpp LIBS app engine tablesource Qt6::Widgets)
+set_tests_properties(tst_importwindow PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_FUNCTION_TIMEOUT=120000")

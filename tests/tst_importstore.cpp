@@ -1,0 +1,314 @@
+// The import without its window: loading a package's text files into the
+// staging tables, the commands on staged records, and storing them in the
+// main tables under new numbers, record by record.
+#include "engine/DbError.h"
+#include "engine/DbfFile.h"
+#include "engine/GbkText.h"
+#include "exchange/core/ExchangeNames.h"
+#include "exchange/ImportStaging.h"
+#include "exchange/ImportStore.h"
+#include "support/FileSizeLimit.h"
+#include "support/ImportData.h"
+
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+const QString Kjcg = u"kjcg.DBF"_s;
+
+QString errorOf(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const DbError &error) {
+        return error.message();
+    }
+    return u"no error"_s;
+}
+
+QStringList column(Database *db, const QString &table, const QString &field, const QString &filter = {})
+{
+    Table t(db, table);
+    if (!filter.isEmpty()) {
+        t.setFilter(filter);
+        t.setFiltered(true);
+    }
+    t.open();
+    QStringList values;
+    for (t.first(); !t.eof(); t.next())
+        values << t.asString(field);
+    return values;
+}
+
+} // namespace
+
+class TestImportStore : public QObject
+{
+    Q_OBJECT
+
+    DataFixture f;
+    BoxLog m_log;
+
+    Database *db() const { return f.db(); }
+
+    Table &staged() const
+    {
+        Table &t = *DM->T_temp_in;
+        if (!t.isOpen()) {
+            t.setTableName(ImportStaging::kjcgTable());
+            t.open();
+        }
+        return t;
+    }
+
+    // Loads the package's files, unpacked by the archiver.
+    ImportStaging::LoadResult stage(const QString &package)
+    {
+        QTemporaryDir unpacked;
+        unpackFiles(package, unpacked.path());
+        return ImportStaging::load(db(), unpacked.path());
+    }
+
+    int stagedRows(const QString &name) const
+    {
+        return countRows(db(), ExchangeNames::stagingTable(name));
+    }
+
+private slots:
+    void initTestCase() { f.buildOnce(); }
+    void init() { QVERIFY(f.start()); }
+    void cleanup() { f.stop(); }
+
+    void packageNames()
+    {
+        QVERIFY(ImportStaging::isPackageName(u"/a/b/cgsbqy.arj"_s));
+        QVERIFY(ImportStaging::isPackageName(u"/a/CGSBQY.ARJ"_s));
+        QVERIFY(!ImportStaging::isPackageName(u"/a/XCGSBQY.ARJ"_s));
+        QVERIFY(!ImportStaging::isPackageName(u"/a/CGSBQY.ARJ.bak"_s));
+        QString code;
+        QVERIFY(ImportStaging::isOldPackageName(u"/x/cgsb12.arj"_s, &code));
+        QCOMPARE(code, u"12"_s);
+        QVERIFY(!ImportStaging::isOldPackageName(u"/x/CGSB1234.ARJ"_s));
+        QVERIFY(!ImportStaging::isOldPackageName(u"/x/XCGSB1.ARJ"_s));
+        QVERIFY(!ImportStaging::isOldPackageName(u"/x/CGSB.ARJ"_s));
+    }
+
+    // Files written by hand as older installations write them: lines with
+    // fewer values, a value that begins with a quote.
+    void goldenFilesWithShortLines()
+    {
+        QTemporaryDir folder;
+        QStringList full(102);
+        full[0] = u"1"_s;
+        full[2] = u"\"\"\"引号\"\"开头\""_s;   // a quoted value: "引号"开头
+        full[5] = u"2019-5-6"_s;
+        full[22] = u"2019000005"_s;
+        full[77] = u"110"_s;
+        full[78] = u"2"_s;
+        QStringList shortLine = {u"1"_s, {}, u"短行"_s, {}, {}, u"不是日期"_s};
+        putBytes(folder.filePath(u"KJCG.TXT"_s), GbkText::encode(full.join('\t') + u"\t\r\n"_s
+                                                                   + shortLine.join('\t') + u"\r\n"_s));
+        putBytes(folder.filePath(u"CGWCR.TXT"_s), GbkText::encode(u"2019000005\t110\t1\t张三\r\n"_s));
+        for (const QString &name : {u"CGWCDW.TXT"_s, u"jdwyhmd.txt"_s, u"UNIT.TXT"_s})
+            putBytes(folder.filePath(name), {});
+
+        const ImportStaging::LoadResult result = ImportStaging::load(db(), folder.path());
+        QCOMPARE(result.rows, 3);
+        QCOMPARE(result.shortLines, 2);
+        QCOMPARE(column(db(), ImportStaging::kjcgTable(), u"ITEM_12"_s), QStringList({"\"引号\"开头", "短行"}));
+        QCOMPARE(column(db(), ImportStaging::kjcgTable(), u"ITEM_4"_s), QStringList({"2019000005", ""}));
+        QCOMPARE(column(db(), ImportStaging::kjcgTable(), u"NO"_s), QStringList({"1", "2"}));
+        // An unreadable registration date is the day of the import.
+        QCOMPARE(column(db(), ImportStaging::kjcgTable(), u"ITEM_121"_s)[1].isEmpty(), false);
+        QCOMPARE(tableRows(db(), u"CGWCRtemp.dbf"_s)[0].mid(3), QStringList({"张三", "", "", "", "", "", "", ""}));
+        const ImportStaging::CategoryCounts counts = ImportStaging::countCategories(db());
+        QCOMPARE(counts.totalText(), u"记录条数:2条；"_s);
+        QCOMPARE(counts.detailText(), u"其中：应用技术0条，基础理论0条，软科学1条。"_s);
+    }
+
+    // A damaged file stages nothing of its package; four files are no package.
+    void damagedPackagesStageNothing()
+    {
+        QTemporaryDir folder;
+        appendRow(db(), ImportStaging::kjcgTable(), {{u"ITEM_3"_s, u"已在暂存"_s}});
+        const QString good = u"\t"_s.repeated(102);
+        putBytes(folder.filePath(u"KJCG.TXT"_s),
+                 GbkText::encode(good + u"\r\n1\t\"断开的引号\r\n"_s + good + u"\r\n"_s));
+        for (const QString &name : {u"CGWCR.TXT"_s, u"CGWCDW.TXT"_s, u"JDWYHMD.TXT"_s})
+            putBytes(folder.filePath(name), GbkText::encode(u"2019000001\t110\r\n"_s));
+        QCOMPARE(errorOf([&] { ImportStaging::load(db(), folder.path()); }), u"文件的格式不正确"_s);
+
+        putBytes(folder.filePath(u"ZLQK.TXT"_s), {});
+        const QString error = errorOf([&] { ImportStaging::load(db(), folder.path()); });
+        QVERIFY2(error.contains(u"KJCG.TXT"_s) && error.contains(u"第 2 行"_s), qPrintable(error));
+        QCOMPARE(column(db(), ImportStaging::kjcgTable(), u"ITEM_3"_s), QStringList({"已在暂存"}));
+        for (const QString &name : {ExchangeNames::Cgwcr, ExchangeNames::Cgwcdw, ExchangeNames::Jdwyhmd})
+            QCOMPARE(stagedRows(name), 0);
+    }
+
+    // New numbers follow the largest of each year in the main table; a year
+    // it lacks keeps the sent number; children and register follow.
+    void storedRecordsAreRenumberedWithTheirChildren()
+    {
+        addAchievement(db(), u"2019000003"_s, u"1"_s, u"本地一"_s);
+        addAchievement(db(), u"2019000007"_s, u"1"_s, u"本地二"_s);
+        appendRow(db(), u"cgwcrNew.dbf"_s, {{u"ITEM_180"_s, u"李四"_s}, {u"ITEM_185"_s, u"旧单位"_s}});
+        SourceFolder source(f.shippedPath());
+        addSentRecord(source.db(), u"2019000001"_s, u"1"_s, u"成果'甲'"_s, {u"王\"小\"二"_s, u"李四"_s});
+        addSentRecord(source.db(), u"2019000002"_s, u"2"_s, u"成果乙"_s, {u"李四"_s});
+        addSentRecord(source.db(), u"2031000042"_s, u"3"_s, u"成果丙"_s, {});
+        addSentRecord(source.db(), u"2031000010"_s, u"3"_s, u"成果丁"_s, {});
+        appendRow(source.db(), u"unit.dbf"_s, {{u"unitcode"_s, u"9990001000"_s}, {u"item_9"_s, u"发送单位"_s}});
+        stage(source.package());
+        QCOMPARE(stagedRows(ExchangeNames::Unit), 1);
+
+        const ImportStore::Result result = ImportStore(db()).storeAll(ImportStore::Mode::Save);
+        QCOMPARE(result.stored, 4);
+        QCOMPARE(result.failed, 0);
+        QCOMPARE(ImportStore::resultMessage(ImportStore::Mode::Save, result), u"入库完毕!"_s);
+        QCOMPARE(column(db(), Kjcg, u"ITEM_4"_s),
+                 QStringList({"2019000003", "2019000007", "2019000008", "2019000009", "2031000042", "2031000043"}));
+        QCOMPARE(column(db(), Kjcg, u"ITEM_DQDM"_s).mid(2), QStringList(4, u"."_s));
+        QCOMPARE(column(db(), u"cgwcr.DBF"_s, u"ITEM_4"_s),
+                 QStringList({"2019000008", "2019000008", "2019000009"}));
+        for (const QString &child : {u"zlqk.dbf"_s, u"jdwyhmd.DBF"_s, u"cgwcdw.DBF"_s}) {
+            QCOMPARE(column(db(), child, u"ITEM_4"_s),
+                     QStringList({"2019000008", "2019000009", "2031000042", "2031000043"}));
+            QCOMPARE(column(db(), child, u"ITEM_DQDM"_s), QStringList(4, u"."_s));
+        }
+        QCOMPARE(column(db(), u"cgwcrNew.dbf"_s, u"ITEM_180"_s), QStringList({"李四", "王\"小\"二"}));
+        QCOMPARE(column(db(), u"cgwcrNew.dbf"_s, u"ITEM_185"_s), QStringList({"单位", "单位"}));
+        for (const QString &name : ExchangeNames::records() + QStringList{ExchangeNames::Unit})
+            QCOMPARE(stagedRows(name), 0);
+
+        // Every sent value arrives, but the key, the export mark and what
+        // the exchange does not carry.
+        const QList<QStringList> sent = tableRows(source.db(), Kjcg);
+        const QList<QStringList> arrived = tableRows(db(), Kjcg).mid(2);
+        Table kjcg(db(), Kjcg);
+        kjcg.open();
+        const QStringList names = kjcg.fieldNames();
+        for (int row = 0; row < sent.size(); ++row) {
+            for (int i = 0; i < names.size(); ++i) {
+                if (QStringList({"ITEM_4", "ITEM_DQDM", "ITEM_SJDC", "NO", "patent_ty"}).contains(names[i], Qt::CaseInsensitive))
+                    continue;
+                QVERIFY2(sent[row][i] == arrived[row][i], qPrintable(names[i] + ": " + sent[row][i]));
+            }
+        }
+        QCOMPARE(tableRows(db(), u"cgwcr.DBF"_s)[1].mid(2), tableRows(source.db(), u"cgwcr.DBF"_s)[1].mid(2));
+
+        // Another dBase reader sees the stored rows.
+        QProcess python;
+        python.start(u"/usr/bin/python3"_s,
+                     {u"-c"_s, u"import dbf,sys\nt=dbf.Table(sys.argv[1]);t.open(dbf.READ_ONLY)\n"
+                               "print(','.join(r['item_4'].strip() for r in t if not dbf.is_deleted(r)))"_s,
+                      db()->resolvePath(Kjcg)});
+        QVERIFY(python.waitForFinished(60000));
+        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).trimmed(),
+                 u"2019000003,2019000007,2019000008,2019000009,2031000042,2031000043"_s);
+    }
+
+    // Same title: the old record (the first of that title) goes only once
+    // the new one is stored; an empty title is stored as a new record.
+    void overwriteReplacesTheFirstRecordOfTheTitle()
+    {
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"同名"_s);
+        addChildren(db(), u"2018000001"_s, u"."_s);
+        addAchievement(db(), u"2018000002"_s, u"1"_s, u"同名"_s);
+        SourceFolder source(f.shippedPath());
+        addSentRecord(source.db(), u"2018000009"_s, u"1"_s, u"同名"_s, {u"甲"_s});
+        addSentRecord(source.db(), u"2018000010"_s, u"1"_s, u"新的"_s, {});
+        addSentRecord(source.db(), u"2018000011"_s, u"1"_s, QString(), {});
+        stage(source.package());
+
+        const ImportStore::Result result = ImportStore(db()).storeAll(ImportStore::Mode::Overwrite);
+        QCOMPARE(ImportStore::resultMessage(ImportStore::Mode::Overwrite, result), u"入库完毕！新增2条,覆盖1条。"_s);
+        QCOMPARE(column(db(), Kjcg, u"ITEM_4"_s), QStringList({"2018000002", "2018000003", "2018000004", "2018000005"}));
+        QCOMPARE(column(db(), Kjcg, u"ITEM_3"_s), QStringList({"同名", "同名", "新的", ""}));
+        for (const QString &child : ChildFiles)
+            QCOMPARE(countRows(db(), child, u"item_4='2018000001'"_s), 0);
+        QCOMPARE(countRows(db(), u"cgwcr.DBF"_s, u"item_4='2018000003'"_s), 1);
+    }
+
+    // A record whose persons cannot be written leaves no row behind and
+    // stays staged with its children; the others are stored.
+    void aFailedRecordStaysStagedWhole()
+    {
+        SourceFolder source(f.shippedPath());
+        addSentRecord(source.db(), u"2020000001"_s, u"1"_s, u"有完成人"_s, {u"甲"_s});
+        addSentRecord(source.db(), u"2020000002"_s, u"1"_s, u"无完成人"_s, {});
+        stage(source.package());
+        // The person table lies wholly beyond the limit, the others below.
+        const auto persons = db()->file(u"cgwcr.DBF"_s);
+        {
+            DbfBulkAppend bulk(persons);
+            for (int i = 0; i < 4000; ++i)
+                persons->append({{0, u"1900000001"_s}, {3, u"填充"_s}});
+            bulk.finish();
+        }
+        for (int i = 0; i < persons->recordCount(); ++i)
+            persons->setDeleted(i, true);
+        const qint64 limit = QFileInfo(db()->resolvePath(u"cgwcr.DBF"_s)).size() - 1;
+        for (const QString &file : {u"kjcg.DBF"_s, u"kjcg.dbt"_s, u"zlqk.dbf"_s, u"cgwcrNew.dbf"_s})
+            QVERIFY2(QFileInfo(db()->resolvePath(file)).size() < limit - 100000, qPrintable(file));
+
+        ImportStore::Result result;
+        {
+            FileSizeLimit sizeLimit(limit);
+            QVERIFY(sizeLimit.active());
+            result = ImportStore(db()).storeAll(ImportStore::Mode::Save);
+        }
+        QCOMPARE(result.stored, 1);
+        QCOMPARE(result.failed, 1);
+        const QString message = ImportStore::resultMessage(ImportStore::Mode::Save, result);
+        QVERIFY2(message.contains(u"已入库1条，1条未能入库"_s) && message.contains(u"有完成人"_s), qPrintable(message));
+        QCOMPARE(column(db(), Kjcg, u"ITEM_3"_s), QStringList({"无完成人"}));
+        QCOMPARE(countRows(db(), u"zlqk.dbf"_s), 1);
+        QCOMPARE(countRows(db(), u"cgwcrNew.dbf"_s), 0);
+        QCOMPARE(column(db(), ImportStaging::kjcgTable(), u"ITEM_3"_s), QStringList({"有完成人"}));
+        for (const QString &name : ExchangeNames::records())
+            QCOMPARE(stagedRows(name), 1);
+
+        // Once the disk takes it, the record is stored.
+        result = ImportStore(db()).storeAll(ImportStore::Mode::Save);
+        QCOMPARE(result.stored, 1);
+        QCOMPARE(column(db(), u"cgwcr.DBF"_s, u"ITEM_180"_s), QStringList({"甲"}));
+    }
+
+    // Duplicates by title, delete, rename and the move to another year, each
+    // seen in the staging tables.
+    void commandsOnStagedRecords()
+    {
+        addAchievement(db(), u"2019000001"_s, u"1"_s, u"本地'已有'"_s);
+        SourceFolder source(f.shippedPath());
+        addSentRecord(source.db(), u"2019000001"_s, u"1"_s, u"第一"_s, {u"甲"_s});
+        addSentRecord(source.db(), u"2019000002"_s, u"1"_s, u"本地'已有'"_s, {u"乙"_s});
+        addSentRecord(source.db(), u"2019000003"_s, u"1"_s, u"第三"_s, {u"丙"_s, u"丁"_s, u"戊"_s});
+        stage(source.package());
+        Table &list = staged();
+        list.refresh();
+
+        QCOMPARE(ImportStaging::nextDuplicate(list, 0), 1);
+        ImportStaging::deleteCurrent(list);
+        QCOMPARE(list.asString(u"ITEM_3"_s), u"第三"_s);
+        QCOMPARE(column(db(), ImportStaging::kjcgTable(), u"NO"_s), QStringList({"1", "2"}));
+        QCOMPARE(countRows(db(), u"CGWCRtemp.dbf"_s, u"item_4='2019000002'"_s), 0);
+        QCOMPARE(ImportStaging::nextDuplicate(list, 0), -1);
+
+        ImportStaging::renameCurrent(list, u"第三（改）"_s);
+        QCOMPARE(column(db(), ImportStaging::kjcgTable(), u"ITEM_3"_s), QStringList({"第一", "第三（改）"}));
+
+        QCOMPARE(errorOf([&] { ImportStaging::changeYear(list, u"19"_s); }), u"不能输入1900到2050外的年份！"_s);
+        QCOMPARE(ImportStaging::changeYear(list, u"2024"_s), u"2024000001"_s);
+        QCOMPARE(countRows(db(), u"CGWCRtemp.dbf"_s, u"item_4='2024000001' and item_dqdm='110'"_s), 3);
+        for (const QString &name : {ExchangeNames::Zlqk, ExchangeNames::Jdwyhmd, ExchangeNames::Cgwcdw})
+            QCOMPARE(countRows(db(), ExchangeNames::stagingTable(name), u"item_4='2024000001'"_s), 1);
+        list.first();
+        QCOMPARE(ImportStaging::changeYear(list, u"2024"_s), u"2024000002"_s);
+        QCOMPARE(column(db(), ImportStaging::kjcgTable(), u"ITEM_4"_s), QStringList({"2024000002", "2024000001"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestImportStore)
+#include "tst_importstore.moc"

@@ -1,0 +1,229 @@
+// The import window over real packages made by the exchange writer and the
+// archiver: choosing, unpacking, loading, the duplicate walk with its
+// rename, storing, the repack of an older package, the year dialog, and the
+// main window's "导入" with its refresh.
+#include "exchange/ImportStaging.h"
+#include "exchange/Unitin.h"
+#include "exchange/formatitem4.h"
+#include "support/ImportData.h"
+#include "records/widgets/ByteLimitedEdit.h"
+#include "support/ModalHelper.h"
+#include "support/PagesFixture.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QTableView>
+#include <QtTest>
+
+class TestImportWindow : public QObject
+{
+    Q_OBJECT
+
+    PagesFixture f;
+    BoxLog m_log;
+    std::unique_ptr<SourceFolder> m_source;
+    TFormin *form = nullptr;
+
+    Database *db() const { return f.db(); }
+
+    // Opens the window and picks the file, as "请选择导入文件" does.
+    void choose(const QString &path)
+    {
+        form->setFileChooser([path](QWidget *, const QString &) { return path; });
+        form->Button1Click();
+    }
+
+    void openWithPackage(const QString &package)
+    {
+        form->FormShow();
+        choose(package);
+        QVERIFY2(form->Button3->isEnabled(), qPrintable(m_log.texts().join(" | ")));
+        form->Button3Click();
+    }
+
+    QString folderOf(const QString &path) const { return QFileInfo(path).absolutePath(); }
+
+    void saveShot(const QString &name)
+    {
+        const QString dir = qEnvironmentVariable("DRAVIK_SHOT_DIR");
+        if (!dir.isEmpty())
+            form->grab().save(QDir(dir).filePath(name));
+    }
+
+private slots:
+    void initTestCase() { f.buildOnce(); }
+    void init()
+    {
+        m_log.clear();
+        f.open();
+        form = Formin = new TFormin(MainForm);
+        formformat = new Tformformat(MainForm);
+        m_source = std::make_unique<SourceFolder>(f.shippedPath());
+        addSentRecord(m_source->db(), u"2019000001"_s, u"1"_s, u"数控机床远程诊断系统的研究与应用"_s,
+                      {u"王\"小\"二"_s});
+        addSentRecord(m_source->db(), u"2019000002"_s, u"3"_s, u"本地已有的成果"_s, {u"李四"_s});
+        addSentRecord(m_source->db(), u"2020000001"_s, u"2"_s, u"区域创新政策评估"_s, {});
+    }
+    void cleanup()
+    {
+        m_source.reset();
+        Formin = nullptr;
+        formformat = nullptr;
+        form = nullptr;
+        f.stop();
+    }
+
+    void loadsDedupesAndStoresAPackage()
+    {
+        addAchievement(db(), u"2019000005"_s, u"1"_s, u"本地已有的成果"_s);
+        const QString package = m_source->package();
+        form->FormShow();
+        QVERIFY(!form->Button3->isEnabled() && form->Button1->isEnabled());
+
+        // The whole name counts, not its last characters.
+        const QString lookalike = QDir(folderOf(package)).filePath(u"XCGSBQY.ARJ"_s);
+        QFile::copy(package, lookalike);
+        choose(lookalike);
+        QCOMPARE(m_log.last(), u"请选择正确导入包,名字是CGSBQY.ARJ!"_s);
+        QVERIFY(!form->Button3->isEnabled());
+
+        choose(package);
+        QVERIFY(form->Button3->isEnabled());
+        QCOMPARE(m_log.boxes.size(), 1);
+        form->Button3Click();
+        QCOMPARE(m_log.last(), u"导入完毕！"_s);
+        QCOMPARE(form->Label6->text(), u"记录条数:3条；"_s);
+        QCOMPARE(form->Label2->text(), u"其中：应用技术1条，基础理论1条，软科学1条。"_s);
+        QCOMPARE(form->DBGrid1->model()->rowCount(), 3);
+        QCOMPARE(form->DBGrid1->model()->headerData(2, Qt::Horizontal).toString(), u"成果完成时间"_s);
+        QVERIFY(!form->Button3->isEnabled() && !form->Button1->isEnabled() && !form->Button6->isEnabled());
+        QVERIFY(form->Button4->isEnabled() && form->Button7->isEnabled() && form->Button8->isEnabled());
+        saveShot(u"import-loaded.png"_s);
+
+        // 排重, answered No: the rename panel is the only way on.
+        m_log.answers = {QMessageBox::No};
+        form->Button4Click();
+        QCOMPARE(m_log.last(), u"导入的项目“本地已有的成果”有重复,是否删除？"_s);
+        QVERIFY(!form->Panel1->isHidden());
+        QCOMPARE(form->Edit2->text(), u"本地已有的成果"_s);
+        QVERIFY(!form->Button5->isEnabled() && !form->Button4->isEnabled() && !form->DBGrid1->isEnabled());
+        saveShot(u"import-rename.png"_s);
+        form->Edit2->setText(u"本地已有的成果（二）"_s);
+        form->Button9Click();
+        QVERIFY(form->Panel1->isHidden() && form->Button5->isEnabled());
+        form->Button4Click();
+        QCOMPARE(m_log.last(), u"排重已经完成！"_s);
+        QCOMPARE(m_log.lastCaption(), u"状态！"_s);
+        QVERIFY(form->Button6->isEnabled());
+
+        form->Button6Click();
+        QCOMPARE(m_log.last(), u"入库完毕!"_s);
+        QCOMPARE(form->Label6->text(), u"导入完毕。"_s);
+        QVERIFY(form->Button1->isEnabled() && !form->Button6->isEnabled());
+        QCOMPARE(countRows(db(), u"kjcg.DBF"_s), 4);
+        QCOMPARE(countRows(db(), u"kjcg.DBF"_s, u"item_3='本地已有的成果（二）' and item_4='2019000007'"_s), 1);
+        QCOMPARE(countRows(db(), ImportStaging::kjcgTable()), 0);
+    }
+
+    // An archive the archiver cannot read: its words, and no "导入".
+    void aDamagedArchiveIsReportedAndNotLoaded()
+    {
+        const QString package = m_source->package();
+        QFile file(package);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        file.resize(file.size() / 2);
+        file.close();
+        form->FormShow();
+        choose(package);
+        QCOMPARE(m_log.lastCaption(), u"提示"_s);
+        QVERIFY2(m_log.last().contains(u"压缩程序"_s), qPrintable(m_log.last()));
+        QVERIFY(!form->Button3->isEnabled());
+        QCOMPARE(countRows(db(), ImportStaging::kjcgTable()), 0);
+    }
+
+    void aPackageOfTooFewFilesIsRefused()
+    {
+        openWithPackage(m_source->package({u"CGWCDW.TXT"_s, u"ZLQK.TXT"_s}));
+        QCOMPARE(m_log.last(), u"文件的格式不正确"_s);
+        QCOMPARE(countRows(db(), ImportStaging::kjcgTable()), 0);
+        QVERIFY(!form->Button6->isEnabled() && !form->Button4->isEnabled());
+    }
+
+    void yearDialogMovesTheCurrentRecord()
+    {
+        openWithPackage(m_source->package());
+        ModalHelper helper([](QWidget *dialog) {
+            ModalHelper::setText(dialog, u"edt_4"_s, u"2030"_s);
+            ModalHelper::click(dialog, u"btnsave"_s);
+            ModalHelper::click(dialog, u"btnexit"_s);
+        });
+        form->btnformatClick();
+        QVERIFY2(helper.ok(), qPrintable(helper.error()));
+        QCOMPARE(m_log.texts().mid(m_log.boxes.size() - 2),
+                 QStringList({u"确定要更改成果年份吗？"_s, u"成果年份修改成功！"_s}));
+        QCOMPARE(countRows(db(), ImportStaging::kjcgTable(), u"item_4='2030000001'"_s), 1);
+        QCOMPARE(countRows(db(), u"CGWCRtemp.dbf"_s, u"item_4='2030000001'"_s), 1);
+    }
+
+    // An older package is repacked beside it under the standard names.
+    void repacksAnOlderPackage()
+    {
+        const QString out = m_source->writeFiles();
+        const QList<QPair<QString, QString>> old = {{u"KJCG.TXT"_s, u"KJCG12.TXT"_s}, {u"CGWCDW.TXT"_s, u"CGDW12.TXT"_s},
+                                                   {u"CGWCR.TXT"_s, u"CGWCR12.TXT"_s}, {u"JDWYHMD.TXT"_s, u"JDMD12.TXT"_s},
+                                                   {u"ZLQK.TXT"_s, u"ZLQK12.TXT"_s}};
+        QStringList members;
+        for (const auto &[standard, older] : old) {
+            QVERIFY(QFile::rename(QDir(out).filePath(standard), QDir(out).filePath(older)));
+            members << older;
+        }
+        packFiles(out, u"CGSB12.ARJ"_s, members.mid(0, 4));
+        const QString partial = QDir(out).filePath(u"CGSB12.ARJ"_s);
+        form->FormShow();
+        form->setFileChooser([&](QWidget *, const QString &) { return partial; });
+        form->Button2Click();
+        QCOMPARE(m_log.last(), u"包内文件不正确，可能有缺失!"_s);
+        QVERIFY(fileIn(out, u"cgsbqy.arj"_s).isEmpty());
+
+        packFiles(out, u"CGSB12.ARJ"_s, members);
+        putBytes(QDir(out).filePath(u"cgsbqy.arj"_s), "old");
+        m_log.answers = {QMessageBox::No};
+        form->Button2Click();
+        QCOMPARE(m_log.last(), u"文件夹中已有%1，是否替换？"_s.arg(QDir::toNativeSeparators(QDir(out).filePath(u"cgsbqy.arj"_s))));
+        form->Button2Click();
+        QCOMPARE(m_log.last(), u"你已改名成功!文件在"_s + QDir::toNativeSeparators(QDir(out).filePath(u"cgsbqy.arj"_s)));
+
+        QTemporaryDir check;
+        QStringList unpacked = unpackFiles(QDir(out).filePath(u"cgsbqy.arj"_s), check.path());
+        unpacked.sort();
+        QStringList expected = recordFileNames();
+        expected.sort();
+        QCOMPARE(unpacked, expected);
+        QCOMPARE(ImportStaging::load(db(), check.path()).rows, 3 + 2 + 3 + 3 + 3);
+    }
+
+    // "导入" opens the window; however it is left, the main window lists
+    // what arrived.
+    void mainWindowRefreshesAfterTheImport()
+    {
+        f.showList();
+        const QString package = m_source->package();
+        form->setFileChooser([&](QWidget *, const QString &) { return package; });
+        ModalHelper helper([](QWidget *window) {
+            ModalHelper::click(window, u"Button1"_s);
+            ModalHelper::click(window, u"Button3"_s);
+            ModalHelper::click(window, u"Button8"_s);
+            ModalHelper::click(window, u"Button5"_s);
+        });
+        f.main()->BitBtn1->click();
+        QVERIFY2(helper.ok(), qPrintable(helper.error()));
+        QCOMPARE(m_log.last(), u"入库完毕！新增3条,覆盖0条。"_s);
+        QStringList years;
+        for (int i = 0; i < f.main()->cbYear->count(); ++i)
+            years << f.main()->cbYear->itemText(i);
+        QCOMPARE(years, QStringList({"2020", "2019"}));
+    }
+};
+
+QTEST_MAIN(TestImportWindow)
+#include "tst_importwindow.moc"
