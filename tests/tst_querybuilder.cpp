@@ -340,7 +340,7 @@ private slots:
             form()->ComboBox6->showPopup();
             QVERIFY2(helper.ok(), qPrintable(helper.error()));
         }
-        QCOMPARE(FormTree->targetTable(), u"xkfl.dbf"_s);
+        QCOMPARE(f.tree()->targetTable(), u"xkfl.dbf"_s);
         form()->SpeedButton24->click();
         QCOMPARE(condition(), u" item_12 ='A1'and  item_15 ='11010'"_s);
         search();
@@ -419,7 +419,7 @@ private slots:
         QCOMPARE(m_log.boxes.last().icon, QMessageBox::Question);
         QCOMPARE(m_log.last(), u"条件输入有误，请检查"_s);
         QCOMPARE(list().recordCount(), 10);
-        QCOMPARE(list().sql(), CurrentListSql);
+        QCOMPARE(list().sql(), form()->CurrentListSql);
     }
 
     // A cut that breaks a quoted value apart is refused before it runs.

@@ -2,16 +2,19 @@
 
 #include "engine/DataSet.h"
 #include "engine/Database.h"
+#include "records/forms/DictionaryService.h"
 
 #include <QFileInfo>
 
-DatabaseCodes::DatabaseCodes(Database *db)
-    : m_db(db)
+DatabaseCodes::DatabaseCodes(Database *db, const DictionaryService *dictionary)
+    : m_db(db), m_dictionary(dictionary)
 {
 }
 
 QString DatabaseCodes::optionText(const QString &group, const QString &code) const
 {
+    if (m_dictionary)
+        return m_dictionary->name(group, code);
     return firstMatch(QStringLiteral("zdxx"), QStringLiteral("xxdm"), QStringLiteral("xxmc"), code,
                       group);
 }

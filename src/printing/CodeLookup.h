@@ -2,6 +2,7 @@
 #include <QString>
 
 class Database;
+class DictionaryService;
 
 // The code dictionary and the small code/name tables, read without touching
 // any shared dataset: each answer comes from a query of its own, so no table
@@ -23,11 +24,12 @@ public:
     virtual bool hasTable(const QString &table) const = 0;
 };
 
-// The lookups over the tables of a data folder.
+// The lookups over the tables of a data folder; option texts through the
+// program's dictionary service when one is given.
 class DatabaseCodes : public CodeLookup
 {
 public:
-    explicit DatabaseCodes(Database *db);
+    explicit DatabaseCodes(Database *db, const DictionaryService *dictionary = nullptr);
     QString optionText(const QString &group, const QString &code) const override;
     QString fieldText(const QString &table, const QString &keyField, const QString &resultField,
                       const QString &key) const override;
@@ -39,4 +41,5 @@ private:
                        const QString &key, const QString &group) const;
 
     Database *m_db;
+    const DictionaryService *m_dictionary;
 };

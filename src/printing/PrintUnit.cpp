@@ -3,8 +3,10 @@
 #include "CodeLookup.h"
 #include "WordOutput.h"
 #include "engine/DataSet.h"
-#include "engine/DbError.h"
 #include "records/forms/Messages.h"
+#include "records/forms/Abort.h"
+#include "records/forms/AppContext.h"
+#include "records/forms/DictionaryService.h"
 #include "records/main/UnitDM.h"
 #include "records/widgets/NamedControls.h"
 #include "report/ReportOutput.h"
@@ -14,8 +16,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
-
-TPrintForm *PrintForm = nullptr;
 
 namespace {
 
@@ -306,17 +306,17 @@ void TPrintForm::setOutput(std::unique_ptr<report::Output> output)
     m_output = std::move(output);
 }
 
-void TPrintForm::useDataModule()
+void TPrintForm::wire(AppContext &context)
 {
-    if (m_data.record || !DM)
-        return;
-    m_codes = std::make_unique<DatabaseCodes>(DM->database());
+    ContextWindow::wire(context);
+    TDM &dm = context.dm();
+    m_codes = std::make_unique<DatabaseCodes>(dm.database(), &context.dictionary());
     PrintData data;
-    data.record = DM->Qrykjcg;
-    data.units = DM->QryCgwcdw;
-    data.persons = DM->QryCgwcr;
-    data.committee = DM->QryJdwyhmd;
-    data.patents = DM->tblzlqk;
+    data.record = dm.Qrykjcg;
+    data.units = dm.QryCgwcdw;
+    data.persons = dm.QryCgwcr;
+    data.committee = dm.QryJdwyhmd;
+    data.patents = dm.tblzlqk;
     data.codes = m_codes.get();
     setData(data);
 }
@@ -335,7 +335,6 @@ void TPrintForm::showEvent(QShowEvent *event)
 
 void TPrintForm::FormShow()
 {
-    useDataModule();
     ShowPanel(5);
     const bool applied = appliedRecord();
     YY_Button->setVisible(applied);
@@ -407,7 +406,6 @@ void TPrintForm::Button6Click()
 
 report::Document TPrintForm::layOut(const QString &className, const Footer &footer)
 {
-    useDataModule();
     if (!ReportPages::kind(className))
         throw report::ReportError(QStringLiteral("此页（%1）尚不能打印。").arg(className));
     report::Report &page = m_pages.prepare(className, m_data);
@@ -474,15 +472,15 @@ void TPrintForm::printWholeForm(bool applied)
     }
 }
 
+// A printer or file that cannot be used is the user's to fix: its own text.
+// Anything else is shown as the program shows every failed handler.
 void TPrintForm::guarded(const std::function<void()> &handler)
 {
-    try {
-        handler();
-    } catch (const report::ReportError &e) {
-        Messages::ShowError(this, e.message());
-    } catch (const DbError &e) {
-        Messages::ShowError(this, e.message());
-    } catch (const std::exception &e) {
-        Messages::ShowError(this, QString::fromUtf8(e.what()));
-    }
+    runGuarded(this, [&] {
+        try {
+            handler();
+        } catch (const report::ReportError &e) {
+            Messages::ShowError(this, e.message());
+        }
+    });
 }

@@ -5,6 +5,7 @@
 
 #include "PrintData.h"
 #include "ReportPages.h"
+#include "records/forms/AppContext.h"
 #include "report/Report.h"
 
 #include <QDialog>
@@ -15,15 +16,16 @@ class QLabel;
 class QPushButton;
 namespace report { class Output; }
 
-class TPrintForm : public QDialog
+class TPrintForm : public QDialog, public ContextWindow
 {
     Q_OBJECT
 public:
     explicit TPrintForm(QWidget *parent = nullptr);
     ~TPrintForm() override;
 
-    // Where the pages come from: the data module's record and child lists
-    // unless set otherwise.
+    // The pages come from the data module's record and child lists.
+    void wire(AppContext &context) override;
+    // Or from what a test hands in.
     void setData(const PrintData &data);
     PrintData &data() { return m_data; }
     // Where previews and prints go (a printer and the preview dialog unless
@@ -88,7 +90,6 @@ private:
     void buildDirectPanel(QWidget *panel, bool applied);
     QPushButton *addButton(QWidget *panel, const QString &name, const QString &caption,
                            std::function<void()> action);
-    void useDataModule();
     report::Document layOut(const QString &className, const Footer &footer);
     void previewPage(const QString &className, const Footer &footer);
     void printPage(const QString &className, const Footer &footer);
@@ -101,5 +102,3 @@ private:
     std::unique_ptr<report::Output> m_output;
     std::unique_ptr<class CodeLookup> m_codes;
 };
-
-extern TPrintForm *PrintForm;
