@@ -133,6 +133,7 @@ public slots:
     void Button3Click();  // 修改主项
     void btn_page01Click();  // 成果概况
     void Button2Click();  // 单位情况
+    void BitBtn4Click();  // 打印
     void BitBtn1Click();  // 导入
     void BitBtn7Click();  // 退出
 
