@@ -32,7 +32,6 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
-TFormin *Formin = nullptr;
 
 namespace {
 
@@ -188,9 +187,14 @@ QString TFormin::chooseFile(const QString &title)
     return m_chooser ? m_chooser(this, title) : QString();
 }
 
+TDM &TFormin::dm() const
+{
+    return context().dm();
+}
+
 Table &TFormin::staged() const
 {
-    return *DM->T_temp_in;
+    return *dm().T_temp_in;
 }
 
 void TFormin::showEvent(QShowEvent *event)
@@ -206,7 +210,7 @@ void TFormin::FormShow()
     Table &table = staged();
     table.close();
     try {
-        ImportStaging::clearAll(DM->database());
+        ImportStaging::clearAll(dm().database());
         table.setTableName(ImportStaging::kjcgTable());
         table.open();
         table.setFieldTitle(QStringLiteral("ITEM_3"), QStringLiteral("成果名称"));
@@ -215,9 +219,9 @@ void TFormin::FormShow()
     } catch (const DbError &error) {
         Messages::ShowError(this, error.message());
     }
-    DM->DS_temp_in->setDataSet(&table);
-    DM->DS_temp_in->setColumns({QStringLiteral("ITEM_3"), QStringLiteral("ITEM_9"), QStringLiteral("ITEM_4")});
-    DBGrid1->setModel(DM->DS_temp_in);
+    dm().DS_temp_in->setDataSet(&table);
+    dm().DS_temp_in->setColumns({QStringLiteral("ITEM_3"), QStringLiteral("ITEM_9"), QStringLiteral("ITEM_4")});
+    DBGrid1->setModel(dm().DS_temp_in);
     DBGrid1->setColumnWidth(0, 320);
     DBGrid1->setColumnWidth(1, 200);
     setOnlyChoiceAndExit();
@@ -248,7 +252,7 @@ void TFormin::setStoringButtons()
 
 void TFormin::showCounts()
 {
-    const ImportStaging::CategoryCounts counts = ImportStaging::countCategories(DM->database());
+    const ImportStaging::CategoryCounts counts = ImportStaging::countCategories(dm().database());
     Label6->setText(counts.totalText());
     Label2->setText(counts.detailText());
     staged().refresh();
@@ -297,7 +301,7 @@ void TFormin::Button3Click()
     if (!m_unpacked)
         return;
     Panel4->show();
-    DM->DS_temp_in->setDataSet(nullptr);
+    dm().DS_temp_in->setDataSet(nullptr);
     int records = 0;
     ImportStaging::LoadProgress progress;
     progress.file = [this](const QString &text) {
@@ -313,7 +317,7 @@ void TFormin::Button3Click()
     bool notAPackage = false;
     try {
         WaitCursor wait;
-        result = ImportStaging::load(DM->database(), m_unpacked->path(), progress);
+        result = ImportStaging::load(dm().database(), m_unpacked->path(), progress);
     } catch (const ImportStaging::NotAPackage &error) {
         failure = error.message();
         notAPackage = true;
@@ -321,7 +325,7 @@ void TFormin::Button3Click()
         failure = error.message();
     }
     m_unpacked.reset();
-    DM->DS_temp_in->setDataSet(&staged());
+    dm().DS_temp_in->setDataSet(&staged());
     Panel4->hide();
     Button3->setEnabled(false);
     if (notAPackage) {
@@ -444,11 +448,11 @@ void TFormin::store(ImportStore::Mode mode)
     const int total = staged().recordCount();
     Gauge1->setRange(0, qMax(1, total));
     Gauge1->setValue(0);
-    DM->DS_temp_in->setDataSet(nullptr);
+    dm().DS_temp_in->setDataSet(nullptr);
     ImportStore::Result result;
     try {
         WaitCursor wait;
-        result = ImportStore(DM->database()).storeAll(mode, [this](int done, int) {
+        result = ImportStore(dm().database()).storeAll(mode, [this](int done, int) {
             Gauge1->setValue(done);
             QApplication::processEvents();
         });
@@ -456,7 +460,7 @@ void TFormin::store(ImportStore::Mode mode)
         result.firstError = error.message();
         result.failed = total;
     }
-    DM->DS_temp_in->setDataSet(&staged());
+    dm().DS_temp_in->setDataSet(&staged());
     Panelstat->hide();
     afterStoring(result);
     Messages::ShowWarning(this, ImportStore::resultMessage(mode, result));
@@ -481,10 +485,11 @@ void TFormin::afterStoring(const ImportStore::Result &result)
 
 void TFormin::btnformatClick()
 {
-    if (!formformat)
+    auto *yearChange = context().window<Tformformat>();
+    if (!yearChange)
         return;
-    formformat->setStaged(&staged());
-    formformat->exec();
+    yearChange->setStaged(&staged());
+    yearChange->exec();
     showCounts();
 }
 

@@ -79,7 +79,7 @@ Binding options(const QString &field, QWidget *panel, int codeLength, const QStr
 // the table the opener is hidden and the edit takes a typed code of at most
 // ten characters.
 Binding classification(const QString &field, ByteLimitedEdit *edit, DropDownCombo *opener,
-                       Table *table, const QString &tableFile, std::function<bool()> present);
+                       const QString &tableFile);
 // The stored code of a classification edit's text.
 QString classificationCode(const QString &editText);
 

@@ -6,9 +6,6 @@
 #include "records/forms/EntryRoutines.h"
 #include "records/main/HelpWindow.h"
 #include "records/forms/Messages.h"
-#include "records/main/SectionButton.h"
-#include "records/main/Unit1.h"
-#include "records/main/UnitDM.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -31,19 +28,9 @@ SectionPage::SectionPage(const QString &objectName, const QString &sectionButton
     setObjectName(objectName);
 }
 
-DataSet &SectionPage::record()
+DataSet &SectionPage::record() const
 {
-    return *DM->Qrykjcg;
-}
-
-bool SectionPage::ensureCurrentRecord()
-{
-    const DataSet &list = record();
-    if (list.isOpen() && !list.isEmpty())
-        return true;
-    if (MainForm)
-        MainForm->Button1->click();
-    return list.isOpen() && !list.isEmpty();
+    return context().recordHost().currentRecord();
 }
 
 void SectionPage::bind(const Binding &binding)
@@ -55,7 +42,7 @@ void SectionPage::bind(const Binding &binding)
 
 void SectionPage::openForCurrentRecord()
 {
-    if (!ensureCurrentRecord())
+    if (!context().recordHost().ensureCurrentRecord())
         return;
     loadFromRecord();
     setWindowTitle(QStringLiteral("成果名称：") + record().asString(QStringLiteral("item_3")));
@@ -147,10 +134,7 @@ bool SectionPage::save()
 
 void SectionPage::markDone()
 {
-    if (!MainForm)
-        return;
-    if (SectionButton *button = MainForm->sectionButton(m_sectionButton))
-        button->setKind(SectionButton::Done);
+    context().recordHost().markSectionDone(m_sectionButton);
 }
 
 // ---- buttons and leaving ----------------------------------------------------------
@@ -181,14 +165,15 @@ void SectionPage::quit01Click()
 
 void SectionPage::helpClick()
 {
-    ShowHelpFor(MainForm ? MainForm->ComboBox1->currentIndex() : 0);
+    const AppContext *host = FindContext(this);
+    ShowHelpFor(host, host ? host->recordHost().categoryIndex() : 0);
 }
 
 void SectionPage::done(int result)
 {
     PageWindow::done(result);
-    if (MainForm)
-        runGuarded(MainForm, [] { MainForm->CheckPagesDone(); });
+    if (isWired())
+        context().recordHost().pageLeft();
 }
 
 // ---- the buttons -----------------------------------------------------------------

@@ -8,7 +8,7 @@ class DataSet;
 class QPushButton;
 
 // A section page of the registration form over the current record (the
-// current row of the main list, DM->Qrykjcg). The page declares a table of
+// record host's current record: the main list's current row). The page declares a table of
 // bindings in the order of its input check; the machinery fills the controls
 // from the record, checks them, saves them, marks the page's section button
 // done and asks "记录已经更改,是否保存？" when a changed page is left.
@@ -50,9 +50,7 @@ public:
     QPushButton *helpButton = nullptr;
 
     // The current record; a page is only shown while there is one.
-    static DataSet &record();
-    // True when the main list has a row, after offering "新增" when it had none.
-    static bool ensureCurrentRecord();
+    DataSet &record() const;
 
 public slots:
     void btnSave01Click();

@@ -1,6 +1,5 @@
 #include "Finto6Unit.h"
 
-TFinto6 *Finto6 = nullptr;
 
 TFinto6::TFinto6(QWidget *parent)
     : QDialog(parent)

@@ -7,5 +7,3 @@ class TFinto6 : public QDialog
 public:
     explicit TFinto6(QWidget *parent = nullptr);
 };
-
-extern TFinto6 *Finto6;

@@ -1,6 +1,5 @@
 #include "Unitpage2.h"
 
-TFpage2 *Fpage2 = nullptr;
 
 TFpage2::TFpage2(QWidget *parent)
     : QDialog(parent)

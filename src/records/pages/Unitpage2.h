@@ -7,5 +7,3 @@ class TFpage2 : public QDialog
 public:
     explicit TFpage2(QWidget *parent = nullptr);
 };
-
-extern TFpage2 *Fpage2;

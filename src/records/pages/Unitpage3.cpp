@@ -1,6 +1,5 @@
 #include "Unitpage3.h"
 
-TFpage3 *Fpage3 = nullptr;
 
 TFpage3::TFpage3(QWidget *parent)
     : QDialog(parent)

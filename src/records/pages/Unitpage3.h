@@ -7,5 +7,3 @@ class TFpage3 : public QDialog
 public:
     explicit TFpage3(QWidget *parent = nullptr);
 };
-
-extern TFpage3 *Fpage3;

@@ -1,6 +1,5 @@
 #include "Unitpage6.h"
 
-TFpage6 *Fpage6 = nullptr;
 
 TFpage6::TFpage6(QWidget *parent)
     : QDialog(parent)

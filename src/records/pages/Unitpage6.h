@@ -7,5 +7,3 @@ class TFpage6 : public QDialog
 public:
     explicit TFpage6(QWidget *parent = nullptr);
 };
-
-extern TFpage6 *Fpage6;

@@ -1,6 +1,5 @@
 #include "Unitpage9.h"
 
-TFpage9 *Fpage9 = nullptr;
 
 TFpage9::TFpage9(QWidget *parent)
     : QDialog(parent)

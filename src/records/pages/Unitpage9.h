@@ -7,5 +7,3 @@ class TFpage9 : public QDialog
 public:
     explicit TFpage9(QWidget *parent = nullptr);
 };
-
-extern TFpage9 *Fpage9;
