@@ -3,6 +3,8 @@
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/DataSetModel.h"
+#include "printing/PrintPreparation.h"
+#include "printing/PrintUnit.h"
 #include "records/widgets/GridSelection.h"
 #include "records/widgets/NamedControls.h"
 #include "records/forms/Abort.h"
@@ -216,6 +218,7 @@ void TMainForm::buildCommands(QWidget *panel)
     connect(Button4, &QPushButton::clicked, this, &TMainForm::Button4Click);
     connect(BitBtn7, &QPushButton::clicked, this, &TMainForm::BitBtn7Click);
     connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TMainForm::BitBtn4Click);
     connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button3Click);
@@ -727,6 +730,19 @@ void TMainForm::DBGrid1CellClick()
 void TMainForm::Button4Click()
 {
     runGuarded(this, [&] { deleteCurrentRecord(); });
+}
+
+void TMainForm::BitBtn4Click()
+{
+    const auto recordComplete = [this] {
+        MarkIncompletePages();
+        return CheckPagesDone();
+    };
+    if (!isWired())
+        return;
+    auto *print = context().window<TPrintForm>();
+    if (print && PrintPreparation::prepare(context().dm(), recordComplete, this))
+        print->exec();
 }
 
 void TMainForm::Button6Click()

@@ -136,6 +136,7 @@ public slots:
     void btn_page03Click();  // 课题立项，评价情况
     void btn_page09Click();  // 鉴定证书内容
     void Button2Click();  // 单位情况
+    void BitBtn4Click();  // 打印
     void BitBtn1Click();  // 导入
     void BitBtn7Click();  // 退出
 
