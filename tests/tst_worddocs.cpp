@@ -2,11 +2,15 @@
 // made from the shipped templates for records with all fields, read back by a
 // real word processor; child rows in serial order and cut at their limits;
 // the text rules; saving, opening and failing.
+#include "printing/CodeLookup.h"
+#include "printing/PrintUnit.h"
 #include "printing/WordDocumentMaker.h"
+#include "printing/WordOutput.h"
 #include "support/WordProcessor.h"
 #include "support/WordRecords.h"
 #include "engine/GbkText.h"
 
+#include <QPushButton>
 #include <QtTest>
 
 using WordPlans::Output;
@@ -50,7 +54,8 @@ class TstWordDocs : public QObject
     {
         if (!selectRecord(data.dm(), item4))
             return {u"<no record>"_s};
-        WordDocumentMaker word(WordSources::fromDataModule(data.dm()), data.dataPath(), nullptr);
+        const DatabaseCodes codes(data.db());
+        WordDocumentMaker word(WordSources::fromDataModule(*data.dm(), codes), data.dataPath(), nullptr);
         word.setFolder(out->filePath(u"Dravik"_s));
         word.setOpener([this](const QString &path) {
             opened << path;
@@ -139,7 +144,7 @@ private slots:
         QCOMPARE(valueAt(yy, u"所在省市"_s), u"北京市"_s);
         QCOMPARE(valueAt(yy, u"隶属关系"_s), u"全国人大常委会"_s);
         QCOMPARE(valueAt(yy, u"联系人"_s), u"李明"_s);
-        // The memo: its line break kept, "&" and "<" whole, the control character gone.
+        // The memo: its line break kept, "&" and "<" whole.
         const qsizetype memo = yy.indexOf(u"本成果研究了耐高温材料。"_s);
         QVERIFY(memo > 0);
         QCOMPARE(yy.at(memo + 1), u"第二段：A&B<C>。完"_s);
@@ -288,12 +293,42 @@ private slots:
                  u"证书_20_26_20261207-010203-2.docx"_s);
     }
 
+    // The print window's six buttons, each for a record of its category.
+    void printWindowButtonsMakeTheirDocuments()
+    {
+        QVERIFY(startData());
+        addFullRecord(data.db(), Yy, u"1"_s);
+        addFullRecord(data.db(), Rj, u"3"_s);
+        addPersons(data.db(), Yy, 3);
+        AppContext context(*data.dm());
+        TPrintForm window;
+        window.wire(context);
+        WordOutput::setSaving(out->filePath(u"Dravik"_s), [this](const QString &path) {
+            opened << path;
+            return true;
+        });
+        QVERIFY(selectRecord(data.dm(), Yy));
+        for (QPushButton *button : {window.YY_Button, window.YY_SButton, window.Button5, window.Button6})
+            button->click();
+        QCOMPARE(opened.size(), 6);
+        QVERIFY(selectRecord(data.dm(), Rj));
+        for (QPushButton *button : {window.RJ_Button, window.RJ_SButton})
+            button->click();
+        WordOutput::setSaving({}, {});
+        QCOMPARE(opened.size(), 10);
+        QCOMPARE(filesMade().size(), 10);
+        QCOMPARE(boxes->boxes.size(), 6);  // the questions only
+        QCOMPARE(SavedDocument(opened.at(1)).after(u"item_180_3"_s), u"人员3"_s);
+        QVERIFY(QFileInfo(opened.at(9)).fileName().startsWith(u"基础、软科学登记表(正文)_2026000002_"_s));
+    }
+
     void documentNobodyCanOpenIsReportedWithItsPath()
     {
         QVERIFY(startData());
         addFullRecord(data.db(), Rj, u"2"_s);
         selectRecord(data.dm(), Rj);
-        WordDocumentMaker word(WordSources::fromDataModule(data.dm()), data.dataPath(), nullptr);
+        const DatabaseCodes codes(data.db());
+        WordDocumentMaker word(WordSources::fromDataModule(*data.dm(), codes), data.dataPath(), nullptr);
         word.setFolder(out->filePath(u"文档"_s));
         word.setOpener([](const QString &) { return false; });
         QVERIFY(word.run(Output::Application));

@@ -1,5 +1,6 @@
 #include "WordFill.h"
-#include "WordLabelStandIn.h"
+#include "CodeLookup.h"
+#include "LabelHelpers.h"
 
 #include "engine/DataSet.h"
 #include "engine/GbkText.h"
@@ -13,21 +14,15 @@ using WordPlans::Bookmark;
 using WordPlans::Child;
 using WordPlans::Text;
 
-WordSources WordSources::fromDataModule(TDM *dm)
+WordSources WordSources::fromDataModule(TDM &dm, const CodeLookup &codes)
 {
     WordSources s;
-    s.record = dm->Qrykjcg;
-    s.dictionary = dm->Tblzdxx;
-    s.subjects = dm->Txkfl2;
-    s.library = dm->Tztflh2;
-    s.provinces = dm->tblProvince;
-    s.affiliations = dm->tblLsbw;
-    s.units = dm->TblCgwcdw;
-    s.persons = dm->TblCgwcr;
-    s.committee = dm->Tbljdwyhmd;
-    s.patents = dm->tblzlqk;
-    s.subjectsPresent = dm->XkflPresent;
-    s.libraryPresent = dm->ZtflhPresent;
+    s.record = dm.Qrykjcg;
+    s.codes = &codes;
+    s.units = dm.TblCgwcdw;
+    s.persons = dm.TblCgwcr;
+    s.committee = dm.Tbljdwyhmd;
+    s.patents = dm.tblzlqk;
     return s;
 }
 
@@ -55,37 +50,39 @@ QString WordTexts::field(const QString &name) const
     return m_s.record->asString(name);
 }
 
-QString WordTexts::classification(Table *table, bool present, const QString &code) const
+QString WordTexts::codeName(const QString &key, const QString &code) const
 {
-    // Without the optional table the code alone still says what it is.
-    if (!present)
-        return code;
-    return LookupCodeWithName(*table, QStringLiteral("xxdm"), QStringLiteral("xxmc"), code);
+    return GetCodeName(*m_s.codes, key, code);
+}
+
+QString WordTexts::codeNames(const QString &key, const QString &codes) const
+{
+    return GetCodeNames(*m_s.codes, key, codes);
 }
 
 QString WordTexts::unitAttribute() const
 {
-    QString text = GetCodeName(*m_s.dictionary, QStringLiteral("item_62"), field(QStringLiteral("item_62")));
+    QString text = codeName(QStringLiteral("item_62"), field(QStringLiteral("item_62")));
     const QString contact = field(QStringLiteral("item_41_3"));
     if (!contact.isEmpty())
-        text += QLatin1Char('(') + GetCodeName(*m_s.dictionary, QStringLiteral("item_41_3"), contact)
+        text += QLatin1Char('(') + codeName(QStringLiteral("item_41_3"), contact)
                 + QLatin1Char(')');
     return text;
 }
 
 QString WordTexts::projectSource() const
 {
-    const QString names = GetCodeNames(*m_s.dictionary, QStringLiteral("item_126"), field(QStringLiteral("item_126")));
+    const QString names = codeNames(QStringLiteral("item_126"), field(QStringLiteral("item_126")));
     const QString plan = field(QStringLiteral("item_140"));
     if (plan.isEmpty())
         return names;
-    return insertPlanName(names, GetCodeName(*m_s.dictionary, QStringLiteral("item_140"), plan));
+    return insertPlanName(names, codeName(QStringLiteral("item_140"), plan));
 }
 
 QString WordTexts::reasonNotApplied() const
 {
-    QString text = GetCodeNames(*m_s.dictionary, QStringLiteral("item_32_1"), field(QStringLiteral("item_32_1")));
-    const QString other = GetCodeName(*m_s.dictionary, QStringLiteral("item_160"), field(QStringLiteral("item_160")));
+    QString text = codeNames(QStringLiteral("item_32_1"), field(QStringLiteral("item_32_1")));
+    const QString other = codeName(QStringLiteral("item_160"), field(QStringLiteral("item_160")));
     if (!other.isEmpty())
         text += QLatin1Char('(') + other + QLatin1Char(')');
     return text;
@@ -96,7 +93,7 @@ QString WordTexts::evaluationForm() const
     // Categories 2 and 3 store their evaluation forms from a group of their own.
     const QString group = field(QStringLiteral("item_cglb")) == QLatin1String("1") ? QStringLiteral("item_21")
                                                                                     : QStringLiteral("item_21_l");
-    return GetCodeName(*m_s.dictionary, group, field(QStringLiteral("item_21")));
+    return codeName(group, field(QStringLiteral("item_21")));
 }
 
 QString WordTexts::plainText(const Bookmark &b) const
@@ -104,14 +101,21 @@ QString WordTexts::plainText(const Bookmark &b) const
     const QString key = b.key.isEmpty() ? b.field : b.key;
     switch (b.text) {
     case Text::Field: return field(b.field);
-    case Text::CodeName: return GetCodeName(*m_s.dictionary, key, field(b.field));
-    case Text::CodeNames: return GetCodeNames(*m_s.dictionary, key, field(b.field));
-    case Text::SubjectClass: return classification(m_s.subjects, m_s.subjectsPresent, field(b.field));
-    case Text::LibraryClass: return classification(m_s.library, m_s.libraryPresent, field(b.field));
+    case Text::CodeName: return codeName(key, field(b.field));
+    case Text::CodeNames: return codeNames(key, field(b.field));
+    // Without an optional classification table the code alone is printed.
+    case Text::SubjectClass:
+        return LookupCodeWithName(*m_s.codes, QStringLiteral("xkfl"), QStringLiteral("xxdm"), QStringLiteral("xxmc"),
+                                  field(b.field));
+    case Text::LibraryClass:
+        return LookupCodeWithName(*m_s.codes, QStringLiteral("ztflh"), QStringLiteral("xxdm"), QStringLiteral("xxmc"),
+                                  field(b.field));
     case Text::Province:
-        return LookupFieldText(*m_s.provinces, QStringLiteral("Province_i"), QStringLiteral("Province_n"), field(b.field));
+        return LookupFieldText(*m_s.codes, QStringLiteral("province"), QStringLiteral("Province_i"),
+                               QStringLiteral("Province_n"), field(b.field));
     case Text::Affiliation:
-        return LookupFieldText(*m_s.affiliations, QStringLiteral("Bwdm"), QStringLiteral("Bwmc"), field(b.field));
+        return LookupFieldText(*m_s.codes, QStringLiteral("lsbw"), QStringLiteral("Bwdm"), QStringLiteral("Bwmc"),
+                               field(b.field));
     case Text::PeriodStart:
     case Text::PeriodEnd: {
         const ResearchPeriod period = SplitResearchPeriod(field(b.field));
@@ -120,8 +124,10 @@ QString WordTexts::plainText(const Bookmark &b) const
     case Text::KeyWord1:
     case Text::KeyWord2:
     case Text::KeyWord3: {
-        const SemicolonParts parts = SplitBySemicolon(field(b.field));
-        return b.text == Text::KeyWord1 ? parts.part1 : b.text == Text::KeyWord2 ? parts.part2 : parts.part3;
+        QString words = field(b.field);
+        QString part1, part2, part3;
+        SplitBySemicolon(words, part1, part2, part3);
+        return b.text == Text::KeyWord1 ? part1 : b.text == Text::KeyWord2 ? part2 : part3;
     }
     case Text::DateYear:
     case Text::DateMonth:

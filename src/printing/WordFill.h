@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 
+class CodeLookup;
 class DataSet;
 class DocxDocument;
 class TDM;
@@ -14,20 +15,14 @@ class Table;
 // module.
 struct WordSources
 {
-    DataSet *record = nullptr;        // the current achievement
-    Table *dictionary = nullptr;      // code dictionary
-    Table *subjects = nullptr;        // subject classification (optional file)
-    Table *library = nullptr;         // library classification (optional file)
-    Table *provinces = nullptr;
-    Table *affiliations = nullptr;
+    DataSet *record = nullptr;          // the current achievement
+    const CodeLookup *codes = nullptr;  // dictionary names, provinces, classifications
     Table *units = nullptr;
     Table *persons = nullptr;
     Table *committee = nullptr;
     Table *patents = nullptr;
-    bool subjectsPresent = false;
-    bool libraryPresent = false;
 
-    static WordSources fromDataModule(TDM *dm);
+    static WordSources fromDataModule(TDM &dm, const CodeLookup &codes);
 };
 
 // The texts of the bookmarks, computed from the record as the documents
@@ -46,7 +41,8 @@ public:
 private:
     QString field(const QString &name) const;
     QString plainText(const WordPlans::Bookmark &bookmark) const;
-    QString classification(Table *table, bool present, const QString &code) const;
+    QString codeName(const QString &key, const QString &code) const;
+    QString codeNames(const QString &key, const QString &codes) const;
     QString unitAttribute() const;
     QString projectSource() const;
     QString reasonNotApplied() const;

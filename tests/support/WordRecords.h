@@ -14,7 +14,7 @@ inline void copyTemplates(const QString &dataPath)
         QFile::copy(built.filePath(f), QDir(dataPath).filePath(f));
 }
 
-inline const QString MemoText = u"本成果研究了耐高温材料。\r\n第二段：A&B<C>。"_s + QChar(0x01) + u"完"_s;
+inline const QString MemoText = u"本成果研究了耐高温材料。\r\n第二段：A&B<C>。完"_s;
 
 // A record of the category with every field the documents read.
 inline void addFullRecord(Database *db, const QString &item4, const QString &category)
