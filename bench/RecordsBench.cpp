@@ -9,6 +9,7 @@
 #include "records/main/QueryBuilder.h"
 #include "records/main/QueryBuilderPanel.h"
 #include "records/forms/Messages.h"
+#include "records/forms/AppContext.h"
 #include "records/main/StartUp.h"
 #include "records/main/Unit1.h"
 #include "records/main/UnitDM.h"
@@ -77,26 +78,28 @@ private:
 // The shipped code tables and a registered unit: without them the main
 // window would start in its first-run state and the figures would be of
 // another program.
-void checkStartedNormally()
+void checkStartedNormally(const StartUp::Windows &windows)
 {
-    if (DM->Tblunit->isEmpty())
+    const TDM &dm = windows.context().dm();
+    if (dm.Tblunit->isEmpty())
         throw DbError(QStringLiteral("the unit table is empty: the main window is in its first-run state"));
     // The dictionary is checked through one of its lookup groups: Tblzdxx is
     // left filtered on the first query item, which may have no codes.
-    if (MainForm->ComboBox2->count() == 0 || DM->QryCheckUp->isEmpty() || DM->TblCgwcr_181->isEmpty())
+    if (windows.mainForm()->ComboBox2->count() == 0 || dm.QryCheckUp->isEmpty()
+        || dm.TblCgwcr_181->isEmpty())
         throw DbError(QStringLiteral("the code tables (zdxx1, checkup, zdxx) are empty"));
 }
 
 // The program as far as the main window's first show, less the splash and
 // the first-run unit page.
-void fillMainWindow()
+void fillMainWindow(const StartUp::Windows &windows)
 {
-    MainForm->prepareFilters();
+    windows.mainForm()->prepareFilters();
     QCoreApplication::processEvents();
 }
 
 // "加入" for an item, an operator and a value, as the user adds it.
-void addCondition(const QString &item, const QString &op, const QString &value)
+void addCondition(TMainForm *MainForm, const QString &item, const QString &op, const QString &value)
 {
     QComboBox *items = MainForm->ComboBox2;
     items->setCurrentIndex(items->findText(item));
@@ -141,15 +144,15 @@ EngineBench::Figure startUp(const QString &folder, const QString &scratchRoot)
     figure.seconds = Measure::median(
         [&] {
             made << Measure::seconds([&] { windows = std::make_unique<StartUp::Windows>(data); });
-            filled << Measure::seconds(fillMainWindow);
+            filled << Measure::seconds([&] { fillMainWindow(*windows); });
         },
         [&] {
             windows.reset();
             data = scratch.renew();
         });
     failOnMessageBoxes("startup");
-    checkStartedNormally();
-    figure.count = DM->Qrykjcg->recordCount();
+    checkStartedNormally(*windows);
+    figure.count = windows->context().dm().Qrykjcg->recordCount();
     windows.reset();
 
     // The data module alone, to tell its share from the other windows'.
@@ -171,8 +174,10 @@ EngineBench::Figure switchList(const QString &folder, const QString &scratchRoot
 {
     ScratchData scratch(folder, scratchRoot, QStringLiteral("switch"));
     StartUp::Windows windows(scratch.renew());
-    fillMainWindow();
-    checkStartedNormally();
+    fillMainWindow(windows);
+    checkStartedNormally(windows);
+    TMainForm *const MainForm = windows.mainForm();
+    TDM *const DM = &windows.context().dm();
     const int yearIndex = MainForm->cbYear->findText(switchYear());
     if (yearIndex < 0)
         throw DbError(QStringLiteral("the year list holds no %1").arg(switchYear()));
@@ -205,10 +210,10 @@ EngineBench::Figure switchList(const QString &folder, const QString &scratchRoot
     for (int i = 0; i < Measure::kRepetitions; ++i) {
         showStartList();
         chooseSwitchList();
-        load << Measure::seconds([] { MainForm->LoadAchievementList(); });
-        marks << Measure::seconds([] { MainForm->MarkIncompletePages(); });
-        renumber << Measure::seconds([] { MainForm->RenumberList(); });
-        lock << Measure::seconds([] { MainForm->CheckPagesDone(); });
+        load << Measure::seconds([&] { MainForm->LoadAchievementList(); });
+        marks << Measure::seconds([&] { MainForm->MarkIncompletePages(); });
+        renumber << Measure::seconds([&] { MainForm->RenumberList(); });
+        lock << Measure::seconds([&] { MainForm->CheckPagesDone(); });
     }
     failOnMessageBoxes("switch steps");
     figure.detail = QStringLiteral("load %1, marks %2, renumbering %3, lock %4")
@@ -239,11 +244,13 @@ EngineBench::Figure querySearch(const QString &folder, const QString &scratchRoo
 {
     ScratchData scratch(folder, scratchRoot, QStringLiteral("query"));
     StartUp::Windows windows(scratch.renew());
-    fillMainWindow();
-    checkStartedNormally();
-    addCondition(QStringLiteral("成果名称"), QueryBuilder::ContainsOperator, QStringLiteral("技术"));
+    fillMainWindow(windows);
+    checkStartedNormally(windows);
+    TMainForm *const MainForm = windows.mainForm();
+    TDM *const DM = &windows.context().dm();
+    addCondition(MainForm, QStringLiteral("成果名称"), QueryBuilder::ContainsOperator, QStringLiteral("技术"));
     MainForm->SpeedButton15->click();  // and
-    addCondition(QStringLiteral("成果密级"), QStringLiteral("="), QStringLiteral("1"));
+    addCondition(MainForm, QStringLiteral("成果密级"), QStringLiteral("="), QStringLiteral("1"));
     if (MainForm->MMSysV->toPlainText() != queryCondition())
         throw DbError(QStringLiteral("the panel built \"%1\"").arg(MainForm->MMSysV->toPlainText()));
 
@@ -253,7 +260,7 @@ EngineBench::Figure querySearch(const QString &folder, const QString &scratchRoo
             MainForm->queryBuilder->SpeedButton16Click();
             QCoreApplication::processEvents();
         },
-        [] {
+        [&] {
             // The plain list again, the condition kept for the next run.
             MainForm->LoadAchievementList();
             MainForm->RenumberList();

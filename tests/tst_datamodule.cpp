@@ -5,6 +5,7 @@
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
 #include "records/forms/Messages.h"
+#include "records/forms/DictionaryService.h"
 #include "records/main/UnitDM.h"
 #include "support/RecordsData.h"
 
@@ -181,7 +182,10 @@ private slots:
         } catch (const DbError &e) {
             QVERIFY2(e.message().contains(u"zdxx1"_s, Qt::CaseInsensitive), qPrintable(e.message()));
         }
-        QCOMPARE(DM, nullptr);
+        // Nothing of the failed module is left holding the folder.
+        QVERIFY(QFile::copy(QDir(m_shipped.shippedPath()).filePath(u"zdxx1.dbf"_s), file(u"zdxx1.dbf"_s)));
+        TDM again(dataPath());
+        QVERIFY(again.tblzdxx1->isOpen());
     }
 
     void aFailedPackIsReportedAndTheStartGoesOn()
@@ -208,6 +212,50 @@ private slots:
         QCOMPARE(dm.tempquery->recordCount(), 1);
         QCOMPARE(dm.tempquery->fieldNames().size(), 1);
         QVERIFY(!dm.PackTable(*dm.T_temp_in));
+    }
+
+    // The dictionary answers from reads of its own: the datasets the windows
+    // show keep their filter and their row.
+    void theDictionaryLeavesNoDatasetFiltered()
+    {
+        TDM dm(dataPath());
+        DictionaryService dictionary(dm);
+        dm.Tblzdxx->setFilter(u"zddm='item_1'"_s);
+        dm.Tblzdxx->setFiltered(true);
+        dm.Tblgxjs->last();
+        const int gxjsRow = dm.Tblgxjs->recNo();
+
+        const QStringList titles = dictionary.items(u"item_183"_s, false);
+        QCOMPARE(titles.first(), u"1  院士"_s);
+        QCOMPARE(titles.last(), u" "_s);
+        QCOMPARE(dictionary.name(u"item_183"_s, u"2"_s), u"正高"_s);
+        QCOMPARE(dictionary.name(u"item_183"_s, u"99"_s), QString());
+        // Texts of an earlier form version only where asked for.
+        const auto hasEarlier = [](const QStringList &items) {
+            return std::any_of(items.begin(), items.end(),
+                               [](const QString &i) { return i.contains(u"**"_s); });
+        };
+        QVERIFY(!hasEarlier(dictionary.items(u"item_2"_s, true)));
+        QVERIFY(hasEarlier(dictionary.items(u"item_2"_s, true, true)));
+        // A group key holding a quote is a value, not SQL.
+        QVERIFY(dictionary.group(u"x' or '1'='1"_s, true).isEmpty());
+        QCOMPARE(dictionary.provinceItems(true).first(), u"11  (北京市)"_s);
+        QCOMPARE(dictionary.classificationEntry(u"gxjs.dbf"_s, u"0101"_s), u"0101  微电子技术"_s);
+        QCOMPARE(dictionary.classificationEntry(u"gxjs.dbf"_s, u"9999"_s), QString());
+
+        QCOMPARE(dm.Tblzdxx->filter(), u"zddm='item_1'"_s);
+        QCOMPARE(dm.Tblgxjs->recNo(), gxjsRow);
+        QVERIFY(!dm.Tblgxjs->filtered());
+    }
+
+    void aMissingClassificationTableGivesNoEntries()
+    {
+        QVERIFY(QFile::remove(file(u"xkfl.dbf"_s)));
+        TDM dm(dataPath());
+        DictionaryService dictionary(dm);
+        QVERIFY(!dictionary.hasClassification(u"xkfl.dbf"_s));
+        QVERIFY(dictionary.hasClassification(u"gxjs.dbf"_s));
+        QCOMPARE(dictionary.classificationEntry(u"xkfl.dbf"_s, u"110"_s), QString());
     }
 };
 

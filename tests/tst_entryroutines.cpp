@@ -311,6 +311,24 @@ private slots:
         QCOMPARE(m_boxes.at(0).text, QString("成果名称不能为空！"));
         QCOMPARE(m_boxes.at(0).icon, QMessageBox::Warning);
     }
+
+    // No exception leaves a handler: a check ends it silently, anything
+    // else is told in a box captioned "提示" and the program goes on.
+    void guardedHandlersCatchEveryException()
+    {
+        QVERIFY(runGuarded(nullptr, [] {}));
+        QVERIFY(!runGuarded(nullptr, [] { throw Abort{}; }));
+        QVERIFY(m_boxes.isEmpty());
+        QVERIFY(!runGuarded(nullptr, [] { throw DbError(u"表文件损坏"_s); }));
+        QVERIFY(!runGuarded(nullptr, [] { throw std::runtime_error("bad state"); }));
+        QVERIFY(!runGuarded(nullptr, [] { throw 42; }));
+        QCOMPARE(m_boxes.size(), 3);
+        for (const Messages::Request &box : std::as_const(m_boxes))
+            QCOMPARE(box.caption, u"提示"_s);
+        QCOMPARE(m_boxes.at(0).text, u"表文件损坏"_s);
+        QVERIFY(m_boxes.at(1).text.contains(u"bad state"_s));
+        QVERIFY(!m_boxes.at(2).text.isEmpty());
+    }
 };
 
 QTEST_MAIN(TestEntryRoutines)

@@ -65,7 +65,7 @@ private slots:
         f.showList();
         BoxLog boxes;
         QString caption, proposedUnit;
-        QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
+        QVERIFY(runDialog(f.main()->Button1, [&](TFormNew *d) {
             caption = d->windowTitle();
             proposedUnit = d->edt_9->text();
             d->cbYear->setText(u"2023"_s);
@@ -81,21 +81,21 @@ private slots:
         QCOMPARE(current("item_3"), u"新材料研究"_s);
         QCOMPARE(current("item_dqdm"), Region);
         QCOMPARE(current("item_cglb"), u"1"_s);
-        QCOMPARE(MainForm->cbYear->currentText(), u"2023"_s);
+        QCOMPARE(f.main()->cbYear->currentText(), u"2023"_s);
         QCOMPARE(f.notDone().size(), 8);
-        for (QWidget *w : MainForm->lockSet())
+        for (QWidget *w : f.main()->lockSet())
             QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
-        QVERIFY(MainForm->Button4->isEnabled());
+        QVERIFY(f.main()->Button4->isEnabled());
     }
 
     void theRecordFollowsItsCategoryAndYearAndTheOwnUnitsName()
     {
         addComplete(db(), u"2023000001"_s, u"1"_s, u"甲"_s);
         appendRow(db(), u"dwqk.dbf"_s, {{u"item_9"_s, u"本单位"_s}});
-        ReopenQuery(*DM->Qrydwqk, u"select * from dwqk"_s);
+        ReopenQuery(*f.dm()->Qrydwqk, u"select * from dwqk"_s);
         f.showList();
         QString proposedUnit, proposedYear;
-        QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
+        QVERIFY(runDialog(f.main()->Button1, [&](TFormNew *d) {
             proposedUnit = d->edt_9->text();
             proposedYear = d->cbYear->text();
             chooseCategory(d, 1);
@@ -105,8 +105,8 @@ private slots:
         }));
         QCOMPARE(proposedUnit, u"本单位"_s);
         QCOMPARE(proposedYear, u"2023"_s);
-        QCOMPARE(MainForm->ComboBox1->currentIndex(), 1);
-        QCOMPARE(MainForm->cbYear->currentText(), u"2021"_s);
+        QCOMPARE(f.main()->ComboBox1->currentIndex(), 1);
+        QCOMPARE(f.main()->cbYear->currentText(), u"2021"_s);
         QCOMPARE(f.list().recordCount(), 1);
         QCOMPARE(current("item_4"), u"2021000001"_s);
         QCOMPARE(current("item_cglb"), u"2"_s);
@@ -119,7 +119,7 @@ private slots:
         QStringList seen;
         bool openAfterChecks = false;
         qsizetype nameLength = 0;
-        QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
+        QVERIFY(runDialog(f.main()->Button1, [&](TFormNew *d) {
             const auto store = [&] {
                 d->Button1->click();
                 seen << boxes.last();
@@ -165,7 +165,7 @@ private slots:
         f.showList();
         BoxLog boxes;
         boxes.answers = {QMessageBox::Cancel};
-        QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
+        QVERIFY(runDialog(f.main()->Button1, [&](TFormNew *d) {
             fill(d, u"2023"_s, u"不存"_s, u"单位"_s);
             d->Button2->click();
         }));
@@ -174,7 +174,7 @@ private slots:
         QCOMPARE(countRows(db(), u"kjcg.DBF"_s), 0);
 
         boxes.answers = {QMessageBox::Ok};
-        QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
+        QVERIFY(runDialog(f.main()->Button1, [&](TFormNew *d) {
             fill(d, u"2023"_s, u"存"_s, u"单位"_s);
             d->Button2->click();
         }));
@@ -192,7 +192,7 @@ private slots:
         // Renaming "乙" to another record's name is refused; its own name is not.
         bool openAfterDuplicate = false;
         QVERIFY(f.list().locate(u"item_4"_s, u"2023000002"_s));
-        QVERIFY(runDialog(MainForm->Button5, [&](TFormNew *d) {
+        QVERIFY(runDialog(f.main()->Button5, [&](TFormNew *d) {
             d->edt_3->setText(quoted);
             d->Button1->click();
             openAfterDuplicate = d->isVisible();
@@ -208,7 +208,7 @@ private slots:
 
         // The record whose name holds a quote is modified by its number.
         QVERIFY(f.list().locate(u"item_4"_s, u"2023000001"_s));
-        QVERIFY(runDialog(MainForm->Button5, [&](TFormNew *d) {
+        QVERIFY(runDialog(f.main()->Button5, [&](TFormNew *d) {
             QCOMPARE(d->windowTitle(), TFormNew::modifyCaption());
             QCOMPARE(d->edt_3->text(), quoted);
             d->edt_3->setText(u"O'Neil's 方法"_s);
@@ -220,7 +220,7 @@ private slots:
 
         // A new record may not take a name in use, even with blanks around it.
         boxes.clear();
-        QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
+        QVERIFY(runDialog(f.main()->Button1, [&](TFormNew *d) {
             fill(d, u"2023"_s, u" 乙  "_s, u"单位"_s);
             d->Button1->click();
             openAfterDuplicate = d->isVisible();
@@ -242,7 +242,7 @@ private slots:
         BoxLog boxes;
         boxes.answers = {QMessageBox::Ok, QMessageBox::Cancel};
         bool openAfterClose = false;
-        QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
+        QVERIFY(runDialog(f.main()->Button1, [&](TFormNew *d) {
             fill(d, u"2023"_s, u"甲"_s, u"单位"_s);
             d->Button1->click();
             d->reject();
@@ -260,15 +260,15 @@ private slots:
         addChildren(db(), u"2022000001"_s, Region);
         addComplete(db(), u"2023000004"_s, u"1"_s, u"乙"_s);
         f.showList();
-        MainForm->cbYear->setCurrentIndex(MainForm->cbYear->findText(u"2022"_s));
-        MainForm->ComboBox1Change();
+        f.main()->cbYear->setCurrentIndex(f.main()->cbYear->findText(u"2022"_s));
+        f.main()->ComboBox1Change();
         QCOMPARE(current("item_4"), u"2022000001"_s);
-        QVERIFY(runDialog(MainForm->Button5, [&](TFormNew *d) {
+        QVERIFY(runDialog(f.main()->Button5, [&](TFormNew *d) {
             QCOMPARE(d->cbYear->text(), u"2022"_s);
             d->cbYear->setText(u"2023"_s);
             d->Button1->click();
         }));
-        QCOMPARE(MainForm->cbYear->currentText(), u"2023"_s);
+        QCOMPARE(f.main()->cbYear->currentText(), u"2023"_s);
         QCOMPARE(current("item_4"), u"2023000005"_s);
         QCOMPARE(current("item_3"), u"甲"_s);
         for (const QString &file : Numbering::childTables()) {
@@ -276,14 +276,14 @@ private slots:
             QCOMPARE(countRows(db(), file, keyFilter(u"2022000001"_s, Region)), 0);
         }
         QCOMPARE(f.notDone(), QStringList());
-        QVERIFY(MainForm->DBGrid1->isEnabled());
+        QVERIFY(f.main()->DBGrid1->isEnabled());
     }
 
     void modifyWithAnEmptyListSaysSo()
     {
         f.showList();
         BoxLog boxes;
-        MainForm->Button5->click();
+        f.main()->Button5->click();
         QCOMPARE(boxes.texts(), QStringList{u"当前没有可以修改的项目"_s});
         QCOMPARE(boxes.lastCaption(), u"请注意！"_s);
     }
@@ -296,7 +296,7 @@ private slots:
         BoxLog boxes;
         bool openAfterFailure = false;
         QString name;
-        QVERIFY(runDialog(MainForm->Button1, [&](TFormNew *d) {
+        QVERIFY(runDialog(f.main()->Button1, [&](TFormNew *d) {
             fill(d, u"2023"_s, u"写不进"_s, u"单位"_s);
             {
                 FileSizeLimit limit(1024);

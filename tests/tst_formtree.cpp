@@ -60,6 +60,7 @@ class TestFormTree : public QObject
     Q_OBJECT
 
 private:
+    TFormTree *FormTree = nullptr;
     QTemporaryDir m_dir;
     std::unique_ptr<Database> m_db;
     std::unique_ptr<Table> m_table1;
@@ -96,8 +97,6 @@ private slots:
         Messages::setAnswerer({});
         delete FormTree;
         FormTree = nullptr;
-        delete HelpForm;
-        delete HelpForm_rj;
         m_table1.reset();
         m_db.reset();
     }
@@ -252,7 +251,7 @@ private slots:
             QVERIFY(memo->isReadOnly());
             ModalHelper::click(modal, "返回");
         });
-        ShowHelpFor(category);
+        ShowHelpFor(nullptr, category);
         QVERIFY2(helper.ok(), qPrintable(helper.error()));
         QCOMPARE(seenName, window);
         QCOMPARE(helper.seenTitle(), QString("帮助信息"));

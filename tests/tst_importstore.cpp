@@ -54,7 +54,7 @@ class TestImportStore : public QObject
 
     Table &staged() const
     {
-        Table &t = *DM->T_temp_in;
+        Table &t = *f.dm()->T_temp_in;
         if (!t.isOpen()) {
             t.setTableName(ImportStaging::kjcgTable());
             t.open();

@@ -56,8 +56,8 @@ private slots:
     {
         m_log.clear();
         f.open();
-        form = Formin = new TFormin(MainForm);
-        formformat = new Tformformat(MainForm);
+        form = f.add(new TFormin(f.main()));
+        f.add(new Tformformat(f.main()));
         m_source = std::make_unique<SourceFolder>(f.shippedPath());
         addSentRecord(m_source->db(), u"2019000001"_s, u"1"_s, u"数控机床远程诊断系统的研究与应用"_s,
                       {u"王\"小\"二"_s});
@@ -67,8 +67,6 @@ private slots:
     void cleanup()
     {
         m_source.reset();
-        Formin = nullptr;
-        formformat = nullptr;
         form = nullptr;
         f.stop();
     }

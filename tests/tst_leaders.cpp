@@ -3,6 +3,7 @@
 // checks and its leave question, and the rows read by another dBase reader.
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
+#include "records/forms/AppContext.h"
 #include "records/forms/ChildList.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/unit/Finto11Unit.h"
@@ -59,6 +60,7 @@ class TestLeaders : public QObject
 
     DataFixture f;
     BoxLog log;
+    std::unique_ptr<AppContext> m_context;
     std::unique_ptr<TFpage11> m_list;
     std::unique_ptr<TFinto11> m_dialog;
 
@@ -126,15 +128,20 @@ private slots:
         leaders().setFilter(u"unitcode='9990001000'"_s);
         leaders().setFiltered(true);
         leaders().open();
+        m_context = std::make_unique<AppContext>(*f.dm());
         m_list = std::make_unique<TFpage11>();
         m_dialog = std::make_unique<TFinto11>();
-        m_list->setDialog(m_dialog.get());
+        m_context->addWindow(m_list.get());
+        m_context->addWindow(m_dialog.get());
+        m_dialog->wire(*m_context);
+        m_list->wire(*m_context);
     }
 
     void cleanup()
     {
         m_dialog.reset();
         m_list.reset();
+        m_context.reset();
         f.stop();
     }
 
@@ -235,6 +242,7 @@ private slots:
     void aFailedRenumberingStillEndsTheStore()
     {
         RenumberFailingList list;
+        list.wire(*m_context);
         list.setDialog(m_dialog.get());
         const QString failure = u"无法写入表文件“unitexpert.dbf”"_s;
 
@@ -391,6 +399,7 @@ private slots:
     void anotherReaderSeesTheRows()
     {
         TFpage4a page;
+        page.wire(*m_context);
         page.LoadUnitPage();
         page.edt_9->setText(u"华北材料研究所"_s);
         page.Edt_37->setText(u"北京市海淀区学院路1号"_s);

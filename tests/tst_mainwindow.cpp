@@ -32,6 +32,14 @@ class TestMainWindow : public QObject
     Query &list() const { return f.list(); }
     TMainForm *form() const { return f.main(); }
 
+    static int liveMainWindows()
+    {
+        int count = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            count += qobject_cast<TMainForm *>(w) ? 1 : 0;
+        return count;
+    }
+
     QStringList listColumn(const QString &field) const
     {
         QStringList values;
@@ -110,7 +118,7 @@ private slots:
         QCOMPARE(listColumn(u"ITEM_3"_s), QStringList({"甲", "丁"}));
         QCOMPARE(listColumn(u"NO"_s), QStringList({"1", "2"}));
         QCOMPARE(list().recNo(), 0);
-        QCOMPARE(CurrentListSql, list().sql());
+        QCOMPARE(form()->CurrentListSql, list().sql());
         QVERIFY(!form()->btn_page02->isHidden());
 
         form()->ComboBox1->setCurrentIndex(1);
@@ -127,7 +135,7 @@ private slots:
 
     void yearListFromTheData()
     {
-        Query &years = *DM->tempquery;
+        Query &years = *f.dm()->tempquery;
         years.setSql(u"select item_4 from kjcg order by item_4 desc"_s);
         years.open();
         form()->FillYearCombo(form()->cbYear, years);
@@ -286,7 +294,7 @@ private slots:
             QCOMPARE(countRows(db(), file, keyFilter(target, Region)), 1);
         QVERIFY(list().isOpen());
         QVERIFY(list().sql().trimmed().startsWith(u"select"_s, Qt::CaseInsensitive));
-        QCOMPARE(CurrentListSql, list().sql());
+        QCOMPARE(form()->CurrentListSql, list().sql());
         QCOMPARE(list().recordCount(), 4);
         QCOMPARE(current(u"ITEM_4"_s), target);
         QVERIFY(f.notDone().isEmpty());
@@ -314,7 +322,7 @@ private slots:
         QCOMPARE(countRows(db(), u"kjcg.DBF"_s, keyFilter(target, Region)), 0);
         QCOMPARE(countRows(db(), u"cgwcdw.DBF"_s, keyFilter(target, Region)), 0);
         QCOMPARE(countRows(db(), u"cgwcr.DBF"_s, keyFilter(target, Region)), 1);
-        QCOMPARE(CurrentListSql, list().sql());
+        QCOMPARE(form()->CurrentListSql, list().sql());
         QCOMPARE(listColumn(u"ITEM_3"_s), QStringList{"乙"});
         QCOMPARE(listColumn(u"NO"_s), QStringList{"1"});
         QCOMPARE(current(u"ITEM_3"_s), u"乙"_s);
@@ -324,7 +332,7 @@ private slots:
     void firstRunDisablesTheCommands()
     {
         f.open({}, false);
-        QVERIFY(DM->Tblunit->isEmpty());
+        QVERIFY(f.dm()->Tblunit->isEmpty());
         form()->prepareFilters();
         QList<QWidget *> every = form()->unitDependentControls();
         QStringList expected;
@@ -337,7 +345,7 @@ private slots:
         QCOMPARE(disabled(every), expected);
 
         appendRow(db(), u"unit.dbf"_s, {{u"unitcode"_s, u"9990001000"_s}});
-        DM->Tblunit->refresh();
+        f.dm()->Tblunit->refresh();
         form()->prepareFilters();
         QVERIFY(disabled(every).isEmpty());
     }
@@ -345,11 +353,10 @@ private slots:
     void firstRunShowsTheUnitPage()
     {
         f.open({}, false);
-        TFpage4a page;
-        Fpage4a = &page;
+        TFpage4a *page = f.add(new TFpage4a(form()));
         ModalHelper helper([](QWidget *modal) { static_cast<QDialog *>(modal)->reject(); });
         form()->FormShow();
-        Fpage4a = nullptr;
+        delete page;
         QVERIFY2(helper.ok(), qPrintable(helper.error()));
         QCOMPARE(helper.seenTitle(), u"单位情况"_s);
         QVERIFY(!form()->Button1->isEnabled());
@@ -391,13 +398,23 @@ private slots:
             QCOMPARE(order.mid(0, 5), QStringList({"TMainForm", "Tformwel", "TFpage6", "TDM", "TFormTree"}));
             QCOMPARE(order.last(), u"TFormstudy"_s);
             QCOMPARE(order.removeDuplicates(), 0);
-            QVERIFY(MainForm && DM && formwel);
+            QVERIFY(windows.mainForm() && windows.context().window<Tformwel>());
+            QCOMPARE(windows.context().mainForm(), windows.mainForm());
+            QCOMPARE(liveMainWindows(), 1);
+            // Every window that uses data was handed the context at start-up.
+            int wired = 0;
+            for (QWidget *w : windows.context().windows()) {
+                if (auto *user = dynamic_cast<ContextWindow *>(w)) {
+                    QVERIFY2(user->isWired(), w->metaObject()->className());
+                    ++wired;
+                }
+            }
+            QVERIFY(wired >= 10);
         }
-        QCOMPARE(MainForm, nullptr);
-        QCOMPARE(DM, nullptr);
+        QCOMPARE(liveMainWindows(), 0);
         QVERIFY(QFile::remove(QDir(data).filePath(u"unit.dbf"_s)));
         QVERIFY_THROWS_EXCEPTION(DbError, StartUp::Windows{data});
-        QCOMPARE(MainForm, nullptr);
+        QCOMPARE(liveMainWindows(), 0);
     }
 
     void aSecondCopyFindsTheLockTaken()

@@ -88,26 +88,17 @@ class TestPage1 : public QObject
         appendRow(db(), u"kjcg.DBF"_s, values);
         addPerson(db(), Number, Region, u"张三"_s);
         f.showList();
-        MainForm->ComboBox1->setCurrentIndex(category.toInt() - 1);
-        MainForm->ComboBox1Change();
+        f.main()->ComboBox1->setCurrentIndex(category.toInt() - 1);
+        f.main()->ComboBox1Change();
         QCOMPARE(f.list().recordCount(), 1);
-        p = Fpage1;
+        p = f.page1();
         p->loadFromRecord();
     }
 
     QString stored(const QString &field) const { return f.list().asString(field); }
 
     // The message of the first failing check, empty when all pass.
-    QString firstFailure()
-    {
-        m_log.clear();
-        try {
-            p->checkInput();
-        } catch (const Abort &) {
-            return m_log.last();
-        }
-        return {};
-    }
+    QString firstFailure() { return PagesFixture::firstFailure(p, m_log); }
 
     bool saveQuietly()
     {
@@ -295,7 +286,7 @@ private slots:
         QVERIFY(p->save());
         QCOMPARE(m_log.texts(), QStringList{u"存储成功！"_s});
         QCOMPARE(m_log.lastCaption(), u"Dravik"_s);
-        QVERIFY(MainForm->btn_page01->isDone());
+        QVERIFY(f.main()->btn_page01->isDone());
         QCOMPARE(stored("item_123"), u"C"_s);
         QCOMPARE(stored("item_124_1"), u"05;"_s);
         QCOMPARE(stored("item_125"), u"20;"_s);
@@ -350,7 +341,7 @@ private slots:
 
         // Without the subject table the codes are typed, ten characters at most.
         loadRecord(u"1"_s, {{"ITEM_15", "12345"}}, {u"XKFL.dbf"_s});
-        QVERIFY(!DM->XkflPresent);
+        QVERIFY(!f.dm()->XkflPresent);
         QVERIFY(!p->cb_15->isVisibleTo(p) && !p->Edt_15->isReadOnly());
         QCOMPARE(p->Edt_15->text(), u"12345"_s);
         QVERIFY(p->isUnchanged());
@@ -440,7 +431,7 @@ private slots:
         if (!FileSizeLimit::supported())
             QSKIP("no file size limit on this system");
         loadRecord(u"1"_s);
-        MainForm->btn_page01->setKind(SectionButton::NotDone);
+        f.main()->btn_page01->setKind(SectionButton::NotDone);
         m_log.clear();
         bool openAfterFailure = false;
         QString kept;
@@ -457,14 +448,14 @@ private slots:
             state = f.list().state();
             page->quit01->click(); // Yes again: now it is written
         });
-        MainForm->btn_page01->click();
+        f.main()->btn_page01->click();
         QVERIFY2(helper.ok(), qPrintable(helper.error()));
         QVERIFY(openAfterFailure);
         QCOMPARE(kept, u"更长的成果简介，需要新的备注块"_s);
         QCOMPARE(state, DataSet::Browse);
         QCOMPARE(m_log.boxes.at(1).caption, u"提示"_s);
         QCOMPARE(stored("item_13_1"), u"更长的成果简介，需要新的备注块"_s);
-        QVERIFY(MainForm->btn_page01->isDone());
+        QVERIFY(f.main()->btn_page01->isDone());
     }
 
     // A new user's road: "成果概况" with an empty list offers "新增" first,
@@ -486,14 +477,14 @@ private slots:
                 static_cast<QDialog *>(page)->done(QDialog::Rejected);
             });
         });
-        MainForm->btn_page01->click();
+        f.main()->btn_page01->click();
         QVERIFY2(newRecord.ok(), qPrintable(newRecord.error()));
         QVERIFY(pageHelper);
         QVERIFY2(pageHelper->ok(), qPrintable(pageHelper->error()));
         QCOMPARE(caption, u"成果名称：新项目"_s);
         QCOMPARE(f.list().recordCount(), 1);
-        QVERIFY(!MainForm->btn_page01->isDone());
-        QVERIFY(!MainForm->DBGrid1->isEnabled());
+        QVERIFY(!f.main()->btn_page01->isDone());
+        QVERIFY(!f.main()->DBGrid1->isEnabled());
     }
 };
 

@@ -5,6 +5,7 @@
 #include "engine/DataSet.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/main/SectionButton.h"
+#include "records/forms/AppContext.h"
 #include "records/main/Unit1.h"
 #include "records/unit/UnitProfile.h"
 #include "records/unit/Unitpage11.h"
@@ -44,6 +45,7 @@ class TestUnitPage : public QObject
 
     DataFixture f;
     BoxLog log;
+    std::unique_ptr<AppContext> m_context;
     std::unique_ptr<TMainForm> m_main;
     std::unique_ptr<TFpage4a> m_page;
 
@@ -52,29 +54,28 @@ class TestUnitPage : public QObject
 
     void makeWindows()
     {
+        m_context = std::make_unique<AppContext>(*f.dm());
         m_main = std::make_unique<TMainForm>();
-        MainForm = m_main.get();
-        FormTree = new TFormTree(m_main.get());
-        FormTree->setTable(f.dm()->Table1);
-        Fpage11 = new TFpage11(m_main.get());
-        formadvantage = new Tformadvantage(m_main.get());
-        formunitintrod = new Tformunitintrod(m_main.get());
-        Formstudy = new TFormstudy(m_main.get());
+        m_context->setMainForm(m_main.get());
         m_page = std::make_unique<TFpage4a>();
-        Fpage4a = m_page.get();
+        const QList<QWidget *> windows = {
+            m_main.get(), new TFormTree(m_main.get()), new TFpage11(m_main.get()),
+            new Tformadvantage(m_main.get()), new Tformunitintrod(m_main.get()),
+            new TFormstudy(m_main.get()), m_page.get()};
+        for (QWidget *w : windows)
+            m_context->addWindow(w);
+        for (QWidget *w : windows)
+            dynamic_cast<ContextWindow *>(w)->wire(*m_context);
     }
+
+    template <class Window>
+    Window *window() const { return m_context->window<Window>(); }
 
     void dropWindows()
     {
-        Fpage4a = nullptr;
         m_page.reset();
-        FormTree = nullptr;
-        Fpage11 = nullptr;
-        formadvantage = nullptr;
-        formunitintrod = nullptr;
-        Formstudy = nullptr;
-        MainForm = nullptr;
         m_main.reset();
+        m_context.reset();
     }
 
     void restart(const QStringList &removeFiles = {})
@@ -298,7 +299,7 @@ private slots:
         QCOMPARE(codeEdit("edt_124_2_3")->text(), u"0103  通信技术"_s);
         QCOMPARE(codeEdit("edt_124_1_2")->text(), u"02  软件"_s);
         QCOMPARE(page().Edit1->text(), u"item_124_2_3"_s);
-        QCOMPARE(FormTree->targetTable(), u"gxjs.dbf"_s);
+        QCOMPARE(window<TFormTree>()->targetTable(), u"gxjs.dbf"_s);
     }
 
     void memoEditorsStoreAtOnce_data()

@@ -1,6 +1,5 @@
 #include "CodeManage.h"
 
-TFcodeManage *FcodeManage = nullptr;
 
 TFcodeManage::TFcodeManage(QWidget *parent)
     : QDialog(parent)

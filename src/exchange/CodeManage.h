@@ -7,5 +7,3 @@ class TFcodeManage : public QDialog
 public:
     explicit TFcodeManage(QWidget *parent = nullptr);
 };
-
-extern TFcodeManage *FcodeManage;

@@ -43,6 +43,15 @@ void useStandardNames(const QString &folder, const QString &code)
     }
 }
 
+// What such a package may hold: the record files under either name.
+QStringList packageFiles(const QString &code)
+{
+    QStringList names = ExchangeNames::recordFiles();
+    for (const OldName &name : oldNames())
+        names.append(name.stem + code + QStringLiteral(".TXT"));
+    return names;
+}
+
 void requireRecordFiles(const QString &folder)
 {
     for (const QString &file : ExchangeNames::recordFiles()) {
@@ -64,7 +73,7 @@ void copyOver(const QString &source, const QString &target)
 
 } // namespace
 
-QString repack(const Archiver &archiver, const QString &packagePath, const QString &code,
+QString repack(Archiver &archiver, const QString &packagePath, const QString &code,
                const std::function<bool(const QString &existing)> &confirmReplace)
 {
     QTemporaryDir work;
@@ -74,7 +83,7 @@ QString repack(const Archiver &archiver, const QString &packagePath, const QStri
     const QString packed = QDir(work.path()).filePath(QStringLiteral("out"));
     QDir().mkpath(unpacked);
     QDir().mkpath(packed);
-    archiver.unpack(packagePath, unpacked);
+    archiver.unpack(packagePath, unpacked, {}, packageFiles(code));
     useStandardNames(unpacked, code);
     requireRecordFiles(unpacked);
 

@@ -20,14 +20,15 @@ public:
     using DbError::DbError;
 };
 
-// Unpacks the package in a folder of its own, names its files by the
-// standard names and packs them as "cgsbqy.arj" in the package's folder.
+// Unpacks the package in a folder of its own (a package holding files other
+// than the record files under older or standard names is refused), names
+// its files by the standard names and packs them as "cgsbqy.arj" in the package's folder.
 // An archive of that name already there is replaced only when
 // confirmReplace(its path) says so. Returns the path of the new archive;
 // empty when the user declined. Throws MissingMembers ("包内文件不正确，可
 // 能有缺失!") or DbError in the archiver's words; on failure nothing in the
 // package's folder has changed.
-QString repack(const Archiver &archiver, const QString &packagePath, const QString &code,
+QString repack(Archiver &archiver, const QString &packagePath, const QString &code,
                const std::function<bool(const QString &existing)> &confirmReplace);
 
 } // namespace OldPackage

@@ -14,7 +14,6 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-TFormDuoyu *FormDuoyu = nullptr;
 
 TFormDuoyu::TFormDuoyu(QWidget *parent)
     : QDialog(parent)
@@ -38,16 +37,20 @@ TFormDuoyu::TFormDuoyu(QWidget *parent)
     connect(Button2, &QPushButton::clicked, this, &QDialog::close);
 }
 
+void TFormDuoyu::wire(AppContext &context)
+{
+    ContextWindow::wire(context);
+    DBGrid1->setModel(context.dm().DataSource2);
+}
+
 void TFormDuoyu::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (DM && DBGrid1->model() != DM->DataSource2)
-        DBGrid1->setModel(DM->DataSource2);
 }
 
 void TFormDuoyu::Button1Click()
 {
-    DataSet *list = DM ? DM->DataSource2->dataSet() : nullptr;
+    DataSet *list = isWired() ? context().dm().DataSource2->dataSet() : nullptr;
     if (!list || list->recordCount() <= 1)
         return;
     const int row = DBGrid1->currentIndex().isValid() ? DBGrid1->currentIndex().row() : 0;
@@ -61,7 +64,7 @@ void TFormDuoyu::Button1Click()
 
 void TFormDuoyu::closeEvent(QCloseEvent *event)
 {
-    DataSet *list = DM ? DM->DataSource2->dataSet() : nullptr;
+    DataSet *list = isWired() ? context().dm().DataSource2->dataSet() : nullptr;
     if (list && list->isOpen() && list->recordCount() >= 2) {
         Messages::show(this, QStringLiteral("提示信息"), QStringLiteral("还有重复信息，请删除。"),
                        QMessageBox::Information);

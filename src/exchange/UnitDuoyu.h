@@ -1,4 +1,6 @@
 #pragma once
+#include "records/forms/AppContext.h"
+
 #include <QDialog>
 
 class QTableView;
@@ -6,7 +8,7 @@ class QPushButton;
 
 // A list of records of one name from which the surplus ones are deleted.
 // Kept for the data module's duplicate list; no command opens it.
-class TFormDuoyu : public QDialog
+class TFormDuoyu : public QDialog, public ContextWindow
 {
     Q_OBJECT
 public:
@@ -16,6 +18,9 @@ public:
     QPushButton *Button1 = nullptr;  // 删除
     QPushButton *Button2 = nullptr;  // 退出
 
+    // The grid shows the duplicate-name list of the data module.
+    void wire(AppContext &context) override;
+
 public slots:
     void Button1Click();
 
@@ -23,5 +28,3 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 };
-
-extern TFormDuoyu *FormDuoyu;

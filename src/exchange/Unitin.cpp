@@ -4,9 +4,11 @@
 #include "engine/DataSetModel.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
+#include "exchange/ArchiverProgress.h"
 #include "exchange/ImportStaging.h"
 #include "exchange/OldPackage.h"
 #include "exchange/core/Archiver.h"
+#include "exchange/core/ExchangeNames.h"
 #include "exchange/formatitem4.h"
 #include "records/forms/Messages.h"
 #include "records/main/UnitDM.h"
@@ -30,7 +32,6 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
-TFormin *Formin = nullptr;
 
 namespace {
 
@@ -186,9 +187,14 @@ QString TFormin::chooseFile(const QString &title)
     return m_chooser ? m_chooser(this, title) : QString();
 }
 
+TDM &TFormin::dm() const
+{
+    return context().dm();
+}
+
 Table &TFormin::staged() const
 {
-    return *DM->T_temp_in;
+    return *dm().T_temp_in;
 }
 
 void TFormin::showEvent(QShowEvent *event)
@@ -204,7 +210,7 @@ void TFormin::FormShow()
     Table &table = staged();
     table.close();
     try {
-        ImportStaging::clearAll(DM->database());
+        ImportStaging::clearAll(dm().database());
         table.setTableName(ImportStaging::kjcgTable());
         table.open();
         table.setFieldTitle(QStringLiteral("ITEM_3"), QStringLiteral("成果名称"));
@@ -213,9 +219,9 @@ void TFormin::FormShow()
     } catch (const DbError &error) {
         Messages::ShowError(this, error.message());
     }
-    DM->DS_temp_in->setDataSet(&table);
-    DM->DS_temp_in->setColumns({QStringLiteral("ITEM_3"), QStringLiteral("ITEM_9"), QStringLiteral("ITEM_4")});
-    DBGrid1->setModel(DM->DS_temp_in);
+    dm().DS_temp_in->setDataSet(&table);
+    dm().DS_temp_in->setColumns({QStringLiteral("ITEM_3"), QStringLiteral("ITEM_9"), QStringLiteral("ITEM_4")});
+    DBGrid1->setModel(dm().DS_temp_in);
     DBGrid1->setColumnWidth(0, 320);
     DBGrid1->setColumnWidth(1, 200);
     setOnlyChoiceAndExit();
@@ -246,7 +252,7 @@ void TFormin::setStoringButtons()
 
 void TFormin::showCounts()
 {
-    const ImportStaging::CategoryCounts counts = ImportStaging::countCategories(DM->database());
+    const ImportStaging::CategoryCounts counts = ImportStaging::countCategories(dm().database());
     Label6->setText(counts.totalText());
     Label2->setText(counts.detailText());
     staged().refresh();
@@ -276,8 +282,12 @@ void TFormin::unpackPackage(const QString &path)
     try {
         if (!m_unpacked->isValid())
             throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(m_unpacked->errorString()));
-        WaitCursor wait;
-        Archiver().unpack(path, m_unpacked->path());
+        Archiver archiver;
+        ArchiverProgress shown(archiver, this);
+        archiver.unpack(path, m_unpacked->path(), {}, ExchangeNames::allFiles());
+    } catch (const ArchiverCancelled &) {
+        m_unpacked.reset();
+        return;
     } catch (const DbError &error) {
         m_unpacked.reset();
         Messages::ShowError(this, error.message());
@@ -291,7 +301,7 @@ void TFormin::Button3Click()
     if (!m_unpacked)
         return;
     Panel4->show();
-    DM->DS_temp_in->setDataSet(nullptr);
+    dm().DS_temp_in->setDataSet(nullptr);
     int records = 0;
     ImportStaging::LoadProgress progress;
     progress.file = [this](const QString &text) {
@@ -307,7 +317,7 @@ void TFormin::Button3Click()
     bool notAPackage = false;
     try {
         WaitCursor wait;
-        result = ImportStaging::load(DM->database(), m_unpacked->path(), progress);
+        result = ImportStaging::load(dm().database(), m_unpacked->path(), progress);
     } catch (const ImportStaging::NotAPackage &error) {
         failure = error.message();
         notAPackage = true;
@@ -315,7 +325,7 @@ void TFormin::Button3Click()
         failure = error.message();
     }
     m_unpacked.reset();
-    DM->DS_temp_in->setDataSet(&staged());
+    dm().DS_temp_in->setDataSet(&staged());
     Panel4->hide();
     Button3->setEnabled(false);
     if (notAPackage) {
@@ -438,11 +448,11 @@ void TFormin::store(ImportStore::Mode mode)
     const int total = staged().recordCount();
     Gauge1->setRange(0, qMax(1, total));
     Gauge1->setValue(0);
-    DM->DS_temp_in->setDataSet(nullptr);
+    dm().DS_temp_in->setDataSet(nullptr);
     ImportStore::Result result;
     try {
         WaitCursor wait;
-        result = ImportStore(DM->database()).storeAll(mode, [this](int done, int) {
+        result = ImportStore(dm().database()).storeAll(mode, [this](int done, int) {
             Gauge1->setValue(done);
             QApplication::processEvents();
         });
@@ -450,7 +460,7 @@ void TFormin::store(ImportStore::Mode mode)
         result.firstError = error.message();
         result.failed = total;
     }
-    DM->DS_temp_in->setDataSet(&staged());
+    dm().DS_temp_in->setDataSet(&staged());
     Panelstat->hide();
     afterStoring(result);
     Messages::ShowWarning(this, ImportStore::resultMessage(mode, result));
@@ -475,10 +485,11 @@ void TFormin::afterStoring(const ImportStore::Result &result)
 
 void TFormin::btnformatClick()
 {
-    if (!formformat)
+    auto *yearChange = context().window<Tformformat>();
+    if (!yearChange)
         return;
-    formformat->setStaged(&staged());
-    formformat->exec();
+    yearChange->setStaged(&staged());
+    yearChange->exec();
     showCounts();
 }
 
@@ -494,8 +505,9 @@ void TFormin::Button2Click()
         return;
     }
     try {
-        WaitCursor wait;
-        const QString made = OldPackage::repack(Archiver(), path, code, [this](const QString &existing) {
+        Archiver archiver;
+        ArchiverProgress shown(archiver, this);
+        const QString made = OldPackage::repack(archiver, path, code, [this](const QString &existing) {
             return Messages::show(this, QStringLiteral("请注意！"),
                                   QStringLiteral("文件夹中已有%1，是否替换？").arg(QDir::toNativeSeparators(existing)),
                                   QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
@@ -506,6 +518,7 @@ void TFormin::Button2Click()
         Messages::ShowWarning(this, QStringLiteral("你已改名成功!文件在") + QDir::toNativeSeparators(made));
     } catch (const OldPackage::MissingMembers &error) {
         Messages::show(this, QStringLiteral("请注意！"), error.message(), QMessageBox::NoIcon);
+    } catch (const ArchiverCancelled &) {
     } catch (const DbError &error) {
         Messages::ShowError(this, error.message());
     }

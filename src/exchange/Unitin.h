@@ -1,6 +1,8 @@
 #pragma once
 #include "exchange/ImportStore.h"
 
+#include "records/forms/AppContext.h"
+
 #include <QDialog>
 #include <QString>
 #include <functional>
@@ -15,13 +17,14 @@ class QTableView;
 class QTemporaryDir;
 class ByteLimitedEdit;
 class Table;
+class TDM;
 
 // The import window: a package "CGSBQY.ARJ" is unpacked by the archiver,
 // its text files loaded into the staging tables and shown; the user removes
 // duplicates, deletes or renames staged records, moves one to another year,
 // and stores them in the main tables. It also repacks a package of the
 // older naming "CGSBxxx.ARJ" as "cgsbqy.arj".
-class TFormin : public QDialog
+class TFormin : public QDialog, public ContextWindow
 {
     Q_OBJECT
 public:
@@ -74,6 +77,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    TDM &dm() const;
     void buildControls();
     QFrame *buildRenamePanel();
     QFrame *buildLoadingPanel();
@@ -90,5 +94,3 @@ private:
     FileChooser m_chooser;
     std::unique_ptr<QTemporaryDir> m_unpacked;
 };
-
-extern TFormin *Formin;

@@ -1,6 +1,5 @@
 #include "Unitout.h"
 
-TFormout *Formout = nullptr;
 
 TFormout::TFormout(QWidget *parent)
     : QDialog(parent)

@@ -7,5 +7,3 @@ class TFormout : public QDialog
 public:
     explicit TFormout(QWidget *parent = nullptr);
 };
-
-extern TFormout *Formout;

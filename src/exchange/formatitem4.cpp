@@ -14,7 +14,6 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-Tformformat *formformat = nullptr;
 
 Tformformat::Tformformat(QWidget *parent)
     : QDialog(parent)

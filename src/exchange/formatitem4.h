@@ -1,4 +1,6 @@
 #pragma once
+#include "records/forms/AppContext.h"
+
 #include <QDialog>
 
 class QLineEdit;
@@ -8,7 +10,7 @@ class Table;
 // Moves the current staged achievement of the import to another year: the
 // record and its staged child rows get the next number of that year among
 // the staged records.
-class Tformformat : public QDialog
+class Tformformat : public QDialog, public ContextWindow
 {
     Q_OBJECT
 public:
@@ -31,5 +33,3 @@ protected:
 private:
     Table *m_staged = nullptr;
 };
-
-extern Tformformat *formformat;

@@ -64,7 +64,7 @@ void packFiles(const QString &folder, const QString &archive, const QStringList 
 
 QStringList unpackFiles(const QString &archive, const QString &folder)
 {
-    return Archiver().unpack(archive, folder);
+    return Archiver().unpack(archive, folder, {}, ExchangeNames::allFiles());
 }
 
 void putBytes(const QString &path, const QByteArray &bytes)

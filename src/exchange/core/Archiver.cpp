@@ -1,23 +1,35 @@
 #include "Archiver.h"
 
+#include "ArchiveListing.h"
 #include "ExchangeNames.h"
-#include "engine/DbError.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QScopeGuard>
+#include <QStorageInfo>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 
-constexpr int StartLimit = 30 * 1000;
 constexpr int KillGrace = 5 * 1000;
 constexpr int WordsShown = 12;
 constexpr qint64 CopyBlock = qint64(1) << 20;
+// A run gets a base time plus time per mebibyte handled: a slow disk or a
+// virus scanner may hold a small archive a few seconds, but no archive of
+// ours takes minutes.
+constexpr int BaseLimit = 20 * 1000;
+constexpr int LimitPerMiB = 1000;
+// The archive is copied into the work folder under a plain name, so that
+// spaces, wildcards or characters of the user's folder never reach the
+// archiver's command line.
+const QString WorkArchive = QStringLiteral("INPUT.ARJ");
 
 QString executableName()
 {
@@ -41,15 +53,24 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// What the archiver said, without its banner and blank lines; the last
-// lines, where its verdict stands.
+// Banner, headings and the rows of a listing: nothing a user can act on.
+bool isNoise(const QString &line)
+{
+    static const QRegularExpression noise(QStringLiteral(
+        "Copyright|^Processing archive|^Archive created|^Sequence/|^Rev/|^-----|^DT[AC] |^\\d+\\) |"
+        "^\\d+ .*\\d+\\.\\d{3} \\d\\d-"));
+    return line.isEmpty() || noise.match(line).hasMatch();
+}
+
+// What the archiver said, without its banner, listing rows and blank
+// lines; the last lines, where its verdict stands.
 QString archiverWords(const QByteArray &output)
 {
     QStringList lines;
     const QStringList all = QString::fromLocal8Bit(output).split(QRegularExpression(QStringLiteral("[\r\n]+")));
     for (const QString &raw : all) {
         const QString line = raw.trimmed();
-        if (line.isEmpty() || line.contains(QLatin1String("Copyright"), Qt::CaseInsensitive))
+        if (isNoise(line))
             continue;
         lines.append(line);
     }
@@ -68,6 +89,12 @@ void requireWorkFolder(const QTemporaryDir &work)
 {
     if (!work.isValid())
         throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(work.errorString()));
+}
+
+void requireArchive(const QString &archivePath)
+{
+    if (!QFileInfo(archivePath).isFile())
+        throw DbError(QStringLiteral("找不到压缩包“%1”。").arg(shown(archivePath)));
 }
 
 // Copies src over dest through a file that replaces dest only when
@@ -108,7 +135,31 @@ bool containsNoCase(const QStringList &names, const QString &name)
     return false;
 }
 
+qint64 fileBytes(const QString &folder, const QStringList &names)
+{
+    qint64 total = 0;
+    for (const QString &name : names)
+        total += QFileInfo(ExchangeNames::findFile(folder, name)).size();
+    return total;
+}
+
+// Lines of the archiver's output that tell one file handled.
+int filesDone(const QByteArray &output)
+{
+    static const QRegularExpression done(QStringLiteral("^(Adding|Replacing|Extracting) "),
+                                         QRegularExpression::MultilineOption);
+    int count = 0;
+    for (auto it = done.globalMatch(QString::fromLatin1(output)); it.hasNext(); it.next())
+        ++count;
+    return count;
+}
+
 } // namespace
+
+ArchiverCancelled::ArchiverCancelled()
+    : DbError(QStringLiteral("已取消。"))
+{
+}
 
 QString Archiver::locate()
 {
@@ -126,8 +177,9 @@ QString Archiver::locate()
     return QString();
 }
 
-Archiver::Archiver(const QString &program)
-    : m_program(program)
+Archiver::Archiver(const QString &program, QObject *parent)
+    : QObject(parent)
+    , m_program(program)
 {
 }
 
@@ -146,12 +198,37 @@ int Archiver::timeLimit() const
     return m_timeLimit;
 }
 
-void Archiver::run(const QStringList &arguments, const QString &workFolder) const
+int Archiver::timeLimitFor(qint64 bytes) const
+{
+    if (m_timeLimit > 0)
+        return m_timeLimit;
+    const qint64 mebibytes = (qMax<qint64>(bytes, 0) >> 20) + 1;
+    return int(qMin<qint64>(BaseLimit + mebibytes * LimitPerMiB, std::numeric_limits<int>::max()));
+}
+
+void Archiver::setSpaceLimit(qint64 bytes)
+{
+    m_spaceLimit = bytes;
+}
+
+void Archiver::cancel()
+{
+    if (!m_running)
+        return;
+    m_cancelled = true;
+    if (m_loop)
+        m_loop->quit();
+}
+
+QByteArray Archiver::run(const QStringList &arguments, const QString &workFolder, qint64 bytes,
+                         int files, const QString &what)
 {
     if (m_program.isEmpty()) {
         throw DbError(QStringLiteral("找不到压缩程序 %1。请安装它，或把它放在本程序所在的文件夹中。")
                           .arg(executableName()));
     }
+    if (m_running)
+        throw DbError(QStringLiteral("压缩程序正在运行，请等它完成。"));
     QProcess process;
     process.setProgram(m_program);
     process.setArguments(arguments);
@@ -162,28 +239,66 @@ void Archiver::run(const QStringList &arguments, const QString &workFolder) cons
     environment.remove(QStringLiteral("ARJ_SW"));
     process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start();
-    if (!process.waitForStarted(StartLimit)) {
+
+    m_running = true;
+    m_cancelled = false;
+    emit started(what);
+    const auto ended = qScopeGuard([this] {
+        m_running = false;
+        emit finished();
+    });
+
+    QByteArray output;
+    {
+        QEventLoop loop;
+        QTimer limit;
+        limit.setSingleShot(true);
+        connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+        connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+        connect(&process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart)
+                loop.quit();
+        });
+        connect(&process, &QProcess::readyRead, &loop, [&] {
+            output += process.readAll();
+            emit progress(qMin(filesDone(output), files), files);
+        });
+        process.start();
+        if (process.state() != QProcess::NotRunning) {
+            emit progress(0, files);
+            limit.start(timeLimitFor(bytes));
+            m_loop = &loop;
+            if (!m_cancelled)
+                loop.exec();
+            m_loop = nullptr;
+        }
+    }
+    if (process.error() == QProcess::FailedToStart) {
         throw DbError(QStringLiteral("无法启动压缩程序“%1”：%2")
                           .arg(shown(m_program), process.errorString()));
     }
-    if (!process.waitForFinished(m_timeLimit)) {
+    if (process.state() != QProcess::NotRunning) {
         process.kill();
         process.waitForFinished(KillGrace);
+        output += process.readAll();
+        if (m_cancelled)
+            throw ArchiverCancelled();
         throw DbError(withWords(QStringLiteral("压缩程序在 %1 秒内没有完成，已被终止。")
-                                    .arg(m_timeLimit / 1000.0),
-                                process.readAll()));
+                                    .arg(timeLimitFor(bytes) / 1000.0),
+                                output));
     }
-    const QByteArray output = process.readAll();
+    output += process.readAll();
     if (process.exitStatus() != QProcess::NormalExit)
         throw DbError(withWords(QStringLiteral("压缩程序异常终止。"), output));
     if (process.exitCode() != 0) {
         throw DbError(withWords(QStringLiteral("压缩程序报告错误（退出代码 %1）：").arg(process.exitCode()),
                                 output));
     }
+    emit progress(files, files);
+    return output;
 }
 
-void Archiver::pack(const QString &folder, const QString &archiveName, const QStringList &members) const
+void Archiver::pack(const QString &folder, const QString &archiveName, const QStringList &members)
 {
     QTemporaryDir work;
     requireWorkFolder(work);
@@ -195,29 +310,112 @@ void Archiver::pack(const QString &folder, const QString &archiveName, const QSt
             copyReplacing(source, workDir.filePath(member));
     }
     run(QStringList{QStringLiteral("a"), QStringLiteral("-y"), QStringLiteral("-i"), archiveName} + members,
-        work.path());
+        work.path(), fileBytes(folder, members), int(members.size()),
+        QStringLiteral("正在压缩 %1…").arg(archiveName));
     const QString made = workDir.filePath(archiveName);
     if (!QFileInfo(made).isFile())
         throw DbError(QStringLiteral("压缩程序没有生成压缩包“%1”。").arg(archiveName));
     copyReplacing(made, QDir(folder).filePath(archiveName));
 }
 
-QStringList Archiver::unpack(const QString &archivePath, const QString &destFolder,
-                             const QStringList &required) const
+QString Archiver::copyIntoWork(const QString &archivePath, const QString &workFolder) const
 {
-    const QFileInfo archive(archivePath);
-    if (!archive.isFile())
-        throw DbError(QStringLiteral("找不到压缩包“%1”。").arg(shown(archivePath)));
+    requireArchive(archivePath);
+    const QString copy = QDir(workFolder).filePath(WorkArchive);
+    copyReplacing(archivePath, copy);
+    return copy;
+}
+
+QList<Archiver::Member> Archiver::list(const QString &archivePath)
+{
     QTemporaryDir work;
     requireWorkFolder(work);
-    run({QStringLiteral("e"), QStringLiteral("-y"), QStringLiteral("-i"), shown(archive.absoluteFilePath())},
-        work.path());
-    const QDir workDir(work.path());
-    const QStringList names = workDir.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    copyIntoWork(archivePath, work.path());
+    // Comments are left out: a comment could otherwise pose as members.
+    const QByteArray output
+        = run({QStringLiteral("v"), QStringLiteral("-y"), QStringLiteral("-i"), QStringLiteral("-ja1"), WorkArchive},
+              work.path(), QFileInfo(archivePath).size(), 1,
+              QStringLiteral("正在检查压缩包 %1…").arg(QFileInfo(archivePath).fileName()));
+    QList<Member> members;
+    if (!ArchiveListing::parse(output, members)) {
+        throw DbError(withWords(QStringLiteral("无法读出压缩包“%1”的文件目录，压缩包可能已损坏。")
+                                    .arg(shown(archivePath)),
+                                output));
+    }
+    return members;
+}
+
+void Archiver::requireSpace(const QString &archivePath, const QList<Member> &members,
+                            const QString &workFolder, const QString &destFolder) const
+{
+    qint64 total = 0;
+    const Member *largest = nullptr;
+    for (const Member &member : members) {
+        total += member.size;
+        if (!largest || member.size > largest->size)
+            largest = &member;
+    }
+    if (!largest)
+        return;
+    // The files stand in the work folder and in the destination at once.
+    const QStorageInfo work(workFolder);
+    const QStorageInfo dest(destFolder);
+    qint64 room = work == dest ? work.bytesAvailable() / 2 : qMin(work.bytesAvailable(), dest.bytesAvailable());
+    if (m_spaceLimit > 0)
+        room = qMin(room, m_spaceLimit);
+    if (total > room) {
+        throw DbError(QStringLiteral("压缩包“%1”解压后有 %2 字节（其中文件 %3 有 %4 字节），"
+                                     "超出了可用的磁盘空间 %5 字节，没有解压。")
+                          .arg(shown(archivePath))
+                          .arg(total)
+                          .arg(largest->name)
+                          .arg(largest->size)
+                          .arg(room));
+    }
+}
+
+QStringList Archiver::unpack(const QString &archivePath, const QString &destFolder,
+                             const QStringList &required, const QStringList &optional)
+{
+    const QStringList expected = required + optional;
+    const QList<Member> members = list(archivePath);
+    QStringList names;
+    for (const Member &member : members) {
+        // A stored folder part ("..\x", "a/x") never equals an expected name.
+        if (!containsNoCase(expected, member.name)) {
+            throw DbError(QStringLiteral("压缩包“%1”中有不应有的文件“%2”，没有解压。")
+                              .arg(shown(archivePath), member.name));
+        }
+        if (containsNoCase(names, member.name)) {
+            throw DbError(QStringLiteral("压缩包“%1”中的文件 %2 出现了不止一次，没有解压。")
+                              .arg(shown(archivePath), member.name));
+        }
+        names.append(member.name);
+    }
     for (const QString &name : required) {
         if (!containsNoCase(names, name)) {
             throw DbError(QStringLiteral("压缩包“%1”中没有文件 %2，包内文件不正确，可能有缺失。")
                               .arg(shown(archivePath), name));
+        }
+    }
+    if (names.isEmpty())
+        return names;
+    QTemporaryDir work;
+    requireWorkFolder(work);
+    requireSpace(archivePath, members, work.path(), destFolder);
+    copyIntoWork(archivePath, work.path());
+    qint64 total = 0;
+    for (const Member &member : members)
+        total += member.size;
+    run(QStringList{QStringLiteral("e"), QStringLiteral("-y"), QStringLiteral("-i"), WorkArchive} + names,
+        work.path(), total, int(names.size()),
+        QStringLiteral("正在解压 %1…").arg(QFileInfo(archivePath).fileName()));
+    const QDir workDir(work.path());
+    for (const Member &member : members) {
+        const QFileInfo made(workDir.filePath(member.name));
+        if (!made.isFile() || made.size() != member.size) {
+            throw DbError(QStringLiteral("压缩包“%1”中的文件 %2 没有完整解压出来，压缩包可能已损坏。")
+                              .arg(shown(archivePath), member.name));
         }
     }
     for (const QString &name : names)

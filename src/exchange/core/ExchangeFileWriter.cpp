@@ -4,6 +4,7 @@
 #include "engine/DbError.h"
 #include "engine/FieldValue.h"
 #include "engine/GbkText.h"
+#include "engine/IoFaults.h"
 #include "engine/StoredFile.h"
 #include "engine/ValueText.h"
 
@@ -241,7 +242,7 @@ void ExchangeFileWriter::writeBuffer()
     const qsizetype size = std::exchange(m_used, 0);
     const qint64 offset = std::exchange(m_written, m_written + size);
     m_writing = std::async(std::launch::async, [this, block, size, offset] {
-        if (m_file.write(block, size) != size)
+        if (IoFaults::failHere() || m_file.write(block, size) != size)
             return false;
         FileSafety::startWriteBack(m_file, offset, size);
         return true;
@@ -260,7 +261,7 @@ void ExchangeFileWriter::commit()
 {
     writeBuffer();
     awaitWrite();
-    if (!m_file.commit()) {
+    if (IoFaults::failHere() || !m_file.commit()) {
         throw DbError(QStringLiteral("无法保存文件“%1”：%2")
                           .arg(shown(path()), m_file.errorString()));
     }

@@ -38,3 +38,15 @@ void ShowError(QWidget *parent, const QString &message)
 void setAnswerer(Answerer a) { answerer() = std::move(a); }
 
 } // namespace Messages
+
+#include "records/forms/Abort.h"
+
+namespace Guard {
+QString unexpectedText(const char *what)
+{
+    const QString detail = what ? QString::fromLocal8Bit(what) : QString();
+    if (detail.isEmpty())
+        return QStringLiteral("程序内部出错，操作没有完成。");
+    return QStringLiteral("程序内部出错，操作没有完成：\n") + detail;
+}
+} // namespace Guard

@@ -5,7 +5,8 @@
 #include "records/forms/Abort.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/forms/Messages.h"
-#include "records/main/UnitDM.h"
+#include "records/forms/AppContext.h"
+#include "records/forms/DictionaryService.h"
 #include "records/main/Unittree.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/ClearableDate.h"
@@ -164,7 +165,7 @@ Binding pick(const QString &field, QComboBox *combo, FillList fill, int codeChar
 FillList dictionary(const QString &group, bool withBlankItem)
 {
     return [group, withBlankItem](QComboBox *combo) {
-        FillComboFromDict(*DM->Tblzdxx, group, !withBlankItem, combo);
+        FillComboFromDict(ContextOf(combo).dictionary(), group, !withBlankItem, combo);
     };
 }
 
@@ -228,16 +229,19 @@ QString classificationCode(const QString &editText)
 }
 
 Binding classification(const QString &field, ByteLimitedEdit *edit, DropDownCombo *opener,
-                       Table *table, const QString &tableFile, std::function<bool()> present)
+                       const QString &tableFile)
 {
     QObject::connect(opener, &DropDownCombo::dropDown, edit, [edit, tableFile] {
-        if (FormTree)
-            FormTree->pick(edit, tableFile);
+        runGuarded(edit->window(),
+                   [&] { ContextOf(edit).need<TFormTree>().pick(edit, tableFile); });
     });
+    const auto present = [edit, tableFile] {
+        return ContextOf(edit).dictionary().hasClassification(tableFile);
+    };
     Binding b;
     b.field = field;
     b.widgets = {edit};
-    b.load = [field, edit, opener, table, present](const DataSet &record) {
+    b.load = [field, edit, opener, tableFile, present](const DataSet &record) {
         const bool withTable = present();
         opener->setVisible(withTable);
         edit->setReadOnly(withTable);
@@ -247,10 +251,9 @@ Binding classification(const QString &field, ByteLimitedEdit *edit, DropDownComb
             edit->setText(code);
             return;
         }
-        ShowDictCode(*table, code, edit);
         // A code the table does not know is kept, not erased by the next save.
-        if (edit->text().isEmpty())
-            edit->setText(code);
+        const QString entry = ContextOf(edit).dictionary().classificationEntry(tableFile, code);
+        edit->setText(entry.isEmpty() ? code : entry);
     };
     b.value = [edit, present] {
         if (present())

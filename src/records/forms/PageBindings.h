@@ -79,7 +79,7 @@ Binding options(const QString &field, QWidget *panel, int codeLength, const QStr
 // the table the opener is hidden and the edit takes a typed code of at most
 // ten characters.
 Binding classification(const QString &field, ByteLimitedEdit *edit, DropDownCombo *opener,
-                       Table *table, const QString &tableFile, std::function<bool()> present);
+                       const QString &tableFile);
 // The stored code of a classification edit's text.
 QString classificationCode(const QString &editText);
 
@@ -109,7 +109,8 @@ Binding constant(const QString &field, const QString &value);
 Binding money(const QString &field, MoneyEdit *edit);
 
 // A date that may be empty, stored as "yyyy.mm.dd". A stored text that is no
-// date is reported with badTextMessage(text); the picker keeps its date.
+// date is reported with badTextMessage(text) and kept as stored until the
+// user picks a date (ClearableDate::setDotText).
 Binding clearableDate(const QString &field, ClearableDate *date,
                       std::function<QString(const QString &stored)> badTextMessage);
 

@@ -1,12 +1,15 @@
 #pragma once
+#include "records/forms/AppContext.h"
+
 #include <QDialog>
 
 class QLabel;
 
 // A dialog that is left only through its own buttons: Escape and the
 // window manager's close do nothing, so that the leave rules of its "退出"
-// (checks, the save question) always run. Code may still close it.
-class QuitOnlyDialog : public QDialog
+// (checks, the save question) always run. Code may still close it. It
+// reaches the data through the context that start-up hands it.
+class QuitOnlyDialog : public QDialog, public ContextWindow
 {
     Q_OBJECT
 public:

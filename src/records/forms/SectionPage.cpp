@@ -6,9 +6,6 @@
 #include "records/forms/EntryRoutines.h"
 #include "records/main/HelpWindow.h"
 #include "records/forms/Messages.h"
-#include "records/main/SectionButton.h"
-#include "records/main/Unit1.h"
-#include "records/main/UnitDM.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -31,19 +28,9 @@ SectionPage::SectionPage(const QString &objectName, const QString &sectionButton
     setObjectName(objectName);
 }
 
-DataSet &SectionPage::record()
+DataSet &SectionPage::record() const
 {
-    return *DM->Qrykjcg;
-}
-
-bool SectionPage::ensureCurrentRecord()
-{
-    const DataSet &list = record();
-    if (list.isOpen() && !list.isEmpty())
-        return true;
-    if (MainForm)
-        MainForm->Button1->click();
-    return list.isOpen() && !list.isEmpty();
+    return context().recordHost().currentRecord();
 }
 
 void SectionPage::bind(const Binding &binding)
@@ -55,9 +42,10 @@ void SectionPage::bind(const Binding &binding)
 
 void SectionPage::openForCurrentRecord()
 {
-    if (!ensureCurrentRecord())
+    if (!context().recordHost().ensureCurrentRecord())
         return;
-    loadFromRecord();
+    if (!loadForShowing())
+        return;
     setWindowTitle(QStringLiteral("成果名称：") + record().asString(QStringLiteral("item_3")));
     // The controls of the other category group have just been hidden: the
     // page may take its own size again.
@@ -71,6 +59,7 @@ void SectionPage::loadFromRecord()
 {
     const DataSet &rec = record();
     m_category = rec.asString(QStringLiteral("item_cglb")).trimmed();
+    beforeLoad();
     ClearOptionBoxes(this);
     for (const Binding &b : std::as_const(m_bindings)) {
         const bool serves = b.servesCategory(m_category);
@@ -81,6 +70,14 @@ void SectionPage::loadFromRecord()
     }
     afterLoad(rec);
 }
+
+bool SectionPage::loadForShowing()
+{
+    loadFromRecord();
+    return true;
+}
+
+void SectionPage::beforeLoad() {}
 
 void SectionPage::afterLoad(const DataSet &) {}
 
@@ -107,6 +104,8 @@ bool SectionPage::isUnchanged() const
 void SectionPage::beforeSave() {}
 
 void SectionPage::beforePost(DataSet &) {}
+
+void SectionPage::afterPost() {}
 
 void SectionPage::writeFields(DataSet &rec)
 {
@@ -140,6 +139,7 @@ bool SectionPage::save()
         dropEdit(rec);
         throw;
     }
+    runGuarded(this, [&] { afterPost(); });
     Messages::ShowWarning(this, QStringLiteral("存储成功！"));
     markDone();
     return true;
@@ -147,10 +147,7 @@ bool SectionPage::save()
 
 void SectionPage::markDone()
 {
-    if (!MainForm)
-        return;
-    if (SectionButton *button = MainForm->sectionButton(m_sectionButton))
-        button->setKind(SectionButton::Done);
+    context().recordHost().markSectionDone(m_sectionButton);
 }
 
 // ---- buttons and leaving ----------------------------------------------------------
@@ -181,14 +178,15 @@ void SectionPage::quit01Click()
 
 void SectionPage::helpClick()
 {
-    ShowHelpFor(MainForm ? MainForm->ComboBox1->currentIndex() : 0);
+    const AppContext *host = FindContext(this);
+    ShowHelpFor(host, host ? host->recordHost().categoryIndex() : 0);
 }
 
 void SectionPage::done(int result)
 {
     PageWindow::done(result);
-    if (MainForm)
-        runGuarded(MainForm, [] { MainForm->CheckPagesDone(); });
+    if (isWired())
+        context().recordHost().pageLeft();
 }
 
 // ---- the buttons -----------------------------------------------------------------

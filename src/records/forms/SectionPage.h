@@ -8,7 +8,7 @@ class DataSet;
 class QPushButton;
 
 // A section page of the registration form over the current record (the
-// current row of the main list, DM->Qrykjcg). The page declares a table of
+// record host's current record: the main list's current row). The page declares a table of
 // bindings in the order of its input check; the machinery fills the controls
 // from the record, checks them, saves them, marks the page's section button
 // done and asks "记录已经更改,是否保存？" when a changed page is left.
@@ -50,9 +50,7 @@ public:
     QPushButton *helpButton = nullptr;
 
     // The current record; a page is only shown while there is one.
-    static DataSet &record();
-    // True when the main list has a row, after offering "新增" when it had none.
-    static bool ensureCurrentRecord();
+    DataSet &record() const;
 
 public slots:
     void btnSave01Click();
@@ -70,9 +68,16 @@ protected:
     void setChecksOnLeave(bool on) { m_checksOnLeave = on; }
 
     // Hooks, in the order they run.
+    // Fills the page before it is shown; false keeps it closed (a page that
+    // reports loading errors in its own words).
+    virtual bool loadForShowing();
+    virtual void beforeLoad();
     virtual void afterLoad(const DataSet &record);
     virtual void beforeSave();                 // before the check of "存储"
     virtual void beforePost(DataSet &record);  // after the bound fields are written
+    // After the row was posted, before "存储成功！"; what it throws is shown
+    // as a database error, the row stays stored.
+    virtual void afterPost();
 
     void done(int result) override;
 

@@ -1,5 +1,8 @@
 #include "HelpWindow.h"
 
+#include "records/forms/AppContext.h"
+#include <memory>
+
 #include "records/main/Unit2.h"
 #include "records/main/yyPrintUnit13.h"
 
@@ -55,17 +58,18 @@ void HelpWindow::Button1Click()
     accept();
 }
 
-void ShowHelpFor(int categoryIndex)
+void ShowHelpFor(const AppContext *context, int categoryIndex)
 {
     HelpWindow *window = nullptr;
+    std::unique_ptr<HelpWindow> ownWindow;
     if (categoryIndex == 0) {
-        if (!HelpForm)
-            HelpForm = new THelpForm;
-        window = HelpForm;
+        window = context ? context->window<THelpForm>() : nullptr;
+        if (!window)
+            window = (ownWindow = std::make_unique<THelpForm>()).get();
     } else {
-        if (!HelpForm_rj)
-            HelpForm_rj = new THelpForm_rj;
-        window = HelpForm_rj;
+        window = context ? context->window<THelpForm_rj>() : nullptr;
+        if (!window)
+            window = (ownWindow = std::make_unique<THelpForm_rj>()).get();
     }
     window->exec();
 }

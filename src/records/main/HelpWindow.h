@@ -20,7 +20,10 @@ public slots:
     void Button1Click();
 };
 
+class AppContext;
+
 // The help of the category chosen in the main window's category list:
-// index 0 ("应用技术") shows HelpForm, any other index HelpForm_rj. A help
-// window that the start-up has not made yet is made here.
-void ShowHelpFor(int categoryIndex);
+// index 0 ("应用技术") shows THelpForm, any other index THelpForm_rj, the
+// windows the start-up made; without them (no context) one is made for
+// the showing.
+void ShowHelpFor(const AppContext *context, int categoryIndex);

@@ -2,6 +2,7 @@
 
 #include "engine/DataSet.h"
 #include "records/forms/Abort.h"
+#include "records/forms/DictionaryService.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/forms/Messages.h"
 #include "records/main/Unit1.h"
@@ -30,6 +31,11 @@ QueryBuilderPanel::QueryBuilderPanel(TMainForm *main)
     connectControls();
 }
 
+TDM &QueryBuilderPanel::dm() const
+{
+    return m_main->context().dm();
+}
+
 void QueryBuilderPanel::connectControls()
 {
     TMainForm *m = m_main;
@@ -54,7 +60,7 @@ void QueryBuilderPanel::connectControls()
 
 void QueryBuilderPanel::fillItems()
 {
-    Table &table = *DM->tblzdxx1;
+    Table &table = *dm().tblzdxx1;
     const QStringList fields = table.fieldNames();
     m_items.clear();
     m_main->ComboBox2->clear();
@@ -78,8 +84,8 @@ void QueryBuilderPanel::ComboBox2Change()
             return;
         const Item &item = m_items.at(index);
         fillValueList(item);
-        showInput(QueryBuilder::inputFor(item.name, m_main->Combobox3->count(), DM->ZtflhPresent,
-                                         DM->XkflPresent));
+        showInput(QueryBuilder::inputFor(item.name, m_main->Combobox3->count(), dm().ZtflhPresent,
+                                         dm().XkflPresent));
     });
 }
 
@@ -87,14 +93,16 @@ void QueryBuilderPanel::ComboBox2Change()
 void QueryBuilderPanel::fillValueList(const Item &item)
 {
     QComboBox *values = m_main->Combobox3;
+    const DictionaryService &dictionary = m_main->context().dictionary();
+    values->clear();
     if (QueryBuilder::isMinistryItem(item.name))
-        FillComboFromTable(*DM->tblLsbw, values, false, QStringLiteral("Bwmc"),
-                           QStringLiteral("Bwdm"));
+        values->addItems(dictionary.affiliationItems(false));
     else
-        FillComboFromDictAll(*DM->Tblzdxx, item.field, false, values);
-    if (values->count() < 2 && QueryBuilder::isProvinceItem(item.name))
-        FillComboFromTable(*DM->tblProvince, values, true, QStringLiteral("Province_n"),
-                           QStringLiteral("Province_i"));
+        values->addItems(dictionary.items(item.field, false, true));
+    if (values->count() < 2 && QueryBuilder::isProvinceItem(item.name)) {
+        values->clear();
+        values->addItems(dictionary.provinceItems(true));
+    }
 }
 
 void QueryBuilderPanel::showInput(Input input)
@@ -110,14 +118,16 @@ void QueryBuilderPanel::showInput(Input input)
 
 void QueryBuilderPanel::ComboBox5DropDown()
 {
-    if (FormTree)
-        FormTree->pick(m_main->Edit2, QStringLiteral("ztflh.dbf"));
+    runGuarded(m_main, [this] {
+        m_main->context().need<TFormTree>().pick(m_main->Edit2, QStringLiteral("ztflh.dbf"));
+    });
 }
 
 void QueryBuilderPanel::ComboBox6DropDown()
 {
-    if (FormTree)
-        FormTree->pick(m_main->Edit2, QStringLiteral("xkfl.dbf"));
+    runGuarded(m_main, [this] {
+        m_main->context().need<TFormTree>().pick(m_main->Edit2, QStringLiteral("xkfl.dbf"));
+    });
 }
 
 // ---- building the condition -----------------------------------------------
@@ -166,8 +176,8 @@ void QueryBuilderPanel::SpeedButton16Click()
 
 void QueryBuilderPanel::runSearch()
 {
-    Query &list = *DM->Qrykjcg;
-    CurrentListSql = list.sql();
+    Query &list = *dm().Qrykjcg;
+    m_main->CurrentListSql = list.sql();
     const QString condition = m_main->MMSysV->toPlainText();
     if (!QueryBuilder::parenthesesInOrder(condition)) {
         Messages::ShowWarning(m_main,
@@ -210,7 +220,7 @@ void QueryBuilderPanel::searchFailed(const QString &caption, const QString &text
 
 void QueryBuilderPanel::restorePreviousList()
 {
-    ReopenQuery(*DM->Qrykjcg, CurrentListSql);
+    ReopenQuery(*dm().Qrykjcg, m_main->CurrentListSql);
 }
 
 // The condition is emptied; the items' texts stay for the user.

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+class TDM;
 class TMainForm;
 
 // What the main window's query panel "查询条件输入区" does: the item list,
@@ -43,6 +44,7 @@ public slots:
     void ComboBox6DropDown();   // subject classification
 
 private:
+    TDM &dm() const;
     void connectControls();
     void fillValueList(const Item &item);
     void showInput(QueryBuilder::Input input);

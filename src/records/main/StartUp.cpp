@@ -14,6 +14,7 @@
 #include "records/pages/Finto6Unit.h"
 #include "records/pages/Finto7Unit.h"
 #include "records/pages/Finto8Unit.h"
+#include "records/forms/AppContext.h"
 #include "records/forms/Messages.h"
 #include "records/main/Unit1.h"
 #include "records/main/Unit2.h"
@@ -79,104 +80,78 @@ void setUpApplication(QApplication &app)
     app.setFont(font);
 }
 
-template <class Window, class Global>
-void Windows::make(Global *&global, QWidget *parent, const char *className)
+template <class Window>
+void Windows::make(const char *className)
 {
-    global = new Window(parent);
+    // Every other window is a child of the main window and goes with it.
+    auto *window = new Window(m_main.get());
+    m_made << window;
     m_order << QString::fromLatin1(className);
 }
 
 Windows::Windows(const QString &dataPath)
 {
-    try {
-        make<TMainForm>(MainForm, nullptr, "TMainForm");
-        make<Tformwel>(formwel, MainForm, "Tformwel");
-        make<TFpage6>(Fpage6, MainForm, "TFpage6");
-        new TDM(dataPath);
-        m_order << QStringLiteral("TDM");
-        make<TFormTree>(FormTree, MainForm, "TFormTree");
-        FormTree->setTable(DM->Table1);
-        make<TFormout>(Formout, MainForm, "TFormout");
-        make<TFormNew>(FormNew, MainForm, "TFormNew");
-        make<Tdw_Form>(dw_Form, MainForm, "Tdw_Form");
-        make<TFinto8>(Finto8, MainForm, "TFinto8");
-        make<TFinto7>(Finto7, MainForm, "TFinto7");
-        make<TFinto6>(Finto6, MainForm, "TFinto6");
-        make<TFinto5>(Finto5, MainForm, "TFinto5");
-        make<TFormin>(Formin, MainForm, "TFormin");
-        make<TPrintForm>(PrintForm, MainForm, "TPrintForm");
-        make<TFpage1>(Fpage1, MainForm, "TFpage1");
-        make<TFpage2>(Fpage2, MainForm, "TFpage2");
-        make<TFpage3>(Fpage3, MainForm, "TFpage3");
-        make<TFpage4>(Fpage4, MainForm, "TFpage4");
-        make<TFpage5>(Fpage5, MainForm, "TFpage5");
-        make<TFpage7>(Fpage7, MainForm, "TFpage7");
-        make<TFpage8>(Fpage8, MainForm, "TFpage8");
-        make<TFpage9>(Fpage9, MainForm, "TFpage9");
-        make<THelpForm>(HelpForm, MainForm, "THelpForm");
-        make<TFormDuoyu>(FormDuoyu, MainForm, "TFormDuoyu");
-        make<TFcodeManage>(FcodeManage, MainForm, "TFcodeManage");
-        make<TFormWcr>(FormWcr, MainForm, "TFormWcr");
-        make<THelpForm_rj>(HelpForm_rj, MainForm, "THelpForm_rj");
-        make<TFpage4a>(Fpage4a, MainForm, "TFpage4a");
-        make<TFpage10>(Fpage10, MainForm, "TFpage10");
-        make<TFpage11>(Fpage11, MainForm, "TFpage11");
-        make<TFpage12>(Fpage12, MainForm, "TFpage12");
-        make<TFinto11>(Finto11, MainForm, "TFinto11");
-        make<Tformadvantage>(formadvantage, MainForm, "Tformadvantage");
-        make<Tformunitintrod>(formunitintrod, MainForm, "Tformunitintrod");
-        make<Tformformat>(formformat, MainForm, "Tformformat");
-        make<TFormstudy>(Formstudy, MainForm, "TFormstudy");
-    } catch (...) {
-        destroy();
-        throw;
+    makeWindows(dataPath);
+    wireWindows();
+}
+
+Windows::~Windows() = default;
+
+void Windows::makeWindows(const QString &dataPath)
+{
+    m_main = std::make_unique<TMainForm>();
+    m_made << m_main.get();
+    m_order << QStringLiteral("TMainForm");
+    make<Tformwel>("Tformwel");
+    make<TFpage6>("TFpage6");
+    m_dm = std::make_unique<TDM>(dataPath);
+    m_order << QStringLiteral("TDM");
+    make<TFormTree>("TFormTree");
+    make<TFormout>("TFormout");
+    make<TFormNew>("TFormNew");
+    make<Tdw_Form>("Tdw_Form");
+    make<TFinto8>("TFinto8");
+    make<TFinto7>("TFinto7");
+    make<TFinto6>("TFinto6");
+    make<TFinto5>("TFinto5");
+    make<TFormin>("TFormin");
+    make<TPrintForm>("TPrintForm");
+    make<TFpage1>("TFpage1");
+    make<TFpage2>("TFpage2");
+    make<TFpage3>("TFpage3");
+    make<TFpage4>("TFpage4");
+    make<TFpage5>("TFpage5");
+    make<TFpage7>("TFpage7");
+    make<TFpage8>("TFpage8");
+    make<TFpage9>("TFpage9");
+    make<THelpForm>("THelpForm");
+    make<TFormDuoyu>("TFormDuoyu");
+    make<TFcodeManage>("TFcodeManage");
+    make<TFormWcr>("TFormWcr");
+    make<THelpForm_rj>("THelpForm_rj");
+    make<TFpage4a>("TFpage4a");
+    make<TFpage10>("TFpage10");
+    make<TFpage11>("TFpage11");
+    make<TFpage12>("TFpage12");
+    make<TFinto11>("TFinto11");
+    make<Tformadvantage>("Tformadvantage");
+    make<Tformunitintrod>("Tformunitintrod");
+    make<Tformformat>("Tformformat");
+    make<TFormstudy>("TFormstudy");
+}
+
+// Every window is known to the context before any is wired, so that a
+// window may look up the others while it wires itself.
+void Windows::wireWindows()
+{
+    m_context = std::make_unique<AppContext>(*m_dm);
+    m_context->setMainForm(m_main.get());
+    for (QWidget *window : std::as_const(m_made))
+        m_context->addWindow(window);
+    for (QWidget *window : std::as_const(m_made)) {
+        if (auto *user = dynamic_cast<ContextWindow *>(window))
+            user->wire(*m_context);
     }
-}
-
-Windows::~Windows()
-{
-    destroy();
-}
-
-// Every other window is a child of the main window; the windows go before
-// the data they show.
-void Windows::destroy()
-{
-    delete MainForm;
-    MainForm = nullptr;
-    formwel = nullptr;
-    Fpage6 = nullptr;
-    FormTree = nullptr;
-    Formout = nullptr;
-    FormNew = nullptr;
-    dw_Form = nullptr;
-    Finto8 = nullptr;
-    Finto7 = nullptr;
-    Finto6 = nullptr;
-    Finto5 = nullptr;
-    Formin = nullptr;
-    PrintForm = nullptr;
-    Fpage1 = nullptr;
-    Fpage2 = nullptr;
-    Fpage3 = nullptr;
-    Fpage4 = nullptr;
-    Fpage5 = nullptr;
-    Fpage7 = nullptr;
-    Fpage8 = nullptr;
-    Fpage9 = nullptr;
-    FormDuoyu = nullptr;
-    FcodeManage = nullptr;
-    FormWcr = nullptr;
-    Fpage4a = nullptr;
-    Fpage10 = nullptr;
-    Fpage11 = nullptr;
-    Fpage12 = nullptr;
-    Finto11 = nullptr;
-    formadvantage = nullptr;
-    formunitintrod = nullptr;
-    formformat = nullptr;
-    Formstudy = nullptr;
-    delete DM;
 }
 
 int run(QApplication &app)
@@ -186,7 +161,7 @@ int run(QApplication &app)
     if (!instance.tryAcquire())
         return 0;
     Windows windows(TDM::defaultDataPath());
-    MainForm->show();
+    windows.mainForm()->show();
     return app.exec();
 }
 

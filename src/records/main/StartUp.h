@@ -1,11 +1,15 @@
 #pragma once
+#include <QList>
 #include <QLockFile>
 #include <QString>
 #include <QStringList>
 #include <memory>
 
+class AppContext;
 class QApplication;
 class QWidget;
+class TDM;
+class TMainForm;
 
 // Starting the program: the application's names and font, the one running
 // copy, every window and the data module made once in their fixed order.
@@ -29,8 +33,11 @@ private:
 
 void setUpApplication(QApplication &app);
 
-// The windows and the data module, made in the order the program has
-// always made them. Throws DbError when a table cannot be opened.
+// The windows and the data module, made in two phases: first every window
+// and the data module in the order the program has always made them (no
+// window touches data while it is made), then, once the data module exists,
+// the context is handed to every window (wire). Throws DbError when a table
+// cannot be opened.
 class Windows
 {
 public:
@@ -41,13 +48,21 @@ public:
 
     // Names of the classes made, in creation order.
     const QStringList &creationOrder() const { return m_order; }
+    AppContext &context() const { return *m_context; }
+    TMainForm *mainForm() const { return m_main.get(); }
 
 private:
-    template <class Window, class Global>
-    void make(Global *&global, QWidget *parent, const char *className);
-    void destroy();
+    template <class Window>
+    void make(const char *className);
+    void makeWindows(const QString &dataPath);
+    void wireWindows();
 
     QStringList m_order;
+    QList<QWidget *> m_made;
+    // Destroyed in reverse: the windows go before the data they show.
+    std::unique_ptr<TDM> m_dm;
+    std::unique_ptr<AppContext> m_context;
+    std::unique_ptr<TMainForm> m_main;
 };
 
 // Runs the program; returns its exit code. Throws DbError when the data

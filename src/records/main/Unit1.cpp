@@ -3,6 +3,8 @@
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/DataSetModel.h"
+#include "printing/PrintPreparation.h"
+#include "printing/PrintUnit.h"
 #include "records/widgets/GridSelection.h"
 #include "records/widgets/NamedControls.h"
 #include "records/forms/Abort.h"
@@ -16,6 +18,9 @@
 #include "exchange/Unitin.h"
 #include "engine/DbError.h"
 #include "records/pages/UnitPage1.h"
+#include "records/pages/Unitpage2.h"
+#include "records/pages/Unitpage3.h"
+#include "records/pages/Unitpage9.h"
 #include "records/unit/Unitpage4a.h"
 #include "records/main/Unitwel.h"
 #include "records/widgets/DropDownCombo.h"
@@ -38,11 +43,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-QStringList ExchangeNames;
-QString CurrentListSql;
-QString OldItem3;
-QString OldItem4;
-TMainForm *MainForm = nullptr;
 
 namespace {
 
@@ -93,14 +93,6 @@ QFont songFont(int pixelSize)
     return font;
 }
 
-QString currentField(const QString &field)
-{
-    const Query &list = *DM->Qrykjcg;
-    if (!list.isOpen() || list.isEmpty())
-        return {};
-    return list.asString(field).trimmed();
-}
-
 } // namespace
 
 TMainForm::TMainForm(QWidget *parent)
@@ -110,9 +102,6 @@ TMainForm::TMainForm(QWidget *parent)
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Dravik【LumetV5.0】"));
     setFixedSize(FormWidth, FormHeight);
-    ExchangeNames = {QStringLiteral("KJCG"), QStringLiteral("CGWCDW"), QStringLiteral("CGWCR"),
-                     QStringLiteral("JDWYHMD"), QStringLiteral("ZLQK"), QStringLiteral("unit"),
-                     QStringLiteral("expert")};
 
     auto *top = new QWidget(this);
     buildFilters(top);
@@ -184,10 +173,10 @@ void TMainForm::buildGrid()
     });
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
-                if (m_followingCurrent || !current.isValid() || !DM)
+                if (m_followingCurrent || !current.isValid() || !isWired())
                     return;
                 runGuarded(this, [&] {
-                    Query &list = *DM->Qrykjcg;
+                    Query &list = *dm().Qrykjcg;
                     if (list.isOpen() && list.recNo() != current.row())
                         list.moveTo(current.row());
                 });
@@ -229,10 +218,14 @@ void TMainForm::buildCommands(QWidget *panel)
     connect(Button4, &QPushButton::clicked, this, &TMainForm::Button4Click);
     connect(BitBtn7, &QPushButton::clicked, this, &TMainForm::BitBtn7Click);
     connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TMainForm::BitBtn4Click);
     connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button3Click);
     connect(btn_page01, &QPushButton::clicked, this, &TMainForm::btn_page01Click);
+    connect(btn_page02, &QPushButton::clicked, this, &TMainForm::btn_page02Click);
+    connect(btn_page03, &QPushButton::clicked, this, &TMainForm::btn_page03Click);
+    connect(btn_page09, &QPushButton::clicked, this, &TMainForm::btn_page09Click);
 
     auto *row = new QHBoxLayout(panel);
     row->setContentsMargins(0, 0, 0, 0);
@@ -385,15 +378,60 @@ void TMainForm::setUnitDependentEnabled(bool enabled)
 
 // ---- start-up -------------------------------------------------------------
 
-void TMainForm::connectToData()
+void TMainForm::wire(AppContext &context)
 {
-    if (m_listModel->sourceModel() == DM->DSQkjcg)
-        return;
-    DM->DSQkjcg->setColumns(listFields());
-    m_listModel->setSourceModel(DM->DSQkjcg);
-    connect(DM->Qrykjcg, &DataSet::currentChanged, this, &TMainForm::showCurrentRow,
+    ContextWindow::wire(context);
+    dm().DSQkjcg->setColumns(listFields());
+    m_listModel->setSourceModel(dm().DSQkjcg);
+    connect(dm().Qrykjcg, &DataSet::currentChanged, this, &TMainForm::showCurrentRow,
             Qt::UniqueConnection);
     applyColumnWidths();
+}
+
+TDM &TMainForm::dm() const
+{
+    return context().dm();
+}
+
+QString TMainForm::currentField(const QString &field) const
+{
+    const Query &list = *dm().Qrykjcg;
+    if (!list.isOpen() || list.isEmpty())
+        return {};
+    return list.asString(field).trimmed();
+}
+
+// ---- the pages' host ------------------------------------------------------
+
+DataSet &TMainForm::currentRecord()
+{
+    return *dm().Qrykjcg;
+}
+
+// With an empty list the new-record dialog comes first.
+bool TMainForm::ensureCurrentRecord()
+{
+    const DataSet &list = currentRecord();
+    if (list.isOpen() && !list.isEmpty())
+        return true;
+    Button1->click();
+    return list.isOpen() && !list.isEmpty();
+}
+
+void TMainForm::markSectionDone(const QString &buttonName)
+{
+    if (SectionButton *button = sectionButton(buttonName))
+        button->setKind(SectionButton::Done);
+}
+
+void TMainForm::pageLeft()
+{
+    runGuarded(this, [this] { CheckPagesDone(); });
+}
+
+int TMainForm::categoryIndex() const
+{
+    return ComboBox1->currentIndex();
 }
 
 void TMainForm::showEvent(QShowEvent *event)
@@ -410,8 +448,8 @@ void TMainForm::showEvent(QShowEvent *event)
 void TMainForm::FormShow()
 {
     runGuarded(this, [&] {
-        if (formwel)
-            formwel->showSplash();
+        if (auto *splash = context().window<Tformwel>())
+            splash->showSplash();
         showUnitPageOnFirstRun();
         prepareFilters();
     });
@@ -419,23 +457,26 @@ void TMainForm::FormShow()
 
 void TMainForm::showUnitPageOnFirstRun()
 {
-    if (DM->Tblunit->isEmpty())
+    if (dm().Tblunit->isEmpty())
         Button2Click();
 }
 
 void TMainForm::Button2Click()
 {
-    if (Fpage4a)
-        Fpage4a->showLoaded();
+    if (!isWired())
+        return;
+    if (auto *unitPage = context().window<TFpage4a>())
+        unitPage->showLoaded();
 }
 
 // However the import window was left, records may have arrived: the year
 // list, the list and the lock are read again.
 void TMainForm::BitBtn1Click()
 {
-    if (!Formin)
+    auto *import = isWired() ? context().window<TFormin>() : nullptr;
+    if (!import)
         return;
-    Formin->exec();
+    import->exec();
     try {
         fillYearList();
         LoadAchievementList();
@@ -449,7 +490,6 @@ void TMainForm::BitBtn1Click()
 
 void TMainForm::prepareFilters()
 {
-    connectToData();
     Edit2->hide();
     ComboBox5->hide();
     ComboBox6->hide();
@@ -457,14 +497,14 @@ void TMainForm::prepareFilters()
     ComboBox1->setCurrentIndex(0);
     cbYear->setCurrentIndex(0);
     prepareQueryItems();
-    setUnitDependentEnabled(!DM->Tblunit->isEmpty());
+    setUnitDependentEnabled(!dm().Tblunit->isEmpty());
     LoadAchievementList();
     RenumberList();
 }
 
 void TMainForm::fillYearList()
 {
-    Query &years = *DM->tempquery;
+    Query &years = *dm().tempquery;
     years.close();
     years.setSql(QStringLiteral("select item_4 from kjcg order by item_4 desc"));
     years.open();
@@ -491,8 +531,8 @@ QString TMainForm::closeQuestion() const
     QHash<QString, bool> done;
     for (SectionButton *b : sectionButtons())
         done.insert(b->objectName(), b->isDone());
-    return AchievementList::closeQuestion(DM ? currentField(QStringLiteral("item_cglb")) : QString(),
-                                          done);
+    return AchievementList::closeQuestion(
+        isWired() ? currentField(QStringLiteral("item_cglb")) : QString(), done);
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)
@@ -515,15 +555,17 @@ void TMainForm::closeEvent(QCloseEvent *event)
 void TMainForm::BitBtn7Click()
 {
     close();
-    if (formwel)
-        formwel->close();
+    if (!isWired())
+        return;
+    if (auto *splash = context().window<Tformwel>())
+        splash->close();
 }
 
 // ---- the list -------------------------------------------------------------
 
 void TMainForm::LoadAchievementList()
 {
-    Query &list = *DM->Qrykjcg;
+    Query &list = *dm().Qrykjcg;
     const int category = ComboBox1->currentIndex();
     const QString sql = AchievementList::listSql(category, cbYear->currentText());
     if (!sql.isEmpty()) {
@@ -555,7 +597,7 @@ void TMainForm::MarkIncompletePages()
 {
     for (SectionButton *b : sectionButtons())
         b->setKind(SectionButton::Done);
-    if (DM->Qrykjcg->isEmpty())
+    if (dm().Qrykjcg->isEmpty())
         return;
     markRules(AchievementList::ruleFilter(ComboBox1->currentIndex()));
     markMissingPersons();
@@ -563,8 +605,8 @@ void TMainForm::MarkIncompletePages()
 
 void TMainForm::markRules(const QString &filter)
 {
-    Query &rules = *DM->QryCheckUp;
-    const Query &record = *DM->Qrykjcg;
+    Query &rules = *dm().QryCheckUp;
+    const Query &record = *dm().Qrykjcg;
     rules.close();
     rules.setSql(QStringList{QStringLiteral("select * from checkup where "), filter});
     rules.open();
@@ -580,7 +622,7 @@ void TMainForm::markRules(const QString &filter)
 // A record needs at least one completing person.
 void TMainForm::markMissingPersons()
 {
-    Table &persons = *DM->TblCgwcr;
+    Table &persons = *dm().TblCgwcr;
     persons.close();
     persons.setFilter(AchievementList::recordKeyFilter(currentField(QStringLiteral("ITEM_4")),
                                                        currentField(QStringLiteral("ITEM_DQDM"))));
@@ -603,13 +645,13 @@ bool TMainForm::CheckPagesDone()
 
 void TMainForm::RenumberList()
 {
-    Query &list = *DM->Qrykjcg;
+    Query &list = *dm().Qrykjcg;
     // Detached, the grid does not repaint once per row.
-    DM->DSQkjcg->setDataSet(nullptr);
+    dm().DSQkjcg->setDataSet(nullptr);
     const auto reattach = qScopeGuard([&] {
         if (list.state() == DataSet::Edit)
             list.cancel();
-        DM->DSQkjcg->setDataSet(&list);
+        dm().DSQkjcg->setDataSet(&list);
         if (list.isOpen())
             list.first();
     });
@@ -651,9 +693,9 @@ void TMainForm::DeleteKjcgRows(Database &db, const QString &item4, const QString
 
 void TMainForm::showCurrentRow()
 {
-    if (!DM || m_listModel->sourceModel() != DM->DSQkjcg || !DM->DSQkjcg->dataSet())
+    if (!isWired() || m_listModel->sourceModel() != dm().DSQkjcg || !dm().DSQkjcg->dataSet())
         return;
-    const Query &list = *DM->Qrykjcg;
+    const Query &list = *dm().Qrykjcg;
     m_followingCurrent = true;
     SelectGridRow(DBGrid1, list.isOpen() ? list.recNo() : -1);
     m_followingCurrent = false;
@@ -674,7 +716,7 @@ void TMainForm::ComboBox1Change()
 void TMainForm::DBGrid1CellClick()
 {
     runGuarded(this, [&] {
-        if (DM->Qrykjcg->isEmpty())
+        if (dm().Qrykjcg->isEmpty())
             return;
         MarkIncompletePages();
         CheckPagesDone();
@@ -690,26 +732,54 @@ void TMainForm::Button4Click()
     runGuarded(this, [&] { deleteCurrentRecord(); });
 }
 
+void TMainForm::BitBtn4Click()
+{
+    const auto recordComplete = [this] {
+        MarkIncompletePages();
+        return CheckPagesDone();
+    };
+    if (!isWired())
+        return;
+    auto *print = context().window<TPrintForm>();
+    if (print && PrintPreparation::prepare(context().dm(), recordComplete, this))
+        print->exec();
+}
+
 void TMainForm::Button6Click()
 {
-    runGuarded(this, [&] { FormNew->openForNewRecord(); });
+    runGuarded(this, [&] { context().need<TFormNew>().openForNewRecord(); });
 }
 
 void TMainForm::Button3Click()
 {
-    runGuarded(this, [&] { FormNew->openForModify(); });
+    runGuarded(this, [&] { context().need<TFormNew>().openForModify(); });
 }
 
 void TMainForm::btn_page01Click()
 {
-    runGuarded(this, [&] { Fpage1->openForCurrentRecord(); });
+    runGuarded(this, [&] { context().need<TFpage1>().openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page02Click()
+{
+    runGuarded(this, [&] { context().need<TFpage2>().openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page03Click()
+{
+    runGuarded(this, [&] { context().need<TFpage3>().openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page09Click()
+{
+    runGuarded(this, [&] { context().need<TFpage9>().openForCurrentRecord(); });
 }
 
 // The record is its number together with its region: records of another
 // region that carry the same number are not touched.
 void TMainForm::deleteCurrentRecord()
 {
-    Query &list = *DM->Qrykjcg;
+    Query &list = *dm().Qrykjcg;
     if (!list.isOpen() || list.isEmpty())
         return;
     const QString question = QStringLiteral("是否删除'") + list.asString(QStringLiteral("item_3"))
@@ -724,7 +794,7 @@ void TMainForm::deleteCurrentRecord()
     try {
         // The main row goes first: a failure leaves at worst child rows of a
         // deleted record, never a record that lost some of its rows.
-        DeleteKjcgRows(*DM->database(), item4, itemDqdm);
+        DeleteKjcgRows(*dm().database(), item4, itemDqdm);
         deleteChildRows(item4, itemDqdm);
     } catch (const DbError &) {
         showListAfterFailedDelete(position);
@@ -743,7 +813,7 @@ void TMainForm::showListAfterDelete(int position)
 // one the list stays on its first row.
 void TMainForm::showRecordAfterDelete(int position)
 {
-    Query &list = *DM->Qrykjcg;
+    Query &list = *dm().Qrykjcg;
     if (list.isOpen() && position < list.recordCount())
         list.moveTo(position);
     showCurrentRow();
@@ -770,7 +840,7 @@ void TMainForm::showListAfterFailedDelete(int position)
 void TMainForm::deleteChildRows(const QString &item4, const QString &itemDqdm)
 {
     const QString filter = AchievementList::recordKeyFilter(item4, itemDqdm);
-    for (Table *children : {DM->TblCgwcdw, DM->tblzlqk, DM->Tbljdwyhmd, DM->TblCgwcr}) {
+    for (Table *children : {dm().TblCgwcdw, dm().tblzlqk, dm().Tbljdwyhmd, dm().TblCgwcr}) {
         children->close();
         children->setFilter(filter);
         children->setFiltered(true);

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "records/forms/AppContext.h"
+
 class DropDownCombo;
 class QComboBox;
 class QGroupBox;
@@ -19,24 +21,32 @@ class Database;
 class Query;
 class SectionButton;
 
-// Shared with export and import: the names of the seven exchange files.
-extern QStringList ExchangeNames;
-// The SQL of the list shown, to come back to after other queries ran.
-extern QString CurrentListSql;
-// Number and name of the record whose main items are being modified.
-extern QString OldItem3;
-extern QString OldItem4;
+class TDM;
+
 
 // The main window: category and year of the list, the list of achievements
 // (its current row is the current record), the section buttons with their
 // done marks, the query panel and the commands. While a required section of
 // the current record is not done, the list, the filters and most commands
 // stay disabled.
-class TMainForm : public QWidget
+class TMainForm : public QWidget, public ContextWindow, public RecordHost
 {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget *parent = nullptr);
+
+    // Binds the grid to the list query.
+    void wire(AppContext &context) override;
+
+    // The pages' host: the current record is the list's current row.
+    DataSet &currentRecord() override;
+    bool ensureCurrentRecord() override;
+    void markSectionDone(const QString &buttonName) override;
+    void pageLeft() override;
+    int categoryIndex() const override;
+
+    // The SQL of the list shown, to come back to after other queries ran.
+    QString CurrentListSql;
 
     // Filters and list.
     QComboBox *ComboBox1 = nullptr;  // category
@@ -96,8 +106,6 @@ public:
     QList<QWidget *> unitDependentControls() const;
     void setUnitDependentEnabled(bool enabled);
 
-    // Binds the grid to the list once the data module exists.
-    void connectToData();
     // Start-up after the splash and the first-run unit page: the query
     // items, the year list, the first-run state and the list.
     void prepareFilters();
@@ -124,7 +132,11 @@ public slots:
     void Button6Click();  // 新增
     void Button3Click();  // 修改主项
     void btn_page01Click();  // 成果概况
+    void btn_page02Click();  // 知识产权，成果应用情况
+    void btn_page03Click();  // 课题立项，评价情况
+    void btn_page09Click();  // 鉴定证书内容
     void Button2Click();  // 单位情况
+    void BitBtn4Click();  // 打印
     void BitBtn1Click();  // 导入
     void BitBtn7Click();  // 退出
 
@@ -134,6 +146,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    TDM &dm() const;
+    QString currentField(const QString &field) const;
     void buildFilters(QWidget *panel);
     void buildGrid();
     void buildSectionPanel();
@@ -159,4 +173,3 @@ private:
     bool m_followingCurrent = false;
 };
 
-extern TMainForm *MainForm;

@@ -1,16 +1,9 @@
 #include "Unit2.h"
 
-THelpForm *HelpForm = nullptr;
 
 THelpForm::THelpForm(QWidget *parent) : HelpWindow(QStringLiteral(":/help/help_yy.txt"), parent)
 {
     setObjectName(QStringLiteral("HelpForm"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(586, 348);
-}
-
-THelpForm::~THelpForm()
-{
-    if (HelpForm == this)
-        HelpForm = nullptr;
 }

@@ -8,8 +8,4 @@ class THelpForm : public HelpWindow
     Q_OBJECT
 public:
     explicit THelpForm(QWidget *parent = nullptr);
-    ~THelpForm() override;
 };
-
-// Made by the start-up (or by the first ShowHelpFor); cleared when it goes.
-extern THelpForm *HelpForm;

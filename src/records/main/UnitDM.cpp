@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 
-TDM *DM = nullptr;
 
 namespace {
 
@@ -42,7 +41,6 @@ void reportPackFailure(const QString &fileName, const QString &message)
 TDM::TDM(const QString &dataPath, QObject *parent)
     : QObject(parent), DataPath(dataPath), m_db(std::make_unique<Database>(dataPath))
 {
-    DM = this;
     try {
         makeDataSets();
         makeLookupTables();
@@ -51,7 +49,6 @@ TDM::TDM(const QString &dataPath, QObject *parent)
         DataModuleCreate();
     } catch (...) {
         destroyDataSets();
-        DM = nullptr;
         throw;
     }
 }
@@ -59,8 +56,6 @@ TDM::TDM(const QString &dataPath, QObject *parent)
 TDM::~TDM()
 {
     destroyDataSets();
-    if (DM == this)
-        DM = nullptr;
 }
 
 QString TDM::defaultDataPath()

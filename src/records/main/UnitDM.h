@@ -11,7 +11,7 @@ class Table;
 
 // Every table, query and data source of the program, over the table files of
 // one data folder. Created once at start-up; every window reaches the data
-// through the one instance DM.
+// through the application context (records/forms/AppContext.h).
 //
 // Creation packs the table files that keep deleted rows, opens the datasets
 // and notes whether the optional classification files are there. A table
@@ -122,5 +122,3 @@ private:
 
     std::unique_ptr<Database> m_db;
 };
-
-extern TDM *DM;

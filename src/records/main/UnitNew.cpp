@@ -22,7 +22,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-TFormNew *FormNew = nullptr;
 
 namespace {
 
@@ -182,7 +181,7 @@ void TFormNew::openForNewRecord()
     setWindowTitle(newCaption());
     edt_120->clear();
     edt_3->clear();
-    const Table &unit = *DM->Tblunit;
+    const Table &unit = *dm().Tblunit;
     edt_9->setText(unit.isOpen() && !unit.isEmpty() ? unit.asString(QStringLiteral("item_9"))
                                                     : QString());
     exec();
@@ -190,7 +189,7 @@ void TFormNew::openForNewRecord()
 
 void TFormNew::openForModify()
 {
-    const Query &list = *DM->Qrykjcg;
+    const Query &list = *dm().Qrykjcg;
     if (!list.isOpen() || list.isEmpty()) {
         Messages::show(parentWidget(), QStringLiteral("请注意！"),
                        QStringLiteral("当前没有可以修改的项目"), QMessageBox::Question);
@@ -223,12 +222,12 @@ void TFormNew::FormShow()
 {
     runGuarded(this, [&] {
         if (windowTitle() == newCaption()) {
-            const Query &ownUnit = *DM->Qrydwqk;
+            const Query &ownUnit = *dm().Qrydwqk;
             if (ownUnit.isOpen() && !ownUnit.isEmpty() && !ownUnit.isNull(QStringLiteral("item_9")))
                 edt_9->setText(ownUnit.asString(QStringLiteral("item_9")));
-            if (MainForm) {
-                ComboBox1->setCurrentIndex(MainForm->ComboBox1->currentIndex());
-                const QString year = MainForm->cbYear->currentText();
+            if (mainForm()) {
+                ComboBox1->setCurrentIndex(mainForm()->ComboBox1->currentIndex());
+                const QString year = mainForm()->cbYear->currentText();
                 cbYear->setText(year.isEmpty() ? QString::number(QDate::currentDate().year()) : year);
             }
         }
@@ -241,11 +240,11 @@ void TFormNew::FormShow()
 void TFormNew::ComboBox1Change()
 {
     NewFormSaved = false;
-    if (!MainForm || ComboBox1->currentIndex() == MainForm->ComboBox1->currentIndex())
+    if (!mainForm() || ComboBox1->currentIndex() == mainForm()->ComboBox1->currentIndex())
         return;
     runGuarded(this, [&] {
-        MainForm->ComboBox1->setCurrentIndex(ComboBox1->currentIndex());
-        MainForm->LoadAchievementList();
+        mainForm()->ComboBox1->setCurrentIndex(ComboBox1->currentIndex());
+        mainForm()->LoadAchievementList();
     });
 }
 
@@ -258,12 +257,12 @@ void TFormNew::cbYearChange()
         cbYear->setFocus();
         return;
     }
-    if (!MainForm)
+    if (!mainForm())
         return;
     const QString year = text.trimmed();
-    for (int i = 0; i < MainForm->cbYear->count(); ++i) {
-        if (MainForm->cbYear->itemText(i) == year)
-            MainForm->cbYear->setCurrentIndex(i);
+    for (int i = 0; i < mainForm()->cbYear->count(); ++i) {
+        if (mainForm()->cbYear->itemText(i) == year)
+            mainForm()->cbYear->setCurrentIndex(i);
     }
 }
 
@@ -294,7 +293,7 @@ void TFormNew::done(int result)
 
 void TFormNew::Button2Click()
 {
-    CurrentListSql = DM->Qrykjcg->sql();
+    currentListSql() = dm().Qrykjcg->sql();
     if (NewFormSaved) {
         close();
         return;
@@ -371,7 +370,7 @@ bool TFormNew::storeChecked()
 
 bool TFormNew::nameIsTaken(const QString &name, const Numbering::RecordKey &own)
 {
-    if (!Numbering::nameTaken(DM->database(), name, own))
+    if (!Numbering::nameTaken(dm().database(), name, own))
         return false;
     Messages::show(this, QStringLiteral("提示信息"), QStringLiteral("已有同名项目!"),
                    QMessageBox::Information);
@@ -380,23 +379,23 @@ bool TFormNew::nameIsTaken(const QString &name, const Numbering::RecordKey &own)
 
 bool TFormNew::storeNew(const Numbering::MainItems &items)
 {
-    Query &list = *DM->Qrykjcg;
-    CurrentListSql = list.sql();
+    Query &list = *dm().Qrykjcg;
+    currentListSql() = list.sql();
     const int listPosition = list.recordCount() + 1;
     if (nameIsTaken(items.name, {}))
         return false;
     Numbering::RecordKey key;
     try {
-        key = Numbering::storeNewRecord(DM->database(), items, listPosition);
+        key = Numbering::storeNewRecord(dm().database(), items, listPosition);
     } catch (const DbError &e) {
         Messages::ShowError(this, e.message());
         return false;
     }
     NewFormSaved = true;  // only now: a refused or failed store keeps the input unsaved
     showStoredRecord(key, items.year);
-    if (MainForm) {
-        MainForm->MarkIncompletePages();
-        MainForm->CheckPagesDone();
+    if (mainForm()) {
+        mainForm()->MarkIncompletePages();
+        mainForm()->CheckPagesDone();
         lockMainWindowOnNewRecord();
     }
     accept();
@@ -405,24 +404,24 @@ bool TFormNew::storeNew(const Numbering::MainItems &items)
 
 bool TFormNew::storeModified(const Numbering::MainItems &items)
 {
-    CurrentListSql = DM->Qrykjcg->sql();
+    currentListSql() = dm().Qrykjcg->sql();
     if (nameIsTaken(items.name, m_old))
         return false;
     Numbering::RecordKey key;
     try {
-        key = Numbering::storeModifiedRecord(DM->database(), m_old, items);
+        key = Numbering::storeModifiedRecord(dm().database(), m_old, items);
     } catch (const DbError &e) {
         Messages::ShowError(this, e.message());
         return false;
     }
     NewFormSaved = true;
     showStoredRecord(key, items.year);
-    if (MainForm) {
-        MainForm->MarkIncompletePages();
-        MainForm->RenumberList();
-        DM->Qrykjcg->locate({QStringLiteral("item_4"), QStringLiteral("item_dqdm")},
+    if (mainForm()) {
+        mainForm()->MarkIncompletePages();
+        mainForm()->RenumberList();
+        dm().Qrykjcg->locate({QStringLiteral("item_4"), QStringLiteral("item_dqdm")},
                             {key.item4, key.region});
-        MainForm->CheckPagesDone();
+        mainForm()->CheckPagesDone();
     }
     accept();
     return true;
@@ -432,24 +431,42 @@ bool TFormNew::storeModified(const Numbering::MainItems &items)
 // the current row.
 void TFormNew::showStoredRecord(const Numbering::RecordKey &key, const QString &year)
 {
-    if (MainForm) {
-        if (MainForm->cbYear->findText(year) < 0)
-            MainForm->cbYear->addItem(year);
-        MainForm->FollowNewRecordFilter(ComboBox1->currentIndex(), year);
+    if (mainForm()) {
+        if (mainForm()->cbYear->findText(year) < 0)
+            mainForm()->cbYear->addItem(year);
+        mainForm()->FollowNewRecordFilter(ComboBox1->currentIndex(), year);
     }
-    Query &list = *DM->Qrykjcg;
-    ReopenQuery(list, CurrentListSql);
+    Query &list = *dm().Qrykjcg;
+    ReopenQuery(list, currentListSql());
     list.locate({QStringLiteral("item_4"), QStringLiteral("item_dqdm")}, {key.item4, key.region});
 }
 
 // Until its required sections are done, the new record is the only one the
 // main window works on.
+TDM &TFormNew::dm() const
+{
+    return context().dm();
+}
+
+TMainForm *TFormNew::mainForm() const
+{
+    return isWired() ? context().mainForm() : nullptr;
+}
+
+// The list's SQL is the main window's to remember; the dialog shares it.
+QString &TFormNew::currentListSql()
+{
+    if (TMainForm *main = mainForm())
+        return main->CurrentListSql;
+    return m_listSql;
+}
+
 void TFormNew::lockMainWindowOnNewRecord()
 {
-    for (SectionButton *b : MainForm->sectionButtons())
+    for (SectionButton *b : mainForm()->sectionButtons())
         b->setKind(SectionButton::NotDone);
-    for (QWidget *w : MainForm->lockSet()) {
-        if (w != MainForm->BitBtn4)
+    for (QWidget *w : mainForm()->lockSet()) {
+        if (w != mainForm()->BitBtn4)
             w->setEnabled(false);
     }
 }

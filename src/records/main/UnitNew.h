@@ -1,6 +1,8 @@
 #pragma once
 #include "records/main/Numbering.h"
 
+#include "records/forms/AppContext.h"
+
 #include <QAbstractSpinBox>
 #include <QDialog>
 
@@ -9,6 +11,8 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TDM;
+class TMainForm;
 
 // The year of a record: an edit of four characters with an up-down control
 // (1900 to 2050, step 1). It takes any text, so that a wrong character is
@@ -31,7 +35,7 @@ protected:
 // main items (category, year and with it the number, name, management
 // number, first unit) change. The caption is the mode: "请填写新项目！" makes
 // a new record, "修改主要项目！" modifies the current one.
-class TFormNew : public QDialog
+class TFormNew : public QDialog, public ContextWindow
 {
     Q_OBJECT
 public:
@@ -54,6 +58,9 @@ public:
 
     // True while the dialog holds nothing unsaved; it closes only then.
     bool NewFormSaved = true;
+    // Number and name of the record whose main items are being modified.
+    QString OldItem3;
+    QString OldItem4;
 
 public slots:
     void FormShow();
@@ -69,6 +76,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    TDM &dm() const;
+    TMainForm *mainForm() const;
+    QString &currentListSql();
     void buildControls();
     // True when the record was stored and the dialog closed.
     bool store();
@@ -82,6 +92,5 @@ private:
     void markChanged();
 
     Numbering::RecordKey m_old;  // the record being modified
+    QString m_listSql;           // the list's SQL when there is no main window
 };
-
-extern TFormNew *FormNew;

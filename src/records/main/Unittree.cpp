@@ -3,6 +3,7 @@
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
 #include "records/forms/Abort.h"
+#include "records/main/UnitDM.h"
 #include "records/widgets/DropDownCombo.h"
 
 #include <QHBoxLayout>
@@ -13,7 +14,6 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-TFormTree *FormTree = nullptr;
 
 namespace {
 
@@ -164,6 +164,12 @@ TFormTree::TFormTree(QWidget *parent)
 
     connect(Button1, &QPushButton::clicked, this, &TFormTree::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TFormTree::Button2Click);
+}
+
+void TFormTree::wire(AppContext &context)
+{
+    ContextWindow::wire(context);
+    setTable(context.dm().Table1);
 }
 
 void TFormTree::setTable(Table *table)

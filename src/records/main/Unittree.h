@@ -1,4 +1,6 @@
 #pragma once
+#include "records/forms/AppContext.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QString>
@@ -24,11 +26,14 @@ void FillClassTree(DataSet &dataSet, QTreeWidget *tree);
 // The classification chooser "分类选择". A page names exactly one target,
 // an edit and the classification table that belongs to it; confirming writes
 // the chosen node's text into that edit, cancelling leaves it alone.
-class TFormTree : public QDialog
+class TFormTree : public QDialog, public ContextWindow
 {
     Q_OBJECT
 public:
     explicit TFormTree(QWidget *parent = nullptr);
+
+    // Takes the data module's Table1.
+    void wire(AppContext &context) override;
 
     // The data module's Table1, whose table name the chooser switches.
     void setTable(Table *table);
@@ -64,5 +69,3 @@ private:
     QPointer<QLineEdit> m_target;
     QString m_targetTable;
 };
-
-extern TFormTree *FormTree;

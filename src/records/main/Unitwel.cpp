@@ -7,7 +7,6 @@
 #include <QScreen>
 #include <QTimer>
 
-Tformwel *formwel = nullptr;
 
 namespace {
 

@@ -29,5 +29,3 @@ protected:
 private:
     bool m_timeIsUp = false;
 };
-
-extern Tformwel *formwel;

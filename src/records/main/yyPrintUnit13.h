@@ -8,8 +8,4 @@ class THelpForm_rj : public HelpWindow
     Q_OBJECT
 public:
     explicit THelpForm_rj(QWidget *parent = nullptr);
-    ~THelpForm_rj() override;
 };
-
-// Made by the start-up (or by the first ShowHelpFor); cleared when it goes.
-extern THelpForm_rj *HelpForm_rj;

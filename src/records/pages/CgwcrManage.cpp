@@ -1,6 +1,5 @@
 #include "CgwcrManage.h"
 
-TFormWcr *FormWcr = nullptr;
 
 TFormWcr::TFormWcr(QWidget *parent)
     : QDialog(parent)

@@ -7,5 +7,3 @@ class TFormWcr : public QDialog
 public:
     explicit TFormWcr(QWidget *parent = nullptr);
 };
-
-extern TFormWcr *FormWcr;

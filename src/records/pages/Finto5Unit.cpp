@@ -1,6 +1,5 @@
 #include "Finto5Unit.h"
 
-TFinto5 *Finto5 = nullptr;
 
 TFinto5::TFinto5(QWidget *parent)
     : QDialog(parent)

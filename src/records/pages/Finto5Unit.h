@@ -7,5 +7,3 @@ class TFinto5 : public QDialog
 public:
     explicit TFinto5(QWidget *parent = nullptr);
 };
-
-extern TFinto5 *Finto5;

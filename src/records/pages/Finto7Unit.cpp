@@ -1,6 +1,5 @@
 #include "Finto7Unit.h"
 
-TFinto7 *Finto7 = nullptr;
 
 TFinto7::TFinto7(QWidget *parent)
     : QDialog(parent)

@@ -7,5 +7,3 @@ class TFinto7 : public QDialog
 public:
     explicit TFinto7(QWidget *parent = nullptr);
 };
-
-extern TFinto7 *Finto7;

@@ -1,6 +1,5 @@
 #include "Finto8Unit.h"
 
-TFinto8 *Finto8 = nullptr;
 
 TFinto8::TFinto8(QWidget *parent)
     : QDialog(parent)

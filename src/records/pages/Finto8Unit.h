@@ -7,5 +7,3 @@ class TFinto8 : public QDialog
 public:
     explicit TFinto8(QWidget *parent = nullptr);
 };
-
-extern TFinto8 *Finto8;

@@ -2,7 +2,6 @@
 
 #include "engine/DataSet.h"
 #include "records/forms/Messages.h"
-#include "records/main/UnitDM.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/ClearableDate.h"
 #include "records/widgets/DigitInput.h"
@@ -22,7 +21,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-TFpage1 *Fpage1 = nullptr;
 
 namespace {
 
@@ -388,16 +386,12 @@ void TFpage1::declareBindings()
     bind(pick(QStringLiteral("item_2"), cb_2, dictionary(QStringLiteral("item_2")), 3));
     bind(options(QStringLiteral("item_124_1"), Pl_124_1, 2, QStringLiteral("所属高新科技领域"))
              .only(Serves::AppliedOnly, true));
-    const auto subjects = [] { return DM->XkflPresent; };
-    const auto library = [] { return DM->ZtflhPresent; };
     const QString subjectFile = QStringLiteral("xkfl.dbf");
     const QString libraryFile = QStringLiteral("ztflh.dbf");
-    bind(classification(QStringLiteral("item_15"), Edt_15, cb_15, DM->Txkfl2, subjectFile, subjects));
-    bind(classification(QStringLiteral("item_15_1"), edt_15_1, cb_15_1, DM->Txkfl2, subjectFile,
-                        subjects));
-    bind(classification(QStringLiteral("item_12"), edt_12, CB_12, DM->Tztflh2, libraryFile, library));
-    bind(classification(QStringLiteral("item_12_1"), edt_12_1, CB_12_1, DM->Tztflh2, libraryFile,
-                        library));
+    bind(classification(QStringLiteral("item_15"), Edt_15, cb_15, subjectFile));
+    bind(classification(QStringLiteral("item_15_1"), edt_15_1, cb_15_1, subjectFile));
+    bind(classification(QStringLiteral("item_12"), edt_12, CB_12, libraryFile));
+    bind(classification(QStringLiteral("item_12_1"), edt_12_1, CB_12_1, libraryFile));
     // Every save of an applied-technology record names the registering unit
     // as the one that recommends it.
     bind(constant(QStringLiteral("outcomeb"), QStringLiteral("9990001000")).only(Serves::AppliedOnly));

@@ -73,5 +73,3 @@ private:
     QList<QLabel *> m_appliedLabels;
     QLabel *m_formLabel = nullptr;  // 成果体现形式 beside cb_210
 };
-
-extern TFpage1 *Fpage1;

@@ -1,6 +1,5 @@
 #include "Unitpage12.h"
 
-TFpage12 *Fpage12 = nullptr;
 
 TFpage12::TFpage12(QWidget *parent)
     : QDialog(parent)

@@ -7,5 +7,3 @@ class TFpage12 : public QDialog
 public:
     explicit TFpage12(QWidget *parent = nullptr);
 };
-
-extern TFpage12 *Fpage12;

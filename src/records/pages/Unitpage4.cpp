@@ -1,6 +1,5 @@
 #include "Unitpage4.h"
 
-TFpage4 *Fpage4 = nullptr;
 
 TFpage4::TFpage4(QWidget *parent)
     : QDialog(parent)

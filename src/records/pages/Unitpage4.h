@@ -7,5 +7,3 @@ class TFpage4 : public QDialog
 public:
     explicit TFpage4(QWidget *parent = nullptr);
 };
-
-extern TFpage4 *Fpage4;

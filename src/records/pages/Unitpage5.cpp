@@ -1,6 +1,5 @@
 #include "Unitpage5.h"
 
-TFpage5 *Fpage5 = nullptr;
 
 TFpage5::TFpage5(QWidget *parent)
     : QDialog(parent)

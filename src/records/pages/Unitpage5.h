@@ -7,5 +7,3 @@ class TFpage5 : public QDialog
 public:
     explicit TFpage5(QWidget *parent = nullptr);
 };
-
-extern TFpage5 *Fpage5;

@@ -1,6 +1,5 @@
 #include "Unitpage7.h"
 
-TFpage7 *Fpage7 = nullptr;
 
 TFpage7::TFpage7(QWidget *parent)
     : QDialog(parent)

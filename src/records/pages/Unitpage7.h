@@ -7,5 +7,3 @@ class TFpage7 : public QDialog
 public:
     explicit TFpage7(QWidget *parent = nullptr);
 };
-
-extern TFpage7 *Fpage7;

@@ -1,6 +1,5 @@
 #include "Unitpage8.h"
 
-TFpage8 *Fpage8 = nullptr;
 
 TFpage8::TFpage8(QWidget *parent)
     : QDialog(parent)

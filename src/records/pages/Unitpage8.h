@@ -7,5 +7,3 @@ class TFpage8 : public QDialog
 public:
     explicit TFpage8(QWidget *parent = nullptr);
 };
-
-extern TFpage8 *Fpage8;

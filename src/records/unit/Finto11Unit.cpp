@@ -5,7 +5,7 @@
 #include "records/forms/Abort.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/forms/Messages.h"
-#include "records/main/UnitDM.h"
+#include "records/forms/DictionaryService.h"
 #include "records/unit/UnitProfile.h"
 #include "records/widgets/ByteLimitedEdit.h"
 
@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TFinto11 *Finto11 = nullptr;
 
 namespace LeaderBirth {
 
@@ -131,17 +130,7 @@ void TFinto11::buildControls()
         hidden->hide();
     grid->setColumnStretch(1, 1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addSpacing(30);
-    buttons->addWidget(Button2);
-    buttons->addStretch(1);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 20, 20, 14);
-    layout->addLayout(grid);
-    layout->addStretch(1);
-    layout->addLayout(buttons);
+    layOutWithButtons(grid, QMargins(20, 20, 20, 14));
 }
 
 QString TFinto11::sexText() const
@@ -159,8 +148,8 @@ QString TFinto11::researchText() const
 void TFinto11::loadControls(ChildList::Mode mode)
 {
     const QString lastResearch = CodeOfItem(researchText());
-    FillComboFromDict(*DM->Tblzdxx, QStringLiteral("item_181"), false, cbry_181);
-    FillComboFromDict(*DM->Tblzdxx, QStringLiteral("item_124_1"), false, cbry_124_1);
+    FillComboFromDict(context().dictionary(), QStringLiteral("item_181"), false, cbry_181);
+    FillComboFromDict(context().dictionary(), QStringLiteral("item_124_1"), false, cbry_124_1);
     if (mode == ChildList::Mode::Add) {
         // Year, month and research field stay preset for the next person.
         cbry_124_1->setCurrentIndex(-1);

@@ -57,5 +57,3 @@ private:
 
     bool m_checkingExit = false;
 };
-
-extern TFinto11 *Finto11;

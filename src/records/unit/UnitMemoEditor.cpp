@@ -55,7 +55,7 @@ bool UnitMemoEditor::Button1Click()
 void UnitMemoEditor::storeText()
 {
     const QString text = MemoTextToStore(Memo1->toPlainText());
-    UnitProfile::writeUnitRow(*DM->Tblunit,
+    UnitProfile::writeUnitRow(*context().dm().Tblunit,
                               [&](Table &unit) { unit.setString(m_field, text); });
     if (m_pageMemo)
         m_pageMemo->setPlainText(MemoTextToShow(text));

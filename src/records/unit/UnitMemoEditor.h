@@ -1,4 +1,6 @@
 #pragma once
+#include "records/forms/AppContext.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QString>
@@ -10,7 +12,7 @@ class QPushButton;
 // An editor of one memo of the unit's profile: "保存" writes its text into
 // the unit row at once (a first row is made when the table is empty) and
 // hands it back to the memo of the unit page; "退出" closes.
-class UnitMemoEditor : public QDialog
+class UnitMemoEditor : public QDialog, public ContextWindow
 {
     Q_OBJECT
 public:

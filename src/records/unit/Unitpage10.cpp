@@ -1,6 +1,5 @@
 #include "Unitpage10.h"
 
-TFpage10 *Fpage10 = nullptr;
 
 TFpage10::TFpage10(QWidget *parent)
     : QDialog(parent)

@@ -7,5 +7,3 @@ class TFpage10 : public QDialog
 public:
     explicit TFpage10(QWidget *parent = nullptr);
 };
-
-extern TFpage10 *Fpage10;

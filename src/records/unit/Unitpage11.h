@@ -11,11 +11,6 @@ public:
 
     static QString listTitle();  // "学科带头人名单", in the dialog's caption
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
-private:
-    void connectParts();
+    // The rows are the data module's leaders table, the dialog TFinto11.
+    void wire(AppContext &context) override;
 };
-
-extern TFpage11 *Fpage11;

@@ -7,6 +7,7 @@
 #include "records/forms/Messages.h"
 #include "records/main/SectionButton.h"
 #include "records/main/Unit1.h"
+#include "records/forms/DictionaryService.h"
 #include "records/main/UnitDM.h"
 #include "records/unit/UnitProfile.h"
 #include "records/unit/Unitpage11.h"
@@ -31,7 +32,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-TFpage4a *Fpage4a = nullptr;
 
 namespace {
 
@@ -273,12 +273,17 @@ QWidget *TFpage4a::buildCommands()
 
 void TFpage4a::LoadUnitPage()
 {
-    Table &unit = *DM->Tblunit;
+    Table &unit = *dm().Tblunit;
     if (!unit.isOpen())
         unit.open();
     loadTexts(unit);
     loadPickLists(unit);
     loadCodeLists(unit);
+}
+
+TDM &TFpage4a::dm() const
+{
+    return context().dm();
 }
 
 void TFpage4a::showLoaded()
@@ -304,28 +309,28 @@ void TFpage4a::loadTexts(const Table &unit)
 void TFpage4a::loadPickLists(const Table &unit)
 {
     const QString attribute = unit.asString(QStringLiteral("item_62")).trimmed();
-    FillComboFromDict(*DM->Tblzdxx, QStringLiteral("item_62"), false, cb_62);
+    FillComboFromDict(context().dictionary(), QStringLiteral("item_62"), false, cb_62);
     showStoredCode(cb_62, attribute);
-    FillComboFromDict(*DM->Tblzdxx, QStringLiteral("item_41_3"), false, CB_41_3);
+    FillComboFromDict(context().dictionary(), QStringLiteral("item_41_3"), false, CB_41_3);
     showStoredCode(CB_41_3, unit.asString(QStringLiteral("item_41_3")));
     cb_163->setChecked(unit.asString(QStringLiteral("item_163")).trimmed() == QLatin1String("1"));
     syncEnterpriseControls(attribute == UnitProfile::enterpriseAttribute());
-    FillComboFromTable(*DM->tblProvince, cb_64, true, QStringLiteral("Province_n"),
-                       QStringLiteral("Province_i"));
+    cb_64->clear();
+    cb_64->addItems(context().dictionary().provinceItems(true));
     showStoredCode(cb_64, unit.asString(QStringLiteral("item_64")));
 }
 
 // The subject table is optional: without it a subject code shows bare.
 void TFpage4a::loadCodeLists(const Table &unit)
 {
+    const DictionaryService &dictionary = context().dictionary();
     for (const CodeList &list : m_codeLists) {
-        Table *classification = list.tableFile == GxjsFile
-                                    ? DM->Tblgxjs
-                                    : (DM->XkflPresent ? DM->Txkfl2 : nullptr);
         const QStringList codes = UnitProfile::splitCodeList(unit.asString(list.field));
-        for (int i = 0; i < list.edits.size(); ++i)
-            list.edits[i]->setText(
-                UnitProfile::classificationEntry(classification, codes.value(i)));
+        for (int i = 0; i < list.edits.size(); ++i) {
+            const QString code = codes.value(i);
+            const QString entry = dictionary.classificationEntry(list.tableFile, code);
+            list.edits[i]->setText(entry.isEmpty() ? code : entry);
+        }
     }
 }
 
@@ -388,7 +393,7 @@ QList<QPair<QString, QString>> TFpage4a::editedFields() const
 
 bool TFpage4a::IsUnitPageUnchanged() const
 {
-    const Table &unit = *DM->Tblunit;
+    const Table &unit = *dm().Tblunit;
     for (const auto &[field, value] : editedFields()) {
         if (unit.asString(field) != readBack(unit, field, value))
             return false;
@@ -420,14 +425,13 @@ void TFpage4a::writeRow(Table &unit) const
 
 void TFpage4a::SaveUnitPage()
 {
-    UnitProfile::writeUnitRow(*DM->Tblunit, [this](Table &unit) { writeRow(unit); });
+    UnitProfile::writeUnitRow(*dm().Tblunit, [this](Table &unit) { writeRow(unit); });
     markUnitSectionDone();
 }
 
 void TFpage4a::markUnitSectionDone()
 {
-    if (MainForm && MainForm->btn_page04)
-        MainForm->btn_page04->setKind(SectionButton::Done);
+    context().recordHost().markSectionDone(QStringLiteral("btn_page04"));
 }
 
 bool TFpage4a::saveAndReport(bool explicitSave)
@@ -470,8 +474,8 @@ void TFpage4a::leavePage()
                == QMessageBox::Yes
         && !saveAndReport(true))
         return;
-    if (MainForm && !DM->Tblunit->isEmpty())
-        MainForm->setUnitDependentEnabled(true);
+    if (TMainForm *main = context().mainForm(); main && !dm().Tblunit->isEmpty())
+        main->setUnitDependentEnabled(true);
     Edit1->clear();
     accept();
 }
@@ -481,7 +485,7 @@ void TFpage4a::leavePage()
 void TFpage4a::cb_62Change()
 {
     runGuarded(this, [this] {
-        FillComboFromDict(*DM->Tblzdxx, QStringLiteral("item_41_3"), false, CB_41_3);
+        FillComboFromDict(context().dictionary(), QStringLiteral("item_41_3"), false, CB_41_3);
         CB_41_3->setCurrentIndex(-1);
         const bool enterprise = cb_62->currentText().contains(QStringLiteral("企业"));
         if (!enterprise) {
@@ -496,8 +500,7 @@ void TFpage4a::cb_62Change()
 
 void TFpage4a::pickCode(const CodeList &list, int index)
 {
-    if (FormTree)
-        FormTree->pick(list.edits.at(index), list.tableFile);
+    runGuarded(this, [&] { context().need<TFormTree>().pick(list.edits.at(index), list.tableFile); });
 }
 
 // ---- memos ---------------------------------------------------------------------------
@@ -526,17 +529,17 @@ void TFpage4a::openMemoEditor(UnitMemoEditor *editor, GbkMemo *memo)
 
 void TFpage4a::Memo1Click()
 {
-    openMemoEditor(Formstudy, Memo1);
+    runGuarded(this, [this] { openMemoEditor(context().window<TFormstudy>(), Memo1); });
 }
 
 void TFpage4a::Memo2Click()
 {
-    openMemoEditor(formadvantage, Memo2);
+    runGuarded(this, [this] { openMemoEditor(context().window<Tformadvantage>(), Memo2); });
 }
 
 void TFpage4a::Memo3Click()
 {
-    openMemoEditor(formunitintrod, Memo3);
+    runGuarded(this, [this] { openMemoEditor(context().window<Tformunitintrod>(), Memo3); });
 }
 
 // ---- discipline leaders and the hidden commands ---------------------------------------
@@ -552,25 +555,25 @@ void TFpage4a::BitBtndtrClick()
 
 void TFpage4a::openLeaders()
 {
-    const QString code = DM->Tblunit->asString(QStringLiteral("unitcode"));
-    Table &leaders = *DM->Tblexpert;
+    const QString code = dm().Tblunit->asString(QStringLiteral("unitcode"));
+    Table &leaders = *dm().Tblexpert;
     leaders.close();
     leaders.setFiltered(false);
     leaders.setFilter(QStringLiteral("unitcode='") + EscapeSqlQuotes(code) + QStringLiteral("'"));
     leaders.setFiltered(true);
     leaders.open();
-    if (Fpage11)
-        Fpage11->exec();
+    if (auto *leadersList = context().window<TFpage11>())
+        leadersList->exec();
 }
 
 void TFpage4a::Button4Click()
 {
     runGuarded(this, [this] {
-        if (DM->Qryunit->isEmpty() || DM->Tblunit->isEmpty())
+        if (dm().Qryunit->isEmpty() || dm().Tblunit->isEmpty())
             return;
         if (Messages::show(this, QStringLiteral("提示信息"), QStringLiteral("是否删除该项目？!"),
                            QMessageBox::Information, QMessageBox::Yes | QMessageBox::No)
             == QMessageBox::Yes)
-            DM->Tblunit->remove();
+            dm().Tblunit->remove();
     });
 }

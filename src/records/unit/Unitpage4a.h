@@ -14,6 +14,7 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class Table;
+class TDM;
 class UnitMemoEditor;
 
 // The unit information page "单位情况": the profile of the registering unit,
@@ -101,6 +102,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    TDM &dm() const;
     QWidget *buildIdentity();
     QWidget *buildDirections();
     QGroupBox *buildCodeList(const QString &title, const QString &field, const QString &prefix,
@@ -122,5 +124,3 @@ private:
 
     QList<CodeList> m_codeLists;
 };
-
-extern TFpage4a *Fpage4a;

@@ -1,6 +1,5 @@
 #include "Unitpage4a1.h"
 
-Tformadvantage *formadvantage = nullptr;
 
 Tformadvantage::Tformadvantage(QWidget *parent)
     : UnitMemoEditor(QStringLiteral("formadvantage"), QStringLiteral("研发优势简要说明"),

@@ -8,5 +8,3 @@ class Tformadvantage : public UnitMemoEditor
 public:
     explicit Tformadvantage(QWidget *parent = nullptr);
 };
-
-extern Tformadvantage *formadvantage;

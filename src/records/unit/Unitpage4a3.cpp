@@ -1,6 +1,5 @@
 #include "Unitpage4a3.h"
 
-Tformunitintrod *formunitintrod = nullptr;
 
 Tformunitintrod::Tformunitintrod(QWidget *parent)
     : UnitMemoEditor(QStringLiteral("formunitintrod"), QStringLiteral("单位简介"),

@@ -8,5 +8,3 @@ class Tformunitintrod : public UnitMemoEditor
 public:
     explicit Tformunitintrod(QWidget *parent = nullptr);
 };
-
-extern Tformunitintrod *formunitintrod;

@@ -1,6 +1,5 @@
 #include "Unitpage4a5.h"
 
-TFormstudy *Formstudy = nullptr;
 
 TFormstudy::TFormstudy(QWidget *parent)
     : UnitMemoEditor(QStringLiteral("Formstudy"), QStringLiteral("简要说明及补充"),

@@ -8,5 +8,3 @@ class TFormstudy : public UnitMemoEditor
 public:
     explicit TFormstudy(QWidget *parent = nullptr);
 };
-
-extern TFormstudy *Formstudy;

@@ -1,6 +1,5 @@
 #include "dw_Unit.h"
 
-Tdw_Form *dw_Form = nullptr;
 
 Tdw_Form::Tdw_Form(QWidget *parent)
     : QDialog(parent)

@@ -7,5 +7,3 @@ class Tdw_Form : public QDialog
 public:
     explicit Tdw_Form(QWidget *parent = nullptr);
 };
-
-extern Tdw_Form *dw_Form;
