@@ -487,6 +487,8 @@ int DbfFile::appendStoredTexts(const QList<QByteArray> &values)
             std::memset(bytes, 0, size_t(f.width));
         if (value.isEmpty())
             continue;
+        if (f.isText())
+            DbfFieldCodec::refuseControlCharacters(f, value);
         if (f.type == 'M') {
             memoFields.append(i);
         } else if (f.type == 'C') {

@@ -96,7 +96,8 @@ public:
     // from the first (missing or empty ones blank): C and M fields take the
     // bytes as stored text, cut to width on a character boundary; other
     // fields read them as text. For readers that have checked the bytes to
-    // be GBK text already: they are not checked again. A value a field
+    // be GBK text already: that is not checked again (control characters
+    // are refused as everywhere). A value a field
     // cannot take throws DbError naming the field; nothing is written then.
     int appendStoredTexts(const QList<QByteArray> &values);
     // Between these, appended rows are gathered and written in batches of
