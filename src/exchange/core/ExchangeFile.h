@@ -48,11 +48,15 @@ public:
     void writeRow(const DataSet &row, ExchangeLine kind);
     // Every row of the dataset from the first (it is left after its last).
     void writeRows(DataSet &data, ExchangeLine kind);
+    // The rows at the given positions, in that order; the current row
+    // stays where it is.
+    void writeRows(const DataSet &data, ExchangeLine kind, const QList<int> &rows);
     void commit();
 
 private:
     struct Plan;
     void writePlannedRow(const DataSet &row, const Plan &plan);
+    void writePlannedRow(const DataSet &row, const Plan &plan, int current);
     void putColumn(const DataSet &row, int current, const Plan &plan, int column);
     // Pieces of a line: text to encode, GBK bytes, a character of the line's own.
     void putPiece(QStringView text);
@@ -81,7 +85,8 @@ void WriteExchangeFile(DataSet &data, const QString &fileName,
                        ExchangeLine kind = ExchangeLine::Child);
 
 // One logical record as it stands in the file: GBK bytes, its physical
-// lines joined by their own line ends, without the final one.
+// lines joined by their own line ends, without the final one. The reader
+// leaves the text empty when it has split the values already.
 struct ExchangeRecord
 {
     ExchangeRecord() = default;
@@ -99,6 +104,7 @@ struct ExchangeRecord
     QList<QByteArray> values;
     ExchangeText::RecordLayout valuesLayout;
     int missingValues = 0;   // a short line's values made empty
+    bool valuesAreGbk = false;   // the reader found the record to be GBK text
 };
 
 // An exchange file open for reading. The record layout (the target's column

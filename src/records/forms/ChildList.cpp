@@ -296,6 +296,21 @@ ChildList::Mode ChildListDialog::mode() const
     return m_list ? ChildList::modeOf(windowTitle(), m_list->listName()) : ChildList::Mode::Other;
 }
 
+void ChildListDialog::layOutWithButtons(QLayout *fields, const QMargins &margins)
+{
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Button1);
+    buttons->addSpacing(30);
+    buttons->addWidget(Button2);
+    buttons->addStretch(1);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(margins);
+    layout->addLayout(fields);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+}
+
 QString ChildListDialog::leaveQuestion() const
 {
     return QStringLiteral("记录已更改，是否保存后退出？");

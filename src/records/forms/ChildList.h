@@ -8,6 +8,8 @@
 #include <functional>
 
 class QBoxLayout;
+class QLayout;
+class QMargins;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
@@ -160,6 +162,9 @@ protected:
     virtual void clearAfterAdd() = 0;
     virtual bool staysOpenAfterAdd() const { return true; }
     virtual QString leaveQuestion() const;
+
+    // The dialog's layout: the fields, then "存储" and "退出" centred below.
+    void layOutWithButtons(QLayout *fields, const QMargins &margins);
 
     // Rows of the list before the row being added was appended.
     int rowsBeforeAdd() const { return m_rowsBeforeAdd; }

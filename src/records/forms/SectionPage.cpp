@@ -44,7 +44,8 @@ void SectionPage::openForCurrentRecord()
 {
     if (!context().recordHost().ensureCurrentRecord())
         return;
-    loadFromRecord();
+    if (!loadForShowing())
+        return;
     setWindowTitle(QStringLiteral("成果名称：") + record().asString(QStringLiteral("item_3")));
     // The controls of the other category group have just been hidden: the
     // page may take its own size again.
@@ -58,6 +59,7 @@ void SectionPage::loadFromRecord()
 {
     const DataSet &rec = record();
     m_category = rec.asString(QStringLiteral("item_cglb")).trimmed();
+    beforeLoad();
     ClearOptionBoxes(this);
     for (const Binding &b : std::as_const(m_bindings)) {
         const bool serves = b.servesCategory(m_category);
@@ -68,6 +70,14 @@ void SectionPage::loadFromRecord()
     }
     afterLoad(rec);
 }
+
+bool SectionPage::loadForShowing()
+{
+    loadFromRecord();
+    return true;
+}
+
+void SectionPage::beforeLoad() {}
 
 void SectionPage::afterLoad(const DataSet &) {}
 
@@ -94,6 +104,8 @@ bool SectionPage::isUnchanged() const
 void SectionPage::beforeSave() {}
 
 void SectionPage::beforePost(DataSet &) {}
+
+void SectionPage::afterPost() {}
 
 void SectionPage::writeFields(DataSet &rec)
 {
@@ -127,6 +139,7 @@ bool SectionPage::save()
         dropEdit(rec);
         throw;
     }
+    runGuarded(this, [&] { afterPost(); });
     Messages::ShowWarning(this, QStringLiteral("存储成功！"));
     markDone();
     return true;

@@ -68,9 +68,16 @@ protected:
     void setChecksOnLeave(bool on) { m_checksOnLeave = on; }
 
     // Hooks, in the order they run.
+    // Fills the page before it is shown; false keeps it closed (a page that
+    // reports loading errors in its own words).
+    virtual bool loadForShowing();
+    virtual void beforeLoad();
     virtual void afterLoad(const DataSet &record);
     virtual void beforeSave();                 // before the check of "存储"
     virtual void beforePost(DataSet &record);  // after the bound fields are written
+    // After the row was posted, before "存储成功！"; what it throws is shown
+    // as a database error, the row stays stored.
+    virtual void afterPost();
 
     void done(int result) override;
 

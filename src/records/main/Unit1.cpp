@@ -8,6 +8,8 @@
 #include "records/widgets/GridSelection.h"
 #include "records/widgets/NamedControls.h"
 #include "records/forms/Abort.h"
+#include "exchange/CodeManage.h"
+#include "exchange/Unitout.h"
 #include "records/main/AchievementList.h"
 #include "records/main/QueryBuilderPanel.h"
 #include "records/forms/EntryRoutines.h"
@@ -18,6 +20,9 @@
 #include "exchange/Unitin.h"
 #include "engine/DbError.h"
 #include "records/pages/UnitPage1.h"
+#include "records/pages/Unitpage2.h"
+#include "records/pages/Unitpage3.h"
+#include "records/pages/Unitpage9.h"
 #include "records/unit/Unitpage4a.h"
 #include "records/main/Unitwel.h"
 #include "records/widgets/DropDownCombo.h"
@@ -217,9 +222,14 @@ void TMainForm::buildCommands(QWidget *panel)
     connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
     connect(BitBtn4, &QPushButton::clicked, this, &TMainForm::BitBtn4Click);
     connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TMainForm::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TMainForm::BitBtn3Click);
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button3Click);
     connect(btn_page01, &QPushButton::clicked, this, &TMainForm::btn_page01Click);
+    connect(btn_page02, &QPushButton::clicked, this, &TMainForm::btn_page02Click);
+    connect(btn_page03, &QPushButton::clicked, this, &TMainForm::btn_page03Click);
+    connect(btn_page09, &QPushButton::clicked, this, &TMainForm::btn_page09Click);
 
     auto *row = new QHBoxLayout(panel);
     row->setContentsMargins(0, 0, 0, 0);
@@ -480,6 +490,19 @@ void TMainForm::BitBtn1Click()
     } catch (const DbError &error) {
         Messages::ShowError(this, error.message());
     }
+}
+
+// The export window refreshes the list itself when it closes.
+void TMainForm::BitBtn2Click()
+{
+    if (auto *exportWindow = isWired() ? context().window<TFormout>() : nullptr)
+        exportWindow->exec();
+}
+
+void TMainForm::BitBtn3Click()
+{
+    if (auto *codeTables = isWired() ? context().window<TFcodeManage>() : nullptr)
+        codeTables->exec();
 }
 
 void TMainForm::prepareFilters()
@@ -754,6 +777,21 @@ void TMainForm::btn_page01Click()
     runGuarded(this, [&] { context().need<TFpage1>().openForCurrentRecord(); });
 }
 
+void TMainForm::btn_page02Click()
+{
+    runGuarded(this, [&] { context().need<TFpage2>().openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page03Click()
+{
+    runGuarded(this, [&] { context().need<TFpage3>().openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page09Click()
+{
+    runGuarded(this, [&] { context().need<TFpage9>().openForCurrentRecord(); });
+}
+
 // The record is its number together with its region: records of another
 // region that carry the same number are not touched.
 void TMainForm::deleteCurrentRecord()
@@ -818,7 +856,7 @@ void TMainForm::showListAfterFailedDelete(int position)
 
 void TMainForm::deleteChildRows(const QString &item4, const QString &itemDqdm)
 {
-    const QString filter = AchievementList::recordKeyFilter(item4, itemDqdm);
+    const Filter filter = AchievementList::recordKeyFilter(item4, itemDqdm);
     for (Table *children : {dm().TblCgwcdw, dm().tblzlqk, dm().Tbljdwyhmd, dm().TblCgwcr}) {
         children->close();
         children->setFilter(filter);
