@@ -24,7 +24,11 @@ void BoundForm::afterLoad(const DataSet &) {}
 
 void BoundForm::loadFromRow()
 {
-    const DataSet &row = boundRow();
+    loadFrom(boundRow());
+}
+
+void BoundForm::loadFrom(const DataSet &row)
+{
     beforeLoad(row);
     for (const Binding &b : std::as_const(m_bindings)) {
         const bool serves = b.servesCategory(m_category);

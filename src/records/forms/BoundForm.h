@@ -29,6 +29,9 @@ public:
 
     // Fills every control of the form's category from the row.
     void loadFromRow();
+    // The same from another row with the same field names (page 4 takes
+    // the own-unit profile this way); the form's row is not touched.
+    void loadFrom(const DataSet &row);
     // The message of the first check that fails, in binding order; empty
     // when the input passes. Shows nothing.
     QString firstFailingCheck() const;
