@@ -75,6 +75,11 @@ bool BoundForm::isUnchanged() const
 
 // ---- write ------------------------------------------------------------------------
 
+DataSet &BoundForm::rowToWrite() const
+{
+    return boundRow();
+}
+
 bool BoundForm::appendsRow(const DataSet &) const
 {
     return false;
@@ -98,7 +103,7 @@ void BoundForm::writeFields(DataSet &row) const
 // form keeps the input and the user may try again.
 void BoundForm::writeRow()
 {
-    DataSet &row = boundRow();
+    DataSet &row = rowToWrite();
     if (!row.isOpen())
         row.open();
     try {

@@ -20,8 +20,11 @@ public:
     BoundForm(const BoundForm &) = delete;
     BoundForm &operator=(const BoundForm &) = delete;
 
-    // The row the form edits.
+    // The row the form edits and compares with.
     virtual DataSet &boundRow() const = 0;
+    // The dataset a save writes to (a list may append to its table rather
+    // than to the query it shows); the bound row's dataset unless said.
+    virtual DataSet &rowToWrite() const;
 
     const QList<Binding> &bindings() const { return m_bindings; }
     // The category code ("1", "2", "3") the bindings serve; empty: all.

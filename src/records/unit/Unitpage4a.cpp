@@ -525,15 +525,11 @@ void TFpage4a::BitBtndtrClick()
 
 void TFpage4a::openLeaders()
 {
-    const QString code = dm().Tblunit->asString(QStringLiteral("unitcode"));
-    Table &leaders = *dm().Tblexpert;
-    leaders.close();
-    leaders.setFiltered(false);
-    leaders.setFilter(QStringLiteral("unitcode='") + EscapeSqlQuotes(code) + QStringLiteral("'"));
-    leaders.setFiltered(true);
-    leaders.open();
-    if (auto *leadersList = context().window<TFpage11>())
-        leadersList->exec();
+    auto *leadersList = context().window<TFpage11>();
+    if (!leadersList)
+        return;
+    leadersList->showRowsOf({dm().Tblunit->asString(QStringLiteral("unitcode"))});
+    leadersList->exec();
 }
 
 void TFpage4a::Button4Click()
