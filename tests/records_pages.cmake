@@ -1,7 +1,7 @@
 # New records and their numbers, the section-page machinery and page 1.
 # A dialog left open fails the test instead of hanging it.
 dravik_test(tst_numbering tst_numbering.cpp LIBS app engine tablesource)
-foreach(t tst_formnew tst_sectionpage tst_page1)
+foreach(t tst_formnew tst_sectionpage tst_page1 tst_page2 tst_page3 tst_page9)
   dravik_test(${t} ${t}.cpp LIBS app engine tablesource Qt6::Widgets)
   set_tests_properties(${t} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_FUNCTION_TIMEOUT=60000")

@@ -1,6 +1,8 @@
 // dBase table and memo files: values and their stored forms, memo texts in
 // both memo layouts, files left by a killed writer, pack (also killed
 // midway), and interop with another dBase reader and writer (python3-dbf).
+#include "support/DbfFixture.h"
+
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
 #include "engine/GbkText.h"
@@ -74,16 +76,6 @@ void writeFileAt(const QString &path, qint64 offset, const QByteArray &bytes)
 quint32 headerCount(const QString &path)
 {
     return qFromLittleEndian<quint32>(readFile(path).constData() + 4);
-}
-
-QString errorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const DbError &e) {
-        return e.message();
-    }
-    return QString();
 }
 
 // The values of the rows not marked deleted, in file order.

@@ -7,6 +7,7 @@
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
 #include "engine/GbkText.h"
+#include "engine/IoFaults.h"
 #include "engine/ValueText.h"
 #include "exchange/core/ExchangeFile.h"
 #include "exchange/core/ExchangeNames.h"
@@ -422,6 +423,41 @@ private slots:
         QCOMPARE(t->state(), DataSet::Browse);
         QCOMPARE(allTexts(*t), (QList<QStringList>{{"1", "1", "z"}}));
         QCOMPARE(DbfFile::open(path("nums.dbf"), true)->recordCount(), 1);   // on disk too
+    }
+
+    // A control character in a value is refused by name, not stored cut at
+    // it (0x1A ends a memo text); a write that fails, at any of its writes,
+    // leaves the file that was there before.
+    void controlCharactersAndFailedWrites()
+    {
+        auto memo = smallTable("memo.dbf", 'M');
+        putFile(path("CTL.TXT"), gbk("1\t前\x1a后\tz\r\n"));
+        try {
+            LoadExchangeFile(*memo, path("CTL.TXT"));
+            QFAIL("a control character was loaded");
+        } catch (const DbError &error) {
+            QVERIFY2(error.message().contains("“B”") && error.message().contains("控制字符"),
+                     qPrintable(error.message()));
+        }
+        QCOMPARE(allTexts(*memo), QList<QStringList>{});
+
+        auto source = smallTable("src.dbf");
+        addRow(*source, {{"A", "甲"}, {"B", "乙"}, {"C", "丙"}});
+        putFile(path("OLD.TXT"), "old");
+        for (int failing = 1; failing <= 2; ++failing) {
+            IoFaults::failNth(failing);
+            QString error;
+            try {
+                WriteExchangeFile(*source, path("OLD.TXT"));
+            } catch (const DbError &e) {
+                error = e.message();
+            }
+            IoFaults::clear();
+            QVERIFY2(error.contains("OLD.TXT"), qPrintable(QString::number(failing)));
+            QCOMPARE(fileBytes(path("OLD.TXT")), QByteArray("old"));
+        }
+        WriteExchangeFile(*source, path("OLD.TXT"));
+        QCOMPARE(fileBytes(path("OLD.TXT")), gbk("甲\t乙\t丙\r\n"));
     }
 
     void recordsLargerThanABlock()

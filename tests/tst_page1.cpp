@@ -98,16 +98,7 @@ class TestPage1 : public QObject
     QString stored(const QString &field) const { return f.list().asString(field); }
 
     // The message of the first failing check, empty when all pass.
-    QString firstFailure()
-    {
-        m_log.clear();
-        try {
-            p->checkInput();
-        } catch (const Abort &) {
-            return m_log.last();
-        }
-        return {};
-    }
+    QString firstFailure() { return PagesFixture::firstFailure(p, m_log); }
 
     bool saveQuietly()
     {

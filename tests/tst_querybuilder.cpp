@@ -192,31 +192,6 @@ private slots:
 
     // ---- rules without a window -------------------------------------------
 
-    void inputOfAnItem_data()
-    {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<int>("listCount");
-        QTest::addColumn<bool>("library");
-        QTest::addColumn<bool>("subject");
-        QTest::addColumn<int>("input");
-        QTest::newRow("codes") << u"成果密级"_s << 6 << true << true << int(Input::CodeList);
-        QTest::newRow("no codes") << u"成果名称"_s << 1 << true << true << int(Input::FreeText);
-        QTest::newRow("provinces") << u"单位所在省市"_s << 1 << true << true << int(Input::CodeList);
-        QTest::newRow("library tree") << u"中图分类号"_s << 1 << true << false << int(Input::LibraryTree);
-        QTest::newRow("library, no table") << u"中图分类号（第二）"_s << 1 << false << true
-                                           << int(Input::FreeText);
-        QTest::newRow("subject tree") << u"学科分类号"_s << 5 << false << true << int(Input::SubjectTree);
-    }
-    void inputOfAnItem()
-    {
-        QFETCH(QString, item);
-        QFETCH(int, listCount);
-        QFETCH(bool, library);
-        QFETCH(bool, subject);
-        QFETCH(int, input);
-        QCOMPARE(int(QueryBuilder::inputFor(item, listCount, library, subject)), input);
-    }
-
     void valueAndPiece_data()
     {
         QTest::addColumn<QString>("item");
@@ -300,6 +275,7 @@ private slots:
         form()->SpeedButton26->click();
 
         add(u"单位所在省市"_s, u"="_s, u"12"_s);
+        QCOMPARE(panel()->input(), Input::CodeList);
         QCOMPARE(form()->Combobox3->itemText(0), u"11  (北京市)"_s);
         search();
         QCOMPARE(listed(), expected("1", "2006", [](const Record &r) { return r.province == "12"; }));

@@ -218,19 +218,28 @@ private slots:
         QCOMPARE(date.date(), QDate(2006, 5, 17));
         QCOMPARE(date.dotText(), QString("2006.05.17"));
 
-        // A text that is no date: the page warns, the picker keeps its date.
+        // A text that is no date: the page warns, and the text is kept as
+        // stored (shown in the empty field, "清空" ticked), never replaced by
+        // the date the picker showed for the record before.
         QVERIFY(!date.setDotText("2006.13.40"));
         QVERIFY(!date.setDotText("abcd.ef.gh"));
-        QCOMPARE(date.dotText(), QString("2006.05.17"));
+        QCOMPARE(date.dotText(), QString("abcd.ef.gh"));
+        QVERIFY(date.isCleared());
+        QCOMPARE(date.emptyField()->text(), QString("abcd.ef.gh"));
+        QCOMPARE(date.date(), QDate::currentDate());
         // Old and far dates are shown as they are, never moved into the
-        // picker's span; one outside it is reported like a text that is no date.
+        // picker's span; one outside it is kept like a text that is no date.
         QVERIFY(date.setDotText("1900.03.04"));
         QCOMPARE(date.dotText(), QString("1900.03.04"));
+        QVERIFY(date.emptyField()->text().isEmpty());
         QVERIFY(date.setDotText("2099.12.31"));
         QCOMPARE(date.dotText(), QString("2099.12.31"));
         QVERIFY(!date.setDotText("1899.12.31"));
         QVERIFY(!date.setDotText("2100.01.01"));
-        QCOMPARE(date.dotText(), QString("2099.12.31"));
+        QCOMPARE(date.dotText(), QString("2100.01.01"));
+        // Unticking "清空" is picking a date: the kept text goes.
+        date.clearBox()->click();
+        QCOMPARE(date.dotText(), QDate::currentDate().toString("yyyy.MM.dd"));
         QVERIFY(date.setDotText("2006.05.17"));
 
         date.setCleared(true);

@@ -10,6 +10,21 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace {
+
+// A statement of our own without rows; a refusal is an error like any other.
+void runPlain(sqlite3 *sql, const char *statement)
+{
+    char *error = nullptr;
+    if (sqlite3_exec(sql, statement, nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(sql));
+        sqlite3_free(error);
+        throw DbError(QStringLiteral("SQL语句执行出错：%1\n%2").arg(message, QString::fromUtf8(statement)));
+    }
+}
+
+} // namespace
+
 struct Database::Private
 {
     QString folder;
@@ -104,7 +119,7 @@ void Database::release(const QString &tableName)
     if (d->sql && d->sqlTables.contains(sqlKey)) {
         const QByteArray drop =
             QStringLiteral("DROP TABLE IF EXISTS \"%1\"").arg(d->sqlTables.value(sqlKey)).toUtf8();
-        sqlite3_exec(d->sql, drop.constData(), nullptr, nullptr, nullptr);
+        runPlain(d->sql, drop.constData());
         d->sqlTables.remove(sqlKey);
     }
 }
@@ -120,8 +135,14 @@ sqlite3 *Database::sqlite()
         d->sql = nullptr;
         throw DbError(QStringLiteral("无法建立SQL连接：%1").arg(message));
     }
-    sqlite3_exec(d->sql, "PRAGMA case_sensitive_like = ON", nullptr, nullptr, nullptr);
-    SqlModule::install(d->sql, this);
+    try {
+        runPlain(d->sql, "PRAGMA case_sensitive_like = ON");
+        SqlModule::install(d->sql, this);
+    } catch (const DbError &) {
+        sqlite3_close_v2(d->sql);
+        d->sql = nullptr;
+        throw;
+    }
     const QStringList entries = QDir(d->folder).entryList(QDir::Files);
     for (const QString &entry : entries) {
         if (!entry.endsWith(QLatin1String(".dbf"), Qt::CaseInsensitive))

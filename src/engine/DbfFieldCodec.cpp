@@ -140,14 +140,34 @@ bool isStoredForm(const QVariant &value)
     return value.typeId() == QMetaType::QByteArray;
 }
 
+// Control characters have no place in a form's text, and one of them
+// (0x1A) ends a memo text for every reader: stored, it would silently cut
+// the text. GBK's second bytes start at 0x40, so a byte scan finds only
+// real control characters.
+void refuseControlCharacters(const DbfField &field, const QByteArray &gbk)
+{
+    for (const char c : gbk) {
+        const uchar u = uchar(c);
+        if ((u < 0x20 && u != '\t' && u != '\r' && u != '\n') || u == 0x7F) {
+            throw DbError(QStringLiteral("字段“%1”的内容含有控制字符（0x%2），不能保存")
+                              .arg(field.name)
+                              .arg(u, 2, 16, QLatin1Char('0')));
+        }
+    }
+}
+
 // The GBK bytes a C or M field stores for the value.
 QByteArray storedText(const DbfField &field, const QVariant &value)
 {
-    if (!isStoredForm(value))
-        return gbkOf(field, textOf(field, value));
+    if (!isStoredForm(value)) {
+        QByteArray gbk = gbkOf(field, textOf(field, value));
+        refuseControlCharacters(field, gbk);
+        return gbk;
+    }
     const QByteArray &gbk = *static_cast<const QByteArray *>(value.constData());
     if (!GbkText::isValid(gbk))
         throw DbError(QStringLiteral("字段“%1”的内容含有不是GBK编码的字节，不能保存").arg(field.name));
+    refuseControlCharacters(field, gbk);
     return gbk;
 }
 

@@ -194,20 +194,29 @@ const char *DbfFile::Private::recordData(int recno)
     return data;
 }
 
-QVariant DbfFile::Private::memoValue(const char *fieldBytes, const DbfField &field)
+QVariant DbfFile::Private::memoValue(int recno, const char *fieldBytes, const DbfField &field)
 {
-    const QByteArrayView text = memoBytes(fieldBytes, field);
+    const QByteArrayView text = memoBytes(recno, fieldBytes, field);
     if (text.isEmpty())
         return QStringLiteral("");
     return GbkText::decode(text.data(), int(text.size()));
 }
 
-QByteArrayView DbfFile::Private::memoBytes(const char *fieldBytes, const DbfField &field)
+// A pointer that is no number or lies outside the memo file is damage, not
+// an empty text: the text it stood for is lost, and saying nothing would
+// let the next save overwrite the row as if nothing were missing.
+QByteArrayView DbfFile::Private::memoBytes(int recno, const char *fieldBytes, const DbfField &field)
 {
-    const quint32 block = DbfMemo::parsePointer(fieldBytes, field.width);
+    const qint64 block = DbfMemo::parsePointer(fieldBytes, field.width);
     if (block == 0 || !memo)
         return {};
-    QByteArrayView text = memo->view(block);
+    if (!memo->holds(block)) {
+        throwDamaged(QStringLiteral("第%1条记录的备注字段%2指向“%3”，不在备注文件“%4”之内")
+                         .arg(recno + 1)
+                         .arg(field.name, QString::fromLatin1(fieldBytes, field.width).trimmed(),
+                              QDir::toNativeSeparators(memo->path())));
+    }
+    QByteArrayView text = memo->view(quint32(block));
     while (!text.isEmpty() && text.back() == '\0')
         text.chop(1);
     return text;
@@ -237,8 +246,9 @@ QByteArray DbfFile::Private::composeRecord(QByteArray record,
             DbfMemo::writePointer(bytes, f.width, 0);
             continue;
         }
-        const quint32 current = DbfMemo::parsePointer(bytes, f.width);
-        if (compareMemos && current != 0 && memo->read(current) == text)
+        // A damaged pointer is simply replaced: that is how the row mends.
+        const qint64 current = DbfMemo::parsePointer(bytes, f.width);
+        if (compareMemos && memo->holds(current) && memo->read(quint32(current)) == text)
             continue;   // saving an unchanged text must not grow the memo file
         DbfMemo::writePointer(bytes, f.width, memo->append(text));
     }
@@ -401,7 +411,7 @@ QVariant DbfFile::value(int recno, int fieldIndex) const
     const DbfField &f = d->fields[fieldIndex];
     const char *bytes = d->recordData(recno) + 1 + f.offset;
     if (f.type == 'M')
-        return d->memoValue(bytes, f);
+        return d->memoValue(recno, bytes, f);
     return DbfFieldCodec::read(f, bytes);
 }
 
@@ -430,7 +440,7 @@ QByteArrayView DbfFile::textBytes(int recno, int fieldIndex) const
     case 'C':
         return DbfFieldCodec::textBytes(bytes, f.width);
     case 'M':
-        return d->memoBytes(bytes, f);
+        return d->memoBytes(recno, bytes, f);
     default:
         return {};
     }

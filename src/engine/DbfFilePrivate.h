@@ -65,8 +65,9 @@ struct DbfFile::Private
     [[noreturn]] void throwNoRecord(int recno) const;
     [[noreturn]] void throwNoField(int index) const;
     const char *recordData(int recno);
-    QVariant memoValue(const char *fieldBytes, const DbfField &field);
-    QByteArrayView memoBytes(const char *fieldBytes, const DbfField &field);
+    // Throws DbError naming the row and field when the pointer is damaged.
+    QVariant memoValue(int recno, const char *fieldBytes, const DbfField &field);
+    QByteArrayView memoBytes(int recno, const char *fieldBytes, const DbfField &field);
 
     // Writes the values into a copy of a record; memo texts are written to
     // the memo file only when they differ from what the record holds.

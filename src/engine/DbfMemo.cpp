@@ -7,6 +7,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -99,16 +100,34 @@ QByteArrayView DbfMemo::viewDBase3(qint64 offset)
     return m_text;
 }
 
-// Never below the end of the file: blocks past a stale pointer may hold
-// text that some record points to.
+// The end of the file, never the header's pointer: blocks past a stale
+// pointer may hold text that some record points to, and a pointer beyond the
+// end (damage) would leave a gap or, wrapping, lead into used blocks.
 quint32 DbfMemo::firstFreeBlock()
 {
-    const char *header = m_file.data(0, 4);
-    if (!header)
+    if (!m_file.data(0, 4))
         throwDamaged(QStringLiteral("文件头不完整"));
-    const qint64 size = m_file.currentSize();
-    const quint32 blocksInFile = quint32((size + m_blockSize - 1) / m_blockSize);
-    return std::max({qFromLittleEndian<quint32>(header), blocksInFile, 1u});
+    const qint64 blocksInFile = (m_file.currentSize() + m_blockSize - 1) / m_blockSize;
+    return quint32(requireBlockNumber(std::max<qint64>(blocksInFile, 1)));
+}
+
+// Block numbers are 32-bit on disk and ten digits in a record.
+qint64 DbfMemo::requireBlockNumber(qint64 block) const
+{
+    if (block > qint64(std::numeric_limits<quint32>::max()))
+        throw DbError(QStringLiteral("备注文件“%1”已满，不能再写入。").arg(nativePath(path())));
+    return block;
+}
+
+bool DbfMemo::holds(qint64 block)
+{
+    if (block <= 0 || block > qint64(std::numeric_limits<quint32>::max()))
+        return false;
+    if (!m_gathered.isEmpty() && block >= m_gatheredFrom
+        && block < m_gatheredFrom + m_gathered.size() / m_blockSize)
+        return true;
+    const qint64 offset = block * m_blockSize;
+    return offset < m_file.knownSize() || offset < m_file.currentSize();
 }
 
 // An entry is gathered even when it is written at once, so that both ways
@@ -117,11 +136,14 @@ quint32 DbfMemo::append(const QByteArray &text)
 {
     if (m_gathered.isEmpty())
         m_gatheredFrom = firstFreeBlock();
-    const quint32 block = m_gatheredFrom + quint32(m_gathered.size() / m_blockSize);
+    const qint64 block = m_gatheredFrom + m_gathered.size() / m_blockSize;
+    const qint64 blocks = (entryHead(m_layout, text.size()).size() + text.size()
+                           + entryTail(m_layout, m_blockSize, text.size()).size()) / m_blockSize;
+    requireBlockNumber(block + blocks);
     appendEntry(m_gathered, m_layout, m_blockSize, text);
     if (!m_gathering)
         writeGathered();
-    return block;
+    return quint32(block);
 }
 
 void DbfMemo::setGathering(bool on)
@@ -133,7 +155,7 @@ void DbfMemo::writeGathered()
 {
     if (m_gathered.isEmpty())
         return;
-    const quint32 nextFree = m_gatheredFrom + quint32(m_gathered.size() / m_blockSize);
+    const quint32 nextFree = quint32(requireBlockNumber(m_gatheredFrom + m_gathered.size() / m_blockSize));
     uchar pointer[4];
     qToLittleEndian<quint32>(nextFree, pointer);
     const bool written = m_file.writeAt(qint64(m_gatheredFrom) * m_blockSize, m_gathered)
@@ -203,15 +225,27 @@ void DbfMemo::create(const QString &path, Layout layout, const QString &tableBas
     }
 }
 
-quint32 DbfMemo::parsePointer(const char *field, int width)
+// Blank padded on either side, as writers differ; blanks inside ("12 34")
+// or any other byte make it no pointer.
+qint64 DbfMemo::parsePointer(const char *field, int width)
 {
-    quint32 block = 0;
+    qint64 block = 0;
+    enum { Before, Digits, After } state = Before;
     for (int i = 0; i < width; ++i) {
         const char c = field[i];
-        if (c >= '0' && c <= '9')
-            block = block * 10 + quint32(c - '0');
-        else if (c != ' ' && c != '\0')
-            return 0;   // not a block number this layer knows
+        if (c >= '0' && c <= '9') {
+            if (state == After)
+                return NotAPointer;
+            state = Digits;
+            block = block * 10 + (c - '0');
+            if (block > qint64(std::numeric_limits<quint32>::max()))
+                return NotAPointer;
+        } else if (c == ' ' || c == '\0') {
+            if (state == Digits)
+                state = After;
+        } else {
+            return NotAPointer;
+        }
     }
     return block;
 }

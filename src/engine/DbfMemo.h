@@ -51,13 +51,19 @@ public:
     static QByteArray entryTail(Layout layout, int blockSize, qint64 textSize);
     static void create(const QString &path, Layout layout, const QString &tableBaseName);
 
-    // The block number a record's memo field holds (blank or 0: none).
-    static quint32 parsePointer(const char *field, int width);
+    // The block number a record's memo field holds (blank or 0: none);
+    // NotAPointer for anything that is no block number of 32 bits.
+    static constexpr qint64 NotAPointer = -1;
+    static qint64 parsePointer(const char *field, int width);
+    // Whether the block lies within the file (or among the entries waiting
+    // to be written): a pointer elsewhere is damage.
+    bool holds(qint64 block);
     static void writePointer(char *field, int width, quint32 block);
 
 private:
     QByteArrayView viewDBase3(qint64 offset);
     quint32 firstFreeBlock();
+    qint64 requireBlockNumber(qint64 block) const;
     [[noreturn]] void throwDamaged(const QString &what) const;
 
     StoredFile m_file;

@@ -8,6 +8,7 @@
 
 #include "DbError.h"
 #include "DbfFilePrivate.h"
+#include "IoFaults.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -94,7 +95,7 @@ public:
     {
         flush();
         const qint64 end = m_file.pos();
-        if (!m_file.seek(offset) || m_file.write(bytes) != bytes.size() || !m_file.seek(end))
+        if (IoFaults::failHere() || !m_file.seek(offset) || m_file.write(bytes) != bytes.size() || !m_file.seek(end))
             fail();
     }
     void finish()
@@ -115,7 +116,7 @@ private:
     }
     void writeThrough(const char *bytes, qint64 length)
     {
-        if (length > 0 && m_file.write(bytes, length) != length)
+        if (length > 0 && (IoFaults::failHere() || m_file.write(bytes, length) != length))
             fail();
     }
     [[noreturn]] void fail()
@@ -151,9 +152,8 @@ public:
         m_to.write(DbfMemo::headerBlock(from.layout(), m_next, from.blockSize(), tableName));
     }
     // The entry's block in the new file (0 for an empty text, which needs none).
-    quint32 copy(quint32 block)
+    quint32 copy(QByteArrayView text)
     {
-        const QByteArrayView text = m_from.view(block);
         if (text.isEmpty())
             return 0;
         const QByteArray head = DbfMemo::entryHead(m_from.layout(), text.size());
@@ -236,8 +236,7 @@ quint64 DbfFile::Private::liveMemoBlocks()
         for (const DbfField &f : std::as_const(fields)) {
             if (f.type != 'M')
                 continue;
-            const qint64 textSize =
-                memo->view(DbfMemo::parsePointer(recordData(recno) + 1 + f.offset, f.width)).size();
+            const qint64 textSize = memoBytes(recno, recordData(recno) + 1 + f.offset, f).size();
             if (textSize > 0) {
                 blocks += (DbfMemo::entryHead(memo->layout(), textSize).size() + textSize
                            + DbfMemo::entryTail(memo->layout(), memo->blockSize(), textSize).size())
@@ -279,8 +278,7 @@ void DbfFile::pack(const QString &path)
             for (const DbfField &f : std::as_const(p.fields)) {
                 if (f.type == 'M' && memo) {
                     char *pointer = record.data() + 1 + f.offset;
-                    DbfMemo::writePointer(pointer, f.width,
-                                          memo->copy(DbfMemo::parsePointer(pointer, f.width)));
+                    DbfMemo::writePointer(pointer, f.width, memo->copy(p.memoBytes(recno, pointer, f)));
                 }
             }
             table.write(record);

@@ -78,6 +78,26 @@ void setError(sqlite3_vtab *vtab, const QString &message)
     vtab->zErrMsg = sqlite3_mprintf("%s", message.toUtf8().constData());
 }
 
+// Every callback of the module is called from SQLite's C code, through which no
+// exception may pass: a failing read (a damaged or shortened file, a batch
+// of appends that cannot be written) becomes the statement's error, which
+// SqlStatement turns back into a DbError with the same text.
+template<typename Work>
+int guarded(sqlite3_vtab *vtab, Work work)
+{
+    try {
+        work();
+        return SQLITE_OK;
+    } catch (const DbError &e) {
+        setError(vtab, e.message());
+    } catch (const std::bad_alloc &) {
+        return SQLITE_NOMEM;
+    } catch (const std::exception &e) {
+        setError(vtab, QString::fromLocal8Bit(e.what()));
+    }
+    return SQLITE_ERROR;
+}
+
 std::shared_ptr<DbfFile> acquire(sqlite3_vtab *vtab)
 {
     auto *table = static_cast<DbfTable *>(vtab);
@@ -91,15 +111,17 @@ int connect(sqlite3 *db, void *aux, int argc, const char *const *argv, sqlite3_v
         *error = sqlite3_mprintf("dbf: a table file name is needed");
         return SQLITE_ERROR;
     }
-    auto *table = new DbfTable;
+    auto *table = new (std::nothrow) DbfTable();
+    if (!table)
+        return SQLITE_NOMEM;
     table->database = static_cast<Database *>(aux);
     table->fileName = unquoteArgument(QString::fromUtf8(argv[3]));
-    try {
-        table->fields = table->database->file(table->fileName)->fields();
-    } catch (const DbError &e) {
-        *error = sqlite3_mprintf("%s", e.message().toUtf8().constData());
+    const int opened = guarded(table, [&] { table->fields = table->database->file(table->fileName)->fields(); });
+    if (opened != SQLITE_OK) {
+        *error = sqlite3_mprintf("%s", table->zErrMsg ? table->zErrMsg : "out of memory");
+        sqlite3_free(table->zErrMsg);
         delete table;
-        return SQLITE_ERROR;
+        return opened;
     }
     QStringList columns;
     for (const DbfField &field : std::as_const(table->fields))
@@ -138,10 +160,10 @@ int bestIndex(sqlite3_vtab *vtab, sqlite3_index_info *info)
         }
     }
     double rows = 100000;
-    try {
-        rows = qMax(1, acquire(vtab)->recordCount());
-    } catch (const DbError &) {
-        // Reported when the statement opens its cursor.
+    // A file that cannot be opened is reported when the statement opens its cursor.
+    if (guarded(vtab, [&] { rows = qMax(1, acquire(vtab)->recordCount()); }) != SQLITE_OK) {
+        sqlite3_free(vtab->zErrMsg);
+        vtab->zErrMsg = nullptr;
     }
     info->idxNum = 0;
     info->estimatedCost = rows;
@@ -151,16 +173,11 @@ int bestIndex(sqlite3_vtab *vtab, sqlite3_index_info *info)
 
 int openCursor(sqlite3_vtab *vtab, sqlite3_vtab_cursor **out)
 {
-    auto *cursor = new DbfCursor;
-    try {
-        cursor->file = acquire(vtab);
-    } catch (const DbError &e) {
-        setError(vtab, e.message());
-        delete cursor;
-        return SQLITE_ERROR;
-    }
-    *out = cursor;
-    return SQLITE_OK;
+    auto cursor = std::make_unique<DbfCursor>();
+    const int rc = guarded(vtab, [&] { cursor->file = acquire(vtab); });
+    if (rc == SQLITE_OK)
+        *out = cursor.release();
+    return rc;
 }
 
 int closeCursor(sqlite3_vtab_cursor *cur)
@@ -192,23 +209,25 @@ void positionOnRowid(DbfCursor *cursor, sqlite3_value *value)
 int filter(sqlite3_vtab_cursor *cur, int idxNum, const char *, int argc, sqlite3_value **argv)
 {
     auto *cursor = static_cast<DbfCursor *>(cur);
-    if (idxNum == 1 && argc == 1) {
-        positionOnRowid(cursor, argv[0]);
-    } else {
-        // Rows appended while the statement runs are not visited.
-        cursor->recno = 0;
-        cursor->end = cursor->file->recordCount();
-    }
-    skipDeleted(cursor);
-    return SQLITE_OK;
+    return guarded(cur->pVtab, [&] {
+        if (idxNum == 1 && argc == 1) {
+            positionOnRowid(cursor, argv[0]);
+        } else {
+            // Rows appended while the statement runs are not visited.
+            cursor->recno = 0;
+            cursor->end = cursor->file->recordCount();
+        }
+        skipDeleted(cursor);
+    });
 }
 
 int next(sqlite3_vtab_cursor *cur)
 {
     auto *cursor = static_cast<DbfCursor *>(cur);
-    ++cursor->recno;
-    skipDeleted(cursor);
-    return SQLITE_OK;
+    return guarded(cur->pVtab, [&] {
+        ++cursor->recno;
+        skipDeleted(cursor);
+    });
 }
 
 int eof(sqlite3_vtab_cursor *cur)
@@ -338,6 +357,13 @@ int column(sqlite3_vtab_cursor *cur, sqlite3_context *ctx, int index)
         }
     } catch (const DbError &e) {
         sqlite3_result_error(ctx, e.message().toUtf8().constData(), -1);
+        return SQLITE_ERROR;
+    } catch (const std::bad_alloc &) {
+        sqlite3_result_error_nomem(ctx);
+        return SQLITE_NOMEM;
+    } catch (const std::exception &e) {
+        sqlite3_result_error(ctx, e.what(), -1);
+        return SQLITE_ERROR;
     }
     return SQLITE_OK;
 }
@@ -382,28 +408,24 @@ int recnoOf(sqlite3_value *value)
 int update(sqlite3_vtab *vtab, int argc, sqlite3_value **argv, sqlite3_int64 *newRowid)
 {
     auto *table = static_cast<DbfTable *>(vtab);
-    try {
+    return guarded(vtab, [&] {
         auto file = acquire(vtab);
         if (argc == 1) {
             file->setDeleted(recnoOf(argv[0]), true);
-            return SQLITE_OK;
+            return;
         }
         const bool insert = sqlite3_value_type(argv[0]) == SQLITE_NULL;
         if (insert) {
             if (sqlite3_value_type(argv[1]) != SQLITE_NULL)
                 throw DbError(QStringLiteral("新增记录时不能指定记录号。"));
             *newRowid = file->append(rowValues(table, argv, false));
-            return SQLITE_OK;
+            return;
         }
         const int recno = recnoOf(argv[0]);
         if (sqlite3_value_int64(argv[1]) != recno)
             throw DbError(QStringLiteral("记录号不能修改。"));
         file->update(recno, rowValues(table, argv, true));
-        return SQLITE_OK;
-    } catch (const DbError &e) {
-        setError(vtab, e.message());
-        return SQLITE_ERROR;
-    }
+    });
 }
 
 // Text columns order as their GBK bytes; trailing blanks do not count, as
@@ -448,8 +470,10 @@ namespace SqlModule {
 
 void install(sqlite3 *db, Database *database)
 {
-    sqlite3_create_collation_v2(db, "GBK", SQLITE_UTF8, nullptr, compareGbk, nullptr);
-    sqlite3_create_module_v2(db, "dbf", &dbfModule(), database, nullptr);
+    if (sqlite3_create_collation_v2(db, "GBK", SQLITE_UTF8, nullptr, compareGbk, nullptr) != SQLITE_OK
+        || sqlite3_create_module_v2(db, "dbf", &dbfModule(), database, nullptr) != SQLITE_OK) {
+        throw DbError(QStringLiteral("无法建立SQL连接：%1").arg(QString::fromUtf8(sqlite3_errmsg(db))));
+    }
 }
 
 QString createStatement(const QString &sqlName, const QString &fileName)

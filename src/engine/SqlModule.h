@@ -9,7 +9,8 @@ class Database;
 // "GBK" under which text columns compare as their GBK bytes.
 namespace SqlModule {
 
-// Registers the module and the collation on a new connection.
+// Registers the module and the collation on a new connection; throws
+// DbError when SQLite refuses them.
 void install(sqlite3 *db, Database *database);
 
 // The statement that makes a table file known under the given SQL name.

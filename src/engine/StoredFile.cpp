@@ -1,5 +1,7 @@
 #include "StoredFile.h"
 
+#include "IoFaults.h"
+
 #include <QFileInfo>
 
 #ifdef Q_OS_WIN
@@ -98,7 +100,7 @@ const char *StoredFile::mappedFrom(qint64 offset, qint64 *available)
 
 bool StoredFile::writeAt(qint64 offset, const char *bytes, qint64 length)
 {
-    if (!m_file.seek(offset) || m_file.write(bytes, length) != length)
+    if (IoFaults::failHere() || !m_file.seek(offset) || m_file.write(bytes, length) != length)
         return false;
     m_size = qMax(m_size, offset + length);
     return true;
@@ -108,7 +110,7 @@ namespace FileSafety {
 
 bool syncFile(QFile &file)
 {
-    if (!file.flush())
+    if (IoFaults::failHere() || !file.flush())
         return false;
 #ifdef Q_OS_WIN
     return _commit(file.handle()) == 0;

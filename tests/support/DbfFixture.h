@@ -2,11 +2,24 @@
 // Small table files for engine tests: a field list and rows of values, written
 // through DbfFile into a test's own folder.
 
+#include "engine/DbError.h"
 #include "engine/DbfFile.h"
 
 #include <QDir>
+#include <functional>
 #include <QList>
 #include <QVariant>
+
+// The text of the DbError the action throws; empty when it throws none.
+inline QString errorOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const DbError &e) {
+        return e.message();
+    }
+    return QString();
+}
 
 inline DbfField dbfField(const QString &name, char type, int width = 0, int decimals = 0)
 {

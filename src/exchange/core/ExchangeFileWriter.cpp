@@ -4,6 +4,7 @@
 #include "engine/DbError.h"
 #include "engine/FieldValue.h"
 #include "engine/GbkText.h"
+#include "engine/IoFaults.h"
 #include "engine/StoredFile.h"
 #include "engine/ValueText.h"
 
@@ -197,12 +198,16 @@ void ExchangeFileWriter::putColumn(const DataSet &row, int current, const Plan &
     putForm(row.valueAt(current, column), putAt);
 }
 
-// A row that cannot be read leaves nothing of its line behind.
 void ExchangeFileWriter::writePlannedRow(const DataSet &row, const Plan &plan)
+{
+    writePlannedRow(row, plan, row.state() == DataSet::Insert ? InsertedRow : row.recNo());
+}
+
+// A row that cannot be read leaves nothing of its line behind.
+void ExchangeFileWriter::writePlannedRow(const DataSet &row, const Plan &plan, int current)
 {
     const qsizetype lineStart = m_used;
     try {
-        const int current = row.state() == DataSet::Insert ? InsertedRow : row.recNo();
         for (int i = 0; i < plan.names.size(); ++i)
             putColumn(row, current, plan, i);
     } catch (...) {
@@ -225,6 +230,13 @@ void ExchangeFileWriter::writeRows(DataSet &data, ExchangeLine kind)
         writePlannedRow(data, plan);
 }
 
+void ExchangeFileWriter::writeRows(const DataSet &data, ExchangeLine kind, const QList<int> &rows)
+{
+    const Plan plan(data, kind);
+    for (const int row : rows)
+        writePlannedRow(data, plan, row);
+}
+
 // A full block goes to the file on a thread of its own while the next one
 // is put together, so that the system's copying costs no time here; and
 // on to the disk at once, so that the sync on commit finds it done.
@@ -241,7 +253,7 @@ void ExchangeFileWriter::writeBuffer()
     const qsizetype size = std::exchange(m_used, 0);
     const qint64 offset = std::exchange(m_written, m_written + size);
     m_writing = std::async(std::launch::async, [this, block, size, offset] {
-        if (m_file.write(block, size) != size)
+        if (IoFaults::failHere() || m_file.write(block, size) != size)
             return false;
         FileSafety::startWriteBack(m_file, offset, size);
         return true;
@@ -260,7 +272,7 @@ void ExchangeFileWriter::commit()
 {
     writeBuffer();
     awaitWrite();
-    if (!m_file.commit()) {
+    if (IoFaults::failHere() || !m_file.commit()) {
         throw DbError(QStringLiteral("无法保存文件“%1”：%2")
                           .arg(shown(path()), m_file.errorString()));
     }

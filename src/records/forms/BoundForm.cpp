@@ -18,7 +18,7 @@ void BoundForm::bind(const Binding &binding)
 
 // ---- load -------------------------------------------------------------------
 
-void BoundForm::beforeLoad(const DataSet &) {}
+void BoundForm::prepareLoad(const DataSet &) {}
 
 void BoundForm::afterLoad(const DataSet &) {}
 
@@ -29,7 +29,7 @@ void BoundForm::loadFromRow()
 
 void BoundForm::loadFrom(const DataSet &row)
 {
-    beforeLoad(row);
+    prepareLoad(row);
     for (const Binding &b : std::as_const(m_bindings)) {
         const bool serves = b.servesCategory(m_category);
         for (QWidget *w : b.widgets)

@@ -64,7 +64,7 @@ protected:
     QWidget *formWidget() const { return m_form; }
 
     // Hooks, in the order they run.
-    virtual void beforeLoad(const DataSet &row);
+    virtual void prepareLoad(const DataSet &row);
     virtual void afterLoad(const DataSet &row);
     // True when the save appends a row instead of editing the current one.
     virtual bool appendsRow(const DataSet &row) const;

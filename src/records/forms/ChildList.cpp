@@ -3,6 +3,7 @@
 #include "AppInfo.h"
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
+#include "engine/Filter.h"
 #include "records/widgets/GridSelection.h"
 #include "records/widgets/NamedControls.h"
 #include "records/forms/Abort.h"
@@ -60,20 +61,6 @@ QString deleteQuestion()
 void ShowPlainMessage(QWidget *parent, const QString &text)
 {
     Messages::show(parent, AppInfo::applicationTitle(), text, QMessageBox::NoIcon);
-}
-
-QString keyFilterText(const QStringList &fields, const QStringList &values)
-{
-    QStringList parts;
-    for (int i = 0; i < fields.size(); ++i) {
-        const QString value = values.value(i);
-        if (value.endsWith(QLatin1Char('*')))
-            throw DbError(QStringLiteral("“%1”不能作为%2的查找值。").arg(value, fields.at(i)));
-        QString quoted = value;
-        quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
-        parts << fields.at(i) + QStringLiteral("='") + quoted + QLatin1Char('\'');
-    }
-    return parts.join(QStringLiteral(" and "));
 }
 
 // A blank key field reads as NULL in SQL: it matches the empty value.
@@ -186,7 +173,10 @@ void ChildListWindow::showRowsOf(const QStringList &values)
     if (auto *table = qobject_cast<Table *>(m_rows.data())) {
         table->close();
         table->setFiltered(false);
-        table->setFilter(ChildList::keyFilterText(m_key.fields, values));
+        QList<std::pair<QString, QString>> key;
+        for (int i = 0; i < m_key.fields.size(); ++i)
+            key.append({m_key.fields.at(i), values.value(i)});
+        table->setFilter(Filter::exact(key));
         table->setFiltered(true);
         table->open();
     } else if (auto *query = qobject_cast<Query *>(m_rows.data())) {
@@ -363,9 +353,12 @@ ChildListDialog::ChildListDialog(QWidget *parent)
     connect(Button2, &QPushButton::clicked, this, &ChildListDialog::Button2Click);
 }
 
+// The dialog's edits take the widths of the list's fields.
 void ChildListDialog::setList(ChildListWindow *list)
 {
     m_list = list;
+    if (list && list->rows())
+        applyFieldModel(*list->rows());
 }
 
 ChildList::Mode ChildListDialog::mode() const
@@ -390,6 +383,21 @@ DataSet &ChildListDialog::rowToWrite() const
 bool ChildListDialog::appendsRow(const DataSet &) const
 {
     return mode() == ChildList::Mode::Add;
+}
+
+void ChildListDialog::layOutWithButtons(QLayout *fields, const QMargins &margins)
+{
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Button1);
+    buttons->addSpacing(30);
+    buttons->addWidget(Button2);
+    buttons->addStretch(1);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(margins);
+    layout->addLayout(fields);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
 }
 
 QString ChildListDialog::leaveQuestion() const

@@ -9,6 +9,8 @@
 #include <functional>
 
 class QBoxLayout;
+class QLayout;
+class QMargins;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
@@ -52,10 +54,6 @@ struct Key
     QStringList fields;   // {"item_4", "item_dqdm"}
     QString orderBy;      // empty: the table's own order
 };
-// The filter text of a table for the key's values: each value quoted as a
-// value (quotes doubled). A value the filter cannot hold exactly (one that
-// ends in "*", which the filter reads as "begins with") throws DbError.
-QString keyFilterText(const QStringList &fields, const QStringList &values);
 // The select of a query for the key: one bound parameter per field.
 QString keySelect(const Key &key);
 
@@ -204,6 +202,9 @@ protected:
     virtual void clearAfterAdd() = 0;
     virtual bool staysOpenAfterAdd() const { return true; }
     virtual QString leaveQuestion() const;
+
+    // The dialog's layout: the fields, then "存储" and "退出" centred below.
+    void layOutWithButtons(QLayout *fields, const QMargins &margins);
 
     bool appendsRow(const DataSet &row) const override;
     bool saveForLeave() override { return Button1Click(); }

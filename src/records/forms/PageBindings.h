@@ -121,7 +121,8 @@ Binding constant(const QString &field, const QString &value);
 Binding money(const QString &field, MoneyEdit *edit);
 
 // A date that may be empty, stored as "yyyy.mm.dd". A stored text that is no
-// date is reported with badTextMessage(text); the picker keeps its date.
+// date is reported with badTextMessage(text) and kept as stored until the
+// user picks a date (ClearableDate::setDotText).
 Binding clearableDate(const QString &field, ClearableDate *date,
                       std::function<QString(const QString &stored)> badTextMessage);
 

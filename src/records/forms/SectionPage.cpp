@@ -35,7 +35,8 @@ void SectionPage::openForCurrentRecord()
 {
     if (!context().recordHost().ensureCurrentRecord())
         return;
-    loadFromRecord();
+    if (!loadForShowing())
+        return;
     setWindowTitle(QStringLiteral("成果名称：") + record().asString(QStringLiteral("item_3")));
     // The controls of the other category group have just been hidden: the
     // page may take its own size again.
@@ -50,15 +51,26 @@ void SectionPage::loadFromRecord()
     loadFromRow();
 }
 
-void SectionPage::beforeLoad(const DataSet &rec)
+bool SectionPage::loadForShowing()
+{
+    loadFromRecord();
+    return true;
+}
+
+void SectionPage::prepareLoad(const DataSet &rec)
 {
     setCategory(rec.asString(QStringLiteral("item_cglb")).trimmed());
+    beforeLoad();
     ClearOptionBoxes(this);
 }
+
+void SectionPage::beforeLoad() {}
 
 // ---- save ---------------------------------------------------------------------------
 
 void SectionPage::beforeSave() {}
+
+void SectionPage::afterPost() {}
 
 bool SectionPage::save()
 {
@@ -70,6 +82,7 @@ bool SectionPage::save()
         Messages::ShowError(this, e.message());
         return false;
     }
+    runGuarded(this, [&] { afterPost(); });
     Messages::ShowWarning(this, QStringLiteral("存储成功！"));
     context().recordHost().markSectionDone(m_sectionButton);
     return true;

@@ -64,9 +64,18 @@ protected:
     // Pages without required entries leave without a check.
     void setChecksOnLeave(bool on) { m_checksOnLeave = on; }
 
-    void beforeLoad(const DataSet &record) override;
+    void prepareLoad(const DataSet &record) override;
+    // Hooks of the pages, in the order they run.
+    // Fills the page before it is shown; false keeps it closed (a page that
+    // reports loading errors in its own words).
+    virtual bool loadForShowing();
+    // After the category is known, before the controls are filled.
+    virtual void beforeLoad();
     // Before the check of "存储".
     virtual void beforeSave();
+    // After the row was posted, before "存储成功！"; what it throws is shown
+    // as a database error, the row stays stored.
+    virtual void afterPost();
     bool saveForLeave() override { return save(); }
 
     void done(int result) override;

@@ -3,9 +3,13 @@
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/DataSetModel.h"
+#include "printing/PrintPreparation.h"
+#include "printing/PrintUnit.h"
 #include "records/widgets/GridSelection.h"
 #include "records/widgets/NamedControls.h"
 #include "records/forms/Abort.h"
+#include "exchange/CodeManage.h"
+#include "exchange/Unitout.h"
 #include "records/main/AchievementList.h"
 #include "records/main/QueryBuilderPanel.h"
 #include "records/forms/EntryRoutines.h"
@@ -16,6 +20,9 @@
 #include "exchange/Unitin.h"
 #include "engine/DbError.h"
 #include "records/pages/UnitPage1.h"
+#include "records/pages/Unitpage2.h"
+#include "records/pages/Unitpage3.h"
+#include "records/pages/Unitpage9.h"
 #include "records/unit/Unitpage4a.h"
 #include "records/main/Unitwel.h"
 #include "records/widgets/DropDownCombo.h"
@@ -213,10 +220,16 @@ void TMainForm::buildCommands(QWidget *panel)
     connect(Button4, &QPushButton::clicked, this, &TMainForm::Button4Click);
     connect(BitBtn7, &QPushButton::clicked, this, &TMainForm::BitBtn7Click);
     connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TMainForm::BitBtn4Click);
     connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TMainForm::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TMainForm::BitBtn3Click);
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button3Click);
     connect(btn_page01, &QPushButton::clicked, this, &TMainForm::btn_page01Click);
+    connect(btn_page02, &QPushButton::clicked, this, &TMainForm::btn_page02Click);
+    connect(btn_page03, &QPushButton::clicked, this, &TMainForm::btn_page03Click);
+    connect(btn_page09, &QPushButton::clicked, this, &TMainForm::btn_page09Click);
 
     auto *row = new QHBoxLayout(panel);
     row->setContentsMargins(0, 0, 0, 0);
@@ -479,6 +492,19 @@ void TMainForm::BitBtn1Click()
     }
 }
 
+// The export window refreshes the list itself when it closes.
+void TMainForm::BitBtn2Click()
+{
+    if (auto *exportWindow = isWired() ? context().window<TFormout>() : nullptr)
+        exportWindow->exec();
+}
+
+void TMainForm::BitBtn3Click()
+{
+    if (auto *codeTables = isWired() ? context().window<TFcodeManage>() : nullptr)
+        codeTables->exec();
+}
+
 void TMainForm::prepareFilters()
 {
     Edit2->hide();
@@ -723,6 +749,19 @@ void TMainForm::Button4Click()
     runGuarded(this, [&] { deleteCurrentRecord(); });
 }
 
+void TMainForm::BitBtn4Click()
+{
+    const auto recordComplete = [this] {
+        MarkIncompletePages();
+        return CheckPagesDone();
+    };
+    if (!isWired())
+        return;
+    auto *print = context().window<TPrintForm>();
+    if (print && PrintPreparation::prepare(context().dm(), recordComplete, this))
+        print->exec();
+}
+
 void TMainForm::Button6Click()
 {
     runGuarded(this, [&] { context().need<TFormNew>().openForNewRecord(); });
@@ -736,6 +775,21 @@ void TMainForm::Button3Click()
 void TMainForm::btn_page01Click()
 {
     runGuarded(this, [&] { context().need<TFpage1>().openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page02Click()
+{
+    runGuarded(this, [&] { context().need<TFpage2>().openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page03Click()
+{
+    runGuarded(this, [&] { context().need<TFpage3>().openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page09Click()
+{
+    runGuarded(this, [&] { context().need<TFpage9>().openForCurrentRecord(); });
 }
 
 // The record is its number together with its region: records of another
@@ -802,7 +856,7 @@ void TMainForm::showListAfterFailedDelete(int position)
 
 void TMainForm::deleteChildRows(const QString &item4, const QString &itemDqdm)
 {
-    const QString filter = AchievementList::recordKeyFilter(item4, itemDqdm);
+    const Filter filter = AchievementList::recordKeyFilter(item4, itemDqdm);
     for (Table *children : {dm().TblCgwcdw, dm().tblzlqk, dm().Tbljdwyhmd, dm().TblCgwcr}) {
         children->close();
         children->setFilter(filter);

@@ -132,8 +132,14 @@ public slots:
     void Button6Click();  // 新增
     void Button3Click();  // 修改主项
     void btn_page01Click();  // 成果概况
+    void btn_page02Click();  // 知识产权，成果应用情况
+    void btn_page03Click();  // 课题立项，评价情况
+    void btn_page09Click();  // 鉴定证书内容
     void Button2Click();  // 单位情况
+    void BitBtn4Click();  // 打印
     void BitBtn1Click();  // 导入
+    void BitBtn2Click();  // 导出
+    void BitBtn3Click();  // 更新指标项
     void BitBtn7Click();  // 退出
 
 protected:

@@ -1,8 +1,153 @@
 #include "Finto6Unit.h"
 
+#include "engine/DataSet.h"
+#include "records/forms/Abort.h"
+#include "records/forms/EntryRoutines.h"
+#include "records/forms/Messages.h"
+#include "records/forms/PageBindings.h"
+#include "records/forms/AppContext.h"
+#include "records/forms/DictionaryService.h"
+#include "records/main/UnitDM.h"
+#include "records/pages/PageControls.h"
+#include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/NamedControls.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+
+namespace {
+
+// The stored code of a choice: the first two characters of the item, trimmed.
+QString storedCode(const QComboBox *combo)
+{
+    return combo->currentText().left(2).trimmed();
+}
+
+} // namespace
 
 TFinto6::TFinto6(QWidget *parent)
-    : QDialog(parent)
+    : ChildListDialog(parent)
 {
     setObjectName(QStringLiteral("Finto6"));
+    buildControls();
+    declareBindings();
+    setFixedSize(480, 220);
+}
+
+void TFinto6::buildControls()
+{
+    edtzl_no = MakeByteEdit(QStringLiteral("edtzl_no"), 15, this);
+    edtzl_name = MakeByteEdit(QStringLiteral("edtzl_name"), 140, this);
+    cb_ty = MakePickList(this, QStringLiteral("cb_ty"));
+    cb_st = MakePickList(this, QStringLiteral("cb_st"));
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->hide();
+    for (QComboBox *list : {cb_st, cb_ty})
+        connect(list, &QComboBox::activated, this, [this] { Edit1->setText(QStringLiteral("1")); });
+
+    auto *grid = new QGridLayout;
+    grid->setVerticalSpacing(10);
+    const auto put = [&](int row, const QString &label, QWidget *control) {
+        auto *caption = new QLabel(label, this);
+        caption->setBuddy(control);
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(control, row, 1);
+    };
+    put(0, QStringLiteral("专利号"), edtzl_no);
+    put(1, QStringLiteral("专利名称"), edtzl_name);
+    put(2, QStringLiteral("专利类型"), cb_ty);
+    put(3, QStringLiteral("专利状况"), cb_st);
+    grid->setColumnStretch(1, 1);
+
+    layOutWithButtons(grid, QMargins(20, 16, 20, 12));
+}
+
+void TFinto6::loadControls(ChildList::Mode mode)
+{
+    const DictionaryService &dictionary = context().dictionary();
+    FillComboFromDict(dictionary, QStringLiteral("patent_st"), true, cb_st);
+    FillComboFromDict(dictionary, QStringLiteral("patent_ty"), true, cb_ty);
+    if (mode == ChildList::Mode::Add) {
+        edtzl_no->clear();
+        edtzl_name->clear();
+        cb_st->setCurrentIndex(cb_st->count() > 0 ? 0 : -1);
+        cb_ty->setCurrentIndex(cb_ty->count() > 0 ? 0 : -1);
+    } else if (list() && list()->rows() && list()->rows()->isOpen()) {
+        const DataSet &row = *list()->rows();
+        edtzl_no->setText(row.asString(QStringLiteral("PATENT_NO")));
+        edtzl_name->setText(row.asString(QStringLiteral("PATENT_NAM")));
+        for (QComboBox *combo : {cb_st, cb_ty})
+            combo->setCurrentIndex(-1);
+        SelectComboByCode(row.asString(QStringLiteral("PATENT_ST")), cb_st);
+        SelectComboByCode(row.asString(QStringLiteral("PATENT_TY")), cb_ty);
+    }
+    Edit1->clear();
+}
+
+// Every "存储" runs the checks, even on an empty dialog.
+bool TFinto6::isBlankForStore() const
+{
+    return false;
+}
+
+bool TFinto6::isBlankForLeave() const
+{
+    return edtzl_no->text().isEmpty() && edtzl_name->text().isEmpty();
+}
+
+// A new patent belongs to the current record.
+void TFinto6::beforePost(DataSet &row)
+{
+    if (mode() != ChildList::Mode::Add)
+        return;
+    const DataSet &record = context().recordHost().currentRecord();
+    row.setString(QStringLiteral("ITEM_4"), record.asString(QStringLiteral("ITEM_4")));
+    row.setString(QStringLiteral("ITEM_DQDM"), record.asString(QStringLiteral("ITEM_DQDM")));
+}
+
+// In the order of the checks: status, type, number, title.
+void TFinto6::declareBindings()
+{
+    using namespace PageBindings;
+    const auto choice = [](const QString &field, QComboBox *combo, const char *label) {
+        Binding b;
+        b.field = field;
+        b.widgets = {combo};
+        b.value = [combo] { return QVariant(storedCode(combo)); };
+        b.check = [combo, label] {
+            return combo->currentText().isEmpty() ? quotedMissing(QString::fromUtf8(label))
+                                                  : QString();
+        };
+        return b;
+    };
+    bind(choice(QStringLiteral("PATENT_ST"), cb_st, "专利状况"));
+    bind(choice(QStringLiteral("PATENT_TY"), cb_ty, "专利类型"));
+    bind(text(QStringLiteral("PATENT_NO"), edtzl_no).required(quotedMissing(QStringLiteral("专利号"))));
+    bind(text(QStringLiteral("PATENT_NAM"), edtzl_name)
+             .required(quotedMissing(QStringLiteral("专利名称"))));
+    // A changed list, or no row to compare with, counts as a change.
+    Binding changedLists;
+    changedLists.same = [this](const DataSet &row) {
+        return Edit1->text() != QLatin1String("1") && row.isOpen() && !row.isEmpty();
+    };
+    bind(changedLists);
+}
+
+// The lists keep their choice for the next patent.
+void TFinto6::clearAfterAdd()
+{
+    edtzl_no->clear();
+    edtzl_name->clear();
+}
+
+void TFinto6::done(int result)
+{
+    Edit1->clear();
+    ChildListDialog::done(result);
 }

@@ -1,9 +1,32 @@
 #pragma once
-#include <QDialog>
+#include "records/forms/ChildList.h"
 
-class TFinto6 : public QDialog
+class ByteLimitedEdit;
+class QComboBox;
+class QLineEdit;
+
+// The add/modify dialog of one patent.
+class TFinto6 : public ChildListDialog
 {
     Q_OBJECT
 public:
     explicit TFinto6(QWidget *parent = nullptr);
+
+    ByteLimitedEdit *edtzl_no = nullptr;    // 专利号, the field's 15 bytes
+    ByteLimitedEdit *edtzl_name = nullptr;  // 专利名称
+    QComboBox *cb_st = nullptr;             // 专利状况
+    QComboBox *cb_ty = nullptr;             // 专利类型
+    QLineEdit *Edit1 = nullptr;             // "1" once a list was changed (hidden)
+
+protected:
+    void loadControls(ChildList::Mode mode) override;
+    bool isBlankForStore() const override;
+    bool isBlankForLeave() const override;
+    void beforePost(DataSet &row) override;
+    void clearAfterAdd() override;
+    void done(int result) override;
+
+private:
+    void buildControls();
+    void declareBindings();
 };

@@ -1,9 +1,77 @@
 #include "Unitpage6.h"
 
+#include "engine/DataSet.h"
+#include "engine/DataSetModel.h"
+#include "records/forms/Abort.h"
+#include "records/forms/AppContext.h"
+#include "records/main/HelpWindow.h"
+#include "records/main/Unit1.h"
+#include "records/main/UnitDM.h"
+#include "records/pages/Finto6Unit.h"
+#include "records/pages/Unitpage2.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
 
 TFpage6::TFpage6(QWidget *parent)
-    : QDialog(parent)
+    : ChildListWindow({listTitle(), listTitle(), QStringLiteral("DBGrid5"), QStringLiteral("btnSave01")},
+                      parent)
 {
     setObjectName(QStringLiteral("Fpage6"));
-    resize(800, 600);
+    helpButton = addCommand(QStringLiteral("Button3"), QStringLiteral("帮助"));
+    connect(helpButton, &QPushButton::clicked, this, [this] {
+        runGuarded(this, [this] { ShowHelpFor(&context(), context().recordHost().categoryIndex()); });
+    });
+}
+
+QString TFpage6::listTitle()
+{
+    return QStringLiteral("专利情况");
+}
+
+void TFpage6::wire(AppContext &context)
+{
+    ChildListWindow::wire(context);
+    {
+        Table &patents = *context.dm().tblzlqk;
+        patents.setFieldTitle(QStringLiteral("ITEM_NO"), QStringLiteral("序号"));
+        patents.setFieldTitle(QStringLiteral("PATENT_NO"), QStringLiteral("专利号"));
+        patents.setFieldTitle(QStringLiteral("PATENT_NAM"), QStringLiteral("专利名称"));
+        patents.setFieldTitle(QStringLiteral("V_st"), QStringLiteral("专利状况"));
+        patents.setFieldTitle(QStringLiteral("V_ty"), QStringLiteral("专利类型"));
+        context.dm().DSTzlqk->setColumns({QStringLiteral("ITEM_NO"), QStringLiteral("PATENT_NO"),
+                                 QStringLiteral("PATENT_NAM"), QStringLiteral("V_st"),
+                                 QStringLiteral("V_ty")});
+        setRows(&patents, context.dm().DSTzlqk, QStringLiteral("ITEM_NO"));
+        setColumnWidths({50, 130, 330, 90});
+    }
+    if (auto *dialog = context.window<TFinto6>())
+        setDialog(dialog);
+}
+
+// The serials are made dense before the user sees them.
+void TFpage6::showEvent(QShowEvent *event)
+{
+    runGuarded(this, [this] {
+        if (rows() && rows()->isOpen()) {
+            renumber();
+            rows()->first();
+        }
+    });
+    ChildListWindow::showEvent(event);
+}
+
+void TFpage6::done(int result)
+{
+    runGuarded(this, [this] {
+        if (rows() && rows()->isOpen()) {
+            renumber();
+            rows()->first();
+        }
+        if (auto *page2 = context().window<TFpage2>())
+            page2->RefreshItem51Controls(false);
+    });
+    ChildListWindow::done(result);
+    runGuarded(this, [this] { context().recordHost().pageLeft(); });
 }

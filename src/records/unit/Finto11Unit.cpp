@@ -130,17 +130,7 @@ void TFinto11::buildControls()
         hidden->hide();
     grid->setColumnStretch(1, 1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addSpacing(30);
-    buttons->addWidget(Button2);
-    buttons->addStretch(1);
-    auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(20, 20, 20, 14);
-    layout->addLayout(grid);
-    layout->addStretch(1);
-    layout->addLayout(buttons);
+    layOutWithButtons(grid, QMargins(20, 20, 20, 14));
 }
 
 QString TFinto11::sexText() const

@@ -45,6 +45,8 @@ ClearableDate::ClearableDate(QWidget *parent)
         showCleared(on);
         emit changed();
     });
+    // The user's own choice replaces a kept text.
+    connect(m_clearBox, &QCheckBox::clicked, this, &ClearableDate::dropKeptText);
     connect(m_picker, &QDateEdit::dateChanged, this, &ClearableDate::changed);
 }
 
@@ -83,12 +85,15 @@ void ClearableDate::setDate(const QDate &date)
 
 QString ClearableDate::dotText() const
 {
+    if (!m_kept.isEmpty())
+        return m_kept;
     return isCleared() ? QString() : m_picker->date().toString(DotFormat);
 }
 
 bool ClearableDate::setDotText(const QString &stored)
 {
     const QString text = stored.trimmed();
+    dropKeptText();
     setCleared(text.isEmpty());
     if (text.isEmpty())
         return true;
@@ -96,17 +101,33 @@ bool ClearableDate::setDotText(const QString &stored)
     bool okYear = false, okMonth = false, okDay = false;
     const QDate date(parts.value(0).toInt(&okYear), parts.value(1).toInt(&okMonth),
                      parts.value(2).toInt(&okDay));
-    if (!okYear || !okMonth || !okDay || !PickerCanShow(m_picker, date))
+    if (!okYear || !okMonth || !okDay || !PickerCanShow(m_picker, date)) {
+        m_kept = text;
+        m_picker->setDate(QDate::currentDate());
+        setCleared(true);
+        m_emptyField->setText(text);
         return false;
+    }
     m_picker->setDate(date);
     return true;
 }
 
 bool ClearableDate::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_emptyField && event->type() == QEvent::MouseButtonPress)
+    if (watched == m_emptyField && event->type() == QEvent::MouseButtonPress) {
+        dropKeptText();
         setCleared(false);
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+void ClearableDate::dropKeptText()
+{
+    if (m_kept.isEmpty())
+        return;
+    m_kept.clear();
+    m_emptyField->clear();
+    emit changed();
 }
 
 void ClearableDate::showCleared(bool cleared)

@@ -35,13 +35,18 @@ public:
     QDate date() const;
     void setDate(const QDate &date);
 
-    // "yyyy.mm.dd" of the picker's date, or empty while "清空" is ticked.
+    // "yyyy.mm.dd" of the picker's date, or empty while "清空" is ticked,
+    // or the kept text (below).
     QString dotText() const;
     // Shows a stored text: empty ticks "清空"; otherwise "清空" is unticked
     // and the picker takes the date. False when the text is no date or one
-    // the picker cannot show: the picker then keeps the date it had (the
-    // page reports the text).
+    // the picker cannot show: the text is then kept as it is, shown in the
+    // empty field with "清空" ticked and the picker on today, until the user
+    // unticks "清空" or clicks the field to pick a date. A record's text is
+    // never replaced by a date it did not hold (the page reports the text).
     bool setDotText(const QString &stored);
+    // The unreadable stored text being kept; empty when there is none.
+    QString keptText() const { return m_kept; }
 
 signals:
     void changed();
@@ -51,7 +56,9 @@ protected:
 
 private:
     void showCleared(bool cleared);
+    void dropKeptText();
     QDateEdit *m_picker;
     QCheckBox *m_clearBox;
     QLineEdit *m_emptyField;
+    QString m_kept;
 };

@@ -36,6 +36,13 @@ GbkMemo::GbkMemo(QWidget *parent) : QPlainTextEdit(parent)
             [this](int position, int, int added) { dropUnencodable(position, added); });
 }
 
+void GbkMemo::mousePressEvent(QMouseEvent *event)
+{
+    if (m_emptyBlankOnClick && !document()->isEmpty() && toPlainText().trimmed().isEmpty())
+        clear();
+    QPlainTextEdit::mousePressEvent(event);
+}
+
 // Walks the inserted range from its end, so that removing a character does
 // not move the ones still to be looked at.
 void GbkMemo::dropUnencodable(int position, int added)

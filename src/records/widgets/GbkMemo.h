@@ -10,7 +10,15 @@ class GbkMemo : public QPlainTextEdit
 public:
     explicit GbkMemo(QWidget *parent = nullptr);
 
+    // A click into a memo that holds only blanks and line breaks empties it,
+    // so that typing starts at the top.
+    void setEmptiedWhenBlankOnClick(bool on) { m_emptyBlankOnClick = on; }
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+
 private:
     void dropUnencodable(int position, int added);
     bool m_cleaning = false;
+    bool m_emptyBlankOnClick = false;
 };

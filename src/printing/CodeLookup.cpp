@@ -1,0 +1,50 @@
+#include "CodeLookup.h"
+
+#include "engine/DataSet.h"
+#include "engine/Database.h"
+#include "records/forms/DictionaryService.h"
+
+#include <QFileInfo>
+
+DatabaseCodes::DatabaseCodes(Database *db, const DictionaryService *dictionary)
+    : m_db(db), m_dictionary(dictionary)
+{
+}
+
+QString DatabaseCodes::optionText(const QString &group, const QString &code) const
+{
+    if (m_dictionary)
+        return m_dictionary->name(group, code);
+    return firstMatch(QStringLiteral("zdxx"), QStringLiteral("xxdm"), QStringLiteral("xxmc"), code,
+                      group);
+}
+
+QString DatabaseCodes::fieldText(const QString &table, const QString &keyField,
+                                 const QString &resultField, const QString &key) const
+{
+    return firstMatch(table, keyField, resultField, key, QString());
+}
+
+// Table and field names come from the program, never from what was typed;
+// the values are bound.
+QString DatabaseCodes::firstMatch(const QString &table, const QString &keyField,
+                                  const QString &resultField, const QString &key,
+                                  const QString &group) const
+{
+    Query query(m_db);
+    QString sql = QStringLiteral("select %1 from %2 where %3 = :key")
+                      .arg(resultField, QFileInfo(table).completeBaseName(), keyField);
+    if (!group.isNull())
+        sql += QStringLiteral(" and zddm = :grp");
+    query.setSql(sql);
+    query.setParam(QStringLiteral("key"), key);
+    if (!group.isNull())
+        query.setParam(QStringLiteral("grp"), group);
+    query.open();
+    return query.isEmpty() ? QString() : query.asString(resultField);
+}
+
+bool DatabaseCodes::hasTable(const QString &table) const
+{
+    return m_db->fileExists(Database::tableFileName(table));
+}

@@ -1,0 +1,28 @@
+#pragma once
+#include <QString>
+
+class ByteLimitedEdit;
+class QGridLayout;
+class QLabel;
+class QWidget;
+
+// Controls the section pages share.
+
+// An option box of a form: its code (the end of its object name) and caption.
+struct OptionText
+{
+    const char *code;
+    const char *caption;
+};
+
+// Labels of required entries are maroon.
+QString RequiredLabelStyle();
+
+// A label that names its control (its accessible name and mnemonic).
+QLabel *MakeFieldLabel(const QString &text, QWidget *buddy, QWidget *parent, bool required = false);
+
+// An edit of at most maxBytes GBK bytes under the form's name.
+ByteLimitedEdit *MakeByteEdit(const QString &name, int maxBytes, QWidget *parent);
+
+// A label right-aligned in column 2 * column and its control beside it.
+void PutLabelled(QGridLayout *grid, int row, int column, const QString &label, QWidget *control);

@@ -1,0 +1,69 @@
+#pragma once
+// Drawing laid-out report pages (see Report.h) and sending them somewhere:
+// the screen preview, a printer, a PDF file.
+
+#include "Report.h"
+
+#include <QString>
+#include <stdexcept>
+
+class QPainter;
+class QPrinter;
+class QWidget;
+
+namespace report {
+
+// An output that cannot be made (no printer, a file that cannot be
+// written); the text is for the user.
+class ReportError : public std::runtime_error
+{
+public:
+    explicit ReportError(const QString &message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// Draws one page (index from 0) on a painter whose device is the whole
+// sheet of paper: millimetres are scaled to the device's width.
+void drawPage(QPainter &painter, const Document &doc, int index);
+
+// Draws pages first..last (counted from 1, clamped to the document) on an
+// active painter of a printer or PDF writer, one sheet per page.
+void drawPages(QPainter &painter, QPrinter &printer, const Document &doc, int first, int last);
+
+// Writes every page of the documents, in order, into one PDF file.
+// Throws ReportError when the file cannot be written.
+void writePdf(const QList<const Document *> &docs, const QString &path);
+inline void writePdf(const Document &doc, const QString &path) { writePdf({&doc}, path); }
+
+// Where the print window sends finished documents. The program uses
+// PrinterOutput; tests put a recorder in its place.
+class Output
+{
+public:
+    virtual ~Output() = default;
+    // Shows the pages on screen; the preview's own print button offers the
+    // printers and printing to a PDF file.
+    virtual void preview(const Document &doc) = 0;
+    // One print job of pages first..last (counted from 1). Throws
+    // ReportError when no printer can take it.
+    virtual void print(const Document &doc, int firstPage, int lastPage) = 0;
+};
+
+// Preview in a print-preview dialog; print on the system's default printer
+// without a dialog.
+class PrinterOutput : public Output
+{
+public:
+    explicit PrinterOutput(QWidget *dialogParent = nullptr);
+    void preview(const Document &doc) override;
+    void print(const Document &doc, int firstPage, int lastPage) override;
+
+private:
+    QWidget *m_parent;
+};
+
+} // namespace report

@@ -1,0 +1,327 @@
+// The engine under damage and hostile input: memo files whose pointers lie,
+// text that would cut a memo short, files shortened while open, reads that
+// fail inside an SQL statement, and a failure at each single write of a
+// post, a bulk append and a pack.
+#include "support/DbfFixture.h"
+
+#include "engine/DataSet.h"
+#include "engine/Database.h"
+#include "engine/DbError.h"
+#include "engine/DbfFile.h"
+#include "engine/IoFaults.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+#include <functional>
+
+namespace {
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFileAt(const QString &path, qint64 offset, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.seek(offset));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// Where a field of a row stands in the table file.
+qint64 fieldOffset(const QString &dbfPath, int recno, const QString &field)
+{
+    const QByteArray bytes = readFile(dbfPath);
+    const int headerLength = qFromLittleEndian<quint16>(bytes.constData() + 8);
+    const int recordLength = qFromLittleEndian<quint16>(bytes.constData() + 10);
+    auto file = DbfFile::open(dbfPath, true);
+    return headerLength + qint64(recno) * recordLength + 1 + file->field(file->fieldIndex(field)).offset;
+}
+
+QString longText(const QString &piece, int times)
+{
+    QString text;
+    for (int i = 0; i < times; ++i)
+        text += piece + QString::number(i);
+    return text;
+}
+
+const QList<DbfField> MemoTable = {dbfField("NAME", 'C', 10), dbfField("M1", 'M'), dbfField("M2", 'M')};
+
+} // namespace
+
+class TestDamage : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    QString path(const QString &name) const { return QDir(m_dir->path()).filePath(name); }
+
+    // Three rows, each with two memo texts, one of them over several blocks.
+    void makeMemoRows()
+    {
+        makeTable(m_dir->path(), "t.dbf", MemoTable,
+                  {{"甲", "甲一", longText("甲二", 300)},
+                   {"乙", "乙一", "乙二"},
+                   {"丙", longText("丙一", 200), "丙二"}});
+    }
+
+    void expectRow(DbfFile &file, int recno, const QStringList &values)
+    {
+        for (int i = 0; i < values.size(); ++i)
+            QCOMPARE(file.value(recno, i).toString(), values.at(i));
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        IoFaults::clear();
+    }
+
+    void cleanup()
+    {
+        IoFaults::clear();
+        m_dir.reset();
+    }
+
+    // A next-free pointer beyond the file's end must not hand out blocks
+    // that rows use, nor grow the file to its far end.
+    void nextFreePointerBeyondTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("pointer");
+        QTest::newRow("FF FF FF FF") << QByteArray::fromHex("ffffffff");
+        QTest::newRow("2^31") << QByteArray::fromHex("00000080");
+        QTest::newRow("one short of wrapping") << QByteArray::fromHex("feffffff");
+    }
+
+    void nextFreePointerBeyondTheFile()
+    {
+        QFETCH(QByteArray, pointer);
+        makeMemoRows();
+        writeFileAt(path("t.dbt"), 0, pointer);
+        {
+            auto file = DbfFile::open(path("t.dbf"));
+            file->append({{0, "丁"}, {1, "丁一"}, {2, longText("丁二", 100)}});
+            file->update(0, {{1, "甲新一"}, {2, "甲新二"}});
+        }
+        QVERIFY(QFileInfo(path("t.dbt")).size() < 64 * 1024);
+        auto file = DbfFile::open(path("t.dbf"), true);
+        expectRow(*file, 0, {"甲", "甲新一", "甲新二"});
+        expectRow(*file, 1, {"乙", "乙一", "乙二"});
+        expectRow(*file, 2, {"丙", longText("丙一", 200), "丙二"});
+        expectRow(*file, 3, {"丁", "丁一", longText("丁二", 100)});
+    }
+
+    // A pointer that is no block of the memo file is damage, named with the
+    // table, the row and the field; it never reads as an empty or other text.
+    void memoPointersOutsideTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("ten digits") << QByteArray("9999999999");
+        QTest::newRow("2^32") << QByteArray("4294967296");
+        QTest::newRow("2^32 + 1") << QByteArray("4294967297");
+        QTest::newRow("beyond the end") << QByteArray("0000000999");
+        QTest::newRow("not a number") << QByteArray("00000A0001");
+        QTest::newRow("blank inside") << QByteArray("   1    2 ");
+    }
+
+    void memoPointersOutsideTheFile()
+    {
+        QFETCH(QByteArray, stored);
+        makeMemoRows();
+        writeFileAt(path("t.dbf"), fieldOffset(path("t.dbf"), 1, "M2"), stored);
+        {
+            auto file = DbfFile::open(path("t.dbf"));
+            const QString error = errorOf([&] { file->value(1, 2); });
+            QVERIFY2(error.contains("t.dbf") && error.contains("第2条记录") && error.contains("M2"),
+                     qPrintable(error));
+            QCOMPARE(file->value(1, 1).toString(), QString("乙一"));
+            // Saving a new text mends the row.
+            file->update(1, {{2, "乙二新"}});
+            QCOMPARE(file->value(1, 2).toString(), QString("乙二新"));
+        }
+        // The same through SQL: the statement fails with the engine's words.
+        writeFileAt(path("t.dbf"), fieldOffset(path("t.dbf"), 1, "M2"), stored);
+        Database db(m_dir->path());
+        const QString error = errorOf([&] { db.execute("update t set NAME = M2 where NAME = '乙'"); });
+        QVERIFY2(error.contains("第2条记录") && error.contains("M2"), qPrintable(error));
+    }
+
+    void memoPointersPaddedEitherWay()
+    {
+        makeMemoRows();
+        const qint64 at = fieldOffset(path("t.dbf"), 1, "M1");
+        const QByteArray padded = readFile(path("t.dbf")).mid(at, 10);
+        const QByteArray digits = padded.trimmed();
+        writeFileAt(path("t.dbf"), at, digits.leftJustified(10, ' '));
+        QCOMPARE(DbfFile::open(path("t.dbf"))->value(1, 1).toString(), QString("乙一"));
+        writeFileAt(path("t.dbf"), at, QByteArray(10 - digits.size(), ' ') + digits);
+        QCOMPARE(DbfFile::open(path("t.dbf"))->value(1, 1).toString(), QString("乙一"));
+    }
+
+    // 0x1A ends a memo text for every reader; other control characters have
+    // no place in a form either. They are refused by name, not stored cut.
+    void controlCharactersAreRefused()
+    {
+        makeMemoRows();
+        auto file = DbfFile::open(path("t.dbf"));
+        for (const QString &text : {QString("前\x1a后"), QString("a\x01"), QString("b\x7f")}) {
+            const QString memo = errorOf([&] { file->update(0, {{1, text}}); });
+            QVERIFY2(memo.contains("M1") && memo.contains("控制字符"), qPrintable(memo));
+            const QString plain = errorOf([&] { file->append({{0, text}}); });
+            QVERIFY2(plain.contains("NAME") && plain.contains("控制字符"), qPrintable(plain));
+        }
+        QCOMPARE(file->recordCount(), 3);
+        QCOMPARE(file->value(0, 1).toString(), QString("甲一"));
+        file->update(0, {{1, "一\t二\r\n三\n"}});
+        QCOMPARE(file->value(0, 1).toString(), QString("一\t二\r\n三\n"));
+
+        Database db(m_dir->path());
+        const QString sql = errorOf([&] {
+            db.execute("insert into t (NAME, M1) values ('戊', :text)", {{"text", QString("前\x1a后")}});
+        });
+        QVERIFY2(sql.contains("M1") && sql.contains("控制字符"), qPrintable(sql));
+        Table table(&db, "t");
+        table.open();
+        QCOMPARE(table.recordCount(), 3);
+        table.first();
+        table.edit();
+        table.setString("M2", QString("前\x1a后"));
+        QVERIFY(errorOf([&] { table.post(); }).contains("控制字符"));
+        table.cancel();
+        QCOMPARE(table.asString("M2"), longText("甲二", 300));
+    }
+
+    // A read that fails while SQLite steps through a table (here: rows
+    // gathered by a bulk append that cannot be written) becomes the
+    // statement's error instead of an exception through SQLite's C code.
+    void readFailuresInsideSqlBecomeErrors()
+    {
+        makeTable(m_dir->path(), "t.dbf", MemoTable);
+        Database db(m_dir->path());
+        auto file = db.file("t");
+        {
+            DbfBulkAppend bulk(file);
+            file->append({{0, "甲"}, {1, "甲一"}});
+            IoFaults::failNth(1);
+            Query query(&db);
+            query.setSql("select * from t");
+            const QString error = errorOf([&] { query.open(); });
+            QVERIFY2(error.contains("t.dbt") || error.contains("t.dbf"), qPrintable(error));
+            IoFaults::clear();
+        }
+        QCOMPARE(file->recordCount(), 0);   // the failed batch is gone, reported
+        file->append({{0, "乙"}, {1, "乙一"}});
+        Query query(&db);
+        query.setSql("select * from t");
+        query.open();
+        QCOMPARE(query.recordCount(), 1);
+        QCOMPARE(query.asString("M1"), QString("乙一"));
+    }
+
+    // Each write and flush of a session of posts, a bulk append, a delete
+    // and a pack fails once in turn: afterwards the table opens with every
+    // row whose post was reported done, and with no row it never had.
+    void failureAtEachWriteKeepsPostedRows()
+    {
+        const QString source = path("source");
+        QDir().mkpath(source);
+        makeTable(source, "t.dbf", MemoTable, {{"甲", "甲一", longText("甲二", 300)}, {"乙", "乙一", "乙二"}});
+        int writes = 0;
+        for (int failing = 0; failing == 0 || failing <= writes; ++failing) {
+            const QString work = path(QString("run%1").arg(failing));
+            QDir().mkpath(work);
+            for (const QString &name : {"t.dbf", "t.dbt"})
+                QVERIFY(QFile::copy(QDir(source).filePath(name), QDir(work).filePath(name)));
+            QHash<QString, QStringList> posted = {{"甲", {"甲", "甲一", longText("甲二", 300)}},
+                                                  {"乙", {"乙", "乙一", "乙二"}}};
+            QSet<QString> tried;
+            IoFaults::failNth(failing);
+            const QString error = errorOf([&] { runSession(work, posted, tried); });
+            if (failing == 0)
+                writes = IoFaults::seen();
+            IoFaults::clear();
+            QVERIFY2((failing == 0) == error.isEmpty(), qPrintable(QString("write %1: %2").arg(failing).arg(error)));
+            checkSessionRows(work, posted, tried, failing);
+        }
+        QVERIFY(writes > 10);
+    }
+
+private:
+    // Posts through a dataset, a bulk append and a pack; `posted` holds the
+    // rows each step reported done, `tried` the names a step has begun on.
+    void runSession(const QString &folder, QHash<QString, QStringList> &posted, QSet<QString> &tried)
+    {
+        Database db(folder);
+        {
+            Table table(&db, "t");
+            table.open();
+            table.first();
+            table.edit();
+            table.setString("M1", "甲一改");
+            table.post();
+            posted["甲"][1] = "甲一改";
+            for (const QString &name : {"丙", "丁"}) {
+                tried.insert(name);
+                table.append();
+                table.setString("NAME", name);
+                table.setString("M1", longText(name, 150));
+                table.post();
+                posted[name] = {name, longText(name, 150), ""};
+            }
+        }
+        {
+            auto file = db.file("t");
+            DbfBulkAppend bulk(file);
+            QStringList names;
+            for (int i = 0; i < 40; ++i) {
+                const QString name = QString("批%1").arg(i);
+                tried.insert(name);
+                names << name;
+                file->append({{0, name}, {1, longText(name, 20)}, {2, name}});
+            }
+            bulk.finish();
+            for (const QString &name : names)
+                posted[name] = {name, longText(name, 20), name};
+            tried.insert("乙");
+            file->setDeleted(1, true);
+            posted.remove("乙");
+        }
+        db.pack("t");
+    }
+
+    void checkSessionRows(const QString &folder, const QHash<QString, QStringList> &posted,
+                          const QSet<QString> &tried, int failing)
+    {
+        const QString context = QString("failing write %1").arg(failing);
+        std::shared_ptr<DbfFile> file;
+        const QString error = errorOf([&] { file = DbfFile::open(QDir(folder).filePath("t.dbf"), true); });
+        QVERIFY2(error.isEmpty(), qPrintable(context + ": " + error));
+        QSet<QString> seen;
+        for (int recno = 0; recno < file->recordCount(); ++recno) {
+            if (file->isDeleted(recno))
+                continue;
+            const QString name = file->value(recno, 0).toString();
+            QVERIFY2(posted.contains(name) || tried.contains(name), qPrintable(context + ": row " + name));
+            if (posted.contains(name) && name != "甲") {
+                for (int i = 0; i < 3; ++i)
+                    QVERIFY2(file->value(recno, i).toString() == posted[name].at(i), qPrintable(context + " " + name));
+            }
+            seen.insert(name);
+        }
+        for (auto it = posted.begin(); it != posted.end(); ++it)
+            QVERIFY2(seen.contains(it.key()), qPrintable(context + ": lost " + it.key()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDamage)
+#include "tst_damage.moc"
