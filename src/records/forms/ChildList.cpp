@@ -189,6 +189,17 @@ void ChildListWindow::showRowsOf(const QStringList &values)
     }
 }
 
+void ChildListWindow::openForCurrentRecord()
+{
+    RecordHost &host = context().recordHost();
+    if (!host.ensureCurrentRecord())
+        return;
+    const DataSet &record = host.currentRecord();
+    showRowsOf({record.asString(QStringLiteral("item_4")), record.asString(QStringLiteral("item_dqdm"))});
+    setWindowTitle(QStringLiteral("成果名称：") + record.asString(QStringLiteral("item_3")));
+    exec();
+}
+
 void ChildListWindow::afterStore(ChildList::Mode) {}
 
 void ChildListWindow::whenLeft() {}
@@ -487,6 +498,8 @@ void ChildListDialog::storeRow(ChildList::Mode mode)
 
 void ChildListDialog::Button2Click()
 {
+    if (checksBeforeLeave() && !runGuarded(this, [this] { checkInput(); }))
+        return;
     if (!isBlankForLeave()) {
         bool mayLeave = true;
         if (!runGuarded(this, [&] { mayLeave = confirmLeave(leaveQuestion()); }))
