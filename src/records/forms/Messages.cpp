@@ -32,7 +32,7 @@ void ShowWarning(QWidget *parent, const QString &message)
 
 void ShowError(QWidget *parent, const QString &message)
 {
-    show(parent, QStringLiteral("提示"), message, QMessageBox::Warning);
+    show(parent, QStringLiteral("提示"), message, QMessageBox::NoIcon);
 }
 
 void setAnswerer(Answerer a) { answerer() = std::move(a); }
