@@ -31,6 +31,10 @@ void ShowWarning(QWidget *parent, const QString &message);
 // no icon, one OK button.
 void ShowError(QWidget *parent, const QString &message);
 
+// True while a box is up. A control's check on leaving does not run while
+// the box of its own check has taken the focus: one warning per keystroke.
+bool boxShowing();
+
 // Tests install an answerer: every box is then recorded and answered by it
 // instead of being shown. Pass an empty function to show boxes again.
 using Answerer = std::function<QMessageBox::StandardButton(const Request &)>;

@@ -277,7 +277,9 @@ void TFormNew::cbYearExit()
 
 bool TFormNew::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == cbYear && event->type() == QEvent::FocusOut && isVisible())
+    // The box of the edit's own check takes the focus: that is no leaving.
+    if (watched == cbYear && event->type() == QEvent::FocusOut && isVisible()
+        && !Messages::boxShowing())
         cbYearExit();
     return QDialog::eventFilter(watched, event);
 }

@@ -449,7 +449,8 @@ void TFpage1::periodEditExit(QLineEdit *edit)
 
 bool TFpage1::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::FocusOut && isVisible())
+    // The box of the edit's own check takes the focus: that is no leaving.
+    if (event->type() == QEvent::FocusOut && isVisible() && !Messages::boxShowing())
         periodEditExit(qobject_cast<QLineEdit *>(watched));
     return SectionPage::eventFilter(watched, event);
 }
