@@ -10,6 +10,7 @@
 #include "records/main/Unit1.h"
 #include "records/main/UnitDM.h"
 #include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/FormOrder.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -211,6 +212,8 @@ void TFormNew::openForModify()
 void TFormNew::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    BuddyLabels(this);
+    TabInVisualOrder(this);
     FormShow();
 }
 
