@@ -20,6 +20,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QHeaderView>
+#include <QTableView>
 #include <QtTest>
 
 namespace {
@@ -263,6 +265,13 @@ private slots:
         QVERIFY(typed.contains(u"edtry_186="_s + BindingWalk::textOfBytes(24)));
         QVERIFY(dialog->Button1Click());
         QVERIFY(!dialog->isVisible());
+
+        // The list's grid has the main list's look, with rows or without:
+        // no row numbers, a name of ten characters shown whole.
+        QVERIFY(list->grid->verticalHeader()->isHidden());
+        QVERIFY(!list->grid->horizontalHeader()->highlightSections());
+        QVERIFY(list->grid->columnWidth(0)
+                > QFontMetrics(list->grid->font()).horizontalAdvance(QString(10, QChar(0x738B))));
 
         openModify();
         QCOMPARE(BindingWalk::shown(*dialog), typed);
