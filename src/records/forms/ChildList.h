@@ -91,9 +91,9 @@ public:
     // order), read in the serial order; the values are bound, never joined
     // into SQL.
     void showRowsOf(const QStringList &values);
-    // The section pages' lists: the rows of the main list's current record
-    // (a new record is offered first when there is none), the record's name
-    // in the caption, shown modally.
+    // The section pages' lists: with an empty main list the new-record
+    // dialog comes first; then the rows of the current record, the record's
+    // name in the caption, shown modally.
     void openForCurrentRecord();
     // Widths of the first columns, kept whenever the grid is filled again.
     void setColumnWidths(const QList<int> &widths);
@@ -107,6 +107,9 @@ public:
     void renumber();
     // "删除" and "修改" are offered only while the list has rows.
     void setRowCommandsEnabled(bool enabled);
+    // Lists whose "修改" adds on an empty list, and whose "删除" then does
+    // nothing, offer both always.
+    void offerRowCommandsAlways() { m_rowCommandsAlwaysOffered = true; }
     // Writes pending changes of the rows to the table (cached updates).
     virtual void applyRowChanges();
 
@@ -157,6 +160,7 @@ private:
     QPointer<ChildListDialog> m_dialog;
     QHBoxLayout *m_commands = nullptr;
     bool m_followingCurrent = false;
+    bool m_rowCommandsAlwaysOffered = false;
 };
 
 // The add/modify dialog of a list: "存储" (Button1) and "退出" (Button2). A

@@ -110,6 +110,8 @@ void keep(Table &personRegister, const DataSet &person)
 PersonListWindow::PersonListWindow(const QString &gridName, QWidget *parent)
     : ChildListWindow({listTitle(), listTitle(), gridName, QStringLiteral("Button3")}, parent)
 {
+    // "修改" on an empty list adds; "删除" then has nothing to ask about.
+    offerRowCommandsAlways();
     quickAddButton = addCommand(QStringLiteral("Button5"), QStringLiteral("快速添加"));
     helpButton = addCommand(QStringLiteral("Button4"), QStringLiteral("帮助"));
     connect(quickAddButton, &QPushButton::clicked, this, [this] {
