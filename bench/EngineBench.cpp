@@ -2,6 +2,7 @@
 
 #include "BenchFiles.h"
 #include "ExchangeBench.h"
+#include "ExportBench.h"
 #include "Measure.h"
 #include "RecordsBench.h"
 #include "engine/DataSet.h"
@@ -112,6 +113,8 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("import"), ExchangeBench::importFiles },
         { QStringLiteral("startup"), RecordsBench::startUp },
         { QStringLiteral("switch"), RecordsBench::switchList },
+        { QStringLiteral("exportopen"), ExportBench::openWindow },
+        { QStringLiteral("exportall"), ExportBench::exportAll },
         { QStringLiteral("query"), RecordsBench::querySearch },
     };
     return operations.value(name, nullptr);

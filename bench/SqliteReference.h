@@ -23,6 +23,8 @@ public:
     EngineBench::Figure fullScan();
     // The same for the rows of a SELECT of the caller's.
     EngineBench::Figure readAll(const QString &sql);
+    // A statement that changes rows, run after `prepare` (untimed) each time.
+    EngineBench::Figure update(const char *sql, const char *prepare);
     qint64 rows() const { return m_rows; }
 
 private:
