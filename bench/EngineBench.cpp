@@ -3,6 +3,7 @@
 #include "BenchFiles.h"
 #include "ExchangeBench.h"
 #include "ExportBench.h"
+#include "ImportBench.h"
 #include "Measure.h"
 #include "RecordsBench.h"
 #include "engine/DataSet.h"
@@ -111,6 +112,7 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("pack"), packTables },
         { QStringLiteral("export"), ExchangeBench::exportFiles },
         { QStringLiteral("import"), ExchangeBench::importFiles },
+        { QStringLiteral("store"), ImportBench::storeStaged },
         { QStringLiteral("startup"), RecordsBench::startUp },
         { QStringLiteral("switch"), RecordsBench::switchList },
         { QStringLiteral("exportopen"), ExportBench::openWindow },
