@@ -287,11 +287,10 @@ void TFpage2::declareBindings()
                                                                        : reasonCodes();
     };
     const auto noReason = reasons.blank;
-    bind(reasons.checkedBy([this, noReason](QWidget *page) {
-        if (ApplicationStatus::needsReason(CB_32->currentText()) && noReason()) {
-            Messages::ShowWarning(page, reasonMessage());
-            throw Abort{};
-        }
+    bind(reasons.checkedBy([this, noReason]() -> QString {
+        if (ApplicationStatus::needsReason(CB_32->currentText()) && noReason())
+            return reasonMessage();
+        return {};
     }));
     bind(options(QStringLiteral("item_161"), pl_161, 1, QStringLiteral("推广形式"))
              .required(QStringLiteral("\"推广形式\"必须选择！")));
@@ -302,12 +301,11 @@ void TFpage2::declareBindings()
         tickForms(record);
         RefreshItem51Controls();
     };
-    bind(forms.checkedBy([this](QWidget *page) {
+    bind(forms.checkedBy([this]() -> QString {
         if (cb_51_1->isChecked() && edt_51_2->text() == QLatin1String("0")
-            && edt_51_3->text() == QLatin1String("0")) {
-            Messages::ShowWarning(page, QStringLiteral("请填写专利情况！"));
-            throw Abort{};
-        }
+            && edt_51_3->text() == QLatin1String("0"))
+            return QStringLiteral("请填写专利情况！");
+        return {};
     }));
 
     Binding details = options(QStringLiteral("item_160"), Pl_160, 2, QStringLiteral("未应用或停用原因细类"));
