@@ -5,6 +5,7 @@
 #include "ExportBench.h"
 #include "ImportBench.h"
 #include "Measure.h"
+#include "PrintBench.h"
 #include "RecordsBench.h"
 #include "engine/DataSet.h"
 #include "engine/Database.h"
@@ -118,6 +119,8 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("exportopen"), ExportBench::openWindow },
         { QStringLiteral("exportall"), ExportBench::exportAll },
         { QStringLiteral("query"), RecordsBench::querySearch },
+        { QStringLiteral("print"), PrintBench::personsList },
+        { QStringLiteral("printref"), PrintBench::personsReference },
     };
     return operations.value(name, nullptr);
 }

@@ -117,6 +117,40 @@ void DbfFile::Private::readHeader()
         throwDamaged(QStringLiteral("文件头不完整"));
     parseFields(header);
     countRecords();
+    damage = structuralDamage();
+}
+
+// A header that claims rows the file does not hold (cut by another
+// program), a record length other than the fields make (a terminator too
+// early hides fields), a type this layer does not know. Our own writer,
+// killed at any moment, leaves none of these: it writes a row before the
+// count that makes it visible.
+QString DbfFile::Private::structuralDamage() const
+{
+    int widths = 1;
+    for (const DbfField &f : fields) {
+        if (!QByteArrayView("CNFDLMI").contains(f.type))
+            return QStringLiteral("字段%1的类型“%2”无法识别").arg(f.name, QString(QLatin1Char(f.type)));
+        widths += f.width;
+    }
+    if (widths != recordLength)
+        return QStringLiteral("记录长度为%1字节，与各字段宽度之和%2不符").arg(recordLength).arg(widths);
+    if (headerCount > quint32(recordCount)) {
+        return QStringLiteral("文件头记载%1条记录，文件中只有%2条完整的记录（文件被截短了）")
+            .arg(headerCount)
+            .arg(recordCount);
+    }
+    return QString();
+}
+
+void DbfFile::Private::requireWritable() const
+{
+    if (readOnly)
+        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(nativePath()));
+    if (!damage.isEmpty())
+        throw DbError(QStringLiteral("表文件“%1”已损坏：%2。不能修改。").arg(nativePath(), damage));
+    if (!refusal.isEmpty())
+        throw DbError(refusal);
 }
 
 void DbfFile::Private::parseFields(const char *header)
@@ -172,6 +206,11 @@ void DbfFile::Private::openMemo()
                           .arg(nativePath(), QDir::toNativeSeparators(memoPath)));
     }
     memo = std::make_unique<DbfMemo>(memoPath, memoLayoutOf(version), readOnly);
+    if (damage.isEmpty()) {
+        const QString memoDamage = memo->damage();
+        if (!memoDamage.isEmpty())
+            damage = QStringLiteral("备注文件“%1”%2").arg(QDir::toNativeSeparators(memoPath), memoDamage);
+    }
 }
 
 // ---- Private: rows -----------------------------------------------------------
@@ -451,8 +490,7 @@ QByteArrayView DbfFile::textBytes(int recno, int fieldIndex) const
 
 void DbfFile::update(int recno, const QList<QPair<int, QVariant>> &values)
 {
-    if (d->readOnly)
-        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    d->requireWritable();
     d->writeGathered();   // the header count written with the row covers them
     QByteArray record(d->recordData(recno), d->recordLength);
     record = d->composeRecord(record, values, true);
@@ -461,8 +499,7 @@ void DbfFile::update(int recno, const QList<QPair<int, QVariant>> &values)
 
 int DbfFile::append(const QList<QPair<int, QVariant>> &values)
 {
-    if (d->readOnly)
-        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    d->requireWritable();
     QByteArray blank(d->recordLength, ' ');
     for (const DbfField &f : std::as_const(d->fields)) {
         if (f.type == 'I')
@@ -473,8 +510,7 @@ int DbfFile::append(const QList<QPair<int, QVariant>> &values)
 
 int DbfFile::appendStoredTexts(const QList<QByteArray> &values)
 {
-    if (d->readOnly)
-        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    d->requireWritable();
     QByteArray record(d->recordLength, ' ');
     const int count = int(qMin<qsizetype>(values.size(), d->fields.size()));
     // Every value is converted before a memo block is written.
@@ -553,8 +589,7 @@ void DbfBulkAppend::finish()
 
 void DbfFile::setDeleted(int recno, bool deleted)
 {
-    if (d->readOnly)
-        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    d->requireWritable();
     d->writeGathered();
     QByteArray record(d->recordData(recno), d->recordLength);
     record[0] = deleted ? DbfHeader::DeletedFlag : DbfHeader::LiveFlag;
@@ -574,6 +609,16 @@ void DbfFile::refresh()
 quint64 DbfFile::generation() const
 {
     return d->generation;
+}
+
+QString DbfFile::damage() const
+{
+    return d->damage;
+}
+
+void DbfFile::refuseWrites(const QString &reason)
+{
+    d->refusal = reason;
 }
 
 // ---- create ----------------------------------------------------------------------------

@@ -112,6 +112,17 @@ public:
 
     // Rereads the header after another program may have changed the file.
     void refresh();
+
+    // What is wrong with the table or its memo file (a header that claims
+    // rows the file does not hold, a record length the fields do not make,
+    // an unknown field type, a memo file's next-free pointer beyond its
+    // end); empty when nothing is. A damaged file opens so that its complete
+    // rows can be read and exported, but every write throws DbError
+    // ("表文件…已损坏：…"), and pack refuses it.
+    QString damage() const;
+    // Every later write throws DbError with this text (a check of the
+    // program's own found the file unfit).
+    void refuseWrites(const QString &reason);
     // Increases with every change made through this object; datasets use it
     // to notice appends and deletes made by other datasets on the same file.
     quint64 generation() const;

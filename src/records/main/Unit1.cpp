@@ -6,6 +6,7 @@
 #include "printing/PrintPreparation.h"
 #include "printing/PrintUnit.h"
 #include "records/widgets/GridSelection.h"
+#include "records/widgets/ListGrid.h"
 #include "records/widgets/NamedControls.h"
 #include "records/forms/Abort.h"
 #include "exchange/CodeManage.h"
@@ -22,6 +23,8 @@
 #include "records/pages/UnitPage1.h"
 #include "records/pages/Unitpage2.h"
 #include "records/pages/Unitpage3.h"
+#include "records/pages/Unitpage4.h"
+#include "records/pages/Unitpage5.h"
 #include "records/pages/Unitpage9.h"
 #include "records/unit/Unitpage4a.h"
 #include "records/main/Unitwel.h"
@@ -88,13 +91,6 @@ public:
     }
 };
 
-QFont songFont(int pixelSize)
-{
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(pixelSize);
-    return font;
-}
-
 } // namespace
 
 TMainForm::TMainForm(QWidget *parent)
@@ -158,15 +154,7 @@ void TMainForm::buildGrid()
 {
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setFont(songFont(12));
-    DBGrid1->horizontalHeader()->setFont(songFont(12));
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->verticalHeader()->setDefaultSectionSize(18);
-    DBGrid1->verticalHeader()->hide();
-    DBGrid1->horizontalHeader()->setHighlightSections(false);
-    DBGrid1->setWordWrap(false);
+    StyleListGrid(DBGrid1, false);
     m_listModel = new ListGridModel(this);
     DBGrid1->setModel(m_listModel);
     connect(m_listModel, &QAbstractItemModel::modelReset, this, [this] {
@@ -229,6 +217,8 @@ void TMainForm::buildCommands(QWidget *panel)
     connect(btn_page01, &QPushButton::clicked, this, &TMainForm::btn_page01Click);
     connect(btn_page02, &QPushButton::clicked, this, &TMainForm::btn_page02Click);
     connect(btn_page03, &QPushButton::clicked, this, &TMainForm::btn_page03Click);
+    connect(btn_page04, &QPushButton::clicked, this, &TMainForm::btn_page04Click);
+    connect(btn_page05, &QPushButton::clicked, this, &TMainForm::btn_page05Click);
     connect(btn_page09, &QPushButton::clicked, this, &TMainForm::btn_page09Click);
 
     auto *row = new QHBoxLayout(panel);
@@ -785,6 +775,16 @@ void TMainForm::btn_page02Click()
 void TMainForm::btn_page03Click()
 {
     runGuarded(this, [&] { context().need<TFpage3>().openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page04Click()
+{
+    runGuarded(this, [&] { context().need<TFpage4>().openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page05Click()
+{
+    runGuarded(this, [&] { context().need<TFpage5>().openForCurrentRecord(); });
 }
 
 void TMainForm::btn_page09Click()
