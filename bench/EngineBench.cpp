@@ -116,6 +116,7 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("startup"), RecordsBench::startUp },
         { QStringLiteral("switch"), RecordsBench::switchList },
         { QStringLiteral("query"), RecordsBench::querySearch },
+        { QStringLiteral("page"), RecordsBench::pageSave },
         { QStringLiteral("print"), PrintBench::personsList },
         { QStringLiteral("printref"), PrintBench::personsReference },
     };

@@ -5,7 +5,7 @@
 //
 // dravik-bench --generate DIR [N]: only writes the data folder into DIR, for
 // profiling one operation with perf or callgrind.
-// dravik-bench --engine-only DIR [like|scan|pack|export|import|startup|switch|query]...:
+// dravik-bench --engine-only DIR [like|scan|pack|export|import|startup|switch|query|page]...:
 // one side alone on an existing folder. The benchmark runs it as a child, one
 // operation per child, to read that operation's peak memory. startup,
 // switch and query make the program's windows on the offscreen platform.
@@ -42,6 +42,7 @@ constexpr double kQueryTarget = 3;
 constexpr double kExportTarget = 5;
 constexpr double kImportTarget = 6;
 constexpr double kStoreTarget = 3;
+constexpr double kPageTarget = 3;
 
 void progress(const QString &text)
 {
@@ -187,6 +188,26 @@ void addQueryRow(BenchTable &table, const QString &data, SqliteReference &refere
                       .arg(searched.peakBytes / (1024.0 * 1024.0), 0, 'f', 1));
 }
 
+// Page 1 opened on a record and saved unchanged, beside that record's row
+// read by a native select plus page 1's widgets built once.
+void addPageRow(BenchTable &table, const QString &data, SqliteReference &reference)
+{
+    progress(QStringLiteral("page 1 saved unchanged..."));
+    const EngineBench::Figure page = EngineBench::runInChild(data, QStringLiteral("page"));
+    const QStringList detail = page.detail.split(u' ');
+    const double build = detail.value(0).section(u'=', 1).toDouble();
+    const QString item4 = detail.value(1).section(u'=', 1);
+    const EngineBench::Figure row = reference.readAll(RecordsBench::pageRecordSql(item4));
+    table.addRow(QStringLiteral("page 1 opened on a record and saved unchanged"), page.seconds,
+                 QStringLiteral("native select of the row + building the page"),
+                 row.seconds + build, kPageTarget);
+    table.addNote(QStringLiteral("Page 1: record %1; the row read natively in %2 s, the page's widgets "
+                                 "built once in %3 s.")
+                      .arg(item4)
+                      .arg(row.seconds, 0, 'f', 6)
+                      .arg(build, 0, 'f', 6));
+}
+
 void addPrintRow(BenchTable &table, const QString &data)
 {
     progress(QStringLiteral("printed persons list..."));
@@ -265,6 +286,7 @@ int runBenchmark(int achievements)
     addStoreRow(table, data, reference, engineFigures);
     addProgramRows(table, data, work.path(), reference);
     addQueryRow(table, data, reference);
+    addPageRow(table, data, reference);
     addPrintRow(table, data);
     progress(QStringLiteral("filling a Word form..."));
     WordBench::addRow(table);
