@@ -77,8 +77,8 @@ TFpage4a::TFpage4a(QWidget *parent)
     Edit1->hide();
 
     auto *page = new QVBoxLayout(this);
-    page->setContentsMargins(8, 6, 8, 6);
-    page->setSpacing(4);
+    page->setContentsMargins(8, 4, 8, 4);
+    page->setSpacing(2);
     page->addWidget(MakeTitlePanel(QStringLiteral("单位情况"), this));
     page->addWidget(buildIdentity());
     page->addWidget(buildDirections(), 1);
@@ -114,7 +114,7 @@ QWidget *TFpage4a::buildIdentity()
     auto *grid = new QGridLayout(box);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(3);
+    grid->setVerticalSpacing(1);
     const auto row = [&](int r, const QString &leftLabel, QWidget *left, const QString &rightLabel,
                          QWidget *right) {
         grid->addWidget(label(leftLabel, box), r, 0);
@@ -135,7 +135,7 @@ QWidget *TFpage4a::buildIdentity()
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(3, 2);
 
-    Memo3 = makeMemo(box, QStringLiteral("Memo3"), 46);
+    Memo3 = makeMemo(box, QStringLiteral("Memo3"), 40);
     grid->addWidget(label(QStringLiteral("单位简介"), box), 7, 0, Qt::AlignRight | Qt::AlignTop);
     grid->addWidget(Memo3, 7, 1, 1, 3);
     return box;
@@ -152,7 +152,7 @@ QGroupBox *TFpage4a::buildCodeList(const QString &title, const QString &field,
     const QString arrowPrefix = QStringLiteral("cb") + prefix.mid(3);
     auto *grid = new QGridLayout(list.panel);
     grid->setContentsMargins(4, 2, 4, 2);
-    grid->setSpacing(1);
+    grid->setSpacing(0);
     for (int i = 1; i <= UnitProfile::CodeListCapacity; ++i) {
         auto *edit = new QLineEdit(list.panel);
         edit->setObjectName(prefix + QString::number(i));
@@ -160,6 +160,9 @@ QGroupBox *TFpage4a::buildCodeList(const QString &title, const QString &field,
         auto *arrow = new DropDownCombo(list.panel);
         arrow->setObjectName(arrowPrefix + QString::number(i));
         arrow->setFixedWidth(20);
+        // Ten rows as high as their text: the page keeps its 600 pixels.
+        for (QWidget *w : {static_cast<QWidget *>(edit), static_cast<QWidget *>(arrow)})
+            w->setFixedHeight(edit->fontMetrics().height() + 4);
         grid->addWidget(edit, i - 1, 0);
         grid->addWidget(arrow, i - 1, 1);
         // The dirty mark names the code edit that changed, as its field item.
