@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QVarLengthArray>
 #include <QtEndian>
 #include <chrono>
@@ -545,6 +546,52 @@ int DbfFile::appendStoredTexts(const QList<QByteArray> &values)
     for (int i : memoFields) {
         const DbfField &f = d->fields[i];
         DbfMemo::writePointer(record.data() + 1 + f.offset, f.width, d->memo->append(values[i]));
+    }
+    return d->appendRecord(record);
+}
+
+namespace {
+
+bool sameFields(const QList<DbfField> &a, const QList<DbfField> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a[i].name.compare(b[i].name, Qt::CaseInsensitive) != 0 || a[i].type != b[i].type
+            || a[i].width != b[i].width || a[i].decimals != b[i].decimals || a[i].offset != b[i].offset)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool DbfFile::hasFieldsOf(const DbfFile &other) const
+{
+    return sameFields(d->fields, other.d->fields);
+}
+
+int DbfFile::appendCopy(const DbfFile &source, int recno, const QList<QPair<int, QVariant>> &values)
+{
+    if (d->readOnly)
+        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    if (!hasFieldsOf(source)) {
+        throw DbError(QStringLiteral("表文件“%1”与“%2”的字段不同，不能复制记录")
+                          .arg(source.d->nativePath(), d->nativePath()));
+    }
+    QByteArray record(source.d->recordData(recno), d->recordLength);
+    record[0] = DbfHeader::LiveFlag;
+    // The given values first: a refused one leaves no memo text behind.
+    record = d->composeRecord(record, values, false);
+    QSet<int> given;
+    for (const auto &value : values)
+        given.insert(value.first);
+    for (int i = 0; i < d->fields.size(); ++i) {
+        const DbfField &f = d->fields[i];
+        if (f.type != 'M' || given.contains(i))
+            continue;
+        const QByteArray text = source.textBytes(recno, i).toByteArray();
+        DbfMemo::writePointer(record.data() + 1 + f.offset, f.width, text.isEmpty() ? 0 : d->memo->append(text));
     }
     return d->appendRecord(record);
 }

@@ -100,6 +100,15 @@ public:
     // are refused as everywhere). A value a field
     // cannot take throws DbError naming the field; nothing is written then.
     int appendStoredTexts(const QList<QByteArray> &values);
+    // Appends a copy of a row of another file whose fields are the same
+    // (names, types, widths, in the same order): the row's bytes as they
+    // are, its memo texts copied into this file's memo, then the given
+    // values written over it. Throws DbError when the fields differ or a
+    // value cannot be taken; nothing is written then.
+    int appendCopy(const DbfFile &source, int recno, const QList<QPair<int, QVariant>> &values);
+    // Whether the other file's fields are those of this one (what
+    // appendCopy needs).
+    bool hasFieldsOf(const DbfFile &other) const;
     // Between these, appended rows are gathered and written in batches of
     // a few megabytes (memo blocks, then rows, then the header count, as
     // for a single row) instead of one by one. Reads and other changes see
