@@ -2,6 +2,7 @@
 
 #include "BenchFiles.h"
 #include "ExchangeBench.h"
+#include "ExportBench.h"
 #include "ImportBench.h"
 #include "Measure.h"
 #include "PrintBench.h"
@@ -115,7 +116,10 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("store"), ImportBench::storeStaged },
         { QStringLiteral("startup"), RecordsBench::startUp },
         { QStringLiteral("switch"), RecordsBench::switchList },
+        { QStringLiteral("exportopen"), ExportBench::openWindow },
+        { QStringLiteral("exportall"), ExportBench::exportAll },
         { QStringLiteral("query"), RecordsBench::querySearch },
+        { QStringLiteral("page"), RecordsBench::pageSave },
         { QStringLiteral("print"), PrintBench::personsList },
         { QStringLiteral("printref"), PrintBench::personsReference },
     };

@@ -5,7 +5,7 @@
 //
 // dravik-bench --generate DIR [N]: only writes the data folder into DIR, for
 // profiling one operation with perf or callgrind.
-// dravik-bench --engine-only DIR [like|scan|pack|export|import|startup|switch|query]...:
+// dravik-bench --engine-only DIR [like|scan|pack|export|import|startup|switch|query|page]...:
 // one side alone on an existing folder. The benchmark runs it as a child, one
 // operation per child, to read that operation's peak memory. startup,
 // switch and query make the program's windows on the offscreen platform.
@@ -14,6 +14,7 @@
 #include "BenchTable.h"
 #include "EngineBench.h"
 #include "ExchangeBench.h"
+#include "ExportBench.h"
 #include "ImportBench.h"
 #include "Generator.h"
 #include "Measure.h"
@@ -43,9 +44,13 @@ constexpr double kPackTarget = 2;
 constexpr double kStartUpTarget = 1;
 constexpr double kSwitchTarget = 0.5;
 constexpr double kQueryTarget = 3;
-constexpr double kExportTarget = 5;
+constexpr double kExportTarget = 3;
+// The whole export against arj alone packing the same files.
+constexpr double kWholeExportTarget = 2;
+constexpr double kExportOpenTarget = 3;
 constexpr double kImportTarget = 6;
 constexpr double kStoreTarget = 3;
+constexpr double kPageTarget = 3;
 
 void progress(const QString &text)
 {
@@ -144,6 +149,23 @@ EngineBench::Figure addSelectRow(BenchTable &table, const QString &data, SqliteR
     return engine;
 }
 
+void addExportRows(BenchTable &table, const QString &data, const QString &work, SqliteReference &reference,
+                   QList<EngineBench::Figure> &engineFigures)
+{
+    progress(QStringLiteral("export window..."));
+    const EngineBench::Figure opened = EngineBench::runInChild(data, QStringLiteral("exportopen"));
+    const EngineBench::Figure native = reference.update(ExportBench::kResetSql, ExportBench::kMarkSql);
+    table.addRow(QStringLiteral("open the export window (%1 marks reset)").arg(opened.count), opened.seconds,
+                 QStringLiteral("native SQLite update"), native.seconds, kExportOpenTarget);
+    reportMismatch(table, "export marks", opened.count, native.count);
+    progress(QStringLiteral("whole export..."));
+    const EngineBench::Figure exported = EngineBench::runInChild(data, QStringLiteral("exportall"));
+    table.addRow(QStringLiteral("export every record to cgsbqy.arj (%1 records)").arg(exported.count),
+                 exported.seconds, QStringLiteral("arj a of the 7 files"), ExportBench::arjPackSeconds(data, work),
+                 kWholeExportTarget);
+    engineFigures << opened << exported;
+}
+
 void addStoreRow(BenchTable &table, const QString &data, SqliteReference &reference,
                  QList<EngineBench::Figure> &engineFigures)
 {
@@ -189,6 +211,26 @@ void addQueryRow(BenchTable &table, const QString &data, SqliteReference &refere
                                  "\"查询\" (search and renumbering of the result). Peak memory %2 MB.")
                       .arg(RecordsBench::queryCondition())
                       .arg(searched.peakBytes / (1024.0 * 1024.0), 0, 'f', 1));
+}
+
+// Page 1 opened on a record and saved unchanged, beside that record's row
+// read by a native select plus page 1's widgets built once.
+void addPageRow(BenchTable &table, const QString &data, SqliteReference &reference)
+{
+    progress(QStringLiteral("page 1 saved unchanged..."));
+    const EngineBench::Figure page = EngineBench::runInChild(data, QStringLiteral("page"));
+    const QStringList detail = page.detail.split(u' ');
+    const double build = detail.value(0).section(u'=', 1).toDouble();
+    const QString item4 = detail.value(1).section(u'=', 1);
+    const EngineBench::Figure row = reference.readAll(RecordsBench::pageRecordSql(item4));
+    table.addRow(QStringLiteral("page 1 opened on a record and saved unchanged"), page.seconds,
+                 QStringLiteral("native select of the row + building the page"),
+                 row.seconds + build, kPageTarget);
+    table.addNote(QStringLiteral("Page 1: record %1; the row read natively in %2 s, the page's widgets "
+                                 "built once in %3 s.")
+                      .arg(item4)
+                      .arg(row.seconds, 0, 'f', 6)
+                      .arg(build, 0, 'f', 6));
 }
 
 void addPrintRow(BenchTable &table, const QString &data)
@@ -266,9 +308,11 @@ int runBenchmark(int achievements)
     addScanRow(table, data, reference, engineFigures);
     addPackRow(table, data, work.path(), engineFigures);
     addExchangeRows(table, data, work.path(), engineFigures);
+    addExportRows(table, data, work.path(), reference, engineFigures);
     addStoreRow(table, data, reference, engineFigures);
     addProgramRows(table, data, work.path(), reference);
     addQueryRow(table, data, reference);
+    addPageRow(table, data, reference);
     addPrintRow(table, data);
     progress(QStringLiteral("filling a Word form..."));
     WordBench::addRow(table);
@@ -289,6 +333,7 @@ bool makesWindows(int argc, char *argv[])
         return false;
     for (int i = 3; i < argc; ++i)
         if (RecordsBench::kOperations.contains(QString::fromLocal8Bit(argv[i]))
+            || ExportBench::kOperations.contains(QString::fromLocal8Bit(argv[i]))
             || PrintBench::kOperations.contains(QString::fromLocal8Bit(argv[i])))
             return true;
     return false;
