@@ -119,6 +119,7 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("exportopen"), ExportBench::openWindow },
         { QStringLiteral("exportall"), ExportBench::exportAll },
         { QStringLiteral("query"), RecordsBench::querySearch },
+        { QStringLiteral("page"), RecordsBench::pageSave },
         { QStringLiteral("print"), PrintBench::personsList },
         { QStringLiteral("printref"), PrintBench::personsReference },
     };

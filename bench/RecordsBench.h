@@ -13,7 +13,7 @@ namespace RecordsBench {
 
 // Operation names the child accepts; they need a QApplication.
 inline const QStringList kOperations = { QStringLiteral("startup"), QStringLiteral("switch"),
-                                         QStringLiteral("query") };
+                                         QStringLiteral("query"), QStringLiteral("page") };
 
 // The list the switch shows: the first category of the year before the
 // newest, so that it is a full year and differs from the list shown at
@@ -39,6 +39,14 @@ QString querySql();
 // The condition built through the query panel's controls, then "查询"
 // (search and renumbering of the result). count: rows listed.
 EngineBench::Figure querySearch(const QString &folder, const QString &scratchRoot);
+
+// Page 1 opened on the first record of the start-up list and saved
+// unchanged (load, check, write, post), as "成果概况" and "储存" do. The
+// detail starts with "build=SECONDS item4=NUMBER": building page 1's widgets
+// once, and the record whose row the reference reads.
+EngineBench::Figure pageSave(const QString &folder, const QString &scratchRoot);
+// The reference's select of that record's row.
+QString pageRecordSql(const QString &item4);
 
 // Boxes the program would have shown are answered and counted; a run that
 // showed one is reported as failed.
