@@ -122,6 +122,8 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("page"), RecordsBench::pageSave },
         { QStringLiteral("print"), PrintBench::personsList },
         { QStringLiteral("printref"), PrintBench::personsReference },
+        { QStringLiteral("printall"), PrintBench::wholeForm },
+        { QStringLiteral("printallref"), PrintBench::wholeFormReference },
     };
     return operations.value(name, nullptr);
 }
