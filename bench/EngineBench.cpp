@@ -123,6 +123,8 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("person"), RecordsBench::personAdd },
         { QStringLiteral("print"), PrintBench::personsList },
         { QStringLiteral("printref"), PrintBench::personsReference },
+        { QStringLiteral("printall"), PrintBench::wholeForm },
+        { QStringLiteral("printallref"), PrintBench::wholeFormReference },
     };
     return operations.value(name, nullptr);
 }
