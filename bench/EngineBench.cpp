@@ -134,8 +134,11 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("exportall"), ExportBench::exportAll },
         { QStringLiteral("query"), RecordsBench::querySearch },
         { QStringLiteral("page"), RecordsBench::pageSave },
+        { QStringLiteral("person"), RecordsBench::personAdd },
         { QStringLiteral("print"), PrintBench::personsList },
         { QStringLiteral("printref"), PrintBench::personsReference },
+        { QStringLiteral("printall"), PrintBench::wholeForm },
+        { QStringLiteral("printallref"), PrintBench::wholeFormReference },
     };
     return operations.value(name, nullptr);
 }
