@@ -120,6 +120,7 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("exportall"), ExportBench::exportAll },
         { QStringLiteral("query"), RecordsBench::querySearch },
         { QStringLiteral("page"), RecordsBench::pageSave },
+        { QStringLiteral("person"), RecordsBench::personAdd },
         { QStringLiteral("print"), PrintBench::personsList },
         { QStringLiteral("printref"), PrintBench::personsReference },
     };
