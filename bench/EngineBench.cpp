@@ -113,6 +113,7 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("startup"), RecordsBench::startUp },
         { QStringLiteral("switch"), RecordsBench::switchList },
         { QStringLiteral("query"), RecordsBench::querySearch },
+        { QStringLiteral("page3"), RecordsBench::pageSave },
     };
     return operations.value(name, nullptr);
 }

@@ -13,7 +13,10 @@
 #include "records/main/StartUp.h"
 #include "records/main/Unit1.h"
 #include "records/main/UnitDM.h"
+#include "records/pages/Unitpage3.h"
+#include "records/widgets/ByteLimitedEdit.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -270,6 +273,64 @@ EngineBench::Figure querySearch(const QString &folder, const QString &scratchRoo
     if (DM->Qrykjcg->sql() != querySql())
         throw DbError(QStringLiteral("the search listed \"%1\"").arg(DM->Qrykjcg->sql()));
     return figure;
+}
+
+} // namespace RecordsBench
+
+namespace RecordsBench {
+
+namespace {
+
+// The first record of the start-up list with a page 3 that passes its
+// checks: generated records hold codes of their own in the project source.
+void preparePage3(TFpage3 &page)
+{
+    page.loadFromRecord();
+    page.findChild<QAbstractButton *>(QStringLiteral("cb_126_02"))->setChecked(true);
+    QComboBox *forms = page.category() == QLatin1String("1") ? page.cb_21 : page.cb_21_l;
+    forms->setCurrentIndex(0);
+    if (!page.save())
+        throw DbError(QStringLiteral("page 3 of the first record could not be saved"));
+}
+
+} // namespace
+
+EngineBench::Figure pageSave(const QString &folder, const QString &scratchRoot)
+{
+    ScratchData scratch(folder, scratchRoot, QStringLiteral("page3"));
+    StartUp::Windows windows(scratch.renew());
+    fillMainWindow(windows);
+    checkStartedNormally(windows);
+    TFpage3 &page = windows.context().need<TFpage3>();
+    const DataSet &record = *windows.context().dm().Qrykjcg;
+    preparePage3(page);
+    const QString saved = QStringLiteral("Dravik: 存储成功！");
+    g_boxes.removeAll(saved);
+    failOnMessageBoxes("page 3 prepared");
+
+    int run = 0;
+    EngineBench::Figure figure;
+    figure.seconds = Measure::median(
+        [&] {
+            page.loadFromRecord();
+            page.Edt_130->setText(pageSaveText(++run));
+            if (!page.save())
+                throw DbError(QStringLiteral("page 3 was not saved"));
+            QCoreApplication::processEvents();
+        },
+        [&] { g_boxes.removeAll(saved); });
+    g_boxes.removeAll(saved);
+    failOnMessageBoxes("page 3");
+    if (record.asString(QStringLiteral("item_130")) != pageSaveText(run))
+        throw DbError(QStringLiteral("page 3 stored \"%1\"").arg(record.asString(QStringLiteral("item_130"))));
+    figure.count = 1;
+    figure.detail = record.asString(QStringLiteral("ITEM_4"));
+    return figure;
+}
+
+QString pageSaveText(int run)
+{
+    return QStringLiteral("评价单位%1").arg(run);
 }
 
 } // namespace RecordsBench

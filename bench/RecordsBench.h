@@ -13,7 +13,7 @@ namespace RecordsBench {
 
 // Operation names the child accepts; they need a QApplication.
 inline const QStringList kOperations = { QStringLiteral("startup"), QStringLiteral("switch"),
-                                         QStringLiteral("query") };
+                                         QStringLiteral("query"), QStringLiteral("page3") };
 
 // The list the switch shows: the first category of the year before the
 // newest, so that it is a full year and differs from the list shown at
@@ -39,6 +39,14 @@ QString querySql();
 // The condition built through the query panel's controls, then "查询"
 // (search and renumbering of the result). count: rows listed.
 EngineBench::Figure querySearch(const QString &folder, const QString &scratchRoot);
+
+// Page 3 opened on the first record of the start-up list (filled from the
+// record as its section button does, the window not shown), one field
+// changed (评价单位) and "存储" (check, write, post). count: 1; detail: the
+// record's registration number.
+EngineBench::Figure pageSave(const QString &folder, const QString &scratchRoot);
+// The text the run-th save writes.
+QString pageSaveText(int run);
 
 // Boxes the program would have shown are answered and counted; a run that
 // showed one is reported as failed.

@@ -2,6 +2,7 @@
 #include "EngineBench.h"
 
 #include <QString>
+#include <functional>
 
 struct sqlite3;
 
@@ -23,6 +24,11 @@ public:
     EngineBench::Figure fullScan();
     // The same for the rows of a SELECT of the caller's.
     EngineBench::Figure readAll(const QString &sql);
+    // The row of a registration number (found untimed) read fully by its
+    // rowid, then one text column of it set to valueOf(run) (the run counts
+    // from 1).
+    EngineBench::Figure selectAndUpdate(const QString &item4, const QString &column,
+                                        const std::function<QString(int)> &valueOf);
     qint64 rows() const { return m_rows; }
 
 private:

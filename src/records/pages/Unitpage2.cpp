@@ -144,6 +144,7 @@ QWidget *TFpage2::buildProperty()
     grid->addWidget(MakeFieldLabel(QStringLiteral("知识产权形式"), cb_51_1, box), 0, 0);
     grid->addWidget(pl51, 0, 1, 1, 3);
     auto *patents = new QHBoxLayout;
+    patents->setSpacing(6);
     patents->addWidget(applications);
     patents->addWidget(edt_51_2);
     patents->addSpacing(12);
