@@ -48,11 +48,15 @@ public:
     void writeRow(const DataSet &row, ExchangeLine kind);
     // Every row of the dataset from the first (it is left after its last).
     void writeRows(DataSet &data, ExchangeLine kind);
+    // The rows at the given positions, in that order; the current row
+    // stays where it is.
+    void writeRows(const DataSet &data, ExchangeLine kind, const QList<int> &rows);
     void commit();
 
 private:
     struct Plan;
     void writePlannedRow(const DataSet &row, const Plan &plan);
+    void writePlannedRow(const DataSet &row, const Plan &plan, int current);
     void putColumn(const DataSet &row, int current, const Plan &plan, int column);
     // Pieces of a line: text to encode, GBK bytes, a character of the line's own.
     void putPiece(QStringView text);

@@ -198,12 +198,16 @@ void ExchangeFileWriter::putColumn(const DataSet &row, int current, const Plan &
     putForm(row.valueAt(current, column), putAt);
 }
 
-// A row that cannot be read leaves nothing of its line behind.
 void ExchangeFileWriter::writePlannedRow(const DataSet &row, const Plan &plan)
+{
+    writePlannedRow(row, plan, row.state() == DataSet::Insert ? InsertedRow : row.recNo());
+}
+
+// A row that cannot be read leaves nothing of its line behind.
+void ExchangeFileWriter::writePlannedRow(const DataSet &row, const Plan &plan, int current)
 {
     const qsizetype lineStart = m_used;
     try {
-        const int current = row.state() == DataSet::Insert ? InsertedRow : row.recNo();
         for (int i = 0; i < plan.names.size(); ++i)
             putColumn(row, current, plan, i);
     } catch (...) {
@@ -224,6 +228,13 @@ void ExchangeFileWriter::writeRows(DataSet &data, ExchangeLine kind)
     const Plan plan(data, kind);
     for (data.first(); !data.eof(); data.next())
         writePlannedRow(data, plan);
+}
+
+void ExchangeFileWriter::writeRows(const DataSet &data, ExchangeLine kind, const QList<int> &rows)
+{
+    const Plan plan(data, kind);
+    for (const int row : rows)
+        writePlannedRow(data, plan, row);
 }
 
 // A full block goes to the file on a thread of its own while the next one

@@ -8,6 +8,8 @@
 #include "records/widgets/GridSelection.h"
 #include "records/widgets/NamedControls.h"
 #include "records/forms/Abort.h"
+#include "exchange/CodeManage.h"
+#include "exchange/Unitout.h"
 #include "records/main/AchievementList.h"
 #include "records/main/QueryBuilderPanel.h"
 #include "records/forms/EntryRoutines.h"
@@ -220,6 +222,8 @@ void TMainForm::buildCommands(QWidget *panel)
     connect(Button2, &QPushButton::clicked, this, &TMainForm::Button2Click);
     connect(BitBtn4, &QPushButton::clicked, this, &TMainForm::BitBtn4Click);
     connect(BitBtn1, &QPushButton::clicked, this, &TMainForm::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TMainForm::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TMainForm::BitBtn3Click);
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button3Click);
     connect(btn_page01, &QPushButton::clicked, this, &TMainForm::btn_page01Click);
@@ -486,6 +490,19 @@ void TMainForm::BitBtn1Click()
     } catch (const DbError &error) {
         Messages::ShowError(this, error.message());
     }
+}
+
+// The export window refreshes the list itself when it closes.
+void TMainForm::BitBtn2Click()
+{
+    if (auto *exportWindow = isWired() ? context().window<TFormout>() : nullptr)
+        exportWindow->exec();
+}
+
+void TMainForm::BitBtn3Click()
+{
+    if (auto *codeTables = isWired() ? context().window<TFcodeManage>() : nullptr)
+        codeTables->exec();
 }
 
 void TMainForm::prepareFilters()

@@ -138,6 +138,8 @@ public slots:
     void Button2Click();  // 单位情况
     void BitBtn4Click();  // 打印
     void BitBtn1Click();  // 导入
+    void BitBtn2Click();  // 导出
+    void BitBtn3Click();  // 更新指标项
     void BitBtn7Click();  // 退出
 
 protected:

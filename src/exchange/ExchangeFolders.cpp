@@ -1,0 +1,113 @@
+#include "ExchangeFolders.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QSignalBlocker>
+#include <QStorageInfo>
+#include <QTreeView>
+
+QStringList FileSystemRoots()
+{
+    QStringList roots;
+    for (const QFileInfo &drive : QDir::drives())
+        roots << QDir::cleanPath(drive.absoluteFilePath());
+#ifndef Q_OS_WIN
+    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
+        const QString root = QDir::cleanPath(volume.rootPath());
+        // A container's single bind-mounted files are no place for a package.
+        if (volume.isValid() && volume.isReady() && QFileInfo(root).isDir() && !roots.contains(root))
+            roots << root;
+    }
+    std::sort(roots.begin() + 1, roots.end());
+#endif
+    return roots;
+}
+
+QString ShownFolder(const QString &path)
+{
+    QString shown = QDir::toNativeSeparators(QDir::cleanPath(path));
+#ifdef Q_OS_WIN
+    if (shown.size() == 3 && shown.endsWith(QLatin1Char('\\')))
+        shown.chop(1);
+    if (shown.size() == 2 && shown.at(1) == QLatin1Char(':'))
+        shown = shown.toUpper();
+#endif
+    return shown;
+}
+
+ExchangeFolders::ExchangeFolders(QComboBox *drives, QTreeView *folders, QObject *parent)
+    : QObject(parent), m_drives(drives), m_folders(folders), m_model(new QFileSystemModel(this))
+{
+    m_model->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    m_model->setReadOnly(true);
+    m_folders->setModel(m_model);
+    for (int column = 1; column < m_model->columnCount(); ++column)
+        m_folders->hideColumn(column);
+    m_folders->header()->hide();
+    for (const QString &root : FileSystemRoots())
+        m_drives->addItem(ShownFolder(root), root);
+
+    connect(m_drives, &QComboBox::activated, this, [this](int index) {
+        const QString root = m_drives->itemData(index).toString();
+        showDrive(root);
+        emit driveChosen(ShownFolder(root));
+    });
+    connect(m_folders->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid())
+                    emit folderChosen(ShownFolder(m_model->filePath(current)));
+            });
+}
+
+QString ExchangeFolders::rootOf(const QString &path) const
+{
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QString best;
+    for (int i = 0; i < m_drives->count(); ++i) {
+        const QString root = m_drives->itemData(i).toString();
+        const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
+        const bool holds = clean.compare(root, Qt::CaseInsensitive) == 0
+                           || clean.startsWith(prefix, Qt::CaseInsensitive);
+        if (holds && root.size() > best.size())
+            best = root;
+    }
+    return best;
+}
+
+void ExchangeFolders::showDrive(const QString &root)
+{
+    const QSignalBlocker blocker(m_folders->selectionModel());
+    m_folders->setRootIndex(m_model->setRootPath(root));
+    m_folders->setCurrentIndex(QModelIndex());
+}
+
+void ExchangeFolders::showFolder(const QString &path)
+{
+    const QString root = rootOf(path);
+    {
+        const QSignalBlocker blocker(m_drives);
+        m_drives->setCurrentIndex(m_drives->findData(root));
+    }
+    showDrive(root);
+    const QSignalBlocker blocker(m_folders->selectionModel());
+    const QModelIndex index = m_model->index(path);
+    m_folders->setCurrentIndex(index);
+    m_folders->scrollTo(index);
+}
+
+void ExchangeFolders::chooseDrive(const QString &root)
+{
+    const int index = m_drives->findData(QDir::cleanPath(root));
+    if (index < 0)
+        return;
+    m_drives->setCurrentIndex(index);
+    emit m_drives->activated(index);
+}
+
+void ExchangeFolders::chooseFolder(const QString &path)
+{
+    m_folders->setCurrentIndex(m_model->index(path));
+}

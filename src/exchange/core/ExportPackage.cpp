@@ -1,0 +1,179 @@
+#include "ExportPackage.h"
+
+#include "Archiver.h"
+#include "ExchangeFile.h"
+#include "ExchangeNames.h"
+#include "SafeCopy.h"
+#include "engine/DataSet.h"
+#include "engine/Database.h"
+#include "engine/DbError.h"
+#include "engine/DbfFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+namespace ExportPackage {
+
+namespace {
+
+const QString MarkField = QStringLiteral("ITEM_SJDC");
+
+struct ChildTable
+{
+    QString name;   // exchange name
+    QString file;   // table file
+};
+
+const QList<ChildTable> &childTables()
+{
+    static const QList<ChildTable> tables = {
+        {ExchangeNames::Cgwcdw, QStringLiteral("cgwcdw.DBF")},
+        {ExchangeNames::Cgwcr, QStringLiteral("cgwcr.DBF")},
+        {ExchangeNames::Jdwyhmd, QStringLiteral("jdwyhmd.DBF")},
+        {ExchangeNames::Zlqk, QStringLiteral("zlqk.DBF")},
+    };
+    return tables;
+}
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// A record's key as one text: number and region, as the data layer reads
+// them, trimmed.
+QString keyText(const DataSet &data, int row, int numberField, int regionField)
+{
+    return data.textAt(row, numberField).trimmed() + QChar(u'\x1f') + data.textAt(row, regionField).trimmed();
+}
+
+QSet<QString> keysOf(const DataSet &records, const QList<int> &rows)
+{
+    const int number = records.fieldIndex(QStringLiteral("ITEM_4"));
+    const int region = records.fieldIndex(QStringLiteral("ITEM_DQDM"));
+    QSet<QString> keys;
+    keys.reserve(rows.size());
+    for (const int row : rows)
+        keys.insert(keyText(records, row, number, region));
+    return keys;
+}
+
+// A whole scan with a set of keys serves any number of records, and
+// keeps the rows in their stored order.
+QList<int> rowsWithKeys(const DataSet &table, const QSet<QString> &keys)
+{
+    const int number = table.fieldIndex(QStringLiteral("ITEM_4"));
+    const int region = table.fieldIndex(QStringLiteral("ITEM_DQDM"));
+    QList<int> rows;
+    const int count = table.recordCount();
+    for (int row = 0; row < count; ++row) {
+        if (keys.contains(keyText(table, row, number, region)))
+            rows.append(row);
+    }
+    return rows;
+}
+
+QString writeRowsTo(const QString &folder, const QString &name, const DataSet &data, ExchangeLine kind,
+                    const QList<int> &rows)
+{
+    const QString path = QDir(folder).filePath(ExchangeNames::fileName(name));
+    ExchangeFileWriter writer(path);
+    writer.writeRows(data, kind, rows);
+    writer.commit();
+    return path;
+}
+
+QString writeWholeTable(Database &db, const QString &folder, const QString &name, const QString &tableFile,
+                        ExchangeLine kind)
+{
+    Table table(&db, tableFile);
+    table.open();
+    const QString path = QDir(folder).filePath(ExchangeNames::fileName(name));
+    WriteExchangeFile(table, path, kind);
+    return path;
+}
+
+} // namespace
+
+QStringList writeFiles(Database &db, const DataSet &records, const QList<int> &rows, const QString &folder)
+{
+    QStringList paths;
+    paths << writeRowsTo(folder, ExchangeNames::Kjcg, records, ExchangeLine::Kjcg, rows);
+    const QSet<QString> keys = keysOf(records, rows);
+    for (const ChildTable &child : childTables()) {
+        Table table(&db, child.file);
+        table.open();
+        paths << writeRowsTo(folder, child.name, table, ExchangeLine::Child, rowsWithKeys(table, keys));
+    }
+    paths << writeWholeTable(db, folder, ExchangeNames::Unit, QStringLiteral("unit.dbf"), ExchangeLine::Unit);
+    paths << writeWholeTable(db, folder, ExchangeNames::Expert, QStringLiteral("unitexpert.dbf"),
+                             ExchangeLine::Expert);
+    return paths;
+}
+
+void markExported(DataSet &records, const QList<int> &rows)
+{
+    for (const int row : rows) {
+        records.moveTo(row);
+        records.edit();
+        try {
+            records.setString(MarkField, QStringLiteral("1"));
+            records.post();
+        } catch (...) {
+            records.cancel();
+            throw;
+        }
+    }
+}
+
+int resetMarks(Database &db)
+{
+    const std::shared_ptr<DbfFile> file = db.file(QStringLiteral("kjcg.DBF"));
+    const int mark = file->fieldIndex(MarkField);
+    if (mark < 0)
+        throw DbError(QStringLiteral("表文件“%1”中没有字段 %2。").arg(shown(file->path()), MarkField));
+    const QList<QPair<int, QVariant>> reset = {{mark, QStringLiteral("0")}};
+    int written = 0;
+    const int count = file->recordCount();
+    for (int recno = 0; recno < count; ++recno) {
+        if (file->isDeleted(recno) || file->rawField(recno, mark).trimmed() == "0")
+            continue;
+        file->update(recno, reset);
+        ++written;
+    }
+    return written;
+}
+
+QString archiveName()
+{
+    return ExchangeNames::ExportArchive;
+}
+
+QString archiveIn(const QString &folder)
+{
+    return ExchangeNames::findFile(folder, ExchangeNames::ExportArchive);
+}
+
+QString pack(Archiver &archiver, const QString &folder)
+{
+    archiver.pack(folder, ExchangeNames::ExportArchive, ExchangeNames::allFiles());
+    return QDir(folder).filePath(ExchangeNames::ExportArchive);
+}
+
+void placeArchive(const QString &archivePath, const QString &folder)
+{
+    const QString name = QFileInfo(archivePath).fileName();
+    const QString target = QDir(folder).filePath(name);
+    CopyFileReplacing(archivePath, target);
+    // Another spelling of the name was the archive the user agreed to replace.
+    const QDir dir(folder);
+    for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden)) {
+        if (entry != name && entry.compare(name, Qt::CaseInsensitive) == 0
+            && QFileInfo(dir.filePath(entry)) != QFileInfo(target))
+            QFile::remove(dir.filePath(entry));
+    }
+}
+
+} // namespace ExportPackage
