@@ -2,6 +2,7 @@
 
 #include "BenchFiles.h"
 #include "ExchangeBench.h"
+#include "ImportBench.h"
 #include "Measure.h"
 #include "RecordsBench.h"
 #include "engine/DataSet.h"
@@ -110,6 +111,7 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("pack"), packTables },
         { QStringLiteral("export"), ExchangeBench::exportFiles },
         { QStringLiteral("import"), ExchangeBench::importFiles },
+        { QStringLiteral("store"), ImportBench::storeStaged },
         { QStringLiteral("startup"), RecordsBench::startUp },
         { QStringLiteral("switch"), RecordsBench::switchList },
         { QStringLiteral("query"), RecordsBench::querySearch },

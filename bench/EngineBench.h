@@ -24,7 +24,8 @@ struct Figure
 
 // Operation names the child accepts.
 inline const QStringList kOperations = { QStringLiteral("like"), QStringLiteral("scan"), QStringLiteral("pack"),
-                                         QStringLiteral("export"), QStringLiteral("import") };
+                                         QStringLiteral("export"), QStringLiteral("import"),
+                                         QStringLiteral("store") };
 
 // Counts the rows of kLikeSql through a Query.
 Figure likeSearch(const QString &folder);

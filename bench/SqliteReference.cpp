@@ -5,6 +5,7 @@
 #include "engine/DbfFile.h"
 
 #include <QDate>
+#include <QHash>
 #include <sqlite3.h>
 
 namespace {
@@ -76,7 +77,7 @@ SqliteReference::SqliteReference(const QString &databasePath, const QString &tab
     exec("PRAGMA journal_mode = OFF");
     exec("PRAGMA synchronous = OFF");
     exec("PRAGMA case_sensitive_like = ON");
-    load(tablePath);
+    load(QStringLiteral("kjcg"), tablePath);
 }
 
 SqliteReference::~SqliteReference()
@@ -96,32 +97,91 @@ void SqliteReference::exec(const char *sql)
         fail(sql);
 }
 
-void SqliteReference::load(const QString &tablePath)
+void SqliteReference::load(const QString &name, const QString &tablePath)
 {
     const std::shared_ptr<DbfFile> file = DbfFile::open(tablePath, true);
-    QStringList columns, marks;
-    for (const DbfField &field : file->fields()) {
+    QStringList columns;
+    for (const DbfField &field : file->fields())
         columns.append(QStringLiteral("\"%1\" %2").arg(field.name, QLatin1String(columnType(field))));
-        marks.append(QStringLiteral("?"));
-    }
-    exec(QStringLiteral("CREATE TABLE kjcg (%1)").arg(columns.join(u',')).toUtf8().constData());
-    sqlite3_stmt *insert = nullptr;
-    const QByteArray sql = QStringLiteral("INSERT INTO kjcg VALUES (%1)").arg(marks.join(u',')).toUtf8();
-    if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &insert, nullptr) != SQLITE_OK)
-        fail("prepare insert");
+    exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(name, columns.join(u',')).toUtf8().constData());
+    sqlite3_stmt *insert = prepareInsert(name, file->fieldCount());
     exec("BEGIN");
+    qint64 rows = 0;
     for (int recno = 0; recno < file->recordCount(); ++recno) {
         if (file->isDeleted(recno))
             continue;
         for (int i = 0; i < file->fieldCount(); ++i)
             bindValue(insert, i + 1, file->value(recno, i));
-        if (sqlite3_step(insert) != SQLITE_DONE)
-            fail("insert");
-        sqlite3_reset(insert);
-        ++m_rows;
+        step(insert);
+        ++rows;
     }
     sqlite3_finalize(insert);
     exec("COMMIT");
+    if (name == QLatin1String("kjcg"))
+        m_rows = rows;
+}
+
+sqlite3_stmt *SqliteReference::prepareInsert(const QString &name, int columns)
+{
+    QStringList marks;
+    for (int i = 0; i < columns; ++i)
+        marks.append(QStringLiteral("?"));
+    sqlite3_stmt *insert = nullptr;
+    const QByteArray sql = QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(name, marks.join(u',')).toUtf8();
+    if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &insert, nullptr) != SQLITE_OK)
+        fail("prepare insert");
+    return insert;
+}
+
+void SqliteReference::step(sqlite3_stmt *insert)
+{
+    if (sqlite3_step(insert) != SQLITE_DONE)
+        fail("insert");
+    sqlite3_reset(insert);
+}
+
+void SqliteReference::insertAll(const QString &name, const QList<QList<QVariant>> &rows)
+{
+    if (rows.isEmpty())
+        return;
+    sqlite3_stmt *insert = prepareInsert(name, int(rows.first().size()));
+    for (const QList<QVariant> &row : rows) {
+        for (int i = 0; i < row.size(); ++i)
+            bindValue(insert, i + 1, row.at(i));
+        step(insert);
+    }
+    sqlite3_finalize(insert);
+}
+
+void SqliteReference::addTable(const QString &name, const QString &tablePath)
+{
+    load(name, tablePath);
+}
+
+EngineBench::Figure SqliteReference::insertRows(const TableRows &rows)
+{
+    QHash<QString, qint64> before;
+    for (const auto &[name, tableRows] : rows) {
+        stepAll(m_db, QStringLiteral("select max(rowid) from %1").arg(name).toUtf8().constData(),
+                [&](sqlite3_stmt *row) { before[name] = sqlite3_column_int64(row, 0); });
+    }
+    EngineBench::Figure figure;
+    figure.seconds = Measure::median(
+        [&] {
+            exec("BEGIN");
+            for (const auto &[name, tableRows] : rows)
+                insertAll(name, tableRows);
+            exec("COMMIT");
+        },
+        [&] {
+            for (auto it = before.begin(); it != before.end(); ++it) {
+                exec(QStringLiteral("DELETE FROM %1 WHERE rowid > %2").arg(it.key()).arg(it.value())
+                         .toUtf8().constData());
+            }
+        });
+    for (const auto &[name, tableRows] : rows)
+        figure.count += tableRows.size();
+    return figure;
 }
 
 EngineBench::Figure SqliteReference::likeSearch()

@@ -1,10 +1,14 @@
 #pragma once
 #include "EngineBench.h"
 
+#include <QList>
+#include <QPair>
 #include <QString>
+#include <QVariant>
 #include <functional>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // The native reference: a plain SQLite table in a database FILE (so that its
 // pages stay out of any process's peak memory) holding the same rows and
@@ -29,11 +33,21 @@ public:
     // from 1).
     EngineBench::Figure selectAndUpdate(const QString &item4, const QString &column,
                                         const std::function<QString(int)> &valueOf);
+    // Another table file copied in as the table `name`.
+    void addTable(const QString &name, const QString &tablePath);
+    // Rows (values in the table's column order) inserted into their tables
+    // in one transaction; after each repetition they are taken out again,
+    // untimed.
+    using TableRows = QList<QPair<QString, QList<QList<QVariant>>>>;
+    EngineBench::Figure insertRows(const TableRows &rows);
     qint64 rows() const { return m_rows; }
 
 private:
     void exec(const char *sql);
-    void load(const QString &tablePath);
+    void load(const QString &name, const QString &tablePath);
+    void insertAll(const QString &name, const QList<QList<QVariant>> &rows);
+    sqlite3_stmt *prepareInsert(const QString &name, int columns);
+    void step(sqlite3_stmt *insert);
     [[noreturn]] void fail(const char *what);
 
     sqlite3 *m_db = nullptr;

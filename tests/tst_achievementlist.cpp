@@ -1,6 +1,12 @@
 // The rules of the achievement list and of the completeness lock, without
 // windows.
 #include "records/main/AchievementList.h"
+#include "support/DbfFixture.h"
+
+#include "engine/DataSet.h"
+#include "engine/Database.h"
+
+#include <QTemporaryDir>
 
 #include <QTest>
 
@@ -81,10 +87,32 @@ private slots:
         QCOMPARE(closeQuestion(u"3"_s, done), u"成果概况没有填完,是否以后再填写该项目？"_s);
     }
 
-    void recordKeyFilterQuotesTheKey()
+    // The key compares exactly, quotes and a trailing "*" included: the
+    // child-row delete goes through this filter.
+    void recordKeyFilterComparesExactly()
     {
-        QCOMPARE(recordKeyFilter(u"2006000001"_s, u"."_s), u"item_4='2006000001' and item_dqdm='.'"_s);
-        QCOMPARE(recordKeyFilter(u"2006'00001"_s, u"a'b"_s), u"item_4='2006''00001' and item_dqdm='a''b'"_s);
+        QTemporaryDir dir;
+        makeTable(dir.path(), u"zlqk.dbf"_s, {dbfField(u"ITEM_4"_s, 'C', 10), dbfField(u"ITEM_DQDM"_s, 'C', 3)},
+                  {{u"2006000001"_s, u"1"_s}, {u"2006000001"_s, u"12"_s}, {u"2006000001"_s, u"1*"_s},
+                   {u"2006000001"_s, u"1A"_s}, {u"2006'00001"_s, u"a'b"_s}, {u"2006000002"_s, u"1*"_s}});
+        Database db(dir.path());
+        Table patents(&db, u"zlqk"_s);
+        patents.setFilter(recordKeyFilter(u"2006000001"_s, u"1*"_s));
+        patents.setFiltered(true);
+        patents.open();
+        QCOMPARE(patents.recordCount(), 1);
+        QCOMPARE(patents.asString(u"ITEM_DQDM"_s), u"1*"_s);
+        patents.close();
+        patents.setFilter(recordKeyFilter(u"2006'00001"_s, u"a'b"_s));
+        patents.open();
+        QCOMPARE(patents.recordCount(), 1);
+        QCOMPARE(patents.filter(), u"item_4='2006''00001' and item_dqdm='a''b'"_s);
+        // Set again from its rule (not its text), it stays exact.
+        patents.setFilter(recordKeyFilter(u"2006000001"_s, u"1*"_s));
+        const Filter rule = patents.filterRule();
+        patents.setFilter(u"item_4='2006000002'"_s);
+        patents.setFilter(rule);
+        QCOMPARE(patents.recordCount(), 1);
     }
 };
 

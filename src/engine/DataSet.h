@@ -1,4 +1,6 @@
 #pragma once
+#include "Filter.h"
+
 #include <QByteArrayView>
 #include <QDate>
 #include <QHash>
@@ -192,7 +194,8 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(DataSet::LocateOptions)
 // A table file. Its filter is the small grammar the program uses:
 // comparisons `field='text'` (or `field=7` for a one-character code field)
 // joined by " and "; a trailing `*` inside the quotes means "begins with".
-// The filter stays set across close and open until it is changed.
+// The filter stays set across close and open until it is changed. Key
+// filters made from stored values are set as Filter::exact().
 class Table : public DataSet
 {
     Q_OBJECT
@@ -204,7 +207,10 @@ public:
     void setTableName(const QString &name);  // closes the table first
 
     void setFilter(const QString &expression);  // throws DbError on a bad text
-    QString filter() const;
+    // A filter made otherwise, such as Filter::exact() for a record's key.
+    void setFilter(Filter filter);
+    QString filter() const;   // as a text, for display
+    Filter filterRule() const;   // to set again exactly as it was
     void setFiltered(bool on);
     bool filtered() const;
 

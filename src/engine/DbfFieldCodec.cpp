@@ -144,8 +144,19 @@ bool isStoredForm(const QVariant &value)
 // (0x1A) ends a memo text for every reader: stored, it would silently cut
 // the text. GBK's second bytes start at 0x40, so a byte scan finds only
 // real control characters.
+bool isControlCharacter(uchar u)
+{
+    return (u < 0x20 && u != '\t' && u != '\r' && u != '\n') || u == 0x7F;
+}
+
 void refuseControlCharacters(const DbfField &field, const QByteArray &gbk)
 {
+    // One branch-free pass over the text first: almost every text is clean.
+    bool any = false;
+    for (const char c : gbk)
+        any |= isControlCharacter(uchar(c));
+    if (!any)
+        return;
     for (const char c : gbk) {
         const uchar u = uchar(c);
         if ((u < 0x20 && u != '\t' && u != '\r' && u != '\n') || u == 0x7F) {
@@ -288,6 +299,11 @@ void writeText(const DbfField &field, const QVariant &value, char *bytes)
 } // namespace
 
 namespace DbfFieldCodec {
+
+void refuseControlCharacters(const DbfField &field, const QByteArray &gbk)
+{
+    ::refuseControlCharacters(field, gbk);
+}
 
 QString readText(const char *bytes, int width)
 {

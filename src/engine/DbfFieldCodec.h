@@ -19,6 +19,9 @@ QByteArrayView textBytes(const char *bytes, int width);
 // Fills the field's bytes (field.width of them) with the value. Throws
 // DbError naming the field when the value cannot be stored there.
 void write(const DbfField &field, const QVariant &value, char *bytes);
+// Throws DbError naming the field when the stored text holds a control
+// character (other than TAB, CR and LF).
+void refuseControlCharacters(const DbfField &field, const QByteArray &gbk);
 // The GBK bytes a memo value is stored as; empty for NULL or empty text.
 QByteArray memoBytes(const DbfField &field, const QVariant &value);
 

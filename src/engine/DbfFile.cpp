@@ -1,5 +1,7 @@
 #include "DbfFile.h"
 
+#include "FieldValue.h"
+
 #include "DbError.h"
 #include "DbfFieldCodec.h"
 #include "DbfFilePrivate.h"
@@ -7,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QVarLengthArray>
 #include <QtEndian>
 #include <chrono>
 #include <cstring>
@@ -466,6 +469,48 @@ int DbfFile::append(const QList<QPair<int, QVariant>> &values)
             std::memset(blank.data() + 1 + f.offset, 0, size_t(f.width));
     }
     return d->appendRecord(d->composeRecord(blank, values, false));
+}
+
+int DbfFile::appendStoredTexts(const QList<QByteArray> &values)
+{
+    if (d->readOnly)
+        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    QByteArray record(d->recordLength, ' ');
+    const int count = int(qMin<qsizetype>(values.size(), d->fields.size()));
+    // Every value is converted before a memo block is written.
+    QVarLengthArray<int, 8> memoFields;
+    for (int i = 0; i < count; ++i) {
+        const DbfField &f = d->fields[i];
+        const QByteArray &value = values[i];
+        char *bytes = record.data() + 1 + f.offset;
+        if (f.type == 'I')
+            std::memset(bytes, 0, size_t(f.width));
+        if (value.isEmpty())
+            continue;
+        if (f.isText())
+            DbfFieldCodec::refuseControlCharacters(f, value);
+        if (f.type == 'M') {
+            memoFields.append(i);
+        } else if (f.type == 'C') {
+            if (value.size() <= f.width) {
+                std::memcpy(bytes, value.constData(), size_t(value.size()));
+            } else {
+                const QByteArray cut = GbkText::cutBytes(value, f.width);
+                std::memcpy(bytes, cut.constData(), size_t(cut.size()));
+            }
+        } else {
+            DbfFieldCodec::write(f, FieldValue::fromText(f, GbkText::decode(value)), bytes);
+        }
+    }
+    for (int i = count; i < d->fields.size(); ++i) {
+        if (d->fields[i].type == 'I')
+            std::memset(record.data() + 1 + d->fields[i].offset, 0, size_t(d->fields[i].width));
+    }
+    for (int i : memoFields) {
+        const DbfField &f = d->fields[i];
+        DbfMemo::writePointer(record.data() + 1 + f.offset, f.width, d->memo->append(values[i]));
+    }
+    return d->appendRecord(record);
 }
 
 void DbfFile::beginBulkAppend()

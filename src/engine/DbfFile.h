@@ -92,6 +92,14 @@ public:
     void update(int recno, const QList<QPair<int, QVariant>> &values);
     // Appends a row (missing fields blank) and returns its number.
     int append(const QList<QPair<int, QVariant>> &values);
+    // Appends a row of values as a text file brings them, one per field
+    // from the first (missing or empty ones blank): C and M fields take the
+    // bytes as stored text, cut to width on a character boundary; other
+    // fields read them as text. For readers that have checked the bytes to
+    // be GBK text already: that is not checked again (control characters
+    // are refused as everywhere). A value a field
+    // cannot take throws DbError naming the field; nothing is written then.
+    int appendStoredTexts(const QList<QByteArray> &values);
     // Between these, appended rows are gathered and written in batches of
     // a few megabytes (memo blocks, then rows, then the header count, as
     // for a single row) instead of one by one. Reads and other changes see

@@ -4,6 +4,7 @@
 #include "FieldValue.h"
 
 #include <QDate>
+#include <QStringList>
 
 namespace {
 
@@ -132,6 +133,7 @@ Filter::Condition readCondition(Reader &reader, const QString &expression)
 Filter Filter::parse(const QString &expression)
 {
     Filter filter;
+    filter.m_text = expression;
     Reader reader(expression);
     if (reader.atEnd())
         return filter;
@@ -145,8 +147,22 @@ Filter Filter::parse(const QString &expression)
     return filter;
 }
 
-void Filter::bind(const DbfFile &file, const QString &expression)
+Filter Filter::exact(const QList<std::pair<QString, QString>> &fieldValues)
 {
+    Filter filter;
+    QStringList parts;
+    for (const auto &[field, value] : fieldValues) {
+        filter.m_conditions.append(Condition{field, trimRight(value), false});
+        parts.append(field + QStringLiteral("='") + QString(value).replace(QLatin1Char('\''), QLatin1String("''"))
+                     + QLatin1Char('\''));
+    }
+    filter.m_text = parts.join(QLatin1String(" and "));
+    return filter;
+}
+
+void Filter::bind(const DbfFile &file)
+{
+    const QString &expression = m_text;
     m_bound.clear();
     for (const Condition &condition : std::as_const(m_conditions)) {
         Bound bound;

@@ -4,11 +4,15 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <utility>
 
 // The filter texts of the tables: comparisons `field='text'` or `field=7`
 // joined by " and ". A trailing * inside the quotes means "begins with";
 // a quote inside the text is doubled. Texts compare exactly, without regard
 // to trailing blanks (a stored field is blank padded).
+//
+// Key filters made from stored values use exact() instead of a text: a key
+// such as region "1*" must not turn into "begins with 1".
 class Filter
 {
 public:
@@ -22,13 +26,19 @@ public:
     Filter() = default;
     // Throws DbError naming the text when it is not of that form.
     static Filter parse(const QString &expression);
+    // Each field equal to its value, whatever characters the value holds.
+    static Filter exact(const QList<std::pair<QString, QString>> &fieldValues);
+    // The filter as a text of the grammar, for messages and display. An
+    // exact comparison with a value ending in "*" reads back as a prefix,
+    // so a filter is kept as a Filter, not as this text.
+    QString text() const { return m_text; }
 
     bool isEmpty() const { return m_conditions.isEmpty(); }
     const QList<Condition> &conditions() const { return m_conditions; }
 
     // Ties the conditions to a file's fields; throws DbError for a field the
     // file lacks or a value the field cannot hold.
-    void bind(const DbfFile &file, const QString &expression);
+    void bind(const DbfFile &file);
     bool matches(const DbfFile &file, int recno) const;
     bool matches(const QList<QVariant> &record) const;
 
@@ -43,4 +53,5 @@ private:
 
     QList<Condition> m_conditions;
     QList<Bound> m_bound;
+    QString m_text;
 };

@@ -8,8 +8,7 @@
 struct Table::TablePrivate
 {
     QString tableName;
-    QString filterText;
-    Filter filter;   // parsed from filterText
+    Filter filter;
     bool filtered = false;
     bool bound = false;  // filter tied to the open file's fields
 
@@ -37,7 +36,12 @@ void Table::setTableName(const QString &name)
 
 QString Table::filter() const
 {
-    return t->filterText;
+    return t->filter.text();
+}
+
+Filter Table::filterRule() const
+{
+    return t->filter;
 }
 
 bool Table::filtered() const
@@ -49,12 +53,15 @@ bool Table::filtered() const
 // a bad text leaves the table as it was.
 void Table::setFilter(const QString &expression)
 {
+    setFilter(Filter::parse(expression));
+}
+
+void Table::setFilter(Filter filter)
+{
     checkBrowseMode();
-    Filter parsed = Filter::parse(expression);
     if (isOpen() && t->filtered)
-        parsed.bind(*liveFile(), expression);
-    t->filter = parsed;
-    t->filterText = expression;
+        filter.bind(*liveFile());
+    t->filter = std::move(filter);
     t->bound = isOpen() && t->filtered;
     if (isOpen() && t->filtered)
         refreshRows();
@@ -66,7 +73,7 @@ void Table::setFiltered(bool on)
         return;
     checkBrowseMode();
     if (on && isOpen())
-        t->filter.bind(*liveFile(), t->filterText);
+        t->filter.bind(*liveFile());
     t->filtered = on;
     t->bound = on && isOpen();
     if (isOpen())
@@ -93,7 +100,7 @@ void Table::open()
         throw DbError(QStringLiteral("没有指定表文件名，不能打开。"));
     std::shared_ptr<DbfFile> file = database()->file(t->tableName);
     if (t->applies())
-        t->filter.bind(*file, t->filterText);
+        t->filter.bind(*file);
     t->bound = t->applies();
     QList<int> recnos = visibleRows(*file, t->bound ? &t->filter : nullptr);
     setLiveRows(std::move(file), std::move(recnos));

@@ -38,8 +38,9 @@ void addDateLine(report::Report &page, double y, const QString &caption, const Q
         page.add(BandKind::Title, label(names[i], QRectF(x, y, width, 12), QString(), centred(14)));
         page.add(BandKind::Title, line(QString(), x, y + 12, x + width, y + 12, 0.3));
         x += width;
-        page.add(BandKind::Title, label(QString(), QRectF(x, y, 7, 12), units[i], centred(15)));
-        x += 7;
+        const double unitWidth = 6.5 * units[i].size() + 1;
+        page.add(BandKind::Title, label(QString(), QRectF(x, y, unitWidth, 12), units[i], centred(15)));
+        x += unitWidth;
     }
 }
 
@@ -73,7 +74,7 @@ std::unique_ptr<report::Report> make(Set set)
     addEntry(*page, 146, QStringLiteral("推荐单位："),
              field(QStringLiteral("QRDBText_128"), QStringLiteral("ITEM_128"), {}, style(14)));
     addDateLine(*page, 164, QStringLiteral("研究起止时间："), PeriodLabels,
-                {QStringLiteral("年"), QStringLiteral("月至"), QStringLiteral("年"),
+                {QStringLiteral("年"), QStringLiteral("月 至"), QStringLiteral("年"),
                  QStringLiteral("月")});
     addDateLine(*page, 182, QStringLiteral("登记日期："), DateLabels,
                 {QStringLiteral("年"), QStringLiteral("月"), QStringLiteral("日")});

@@ -75,8 +75,12 @@ void addDetail(report::Report &page)
         TextStyle s = centred(9);
         s.wrap = true;
         s.shrink = true;
-        if (c.field == QLatin1String("ITEM_185") || c.field == QLatin1String("ITEM_186"))
-            s.align = Qt::AlignLeft | Qt::AlignVCenter;
+        // Broken into lines of their own before printing: shrunk, never
+        // wrapped again.
+        if (c.field == QLatin1String("ITEM_185") || c.field == QLatin1String("ITEM_186")) {
+            s = style(8, Qt::AlignLeft | Qt::AlignVCenter);
+            s.shrink = true;
+        }
         Element e = field(QStringLiteral("QRDBText_") + c.field.mid(5), c.field,
                           QRectF(x + 0.8, 0.3, c.width - 1.6, RowHeight - 0.6), s);
         if (c.field == QLatin1String("ITEM_185")) {

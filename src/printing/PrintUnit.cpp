@@ -461,15 +461,25 @@ void TPrintForm::PrintWholeForm()
     printWholeForm(appliedRecord());
 }
 
+// Pages that cannot be laid out yet are left out and named at the end, so
+// that the rest of the form is printed all the same.
 void TPrintForm::printWholeForm(bool applied)
 {
     const PageButton *table = applied ? AppliedDirect : TheoryDirect;
     const int count = applied ? int(std::size(AppliedDirect)) : int(std::size(TheoryDirect));
+    QStringList missing;
     for (int i = 0; i < count; ++i) {
         const PageButton &b = table[i];
+        if (!ReportPages::kind(QLatin1String(b.page))) {
+            missing << QString::fromUtf8(b.caption);
+            continue;
+        }
         printPage(QLatin1String(b.page),
                   {QString::fromUtf8(b.pageLabel), QString::fromUtf8(b.counterPrefix)});
     }
+    if (!missing.isEmpty())
+        throw report::ReportError(QStringLiteral("以下各页尚不能打印，没有打印：\n")
+                                  + missing.join(QStringLiteral("\n")));
 }
 
 // A printer or file that cannot be used is the user's to fix: its own text.

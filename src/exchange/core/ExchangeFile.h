@@ -85,7 +85,8 @@ void WriteExchangeFile(DataSet &data, const QString &fileName,
                        ExchangeLine kind = ExchangeLine::Child);
 
 // One logical record as it stands in the file: GBK bytes, its physical
-// lines joined by their own line ends, without the final one.
+// lines joined by their own line ends, without the final one. The reader
+// leaves the text empty when it has split the values already.
 struct ExchangeRecord
 {
     ExchangeRecord() = default;
@@ -103,6 +104,7 @@ struct ExchangeRecord
     QList<QByteArray> values;
     ExchangeText::RecordLayout valuesLayout;
     int missingValues = 0;   // a short line's values made empty
+    bool valuesAreGbk = false;   // the reader found the record to be GBK text
 };
 
 // An exchange file open for reading. The record layout (the target's column

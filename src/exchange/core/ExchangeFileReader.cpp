@@ -65,12 +65,12 @@ bool isStagingTableOf(const Table &table, const QString &exchangeName)
 // rather than once per record.
 struct LoadTarget
 {
-    QStringList names;     // the table's columns
+    std::shared_ptr<DbfFile> file;   // rows go straight to the table's file
     RecordLayout layout;
     bool mendsDate = false;   // the import into the kjcg staging table
 
     LoadTarget(const Table &table, SplitterVariant variant)
-        : names(table.fieldNames()), layout(ExchangeLayout(table)),
+        : file(table.database()->file(table.tableName())), layout(ExchangeLayout(table)),
           mendsDate(variant == SplitterVariant::Import && isStagingTableOf(table, ExchangeNames::Kjcg))
     {
     }
@@ -103,7 +103,7 @@ QList<QByteArray> splitRecord(const ExchangeRecord &record, const RecordLayout &
     const QList<QByteArray> values = scannedValues(record, layout, &lacking);
     if (missing)
         *missing = lacking;
-    if (GbkText::isValid(record.text))
+    if (record.valuesAreGbk || GbkText::isValid(record.text))
         return values;
     for (int i = 0; i < values.size(); ++i) {
         if (!GbkText::isValid(values.at(i))) {
@@ -124,23 +124,18 @@ void mendRegistrationDate(QList<QByteArray> &values)
         date = ValueText::formatDate(QDate::currentDate()).toLatin1();
 }
 
-// Values go to the table as the GBK bytes they are: text is stored without
-// being decoded and encoded again.
-void appendRow(Table &table, const QStringList &names, const QList<QByteArray> &values,
-               const ExchangeRecord &record)
+// Values go to the table file as the GBK bytes they are (splitRecord has
+// checked them): text is stored without being decoded and encoded again.
+void appendRow(DbfFile &file, const QList<QByteArray> &values, const ExchangeRecord &record)
 {
-    table.append();
     try {
-        for (int i = 0; i < values.size(); ++i)
-            table.setGbk(names.at(i), values.at(i));
-        table.post();
+        file.appendStoredTexts(values);
     } catch (const DbError &error) {
-        table.cancel();
         throw DbError(where(record) + error.message());
     }
 }
 
-bool appendRecord(Table &table, const ExchangeRecord &record, const LoadTarget &target,
+bool appendRecord(const ExchangeRecord &record, const LoadTarget &target,
                   bool *shortLine = nullptr)
 {
     int missing = 0;
@@ -151,7 +146,7 @@ bool appendRecord(Table &table, const ExchangeRecord &record, const LoadTarget &
         *shortLine = missing > 0;
     if (target.mendsDate)
         mendRegistrationDate(values);
-    appendRow(table, target.names, values, record);
+    appendRow(*target.file, values, record);
     return true;
 }
 
@@ -222,12 +217,16 @@ ExchangeRecord ExchangeFileReader::readRecord()
             readMore();
             continue;
         }
-        record.text = withoutLineEnd(m_buffer.constData(), m_pos, scan.next);
         if (scan.status == RecordScan::Values) {
             record.values = std::move(scan.values);
             record.valuesLayout = m_layout;
             record.missingValues = scan.missing;
+            // The bytes between values never belong to a character, so a
+            // record of GBK text has values of GBK text.
+            record.valuesAreGbk = GbkText::isValid(QByteArrayView(m_buffer.constData() + m_pos, scan.next - m_pos));
         }
+        if (!record.valuesAreGbk)
+            record.text = withoutLineEnd(m_buffer.constData(), m_pos, scan.next);
         m_pos = scan.next;
         m_line += scan.lines;
         return record;
@@ -257,7 +256,10 @@ QStringList SplitExchangeRecord(const ExchangeRecord &record, const RecordLayout
 
 bool AppendTabbedLine(Table &table, const ExchangeRecord &record, SplitterVariant variant)
 {
-    return appendRecord(table, record, LoadTarget(table, variant));
+    const bool added = appendRecord(record, LoadTarget(table, variant));
+    if (added)
+        table.refresh();
+    return added;
 }
 
 // The rows are written to the table file in batches (bulk appends): one
@@ -271,13 +273,13 @@ int LoadExchangeFile(Table &table, const QString &path, SplitterVariant variant,
         table.open();
     const LoadTarget target(table, variant);
     ExchangeFileReader file(path, target.layout);
-    DbfBulkAppend bulk(table.database()->file(table.tableName()));
+    DbfBulkAppend bulk(target.file);
     int rows = 0;
     while (!file.atEnd()) {
         if (eachRecord)
             eachRecord();
         bool shortLine = false;
-        if (appendRecord(table, ReadExchangeRecord(file), target, &shortLine)) {
+        if (appendRecord(ReadExchangeRecord(file), target, &shortLine)) {
             ++rows;
             if (shortLine && shortLines)
                 ++*shortLines;

@@ -131,10 +131,9 @@ QString closeQuestion(const QString &category, const QHash<QString, bool> &done)
     return {};
 }
 
-QString recordKeyFilter(const QString &item4, const QString &itemDqdm)
+Filter recordKeyFilter(const QString &item4, const QString &itemDqdm)
 {
-    return QStringLiteral("item_4='") + Database::escapeSql(item4) + QStringLiteral("' and item_dqdm='")
-           + Database::escapeSql(itemDqdm) + QStringLiteral("'");
+    return Filter::exact({{QStringLiteral("item_4"), item4}, {QStringLiteral("item_dqdm"), itemDqdm}});
 }
 
 } // namespace AchievementList

@@ -1,4 +1,6 @@
 #pragma once
+#include "engine/Filter.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -49,8 +51,8 @@ bool isComplete(const QString &category, const QHash<QString, bool> &done);
 // section in the closing order that is not done; empty when none is.
 QString closeQuestion(const QString &category, const QHash<QString, bool> &done);
 
-// A table filter that selects exactly the child rows of one record. Quotes
-// inside the key are doubled.
-QString recordKeyFilter(const QString &item4, const QString &itemDqdm);
+// A table filter that selects exactly the child rows of one record, whatever
+// the key holds (a region "1*" is no "begins with 1").
+Filter recordKeyFilter(const QString &item4, const QString &itemDqdm);
 
 } // namespace AchievementList

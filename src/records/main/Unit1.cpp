@@ -856,7 +856,7 @@ void TMainForm::showListAfterFailedDelete(int position)
 
 void TMainForm::deleteChildRows(const QString &item4, const QString &itemDqdm)
 {
-    const QString filter = AchievementList::recordKeyFilter(item4, itemDqdm);
+    const Filter filter = AchievementList::recordKeyFilter(item4, itemDqdm);
     for (Table *children : {dm().TblCgwcdw, dm().tblzlqk, dm().Tbljdwyhmd, dm().TblCgwcr}) {
         children->close();
         children->setFilter(filter);

@@ -71,7 +71,7 @@ class FilterLifted
 {
 public:
     explicit FilterLifted(Table &table)
-        : m_table(table), m_filter(table.filter()), m_filtered(table.filtered())
+        : m_table(table), m_filter(table.filterRule()), m_filtered(table.filtered())
     {
         if (m_filtered)
             m_table.setFiltered(false);
@@ -91,7 +91,7 @@ public:
 
 private:
     Table &m_table;
-    QString m_filter;
+    Filter m_filter;
     bool m_filtered;
 };
 

@@ -559,7 +559,7 @@ void TFpage4a::openLeaders()
     Table &leaders = *dm().Tblexpert;
     leaders.close();
     leaders.setFiltered(false);
-    leaders.setFilter(QStringLiteral("unitcode='") + EscapeSqlQuotes(code) + QStringLiteral("'"));
+    leaders.setFilter(Filter::exact({{QStringLiteral("unitcode"), code}}));
     leaders.setFiltered(true);
     leaders.open();
     if (auto *leadersList = context().window<TFpage11>())
