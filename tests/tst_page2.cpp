@@ -187,6 +187,8 @@ private slots:
         openOn({{u"item_51"_s, u"1;"_s}, {u"item_32"_s, u"1"_s}, {u"item_161"_s, u"1;"_s}});
         addPatentRow(u"P1"_s, u"2"_s, u"1"_s);
         p->loadFromRecord();
+        QVERIFY(p->Button1->isVisibleTo(p));
+        QVERIFY(!p->Edt_52->isVisibleTo(p) && !p->Edt_53->isVisibleTo(p));
         QCOMPARE(firstFailure(), QString());
         struct Case
         {

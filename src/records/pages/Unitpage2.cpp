@@ -322,8 +322,11 @@ void TFpage2::declareBindings()
     bind(patentCount(QStringLiteral("item_51_3"), edt_51_3));
     bind(patentDerived(QStringLiteral("item_51_1"), edt_51_1));
     bind(patentDerived(QStringLiteral("patent_ty"), patent_ty));
-    bind(text(QStringLiteral("item_52"), Edt_52));
-    bind(text(QStringLiteral("item_53"), Edt_53));
+    // Shown with "软件著作权", not by the category.
+    for (Binding software : {text(QStringLiteral("item_52"), Edt_52), text(QStringLiteral("item_53"), Edt_53)}) {
+        software.widgets.clear();
+        bind(software);
+    }
     bind(money(QStringLiteral("item_45"), Edt_45));
     bind(money(QStringLiteral("item_150"), Edt_150));
     bind(money(QStringLiteral("item_151_1"), Edt_151_1));
