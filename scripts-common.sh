@@ -1,7 +1,7 @@
 # Shared set-up of run.sh and test.sh: install what is missing, configure, build.
 # Sourced, not run.
 
-DRAVIK_PACKAGES="cmake ninja-build pkg-config g++ qt6-base-dev libsqlite3-dev libzip-dev libpugixml-dev xvfb xauth fonts-noto-cjk fonts-arphic-uming arj python3-dbf poppler-utils"
+DRAVIK_PACKAGES="cmake ninja-build pkg-config g++ qt6-base-dev libsqlite3-dev libzip-dev libpugixml-dev xvfb xauth fonts-noto-cjk fonts-arphic-uming arj python3-dbf poppler-utils libreoffice-writer-nogui"
 
 dravik_install_missing() {
     local missing=()
@@ -28,6 +28,13 @@ dravik_build() {
     if [ ! -d "$top/build/data" ]; then
         cp -r "$top/build/data-dist" "$top/build/data" || return 1
     fi
+    # Templates are the program's, not the user's: one that a data folder
+    # lacks is added; one that is there (perhaps changed by the user) stays.
+    local t
+    for t in "$top/build/data-dist"/*.dotx; do
+        [ -e "$t" ] || continue
+        [ -e "$top/build/data/$(basename "$t")" ] || cp "$t" "$top/build/data/" || return 1
+    done
 }
 
 # "宋体"/"SimSun" resolve to an installed Song face through our fontconfig file.

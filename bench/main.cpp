@@ -19,6 +19,7 @@
 #include "Measure.h"
 #include "RecordsBench.h"
 #include "SqliteReference.h"
+#include "WordBench.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
 #include "records/main/StartUp.h"
@@ -274,6 +275,8 @@ int runBenchmark(int achievements)
     addProgramRows(table, data, work.path(), reference);
     addQueryRow(table, data, reference);
     addPageRow(table, data, reference);
+    progress(QStringLiteral("filling a Word form..."));
+    WordBench::addRow(table);
     // Further engine operations add their row here, before the peak that covers them.
     addPeakRow(table, data, engineFigures);
     addSizeNotes(table, generator, data, sqlitePath);

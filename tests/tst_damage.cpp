@@ -201,6 +201,38 @@ private slots:
         QCOMPARE(table.asString("M2"), longText("甲二", 300));
     }
 
+    // Another program cuts the table and its memo file to half while they
+    // are open and mapped: reading past the new end is an error naming the
+    // file, through the file, a dataset and SQL alike, never a crash.
+    void fileShortenedWhileOpen()
+    {
+        QList<QVariantList> rows;
+        for (int i = 0; i < 3000; ++i)
+            rows.append({QString::number(i), longText("备注", i % 7 + 1)});
+        makeTable(m_dir->path(), "t.dbf", {dbfField("NAME", 'C', 100), dbfField("M1", 'M')}, rows);
+        Database db(m_dir->path());
+        auto file = db.file("t");
+        QCOMPARE(file->value(0, 0).toString(), QString("0"));
+        QCOMPARE(file->value(2999, 1).toString(), longText("备注", 2999 % 7 + 1));
+        for (const auto &[name, part] : {std::pair{"t.dbf", 2}, std::pair{"t.dbt", 4}}) {
+            QFile cut(path(name));
+            QVERIFY(cut.resize(cut.size() / part));
+        }
+        const QString row = errorOf([&] { file->value(2000, 0); });
+        QVERIFY2(row.contains("t.dbf"), qPrintable(row));
+        const QString memo = errorOf([&] { file->value(1000, 1); });
+        QVERIFY2(memo.contains("t.dbt"), qPrintable(memo));
+        const QString sql = errorOf([&] { db.execute("update t set NAME = 'x' where M1 = ''"); });
+        QVERIFY2(sql.contains("t.dbf") || sql.contains("t.dbt"), qPrintable(sql));
+        Table table(&db, "t");
+        const QString dataset = errorOf([&] {
+            table.open();
+            for (table.first(); !table.eof(); table.next())
+                table.asString("M1");
+        });
+        QVERIFY2(dataset.contains("t.dbf") || dataset.contains("t.dbt"), qPrintable(dataset));
+    }
+
     // A read that fails while SQLite steps through a table (here: rows
     // gathered by a bulk append that cannot be written) becomes the
     // statement's error instead of an exception through SQLite's C code.

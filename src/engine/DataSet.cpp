@@ -162,7 +162,7 @@ void DataSet::clearRows()
     d->fixedRows.clear();
     d->fields.clear();
     d->fieldByName.clear();
-    d->fieldBySpelling.clear();
+    d->forgetNames();
     d->open = false;
     d->current = -1;
     d->bof = d->eof = true;
@@ -441,10 +441,15 @@ QStringList DataSet::fieldNames() const
 // which cost more than the rest of reading a field.
 int DataSet::fieldIndex(const QString &name) const
 {
+    auto &slot = d->nameSlots[(quintptr(name.constData()) >> 4) % Private::NameSlots];
+    if (slot.index >= 0 && slot.name.constData() == name.constData() && slot.name.size() == name.size())
+        return slot.index;
     const auto known = d->fieldBySpelling.constFind(name);
-    if (known != d->fieldBySpelling.constEnd())
-        return *known;
-    return d->fieldByName.value(name.trimmed().toLower(), -1);
+    const int index = known != d->fieldBySpelling.constEnd() ? *known
+                                                             : d->fieldByName.value(name.trimmed().toLower(), -1);
+    if (index >= 0 && !name.isEmpty())
+        slot = {name, index};
+    return index;
 }
 
 bool DataSet::hasField(const QString &name) const
@@ -637,7 +642,7 @@ void DataSet::rebuildLookupFields()
     d->fieldByName.clear();
     for (int i = 0; i < d->fields.size(); ++i)
         d->fieldByName.insert(d->fields[i].def.name.toLower(), i);
-    d->fieldBySpelling.clear();
+    d->forgetNames();
     for (const DataSetField &field : std::as_const(d->fields)) {
         const QString &name = field.def.name;
         const int index = d->fieldByName.value(name.toLower());

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include "DataSet.h"
 #include "DbfFile.h"
 
@@ -88,6 +89,22 @@ struct DataSet::Private
     // The stored, lower-case and upper-case spelling of each name -> the
     // index fieldByName gives for it.
     QHash<QString, int> fieldBySpelling;
+    // Callers ask for fields by the same QString objects again and again (a
+    // list of names, a literal): the object's text buffer finds its index
+    // without hashing the name. A slot keeps its QString, so the buffer
+    // stays alive and cannot come back holding another name.
+    struct NameSlot
+    {
+        QString name;
+        int index = -1;
+    };
+    static constexpr int NameSlots = 256;
+    mutable std::array<NameSlot, NameSlots> nameSlots;
+    void forgetNames()
+    {
+        fieldBySpelling.clear();
+        nameSlots.fill(NameSlot());
+    }
 
     // Kept across close and open.
     QHash<QString, QString> titles;  // lower-cased name -> title

@@ -4,12 +4,23 @@
 
 #include <QFileInfo>
 
+#include <chrono>
+
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #endif
+
+namespace {
+
+// How old a size check may be before a read in the same stretch asks again.
+constexpr qint64 FreshTicks = 2;
+
+} // namespace
 
 StoredFile::~StoredFile()
 {
@@ -35,6 +46,8 @@ void StoredFile::close()
         m_file.unmap(m_map);
     m_map = nullptr;
     m_mapSize = 0;
+    m_checkedEnd = 0;
+    m_checkedStretch = -1;
     m_size = 0;
     m_mapFailed = false;
     m_buffer.clear();
@@ -47,8 +60,17 @@ QString StoredFile::errorText() const
     return FileSafety::reason(m_file);
 }
 
+// Asked once for each page of a file read: the system's call directly,
+// without the layers QFile adds.
 qint64 StoredFile::currentSize()
 {
+#ifndef Q_OS_WIN
+    struct stat status;
+    if (m_file.handle() >= 0 && ::fstat(m_file.handle(), &status) == 0) {
+        m_size = status.st_size;
+        return m_size;
+    }
+#endif
     m_size = m_file.size();
     return m_size;
 }
@@ -70,14 +92,49 @@ bool StoredFile::remap(qint64 neededEnd)
     return true;
 }
 
+// Reading the coarse clock costs a few nanoseconds where the system keeps
+// it in user space; a tick of about 4 ms is fine enough.
+qint64 StoredFile::clockTicks()
+{
+#if defined(Q_OS_LINUX)
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    return qint64(now.tv_sec) * 250 + now.tv_nsec / 4000000;
+#else
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count() / 4;
+#endif
+}
+
+bool StoredFile::checkIsFresh() const
+{
+    return clockTicks() - m_checkedAt <= FreshTicks;
+}
+
+bool StoredFile::checkSize(qint64 offset, qint64 end)
+{
+    const qint64 size = currentSize();
+    m_checkedAt = clockTicks();
+    m_checkedStretch = offset >> CheckedStretchBits;
+    m_checkedEnd = qMin(size, m_mapSize);
+    return end <= size;
+}
+
 const char *StoredFile::dataBeyondView(qint64 offset, qint64 length)
 {
     if (offset < 0 || length < 0)
         return nullptr;
     const qint64 end = offset + length;
+    if (m_map && end <= m_mapSize) {
+        if (!checkSize(offset, end))
+            return nullptr;
+        return reinterpret_cast<const char *>(m_map) + offset;
+    }
     if (end > (m_map ? m_mapSize : m_size) || (!m_map && !m_mapFailed)) {
         if (!remap(end))
             return nullptr;
+        if (m_map)
+            checkSize(offset, end);
     }
     if (m_map)
         return reinterpret_cast<const char *>(m_map) + offset;
@@ -88,13 +145,18 @@ const char *StoredFile::dataBeyondView(qint64 offset, qint64 length)
     return m_buffer.constData();
 }
 
+// The whole rest of the file as the last fresh check saw it.
 const char *StoredFile::mappedFrom(qint64 offset, qint64 *available)
 {
     if (offset >= m_mapSize && !remap(offset + 1))
         return nullptr;
     if (!m_map)
         return nullptr;
-    *available = m_mapSize - offset;
+    if ((offset >> CheckedStretchBits) != m_checkedStretch || !checkIsFresh() || offset >= m_checkedEnd)
+        checkSize(offset, offset + 1);
+    if (offset >= m_checkedEnd)
+        return nullptr;
+    *available = m_checkedEnd - offset;
     return reinterpret_cast<const char *>(m_map) + offset;
 }
 

@@ -26,11 +26,20 @@ public:
     qint64 knownSize() const { return m_size; }
     // The bytes [offset, offset + length), or nullptr when the file is
     // shorter. The pointer stays valid until the next call on this object.
+    //
+    // The view is a map of the file, and another program may shorten the
+    // file under it: touching a mapped byte past the new end kills the
+    // process. So the file's size is asked again whenever a read starts in
+    // another page than the last one checked, or that check is a few
+    // milliseconds old; a read past the end then gives nullptr (the caller
+    // reports damage). The fields of one row, read one after another, cost
+    // one check.
     const char *data(qint64 offset, qint64 length)
     {
-        // Inline where the view already holds the bytes: every read of a
-        // field passes here.
-        if (m_map && offset >= 0 && length >= 0 && offset + length <= m_mapSize)
+        // Inline where the view already holds the bytes and the check is
+        // fresh: every read of a field passes here.
+        if (m_map && offset >= 0 && length >= 0 && offset + length <= m_checkedEnd
+            && (offset >> CheckedStretchBits) == m_checkedStretch && checkIsFresh())
             return reinterpret_cast<const char *>(m_map) + offset;
         return dataBeyondView(offset, length);
     }
@@ -45,6 +54,11 @@ public:
     }
 
 private:
+    static constexpr int CheckedStretchBits = 12;   // a page
+    static qint64 clockTicks();   // a cheap clock: a few milliseconds a tick
+    bool checkIsFresh() const;
+    // Asks the system for the size; false when the file now ends before end.
+    bool checkSize(qint64 offset, qint64 end);
     bool remap(qint64 neededEnd);
     const char *dataBeyondView(qint64 offset, qint64 length);
 
@@ -54,6 +68,9 @@ private:
     qint64 m_size = 0;
     bool m_mapFailed = false;
     QByteArray m_buffer;
+    qint64 m_checkedEnd = 0;        // the map's bytes the last check allows
+    qint64 m_checkedStretch = -1;   // offset >> CheckedStretchBits of that read
+    qint64 m_checkedAt = 0;         // clockTicks() then
 };
 
 namespace FileSafety {

@@ -1,22 +1,53 @@
 #include "WordOutput.h"
 
-#include "records/forms/Messages.h"
+#include "CodeLookup.h"
+#include "WordDocumentMaker.h"
+#include "records/forms/AppContext.h"
+#include "records/main/UnitDM.h"
 
-// Until the documents are built, each button says so.
 namespace WordOutput {
 
 namespace {
-void notYet(QWidget *window)
+
+QString &savingFolder()
 {
-    Messages::ShowWarning(window, QStringLiteral("Word文档输出尚未完成。"));
+    static QString folder;
+    return folder;
 }
+
+Opener &savingOpener()
+{
+    static Opener opener;
+    return opener;
+}
+
+// The data folder beside the program holds the templates with the tables.
+void make(QWidget *window, WordPlans::Output output)
+{
+    AppContext &context = ContextOf(window);
+    TDM &dm = context.dm();
+    const DatabaseCodes codes(dm.database(), &context.dictionary());
+    WordDocumentMaker maker(WordSources::fromDataModule(dm, codes), dm.DataPath, window);
+    if (!savingFolder().isEmpty())
+        maker.setFolder(savingFolder());
+    if (savingOpener())
+        maker.setOpener(savingOpener());
+    maker.run(output);
+}
+
 } // namespace
 
-void RJ_ButtonClick(QWidget *window) { notYet(window); }
-void YY_ButtonClick(QWidget *window) { notYet(window); }
-void RJ_SButtonClick(QWidget *window) { notYet(window); }
-void YY_SButtonClick(QWidget *window) { notYet(window); }
-void Button5Click(QWidget *window) { notYet(window); }
-void Button6Click(QWidget *window) { notYet(window); }
+void setSaving(const QString &folder, Opener opener)
+{
+    savingFolder() = folder;
+    savingOpener() = std::move(opener);
+}
+
+void RJ_ButtonClick(QWidget *window) { make(window, WordPlans::Output::RjForm); }
+void YY_ButtonClick(QWidget *window) { make(window, WordPlans::Output::YyForm); }
+void RJ_SButtonClick(QWidget *window) { make(window, WordPlans::Output::RjFormText); }
+void YY_SButtonClick(QWidget *window) { make(window, WordPlans::Output::YyFormText); }
+void Button5Click(QWidget *window) { make(window, WordPlans::Output::Application); }
+void Button6Click(QWidget *window) { make(window, WordPlans::Output::Certificate); }
 
 } // namespace WordOutput

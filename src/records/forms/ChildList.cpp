@@ -3,9 +3,11 @@
 #include "AppInfo.h"
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
+#include "engine/Filter.h"
 #include "records/widgets/GridSelection.h"
 #include "records/widgets/NamedControls.h"
 #include "records/forms/Abort.h"
+#include "engine/DbError.h"
 #include "records/forms/Messages.h"
 
 #include <QHBoxLayout>
@@ -59,6 +61,24 @@ QString deleteQuestion()
 void ShowPlainMessage(QWidget *parent, const QString &text)
 {
     Messages::show(parent, AppInfo::applicationTitle(), text, QMessageBox::NoIcon);
+}
+
+// A blank key field reads as NULL in SQL: it matches the empty value.
+QString keySelect(const Key &key)
+{
+    QString table = key.table;
+    const int dot = table.lastIndexOf(QLatin1Char('.'));
+    if (dot > 0)
+        table.truncate(dot);
+    QStringList conditions;
+    for (int i = 0; i < key.fields.size(); ++i)
+        conditions << QStringLiteral("coalesce(%1,'') = :k%2").arg(key.fields.at(i)).arg(i);
+    QString sql = QStringLiteral("select * from ") + table;
+    if (!conditions.isEmpty())
+        sql += QStringLiteral(" where ") + conditions.join(QStringLiteral(" and "));
+    if (!key.orderBy.isEmpty())
+        sql += QStringLiteral(" order by ") + key.orderBy;
+    return sql;
 }
 
 } // namespace ChildList
@@ -131,6 +151,52 @@ void ChildListWindow::setRows(DataSet *rows, DataSetModel *model, const QString 
                 if (!m_followingCurrent && current.isValid())
                     moveToGridRow(current.row());
             });
+}
+
+void ChildListWindow::setAppendTarget(DataSet *target)
+{
+    m_appendTarget = target;
+}
+
+DataSet *ChildListWindow::appendTarget() const
+{
+    return m_appendTarget ? m_appendTarget.data() : m_rows.data();
+}
+
+void ChildListWindow::setKey(const ChildList::Key &key)
+{
+    m_key = key;
+}
+
+void ChildListWindow::showRowsOf(const QStringList &values)
+{
+    if (auto *table = qobject_cast<Table *>(m_rows.data())) {
+        table->close();
+        table->setFiltered(false);
+        QList<std::pair<QString, QString>> key;
+        for (int i = 0; i < m_key.fields.size(); ++i)
+            key.append({m_key.fields.at(i), values.value(i)});
+        table->setFilter(Filter::exact(key));
+        table->setFiltered(true);
+        table->open();
+    } else if (auto *query = qobject_cast<Query *>(m_rows.data())) {
+        query->close();
+        query->setSql(ChildList::keySelect(m_key));
+        query->clearParams();
+        for (int i = 0; i < m_key.fields.size(); ++i)
+            query->setParam(QStringLiteral("k%1").arg(i), values.value(i));
+        query->open();
+    }
+}
+
+void ChildListWindow::afterStore(ChildList::Mode) {}
+
+void ChildListWindow::whenLeft() {}
+
+void ChildListWindow::done(int result)
+{
+    PageWindow::done(result);
+    runGuarded(this, [this] { whenLeft(); });
 }
 
 void ChildListWindow::setColumnWidths(const QList<int> &widths)
@@ -278,7 +344,8 @@ void ChildListWindow::moveToGridRow(int row)
 // ---- dialog -------------------------------------------------------------------
 
 ChildListDialog::ChildListDialog(QWidget *parent)
-    : QuitOnlyDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : QuitOnlyDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      BoundForm(this)
 {
     Button1 = MakeButton(this, QStringLiteral("Button1"), QStringLiteral("存储"), 80);
     Button2 = MakeButton(this, QStringLiteral("Button2"), QStringLiteral("退出"), 80);
@@ -286,14 +353,36 @@ ChildListDialog::ChildListDialog(QWidget *parent)
     connect(Button2, &QPushButton::clicked, this, &ChildListDialog::Button2Click);
 }
 
+// The dialog's edits take the widths of the list's fields.
 void ChildListDialog::setList(ChildListWindow *list)
 {
     m_list = list;
+    if (list && list->rows())
+        applyFieldModel(*list->rows());
 }
 
 ChildList::Mode ChildListDialog::mode() const
 {
     return m_list ? ChildList::modeOf(windowTitle(), m_list->listName()) : ChildList::Mode::Other;
+}
+
+DataSet &ChildListDialog::boundRow() const
+{
+    if (!m_list || !m_list->rows())
+        throw DbError(QStringLiteral("列表还没有连接到数据！"));
+    return *m_list->rows();
+}
+
+DataSet &ChildListDialog::rowToWrite() const
+{
+    if (mode() == ChildList::Mode::Add && m_list && m_list->appendTarget())
+        return *m_list->appendTarget();
+    return boundRow();
+}
+
+bool ChildListDialog::appendsRow(const DataSet &) const
+{
+    return mode() == ChildList::Mode::Add;
 }
 
 void ChildListDialog::layOutWithButtons(QLayout *fields, const QMargins &margins)
@@ -314,6 +403,14 @@ void ChildListDialog::layOutWithButtons(QLayout *fields, const QMargins &margins
 QString ChildListDialog::leaveQuestion() const
 {
     return QStringLiteral("记录已更改，是否保存后退出？");
+}
+
+void ChildListDialog::loadControls(ChildList::Mode mode)
+{
+    if (mode == ChildList::Mode::Add)
+        clearForAdd();
+    else if (m_list && m_list->rows())
+        loadFromRow();
 }
 
 void ChildListDialog::showEvent(QShowEvent *event)
@@ -339,10 +436,11 @@ void ChildListDialog::store()
         return;
     DataSet &rows = *m_list->rows();
     const int position = rows.isOpen() ? rows.recNo() : -1;
-    writeRow(rows, current);
-    // The row is stored: a renumbering that fails is shown, but the entry
-    // is done, so that "存储" pressed again cannot add the row twice.
+    storeRow(current);
+    // The row is stored: a hook or a renumbering that fails is shown, but
+    // the entry is done, so that "存储" pressed again cannot add the row twice.
     runGuarded(this, [&] {
+        m_list->afterStore(current);
         m_list->renumber();
         keepStoredRowCurrent(rows, current, position);
     });
@@ -369,21 +467,20 @@ void ChildListDialog::keepStoredRowCurrent(DataSet &rows, ChildList::Mode mode, 
         rows.moveTo(position);
 }
 
-void ChildListDialog::writeRow(DataSet &rows, ChildList::Mode mode)
+void ChildListDialog::storeRow(ChildList::Mode mode)
 {
+    DataSet &target = rowToWrite();
+    DataSet &rows = *m_list->rows();
     if (!rows.isOpen())
         rows.open();
     m_rowsBeforeAdd = rows.recordCount();
     try {
-        if (mode == ChildList::Mode::Add)
-            rows.append();
-        else
-            rows.edit();
-        writeFields(rows, mode);
-        rows.post();
+        writeRow();
+        if (mode == ChildList::Mode::Add && &target != &rows)
+            return;  // the table took it; the list reads it when renumbered
         m_list->applyRowChanges();
     } catch (...) {
-        discardPending(rows);
+        discardPending(target);
         throw;
     }
 }
@@ -391,13 +488,10 @@ void ChildListDialog::writeRow(DataSet &rows, ChildList::Mode mode)
 void ChildListDialog::Button2Click()
 {
     if (!isBlankForLeave()) {
-        bool unchanged = true;
-        runGuarded(this, [&] { unchanged = isUnchanged(); });
-        if (!unchanged
-            && Messages::show(this, QStringLiteral("请注意！"), leaveQuestion(),
-                              QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
-                   == QMessageBox::Yes
-            && !Button1Click())
+        bool mayLeave = true;
+        if (!runGuarded(this, [&] { mayLeave = confirmLeave(leaveQuestion()); }))
+            mayLeave = true;  // the comparison failed: nothing to ask about
+        if (!mayLeave)
             return;  // the entry was refused: it stays for the user to mend
     }
     if (isVisible())

@@ -1,6 +1,7 @@
 #pragma once
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
+#include "records/forms/BoundForm.h"
 #include "records/forms/PageWindow.h"
 
 #include <QPointer>
@@ -44,6 +45,18 @@ QString deleteQuestion();
 // notices of the dialogs ("非法年份", "输入序号必须为数字！").
 void ShowPlainMessage(QWidget *parent, const QString &text);
 
+// The rows of one owner (a record: item_4 and item_dqdm; a unit: unitcode)
+// in a list's table: the key fields, and the serial order the list is read
+// in ("item_194, item_190" for the committee).
+struct Key
+{
+    QString table;        // "jdwyhmd.DBF"
+    QStringList fields;   // {"item_4", "item_dqdm"}
+    QString orderBy;      // empty: the table's own order
+};
+// The select of a query for the key: one bound parameter per field.
+QString keySelect(const Key &key);
+
 } // namespace ChildList
 
 // Where a list window's buttons and grid go, by the names its form gives them.
@@ -67,6 +80,17 @@ public:
     QString listName() const { return m_layout.listName; }
 
     void setRows(DataSet *rows, DataSetModel *model, const QString &serialField);
+    // Where the dialog appends new rows: the rows themselves unless a list
+    // shows a query but appends to its table (the committee).
+    void setAppendTarget(DataSet *target);
+    DataSet *appendTarget() const;
+    // The key of the owner whose rows the list shows, and its serial order.
+    void setKey(const ChildList::Key &key);
+    const ChildList::Key &key() const { return m_key; }
+    // Shows the rows whose key fields equal the values (in the key's field
+    // order), read in the serial order; the values are bound, never joined
+    // into SQL.
+    void showRowsOf(const QStringList &values);
     // Widths of the first columns, kept whenever the grid is filled again.
     void setColumnWidths(const QList<int> &widths);
     DataSet *rows() const { return m_rows; }
@@ -89,18 +113,28 @@ public:
     QPushButton *deleteButton = nullptr;  // "删除" (Button1)
     QPushButton *quitButton = nullptr;    // "退出" (quit01)
 
+    // Hooks of the lists, in the order they run around a store and a leave.
+    // After a row is stored and before the list is renumbered (the
+    // committee re-ranks its roles, the persons list keeps the register).
+    virtual void afterStore(ChildList::Mode mode);
+    // When the list is left, however (page 5 marks its section done, the
+    // patents list writes its counts back into page 2).
+    virtual void whenLeft();
+
 public slots:
     void addClick();
     void modifyClick();
     void deleteClick();
-    void quitClick();
+    virtual void quitClick();
 
 protected:
     // A further command, placed before "退出".
     QPushButton *addCommand(const QString &name, const QString &caption);
-    // Reads the rows again (a table re-reads its file, a query runs again).
+    // Reads the rows again in their serial order (a table re-reads its
+    // file, a query runs again with its key).
     virtual void reloadRows();
     void showEvent(QShowEvent *event) override;
+    void done(int result) override;
 
 private:
     void openDialog(ChildList::Mode mode);
@@ -110,6 +144,8 @@ private:
     void applyColumnWidths();
 
     ChildListLayout m_layout;
+    ChildList::Key m_key;
+    QPointer<DataSet> m_appendTarget;
     QPointer<DataSet> m_rows;
     QPointer<DataSetModel> m_model;
     QString m_serialField;
@@ -120,17 +156,19 @@ private:
 };
 
 // The add/modify dialog of a list: "存储" (Button1) and "退出" (Button2). A
-// list fills in the hooks; the dialog runs the order of a store and a leave.
+// dialog declares its bindings once (field, control, stored form, check);
+// the dialog runs the order of a store and a leave.
 //
-// Store: a blank dialog closes without storing; the input check (its warning
-// and an Abort); then a new row (add) or the current row (modify) gets the
-// fields and is posted; the list is renumbered (a failure there is shown,
+// Store: a blank dialog closes without storing; the input check (its
+// warning and an Abort); then a new row (add, in the list's append target)
+// or the list's current row (modify) gets the fields and is posted; the
+// list's afterStore hook; the list is renumbered (a failure there is shown,
 // but the row is stored and the store goes on); "存储成功！". After an add
 // the dialog is cleared for the next row (or closes), after a modify it
 // closes. A caption of neither mode stores nothing.
 // Leave: a blank dialog closes at once; a changed one asks first, and when
 // the answer is yes but the store does not go through, it stays open.
-class ChildListDialog : public QuitOnlyDialog
+class ChildListDialog : public QuitOnlyDialog, public BoundForm
 {
     Q_OBJECT
 public:
@@ -139,6 +177,10 @@ public:
     void setList(ChildListWindow *list);
     ChildListWindow *list() const { return m_list; }
     ChildList::Mode mode() const;
+
+    // The list's current row; a new row goes to the list's append target.
+    DataSet &boundRow() const override;
+    DataSet &rowToWrite() const override;
 
     QPushButton *Button1 = nullptr;  // "存储"
     QPushButton *Button2 = nullptr;  // "退出"
@@ -150,15 +192,13 @@ public slots:
     void Button2Click();
 
 protected:
-    virtual void loadControls(ChildList::Mode mode) = 0;
+    // Modify: the bound controls from the current row; add: clearForAdd().
+    virtual void loadControls(ChildList::Mode mode);
+    virtual void clearForAdd() {}
     // Nothing worth storing: "存储" closes without a row.
     virtual bool isBlankForStore() const = 0;
     // Nothing entered: "退出" closes without a question.
     virtual bool isBlankForLeave() const = 0;
-    virtual bool isUnchanged() const = 0;
-    // Shows the warning of the first failing check and throws Abort.
-    virtual void checkInput() = 0;
-    virtual void writeFields(DataSet &rows, ChildList::Mode mode) = 0;
     virtual void clearAfterAdd() = 0;
     virtual bool staysOpenAfterAdd() const { return true; }
     virtual QString leaveQuestion() const;
@@ -166,13 +206,16 @@ protected:
     // The dialog's layout: the fields, then "存储" and "退出" centred below.
     void layOutWithButtons(QLayout *fields, const QMargins &margins);
 
+    bool appendsRow(const DataSet &row) const override;
+    bool saveForLeave() override { return Button1Click(); }
+
     // Rows of the list before the row being added was appended.
     int rowsBeforeAdd() const { return m_rowsBeforeAdd; }
     void showEvent(QShowEvent *event) override;
 
 private:
     void store();
-    void writeRow(DataSet &rows, ChildList::Mode mode);
+    void storeRow(ChildList::Mode mode);
     void keepStoredRowCurrent(DataSet &rows, ChildList::Mode mode, int position);
 
     QPointer<ChildListWindow> m_list;

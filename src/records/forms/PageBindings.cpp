@@ -51,21 +51,33 @@ Binding &Binding::only(Serves categories, bool clearForOthers)
 Binding &Binding::required(const QString &message)
 {
     auto isBlank = blank;
-    return checkedBy([isBlank, message](QWidget *page) {
-        if (isBlank && isBlank()) {
-            Messages::ShowWarning(page, message);
-            throw Abort{};
-        }
-    });
+    return checkedBy([isBlank, message] { return isBlank && isBlank() ? message : QString(); });
 }
 
-Binding &Binding::checkedBy(std::function<void(QWidget *page)> extra)
+Binding &Binding::checkedBy(std::function<QString()> extra)
 {
     auto before = check;
-    check = [before, extra](QWidget *page) {
-        if (before)
-            before(page);
-        extra(page);
+    check = [before, extra] {
+        const QString failed = before ? before() : QString();
+        return failed.isEmpty() ? extra() : failed;
+    };
+    return *this;
+}
+
+Binding &Binding::limitedTo(int bytes)
+{
+    byteLimit = bytes;
+    return *this;
+}
+
+Binding &Binding::trimmed()
+{
+    auto untrimmed = value;
+    value = [untrimmed] { return QVariant(untrimmed().toString().trimmed()); };
+    const QString f = field;
+    const auto trimmedValue = value;
+    same = [f, trimmedValue](const DataSet &record) {
+        return record.asString(f).trimmed() == trimmedValue().toString();
     };
     return *this;
 }
@@ -87,10 +99,15 @@ QString twoDigitMonth(const QString &month)
     return month.size() == 1 ? QLatin1Char('0') + month : month;
 }
 
-[[noreturn]] void refuse(QWidget *page, const QString &message)
+// A text field reads back without the blanks that pad it.
+QString readBack(const DataSet &record, const QString &field, const QString &text)
 {
-    Messages::ShowWarning(page, message);
-    throw Abort{};
+    if (record.fieldType(field) != 'C')
+        return text;
+    QString stored = text;
+    while (stored.endsWith(QLatin1Char(' ')))
+        stored.chop(1);
+    return stored;
 }
 
 } // namespace
@@ -106,10 +123,13 @@ Binding text(const QString &field, QLineEdit *edit)
 {
     Binding b;
     b.field = field;
+    b.sizedByField = qobject_cast<ByteLimitedEdit *>(edit) != nullptr;
     b.widgets = {edit};
     b.load = [field, edit](const DataSet &record) { edit->setText(record.asString(field)); };
     b.value = [edit] { return QVariant(edit->text()); };
-    b.same = [field, edit](const DataSet &record) { return record.asString(field) == edit->text(); };
+    b.same = [field, edit](const DataSet &record) {
+        return record.asString(field) == readBack(record, field, edit->text());
+    };
     b.blank = [edit] { return edit->text().isEmpty(); };
     return b;
 }
@@ -318,21 +338,22 @@ Binding researchPeriod(const QString &field, QLineEdit *startYear, QLineEdit *st
         }
         return false;
     };
-    b.check = [edits, latestEnd](QWidget *page) {
+    b.check = [edits, latestEnd]() -> QString {
         for (QLineEdit *e : edits)
             e->setText(e->text().trimmed());
         for (QLineEdit *e : edits) {
             if (e->text().isEmpty())
-                refuse(page, QStringLiteral("研究起止时间为必填项！"));
+                return QStringLiteral("研究起止时间为必填项！");
         }
         const QString start = periodEnd(edits[0]->text(), edits[1]->text()).left(7);
         const QString end = periodEnd(edits[2]->text(), edits[3]->text()).left(7);
         if (latestEnd && end > latestEnd().toString(QStringLiteral("yyyy.MM")))
-            refuse(page, QStringLiteral("所填写的研究终止时间不应大于登记日期！"));
+            return QStringLiteral("所填写的研究终止时间不应大于登记日期！");
         if (start > end)
-            refuse(page, QStringLiteral("所填写的研究起始时间不应大于研究终止时间！"));
+            return QStringLiteral("所填写的研究起始时间不应大于研究终止时间！");
         if (start == end)
-            refuse(page, QStringLiteral("所填写的研究起始时间不应等于研究终止时间！"));
+            return QStringLiteral("所填写的研究起始时间不应等于研究终止时间！");
+        return {};
     };
     return b;
 }
@@ -377,12 +398,11 @@ Binding keyWords(const QString &field, const QList<QLineEdit *> &edits, int maxB
         return record.asString(field) == joinKeyWords(edits);
     };
     b.blank = [edits] { return joinKeyWords(edits).isEmpty(); };
-    b.check = [edits, maxBytes, tooLongMessage](QWidget *page) {
+    b.check = [edits, maxBytes, tooLongMessage] {
         int bytes = 0;
         for (QLineEdit *e : edits)
             bytes += GbkText::byteLength(e->text());
-        if (bytes > maxBytes)
-            refuse(page, tooLongMessage);
+        return bytes > maxBytes ? tooLongMessage : QString();
     };
     return b;
 }

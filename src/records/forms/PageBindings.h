@@ -20,10 +20,10 @@ class Table;
 // technology) or "2"/"3" (soft science, basic theory).
 enum class Serves { AllCategories, AppliedOnly, OthersOnly };
 
-// One row of a section page's binding table: a kjcg field, the control that
-// shows it, how the control's content is stored, how it is compared with the
-// record for the leave question, and the input check. The factories in
-// PageBindings make the common kinds; a page fills in its own functions
+// One row of a form's binding table: a field of the form's row, the control
+// that shows it, how the control's content is stored, how it is compared
+// with the row for the leave question, and the input check. The factories
+// in PageBindings make the common kinds; a form fills in its own functions
 // where it deviates.
 struct Binding
 {
@@ -31,21 +31,31 @@ struct Binding
     QList<QWidget *> widgets;       // the control and its labels, hidden for other categories
     Serves serves = Serves::AllCategories;
     bool clearedForOthers = false;  // records of the other categories store it empty
+    // The edit takes the field's width in bytes (or byteLimit, where the
+    // form gives it a smaller one).
+    bool sizedByField = false;
+    int byteLimit = 0;
 
     std::function<void(const DataSet &record)> load;
     std::function<QVariant()> value;                  // what the save writes; may tidy the control
     std::function<bool(const DataSet &record)> same;  // not set: never counts as a change
     std::function<bool()> blank;                      // what required() tests
-    std::function<void(QWidget *page)> check;         // warns, then throws Abort
+    // The message of a failed check, empty when the input passes. A check
+    // that shows a box of another kind itself throws Abort.
+    std::function<QString()> check;
 
     bool servesCategory(const QString &category) const;
 
     Binding &withLabel(QWidget *label);
     Binding &only(Serves categories, bool clearForOthers = false);
-    // The input check: when blank(), ShowWarning(message) and Abort.
+    // The input check: blank() fails with the message.
     Binding &required(const QString &message);
-    // A check of the page's own, run after the binding's other checks.
-    Binding &checkedBy(std::function<void(QWidget *page)> extra);
+    // A check of the form's own, run after the binding's other checks.
+    Binding &checkedBy(std::function<QString()> extra);
+    // The edit takes fewer bytes than its field holds.
+    Binding &limitedTo(int bytes);
+    // Stored and compared with blanks trimmed off both ends.
+    Binding &trimmed();
 };
 
 namespace PageBindings {
@@ -53,7 +63,9 @@ namespace PageBindings {
 // `"label"不能为空！`, the label between two ASCII double quotes.
 QString quotedMissing(const QString &label);
 
-// Text stored and compared as the edit holds it.
+// Text stored as the edit holds it; compared as the field reads it back (a
+// text field keeps no trailing blanks). A byte-limited edit takes the
+// field's width (or the binding's smaller limit) when the form is wired.
 Binding text(const QString &field, QLineEdit *edit);
 // Memo text: TABs become blanks (in the memo too) before it is stored,
 // because the exchange files are TAB-separated; compared trimmed.

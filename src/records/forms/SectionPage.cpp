@@ -12,30 +12,21 @@
 #include <QLayout>
 #include <QPushButton>
 
-namespace {
-
-void dropEdit(DataSet &record)
-{
-    if (record.state() == DataSet::Edit || record.state() == DataSet::Insert)
-        record.cancel();
-}
-
-} // namespace
-
 SectionPage::SectionPage(const QString &objectName, const QString &sectionButton, QWidget *parent)
-    : PageWindow(parent), m_sectionButton(sectionButton)
+    : PageWindow(parent), BoundForm(this), m_sectionButton(sectionButton)
 {
     setObjectName(objectName);
+}
+
+void SectionPage::wire(AppContext &context)
+{
+    PageWindow::wire(context);
+    applyFieldModel(record());
 }
 
 DataSet &SectionPage::record() const
 {
     return context().recordHost().currentRecord();
-}
-
-void SectionPage::bind(const Binding &binding)
-{
-    m_bindings.append(binding);
 }
 
 // ---- load ---------------------------------------------------------------------
@@ -57,18 +48,7 @@ void SectionPage::openForCurrentRecord()
 
 void SectionPage::loadFromRecord()
 {
-    const DataSet &rec = record();
-    m_category = rec.asString(QStringLiteral("item_cglb")).trimmed();
-    beforeLoad();
-    ClearOptionBoxes(this);
-    for (const Binding &b : std::as_const(m_bindings)) {
-        const bool serves = b.servesCategory(m_category);
-        for (QWidget *w : b.widgets)
-            w->setVisible(serves);
-        if (serves && b.load)
-            b.load(rec);
-    }
-    afterLoad(rec);
+    loadFromRow();
 }
 
 bool SectionPage::loadForShowing()
@@ -77,77 +57,35 @@ bool SectionPage::loadForShowing()
     return true;
 }
 
+void SectionPage::prepareLoad(const DataSet &rec)
+{
+    setCategory(rec.asString(QStringLiteral("item_cglb")).trimmed());
+    beforeLoad();
+    ClearOptionBoxes(this);
+}
+
 void SectionPage::beforeLoad() {}
 
-void SectionPage::afterLoad(const DataSet &) {}
-
-// ---- check, compare, save -----------------------------------------------------------
-
-void SectionPage::checkInput()
-{
-    for (const Binding &b : std::as_const(m_bindings)) {
-        if (b.check && b.servesCategory(m_category))
-            b.check(this);
-    }
-}
-
-bool SectionPage::isUnchanged() const
-{
-    const DataSet &rec = record();
-    for (const Binding &b : m_bindings) {
-        if (b.same && b.servesCategory(m_category) && !b.same(rec))
-            return false;
-    }
-    return true;
-}
+// ---- save ---------------------------------------------------------------------------
 
 void SectionPage::beforeSave() {}
 
-void SectionPage::beforePost(DataSet &) {}
-
 void SectionPage::afterPost() {}
-
-void SectionPage::writeFields(DataSet &rec)
-{
-    for (const Binding &b : std::as_const(m_bindings)) {
-        if (b.field.isEmpty())
-            continue;
-        if (b.servesCategory(m_category))
-            rec.setValue(b.field, b.value());
-        else if (b.clearedForOthers)
-            rec.setValue(b.field, QVariant());
-    }
-}
 
 bool SectionPage::save()
 {
     beforeSave();
     checkInput();
-    DataSet &rec = record();
-    // A row that cannot be written is not left half changed in edit mode:
-    // the page keeps the input and the user may try again.
     try {
-        rec.edit();
-        writeFields(rec);
-        beforePost(rec);
-        rec.post();
+        writeRow();
     } catch (const DbError &e) {
-        dropEdit(rec);
         Messages::ShowError(this, e.message());
         return false;
-    } catch (...) {
-        dropEdit(rec);
-        throw;
     }
     runGuarded(this, [&] { afterPost(); });
     Messages::ShowWarning(this, QStringLiteral("存储成功！"));
-    markDone();
-    return true;
-}
-
-void SectionPage::markDone()
-{
     context().recordHost().markSectionDone(m_sectionButton);
+    return true;
 }
 
 // ---- buttons and leaving ----------------------------------------------------------
@@ -164,15 +102,8 @@ void SectionPage::quit01Click()
     runGuarded(this, [&] {
         if (m_checksOnLeave)
             checkInput();
-        if (!isUnchanged()) {
-            const auto answer = Messages::show(this, QStringLiteral("请注意！"),
-                                               QStringLiteral("记录已经更改,是否保存？"),
-                                               QMessageBox::Question,
-                                               QMessageBox::Yes | QMessageBox::No);
-            if (answer == QMessageBox::Yes && !save())
-                return;
-        }
-        accept();
+        if (confirmLeave(QStringLiteral("记录已经更改,是否保存？")))
+            accept();
     });
 }
 

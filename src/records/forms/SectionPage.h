@@ -1,5 +1,5 @@
 #pragma once
-#include "records/forms/PageBindings.h"
+#include "records/forms/BoundForm.h"
 #include "records/forms/PageWindow.h"
 
 #include <QList>
@@ -8,10 +8,11 @@ class DataSet;
 class QPushButton;
 
 // A section page of the registration form over the current record (the
-// record host's current record: the main list's current row). The page declares a table of
-// bindings in the order of its input check; the machinery fills the controls
-// from the record, checks them, saves them, marks the page's section button
-// done and asks "记录已经更改,是否保存？" when a changed page is left.
+// record host's current record: the main list's current row). The page
+// declares a table of bindings in the order of its input check; the bound
+// form fills the controls from the record, checks them, saves them, marks
+// the page's section button done and asks "记录已经更改,是否保存？" when a
+// changed page is left.
 //
 // A page configures it in its constructor:
 //
@@ -22,35 +23,33 @@ class QPushButton;
 //              .only(Serves::AppliedOnly, true));
 //
 // and overrides the hooks where it deviates from the common way.
-class SectionPage : public PageWindow
+class SectionPage : public PageWindow, public BoundForm
 {
     Q_OBJECT
 public:
     // sectionButton: the main window's button that a save marks done.
     SectionPage(const QString &objectName, const QString &sectionButton, QWidget *parent);
 
+    // Byte limits from the list's fields.
+    void wire(AppContext &context) override;
+
     // The main window's section button: with an empty list the new-record
     // dialog comes first; then the page is filled from the record and shown.
     void openForCurrentRecord();
 
+    // Fills the page from the current record, for its category.
     void loadFromRecord();
-    // Throws Abort after the warning of the first check that fails.
-    void checkInput();
-    bool isUnchanged() const;
     // Check, write, post, "存储成功！", done mark. False when nothing was
     // stored; the reason has been shown. Throws Abort when a check failed.
     bool save();
 
-    // The category code ("1", "2", "3") of the record loaded.
-    QString category() const { return m_category; }
-    const QList<Binding> &bindings() const { return m_bindings; }
+    // The current record; a page is only shown while there is one.
+    DataSet &record() const;
+    DataSet &boundRow() const override { return record(); }
 
     QPushButton *btnSave01 = nullptr;
     QPushButton *quit01 = nullptr;
     QPushButton *helpButton = nullptr;
-
-    // The current record; a page is only shown while there is one.
-    DataSet &record() const;
 
 public slots:
     void btnSave01Click();
@@ -58,8 +57,6 @@ public slots:
     void helpClick();
 
 protected:
-    void bind(const Binding &binding);
-
     // The buttons "储存"/"存储", "退出", "帮助", under the names the page
     // gives them.
     QWidget *makeButtonBar(const QString &saveCaption, const QString &quitName = QStringLiteral("quit01"),
@@ -67,26 +64,23 @@ protected:
     // Pages without required entries leave without a check.
     void setChecksOnLeave(bool on) { m_checksOnLeave = on; }
 
-    // Hooks, in the order they run.
+    void prepareLoad(const DataSet &record) override;
+    // Hooks of the pages, in the order they run.
     // Fills the page before it is shown; false keeps it closed (a page that
     // reports loading errors in its own words).
     virtual bool loadForShowing();
+    // After the category is known, before the controls are filled.
     virtual void beforeLoad();
-    virtual void afterLoad(const DataSet &record);
-    virtual void beforeSave();                 // before the check of "存储"
-    virtual void beforePost(DataSet &record);  // after the bound fields are written
+    // Before the check of "存储".
+    virtual void beforeSave();
     // After the row was posted, before "存储成功！"; what it throws is shown
     // as a database error, the row stays stored.
     virtual void afterPost();
+    bool saveForLeave() override { return save(); }
 
     void done(int result) override;
 
 private:
-    void writeFields(DataSet &record);
-    void markDone();
-
     QString m_sectionButton;
-    QString m_category;
-    QList<Binding> m_bindings;
     bool m_checksOnLeave = true;
 };

@@ -35,6 +35,7 @@ TFinto6::TFinto6(QWidget *parent)
 {
     setObjectName(QStringLiteral("Finto6"));
     buildControls();
+    declareBindings();
     setFixedSize(480, 220);
 }
 
@@ -100,42 +101,42 @@ bool TFinto6::isBlankForLeave() const
     return edtzl_no->text().isEmpty() && edtzl_name->text().isEmpty();
 }
 
-bool TFinto6::isUnchanged() const
+// A new patent belongs to the current record.
+void TFinto6::beforePost(DataSet &row)
 {
-    if (Edit1->text() == QLatin1String("1"))
-        return false;
-    if (!list() || !list()->rows() || !list()->rows()->isOpen() || list()->rows()->isEmpty())
-        return false;
-    const DataSet &row = *list()->rows();
-    return edtzl_no->text() == row.asString(QStringLiteral("PATENT_NO"))
-           && edtzl_name->text() == row.asString(QStringLiteral("PATENT_NAM"));
+    if (mode() != ChildList::Mode::Add)
+        return;
+    const DataSet &record = context().recordHost().currentRecord();
+    row.setString(QStringLiteral("ITEM_4"), record.asString(QStringLiteral("ITEM_4")));
+    row.setString(QStringLiteral("ITEM_DQDM"), record.asString(QStringLiteral("ITEM_DQDM")));
 }
 
-void TFinto6::checkInput()
+// In the order of the checks: status, type, number, title.
+void TFinto6::declareBindings()
 {
-    const auto require = [this](bool filled, const char *label) {
-        if (filled)
-            return;
-        Messages::ShowWarning(this, PageBindings::quotedMissing(QString::fromUtf8(label)));
-        throw Abort{};
+    using namespace PageBindings;
+    const auto choice = [](const QString &field, QComboBox *combo, const char *label) {
+        Binding b;
+        b.field = field;
+        b.widgets = {combo};
+        b.value = [combo] { return QVariant(storedCode(combo)); };
+        b.check = [combo, label] {
+            return combo->currentText().isEmpty() ? quotedMissing(QString::fromUtf8(label))
+                                                  : QString();
+        };
+        return b;
     };
-    require(!cb_st->currentText().isEmpty(), "专利状况");
-    require(!cb_ty->currentText().isEmpty(), "专利类型");
-    require(!edtzl_no->text().isEmpty(), "专利号");
-    require(!edtzl_name->text().isEmpty(), "专利名称");
-}
-
-void TFinto6::writeFields(DataSet &rows, ChildList::Mode mode)
-{
-    if (mode == ChildList::Mode::Add) {
-        const DataSet &record = context().recordHost().currentRecord();
-        rows.setString(QStringLiteral("ITEM_4"), record.asString(QStringLiteral("ITEM_4")));
-        rows.setString(QStringLiteral("ITEM_DQDM"), record.asString(QStringLiteral("ITEM_DQDM")));
-    }
-    rows.setString(QStringLiteral("PATENT_NO"), edtzl_no->text());
-    rows.setString(QStringLiteral("PATENT_NAM"), edtzl_name->text());
-    rows.setString(QStringLiteral("PATENT_ST"), storedCode(cb_st));
-    rows.setString(QStringLiteral("PATENT_TY"), storedCode(cb_ty));
+    bind(choice(QStringLiteral("PATENT_ST"), cb_st, "专利状况"));
+    bind(choice(QStringLiteral("PATENT_TY"), cb_ty, "专利类型"));
+    bind(text(QStringLiteral("PATENT_NO"), edtzl_no).required(quotedMissing(QStringLiteral("专利号"))));
+    bind(text(QStringLiteral("PATENT_NAM"), edtzl_name)
+             .required(quotedMissing(QStringLiteral("专利名称"))));
+    // A changed list, or no row to compare with, counts as a change.
+    Binding changedLists;
+    changedLists.same = [this](const DataSet &row) {
+        return Edit1->text() != QLatin1String("1") && row.isOpen() && !row.isEmpty();
+    };
+    bind(changedLists);
 }
 
 // The lists keep their choice for the next patent.

@@ -22,12 +22,11 @@ protected:
     void loadControls(ChildList::Mode mode) override;
     bool isBlankForStore() const override;
     bool isBlankForLeave() const override;
-    bool isUnchanged() const override;
-    void checkInput() override;
-    void writeFields(DataSet &rows, ChildList::Mode mode) override;
+    void beforePost(DataSet &row) override;
     void clearAfterAdd() override;
     void done(int result) override;
 
 private:
     void buildControls();
+    void declareBindings();
 };

@@ -1,10 +1,10 @@
 #include "Unitpage2.h"
 
 #include "engine/DataSet.h"
+#include "engine/Filter.h"
 #include "records/forms/Abort.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/forms/Messages.h"
-#include "records/main/AchievementList.h"
 #include "records/forms/AppContext.h"
 #include "records/main/UnitDM.h"
 #include "records/pages/PageControls.h"
@@ -288,11 +288,10 @@ void TFpage2::declareBindings()
                                                                        : reasonCodes();
     };
     const auto noReason = reasons.blank;
-    bind(reasons.checkedBy([this, noReason](QWidget *page) {
-        if (ApplicationStatus::needsReason(CB_32->currentText()) && noReason()) {
-            Messages::ShowWarning(page, reasonMessage());
-            throw Abort{};
-        }
+    bind(reasons.checkedBy([this, noReason]() -> QString {
+        if (ApplicationStatus::needsReason(CB_32->currentText()) && noReason())
+            return reasonMessage();
+        return {};
     }));
     bind(options(QStringLiteral("item_161"), pl_161, 1, QStringLiteral("推广形式"))
              .required(QStringLiteral("\"推广形式\"必须选择！")));
@@ -303,12 +302,11 @@ void TFpage2::declareBindings()
         tickForms(record);
         RefreshItem51Controls();
     };
-    bind(forms.checkedBy([this](QWidget *page) {
+    bind(forms.checkedBy([this]() -> QString {
         if (cb_51_1->isChecked() && edt_51_2->text() == QLatin1String("0")
-            && edt_51_3->text() == QLatin1String("0")) {
-            Messages::ShowWarning(page, QStringLiteral("请填写专利情况！"));
-            throw Abort{};
-        }
+            && edt_51_3->text() == QLatin1String("0"))
+            return QStringLiteral("请填写专利情况！");
+        return {};
     }));
 
     Binding details = options(QStringLiteral("item_160"), Pl_160, 2, QStringLiteral("未应用或停用原因细类"));
@@ -385,8 +383,9 @@ Table &TFpage2::patentsOfRecord() const
     const DataSet &record = this->record();
     Table &patents = *context().dm().tblzlqk;
     patents.setFiltered(false);
-    patents.setFilter(AchievementList::recordKeyFilter(record.asString(QStringLiteral("item_4")),
-                                                       record.asString(QStringLiteral("item_dqdm"))));
+    // The key as stored, whatever characters it holds.
+    patents.setFilter(Filter::exact({{QStringLiteral("item_4"), record.asString(QStringLiteral("item_4"))},
+                                     {QStringLiteral("item_dqdm"), record.asString(QStringLiteral("item_dqdm"))}}));
     patents.setFiltered(true);
     if (!patents.isOpen())
         patents.open();
@@ -438,7 +437,7 @@ void TFpage2::Button1Click()
         if (!rec.isOpen() || rec.isEmpty())
             return;
         TFpage6 &patents = context().need<TFpage6>();
-        patentsOfRecord();
+        patents.showRowsOf({rec.asString(QStringLiteral("item_4")), rec.asString(QStringLiteral("item_dqdm"))});
         patents.setWindowTitle(QStringLiteral("成果名称：") + rec.asString(QStringLiteral("item_3")));
         patents.exec();
     });

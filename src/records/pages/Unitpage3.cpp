@@ -296,11 +296,10 @@ void TFpage3::declareBindings()
     bind(options(QStringLiteral("item_126"), Pl_126, 2, QStringLiteral("课题来源"))
              .required(QStringLiteral("“课题来源”不能为空！")));
     const auto requiredForNationalPlan = [this](ByteLimitedEdit *edit, const QString &message) {
-        return [this, edit, message](QWidget *page) {
-            if (m_nationalPlanMarked && edit->text().trimmed().isEmpty()) {
-                Messages::ShowWarning(page, message);
-                throw Abort{};
-            }
+        return [this, edit, message]() -> QString {
+            if (m_nationalPlanMarked && edit->text().trimmed().isEmpty())
+                return message;
+            return {};
         };
     };
     bind(text(QStringLiteral("item_127"), Edt_127)
@@ -310,11 +309,10 @@ void TFpage3::declareBindings()
              .checkedBy(requiredForNationalPlan(
                  Edt_127_1, QStringLiteral("“课题来源”为“国家计划”的项目，“课题立项名称”不能为空！"))));
     bind(money(QStringLiteral("item_142"), Edt_142));
-    bind(money(QStringLiteral("item_149"), Edt_149).checkedBy([this](QWidget *page) {
-        if (Funding::sumTooLong(Edt_142->text()) || Funding::sumTooLong(Edt_149->text())) {
-            Messages::ShowWarning(page, QStringLiteral("经费最大长度不超得过7位！"));
-            throw Abort{};
-        }
+    bind(money(QStringLiteral("item_149"), Edt_149).checkedBy([this]() -> QString {
+        if (Funding::sumTooLong(Edt_142->text()) || Funding::sumTooLong(Edt_149->text()))
+            return QStringLiteral("经费最大长度不超得过7位！");
+        return {};
     }));
 
     bind(options(QStringLiteral("item_140"), Pl_140, 1, QStringLiteral("国家计划")));

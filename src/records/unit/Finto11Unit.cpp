@@ -2,7 +2,6 @@
 
 #include "engine/DataSet.h"
 #include "records/widgets/NamedControls.h"
-#include "records/forms/Abort.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/forms/Messages.h"
 #include "records/forms/DictionaryService.h"
@@ -80,6 +79,7 @@ TFinto11::TFinto11(QWidget *parent)
 {
     setObjectName(QStringLiteral("Finto11"));
     buildControls();
+    declareBindings();
     setFixedSize(508, 273);
 }
 
@@ -143,6 +143,80 @@ QString TFinto11::researchText() const
     return cbry_124_1->currentText();
 }
 
+// ---- bindings ---------------------------------------------------------------
+
+// In the order of the store's checks: name, sex, birth year and month.
+void TFinto11::declareBindings()
+{
+    using namespace PageBindings;
+    // A new leader's name is stored trimmed, a modified one as typed.
+    Binding name = text(QStringLiteral("item_180"), edtry_180);
+    name.value = [this] {
+        const bool adding = mode() == ChildList::Mode::Add;
+        return QVariant(adding ? edtry_180->text().trimmed() : edtry_180->text());
+    };
+    name.check = [this] {
+        return edtry_180->text().trimmed().isEmpty() ? QStringLiteral("姓名不能为空！") : QString();
+    };
+    bind(name);
+    bind(storedCodeOf(QStringLiteral("item_181"), cbry_181)
+             .checkedBy([this] {
+                 return storedCode(cbry_181->currentText()).trimmed().isEmpty()
+                            ? QStringLiteral("性别不能为空！")
+                            : QString();
+             }));
+    bind(birthBinding());
+    bind(text(QStringLiteral("item_186"), edtry_186));
+    // The research field counts as changed once it was chosen again.
+    Binding research = storedCodeOf(QStringLiteral("item_124_1"), cbry_124_1);
+    research.same = [this](const DataSet &) { return Edit1->text() != QLatin1String("1"); };
+    bind(research);
+}
+
+// A choice stored as the first two characters of its item; compared by
+// its code.
+Binding TFinto11::storedCodeOf(const QString &field, QComboBox *combo)
+{
+    Binding b;
+    b.field = field;
+    b.widgets = {combo};
+    b.load = [field, combo](const DataSet &row) {
+        combo->setCurrentIndex(-1);
+        SelectComboByCode(row.asString(field), combo);
+    };
+    b.value = [combo] { return QVariant(storedCode(combo->currentText())); };
+    b.same = [field, combo](const DataSet &row) {
+        return row.asString(field) == combo->currentText().left(3).trimmed();
+    };
+    return b;
+}
+
+Binding TFinto11::birthBinding()
+{
+    const QString field = QStringLiteral("item_182");
+    Binding b;
+    b.field = field;
+    b.widgets = {Edt_both_1, edt_both_2};
+    b.load = [this, field](const DataSet &row) {
+        const QString birth = row.asString(field);
+        Edt_both_1->setText(birth.left(4));
+        edt_both_2->setText(birth.mid(5, 2));
+    };
+    b.value = [this] {
+        return QVariant(LeaderBirth::birthText(Edt_both_1->text(), edt_both_2->text()));
+    };
+    const auto value = b.value;
+    b.same = [field, value](const DataSet &row) { return row.asString(field) == value().toString(); };
+    b.check = [this] {
+        if (!LeaderBirth::yearIsValid(Edt_both_1->text()))
+            return QStringLiteral("年份不合法！");
+        if (!LeaderBirth::monthIsValid(edt_both_2->text()))
+            return QStringLiteral("月份不合法");
+        return QString();
+    };
+    return b;
+}
+
 // ---- loading ----------------------------------------------------------------
 
 void TFinto11::loadControls(ChildList::Mode mode)
@@ -157,21 +231,9 @@ void TFinto11::loadControls(ChildList::Mode mode)
         edtry_180->clear();
         edtry_186->clear();
         cbry_181->setCurrentIndex(0);
-        Edit1->clear();
-        return;
+    } else {
+        ChildListDialog::loadControls(mode);
     }
-    if (!list() || !list()->rows())
-        return;
-    const DataSet &row = *list()->rows();
-    edtry_180->setText(row.asString(QStringLiteral("item_180")));
-    for (QComboBox *combo : {cbry_181, cbry_124_1})
-        combo->setCurrentIndex(-1);
-    SelectComboByCode(row.asString(QStringLiteral("item_181")), cbry_181);
-    SelectComboByCode(row.asString(QStringLiteral("item_124_1")), cbry_124_1);
-    edtry_186->setText(row.asString(QStringLiteral("item_186")));
-    const QString birth = row.asString(QStringLiteral("item_182"));
-    Edt_both_1->setText(birth.left(4));
-    edt_both_2->setText(birth.mid(5, 2));
     Edit1->clear();
 }
 
@@ -215,47 +277,13 @@ bool TFinto11::isBlankForLeave() const
     return edtry_186->text().isEmpty() && edtry_180->text().isEmpty();
 }
 
-bool TFinto11::isUnchanged() const
+// A new leader gets the next serial and the registering unit's code.
+void TFinto11::beforePost(DataSet &row)
 {
-    if (!list() || !list()->rows())
-        return true;
-    const DataSet &row = *list()->rows();
-    return edtry_186->text() == row.asString(QStringLiteral("item_186"))
-           && edtry_180->text() == row.asString(QStringLiteral("item_180"))
-           && row.asString(QStringLiteral("item_181")) == sexText().left(3).trimmed()
-           && Edit1->text() != QLatin1String("1")
-           && row.asString(QStringLiteral("item_182"))
-                  == LeaderBirth::birthText(Edt_both_1->text(), edt_both_2->text());
-}
-
-void TFinto11::checkInput()
-{
-    const auto require = [this](bool valid, const QString &message) {
-        if (valid)
-            return;
-        Messages::ShowWarning(this, message);
-        throw Abort{};
-    };
-    require(!edtry_180->text().trimmed().isEmpty(), QStringLiteral("姓名不能为空！"));
-    require(!storedCode(sexText()).trimmed().isEmpty(), QStringLiteral("性别不能为空！"));
-    require(LeaderBirth::yearIsValid(Edt_both_1->text()), QStringLiteral("年份不合法！"));
-    require(LeaderBirth::monthIsValid(edt_both_2->text()), QStringLiteral("月份不合法"));
-}
-
-void TFinto11::writeFields(DataSet &rows, ChildList::Mode mode)
-{
-    const bool adding = mode == ChildList::Mode::Add;
-    if (adding)
-        rows.setString(QStringLiteral("item_187"), QString::number(rowsBeforeAdd() + 1));
-    rows.setString(QStringLiteral("item_180"),
-                   adding ? edtry_180->text().trimmed() : edtry_180->text());
-    rows.setString(QStringLiteral("item_181"), storedCode(sexText()));
-    rows.setString(QStringLiteral("item_182"),
-                   LeaderBirth::birthText(Edt_both_1->text(), edt_both_2->text()));
-    rows.setString(QStringLiteral("item_186"), edtry_186->text());
-    rows.setString(QStringLiteral("item_124_1"), storedCode(researchText()));
-    if (adding)
-        rows.setString(QStringLiteral("unitcode"), UnitProfile::registeringUnitCode());
+    if (mode() != ChildList::Mode::Add)
+        return;
+    row.setString(QStringLiteral("item_187"), QString::number(rowsBeforeAdd() + 1));
+    row.setString(QStringLiteral("unitcode"), UnitProfile::registeringUnitCode());
 }
 
 void TFinto11::clearAfterAdd()

@@ -44,13 +44,14 @@ protected:
     void loadControls(ChildList::Mode mode) override;
     bool isBlankForStore() const override;
     bool isBlankForLeave() const override;
-    bool isUnchanged() const override;
-    void checkInput() override;
-    void writeFields(DataSet &rows, ChildList::Mode mode) override;
+    void beforePost(DataSet &row) override;
     void clearAfterAdd() override;
 
 private:
     void buildControls();
+    void declareBindings();
+    static Binding storedCodeOf(const QString &field, QComboBox *combo);
+    Binding birthBinding();
     QString sexText() const;
     QString researchText() const;
     void warnUnless(bool valid, const QString &message);

@@ -64,53 +64,6 @@ QStringList splitCodeList(const QString &stored)
     return codes;
 }
 
-namespace {
-
-// Lifts the table's filter for a look-up and sets it again afterwards.
-class FilterLifted
-{
-public:
-    explicit FilterLifted(Table &table)
-        : m_table(table), m_filter(table.filterRule()), m_filtered(table.filtered())
-    {
-        if (m_filtered)
-            m_table.setFiltered(false);
-    }
-    ~FilterLifted()
-    {
-        if (m_filtered) {
-            try {
-                m_table.setFilter(m_filter);
-                m_table.setFiltered(true);
-            } catch (...) {  // the filter was valid when it was set
-            }
-        }
-    }
-    FilterLifted(const FilterLifted &) = delete;
-    FilterLifted &operator=(const FilterLifted &) = delete;
-
-private:
-    Table &m_table;
-    Filter m_filter;
-    bool m_filtered;
-};
-
-} // namespace
-
-QString classificationEntry(Table *classification, const QString &code)
-{
-    if (!classification || !classification->isOpen() || code.isEmpty())
-        return code;
-    const QStringList fields = classification->fieldNames();
-    if (fields.size() < 3)
-        return code;
-    FilterLifted lifted(*classification);
-    if (!classification->locate(fields.at(1), code))
-        return code;
-    return classification->asString(fields.at(1)).trimmed() + QStringLiteral("  ")
-           + classification->asString(fields.at(2)).trimmed();
-}
-
 EnterpriseFields enterpriseFields(const QString &attribute, const QString &ownership,
                                   bool converted)
 {

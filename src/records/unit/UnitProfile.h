@@ -37,12 +37,6 @@ QString buildCodeList(const QStringList &editTexts);
 // lacks its ";" still counts.
 QStringList splitCodeList(const QString &stored);
 
-// "code  name" of the classification row holding the code, read by position
-// (level, code, name). The bare code when the table does not hold it or is
-// not open (an optional table that is absent). The table's filter is as it
-// was afterwards.
-QString classificationEntry(Table *classification, const QString &code);
-
 // The enterprise rule: ownership and the converted-institute mark are kept
 // only for an enterprise; the mark is "1" or "0".
 struct EnterpriseFields

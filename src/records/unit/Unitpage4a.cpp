@@ -9,6 +9,7 @@
 #include "records/main/Unit1.h"
 #include "records/forms/DictionaryService.h"
 #include "records/main/UnitDM.h"
+#include "records/unit/UnitBindings.h"
 #include "records/unit/UnitProfile.h"
 #include "records/unit/Unitpage11.h"
 #include "records/unit/Unitpage4a1.h"
@@ -63,34 +64,10 @@ QLabel *label(const QString &text, QWidget *parent)
     return l;
 }
 
-// A list item's code; nothing for the blank item or no choice.
-QString pickedCode(const QComboBox *combo)
-{
-    return UnitProfile::pickCode(combo->currentText());
-}
-
-// A list filled afresh shows no choice until the stored code selects one.
-void showStoredCode(QComboBox *combo, const QString &code)
-{
-    combo->setCurrentIndex(-1);
-    SelectComboByCode(code, combo);
-}
-
-// What a text field reads back as once stored: the table pads it with blanks.
-QString readBack(const DataSet &row, const QString &field, const QString &value)
-{
-    if (row.fieldType(field) == 'M')
-        return value;
-    QString text = value;
-    while (text.endsWith(QLatin1Char(' ')))
-        text.chop(1);
-    return text;
-}
-
 } // namespace
 
 TFpage4a::TFpage4a(QWidget *parent)
-    : PageWindow(parent)
+    : PageWindow(parent), BoundForm(this)
 {
     setObjectName(QStringLiteral("Fpage4a"));
     setWindowTitle(QStringLiteral("单位情况"));
@@ -109,6 +86,7 @@ TFpage4a::TFpage4a(QWidget *parent)
     // A click into a memo opens its editor.
     for (GbkMemo *memo : {Memo1, Memo2, Memo3})
         memo->viewport()->installEventFilter(this);
+    declareBindings();
 }
 
 // ---- construction ------------------------------------------------------------
@@ -269,16 +247,106 @@ QWidget *TFpage4a::buildCommands()
     return box;
 }
 
-// ---- loading -------------------------------------------------------------------
+// ---- bindings ------------------------------------------------------------------
 
-void TFpage4a::LoadUnitPage()
+// The nine texts required on leaving come first, in the order they are
+// checked (untrimmed: a text of blanks counts as filled).
+void TFpage4a::declareBindings()
 {
-    Table &unit = *dm().Tblunit;
-    if (!unit.isOpen())
-        unit.open();
-    loadTexts(unit);
-    loadPickLists(unit);
-    loadCodeLists(unit);
+    using namespace PageBindings;
+    for (const UnitProfile::RequiredText &r : UnitProfile::requiredTexts()) {
+        if (r.control == Memo3->objectName()) {
+            bind(unitMemo(QStringLiteral("unitintrod"), Memo3).checkedBy([this, message = r.message] {
+                return Memo3->toPlainText().isEmpty() ? message : QString();
+            }));
+            continue;
+        }
+        for (const auto &[edit, field] : textFields()) {
+            if (edit->objectName() != r.control)
+                continue;
+            Binding b = text(QString::fromLatin1(field), edit).required(r.message);
+            bind(QLatin1String(field) == QLatin1String("item_9") ? b.trimmed() : b);
+        }
+    }
+    for (const auto &[edit, field] : textFields()) {
+        if (!isRequired(edit))
+            bind(text(QString::fromLatin1(field), edit));
+    }
+    bind(unitMemo(QStringLiteral("advantage"), Memo2));
+    bind(unitMemo(QStringLiteral("studydirec"), Memo1));
+    bind(UnitBindings::attribute(cb_62));
+    bind(UnitBindings::ownership(CB_41_3, cb_62));
+    bind(UnitBindings::converted(cb_163, cb_62));
+    bind(UnitBindings::province(cb_64));
+    for (const CodeList &list : std::as_const(m_codeLists))
+        bind(codeListBinding(list));
+    // The code edits are compared through the dirty mark, not by value.
+    Binding changedCodes;
+    changedCodes.same = [this](const DataSet &) { return Edit1->text().isEmpty(); };
+    bind(changedCodes);
+    bind(constant(QStringLiteral("unitcode"), UnitProfile::registeringUnitCode()));
+    bind(constant(QStringLiteral("unitlevel"), UnitProfile::unitLevel()));
+    bind(constant(QStringLiteral("endlevel"), UnitProfile::endLevel()));
+    bind(constant(QStringLiteral("chiefexper"), UnitProfile::chiefExperts()));
+}
+
+// The profile's memos are written by their editors; the page compares
+// them exactly as stored.
+Binding TFpage4a::unitMemo(const QString &field, GbkMemo *memo)
+{
+    Binding b = PageBindings::memo(field, memo);
+    b.same = [field, memo](const DataSet &row) {
+        return row.asString(field) == MemoTextToStore(memo->toPlainText());
+    };
+    return b;
+}
+
+bool TFpage4a::isRequired(const QWidget *control)
+{
+    for (const UnitProfile::RequiredText &r : UnitProfile::requiredTexts()) {
+        if (r.control == control->objectName())
+            return true;
+    }
+    return false;
+}
+
+QList<QPair<QLineEdit *, const char *>> TFpage4a::textFields() const
+{
+    return {{edt_9, "item_9"},   {edt_420, "item_420"}, {Edt_37, "item_37"},
+            {Edt_38, "item_38"}, {Edt_39, "item_39"},   {Edt_40, "item_40"},
+            {Edt_60, "item_60"}, {Edt_41, "item_41"},   {Edt_61, "item_61"},
+            {Edt_41_2, "item_41_2"}};
+}
+
+// A list of ten code edits: each shows "code  name" of its classification
+// (the bare code when the table lacks it); stored as codes each followed by
+// a blank and ";".
+Binding TFpage4a::codeListBinding(const CodeList &list)
+{
+    Binding b;
+    b.field = list.field;
+    b.load = [this, list](const DataSet &row) {
+        const DictionaryService &dictionary = context().dictionary();
+        const QStringList codes = UnitProfile::splitCodeList(row.asString(list.field));
+        for (int i = 0; i < list.edits.size(); ++i) {
+            const QString code = codes.value(i);
+            const QString entry = dictionary.classificationEntry(list.tableFile, code);
+            list.edits[i]->setText(entry.isEmpty() ? code : entry);
+        }
+    };
+    b.value = [list] {
+        QStringList texts;
+        for (const QLineEdit *edit : list.edits)
+            texts << edit->text();
+        return QVariant(UnitProfile::buildCodeList(texts));
+    };
+    return b;
+}
+
+void TFpage4a::wire(AppContext &context)
+{
+    PageWindow::wire(context);
+    applyFieldModel(*context.dm().Tblunit);
 }
 
 TDM &TFpage4a::dm() const
@@ -286,58 +354,30 @@ TDM &TFpage4a::dm() const
     return context().dm();
 }
 
+DataSet &TFpage4a::boundRow() const
+{
+    return *context().dm().Tblunit;
+}
+
+// ---- loading -------------------------------------------------------------------
+
+void TFpage4a::LoadUnitPage()
+{
+    Table &unit = *dm().Tblunit;
+    if (!unit.isOpen())
+        unit.open();
+    loadFromRow();
+}
+
+void TFpage4a::afterLoad(const DataSet &unit)
+{
+    UnitBindings::openForAttribute(CB_41_3, cb_163, unit.asString(QStringLiteral("item_62")));
+}
+
 void TFpage4a::showLoaded()
 {
     if (runGuarded(this, [this] { LoadUnitPage(); }))
         exec();
-}
-
-void TFpage4a::loadTexts(const Table &unit)
-{
-    const QList<QPair<QLineEdit *, const char *>> edits = {
-        {edt_9, "item_9"},   {edt_420, "item_420"}, {Edt_37, "item_37"},
-        {Edt_38, "item_38"}, {Edt_39, "item_39"},   {Edt_40, "item_40"},
-        {Edt_60, "item_60"}, {Edt_41, "item_41"},   {Edt_61, "item_61"},
-        {Edt_41_2, "item_41_2"}};
-    for (const auto &[edit, field] : edits)
-        edit->setText(unit.asString(QString::fromLatin1(field)));
-    Memo3->setPlainText(MemoTextToShow(unit.asString(QStringLiteral("unitintrod"))));
-    Memo2->setPlainText(MemoTextToShow(unit.asString(QStringLiteral("advantage"))));
-    Memo1->setPlainText(MemoTextToShow(unit.asString(QStringLiteral("studydirec"))));
-}
-
-void TFpage4a::loadPickLists(const Table &unit)
-{
-    const QString attribute = unit.asString(QStringLiteral("item_62")).trimmed();
-    FillComboFromDict(context().dictionary(), QStringLiteral("item_62"), false, cb_62);
-    showStoredCode(cb_62, attribute);
-    FillComboFromDict(context().dictionary(), QStringLiteral("item_41_3"), false, CB_41_3);
-    showStoredCode(CB_41_3, unit.asString(QStringLiteral("item_41_3")));
-    cb_163->setChecked(unit.asString(QStringLiteral("item_163")).trimmed() == QLatin1String("1"));
-    syncEnterpriseControls(attribute == UnitProfile::enterpriseAttribute());
-    cb_64->clear();
-    cb_64->addItems(context().dictionary().provinceItems(true));
-    showStoredCode(cb_64, unit.asString(QStringLiteral("item_64")));
-}
-
-// The subject table is optional: without it a subject code shows bare.
-void TFpage4a::loadCodeLists(const Table &unit)
-{
-    const DictionaryService &dictionary = context().dictionary();
-    for (const CodeList &list : m_codeLists) {
-        const QStringList codes = UnitProfile::splitCodeList(unit.asString(list.field));
-        for (int i = 0; i < list.edits.size(); ++i) {
-            const QString code = codes.value(i);
-            const QString entry = dictionary.classificationEntry(list.tableFile, code);
-            list.edits[i]->setText(entry.isEmpty() ? code : entry);
-        }
-    }
-}
-
-void TFpage4a::syncEnterpriseControls(bool enterprise)
-{
-    CB_41_3->setEnabled(enterprise);
-    cb_163->setEnabled(enterprise);
 }
 
 void TFpage4a::showEvent(QShowEvent *event)
@@ -350,87 +390,25 @@ void TFpage4a::showEvent(QShowEvent *event)
 
 void TFpage4a::CheckUnitPageInput()
 {
-    for (const UnitProfile::RequiredText &required : UnitProfile::requiredTexts()) {
-        QWidget *control = findChild<QWidget *>(required.control);
-        QString text;
-        if (auto *edit = qobject_cast<QLineEdit *>(control))
-            text = edit->text();
-        else if (auto *memo = qobject_cast<QPlainTextEdit *>(control))
-            text = memo->toPlainText();
-        if (text.isEmpty()) {
-            Messages::ShowWarning(this, required.message);
-            throw Abort{};
-        }
-    }
-}
-
-// The fields the page edits, in the forms the save writes them.
-QList<QPair<QString, QString>> TFpage4a::editedFields() const
-{
-    const QString attribute = pickedCode(cb_62);
-    const UnitProfile::EnterpriseFields enterprise =
-        UnitProfile::enterpriseFields(attribute, pickedCode(CB_41_3), cb_163->isChecked());
-    return {
-        {QStringLiteral("item_9"), edt_9->text().trimmed()},
-        {QStringLiteral("item_420"), edt_420->text()},
-        {QStringLiteral("item_37"), Edt_37->text()},
-        {QStringLiteral("item_38"), Edt_38->text()},
-        {QStringLiteral("item_39"), Edt_39->text()},
-        {QStringLiteral("item_40"), Edt_40->text()},
-        {QStringLiteral("item_60"), Edt_60->text()},
-        {QStringLiteral("item_41"), Edt_41->text()},
-        {QStringLiteral("item_61"), Edt_61->text()},
-        {QStringLiteral("item_41_2"), Edt_41_2->text()},
-        {QStringLiteral("advantage"), MemoTextToStore(Memo2->toPlainText())},
-        {QStringLiteral("unitintrod"), MemoTextToStore(Memo3->toPlainText())},
-        {QStringLiteral("studydirec"), MemoTextToStore(Memo1->toPlainText())},
-        {QStringLiteral("item_62"), attribute},
-        {QStringLiteral("item_41_3"), enterprise.ownership},
-        {QStringLiteral("item_163"), enterprise.converted},
-        {QStringLiteral("item_64"), pickedCode(cb_64)},
-    };
+    checkInput();
 }
 
 bool TFpage4a::IsUnitPageUnchanged() const
 {
-    const Table &unit = *dm().Tblunit;
-    for (const auto &[field, value] : editedFields()) {
-        if (unit.asString(field) != readBack(unit, field, value))
-            return false;
-    }
-    return Edit1->text().isEmpty();
+    return isUnchanged();
 }
 
 // ---- saving ------------------------------------------------------------------------
 
-QString TFpage4a::codeListText(const CodeList &list) const
+// The first save makes the registering unit's row.
+bool TFpage4a::appendsRow(const DataSet &unit) const
 {
-    QStringList texts;
-    for (const QLineEdit *edit : list.edits)
-        texts << edit->text();
-    return UnitProfile::buildCodeList(texts);
-}
-
-void TFpage4a::writeRow(Table &unit) const
-{
-    for (const auto &[field, value] : editedFields())
-        unit.setString(field, value);
-    unit.setString(QStringLiteral("unitcode"), UnitProfile::registeringUnitCode());
-    unit.setString(QStringLiteral("unitlevel"), UnitProfile::unitLevel());
-    unit.setString(QStringLiteral("endlevel"), UnitProfile::endLevel());
-    unit.setString(QStringLiteral("chiefexper"), UnitProfile::chiefExperts());
-    for (const CodeList &list : m_codeLists)
-        unit.setString(list.field, codeListText(list));
+    return unit.isEmpty();
 }
 
 void TFpage4a::SaveUnitPage()
 {
-    UnitProfile::writeUnitRow(*dm().Tblunit, [this](Table &unit) { writeRow(unit); });
-    markUnitSectionDone();
-}
-
-void TFpage4a::markUnitSectionDone()
-{
+    writeRow();
     context().recordHost().markSectionDone(QStringLiteral("btn_page04"));
 }
 
@@ -455,6 +433,11 @@ bool TFpage4a::Button2Click()
     return saveAndReport(false);
 }
 
+bool TFpage4a::saveForLeave()
+{
+    return saveAndReport(true);
+}
+
 // ---- leaving -----------------------------------------------------------------------
 
 void TFpage4a::quit01Click()
@@ -467,12 +450,8 @@ void TFpage4a::quit01Click()
 // follow the unit table: they need the unit's row.
 void TFpage4a::leavePage()
 {
-    CheckUnitPageInput();
-    if (!IsUnitPageUnchanged()
-        && Messages::show(this, QStringLiteral("请注意！"), QStringLiteral("记录已经更改,是否保存？"),
-                          QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
-               == QMessageBox::Yes
-        && !saveAndReport(true))
+    checkInput();
+    if (!confirmLeave(QStringLiteral("记录已经更改,是否保存？")))
         return;
     if (TMainForm *main = context().mainForm(); main && !dm().Tblunit->isEmpty())
         main->setUnitDependentEnabled(true);
@@ -484,16 +463,7 @@ void TFpage4a::leavePage()
 
 void TFpage4a::cb_62Change()
 {
-    runGuarded(this, [this] {
-        FillComboFromDict(context().dictionary(), QStringLiteral("item_41_3"), false, CB_41_3);
-        CB_41_3->setCurrentIndex(-1);
-        const bool enterprise = cb_62->currentText().contains(QStringLiteral("企业"));
-        if (!enterprise) {
-            cb_163->setChecked(false);
-            CB_41_3->clear();
-        }
-        syncEnterpriseControls(enterprise);
-    });
+    UnitBindings::attributeChosen(cb_62, CB_41_3, cb_163);
 }
 
 // ---- the code lists ----------------------------------------------------------------
@@ -555,15 +525,11 @@ void TFpage4a::BitBtndtrClick()
 
 void TFpage4a::openLeaders()
 {
-    const QString code = dm().Tblunit->asString(QStringLiteral("unitcode"));
-    Table &leaders = *dm().Tblexpert;
-    leaders.close();
-    leaders.setFiltered(false);
-    leaders.setFilter(Filter::exact({{QStringLiteral("unitcode"), code}}));
-    leaders.setFiltered(true);
-    leaders.open();
-    if (auto *leadersList = context().window<TFpage11>())
-        leadersList->exec();
+    auto *leadersList = context().window<TFpage11>();
+    if (!leadersList)
+        return;
+    leadersList->showRowsOf({dm().Tblunit->asString(QStringLiteral("unitcode"))});
+    leadersList->exec();
 }
 
 void TFpage4a::Button4Click()

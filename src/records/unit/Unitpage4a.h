@@ -1,4 +1,5 @@
 #pragma once
+#include "records/forms/BoundForm.h"
 #include "records/forms/PageWindow.h"
 
 #include <QList>
@@ -22,7 +23,7 @@ class UnitMemoEditor;
 // the page saves itself. Its memos are edited in three editors that store
 // their text at once; its four code lists take up to ten classification
 // codes each, picked in the classification chooser.
-class TFpage4a : public PageWindow
+class TFpage4a : public PageWindow, public BoundForm
 {
     Q_OBJECT
 public:
@@ -38,6 +39,11 @@ public:
         QList<QLineEdit *> edits;
         QList<DropDownCombo *> arrows;
     };
+
+    // Byte limits from the unit table's fields.
+    void wire(AppContext &context) override;
+    // The unit table's current row (its first).
+    DataSet &boundRow() const override;
 
     // Fills every control from the current row of the unit table.
     void LoadUnitPage();
@@ -99,6 +105,9 @@ public slots:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void afterLoad(const DataSet &unit) override;
+    bool appendsRow(const DataSet &unit) const override;
+    bool saveForLeave() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -108,14 +117,11 @@ private:
     QGroupBox *buildCodeList(const QString &title, const QString &field, const QString &prefix,
                              const QString &tableFile);
     QWidget *buildCommands();
-    void loadTexts(const Table &unit);
-    void loadPickLists(const Table &unit);
-    void loadCodeLists(const Table &unit);
-    void syncEnterpriseControls(bool enterprise);
-    QList<QPair<QString, QString>> editedFields() const;
-    QString codeListText(const CodeList &list) const;
-    void writeRow(Table &unit) const;
-    void markUnitSectionDone();
+    void declareBindings();
+    static bool isRequired(const QWidget *control);
+    static Binding unitMemo(const QString &field, GbkMemo *memo);
+    QList<QPair<QLineEdit *, const char *>> textFields() const;
+    Binding codeListBinding(const CodeList &list);
     bool saveAndReport(bool explicitSave);
     void leavePage();
     void openMemoEditor(UnitMemoEditor *editor, GbkMemo *memo);

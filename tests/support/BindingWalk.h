@@ -1,0 +1,130 @@
+#pragma once
+// Walks the bindings of a bound form generically: fills each bound control
+// of the form's category with a valid value, reads back what every control
+// shows, and checks each field-sized edit against its field's byte width.
+
+#include "engine/DataSet.h"
+#include "engine/GbkText.h"
+#include "records/forms/BoundForm.h"
+#include "records/widgets/ByteLimitedEdit.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStringList>
+
+namespace BindingWalk {
+
+// A text of Chinese characters (and one letter for an odd count) of exactly
+// `bytes` GBK bytes.
+inline QString textOfBytes(int bytes)
+{
+    QString text;
+    for (int i = 0; i + 2 <= bytes; i += 2)
+        text += QChar(0x4E00 + (i / 2) % 40);
+    if (bytes % 2)
+        text += QLatin1Char('A');
+    return text;
+}
+
+inline bool fillable(const QWidget *w)
+{
+    return w->isEnabled() && !w->isHidden();
+}
+
+// One valid value in each control the walk knows; controls it does not know
+// (digit edits, date pickers, read-only edits) are the test's own.
+inline void fill(const BoundForm &form)
+{
+    for (const Binding &b : form.bindings()) {
+        if (b.field.isEmpty() || !b.value || b.widgets.isEmpty()
+            || !b.servesCategory(form.category()))
+            continue;
+        QWidget *w = b.widgets.first();
+        if (!fillable(w))
+            continue;
+        if (auto *edit = qobject_cast<ByteLimitedEdit *>(w); edit && !edit->isReadOnly()) {
+            const int limit = edit->maxBytes() > 0 ? qMin(edit->maxBytes(), 24) : 24;
+            edit->setText(textOfBytes(limit));
+        } else if (auto *memo = qobject_cast<QPlainTextEdit *>(w)) {
+            memo->setPlainText(QStringLiteral("第一行说明\n第二行说明"));
+        } else if (auto *combo = qobject_cast<QComboBox *>(w)) {
+            for (int i = combo->count() - 1; i >= 0; --i) {
+                if (!combo->itemText(i).trimmed().isEmpty()) {
+                    combo->setCurrentIndex(i);
+                    break;
+                }
+            }
+        } else if (auto *box = qobject_cast<QCheckBox *>(w)) {
+            box->setChecked(true);
+        } else if (auto *panel = qobject_cast<QGroupBox *>(w)) {
+            const auto boxes = panel->findChildren<QAbstractButton *>();
+            for (QAbstractButton *o : boxes)
+                o->setChecked(false);
+            if (!boxes.isEmpty())
+                boxes.first()->setChecked(true);
+        }
+    }
+}
+
+// What every bound control of the form's category shows.
+inline QStringList shown(const BoundForm &form)
+{
+    QStringList values;
+    for (const Binding &b : form.bindings()) {
+        if (b.field.isEmpty() || !b.servesCategory(form.category()))
+            continue;
+        for (QWidget *w : b.widgets) {
+            const QString name = w->objectName() + QStringLiteral("=");
+            if (auto *edit = qobject_cast<QLineEdit *>(w))
+                values << name + edit->text();
+            else if (auto *memo = qobject_cast<QPlainTextEdit *>(w))
+                values << name + memo->toPlainText();
+            else if (auto *combo = qobject_cast<QComboBox *>(w))
+                values << name + combo->currentText();
+            else if (auto *box = qobject_cast<QCheckBox *>(w))
+                values << name + (box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+            else if (auto *date = qobject_cast<QDateEdit *>(w))
+                values << name + date->date().toString(Qt::ISODate);
+            else if (auto *panel = qobject_cast<QGroupBox *>(w)) {
+                QStringList ticked;
+                for (QAbstractButton *o : panel->findChildren<QAbstractButton *>()) {
+                    if (o->isChecked())
+                        ticked << o->objectName();
+                }
+                values << name + ticked.join(QLatin1Char(','));
+            }
+        }
+    }
+    return values;
+}
+
+// Every field-sized edit takes its field's width (or its smaller limit) and
+// refuses one byte more. Returns the edits that do not, empty when all do.
+inline QStringList editsPastTheirField(const BoundForm &form, const DataSet &row)
+{
+    QStringList wrong;
+    for (const Binding &b : form.bindings()) {
+        if (!b.sizedByField || b.widgets.isEmpty())
+            continue;
+        auto *edit = qobject_cast<ByteLimitedEdit *>(b.widgets.first());
+        const int width = row.fieldWidth(b.field);
+        const int limit = b.byteLimit > 0 ? qMin(b.byteLimit, width) : width;
+        if (!edit || edit->maxBytes() != limit) {
+            wrong << b.field;
+            continue;
+        }
+        const QString before = edit->text();
+        edit->setText(textOfBytes(limit + 1));
+        if (GbkText::byteLength(edit->text()) > limit)
+            wrong << b.field;
+        edit->setText(before);
+    }
+    return wrong;
+}
+
+} // namespace BindingWalk

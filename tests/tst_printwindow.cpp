@@ -1,0 +1,315 @@
+// "打印" of the main window and the print window: what the preparation
+// stores and reads again, the panels and buttons of each category, the
+// footers of preview and direct print, and the print jobs sent.
+
+#include "printing/PrintPreparation.h"
+#include "support/FileSizeLimit.h"
+#include "support/PrintFixture.h"
+
+#include <QFileInfo>
+#include <QtTest>
+
+namespace {
+
+const QString Applied = u"2006000001"_s;
+const QString Theory = u"2006000002"_s;
+
+void setFields(Database *db, const QString &item4, const FieldValues &values)
+{
+    Table table(db, u"kjcg.DBF"_s);
+    table.open();
+    QVERIFY(table.locate(u"ITEM_4"_s, item4));
+    table.edit();
+    for (const auto &[field, value] : values)
+        table.setString(field, value);
+    table.post();
+}
+
+void addPatent(Database *db, const QString &item4, const QString &status, const QString &type)
+{
+    appendRow(db, u"zlqk.dbf"_s,
+              {{u"ITEM_4"_s, item4}, {u"ITEM_DQDM"_s, u"."_s}, {u"PATENT_ST"_s, status},
+               {u"PATENT_TY"_s, type}, {u"PATENT_NO"_s, u"ZL"_s + status + type}});
+}
+
+QStringList visibleNames(QWidget *panel, const QStringList &names)
+{
+    QStringList shown;
+    for (const QString &name : names) {
+        auto *w = panel->findChild<QWidget *>(name);
+        if (w && !w->isHidden())
+            shown << name;
+    }
+    return shown;
+}
+
+} // namespace
+
+class TestPrintWindow : public QObject
+{
+    Q_OBJECT
+
+    PrintFixture f;
+    BoxLog m_log;
+
+    bool prepare(const QString &item4)
+    {
+        f.selectRecord(item4, item4 == Applied ? 0 : 1);
+        const auto complete = [this] {
+            f.main()->MarkIncompletePages();
+            return f.main()->CheckPagesDone();
+        };
+        return PrintPreparation::prepare(*f.dm(), complete, f.main());
+    }
+
+    QString stored(const QString &item4, const QString &field)
+    {
+        Table table(f.db(), u"kjcg.DBF"_s);
+        table.open();
+        table.locate(u"ITEM_4"_s, item4);
+        return table.asString(field);
+    }
+
+    int visiblePanel() const
+    {
+        const QList<QWidget *> panels = {f.print()->Panel1, f.print()->Panel2, f.print()->Panel3,
+                                         f.print()->Panel4, f.print()->Panel5};
+        for (int i = 0; i < panels.size(); ++i) {
+            if (!panels[i]->isHidden())
+                return i + 1;
+        }
+        return 0;
+    }
+
+    void click(const QString &name)
+    {
+        auto *b = f.print()->findChild<QPushButton *>(name);
+        QVERIFY2(b, qPrintable(name));
+        b->click();
+    }
+
+private slots:
+    void initTestCase() { f.buildOnce(); }
+    void init()
+    {
+        m_log.clear();
+        f.openPrint();
+        addComplete(f.db(), Applied, u"1"_s, u"应用成果"_s);
+        addComplete(f.db(), Theory, u"2"_s, u"软科学成果"_s);
+    }
+    void cleanup() { f.stop(); }
+
+    // ITEM_51 gets its ";" and is stored even when the record then turns
+    // out incomplete; an incomplete record stops without a word.
+    void intellectualPropertyForms_data()
+    {
+        QTest::addColumn<QString>("item51");
+        QTest::addColumn<bool>("complete");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("one code") << u"1"_s << true << u"1;"_s;
+        QTest::newRow("already with ;") << u"1;3;"_s << true << u"1;3;"_s;
+        QTest::newRow("incomplete record") << u"9"_s << false << u"9;"_s;
+        QTest::newRow("empty") << QString() << true << QString();
+    }
+    void intellectualPropertyForms()
+    {
+        QFETCH(QString, item51);
+        QFETCH(bool, complete);
+        if (!item51.isEmpty())
+            setFields(f.db(), Applied, {{u"ITEM_51"_s, item51}});
+        if (!complete)
+            setFields(f.db(), Applied, {{u"ITEM_9"_s, QString()}});
+        QCOMPARE(prepare(Applied), complete);
+        QTEST(stored(Applied, u"ITEM_51"_s), "stored");
+        QVERIFY(m_log.boxes.isEmpty());
+    }
+
+    void patentFields_data()
+    {
+        QTest::addColumn<QStringList>("patents");  // status+type of each row
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("types");
+        QTest::newRow("applied and granted") << QStringList{u"11"_s, u"22"_s} << u"3"_s << u"1;2;"_s;
+        QTest::newRow("applied only") << QStringList{u"13"_s, u"11"_s} << u"2"_s << u"1;3;"_s;
+        QTest::newRow("neither") << QStringList{u"92"_s} << u"1"_s << u"2;"_s;
+        QTest::newRow("no patents") << QStringList() << QString() << QString();
+    }
+    void patentFields()
+    {
+        QFETCH(QStringList, patents);
+        for (const QString &p : patents)
+            addPatent(f.db(), Applied, p.left(1), p.mid(1));
+        QVERIFY(prepare(Applied));
+        QTEST(stored(Applied, u"ITEM_51_1"_s), "status");
+        QTEST(stored(Applied, u"patent_ty"_s), "types");
+        QCOMPARE(f.dm()->tblzlqk->recordCount(), patents.size());
+    }
+
+    void patentFieldsAlreadySetStay()
+    {
+        setFields(f.db(), Applied, {{u"ITEM_51_1"_s, u"1"_s}});
+        addPatent(f.db(), Applied, u"2"_s, u"1"_s);
+        QVERIFY(prepare(Applied));
+        QCOMPARE(stored(Applied, u"ITEM_51_1"_s), u"1"_s);
+        QCOMPARE(stored(Applied, u"patent_ty"_s), QString());
+    }
+
+    // Storing the derived patent fields fails: the error is shown, the
+    // print window does not open.
+    void patentFieldsThatCannotBeStored()
+    {
+        if (!FileSizeLimit::supported())
+            QSKIP("no file size limit on this system");
+        // The record stored last: its patent fields lie at the end of the file.
+        addPatent(f.db(), Theory, u"1"_s, u"1"_s);
+        const qint64 end = QFileInfo(f.db()->resolvePath(u"kjcg.DBF"_s)).size();
+        f.selectRecord(Theory, 1);
+        bool opened = true;
+        {
+            FileSizeLimit limit(end - 3);
+            QVERIFY(limit.active());
+            const auto complete = [this] {
+                f.main()->MarkIncompletePages();
+                return f.main()->CheckPagesDone();
+            };
+            opened = PrintPreparation::prepare(*f.dm(), complete, f.main());
+        }
+        QVERIFY(!opened);
+        QCOMPARE(m_log.boxes.size(), 1);
+        QCOMPARE(m_log.lastCaption(), u"提示"_s);
+        QCOMPARE(f.dm()->Qrykjcg->state(), DataSet::Browse);
+    }
+
+    void childListsInSerialOrder()
+    {
+        addPersons(f.db(), Applied, 3);
+        QVERIFY(prepare(Applied));
+        QStringList serials;
+        Query &persons = *f.dm()->QryCgwcr;
+        for (persons.first(); !persons.eof(); persons.next())
+            serials << persons.asString(u"ITEM_187"_s);
+        // The person of addComplete has no serial and sorts first.
+        QCOMPARE(serials, (QStringList{QString(), u"1"_s, u"2"_s, u"3"_s}));
+    }
+
+    void panelsByCategory_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QStringList>("wordButtons");
+        QTest::addColumn<int>("directPanel");
+        QTest::addColumn<int>("previewPanel");
+        QTest::newRow("applied") << Applied
+                                 << QStringList{u"YY_Button"_s, u"YY_SButton"_s, u"Button5"_s, u"Button6"_s}
+                                 << 3 << 2;
+        QTest::newRow("theory") << Theory
+                                << QStringList{u"RJ_Button"_s, u"RJ_SButton"_s, u"Button5"_s, u"Button6"_s}
+                                << 4 << 1;
+    }
+    void panelsByCategory()
+    {
+        QFETCH(QString, record);
+        QFETCH(int, directPanel);
+        QFETCH(int, previewPanel);
+        QVERIFY(prepare(record));
+        f.print()->FormShow();
+        QCOMPARE(visiblePanel(), 5);
+        const QStringList word = {u"YY_Button"_s, u"RJ_Button"_s, u"YY_SButton"_s,
+                                  u"RJ_SButton"_s, u"Button5"_s, u"Button6"_s};
+        QTEST(visibleNames(f.print()->Panel5, word), "wordButtons");
+        click(u"Button4"_s);
+        QCOMPARE(visiblePanel(), directPanel);
+        click(directPanel == 3 ? u"zBitBtn3"_s : u"zBitBtn1"_s);
+        QCOMPARE(visiblePanel(), 5);
+        click(u"Button7"_s);
+        QCOMPARE(visiblePanel(), previewPanel);
+        // "返回" of a preview panel shows its own registration-form button;
+        // the "(正文)" buttons keep what FormShow gave them.
+        click(previewPanel == 2 ? u"Button1"_s : u"Button2"_s);
+        QCOMPARE(visiblePanel(), 5);
+        QCOMPARE(!f.print()->YY_Button->isHidden(), previewPanel == 2);
+        QCOMPARE(!f.print()->RJ_Button->isHidden(), previewPanel == 1);
+        QCOMPARE(!f.print()->YY_SButton->isHidden(), record == Applied);
+    }
+
+    // Each handler sets its own footer: the preview after a direct print
+    // shows the preview's numbers again.
+    void footersOfPreviewAndPrint()
+    {
+        addPersons(f.db(), Applied, 20);
+        QVERIFY(prepare(Applied));
+        f.print()->FormShow();
+        click(u"BitBtn40"_s);  // preview "10"
+        click(u"zBitBtn2"_s);  // direct print of the persons list
+        click(u"BitBtn40"_s);
+        QCOMPARE(f.jobs.size(), 4);
+        QCOMPARE(f.jobs[0].kind, u"preview"_s);
+        QVERIFY(f.jobs[0].texts[1].contains(u"10--2"_s));
+        QCOMPARE(f.jobs[1].kind, u"print"_s);
+        QVERIFY(f.jobs[1].texts[0].contains(u"6--1"_s));
+        QVERIFY(f.jobs[2].texts[0].contains(u"6--2"_s));
+        QVERIFY(f.jobs[3].texts[1].contains(u"10--2"_s));
+        QCOMPARE(f.print()->pages().creationCount(u"TyyPrint10"_s), 1);
+    }
+
+    // A list goes out one page per job, exactly pages 1..N of this record,
+    // from the first print on.
+    void listPrintedPageByPage_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<int>("persons");
+        QTest::addColumn<int>("jobs");
+        QTest::newRow("applied 45") << Applied << 45 << 3;
+        QTest::newRow("applied 18") << Applied << 17 << 1;
+        QTest::newRow("theory 18") << Theory << 17 << 2;
+    }
+    void listPrintedPageByPage()
+    {
+        QFETCH(QString, record);
+        QFETCH(int, persons);
+        QFETCH(int, jobs);
+        addPersons(f.db(), record, persons);
+        QVERIFY(prepare(record));
+        f.print()->FormShow();
+        click(record == Applied ? u"zBitBtn2"_s : u"zBitBtn45"_s);
+        QCOMPARE(f.jobs.size(), jobs);
+        for (int i = 0; i < jobs; ++i) {
+            QCOMPARE(f.jobs[i].first, i + 1);
+            QCOMPARE(f.jobs[i].last, i + 1);
+        }
+    }
+
+    // "全文打印": the cover first, the lists last, each list page its own
+    // job; pages that cannot be printed yet are named afterwards.
+    void wholeForm()
+    {
+        addPersons(f.db(), Applied, 25);
+        QVERIFY(prepare(Applied));
+        f.print()->FormShow();
+        click(u"zBitBtn4"_s);
+        QStringList sent;
+        for (const OutputJob &job : f.jobs)
+            sent << u"%1:%2"_s.arg(job.page).arg(job.first);
+        QCOMPARE(sent.first(), u"Tyyfm1:1"_s);
+        QCOMPARE(sent.mid(sent.size() - 2), (QStringList{u"TyyPrint10:1"_s, u"TyyPrint10:2"_s}));
+        for (const QString &page : sent)
+            QVERIFY(page.startsWith(u"Tyy"_s));
+    }
+
+    // A printer that cannot be used is reported; the window stays usable.
+    void printerThatFails()
+    {
+        QVERIFY(prepare(Applied));
+        f.print()->FormShow();
+        f.output()->failWith = u"打印机无法打开"_s;
+        click(u"zBitBtn5"_s);
+        QCOMPARE(m_log.boxes.size(), 1);
+        QCOMPARE(m_log.lastCaption(), u"提示"_s);
+        QCOMPARE(m_log.last(), u"打印机无法打开"_s);
+        f.output()->failWith.clear();
+        click(u"BitBtn28"_s);
+        QCOMPARE(f.jobs.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestPrintWindow)
+#include "tst_printwindow.moc"
