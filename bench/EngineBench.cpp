@@ -4,6 +4,7 @@
 #include "ExchangeBench.h"
 #include "ImportBench.h"
 #include "Measure.h"
+#include "PrintBench.h"
 #include "RecordsBench.h"
 #include "engine/DataSet.h"
 #include "engine/Database.h"
@@ -116,6 +117,8 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("switch"), RecordsBench::switchList },
         { QStringLiteral("query"), RecordsBench::querySearch },
         { QStringLiteral("page3"), RecordsBench::pageSave },
+        { QStringLiteral("print"), PrintBench::personsList },
+        { QStringLiteral("printref"), PrintBench::personsReference },
     };
     return operations.value(name, nullptr);
 }

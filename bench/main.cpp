@@ -17,6 +17,7 @@
 #include "ImportBench.h"
 #include "Generator.h"
 #include "Measure.h"
+#include "PrintBench.h"
 #include "RecordsBench.h"
 #include "SqliteReference.h"
 #include "WordBench.h"
@@ -207,6 +208,17 @@ void addPageRow(BenchTable &table, const QString &data, SqliteReference &referen
                       .arg(saved.peakBytes / (1024.0 * 1024.0), 0, 'f', 1));
 }
 
+void addPrintRow(BenchTable &table, const QString &data)
+{
+    progress(QStringLiteral("printed persons list..."));
+    const EngineBench::Figure printed = EngineBench::runInChild(data, QStringLiteral("print"));
+    const EngineBench::Figure reference = EngineBench::runInChild(data, QStringLiteral("printref"));
+    table.addRow(QStringLiteral("persons list of %1 persons laid out and drawn to PDF (%2 pages)")
+                     .arg(PrintBench::kPersons)
+                     .arg(printed.count),
+                 printed.seconds, QStringLiteral("QTextDocument table to PDF"), reference.seconds, 2);
+}
+
 void addPeakRow(BenchTable &table, const QString &data, const QList<EngineBench::Figure> &engineFigures)
 {
     qint64 peak = -1;
@@ -275,6 +287,7 @@ int runBenchmark(int achievements)
     addProgramRows(table, data, work.path(), reference);
     addQueryRow(table, data, reference);
     addPageRow(table, data, reference);
+    addPrintRow(table, data);
     progress(QStringLiteral("filling a Word form..."));
     WordBench::addRow(table);
     // Further engine operations add their row here, before the peak that covers them.
@@ -293,7 +306,8 @@ bool makesWindows(int argc, char *argv[])
     if (argc < 3 || qstrcmp(argv[1], "--engine-only") != 0)
         return false;
     for (int i = 3; i < argc; ++i)
-        if (RecordsBench::kOperations.contains(QString::fromLocal8Bit(argv[i])))
+        if (RecordsBench::kOperations.contains(QString::fromLocal8Bit(argv[i]))
+            || PrintBench::kOperations.contains(QString::fromLocal8Bit(argv[i])))
             return true;
     return false;
 }

@@ -15,17 +15,6 @@ namespace {
 const QString Applied = u"2006000001"_s;
 const QString Theory = u"2006000002"_s;
 
-void setFields(Database *db, const QString &item4, const FieldValues &values)
-{
-    Table table(db, u"kjcg.DBF"_s);
-    table.open();
-    QVERIFY(table.locate(u"ITEM_4"_s, item4));
-    table.edit();
-    for (const auto &[field, value] : values)
-        table.setString(field, value);
-    table.post();
-}
-
 int units(const QString &line)
 {
     return GbkText::byteLength(line);
@@ -40,15 +29,9 @@ class TestPrintPages : public QObject
     PrintFixture f;
     BoxLog m_log;
 
-    // The record current in the main list, prepared as "打印" does.
     void prepare(const QString &item4)
     {
-        f.selectRecord(item4, item4 == Applied ? 0 : 1);
-        const auto complete = [this] {
-            f.main()->MarkIncompletePages();
-            return f.main()->CheckPagesDone();
-        };
-        QVERIFY(PrintPreparation::prepare(*f.dm(), complete, f.main()));
+        QVERIFY(f.prepare(item4, item4 == Applied ? 0 : 1));
     }
 
     void addRecords(int appliedPersons, int theoryPersons)

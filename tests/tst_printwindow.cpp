@@ -14,17 +14,6 @@ namespace {
 const QString Applied = u"2006000001"_s;
 const QString Theory = u"2006000002"_s;
 
-void setFields(Database *db, const QString &item4, const FieldValues &values)
-{
-    Table table(db, u"kjcg.DBF"_s);
-    table.open();
-    QVERIFY(table.locate(u"ITEM_4"_s, item4));
-    table.edit();
-    for (const auto &[field, value] : values)
-        table.setString(field, value);
-    table.post();
-}
-
 void addPatent(Database *db, const QString &item4, const QString &status, const QString &type)
 {
     appendRow(db, u"zlqk.dbf"_s,
@@ -52,15 +41,7 @@ class TestPrintWindow : public QObject
     PrintFixture f;
     BoxLog m_log;
 
-    bool prepare(const QString &item4)
-    {
-        f.selectRecord(item4, item4 == Applied ? 0 : 1);
-        const auto complete = [this] {
-            f.main()->MarkIncompletePages();
-            return f.main()->CheckPagesDone();
-        };
-        return PrintPreparation::prepare(*f.dm(), complete, f.main());
-    }
+    bool prepare(const QString &item4) { return f.prepare(item4, item4 == Applied ? 0 : 1); }
 
     QString stored(const QString &item4, const QString &field)
     {

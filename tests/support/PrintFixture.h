@@ -4,6 +4,7 @@
 // pages' texts.
 
 #include "PagesFixture.h"
+#include "printing/PrintPreparation.h"
 #include "printing/PrintUnit.h"
 #include "report/ReportOutput.h"
 
@@ -61,6 +62,17 @@ inline void addPersons(Database *db, const QString &item4, int n, const QString 
     }
 }
 
+inline void setFields(Database *db, const QString &item4, const FieldValues &values)
+{
+    Table table(db, u"kjcg.DBF"_s);
+    table.open();
+    QVERIFY(table.locate(u"ITEM_4"_s, item4));
+    table.edit();
+    for (const auto &[field, value] : values)
+        table.setString(field, value);
+    table.post();
+}
+
 // The text pdftotext reads from a PDF ("" when it cannot run).
 inline QString pdfText(const QString &pdfPath)
 {
@@ -100,6 +112,18 @@ public:
             main()->ComboBox1Change();
         }
         QVERIFY(list().locate(u"ITEM_4"_s, item4));
+    }
+
+    // The record current in the main list, prepared as "打印" does; true
+    // when the print window would open.
+    bool prepare(const QString &item4, int categoryIndex)
+    {
+        selectRecord(item4, categoryIndex);
+        const auto complete = [this] {
+            main()->MarkIncompletePages();
+            return main()->CheckPagesDone();
+        };
+        return PrintPreparation::prepare(*dm(), complete, main());
     }
 
     QList<OutputJob> jobs;

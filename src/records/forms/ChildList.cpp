@@ -256,6 +256,8 @@ void ChildListWindow::renumber()
 
 void ChildListWindow::setRowCommandsEnabled(bool enabled)
 {
+    if (m_rowCommandsAlwaysOffered)
+        enabled = true;
     deleteButton->setEnabled(enabled);
     modifyButton->setEnabled(enabled);
 }

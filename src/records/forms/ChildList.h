@@ -103,6 +103,9 @@ public:
     void renumber();
     // "删除" and "修改" are offered only while the list has rows.
     void setRowCommandsEnabled(bool enabled);
+    // Lists whose "修改" adds on an empty list, and whose "删除" then does
+    // nothing, offer both always.
+    void offerRowCommandsAlways() { m_rowCommandsAlwaysOffered = true; }
     // Writes pending changes of the rows to the table (cached updates).
     virtual void applyRowChanges();
 
@@ -153,6 +156,7 @@ private:
     QPointer<ChildListDialog> m_dialog;
     QHBoxLayout *m_commands = nullptr;
     bool m_followingCurrent = false;
+    bool m_rowCommandsAlwaysOffered = false;
 };
 
 // The add/modify dialog of a list: "存储" (Button1) and "退出" (Button2). A

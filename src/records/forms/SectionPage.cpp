@@ -59,7 +59,10 @@ bool SectionPage::loadForShowing()
 
 void SectionPage::prepareLoad(const DataSet &rec)
 {
-    setCategory(rec.asString(QStringLiteral("item_cglb")).trimmed());
+    // A row of another table (page 4 takes the own-unit profile) leaves the
+    // record's category as it is.
+    if (rec.hasField(QStringLiteral("item_cglb")))
+        setCategory(rec.asString(QStringLiteral("item_cglb")).trimmed());
     beforeLoad();
     ClearOptionBoxes(this);
 }

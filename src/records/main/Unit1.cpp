@@ -22,6 +22,8 @@
 #include "records/pages/UnitPage1.h"
 #include "records/pages/Unitpage2.h"
 #include "records/pages/Unitpage3.h"
+#include "records/pages/Unitpage4.h"
+#include "records/pages/Unitpage5.h"
 #include "records/pages/Unitpage9.h"
 #include "records/unit/Unitpage4a.h"
 #include "records/main/Unitwel.h"
@@ -229,6 +231,8 @@ void TMainForm::buildCommands(QWidget *panel)
     connect(btn_page01, &QPushButton::clicked, this, &TMainForm::btn_page01Click);
     connect(btn_page02, &QPushButton::clicked, this, &TMainForm::btn_page02Click);
     connect(btn_page03, &QPushButton::clicked, this, &TMainForm::btn_page03Click);
+    connect(btn_page04, &QPushButton::clicked, this, &TMainForm::btn_page04Click);
+    connect(btn_page05, &QPushButton::clicked, this, &TMainForm::btn_page05Click);
     connect(btn_page09, &QPushButton::clicked, this, &TMainForm::btn_page09Click);
 
     auto *row = new QHBoxLayout(panel);
@@ -785,6 +789,16 @@ void TMainForm::btn_page02Click()
 void TMainForm::btn_page03Click()
 {
     runGuarded(this, [&] { context().need<TFpage3>().openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page04Click()
+{
+    runGuarded(this, [&] { context().need<TFpage4>().openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page05Click()
+{
+    runGuarded(this, [&] { context().need<TFpage5>().openForCurrentRecord(); });
 }
 
 void TMainForm::btn_page09Click()

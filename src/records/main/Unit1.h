@@ -134,6 +134,8 @@ public slots:
     void btn_page01Click();  // 成果概况
     void btn_page02Click();  // 知识产权，成果应用情况
     void btn_page03Click();  // 课题立项，评价情况
+    void btn_page04Click();  // 第一完成单位情况
+    void btn_page05Click();  // 合作完成单位情况
     void btn_page09Click();  // 鉴定证书内容
     void Button2Click();  // 单位情况
     void BitBtn4Click();  // 打印

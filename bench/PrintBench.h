@@ -1,0 +1,19 @@
+#pragma once
+#include "EngineBench.h"
+
+#include <QStringList>
+
+// The printed persons list of a record with 45 persons: laid out by the
+// report layer and drawn into a PDF, beside Qt's own rich-text document
+// printing the same texts as a table into a PDF. Both need a GUI
+// application (fonts), so both run in a child that makes one.
+namespace PrintBench {
+
+inline constexpr int kPersons = 45;
+inline const QStringList kOperations = {QStringLiteral("print"), QStringLiteral("printref")};
+
+// count: pages written.
+EngineBench::Figure personsList(const QString &folder, const QString &scratchRoot);
+EngineBench::Figure personsReference(const QString &folder, const QString &scratchRoot);
+
+} // namespace PrintBench
