@@ -4,6 +4,6 @@ set -e
 top="$(cd "$(dirname "$0")" && pwd)"
 . "$top/scripts-common.sh"
 dravik_install_missing
-dravik_build "$top"
+dravik_build "$top" dravik datadist
 dravik_fonts "$top"
 exec "$top/build/dravik"

@@ -1,7 +1,7 @@
 # Shared set-up of run.sh and test.sh: install what is missing, configure, build.
 # Sourced, not run.
 
-DRAVIK_PACKAGES="cmake ninja-build pkg-config g++ qt6-base-dev libsqlite3-dev libzip-dev libpugixml-dev xvfb xauth fonts-noto-cjk fonts-arphic-uming arj python3-dbf poppler-utils libreoffice-writer-nogui"
+DRAVIK_PACKAGES="cmake ninja-build pkg-config g++ qt6-base-dev qt6-translations-l10n libsqlite3-dev libzip-dev libpugixml-dev xvfb xauth fonts-noto-cjk fonts-arphic-uming arj python3-dbf poppler-utils libreoffice-writer-nogui"
 
 dravik_install_missing() {
     local missing=()
@@ -20,10 +20,15 @@ dravik_install_missing() {
     fi
 }
 
+# dravik_build TOP [TARGET...]: with targets, only those (run.sh builds the
+# program and its data folder, test.sh everything).
 dravik_build() {
     local top="$1"
+    shift
+    local targets=()
+    [ $# -gt 0 ] && targets=(--target "$@")
     cmake -S "$top" -B "$top/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || return 1
-    cmake --build "$top/build" -j "$(nproc)" || return 1
+    cmake --build "$top/build" -j "$(nproc)" "${targets[@]}" || return 1
     # A user's data folder is made once; a rebuild never touches it.
     if [ ! -d "$top/build/data" ]; then
         cp -r "$top/build/data-dist" "$top/build/data" || return 1

@@ -20,6 +20,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QHeaderView>
+#include <QTableView>
 #include <QtTest>
 
 namespace {
@@ -209,6 +211,32 @@ private slots:
         QCOMPARE(f.stored(u"unit.dbf"_s, u"item_163"_s), u"1"_s);
     }
 
+    // Row by row as the page shows them, and every control named by its
+    // label (its buddy).
+    void unitPageTabsInVisualOrder()
+    {
+        f.open();
+        auto *page = f.add(new TFpage4a(f.main()));
+        page->LoadUnitPage();
+        page->show();
+        QStringList chain;
+        const QStringList wanted = {u"edt_9"_s,  u"edt_420"_s, u"Edt_37"_s, u"Edt_38"_s,
+                                    u"Edt_39"_s, u"Edt_40"_s,  u"Edt_60"_s, u"cb_64"_s,
+                                    u"cb_62"_s,  u"CB_41_3"_s, u"Edt_41"_s, u"Edt_41_2"_s,
+                                    u"Edt_61"_s};
+        QWidget *w = page->edt_9;
+        for (int i = 0; i < 200 && chain.size() < wanted.size(); ++i) {
+            if (wanted.contains(w->objectName()) && !chain.contains(w->objectName()))
+                chain << w->objectName();
+            w = w->nextInFocusChain();
+        }
+        page->hide();
+        QCOMPARE(chain, wanted);
+        QCOMPARE(page->Edt_37->accessibleName(), u"通讯地址"_s);
+        QCOMPARE(page->cb_62->accessibleName(), u"单位属性"_s);
+        QCOMPARE(page->Edt_61->accessibleName(), u"联系部门电子信箱"_s);
+    }
+
     void leadersDialogWalksItsBindings()
     {
         f.open();
@@ -237,6 +265,13 @@ private slots:
         QVERIFY(typed.contains(u"edtry_186="_s + BindingWalk::textOfBytes(24)));
         QVERIFY(dialog->Button1Click());
         QVERIFY(!dialog->isVisible());
+
+        // The list's grid has the main list's look, with rows or without:
+        // no row numbers, a name of ten characters shown whole.
+        QVERIFY(list->grid->verticalHeader()->isHidden());
+        QVERIFY(!list->grid->horizontalHeader()->highlightSections());
+        QVERIFY(list->grid->columnWidth(0)
+                > QFontMetrics(list->grid->font()).horizontalAdvance(QString(10, QChar(0x738B))));
 
         openModify();
         QCOMPARE(BindingWalk::shown(*dialog), typed);

@@ -93,32 +93,91 @@ private slots:
         m_dir.reset();
     }
 
-    // A next-free pointer beyond the file's end must not hand out blocks
-    // that rows use, nor grow the file to its far end.
+    // A next-free pointer beyond the memo file's end points nowhere (the
+    // arithmetic once wrapped and handed out blocks that rows use): the
+    // table is reported damaged by name, its rows stay readable, and
+    // nothing is written to either file.
     void nextFreePointerBeyondTheFile_data()
     {
         QTest::addColumn<QByteArray>("pointer");
         QTest::newRow("FF FF FF FF") << QByteArray::fromHex("ffffffff");
         QTest::newRow("2^31") << QByteArray::fromHex("00000080");
-        QTest::newRow("one short of wrapping") << QByteArray::fromHex("feffffff");
+        QTest::newRow("one block too far") << QByteArray();
     }
 
     void nextFreePointerBeyondTheFile()
     {
         QFETCH(QByteArray, pointer);
         makeMemoRows();
+        if (pointer.isEmpty()) {
+            const quint32 blocks = quint32(QFileInfo(path("t.dbt")).size() / 512);
+            pointer.resize(4);
+            qToLittleEndian<quint32>(blocks + 1, pointer.data());
+        }
         writeFileAt(path("t.dbt"), 0, pointer);
+        const QByteArray table = readFile(path("t.dbf"));
+        const QByteArray memo = readFile(path("t.dbt"));
         {
             auto file = DbfFile::open(path("t.dbf"));
-            file->append({{0, "丁"}, {1, "丁一"}, {2, longText("丁二", 100)}});
-            file->update(0, {{1, "甲新一"}, {2, "甲新二"}});
+            QVERIFY2(file->damage().contains("t.dbt"), qPrintable(file->damage()));
+            const QString append = errorOf([&] { file->append({{0, "丁"}, {1, "丁一"}}); });
+            QVERIFY2(append.contains("t.dbf") && append.contains("已损坏"), qPrintable(append));
+            QVERIFY(!errorOf([&] { file->update(0, {{1, "甲新一"}}); }).isEmpty());
+            QVERIFY(!errorOf([&] { file->setDeleted(1, true); }).isEmpty());
+            expectRow(*file, 2, {"丙", longText("丙一", 200), "丙二"});
         }
-        QVERIFY(QFileInfo(path("t.dbt")).size() < 64 * 1024);
-        auto file = DbfFile::open(path("t.dbf"), true);
-        expectRow(*file, 0, {"甲", "甲新一", "甲新二"});
-        expectRow(*file, 1, {"乙", "乙一", "乙二"});
-        expectRow(*file, 2, {"丙", longText("丙一", 200), "丙二"});
-        expectRow(*file, 3, {"丁", "丁一", longText("丁二", 100)});
+        QVERIFY(!errorOf([&] { DbfFile::pack(path("t.dbf")); }).isEmpty());
+        QCOMPARE(readFile(path("t.dbf")), table);
+        QCOMPARE(readFile(path("t.dbt")), memo);
+    }
+
+    // Tables damaged by other programs open with their complete rows, say
+    // what is wrong, and refuse every write and the pack.
+    void damagedTablesAreReadOnly_data()
+    {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("cut inside the rows") << "cut" << 2 << "只有2条完整的记录";
+        QTest::newRow("record length doubled") << "doubled" << 1 << "记录长度";
+        QTest::newRow("terminator too early") << "terminator" << 3 << "记录长度";
+        QTest::newRow("unknown type") << "type" << 3 << "无法识别";
+    }
+
+    void damagedTablesAreReadOnly()
+    {
+        QFETCH(QString, damage);
+        QFETCH(int, rows);
+        QFETCH(QString, says);
+        makeMemoRows();
+        const QString dbf = path("t.dbf");
+        QByteArray bytes = readFile(dbf);
+        const int headerLength = qFromLittleEndian<quint16>(bytes.constData() + 8);
+        const int recordLength = qFromLittleEndian<quint16>(bytes.constData() + 10);
+        if (damage == "cut")
+            bytes.truncate(headerLength + 2 * recordLength + recordLength / 2);
+        else if (damage == "doubled")
+            qToLittleEndian<quint16>(quint16(recordLength * 2), bytes.data() + 10);
+        else if (damage == "terminator")
+            bytes[32 + 2 * 32] = 0x0D;   // the third field's description
+        else
+            bytes[32 + 32 + 11] = 'X';   // the second field's type
+        QFile::remove(dbf);
+        QFile out(dbf);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        out.close();
+
+        auto file = DbfFile::open(dbf);
+        QVERIFY2(file->damage().contains(says), qPrintable(file->damage()));
+        QCOMPARE(file->recordCount(), rows);
+        QCOMPARE(file->value(0, 0).toString(), QString("甲"));
+        const QString refused = errorOf([&] { file->append({{0, "丁"}}); });
+        QVERIFY2(refused.contains("t.dbf") && refused.contains("已损坏") && refused.contains(says), qPrintable(refused));
+        QVERIFY(!errorOf([&] { file->update(0, {{0, "改"}}); }).isEmpty());
+        file.reset();
+        QVERIFY(errorOf([&] { DbfFile::pack(dbf); }).contains("已损坏"));
+        QCOMPARE(readFile(dbf), bytes);
     }
 
     // A pointer that is no block of the memo file is damage, named with the

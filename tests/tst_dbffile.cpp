@@ -456,13 +456,13 @@ private slots:
         const QString path = makeSample(dir.path(), 3);
         const QList<QVariant> lastRow = DbfFile::open(path, true)->record(2);
 
-        // Count ahead of the rows: the writer died halfway through the fourth row.
-        writeFileAt(path, 4, QByteArray::fromHex("05000000"));
+        // Half a row after the complete ones: the writer died within it.
         writeFileAt(path, HeaderLength + 3 * RecordLength, QByteArray(RecordLength / 2, ' '));
         {
             const auto table = DbfFile::open(path);
             QCOMPARE(table->recordCount(), 3);
             QCOMPARE(table->record(2), lastRow);
+            QCOMPARE(table->damage(), QString());
             QCOMPARE(table->append({{Name, QStringLiteral("之后的行")}}), 3);
         }
         QCOMPARE(headerCount(path), 4u);

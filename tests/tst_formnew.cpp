@@ -160,6 +160,34 @@ private slots:
         QCOMPARE(countRows(db(), u"kjcg.DBF"_s), 0);
     }
 
+    // The box of a wrong character takes the focus from the year edit; that
+    // is no leaving: one warning, and the range is checked only when the
+    // user really leaves.
+    void aWrongCharacterGivesOneWarning()
+    {
+        f.showList();
+        BoxLog boxes;
+        QStringList seen;
+        QVERIFY(runDialog(f.main()->Button1, [&](TFormNew *d) {
+            Messages::setAnswerer([&](const Messages::Request &r) {
+                seen << r.text;
+                QFocusEvent leave(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+                QCoreApplication::sendEvent(d->cbYear, &leave);
+                return QMessageBox::Ok;
+            });
+            d->cbYear->setText(u"2a"_s);
+            QCOMPARE(seen, QStringList{u"不能输入非数字的字符！"_s});
+            seen.clear();
+            d->cbYear->setText(u"2051"_s);
+            QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+            QCoreApplication::sendEvent(d->cbYear, &leave);
+            QCOMPARE(seen.value(0), u"不能输入1900到2050外的年份！"_s);
+            d->cbYear->setText(u"2023"_s);
+            d->NewFormSaved = true;
+            d->reject();
+        }));
+    }
+
     void leavingAsksWhetherToStore()
     {
         f.showList();

@@ -11,6 +11,9 @@
 #include "support/PagesFixture.h"
 
 #include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QTableView>
@@ -415,6 +418,21 @@ private slots:
         QVERIFY(QFile::remove(QDir(data).filePath(u"unit.dbf"_s)));
         QVERIFY_THROWS_EXCEPTION(DbError, StartUp::Windows{data});
         QCOMPARE(liveMainWindows(), 0);
+    }
+
+    // The desktop shows the title; Qt's own buttons read in Chinese.
+    void theApplicationIsSetUpInChinese()
+    {
+        StartUp::setUpApplication(*qApp);
+        QCOMPARE(QGuiApplication::applicationDisplayName(), AppInfo::applicationTitle());
+        QMessageBox box(QMessageBox::Question, u"请注意！"_s, u"记录已经更改,是否保存？"_s,
+                        QMessageBox::Yes | QMessageBox::No);
+        QVERIFY2(box.button(QMessageBox::Yes)->text().contains(u"是"_s),
+                 qPrintable(box.button(QMessageBox::Yes)->text()));
+        QVERIFY(box.button(QMessageBox::No)->text().contains(u"否"_s));
+        QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        QVERIFY(buttons.button(QDialogButtonBox::Ok)->text().contains(u"确定"_s));
+        QVERIFY(buttons.button(QDialogButtonBox::Cancel)->text().contains(u"取消"_s));
     }
 
     void aSecondCopyFindsTheLockTaken()

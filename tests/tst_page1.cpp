@@ -410,18 +410,23 @@ private slots:
         p->DTP_121->setDate(QDate::currentDate());
         QVERIFY(!p->isUnchanged());
 
-        // An old date is shown as it is, not moved into the picker's span.
+        // An old date is shown as it is, not moved into the picker's span
+        // (1949-01-01 to 2051-12-31).
         m_log.clear();
-        loadRecord(u"1"_s, {{"ITEM_121", "1900-3-4"}, {"ITEM_8", "1898.01   至1899.06"}});
+        loadRecord(u"1"_s, {{"ITEM_121", "1950-3-4"}, {"ITEM_8", "1948.01   至1949.06"}});
         QCOMPARE(m_log.texts(), QStringList());
-        QCOMPARE(p->DTP_121->date(), QDate(1900, 3, 4));
+        QCOMPARE(p->DTP_121->date(), QDate(1950, 3, 4));
         QVERIFY(p->isUnchanged());
         QVERIFY(saveQuietly());
-        QCOMPARE(f.list().asDate(u"item_121"_s), QDate(1900, 3, 4));
+        QCOMPARE(f.list().asDate(u"item_121"_s), QDate(1950, 3, 4));
+        QCOMPARE(p->DTP_121->minimumDate(), QDate(1949, 1, 1));
+        QCOMPARE(p->DTP_121->maximumDate(), QDate(2051, 12, 31));
         // One the picker cannot show is reported and replaced by today.
-        loadRecord(u"1"_s, {{"ITEM_121", "1850-1-2"}});
-        QVERIFY(m_log.last().endsWith(u"'不是正确的时间格式！现在已经更换。"_s));
-        QCOMPARE(p->DTP_121->date(), QDate::currentDate());
+        for (const char *outside : {"1850-1-2", "1900-3-4", "2052-1-1"}) {
+            loadRecord(u"1"_s, {{"ITEM_121", outside}});
+            QVERIFY(m_log.last().endsWith(u"'不是正确的时间格式！现在已经更换。"_s));
+            QCOMPARE(p->DTP_121->date(), QDate::currentDate());
+        }
     }
 
     // Opened from the main window: a save that cannot be written keeps the

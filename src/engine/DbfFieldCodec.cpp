@@ -149,13 +149,38 @@ bool isControlCharacter(uchar u)
     return (u < 0x20 && u != '\t' && u != '\r' && u != '\n') || u == 0x7F;
 }
 
+// Eight bytes at a time: a word with no byte below 0x20 and none equal to
+// 0x7F is passed at once; only a word that may hold one (a line break
+// does) is looked at byte by byte.
+bool hasControlCharacters(const QByteArray &gbk)
+{
+    constexpr quint64 Ones = 0x0101010101010101ULL;
+    constexpr quint64 Highs = 0x8080808080808080ULL;
+    const char *p = gbk.constData();
+    const qsizetype n = gbk.size();
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 w;
+        std::memcpy(&w, p + i, 8);
+        const quint64 below = (w - 0x20 * Ones) & ~w & Highs;
+        const quint64 del = w ^ (0x7F * Ones);
+        if (((below | ((del - Ones) & ~del & Highs))) == 0)
+            continue;
+        for (int k = 0; k < 8; ++k) {
+            if (isControlCharacter(uchar(p[i + k])))
+                return true;
+        }
+    }
+    for (; i < n; ++i) {
+        if (isControlCharacter(uchar(p[i])))
+            return true;
+    }
+    return false;
+}
+
 void refuseControlCharacters(const DbfField &field, const QByteArray &gbk)
 {
-    // One branch-free pass over the text first: almost every text is clean.
-    bool any = false;
-    for (const char c : gbk)
-        any |= isControlCharacter(uchar(c));
-    if (!any)
+    if (!hasControlCharacters(gbk))
         return;
     for (const char c : gbk) {
         const uchar u = uchar(c);

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QVarLengthArray>
 #include <QtEndian>
 #include <chrono>
@@ -117,6 +118,40 @@ void DbfFile::Private::readHeader()
         throwDamaged(QStringLiteral("文件头不完整"));
     parseFields(header);
     countRecords();
+    damage = structuralDamage();
+}
+
+// A header that claims rows the file does not hold (cut by another
+// program), a record length other than the fields make (a terminator too
+// early hides fields), a type this layer does not know. Our own writer,
+// killed at any moment, leaves none of these: it writes a row before the
+// count that makes it visible.
+QString DbfFile::Private::structuralDamage() const
+{
+    int widths = 1;
+    for (const DbfField &f : fields) {
+        if (!QByteArrayView("CNFDLMI").contains(f.type))
+            return QStringLiteral("字段%1的类型“%2”无法识别").arg(f.name, QString(QLatin1Char(f.type)));
+        widths += f.width;
+    }
+    if (widths != recordLength)
+        return QStringLiteral("记录长度为%1字节，与各字段宽度之和%2不符").arg(recordLength).arg(widths);
+    if (headerCount > quint32(recordCount)) {
+        return QStringLiteral("文件头记载%1条记录，文件中只有%2条完整的记录（文件被截短了）")
+            .arg(headerCount)
+            .arg(recordCount);
+    }
+    return QString();
+}
+
+void DbfFile::Private::requireWritable() const
+{
+    if (readOnly)
+        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(nativePath()));
+    if (!damage.isEmpty())
+        throw DbError(QStringLiteral("表文件“%1”已损坏：%2。不能修改。").arg(nativePath(), damage));
+    if (!refusal.isEmpty())
+        throw DbError(refusal);
 }
 
 void DbfFile::Private::parseFields(const char *header)
@@ -172,6 +207,11 @@ void DbfFile::Private::openMemo()
                           .arg(nativePath(), QDir::toNativeSeparators(memoPath)));
     }
     memo = std::make_unique<DbfMemo>(memoPath, memoLayoutOf(version), readOnly);
+    if (damage.isEmpty()) {
+        const QString memoDamage = memo->damage();
+        if (!memoDamage.isEmpty())
+            damage = QStringLiteral("备注文件“%1”%2").arg(QDir::toNativeSeparators(memoPath), memoDamage);
+    }
 }
 
 // ---- Private: rows -----------------------------------------------------------
@@ -451,8 +491,7 @@ QByteArrayView DbfFile::textBytes(int recno, int fieldIndex) const
 
 void DbfFile::update(int recno, const QList<QPair<int, QVariant>> &values)
 {
-    if (d->readOnly)
-        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    d->requireWritable();
     d->writeGathered();   // the header count written with the row covers them
     QByteArray record(d->recordData(recno), d->recordLength);
     record = d->composeRecord(record, values, true);
@@ -461,8 +500,7 @@ void DbfFile::update(int recno, const QList<QPair<int, QVariant>> &values)
 
 int DbfFile::append(const QList<QPair<int, QVariant>> &values)
 {
-    if (d->readOnly)
-        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    d->requireWritable();
     QByteArray blank(d->recordLength, ' ');
     for (const DbfField &f : std::as_const(d->fields)) {
         if (f.type == 'I')
@@ -473,8 +511,7 @@ int DbfFile::append(const QList<QPair<int, QVariant>> &values)
 
 int DbfFile::appendStoredTexts(const QList<QByteArray> &values)
 {
-    if (d->readOnly)
-        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    d->requireWritable();
     QByteArray record(d->recordLength, ' ');
     const int count = int(qMin<qsizetype>(values.size(), d->fields.size()));
     // Every value is converted before a memo block is written.
@@ -509,6 +546,52 @@ int DbfFile::appendStoredTexts(const QList<QByteArray> &values)
     for (int i : memoFields) {
         const DbfField &f = d->fields[i];
         DbfMemo::writePointer(record.data() + 1 + f.offset, f.width, d->memo->append(values[i]));
+    }
+    return d->appendRecord(record);
+}
+
+namespace {
+
+bool sameFields(const QList<DbfField> &a, const QList<DbfField> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a[i].name.compare(b[i].name, Qt::CaseInsensitive) != 0 || a[i].type != b[i].type
+            || a[i].width != b[i].width || a[i].decimals != b[i].decimals || a[i].offset != b[i].offset)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool DbfFile::hasFieldsOf(const DbfFile &other) const
+{
+    return sameFields(d->fields, other.d->fields);
+}
+
+int DbfFile::appendCopy(const DbfFile &source, int recno, const QList<QPair<int, QVariant>> &values)
+{
+    if (d->readOnly)
+        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    if (!hasFieldsOf(source)) {
+        throw DbError(QStringLiteral("表文件“%1”与“%2”的字段不同，不能复制记录")
+                          .arg(source.d->nativePath(), d->nativePath()));
+    }
+    QByteArray record(source.d->recordData(recno), d->recordLength);
+    record[0] = DbfHeader::LiveFlag;
+    // The given values first: a refused one leaves no memo text behind.
+    record = d->composeRecord(record, values, false);
+    QSet<int> given;
+    for (const auto &value : values)
+        given.insert(value.first);
+    for (int i = 0; i < d->fields.size(); ++i) {
+        const DbfField &f = d->fields[i];
+        if (f.type != 'M' || given.contains(i))
+            continue;
+        const QByteArray text = source.textBytes(recno, i).toByteArray();
+        DbfMemo::writePointer(record.data() + 1 + f.offset, f.width, text.isEmpty() ? 0 : d->memo->append(text));
     }
     return d->appendRecord(record);
 }
@@ -553,8 +636,7 @@ void DbfBulkAppend::finish()
 
 void DbfFile::setDeleted(int recno, bool deleted)
 {
-    if (d->readOnly)
-        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    d->requireWritable();
     d->writeGathered();
     QByteArray record(d->recordData(recno), d->recordLength);
     record[0] = deleted ? DbfHeader::DeletedFlag : DbfHeader::LiveFlag;
@@ -574,6 +656,16 @@ void DbfFile::refresh()
 quint64 DbfFile::generation() const
 {
     return d->generation;
+}
+
+QString DbfFile::damage() const
+{
+    return d->damage;
+}
+
+void DbfFile::refuseWrites(const QString &reason)
+{
+    d->refusal = reason;
 }
 
 // ---- create ----------------------------------------------------------------------------

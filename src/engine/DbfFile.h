@@ -100,6 +100,15 @@ public:
     // are refused as everywhere). A value a field
     // cannot take throws DbError naming the field; nothing is written then.
     int appendStoredTexts(const QList<QByteArray> &values);
+    // Appends a copy of a row of another file whose fields are the same
+    // (names, types, widths, in the same order): the row's bytes as they
+    // are, its memo texts copied into this file's memo, then the given
+    // values written over it. Throws DbError when the fields differ or a
+    // value cannot be taken; nothing is written then.
+    int appendCopy(const DbfFile &source, int recno, const QList<QPair<int, QVariant>> &values);
+    // Whether the other file's fields are those of this one (what
+    // appendCopy needs).
+    bool hasFieldsOf(const DbfFile &other) const;
     // Between these, appended rows are gathered and written in batches of
     // a few megabytes (memo blocks, then rows, then the header count, as
     // for a single row) instead of one by one. Reads and other changes see
@@ -112,6 +121,17 @@ public:
 
     // Rereads the header after another program may have changed the file.
     void refresh();
+
+    // What is wrong with the table or its memo file (a header that claims
+    // rows the file does not hold, a record length the fields do not make,
+    // an unknown field type, a memo file's next-free pointer beyond its
+    // end); empty when nothing is. A damaged file opens so that its complete
+    // rows can be read and exported, but every write throws DbError
+    // ("表文件…已损坏：…"), and pack refuses it.
+    QString damage() const;
+    // Every later write throws DbError with this text (a check of the
+    // program's own found the file unfit).
+    void refuseWrites(const QString &reason);
     // Increases with every change made through this object; datasets use it
     // to notice appends and deletes made by other datasets on the same file.
     quint64 generation() const;

@@ -40,6 +40,11 @@ struct DbfFile::Private
     QList<DbfField> fields;
     QHash<QString, int> fieldByName;   // upper-case name -> index
     quint64 generation = 0;
+    // What is wrong with the file as it stands (found when its header is
+    // read), or why the program will not write to it; either keeps every
+    // write away while the complete rows stay readable.
+    QString damage;
+    QString refusal;
     QDate stampDate;   // the header date this object last wrote
 
     QString nativePath() const;
@@ -47,6 +52,8 @@ struct DbfFile::Private
     [[noreturn]] void throwWriteFailed() const;
 
     void readHeader();
+    QString structuralDamage() const;
+    void requireWritable() const;
     void parseFields(const char *header);
     void countRecords();
     void openMemo();

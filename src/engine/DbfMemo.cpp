@@ -119,6 +119,21 @@ qint64 DbfMemo::requireBlockNumber(qint64 block) const
     return block;
 }
 
+// A pointer beyond the end is never written by us (blocks go first) and
+// points nowhere: whatever wrote it cannot be trusted with the rest.
+QString DbfMemo::damage()
+{
+    const char *header = m_file.data(0, 4);
+    if (!header)
+        return QStringLiteral("的文件头不完整");
+    const qint64 pointer = qFromLittleEndian<quint32>(header);
+    const qint64 blocksInFile = (m_file.currentSize() + m_blockSize - 1) / m_blockSize;
+    if (pointer > blocksInFile) {
+        return QStringLiteral("的下一个空闲块指针为%1，超出了文件的%2块").arg(pointer).arg(blocksInFile);
+    }
+    return QString();
+}
+
 bool DbfMemo::holds(qint64 block)
 {
     if (block <= 0 || block > qint64(std::numeric_limits<quint32>::max()))

@@ -58,6 +58,8 @@ public:
     // Whether the block lies within the file (or among the entries waiting
     // to be written): a pointer elsewhere is damage.
     bool holds(qint64 block);
+    // What is wrong with the header ("下一个空闲块…"); empty when nothing is.
+    QString damage();
     static void writePointer(char *field, int width, quint32 block);
 
 private:

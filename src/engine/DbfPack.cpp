@@ -255,6 +255,8 @@ void DbfFile::pack(const QString &path)
     try {
         const std::shared_ptr<DbfFile> old = open(path, true);
         Private &p = *old->d;
+        if (!p.damage.isEmpty())
+            p.throwDamaged(p.damage);
         // Start-up packs every table; one without deleted rows is left as it
         // is unless its memo file needs compacting.
         const bool compactMemo =

@@ -93,15 +93,29 @@ Values copiedValues(const DbfFile &source, int recno, const DbfFile &target)
     return values;
 }
 
+// The new key in place of the values of its fields, or added.
 void setKey(Values &values, int item4, int region, const QString &number)
 {
-    for (auto &[field, value] : values) {
-        if (field == item4)
-            value = number;
-        else if (field == region)
-            value = Numbering::ownRegion();
-    }
+    values.removeIf([&](const QPair<int, QVariant> &v) { return v.first == item4 || v.first == region; });
+    if (item4 >= 0)
+        values.append({item4, number});
+    if (region >= 0)
+        values.append({region, Numbering::ownRegion()});
 }
+
+// A table rows are written to, with the places of the key.
+struct Target
+{
+    FilePtr file;
+    int item4 = -1;
+    int region = -1;
+
+    Target() = default;
+    explicit Target(FilePtr f)
+        : file(std::move(f)), item4(file->fieldIndex(Item4)), region(file->fieldIndex(Region))
+    {
+    }
+};
 
 // What one record has written so far, to be taken out when the rest fails.
 // Rows taken out are marked deleted, which the indexes below skip.
@@ -112,8 +126,11 @@ struct Undo
 
     void run(const FilePtr &personList)
     {
-        for (auto it = appended.rbegin(); it != appended.rend(); ++it)
-            it->first->setDeleted(it->second, true);
+        // Rows of a batch that could not be written are gone already.
+        for (auto it = appended.rbegin(); it != appended.rend(); ++it) {
+            if (it->second < it->first->recordCount())
+                it->first->setDeleted(it->second, true);
+        }
         for (const auto &[recno, record] : registerBefore) {
             Values values;
             for (int i = 0; i < record.size(); ++i)
@@ -156,8 +173,12 @@ private:
     ImportStore::Result m_result;
 
     FilePtr m_stagedKjcg;
+    Target m_kjcg;
+    FilePtr m_personList;
     QList<StagedRecord> m_staged;
     QHash<QString, QList<int>> m_stagedChildren[4];
+    FilePtr m_stagedChildFiles[4];
+    Target m_childTargets[4];
     QHash<QString, QString> m_largest;              // year -> largest number in kjcg
     QHash<QString, QList<int>> m_titles;            // kjcg title -> rows (overwrite)
     QHash<QString, QList<int>> m_persons;           // person list: name -> rows
@@ -181,21 +202,23 @@ private:
         }
         for (int i = 0; i < childLists().size(); ++i) {
             const FilePtr staging = file(childLists()[i].staging);
+            m_stagedChildFiles[i] = staging;
             m_stagedChildren[i] = rowsByKey(*staging, requireField(*staging, Item4), requireField(*staging, Region));
+            m_childTargets[i] = Target(file(childLists()[i].target));
         }
+        m_kjcg = Target(file(QStringLiteral("kjcg.DBF")));
         readMainNumbers();
         if (m_mode == ImportStore::Mode::Overwrite) {
-            const FilePtr kjcg = file(QStringLiteral("kjcg.DBF"));
             // Titles compare as stored: padding off, leading blanks kept.
-            m_titles = rowsByKey(*kjcg, -1, requireField(*kjcg, Title), false);
+            m_titles = rowsByKey(*m_kjcg.file, -1, requireField(*m_kjcg.file, Title), false);
         }
-        const FilePtr persons = file(QStringLiteral("cgwcrNew.dbf"));
-        m_persons = rowsByKey(*persons, requireField(*persons, PersonName), -1);
+        m_personList = file(QStringLiteral("cgwcrNew.dbf"));
+        m_persons = rowsByKey(*m_personList, requireField(*m_personList, PersonName), -1);
     }
 
     void readMainNumbers()
     {
-        const FilePtr kjcg = file(QStringLiteral("kjcg.DBF"));
+        const FilePtr &kjcg = m_kjcg.file;
         const int item4 = requireField(*kjcg, Item4);
         for (int recno = 0; recno < kjcg->recordCount(); ++recno) {
             if (kjcg->isDeleted(recno))
@@ -226,13 +249,45 @@ private:
     {
         if (m_mode != ImportStore::Mode::Overwrite || record.title.isEmpty())
             return QString();
-        const FilePtr kjcg = m_db->file(QStringLiteral("kjcg.DBF"));
-        const int item4 = kjcg->fieldIndex(Item4);
         for (int recno : m_titles.value(keyText(QString(), record.title))) {
-            if (!kjcg->isDeleted(recno))
-                return trimmedText(*kjcg, recno, item4);
+            if (!m_kjcg.file->isDeleted(recno))
+                return trimmedText(*m_kjcg.file, recno, m_kjcg.item4);
         }
         return QString();
+    }
+
+    // The tables a record's rows go to.
+    QList<FilePtr> targetFiles() const
+    {
+        QList<FilePtr> files = {m_kjcg.file, m_personList};
+        for (const Target &target : m_childTargets)
+            files.append(target.file);
+        return files;
+    }
+
+    // A record's rows are gathered and written together once all are made,
+    // so that a record costs a few writes instead of several per row.
+    void writeGathered(const StagedRecord &record, const QString &number, Undo &undo)
+    {
+        const QList<FilePtr> files = targetFiles();
+        for (const FilePtr &f : files)
+            f->beginBulkAppend();
+        int ended = 0;
+        try {
+            writeRecord(record, number, undo);
+            for (; ended < files.size(); ++ended)
+                files[ended]->endBulkAppend();
+        } catch (...) {
+            // The files not ended yet write what they gathered, so that the
+            // undo can take it out; a file that fails drops its rows itself.
+            for (int i = ended; i < files.size(); ++i) {
+                try {
+                    files[i]->endBulkAppend();
+                } catch (const DbError &) {
+                }
+            }
+            throw;
+        }
     }
 
     void storeOne(const StagedRecord &record)
@@ -242,7 +297,7 @@ private:
         QString number;
         try {
             number = newNumber(record);
-            writeRecord(record, number, undo);
+            writeGathered(record, number, undo);
         } catch (const DbError &error) {
             fail(record, error.message(), undo);
             return;
@@ -260,8 +315,7 @@ private:
 
     void writeRecord(const StagedRecord &record, const QString &number, Undo &undo)
     {
-        const FilePtr kjcg = file(QStringLiteral("kjcg.DBF"));
-        appendCopy(*m_stagedKjcg, record.recno, kjcg, number, undo);
+        appendCopy(*m_stagedKjcg, record.recno, m_kjcg, number, undo);
         if (m_mode == ImportStore::Mode::Overwrite) {
             m_titles[keyText(QString(), record.title)].append(undo.appended.last().second);
         }
@@ -270,21 +324,30 @@ private:
             const QList<int> rows = m_stagedChildren[i].value(key);
             if (rows.isEmpty())
                 continue;
-            const FilePtr staging = file(childLists()[i].staging);
-            const FilePtr target = file(childLists()[i].target);
+            const DbfFile &staging = *m_stagedChildFiles[i];
             for (int recno : rows) {
-                appendCopy(*staging, recno, target, number, undo);
+                appendCopy(staging, recno, m_childTargets[i], number, undo);
                 if (childLists()[i].persons)
-                    registerPerson(*staging, recno, undo);
+                    registerPerson(staging, recno, undo);
             }
         }
     }
 
-    void appendCopy(const DbfFile &source, int recno, const FilePtr &target, const QString &number, Undo &undo)
+    // Tables of the same fields copy rows as they are stored; others column
+    // by column by position.
+    void appendCopy(const DbfFile &source, int recno, const Target &target, const QString &number, Undo &undo)
     {
-        Values values = copiedValues(source, recno, *target);
-        setKey(values, target->fieldIndex(Item4), target->fieldIndex(Region), number);
-        undo.appended.append({target, target->append(values)});
+        int row = -1;
+        if (target.file->hasFieldsOf(source)) {
+            Values key;
+            setKey(key, target.item4, target.region, number);
+            row = target.file->appendCopy(source, recno, key);
+        } else {
+            Values values = copiedValues(source, recno, *target.file);
+            setKey(values, target.item4, target.region, number);
+            row = target.file->append(values);
+        }
+        undo.appended.append({target.file, row});
     }
 
     // One entry per name: a new name is added, a name known once is written
@@ -294,7 +357,7 @@ private:
         const QString name = trimmedText(staging, recno, staging.fieldIndex(PersonName));
         if (name.isEmpty())
             return;
-        const FilePtr persons = file(QStringLiteral("cgwcrNew.dbf"));
+        const FilePtr &persons = m_personList;
         QList<int> &known = m_persons[keyText(name, QString())];
         known.removeIf([&](int row) { return persons->isDeleted(row); });
         if (known.size() > 1)
@@ -314,7 +377,7 @@ private:
     {
         QString text = QStringLiteral("成果“%1”（登记号%2）未能入库：%3").arg(record.title, record.item4, message);
         try {
-            undo.run(file(QStringLiteral("cgwcrNew.dbf")));
+            undo.run(m_personList);
         } catch (const DbError &again) {
             text += QLatin1Char('\n') + again.message();
         }
@@ -349,7 +412,7 @@ private:
         for (int recno : m_storedRecnos)
             m_stagedKjcg->setDeleted(recno, true);
         for (int i = 0; i < childLists().size(); ++i) {
-            const FilePtr staging = file(childLists()[i].staging);
+            const FilePtr &staging = m_stagedChildFiles[i];
             for (auto it = m_stagedChildren[i].begin(); it != m_stagedChildren[i].end(); ++it) {
                 if (m_failedKeys.contains(it.key()))
                     continue;

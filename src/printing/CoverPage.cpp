@@ -58,10 +58,8 @@ std::unique_ptr<report::Report> make(Set set)
     page->add(BandKind::Title, line(QString(), 134, 13, 180, 13, 0.3));
     const QString subtitle = set == Applied ? QStringLiteral("（应用技术类成果）")
                                             : QStringLiteral("（基础理论、软科学类成果）");
-    TextStyle heading = centred(30, true);
-    heading.letterSpacing = 4;
     page->add(BandKind::Title, label(QStringLiteral("QRLabelTitle"), QRectF(0, 45, 180, 20),
-                                     QStringLiteral("科技成果登记表"), heading));
+                                     QStringLiteral("科 技 成 果 登 记 表"), centred(30, true)));
     page->add(BandKind::Title, label(QStringLiteral("QRLabelSet"), QRectF(0, 70, 180, 12), subtitle,
                                      centred(16)));
 

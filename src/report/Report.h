@@ -49,7 +49,6 @@ struct TextStyle
     Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter;
     bool wrap = false;    // break lines at the box's width
     bool shrink = false;  // draw smaller until the text fits its box
-    double letterSpacing = 0;  // extra space between characters, in points
 };
 
 enum class Kind { Label, Field, Memo, Line, Box, Counter };

@@ -20,16 +20,12 @@ const char *const SongFace = "宋体";
 // A text is never drawn smaller than this while it is shrunk to fit.
 constexpr double SmallestPointSize = 5.0;
 
-QFont fontFor(const TextStyle &style, double pointSize, QPaintDevice *device)
+QFont fontFor(const TextStyle &style, double pointSize)
 {
     QFont font(QString::fromUtf8(SongFace));
     font.setStyleHint(QFont::Serif);
     font.setPointSizeF(pointSize);
     font.setBold(style.bold);
-    if (style.letterSpacing > 0) {
-        const double pixels = style.letterSpacing * device->logicalDpiX() / 72.0;
-        font.setLetterSpacing(QFont::AbsoluteSpacing, pixels);
-    }
     return font;
 }
 
@@ -47,7 +43,7 @@ double fittingPointSize(const TextStyle &style, const QString &text, const QRect
         return size;
     const int flags = textFlags(style);
     while (size > SmallestPointSize) {
-        const QFontMetricsF metrics(fontFor(style, size, device), device);
+        const QFontMetricsF metrics(fontFor(style, size), device);
         const QRectF need = metrics.boundingRect(box, flags, text);
         if (need.height() <= box.height() + 0.5 && need.width() <= box.width() + 0.5)
             break;
@@ -78,7 +74,7 @@ void drawItem(QPainter &painter, const DrawItem &item, double scale)
             return;
         QPaintDevice *device = painter.device();
         const double size = fittingPointSize(item.style, item.text, box, device);
-        painter.setFont(fontFor(item.style, size, device));
+        painter.setFont(fontFor(item.style, size));
         painter.setPen(Qt::black);
         painter.drawText(box, textFlags(item.style), item.text);
         break;

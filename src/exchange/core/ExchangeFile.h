@@ -118,6 +118,9 @@ public:
     const ExchangeText::RecordLayout &layout() const;
     bool atEnd();
     ExchangeRecord readRecord();
+    // Values that point into the reader's buffer instead of being copied:
+    // valid only until the reader is used again.
+    void setRawValues(bool raw);
 
 private:
     void readMore();
@@ -128,6 +131,7 @@ private:
     qsizetype m_pos = 0;
     qsizetype m_wanted = 0;
     bool m_eof = false;
+    bool m_rawValues = false;
     int m_line = 1;
 };
 

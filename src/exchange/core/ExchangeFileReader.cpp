@@ -205,7 +205,7 @@ ExchangeRecord ExchangeFileReader::readRecord()
     record.line = m_line;
     for (;;) {
         RecordScan scan = ExchangeText::scanRecord(m_buffer.constData(), m_buffer.size(), m_pos,
-                                                   m_layout, m_eof, true);
+                                                   m_layout, m_eof, true, m_rawValues);
         if (scan.status == RecordScan::NeedMore) {
             m_wanted = qMax(ChunkSize, m_buffer.size() - m_pos);
             readMore();
@@ -231,6 +231,11 @@ ExchangeRecord ExchangeFileReader::readRecord()
         m_line += scan.lines;
         return record;
     }
+}
+
+void ExchangeFileReader::setRawValues(bool raw)
+{
+    m_rawValues = raw;
 }
 
 ExchangeRecord ReadExchangeRecord(ExchangeFileReader &file)
@@ -273,6 +278,8 @@ int LoadExchangeFile(Table &table, const QString &path, SplitterVariant variant,
         table.open();
     const LoadTarget target(table, variant);
     ExchangeFileReader file(path, target.layout);
+    // Each record is stored before the next one is read.
+    file.setRawValues(true);
     DbfBulkAppend bulk(target.file);
     int rows = 0;
     while (!file.atEnd()) {

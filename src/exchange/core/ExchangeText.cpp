@@ -55,25 +55,15 @@ int countLineEnds(const char *d, qsizetype from, qsizetype to)
     return n;
 }
 
-QByteArray trimmedBytes(const char *d, qsizetype from, qsizetype to)
-{
-    // GBK trail bytes are never below 0x40, so no character is cut here.
-    while (from < to && uchar(d[from]) <= 0x20)
-        ++from;
-    while (to > from && uchar(d[to - 1]) <= 0x20)
-        --to;
-    return QByteArray(d + from, to - from);
-}
-
 // Walks one record value by value; each step either moves on to the next
 // value or settles the outcome in `result`.
 class RecordScanner
 {
 public:
     RecordScanner(const char *data, qsizetype size, qsizetype pos, const RecordLayout &layout,
-                  bool atEof, bool collect)
+                  bool atEof, bool collect, bool raw)
         : d(data), n(size), start(pos), p(pos), columns(qMax(1, layout.columns)),
-          lastQuoted(layout.lastQuoted), atEof(atEof), collect(collect)
+          lastQuoted(layout.lastQuoted), atEof(atEof), collect(collect), raw(raw)
     {
     }
 
@@ -108,6 +98,7 @@ private:
     bool lastQuoted;
     bool atEof;
     bool collect;
+    bool raw;   // values point into the data instead of being copied
     int line = 0;
     RecordScan result;
 
@@ -165,6 +156,13 @@ private:
             result.values.append(std::move(value));
     }
 
+    // The bytes [from, to) of the data as a value.
+    void keepSpan(qsizetype from, qsizetype to)
+    {
+        if (collect)
+            result.values.append(raw ? QByteArray::fromRawData(d + from, to - from) : QByteArray(d + from, to - from));
+    }
+
     void plainLastValue()
     {
         const qsizetype e = lineEndFrom(p);
@@ -176,7 +174,13 @@ private:
             fault(RecordScan::TooManyValues, columns + 1);
             return;
         }
-        keep(trimmedBytes(d, p, e));
+        // GBK trail bytes are never below 0x40, so no character is cut here.
+        qsizetype from = p, to = e;
+        while (from < to && uchar(d[from]) <= 0x20)
+            ++from;
+        while (to > from && uchar(d[to - 1]) <= 0x20)
+            --to;
+        keepSpan(from, to);
         p = e;
         finishLine(RecordScan::Values);
     }
@@ -190,7 +194,7 @@ private:
             settle(RecordScan::NeedMore, start);
             return false;
         }
-        keep(QByteArray(d + p, e - p));
+        keepSpan(p, e);
         p = e;
         if (e < n && d[e] == '\t') {
             ++p;
@@ -215,8 +219,12 @@ private:
     bool quotedValue(int col, bool last)
     {
         const int startLine = line;
+        // Only a value with doubled quotes needs a text of its own.
         QByteArray value;
-        qsizetype q = p + 1;
+        bool built = false;
+        const qsizetype from = p + 1;
+        qsizetype q = from;
+        qsizetype end = from;
         for (;;) {
             const char *hit = static_cast<const char *>(memchr(d + q, '"', size_t(n - q)));
             if (!hit) {
@@ -232,18 +240,25 @@ private:
             }
             const qsizetype quote = hit - d;
             line += countLineEnds(d, q, quote);
-            if (collect)
-                value.append(d + q, quote - q);
             if (quote + 1 < n && d[quote + 1] == '"') {
-                if (collect)
+                if (collect) {
+                    value.append(d + q, quote - q);
                     value.append('"');
+                    built = true;
+                }
                 q = quote + 2;
                 continue;
             }
+            if (collect && built)
+                value.append(d + q, quote - q);
+            end = quote;
             p = quote + 1;
             break;
         }
-        keep(std::move(value));
+        if (built)
+            keep(std::move(value));
+        else
+            keepSpan(from, end);
         return afterClosingQuote(col, last);
     }
 
@@ -312,9 +327,9 @@ QString joinLine(const QStringList &values, LastValue last)
 }
 
 RecordScan scanRecord(const char *data, qsizetype size, qsizetype pos,
-                      const RecordLayout &layout, bool atEof, bool collectValues)
+                      const RecordLayout &layout, bool atEof, bool collectValues, bool rawValues)
 {
-    return RecordScanner(data, size, pos, layout, atEof, collectValues).run();
+    return RecordScanner(data, size, pos, layout, atEof, collectValues, rawValues).run();
 }
 
 } // namespace ExchangeText

@@ -212,8 +212,11 @@ struct RecordScan
 // Scans the record that begins at pos. Line ends are CR LF, LF or CR; inside
 // quotes they are part of the value, byte for byte. With atEof false a
 // record that reaches the end of the data gives NeedMore. The values are
-// collected only when asked, the boundaries are found either way.
+// collected only when asked, the boundaries are found either way. With
+// rawValues the values (but those with doubled quotes) point into the data
+// and are valid only while it is.
 RecordScan scanRecord(const char *data, qsizetype size, qsizetype pos,
-                      const RecordLayout &layout, bool atEof, bool collectValues);
+                      const RecordLayout &layout, bool atEof, bool collectValues,
+                      bool rawValues = false);
 
 } // namespace ExchangeText

@@ -5,6 +5,7 @@
 #include "engine/DataSetModel.h"
 #include "engine/Filter.h"
 #include "records/widgets/GridSelection.h"
+#include "records/widgets/ListGrid.h"
 #include "records/widgets/NamedControls.h"
 #include "records/forms/Abort.h"
 #include "engine/DbError.h"
@@ -107,10 +108,7 @@ ChildListWindow::ChildListWindow(const ChildListLayout &layout, QWidget *parent)
 
     grid = new QTableView(this);
     grid->setObjectName(layout.gridName);
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    grid->setSelectionMode(QAbstractItemView::SingleSelection);
-    grid->verticalHeader()->setDefaultSectionSize(20);
+    StyleListGrid(grid, true);
     grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     grid->horizontalHeader()->setStretchLastSection(true);
 
@@ -205,10 +203,26 @@ void ChildListWindow::setColumnWidths(const QList<int> &widths)
     applyColumnWidths();
 }
 
+// A column the list gives no width takes its field's.
 void ChildListWindow::applyColumnWidths()
 {
-    for (int i = 0; i < m_columnWidths.size(); ++i)
-        grid->setColumnWidth(i, m_columnWidths.at(i));
+    if (!m_model)
+        return;
+    const int columns = m_model->columnCount();
+    const QStringList fields = m_model->columns().isEmpty() && m_model->dataSet()
+                                   ? m_model->dataSet()->fieldNames()
+                                   : m_model->columns();
+    for (int i = 0; i < columns; ++i) {
+        if (i < m_columnWidths.size()) {
+            grid->setColumnWidth(i, m_columnWidths.at(i));
+            continue;
+        }
+        const DataSet *rows = m_model->dataSet();
+        const QString field = fields.value(i);
+        const int bytes = rows && rows->hasField(field) ? rows->fieldWidth(field) : 0;
+        grid->setColumnWidth(i, ColumnWidthFor(grid, bytes,
+                                               m_model->headerData(i, Qt::Horizontal).toString()));
+    }
 }
 
 void ChildListWindow::setDialog(ChildListDialog *dialog)

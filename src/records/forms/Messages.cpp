@@ -2,6 +2,8 @@
 
 #include "AppInfo.h"
 
+#include <QScopeGuard>
+
 namespace Messages {
 namespace {
 Answerer &answerer()
@@ -11,8 +13,16 @@ Answerer &answerer()
 }
 }
 
+int &openBoxes()
+{
+    static int count = 0;
+    return count;
+}
+
 QMessageBox::StandardButton show(QWidget *parent, const Request &request)
 {
+    ++openBoxes();
+    const auto closed = qScopeGuard([] { --openBoxes(); });
     if (answerer())
         return answerer()(request);
     QMessageBox box(request.icon, request.caption, request.text, request.buttons, parent);
@@ -32,7 +42,12 @@ void ShowWarning(QWidget *parent, const QString &message)
 
 void ShowError(QWidget *parent, const QString &message)
 {
-    show(parent, QStringLiteral("提示"), message, QMessageBox::Warning);
+    show(parent, QStringLiteral("提示"), message, QMessageBox::NoIcon);
+}
+
+bool boxShowing()
+{
+    return openBoxes() > 0;
 }
 
 void setAnswerer(Answerer a) { answerer() = std::move(a); }

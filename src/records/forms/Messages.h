@@ -27,8 +27,13 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &caption, const 
 // The box of every input check, of "存储成功！" and of most notices: caption
 // "Dravik", exclamation icon, one OK button.
 void ShowWarning(QWidget *parent, const QString &message);
-// Database errors around a post: their own text in a box captioned "提示".
+// Database errors around a post: their own text in a box captioned "提示",
+// no icon, one OK button.
 void ShowError(QWidget *parent, const QString &message);
+
+// True while a box is up. A control's check on leaving does not run while
+// the box of its own check has taken the focus: one warning per keystroke.
+bool boxShowing();
 
 // Tests install an answerer: every box is then recorded and answered by it
 // instead of being shown. Pass an empty function to show boxes again.

@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 
+#include "records/widgets/FormOrder.h"
+
 QuitOnlyDialog::QuitOnlyDialog(QWidget *parent, Qt::WindowFlags flags)
     : QDialog(parent, flags)
 {
@@ -25,6 +27,13 @@ void QuitOnlyDialog::closeEvent(QCloseEvent *event)
         return;
     }
     QDialog::closeEvent(event);
+}
+
+void QuitOnlyDialog::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    BuddyLabels(this);
+    TabInVisualOrder(this);
 }
 
 PageWindow::PageWindow(QWidget *parent)

@@ -18,6 +18,9 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // Labels become their controls' buddies; the tab order follows the
+    // visual order.
+    void showEvent(QShowEvent *event) override;
 };
 
 // A page window: 800 x 600 however it is resized, minimise and maximise

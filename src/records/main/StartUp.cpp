@@ -44,6 +44,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QStandardPaths>
 
 namespace StartUp {
@@ -75,9 +77,24 @@ QString SingleInstance::lockPath() const
 void setUpApplication(QApplication &app)
 {
     app.setApplicationName(AppInfo::productName());
+    // The desktop names the program by its title (task bar, window list).
+    app.setApplicationDisplayName(AppInfo::applicationTitle());
+    loadQtTranslations(app);
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(12);
     app.setFont(font);
+}
+
+// Qt's own texts (standard buttons 确定, 取消, 是, 否) in Chinese whatever
+// the desktop's locale.
+bool loadQtTranslations(QApplication &app)
+{
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_zh_CN"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return app.installTranslator(translator);
+    delete translator;
+    return false;
 }
 
 template <class Window>

@@ -32,6 +32,8 @@ private:
 };
 
 void setUpApplication(QApplication &app);
+// Qt's own Chinese texts; false when they are not installed.
+bool loadQtTranslations(QApplication &app);
 
 // The windows and the data module, made in two phases: first every window
 // and the data module in the order the program has always made them (no

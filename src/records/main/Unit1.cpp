@@ -6,6 +6,7 @@
 #include "printing/PrintPreparation.h"
 #include "printing/PrintUnit.h"
 #include "records/widgets/GridSelection.h"
+#include "records/widgets/ListGrid.h"
 #include "records/widgets/NamedControls.h"
 #include "records/forms/Abort.h"
 #include "exchange/CodeManage.h"
@@ -90,13 +91,6 @@ public:
     }
 };
 
-QFont songFont(int pixelSize)
-{
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(pixelSize);
-    return font;
-}
-
 } // namespace
 
 TMainForm::TMainForm(QWidget *parent)
@@ -160,15 +154,7 @@ void TMainForm::buildGrid()
 {
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setFont(songFont(12));
-    DBGrid1->horizontalHeader()->setFont(songFont(12));
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->verticalHeader()->setDefaultSectionSize(18);
-    DBGrid1->verticalHeader()->hide();
-    DBGrid1->horizontalHeader()->setHighlightSections(false);
-    DBGrid1->setWordWrap(false);
+    StyleListGrid(DBGrid1, false);
     m_listModel = new ListGridModel(this);
     DBGrid1->setModel(m_listModel);
     connect(m_listModel, &QAbstractItemModel::modelReset, this, [this] {

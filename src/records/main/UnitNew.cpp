@@ -10,6 +10,7 @@
 #include "records/main/Unit1.h"
 #include "records/main/UnitDM.h"
 #include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/FormOrder.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -211,6 +212,8 @@ void TFormNew::openForModify()
 void TFormNew::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    BuddyLabels(this);
+    TabInVisualOrder(this);
     FormShow();
 }
 
@@ -277,7 +280,9 @@ void TFormNew::cbYearExit()
 
 bool TFormNew::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == cbYear && event->type() == QEvent::FocusOut && isVisible())
+    // The box of the edit's own check takes the focus: that is no leaving.
+    if (watched == cbYear && event->type() == QEvent::FocusOut && isVisible()
+        && !Messages::boxShowing())
         cbYearExit();
     return QDialog::eventFilter(watched, event);
 }

@@ -201,7 +201,7 @@ QString TFormTree::targetTable() const
 bool TFormTree::pick(QLineEdit *edit, const QString &tableFile)
 {
     setTarget(edit, tableFile);
-    // A table that could not be read whole is not offered: the error was shown.
+    // A table that cannot be opened is not offered: the error was shown.
     if (!runGuarded(this, [this] { FormShow(); }))
         return false;
     return exec() == QDialog::Accepted;
@@ -225,13 +225,9 @@ void TFormTree::FormShow()
     if (!m_targetTable.isEmpty())
         m_table->setTableName(m_targetTable);
     m_table->open();
-    try {
-        FillClassTree(*m_table, TreeView1);
-    } catch (...) {
-        // A part of the classification would offer a wrong choice.
-        TreeView1->clear();
-        throw;
-    }
+    // A row whose level is not a whole number ends the reading: the error
+    // is told and the entries read before it are offered.
+    runGuarded(this, [this] { FillClassTree(*m_table, TreeView1); });
     TreeView1->setCurrentItem(TreeView1->topLevelItem(0));
 }
 

@@ -45,7 +45,7 @@ public:
     QString targetTable() const;
 
     // setTarget, then shows the chooser modally, unless the table could not
-    // be read whole (the error is shown). True when the user confirmed.
+    // be opened (the error is shown). True when the user confirmed.
     bool pick(QLineEdit *edit, const QString &tableFile);
     // Opening the combo picks into the edit.
     void attach(DropDownCombo *combo, QLineEdit *edit, const QString &tableFile);
@@ -55,8 +55,9 @@ public:
     QPushButton *Button2;  // "取消"
 
 public slots:
-    // Re-reads the target's table into the tree (throws DbError, with the
-    // tree left empty).
+    // Re-reads the target's table into the tree. A row that stops the
+    // reading is reported and the nodes read before it stay; a table that
+    // cannot be opened throws DbError with the tree left empty.
     void FormShow();
     void Button1Click();
     void Button2Click();

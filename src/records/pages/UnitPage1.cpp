@@ -200,7 +200,7 @@ QWidget *TFpage1::buildFields()
     DTP_121 = new QDateEdit(box);
     DTP_121->setObjectName(QStringLiteral("DTP_121"));
     DTP_121->setDisplayFormat(QStringLiteral("yyyy.MM.dd"));
-    SetPickerRange(DTP_121);
+    SetPickerRange(DTP_121, QDate(1949, 1, 1), QDate(2051, 12, 31));
     DTP_121->setCalendarPopup(true);
     edt_8_y_s = digitEdit(QStringLiteral("edt_8_y_s"), 4, box);
     edt_8_m_s = digitEdit(QStringLiteral("edt_8_m_s"), 2, box);
@@ -449,7 +449,8 @@ void TFpage1::periodEditExit(QLineEdit *edit)
 
 bool TFpage1::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::FocusOut && isVisible())
+    // The box of the edit's own check takes the focus: that is no leaving.
+    if (event->type() == QEvent::FocusOut && isVisible() && !Messages::boxShowing())
         periodEditExit(qobject_cast<QLineEdit *>(watched));
     return SectionPage::eventFilter(watched, event);
 }

@@ -6,6 +6,7 @@
 #include "records/forms/Messages.h"
 #include "records/main/UnitDM.h"
 #include "records/unit/FirstUnitFields.h"
+#include "records/unit/OwnUnitProfile.h"
 #include "records/unit/dw_Unit.h"
 #include "records/widgets/NamedControls.h"
 
@@ -93,14 +94,7 @@ bool TFpage4::Button1Click()
 
 void TFpage4::fillFromProfile()
 {
-    Query &profile = *context().dm().Qrydwqk;
-    profile.close();
-    profile.open();
-    if (profile.asString(QStringLiteral("item_9")).isEmpty()) {
-        Messages::show(this, QStringLiteral("提示信息"),
-                       QStringLiteral("本单位情况还没设置，请先设置单位基本情况"), QMessageBox::Information);
-        throw Abort{};
-    }
+    const Query &profile = OwnUnitProfile::readForFill(*context().dm().Qrydwqk, this);
     const bool ticked = fields->cb_163->isChecked();
     loadFrom(profile);
     const QString mark = profile.asString(QStringLiteral("item_163")).trimmed();

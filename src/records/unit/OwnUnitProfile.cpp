@@ -2,6 +2,8 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
+#include "records/forms/Abort.h"
+#include "records/forms/Messages.h"
 
 namespace OwnUnitProfile {
 
@@ -55,6 +57,18 @@ void store(Database &db, const QStringList &values)
     for (int i = 0; i < values.size(); ++i)
         statement.setParam(columns().at(i), values.at(i));
     statement.execSql();
+}
+
+const Query &readForFill(Query &profile, QWidget *parent)
+{
+    profile.close();
+    profile.open();
+    if (profile.asString(QStringLiteral("item_9")).isEmpty()) {
+        Messages::show(parent, QStringLiteral("提示信息"),
+                       QStringLiteral("本单位情况还没设置，请先设置单位基本情况"), QMessageBox::Information);
+        throw Abort{};
+    }
+    return profile;
 }
 
 } // namespace OwnUnitProfile

@@ -33,7 +33,6 @@ void TFpage11::wire(AppContext &context)
                                         QStringLiteral("item_186")});
     setRows(&leaders, context.dm().DSTexpert, QStringLiteral("item_187"));
     setKey({QStringLiteral("unitexpert.dbf"), {QStringLiteral("unitcode")}, QString()});
-    setColumnWidths({100, 90, 60, 200});
     if (auto *dialog = context.window<TFinto11>())
         setDialog(dialog);
 }

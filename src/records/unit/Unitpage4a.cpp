@@ -7,18 +7,17 @@
 #include "records/forms/Messages.h"
 #include "records/main/SectionButton.h"
 #include "records/main/Unit1.h"
-#include "records/forms/DictionaryService.h"
 #include "records/main/UnitDM.h"
 #include "records/unit/UnitBindings.h"
+#include "records/unit/UnitCodes.h"
 #include "records/unit/UnitProfile.h"
+#include "records/unit/Unitpage10.h"
 #include "records/unit/Unitpage11.h"
 #include "records/unit/Unitpage4a1.h"
 #include "records/unit/Unitpage4a3.h"
 #include "records/unit/Unitpage4a5.h"
 #include "records/unit/UnitMemoEditor.h"
-#include "records/main/Unittree.h"
 #include "records/widgets/ByteLimitedEdit.h"
-#include "records/widgets/DropDownCombo.h"
 #include "records/widgets/GbkMemo.h"
 
 #include <QCheckBox>
@@ -144,35 +143,13 @@ QWidget *TFpage4a::buildIdentity()
 QGroupBox *TFpage4a::buildCodeList(const QString &title, const QString &field,
                                    const QString &prefix, const QString &tableFile)
 {
-    CodeList list;
-    list.panel = new QGroupBox(title, this);
-    list.field = field;
-    list.prefix = prefix;
-    list.tableFile = tableFile;
-    const QString arrowPrefix = QStringLiteral("cb") + prefix.mid(3);
-    auto *grid = new QGridLayout(list.panel);
-    grid->setContentsMargins(4, 2, 4, 2);
-    grid->setSpacing(1);
-    for (int i = 1; i <= UnitProfile::CodeListCapacity; ++i) {
-        auto *edit = new QLineEdit(list.panel);
-        edit->setObjectName(prefix + QString::number(i));
-        edit->setReadOnly(true);
-        auto *arrow = new DropDownCombo(list.panel);
-        arrow->setObjectName(arrowPrefix + QString::number(i));
-        arrow->setFixedWidth(20);
-        grid->addWidget(edit, i - 1, 0);
-        grid->addWidget(arrow, i - 1, 1);
-        // The dirty mark names the code edit that changed, as its field item.
+    const CodeList list = UnitCodeList::build(this, title, field, prefix, tableFile);
+    // The dirty mark names the code edit that changed, as its field item.
+    for (QLineEdit *edit : list.edits) {
         connect(edit, &QLineEdit::textChanged, this, [this, edit] {
             QString item = edit->objectName();
             Edit1->setText(item.replace(0, 3, QStringLiteral("item")));
         });
-        const int index = i - 1;
-        const int listIndex = int(m_codeLists.size());
-        connect(arrow, &DropDownCombo::dropDown, this,
-                [this, listIndex, index] { pickCode(m_codeLists.at(listIndex), index); });
-        list.edits << edit;
-        list.arrows << arrow;
     }
     m_codeLists << list;
     return list.panel;
@@ -237,6 +214,7 @@ QWidget *TFpage4a::buildCommands()
     connect(Button2, &QPushButton::clicked, this, &TFpage4a::Button2Click);
     connect(Button3, &QPushButton::clicked, this, [this] { runGuarded(this, [this] { LoadUnitPage(); }); });
     connect(Button4, &QPushButton::clicked, this, &TFpage4a::Button4Click);
+    connect(Button5, &QPushButton::clicked, this, &TFpage4a::Button5Click);
 
     auto *row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);
@@ -279,7 +257,7 @@ void TFpage4a::declareBindings()
     bind(UnitBindings::converted(cb_163, cb_62));
     bind(UnitBindings::province(cb_64));
     for (const CodeList &list : std::as_const(m_codeLists))
-        bind(codeListBinding(list));
+        bind(list.binding());
     // The code edits are compared through the dirty mark, not by value.
     Binding changedCodes;
     changedCodes.same = [this](const DataSet &) { return Edit1->text().isEmpty(); };
@@ -316,31 +294,6 @@ QList<QPair<QLineEdit *, const char *>> TFpage4a::textFields() const
             {Edt_38, "item_38"}, {Edt_39, "item_39"},   {Edt_40, "item_40"},
             {Edt_60, "item_60"}, {Edt_41, "item_41"},   {Edt_61, "item_61"},
             {Edt_41_2, "item_41_2"}};
-}
-
-// A list of ten code edits: each shows "code  name" of its classification
-// (the bare code when the table lacks it); stored as codes each followed by
-// a blank and ";".
-Binding TFpage4a::codeListBinding(const CodeList &list)
-{
-    Binding b;
-    b.field = list.field;
-    b.load = [this, list](const DataSet &row) {
-        const DictionaryService &dictionary = context().dictionary();
-        const QStringList codes = UnitProfile::splitCodeList(row.asString(list.field));
-        for (int i = 0; i < list.edits.size(); ++i) {
-            const QString code = codes.value(i);
-            const QString entry = dictionary.classificationEntry(list.tableFile, code);
-            list.edits[i]->setText(entry.isEmpty() ? code : entry);
-        }
-    };
-    b.value = [list] {
-        QStringList texts;
-        for (const QLineEdit *edit : list.edits)
-            texts << edit->text();
-        return QVariant(UnitProfile::buildCodeList(texts));
-    };
-    return b;
 }
 
 void TFpage4a::wire(AppContext &context)
@@ -468,10 +421,6 @@ void TFpage4a::cb_62Change()
 
 // ---- the code lists ----------------------------------------------------------------
 
-void TFpage4a::pickCode(const CodeList &list, int index)
-{
-    runGuarded(this, [&] { context().need<TFormTree>().pick(list.edits.at(index), list.tableFile); });
-}
 
 // ---- memos ---------------------------------------------------------------------------
 
@@ -532,14 +481,29 @@ void TFpage4a::openLeaders()
     leadersList->exec();
 }
 
+// The registering unit's own row is never deleted: every export sends it
+// and its leaders and second-level units belong to it.
 void TFpage4a::Button4Click()
 {
     runGuarded(this, [this] {
         if (dm().Qryunit->isEmpty() || dm().Tblunit->isEmpty())
             return;
+        if (UnitCodes::isRegisteringUnit(dm().Tblunit->asString(QStringLiteral("unitcode")))) {
+            Messages::ShowWarning(this, QStringLiteral("本单位情况不能删除！"));
+            return;
+        }
         if (Messages::show(this, QStringLiteral("提示信息"), QStringLiteral("是否删除该项目？!"),
                            QMessageBox::Information, QMessageBox::Yes | QMessageBox::No)
             == QMessageBox::Yes)
             dm().Tblunit->remove();
+    });
+}
+
+void TFpage4a::Button5Click()
+{
+    runGuarded(this, [this] {
+        const Table &unit = *dm().Tblunit;
+        if (auto *units = context().window<TFpage10>())
+            units->openFor(unit.asString(QStringLiteral("item_9")), unit.asString(QStringLiteral("unitcode")));
     });
 }

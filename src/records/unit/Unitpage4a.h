@@ -1,13 +1,13 @@
 #pragma once
 #include "records/forms/BoundForm.h"
 #include "records/forms/PageWindow.h"
+#include "records/unit/UnitCodeList.h"
 
 #include <QList>
 #include <QPair>
 #include <QString>
 
 class ByteLimitedEdit;
-class DropDownCombo;
 class GbkMemo;
 class QCheckBox;
 class QComboBox;
@@ -30,15 +30,7 @@ public:
     explicit TFpage4a(QWidget *parent = nullptr);
 
     // One list of ten code edits on its panel, and where it is stored.
-    struct CodeList
-    {
-        QGroupBox *panel = nullptr;
-        QString field;      // item_124_2 ...
-        QString prefix;     // "edt_124_2_" ...
-        QString tableFile;  // "gxjs.dbf" or "xkfl.dbf"
-        QList<QLineEdit *> edits;
-        QList<DropDownCombo *> arrows;
-    };
+    using CodeList = UnitCodeList;
 
     // Byte limits from the unit table's fields.
     void wire(AppContext &context) override;
@@ -96,6 +88,8 @@ public slots:
     // The save without a message; true when it went through.
     bool Button2Click();
     void Button4Click();
+    // The second-level units of the registering unit.
+    void Button5Click();
     void quit01Click();
     void cb_62Change();
     void BitBtndtrClick();
@@ -121,12 +115,10 @@ private:
     static bool isRequired(const QWidget *control);
     static Binding unitMemo(const QString &field, GbkMemo *memo);
     QList<QPair<QLineEdit *, const char *>> textFields() const;
-    Binding codeListBinding(const CodeList &list);
     bool saveAndReport(bool explicitSave);
     void leavePage();
     void openMemoEditor(UnitMemoEditor *editor, GbkMemo *memo);
     void openLeaders();
-    void pickCode(const CodeList &list, int index);
 
     QList<CodeList> m_codeLists;
 };

@@ -12,9 +12,9 @@ namespace {
 const QString DotFormat = QStringLiteral("yyyy.MM.dd");
 }
 
-void SetPickerRange(QDateEdit *picker)
+void SetPickerRange(QDateEdit *picker, const QDate &from, const QDate &to)
 {
-    picker->setDateRange(QDate(1900, 1, 1), QDate(2099, 12, 31));
+    picker->setDateRange(from, to);
 }
 
 bool PickerCanShow(const QDateEdit *picker, const QDate &date)

@@ -8,7 +8,8 @@ class QLineEdit;
 
 // The span of every date picker: any date a record can sensibly hold, so that
 // showing a stored date never moves it to the nearest end of the span.
-void SetPickerRange(QDateEdit *picker);
+void SetPickerRange(QDateEdit *picker, const QDate &from = QDate(1900, 1, 1),
+                    const QDate &to = QDate(2099, 12, 31));
 // False for an invalid date and for one the picker would move.
 bool PickerCanShow(const QDateEdit *picker, const QDate &date);
 

@@ -1,0 +1,66 @@
+#include "UnitCodeList.h"
+
+#include "engine/DataSet.h"
+#include "records/forms/Abort.h"
+#include "records/forms/AppContext.h"
+#include "records/forms/DictionaryService.h"
+#include "records/main/Unittree.h"
+#include "records/unit/UnitProfile.h"
+#include "records/widgets/DropDownCombo.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+
+UnitCodeList UnitCodeList::build(QWidget *parent, const QString &title, const QString &field,
+                                 const QString &prefix, const QString &tableFile)
+{
+    UnitCodeList list;
+    list.panel = new QGroupBox(title, parent);
+    list.field = field;
+    list.prefix = prefix;
+    list.tableFile = tableFile;
+    const QString arrowPrefix = QStringLiteral("cb") + prefix.mid(3);
+    auto *grid = new QGridLayout(list.panel);
+    grid->setContentsMargins(4, 2, 4, 2);
+    grid->setSpacing(1);
+    for (int i = 1; i <= UnitProfile::CodeListCapacity; ++i) {
+        auto *edit = new QLineEdit(list.panel);
+        edit->setObjectName(prefix + QString::number(i));
+        edit->setReadOnly(true);
+        auto *arrow = new DropDownCombo(list.panel);
+        arrow->setObjectName(arrowPrefix + QString::number(i));
+        arrow->setFixedWidth(20);
+        grid->addWidget(edit, i - 1, 0);
+        grid->addWidget(arrow, i - 1, 1);
+        QObject::connect(arrow, &DropDownCombo::dropDown, edit, [edit, tableFile] {
+            runGuarded(edit->window(), [&] { ContextOf(edit).need<TFormTree>().pick(edit, tableFile); });
+        });
+        list.edits << edit;
+        list.arrows << arrow;
+    }
+    return list;
+}
+
+Binding UnitCodeList::binding() const
+{
+    const UnitCodeList list = *this;
+    Binding b;
+    b.field = list.field;
+    b.load = [list](const DataSet &row) {
+        const DictionaryService &dictionary = ContextOf(list.panel).dictionary();
+        const QStringList codes = UnitProfile::splitCodeList(row.asString(list.field));
+        for (int i = 0; i < list.edits.size(); ++i) {
+            const QString code = codes.value(i);
+            const QString entry = dictionary.classificationEntry(list.tableFile, code);
+            list.edits[i]->setText(entry.isEmpty() ? code : entry);
+        }
+    };
+    b.value = [list] {
+        QStringList texts;
+        for (const QLineEdit *edit : list.edits)
+            texts << edit->text();
+        return QVariant(UnitProfile::buildCodeList(texts));
+    };
+    return b;
+}

@@ -1,0 +1,16 @@
+#pragma once
+#include <QString>
+
+class QTableView;
+
+// The one look of every list grid, the main list's: the Song face at 12
+// pixels for rows and titles, no row numbers, titles that stay plain when a
+// row is chosen, rows of 18 pixels, read-only, whole rows chosen one at a
+// time. maroonTitles: every title in maroon (the child lists; the main list
+// colours two of its own).
+void StyleListGrid(QTableView *grid, bool maroonTitles);
+
+// A column wide enough for a text field of `bytes` GBK bytes in the grid's
+// font (a Chinese character is two bytes), and for its title; at most
+// `widest` pixels.
+int ColumnWidthFor(const QTableView *grid, int bytes, const QString &title, int widest = 320);
