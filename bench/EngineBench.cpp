@@ -2,6 +2,7 @@
 
 #include "BenchFiles.h"
 #include "ExchangeBench.h"
+#include "ExportBench.h"
 #include "ImportBench.h"
 #include "Measure.h"
 #include "PrintBench.h"
@@ -115,6 +116,8 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("store"), ImportBench::storeStaged },
         { QStringLiteral("startup"), RecordsBench::startUp },
         { QStringLiteral("switch"), RecordsBench::switchList },
+        { QStringLiteral("exportopen"), ExportBench::openWindow },
+        { QStringLiteral("exportall"), ExportBench::exportAll },
         { QStringLiteral("query"), RecordsBench::querySearch },
         { QStringLiteral("page3"), RecordsBench::pageSave },
         { QStringLiteral("print"), PrintBench::personsList },

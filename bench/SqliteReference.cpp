@@ -192,6 +192,14 @@ EngineBench::Figure SqliteReference::likeSearch()
     return figure;
 }
 
+EngineBench::Figure SqliteReference::update(const char *sql, const char *prepare)
+{
+    EngineBench::Figure figure;
+    figure.seconds = Measure::median([&] { exec(sql); }, [&] { exec(prepare); });
+    figure.count = sqlite3_changes(m_db);
+    return figure;
+}
+
 EngineBench::Figure SqliteReference::fullScan()
 {
     return readAll(QStringLiteral("select * from kjcg"));

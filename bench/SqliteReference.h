@@ -33,6 +33,8 @@ public:
     // from 1).
     EngineBench::Figure selectAndUpdate(const QString &item4, const QString &column,
                                         const std::function<QString(int)> &valueOf);
+    // A statement that changes rows, run after `prepare` (untimed) each time.
+    EngineBench::Figure update(const char *sql, const char *prepare);
     // Another table file copied in as the table `name`.
     void addTable(const QString &name, const QString &tablePath);
     // Rows (values in the table's column order) inserted into their tables

@@ -14,6 +14,7 @@
 #include "BenchTable.h"
 #include "EngineBench.h"
 #include "ExchangeBench.h"
+#include "ExportBench.h"
 #include "ImportBench.h"
 #include "Generator.h"
 #include "Measure.h"
@@ -40,7 +41,10 @@ constexpr double kStartUpTarget = 3;
 constexpr double kSwitchTarget = 3;
 constexpr double kQueryTarget = 3;
 constexpr double kPageSaveTarget = 3;
-constexpr double kExportTarget = 5;
+constexpr double kExportTarget = 3;
+// The whole export against arj alone packing the same files.
+constexpr double kWholeExportTarget = 2;
+constexpr double kExportOpenTarget = 3;
 constexpr double kImportTarget = 6;
 constexpr double kStoreTarget = 3;
 
@@ -139,6 +143,23 @@ EngineBench::Figure addSelectRow(BenchTable &table, const QString &data, SqliteR
                  target);
     reportMismatch(table, qPrintable(operation), engine.count, native.count);
     return engine;
+}
+
+void addExportRows(BenchTable &table, const QString &data, const QString &work, SqliteReference &reference,
+                   QList<EngineBench::Figure> &engineFigures)
+{
+    progress(QStringLiteral("export window..."));
+    const EngineBench::Figure opened = EngineBench::runInChild(data, QStringLiteral("exportopen"));
+    const EngineBench::Figure native = reference.update(ExportBench::kResetSql, ExportBench::kMarkSql);
+    table.addRow(QStringLiteral("open the export window (%1 marks reset)").arg(opened.count), opened.seconds,
+                 QStringLiteral("native SQLite update"), native.seconds, kExportOpenTarget);
+    reportMismatch(table, "export marks", opened.count, native.count);
+    progress(QStringLiteral("whole export..."));
+    const EngineBench::Figure exported = EngineBench::runInChild(data, QStringLiteral("exportall"));
+    table.addRow(QStringLiteral("export every record to cgsbqy.arj (%1 records)").arg(exported.count),
+                 exported.seconds, QStringLiteral("arj a of the 7 files"), ExportBench::arjPackSeconds(data, work),
+                 kWholeExportTarget);
+    engineFigures << opened << exported;
 }
 
 void addStoreRow(BenchTable &table, const QString &data, SqliteReference &reference,
@@ -283,6 +304,7 @@ int runBenchmark(int achievements)
     addScanRow(table, data, reference, engineFigures);
     addPackRow(table, data, work.path(), engineFigures);
     addExchangeRows(table, data, work.path(), engineFigures);
+    addExportRows(table, data, work.path(), reference, engineFigures);
     addStoreRow(table, data, reference, engineFigures);
     addProgramRows(table, data, work.path(), reference);
     addQueryRow(table, data, reference);
@@ -307,6 +329,7 @@ bool makesWindows(int argc, char *argv[])
         return false;
     for (int i = 3; i < argc; ++i)
         if (RecordsBench::kOperations.contains(QString::fromLocal8Bit(argv[i]))
+            || ExportBench::kOperations.contains(QString::fromLocal8Bit(argv[i]))
             || PrintBench::kOperations.contains(QString::fromLocal8Bit(argv[i])))
             return true;
     return false;

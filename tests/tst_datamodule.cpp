@@ -33,6 +33,12 @@ class TestDataModule : public QObject
         return dir.filePath(name);
     }
 
+    static QByteArray fileBytes(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
     static int fileRows(const QString &path, int *deleted = nullptr)
     {
         auto f = DbfFile::open(path, true);
@@ -202,6 +208,52 @@ private slots:
         QVERIFY2(m_log.boxes[0].text.contains(u"kjcgtemp"_s, Qt::CaseInsensitive),
                  qPrintable(m_log.boxes[0].text));
         QVERIFY(dm.Qrykjcg->isOpen() && dm.Tblunit->isOpen());
+    }
+
+    // A table cut inside its rows and a memo file whose next-free pointer
+    // lies beyond its end are named at start-up; their rows stay readable
+    // and nothing is written to them, neither by the pack nor afterwards.
+    void damagedTablesAreNamedAndLeftUnwritten()
+    {
+        {
+            TDM dm(dataPath());
+            addAchievement(dm.database(), u"2006000001"_s, u"1"_s, u"甲"_s);
+            addAchievement(dm.database(), u"2006000002"_s, u"1"_s, u"乙"_s);
+            dm.database()->execute(u"delete from kjcg where item_4 = '2006000002'"_s);
+            addAchievement(dm.database(), u"2006000003"_s, u"1"_s, u"丙"_s);
+        }
+        const QString kjcg = file(u"kjcg.dbf"_s);
+        const QString unitMemo = file(u"unit.dbt"_s);
+        QVERIFY(QFile::resize(kjcg, QFileInfo(kjcg).size() - 100));
+        QFile memo(unitMemo);
+        QVERIFY(memo.open(QIODevice::ReadWrite));
+        memo.write(QByteArray::fromHex("ffffffff"));
+        memo.close();
+        const QByteArray kjcgBytes = fileBytes(kjcg);
+        const QByteArray memoBytes = fileBytes(unitMemo);
+        {
+            TDM dm(dataPath());
+            QStringList texts;
+            for (const auto &box : m_log.boxes)
+                texts << box.text;
+            QCOMPARE(texts.size(), 2);
+            QVERIFY2(texts.filter(u"表文件“kjcg.dbf”已损坏："_s, Qt::CaseInsensitive).size() == 1, qPrintable(texts.join("\n")));
+            QVERIFY2(texts.filter(u"unit.dbt"_s, Qt::CaseInsensitive).size() == 1, qPrintable(texts.join("\n")));
+            // The complete rows, the deleted one among them, can still be read.
+            QCOMPARE(dm.Tblkjcg->recordCount(), 1);
+            dm.Tblkjcg->append();
+            dm.Tblkjcg->setString(u"ITEM_3"_s, u"丁"_s);
+            bool refused = false;
+            try {
+                dm.Tblkjcg->post();
+            } catch (const DbError &e) {
+                refused = e.message().contains(u"已损坏"_s);
+            }
+            QVERIFY(refused);
+            dm.Tblkjcg->cancel();
+        }
+        QCOMPARE(fileBytes(kjcg), kjcgBytes);
+        QCOMPARE(fileBytes(unitMemo), memoBytes);
     }
 
     void reopenWithSqlReplacesTheStatement()

@@ -276,6 +276,24 @@ private slots:
         QCOMPARE(column(db(), u"cgwcr.DBF"_s, u"ITEM_180"_s), QStringList({"甲"}));
     }
 
+    // A staging table whose fields differ from its main table's (an older
+    // installation's file) is copied column by column by position.
+    void stagingOfOtherWidthsIsCopiedByPosition()
+    {
+        const QString staging = u"CGWCDWtemp.dbf"_s;
+        db()->release(staging);
+        QList<DbfField> fields = DbfFile::open(db()->resolvePath(u"cgwcdw.DBF"_s), true)->fields();
+        fields[2].width = 200;   // ITEM_170
+        QFile::remove(db()->resolvePath(staging));
+        DbfFile::create(db()->resolvePath(staging), fields);
+        SourceFolder source(f.shippedPath());
+        addSentRecord(source.db(), u"2021000001"_s, u"1"_s, u"宽度不同"_s, {});
+        stage(source.package());
+        QCOMPARE(ImportStore(db()).storeAll(ImportStore::Mode::Save).stored, 1);
+        QCOMPARE(tableRows(db(), u"cgwcdw.DBF"_s),
+                 QList<QStringList>({{"2021000001", ".", "协作单位", "", "", "", "", "1", ""}}));
+    }
+
     // Duplicates by title, delete, rename and the move to another year, each
     // seen in the staging tables.
     void commandsOnStagedRecords()

@@ -50,6 +50,9 @@ ExchangeFolders::ExchangeFolders(QComboBox *drives, QTreeView *folders, QObject 
     for (const QString &root : FileSystemRoots())
         m_drives->addItem(ShownFolder(root), root);
 
+    // The model reads folders in the background: the folder to show is
+    // made current once the folders above it are read.
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, &ExchangeFolders::showPending);
     connect(m_drives, &QComboBox::activated, this, [this](int index) {
         const QString root = m_drives->itemData(index).toString();
         showDrive(root);
@@ -57,6 +60,7 @@ ExchangeFolders::ExchangeFolders(QComboBox *drives, QTreeView *folders, QObject 
     });
     connect(m_folders->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
+                m_pending.clear();
                 if (current.isValid())
                     emit folderChosen(ShownFolder(m_model->filePath(current)));
             });
@@ -79,6 +83,7 @@ QString ExchangeFolders::rootOf(const QString &path) const
 
 void ExchangeFolders::showDrive(const QString &root)
 {
+    m_pending.clear();
     const QSignalBlocker blocker(m_folders->selectionModel());
     m_folders->setRootIndex(m_model->setRootPath(root));
     m_folders->setCurrentIndex(QModelIndex());
@@ -92,10 +97,18 @@ void ExchangeFolders::showFolder(const QString &path)
         m_drives->setCurrentIndex(m_drives->findData(root));
     }
     showDrive(root);
+    m_pending = QDir::cleanPath(path);
+    showPending();
+}
+
+void ExchangeFolders::showPending()
+{
+    if (m_pending.isEmpty())
+        return;
     const QSignalBlocker blocker(m_folders->selectionModel());
-    const QModelIndex index = m_model->index(path);
+    const QModelIndex index = m_model->index(m_pending);
     m_folders->setCurrentIndex(index);
-    m_folders->scrollTo(index);
+    m_folders->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void ExchangeFolders::chooseDrive(const QString &root)

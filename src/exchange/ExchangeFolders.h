@@ -38,9 +38,11 @@ signals:
 
 private:
     void showDrive(const QString &root);
+    void showPending();
     QString rootOf(const QString &path) const;
 
     QComboBox *m_drives;
     QTreeView *m_folders;
     QFileSystemModel *m_model;
+    QString m_pending;   // the folder to show once its parents are read
 };

@@ -93,7 +93,7 @@ TFormout::TFormout(QWidget *parent)
 {
     setObjectName(QStringLiteral("Formout"));
     setWindowTitle(QStringLiteral("数据导出"));
-    resize(640, 470);
+    resize(720, 480);
     buildGrid();
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -141,7 +141,7 @@ void TFormout::wire(AppContext &context)
     data.T_temp_out->setFieldTitle(QStringLiteral("ITEM_9"), QStringLiteral("完成单位"));
     data.DS_temp_out->setColumns({QStringLiteral("ITEM_3"), QStringLiteral("ITEM_9")});
     DBGrid1->setModel(data.DS_temp_out);
-    DBGrid1->setColumnWidth(0, 220);
+    DBGrid1->setColumnWidth(0, 200);
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TFormout::showSelectionCount);
     connect(data.DS_temp_out, &QAbstractItemModel::modelReset, this, &TFormout::showSelectionCount);

@@ -3,7 +3,7 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -31,7 +31,8 @@ enum class ExchangeLine {
 // in large blocks, each on a thread of its own while the next one is
 // gathered (a failed write is reported by a later write or by commit()).
 // The file replaces an existing one only on commit(), so a failed write
-// never leaves a half-written file behind.
+// never leaves a half-written file behind. The files are made to be packed
+// at once, not kept: they are not forced to the disk (the archive is).
 class ExchangeFileWriter
 {
 public:
@@ -68,12 +69,12 @@ private:
     void writeBuffer();
     void awaitWrite();
 
-    QSaveFile m_file;
+    QString m_path;
+    QTemporaryFile m_file;   // beside m_path, renamed to it on commit
     QByteArray m_buffer;
     char *m_data = nullptr;   // m_buffer's bytes
     qsizetype m_used = 0;
     QByteArray m_spare;       // the block being written, then the next one
-    qint64 m_written = 0;     // bytes handed to the file so far
     QString m_unencodable;   // the first character of the line GBK lacks
     int m_lines = 0;
     std::future<bool> m_writing;   // last: waited for before the rest goes

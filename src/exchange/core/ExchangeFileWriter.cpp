@@ -5,10 +5,11 @@
 #include "engine/FieldValue.h"
 #include "engine/GbkText.h"
 #include "engine/IoFaults.h"
-#include "engine/StoredFile.h"
 #include "engine/ValueText.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <filesystem>
 #include <cstring>
 #include <future>
 #include <utility>
@@ -93,9 +94,10 @@ struct ExchangeFileWriter::Plan
 };
 
 ExchangeFileWriter::ExchangeFileWriter(const QString &path)
-    : m_file(path)
+    : m_path(path),
+      m_file(QFileInfo(path).absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(QFileInfo(path).fileName())))
 {
-    if (!m_file.open(QIODevice::WriteOnly)) {
+    if (!m_file.open()) {
         throw DbError(QStringLiteral("无法创建文件“%1”：%2")
                           .arg(shown(path), m_file.errorString()));
     }
@@ -104,11 +106,16 @@ ExchangeFileWriter::ExchangeFileWriter(const QString &path)
     m_data = m_buffer.data();
 }
 
-ExchangeFileWriter::~ExchangeFileWriter() = default;   // QSaveFile drops an uncommitted file
+ExchangeFileWriter::~ExchangeFileWriter()
+{
+    // A block still being written must end before its file goes.
+    if (m_writing.valid())
+        m_writing.wait();
+}   // the temporary file of an uncommitted writer is removed with it
 
 QString ExchangeFileWriter::path() const
 {
-    return m_file.fileName();
+    return m_path;
 }
 
 // Lines are put together in a buffer kept at its full size, so that a
@@ -238,8 +245,7 @@ void ExchangeFileWriter::writeRows(const DataSet &data, ExchangeLine kind, const
 }
 
 // A full block goes to the file on a thread of its own while the next one
-// is put together, so that the system's copying costs no time here; and
-// on to the disk at once, so that the sync on commit finds it done.
+// is put together, so that the system's copying costs no time here.
 void ExchangeFileWriter::writeBuffer()
 {
     awaitWrite();
@@ -251,12 +257,8 @@ void ExchangeFileWriter::writeBuffer()
     m_data = m_buffer.data();
     const char *block = m_spare.constData();
     const qsizetype size = std::exchange(m_used, 0);
-    const qint64 offset = std::exchange(m_written, m_written + size);
-    m_writing = std::async(std::launch::async, [this, block, size, offset] {
-        if (IoFaults::failHere() || m_file.write(block, size) != size)
-            return false;
-        FileSafety::startWriteBack(m_file, offset, size);
-        return true;
+    m_writing = std::async(std::launch::async, [this, block, size] {
+        return !IoFaults::failHere() && m_file.write(block, size) == size;
     });
 }
 
@@ -272,10 +274,18 @@ void ExchangeFileWriter::commit()
 {
     writeBuffer();
     awaitWrite();
-    if (IoFaults::failHere() || !m_file.commit()) {
+    if (IoFaults::failHere() || !m_file.flush()) {
         throw DbError(QStringLiteral("无法保存文件“%1”：%2")
                           .arg(shown(path()), m_file.errorString()));
     }
+    m_file.close();
+    std::error_code error;
+    std::filesystem::rename(m_file.fileName().toStdU16String(), m_path.toStdU16String(), error);
+    if (error) {
+        throw DbError(QStringLiteral("无法保存文件“%1”：%2")
+                          .arg(shown(path()), QString::fromLocal8Bit(error.message().c_str())));
+    }
+    m_file.setAutoRemove(false);
 }
 
 void WriteExchangeFile(DataSet &data, const QString &fileName, ExchangeLine kind)

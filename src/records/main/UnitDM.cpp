@@ -5,6 +5,7 @@
 #include "engine/Database.h"
 #include "engine/DbError.h"
 #include "records/forms/Messages.h"
+#include "records/main/TableCheck.h"
 
 #include <QCoreApplication>
 
@@ -189,6 +190,7 @@ void TDM::makeDataSources()
 
 void TDM::DataModuleCreate()
 {
+    checkTableFiles();
     packTableFiles();
     reopenQueries();
     T_temp_out->open();
@@ -236,13 +238,26 @@ void TDM::ReopenWithSql(Query &query, const QString &sql)
 void TDM::packTableFiles()
 {
     for (const QString &file : packedFiles()) {
-        if (!m_db->fileExists(file))
+        if (!m_db->fileExists(file) || m_unfitFiles.contains(file.toLower()))
             continue;
         try {
             PackTableFile(*Table_pack, file);
         } catch (const DbError &e) {
             reportPackFailure(file, e.message());
         }
+    }
+}
+
+// Before anything is written: a damaged table is named to the user and kept
+// from every write (not packed either); its complete rows stay readable, so
+// that they can be exported.
+void TDM::checkTableFiles()
+{
+    m_unfitFiles.clear();
+    for (const TableCheck::Problem &problem : TableCheck::check(*m_db)) {
+        m_unfitFiles.insert(problem.fileName.toLower());
+        Messages::ShowError(nullptr, TableCheck::message(problem)
+                                         + QStringLiteral("。\n该表只能查看和导出，不能修改。"));
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -114,6 +115,7 @@ private:
     void addLookupFields();
     void makeDataSources();
     void DataModuleCreate();
+    void checkTableFiles();
     void packTableFiles();
     void reopenQueries();
     void openOptionalClassifications();
@@ -121,4 +123,5 @@ private:
     void destroyDataSets();
 
     std::unique_ptr<Database> m_db;
+    QSet<QString> m_unfitFiles;   // lower-cased names the start-up check refused
 };
