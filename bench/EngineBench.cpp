@@ -119,7 +119,8 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("exportopen"), ExportBench::openWindow },
         { QStringLiteral("exportall"), ExportBench::exportAll },
         { QStringLiteral("query"), RecordsBench::querySearch },
-        { QStringLiteral("page3"), RecordsBench::pageSave },
+        { QStringLiteral("page3"), RecordsBench::page3Save },
+        { QStringLiteral("page"), RecordsBench::pageSave },
         { QStringLiteral("print"), PrintBench::personsList },
         { QStringLiteral("printref"), PrintBench::personsReference },
     };

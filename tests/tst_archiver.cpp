@@ -2,6 +2,7 @@
 // byte for byte, every kind of failure is reported as one, hostile archives
 // are refused before anything is extracted, and a run can be cancelled from
 // its progress window.
+#include "support/FileBytes.h"
 #include "engine/DbError.h"
 #include "exchange/ArchiverProgress.h"
 #include "exchange/core/Archiver.h"
@@ -19,19 +20,6 @@
 #include <QtTest>
 
 namespace {
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 // The call must throw a DbError whose text says so.
 template<typename Call>

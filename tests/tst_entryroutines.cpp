@@ -2,6 +2,7 @@
 // the multi-code text and the splitting of stored texts.
 
 #include "engine/DataSet.h"
+#include "support/BoxLog.h"
 #include "engine/Database.h"
 #include "engine/DbfFile.h"
 #include "records/forms/Abort.h"
@@ -64,7 +65,8 @@ class TestEntryRoutines : public QObject
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<Database> m_db;
-    QList<Messages::Request> m_boxes;
+    BoxLog m_log;
+    QList<Messages::Request> &m_boxes = m_log.boxes;
 
 private slots:
     void initTestCase()
@@ -87,17 +89,12 @@ private slots:
                   {dbfField("jb", 'C', 2), dbfField("xxdm", 'C', 10), dbfField("xxmc", 'C', 60)},
                   {{"1", "110", "数学"}, {"2", "11010", "数学史"}, {"1", "O'1", "引号代码"}});
         m_db = std::make_unique<Database>(m_dir.path());
-        Messages::setAnswerer([this](const Messages::Request &r) {
-            m_boxes.append(r);
-            return QMessageBox::Ok;
-        });
     }
 
-    void init() { m_boxes.clear(); }
+    void init() { m_log.clear(); m_log.answer = QMessageBox::Ok; }
 
     void cleanupTestCase()
     {
-        Messages::setAnswerer({});
         m_db.reset();
     }
 

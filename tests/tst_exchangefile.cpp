@@ -1,5 +1,6 @@
 // The exchange text files: byte-exact lines of every file, what a write and
 // a read keep, and a reader that survives damaged and random input.
+#include "support/FileBytes.h"
 #include "TableSource.h"
 
 #include "engine/DataSet.h"
@@ -30,24 +31,6 @@ namespace {
 
 const QString SchemaDir = QStringLiteral(DRAVIK_SOURCE_DIR "/data/tables");
 using Row = QList<QPair<QString, QString>>;
-
-QByteArray gbk(const QString &text)
-{
-    return GbkText::encode(text);
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void putFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
 
 QStringList currentTexts(const DataSet &data)
 {

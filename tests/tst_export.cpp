@@ -5,6 +5,7 @@
 // leaves an existing archive as it was.
 #include "support/FileBytes.h"
 #include "support/RecordsData.h"
+#include "exchange/ExchangeFolders.h"
 #include "exchange/Unitout.h"
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExchangeFile.h"
@@ -284,6 +285,20 @@ private slots:
         QCOMPARE(window->Label1->text(), u"选择了1记录！"_s);
         window->Button2Click();
         QCOMPARE(marks(), u"00010"_s);
+    }
+
+    // No drive letters here: the roots, and a real folder tree.
+    void folderListsFillTheTarget()
+    {
+        BoxLog log;
+        openWindow();
+        window->FormShow();
+        QCOMPARE(window->Edit1->text(), QDir::toNativeSeparators(QDir::currentPath()));
+        QCOMPARE(window->DriveComboBox1->itemText(0), QDir::toNativeSeparators(QDir::rootPath()));
+        window->folders()->chooseDrive(QDir::rootPath());
+        QCOMPARE(window->Edit1->text(), QDir::toNativeSeparators(QDir::rootPath()));
+        window->folders()->chooseFolder(target);
+        QCOMPARE(window->Edit1->text(), QDir::toNativeSeparators(target));
     }
 
     // A key list of any length: thousands of records in one package.

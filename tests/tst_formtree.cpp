@@ -2,6 +2,7 @@
 // target it writes into, and the help windows of the pages.
 
 #include "engine/DataSet.h"
+#include "support/BoxLog.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
@@ -64,7 +65,8 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<Database> m_db;
     std::unique_ptr<Table> m_table1;
-    QList<Messages::Request> m_boxes;
+    BoxLog m_log;
+    QList<Messages::Request> &m_boxes = m_log.boxes;
 
 private slots:
     void initTestCase()
@@ -84,17 +86,12 @@ private slots:
         m_table1 = std::make_unique<Table>(m_db.get(), "ztflh.dbf");
         FormTree = new TFormTree;
         FormTree->setTable(m_table1.get());
-        Messages::setAnswerer([this](const Messages::Request &r) {
-            m_boxes.append(r);
-            return QMessageBox::Ok;
-        });
     }
 
-    void init() { m_boxes.clear(); }
+    void init() { m_log.clear(); m_log.answer = QMessageBox::Ok; }
 
     void cleanupTestCase()
     {
-        Messages::setAnswerer({});
         delete FormTree;
         FormTree = nullptr;
         m_table1.reset();

@@ -2,6 +2,7 @@
 // money edits, the clearable date, option groups and the chooser combo.
 
 #include "engine/GbkText.h"
+#include "support/BoxLog.h"
 #include "records/forms/Messages.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/ClearableDate.h"
@@ -45,20 +46,13 @@ class TestWidgets : public QObject
     Q_OBJECT
 
 private:
-    QList<Messages::Request> m_boxes;
+    BoxLog m_log;
+    QList<Messages::Request> &m_boxes = m_log.boxes;
 
     void settle() { QCoreApplication::processEvents(); }
 
 private slots:
-    void initTestCase()
-    {
-        Messages::setAnswerer([this](const Messages::Request &r) {
-            m_boxes.append(r);
-            return QMessageBox::Ok;
-        });
-    }
-    void init() { m_boxes.clear(); }
-    void cleanupTestCase() { Messages::setAnswerer({}); }
+    void init() { m_log.clear(); m_log.answer = QMessageBox::Ok; }
 
     void byteLimitStopsTypingAtTheFieldWidth()
     {

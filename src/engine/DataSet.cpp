@@ -541,8 +541,14 @@ QVariant DataSet::value(const QString &field) const
     return cellValue(d->state == Insert ? InsertRow : d->current, index);
 }
 
+// Stored text goes from its bytes to the string without a QVariant between:
+// reading every field of a table is mostly this.
 QString DataSet::asString(const QString &field) const
 {
+    const int index = fieldAt(field);
+    QByteArrayView gbk;
+    if (d->state != Insert && storedGbk(d->current, index, &gbk))
+        return GbkText::decode(gbk.data(), int(gbk.size()));
     return FieldValue::toText(value(field));
 }
 

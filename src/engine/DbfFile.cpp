@@ -248,18 +248,26 @@ QVariant DbfFile::Private::memoValue(int recno, const char *fieldBytes, const Db
 // A pointer that is no number or lies outside the memo file is damage, not
 // an empty text: the text it stood for is lost, and saying nothing would
 // let the next save overwrite the row as if nothing were missing.
-QByteArrayView DbfFile::Private::memoBytes(int recno, const char *fieldBytes, const DbfField &field)
+quint32 DbfFile::Private::memoBlock(int recno, const char *fieldBytes, const DbfField &field)
 {
     const qint64 block = DbfMemo::parsePointer(fieldBytes, field.width);
     if (block == 0 || !memo)
-        return {};
+        return 0;
     if (!memo->holds(block)) {
         throwDamaged(QStringLiteral("第%1条记录的备注字段%2指向“%3”，不在备注文件“%4”之内")
                          .arg(recno + 1)
                          .arg(field.name, QString::fromLatin1(fieldBytes, field.width).trimmed(),
                               QDir::toNativeSeparators(memo->path())));
     }
-    QByteArrayView text = memo->view(quint32(block));
+    return quint32(block);
+}
+
+QByteArrayView DbfFile::Private::memoBytes(int recno, const char *fieldBytes, const DbfField &field)
+{
+    const quint32 block = memoBlock(recno, fieldBytes, field);
+    if (block == 0)
+        return {};
+    QByteArrayView text = memo->view(block);
     while (!text.isEmpty() && text.back() == '\0')
         text.chop(1);
     return text;

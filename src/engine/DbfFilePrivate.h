@@ -73,6 +73,7 @@ struct DbfFile::Private
     [[noreturn]] void throwNoField(int index) const;
     const char *recordData(int recno);
     // Throws DbError naming the row and field when the pointer is damaged.
+    quint32 memoBlock(int recno, const char *fieldBytes, const DbfField &field);
     QVariant memoValue(int recno, const char *fieldBytes, const DbfField &field);
     QByteArrayView memoBytes(int recno, const char *fieldBytes, const DbfField &field);
 

@@ -119,6 +119,32 @@ qint64 DbfMemo::requireBlockNumber(qint64 block) const
     return block;
 }
 
+// A dBase III entry's last block ends in its terminator or the zeros after
+// it, a block within the text in a text byte (text holds neither): one byte
+// per block tells where the entry ends. A writer that leaves other bytes
+// after the terminator makes the entry look longer, which only makes
+// compacting look less worth it.
+qint64 DbfMemo::entryBlocks(quint32 block)
+{
+    if (block == 0)
+        return 0;
+    const qint64 first = qint64(block) * m_blockSize;
+    const char *head = m_file.data(first, DBase4EntryHeader);
+    if (head && std::memcmp(head, DBase4Signature, 4) == 0) {
+        const qint64 length = qFromLittleEndian<quint32>(head + 4);
+        return (length + m_blockSize - 1) / m_blockSize;
+    }
+    const qint64 size = m_file.knownSize();
+    qint64 blocks = 0;
+    for (qint64 end = first + m_blockSize; end - m_blockSize < size; end += m_blockSize) {
+        ++blocks;
+        const char *last = m_file.data(qMin(end, size) - 1, 1);
+        if (!last || *last == '\0' || *last == EndOfText)
+            break;
+    }
+    return blocks;
+}
+
 // A pointer beyond the end is never written by us (blocks go first) and
 // points nowhere: whatever wrote it cannot be trusted with the rest.
 QString DbfMemo::damage()

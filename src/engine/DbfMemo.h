@@ -58,6 +58,10 @@ public:
     // Whether the block lies within the file (or among the entries waiting
     // to be written): a pointer elsewhere is damage.
     bool holds(qint64 block);
+    // How many blocks the entry takes (0 for block 0), found without reading
+    // its text where the layout allows: for deciding whether compacting the
+    // file is worth it.
+    qint64 entryBlocks(quint32 block);
     // What is wrong with the header ("下一个空闲块…"); empty when nothing is.
     QString damage();
     static void writePointer(char *field, int width, quint32 block);

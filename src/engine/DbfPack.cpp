@@ -234,14 +234,8 @@ quint64 DbfFile::Private::liveMemoBlocks()
         if (recordData(recno)[0] == DbfHeader::DeletedFlag)
             continue;
         for (const DbfField &f : std::as_const(fields)) {
-            if (f.type != 'M')
-                continue;
-            const qint64 textSize = memoBytes(recno, recordData(recno) + 1 + f.offset, f).size();
-            if (textSize > 0) {
-                blocks += (DbfMemo::entryHead(memo->layout(), textSize).size() + textSize
-                           + DbfMemo::entryTail(memo->layout(), memo->blockSize(), textSize).size())
-                          / memo->blockSize();
-            }
+            if (f.type == 'M')
+                blocks += memo->entryBlocks(memoBlock(recno, recordData(recno) + 1 + f.offset, f));
         }
     }
     return blocks;

@@ -30,10 +30,10 @@ public:
     // The view is a map of the file, and another program may shorten the
     // file under it: touching a mapped byte past the new end kills the
     // process. So the file's size is asked again whenever a read starts in
-    // another page than the last one checked, or that check is a few
-    // milliseconds old; a read past the end then gives nullptr (the caller
-    // reports damage). The fields of one row, read one after another, cost
-    // one check.
+    // another stretch of 64 KiB than the last one checked, or that check is
+    // a few milliseconds old; a read past the end then gives nullptr (the
+    // caller reports damage). A whole table read through costs one check
+    // per stretch.
     const char *data(qint64 offset, qint64 length)
     {
         // Inline where the view already holds the bytes and the check is
@@ -54,7 +54,7 @@ public:
     }
 
 private:
-    static constexpr int CheckedStretchBits = 12;   // a page
+    static constexpr int CheckedStretchBits = 16;   // 64 KiB
     static qint64 clockTicks();   // a cheap clock: a few milliseconds a tick
     bool checkIsFresh() const;
     // Asks the system for the size; false when the file now ends before end.
@@ -71,6 +71,7 @@ private:
     qint64 m_checkedEnd = 0;        // the map's bytes the last check allows
     qint64 m_checkedStretch = -1;   // offset >> CheckedStretchBits of that read
     qint64 m_checkedAt = 0;         // clockTicks() then
+    mutable quint32 m_freshReads = 0;   // the clock is read every so many
 };
 
 namespace FileSafety {

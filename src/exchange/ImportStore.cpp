@@ -118,10 +118,13 @@ struct Target
 };
 
 // What one record has written so far, to be taken out when the rest fails.
-// Rows taken out are marked deleted, which the indexes below skip.
+// Rows taken out are marked deleted (the indexes skip them), or dropped
+// with their batch when it could not be written (fail() tells the indexes).
 struct Undo
 {
     QList<QPair<FilePtr, int>> appended;
+    int mainRow = -1;                                   // the kjcg row
+    QList<QPair<QString, int>> registered;              // names added to the person list
     QList<QPair<int, QList<QVariant>>> registerBefore;  // person list rows overwritten
 
     void run(const FilePtr &personList)
@@ -302,6 +305,10 @@ private:
             fail(record, error.message(), undo);
             return;
         }
+        // Only now: rows of a record that failed may have been dropped, and
+        // their numbers taken by the rows of the next one.
+        if (m_mode == ImportStore::Mode::Overwrite)
+            m_titles[keyText(QString(), record.title)].append(undo.mainRow);
         m_storedRecnos.append(record.recno);
         m_largest[number.left(4)] = qMax(m_largest.value(number.left(4)), number);
         ++m_result.stored;
@@ -316,9 +323,7 @@ private:
     void writeRecord(const StagedRecord &record, const QString &number, Undo &undo)
     {
         appendCopy(*m_stagedKjcg, record.recno, m_kjcg, number, undo);
-        if (m_mode == ImportStore::Mode::Overwrite) {
-            m_titles[keyText(QString(), record.title)].append(undo.appended.last().second);
-        }
+        undo.mainRow = undo.appended.last().second;
         const QString key = keyText(record.item4, record.region);
         for (int i = 0; i < childLists().size(); ++i) {
             const QList<int> rows = m_stagedChildren[i].value(key);
@@ -367,6 +372,7 @@ private:
             const int row = persons->append(values);
             undo.appended.append({persons, row});
             known.append(row);
+            undo.registered.append({name, row});
         } else {
             undo.registerBefore.append({known.first(), persons->record(known.first())});
             persons->update(known.first(), values);
@@ -381,6 +387,8 @@ private:
         } catch (const DbError &again) {
             text += QLatin1Char('\n') + again.message();
         }
+        for (const auto &[name, row] : undo.registered)
+            m_persons[keyText(name, QString())].removeAll(row);
         ++m_result.failed;
         if (m_result.firstError.isEmpty())
             m_result.firstError = text;

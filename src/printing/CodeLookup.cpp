@@ -48,3 +48,27 @@ bool DatabaseCodes::hasTable(const QString &table) const
 {
     return m_db->fileExists(Database::tableFileName(table));
 }
+
+QList<QPair<QString, QString>> DatabaseCodes::rows(const QString &table, const QString &codeField,
+                                                   const QString &textField) const
+{
+    QList<QPair<QString, QString>> list;
+    const bool group = table.startsWith(QLatin1String("zdxx:"));
+    if (!group && !hasTable(table))
+        return list;
+    Query query(m_db);
+    query.setSql(group ? QStringLiteral("select %1, %2 from zdxx where zddm = :grp").arg(codeField, textField)
+                       : QStringLiteral("select %1, %2 from %3")
+                             .arg(codeField, textField, QFileInfo(table).completeBaseName()));
+    if (group)
+        query.setParam(QStringLiteral("grp"), table.mid(5));
+    query.open();
+    for (query.first(); !query.eof(); query.next()) {
+        const QString code = query.asString(codeField).trimmed();
+        const QString text = query.asString(textField).trimmed();
+        // Texts of an earlier form version are not offered any more.
+        if (!code.isEmpty() && !text.isEmpty() && !text.startsWith(QLatin1String("**")))
+            list.append({code, text});
+    }
+    return list;
+}

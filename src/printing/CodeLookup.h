@@ -1,4 +1,6 @@
 #pragma once
+#include <QList>
+#include <QPair>
 #include <QString>
 
 class Database;
@@ -22,6 +24,16 @@ public:
     // Whether the data folder holds the table file (the classification
     // tables are optional).
     virtual bool hasTable(const QString &table) const = 0;
+    // Code and text of every row of `table` whose code and text are set, in
+    // table order (a dictionary group when `table` is "zdxx:<group>").
+    virtual QList<QPair<QString, QString>> rows(const QString &table, const QString &codeField,
+                                                const QString &textField) const
+    {
+        Q_UNUSED(table);
+        Q_UNUSED(codeField);
+        Q_UNUSED(textField);
+        return {};
+    }
 };
 
 // The lookups over the tables of a data folder; option texts through the
@@ -34,6 +46,8 @@ public:
     QString fieldText(const QString &table, const QString &keyField, const QString &resultField,
                       const QString &key) const override;
     bool hasTable(const QString &table) const override;
+    QList<QPair<QString, QString>> rows(const QString &table, const QString &codeField,
+                                        const QString &textField) const override;
 
 private:
     // group: the dictionary group the row must also belong to, or null.

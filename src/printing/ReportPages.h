@@ -14,7 +14,8 @@
 struct ReportPageKind
 {
     QString className;  // "Tyyfm1", "TyyPrint10", ...
-    std::function<std::unique_ptr<report::Report>()> make;
+    // Option captions come from the dictionary the data gives.
+    std::function<std::unique_ptr<report::Report>(const PrintData &)> make;
     std::function<void(report::Report &, PrintData &)> prepare;
 };
 

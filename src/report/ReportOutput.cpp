@@ -17,12 +17,16 @@ namespace report {
 namespace {
 
 const char *const SongFace = "宋体";
+// The Song face of the printed form where the desktop tells one apart (our
+// fontconfig alias): its PDF text maps back to the characters printed.
+const char *const PrintSongFace = "Dravik Print Song";
 // A text is never drawn smaller than this while it is shrunk to fit.
 constexpr double SmallestPointSize = 5.0;
 
 QFont fontFor(const TextStyle &style, double pointSize)
 {
-    QFont font(QString::fromUtf8(SongFace));
+    QFont font;
+    font.setFamilies({QString::fromUtf8(PrintSongFace), QString::fromUtf8(SongFace)});
     font.setStyleHint(QFont::Serif);
     font.setPointSizeF(pointSize);
     font.setBold(style.bold);

@@ -7,6 +7,7 @@
 #include "TableSource.h"
 #include "engine/DataSet.h"
 #include "engine/Database.h"
+#include "BoxLog.h"
 #include "records/forms/Messages.h"
 #include "records/main/UnitDM.h"
 
@@ -31,45 +32,6 @@ inline bool copyFolder(const QString &from, const QString &to, const QStringList
     }
     return true;
 }
-
-// Every box shown, answered from `answers` in turn, else with `answer`, else
-// with Yes when offered, else OK.
-class BoxLog
-{
-public:
-    BoxLog()
-    {
-        Messages::setAnswerer([this](const Messages::Request &request) {
-            boxes << request;
-            if (!answers.isEmpty())
-                return answers.takeFirst();
-            if (answer != QMessageBox::NoButton)
-                return answer;
-            return request.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
-        });
-    }
-    ~BoxLog() { Messages::setAnswerer({}); }
-
-    QList<Messages::Request> boxes;
-    QList<QMessageBox::StandardButton> answers;
-    QMessageBox::StandardButton answer = QMessageBox::NoButton;
-
-    QStringList texts() const
-    {
-        QStringList list;
-        for (const Messages::Request &r : boxes)
-            list << r.text;
-        return list;
-    }
-    QString last() const { return boxes.isEmpty() ? QString() : boxes.last().text; }
-    QString lastCaption() const { return boxes.isEmpty() ? QString() : boxes.last().caption; }
-    void clear()
-    {
-        boxes.clear();
-        answers.clear();
-        answer = QMessageBox::NoButton;
-    }
-};
 
 // The shipped tables, built once; each start() makes a fresh copy of them
 // (less `leaveOut`) and the data module on it.

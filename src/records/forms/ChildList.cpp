@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTableView>
@@ -185,6 +186,20 @@ void ChildListWindow::showRowsOf(const QStringList &values)
             query->setParam(QStringLiteral("k%1").arg(i), values.value(i));
         query->open();
     }
+}
+
+void ChildListWindow::openForCurrentRecord()
+{
+    RecordHost &host = context().recordHost();
+    if (!host.ensureCurrentRecord())
+        return;
+    const DataSet &record = host.currentRecord();
+    showRowsOf({record.asString(QStringLiteral("item_4")), record.asString(QStringLiteral("item_dqdm"))});
+    setWindowTitle(QStringLiteral("成果名称：") + record.asString(QStringLiteral("item_3")));
+    if (layout())
+        layout()->activate();
+    resize(PageWidth, PageHeight);
+    exec();
 }
 
 void ChildListWindow::afterStore(ChildList::Mode) {}
@@ -503,6 +518,8 @@ void ChildListDialog::storeRow(ChildList::Mode mode)
 
 void ChildListDialog::Button2Click()
 {
+    if (checksBeforeLeave() && !runGuarded(this, [this] { checkInput(); }))
+        return;
     if (!isBlankForLeave()) {
         bool mayLeave = true;
         if (!runGuarded(this, [&] { mayLeave = confirmLeave(leaveQuestion()); }))

@@ -91,6 +91,10 @@ public:
     // order), read in the serial order; the values are bound, never joined
     // into SQL.
     void showRowsOf(const QStringList &values);
+    // The section pages' lists: with an empty main list the new-record
+    // dialog comes first; then the rows of the current record, the record's
+    // name in the caption, shown modally.
+    void openForCurrentRecord();
     // Widths of the first columns, kept whenever the grid is filled again.
     void setColumnWidths(const QList<int> &widths);
     DataSet *rows() const { return m_rows; }
@@ -205,6 +209,8 @@ protected:
     virtual bool isBlankForLeave() const = 0;
     virtual void clearAfterAdd() = 0;
     virtual bool staysOpenAfterAdd() const { return true; }
+    // "退出" runs the input check first (its warning keeps the dialog open).
+    virtual bool checksBeforeLeave() const { return false; }
     virtual QString leaveQuestion() const;
 
     // The dialog's layout: the fields, then "存储" and "退出" centred below.

@@ -25,6 +25,8 @@
 #include "records/pages/Unitpage3.h"
 #include "records/pages/Unitpage4.h"
 #include "records/pages/Unitpage5.h"
+#include "records/pages/Unitpage7.h"
+#include "records/pages/Unitpage8.h"
 #include "records/pages/Unitpage9.h"
 #include "records/unit/Unitpage4a.h"
 #include "records/main/Unitwel.h"
@@ -219,6 +221,8 @@ void TMainForm::buildCommands(QWidget *panel)
     connect(btn_page03, &QPushButton::clicked, this, &TMainForm::btn_page03Click);
     connect(btn_page04, &QPushButton::clicked, this, &TMainForm::btn_page04Click);
     connect(btn_page05, &QPushButton::clicked, this, &TMainForm::btn_page05Click);
+    connect(btn_page07, &QPushButton::clicked, this, &TMainForm::btn_page07Click);
+    connect(btn_page08, &QPushButton::clicked, this, &TMainForm::btn_page08Click);
     connect(btn_page09, &QPushButton::clicked, this, &TMainForm::btn_page09Click);
 
     auto *row = new QHBoxLayout(panel);
@@ -785,6 +789,16 @@ void TMainForm::btn_page04Click()
 void TMainForm::btn_page05Click()
 {
     runGuarded(this, [&] { context().need<TFpage5>().openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page07Click()
+{
+    runGuarded(this, [&] { context().need<TFpage7>().openForCurrentRecord(); });
+}
+
+void TMainForm::btn_page08Click()
+{
+    runGuarded(this, [&] { context().need<TFpage8>().openForCurrentRecord(); });
 }
 
 void TMainForm::btn_page09Click()

@@ -136,6 +136,8 @@ public slots:
     void btn_page03Click();  // 课题立项，评价情况
     void btn_page04Click();  // 第一完成单位情况
     void btn_page05Click();  // 合作完成单位情况
+    void btn_page07Click();  // 评价委员会名单
+    void btn_page08Click();  // 成果完成人员名单
     void btn_page09Click();  // 鉴定证书内容
     void Button2Click();  // 单位情况
     void BitBtn4Click();  // 打印

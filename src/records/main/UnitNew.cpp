@@ -132,7 +132,10 @@ void TFormNew::buildControls()
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(10);
+    // The row's own spacing keeps "请选择年份" off its edit: a grid with
+    // different horizontal and vertical spacing passes none on.
     auto *choice = new QHBoxLayout;
+    choice->setSpacing(grid->horizontalSpacing());
     choice->addWidget(ComboBox1);
     choice->addSpacing(24);
     choice->addWidget(formLabel(QStringLiteral("请选择年份"), true, this));

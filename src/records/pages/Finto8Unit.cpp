@@ -1,8 +1,279 @@
 #include "Finto8Unit.h"
 
+#include "engine/DataSet.h"
+#include "records/forms/Abort.h"
+#include "records/forms/AppContext.h"
+#include "records/forms/DictionaryService.h"
+#include "records/forms/EntryRoutines.h"
+#include "records/forms/Messages.h"
+#include "records/forms/PageBindings.h"
+#include "records/pages/PageControls.h"
+#include "records/pages/PersonRules.h"
+#include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/NamedControls.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGridLayout>
+#include <QLabel>
+#include <memory>
+
+namespace {
+
+const QString SerialField = QStringLiteral("item_187");
+
+void setIndexIfThere(QComboBox *combo, int index)
+{
+    combo->setCurrentIndex(index < combo->count() ? index : -1);
+}
+
+QStringList itemsOf(const QComboBox *combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    return items;
+}
+
+} // namespace
+
+// A technical title: the item of the stored code is found through the same
+// mapping that stores it; a code the list lacks selects nothing and is kept
+// until the user picks a title.
+Binding TitleBinding(const QString &field, QComboBox *combo, PageBindings::FillList fill)
+{
+    auto kept = std::make_shared<QString>();
+    QObject::connect(combo, &QComboBox::activated, combo, [kept] { kept->clear(); });
+    const auto code = [combo, kept] {
+        const QString chosen = TitleCode::ofItem(combo->currentText());
+        return chosen.isEmpty() && combo->currentIndex() < 0 ? *kept : chosen;
+    };
+    Binding b;
+    b.field = field;
+    b.widgets = {combo};
+    b.load = [field, combo, fill, kept](const DataSet &row) {
+        fill(combo);
+        const QString stored = row.asString(field).trimmed();
+        combo->setCurrentIndex(TitleCode::itemIndex(itemsOf(combo), stored));
+        *kept = combo->currentIndex() < 0 ? stored : QString();
+    };
+    b.value = [code] { return QVariant(code()); };
+    b.same = [field, code](const DataSet &row) { return row.asString(field).trimmed() == code(); };
+    b.blank = [combo] { return combo->currentText().isEmpty(); };
+    return b;
+}
+
+Binding AnyRowToCompare()
+{
+    Binding b;
+    b.same = [](const DataSet &row) { return row.isOpen() && !row.isEmpty(); };
+    return b;
+}
 
 TFinto8::TFinto8(QWidget *parent)
-    : QDialog(parent)
+    : ChildListDialog(parent)
 {
     setObjectName(QStringLiteral("Finto8"));
+    buildControls();
+    declareBindings();
+    setFixedSize(560, 300);
+}
+
+void TFinto8::buildControls()
+{
+    edtry_187 = new QLineEdit(this);
+    edtry_187->setObjectName(QStringLiteral("edtry_187"));
+    edtry_187->setMaxLength(10);
+    edtry_180 = MakeByteEdit(QStringLiteral("edtry_180"), 20, this);
+    edtry_185 = MakeByteEdit(QStringLiteral("edtry_185"), 80, this);
+    edtry_186 = MakeByteEdit(QStringLiteral("edtry_186"), 160, this);
+    cbry_181 = MakePickList(this, QStringLiteral("cbry_181"));
+    cbry_183 = MakePickList(this, QStringLiteral("cbry_183"));
+    cbry_184 = MakePickList(this, QStringLiteral("cbry_184"));
+    cbry_188 = MakePickList(this, QStringLiteral("cbry_188"));
+    dtpry_182 = new QDateEdit(this);
+    dtpry_182->setObjectName(QStringLiteral("dtpry_182"));
+    dtpry_182->setDisplayFormat(QStringLiteral("yyyy.MM"));
+    dtpry_182->setCalendarPopup(true);
+    dtpry_182->setDateRange(PersonBirth::earliest(), PersonBirth::latest(QDate::currentDate()));
+
+    auto *grid = new QGridLayout;
+    grid->setVerticalSpacing(10);
+    PutLabelled(grid, 0, 0, QStringLiteral("序号"), edtry_187);
+    PutLabelled(grid, 0, 1, QStringLiteral("姓名"), edtry_180);
+    PutLabelled(grid, 1, 0, QStringLiteral("性别"), cbry_181);
+    PutLabelled(grid, 1, 1, QStringLiteral("出生年月"), dtpry_182);
+    PutLabelled(grid, 2, 0, QStringLiteral("技术职称"), cbry_183);
+    PutLabelled(grid, 2, 1, QStringLiteral("文化程度"), cbry_184);
+    PutLabelled(grid, 3, 0, QStringLiteral("是否留学归国"), cbry_188);
+    PutWide(grid, 4, QStringLiteral("工作单位"), edtry_185);
+    PutWide(grid, 5, QStringLiteral("对成果创造性贡献"), edtry_186);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    layOutWithButtons(grid, QMargins(16, 16, 16, 12));
+}
+
+// In the order of the store's checks: name, sex, birth, title, education,
+// serial.
+void TFinto8::declareBindings()
+{
+    using namespace PageBindings;
+    bind(AnyRowToCompare());
+    Binding name = text(QStringLiteral("item_180"), edtry_180).trimmed();
+    name.check = [this] {
+        return edtry_180->text().trimmed().isEmpty() ? QStringLiteral("姓名不能为空！") : QString();
+    };
+    bind(name);
+    bind(pick(QStringLiteral("item_181"), cbry_181, dictionary(QStringLiteral("item_181")), 2)
+             .required(QStringLiteral("性别不能为空！")));
+    bind(birthBinding());
+    bind(TitleBinding(QStringLiteral("item_183"), cbry_183, dictionary(QStringLiteral("item_183")))
+             .required(QStringLiteral("技术职称不能为空！")));
+    bind(pick(QStringLiteral("item_184"), cbry_184, dictionary(QStringLiteral("item_184")), 2)
+             .required(QStringLiteral("文化程度不能为空！")));
+    Binding abroad = pick(QStringLiteral("item_188"), cbry_188, dictionary(QStringLiteral("item_188")), 2);
+    const auto loadAbroad = abroad.load;
+    abroad.load = [this, loadAbroad](const DataSet &row) {
+        loadAbroad(row);
+        if (row.asString(QStringLiteral("item_188")).trimmed().isEmpty())
+            setIndexIfThere(cbry_188, 1);
+    };
+    bind(abroad);
+    bind(text(QStringLiteral("item_185"), edtry_185));
+    bind(text(QStringLiteral("item_186"), edtry_186));
+    bind(serialBinding());
+}
+
+// The picker shows year and month; a stored text that is no date is named
+// and the picker keeps what it showed.
+Binding TFinto8::birthBinding()
+{
+    const QString field = QStringLiteral("item_182");
+    Binding b;
+    b.field = field;
+    b.widgets = {dtpry_182};
+    b.load = [this, field](const DataSet &row) {
+        const QString stored = row.asString(field).trimmed();
+        if (stored.isEmpty()) {
+            dtpry_182->setDate(QDate::currentDate());
+            return;
+        }
+        if (const auto date = PersonBirth::dateOf(stored))
+            dtpry_182->setDate(*date);
+        else
+            Messages::ShowWarning(this, stored + QStringLiteral("不是正确的出生年月格式！"));
+    };
+    b.value = [this] { return QVariant(PersonBirth::textOf(dtpry_182->date())); };
+    b.same = [this, field](const DataSet &row) {
+        return row.asString(field) == PersonBirth::textOf(dtpry_182->date());
+    };
+    b.check = [this] {
+        return PersonBirth::textOf(dtpry_182->date()).isEmpty() ? QStringLiteral("出生年月不能为空！")
+                                                                : QString();
+    };
+    return b;
+}
+
+// A modified serial puts the person at that place: half a place in front of
+// (or behind) the person holding it, so the renumbering that follows moves
+// the others, whatever order equal serials would come in.
+Binding TFinto8::serialBinding()
+{
+    Binding b;
+    b.field = SerialField;
+    b.widgets = {edtry_187};
+    b.load = [this](const DataSet &row) { edtry_187->setText(row.asString(SerialField)); };
+    b.value = [this]() -> QVariant {
+        const QString typed = edtry_187->text().trimmed();
+        if (mode() != ChildList::Mode::Modify)
+            return typed;
+        const double wanted = typed.toDouble();
+        const double held = list()->rows()->asNumber(SerialField);
+        return wanted < held ? wanted - 0.5 : (wanted > held ? wanted + 0.5 : wanted);
+    };
+    b.check = [this]() -> QString {
+        const QString typed = edtry_187->text().trimmed();
+        if (typed.isEmpty())
+            return QStringLiteral("序号不能为空！");
+        bool whole = false;
+        typed.toInt(&whole);
+        if (!whole) {
+            ChildList::ShowPlainMessage(this, QStringLiteral("输入序号必须为数字！"));
+            throw Abort{};
+        }
+        return {};
+    };
+    return b;
+}
+
+void TFinto8::fillLists()
+{
+    const DictionaryService &dictionary = context().dictionary();
+    FillComboFromDict(dictionary, QStringLiteral("item_181"), true, cbry_181);
+    FillComboFromDict(dictionary, QStringLiteral("item_183"), true, cbry_183);
+    FillComboFromDict(dictionary, QStringLiteral("item_184"), true, cbry_184);
+    FillComboFromDict(dictionary, QStringLiteral("item_188"), true, cbry_188);
+}
+
+void TFinto8::loadControls(ChildList::Mode mode)
+{
+    fillLists();
+    edtry_187->setReadOnly(mode == ChildList::Mode::Add);
+    if (mode == ChildList::Mode::Add)
+        presetForAdd();
+    else if (mode == ChildList::Mode::Modify)
+        ChildListDialog::loadControls(mode);
+}
+
+// A new person: the next serial, the first sex, the fourth title, the third
+// education, the second answer on study abroad, about thirty years of age
+// and the record's first completing unit.
+void TFinto8::presetForAdd()
+{
+    const DataSet *persons = list() ? list()->rows() : nullptr;
+    const int count = persons && persons->isOpen() ? persons->recordCount() : 0;
+    edtry_187->setText(QString::number(count + 1));
+    edtry_180->clear();
+    edtry_186->clear();
+    setIndexIfThere(cbry_181, 0);
+    setIndexIfThere(cbry_183, 3);
+    setIndexIfThere(cbry_184, 2);
+    setIndexIfThere(cbry_188, 1);
+    dtpry_182->setDate(PersonBirth::defaultFor(QDate::currentDate()));
+    const DataSet &record = context().recordHost().currentRecord();
+    edtry_185->setText(record.isOpen() && !record.isEmpty() ? record.asString(QStringLiteral("item_9"))
+                                                            : QString());
+}
+
+bool TFinto8::isBlankForStore() const
+{
+    return edtry_180->text().trimmed().isEmpty() && edtry_185->text().trimmed().isEmpty()
+           && edtry_186->text().trimmed().isEmpty();
+}
+
+bool TFinto8::isBlankForLeave() const
+{
+    return edtry_186->text().isEmpty() && edtry_180->text().isEmpty();
+}
+
+// Every save writes the record's key; a new person comes last.
+void TFinto8::beforePost(DataSet &row)
+{
+    const DataSet &record = context().recordHost().currentRecord();
+    row.setString(QStringLiteral("item_4"), record.asString(QStringLiteral("item_4")));
+    row.setString(QStringLiteral("item_dqdm"), record.asString(QStringLiteral("item_dqdm")));
+    if (mode() == ChildList::Mode::Add)
+        row.setString(SerialField, QString::number(rowsBeforeAdd() + 1));
+}
+
+void TFinto8::clearAfterAdd()
+{
+    edtry_180->clear();
+    edtry_185->clear();
+    edtry_186->clear();
+}
+
+QString TFinto8::leaveQuestion() const
+{
+    return QStringLiteral("记录已更改,是否保存后退出？");
 }

@@ -32,3 +32,10 @@ void PutLabelled(QGridLayout *grid, int row, int column, const QString &label, Q
     grid->addWidget(MakeFieldLabel(label, control, parent), row, column * 2, Qt::AlignRight);
     grid->addWidget(control, row, column * 2 + 1);
 }
+
+void PutWide(QGridLayout *grid, int row, const QString &label, QWidget *control)
+{
+    QWidget *parent = grid->parentWidget();
+    grid->addWidget(MakeFieldLabel(label, control, parent), row, 0, Qt::AlignRight);
+    grid->addWidget(control, row, 1, 1, 3);
+}

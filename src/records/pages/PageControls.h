@@ -26,3 +26,6 @@ ByteLimitedEdit *MakeByteEdit(const QString &name, int maxBytes, QWidget *parent
 
 // A label right-aligned in column 2 * column and its control beside it.
 void PutLabelled(QGridLayout *grid, int row, int column, const QString &label, QWidget *control);
+
+// A label in column 0 and its control across the three columns beside it.
+void PutWide(QGridLayout *grid, int row, const QString &label, QWidget *control);

@@ -115,12 +115,14 @@ QGroupBox *optionPanel(const QString &name, const QString &title, const QString 
     auto *panel = new QGroupBox(title, parent);
     panel->setObjectName(name);
     auto *grid = new QGridLayout(panel);
-    grid->setContentsMargins(6, 2, 6, 2);
+    grid->setContentsMargins(6, 0, 6, 0);
     grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(1);
+    grid->setVerticalSpacing(0);
     for (std::size_t i = 0; i < N; ++i) {
         auto *box = new Box(QString::fromUtf8(options[i].caption), panel);
         box->setObjectName(boxPrefix + QString::fromLatin1(options[i].code));
+        // Rows as high as the text: the five groups fit the page.
+        box->setFixedHeight(box->fontMetrics().height() + 2);
         grid->addWidget(box, int(i) / columns, int(i) % columns);
     }
     return panel;
@@ -177,8 +179,8 @@ void tidyMonth(QLineEdit *edit)
 TFpage1::TFpage1(QWidget *parent) : SectionPage(QStringLiteral("Fpage1"), QStringLiteral("btn_page01"), parent)
 {
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 6, 8, 6);
-    layout->setSpacing(4);
+    layout->setContentsMargins(8, 4, 8, 4);
+    layout->setSpacing(2);
     layout->addWidget(MakeTitlePanel(QStringLiteral("成  果  概  况"), this));
     layout->addWidget(buildFields());
     layout->addWidget(buildOptionGroups());
@@ -245,7 +247,7 @@ QWidget *TFpage1::buildFields()
     auto *grid = new QGridLayout(box);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(4);
+    grid->setVerticalSpacing(2);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(5, 1);
@@ -320,7 +322,7 @@ QWidget *TFpage1::buildOptionGroups()
 
     auto *layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
+    layout->setSpacing(0);
     layout->addWidget(PL_123);
     layout->addLayout(goals);
     layout->addWidget(PL_125);

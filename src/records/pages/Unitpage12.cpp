@@ -1,9 +1,64 @@
 #include "Unitpage12.h"
 
+#include "engine/DataSet.h"
+#include "records/forms/Abort.h"
+#include "records/main/UnitDM.h"
 
 TFpage12::TFpage12(QWidget *parent)
-    : QDialog(parent)
+    : PersonListWindow(QStringLiteral("DBGrid4"), parent)
 {
     setObjectName(QStringLiteral("Fpage12"));
-    resize(800, 600);
+}
+
+void TFpage12::wire(AppContext &context)
+{
+    PersonListWindow::wire(context);
+    Table &persons = *context.dm().TblCgwcr;
+    PersonGrid::showPersonColumns(persons, *context.dm().DSTcgwcr);
+    setRows(&persons, context.dm().DSTcgwcr, QStringLiteral("item_187"));
+    PersonGrid::drawCodeTexts(grid, {QStringLiteral("item_181"), QStringLiteral("item_183"),
+                                     QStringLiteral("item_184"), QStringLiteral("item_188")});
+    setColumnWidths({40, 70, 50, 70, 80, 80, 90, 160});
+}
+
+void TFpage12::showEvent(QShowEvent *event)
+{
+    runGuarded(this, [this] {
+        numberInTableOrder();
+        answerStudyAbroad();
+    });
+    PersonListWindow::showEvent(event);
+}
+
+void TFpage12::done(int result)
+{
+    runGuarded(this, [this] { numberInTableOrder(); });
+    PersonListWindow::done(result);
+}
+
+void TFpage12::numberInTableOrder()
+{
+    if (rows() && rows()->isOpen()) {
+        renumber();
+        rows()->first();
+    }
+}
+
+// Study abroad is answered "1" or "0"; anything else is taken as "0".
+void TFpage12::answerStudyAbroad()
+{
+    DataSet *persons = rows();
+    if (!persons || !persons->isOpen())
+        return;
+    const QString field = QStringLiteral("item_188");
+    for (int i = 0; i < persons->recordCount(); ++i) {
+        persons->moveTo(i);
+        if (persons->asString(field).trimmed() == QLatin1String("1")
+            || persons->asString(field).trimmed() == QLatin1String("0"))
+            continue;
+        persons->edit();
+        persons->setString(field, QStringLiteral("0"));
+        persons->post();
+    }
+    persons->first();
 }

@@ -1,9 +1,22 @@
 #pragma once
-#include <QDialog>
+#include "records/pages/PersonList.h"
 
-class TFpage12 : public QDialog
+// The second list window of the completing persons, opened from the
+// second-level units window: the person table as the completeness check
+// last filtered it, numbered in table order when it opens and closes.
+class TFpage12 : public PersonListWindow
 {
     Q_OBJECT
 public:
     explicit TFpage12(QWidget *parent = nullptr);
+
+    void wire(AppContext &context) override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void done(int result) override;
+
+private:
+    void numberInTableOrder();
+    void answerStudyAbroad();
 };

@@ -72,20 +72,6 @@ void TFpage5::wire(AppContext &context)
         setDialog(dialog);
 }
 
-void TFpage5::openForCurrentRecord()
-{
-    RecordHost &host = context().recordHost();
-    if (!host.ensureCurrentRecord())
-        return;
-    const DataSet &record = host.currentRecord();
-    showRowsOf({record.asString(QStringLiteral("item_4")), record.asString(QStringLiteral("item_dqdm"))});
-    setWindowTitle(QStringLiteral("成果名称：") + record.asString(QStringLiteral("item_3")));
-    if (layout())
-        layout()->activate();
-    resize(PageWidth, PageHeight);
-    exec();
-}
-
 void TFpage5::afterStore(ChildList::Mode mode)
 {
     DataSet *units = rows();

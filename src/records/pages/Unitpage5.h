@@ -30,10 +30,6 @@ public:
 
     void wire(AppContext &context) override;
 
-    // The main window's section button: with an empty list the new-record
-    // dialog comes first; then the units of the current record are shown.
-    void openForCurrentRecord();
-
     // A unit given the number of another one goes before it; the others
     // follow, so that the renumbering keeps the place asked for.
     void afterStore(ChildList::Mode mode) override;

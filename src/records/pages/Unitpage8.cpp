@@ -1,9 +1,31 @@
 #include "Unitpage8.h"
 
+#include "engine/DataSet.h"
+#include "records/main/UnitDM.h"
+#include "records/pages/Finto8Unit.h"
 
 TFpage8::TFpage8(QWidget *parent)
-    : QDialog(parent)
+    : PersonListWindow(QStringLiteral("DBGrid4"), parent)
 {
     setObjectName(QStringLiteral("Fpage8"));
-    resize(800, 600);
+}
+
+void TFpage8::wire(AppContext &context)
+{
+    PersonListWindow::wire(context);
+    Query &persons = *context.dm().QryCgwcr;
+    PersonGrid::showPersonColumns(persons, *context.dm().DSQcgwcr);
+    setKey({QStringLiteral("cgwcr.DBF"), {QStringLiteral("item_4"), QStringLiteral("item_dqdm")},
+            QStringLiteral("item_187")});
+    setRows(&persons, context.dm().DSQcgwcr, QStringLiteral("item_187"));
+    PersonGrid::drawCodeTexts(grid, {QStringLiteral("item_181"), QStringLiteral("item_183"),
+                                     QStringLiteral("item_184"), QStringLiteral("item_188")});
+    setColumnWidths({40, 70, 50, 70, 80, 80, 90, 160});
+    if (auto *dialog = context.window<TFinto8>())
+        setDialog(dialog);
+}
+
+void TFpage8::whenLeft()
+{
+    context().recordHost().pageLeft();
 }

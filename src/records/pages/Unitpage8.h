@@ -1,9 +1,15 @@
 #pragma once
-#include <QDialog>
+#include "records/pages/PersonList.h"
 
-class TFpage8 : public QDialog
+// Page 8: the completing persons of the current achievement (cgwcr.DBF
+// through the list query), in serial order. Leaving it evaluates the
+// completeness lock again.
+class TFpage8 : public PersonListWindow
 {
     Q_OBJECT
 public:
     explicit TFpage8(QWidget *parent = nullptr);
+
+    void wire(AppContext &context) override;
+    void whenLeft() override;
 };

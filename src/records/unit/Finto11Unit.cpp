@@ -104,6 +104,7 @@ void TFinto11::buildControls()
     connect(edt_both_2, &QLineEdit::editingFinished, this, &TFinto11::edt_both_2Exit);
 
     auto *birth = new QHBoxLayout;
+    birth->setSpacing(6);
     birth->addWidget(Edt_both_1);
     birth->addWidget(new QLabel(QStringLiteral("."), this));
     birth->addWidget(edt_both_2);

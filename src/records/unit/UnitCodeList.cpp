@@ -23,7 +23,7 @@ UnitCodeList UnitCodeList::build(QWidget *parent, const QString &title, const QS
     const QString arrowPrefix = QStringLiteral("cb") + prefix.mid(3);
     auto *grid = new QGridLayout(list.panel);
     grid->setContentsMargins(4, 2, 4, 2);
-    grid->setSpacing(1);
+    grid->setSpacing(0);
     for (int i = 1; i <= UnitProfile::CodeListCapacity; ++i) {
         auto *edit = new QLineEdit(list.panel);
         edit->setObjectName(prefix + QString::number(i));
@@ -31,6 +31,9 @@ UnitCodeList UnitCodeList::build(QWidget *parent, const QString &title, const QS
         auto *arrow = new DropDownCombo(list.panel);
         arrow->setObjectName(arrowPrefix + QString::number(i));
         arrow->setFixedWidth(20);
+        // Ten rows as high as their text: the pages keep their 600 pixels.
+        for (QWidget *w : {static_cast<QWidget *>(edit), static_cast<QWidget *>(arrow)})
+            w->setFixedHeight(edit->fontMetrics().height() + 4);
         grid->addWidget(edit, i - 1, 0);
         grid->addWidget(arrow, i - 1, 1);
         QObject::connect(arrow, &DropDownCombo::dropDown, edit, [edit, tableFile] {

@@ -12,6 +12,7 @@
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/GbkMemo.h"
 #include "records/widgets/GridSelection.h"
+#include "records/widgets/ListGrid.h"
 #include "records/widgets/NamedControls.h"
 
 #include <QGridLayout>
@@ -74,10 +75,7 @@ TFpage10::TFpage10(QWidget *parent)
     auto *middle = new QHBoxLayout;
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->verticalHeader()->hide();
+    StyleListGrid(DBGrid1, true);
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
     DBGrid1->setFixedWidth(280);
     middle->addWidget(DBGrid1);
@@ -223,7 +221,7 @@ void TFpage10::wire(AppContext &context)
     DataSetModel *model = context.dm().DSQunit;
     model->setColumns({QStringLiteral("unitcode"), QStringLiteral("item_9")});
     DBGrid1->setModel(model);
-    DBGrid1->setColumnWidth(0, 90);
+    DBGrid1->setColumnWidth(0, ColumnWidthFor(DBGrid1, 10, QStringLiteral("单位代码")));
     applyFieldModel(units);
     connect(&units, &DataSet::currentChanged, this, [this] {
         if (isVisible())

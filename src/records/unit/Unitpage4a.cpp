@@ -76,8 +76,8 @@ TFpage4a::TFpage4a(QWidget *parent)
     Edit1->hide();
 
     auto *page = new QVBoxLayout(this);
-    page->setContentsMargins(8, 6, 8, 6);
-    page->setSpacing(4);
+    page->setContentsMargins(8, 4, 8, 4);
+    page->setSpacing(2);
     page->addWidget(MakeTitlePanel(QStringLiteral("单位情况"), this));
     page->addWidget(buildIdentity());
     page->addWidget(buildDirections(), 1);
@@ -113,7 +113,7 @@ QWidget *TFpage4a::buildIdentity()
     auto *grid = new QGridLayout(box);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(6);
-    grid->setVerticalSpacing(3);
+    grid->setVerticalSpacing(1);
     const auto row = [&](int r, const QString &leftLabel, QWidget *left, const QString &rightLabel,
                          QWidget *right) {
         grid->addWidget(label(leftLabel, box), r, 0);
@@ -134,7 +134,7 @@ QWidget *TFpage4a::buildIdentity()
     grid->setColumnStretch(1, 3);
     grid->setColumnStretch(3, 2);
 
-    Memo3 = makeMemo(box, QStringLiteral("Memo3"), 46);
+    Memo3 = makeMemo(box, QStringLiteral("Memo3"), 40);
     grid->addWidget(label(QStringLiteral("单位简介"), box), 7, 0, Qt::AlignRight | Qt::AlignTop);
     grid->addWidget(Memo3, 7, 1, 1, 3);
     return box;

@@ -27,9 +27,12 @@ QWidget *widgetOf(QLayoutItem *item)
     return nullptr;
 }
 
+// A label of one character ("年", ".") is a unit or a separator between
+// two edits, not the name of the next one.
 void pair(QLabel *label, QWidget *control)
 {
-    if (!label || label->buddy() || !control || qobject_cast<QLabel *>(control))
+    if (!label || label->buddy() || !control || qobject_cast<QLabel *>(control)
+        || label->text().trimmed().size() < 2)
         return;
     if (control->focusPolicy() == Qt::NoFocus && !qobject_cast<QAbstractButton *>(control))
         return;

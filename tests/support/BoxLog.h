@@ -1,0 +1,46 @@
+#pragma once
+// Every message box a test causes, recorded and answered without a screen.
+
+#include "records/forms/Messages.h"
+
+#include <QList>
+#include <QStringList>
+
+// Every box shown, answered from `answers` in turn, else with `answer`, else
+// with Yes when offered, else OK.
+class BoxLog
+{
+public:
+    BoxLog()
+    {
+        Messages::setAnswerer([this](const Messages::Request &request) {
+            boxes << request;
+            if (!answers.isEmpty())
+                return answers.takeFirst();
+            if (answer != QMessageBox::NoButton)
+                return answer;
+            return request.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
+        });
+    }
+    ~BoxLog() { Messages::setAnswerer({}); }
+
+    QList<Messages::Request> boxes;
+    QList<QMessageBox::StandardButton> answers;
+    QMessageBox::StandardButton answer = QMessageBox::NoButton;
+
+    QStringList texts() const
+    {
+        QStringList list;
+        for (const Messages::Request &r : boxes)
+            list << r.text;
+        return list;
+    }
+    QString last() const { return boxes.isEmpty() ? QString() : boxes.last().text; }
+    QString lastCaption() const { return boxes.isEmpty() ? QString() : boxes.last().caption; }
+    void clear()
+    {
+        boxes.clear();
+        answers.clear();
+        answer = QMessageBox::NoButton;
+    }
+};
