@@ -121,6 +121,7 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("query"), RecordsBench::querySearch },
         { QStringLiteral("page3"), RecordsBench::page3Save },
         { QStringLiteral("page"), RecordsBench::pageSave },
+        { QStringLiteral("person"), RecordsBench::personAdd },
         { QStringLiteral("print"), PrintBench::personsList },
         { QStringLiteral("printref"), PrintBench::personsReference },
     };

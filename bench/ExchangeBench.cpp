@@ -7,10 +7,12 @@
 #include "engine/DbfFile.h"
 #include "exchange/core/ExchangeFile.h"
 #include "exchange/core/ExchangeNames.h"
+#include "exchange/core/ExportPackage.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <memory>
+#include <numeric>
 
 namespace ExchangeBench {
 
@@ -20,19 +22,18 @@ struct ExchangeTable
 {
     QString name;       // exchange name
     QString table;      // table file it is written from
-    ExchangeLine kind;
 };
 
 const QList<ExchangeTable> &exchangeTables()
 {
     static const QList<ExchangeTable> tables = {
-        { ExchangeNames::Kjcg, QStringLiteral("kjcg.DBF"), ExchangeLine::Kjcg },
-        { ExchangeNames::Cgwcdw, QStringLiteral("cgwcdw.DBF"), ExchangeLine::Child },
-        { ExchangeNames::Cgwcr, QStringLiteral("cgwcr.DBF"), ExchangeLine::Child },
-        { ExchangeNames::Jdwyhmd, QStringLiteral("jdwyhmd.DBF"), ExchangeLine::Child },
-        { ExchangeNames::Zlqk, QStringLiteral("zlqk.DBF"), ExchangeLine::Child },
-        { ExchangeNames::Unit, QStringLiteral("unit.dbf"), ExchangeLine::Unit },
-        { ExchangeNames::Expert, QStringLiteral("unitexpert.dbf"), ExchangeLine::Expert },
+        { ExchangeNames::Kjcg, QStringLiteral("kjcg.DBF") },
+        { ExchangeNames::Cgwcdw, QStringLiteral("cgwcdw.DBF") },
+        { ExchangeNames::Cgwcr, QStringLiteral("cgwcr.DBF") },
+        { ExchangeNames::Jdwyhmd, QStringLiteral("jdwyhmd.DBF") },
+        { ExchangeNames::Zlqk, QStringLiteral("zlqk.DBF") },
+        { ExchangeNames::Unit, QStringLiteral("unit.dbf") },
+        { ExchangeNames::Expert, QStringLiteral("unitexpert.dbf") },
     };
     return tables;
 }
@@ -47,21 +48,23 @@ void makeEmptyStagingTable(const QString &folder, const QString &name, const QSt
 
 } // namespace
 
+// As the export writes them when every record is selected.
 QStringList writeFiles(Database &db, const QString &outDir, qint64 *rows)
 {
     QDir().mkpath(outDir);
-    QStringList paths;
-    qint64 written = 0;
-    for (const ExchangeTable &t : exchangeTables()) {
-        Table table(&db, t.table);
-        table.open();
-        const QString path = QDir(outDir).filePath(ExchangeNames::fileName(t.name));
-        WriteExchangeFile(table, path, t.kind);
-        written += table.recordCount();
-        paths.append(path);
+    Table records(&db, QStringLiteral("kjcg.DBF"));
+    records.open();
+    QList<int> all(records.recordCount());
+    std::iota(all.begin(), all.end(), 0);
+    const QStringList paths = ExportPackage::writeFiles(db, records, all, outDir);
+    if (rows) {
+        *rows = 0;
+        for (const ExchangeTable &t : exchangeTables()) {
+            Table table(&db, t.table);
+            table.open();
+            *rows += table.recordCount();
+        }
     }
-    if (rows)
-        *rows = written;
     return paths;
 }
 

@@ -223,6 +223,12 @@ private slots:
             QVERIFY(!dialog->Button1Click());
             QCOMPARE(m_log.last(), u"输入序号必须为数字！"_s);
             QCOMPARE(m_log.boxes.last().icon, QMessageBox::NoIcon);
+            // "是" with a number that is refused keeps the dialog and the input.
+            m_log.answers = {QMessageBox::Yes};
+            dialog->Button2->click();
+            QCOMPARE(m_log.last(), u"输入序号必须为数字！"_s);
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(dialog->edtdw_171->text(), u"新地址"_s);
             // Leaving a changed unit asks; "否" closes without storing.
             m_log.answers = {QMessageBox::No};
             dialog->Button2->click();

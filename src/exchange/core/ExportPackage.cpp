@@ -8,11 +8,14 @@
 #include "engine/Database.h"
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
+#include "engine/GbkText.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <future>
+#include <vector>
 
 namespace ExportPackage {
 
@@ -42,34 +45,39 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// A record's key as one text: number and region, as the data layer reads
-// them, trimmed.
-QString keyText(const DataSet &data, int row, int numberField, int regionField)
+// A record's key as its stored bytes: number and region, trimmed.
+QByteArray keyBytes(const DataSet &data, int row, int numberField, int regionField)
 {
-    return data.textAt(row, numberField).trimmed() + QChar(u'\x1f') + data.textAt(row, regionField).trimmed();
+    const auto stored = [&](int field) {
+        QByteArrayView gbk;
+        if (data.storedGbk(row, field, &gbk))
+            return gbk.trimmed().toByteArray();
+        return GbkText::encode(data.textAt(row, field).trimmed());
+    };
+    return stored(numberField) + '\x1f' + stored(regionField);
 }
 
-QSet<QString> keysOf(const DataSet &records, const QList<int> &rows)
+QSet<QByteArray> keysOf(const DataSet &records, const QList<int> &rows)
 {
     const int number = records.fieldIndex(QStringLiteral("ITEM_4"));
     const int region = records.fieldIndex(QStringLiteral("ITEM_DQDM"));
-    QSet<QString> keys;
+    QSet<QByteArray> keys;
     keys.reserve(rows.size());
     for (const int row : rows)
-        keys.insert(keyText(records, row, number, region));
+        keys.insert(keyBytes(records, row, number, region));
     return keys;
 }
 
 // A whole scan with a set of keys serves any number of records, and
 // keeps the rows in their stored order.
-QList<int> rowsWithKeys(const DataSet &table, const QSet<QString> &keys)
+QList<int> rowsWithKeys(const DataSet &table, const QSet<QByteArray> &keys)
 {
     const int number = table.fieldIndex(QStringLiteral("ITEM_4"));
     const int region = table.fieldIndex(QStringLiteral("ITEM_DQDM"));
     QList<int> rows;
     const int count = table.recordCount();
     for (int row = 0; row < count; ++row) {
-        if (keys.contains(keyText(table, row, number, region)))
+        if (keys.contains(keyBytes(table, row, number, region)))
             rows.append(row);
     }
     return rows;
@@ -97,16 +105,26 @@ QString writeWholeTable(Database &db, const QString &folder, const QString &name
 
 } // namespace
 
+// The child files are written on threads of their own, each reading its
+// table through handles of its own, while the records' file is written
+// here.
 QStringList writeFiles(Database &db, const DataSet &records, const QList<int> &rows, const QString &folder)
 {
+    const QSet<QByteArray> keys = keysOf(records, rows);
+    const QString dataFolder = db.folder();
+    std::vector<std::future<QString>> children;
+    for (const ChildTable &child : childTables()) {
+        children.push_back(std::async(std::launch::async, [&keys, &folder, dataFolder, child] {
+            Database own(dataFolder);
+            Table table(&own, child.file);
+            table.open();
+            return writeRowsTo(folder, child.name, table, ExchangeLine::Child, rowsWithKeys(table, keys));
+        }));
+    }
     QStringList paths;
     paths << writeRowsTo(folder, ExchangeNames::Kjcg, records, ExchangeLine::Kjcg, rows);
-    const QSet<QString> keys = keysOf(records, rows);
-    for (const ChildTable &child : childTables()) {
-        Table table(&db, child.file);
-        table.open();
-        paths << writeRowsTo(folder, child.name, table, ExchangeLine::Child, rowsWithKeys(table, keys));
-    }
+    for (std::future<QString> &child : children)
+        paths << child.get();
     paths << writeWholeTable(db, folder, ExchangeNames::Unit, QStringLiteral("unit.dbf"), ExchangeLine::Unit);
     paths << writeWholeTable(db, folder, ExchangeNames::Expert, QStringLiteral("unitexpert.dbf"),
                              ExchangeLine::Expert);

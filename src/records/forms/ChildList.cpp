@@ -47,12 +47,29 @@ void renumberSerials(DataSet &rows, const QString &serialField,
     const int count = rows.recordCount();
     for (int i = 1; i <= count; ++i) {
         rows.moveTo(i - 1);
+        // A row already in its place is left as it is: adding a person to a
+        // long list writes one row, not the whole list.
+        if (rows.asString(serialField) == QString::number(i))
+            continue;
         rows.edit();
         rows.setString(serialField, QString::number(i));
         rows.post();
         if (afterPost)
             afterPost();
     }
+}
+
+QList<int> orderAfterMove(int count, int from, int to)
+{
+    QList<int> order;
+    for (int i = 0; i < count; ++i) {
+        if (i != from)
+            order << i;
+    }
+    if (from < 0 || from >= count)
+        return order;
+    order.insert(qBound(0, to - 1, int(order.size())), from);
+    return order;
 }
 
 QString deleteQuestion()
@@ -203,6 +220,23 @@ void ChildListWindow::openForCurrentRecord()
 }
 
 void ChildListWindow::afterStore(ChildList::Mode) {}
+
+void ChildListWindow::placeRowAtItsSerial()
+{
+    DataSet *rows = m_rows.data();
+    if (!rows || !rows->isOpen() || rows->isEmpty())
+        return;
+    const int from = rows->recNo();
+    const int to = int(rows->asNumber(m_serialField));
+    const QList<int> order = ChildList::orderAfterMove(rows->recordCount(), from, to);
+    for (int place = 0; place < order.size(); ++place) {
+        rows->moveTo(order.at(place));
+        rows->edit();
+        rows->setString(m_serialField, QString::number(place + 1));
+        rows->post();
+        applyRowChanges();
+    }
+}
 
 void ChildListWindow::whenLeft() {}
 

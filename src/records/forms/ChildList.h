@@ -32,11 +32,17 @@ QString modifyCaption(const QString &listName);
 // Add or Modify for the two captions of the list; Other for any other text.
 Mode modeOf(const QString &caption, const QString &listName);
 
-// Writes 1, 2, ... N (as text) into the serial field of every row, from the
-// first row in the dataset's order. afterPost runs after each row is posted
-// (a query with cached updates applies them there).
+// Writes 1, 2, ... N (as text) into the serial field of each row that holds
+// another value, from the first row in the dataset's order. afterPost runs
+// after each row is posted (a query with cached updates applies them there).
 void renumberSerials(DataSet &rows, const QString &serialField,
                      const std::function<void()> &afterPost = {});
+
+// The row at `from` (0-based, in list order) given the number `to` takes
+// the place that number names (the first for a number below 1, the last for
+// one beyond the list); the others keep their order around it. Returns the
+// rows' present positions in their new order.
+QList<int> orderAfterMove(int count, int from, int to);
 
 // The question before a row is deleted.
 QString deleteQuestion();
@@ -135,6 +141,10 @@ public slots:
     virtual void quitClick();
 
 protected:
+    // After a modify: the current row goes to the place its new serial
+    // names, the others keep their order around it (the renumbering that
+    // follows keeps that order, whatever order equal serials come in).
+    void placeRowAtItsSerial();
     // A further command, placed before "退出".
     QPushButton *addCommand(const QString &name, const QString &caption);
     // Reads the rows again in their serial order (a table re-reads its

@@ -59,7 +59,7 @@ Binding TitleBinding(const QString &field, QComboBox *combo, PageBindings::FillL
     };
     b.value = [code] { return QVariant(code()); };
     b.same = [field, code](const DataSet &row) { return row.asString(field).trimmed() == code(); };
-    b.blank = [combo] { return combo->currentText().isEmpty(); };
+    b.blank = [code] { return code().isEmpty(); };
     return b;
 }
 
@@ -174,23 +174,14 @@ Binding TFinto8::birthBinding()
     return b;
 }
 
-// A modified serial puts the person at that place: half a place in front of
-// (or behind) the person holding it, so the renumbering that follows moves
-// the others, whatever order equal serials would come in.
+// The serial as typed; the list puts a modified person at that place.
 Binding TFinto8::serialBinding()
 {
     Binding b;
     b.field = SerialField;
     b.widgets = {edtry_187};
     b.load = [this](const DataSet &row) { edtry_187->setText(row.asString(SerialField)); };
-    b.value = [this]() -> QVariant {
-        const QString typed = edtry_187->text().trimmed();
-        if (mode() != ChildList::Mode::Modify)
-            return typed;
-        const double wanted = typed.toDouble();
-        const double held = list()->rows()->asNumber(SerialField);
-        return wanted < held ? wanted - 0.5 : (wanted > held ? wanted + 0.5 : wanted);
-    };
+    b.value = [this] { return QVariant(edtry_187->text().trimmed()); };
     b.check = [this]() -> QString {
         const QString typed = edtry_187->text().trimmed();
         if (typed.isEmpty())

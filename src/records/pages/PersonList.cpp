@@ -139,7 +139,9 @@ void PersonListWindow::showEvent(QShowEvent *event)
 
 void PersonListWindow::afterStore(ChildList::Mode mode)
 {
-    if (mode == ChildList::Mode::Add && rows())
+    if (mode == ChildList::Mode::Modify)
+        placeRowAtItsSerial();
+    else if (mode == ChildList::Mode::Add && rows())
         PersonRegister::keep(*context().dm().TblwcrNew, *rows());
 }
 

@@ -35,7 +35,8 @@ public:
     QPushButton *quickAddButton = nullptr;  // 快速添加 (Button5)
     QPushButton *helpButton = nullptr;      // 帮助 (Button4)
 
-    // A new person is kept in the register.
+    // A new person is kept in the register; a modified one goes to the
+    // place its serial names.
     void afterStore(ChildList::Mode mode) override;
     // Persons were appended to the person table by the picker: the record's
     // persons are numbered in table order, then the list densely.

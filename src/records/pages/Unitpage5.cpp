@@ -11,22 +11,6 @@
 #include <QLayout>
 #include <QPushButton>
 
-namespace CooperatingUnits {
-
-QList<int> orderAfterMove(int count, int from, int to)
-{
-    QList<int> order;
-    for (int i = 0; i < count; ++i) {
-        if (i != from)
-            order << i;
-    }
-    if (from < 0 || from >= count)
-        return order;
-    order.insert(qBound(0, to - 1, int(order.size())), from);
-    return order;
-}
-
-} // namespace CooperatingUnits
 
 namespace {
 
@@ -74,19 +58,8 @@ void TFpage5::wire(AppContext &context)
 
 void TFpage5::afterStore(ChildList::Mode mode)
 {
-    DataSet *units = rows();
-    if (mode != ChildList::Mode::Modify || !units || !units->isOpen() || units->isEmpty())
-        return;
-    const int from = units->recNo();
-    const int to = int(units->asNumber(SerialField));
-    const QList<int> order = CooperatingUnits::orderAfterMove(units->recordCount(), from, to);
-    for (int place = 0; place < order.size(); ++place) {
-        units->moveTo(order.at(place));
-        units->edit();
-        units->setString(SerialField, QString::number(place + 1));
-        units->post();
-        applyRowChanges();
-    }
+    if (mode == ChildList::Mode::Modify)
+        placeRowAtItsSerial();
 }
 
 void TFpage5::whenLeft()

@@ -6,13 +6,7 @@
 // The order of the cooperating units after one of them was given another
 // number in the dialog.
 namespace CooperatingUnits {
-
-// The unit at `from` (0-based, in list order) given the number `to` takes
-// the place that number names (the first for a number below 1, the last for
-// one beyond the list); the others keep their order around it. Returns the
-// units' present positions in their new order.
-QList<int> orderAfterMove(int count, int from, int to);
-
+using ChildList::orderAfterMove;
 } // namespace CooperatingUnits
 
 // Section page 5 "合作完成单位情况": the units that completed the current

@@ -1,0 +1,402 @@
+// The completing persons (page 8 with its dialog, register and picker) and
+// the evaluation committee (page 7), driven as a user drives them, with the
+// rows read back by another dBase reader; the rules they share tested from
+// tables; and the completeness lock that the persons feed.
+#include "engine/DataSet.h"
+#include "records/forms/ChildList.h"
+#include "records/pages/CgwcrManage.h"
+#include "records/pages/Finto7Unit.h"
+#include "records/pages/Finto8Unit.h"
+#include "records/pages/PersonRules.h"
+#include "records/pages/Unitpage7.h"
+#include "records/pages/Unitpage8.h"
+#include "records/widgets/ByteLimitedEdit.h"
+#include "support/DbfReadBack.h"
+#include "support/PagesFixture.h"
+
+#include <QDateEdit>
+#include <QItemSelectionModel>
+#include <QJsonObject>
+#include <QLabel>
+#include <QTableView>
+#include <QtTest>
+
+namespace {
+
+const QString Number = u"2023000001"_s;
+const QString Region = u"."_s;
+
+struct Person
+{
+    QString name;
+    QString contribution = QString();
+    QString workUnit = QString();
+};
+
+} // namespace
+
+class TestPersons : public QObject
+{
+    Q_OBJECT
+
+    PagesFixture f;
+    BoxLog log;
+    TFpage8 *persons = nullptr;
+    TFinto8 *personDialog = nullptr;
+    TFormWcr *picker = nullptr;
+    TFpage7 *committee = nullptr;
+    TFinto7 *memberDialog = nullptr;
+
+    void openRecord(const QString &item4 = Number)
+    {
+        f.openOnRecord(item4, u"1"_s, u"样例成果"_s);
+        personDialog = f.add(new TFinto8(f.main()));
+        persons = f.add(new TFpage8(f.main()));
+        picker = f.add(new TFormWcr(f.main()));
+        memberDialog = f.add(new TFinto7(f.main()));
+        committee = f.add(new TFpage7(f.main()));
+        persons->showRowsOf({item4, Region});
+        committee->showRowsOf({item4, Region});
+        log.clear();
+    }
+
+    bool addPerson(const Person &p)
+    {
+        return PagesFixture::throughButton<TFinto8>(persons->addButton, [&](TFinto8 *d) {
+            d->edtry_180->setText(p.name);
+            d->edtry_186->setText(p.contribution);
+            if (!p.workUnit.isEmpty())
+                d->edtry_185->setText(p.workUnit);
+            d->Button1->click();
+        });
+    }
+
+    bool modifyPerson(int row, const std::function<void(TFinto8 *)> &change)
+    {
+        persons->rows()->moveTo(row);
+        return PagesFixture::throughButton<TFinto8>(persons->modifyButton, [&](TFinto8 *d) {
+            change(d);
+            d->Button1->click();
+        });
+    }
+
+    bool addMember(const QString &name, const QString &role)
+    {
+        return PagesFixture::throughButton<TFinto7>(committee->addButton, [&](TFinto7 *d) {
+            d->Edtwy_192->setText(name);
+            d->cbwy_191->setCurrentIndex(d->cbwy_191->findText(role));
+            d->Button1->click();
+        });
+    }
+
+    static QStringList column(DataSet &rows, const QString &field)
+    {
+        QStringList values;
+        for (int i = 0; i < rows.recordCount(); ++i)
+            values << rows.textAt(i, rows.fieldIndex(field));
+        return values;
+    }
+
+    // The record's rows of a child table as another reader sees them, in
+    // serial order: "serial name extra".
+    QStringList readBack(const QString &file, const QString &serial, const QString &name,
+                         const QString &extra)
+    {
+        const DbfReadBack back = readWithPythonDbf(f.dataPath(), file,
+                                                   {u"item_4"_s, serial, name, extra});
+        if (!back.error.isEmpty())
+            return {back.error};
+        QList<std::pair<double, QString>> rows;
+        for (const QJsonObject &row : back.rows) {
+            if (row.value(u"item_4"_s).toString() != Number)
+                continue;
+            const double s = row.value(serial.toLower()).toDouble();
+            rows.append({s, QString::number(s) + u' ' + row.value(name.toLower()).toString()
+                                + u' ' + row.value(extra.toLower()).toString()});
+        }
+        std::sort(rows.begin(), rows.end(),
+                  [](const auto &a, const auto &b) { return a.first < b.first; });
+        QStringList lines;
+        for (const auto &r : rows)
+            lines << r.second;
+        return lines;
+    }
+
+private slots:
+    void initTestCase() { f.buildOnce(); }
+    void cleanup() { f.stop(); }
+
+    // ---- rules --------------------------------------------------------------
+
+    void titleCodesMapBothWays_data()
+    {
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("index");
+        const QStringList twoChar = {u"1  院士"_s, u"2  正高"_s, u"1a  两院院士"_s,
+                                     u"1b  中科院院士"_s, u"1c  工程院院士"_s, u" "_s};
+        const QStringList letters = {u"1  院士"_s, u"a  两院院士"_s, u"b  中科院院士"_s};
+        QTest::newRow("academy title of a two-character list") << twoChar << u"b"_s << 3;
+        QTest::newRow("plain title beside them") << twoChar << u"1"_s << 0;
+        QTest::newRow("letter codes as shipped") << letters << u"a"_s << 1;
+        QTest::newRow("code the list lacks") << twoChar << u"z"_s << -1;
+        QTest::newRow("no code never meets the blank item") << twoChar << u""_s << -1;
+    }
+    void titleCodesMapBothWays()
+    {
+        QFETCH(QStringList, items);
+        QFETCH(QString, stored);
+        QFETCH(int, index);
+        QCOMPARE(TitleCode::itemIndex(items, stored), index);
+        if (index >= 0)
+            QCOMPARE(TitleCode::ofItem(items.at(index)), stored);
+    }
+
+    void birthMonths()
+    {
+        const QDate today(2031, 6, 15);
+        QCOMPARE(PersonBirth::latest(today), today);  // born after 2000 is admitted
+        QVERIFY(PersonBirth::defaultFor(today) <= PersonBirth::latest(today));
+        QCOMPARE(PersonBirth::defaultFor(today), today.addDays(-10950));
+        QCOMPARE(PersonBirth::dateOf(u"1980.5"_s), std::optional<QDate>(QDate(1980, 5, 1)));
+        QCOMPARE(PersonBirth::dateOf(u"1980.05"_s), std::optional<QDate>(QDate(1980, 5, 1)));
+        QVERIFY(!PersonBirth::dateOf(u"1980.13"_s));
+        QVERIFY(!PersonBirth::dateOf(u"八〇年.05"_s));
+        QCOMPARE(PersonBirth::textOf(QDate(2003, 4, 1)), u"2003.04"_s);
+    }
+
+    void committeeRanks()
+    {
+        QCOMPARE(CommitteeRole::rankOf(u"主任委员"_s), u"1"_s);
+        QCOMPARE(CommitteeRole::rankOf(u" 副主任委员 "_s), u"2"_s);
+        QCOMPARE(CommitteeRole::rankOf(u"委员"_s), u"3"_s);
+        QCOMPARE(CommitteeRole::rankOf(u"秘书"_s), QString());
+    }
+
+    // ---- persons ------------------------------------------------------------
+
+    // Five persons, two of one name; the second modified, the first deleted:
+    // the rest keep their own data and their serials run 1..4.
+    void personsAddModifyDelete()
+    {
+        openRecord();
+        const QStringList names = {u"张三"_s, u"李四"_s, u"李四"_s, u"王五"_s, u"赵六"_s};
+        for (int i = 0; i < names.size(); ++i)
+            QVERIFY(addPerson({names[i], u"贡献%1"_s.arg(i + 1)}));
+        DataSet &rows = *persons->rows();
+        QCOMPARE(column(rows, u"item_187"_s), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s}));
+        QCOMPARE(column(rows, u"item_180"_s), names);
+        // A new person is preset with the record's first completing unit.
+        QCOMPARE(column(rows, u"item_185"_s).first(), f.list().asString(u"item_9"_s));
+
+        QVERIFY(modifyPerson(1, [](TFinto8 *d) { d->edtry_186->setText(u"改过的贡献"_s); }));
+        QCOMPARE(column(rows, u"item_186"_s).mid(1, 2), (QStringList{u"改过的贡献"_s, u"贡献3"_s}));
+
+        rows.moveTo(0);
+        persons->deleteClick();
+        QCOMPARE(log.boxes.last().text, u"是否删除该项目？!"_s);
+        QCOMPARE(readBack(u"cgwcr.DBF"_s, u"item_187"_s, u"item_180"_s, u"item_186"_s),
+                 (QStringList{u"1 李四 改过的贡献"_s, u"2 李四 贡献3"_s, u"3 王五 贡献4"_s,
+                              u"4 赵六 贡献5"_s}));
+        // The register holds each name once.
+        QCOMPARE(countRows(f.db(), u"cgwcrNew.dbf"_s), 4);
+        QCOMPARE(countRows(f.db(), u"cgwcrNew.dbf"_s, u"item_180='李四'"_s), 1);
+    }
+
+    // A changed serial puts the person at that place.
+    void aSerialMovesThePerson()
+    {
+        openRecord();
+        for (const QString &name : {u"甲"_s, u"乙"_s, u"丙"_s})
+            QVERIFY(addPerson({name}));
+        QVERIFY(modifyPerson(2, [](TFinto8 *d) { d->edtry_187->setText(u"1"_s); }));
+        QCOMPARE(column(*persons->rows(), u"item_180"_s), (QStringList{u"丙"_s, u"甲"_s, u"乙"_s}));
+        QCOMPARE(column(*persons->rows(), u"item_187"_s), (QStringList{u"1"_s, u"2"_s, u"3"_s}));
+        log.clear();
+        QVERIFY(modifyPerson(0, [](TFinto8 *d) { d->edtry_187->setText(u"一"_s); }) == false);
+        QCOMPARE(log.texts().first(), u"输入序号必须为数字！"_s);
+    }
+
+    // A dictionary whose academy titles have two-character codes: what is
+    // stored is the letter, and the dialog shows that title again.
+    void academyTitlesSurviveStoreAndModify()
+    {
+        openRecord();
+        f.db()->execute(u"delete from zdxx where zddm='item_183' and xxdm in ('a','b','c')"_s);
+        appendRow(f.db(), u"zdxx.dbf"_s,
+                  {{u"zddm"_s, u"item_183"_s}, {u"xxdm"_s, u"1b"_s}, {u"xxmc"_s, u"中科院院士"_s}});
+        QVERIFY(PagesFixture::throughButton<TFinto8>(persons->addButton, [&](TFinto8 *d) {
+            d->edtry_180->setText(u"院士甲"_s);
+            QVERIFY(PagesFixture::choose(d->cbry_183, u"1b"_s));
+            d->Button1->click();
+        }));
+        QCOMPARE(f.stored(u"cgwcr.DBF"_s, u"item_183"_s), u"b"_s);
+        QString shown;
+        QVERIFY(modifyPerson(0, [&](TFinto8 *d) {
+            shown = d->cbry_183->currentText();
+            d->edtry_186->setText(u"又改"_s);
+        }));
+        QCOMPARE(shown, u"1b  中科院院士"_s);
+        QCOMPARE(f.stored(u"cgwcr.DBF"_s, u"item_183"_s), u"b"_s);
+
+        // A stored title the list lacks shows nothing and is kept.
+        f.db()->execute(u"update cgwcr set item_183='x'"_s);
+        persons->renumber();
+        QVERIFY(modifyPerson(0, [&](TFinto8 *d) {
+            shown = d->cbry_183->currentText();
+            d->edtry_186->setText(u"再改"_s);
+        }));
+        QCOMPARE(shown, QString());
+        QCOMPARE(f.stored(u"cgwcr.DBF"_s, u"item_183"_s), u"x"_s);
+    }
+
+    void birthPickerAdmitsTheYoung()
+    {
+        openRecord();
+        QVERIFY(PagesFixture::throughButton<TFinto8>(persons->addButton, [&](TFinto8 *d) {
+            QCOMPARE(d->dtpry_182->maximumDate(), QDate::currentDate());
+            QCOMPARE(d->dtpry_182->date(), QDate::currentDate().addDays(-10950));
+            d->edtry_180->setText(u"新人"_s);
+            d->dtpry_182->setDate(QDate(2003, 4, 1));
+            d->Button1->click();
+        }));
+        QCOMPARE(f.stored(u"cgwcr.DBF"_s, u"item_182"_s), u"2003.04"_s);
+        f.db()->execute(u"update cgwcr set item_182='1985.13'"_s);
+        persons->renumber();
+        log.clear();
+        QVERIFY(modifyPerson(0, [](TFinto8 *) {}));
+        QCOMPARE(log.texts().first(), u"1985.13不是正确的出生年月格式！"_s);
+    }
+
+    // "是" to the leave question with a failing check keeps the entry.
+    void leavingWithAFailedCheckKeepsTheInput()
+    {
+        openRecord();
+        QVERIFY(PagesFixture::throughButton<TFinto8>(persons->addButton, [&](TFinto8 *d) {
+            d->edtry_186->setText(u"只写了贡献"_s);
+            d->Button2->click();
+            QVERIFY(d->isVisible());
+            QCOMPARE(d->edtry_186->text(), u"只写了贡献"_s);
+            d->edtry_186->clear();
+            d->Button2->click();
+        }));
+        QCOMPARE(log.texts(), (QStringList{u"记录已更改,是否保存后退出？"_s, u"姓名不能为空！"_s}));
+        QCOMPARE(persons->rows()->recordCount(), 0);
+        // An empty list cannot be left.
+        persons->quitClick();
+        QCOMPARE(log.last(), u"成果完成人员名单不能为空！"_s);
+    }
+
+    // A name with a quote is a value: the register finds it and keeps one
+    // row; the picker adds the person again, the list stays dense.
+    void registerAndPickerWithAQuote()
+    {
+        openRecord();
+        QVERIFY(addPerson({u"O'Neil"_s, u"甲"_s, u"一所"_s}));
+        QVERIFY(addPerson({u"O'Neil"_s, u"乙"_s, u"二所"_s}));
+        QCOMPARE(countRows(f.db(), u"cgwcrNew.dbf"_s), 1);
+        QCOMPARE(f.stored(u"cgwcrNew.dbf"_s, u"item_185"_s), u"二所"_s);
+
+        QVERIFY(PagesFixture::throughButton<TFormWcr>(persons->quickAddButton, [&](TFormWcr *w) {
+            w->DBGrid1->selectionModel()->select(w->DBGrid1->model()->index(0, 0),
+                                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            QCOMPARE(w->Label1->text(), u"选择了1记录！"_s);
+            w->BitBtn1->click();
+        }));
+        DataSet &rows = *persons->rows();
+        QCOMPARE(column(rows, u"item_180"_s), (QStringList{u"O'Neil"_s, u"O'Neil"_s, u"O'Neil"_s}));
+        QCOMPARE(column(rows, u"item_187"_s), (QStringList{u"1"_s, u"2"_s, u"3"_s}));
+        QCOMPARE(column(rows, u"item_185"_s).last(), u"二所"_s);
+        QCOMPARE(countRows(f.db(), u"cgwcr.DBF"_s, keyFilter(Number, Region)), 3);
+
+        // Nothing chosen and "是": every register person is added.
+        log.clear();
+        QVERIFY(PagesFixture::throughButton<TFormWcr>(persons->quickAddButton,
+                                                      [](TFormWcr *w) { w->BitBtn1->click(); }));
+        QCOMPARE(log.texts(), QStringList{u"请选择您要导出的项目，是否全部选择？"_s});
+        QCOMPARE(rows.recordCount(), 4);
+    }
+
+    // ---- committee ------------------------------------------------------------
+
+    void committeeRankedChairmanFirst()
+    {
+        openRecord();
+        QVERIFY(addMember(u"甲"_s, u"委员"_s));
+        QVERIFY(addMember(u"乙"_s, u"委员"_s));
+        QVERIFY(addMember(u"丙"_s, u"主任委员"_s));
+        QVERIFY(addMember(u"丁"_s, u"副主任委员"_s));
+        DataSet &rows = *committee->rows();
+        QCOMPARE(column(rows, u"item_192"_s), (QStringList{u"丙"_s, u"丁"_s, u"甲"_s, u"乙"_s}));
+        QCOMPARE(column(rows, u"item_194"_s), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"3"_s}));
+
+        // 乙 becomes vice-chairman: above the plain members.
+        rows.moveTo(3);
+        QVERIFY(PagesFixture::throughButton<TFinto7>(committee->modifyButton, [](TFinto7 *d) {
+            d->cbwy_191->setCurrentIndex(d->cbwy_191->findText(u"副主任委员"_s));
+            d->Button1->click();
+        }));
+        QCOMPARE(readBack(u"jdwyhmd.DBF"_s, u"item_190"_s, u"item_192"_s, u"item_191"_s),
+                 (QStringList{u"1 丙 主任委员"_s, u"2 丁 副主任委员"_s, u"3 乙 副主任委员"_s,
+                              u"4 甲 委员"_s}));
+
+        // One chairman: a second is refused, the chairman himself is not.
+        log.clear();
+        QVERIFY(PagesFixture::throughButton<TFinto7>(committee->addButton, [](TFinto7 *d) {
+            d->cbwy_191->setCurrentIndex(d->cbwy_191->findText(u"主任委员"_s));
+            d->cbwy_191Change();
+            QCOMPARE(d->cbwy_191->currentText(), u"委员"_s);
+            d->Edtwy_192->clear();
+            d->Button2->click();  // an empty name keeps the dialog open
+            QVERIFY(d->isVisible());
+            d->Edtwy_192->setText(u"戊"_s);
+            d->Button2->click();  // "是": stored
+        }));
+        QCOMPARE(log.texts(), (QStringList{u"只能有一个主任委员"_s, u"\"姓名\"不能为空！"_s,
+                                           u"记录已更改，是否保存后退出？"_s, u"存储成功！"_s}));
+        rows.moveTo(0);
+        log.clear();
+        QVERIFY(PagesFixture::throughButton<TFinto7>(committee->modifyButton, [](TFinto7 *d) {
+            d->cbwy_191Change();
+            d->Button2->click();
+        }));
+        QVERIFY(log.boxes.isEmpty());
+        QCOMPARE(column(rows, u"item_190"_s), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s}));
+    }
+
+    void anEmptyCommitteeIsDoneWhenLeft()
+    {
+        openRecord();
+        f.main()->btn_page07->setKind(SectionButton::NotDone);
+        committee->show();
+        committee->quitClick();
+        QVERIFY(f.main()->btn_page07->isDone());
+        QVERIFY(!committee->isVisible());
+    }
+
+    // ---- the lock --------------------------------------------------------------
+
+    void onePersonOfTheRecordOpensTheLock()
+    {
+        openRecord();
+        QCOMPARE(f.notDone(), QStringList{u"btn_page08"_s});
+        QVERIFY(!f.main()->BitBtn4->isEnabled());
+        // A person of the same number in another region is not this record's.
+        ::addPerson(f.db(), Number, u"999"_s, u"外地人"_s);
+        f.main()->MarkIncompletePages();
+        QVERIFY(!f.main()->CheckPagesDone());
+
+        persons->show();
+        QVERIFY(addPerson({u"本地人"_s}));
+        persons->quitClick();
+        QVERIFY(!persons->isVisible());
+        QVERIFY(f.main()->btn_page08->isDone());
+        QVERIFY(f.main()->BitBtn4->isEnabled());
+        QVERIFY(f.main()->BitBtn2->isEnabled());
+        f.main()->MarkIncompletePages();
+        QVERIFY(f.main()->CheckPagesDone());
+    }
+};
+
+QTEST_MAIN(TestPersons)
+#include "tst_persons.moc"
