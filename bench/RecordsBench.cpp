@@ -13,7 +13,10 @@
 #include "records/main/StartUp.h"
 #include "records/main/Unit1.h"
 #include "records/main/UnitDM.h"
+#include "records/pages/Finto8Unit.h"
 #include "records/pages/UnitPage1.h"
+#include "records/pages/Unitpage8.h"
+#include "records/widgets/ByteLimitedEdit.h"
 #include "records/forms/EntryRoutines.h"
 #include "engine/Database.h"
 
@@ -322,6 +325,42 @@ EngineBench::Figure pageSave(const QString &folder, const QString &scratchRoot)
     const double build = Measure::median([] { TFpage1 built; }, {}, Measure::kQuickRepetitions);
     figure.count = 1;
     figure.detail = QStringLiteral("build=%1 item4=%2").arg(build, 0, 'f', 6).arg(item4);
+    return figure;
+}
+
+EngineBench::Figure personAdd(const QString &folder, const QString &scratchRoot)
+{
+    ScratchData scratch(folder, scratchRoot, QStringLiteral("person"));
+    StartUp::Windows windows(scratch.renew());
+    fillMainWindow(windows);
+    checkStartedNormally(windows);
+    AppContext &context = windows.context();
+    const Query &list = *context.dm().Qrykjcg;
+    if (list.isEmpty())
+        throw DbError(QStringLiteral("the start-up list is empty"));
+    const QString item4 = list.asString(QStringLiteral("item_4")).trimmed();
+    TFpage8 &persons = context.need<TFpage8>();
+    TFinto8 &dialog = context.need<TFinto8>();
+    persons.setDialog(&dialog);
+    persons.showRowsOf({list.asString(QStringLiteral("item_4")), list.asString(QStringLiteral("item_dqdm"))});
+    dialog.setWindowTitle(ChildList::addCaption(TFpage8::listTitle()));
+    g_boxes.clear();
+
+    EngineBench::Figure figure;
+    bool stored = true;
+    int added = 0;
+    figure.seconds = Measure::median(
+        [&] {
+            dialog.show();
+            dialog.edtry_180->setText(QStringLiteral("测试人员%1").arg(++added));
+            stored = dialog.Button1Click() && stored;
+        },
+        [] { g_boxes.clear(); }, Measure::kQuickRepetitions);
+    if (!stored || g_boxes.size() != 1 || !g_boxes.first().endsWith(QStringLiteral("存储成功！")))
+        failOnMessageBoxes("person add");
+    g_boxes.clear();
+    figure.count = persons.rows()->recordCount();
+    figure.detail = QStringLiteral("item4=") + item4;
     return figure;
 }
 

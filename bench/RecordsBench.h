@@ -13,7 +13,8 @@ namespace RecordsBench {
 
 // Operation names the child accepts; they need a QApplication.
 inline const QStringList kOperations = { QStringLiteral("startup"), QStringLiteral("switch"),
-                                         QStringLiteral("query"), QStringLiteral("page") };
+                                         QStringLiteral("query"), QStringLiteral("page"),
+                                         QStringLiteral("person") };
 
 // The list the switch shows: the first category of the year before the
 // newest, so that it is a full year and differs from the list shown at
@@ -47,6 +48,12 @@ EngineBench::Figure querySearch(const QString &folder, const QString &scratchRoo
 EngineBench::Figure pageSave(const QString &folder, const QString &scratchRoot);
 // The reference's select of that record's row.
 QString pageRecordSql(const QString &item4);
+
+// A completing person added to the first record of the start-up list
+// through page 8's dialog, as "新增" and "存储" do: the row stored, the
+// record's persons renumbered, the register kept. count: the record's
+// persons afterwards; detail "item4=NUMBER".
+EngineBench::Figure personAdd(const QString &folder, const QString &scratchRoot);
 
 // Boxes the program would have shown are answered and counted; a run that
 // showed one is reported as failed.

@@ -534,7 +534,7 @@ int DbfFile::append(const QList<QPair<int, QVariant>> &values)
     return d->appendRecord(d->composeRecord(blank, values, false));
 }
 
-int DbfFile::appendStoredTexts(const QList<QByteArray> &values)
+int DbfFile::appendStoredTexts(const QList<QByteArray> &values, bool textsClean)
 {
     d->requireWritable();
     QByteArray record(d->recordLength, ' ');
@@ -549,7 +549,7 @@ int DbfFile::appendStoredTexts(const QList<QByteArray> &values)
             std::memset(bytes, 0, size_t(f.width));
         if (value.isEmpty())
             continue;
-        if (f.isText())
+        if (f.isText() && !textsClean)
             DbfFieldCodec::refuseControlCharacters(f, value);
         if (f.type == 'M') {
             memoFields.append(i);

@@ -108,7 +108,9 @@ public:
     // be GBK text already: that is not checked again (control characters
     // are refused as everywhere). A value a field
     // cannot take throws DbError naming the field; nothing is written then.
-    int appendStoredTexts(const QList<QByteArray> &values);
+    // textsClean: the caller has found every text free of control
+    // characters too (GbkText::isCleanText), so they are not looked for.
+    int appendStoredTexts(const QList<QByteArray> &values, bool textsClean = false);
     // Appends a copy of a row of another file whose fields are the same
     // (names, types, widths, in the same order): the row's bytes as they
     // are, its memo texts copied into this file's memo, then the given

@@ -241,6 +241,53 @@ quint64 DbfFile::Private::liveMemoBlocks()
     return blocks;
 }
 
+// Rows that keep their memo pointers go over in runs of live rows, as
+// they stand.
+template<typename Table, typename Out>
+quint32 copyLiveRowRuns(Table &p, Out &out)
+{
+    quint32 kept = 0;
+    int run = -1;
+    for (int recno = 0; recno <= p.recordCount; ++recno) {
+        const bool live = recno < p.recordCount && p.recordData(recno)[0] != DbfHeader::DeletedFlag;
+        if (live && run < 0)
+            run = recno;
+        if (live || run < 0)
+            continue;
+        const qint64 length = qint64(recno - run) * p.recordLength;
+        const char *rows = p.file.data(p.headerLength + qint64(run) * p.recordLength, length);
+        if (!rows)
+            p.throwDamaged(QStringLiteral("第%1条记录不完整").arg(recno));
+        out.write(rows, length);
+        kept += quint32(recno - run);
+        run = -1;
+    }
+    return kept;
+}
+
+// Rows whose memo texts move to the new memo file, one by one.
+template<typename Table, typename Out, typename Memo>
+quint32 copyRowsWithMemos(Table &p, Out &out, Memo &memo)
+{
+    quint32 kept = 0;
+    QByteArray record(p.recordLength, ' ');
+    for (int recno = 0; recno < p.recordCount; ++recno) {
+        const char *row = p.recordData(recno);
+        if (row[0] == DbfHeader::DeletedFlag)
+            continue;
+        std::memcpy(record.data(), row, size_t(p.recordLength));
+        for (const DbfField &f : std::as_const(p.fields)) {
+            if (f.type == 'M') {
+                char *pointer = record.data() + 1 + f.offset;
+                DbfMemo::writePointer(pointer, f.width, memo.copy(p.memoBytes(recno, pointer, f)));
+            }
+        }
+        out.write(record);
+        ++kept;
+    }
+    return kept;
+}
+
 void DbfFile::pack(const QString &path)
 {
     recoverInterruptedPack(path);
@@ -264,22 +311,7 @@ void DbfFile::pack(const QString &path)
         }
         NewFile table(names.at(names.newTable), path);
         table.write(p.file.data(0, p.headerLength), p.headerLength);
-        quint32 kept = 0;
-        QByteArray record(p.recordLength, ' ');
-        for (int recno = 0; recno < p.recordCount; ++recno) {
-            const char *row = p.recordData(recno);
-            if (row[0] == DbfHeader::DeletedFlag)
-                continue;
-            std::memcpy(record.data(), row, size_t(p.recordLength));
-            for (const DbfField &f : std::as_const(p.fields)) {
-                if (f.type == 'M' && memo) {
-                    char *pointer = record.data() + 1 + f.offset;
-                    DbfMemo::writePointer(pointer, f.width, memo->copy(p.memoBytes(recno, pointer, f)));
-                }
-            }
-            table.write(record);
-            ++kept;
-        }
+        const quint32 kept = memo ? copyRowsWithMemos(p, table, *memo) : copyLiveRowRuns(p, table);
         table.write(QByteArrayView("\x1a", 1));
         table.writeAt(DbfHeader::DateOffset, DbfHeader::stamp(kept));
         table.finish();

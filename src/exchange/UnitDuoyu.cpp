@@ -1,5 +1,6 @@
 #include "UnitDuoyu.h"
 
+#include "records/widgets/ListGrid.h"
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "engine/DbError.h"
@@ -24,8 +25,7 @@ TFormDuoyu::TFormDuoyu(QWidget *parent)
     layout->addWidget(new QLabel(QStringLiteral("请在下面列表中中删除多余选项"), this));
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StyleListGrid(DBGrid1, true);
     layout->addWidget(DBGrid1, 1);
     auto *buttons = new QHBoxLayout;
     Button1 = MakeButton(this, QStringLiteral("Button1"), QStringLiteral("删除"));

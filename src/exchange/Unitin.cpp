@@ -1,5 +1,6 @@
 #include "Unitin.h"
 
+#include "records/widgets/ListGrid.h"
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "engine/Database.h"
@@ -99,10 +100,7 @@ void TFormin::buildControls()
 
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->verticalHeader()->setDefaultSectionSize(20);
+    StyleListGrid(DBGrid1, true);
     DBGrid1->setItemDelegateForColumn(2, new YearDelegate(DBGrid1));
     layout->addWidget(DBGrid1, 1);
     layout->addWidget(buildRenamePanel());

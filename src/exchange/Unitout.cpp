@@ -1,5 +1,6 @@
 #include "Unitout.h"
 
+#include "records/widgets/ListGrid.h"
 #include "ArchiverProgress.h"
 #include "ExchangeFolders.h"
 #include "engine/DataSet.h"
@@ -124,12 +125,10 @@ void TFormout::buildGrid()
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setToolTip(QStringLiteral("多条选择，按住ctrl键！"));
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StyleListGrid(DBGrid1, true);
     DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setStyleSheet(QStringLiteral("QTableView { selection-background-color: maroon; "
                                           "selection-color: white; }"));
-    DBGrid1->verticalHeader()->setDefaultSectionSize(20);
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
 }
 

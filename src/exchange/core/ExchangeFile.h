@@ -107,6 +107,7 @@ struct ExchangeRecord
     ExchangeText::RecordLayout valuesLayout;
     int missingValues = 0;   // a short line's values made empty
     bool valuesAreGbk = false;   // the reader found the record to be GBK text
+    bool valuesAreClean = false; // ... and free of control characters
 };
 
 // An exchange file open for reading. The record layout (the target's column

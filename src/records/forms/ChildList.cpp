@@ -47,6 +47,10 @@ void renumberSerials(DataSet &rows, const QString &serialField,
     const int count = rows.recordCount();
     for (int i = 1; i <= count; ++i) {
         rows.moveTo(i - 1);
+        // A row already in its place is left as it is: adding a person to a
+        // long list writes one row, not the whole list.
+        if (rows.asString(serialField) == QString::number(i))
+            continue;
         rows.edit();
         rows.setString(serialField, QString::number(i));
         rows.post();

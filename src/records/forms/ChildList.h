@@ -32,9 +32,9 @@ QString modifyCaption(const QString &listName);
 // Add or Modify for the two captions of the list; Other for any other text.
 Mode modeOf(const QString &caption, const QString &listName);
 
-// Writes 1, 2, ... N (as text) into the serial field of every row, from the
-// first row in the dataset's order. afterPost runs after each row is posted
-// (a query with cached updates applies them there).
+// Writes 1, 2, ... N (as text) into the serial field of each row that holds
+// another value, from the first row in the dataset's order. afterPost runs
+// after each row is posted (a query with cached updates applies them there).
 void renumberSerials(DataSet &rows, const QString &serialField,
                      const std::function<void()> &afterPost = {});
 

@@ -1,5 +1,6 @@
 #include "CgwcrManage.h"
 
+#include "records/widgets/ListGrid.h"
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "records/forms/Abort.h"
@@ -28,12 +29,9 @@ TFormWcr::TFormWcr(QWidget *parent)
     instruction->setWordWrap(true);
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    StyleListGrid(DBGrid1, true);
     DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     DBGrid1->setStyleSheet(QStringLiteral("QTableView { selection-background-color: maroon; }"));
-    DBGrid1->verticalHeader()->hide();
-    DBGrid1->verticalHeader()->setDefaultSectionSize(20);
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));

@@ -18,7 +18,7 @@ void TFpage12::wire(AppContext &context)
     setRows(&persons, context.dm().DSTcgwcr, QStringLiteral("item_187"));
     PersonGrid::drawCodeTexts(grid, {QStringLiteral("item_181"), QStringLiteral("item_183"),
                                      QStringLiteral("item_184"), QStringLiteral("item_188")});
-    setColumnWidths({40, 70, 50, 70, 80, 80, 90, 160});
+    setColumnWidths({40, 70, 40, 64, 70, 76, 86, 140});
 }
 
 void TFpage12::showEvent(QShowEvent *event)
