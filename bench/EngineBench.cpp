@@ -20,6 +20,10 @@
 #include <cstdio>
 #include <memory>
 
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
+
 namespace EngineBench {
 
 Figure likeSearch(const QString &folder)
@@ -60,6 +64,13 @@ Figure fullScan(const QString &folder)
 
 namespace {
 
+void settleWrites()
+{
+#ifndef Q_OS_WIN
+    ::sync();
+#endif
+}
+
 qint64 markDeleted(const QString &folder)
 {
     qint64 marked = 0;
@@ -92,6 +103,9 @@ Figure packTables(const QString &folder, const QString &scratchRoot)
             BenchFiles::copyInto(sources, scratch);
             figure.count = markDeleted(scratch);
             db = std::make_unique<Database>(scratch);
+            // The pack makes its new files durable before it renames them;
+            // that flush must not wait for the preparation's own writes.
+            settleWrites();
         });
     db.reset();
     QDir(scratch).removeRecursively();
@@ -124,6 +138,8 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("person"), RecordsBench::personAdd },
         { QStringLiteral("print"), PrintBench::personsList },
         { QStringLiteral("printref"), PrintBench::personsReference },
+        { QStringLiteral("printall"), PrintBench::wholeForm },
+        { QStringLiteral("printallref"), PrintBench::wholeFormReference },
     };
     return operations.value(name, nullptr);
 }

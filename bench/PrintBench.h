@@ -10,10 +10,18 @@
 namespace PrintBench {
 
 inline constexpr int kPersons = 45;
-inline const QStringList kOperations = {QStringLiteral("print"), QStringLiteral("printref")};
+inline constexpr int kMembers = 59;
+inline const QStringList kOperations = {QStringLiteral("print"), QStringLiteral("printref"),
+                                        QStringLiteral("printall"), QStringLiteral("printallref")};
 
 // count: pages written.
 EngineBench::Figure personsList(const QString &folder, const QString &scratchRoot);
 EngineBench::Figure personsReference(const QString &folder, const QString &scratchRoot);
+
+// "全文" of an applied-technology record of the folder: every page of the
+// set, the persons list with 45 persons and the committee with 59 members,
+// drawn into one PDF; beside QTextDocument printing the same texts.
+EngineBench::Figure wholeForm(const QString &folder, const QString &scratchRoot);
+EngineBench::Figure wholeFormReference(const QString &folder, const QString &scratchRoot);
 
 } // namespace PrintBench

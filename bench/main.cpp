@@ -291,6 +291,17 @@ void addPrintRow(BenchTable &table, const QString &data)
                      .arg(PrintBench::kPersons)
                      .arg(printed.count),
                  printed.seconds, QStringLiteral("QTextDocument table to PDF"), reference.seconds, 2);
+    progress(QStringLiteral("printed whole form..."));
+    const EngineBench::Figure whole = EngineBench::runInChild(data, QStringLiteral("printall"));
+    const EngineBench::Figure wholeReference = EngineBench::runInChild(data, QStringLiteral("printallref"));
+    table.addRow(QStringLiteral("全文 of an applied record, %1 persons, %2 members, to PDF (%3 pages)")
+                     .arg(PrintBench::kPersons)
+                     .arg(PrintBench::kMembers)
+                     .arg(whole.count),
+                 whole.seconds, QStringLiteral("QTextDocument, same texts, to PDF"), wholeReference.seconds,
+                 2);
+    table.addNote(QStringLiteral("Whole form: peak memory of its child %1 MB.")
+                      .arg(double(whole.peakBytes) / (1024 * 1024), 0, 'f', 1));
 }
 
 void addPeakRow(BenchTable &table, const QString &data, const QList<EngineBench::Figure> &engineFigures)

@@ -335,6 +335,19 @@ private slots:
         QCOMPARE(word.saved().size(), 1);
         QVERIFY(QFileInfo::exists(word.saved().at(0)));
         QVERIFY(boxes->last().contains(QDir::toNativeSeparators(word.saved().at(0))));
+
+        // A cover and its form: one box names both, not one box per document.
+        addFullRecord(data.db(), Yy, u"1"_s);
+        selectRecord(data.dm(), Yy);
+        WordDocumentMaker pair(WordSources::fromDataModule(*data.dm(), codes), data.dataPath(), nullptr);
+        pair.setFolder(out->filePath(u"文档"_s));
+        pair.setOpener([](const QString &) { return false; });
+        const qsizetype before = boxes->boxes.size();
+        QVERIFY(pair.run(Output::YyForm));
+        QCOMPARE(pair.saved().size(), 2);
+        QCOMPARE(boxes->boxes.size(), before + 2);  // the question and one note
+        for (const QString &path : pair.saved())
+            QVERIFY(boxes->last().contains(QDir::toNativeSeparators(path)));
     }
 };
 

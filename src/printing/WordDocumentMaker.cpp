@@ -45,15 +45,21 @@ QString WordDocumentMaker::uniquePath(const QString &folder, const QString &base
 bool WordDocumentMaker::run(WordPlans::Output output)
 {
     m_saved.clear();
+    m_unopened.clear();
     const QMessageBox::StandardButton answer =
         Messages::show(m_parent, QStringLiteral("提示"), QStringLiteral("您确定输出word文档吗？\n"), QMessageBox::NoIcon,
                        QMessageBox::Ok | QMessageBox::Cancel);
     if (answer != QMessageBox::Ok)
         return false;
+    bool finished = true;
     for (const WordPlans::Document *plan : WordPlans::documentsOf(output))
-        if (!makeDocument(*plan))
-            return false;
-    return true;
+        if (!makeDocument(*plan)) {
+            finished = false;
+            break;
+        }
+    // Documents saved before a failure are the user's too: say where they lie.
+    tellWhereUnopenedLie();
+    return finished;
 }
 
 bool WordDocumentMaker::makeDocument(const WordPlans::Document &plan)
@@ -88,10 +94,19 @@ bool WordDocumentMaker::makeDocument(const WordPlans::Document &plan)
 
 void WordDocumentMaker::show(const QString &path)
 {
-    if (m_opener(path))
+    if (!m_opener(path))
+        m_unopened.append(QDir::toNativeSeparators(path));
+}
+
+// A cover and its form come from one click: one box names both, rather than
+// one box after the other.
+void WordDocumentMaker::tellWhereUnopenedLie()
+{
+    if (m_unopened.isEmpty())
         return;
-    Messages::show(m_parent, QStringLiteral("提示"),
-                   QStringLiteral("文档已保存为：\n%1\n本机没有能打开它的程序，请用文字处理软件打开该文件。")
-                       .arg(QDir::toNativeSeparators(path)),
+    const QString text = m_unopened.size() == 1
+        ? QStringLiteral("文档已保存为：\n%1\n本机没有能打开它的程序，请用文字处理软件打开该文件。")
+        : QStringLiteral("文档已保存为：\n%1\n本机没有能打开它们的程序，请用文字处理软件打开这些文件。");
+    Messages::show(m_parent, QStringLiteral("提示"), text.arg(m_unopened.join(QLatin1Char('\n'))),
                    QMessageBox::Information);
 }

@@ -12,8 +12,9 @@ class QWidget;
 // its documents from the templates of the data folder and fills them from
 // the current record. A finished document is saved under a name of its own
 // in the user's documents folder and opened with the desktop's program for
-// it; when none can open it, the user is told where it lies. A document that
-// fails midway is not saved; the ones finished before it stay.
+// it; when none can open it, the user is told where it lies, in one message
+// for all the documents of the click. A document that fails midway is not
+// saved; the ones finished before it stay.
 class WordDocumentMaker
 {
 public:
@@ -41,6 +42,7 @@ public:
 private:
     bool makeDocument(const WordPlans::Document &plan);
     void show(const QString &path);
+    void tellWhereUnopenedLie();
 
     WordSources m_sources;
     QString m_dataPath;
@@ -48,4 +50,5 @@ private:
     QString m_folder;
     Opener m_opener;
     QStringList m_saved;
+    QStringList m_unopened;
 };

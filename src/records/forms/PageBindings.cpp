@@ -189,6 +189,11 @@ FillList dictionary(const QString &group, bool withBlankItem)
     };
 }
 
+Binding dictionaryPick(const QString &field, QComboBox *combo, int codeChars, bool withBlankItem)
+{
+    return pick(field, combo, dictionary(field, withBlankItem), codeChars);
+}
+
 Binding options(const QString &field, QWidget *panel, int codeLength, const QString &label)
 {
     Binding b;

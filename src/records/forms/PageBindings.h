@@ -80,6 +80,10 @@ using FillList = std::function<void(QComboBox *combo)>;
 Binding pick(const QString &field, QComboBox *combo, FillList fill, int codeChars);
 // A list of the code dictionary's group, without the blank item unless asked.
 FillList dictionary(const QString &group, bool withBlankItem = false);
+// A pick list of the dictionary group named after its field (the rule of
+// the code dictionary), without the blank item unless asked.
+Binding dictionaryPick(const QString &field, QComboBox *combo, int codeChars,
+                       bool withBlankItem = false);
 
 // The option boxes of a panel: each ticked box's code, the last codeLength
 // characters of its name (CollectCheckedCodes and CheckOptionsByCodes).

@@ -197,8 +197,9 @@ TFpage1::TFpage1(QWidget *parent) : SectionPage(QStringLiteral("Fpage1"), QStrin
 QWidget *TFpage1::buildFields()
 {
     auto *box = new QWidget(this);
-    Edt_120 = byteEdit(QStringLiteral("Edt_120"), 20, box);
-    Edt_128 = byteEdit(QStringLiteral("Edt_128"), 80, box);
+    // Their fields' widths come with the bindings when the page is wired.
+    Edt_120 = byteEdit(QStringLiteral("Edt_120"), 0, box);
+    Edt_128 = byteEdit(QStringLiteral("Edt_128"), 0, box);
     DTP_121 = new QDateEdit(box);
     DTP_121->setObjectName(QStringLiteral("DTP_121"));
     DTP_121->setDisplayFormat(QStringLiteral("yyyy.MM.dd"));
@@ -349,33 +350,33 @@ void TFpage1::declareBindings()
 {
     bind(researchPeriod(QStringLiteral("item_8"), edt_8_y_s, edt_8_m_s, edt_8_y_e, edt_8_m_e,
                         [this] { return DTP_121->date(); }));
-    bind(pick(QStringLiteral("item_1"), CB_1, dictionary(QStringLiteral("item_1")), 3)
+    bind(dictionaryPick(QStringLiteral("item_1"), CB_1, 3)
              .required(quotedMissing(QStringLiteral("成果密级"))));
     bind(keyWords(QStringLiteral("item_14"), {edt_14_1, edt_14_2, edt_14_3}, 196,
                   QStringLiteral("\"关键词\"三栏总字数不要超过98字")));
-    bind(pick(QStringLiteral("item_16"), cb_16, dictionary(QStringLiteral("item_16")), 3)
+    bind(dictionaryPick(QStringLiteral("item_16"), cb_16, 3)
              .withLabel(m_appliedLabels[0])
              .only(Serves::AppliedOnly, true)
              .required(quotedMissing(QStringLiteral("成果所处阶段"))));
-    bind(pick(QStringLiteral("item_33"), cb_33, dictionary(QStringLiteral("item_33")), 3)
+    bind(dictionaryPick(QStringLiteral("item_33"), cb_33, 3)
              .withLabel(m_appliedLabels[1])
              .only(Serves::AppliedOnly, true)
              .required(quotedMissing(QStringLiteral("转让范围"))));
     bind(options(QStringLiteral("item_123"), PL_123, 1, QStringLiteral("成果体现形式"))
              .only(Serves::AppliedOnly, true)
              .required(quotedMissing(QStringLiteral("成果体现形式"))));
-    bind(pick(QStringLiteral("item_210"), cb_210, dictionary(QStringLiteral("item_210")), 3)
+    bind(dictionaryPick(QStringLiteral("item_210"), cb_210, 3)
              .withLabel(m_formLabel)
              .only(Serves::OthersOnly, true)
              .required(quotedMissing(QStringLiteral("成果体现形式"))));
     bind(options(QStringLiteral("item_200"), PL_200, 2, QStringLiteral("社会经济目标"))
              .only(Serves::OthersOnly, true)
              .required(quotedMissing(QStringLiteral("社会经济目标"))));
-    bind(pick(QStringLiteral("item_125_1"), Cb_125_1, dictionary(QStringLiteral("item_125_1")), 2)
+    bind(dictionaryPick(QStringLiteral("item_125_1"), Cb_125_1, 2)
              .withLabel(Lb_125_1)
              .only(Serves::AppliedOnly, true)
              .required(quotedMissing(QStringLiteral("成果属性"))));
-    bind(pick(QStringLiteral("item_201"), cb_201, dictionary(QStringLiteral("item_201")), 3)
+    bind(dictionaryPick(QStringLiteral("item_201"), cb_201, 3)
              .required(quotedMissing(QStringLiteral("研究形式"))));
     bind(options(QStringLiteral("item_125"), PL_125, 2, QStringLiteral("成果应用行业"))
              .required(quotedMissing(QStringLiteral("成果应用行业"))));
@@ -385,7 +386,7 @@ void TFpage1::declareBindings()
     bind(text(QStringLiteral("item_120"), Edt_120));
     bind(text(QStringLiteral("item_128"), Edt_128));
     bind(registrationDate());
-    bind(pick(QStringLiteral("item_2"), cb_2, dictionary(QStringLiteral("item_2")), 3));
+    bind(dictionaryPick(QStringLiteral("item_2"), cb_2, 3));
     bind(options(QStringLiteral("item_124_1"), Pl_124_1, 2, QStringLiteral("所属高新科技领域"))
              .only(Serves::AppliedOnly, true));
     const QString subjectFile = QStringLiteral("xkfl.dbf");

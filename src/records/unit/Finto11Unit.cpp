@@ -85,9 +85,10 @@ TFinto11::TFinto11(QWidget *parent)
 
 void TFinto11::buildControls()
 {
-    edtry_180 = new ByteLimitedEdit(20, this);
+    // Name and note take their fields' widths from the list's rows.
+    edtry_180 = new ByteLimitedEdit(this);
     edtry_180->setObjectName(QStringLiteral("edtry_180"));
-    edtry_186 = new ByteLimitedEdit(160, this);
+    edtry_186 = new ByteLimitedEdit(this);
     edtry_186->setObjectName(QStringLiteral("edtry_186"));
     cbry_181 = MakePickList(this, QStringLiteral("cbry_181"));
     cbry_124_1 = MakePickList(this, QStringLiteral("cbry_124_1"));

@@ -38,9 +38,10 @@ namespace {
 const QString GxjsFile = QStringLiteral("gxjs.dbf");
 const QString XkflFile = QStringLiteral("xkfl.dbf");
 
-ByteLimitedEdit *makeEdit(QWidget *parent, const QString &name, int maxBytes)
+// The edit takes its field's width when the page is wired.
+ByteLimitedEdit *makeEdit(QWidget *parent, const QString &name)
 {
-    auto *edit = new ByteLimitedEdit(maxBytes, parent);
+    auto *edit = new ByteLimitedEdit(parent);
     edit->setObjectName(name);
     return edit;
 }
@@ -93,16 +94,16 @@ TFpage4a::TFpage4a(QWidget *parent)
 QWidget *TFpage4a::buildIdentity()
 {
     auto *box = new QWidget(this);
-    edt_9 = makeEdit(box, QStringLiteral("edt_9"), 140);
-    edt_420 = makeEdit(box, QStringLiteral("edt_420"), 20);
-    Edt_37 = makeEdit(box, QStringLiteral("Edt_37"), 100);
-    Edt_38 = makeEdit(box, QStringLiteral("Edt_38"), 6);
-    Edt_39 = makeEdit(box, QStringLiteral("Edt_39"), 30);
-    Edt_40 = makeEdit(box, QStringLiteral("Edt_40"), 30);
-    Edt_60 = makeEdit(box, QStringLiteral("Edt_60"), 100);
-    Edt_41 = makeEdit(box, QStringLiteral("Edt_41"), 20);
-    Edt_41_2 = makeEdit(box, QStringLiteral("Edt_41_2"), 30);
-    Edt_61 = makeEdit(box, QStringLiteral("Edt_61"), 80);
+    edt_9 = makeEdit(box, QStringLiteral("edt_9"));
+    edt_420 = makeEdit(box, QStringLiteral("edt_420"));
+    Edt_37 = makeEdit(box, QStringLiteral("Edt_37"));
+    Edt_38 = makeEdit(box, QStringLiteral("Edt_38"));
+    Edt_39 = makeEdit(box, QStringLiteral("Edt_39"));
+    Edt_40 = makeEdit(box, QStringLiteral("Edt_40"));
+    Edt_60 = makeEdit(box, QStringLiteral("Edt_60"));
+    Edt_41 = makeEdit(box, QStringLiteral("Edt_41"));
+    Edt_41_2 = makeEdit(box, QStringLiteral("Edt_41_2"));
+    Edt_61 = makeEdit(box, QStringLiteral("Edt_61"));
     cb_62 = MakePickList(box, QStringLiteral("cb_62"));
     CB_41_3 = MakePickList(box, QStringLiteral("CB_41_3"));
     cb_64 = MakePickList(box, QStringLiteral("cb_64"));
