@@ -459,8 +459,19 @@ bool DbfFile::isDeleted(int recno) const
 QVariant DbfFile::value(int recno, int fieldIndex) const
 {
     d->checkField(fieldIndex);
+    return valueIn(recno, d->recordData(recno), fieldIndex);
+}
+
+const char *DbfFile::recordBytes(int recno) const
+{
+    return d->recordData(recno);
+}
+
+QVariant DbfFile::valueIn(int recno, const char *record, int fieldIndex) const
+{
+    d->checkField(fieldIndex);
     const DbfField &f = d->fields[fieldIndex];
-    const char *bytes = d->recordData(recno) + 1 + f.offset;
+    const char *bytes = record + 1 + f.offset;
     if (f.type == 'M')
         return d->memoValue(recno, bytes, f);
     return DbfFieldCodec::read(f, bytes);
@@ -485,8 +496,14 @@ QByteArray DbfFile::rawField(int recno, int fieldIndex) const
 QByteArrayView DbfFile::textBytes(int recno, int fieldIndex) const
 {
     d->checkField(fieldIndex);
+    return textBytesIn(recno, d->recordData(recno), fieldIndex);
+}
+
+QByteArrayView DbfFile::textBytesIn(int recno, const char *record, int fieldIndex) const
+{
+    d->checkField(fieldIndex);
     const DbfField &f = d->fields[fieldIndex];
-    const char *bytes = d->recordData(recno) + 1 + f.offset;
+    const char *bytes = record + 1 + f.offset;
     switch (f.type) {
     case 'C':
         return DbfFieldCodec::textBytes(bytes, f.width);

@@ -59,6 +59,7 @@ private:
     void writePlannedRow(const DataSet &row, const Plan &plan);
     void writePlannedRow(const DataSet &row, const Plan &plan, int current);
     void putColumn(const DataSet &row, int current, const Plan &plan, int column);
+    void putRecord(const DataSet &row, int current, const Plan &plan, int recno);
     // Pieces of a line: text to encode, GBK bytes, a character of the line's own.
     void putPiece(QStringView text);
     void putPiece(QByteArrayView gbk);
