@@ -27,6 +27,8 @@ public:
     EngineBench::Figure fullScan();
     // The same for the rows of a SELECT of the caller's.
     EngineBench::Figure readAll(const QString &sql);
+    // The first column of the first row of a SELECT, or -1 when it finds none.
+    qint64 firstInteger(const QString &sql);
     // A statement that changes rows, run after `prepare` (untimed) each time.
     EngineBench::Figure update(const char *sql, const char *prepare);
     // Another table file copied in as the table `name`.
