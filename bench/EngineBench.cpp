@@ -133,6 +133,7 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("exportopen"), ExportBench::openWindow },
         { QStringLiteral("exportall"), ExportBench::exportAll },
         { QStringLiteral("query"), RecordsBench::querySearch },
+        { QStringLiteral("page3"), RecordsBench::page3Save },
         { QStringLiteral("page"), RecordsBench::pageSave },
         { QStringLiteral("person"), RecordsBench::personAdd },
         { QStringLiteral("print"), PrintBench::personsList },

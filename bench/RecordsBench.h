@@ -14,7 +14,7 @@ namespace RecordsBench {
 // Operation names the child accepts; they need a QApplication.
 inline const QStringList kOperations = { QStringLiteral("startup"), QStringLiteral("switch"),
                                          QStringLiteral("query"), QStringLiteral("page"),
-                                         QStringLiteral("person") };
+                                         QStringLiteral("person"), QStringLiteral("page3") };
 
 // The list the switch shows: the first category of the year before the
 // newest, so that it is a full year and differs from the list shown at
@@ -41,6 +41,13 @@ QString querySql();
 // (search and renumbering of the result). count: rows listed.
 EngineBench::Figure querySearch(const QString &folder, const QString &scratchRoot);
 
+// Page 3 opened on the first record of the start-up list (filled from the
+// record as its section button does, the window not shown), one field
+// changed (评价单位) and "存储" (check, write, post). count: 1; detail: the
+// record's registration number.
+EngineBench::Figure page3Save(const QString &folder, const QString &scratchRoot);
+// The text the run-th save writes.
+QString page3SaveText(int run);
 // Page 1 opened on the first record of the start-up list and saved
 // unchanged (load, check, write, post), as "成果概况" and "储存" do. The
 // detail starts with "build=SECONDS item4=NUMBER": building page 1's widgets

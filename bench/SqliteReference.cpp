@@ -235,3 +235,43 @@ EngineBench::Figure SqliteReference::readAll(const QString &sql)
     }, {}, Measure::kQuickRepetitions);
     return figure;
 }
+
+EngineBench::Figure SqliteReference::selectAndUpdate(const QString &item4, const QString &column,
+                                                     const std::function<QString(int)> &valueOf)
+{
+    // The row is found once by its number, as the program has it at hand
+    // as the list's current row; the timed work reaches it by its rowid.
+    sqlite3_stmt *find = nullptr;
+    sqlite3_stmt *select = nullptr;
+    sqlite3_stmt *update = nullptr;
+    const QByteArray updateSql = QStringLiteral("update kjcg set \"%1\" = ?1 where rowid = ?2").arg(column).toUtf8();
+    if (sqlite3_prepare_v2(m_db, "select rowid from kjcg where ITEM_4 = ?1", -1, &find, nullptr) != SQLITE_OK
+        || sqlite3_prepare_v2(m_db, "select * from kjcg where rowid = ?1", -1, &select, nullptr) != SQLITE_OK
+        || sqlite3_prepare_v2(m_db, updateSql.constData(), -1, &update, nullptr) != SQLITE_OK)
+        fail("prepare select and update");
+    const QByteArray key = item4.toUtf8();
+    sqlite3_bind_text(find, 1, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+    const sqlite3_int64 rowid = sqlite3_step(find) == SQLITE_ROW ? sqlite3_column_int64(find, 0) : -1;
+    sqlite3_finalize(find);
+    int run = 0;
+    EngineBench::Figure figure;
+    figure.seconds = Measure::median([&] {
+        sqlite3_bind_int64(select, 1, rowid);
+        figure.count = 0;
+        while (sqlite3_step(select) == SQLITE_ROW) {
+            for (int c = 0; c < sqlite3_column_count(select); ++c)
+                sqlite3_column_text(select, c);
+            ++figure.count;
+        }
+        sqlite3_reset(select);
+        const QByteArray value = valueOf(++run).toUtf8();
+        sqlite3_bind_text(update, 1, value.constData(), int(value.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int64(update, 2, rowid);
+        if (sqlite3_step(update) != SQLITE_DONE)
+            fail("update");
+        sqlite3_reset(update);
+    }, {}, Measure::kQuickRepetitions);
+    sqlite3_finalize(select);
+    sqlite3_finalize(update);
+    return figure;
+}

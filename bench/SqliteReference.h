@@ -5,6 +5,7 @@
 #include <QPair>
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -29,6 +30,11 @@ public:
     EngineBench::Figure readAll(const QString &sql);
     // The first column of the first row of a SELECT, or -1 when it finds none.
     qint64 firstInteger(const QString &sql);
+    // The row of a registration number (found untimed) read fully by its
+    // rowid, then one text column of it set to valueOf(run) (the run counts
+    // from 1).
+    EngineBench::Figure selectAndUpdate(const QString &item4, const QString &column,
+                                        const std::function<QString(int)> &valueOf);
     // A statement that changes rows, run after `prepare` (untimed) each time.
     EngineBench::Figure update(const char *sql, const char *prepare);
     // Another table file copied in as the table `name`.

@@ -8,6 +8,7 @@
 #include "printing/ReportPages.h"
 #include "support/PrintFixture.h"
 
+#include <QRegularExpression>
 #include <QtTest>
 
 namespace {
@@ -95,9 +96,11 @@ private slots:
         QTemporaryDir dir;
         const QString pdf = dir.filePath(u"form.pdf"_s);
         report::writePdf(all, pdf);
-        const QString text = pdfText(pdf);
+        QString text = pdfText(pdf);
         QCOMPARE(int(text.count(u'\f')), pages);
-        for (const QString &heading : {u"科 技 成 果 登 记 表"_s, u"封面填写说明"_s, u"一、成果概况"_s,
+        // How the extraction spaces the letters depends on the face found.
+        text.remove(QRegularExpression(u"\\s"_s));
+        for (const QString &heading : {u"科技成果登记表"_s, u"封面填写说明"_s, u"一、成果概况"_s,
                                        u"成果完成人员名单"_s, u"评价委员会名单"_s, u"成果简介"_s})
             QVERIFY2(text.contains(heading), qPrintable(heading));
         QVERIFY(m_log.boxes.isEmpty());

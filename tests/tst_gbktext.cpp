@@ -111,7 +111,16 @@ private slots:
         QVERIFY(GbkText::isValid(QByteArray::fromHex("80814081fe")));       // euro sign, low trail bytes
 
         QRandomGenerator random(64);
-        const uchar odd[] = {0x00, 0x09, 0x22, 0x3f, 0x40, 0x7e, 0x7f, 0x80, 0x81, 0xfe, 0xff};
+        // Texts without control characters but TAB, CR and LF are clean.
+        auto clean = [](const QByteArray &gbk) {
+            for (const char c : gbk) {
+                const auto u = uchar(c);
+                if ((u < 0x20 && u != 0x09 && u != 0x0a && u != 0x0d) || u == 0x7f)
+                    return false;
+            }
+            return true;
+        };
+        const uchar odd[] = {0x00, 0x09, 0x0a, 0x0d, 0x1a, 0x22, 0x3f, 0x40, 0x7e, 0x7f, 0x80, 0x81, 0xfe, 0xff};
         for (int round = 0; round < 20000; ++round) {
             QByteArray gbk;
             const int length = random.bounded(300);
@@ -129,6 +138,7 @@ private slots:
             if (random.bounded(3) == 0 && !gbk.isEmpty())
                 gbk[random.bounded(int(gbk.size()))] = char(odd[random.bounded(int(sizeof odd))]);
             QVERIFY2(GbkText::isValid(gbk) == roundTrips(gbk), gbk.toHex().constData());
+            QVERIFY2(GbkText::isCleanText(gbk) == (roundTrips(gbk) && clean(gbk)), gbk.toHex().constData());
         }
     }
 

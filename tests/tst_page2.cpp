@@ -187,6 +187,8 @@ private slots:
         openOn({{u"item_51"_s, u"1;"_s}, {u"item_32"_s, u"1"_s}, {u"item_161"_s, u"1;"_s}});
         addPatentRow(u"P1"_s, u"2"_s, u"1"_s);
         p->loadFromRecord();
+        QVERIFY(p->Button1->isVisibleTo(p));
+        QVERIFY(!p->Edt_52->isVisibleTo(p) && !p->Edt_53->isVisibleTo(p));
         QCOMPARE(firstFailure(), QString());
         struct Case
         {
@@ -297,6 +299,31 @@ private slots:
         p->loadFromRecord();
         auto *dialog = f.window<TFinto6>();
         p->patentsOfRecord();
+        // The checks of the dialog in their order, each with its message.
+        QStringList messages;
+        QVERIFY(PagesFixture::throughButton<TFpage6>(p->Button1, [&](TFpage6 *l) {
+            QVERIFY(PagesFixture::throughButton<TFinto6>(l->addButton, [&](TFinto6 *d) {
+                const QList<std::function<void()>> mend = {
+                    [&] { d->cb_st->setCurrentIndex(0); }, [&] { d->cb_ty->setCurrentIndex(0); },
+                    [&] { d->edtzl_no->setText(u"N"_s); }, [&] { d->edtzl_name->setText(u"T"_s); }};
+                d->cb_st->setCurrentIndex(-1);
+                d->cb_ty->setCurrentIndex(-1);
+                for (const auto &step : mend) {
+                    m_log.clear();
+                    QVERIFY(!d->Button1Click());
+                    messages << m_log.last();
+                    step();
+                }
+                d->edtzl_no->clear();
+                d->edtzl_name->clear();
+                d->Button2Click();  // nothing typed: closes without a question
+            }));
+            l->quitButton->click();
+        }));
+        QCOMPARE(messages, (QStringList{u"\"专利状况\"不能为空！"_s, u"\"专利类型\"不能为空！"_s,
+                                        u"\"专利号\"不能为空！"_s, u"\"专利名称\"不能为空！"_s}));
+        QCOMPARE(patentRows(), 2);
+
         // The number takes the field's 15 bytes, never half a character.
         dialog->edtzl_no->setText(u"1234567890123456"_s);
         QCOMPARE(dialog->edtzl_no->text(), u"123456789012345"_s);

@@ -89,6 +89,8 @@ private slots:
         f.main()->btn_page03->setKind(SectionButton::NotDone);
         QVERIFY(throughTheButton([&](TFpage3 *p) {
             const bool applied = category == u"1"_s;
+            // Page 2 belongs to applied technology only.
+            QCOMPARE(f.main()->btn_page02->isVisibleTo(f.main()), applied);
             QComboBox *forms = applied ? p->cb_21 : p->cb_21_l;
             QVERIFY(forms->isVisibleTo(p));
             QVERIFY(!(applied ? p->cb_21_l : p->cb_21)->isVisibleTo(p));

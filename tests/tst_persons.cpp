@@ -10,6 +10,7 @@
 #include "records/pages/PersonRules.h"
 #include "records/pages/Unitpage7.h"
 #include "records/pages/Unitpage8.h"
+#include "records/pages/Unitpage12.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "support/DbfReadBack.h"
 #include "support/PagesFixture.h"
@@ -315,6 +316,34 @@ private slots:
                                                       [](TFormWcr *w) { w->BitBtn1->click(); }));
         QCOMPARE(log.texts(), QStringList{u"请选择您要导出的项目，是否全部选择？"_s});
         QCOMPARE(rows.recordCount(), 4);
+    }
+
+    // The second list over the person table: numbered in table order and
+    // study abroad answered when it opens; it adds through the same dialog.
+    void secondListOverThePersonTable()
+    {
+        openRecord();
+        auto *second = f.add(new TFpage12(f.main()));
+        for (const auto &[serial, abroad] : {std::pair{u"5"_s, QString()}, std::pair{u"9"_s, u"1"_s}})
+            appendRow(f.db(), u"cgwcr.DBF"_s,
+                      {{u"ITEM_4"_s, Number}, {u"ITEM_DQDM"_s, Region}, {u"ITEM_187"_s, serial},
+                       {u"ITEM_180"_s, u"旧人"_s + serial}, {u"ITEM_188"_s, abroad}});
+        f.main()->MarkIncompletePages();
+        second->show();
+        DataSet &rows = *second->rows();
+        QCOMPARE(column(rows, u"item_187"_s), (QStringList{u"1"_s, u"2"_s}));
+        QCOMPARE(column(rows, u"item_188"_s), (QStringList{u"0"_s, u"1"_s}));
+        QVERIFY(PagesFixture::throughButton<TFinto8>(second->addButton, [](TFinto8 *d) {
+            d->edtry_180->setText(u"新人"_s);
+            d->Button1->click();
+        }));
+        QCOMPARE(column(rows, u"item_180"_s), (QStringList{u"旧人5"_s, u"旧人9"_s, u"新人"_s}));
+        QCOMPARE(column(rows, u"item_187"_s), (QStringList{u"1"_s, u"2"_s, u"3"_s}));
+        QCOMPARE(countRows(f.db(), u"cgwcr.DBF"_s, keyFilter(Number, Region)), 3);
+        f.main()->btn_page08->setKind(SectionButton::NotDone);
+        second->quitClick();
+        QVERIFY(!second->isVisible());
+        QVERIFY(f.main()->btn_page08->isDone());
     }
 
     // ---- committee ------------------------------------------------------------

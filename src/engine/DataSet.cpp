@@ -609,6 +609,34 @@ bool DataSet::storedGbk(int row, int fieldIndex, QByteArrayView *gbk) const
     return true;
 }
 
+const DbfFile *DataSet::storedFile() const
+{
+    return d->file.get();
+}
+
+int DataSet::storedField(int fieldIndex) const
+{
+    if (!d->live() || fieldIndex < 0 || fieldIndex >= d->fields.size())
+        return -1;
+    const DataSetField &field = std::as_const(d->fields)[fieldIndex];
+    return field.lookup >= 0 ? -1 : field.source;
+}
+
+int DataSet::storedRecord(int row) const
+{
+    syncRows();
+    if (!d->live() || row < 0 || row >= d->rowCount())
+        return -1;
+    if (d->state == Edit && row == d->current && !d->buffer.changed().isEmpty())
+        return -1;
+    const int recno = std::as_const(d->recnos)[row];
+    for (const DataSetField &field : std::as_const(d->fields)) {
+        if (field.lookup < 0 && !storedInFile(recno, field.source))
+            return -1;
+    }
+    return recno;
+}
+
 // ---- lookups ---------------------------------------------------------------
 
 void DataSet::addLookupField(const QString &name, const QString &keyField, DataSet *lookup,

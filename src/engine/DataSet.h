@@ -92,6 +92,15 @@ public:
     // change held back): ask textAt() then. The bytes stay valid until the
     // next call on the dataset or its file.
     bool storedGbk(int row, int fieldIndex, QByteArrayView *gbk) const;
+    // For readers that take all fields of a row from one read of its record
+    // (DbfFile::recordBytes): the file the rows come from (none for fixed
+    // rows), the file's field that a field shows (-1 for a lookup field),
+    // and the record a row is stored in; -1 when some value of the row is
+    // not the record's (the row being edited, a change held back): read
+    // that row field by field then.
+    const DbfFile *storedFile() const;
+    int storedField(int fieldIndex) const;
+    int storedRecord(int row) const;
 
     void setValue(const QString &field, const QVariant &value);
     void setString(const QString &field, const QString &text);

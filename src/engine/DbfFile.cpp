@@ -459,8 +459,19 @@ bool DbfFile::isDeleted(int recno) const
 QVariant DbfFile::value(int recno, int fieldIndex) const
 {
     d->checkField(fieldIndex);
+    return valueIn(recno, d->recordData(recno), fieldIndex);
+}
+
+const char *DbfFile::recordBytes(int recno) const
+{
+    return d->recordData(recno);
+}
+
+QVariant DbfFile::valueIn(int recno, const char *record, int fieldIndex) const
+{
+    d->checkField(fieldIndex);
     const DbfField &f = d->fields[fieldIndex];
-    const char *bytes = d->recordData(recno) + 1 + f.offset;
+    const char *bytes = record + 1 + f.offset;
     if (f.type == 'M')
         return d->memoValue(recno, bytes, f);
     return DbfFieldCodec::read(f, bytes);
@@ -485,8 +496,14 @@ QByteArray DbfFile::rawField(int recno, int fieldIndex) const
 QByteArrayView DbfFile::textBytes(int recno, int fieldIndex) const
 {
     d->checkField(fieldIndex);
+    return textBytesIn(recno, d->recordData(recno), fieldIndex);
+}
+
+QByteArrayView DbfFile::textBytesIn(int recno, const char *record, int fieldIndex) const
+{
+    d->checkField(fieldIndex);
     const DbfField &f = d->fields[fieldIndex];
-    const char *bytes = d->recordData(recno) + 1 + f.offset;
+    const char *bytes = record + 1 + f.offset;
     switch (f.type) {
     case 'C':
         return DbfFieldCodec::textBytes(bytes, f.width);
@@ -517,7 +534,7 @@ int DbfFile::append(const QList<QPair<int, QVariant>> &values)
     return d->appendRecord(d->composeRecord(blank, values, false));
 }
 
-int DbfFile::appendStoredTexts(const QList<QByteArray> &values)
+int DbfFile::appendStoredTexts(const QList<QByteArray> &values, bool textsClean)
 {
     d->requireWritable();
     QByteArray record(d->recordLength, ' ');
@@ -532,7 +549,7 @@ int DbfFile::appendStoredTexts(const QList<QByteArray> &values)
             std::memset(bytes, 0, size_t(f.width));
         if (value.isEmpty())
             continue;
-        if (f.isText())
+        if (f.isText() && !textsClean)
             DbfFieldCodec::refuseControlCharacters(f, value);
         if (f.type == 'M') {
             memoFields.append(i);

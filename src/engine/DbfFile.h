@@ -84,6 +84,15 @@ public:
     // on unchanged; empty for a field of another type. Valid until the next
     // call on this object.
     QByteArrayView textBytes(int recno, int fieldIndex) const;
+    // For readers that take every field of a row from one read of its
+    // record: the record's bytes as stored (the deletion flag, then each
+    // field at 1 + its offset), checked as value() checks them (DbError for
+    // a row the file does not hold completely). Valid until the next call
+    // on this object other than the two below, which take the fields of
+    // that record as value() and textBytes() would.
+    const char *recordBytes(int recno) const;
+    QVariant valueIn(int recno, const char *record, int fieldIndex) const;
+    QByteArrayView textBytesIn(int recno, const char *record, int fieldIndex) const;
 
     // Writes the given fields of an existing row (others stay). Text longer
     // than the field is cut on a character boundary; text GBK cannot hold,
@@ -99,7 +108,9 @@ public:
     // be GBK text already: that is not checked again (control characters
     // are refused as everywhere). A value a field
     // cannot take throws DbError naming the field; nothing is written then.
-    int appendStoredTexts(const QList<QByteArray> &values);
+    // textsClean: the caller has found every text free of control
+    // characters too (GbkText::isCleanText), so they are not looked for.
+    int appendStoredTexts(const QList<QByteArray> &values, bool textsClean = false);
     // Appends a copy of a row of another file whose fields are the same
     // (names, types, widths, in the same order): the row's bytes as they
     // are, its memo texts copied into this file's memo, then the given

@@ -127,6 +127,7 @@ struct BlockBytes
 {
     quint64 lead = 0;    // 0x81..0xFE
     quint64 high = 0;    // 0x80 and above
+    quint64 control = 0; // below 0x20 but TAB, CR and LF; 0x7F
 };
 
 struct BlockTrails
@@ -159,6 +160,10 @@ BlockBytes bytesOf(const char *block)
         const __m128i v = part(block, i);
         b.lead |= bitsAt(_mm_and_si128(_mm_cmpgt_epi8(v, splat(0x80)), _mm_cmplt_epi8(v, splat(0xFF))), i);
         b.high |= bitsAt(v, i);
+        const __m128i low = _mm_and_si128(_mm_cmpgt_epi8(v, splat(-1)), _mm_cmplt_epi8(v, splat(0x20)));
+        const __m128i allowed = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, splat('\t')), _mm_cmpeq_epi8(v, splat('\n'))),
+                                             _mm_cmpeq_epi8(v, splat('\r')));
+        b.control |= bitsAt(_mm_or_si128(_mm_andnot_si128(allowed, low), _mm_cmpeq_epi8(v, splat(0x7F))), i);
     }
     return b;
 }
@@ -183,6 +188,7 @@ BlockBytes bytesOf(const char *block)
         const auto c = uchar(block[k]);
         b.lead |= quint64(c >= 0x81 && c <= 0xFE) << k;
         b.high |= quint64(c >= 0x80) << k;
+        b.control |= quint64((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) << k;
     }
     return b;
 }
@@ -221,9 +227,11 @@ quint64 trailsWanted(quint64 lead, bool &pendingLead)
     return (afterEvenStart & ~EvenBits) | (afterOddStart & EvenBits) | (carried & ~lead);
 }
 
-bool isValidBlock(const char *block, bool &pendingLead)
+bool isValidBlock(const char *block, bool &pendingLead, quint64 *control = nullptr)
 {
     const BlockBytes b = bytesOf(block);
+    if (control)
+        *control |= b.control;
     const quint64 wanted = trailsWanted(b.lead, pendingLead);
     const quint64 otherHigh = b.high & ~b.lead;   // 0x80 or 0xFF
     if ((wanted | otherHigh) == 0)
@@ -454,6 +462,39 @@ bool isValid(QByteArrayView gbk)
             --i;   // that lead byte is read again, with its trail
     }
     // Short texts, and the rest of a long one, character by character.
+    for (qsizetype width = 0; i < size; i += width) {
+        width = i + 8 <= size && isEightAscii(data + i) ? 8 : validCharacterAt(t, data, size, i);
+        if (width == 0)
+            return false;
+    }
+    return true;
+}
+
+bool isCleanText(QByteArrayView gbk)
+{
+    const GbkTables &t = tables();
+    const char *data = gbk.data();
+    const qsizetype size = gbk.size();
+    qsizetype i = 0;
+    quint64 control = 0;
+    if (validBlocksApply(t)) {
+        bool pendingLead = false;
+        for (; i + BlockSize <= size; i += BlockSize) {
+            if (!isValidBlock(data + i, pendingLead, &control))
+                return false;
+        }
+        if (control)
+            return false;
+        if (pendingLead)
+            --i;   // that lead byte is read again, with its trail
+    }
+    // GBK trail bytes are never below 0x40: a byte check finds only real
+    // control characters.
+    for (qsizetype k = i; k < size; ++k) {
+        const auto c = uchar(data[k]);
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F)
+            return false;
+    }
     for (qsizetype width = 0; i < size; i += width) {
         width = i + 8 <= size && isEightAscii(data + i) ? 8 : validCharacterAt(t, data, size, i);
         if (width == 0)

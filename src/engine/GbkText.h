@@ -25,6 +25,9 @@ QByteArray decodeToUtf8(const char *data, int size);
 // such bytes without loss, and encode() gives the same bytes back, so they
 // may be passed on as they are.
 bool isValid(QByteArrayView gbk);
+// Valid GBK text that holds no control character (TAB, CR and LF allowed),
+// in one pass.
+bool isCleanText(QByteArrayView gbk);
 
 bool canHold(const QString &text);
 // The first character GBK cannot hold, or a null QChar pair when all fit.

@@ -188,7 +188,8 @@ void TPrintForm::buildStartPage()
     layout->addWidget(note(Panel5, QStringLiteral("Label4"),
                            QStringLiteral("打印科技成果登记表请使用“直接打印”或“自定义打印”  ")));
     auto *grid = new QGridLayout;
-    grid->setSpacing(8);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(8);
     QPushButton *direct = addButton(Panel5, QStringLiteral("Button4"), QStringLiteral("直接打印"),
                                     [this] { Button4Click(); });
     QPushButton *custom = addButton(Panel5, QStringLiteral("Button7"), QStringLiteral("自定义打印"),
@@ -209,14 +210,15 @@ void TPrintForm::buildStartPage()
                                   [this] { close(); });
     grid->addWidget(direct, 0, 0);
     grid->addWidget(custom, 0, 1);
-    // Only one of each pair is shown, in the same place.
+    // Only one pair of the registration-form buttons is shown: a row of
+    // its own for each, so that the hidden one takes no room.
     grid->addWidget(YY_Button, 1, 0);
-    grid->addWidget(RJ_Button, 1, 0);
     grid->addWidget(YY_SButton, 1, 1);
-    grid->addWidget(RJ_SButton, 1, 1);
-    grid->addWidget(Button5, 2, 0);
-    grid->addWidget(Button6, 2, 1);
-    grid->addWidget(quit, 3, 1);
+    grid->addWidget(RJ_Button, 2, 0);
+    grid->addWidget(RJ_SButton, 2, 1);
+    grid->addWidget(Button5, 3, 0);
+    grid->addWidget(Button6, 3, 1);
+    grid->addWidget(quit, 4, 1);
     layout->addSpacing(8);
     layout->addLayout(grid);
     layout->addStretch();

@@ -59,6 +59,7 @@ private:
     void writePlannedRow(const DataSet &row, const Plan &plan);
     void writePlannedRow(const DataSet &row, const Plan &plan, int current);
     void putColumn(const DataSet &row, int current, const Plan &plan, int column);
+    void putRecord(const DataSet &row, int current, const Plan &plan, int recno);
     // Pieces of a line: text to encode, GBK bytes, a character of the line's own.
     void putPiece(QStringView text);
     void putPiece(QByteArrayView gbk);
@@ -106,6 +107,7 @@ struct ExchangeRecord
     ExchangeText::RecordLayout valuesLayout;
     int missingValues = 0;   // a short line's values made empty
     bool valuesAreGbk = false;   // the reader found the record to be GBK text
+    bool valuesAreClean = false; // ... and free of control characters
 };
 
 // An exchange file open for reading. The record layout (the target's column

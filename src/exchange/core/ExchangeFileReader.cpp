@@ -129,7 +129,7 @@ void mendRegistrationDate(QList<QByteArray> &values)
 void appendRow(DbfFile &file, const QList<QByteArray> &values, const ExchangeRecord &record)
 {
     try {
-        file.appendStoredTexts(values);
+        file.appendStoredTexts(values, record.valuesAreClean);
     } catch (const DbError &error) {
         throw DbError(where(record) + error.message());
     }
@@ -223,7 +223,9 @@ ExchangeRecord ExchangeFileReader::readRecord()
             record.missingValues = scan.missing;
             // The bytes between values never belong to a character, so a
             // record of GBK text has values of GBK text.
-            record.valuesAreGbk = GbkText::isValid(QByteArrayView(m_buffer.constData() + m_pos, scan.next - m_pos));
+            const QByteArrayView bytes(m_buffer.constData() + m_pos, scan.next - m_pos);
+            record.valuesAreClean = GbkText::isCleanText(bytes);
+            record.valuesAreGbk = record.valuesAreClean || GbkText::isValid(bytes);
         }
         if (!record.valuesAreGbk)
             record.text = withoutLineEnd(m_buffer.constData(), m_pos, scan.next);

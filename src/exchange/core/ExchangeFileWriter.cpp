@@ -2,6 +2,7 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
+#include "engine/DbfFile.h"
 #include "engine/FieldValue.h"
 #include "engine/GbkText.h"
 #include "engine/IoFaults.h"
@@ -54,14 +55,20 @@ struct ExchangeFileWriter::Plan
     QList<bool> text;    // whether a column is a text or memo field
     LastValue last = LastValue::Plain;
     int sjdcColumn = -1;   // written as "0" (KJCG)
+    // Where the rows are stored, for taking a row's fields from its record
+    // read once; none for fixed rows.
+    const DbfFile *file = nullptr;
+    QList<int> stored;   // the file's field a column shows; -1 for a lookup
 
     Plan(const DataSet &row, ExchangeLine kind)
-        : names(row.fieldNames())
+        : names(row.fieldNames()),
+          file(row.storedFile())
     {
         applyFileRules(kind);
-        for (const QString &name : std::as_const(names)) {
-            const char type = row.fieldType(name);
+        for (int i = 0; i < names.size(); ++i) {
+            const char type = row.fieldType(names.at(i));
             text.append(type == 'C' || type == 'M');
+            stored.append(row.storedField(i));
         }
     }
 
@@ -205,6 +212,33 @@ void ExchangeFileWriter::putColumn(const DataSet &row, int current, const Plan &
     putForm(row.valueAt(current, column), putAt);
 }
 
+// A row as its file stores it: every field cut from the record read once,
+// which spares the dataset's checks per field. What is no clean stored text
+// (lookups, bytes that are no GBK text) takes the dataset's way.
+void ExchangeFileWriter::putRecord(const DataSet &row, int current, const Plan &plan, int recno)
+{
+    const DbfFile &file = *plan.file;
+    const char *record = file.recordBytes(recno);
+    const qsizetype count = plan.names.size();
+    for (int column = 0; column < count; ++column) {
+        const auto putAt = [&](auto value) {
+            LineRules::putValueAt(value, column, count, plan.last, [this](auto piece) { putPiece(piece); });
+        };
+        const int field = plan.stored.at(column);
+        if (column == plan.sjdcColumn || field < 0) {
+            putColumn(row, current, plan, column);
+        } else if (!plan.text.at(column)) {
+            putForm(file.valueIn(recno, record, field), putAt);
+        } else {
+            const QByteArrayView gbk = file.textBytesIn(recno, record, field);
+            if (GbkText::isValid(gbk))
+                putAt(gbk);
+            else
+                putColumn(row, current, plan, column);
+        }
+    }
+}
+
 void ExchangeFileWriter::writePlannedRow(const DataSet &row, const Plan &plan)
 {
     writePlannedRow(row, plan, row.state() == DataSet::Insert ? InsertedRow : row.recNo());
@@ -215,8 +249,13 @@ void ExchangeFileWriter::writePlannedRow(const DataSet &row, const Plan &plan, i
 {
     const qsizetype lineStart = m_used;
     try {
-        for (int i = 0; i < plan.names.size(); ++i)
-            putColumn(row, current, plan, i);
+        const int recno = plan.file && current != InsertedRow ? row.storedRecord(current) : -1;
+        if (recno >= 0) {
+            putRecord(row, current, plan, recno);
+        } else {
+            for (int i = 0; i < plan.names.size(); ++i)
+                putColumn(row, current, plan, i);
+        }
     } catch (...) {
         m_used = lineStart;
         m_unencodable.clear();

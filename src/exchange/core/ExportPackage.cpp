@@ -13,8 +13,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 #include <future>
+#include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace ExportPackage {
@@ -45,39 +47,60 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// A record's key as its stored bytes: number and region, trimmed.
-QByteArray keyBytes(const DataSet &data, int row, int numberField, int regionField)
+// A record's key as its stored bytes: number and region, trimmed, put
+// into key (whose room serves the next row).
+void readKey(const DataSet &data, int row, int numberField, int regionField, std::string &key)
 {
-    const auto stored = [&](int field) {
+    const auto append = [&](int field) {
         QByteArrayView gbk;
-        if (data.storedGbk(row, field, &gbk))
-            return gbk.trimmed().toByteArray();
-        return GbkText::encode(data.textAt(row, field).trimmed());
+        if (data.storedGbk(row, field, &gbk)) {
+            gbk = gbk.trimmed();
+            key.append(gbk.data(), size_t(gbk.size()));
+        } else {
+            key.append(GbkText::encode(data.textAt(row, field).trimmed()).toStdString());
+        }
     };
-    return stored(numberField) + '\x1f' + stored(regionField);
+    key.clear();
+    append(numberField);
+    key.push_back('\x1f');
+    append(regionField);
 }
 
-QSet<QByteArray> keysOf(const DataSet &records, const QList<int> &rows)
+// Looked up by a key read into a buffer: a child table's every row is
+// looked up, and a key of its own for each would cost more than the look-up.
+struct KeyHash
+{
+    using is_transparent = void;
+    size_t operator()(std::string_view key) const { return std::hash<std::string_view>()(key); }
+};
+using KeySet = std::unordered_set<std::string, KeyHash, std::equal_to<>>;
+
+KeySet keysOf(const DataSet &records, const QList<int> &rows)
 {
     const int number = records.fieldIndex(QStringLiteral("ITEM_4"));
     const int region = records.fieldIndex(QStringLiteral("ITEM_DQDM"));
-    QSet<QByteArray> keys;
-    keys.reserve(rows.size());
-    for (const int row : rows)
-        keys.insert(keyBytes(records, row, number, region));
+    KeySet keys;
+    keys.reserve(size_t(rows.size()));
+    std::string key;
+    for (const int row : rows) {
+        readKey(records, row, number, region, key);
+        keys.insert(key);
+    }
     return keys;
 }
 
 // A whole scan with a set of keys serves any number of records, and
 // keeps the rows in their stored order.
-QList<int> rowsWithKeys(const DataSet &table, const QSet<QByteArray> &keys)
+QList<int> rowsWithKeys(const DataSet &table, const KeySet &keys)
 {
     const int number = table.fieldIndex(QStringLiteral("ITEM_4"));
     const int region = table.fieldIndex(QStringLiteral("ITEM_DQDM"));
     QList<int> rows;
+    std::string key;
     const int count = table.recordCount();
     for (int row = 0; row < count; ++row) {
-        if (keys.contains(keyBytes(table, row, number, region)))
+        readKey(table, row, number, region, key);
+        if (keys.find(std::string_view(key)) != keys.end())
             rows.append(row);
     }
     return rows;
@@ -110,7 +133,7 @@ QString writeWholeTable(Database &db, const QString &folder, const QString &name
 // here.
 QStringList writeFiles(Database &db, const DataSet &records, const QList<int> &rows, const QString &folder)
 {
-    const QSet<QByteArray> keys = keysOf(records, rows);
+    const KeySet keys = keysOf(records, rows);
     const QString dataFolder = db.folder();
     std::vector<std::future<QString>> children;
     for (const ChildTable &child : childTables()) {

@@ -1,10 +1,10 @@
 #include "Unitpage2.h"
 
 #include "engine/DataSet.h"
+#include "engine/Filter.h"
 #include "records/forms/Abort.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/forms/Messages.h"
-#include "records/main/AchievementList.h"
 #include "records/forms/AppContext.h"
 #include "records/main/UnitDM.h"
 #include "records/pages/PageControls.h"
@@ -144,6 +144,7 @@ QWidget *TFpage2::buildProperty()
     grid->addWidget(MakeFieldLabel(QStringLiteral("知识产权形式"), cb_51_1, box), 0, 0);
     grid->addWidget(pl51, 0, 1, 1, 3);
     auto *patents = new QHBoxLayout;
+    patents->setSpacing(6);
     patents->addWidget(applications);
     patents->addWidget(edt_51_2);
     patents->addSpacing(12);
@@ -319,8 +320,11 @@ void TFpage2::declareBindings()
     bind(patentCount(QStringLiteral("item_51_3"), edt_51_3));
     bind(patentDerived(QStringLiteral("item_51_1"), edt_51_1));
     bind(patentDerived(QStringLiteral("patent_ty"), patent_ty));
-    bind(text(QStringLiteral("item_52"), Edt_52));
-    bind(text(QStringLiteral("item_53"), Edt_53));
+    // Shown with "软件著作权", not by the category.
+    for (Binding software : {text(QStringLiteral("item_52"), Edt_52), text(QStringLiteral("item_53"), Edt_53)}) {
+        software.widgets.clear();
+        bind(software);
+    }
     bind(money(QStringLiteral("item_45"), Edt_45));
     bind(money(QStringLiteral("item_150"), Edt_150));
     bind(money(QStringLiteral("item_151_1"), Edt_151_1));
@@ -379,8 +383,9 @@ Table &TFpage2::patentsOfRecord() const
     const DataSet &record = this->record();
     Table &patents = *context().dm().tblzlqk;
     patents.setFiltered(false);
-    patents.setFilter(AchievementList::recordKeyFilter(record.asString(QStringLiteral("item_4")),
-                                                       record.asString(QStringLiteral("item_dqdm"))));
+    // The key as stored, whatever characters it holds.
+    patents.setFilter(Filter::exact({{QStringLiteral("item_4"), record.asString(QStringLiteral("item_4"))},
+                                     {QStringLiteral("item_dqdm"), record.asString(QStringLiteral("item_dqdm"))}}));
     patents.setFiltered(true);
     if (!patents.isOpen())
         patents.open();
@@ -432,7 +437,7 @@ void TFpage2::Button1Click()
         if (!rec.isOpen() || rec.isEmpty())
             return;
         TFpage6 &patents = context().need<TFpage6>();
-        patentsOfRecord();
+        patents.showRowsOf({rec.asString(QStringLiteral("item_4")), rec.asString(QStringLiteral("item_dqdm"))});
         patents.setWindowTitle(QStringLiteral("成果名称：") + rec.asString(QStringLiteral("item_3")));
         patents.exec();
     });

@@ -117,8 +117,9 @@ QWidget *TFpage3::buildSource()
     national->setSpacing(2);
     national->addWidget(cb_126_01);
     national->addWidget(new QLabel(QStringLiteral("国家计划"), Pl_126));
-    national->addStretch(1);
     sources->addLayout(national, 0, 0);
+    sources->setHorizontalSpacing(16);
+    sources->setColumnStretch(5, 1);
     int i = 1;
     for (const OptionText &o : OtherSources) {
         auto *source = new QCheckBox(QString::fromUtf8(o.caption), Pl_126);
@@ -196,16 +197,17 @@ QWidget *TFpage3::buildApproval()
 QWidget *TFpage3::buildFunding()
 {
     auto *box = new QGroupBox(QStringLiteral("经费投入"), this);
+    // Made row by row, so that the tab order is the visual order.
     Edt_141 = moneyEdit(QStringLiteral("Edt_141"), quotedName("国家投入"), box);
     Edt_148 = moneyEdit(QStringLiteral("Edt_148"), quotedName("部门投入"), box);
     Edt_143 = moneyEdit(QStringLiteral("Edt_143"), quotedName("基金投入"), box);
+    // The warning names this source as the users' forms always did.
+    Edt_144 = moneyEdit(QStringLiteral("Edt_144"), quotedName("自有基金"), box);
     const QString localPrefix = QStringLiteral("读取数据时，发现“地方投入”:");
     Edt_142_1 = moneyEdit(QStringLiteral("Edt_142_1"), localPrefix, box);
     Edt_142_2 = moneyEdit(QStringLiteral("Edt_142_2"), localPrefix, box);
     Edt_142_3 = moneyEdit(QStringLiteral("Edt_142_3"), localPrefix, box);
     Edt_142 = sumEdit(QStringLiteral("Edt_142"), box);
-    // The warning names this source as the users' forms always did.
-    Edt_144 = moneyEdit(QStringLiteral("Edt_144"), quotedName("自有基金"), box);
     Edt_243 = moneyEdit(QStringLiteral("Edt_243"), quotedName("银行贷款"), box);
     Edt_244 = moneyEdit(QStringLiteral("Edt_244"), quotedName("国外资金"), box);
     Edt_145 = moneyEdit(QStringLiteral("Edt_145"), quotedName("其他"), box);
@@ -263,6 +265,7 @@ QWidget *TFpage3::buildEvaluation()
     auto *grid = new QGridLayout(box);
     grid->setContentsMargins(6, 4, 6, 4);
     grid->setVerticalSpacing(4);
+    grid->setHorizontalSpacing(12);
     grid->addWidget(MakeFieldLabel(QStringLiteral("评价方式"), cb_21, box, true), 0, 0);
     grid->addLayout(forms, 0, 1);
     grid->addWidget(MakeFieldLabel(QStringLiteral("评价单位"), Edt_130, box), 0, 2);

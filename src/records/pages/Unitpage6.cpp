@@ -33,19 +33,18 @@ QString TFpage6::listTitle()
 void TFpage6::wire(AppContext &context)
 {
     ChildListWindow::wire(context);
-    {
-        Table &patents = *context.dm().tblzlqk;
-        patents.setFieldTitle(QStringLiteral("ITEM_NO"), QStringLiteral("序号"));
-        patents.setFieldTitle(QStringLiteral("PATENT_NO"), QStringLiteral("专利号"));
-        patents.setFieldTitle(QStringLiteral("PATENT_NAM"), QStringLiteral("专利名称"));
-        patents.setFieldTitle(QStringLiteral("V_st"), QStringLiteral("专利状况"));
-        patents.setFieldTitle(QStringLiteral("V_ty"), QStringLiteral("专利类型"));
-        context.dm().DSTzlqk->setColumns({QStringLiteral("ITEM_NO"), QStringLiteral("PATENT_NO"),
-                                 QStringLiteral("PATENT_NAM"), QStringLiteral("V_st"),
-                                 QStringLiteral("V_ty")});
-        setRows(&patents, context.dm().DSTzlqk, QStringLiteral("ITEM_NO"));
-        setColumnWidths({50, 130, 330, 90});
-    }
+    Table &patents = *context.dm().tblzlqk;
+    patents.setFieldTitle(QStringLiteral("ITEM_NO"), QStringLiteral("序号"));
+    patents.setFieldTitle(QStringLiteral("PATENT_NO"), QStringLiteral("专利号"));
+    patents.setFieldTitle(QStringLiteral("PATENT_NAM"), QStringLiteral("专利名称"));
+    patents.setFieldTitle(QStringLiteral("V_st"), QStringLiteral("专利状况"));
+    patents.setFieldTitle(QStringLiteral("V_ty"), QStringLiteral("专利类型"));
+    context.dm().DSTzlqk->setColumns({QStringLiteral("ITEM_NO"), QStringLiteral("PATENT_NO"),
+                                      QStringLiteral("PATENT_NAM"), QStringLiteral("V_st"),
+                                      QStringLiteral("V_ty")});
+    setRows(&patents, context.dm().DSTzlqk, QStringLiteral("ITEM_NO"));
+    setKey({QStringLiteral("zlqk.dbf"), {QStringLiteral("item_4"), QStringLiteral("item_dqdm")}, {}});
+    setColumnWidths({50, 130, 330, 90});
     if (auto *dialog = context.window<TFinto6>())
         setDialog(dialog);
 }
@@ -62,16 +61,13 @@ void TFpage6::showEvent(QShowEvent *event)
     ChildListWindow::showEvent(event);
 }
 
-void TFpage6::done(int result)
+void TFpage6::whenLeft()
 {
-    runGuarded(this, [this] {
-        if (rows() && rows()->isOpen()) {
-            renumber();
-            rows()->first();
-        }
-        if (auto *page2 = context().window<TFpage2>())
-            page2->RefreshItem51Controls(false);
-    });
-    ChildListWindow::done(result);
-    runGuarded(this, [this] { context().recordHost().pageLeft(); });
+    if (rows() && rows()->isOpen()) {
+        renumber();
+        rows()->first();
+    }
+    if (auto *page2 = context().window<TFpage2>())
+        page2->RefreshItem51Controls(false);
+    context().recordHost().pageLeft();
 }

@@ -16,7 +16,10 @@ public:
 
     void wire(AppContext &context) override;
 
+    // Leaving the list gives page 2 the counts, status and types of the
+    // patents and evaluates the lock again.
+    void whenLeft() override;
+
 protected:
     void showEvent(QShowEvent *event) override;
-    void done(int result) override;
 };
