@@ -15,6 +15,7 @@
 #include "support/DbfReadBack.h"
 #include "support/PagesFixture.h"
 
+#include <QComboBox>
 #include <QDateEdit>
 #include <QItemSelectionModel>
 #include <QJsonObject>
@@ -216,6 +217,71 @@ private slots:
         log.clear();
         QVERIFY(modifyPerson(0, [](TFinto8 *d) { d->edtry_187->setText(u"一"_s); }) == false);
         QCOMPARE(log.texts().first(), u"输入序号必须为数字！"_s);
+    }
+
+    // The grid edits in place: a text cell and a code cell (from its choice
+    // list) reach the exact row, also beside a person of the same name, and
+    // stay after the list is read again; leaving the serial cell tells of a
+    // serial another person holds, once per such person.
+    void inPlaceEditsReachTheirRow()
+    {
+        openRecord();
+        for (const QString &name : {u"甲"_s, u"李四"_s, u"李四"_s})
+            QVERIFY(addPerson({name, u"原贡献"_s}));
+        log.clear();
+        QAbstractItemModel *model = persons->grid->model();
+        const auto cell = [&](int row, const QString &title) {
+            for (int c = 0; c < model->columnCount(); ++c) {
+                if (model->headerData(c, Qt::Horizontal).toString() == title)
+                    return model->index(row, c);
+            }
+            return QModelIndex();
+        };
+        QVERIFY(model->flags(cell(2, u"对成果创造性贡献"_s)) & Qt::ItemIsEditable);
+
+        QAbstractItemDelegate *text = persons->grid->itemDelegateForIndex(cell(2, u"对成果创造性贡献"_s));
+        std::unique_ptr<QWidget> edit(text->createEditor(persons->grid, {}, cell(2, u"对成果创造性贡献"_s)));
+        auto *limited = qobject_cast<ByteLimitedEdit *>(edit.get());
+        QVERIFY(limited);
+        QCOMPARE(limited->maxBytes(), persons->rows()->fieldWidth(u"item_186"_s));
+        limited->setText(u"格中改过"_s);
+        text->setModelData(limited, model, cell(2, u"对成果创造性贡献"_s));
+
+        const QModelIndex title = cell(1, u"技术职称"_s);
+        QAbstractItemDelegate *codes = persons->grid->itemDelegateForIndex(title);
+        std::unique_ptr<QWidget> editor(codes->createEditor(persons->grid, {}, title));
+        auto *choices = qobject_cast<QComboBox *>(editor.get());
+        QVERIFY(choices);
+        QCOMPARE(choices->count(), 9);
+        QCOMPARE(choices->itemText(0), u"1 院士"_s);
+        QCOMPARE(choices->itemText(8), u"c 工程院院士"_s);
+        codes->setEditorData(choices, title);
+        QCOMPARE(choices->currentText(), u"4 中级"_s);  // a new person's preset title
+        choices->setCurrentIndex(choices->findText(u"b 中科院院士"_s));
+        codes->setModelData(choices, model, title);
+        QVERIFY(log.texts().isEmpty());
+
+        std::unique_ptr<QWidget> abroad(persons->grid->itemDelegateForIndex(cell(0, u"是否留学归国"_s))
+                                            ->createEditor(persons->grid, {}, cell(0, u"是否留学归国"_s)));
+        QCOMPARE(qobject_cast<QComboBox *>(abroad.get())->itemText(1), u"0 否"_s);
+
+        persons->showRowsOf({Number, Region});
+        QCOMPARE(column(*persons->rows(), u"item_183"_s), (QStringList{u"4"_s, u"b"_s, u"4"_s}));
+        QCOMPARE(readBack(u"cgwcr.DBF"_s, u"item_187"_s, u"item_180"_s, u"item_186"_s),
+                 (QStringList{u"1 甲 原贡献"_s, u"2 李四 原贡献"_s, u"3 李四 格中改过"_s}));
+
+        // Leaving the serial cell: a unique serial says nothing, a shared one
+        // is told and left as typed.
+        QItemSelectionModel *current = persons->grid->selectionModel();
+        current->setCurrentIndex(cell(0, u"序号"_s), QItemSelectionModel::NoUpdate);
+        current->setCurrentIndex(cell(0, u"姓名"_s), QItemSelectionModel::NoUpdate);
+        QVERIFY(log.texts().isEmpty());
+        QVERIFY(model->setData(cell(0, u"序号"_s), u"3"_s));
+        current->setCurrentIndex(cell(0, u"序号"_s), QItemSelectionModel::NoUpdate);
+        current->setCurrentIndex(cell(0, u"性别"_s), QItemSelectionModel::NoUpdate);
+        QCOMPARE(log.texts(), (QStringList{u"序号有重复，请重新输入序号！"_s}));
+        persons->showRowsOf({Number, Region});
+        QCOMPARE(column(*persons->rows(), u"item_187"_s), (QStringList{u"2"_s, u"3"_s, u"3"_s}));
     }
 
     // A dictionary whose academy titles have two-character codes: what is

@@ -123,3 +123,41 @@ QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int 
                              : m_columns.value(section);
     return m_dataSet ? m_dataSet->fieldTitle(name) : name;
 }
+
+void DataSetModel::setEditable(bool editable)
+{
+    m_editable = editable;
+}
+
+Qt::ItemFlags DataSetModel::flags(const QModelIndex &index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (m_editable && index.isValid() && m_fieldIndexes.value(index.column(), -1) >= 0)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool DataSetModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    if (!m_editable || role != Qt::EditRole || !index.isValid() || !m_dataSet)
+        return false;
+    const int field = m_fieldIndexes.value(index.column(), -1);
+    if (field < 0)
+        return false;
+    const QString name = m_dataSet->fieldNames().value(field);
+    try {
+        if (m_dataSet->textAt(index.row(), field) == value.toString())
+            return true;
+        m_dataSet->moveTo(index.row());
+        m_dataSet->edit();
+        m_dataSet->setValue(name, value);
+        m_dataSet->post();
+    } catch (const DbError &e) {
+        if (m_dataSet->state() != DataSet::Browse)
+            m_dataSet->cancel();
+        emit editRefused(e.message());
+        return false;
+    }
+    emit rowEdited(index.row());
+    return true;
+}

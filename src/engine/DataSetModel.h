@@ -26,10 +26,21 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
+    // A grid that edits in place: a changed cell is posted at once to the
+    // row it belongs to (rowEdited follows), or refused with the reason
+    // (editRefused), the row left as it was. Read-only unless asked.
+    void setEditable(bool editable);
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
     // A row or memo that cannot be read shows as empty (no rows when the
     // count fails); the text of the first such failure since the rows were
     // last reset, empty when there was none.
     QString lastError() const;
+
+signals:
+    void rowEdited(int row);
+    void editRefused(const QString &reason);
 
 private:
     void reset();
@@ -39,4 +50,5 @@ private:
     QStringList m_columns;
     QList<int> m_fieldIndexes;
     mutable QString m_lastError;
+    bool m_editable = false;
 };

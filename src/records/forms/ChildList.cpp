@@ -4,6 +4,7 @@
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "engine/Filter.h"
+#include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/GridSelection.h"
 #include "records/widgets/ListGrid.h"
 #include "records/widgets/NamedControls.h"
@@ -17,6 +18,7 @@
 #include <QLayout>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -114,6 +116,26 @@ void discardPending(DataSet &rows)
         query->cancelUpdates();
 }
 
+// A cell of a text field is edited within the field's width, so that what
+// is typed is stored whole rather than cut when posted.
+class FieldWidthDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
+                          const QModelIndex &index) const override
+    {
+        auto *edit = new ByteLimitedEdit(parent);
+        const auto *model = qobject_cast<const DataSetModel *>(index.model());
+        const DataSet *rows = model ? model->dataSet() : nullptr;
+        const QString field = model ? model->columns().value(index.column()) : QString();
+        if (rows && rows->hasField(field))
+            edit->setMaxBytes(rows->fieldWidth(field));
+        return edit;
+    }
+};
+
 } // namespace
 
 // ---- list window ------------------------------------------------------------
@@ -167,6 +189,42 @@ void ChildListWindow::setRows(DataSet *rows, DataSetModel *model, const QString 
                 if (!m_followingCurrent && current.isValid())
                     moveToGridRow(current.row());
             });
+    connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current, const QModelIndex &previous) {
+                if (previous.isValid() && current.isValid() && current.column() != previous.column())
+                    runGuarded(this, [&] { columnLeft(previous.row(), previous.column()); });
+            });
+}
+
+void ChildListWindow::columnLeft(int, int) {}
+
+void ChildListWindow::editInPlace()
+{
+    if (!m_model)
+        return;
+    m_model->setEditable(true);
+    grid->setItemDelegate(new FieldWidthDelegate(grid));
+    grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                          | QAbstractItemView::AnyKeyPressed);
+    connect(m_model, &DataSetModel::rowEdited, this, [this] {
+        runGuarded(this, [this] { applyEditedRow(); });
+    });
+    connect(m_model, &DataSetModel::editRefused, this, [this](const QString &reason) {
+        Messages::ShowError(this, reason);
+    });
+}
+
+// A change the table refuses is dropped from the query with a message; the
+// grid then shows the row as stored.
+void ChildListWindow::applyEditedRow()
+{
+    try {
+        applyRowChanges();
+    } catch (...) {
+        discardPending(*m_rows);
+        reloadRows();
+        throw;
+    }
 }
 
 void ChildListWindow::setAppendTarget(DataSet *target)

@@ -118,6 +118,10 @@ public:
     void offerRowCommandsAlways() { m_rowCommandsAlwaysOffered = true; }
     // Writes pending changes of the rows to the table (cached updates).
     virtual void applyRowChanges();
+    // The grid edits in place: a changed cell is written to its own row and
+    // applied at once, or refused with a message and the row left as stored.
+    // Text cells take no more than their field holds.
+    void editInPlace();
 
     QLabel *TitlePanel = nullptr;
     QTableView *grid = nullptr;
@@ -145,6 +149,8 @@ protected:
     // names, the others keep their order around it (the renumbering that
     // follows keeps that order, whatever order equal serials come in).
     void placeRowAtItsSerial();
+    // The grid's current cell went from `column` of `row` to another column.
+    virtual void columnLeft(int row, int column);
     // A further command, placed before "退出".
     QPushButton *addCommand(const QString &name, const QString &caption);
     // Reads the rows again in their serial order (a table re-reads its
@@ -159,6 +165,7 @@ private:
     void followCurrentRow();
     void moveToGridRow(int row);
     void applyColumnWidths();
+    void applyEditedRow();
 
     ChildListLayout m_layout;
     ChildList::Key m_key;

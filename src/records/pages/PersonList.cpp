@@ -13,6 +13,7 @@
 #include "records/pages/Finto8Unit.h"
 #include "records/pages/PersonRules.h"
 
+#include <QComboBox>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStyledItemDelegate>
@@ -31,6 +32,36 @@ public:
         const QString text = PersonCodes::textOf(m_field, value.toString());
         return text.isEmpty() ? QStyledItemDelegate::displayText(value, locale)
                               : QStringLiteral("  ") + text;
+    }
+
+    // In place, a code is chosen from "code text" items and stored as its code.
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &,
+                          const QModelIndex &) const override
+    {
+        auto *choices = new QComboBox(parent);
+        choices->addItems(PersonCodes::choicesOf(m_field));
+        return choices;
+    }
+
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        auto *choices = static_cast<QComboBox *>(editor);
+        const QString stored = index.data(Qt::EditRole).toString().trimmed();
+        int found = -1;
+        for (int i = 0; i < choices->count() && !stored.isEmpty(); ++i) {
+            if (choices->itemText(i).section(QLatin1Char(' '), 0, 0) == stored)
+                found = i;
+        }
+        choices->setCurrentIndex(found);
+    }
+
+    // A stored code the list lacks stays unless another item is chosen.
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override
+    {
+        const auto *choices = static_cast<QComboBox *>(editor);
+        if (choices->currentIndex() >= 0)
+            model->setData(index, choices->currentText().section(QLatin1Char(' '), 0, 0));
     }
 
 private:
@@ -66,6 +97,20 @@ void drawCodeTexts(QTableView *grid, const QStringList &columns)
         if (column >= 0)
             grid->setItemDelegateForColumn(column, new CodeTextDelegate(field, grid));
     }
+}
+
+int otherRowsWithSerial(const DataSet &rows, const QString &serialField, int row)
+{
+    const int field = rows.fieldIndex(serialField);
+    if (field < 0 || row < 0 || row >= rows.recordCount())
+        return 0;
+    const QString serial = rows.textAt(row, field).trimmed();
+    int found = 0;
+    for (int other = 0; other < rows.recordCount(); ++other) {
+        if (other != row && rows.textAt(other, field).trimmed() == serial)
+            ++found;
+    }
+    return found;
 }
 
 } // namespace PersonGrid

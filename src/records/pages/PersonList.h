@@ -10,7 +10,10 @@ namespace PersonGrid {
 void showPersonColumns(DataSet &persons, DataSetModel &model);
 // Each listed column draws its code as two blanks and the code's text; a
 // code without a text is shown as stored.
+// In place, those columns offer their codes' choices ("0 男", "1 女").
 void drawCodeTexts(QTableView *grid, const QStringList &columns);
+// How many rows other than `row` hold the serial that `row` holds.
+int otherRowsWithSerial(const DataSet &rows, const QString &serialField, int row);
 } // namespace PersonGrid
 
 namespace PersonRegister {

@@ -32,33 +32,58 @@ int itemIndex(const QStringList &items, const QString &stored)
 
 namespace PersonCodes {
 
-QString textOf(const QString &field, const QString &code)
+namespace {
+
+using CodeTexts = QList<std::pair<QString, QString>>;
+
+// The codes of a field with their texts, in the order the grid offers them.
+const CodeTexts &codeTextsOf(const QString &field)
 {
-    static const QHash<QString, QString> sexes = {{QStringLiteral("0"), QStringLiteral("男")},
-                                                 {QStringLiteral("1"), QStringLiteral("女")}};
-    static const QHash<QString, QString> titles = {
+    static const CodeTexts none;
+    static const CodeTexts sexes = {{QStringLiteral("0"), QStringLiteral("男")},
+                                    {QStringLiteral("1"), QStringLiteral("女")}};
+    static const CodeTexts titles = {
         {QStringLiteral("1"), QStringLiteral("院士")},     {QStringLiteral("2"), QStringLiteral("正高")},
         {QStringLiteral("3"), QStringLiteral("副高")},     {QStringLiteral("4"), QStringLiteral("中级")},
         {QStringLiteral("5"), QStringLiteral("初级")},     {QStringLiteral("9"), QStringLiteral("其他")},
         {QStringLiteral("a"), QStringLiteral("两院院士")}, {QStringLiteral("b"), QStringLiteral("中科院院士")},
         {QStringLiteral("c"), QStringLiteral("工程院院士")}};
-    static const QHash<QString, QString> educations = {
+    static const CodeTexts educations = {
         {QStringLiteral("2"), QStringLiteral("博士研究生")}, {QStringLiteral("3"), QStringLiteral("硕士研究生")},
         {QStringLiteral("4"), QStringLiteral("大本")},       {QStringLiteral("5"), QStringLiteral("大专")},
         {QStringLiteral("6"), QStringLiteral("中专")},       {QStringLiteral("9"), QStringLiteral("其他")}};
-    static const QHash<QString, QString> abroad = {{QStringLiteral("1"), QStringLiteral("是")},
-                                                  {QStringLiteral("0"), QStringLiteral("否")}};
+    static const CodeTexts abroad = {{QStringLiteral("1"), QStringLiteral("是")},
+                                     {QStringLiteral("0"), QStringLiteral("否")}};
     const QString f = field.toLower();
-    const QString c = code.trimmed();
     if (f == QLatin1String("item_181") || f == QLatin1String("item_193"))
-        return sexes.value(c);
+        return sexes;
     if (f == QLatin1String("item_183") || f == QLatin1String("item_198"))
-        return titles.value(c);
+        return titles;
     if (f == QLatin1String("item_184"))
-        return educations.value(c);
+        return educations;
     if (f == QLatin1String("item_188"))
-        return abroad.value(c);
+        return abroad;
+    return none;
+}
+
+} // namespace
+
+QString textOf(const QString &field, const QString &code)
+{
+    const QString c = code.trimmed();
+    for (const auto &[known, text] : codeTextsOf(field)) {
+        if (known == c)
+            return text;
+    }
     return {};
+}
+
+QStringList choicesOf(const QString &field)
+{
+    QStringList choices;
+    for (const auto &[code, text] : codeTextsOf(field))
+        choices << code + QLatin1Char(' ') + text;
+    return choices;
 }
 
 } // namespace PersonCodes

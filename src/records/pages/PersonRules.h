@@ -28,6 +28,9 @@ namespace PersonCodes {
 // item_198), the educations for item_184, "是"/"否" for item_188; empty for a
 // code the field does not know.
 QString textOf(const QString &field, const QString &code);
+// The choices the grid offers for a code field, "code text" ("0 男", "1 女");
+// empty for a field without codes. The code is the first character.
+QStringList choicesOf(const QString &field);
 } // namespace PersonCodes
 
 // A person's birth month, stored as "yyyy.MM".

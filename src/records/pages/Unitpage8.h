@@ -12,4 +12,9 @@ public:
 
     void wire(AppContext &context) override;
     void whenLeft() override;
+
+protected:
+    // Leaving the serial cell tells of each other person holding that
+    // serial; nothing is changed or refused.
+    void columnLeft(int row, int column) override;
 };
