@@ -14,6 +14,14 @@ void BenchTable::addNote(const QString &line)
     m_notes.append(line);
 }
 
+void BenchTable::addMismatch(const QString &what, qint64 engineRows, qint64 referenceRows)
+{
+    if (engineRows == referenceRows)
+        return;
+    addNote(QStringLiteral("MISMATCH: %1: engine %2 rows, reference %3 rows").arg(what).arg(engineRows).arg(referenceRows));
+    ++m_mismatches;
+}
+
 double BenchTable::Row::ratio() const
 {
     return value >= 0 && referenceValue > 0 ? value / referenceValue : NAN;
@@ -70,5 +78,6 @@ QString BenchTable::render() const
 
 int BenchTable::misses() const
 {
-    return int(std::count_if(m_rows.begin(), m_rows.end(), [](const Row &row) { return !row.met(); }));
+    return m_mismatches
+           + int(std::count_if(m_rows.begin(), m_rows.end(), [](const Row &row) { return !row.met(); }));
 }

@@ -16,8 +16,13 @@ public:
     // A line printed under the table (sizes, method notes).
     void addNote(const QString &line);
 
+    // Engine and reference counted different rows: their times compare
+    // nothing, so the run fails.
+    void addMismatch(const QString &what, qint64 engineRows, qint64 referenceRows);
+
     QString render() const;
-    // Rows whose ratio is above its target (or could not be measured).
+    // Rows whose ratio is above its target (or could not be measured), and
+    // mismatches.
     int misses() const;
 
 private:
@@ -36,4 +41,5 @@ private:
 
     QList<Row> m_rows;
     QStringList m_notes;
+    int m_mismatches = 0;
 };

@@ -112,7 +112,9 @@ void RecordMaker::fillIdentity(NamedRow &row, QChar category, int rowNumber, int
     put(row, "ITEM_121", QDate(year, 1, 1).addDays(m_text.between(0, 364)));
     put(row, "ITEM_120", QStringLiteral("GL-%1-%2").arg(year).arg(m_text.digits(4)));
     put(row, "ITEM_1", m_text.chance(85) ? QStringLiteral("1") : code(m_text, 2, 3));
-    const int start = year - m_text.between(1, 5);
+    // The research ends the year before registration and starts a year or
+    // more before that, so page 1 accepts the period whatever the months.
+    const int start = year - m_text.between(2, 5);
     put(row, "ITEM_8", QStringLiteral("%1.%2   至%3.%4")
                            .arg(start).arg(m_text.between(1, 12), 2, 10, QLatin1Char('0'))
                            .arg(year - 1).arg(m_text.between(1, 12), 2, 10, QLatin1Char('0')));
@@ -163,10 +165,12 @@ void RecordMaker::fillClassification(NamedRow &row, QChar category)
     put(row, "ITEM_126", m_text.multiCode(kSources, 4));
     put(row, "ITEM_41_1", m_text.pickFrom(kPlanSubclasses));
     put(row, "ITEM_140", code(m_text, 1, 6));
-    put(row, "ITEM_16", code(m_text, 1, 4));
+    // Only the stages and transfer terms still offered (codes 1-3) are ones
+    // page 1 accepts.
+    put(row, "ITEM_16", code(m_text, 1, 3));
     put(row, "ITEM_2", code(m_text, 1, 5));
     put(row, "ITEM_200", m_text.multiCode(kGoals, 3));
-    put(row, "ITEM_33", code(m_text, 1, 4));
+    put(row, "ITEM_33", code(m_text, 1, 3));
     put(row, "ITEM_201", code(m_text, 1, 3));
     const QString state = code(m_text, 1, 3);
     put(row, "ITEM_32", state);

@@ -280,10 +280,58 @@ EngineBench::Figure querySearch(const QString &folder, const QString &scratchRoo
     return figure;
 }
 
-QString pageRecordSql(const QString &item4)
+QString pageRecordSql(qint64 rowid)
 {
-    return QStringLiteral("select * from kjcg where item_4 = '%1'").arg(item4);
+    return QStringLiteral("select * from kjcg where rowid = %1").arg(rowid);
 }
+
+QString pageRowidSql(const QString &item4)
+{
+    return QStringLiteral("select rowid from kjcg where item_4 = '%1'").arg(item4);
+}
+
+namespace {
+
+QStringList listedNumbers(const Query &list, int most)
+{
+    QStringList numbers;
+    const int field = list.fieldIndex(QStringLiteral("item_4"));
+    for (int row = 0; row < list.recordCount() && numbers.size() < most; ++row)
+        numbers.append(list.textAt(row, field).trimmed());
+    return numbers;
+}
+
+// The first record of the start-up list that page 1 accepts, current in the
+// list and loaded into the page. Generated records may leave out what page 1
+// requires, whatever the number of records generated.
+QString openAcceptedRecord(StartUp::Windows &windows, TFpage1 &page)
+{
+    Query &list = *windows.context().dm().Qrykjcg;
+    const QStringList numbers = listedNumbers(list, 50);
+    if (numbers.isEmpty())
+        throw DbError(QStringLiteral("the start-up list is empty"));
+    QString refused;
+    for (const QString &item4 : numbers) {
+        // The generated record holds several codes where page 1 takes one:
+        // it is made one that page 1 accepts, as a user would have saved it.
+        windows.context().dm().database()->execute(
+            QStringLiteral("update kjcg set item_123 = '1', item_124_1 = '01;', item_125 = '03;' "
+                           "where item_4 = :item_4"),
+            {{QStringLiteral("item_4"), item4}});
+        ReopenQuery(list, windows.mainForm()->CurrentListSql);
+        if (!list.locate(QStringLiteral("item_4"), item4))
+            continue;
+        page.loadFromRecord();
+        refused = page.firstFailingCheck();
+        if (refused.isEmpty())
+            return item4;
+    }
+    throw DbError(QStringLiteral("page 1 refuses the first %1 listed records, the last for: %2")
+                      .arg(numbers.size())
+                      .arg(refused));
+}
+
+} // namespace
 
 EngineBench::Figure pageSave(const QString &folder, const QString &scratchRoot)
 {
@@ -292,21 +340,7 @@ EngineBench::Figure pageSave(const QString &folder, const QString &scratchRoot)
     fillMainWindow(windows);
     checkStartedNormally(windows);
     TFpage1 &page = windows.context().need<TFpage1>();
-    const Query &list = *windows.context().dm().Qrykjcg;
-    if (list.isEmpty())
-        throw DbError(QStringLiteral("the start-up list is empty"));
-    const QString item4 = list.asString(QStringLiteral("item_4")).trimmed();
-    // The generated record holds several codes where page 1 takes one: it
-    // is made one that page 1 accepts, as a user would have saved it.
-    windows.context().dm().database()->execute(
-        QStringLiteral("update kjcg set item_123 = '1', item_124_1 = '01;', item_125 = '03;' "
-                       "where item_4 = :item_4"),
-        {{QStringLiteral("item_4"), item4}});
-    ReopenQuery(*windows.context().dm().Qrykjcg, windows.mainForm()->CurrentListSql);
-    page.loadFromRecord();
-    const QString refused = page.firstFailingCheck();
-    if (!refused.isEmpty())
-        throw DbError(QStringLiteral("page 1 refuses record %1: %2").arg(item4, refused));
+    const QString item4 = openAcceptedRecord(windows, page);
     g_boxes.clear();
 
     EngineBench::Figure figure;

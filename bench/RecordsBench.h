@@ -53,8 +53,11 @@ QString page3SaveText(int run);
 // detail starts with "build=SECONDS item4=NUMBER": building page 1's widgets
 // once, and the record whose row the reference reads.
 EngineBench::Figure pageSave(const QString &folder, const QString &scratchRoot);
-// The reference's select of that record's row.
-QString pageRecordSql(const QString &item4);
+// The reference's select of that record's row by its key: the engine finds
+// the record by an index, so the reference is not held to a scan of the table.
+QString pageRecordSql(qint64 rowid);
+// Finding that key, untimed.
+QString pageRowidSql(const QString &item4);
 
 // A completing person added to the first record of the start-up list
 // through page 8's dialog, as "新增" and "存储" do: the row stored, the

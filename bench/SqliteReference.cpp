@@ -165,6 +165,12 @@ EngineBench::Figure SqliteReference::insertRows(const TableRows &rows)
         stepAll(m_db, QStringLiteral("select max(rowid) from %1").arg(name).toUtf8().constData(),
                 [&](sqlite3_stmt *row) { before[name] = sqlite3_column_int64(row, 0); });
     }
+    const auto restore = [&] {
+        for (auto it = before.begin(); it != before.end(); ++it) {
+            exec(QStringLiteral("DELETE FROM %1 WHERE rowid > %2").arg(it.key()).arg(it.value())
+                     .toUtf8().constData());
+        }
+    };
     EngineBench::Figure figure;
     figure.seconds = Measure::median(
         [&] {
@@ -173,12 +179,10 @@ EngineBench::Figure SqliteReference::insertRows(const TableRows &rows)
                 insertAll(name, tableRows);
             exec("COMMIT");
         },
-        [&] {
-            for (auto it = before.begin(); it != before.end(); ++it) {
-                exec(QStringLiteral("DELETE FROM %1 WHERE rowid > %2").arg(it.key()).arg(it.value())
-                         .toUtf8().constData());
-            }
-        });
+        restore);
+    // The rows read after this one must find the reference equal to the
+    // generated folder again.
+    restore();
     for (const auto &[name, tableRows] : rows)
         figure.count += tableRows.size();
     return figure;
@@ -203,6 +207,16 @@ EngineBench::Figure SqliteReference::update(const char *sql, const char *prepare
 EngineBench::Figure SqliteReference::fullScan()
 {
     return readAll(QStringLiteral("select * from kjcg"));
+}
+
+qint64 SqliteReference::firstInteger(const QString &sql)
+{
+    qint64 value = -1;
+    stepAll(m_db, sql.toUtf8().constData(), [&](sqlite3_stmt *row) {
+        if (value < 0)
+            value = sqlite3_column_int64(row, 0);
+    });
+    return value;
 }
 
 EngineBench::Figure SqliteReference::readAll(const QString &sql)

@@ -28,6 +28,8 @@ public:
     EngineBench::Figure fullScan();
     // The same for the rows of a SELECT of the caller's.
     EngineBench::Figure readAll(const QString &sql);
+    // The first column of the first row of a SELECT, or -1 when it finds none.
+    qint64 firstInteger(const QString &sql);
     // The row of a registration number (found untimed) read fully by its
     // rowid, then one text column of it set to valueOf(run) (the run counts
     // from 1).
