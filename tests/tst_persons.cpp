@@ -22,6 +22,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QTableView>
+#include <QWindow>
 #include <QtTest>
 
 namespace {
@@ -483,6 +484,15 @@ private slots:
         f.main()->btn_page07->setKind(SectionButton::NotDone);
         committee->show();
         committee->quitClick();
+        QVERIFY(f.main()->btn_page07->isDone());
+        QVERIFY(!committee->isVisible());
+
+        // Its close box (a close the window system sends) leaves it the same way.
+        QVERIFY(committee->windowFlags() & Qt::WindowCloseButtonHint);
+        f.main()->btn_page07->setKind(SectionButton::NotDone);
+        committee->show();
+        QVERIFY(committee->windowHandle());
+        committee->windowHandle()->close();  // through the window system, as the close box does
         QVERIFY(f.main()->btn_page07->isDone());
         QVERIFY(!committee->isVisible());
     }
