@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
+#include <QLabel>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
@@ -102,6 +103,33 @@ private slots:
     void initTestCase() { f.buildOnce(); }
     void cleanup() { f.stop(); }
 
+    // Whatever a stored record ticks, the page opens with each form's
+    // controls shown exactly while its box is ticked, labels with their edits.
+    void theFormControlsFollowTheBoxesOnOpening()
+    {
+        const QList<QPair<QString, QPair<bool, bool>>> cases = {
+            {QString(), {false, false}}, {u"1;"_s, {true, false}}, {u"3;"_s, {false, true}},
+            {u"1;3;"_s, {true, true}}};
+        for (const auto &c : cases) {
+            openOn({{u"item_51"_s, c.first}, {u"item_52"_s, u"某软件"_s}, {u"item_53"_s, u"2023SR1"_s}});
+            QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->btn_page02, [&](TFpage2 *page) {
+                const bool patents = c.second.first;
+                const bool software = c.second.second;
+                QCOMPARE(page->Button1->isVisible(), patents);
+                QCOMPARE(page->edt_51_2->isVisible(), patents);
+                for (QWidget *w : {static_cast<QWidget *>(page->Edt_52), static_cast<QWidget *>(page->Edt_53)}) {
+                    QCOMPARE(w->isVisible(), software);
+                    const QList<QLabel *> labels = page->findChildren<QLabel *>();
+                    for (QLabel *l : labels)
+                        if (l->buddy() == w)
+                            QCOMPARE(l->isVisible(), software);
+                }
+                page->quit01->click();
+            }));
+            f.stop();
+        }
+    }
+
     // Three patents entered through the list give page 2 its counts,
     // status and types; a deleted one takes its serial with it.
     void thePatentsRoundTrip()
@@ -123,6 +151,8 @@ private slots:
                                      {u"ZL2022300003"_s, u"外观"_s, u"2"_s, u"3"_s}});
                 }));
                 QCOMPARE(list->grid->model()->rowCount(), 3);
+                QVERIFY(list->grid->columnWidth(1)
+                        > list->grid->fontMetrics().horizontalAdvance(u"ZL202410001234.5"_s));
                 list->quitButton->click();
             }));
             QCOMPARE(page->edt_51_2->text(), u"2"_s);

@@ -17,6 +17,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QScrollBar>
 #include <QItemSelectionModel>
 #include <QJsonObject>
 #include <QLabel>
@@ -282,6 +283,23 @@ private slots:
         QCOMPARE(log.texts(), (QStringList{u"序号有重复，请重新输入序号！"_s}));
         persons->showRowsOf({Number, Region});
         QCOMPARE(column(*persons->rows(), u"item_187"_s), (QStringList{u"2"_s, u"3"_s, u"3"_s}));
+    }
+
+    // At the page's size every column shows without scrolling sideways, and
+    // the person dialog opens with the name to type.
+    void theGridFitsThePageAndTheDialogStartsAtTheName()
+    {
+        openRecord();
+        QVERIFY(addPerson({u"甲"_s, u"贡献"_s}));
+        persons->show();
+        QCoreApplication::processEvents();
+        QCOMPARE(persons->grid->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(persons->grid->columnWidth(8) >= persons->grid->columnWidth(7));
+        persons->hide();
+        QVERIFY(PagesFixture::throughButton<TFinto8>(persons->modifyButton, [](TFinto8 *d) {
+            QCOMPARE(d->focusWidget(), d->edtry_180);
+            d->Button2->click();
+        }));
     }
 
     // A dictionary whose academy titles have two-character codes: what is

@@ -319,7 +319,12 @@ void ChildListWindow::applyColumnWidths()
     const QStringList fields = m_model->columns().isEmpty() && m_model->dataSet()
                                    ? m_model->dataSet()->fieldNames()
                                    : m_model->columns();
+    // The last column takes the room the others leave, so that the list
+    // fits the page without scrolling sideways.
+    const bool lastFills = grid->horizontalHeader()->stretchLastSection();
     for (int i = 0; i < columns; ++i) {
+        if (lastFills && i == columns - 1)
+            break;
         if (i < m_columnWidths.size()) {
             grid->setColumnWidth(i, m_columnWidths.at(i));
             continue;

@@ -84,8 +84,14 @@ TFpage2::TFpage2(QWidget *parent)
     layout->addStretch(1);
     layout->addWidget(makeButtonBar(QStringLiteral("存储")));
     declareBindings();
-    for (QWidget *w : m_patentControls + m_softwareControls)
+    // Their places stay taken while hidden: ticking a box must not move the
+    // boxes or the rows below under the user's mouse.
+    for (QWidget *w : m_patentControls + m_softwareControls) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
         w->hide();
+    }
 }
 
 // ---- the controls ----------------------------------------------------------------

@@ -22,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QRadioButton>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -114,7 +115,8 @@ QWidget *TFpage3::buildSource()
     sources->setContentsMargins(6, 4, 6, 4);
     sources->setVerticalSpacing(2);
     auto *national = new QHBoxLayout;
-    national->setSpacing(2);
+    // The caption sits apart from the box as every other box's caption does.
+    national->setSpacing(cb_126_01->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, cb_126_01));
     national->addWidget(cb_126_01);
     national->addWidget(new QLabel(QStringLiteral("国家计划"), Pl_126));
     sources->addLayout(national, 0, 0);
@@ -157,8 +159,14 @@ QWidget *TFpage3::buildSource()
     CB_41 = MakePickList(box, QStringLiteral("CB_41"));
     CB_41->setMinimumWidth(320);
     Lb_41->setBuddy(CB_41);
-    Lb_41->hide();
-    CB_41->hide();
+    // The row keeps its place while hidden: ticking a source must not push
+    // the rows below away from the user's mouse.
+    for (QWidget *w : {static_cast<QWidget *>(Lb_41), static_cast<QWidget *>(CB_41)}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+        w->hide();
+    }
 
     auto *grid = new QGridLayout(box);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -169,6 +177,7 @@ QWidget *TFpage3::buildSource()
     grid->addWidget(Pl_126, 0, 1);
     grid->addWidget(Pl_140, 1, 1);
     auto *subclassRow = new QHBoxLayout;
+    subclassRow->setSpacing(6);
     subclassRow->addWidget(Lb_41);
     subclassRow->addWidget(CB_41);
     subclassRow->addStretch(1);

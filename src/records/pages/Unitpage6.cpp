@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QPushButton>
+#include <QTableView>
 
 
 TFpage6::TFpage6(QWidget *parent)
@@ -44,7 +45,10 @@ void TFpage6::wire(AppContext &context)
                                       QStringLiteral("V_ty")});
     setRows(&patents, context.dm().DSTzlqk, QStringLiteral("ITEM_NO"));
     setKey({QStringLiteral("zlqk.dbf"), {QStringLiteral("item_4"), QStringLiteral("item_dqdm")}, {}});
-    setColumnWidths({50, 130, 330, 90});
+    // A full patent number with its check digit ("ZL202410001234.5") must
+    // show whole in the grid's own font.
+    const int numberWidth = grid->fontMetrics().horizontalAdvance(QStringLiteral("ZL000000000000.0W")) + 16;
+    setColumnWidths({50, qMax(130, numberWidth), 330, 90});
     if (auto *dialog = context.window<TFinto6>())
         setDialog(dialog);
 }
