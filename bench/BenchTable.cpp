@@ -38,6 +38,9 @@ QString BenchTable::format(double value, Unit unit)
         return QStringLiteral("n/a");
     if (unit == Unit::Bytes)
         return QStringLiteral("%1 MB").arg(value / (1024.0 * 1024.0), 0, 'f', 1);
+    // Sub-millisecond rows (a page save, a keyed read) would print as 0.0 ms.
+    if (value < 0.001)
+        return QStringLiteral("%1 us").arg(value * 1e6, 0, 'f', 1);
     if (value < 1.0)
         return QStringLiteral("%1 ms").arg(value * 1000.0, 0, 'f', 1);
     return QStringLiteral("%1 s").arg(value, 0, 'f', 2);
