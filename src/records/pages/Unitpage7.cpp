@@ -1,7 +1,5 @@
 #include "Unitpage7.h"
 
-#include <QCloseEvent>
-
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "records/forms/Abort.h"
@@ -20,6 +18,8 @@ TFpage7::TFpage7(QWidget *parent)
                       parent)
 {
     setObjectName(QStringLiteral("Fpage7"));
+    // Unlike the other pages it has a close box; closing through it leaves
+    // the section's done mark as it was (only 退出 sets it).
     setWindowFlag(Qt::WindowCloseButtonHint, true);
     // "修改" on an empty list adds; "删除" then has nothing to ask about.
     offerRowCommandsAlways();
@@ -85,18 +85,6 @@ void TFpage7::quitClick()
 {
     runGuarded(this, [this] { context().recordHost().markSectionDone(QStringLiteral("btn_page07")); });
     accept();
-}
-
-// The close box (or the window system's close) of the open page; a hidden
-// page closed with the program marks nothing.
-void TFpage7::closeEvent(QCloseEvent *event)
-{
-    if (!isVisible()) {
-        ChildListWindow::closeEvent(event);
-        return;
-    }
-    event->ignore();
-    quitClick();
 }
 
 void TFpage7::whenLeft()

@@ -1,7 +1,6 @@
 #pragma once
 #include "records/forms/ChildList.h"
 
-class QCloseEvent;
 class QPushButton;
 
 // Page 7: the evaluation committee of the current achievement (jdwyhmd.DBF),
@@ -24,8 +23,4 @@ public:
 
 public slots:
     void quitClick() override;
-
-protected:
-    // Unlike the other pages it has a close box, which leaves it as 退出 does.
-    void closeEvent(QCloseEvent *event) override;
 };
