@@ -38,14 +38,14 @@ void FormSheet::ruledRow(double height, const QList<double> &columnEdges)
         m_page.add(BandKind::Title, line(QString(), x, m_y, x, m_y + height, Pen));
 }
 
-report::Element FormSheet::value(const QString &spec, const QRectF &mm) const
+report::Element FormSheet::value(const QString &source, const QRectF &mm) const
 {
     TextStyle s = style(9.5);
     s.wrap = true;
     s.shrink = true;
-    if (spec.isEmpty() || spec.startsWith(QLatin1String("label:")))
-        return label(spec.mid(6), mm, QString(), s);
-    report::Element e = field(QString(), spec, mm, s);
+    if (source.isEmpty() || source.startsWith(QLatin1String("label:")))
+        return label(source.mid(6), mm, QString(), s);
+    report::Element e = field(QString(), source, mm, s);
     return e;
 }
 

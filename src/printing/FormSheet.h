@@ -42,7 +42,7 @@ public:
 
 private:
     void ruledRow(double height, const QList<double> &columnEdges);
-    report::Element value(const QString &spec, const QRectF &mm) const;
+    report::Element value(const QString &source, const QRectF &mm) const;
 
     report::Report &m_page;
     const CodeLookup *m_codes;
