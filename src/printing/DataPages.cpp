@@ -380,21 +380,32 @@ void PrepareYyPrint07(report::Report &page, PrintData &data)
     page.setDetailData(data.unitRows);
 }
 
+// The approval page of both categories: the unit's approval block above
+// annex 1, the list of materials that go with the registration.
+static std::unique_ptr<report::Report> makeApprovalPage(const char *name, const QString &dateLabel,
+                                                        bool applied, const QString &annexHeading,
+                                                        const QString &annexList, const PrintData &data)
+{
+    auto page = newPage(name);
+    FormSheet sheet(*page, data.codes);
+    addApproval(sheet, *page, dateLabel, applied);
+    sheet.skip(6);
+    sheet.heading(annexHeading, 13);
+    sheet.textBlock(annexList, 50, 11);
+    sheet.finish();
+    return page;
+}
+
 std::unique_ptr<report::Report> makeYyPrint08(const PrintData &data)
 {
-    auto page = newPage("TyyPrint08");
-    FormSheet sheet(*page, data.codes);
-    addApproval(sheet, *page, QStringLiteral("QRLabel_d"), true);
-    sheet.skip(6);
-    sheet.heading(QStringLiteral("附件1  应用技术类成果登记材料一览表"), 13);
-    sheet.textBlock(QStringLiteral(
+    return makeApprovalPage("TyyPrint08", QStringLiteral("QRLabel_d"), true,
+                            QStringLiteral("附件1  应用技术类成果登记材料一览表"),
+                            QStringLiteral(
         "1．科技成果登记表（一式两份）；\n"
         "2．评价证明（鉴定证书、验收报告或行业准入证明等）复印件；\n"
         "3．知识产权证明（专利证书、软件著作权登记证书等）复印件；\n"
         "4．成果应用证明及经济效益、社会效益证明；\n"
-        "5．其他有关材料。"), 50, 11);
-    sheet.finish();
-    return page;
+        "5．其他有关材料。"), data);
 }
 
 void PrepareYyPrint08(report::Report &page, PrintData &data)
@@ -502,19 +513,14 @@ void PrepareRjPrint05(report::Report &page, PrintData &data)
 
 std::unique_ptr<report::Report> makeRjPrint06(const PrintData &data)
 {
-    auto page = newPage("TrjPrint06");
-    FormSheet sheet(*page, data.codes);
-    addApproval(sheet, *page, QStringLiteral("QRLabel_D"), false);
-    sheet.skip(6);
-    sheet.heading(QStringLiteral("附件1  基础理论、软科学类成果登记材料一览表"), 13);
-    sheet.textBlock(QStringLiteral(
+    return makeApprovalPage("TrjPrint06", QStringLiteral("QRLabel_D"), false,
+                            QStringLiteral("附件1  基础理论、软科学类成果登记材料一览表"),
+                            QStringLiteral(
         "1．科技成果登记表（一式两份）；\n"
         "2．评价证明（鉴定证书、验收报告或评审意见等）复印件；\n"
         "3．公开发表的论文、专著或研究报告目录；\n"
         "4．成果被采纳、应用的证明；\n"
-        "5．其他有关材料。"), 50, 11);
-    sheet.finish();
-    return page;
+        "5．其他有关材料。"), data);
 }
 
 void PrepareRjPrint06(report::Report &page, PrintData &data)
