@@ -14,12 +14,12 @@
 #include "records/forms/Messages.h"
 #include "records/main/UnitDM.h"
 #include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/FileChoice.h"
 #include "records/widgets/GridSelection.h"
 #include "records/widgets/NamedControls.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -78,7 +78,7 @@ TFormin::TFormin(QWidget *parent)
     resize(680, 480);
     buildControls();
     m_chooser = [](QWidget *parentWidget, const QString &title) {
-        return QFileDialog::getOpenFileName(parentWidget, title, QString(), QStringLiteral("arj(*.arj)"));
+        return ChooseFileToOpen(parentWidget, title, QStringLiteral("arj(*.arj)"));
     };
 }
 
