@@ -251,6 +251,24 @@ private slots:
         QCOMPARE(fileBytes(path("KJCG.TXT")), tabbed(expected, true));
     }
 
+    // Long stored texts (memos) take a one-pass way of their own: each kind
+    // of value gives the bytes the general way gives its text.
+    void longStoredTextsAreWrittenAsShortOnes()
+    {
+        auto memos = smallTable("memos.dbf", 'M');
+        const QString long64 = QString("长文本").repeated(12);
+        const QStringList texts = {long64, "a" + long64, long64 + "\r\n" + long64, "\"" + long64,
+                                   long64 + "\"引\"\r\n", long64 + "\t", "\"" + long64 + "\r\n"};
+        for (const QString &text : texts)
+            addRow(*memos, {{"A", "1"}, {"B", text}, {"C", text.left(5)}});
+        WriteExchangeFile(*memos, path("MEMOS.TXT"));
+        ExchangeFileWriter general(path("GENERAL.TXT"));
+        for (const QString &text : texts)
+            general.writeValues({"1", text, text.left(5)}, LastValue::Plain);
+        general.commit();
+        QCOMPARE(fileBytes(path("MEMOS.TXT")), fileBytes(path("GENERAL.TXT")));
+    }
+
     void unitAndExpertLines()
     {
         auto unit = table("unit.dbf");

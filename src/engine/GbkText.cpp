@@ -136,6 +136,26 @@ struct BlockTrails
     quint64 euro = 0;    // 0x80
 };
 
+// Bytes that text formats give a meaning of their own; never part of a
+// GBK character (trail bytes are 0x40 and above).
+struct BlockMarks
+{
+    quint64 separator = 0;   // TAB, CR, LF
+    quint64 quote = 0;       // "
+
+    BlockMarks &operator|=(const BlockMarks &other)
+    {
+        separator |= other.separator;
+        quote |= other.quote;
+        return *this;
+    }
+};
+
+bool isSeparator(char c)
+{
+    return c == '\t' || c == '\r' || c == '\n';
+}
+
 #if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
 // Compared as signed bytes: 0x80..0xFF are -128..-1.
 __m128i splat(int b)
@@ -180,6 +200,23 @@ BlockTrails trailsOf(const char *block)
     }
     return t;
 }
+
+// The marks of the block and its lead and high bytes (not its control
+// bytes), the block copied to out on the way.
+BlockMarks copyMarked(const char *block, char *out, BlockBytes &b)
+{
+    BlockMarks m;
+    for (int i = 0; i < BlockSize / 16; ++i) {
+        const __m128i v = part(block, i);
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 16 * i), v);
+        b.lead |= bitsAt(_mm_and_si128(_mm_cmpgt_epi8(v, splat(0x80)), _mm_cmplt_epi8(v, splat(0xFF))), i);
+        b.high |= bitsAt(v, i);
+        const __m128i breaks = _mm_or_si128(_mm_cmpeq_epi8(v, splat('\r')), _mm_cmpeq_epi8(v, splat('\n')));
+        m.separator |= bitsAt(_mm_or_si128(breaks, _mm_cmpeq_epi8(v, splat('\t'))), i);
+        m.quote |= bitsAt(_mm_cmpeq_epi8(v, splat('"')), i);
+    }
+    return m;
+}
 #else
 BlockBytes bytesOf(const char *block)
 {
@@ -202,6 +239,18 @@ BlockTrails trailsOf(const char *block)
         t.euro |= quint64(c == 0x80) << k;
     }
     return t;
+}
+
+BlockMarks copyMarked(const char *block, char *out, BlockBytes &b)
+{
+    std::memcpy(out, block, BlockSize);
+    b = bytesOf(block);
+    BlockMarks m;
+    for (int k = 0; k < BlockSize; ++k) {
+        m.separator |= quint64(isSeparator(block[k])) << k;
+        m.quote |= quint64(block[k] == '"') << k;
+    }
+    return m;
 }
 #endif
 
@@ -227,17 +276,22 @@ quint64 trailsWanted(quint64 lead, bool &pendingLead)
     return (afterEvenStart & ~EvenBits) | (afterOddStart & EvenBits) | (carried & ~lead);
 }
 
-bool isValidBlock(const char *block, bool &pendingLead, quint64 *control = nullptr)
+bool isValidBlock(const char *block, const BlockBytes &b, bool &pendingLead)
 {
-    const BlockBytes b = bytesOf(block);
-    if (control)
-        *control |= b.control;
     const quint64 wanted = trailsWanted(b.lead, pendingLead);
     const quint64 otherHigh = b.high & ~b.lead;   // 0x80 or 0xFF
     if ((wanted | otherHigh) == 0)
         return true;
     const BlockTrails t = trailsOf(block);
     return ((otherHigh & ~t.euro) | (wanted & ~t.trail)) == 0;
+}
+
+bool isValidBlock(const char *block, bool &pendingLead, quint64 *control = nullptr)
+{
+    const BlockBytes b = bytesOf(block);
+    if (control)
+        *control |= b.control;
+    return isValidBlock(block, b, pendingLead);
 }
 
 bool validBlocksApply(const GbkTables &t)
@@ -268,6 +322,17 @@ int validCharacterAt(const GbkTables &t, const char *data, qsizetype size, qsize
     if (!t.everyPairAssigned && t.pairChar[GbkTables::pairIndex(b, trail)] == Replacement)
         return 0;
     return 2;
+}
+
+// Short texts, and the rest of a long one from i, character by character.
+bool restIsValid(const GbkTables &t, const char *data, qsizetype size, qsizetype i)
+{
+    for (qsizetype width = 0; i < size; i += width) {
+        width = i + 8 <= size && isEightAscii(data + i) ? 8 : validCharacterAt(t, data, size, i);
+        if (width == 0)
+            return false;
+    }
+    return true;
 }
 
 // Calls put with each character of the GBK bytes. A lead byte whose trail
@@ -461,13 +526,37 @@ bool isValid(QByteArrayView gbk)
         if (pendingLead)
             --i;   // that lead byte is read again, with its trail
     }
-    // Short texts, and the rest of a long one, character by character.
-    for (qsizetype width = 0; i < size; i += width) {
-        width = i + 8 <= size && isEightAscii(data + i) ? 8 : validCharacterAt(t, data, size, i);
-        if (width == 0)
-            return false;
+    return restIsValid(t, data, size, i);
+}
+
+// The blocks are copied as they are checked, while they are at hand; the
+// rest (under a block) is copied and looked at on its own.
+CopyScan copyChecked(QByteArrayView gbk, char *out)
+{
+    const GbkTables &t = tables();
+    const char *data = gbk.data();
+    const qsizetype size = gbk.size();
+    qsizetype i = 0;
+    BlockMarks marks;
+    bool pendingLead = false;
+    if (validBlocksApply(t)) {
+        for (; i + BlockSize <= size; i += BlockSize) {
+            BlockBytes b;
+            marks |= copyMarked(data + i, out + i, b);
+            if (!isValidBlock(data + i, b, pendingLead))
+                return CopyScan();
+        }
     }
-    return true;
+    std::memcpy(out + i, data + i, size_t(size - i));
+    CopyScan scan;
+    scan.separator = marks.separator != 0;
+    scan.quote = marks.quote != 0;
+    for (qsizetype k = i; k < size; ++k) {
+        scan.separator = scan.separator || isSeparator(data[k]);
+        scan.quote = scan.quote || data[k] == '"';
+    }
+    scan.valid = restIsValid(t, data, size, pendingLead ? i - 1 : i);
+    return scan;
 }
 
 bool isCleanText(QByteArrayView gbk)
@@ -495,12 +584,7 @@ bool isCleanText(QByteArrayView gbk)
         if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F)
             return false;
     }
-    for (qsizetype width = 0; i < size; i += width) {
-        width = i + 8 <= size && isEightAscii(data + i) ? 8 : validCharacterAt(t, data, size, i);
-        if (width == 0)
-            return false;
-    }
-    return true;
+    return restIsValid(t, data, size, i);
 }
 
 bool canHold(const QString &text)

@@ -29,6 +29,19 @@ bool isValid(QByteArrayView gbk);
 // in one pass.
 bool isCleanText(QByteArrayView gbk);
 
+// What copyChecked() found.
+struct CopyScan
+{
+    bool valid = false;       // GBK text, as isValid() means it
+    bool separator = false;   // a TAB, CR or LF among the bytes
+    bool quote = false;       // a double quote among them
+};
+// Copies the bytes to out (room for as many) and checks them as isValid()
+// does, in one pass, noting the bytes that text formats give a meaning of
+// their own (never part of a GBK character): for writers that pass long
+// stored text on. What was copied of invalid bytes is of no use.
+CopyScan copyChecked(QByteArrayView gbk, char *out);
+
 bool canHold(const QString &text);
 // The first character GBK cannot hold, or a null QChar pair when all fit.
 QString firstUnencodable(const QString &text);

@@ -60,6 +60,8 @@ private:
     void writePlannedRow(const DataSet &row, const Plan &plan, int current);
     void putColumn(const DataSet &row, int current, const Plan &plan, int column);
     void putRecord(const DataSet &row, int current, const Plan &plan, int recno);
+    bool putStoredText(QByteArrayView gbk, int column, qsizetype count, ExchangeText::LastValue last);
+    bool putLongText(QByteArrayView gbk);
     // Pieces of a line: text to encode, GBK bytes, a character of the line's own.
     void putPiece(QStringView text);
     void putPiece(QByteArrayView gbk);

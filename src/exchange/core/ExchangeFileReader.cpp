@@ -120,7 +120,10 @@ void mendRegistrationDate(QList<QByteArray> &values)
     if (values.size() <= RegistrationDateColumn)
         return;
     QByteArray &date = values[RegistrationDateColumn];
-    if (!ValueText::parseDate(GbkText::decode(date)).isValid())
+    QDate read;
+    if (!ValueText::parseDate(date, &read))
+        read = ValueText::parseDate(GbkText::decode(date));
+    if (!read.isValid())
         date = ValueText::formatDate(QDate::currentDate()).toLatin1();
 }
 

@@ -24,6 +24,8 @@ namespace {
 constexpr qsizetype BlockSize = qsizetype(1) << 20;
 constexpr int ExpertColumns = 7;
 constexpr int InsertedRow = -2;   // the row a dataset is appending
+// Stored texts this long are checked and copied in one pass.
+constexpr qsizetype LongText = 64;
 
 constexpr char LineEnd[] = "\r\n";
 
@@ -229,14 +231,52 @@ void ExchangeFileWriter::putRecord(const DataSet &row, int current, const Plan &
             putColumn(row, current, plan, column);
         } else if (!plan.text.at(column)) {
             putForm(file.valueIn(recno, record, field), putAt);
-        } else {
-            const QByteArrayView gbk = file.textBytesIn(recno, record, field);
-            if (GbkText::isValid(gbk))
-                putAt(gbk);
-            else
-                putColumn(row, current, plan, column);
+        } else if (!putStoredText(file.textBytesIn(recno, record, field), column, count, plan.last)) {
+            putColumn(row, current, plan, column);
         }
     }
+}
+
+// Stored text goes as it is when it is GBK text; false when it is not.
+bool ExchangeFileWriter::putStoredText(QByteArrayView gbk, int column, qsizetype count, LastValue last)
+{
+    const bool followedByTab = column + 1 < count || last == LastValue::TrailingTab;
+    if (gbk.size() >= LongText && followedByTab)
+        return putLongText(gbk);
+    if (!GbkText::isValid(gbk))
+        return false;
+    LineRules::putValueAt(gbk, column, count, last, [this](auto piece) { putPiece(piece); });
+    return true;
+}
+
+// A long text (a memo) followed by its TAB in one pass over it: checked,
+// copied and looked at for what makes it quoted, then put between quotes
+// or moved up by the byte kept free for the opening one. Inner quotes,
+// which must be doubled, take the general way.
+bool ExchangeFileWriter::putLongText(QByteArrayView gbk)
+{
+    const qsizetype size = gbk.size();
+    char *at = room(size + 3);
+    const GbkText::CopyScan scan = GbkText::copyChecked(gbk, at + 1);
+    if (!scan.valid)
+        return false;
+    const bool quoted = scan.separator || gbk.front() == '"';
+    if (quoted && scan.quote) {
+        LineRules::putQuoted(gbk, [this](auto piece) { putPiece(piece); });
+        putPiece('\t');
+        return true;
+    }
+    if (quoted) {
+        at[0] = '"';
+        at[size + 1] = '"';
+        at[size + 2] = '\t';
+        m_used += size + 3;
+    } else {
+        std::memmove(at, at + 1, size_t(size));
+        at[size] = '\t';
+        m_used += size + 1;
+    }
+    return true;
 }
 
 void ExchangeFileWriter::writePlannedRow(const DataSet &row, const Plan &plan)
