@@ -9,6 +9,13 @@
 #include "records/forms/BoundForm.h"
 #include "records/forms/ChildList.h"
 #include "records/forms/EntryRoutines.h"
+#include "records/pages/CgwcrManage.h"
+#include "records/pages/Finto5Unit.h"
+#include "records/pages/Finto7Unit.h"
+#include "records/pages/Finto8Unit.h"
+#include "records/pages/Unitpage5.h"
+#include "records/pages/Unitpage7.h"
+#include "records/pages/Unitpage8.h"
 #include "records/unit/Finto11Unit.h"
 #include "records/unit/UnitBindings.h"
 #include "records/unit/Unitpage11.h"
@@ -278,6 +285,53 @@ private slots:
         QVERIFY(dialog->isUnchanged());
         QCOMPARE(BindingWalk::editsPastTheirField(*dialog, *f.dm()->Tblexpert), QStringList());
         dialog->hide();
+    }
+
+    // Every add dialog, and the new-record dialog, waits with the caret
+    // where typing starts (the first field still empty; a person's name),
+    // also when the focus was elsewhere as it was closed last time.
+    void addDialogsOpenWithTheCaretInTheirFirstField()
+    {
+        openOnRecord(u"1"_s);
+        auto *units = f.add(new TFinto5(f.main()));
+        auto *unitList = f.add(new TFpage5(f.main()));
+        auto *members = f.add(new TFinto7(f.main()));
+        auto *memberList = f.add(new TFpage7(f.main()));
+        auto *persons = f.add(new TFinto8(f.main()));
+        auto *personList = f.add(new TFpage8(f.main()));
+        f.add(new TFormWcr(f.main()));
+        auto *patentList = f.context().window<TFpage6>();
+        auto *patents = f.context().window<TFinto6>();
+        for (ChildListWindow *list : QList<ChildListWindow *>{unitList, memberList, personList, patentList})
+            list->showRowsOf({Number, u"."_s});
+        const QList<std::tuple<QAbstractButton *, QWidget *, QWidget *>> dialogs = {
+            {unitList->addButton, units->edtdw_170, units->edtdw_173},
+            {patentList->addButton, patents->edtzl_no, patents->edtzl_name},
+            {memberList->addButton, members->Edtwy_192, members->edtwy_195},
+            {personList->addButton, persons->edtry_180, persons->edtry_186},
+        };
+        for (const auto &[opener, first, other] : dialogs) {
+            for (int round = 0; round < 2; ++round) {
+                QWidget *focused = nullptr;
+                QVERIFY(PagesFixture::throughButton<QDialog>(opener, [&](QDialog *d) {
+                    focused = d->focusWidget();
+                    other->setFocus();
+                    d->reject();
+                }));
+                QCOMPARE(focused, first);
+            }
+        }
+
+        auto *leaders = f.add(new TFinto11(f.main()));
+        leaders->setWindowTitle(ChildList::addCaption(TFpage11::listTitle()));
+        leaders->show();
+        QCOMPARE(leaders->focusWidget(), leaders->edtry_180);
+        leaders->hide();
+        TFormNew *record = f.newDialog();
+        record->setWindowTitle(TFormNew::newCaption());
+        record->show();
+        QCOMPARE(record->focusWidget(), record->edt_120);
+        record->hide();
     }
 
     // A check is read as its message; only checkInput shows it.

@@ -4,7 +4,9 @@
 #include "support/DbfFixture.h"
 
 #include "engine/DbError.h"
+#include "engine/DbfFieldCodec.h"
 #include "engine/DbfFile.h"
+#include "engine/FieldValue.h"
 #include "engine/GbkText.h"
 
 #include <QDir>
@@ -322,6 +324,36 @@ private slots:
                           {Note, GbkText::encode(QStringLiteral("备注"))}});
         QCOMPARE(table->textBytes(0, Name).toByteArray(), GbkText::encode(QStringLiteral("b") + cut.mid(1)));
         QCOMPARE(table->value(0, Note).toString(), QStringLiteral("备注"));
+    }
+
+    // A loader's texts are read straight from their bytes where they are
+    // plain numbers and dates: stored byte for byte as the decoded text
+    // would be, and refused with the same words.
+    void fileTextsStoreAsTheirDecodedText()
+    {
+        const QList<QByteArray> numbers = {
+            "12.5", " 7 ", "-0.00", "-0", ".5", "-.5", "+3", "5.", "007.10", "1.005", "-1.25", "123456789.12",
+            "1234567890.5", "99999", "123456", "1e3", "12,5", "", "  ", "-", ".", "+-1", "\xa3\xb1\xa3\xb2",
+            "\xa1\xa1" "12", "12\x01", "0.0001", "9999999999999.5"};
+        const QList<QByteArray> dates = {
+            "2024-3-5", "2024/03/05", "2024.3.5", " 2024-3-5\t", "2024-3/5", "2023-2-29", "2024-13-1", "20240305",
+            "2024-003-5", "2024-3-", "0000-1-1", "\xa1\xa1" "2024-3-5", "", "T"};
+        const QList<DbfField> fields = sampleFields();
+        const auto storedForm = [](const DbfField &f, const std::function<void(char *)> &write) {
+            QByteArray bytes(f.width, '#');
+            const QString error = errorOf([&] { write(bytes.data()); });
+            return error.isEmpty() ? QString::fromLatin1(bytes) : error;
+        };
+        for (const int index : {Amount, Cnt, Rate, Day, Flag}) {
+            const DbfField &f = fields[index];
+            for (const QByteArray &text : index == Day ? dates : numbers) {
+                const QString quick = storedForm(f, [&](char *b) { DbfFieldCodec::writeFromText(f, text, b); });
+                const QString decoded = storedForm(f, [&](char *b) {
+                    DbfFieldCodec::write(f, FieldValue::fromText(f, GbkText::decode(text)), b);
+                });
+                QVERIFY2(quick == decoded, qPrintable(f.name + QLatin1Char(' ') + QString::fromLatin1(text.toHex())));
+            }
+        }
     }
 
     void openErrorsNameTheFile()

@@ -529,6 +529,37 @@ private slots:
         QVERIFY(allTexts(*target) == allTexts(*source));
     }
 
+    // Megabytes of records: those cut by the ends of the blocks read, and
+    // read ahead while rows are stored, arrive whole; a damaged record far
+    // in is named by its line, the rows before it stay.
+    void recordsAcrossManyBlocks()
+    {
+        auto source = smallTable("many.dbf", 'M');
+        for (int r = 0; r < 3000; ++r) {
+            QString memo = QStringLiteral("第%1条\r\n").arg(r);
+            while (memo.size() < 400 + r % 1500)
+                memo += "\"引\"号\tline\r\n";
+            addRow(*source, {{"A", QString::number(r)}, {"B", memo}, {"C", "末"}});
+        }
+        WriteExchangeFile(*source, path("MANY.TXT"));
+        auto target = smallTable("many2.dbf", 'M');
+        QCOMPARE(LoadExchangeFile(*target, path("MANY.TXT")), 3000);
+        QVERIFY(allTexts(*target) == allTexts(*source));
+
+        const QByteArray bytes = fileBytes(path("MANY.TXT"));
+        QVERIFY(bytes.size() > 4'000'000);
+        putFile(path("MANY.TXT"), bytes + "x\t\"open\r\n");
+        auto damaged = smallTable("many3.dbf", 'M');
+        try {
+            LoadExchangeFile(*damaged, path("MANY.TXT"));
+            QFAIL("a damaged file was read without complaint");
+        } catch (const DbError &error) {
+            const QString says = QStringLiteral("第 %1 行：第 2 个数值的引号没有结束").arg(bytes.count("\r\n") + 1);
+            QVERIFY2(error.message().contains(says), qPrintable(error.message()));
+        }
+        QCOMPARE(allTexts(*damaged).size(), 3000);
+    }
+
     // Lines written by the writer's rules from random values read back as
     // those values (the last value by its file's rule).
     void randomValuesSurviveWriteAndRead()

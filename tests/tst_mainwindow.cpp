@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -420,11 +421,13 @@ private slots:
         QCOMPARE(liveMainWindows(), 0);
     }
 
-    // The desktop shows the title; Qt's own buttons read in Chinese.
+    // The desktop shows the title; Qt's own buttons, dates and sizes read in
+    // Chinese whatever the desktop's locale.
     void theApplicationIsSetUpInChinese()
     {
         StartUp::setUpApplication(*qApp);
         QCOMPARE(QGuiApplication::applicationDisplayName(), AppInfo::applicationTitle());
+        QCOMPARE(QLocale().language(), QLocale::Chinese);
         QMessageBox box(QMessageBox::Question, u"请注意！"_s, u"记录已经更改,是否保存？"_s,
                         QMessageBox::Yes | QMessageBox::No);
         QVERIFY2(box.button(QMessageBox::Yes)->text().contains(u"是"_s),

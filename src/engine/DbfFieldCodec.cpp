@@ -1,11 +1,13 @@
 #include "DbfFieldCodec.h"
 
 #include "DbError.h"
+#include "FieldValue.h"
 #include "GbkText.h"
 #include "ValueText.h"
 
 #include <QDateTime>
 #include <QtEndian>
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -321,9 +323,110 @@ void writeText(const DbfField &field, const QVariant &value, char *bytes)
     std::memcpy(bytes, gbk.constData(), size_t(gbk.size()));
 }
 
+// A decimal as a file brings it ([sign] digits [. digits], blanks around),
+// split into its parts; false for any other form.
+struct Decimal
+{
+    bool negative = false;
+    QByteArrayView whole;      // without leading zeros
+    QByteArrayView fraction;
+};
+
+qsizetype digitRun(QByteArrayView text, qsizetype from)
+{
+    qsizetype to = from;
+    while (to < text.size() && text[to] >= '0' && text[to] <= '9')
+        ++to;
+    return to;
+}
+
+bool splitDecimal(QByteArrayView text, Decimal *decimal)
+{
+    qsizetype i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        decimal->negative = text[i++] == '-';
+    qsizetype wholeEnd = digitRun(text, i);
+    qsizetype fractionEnd = wholeEnd;
+    if (wholeEnd < text.size() && text[wholeEnd] == '.')
+        fractionEnd = digitRun(text, wholeEnd + 1);
+    if (fractionEnd != text.size() || (wholeEnd == i && fractionEnd <= wholeEnd + 1))
+        return false;
+    while (i < wholeEnd && text[i] == '0')
+        ++i;
+    decimal->whole = text.sliced(i, wholeEnd - i);
+    const qsizetype fraction = qMin(wholeEnd + 1, fractionEnd);
+    decimal->fraction = text.sliced(fraction, fractionEnd - fraction);
+    return true;
+}
+
+// A decimal that the field's decimals hold without rounding, with at most
+// 15 digits shown, is exactly what numberText() makes of its double: the
+// digits as they are, the fraction padded with zeros.
+bool writeDecimal(const DbfField &field, QByteArrayView text, char *bytes)
+{
+    Decimal d;
+    if (!splitDecimal(text, &d) || d.fraction.size() > field.decimals || d.whole.size() + field.decimals > 15)
+        return false;
+    char digits[40];
+    qsizetype n = 0;
+    const bool zero = d.whole.isEmpty()
+                      && std::all_of(d.fraction.begin(), d.fraction.end(), [](char c) { return c == '0'; });
+    if (d.negative && !zero)
+        digits[n++] = '-';   // no "-0.00"
+    if (d.whole.isEmpty())
+        digits[n++] = '0';
+    std::memcpy(digits + n, d.whole.data(), size_t(d.whole.size()));
+    n += d.whole.size();
+    if (field.decimals > 0) {
+        digits[n++] = '.';
+        std::memcpy(digits + n, d.fraction.data(), size_t(d.fraction.size()));
+        std::memset(digits + n + d.fraction.size(), '0', size_t(field.decimals - d.fraction.size()));
+        n += field.decimals;
+    }
+    if (n > field.width)
+        return false;   // refused with the message of the long way
+    std::memset(bytes, ' ', size_t(field.width - n));
+    std::memcpy(bytes + field.width - n, digits, size_t(n));
+    return true;
+}
+
+bool writeDateText(const DbfField &field, QByteArrayView text, char *bytes)
+{
+    QDate date;
+    if (!ValueText::parseDate(text, &date) || !date.isValid())
+        return false;
+    writeDate(field, date, bytes);
+    return true;
+}
+
+// The plain forms of numbers and dates, read straight from the bytes;
+// false for whatever needs the long way (which also refuses).
+bool writePlainText(const DbfField &field, QByteArrayView gbk, char *bytes)
+{
+    if (!ValueText::isAscii(gbk))
+        return false;
+    const QByteArrayView text = ValueText::trimmedAscii(gbk);
+    if (text.isEmpty() && field.type != 'I') {
+        std::memset(bytes, ' ', size_t(field.width));
+        return true;
+    }
+    if (field.type == 'N' || field.type == 'F')
+        return writeDecimal(field, text, bytes);
+    if (field.type == 'D')
+        return writeDateText(field, text, bytes);
+    return false;
+}
+
 } // namespace
 
 namespace DbfFieldCodec {
+
+void writeFromText(const DbfField &field, QByteArrayView gbk, char *bytes)
+{
+    if (!writePlainText(field, gbk, bytes))
+        write(field, FieldValue::fromText(field, GbkText::decode(gbk.data(), int(gbk.size()))), bytes);
+}
+
 
 void refuseControlCharacters(const DbfField &field, const QByteArray &gbk)
 {

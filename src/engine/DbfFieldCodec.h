@@ -19,6 +19,11 @@ QByteArrayView textBytes(const char *bytes, int width);
 // Fills the field's bytes (field.width of them) with the value. Throws
 // DbError naming the field when the value cannot be stored there.
 void write(const DbfField &field, const QVariant &value, char *bytes);
+// Fills a field of any type but C and M from a value as a text file
+// brings it (GBK bytes read as text): what write() of
+// FieldValue::fromText() of the decoded text does, without that detour
+// for plain numbers and dates.
+void writeFromText(const DbfField &field, QByteArrayView gbk, char *bytes);
 // Throws DbError naming the field when the stored text holds a control
 // character (other than TAB, CR and LF).
 void refuseControlCharacters(const DbfField &field, const QByteArray &gbk);

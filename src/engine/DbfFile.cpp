@@ -1,6 +1,5 @@
 #include "DbfFile.h"
 
-#include "FieldValue.h"
 
 #include "DbError.h"
 #include "DbfFieldCodec.h"
@@ -561,7 +560,7 @@ int DbfFile::appendStoredTexts(const QList<QByteArray> &values, bool textsClean)
                 std::memcpy(bytes, cut.constData(), size_t(cut.size()));
             }
         } else {
-            DbfFieldCodec::write(f, FieldValue::fromText(f, GbkText::decode(value)), bytes);
+            DbfFieldCodec::writeFromText(f, value, bytes);
         }
     }
     for (int i = count; i < d->fields.size(); ++i) {

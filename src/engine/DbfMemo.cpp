@@ -173,14 +173,12 @@ bool DbfMemo::holds(qint64 block)
 
 // An entry is gathered even when it is written at once, so that both ways
 // share one path (and the buffer is reused).
-quint32 DbfMemo::append(const QByteArray &text)
+quint32 DbfMemo::append(QByteArrayView text)
 {
     if (m_gathered.isEmpty())
         m_gatheredFrom = firstFreeBlock();
     const qint64 block = m_gatheredFrom + m_gathered.size() / m_blockSize;
-    const qint64 blocks = (entryHead(m_layout, text.size()).size() + text.size()
-                           + entryTail(m_layout, m_blockSize, text.size()).size()) / m_blockSize;
-    requireBlockNumber(block + blocks);
+    requireBlockNumber(block + entrySize(m_layout, m_blockSize, text.size()) / m_blockSize);
     appendEntry(m_gathered, m_layout, m_blockSize, text);
     if (!m_gathering)
         writeGathered();
@@ -247,11 +245,31 @@ QByteArray DbfMemo::entryTail(Layout layout, int blockSize, qint64 textSize)
     return tail;
 }
 
-void DbfMemo::appendEntry(QByteArray &blocks, Layout layout, int blockSize, const QByteArray &text)
+qint64 DbfMemo::entrySize(Layout layout, int blockSize, qint64 textSize)
 {
-    blocks.append(entryHead(layout, text.size()))
-        .append(text)
-        .append(entryTail(layout, blockSize, text.size()));
+    const qint64 used = textSize + (layout == Layout::DBase4 ? DBase4EntryHeader : DBase3Terminator);
+    return (used + blockSize - 1) / blockSize * blockSize;
+}
+
+// Written in place: entries are appended by the hundred thousand when a
+// table is loaded.
+void DbfMemo::appendEntry(QByteArray &blocks, Layout layout, int blockSize, QByteArrayView text)
+{
+    const qsizetype at = blocks.size();
+    blocks.resize(at + entrySize(layout, blockSize, text.size()));
+    char *p = blocks.data() + at;
+    if (layout == Layout::DBase4) {
+        std::memcpy(p, DBase4Signature, 4);
+        qToLittleEndian<quint32>(quint32(text.size() + DBase4EntryHeader), p + 4);
+        p += DBase4EntryHeader;
+    }
+    std::memcpy(p, text.data(), size_t(text.size()));
+    p += text.size();
+    if (layout == Layout::DBase3) {
+        *p++ = EndOfText;
+        *p++ = EndOfText;
+    }
+    std::memset(p, 0, size_t(blocks.data() + blocks.size() - p));
 }
 
 void DbfMemo::create(const QString &path, Layout layout, const QString &tableBaseName)

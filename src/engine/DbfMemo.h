@@ -32,7 +32,7 @@ public:
     QByteArrayView view(quint32 block);
     // Writes the text into new blocks at the end, then moves the next-free
     // pointer past them; returns the first block.
-    quint32 append(const QByteArray &text);
+    quint32 append(QByteArrayView text);
     // While gathering, appended entries wait in memory until
     // writeGathered() writes them together, still before the next-free
     // pointer; reading a waiting entry writes them first.
@@ -44,7 +44,9 @@ public:
     // What a new memo file or entry looks like on disk.
     static QByteArray headerBlock(Layout layout, quint32 nextFree, int blockSize,
                                   const QString &tableBaseName);
-    static void appendEntry(QByteArray &blocks, Layout layout, int blockSize, const QByteArray &text);
+    static void appendEntry(QByteArray &blocks, Layout layout, int blockSize, QByteArrayView text);
+    // The bytes an entry of that much text takes, whole blocks.
+    static qint64 entrySize(Layout layout, int blockSize, qint64 textSize);
     // What comes before and after the text of an entry (the tail fills the
     // last block).
     static QByteArray entryHead(Layout layout, qint64 textSize);

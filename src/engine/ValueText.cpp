@@ -105,4 +105,62 @@ QDate parseDate(const QString &text)
                  match.captured(4).toInt());
 }
 
+namespace {
+
+bool isAsciiBlank(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// The number the digits [from, from + count) make; -1 when one is no digit.
+int digitsAt(QByteArrayView text, qsizetype from, qsizetype count)
+{
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+} // namespace
+
+QByteArrayView trimmedAscii(QByteArrayView text)
+{
+    while (!text.isEmpty() && isAsciiBlank(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && isAsciiBlank(text.back()))
+        text.chop(1);
+    return text;
+}
+
+bool isAscii(QByteArrayView text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+bool parseDate(QByteArrayView ascii, QDate *date)
+{
+    if (!isAscii(ascii))
+        return false;
+    const QByteArrayView text = trimmedAscii(ascii);
+    *date = QDate();
+    // yyyy, a separator, one or two digits, the same separator, one or two digits
+    const char separator = text.size() >= 8 ? text[4] : '\0';
+    if (separator != '-' && separator != '/' && separator != '.')
+        return true;
+    const qsizetype second = text.indexOf(separator, 5);
+    const qsizetype monthDigits = second - 5;
+    const qsizetype dayDigits = text.size() - second - 1;
+    if (second < 0 || monthDigits < 1 || monthDigits > 2 || dayDigits < 1 || dayDigits > 2)
+        return true;
+    const int year = digitsAt(text, 0, 4);
+    const int month = digitsAt(text, 5, monthDigits);
+    const int day = digitsAt(text, second + 1, dayDigits);
+    if (year >= 0 && month >= 0 && day >= 0)
+        *date = QDate(year, month, day);
+    return true;
+}
+
 } // namespace ValueText

@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArrayView>
 #include <QDate>
 #include <QString>
 
@@ -26,5 +27,13 @@ char *formatDate(const QDate &date, char *out);
 // Accepts yyyy-M-d with "-", "/" or "." separators and zero-padded parts;
 // an invalid QDate when the text is no such date.
 QDate parseDate(const QString &text);
+// The same for text as a file holds it, when it is ASCII: false (date
+// untouched) when it holds other bytes, which only the decoded text can
+// tell (a full-width blank around the date is still a blank).
+bool parseDate(QByteArrayView ascii, QDate *date);
+// Blanks and line ends on either side taken off, as QString::trimmed()
+// does for ASCII.
+QByteArrayView trimmedAscii(QByteArrayView text);
+bool isAscii(QByteArrayView text);
 
 } // namespace ValueText

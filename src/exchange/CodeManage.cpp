@@ -11,10 +11,10 @@
 #include "records/forms/DictionaryService.h"
 #include "records/forms/Messages.h"
 #include "records/main/UnitDM.h"
+#include "records/widgets/FileChoice.h"
 #include "records/widgets/NamedControls.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -73,7 +73,7 @@ const QList<Group> &groups()
 
 QString defaultChooser(QWidget *parent, const QString &title)
 {
-    return QFileDialog::getOpenFileName(parent, title);
+    return ChooseFileToOpen(parent, title);
 }
 
 } // namespace

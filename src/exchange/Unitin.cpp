@@ -14,12 +14,12 @@
 #include "records/forms/Messages.h"
 #include "records/main/UnitDM.h"
 #include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/FileChoice.h"
 #include "records/widgets/GridSelection.h"
 #include "records/widgets/NamedControls.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -78,7 +78,7 @@ TFormin::TFormin(QWidget *parent)
     resize(680, 480);
     buildControls();
     m_chooser = [](QWidget *parentWidget, const QString &title) {
-        return QFileDialog::getOpenFileName(parentWidget, title, QString(), QStringLiteral("arj(*.arj)"));
+        return ChooseFileToOpen(parentWidget, title, QStringLiteral("arj(*.arj)"));
     };
 }
 
@@ -92,6 +92,7 @@ void TFormin::buildControls()
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setReadOnly(true);
+    PadCaption(Button1);
     Button2 = MakeButton(this, QStringLiteral("Button2"), QStringLiteral("改名"));
     top->addWidget(Button1);
     top->addWidget(Edit1, 1);
@@ -122,6 +123,7 @@ void TFormin::buildControls()
     Button7 = MakeButton(this, QStringLiteral("Button7"), QStringLiteral("删除"));
     Button8 = MakeButton(this, QStringLiteral("Button8"), QStringLiteral("同名覆盖"));
     btnformat = MakeButton(this, QStringLiteral("btnformat"), QStringLiteral("修改成果年份"));
+    PadCaption(btnformat);
     Button5 = MakeButton(this, QStringLiteral("Button5"), QStringLiteral("退出"));
     auto *buttons = new QHBoxLayout;
     for (QPushButton *b : {Button3, Button4, Button6, Button7, Button8, btnformat, Button5})

@@ -11,6 +11,7 @@
 #include "records/widgets/NamedControls.h"
 #include "report/ReportOutput.h"
 
+#include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -171,57 +172,92 @@ QPushButton *TPrintForm::addButton(QWidget *panel, const QString &name, const QS
     return button;
 }
 
+// The notes on what the page is for stand in a frame at the top; below
+// them the two ways of printing the form, then the Word documents under
+// their heading, and "退出" at the foot like every other window.
 void TPrintForm::buildStartPage()
 {
     auto *layout = new QVBoxLayout(Panel5);
-    layout->setContentsMargins(24, 16, 24, 16);
-    layout->setSpacing(8);
+    layout->setContentsMargins(24, 20, 24, 16);
+    layout->setSpacing(0);
+    layout->addWidget(buildStartNotes());
+    layout->addStretch(1);
+
+    auto *printing = new QHBoxLayout;
+    printing->setSpacing(16);
+    printing->addWidget(addButton(Panel5, QStringLiteral("Button4"), QStringLiteral("直接打印"),
+                                  [this] { Button4Click(); }));
+    printing->addWidget(addButton(Panel5, QStringLiteral("Button7"), QStringLiteral("自定义打印"),
+                                  [this] { Button7Click(); }));
+    layout->addLayout(printing);
+    layout->addStretch(1);
+
     auto *heading = note(Panel5, QStringLiteral("Label1"), QStringLiteral("输出文档(Word文档不是正式上报文档)"));
     QFont big = heading->font();
-    big.setPixelSize(16);
+    big.setPixelSize(14);
+    big.setBold(true);
     heading->setFont(big);
     layout->addWidget(heading);
-    layout->addWidget(note(Panel5, QStringLiteral("Label2"),
-                           QStringLiteral("注意：此页用于打印登记表或生成Word文档，")));
-    layout->addWidget(note(Panel5, QStringLiteral("Label3"),
-                           QStringLiteral("生成管理机构认可的上报文件需使用“导出”功能")));
-    layout->addWidget(note(Panel5, QStringLiteral("Label4"),
-                           QStringLiteral("打印科技成果登记表请使用“直接打印”或“自定义打印”  ")));
-    auto *grid = new QGridLayout;
-    grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(8);
-    QPushButton *direct = addButton(Panel5, QStringLiteral("Button4"), QStringLiteral("直接打印"),
-                                    [this] { Button4Click(); });
-    QPushButton *custom = addButton(Panel5, QStringLiteral("Button7"), QStringLiteral("自定义打印"),
-                                    [this] { Button7Click(); });
-    YY_Button = addButton(Panel5, QStringLiteral("YY_Button"), QStringLiteral("科技成果登记表(Word)"),
-                          [this] { YY_ButtonClick(); });
-    RJ_Button = addButton(Panel5, QStringLiteral("RJ_Button"), QStringLiteral("科技成果登记表(Word)"),
-                          [this] { RJ_ButtonClick(); });
-    YY_SButton = addButton(Panel5, QStringLiteral("YY_SButton"),
-                           QStringLiteral("打印科技成果登记表(Word)正文"), [this] { YY_SButtonClick(); });
-    RJ_SButton = addButton(Panel5, QStringLiteral("RJ_SButton"),
-                           QStringLiteral("打印科技成果登记表(Word)正文"), [this] { RJ_SButtonClick(); });
-    Button5 = addButton(Panel5, QStringLiteral("Button5"), QStringLiteral("科学技术成果鉴定申请表(Word)"),
-                        [this] { Button5Click(); });
-    Button6 = addButton(Panel5, QStringLiteral("Button6"), QStringLiteral("科学技术成果鉴定证书(Word)"),
-                        [this] { Button6Click(); });
+    layout->addSpacing(8);
+    layout->addWidget(buildWordButtons());
+    layout->addStretch(2);
+
+    auto *foot = new QHBoxLayout;
+    foot->addStretch();
     QPushButton *quit = addButton(Panel5, QStringLiteral("Button3"), QStringLiteral("退出"),
                                   [this] { close(); });
-    grid->addWidget(direct, 0, 0);
-    grid->addWidget(custom, 0, 1);
-    // Only one pair of the registration-form buttons is shown: a row of
-    // its own for each, so that the hidden one takes no room.
-    grid->addWidget(YY_Button, 1, 0);
-    grid->addWidget(YY_SButton, 1, 1);
-    grid->addWidget(RJ_Button, 2, 0);
-    grid->addWidget(RJ_SButton, 2, 1);
-    grid->addWidget(Button5, 3, 0);
-    grid->addWidget(Button6, 3, 1);
-    grid->addWidget(quit, 4, 1);
-    layout->addSpacing(8);
-    layout->addLayout(grid);
-    layout->addStretch();
+    quit->setMinimumWidth(96);
+    foot->addWidget(quit);
+    layout->addLayout(foot);
+    for (QPushButton *button : Panel5->findChildren<QPushButton *>()) {
+        if (button != quit)
+            button->setMinimumHeight(34);
+    }
+}
+
+QWidget *TPrintForm::buildStartNotes()
+{
+    auto *notes = new QFrame(Panel5);
+    notes->setFrameShape(QFrame::StyledPanel);
+    auto *lines = new QVBoxLayout(notes);
+    lines->setContentsMargins(14, 10, 14, 10);
+    lines->setSpacing(6);
+    lines->addWidget(note(notes, QStringLiteral("Label2"), QStringLiteral("注意：此页用于打印登记表或生成Word文档，")));
+    lines->addWidget(note(notes, QStringLiteral("Label3"), QStringLiteral("生成管理机构认可的上报文件需使用“导出”功能")));
+    lines->addWidget(note(notes, QStringLiteral("Label4"),
+                          QStringLiteral("打印科技成果登记表请使用“直接打印”或“自定义打印”  ")));
+    return notes;
+}
+
+// Only one button of each registration-form pair is shown at a time, so a
+// pair shares its cell and the row never has a gap.
+QWidget *TPrintForm::buildWordButtons()
+{
+    auto *frame = new QFrame(Panel5);
+    frame->setFrameShape(QFrame::StyledPanel);
+    auto *grid = new QGridLayout(frame);
+    grid->setContentsMargins(14, 12, 14, 12);
+    grid->setHorizontalSpacing(16);
+    grid->setVerticalSpacing(12);
+    YY_Button = addButton(frame, QStringLiteral("YY_Button"), QStringLiteral("科技成果登记表(Word)"),
+                          [this] { YY_ButtonClick(); });
+    RJ_Button = addButton(frame, QStringLiteral("RJ_Button"), QStringLiteral("科技成果登记表(Word)"),
+                          [this] { RJ_ButtonClick(); });
+    YY_SButton = addButton(frame, QStringLiteral("YY_SButton"),
+                           QStringLiteral("打印科技成果登记表(Word)正文"), [this] { YY_SButtonClick(); });
+    RJ_SButton = addButton(frame, QStringLiteral("RJ_SButton"),
+                           QStringLiteral("打印科技成果登记表(Word)正文"), [this] { RJ_SButtonClick(); });
+    Button5 = addButton(frame, QStringLiteral("Button5"), QStringLiteral("科学技术成果鉴定申请表(Word)"),
+                        [this] { Button5Click(); });
+    Button6 = addButton(frame, QStringLiteral("Button6"), QStringLiteral("科学技术成果鉴定证书(Word)"),
+                        [this] { Button6Click(); });
+    grid->addWidget(YY_Button, 0, 0);
+    grid->addWidget(RJ_Button, 0, 0);
+    grid->addWidget(YY_SButton, 0, 1);
+    grid->addWidget(RJ_SButton, 0, 1);
+    grid->addWidget(Button5, 1, 0);
+    grid->addWidget(Button6, 1, 1);
+    return frame;
 }
 
 void TPrintForm::buildPreviewPanel(QWidget *panel, bool applied)
@@ -242,8 +278,10 @@ void TPrintForm::buildPreviewPanel(QWidget *panel, bool applied)
     noteLayout->setContentsMargins(0, 0, 0, 0);
     noteLayout->addWidget(note(notePanel, QString(), QStringLiteral("标*的按钮代表正文")));
     layout->addWidget(notePanel);
+    layout->addSpacing(12);
+    // Page buttons large enough to fill the page as the start page does.
     auto *grid = new QGridLayout;
-    grid->setSpacing(6);
+    grid->setSpacing(10);
     const PageButton *table = applied ? AppliedPreview : TheoryPreview;
     const int count = applied ? int(std::size(AppliedPreview)) : int(std::size(TheoryPreview));
     for (int i = 0; i < count; ++i) {
@@ -254,6 +292,7 @@ void TPrintForm::buildPreviewPanel(QWidget *panel, bool applied)
                                                         {QString::fromUtf8(b.pageLabel),
                                                          QString::fromUtf8(b.counterPrefix)});
                                         });
+        button->setMinimumHeight(44);
         grid->addWidget(button, i / 5, i % 5);
     }
     layout->addLayout(grid);

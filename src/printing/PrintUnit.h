@@ -86,6 +86,8 @@ private:
     };
     QWidget *makePanel(const QString &name);
     void buildStartPage();
+    QWidget *buildStartNotes();
+    QWidget *buildWordButtons();
     void buildPreviewPanel(QWidget *panel, bool applied);
     void buildDirectPanel(QWidget *panel, bool applied);
     QPushButton *addButton(QWidget *panel, const QString &name, const QString &caption,

@@ -105,6 +105,14 @@ struct ExchangeRecord
     bool valuesAreClean = false; // ... and free of control characters
 };
 
+// The records an ExchangeFileReader found in one block of the file. Their
+// raw values point into bytes, which the batch keeps alive.
+struct ExchangeBatch
+{
+    QByteArray bytes;
+    QList<ExchangeRecord> records;
+};
+
 // An exchange file open for reading. The record layout (the target's column
 // count, and whether its last value is quoted) tells where a record ends.
 class ExchangeFileReader
@@ -116,12 +124,17 @@ public:
     const ExchangeText::RecordLayout &layout() const;
     bool atEnd();
     ExchangeRecord readRecord();
+    // Every record that lies wholly in the next block of the file (at
+    // least one); none at the end of the file.
+    ExchangeBatch readBatch();
     // Values that point into the reader's buffer instead of being copied:
-    // valid only until the reader is used again.
+    // valid only until the reader is used again, or while their batch is
+    // kept.
     void setRawValues(bool raw);
 
 private:
     void readMore();
+    bool takeRecord(ExchangeRecord &record);
 
     QFile m_file;
     ExchangeText::RecordLayout m_layout;

@@ -5,6 +5,7 @@
 #include "engine/DataSetModel.h"
 #include "engine/Filter.h"
 #include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/FormOrder.h"
 #include "records/widgets/GridSelection.h"
 #include "records/widgets/ListGrid.h"
 #include "records/widgets/NamedControls.h"
@@ -545,6 +546,20 @@ void ChildListDialog::showEvent(QShowEvent *event)
 {
     QuitOnlyDialog::showEvent(event);
     runGuarded(this, [this] { loadControls(mode()); });
+    putCaretInFirstField();
+}
+
+QWidget *ChildListDialog::firstField() const
+{
+    return FirstFieldToType(this);
+}
+
+// Also when the dialog is not active yet: the field takes the focus as soon
+// as the window does, so that typing starts at once.
+void ChildListDialog::putCaretInFirstField()
+{
+    if (QWidget *field = firstField())
+        field->setFocus();
 }
 
 bool ChildListDialog::Button1Click()
@@ -582,6 +597,8 @@ void ChildListDialog::store()
     clearAfterAdd();
     if (!staysOpenAfterAdd())
         accept();
+    else
+        putCaretInFirstField();
 }
 
 // A new row is the last one; a modified row keeps its place.

@@ -229,6 +229,8 @@ protected:
     // "退出" runs the input check first (its warning keeps the dialog open).
     virtual bool checksBeforeLeave() const { return false; }
     virtual QString leaveQuestion() const;
+    // Where the caret waits when the dialog opens and after each added row.
+    virtual QWidget *firstField() const;
 
     // The dialog's layout: the fields, then "存储" and "退出" centred below.
     void layOutWithButtons(QLayout *fields, const QMargins &margins);
@@ -244,6 +246,7 @@ private:
     void store();
     void storeRow(ChildList::Mode mode);
     void keepStoredRowCurrent(DataSet &rows, ChildList::Mode mode, int position);
+    void putCaretInFirstField();
 
     QPointer<ChildListWindow> m_list;
     int m_rowsBeforeAdd = 0;

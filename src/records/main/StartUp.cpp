@@ -45,6 +45,7 @@
 #include <QDir>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 #include <QStandardPaths>
 
@@ -80,6 +81,7 @@ void setUpApplication(QApplication &app)
     // The desktop names the program by its title (task bar, window list).
     app.setApplicationDisplayName(AppInfo::applicationTitle());
     loadQtTranslations(app);
+    useChineseLocale();
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(12);
     app.setFont(font);
@@ -95,6 +97,15 @@ bool loadQtTranslations(QApplication &app)
         return app.installTranslator(translator);
     delete translator;
     return false;
+}
+
+// Dates, sizes and file types that Qt's own dialogs show read as the user
+// expects whatever the desktop's locale. What the program stores or
+// exchanges never goes through a locale (ValueText), so this only changes
+// what is shown.
+void useChineseLocale()
+{
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 }
 
 template <class Window>

@@ -34,6 +34,8 @@ private:
 void setUpApplication(QApplication &app);
 // Qt's own Chinese texts; false when they are not installed.
 bool loadQtTranslations(QApplication &app);
+// Chinese as the default locale of everything that shows numbers and dates.
+void useChineseLocale();
 
 // The windows and the data module, made in two phases: first every window
 // and the data module in the order the program has always made them (no

@@ -218,6 +218,10 @@ void TFormNew::showEvent(QShowEvent *event)
     BuddyLabels(this);
     TabInVisualOrder(this);
     FormShow();
+    // Category and year come preset: the caret waits in the first field
+    // still to fill.
+    if (QWidget *field = FirstFieldToType(this))
+        field->setFocus();
 }
 
 // A new record starts from the main window's category and year and the own

@@ -214,8 +214,13 @@ void TFinto8::loadControls(ChildList::Mode mode)
         presetForAdd();
     else if (mode == ChildList::Mode::Modify)
         ChildListDialog::loadControls(mode);
-    // The name is what is typed first, whatever the visual tab order begins with.
-    edtry_180->setFocus();
+}
+
+// The name is what is typed first, whatever the visual tab order begins
+// with, also for a person being modified and for the next one after an add.
+QWidget *TFinto8::firstField() const
+{
+    return edtry_180;
 }
 
 // A new person: the next serial, the first sex, the fourth title, the third
@@ -264,7 +269,6 @@ void TFinto8::clearAfterAdd()
     edtry_180->clear();
     edtry_185->clear();
     edtry_186->clear();
-    edtry_180->setFocus();  // ready for the next person
 }
 
 QString TFinto8::leaveQuestion() const

@@ -41,6 +41,7 @@ protected:
     void clearAfterAdd() override;
     bool staysOpenAfterAdd() const override { return false; }
     QString leaveQuestion() const override;
+    QWidget *firstField() const override;
 
 private:
     void buildControls();

@@ -1,6 +1,11 @@
 #include "FormOrder.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QBoxLayout>
 #include <QGridLayout>
 #include <QLabel>
@@ -88,6 +93,30 @@ bool takesTab(const QWidget *w, const QWidget *form)
     return (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(form) && w->window() == form;
 }
 
+enum class Field { None, Empty, Filled };
+
+Field fieldKind(const QWidget *w)
+{
+    const auto kind = [](bool typed, bool empty) {
+        return !typed ? Field::None : empty ? Field::Empty : Field::Filled;
+    };
+    if (const auto *spin = qobject_cast<const QAbstractSpinBox *>(w))
+        return kind(!spin->isReadOnly(), spin->text().trimmed().isEmpty());
+    if (const auto *combo = qobject_cast<const QComboBox *>(w))
+        return kind(combo->isEditable(), combo->currentText().isEmpty());
+    // The edit inside a spin box or a list is typed into through its owner.
+    if (qobject_cast<const QAbstractSpinBox *>(w->parentWidget())
+        || qobject_cast<const QComboBox *>(w->parentWidget()))
+        return Field::None;
+    if (const auto *edit = qobject_cast<const QLineEdit *>(w))
+        return kind(!edit->isReadOnly(), edit->text().isEmpty());
+    if (const auto *memo = qobject_cast<const QPlainTextEdit *>(w))
+        return kind(!memo->isReadOnly(), memo->document()->isEmpty());
+    if (const auto *memo = qobject_cast<const QTextEdit *>(w))
+        return kind(!memo->isReadOnly(), memo->document()->isEmpty());
+    return Field::None;
+}
+
 } // namespace
 
 void BuddyLabels(QWidget *form)
@@ -124,4 +153,19 @@ void TabInVisualOrder(QWidget *form)
     });
     for (int i = 1; i < controls.size(); ++i)
         QWidget::setTabOrder(controls.at(i - 1), controls.at(i));
+}
+
+QWidget *FirstFieldToType(const QWidget *form)
+{
+    QWidget *firstFilled = nullptr;
+    for (QWidget *w = form->nextInFocusChain(); w && w != form; w = w->nextInFocusChain()) {
+        if (!takesTab(w, form) || !w->isEnabled())
+            continue;
+        const Field kind = fieldKind(w);
+        if (kind == Field::Empty)
+            return w;
+        if (kind == Field::Filled && !firstFilled)
+            firstFilled = w;
+    }
+    return firstFilled;
 }

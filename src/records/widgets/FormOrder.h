@@ -13,3 +13,9 @@ void BuddyLabels(QWidget *form);
 // The tab order follows what the user sees: row by row from the top, left
 // to right within a row.
 void TabInVisualOrder(QWidget *form);
+
+// Where typing starts when the form opens: the first text field in tab
+// order that is still empty (an edit, a memo, a spin box or an editable
+// list that is enabled and not read-only), else the first such field;
+// nullptr when the form has none.
+QWidget *FirstFieldToType(const QWidget *form);

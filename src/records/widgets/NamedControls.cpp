@@ -13,6 +13,13 @@ QPushButton *MakeButton(QWidget *parent, const QString &name, const QString &cap
     return button;
 }
 
+void PadCaption(QPushButton *button)
+{
+    constexpr int Margin = 14;
+    const int room = button->fontMetrics().horizontalAdvance(button->text()) + 2 * Margin;
+    button->setMinimumWidth(qMax(button->minimumWidth(), room));
+}
+
 QComboBox *MakePickList(QWidget *parent, const QString &name)
 {
     auto *combo = new QComboBox(parent);

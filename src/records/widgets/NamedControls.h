@@ -12,5 +12,9 @@ class QWidget;
 // style's size.
 QPushButton *MakeButton(QWidget *parent, const QString &name, const QString &caption,
                         int minWidth = 0);
+// A caption that is longer than the style's button: a margin on each side
+// as wide as the style gives short captions, so the text never touches the
+// frame.
+void PadCaption(QPushButton *button);
 // A pick list: chosen from, never typed into.
 QComboBox *MakePickList(QWidget *parent, const QString &name);
