@@ -269,6 +269,59 @@ private slots:
         QCOMPARE(fileBytes(path("MEMOS.TXT")), fileBytes(path("GENERAL.TXT")));
     }
 
+    // Many rows are put into lines by several threads at once: the same
+    // bytes as row by row, in the order asked; a row that cannot be written
+    // stops the file there with the line number row by row gives.
+    void manyRowsAsOneByOne()
+    {
+        DbfFile::create(path("many.dbf"), {{"A", 'C', 10}, {"B", 'M', 10}, {"C", 'C', 10}});
+        auto many = table("many.dbf");
+        for (int i = 0; i < 300; ++i) {
+            const QString memo = QString("第%1行\"引\"\r\n").arg(i).repeated(i % 7);
+            addRow(*many, {{"A", QString::number(i)}, {"B", memo}, {"C", "abcd"}});
+        }
+        QList<int> rows;
+        for (int i = 0; i < 300; ++i)
+            rows << i * 7 % 300;   // every row, out of order
+        // Row by row, then sliced: the message of each way, or both files.
+        const auto writeBoth = [&] {
+            QStringList errors;
+            try {
+                ExchangeFileWriter oneByOne(path("ONE.TXT"));
+                for (const int row : rows) {
+                    many->moveTo(row);
+                    oneByOne.writeRow(*many, ExchangeLine::Child);
+                }
+                oneByOne.commit();
+            } catch (const DbError &e) {
+                errors << e.message();
+            }
+            try {
+                ExchangeFileWriter sliced(path("SLICED.TXT"));
+                sliced.writeRows(*many, ExchangeLine::Child, rows);
+                sliced.commit();
+            } catch (const DbError &e) {
+                errors << e.message().replace("SLICED", "ONE");
+            }
+            return errors;
+        };
+        QCOMPARE(writeBoth(), QStringList());
+        QCOMPARE(fileBytes(path("SLICED.TXT")), fileBytes(path("ONE.TXT")));
+        // Row 200 holds a character GBK lacks.
+        QByteArray bytes = fileBytes(path("many.dbf"));
+        qsizetype at = -1;
+        for (int i = 0; i <= 200; ++i)
+            at = bytes.indexOf("abcd", at + 1);
+        many.reset();
+        m_db->release("many.dbf");
+        putFile(path("many.dbf"), bytes.replace(at, 4, "ab\xb0\x7f"));
+        many = table("many.dbf");
+        const QStringList errors = writeBoth();
+        QCOMPARE(errors.size(), 2);
+        QCOMPARE(errors.last(), errors.first());
+        QVERIFY2(errors.first().contains(QString("第 %1 条").arg(rows.indexOf(200) + 1)), qPrintable(errors.first()));
+    }
+
     void unitAndExpertLines()
     {
         auto unit = table("unit.dbf");
@@ -474,6 +527,37 @@ private slots:
         auto target = smallTable("big2.dbf", 'M');
         QCOMPARE(LoadExchangeFile(*target, path("BIG.TXT")), 3);
         QVERIFY(allTexts(*target) == allTexts(*source));
+    }
+
+    // Megabytes of records: those cut by the ends of the blocks read, and
+    // read ahead while rows are stored, arrive whole; a damaged record far
+    // in is named by its line, the rows before it stay.
+    void recordsAcrossManyBlocks()
+    {
+        auto source = smallTable("many.dbf", 'M');
+        for (int r = 0; r < 3000; ++r) {
+            QString memo = QStringLiteral("第%1条\r\n").arg(r);
+            while (memo.size() < 400 + r % 1500)
+                memo += "\"引\"号\tline\r\n";
+            addRow(*source, {{"A", QString::number(r)}, {"B", memo}, {"C", "末"}});
+        }
+        WriteExchangeFile(*source, path("MANY.TXT"));
+        auto target = smallTable("many2.dbf", 'M');
+        QCOMPARE(LoadExchangeFile(*target, path("MANY.TXT")), 3000);
+        QVERIFY(allTexts(*target) == allTexts(*source));
+
+        const QByteArray bytes = fileBytes(path("MANY.TXT"));
+        QVERIFY(bytes.size() > 4'000'000);
+        putFile(path("MANY.TXT"), bytes + "x\t\"open\r\n");
+        auto damaged = smallTable("many3.dbf", 'M');
+        try {
+            LoadExchangeFile(*damaged, path("MANY.TXT"));
+            QFAIL("a damaged file was read without complaint");
+        } catch (const DbError &error) {
+            const QString says = QStringLiteral("第 %1 行：第 2 个数值的引号没有结束").arg(bytes.count("\r\n") + 1);
+            QVERIFY2(error.message().contains(says), qPrintable(error.message()));
+        }
+        QCOMPARE(allTexts(*damaged).size(), 3000);
     }
 
     // Lines written by the writer's rules from random values read back as

@@ -1,6 +1,7 @@
 #include "ExchangeFile.h"
 
 #include "ExchangeNames.h"
+#include "ExchangeReadAhead.h"
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
@@ -201,41 +202,64 @@ void ExchangeFileReader::readMore()
         m_eof = m_file.atEnd() || got == 0;
 }
 
+// The record at the read position when the bytes held hold all of it.
+bool ExchangeFileReader::takeRecord(ExchangeRecord &record)
+{
+    RecordScan scan = ExchangeText::scanRecord(m_buffer.constData(), m_buffer.size(), m_pos, m_layout, m_eof,
+                                               true, m_rawValues);
+    if (scan.status == RecordScan::NeedMore)
+        m_wanted = qMax(ChunkSize, m_buffer.size() - m_pos);
+    if (scan.status == RecordScan::NeedMore || scan.status == RecordScan::End)
+        return false;
+    record = ExchangeRecord();
+    record.fileName = path();
+    record.line = m_line;
+    if (scan.status == RecordScan::Values) {
+        record.values = std::move(scan.values);
+        record.valuesLayout = m_layout;
+        record.missingValues = scan.missing;
+        // The bytes between values never belong to a character, so a
+        // record of GBK text has values of GBK text.
+        const QByteArrayView bytes(m_buffer.constData() + m_pos, scan.next - m_pos);
+        record.valuesAreClean = GbkText::isCleanText(bytes);
+        record.valuesAreGbk = record.valuesAreClean || GbkText::isValid(bytes);
+    }
+    if (!record.valuesAreGbk)
+        record.text = withoutLineEnd(m_buffer.constData(), m_pos, scan.next);
+    m_pos = scan.next;
+    m_line += scan.lines;
+    return true;
+}
+
 ExchangeRecord ExchangeFileReader::readRecord()
 {
     ExchangeRecord record;
-    record.fileName = path();
-    record.line = m_line;
-    for (;;) {
-        RecordScan scan = ExchangeText::scanRecord(m_buffer.constData(), m_buffer.size(), m_pos,
-                                                   m_layout, m_eof, true, m_rawValues);
-        if (scan.status == RecordScan::NeedMore) {
-            m_wanted = qMax(ChunkSize, m_buffer.size() - m_pos);
-            readMore();
-            continue;
+    while (!takeRecord(record)) {
+        if (m_eof) {
+            record.fileName = path();
+            record.line = m_line;
+            return record;
         }
-        if (scan.status == RecordScan::End) {
-            if (m_eof)
-                return record;
-            readMore();
-            continue;
-        }
-        if (scan.status == RecordScan::Values) {
-            record.values = std::move(scan.values);
-            record.valuesLayout = m_layout;
-            record.missingValues = scan.missing;
-            // The bytes between values never belong to a character, so a
-            // record of GBK text has values of GBK text.
-            const QByteArrayView bytes(m_buffer.constData() + m_pos, scan.next - m_pos);
-            record.valuesAreClean = GbkText::isCleanText(bytes);
-            record.valuesAreGbk = record.valuesAreClean || GbkText::isValid(bytes);
-        }
-        if (!record.valuesAreGbk)
-            record.text = withoutLineEnd(m_buffer.constData(), m_pos, scan.next);
-        m_pos = scan.next;
-        m_line += scan.lines;
-        return record;
+        readMore();
     }
+    return record;
+}
+
+// The batch shares the buffer: the next read leaves it to the batch and
+// takes a copy of the unread rest only.
+ExchangeBatch ExchangeFileReader::readBatch()
+{
+    ExchangeBatch batch;
+    ExchangeRecord record;
+    for (;;) {
+        while (takeRecord(record))
+            batch.records.append(std::move(record));
+        if (!batch.records.isEmpty() || m_eof)
+            break;
+        readMore();
+    }
+    batch.bytes = m_buffer;
+    return batch;
 }
 
 void ExchangeFileReader::setRawValues(bool raw)
@@ -273,7 +297,8 @@ bool AppendTabbedLine(Table &table, const ExchangeRecord &record, SplitterVarian
 }
 
 // The rows are written to the table file in batches (bulk appends): one
-// at a time, writing cost most of the load.
+// at a time, writing cost most of the load. The text is read, split and
+// checked on a thread of its own meanwhile.
 int LoadExchangeFile(Table &table, const QString &path, SplitterVariant variant,
                      const std::function<void()> &eachRecord, int *shortLines)
 {
@@ -283,18 +308,21 @@ int LoadExchangeFile(Table &table, const QString &path, SplitterVariant variant,
         table.open();
     const LoadTarget target(table, variant);
     ExchangeFileReader file(path, target.layout);
-    // Each record is stored before the next one is read.
+    // The batches keep the bytes their values point into.
     file.setRawValues(true);
+    ExchangeReadAhead ahead(file);
     DbfBulkAppend bulk(target.file);
     int rows = 0;
-    while (!file.atEnd()) {
-        if (eachRecord)
-            eachRecord();
-        bool shortLine = false;
-        if (appendRecord(ReadExchangeRecord(file), target, &shortLine)) {
-            ++rows;
-            if (shortLine && shortLines)
-                ++*shortLines;
+    for (ExchangeBatch batch; ahead.next(batch);) {
+        for (const ExchangeRecord &record : std::as_const(batch.records)) {
+            if (eachRecord)
+                eachRecord();
+            bool shortLine = false;
+            if (appendRecord(record, target, &shortLine)) {
+                ++rows;
+                if (shortLine && shortLines)
+                    ++*shortLines;
+            }
         }
     }
     bulk.finish();
