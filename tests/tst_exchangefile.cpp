@@ -269,6 +269,59 @@ private slots:
         QCOMPARE(fileBytes(path("MEMOS.TXT")), fileBytes(path("GENERAL.TXT")));
     }
 
+    // Many rows are put into lines by several threads at once: the same
+    // bytes as row by row, in the order asked; a row that cannot be written
+    // stops the file there with the line number row by row gives.
+    void manyRowsAsOneByOne()
+    {
+        DbfFile::create(path("many.dbf"), {{"A", 'C', 10}, {"B", 'M', 10}, {"C", 'C', 10}});
+        auto many = table("many.dbf");
+        for (int i = 0; i < 300; ++i) {
+            const QString memo = QString("第%1行\"引\"\r\n").arg(i).repeated(i % 7);
+            addRow(*many, {{"A", QString::number(i)}, {"B", memo}, {"C", "abcd"}});
+        }
+        QList<int> rows;
+        for (int i = 0; i < 300; ++i)
+            rows << i * 7 % 300;   // every row, out of order
+        // Row by row, then sliced: the message of each way, or both files.
+        const auto writeBoth = [&] {
+            QStringList errors;
+            try {
+                ExchangeFileWriter oneByOne(path("ONE.TXT"));
+                for (const int row : rows) {
+                    many->moveTo(row);
+                    oneByOne.writeRow(*many, ExchangeLine::Child);
+                }
+                oneByOne.commit();
+            } catch (const DbError &e) {
+                errors << e.message();
+            }
+            try {
+                ExchangeFileWriter sliced(path("SLICED.TXT"));
+                sliced.writeRows(*many, ExchangeLine::Child, rows);
+                sliced.commit();
+            } catch (const DbError &e) {
+                errors << e.message().replace("SLICED", "ONE");
+            }
+            return errors;
+        };
+        QCOMPARE(writeBoth(), QStringList());
+        QCOMPARE(fileBytes(path("SLICED.TXT")), fileBytes(path("ONE.TXT")));
+        // Row 200 holds a character GBK lacks.
+        QByteArray bytes = fileBytes(path("many.dbf"));
+        qsizetype at = -1;
+        for (int i = 0; i <= 200; ++i)
+            at = bytes.indexOf("abcd", at + 1);
+        many.reset();
+        m_db->release("many.dbf");
+        putFile(path("many.dbf"), bytes.replace(at, 4, "ab\xb0\x7f"));
+        many = table("many.dbf");
+        const QStringList errors = writeBoth();
+        QCOMPARE(errors.size(), 2);
+        QCOMPARE(errors.last(), errors.first());
+        QVERIFY2(errors.first().contains(QString("第 %1 条").arg(rows.indexOf(200) + 1)), qPrintable(errors.first()));
+    }
+
     void unitAndExpertLines()
     {
         auto unit = table("unit.dbf");

@@ -53,6 +53,15 @@ ExchangeFolders::ExchangeFolders(QComboBox *drives, QTreeView *folders, QObject 
     // The model reads folders in the background: the folder to show is
     // made current once the folders above it are read.
     connect(m_model, &QFileSystemModel::directoryLoaded, this, &ExchangeFolders::showPending);
+    // Folders read later, and the model's sorting of them, push the shown
+    // folder out of sight: it is brought back into view until the user
+    // picks another.
+    const auto keepInView = [this] {
+        if (!m_pending.isEmpty())
+            m_folders->scrollTo(m_folders->currentIndex(), QAbstractItemView::PositionAtCenter);
+    };
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, keepInView);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, keepInView);
     connect(m_drives, &QComboBox::activated, this, [this](int index) {
         const QString root = m_drives->itemData(index).toString();
         showDrive(root);

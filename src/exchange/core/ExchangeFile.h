@@ -7,11 +7,17 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
-#include <future>
+#include <memory>
 #include <utility>
 
 class DataSet;
 class Table;
+
+namespace ExchangeLines {
+struct Block;
+struct Plan;
+class LineBlock;
+}
 
 // Writing and reading the exchange text files: GBK, one row a line, CR LF,
 // no header and no byte-order mark. Every failure throws DbError with a text
@@ -28,11 +34,13 @@ enum class ExchangeLine {
 };
 
 // One exchange file being written. Lines are gathered in memory and written
-// in large blocks, each on a thread of its own while the next one is
-// gathered (a failed write is reported by a later write or by commit()).
-// The file replaces an existing one only on commit(), so a failed write
-// never leaves a half-written file behind. The files are made to be packed
-// at once, not kept: they are not forced to the disk (the archive is).
+// in large blocks on a thread of its own while the next ones are gathered
+// (a failed write is reported by a later block or by commit()). Many rows
+// of a table are put into lines by several threads, each with a handle of
+// its own on the table, their blocks written in order. The file replaces
+// an existing one only on commit(), so a failed write never leaves a
+// half-written file behind. The files are made to be packed at once, not
+// kept: they are not forced to the disk (the archive is).
 class ExchangeFileWriter
 {
 public:
@@ -50,37 +58,22 @@ public:
     // Every row of the dataset from the first (it is left after its last).
     void writeRows(DataSet &data, ExchangeLine kind);
     // The rows at the given positions, in that order; the current row
-    // stays where it is.
+    // stays where it is. A row that cannot be written throws DbError; the
+    // lines before it stay.
     void writeRows(const DataSet &data, ExchangeLine kind, const QList<int> &rows);
     void commit();
 
 private:
-    struct Plan;
-    void writePlannedRow(const DataSet &row, const Plan &plan);
-    void writePlannedRow(const DataSet &row, const Plan &plan, int current);
-    void putColumn(const DataSet &row, int current, const Plan &plan, int column);
-    void putRecord(const DataSet &row, int current, const Plan &plan, int recno);
-    bool putStoredText(QByteArrayView gbk, int column, qsizetype count, ExchangeText::LastValue last);
-    bool putLongText(QByteArrayView gbk);
-    // Pieces of a line: text to encode, GBK bytes, a character of the line's own.
-    void putPiece(QStringView text);
-    void putPiece(QByteArrayView gbk);
-    void putPiece(char syntax);
-    char *room(qsizetype bytes);
-    void grow(qsizetype bytes);
-    void endLine(qsizetype lineStart);
-    void writeBuffer();
-    void awaitWrite();
+    class BlockQueue;
+    class Slices;
+    void writeOne(const DataSet &row, const ExchangeLines::Plan &plan, int current);
+    void handOverIfFull();
+    void handOver(ExchangeLines::Block block);
 
     QString m_path;
     QTemporaryFile m_file;   // beside m_path, renamed to it on commit
-    QByteArray m_buffer;
-    char *m_data = nullptr;   // m_buffer's bytes
-    qsizetype m_used = 0;
-    QByteArray m_spare;       // the block being written, then the next one
-    QString m_unencodable;   // the first character of the line GBK lacks
-    int m_lines = 0;
-    std::future<bool> m_writing;   // last: waited for before the rest goes
+    std::unique_ptr<BlockQueue> m_queue;   // before the lines: gives their blocks
+    std::unique_ptr<ExchangeLines::LineBlock> m_lines;
 };
 
 // Creates or overwrites the file with every row of the dataset from the

@@ -1,105 +1,263 @@
 #include "ExchangeFile.h"
+#include "ExchangeLines.h"
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
-#include "engine/FieldValue.h"
-#include "engine/GbkText.h"
 #include "engine/IoFaults.h"
-#include "engine/ValueText.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <filesystem>
-#include <cstring>
-#include <future>
-#include <utility>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 using ExchangeText::LastValue;
-namespace LineRules = ExchangeText::LineRules;
+using ExchangeLines::Block;
+using ExchangeLines::InsertedRow;
+using ExchangeLines::LineBlock;
+using ExchangeLines::Plan;
 
 namespace {
 
-// Lines are gathered up to this size before they go to the file.
-constexpr qsizetype BlockSize = qsizetype(1) << 20;
-constexpr int ExpertColumns = 7;
-constexpr int InsertedRow = -2;   // the row a dataset is appending
-// Stored texts this long are checked and copied in one pass.
-constexpr qsizetype LongText = 64;
-
-constexpr char LineEnd[] = "\r\n";
+// Blocks that may wait for the file: a write held up for a moment does not
+// hold up the lines.
+constexpr size_t MaxWaiting = 4;
+// Rows are put into lines by this many threads (the caller's among them),
+// a slice of rows at a time, when there are at least twice as many as in a
+// first slice.
+constexpr int SliceThreads = 3;
+constexpr int FirstSliceRows = 64;
+constexpr int MaxSliceRows = 16384;
 
 QString shown(const QString &path)
 {
     return QDir::toNativeSeparators(path);
 }
 
-// The text form of a value; numbers and dates written in place.
-template <typename PutAt>
-void putForm(const QVariant &value, PutAt &&putAt)
+DbError writeFailure(const QString &path, const QFile &file)
 {
-    char form[qMax(ValueText::NumberRoom, ValueText::DateRoom)];
-    if (value.typeId() == QMetaType::Double)
-        putAt(QByteArrayView(form, ValueText::formatNumber(value.toDouble(), form)));
-    else if (value.typeId() == QMetaType::QDate)
-        putAt(QByteArrayView(form, ValueText::formatDate(value.toDate(), form)));
-    else
-        putAt(QStringView(FieldValue::toText(value)));
+    return DbError(QStringLiteral("写入文件“%1”出错：%2").arg(shown(path), file.errorString()));
 }
 
 } // namespace
 
-// Which columns of a dataset a line holds and how it ends; worked out once
-// per file, not per row.
-struct ExchangeFileWriter::Plan
+// Blocks go to the file in the order they come, on a thread of its own,
+// so that the system's copying costs the lines no time. Written blocks
+// come back to be filled again.
+class ExchangeFileWriter::BlockQueue
 {
-    QStringList names;   // the first columns of the dataset, in order
-    QList<bool> text;    // whether a column is a text or memo field
-    LastValue last = LastValue::Plain;
-    int sjdcColumn = -1;   // written as "0" (KJCG)
-    // Where the rows are stored, for taking a row's fields from its record
-    // read once; none for fixed rows.
-    const DbfFile *file = nullptr;
-    QList<int> stored;   // the file's field a column shows; -1 for a lookup
-
-    Plan(const DataSet &row, ExchangeLine kind)
-        : names(row.fieldNames()),
-          file(row.storedFile())
+public:
+    explicit BlockQueue(QFile &file)
+        : m_file(file)
     {
-        applyFileRules(kind);
-        for (int i = 0; i < names.size(); ++i) {
-            const char type = row.fieldType(names.at(i));
-            text.append(type == 'C' || type == 'M');
-            stored.append(row.storedField(i));
-        }
     }
 
-    // Which columns the file takes and how its lines end.
-    void applyFileRules(ExchangeLine kind)
+    // Blocks not yet written are dropped; one being written is finished.
+    ~BlockQueue()
     {
-        switch (kind) {
-        case ExchangeLine::Child:
-            if (!names.isEmpty()
-                && names.last().compare(QLatin1String("ITEM_188"), Qt::CaseInsensitive) == 0)
-                last = LastValue::Flag188;
-            break;
-        case ExchangeLine::Kjcg:
-            if (!names.isEmpty())
-                names.removeLast();
-            last = LastValue::TrailingTab;
-            for (int i = 0; i < names.size(); ++i) {
-                if (names.at(i).compare(QLatin1String("ITEM_SJDC"), Qt::CaseInsensitive) == 0)
-                    sjdcColumn = i;
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    // A block to fill: one written before, or a new one.
+    Block spare()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_spares.empty())
+            return Block();
+        Block block = std::move(m_spares.back());
+        m_spares.pop_back();
+        return block;
+    }
+
+    // Waits while too many blocks wait; false when a write has failed.
+    bool push(Block block)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (!m_thread.joinable())
+            m_thread = std::thread([this] { run(); });
+        m_changed.wait(lock, [this] { return m_waiting.size() < MaxWaiting || m_failed; });
+        if (m_failed)
+            return false;
+        m_waiting.push_back(std::move(block));
+        m_changed.notify_all();
+        return true;
+    }
+
+    // Waits until every block is written; false when a write failed.
+    bool drain()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return (m_waiting.empty() && !m_writing) || m_failed; });
+        return !m_failed;
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] { return m_stop || !m_waiting.empty(); });
+            if (m_stop)
+                return;
+            Block block = std::move(m_waiting.front());
+            m_waiting.pop_front();
+            m_writing = true;
+            lock.unlock();
+            const bool written = !IoFaults::failHere() && m_file.write(block.bytes.constData(), block.used) == block.used;
+            lock.lock();
+            m_writing = false;
+            block.used = 0;
+            m_spares.push_back(std::move(block));
+            if (!written) {
+                m_failed = true;
+                m_waiting.clear();
             }
-            break;
-        case ExchangeLine::Unit:
-            last = LastValue::Quoted;
-            break;
-        case ExchangeLine::Expert:
-            names = names.mid(0, ExpertColumns);
-            break;
+            m_changed.notify_all();
         }
     }
+
+    QFile &m_file;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Block> m_waiting;
+    std::vector<Block> m_spares;
+    bool m_writing = false;
+    bool m_failed = false;
+    bool m_stop = false;
+    std::thread m_thread;   // last: started once the rest is there
+};
+
+// Many rows put into lines by several threads at once, a slice of rows at
+// a time, each thread reading the records through a handle of its own on
+// the table; the slices' blocks go to the file in the order of the rows.
+// What is not taken from a record (lookups, text that is no GBK, a row
+// being edited, a record the handle cannot read) comes from the dataset,
+// one thread at a time. A failure ends the work at the first failing row,
+// as writing the rows one by one would.
+class ExchangeFileWriter::Slices
+{
+public:
+    Slices(ExchangeFileWriter &writer, const DataSet &data, const Plan &plan, const QList<int> &rows)
+        : m_writer(writer), m_data(data), m_plan(plan), m_rows(rows), m_linesBefore(writer.m_lines->lines())
+    {
+    }
+
+    // False, with nothing written, when the table cannot be opened again.
+    // The caller's thread reads through the dataset's own file.
+    bool run()
+    {
+        std::vector<std::shared_ptr<DbfFile>> handles;
+        try {
+            for (int i = 1; i < SliceThreads; ++i)
+                handles.push_back(DbfFile::open(m_plan.file->path(), true));
+        } catch (const DbError &) {
+            return false;
+        }
+        m_writer.handOver(m_writer.m_lines->take(m_writer.m_queue->spare()));
+        for (const int row : m_rows)
+            m_recnos.append(m_data.storedRecord(row));
+        std::vector<std::thread> helpers;
+        for (const std::shared_ptr<DbfFile> &handle : handles)
+            helpers.emplace_back([this, &handle] { work(handle.get()); });
+        work(nullptr);
+        for (std::thread &helper : helpers)
+            helper.join();
+        m_writer.m_lines->setLines(m_linesAfter);
+        if (m_failure)
+            std::rethrow_exception(m_failure);
+        return true;
+    }
+
+private:
+    // Each thread takes the next rows, as many as gave about a block the
+    // last time (rows differ by a hundred times between the tables).
+    void work(const DbfFile *handle)
+    {
+        int count = FirstSliceRows;
+        for (;;) {
+            const int first = m_nextRow.fetch_add(count);
+            if (first >= m_rows.size() || first > m_failedRow)
+                return;
+            const int end = int(qMin(m_rows.size(), qsizetype(first) + count));
+            LineBlock lines(m_writer.m_path, m_linesBefore + first, m_writer.m_queue->spare());
+            lines.setDataSetLock(&m_dataSetLock);
+            std::exception_ptr failure;
+            try {
+                for (int index = first; index < end; ++index)
+                    writeRow(lines, handle, index);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            const qsizetype bytes = qMax<qsizetype>(lines.size(), 1);
+            handOver(first, end, lines, failure);
+            count = int(std::clamp<qsizetype>(ExchangeLines::BlockSize * (end - first) / bytes, FirstSliceRows, MaxSliceRows));
+        }
+    }
+
+    // Through a handle of the thread's own; what it cannot read, and every
+    // row without one, the dataset's own file reads (and reports).
+    void writeRow(LineBlock &lines, const DbfFile *handle, int index)
+    {
+        if (handle) {
+            const int before = lines.lines();
+            try {
+                lines.writeRow(m_data, m_plan, m_rows.at(index), handle, m_recnos.at(index));
+                return;
+            } catch (const DbError &) {
+                lines.setLines(before);
+            }
+        }
+        const std::lock_guard<std::recursive_mutex> guard(m_dataSetLock);
+        lines.writeRow(m_data, m_plan, m_rows.at(index), m_plan.file, m_recnos.at(index));
+    }
+
+    // In the order of the rows; nothing after a failed slice.
+    void handOver(int first, int end, LineBlock &lines, std::exception_ptr failure)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_turnChanged.wait(lock, [&] { return m_turn == first || m_failedRow < first; });
+        if (first < m_failedRow) {
+            Block block = lines.take(Block());
+            if (block.used > 0 && !m_writer.m_queue->push(std::move(block)))
+                failure = std::make_exception_ptr(writeFailure(m_writer.m_path, m_writer.m_file));
+            m_linesAfter = lines.lines();
+            if (failure) {
+                m_failedRow = first;
+                m_failure = failure;
+            }
+            m_turn = end;
+        }
+        m_turnChanged.notify_all();
+    }
+
+    ExchangeFileWriter &m_writer;
+    const DataSet &m_data;
+    const Plan &m_plan;
+    const QList<int> &m_rows;
+    const int m_linesBefore;
+    QList<int> m_recnos;   // each row's record, -1 for the dataset's way
+    std::atomic<int> m_nextRow{0};
+    std::recursive_mutex m_dataSetLock;
+    std::mutex m_mutex;
+    std::condition_variable m_turnChanged;
+    int m_turn = 0;   // the first row of the slice whose lines go next
+    std::atomic<int> m_failedRow{INT_MAX};   // the first row of a failed slice
+    std::exception_ptr m_failure;
+    int m_linesAfter = 0;
 };
 
 ExchangeFileWriter::ExchangeFileWriter(const QString &path)
@@ -110,249 +268,70 @@ ExchangeFileWriter::ExchangeFileWriter(const QString &path)
         throw DbError(QStringLiteral("无法创建文件“%1”：%2")
                           .arg(shown(path), m_file.errorString()));
     }
-    m_buffer.resize(BlockSize + BlockSize / 4);
-    m_spare.resize(m_buffer.size());
-    m_data = m_buffer.data();
+    m_queue = std::make_unique<BlockQueue>(m_file);
+    m_lines = std::make_unique<LineBlock>(path, 0, Block());
 }
 
-ExchangeFileWriter::~ExchangeFileWriter()
-{
-    // A block still being written must end before its file goes.
-    if (m_writing.valid())
-        m_writing.wait();
-}   // the temporary file of an uncommitted writer is removed with it
+// The queue ends its write before the file goes; the temporary file of an
+// uncommitted writer is removed with it.
+ExchangeFileWriter::~ExchangeFileWriter() = default;
 
 QString ExchangeFileWriter::path() const
 {
     return m_path;
 }
 
-// Lines are put together in a buffer kept at its full size, so that a
-// piece costs a copy and no more.
-inline char *ExchangeFileWriter::room(qsizetype bytes)
-{
-    if (m_used + bytes > m_buffer.size())
-        grow(bytes);
-    return m_data + m_used;
-}
-
-void ExchangeFileWriter::grow(qsizetype bytes)
-{
-    m_buffer.resize(qMax(2 * m_buffer.size(), m_used + bytes));
-    m_data = m_buffer.data();
-}
-
-// Encodes straight into the block; the first character GBK lacks spoils
-// the line (endLine reports it).
-void ExchangeFileWriter::putPiece(QStringView text)
-{
-    if (!m_unencodable.isEmpty())
-        return;
-    char *start = room(2 * text.size());
-    if (char *end = GbkText::encodeInto(text, start))
-        m_used += end - start;
-    else
-        m_unencodable = GbkText::firstUnencodable(text.toString());
-}
-
-void ExchangeFileWriter::putPiece(QByteArrayView gbk)
-{
-    std::memcpy(room(gbk.size()), gbk.data(), size_t(gbk.size()));
-    m_used += gbk.size();
-}
-
-void ExchangeFileWriter::putPiece(char syntax)
-{
-    *room(1) = syntax;
-    ++m_used;
-}
-
-void ExchangeFileWriter::endLine(qsizetype lineStart)
-{
-    ++m_lines;
-    if (!m_unencodable.isEmpty()) {
-        m_used = lineStart;
-        const QString bad = std::exchange(m_unencodable, QString());
-        throw DbError(QStringLiteral("文件“%1”的第 %2 条记录含有 GBK 不能表示的字符“%3”，无法写出。")
-                          .arg(shown(path()))
-                          .arg(m_lines)
-                          .arg(bad));
-    }
-    putPiece(QByteArrayView(LineEnd));
-    if (m_used >= BlockSize)
-        writeBuffer();
-}
-
 void ExchangeFileWriter::writeValues(const QStringList &values, LastValue last)
 {
-    const qsizetype lineStart = m_used;
-    const qsizetype count = values.size();
-    for (qsizetype i = 0; i < count; ++i)
-        LineRules::putValueAt(QStringView(values.at(i)), i, count, last,
-                              [this](auto piece) { putPiece(piece); });
-    endLine(lineStart);
+    m_lines->writeValues(values, last);
+    handOverIfFull();
 }
 
-// Stored GBK text is copied as it is, numbers and dates are formatted in
-// place: decoding every text only to encode it again cost most of the
-// writing. Text that is no clean GBK takes the long way, which reports
-// what GBK cannot hold.
-void ExchangeFileWriter::putColumn(const DataSet &row, int current, const Plan &plan, int column)
+void ExchangeFileWriter::writeOne(const DataSet &row, const Plan &plan, int current)
 {
-    const auto putAt = [&](auto value) {
-        LineRules::putValueAt(value, column, plan.names.size(), plan.last,
-                              [this](auto piece) { putPiece(piece); });
-    };
-    if (column == plan.sjdcColumn)
-        return putAt(QByteArrayView("0"));
-    // A row being inserted lives only in the edit buffer, which asString reads.
-    if (current == InsertedRow)
-        return putAt(QStringView(row.asString(plan.names.at(column))));
-    QByteArrayView gbk;
-    if (plan.text.at(column) && row.storedGbk(current, column, &gbk) && GbkText::isValid(gbk))
-        return putAt(gbk);
-    putForm(row.valueAt(current, column), putAt);
-}
-
-// A row as its file stores it: every field cut from the record read once,
-// which spares the dataset's checks per field. What is no clean stored text
-// (lookups, bytes that are no GBK text) takes the dataset's way.
-void ExchangeFileWriter::putRecord(const DataSet &row, int current, const Plan &plan, int recno)
-{
-    const DbfFile &file = *plan.file;
-    const char *record = file.recordBytes(recno);
-    const qsizetype count = plan.names.size();
-    for (int column = 0; column < count; ++column) {
-        const auto putAt = [&](auto value) {
-            LineRules::putValueAt(value, column, count, plan.last, [this](auto piece) { putPiece(piece); });
-        };
-        const int field = plan.stored.at(column);
-        if (column == plan.sjdcColumn || field < 0) {
-            putColumn(row, current, plan, column);
-        } else if (!plan.text.at(column)) {
-            putForm(file.valueIn(recno, record, field), putAt);
-        } else if (!putStoredText(file.textBytesIn(recno, record, field), column, count, plan.last)) {
-            putColumn(row, current, plan, column);
-        }
-    }
-}
-
-// Stored text goes as it is when it is GBK text; false when it is not.
-bool ExchangeFileWriter::putStoredText(QByteArrayView gbk, int column, qsizetype count, LastValue last)
-{
-    const bool followedByTab = column + 1 < count || last == LastValue::TrailingTab;
-    if (gbk.size() >= LongText && followedByTab)
-        return putLongText(gbk);
-    if (!GbkText::isValid(gbk))
-        return false;
-    LineRules::putValueAt(gbk, column, count, last, [this](auto piece) { putPiece(piece); });
-    return true;
-}
-
-// A long text (a memo) followed by its TAB in one pass over it: checked,
-// copied and looked at for what makes it quoted, then put between quotes
-// or moved up by the byte kept free for the opening one. Inner quotes,
-// which must be doubled, take the general way.
-bool ExchangeFileWriter::putLongText(QByteArrayView gbk)
-{
-    const qsizetype size = gbk.size();
-    char *at = room(size + 3);
-    const GbkText::CopyScan scan = GbkText::copyChecked(gbk, at + 1);
-    if (!scan.valid)
-        return false;
-    const bool quoted = scan.separator || gbk.front() == '"';
-    if (quoted && scan.quote) {
-        LineRules::putQuoted(gbk, [this](auto piece) { putPiece(piece); });
-        putPiece('\t');
-        return true;
-    }
-    if (quoted) {
-        at[0] = '"';
-        at[size + 1] = '"';
-        at[size + 2] = '\t';
-        m_used += size + 3;
-    } else {
-        std::memmove(at, at + 1, size_t(size));
-        at[size] = '\t';
-        m_used += size + 1;
-    }
-    return true;
-}
-
-void ExchangeFileWriter::writePlannedRow(const DataSet &row, const Plan &plan)
-{
-    writePlannedRow(row, plan, row.state() == DataSet::Insert ? InsertedRow : row.recNo());
-}
-
-// A row that cannot be read leaves nothing of its line behind.
-void ExchangeFileWriter::writePlannedRow(const DataSet &row, const Plan &plan, int current)
-{
-    const qsizetype lineStart = m_used;
-    try {
-        const int recno = plan.file && current != InsertedRow ? row.storedRecord(current) : -1;
-        if (recno >= 0) {
-            putRecord(row, current, plan, recno);
-        } else {
-            for (int i = 0; i < plan.names.size(); ++i)
-                putColumn(row, current, plan, i);
-        }
-    } catch (...) {
-        m_used = lineStart;
-        m_unencodable.clear();
-        throw;
-    }
-    endLine(lineStart);
+    const int recno = plan.file && current != InsertedRow ? row.storedRecord(current) : -1;
+    m_lines->writeRow(row, plan, current, plan.file, recno);
+    handOverIfFull();
 }
 
 void ExchangeFileWriter::writeRow(const DataSet &row, ExchangeLine kind)
 {
-    writePlannedRow(row, Plan(row, kind));
+    writeOne(row, Plan(row, kind), row.state() == DataSet::Insert ? InsertedRow : row.recNo());
 }
 
 void ExchangeFileWriter::writeRows(DataSet &data, ExchangeLine kind)
 {
     const Plan plan(data, kind);
     for (data.first(); !data.eof(); data.next())
-        writePlannedRow(data, plan);
+        writeOne(data, plan, data.state() == DataSet::Insert ? InsertedRow : data.recNo());
 }
 
 void ExchangeFileWriter::writeRows(const DataSet &data, ExchangeLine kind, const QList<int> &rows)
 {
     const Plan plan(data, kind);
-    for (const int row : rows)
-        writePlannedRow(data, plan, row);
-}
-
-// A full block goes to the file on a thread of its own while the next one
-// is put together, so that the system's copying costs no time here.
-void ExchangeFileWriter::writeBuffer()
-{
-    awaitWrite();
-    if (m_used == 0)
+    if (plan.file && rows.size() >= 2 * FirstSliceRows && Slices(*this, data, plan, rows).run())
         return;
-    std::swap(m_buffer, m_spare);
-    if (m_buffer.size() < m_spare.size())
-        m_buffer.resize(m_spare.size());
-    m_data = m_buffer.data();
-    const char *block = m_spare.constData();
-    const qsizetype size = std::exchange(m_used, 0);
-    m_writing = std::async(std::launch::async, [this, block, size] {
-        return !IoFaults::failHere() && m_file.write(block, size) == size;
-    });
+    for (const int row : rows)
+        writeOne(data, plan, row);
 }
 
-void ExchangeFileWriter::awaitWrite()
+void ExchangeFileWriter::handOverIfFull()
 {
-    if (m_writing.valid() && !m_writing.get()) {
-        throw DbError(QStringLiteral("写入文件“%1”出错：%2")
-                          .arg(shown(path()), m_file.errorString()));
-    }
+    if (m_lines->size() >= ExchangeLines::BlockSize)
+        handOver(m_lines->take(m_queue->spare()));
+}
+
+void ExchangeFileWriter::handOver(Block block)
+{
+    if (block.used > 0 && !m_queue->push(std::move(block)))
+        throw writeFailure(m_path, m_file);
 }
 
 void ExchangeFileWriter::commit()
 {
-    writeBuffer();
-    awaitWrite();
+    handOver(m_lines->take(Block()));
+    if (!m_queue->drain())
+        throw writeFailure(m_path, m_file);
     if (IoFaults::failHere() || !m_file.flush()) {
         throw DbError(QStringLiteral("无法保存文件“%1”：%2")
                           .arg(shown(path()), m_file.errorString()));

@@ -157,6 +157,8 @@ void TMainForm::buildGrid()
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     StyleListGrid(DBGrid1, false);
+    // The unit's column takes the room the others leave: no empty strip.
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
     m_listModel = new ListGridModel(this);
     DBGrid1->setModel(m_listModel);
     connect(m_listModel, &QAbstractItemModel::modelReset, this, [this] {

@@ -8,8 +8,10 @@ QPushButton *MakeButton(QWidget *parent, const QString &name, const QString &cap
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setAutoDefault(false);
-    if (minWidth > 0)
+    if (minWidth > 0) {
         button->setMinimumSize(minWidth, 28);
+        PadCaption(button);
+    }
     return button;
 }
 

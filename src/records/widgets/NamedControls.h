@@ -9,7 +9,7 @@ class QWidget;
 // find them by object name.
 
 // A push button that Enter in an edit does not press; minWidth 0 keeps the
-// style's size.
+// style's size, a minWidth too narrow for the caption grows to fit it.
 QPushButton *MakeButton(QWidget *parent, const QString &name, const QString &caption,
                         int minWidth = 0);
 // A caption that is longer than the style's button: a margin on each side
