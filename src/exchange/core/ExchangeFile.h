@@ -104,6 +104,8 @@ struct ExchangeRecord
     bool valuesAreGbk = false;   // the reader found the record to be GBK text
     bool valuesAreClean = false; // ... and free of control characters
 };
+// Made of members that move as bytes: a batch grows without moving each.
+Q_DECLARE_TYPEINFO(ExchangeRecord, Q_RELOCATABLE_TYPE);
 
 // The records an ExchangeFileReader found in one block of the file. Their
 // raw values point into bytes, which the batch keeps alive.
