@@ -133,14 +133,19 @@ public:
     // valid only until the reader is used again, or while their batch is
     // kept.
     void setRawValues(bool raw);
+    // The bytes of a batch no longer needed: a later block may be read
+    // into them when nothing else holds them.
+    void recycle(QByteArray &&bytes);
 
 private:
     void readMore();
+    QByteArray freshBuffer(qsizetype size);
     bool takeRecord(ExchangeRecord &record);
 
     QFile m_file;
     ExchangeText::RecordLayout m_layout;
     QByteArray m_buffer;
+    QByteArray m_spare;   // a recycled buffer
     qsizetype m_pos = 0;
     qsizetype m_wanted = 0;
     bool m_eof = false;
