@@ -31,9 +31,11 @@ namespace {
 // hold up the lines.
 constexpr size_t MaxWaiting = 4;
 // Rows are put into lines by this many threads (the caller's among them),
-// this many rows at a time, when there are at least twice as many.
+// a slice of rows at a time, when there are at least twice as many as in a
+// first slice.
 constexpr int SliceThreads = 3;
-constexpr int SliceRows = 64;
+constexpr int FirstSliceRows = 64;
+constexpr int MaxSliceRows = 16384;
 
 QString shown(const QString &path)
 {
@@ -155,11 +157,12 @@ public:
     }
 
     // False, with nothing written, when the table cannot be opened again.
+    // The caller's thread reads through the dataset's own file.
     bool run()
     {
         std::vector<std::shared_ptr<DbfFile>> handles;
         try {
-            for (int i = 0; i < SliceThreads; ++i)
+            for (int i = 1; i < SliceThreads; ++i)
                 handles.push_back(DbfFile::open(m_plan.file->path(), true));
         } catch (const DbError &) {
             return false;
@@ -168,9 +171,9 @@ public:
         for (const int row : m_rows)
             m_recnos.append(m_data.storedRecord(row));
         std::vector<std::thread> helpers;
-        for (int i = 1; i < SliceThreads; ++i)
-            helpers.emplace_back([this, &handles, i] { work(*handles[size_t(i)]); });
-        work(*handles[0]);
+        for (const std::shared_ptr<DbfFile> &handle : handles)
+            helpers.emplace_back([this, &handle] { work(handle.get()); });
+        work(nullptr);
         for (std::thread &helper : helpers)
             helper.join();
         m_writer.m_lines->setLines(m_linesAfter);
@@ -180,55 +183,64 @@ public:
     }
 
 private:
-    int sliceCount() const { return int((m_rows.size() + SliceRows - 1) / SliceRows); }
-
-    void work(const DbfFile &file)
+    // Each thread takes the next rows, as many as gave about a block the
+    // last time (rows differ by a hundred times between the tables).
+    void work(const DbfFile *handle)
     {
-        for (int slice = m_next++; slice < sliceCount() && slice < m_failedSlice; slice = m_next++) {
-            LineBlock lines(m_writer.m_path, m_linesBefore + slice * SliceRows, m_writer.m_queue->spare());
+        int count = FirstSliceRows;
+        for (;;) {
+            const int first = m_nextRow.fetch_add(count);
+            if (first >= m_rows.size() || first > m_failedRow)
+                return;
+            const int end = int(qMin(m_rows.size(), qsizetype(first) + count));
+            LineBlock lines(m_writer.m_path, m_linesBefore + first, m_writer.m_queue->spare());
             lines.setDataSetLock(&m_dataSetLock);
             std::exception_ptr failure;
-            const int end = int(qMin(m_rows.size(), qsizetype(slice + 1) * SliceRows));
             try {
-                for (int index = slice * SliceRows; index < end; ++index)
-                    writeRow(lines, file, index);
+                for (int index = first; index < end; ++index)
+                    writeRow(lines, handle, index);
             } catch (...) {
                 failure = std::current_exception();
             }
-            handOver(slice, lines, failure);
+            const qsizetype bytes = qMax<qsizetype>(lines.size(), 1);
+            handOver(first, end, lines, failure);
+            count = int(std::clamp<qsizetype>(ExchangeLines::BlockSize * (end - first) / bytes, FirstSliceRows, MaxSliceRows));
         }
     }
 
-    void writeRow(LineBlock &lines, const DbfFile &file, int index)
+    // Through a handle of the thread's own; what it cannot read, and every
+    // row without one, the dataset's own file reads (and reports).
+    void writeRow(LineBlock &lines, const DbfFile *handle, int index)
     {
-        const int before = lines.lines();
-        try {
-            lines.writeRow(m_data, m_plan, m_rows.at(index), &file, m_recnos.at(index));
-            return;
-        } catch (const DbError &) {
-            lines.setLines(before);
+        if (handle) {
+            const int before = lines.lines();
+            try {
+                lines.writeRow(m_data, m_plan, m_rows.at(index), handle, m_recnos.at(index));
+                return;
+            } catch (const DbError &) {
+                lines.setLines(before);
+            }
         }
-        // The dataset's own file reads it, and reports what is wrong.
         const std::lock_guard<std::recursive_mutex> guard(m_dataSetLock);
         lines.writeRow(m_data, m_plan, m_rows.at(index), m_plan.file, m_recnos.at(index));
     }
 
-    // In the order of the slices; nothing after a failed one.
-    void handOver(int slice, LineBlock &lines, std::exception_ptr failure)
+    // In the order of the rows; nothing after a failed slice.
+    void handOver(int first, int end, LineBlock &lines, std::exception_ptr failure)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_turnChanged.wait(lock, [&] { return m_turn == slice || m_failedSlice < slice; });
-        if (slice < m_failedSlice) {
+        m_turnChanged.wait(lock, [&] { return m_turn == first || m_failedRow < first; });
+        if (first < m_failedRow) {
             Block block = lines.take(Block());
             if (block.used > 0 && !m_writer.m_queue->push(std::move(block)))
                 failure = std::make_exception_ptr(writeFailure(m_writer.m_path, m_writer.m_file));
             m_linesAfter = lines.lines();
             if (failure) {
-                m_failedSlice = slice;
+                m_failedRow = first;
                 m_failure = failure;
             }
+            m_turn = end;
         }
-        ++m_turn;
         m_turnChanged.notify_all();
     }
 
@@ -238,12 +250,12 @@ private:
     const QList<int> &m_rows;
     const int m_linesBefore;
     QList<int> m_recnos;   // each row's record, -1 for the dataset's way
-    std::atomic<int> m_next{0};
+    std::atomic<int> m_nextRow{0};
     std::recursive_mutex m_dataSetLock;
     std::mutex m_mutex;
     std::condition_variable m_turnChanged;
-    int m_turn = 0;
-    std::atomic<int> m_failedSlice{INT_MAX};
+    int m_turn = 0;   // the first row of the slice whose lines go next
+    std::atomic<int> m_failedRow{INT_MAX};   // the first row of a failed slice
     std::exception_ptr m_failure;
     int m_linesAfter = 0;
 };
@@ -297,7 +309,7 @@ void ExchangeFileWriter::writeRows(DataSet &data, ExchangeLine kind)
 void ExchangeFileWriter::writeRows(const DataSet &data, ExchangeLine kind, const QList<int> &rows)
 {
     const Plan plan(data, kind);
-    if (plan.file && rows.size() >= 2 * SliceRows && Slices(*this, data, plan, rows).run())
+    if (plan.file && rows.size() >= 2 * FirstSliceRows && Slices(*this, data, plan, rows).run())
         return;
     for (const int row : rows)
         writeOne(data, plan, row);
