@@ -115,7 +115,7 @@ const PageButton *findButton(const PageButton (&table)[N], const QString &page)
 // What the desktop names the print job and offers as the PDF file's name:
 // the record's number and the page as its preview button names it
 // ("登记表_2021000001_封面2"), not the layout's own name.
-QString documentTitle(const QString &className, const QString &item4)
+QString jobName(const QString &className, const QString &item4)
 {
     const PageButton *b = findButton(AppliedPreview, className);
     if (!b)
@@ -472,7 +472,7 @@ report::Document TPrintForm::layOut(const QString &className, const Footer &foot
     if (!footer.counterPrefix.isEmpty())
         page.setText(QStringLiteral("QRSysData1"), footer.counterPrefix);
     report::Document doc = report::paginate(page);
-    doc.title = documentTitle(className, m_data.field(QStringLiteral("item_4")).trimmed());
+    doc.jobName = jobName(className, m_data.field(QStringLiteral("item_4")).trimmed());
     return doc;
 }
 
