@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QtEndian>
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <limits>
 
@@ -315,6 +316,12 @@ void DbfMemo::writePointer(char *field, int width, quint32 block)
         std::memset(field, ' ', size_t(width));
         return;
     }
-    const QByteArray digits = QByteArray::number(block).rightJustified(width, '0');
-    std::memcpy(field, digits.constData(), size_t(width));
+    char digits[16];
+    const auto length = int(std::to_chars(digits, digits + sizeof digits, block).ptr - digits);
+    if (length >= width) {
+        std::memcpy(field, digits, size_t(width));
+        return;
+    }
+    std::memset(field, '0', size_t(width - length));
+    std::memcpy(field + width - length, digits, size_t(length));
 }

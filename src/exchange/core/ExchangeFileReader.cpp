@@ -12,6 +12,7 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <cstring>
 
 using ExchangeText::RecordLayout;
 using ExchangeText::RecordScan;
@@ -182,16 +183,17 @@ bool ExchangeFileReader::atEnd()
     return m_pos >= m_buffer.size() && m_eof;
 }
 
-// Appends the next block of the file. A record longer than what is held
-// doubles the block, so a huge record is scanned a bounded number of times.
+// The unread rest and the next block of the file, in a buffer of their
+// own: the one held may be shared with a batch whose values point into it.
+// A record longer than what is held doubles the block, so a huge record is
+// scanned a bounded number of times.
 void ExchangeFileReader::readMore()
 {
-    if (m_pos > 0) {
-        m_buffer.remove(0, m_pos);
-        m_pos = 0;
-    }
-    const qsizetype held = m_buffer.size();
-    m_buffer.resize(held + m_wanted);
+    const qsizetype held = m_buffer.size() - m_pos;
+    QByteArray next(held + m_wanted, Qt::Uninitialized);
+    std::memcpy(next.data(), m_buffer.constData() + m_pos, size_t(held));
+    m_buffer = std::move(next);
+    m_pos = 0;
     const qint64 got = m_file.read(m_buffer.data() + held, m_wanted);
     if (got < 0) {
         m_buffer.resize(held);
