@@ -151,11 +151,6 @@ struct BlockMarks
     }
 };
 
-bool isSeparator(char c)
-{
-    return c == '\t' || c == '\r' || c == '\n';
-}
-
 #if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
 // Compared as signed bytes: 0x80..0xFF are -128..-1.
 __m128i splat(int b)
@@ -247,7 +242,7 @@ BlockMarks copyMarked(const char *block, char *out, BlockBytes &b)
     b = bytesOf(block);
     BlockMarks m;
     for (int k = 0; k < BlockSize; ++k) {
-        m.separator |= quint64(isSeparator(block[k])) << k;
+        m.separator |= quint64(block[k] == '\t' || block[k] == '\r' || block[k] == '\n') << k;
         m.quote |= quint64(block[k] == '"') << k;
     }
     return m;
@@ -530,33 +525,39 @@ bool isValid(QByteArrayView gbk)
 }
 
 // The blocks are copied as they are checked, while they are at hand; the
-// rest (under a block) is copied and looked at on its own.
+// rest (under a block) is checked as a block too, filled up with zeros
+// (characters of their own, never trail bytes).
 CopyScan copyChecked(QByteArrayView gbk, char *out)
 {
     const GbkTables &t = tables();
     const char *data = gbk.data();
     const qsizetype size = gbk.size();
-    qsizetype i = 0;
+    if (!validBlocksApply(t)) {
+        std::memcpy(out, data, size_t(size));
+        return CopyScan{isValid(gbk), gbk.contains('\t') || gbk.contains('\r') || gbk.contains('\n'),
+                        gbk.contains('"')};
+    }
     BlockMarks marks;
     bool pendingLead = false;
-    if (validBlocksApply(t)) {
-        for (; i + BlockSize <= size; i += BlockSize) {
-            BlockBytes b;
-            marks |= copyMarked(data + i, out + i, b);
-            if (!isValidBlock(data + i, b, pendingLead))
-                return CopyScan();
-        }
+    qsizetype i = 0;
+    for (; i + BlockSize <= size; i += BlockSize) {
+        BlockBytes b;
+        marks |= copyMarked(data + i, out + i, b);
+        if (!isValidBlock(data + i, b, pendingLead))
+            return CopyScan();
     }
-    std::memcpy(out + i, data + i, size_t(size - i));
-    CopyScan scan;
-    scan.separator = marks.separator != 0;
-    scan.quote = marks.quote != 0;
-    for (qsizetype k = i; k < size; ++k) {
-        scan.separator = scan.separator || isSeparator(data[k]);
-        scan.quote = scan.quote || data[k] == '"';
+    if (i < size) {
+        char last[BlockSize] = {};
+        char unused[BlockSize];
+        std::memcpy(last, data + i, size_t(size - i));
+        BlockBytes b;
+        marks |= copyMarked(last, unused, b);
+        if (!isValidBlock(last, b, pendingLead))
+            return CopyScan();
+        std::memcpy(out + i, last, size_t(size - i));
     }
-    scan.valid = restIsValid(t, data, size, pendingLead ? i - 1 : i);
-    return scan;
+    // A lead byte last of all has no trail.
+    return CopyScan{!pendingLead, marks.separator != 0, marks.quote != 0};
 }
 
 bool isCleanText(QByteArrayView gbk)

@@ -33,7 +33,7 @@ constexpr size_t MaxWaiting = 4;
 // Rows are put into lines by this many threads (the caller's among them),
 // a slice of rows at a time, when there are at least twice as many as in a
 // first slice.
-constexpr int SliceThreads = 3;
+constexpr int SliceThreads = 4;
 constexpr int FirstSliceRows = 64;
 constexpr int MaxSliceRows = 16384;
 
