@@ -263,7 +263,7 @@ void TFormin::showCounts()
 
 void TFormin::Button1Click()
 {
-    const QString path = chooseFile(QStringLiteral("请选择导入文件"));
+    const QString path = chooseFile(QStringLiteral("请选择要导入的文件夹"));
     if (path.isEmpty())
         return;
     Edit1->setText(QDir::toNativeSeparators(path).toUpper());
