@@ -112,6 +112,19 @@ const PageButton *findButton(const PageButton (&table)[N], const QString &page)
     return nullptr;
 }
 
+// What the desktop names the print job and offers as the PDF file's name:
+// the record's number and the page as its preview button names it
+// ("登记表_2021000001_封面2"), not the layout's own name.
+QString jobName(const QString &className, const QString &item4)
+{
+    const PageButton *b = findButton(AppliedPreview, className);
+    if (!b)
+        b = findButton(TheoryPreview, className);
+    const QString page = b ? QString::fromUtf8(b->caption) : className;
+    return item4.isEmpty() ? QStringLiteral("登记表_%1").arg(page)
+                           : QStringLiteral("登记表_%1_%2").arg(item4, page);
+}
+
 // List pages are printed one page per job.
 bool isListPage(const QString &className)
 {
@@ -458,7 +471,9 @@ report::Document TPrintForm::layOut(const QString &className, const Footer &foot
     }
     if (!footer.counterPrefix.isEmpty())
         page.setText(QStringLiteral("QRSysData1"), footer.counterPrefix);
-    return report::paginate(page);
+    report::Document doc = report::paginate(page);
+    doc.jobName = jobName(className, m_data.field(QStringLiteral("item_4")).trimmed());
+    return doc;
 }
 
 report::Document TPrintForm::previewDocument(const QString &className)

@@ -160,6 +160,9 @@ struct Page
 struct Document
 {
     QString title;
+    // What the desktop calls the print job and offers as the PDF file's
+    // name; the title when empty.
+    QString jobName;
     QSizeF paperMm{210, 297};
     QList<Page> pages;
     int pageCount() const { return int(pages.size()); }

@@ -154,7 +154,7 @@ void PrinterOutput::preview(const Document &doc)
 {
     QPrinter printer(QPrinter::HighResolution);
     preparePrinter(printer);
-    printer.setDocName(doc.title);
+    printer.setDocName(doc.jobName.isEmpty() ? doc.title : doc.jobName);
     QPrintPreviewDialog dialog(&printer, m_parent);
     dialog.setWindowTitle(QStringLiteral("打印预览"));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
@@ -180,7 +180,7 @@ void PrinterOutput::print(const Document &doc, int firstPage, int lastPage)
             "没有找到可用的打印机，无法直接打印。\n请先安装打印机；也可以在“自定义打印”的预览中打印到PDF文件。"));
     QPrinter printer(info, QPrinter::HighResolution);
     preparePrinter(printer);
-    printer.setDocName(doc.title);
+    printer.setDocName(doc.jobName.isEmpty() ? doc.title : doc.jobName);
     QPainter painter;
     if (!printer.isValid() || !painter.begin(&printer))
         throw ReportError(QStringLiteral("打印机“%1”无法打开，没有打印。").arg(info.printerName()));

@@ -104,6 +104,8 @@ struct ExchangeRecord
     bool valuesAreGbk = false;   // the reader found the record to be GBK text
     bool valuesAreClean = false; // ... and free of control characters
 };
+// Made of members that move as bytes: a batch grows without moving each.
+Q_DECLARE_TYPEINFO(ExchangeRecord, Q_RELOCATABLE_TYPE);
 
 // The records an ExchangeFileReader found in one block of the file. Their
 // raw values point into bytes, which the batch keeps alive.
@@ -131,14 +133,21 @@ public:
     // valid only until the reader is used again, or while their batch is
     // kept.
     void setRawValues(bool raw);
+    // A batch no longer needed: its records are freed, a later block may
+    // be read into its bytes when nothing else holds them, and later
+    // records go to its list.
+    void recycle(ExchangeBatch &&batch);
 
 private:
     void readMore();
+    QByteArray freshBuffer(qsizetype size);
     bool takeRecord(ExchangeRecord &record);
 
     QFile m_file;
     ExchangeText::RecordLayout m_layout;
     QByteArray m_buffer;
+    QByteArray m_spare;   // a recycled buffer
+    QList<ExchangeRecord> m_spareRecords;   // a recycled list, empty
     qsizetype m_pos = 0;
     qsizetype m_wanted = 0;
     bool m_eof = false;

@@ -190,7 +190,7 @@ bool ExchangeFileReader::atEnd()
 void ExchangeFileReader::readMore()
 {
     const qsizetype held = m_buffer.size() - m_pos;
-    QByteArray next(held + m_wanted, Qt::Uninitialized);
+    QByteArray next = freshBuffer(held + m_wanted);
     std::memcpy(next.data(), m_buffer.constData() + m_pos, size_t(held));
     m_buffer = std::move(next);
     m_pos = 0;
@@ -202,6 +202,28 @@ void ExchangeFileReader::readMore()
     m_buffer.resize(held + got);
     if (got < m_wanted)
         m_eof = m_file.atEnd() || got == 0;
+}
+
+// Blocks are read into the same few buffers over and over: fresh memory
+// costs the system a page fault per page.
+QByteArray ExchangeFileReader::freshBuffer(qsizetype size)
+{
+    QByteArray buffer = std::exchange(m_spare, QByteArray());
+    if (buffer.isDetached() && buffer.capacity() >= size) {
+        buffer.resize(size);
+        return buffer;
+    }
+    buffer = QByteArray();
+    buffer.reserve(qMax(size, ChunkSize + ChunkSize / 4));
+    buffer.resize(size);
+    return buffer;
+}
+
+void ExchangeFileReader::recycle(ExchangeBatch &&batch)
+{
+    batch.records.clear();   // keeps the list's room
+    m_spareRecords = std::move(batch.records);
+    m_spare = std::move(batch.bytes);
 }
 
 // The record at the read position when the bytes held hold all of it.
@@ -252,6 +274,7 @@ ExchangeRecord ExchangeFileReader::readRecord()
 ExchangeBatch ExchangeFileReader::readBatch()
 {
     ExchangeBatch batch;
+    batch.records = std::exchange(m_spareRecords, {});
     ExchangeRecord record;
     for (;;) {
         while (takeRecord(record))

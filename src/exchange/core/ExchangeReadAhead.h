@@ -21,18 +21,21 @@ public:
 
     // The next batch in file order; false after the last one. What the
     // reader threw (DbError) is thrown here once the batches read before
-    // it have been taken.
+    // it have been taken. The batch given back is done with: the thread
+    // takes it apart and reads into its bytes again.
     bool next(ExchangeBatch &batch);
 
 private:
     void run();
     bool put(ExchangeBatch &&batch);
+    void recycleUsed();
     void finish(std::exception_ptr error);
 
     ExchangeFileReader &m_reader;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<ExchangeBatch> m_ready;
+    std::deque<ExchangeBatch> m_used;   // given back by the caller
     bool m_done = false;   // the reader reached the end or failed
     bool m_stop = false;   // the caller wants no more
     std::exception_ptr m_error;
