@@ -330,9 +330,27 @@ void DbfFile::Private::writeRecord(int recno, const QByteArray &record)
 
 int DbfFile::Private::appendRecord(const QByteArray &record)
 {
+    std::memcpy(startRecord(), record.constData(), size_t(recordLength));
+    return finishRecord();
+}
+
+char *DbfFile::Private::startRecord()
+{
     if (gathered.isEmpty())
         gatheredFrom = recordCount;
-    gathered.append(record);
+    const qsizetype at = gathered.size();
+    gathered.resize(at + recordLength);
+    std::memset(gathered.data() + at, ' ', size_t(recordLength));
+    return gathered.data() + at;
+}
+
+void DbfFile::Private::cancelRecord()
+{
+    gathered.chop(recordLength);
+}
+
+int DbfFile::Private::finishRecord()
+{
     const int recno = recordCount++;
     ++generation;
     constexpr qsizetype Batch = 1 << 20;
@@ -533,21 +551,21 @@ int DbfFile::append(const QList<QPair<int, QVariant>> &values)
     return d->appendRecord(d->composeRecord(blank, values, false));
 }
 
-int DbfFile::appendStoredTexts(const QList<QByteArray> &values, bool textsClean)
+namespace {
+
+// The fields of a row from the values of a text file, into a blank record;
+// the memo fields with a text are listed, not written.
+void fillStoredTexts(const QList<DbfField> &fields, char *record, const QList<QByteArray> &values,
+                     bool textsClean, QVarLengthArray<int, 8> &memoFields)
 {
-    d->requireWritable();
-    QByteArray record(d->recordLength, ' ');
-    const int count = int(qMin<qsizetype>(values.size(), d->fields.size()));
-    // Every value is converted before a memo block is written.
-    QVarLengthArray<int, 8> memoFields;
-    for (int i = 0; i < count; ++i) {
-        const DbfField &f = d->fields[i];
-        const QByteArray &value = values[i];
-        char *bytes = record.data() + 1 + f.offset;
+    for (int i = 0; i < fields.size(); ++i) {
+        const DbfField &f = fields[i];
+        char *bytes = record + 1 + f.offset;
         if (f.type == 'I')
             std::memset(bytes, 0, size_t(f.width));
-        if (value.isEmpty())
+        if (i >= values.size() || values[i].isEmpty())
             continue;
+        const QByteArray &value = values[i];
         if (f.isText() && !textsClean)
             DbfFieldCodec::refuseControlCharacters(f, value);
         if (f.type == 'M') {
@@ -563,15 +581,28 @@ int DbfFile::appendStoredTexts(const QList<QByteArray> &values, bool textsClean)
             DbfFieldCodec::writeFromText(f, value, bytes);
         }
     }
-    for (int i = count; i < d->fields.size(); ++i) {
-        if (d->fields[i].type == 'I')
-            std::memset(record.data() + 1 + d->fields[i].offset, 0, size_t(d->fields[i].width));
+}
+
+} // namespace
+
+// The row is made where it is gathered; a refused value takes it back.
+// Every value is converted before a memo block is written.
+int DbfFile::appendStoredTexts(const QList<QByteArray> &values, bool textsClean)
+{
+    d->requireWritable();
+    char *record = d->startRecord();
+    try {
+        QVarLengthArray<int, 8> memoFields;
+        fillStoredTexts(d->fields, record, values, textsClean, memoFields);
+        for (int i : memoFields) {
+            const DbfField &f = d->fields.at(i);
+            DbfMemo::writePointer(record + 1 + f.offset, f.width, d->memo->append(values[i]));
+        }
+    } catch (...) {
+        d->cancelRecord();
+        throw;
     }
-    for (int i : memoFields) {
-        const DbfField &f = d->fields[i];
-        DbfMemo::writePointer(record.data() + 1 + f.offset, f.width, d->memo->append(values[i]));
-    }
-    return d->appendRecord(record);
+    return d->finishRecord();
 }
 
 namespace {

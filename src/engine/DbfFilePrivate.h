@@ -90,6 +90,11 @@ struct DbfFile::Private
     QByteArray gathered;
     int gatheredFrom = 0;   // the number of the first of them
     int appendRecord(const QByteArray &record);
+    // A row made in place: a blank record at the end of those gathered,
+    // then taken back or counted (and written with its batch).
+    char *startRecord();
+    void cancelRecord();
+    int finishRecord();
     void writeGathered();
     void dropGathered();
 

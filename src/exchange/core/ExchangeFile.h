@@ -133,9 +133,10 @@ public:
     // valid only until the reader is used again, or while their batch is
     // kept.
     void setRawValues(bool raw);
-    // The bytes of a batch no longer needed: a later block may be read
-    // into them when nothing else holds them.
-    void recycle(QByteArray &&bytes);
+    // A batch no longer needed: its records are freed, a later block may
+    // be read into its bytes when nothing else holds them, and later
+    // records go to its list.
+    void recycle(ExchangeBatch &&batch);
 
 private:
     void readMore();
@@ -146,6 +147,7 @@ private:
     ExchangeText::RecordLayout m_layout;
     QByteArray m_buffer;
     QByteArray m_spare;   // a recycled buffer
+    QList<ExchangeRecord> m_spareRecords;   // a recycled list, empty
     qsizetype m_pos = 0;
     qsizetype m_wanted = 0;
     bool m_eof = false;

@@ -219,9 +219,11 @@ QByteArray ExchangeFileReader::freshBuffer(qsizetype size)
     return buffer;
 }
 
-void ExchangeFileReader::recycle(QByteArray &&bytes)
+void ExchangeFileReader::recycle(ExchangeBatch &&batch)
 {
-    m_spare = std::move(bytes);
+    batch.records.clear();   // keeps the list's room
+    m_spareRecords = std::move(batch.records);
+    m_spare = std::move(batch.bytes);
 }
 
 // The record at the read position when the bytes held hold all of it.
@@ -272,6 +274,7 @@ ExchangeRecord ExchangeFileReader::readRecord()
 ExchangeBatch ExchangeFileReader::readBatch()
 {
     ExchangeBatch batch;
+    batch.records = std::exchange(m_spareRecords, {});
     ExchangeRecord record;
     for (;;) {
         while (takeRecord(record))

@@ -79,10 +79,8 @@ void ExchangeReadAhead::recycleUsed()
         std::lock_guard lock(m_mutex);
         used.swap(m_used);
     }
-    for (ExchangeBatch &batch : used) {
-        batch.records.clear();
-        m_reader.recycle(std::move(batch.bytes));
-    }
+    for (ExchangeBatch &batch : used)
+        m_reader.recycle(std::move(batch));
 }
 
 void ExchangeReadAhead::finish(std::exception_ptr error)
