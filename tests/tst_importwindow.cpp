@@ -147,6 +147,30 @@ private slots:
         QVERIFY(!form->Button6->isEnabled() && !form->Button4->isEnabled());
     }
 
+    // 删除 and the year dialog take the row picked in the grid, wherever the
+    // loading or an earlier command left the staged table.
+    void commandsWorkOnTheRowPickedInTheGrid()
+    {
+        openWithPackage(m_source->package());
+        QTableView *grid = form->DBGrid1;
+        grid->setCurrentIndex(grid->model()->index(1, 0));
+        m_log.answers = {QMessageBox::Yes};
+        form->Button7Click();
+        QCOMPARE(countRows(db(), ImportStaging::kjcgTable()), 2);
+        QCOMPARE(countRows(db(), ImportStaging::kjcgTable(), u"item_4='2019000002'"_s), 0);
+
+        grid->setCurrentIndex(grid->model()->index(1, 0));
+        QCOMPARE(grid->model()->index(1, 2).data().toString(), u"2020000001"_s);
+        QString shownYear;
+        ModalHelper helper([&shownYear](QWidget *dialog) {
+            shownYear = dialog->findChild<QLineEdit *>(u"edt_4"_s)->text();
+            ModalHelper::click(dialog, u"btnexit"_s);
+        });
+        form->btnformatClick();
+        QVERIFY2(helper.ok(), qPrintable(helper.error()));
+        QCOMPARE(shownYear, u"2020"_s);
+    }
+
     void yearDialogMovesTheCurrentRecord()
     {
         openWithPackage(m_source->package());

@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -98,6 +99,7 @@ void TFormin::buildControls()
     top->addWidget(Edit1, 1);
     top->addWidget(Button2);
     layout->addLayout(top);
+    layout->addLayout(buildPackageNotes());
 
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
@@ -141,6 +143,15 @@ void TFormin::buildControls()
     connect(btnformat, &QPushButton::clicked, this, &TFormin::btnformatClick);
     connect(Button5, &QPushButton::clicked, this, &TFormin::Button5Click);
     connect(Button9, &QPushButton::clicked, this, &TFormin::Button9Click);
+}
+
+// Tells which package the window takes, and what "改名" is for.
+QHBoxLayout *TFormin::buildPackageNotes()
+{
+    auto *notes = new QHBoxLayout;
+    notes->addWidget(new QLabel(QStringLiteral("导入包的名字必须是CGSBQY.ARJ；"), this));
+    notes->addWidget(new QLabel(QStringLiteral("名为CGSB加单位代码的旧包（如CGSB12.ARJ），请先点“改名”转换。"), this), 1);
+    return notes;
 }
 
 QFrame *TFormin::buildRenamePanel()
@@ -223,6 +234,8 @@ void TFormin::FormShow()
     dm().DS_temp_in->setDataSet(&table);
     dm().DS_temp_in->setColumns({QStringLiteral("ITEM_3"), QStringLiteral("ITEM_9"), QStringLiteral("ITEM_4")});
     DBGrid1->setModel(dm().DS_temp_in);
+    connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &TFormin::followGridRow,
+            Qt::UniqueConnection);
     DBGrid1->setColumnWidth(0, 320);
     DBGrid1->setColumnWidth(1, 200);
     setOnlyChoiceAndExit();
@@ -233,6 +246,20 @@ void TFormin::FormShow()
     Label6->clear();
     Label2->clear();
     m_unpacked.reset();
+}
+
+// 删除, the year dialog and the rename work on the staged table's current
+// row: it must be the row the user picked in the grid.
+void TFormin::followGridRow(const QModelIndex &current)
+{
+    Table &table = staged();
+    if (!current.isValid() || !table.isOpen() || table.recNo() == current.row())
+        return;
+    try {
+        table.moveTo(current.row());
+    } catch (const DbError &error) {
+        Messages::ShowError(this, error.message());
+    }
 }
 
 void TFormin::setOnlyChoiceAndExit()

@@ -9,6 +9,8 @@
 #include <memory>
 
 class QFrame;
+class QHBoxLayout;
+class QModelIndex;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -79,6 +81,7 @@ protected:
 private:
     TDM &dm() const;
     void buildControls();
+    QHBoxLayout *buildPackageNotes();
     QFrame *buildRenamePanel();
     QFrame *buildLoadingPanel();
     QFrame *buildStoringPanel();
@@ -89,6 +92,7 @@ private:
     void store(ImportStore::Mode mode);
     void afterStoring(const ImportStore::Result &result);
     void setDuplicateControlsEnabled(bool enabled);
+    void followGridRow(const QModelIndex &current);
     QString chooseFile(const QString &title);
 
     FileChooser m_chooser;

@@ -15,7 +15,9 @@
 #include <deque>
 #include <exception>
 #include <filesystem>
+#include <map>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -36,6 +38,8 @@ constexpr size_t MaxWaiting = 4;
 constexpr int SliceThreads = 4;
 constexpr int FirstSliceRows = 64;
 constexpr int MaxSliceRows = 16384;
+// Finished slices that may wait for one before them.
+constexpr size_t MaxFinished = 2 * SliceThreads;
 
 QString shown(const QString &path)
 {
@@ -152,7 +156,8 @@ class ExchangeFileWriter::Slices
 {
 public:
     Slices(ExchangeFileWriter &writer, const DataSet &data, const Plan &plan, const QList<int> &rows)
-        : m_writer(writer), m_data(data), m_plan(plan), m_rows(rows), m_linesBefore(writer.m_lines->lines())
+        : m_writer(writer), m_data(data), m_plan(plan), m_rows(rows), m_linesBefore(writer.m_lines->lines()),
+          m_linesAfter(m_linesBefore)
     {
     }
 
@@ -171,8 +176,12 @@ public:
         for (const int row : m_rows)
             m_recnos.append(m_data.storedRecord(row));
         std::vector<std::thread> helpers;
-        for (const std::shared_ptr<DbfFile> &handle : handles)
-            helpers.emplace_back([this, &handle] { work(handle.get()); });
+        try {
+            for (const std::shared_ptr<DbfFile> &handle : handles)
+                helpers.emplace_back([this, &handle] { work(handle.get()); });
+        } catch (const std::system_error &) {
+            // No more threads to be had: those there do all the rows.
+        }
         work(nullptr);
         for (std::thread &helper : helpers)
             helper.join();
@@ -189,6 +198,7 @@ private:
     {
         int count = FirstSliceRows;
         for (;;) {
+            awaitRoom();
             const int first = m_nextRow.fetch_add(count);
             if (first >= m_rows.size() || first > m_failedRow)
                 return;
@@ -225,23 +235,45 @@ private:
         lines.writeRow(m_data, m_plan, m_rows.at(index), m_plan.file, m_recnos.at(index));
     }
 
-    // In the order of the rows; nothing after a failed slice.
+    // Lines put together but not yet handed over stay a few blocks.
+    void awaitRoom()
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_handedOver.wait(lock, [this] { return m_finished.size() < MaxFinished || m_failedRow < INT_MAX; });
+    }
+
+    // A finished slice waits until those before it have gone; whoever
+    // finds the next ones ready hands them over in order, while the others
+    // go on with their rows. Nothing goes after a failed slice.
     void handOver(int first, int end, LineBlock &lines, std::exception_ptr failure)
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_turnChanged.wait(lock, [&] { return m_turn == first || m_failedRow < first; });
-        if (first < m_failedRow) {
-            Block block = lines.take(Block());
-            if (block.used > 0 && !m_writer.m_queue->push(std::move(block)))
-                failure = std::make_exception_ptr(writeFailure(m_writer.m_path, m_writer.m_file));
-            m_linesAfter = lines.lines();
-            if (failure) {
-                m_failedRow = first;
-                m_failure = failure;
+        if (first > m_failedRow)
+            return;
+        m_finished.emplace(first, Finished{end, lines.take(Block()), lines.lines(), failure});
+        if (m_handingOver)
+            return;
+        m_handingOver = true;
+        for (auto next = m_finished.find(m_turn); next != m_finished.end(); next = m_finished.find(m_turn)) {
+            Finished slice = std::move(next->second);
+            const int sliceFirst = next->first;
+            m_finished.erase(next);
+            m_turn = slice.end;
+            lock.unlock();
+            if (slice.block.used > 0 && !m_writer.m_queue->push(std::move(slice.block)))
+                slice.failure = std::make_exception_ptr(writeFailure(m_writer.m_path, m_writer.m_file));
+            lock.lock();
+            m_handedOver.notify_all();
+            m_linesAfter = slice.linesAfter;
+            if (slice.failure) {
+                m_failedRow = sliceFirst;
+                m_failure = slice.failure;
+                m_finished.clear();
+                break;
             }
-            m_turn = end;
         }
-        m_turnChanged.notify_all();
+        m_handingOver = false;
+        m_handedOver.notify_all();
     }
 
     ExchangeFileWriter &m_writer;
@@ -252,8 +284,17 @@ private:
     QList<int> m_recnos;   // each row's record, -1 for the dataset's way
     std::atomic<int> m_nextRow{0};
     std::recursive_mutex m_dataSetLock;
+    struct Finished
+    {
+        int end = 0;
+        Block block;
+        int linesAfter = 0;
+        std::exception_ptr failure;
+    };
     std::mutex m_mutex;
-    std::condition_variable m_turnChanged;
+    std::condition_variable m_handedOver;
+    std::map<int, Finished> m_finished;   // by their first row
+    bool m_handingOver = false;
     int m_turn = 0;   // the first row of the slice whose lines go next
     std::atomic<int> m_failedRow{INT_MAX};   // the first row of a failed slice
     std::exception_ptr m_failure;
