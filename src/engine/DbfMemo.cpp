@@ -322,6 +322,8 @@ void DbfMemo::writePointer(char *field, int width, quint32 block)
         std::memcpy(field, digits, size_t(width));
         return;
     }
-    std::memset(field, '0', size_t(width - length));
-    std::memcpy(field + width - length, digits, size_t(length));
+    // Digit by digit from the right, zeros before: a pointer is written
+    // for every memo text a table is loaded with.
+    for (int i = width - 1; i >= 0; --i, block /= 10)
+        field[i] = char('0' + block % 10);
 }

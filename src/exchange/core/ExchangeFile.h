@@ -133,9 +133,9 @@ public:
     // valid only until the reader is used again, or while their batch is
     // kept.
     void setRawValues(bool raw);
-    // A batch no longer needed: its records are freed, a later block may
-    // be read into its bytes when nothing else holds them, and later
-    // records go to its list.
+    // A batch no longer needed: a later block may be read into its bytes
+    // when nothing else holds them, later records are written over its
+    // records.
     void recycle(ExchangeBatch &&batch);
 
 private:
@@ -147,7 +147,7 @@ private:
     ExchangeText::RecordLayout m_layout;
     QByteArray m_buffer;
     QByteArray m_spare;   // a recycled buffer
-    QList<ExchangeRecord> m_spareRecords;   // a recycled list, empty
+    QList<ExchangeRecord> m_spareRecords;   // a recycled list
     qsizetype m_pos = 0;
     qsizetype m_wanted = 0;
     bool m_eof = false;

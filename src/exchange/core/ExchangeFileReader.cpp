@@ -221,7 +221,6 @@ QByteArray ExchangeFileReader::freshBuffer(qsizetype size)
 
 void ExchangeFileReader::recycle(ExchangeBatch &&batch)
 {
-    batch.records.clear();   // keeps the list's room
     m_spareRecords = std::move(batch.records);
     m_spare = std::move(batch.bytes);
 }
@@ -230,7 +229,7 @@ void ExchangeFileReader::recycle(ExchangeBatch &&batch)
 bool ExchangeFileReader::takeRecord(ExchangeRecord &record)
 {
     RecordScan scan = ExchangeText::scanRecord(m_buffer.constData(), m_buffer.size(), m_pos, m_layout, m_eof,
-                                               true, m_rawValues);
+                                               true, m_rawValues, std::move(record.values));
     if (scan.status == RecordScan::NeedMore)
         m_wanted = qMax(ChunkSize, m_buffer.size() - m_pos);
     if (scan.status == RecordScan::NeedMore || scan.status == RecordScan::End)
@@ -274,15 +273,22 @@ ExchangeRecord ExchangeFileReader::readRecord()
 ExchangeBatch ExchangeFileReader::readBatch()
 {
     ExchangeBatch batch;
+    // The records of a batch given back are written over: their lists of
+    // values keep their room.
     batch.records = std::exchange(m_spareRecords, {});
-    ExchangeRecord record;
+    qsizetype taken = 0;
     for (;;) {
-        while (takeRecord(record))
-            batch.records.append(std::move(record));
-        if (!batch.records.isEmpty() || m_eof)
+        for (;; ++taken) {
+            if (taken == batch.records.size())
+                batch.records.emplaceBack();
+            if (!takeRecord(batch.records[taken]))
+                break;
+        }
+        if (taken > 0 || m_eof)
             break;
         readMore();
     }
+    batch.records.resize(taken);
     batch.bytes = m_buffer;
     return batch;
 }

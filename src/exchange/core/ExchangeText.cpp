@@ -85,9 +85,9 @@ class RecordScanner
 {
 public:
     RecordScanner(const char *data, qsizetype size, qsizetype pos, const RecordLayout &layout,
-                  bool atEof, bool collect, bool raw)
+                  bool atEof, bool collect, bool raw, QList<QByteArray> &&room)
         : d(data), n(size), start(pos), p(pos), columns(qMax(1, layout.columns)),
-          lastQuoted(layout.lastQuoted), atEof(atEof), collect(collect), raw(raw)
+          lastQuoted(layout.lastQuoted), atEof(atEof), collect(collect), raw(raw), room(std::move(room))
     {
     }
 
@@ -97,8 +97,13 @@ public:
             return settle(atEof ? RecordScan::End : RecordScan::NeedMore, p);
         if (!checkBlankLine())
             return result;
-        if (collect)
-            result.values.reserve(columns);
+        if (collect) {
+            // Every slot is written, by index: appending cost more than
+            // finding the values.
+            result.values = std::move(room);
+            result.values.resize(columns);
+            out = result.values.data();
+        }
         for (int col = 0;; ++col) {
             const bool last = col == columns - 1;
             bool more = false;
@@ -123,6 +128,9 @@ private:
     bool atEof;
     bool collect;
     bool raw;   // values point into the data instead of being copied
+    QList<QByteArray> room;   // a list whose memory the values may take
+    QByteArray *out = nullptr;   // the values' slots, while collected
+    int kept = 0;   // values collected
     int line = 0;
     RecordScan result;
 
@@ -130,6 +138,8 @@ private:
     {
         result.status = status;
         result.next = next;
+        if (out)
+            result.values.resize(kept);   // only the values found
         result.lines = line + 1;
         if (status == RecordScan::End)
             result.lines = 0;
@@ -176,15 +186,15 @@ private:
 
     void keep(QByteArray value)
     {
-        if (collect)
-            result.values.append(std::move(value));
+        if (out)
+            out[kept++] = std::move(value);
     }
 
     // The bytes [from, to) of the data as a value.
     void keepSpan(qsizetype from, qsizetype to)
     {
-        if (collect)
-            result.values.append(raw ? QByteArray::fromRawData(d + from, to - from) : QByteArray(d + from, to - from));
+        if (out)
+            out[kept++] = raw ? QByteArray::fromRawData(d + from, to - from) : QByteArray(d + from, to - from);
     }
 
     void plainLastValue()
@@ -233,9 +243,9 @@ private:
     void endShortLine(int col)
     {
         result.missing = columns - (col + 1);
-        if (collect) {
-            for (int i = 0; i < result.missing; ++i)
-                result.values.append(QByteArray());
+        if (out) {
+            while (kept < columns)
+                out[kept++] = QByteArray();
         }
         finishLine(RecordScan::Values);
     }
@@ -348,9 +358,10 @@ QString joinLine(const QStringList &values, LastValue last)
 }
 
 RecordScan scanRecord(const char *data, qsizetype size, qsizetype pos,
-                      const RecordLayout &layout, bool atEof, bool collectValues, bool rawValues)
+                      const RecordLayout &layout, bool atEof, bool collectValues, bool rawValues,
+                      QList<QByteArray> room)
 {
-    return RecordScanner(data, size, pos, layout, atEof, collectValues, rawValues).run();
+    return RecordScanner(data, size, pos, layout, atEof, collectValues, rawValues, std::move(room)).run();
 }
 
 } // namespace ExchangeText

@@ -214,9 +214,10 @@ struct RecordScan
 // record that reaches the end of the data gives NeedMore. The values are
 // collected only when asked, the boundaries are found either way. With
 // rawValues the values (but those with doubled quotes) point into the data
-// and are valid only while it is.
+// and are valid only while it is. room: a list whose memory the values may
+// take (what it holds is dropped).
 RecordScan scanRecord(const char *data, qsizetype size, qsizetype pos,
                       const RecordLayout &layout, bool atEof, bool collectValues,
-                      bool rawValues = false);
+                      bool rawValues = false, QList<QByteArray> room = {});
 
 } // namespace ExchangeText
