@@ -420,6 +420,31 @@ private slots:
         QCOMPARE(model.data(model.index(1, 1)).toString(), QString("9"));
     }
 
+    // A form writes its fields at once: the grid hears of the row once, also
+    // when a field is refused after others took their values.
+    void severalFieldsTellTheGridOnce()
+    {
+        Table persons(m_db, "cgwcr.dbf");
+        persons.open();
+        DataSetModel model;
+        model.setColumns({"item_180", "item_187"});
+        model.setDataSet(&persons);
+        persons.moveTo(1);
+        persons.edit();
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        persons.setValues({{"item_180", "赵六"}, {"item_187", 7}});
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed.first().at(0).value<QModelIndex>().row(), 1);
+        QCOMPARE(model.data(model.index(1, 0)).toString(), QString("赵六"));
+        QCOMPARE(model.data(model.index(1, 1)).toString(), QString("7"));
+
+        QVERIFY_THROWS_EXCEPTION(DbError, persons.setValues({{"item_180", "钱七"}, {"item_187", "x"}}));
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(persons.asString("item_180"), QString("钱七"));
+        persons.post();
+        QCOMPARE(m_db->file("cgwcr")->value(1, 3), QVariant("钱七"));
+    }
+
     // The grid reads while it paints, where an exception would end the
     // program: a memo that cannot be read shows empty and is remembered.
     void gridModelShowsAnUnreadableMemoEmpty()

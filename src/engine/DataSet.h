@@ -103,6 +103,10 @@ public:
     int storedRecord(int row) const;
 
     void setValue(const QString &field, const QVariant &value);
+    // Several fields by name as setValue() sets them, the views told of the
+    // row once: a form writing all its fields does not redraw the row per
+    // field. The fields before one that fails keep their new values.
+    void setValues(const QList<std::pair<QString, QVariant>> &values);
     void setString(const QString &field, const QString &text);
     // A value as GBK bytes, the way a file of the exchange brings it: a text
     // or memo field keeps the bytes as they are (no decoding and encoding on
@@ -191,6 +195,7 @@ private:
     bool rowMatches(int row, const QList<int> &fields, const QVariantList &values,
                     LocateOptions options) const;
     void setBufferValue(int fieldIndex, const QVariant &value);
+    void storeBufferValue(int fieldIndex, const QVariant &value);
     QVariant fittedText(const DataSetField &field, const QVariant &value) const;
     void postEdit();
     void postInsert();

@@ -80,6 +80,27 @@ void DataSet::setValue(const QString &field, const QVariant &value)
     setBufferValue(index, FieldValue::fromVariant(d->fields[index].def, value));
 }
 
+void DataSet::setValues(const QList<std::pair<QString, QVariant>> &values)
+{
+    bool stored = false;
+    const auto announce = [&] {
+        if (stored && d->state == Edit)
+            emit rowChanged(d->current);
+    };
+    try {
+        for (const auto &[field, value] : values) {
+            const int index = fieldAt(field);
+            requireEditing(field);
+            storeBufferValue(index, FieldValue::fromVariant(d->fields[index].def, value));
+            stored = true;
+        }
+    } catch (...) {
+        announce();
+        throw;
+    }
+    announce();
+}
+
 void DataSet::setString(const QString &field, const QString &text)
 {
     const int index = fieldAt(field);
@@ -121,13 +142,18 @@ QVariant DataSet::fittedText(const DataSetField &field, const QVariant &value) c
 
 void DataSet::setBufferValue(int fieldIndex, const QVariant &value)
 {
+    storeBufferValue(fieldIndex, value);
+    if (d->state == Edit)
+        emit rowChanged(d->current);
+}
+
+void DataSet::storeBufferValue(int fieldIndex, const QVariant &value)
+{
     const DataSetField &field = d->fields[fieldIndex];
     if (field.lookup >= 0)
         throw DbError(QStringLiteral("字段“%1”是显示字段，不能修改。").arg(field.def.name));
     d->buffer.insert(fieldIndex, fittedText(field, value));
     d->modified = true;
-    if (d->state == Edit)
-        emit rowChanged(d->current);
 }
 
 void DataSet::post()

@@ -89,14 +89,17 @@ void BoundForm::beforePost(DataSet &) {}
 
 void BoundForm::writeFields(DataSet &row) const
 {
+    QList<std::pair<QString, QVariant>> values;
+    values.reserve(m_bindings.size());
     for (const Binding &b : m_bindings) {
         if (b.field.isEmpty() || !b.value)
             continue;
         if (b.servesCategory(m_category))
-            row.setValue(b.field, b.value());
+            values.append({b.field, b.value()});
         else if (b.clearedForOthers)
-            row.setValue(b.field, QVariant());
+            values.append({b.field, QVariant()});
     }
+    row.setValues(values);
 }
 
 // A row that cannot be written is not left half changed in edit mode: the

@@ -110,6 +110,18 @@ QString readBack(const DataSet &record, const QString &field, const QString &tex
     return stored;
 }
 
+// A line edit given the text it shows and untouched since would only lay
+// it out anew: a page filled again from its record sets most texts again.
+void showText(QLineEdit *edit, const QString &text)
+{
+    const bool untouched = edit->inputMask().isEmpty() && !edit->isModified() && !edit->hasSelectedText()
+                           && !edit->isUndoAvailable() && !edit->isRedoAvailable()
+                           && edit->cursorPosition() == text.size();
+    if (untouched && edit->text() == text)
+        return;
+    edit->setText(text);
+}
+
 } // namespace
 
 QString quotedMissing(const QString &label)
@@ -125,7 +137,7 @@ Binding text(const QString &field, QLineEdit *edit)
     b.field = field;
     b.sizedByField = qobject_cast<ByteLimitedEdit *>(edit) != nullptr;
     b.widgets = {edit};
-    b.load = [field, edit](const DataSet &record) { edit->setText(record.asString(field)); };
+    b.load = [field, edit](const DataSet &record) { showText(edit, record.asString(field)); };
     b.value = [edit] { return QVariant(edit->text()); };
     b.same = [field, edit](const DataSet &record) {
         return record.asString(field) == readBack(record, field, edit->text());

@@ -348,7 +348,11 @@ Binding TFpage3::subclass()
 {
     const QString field = QStringLiteral("ITEM_41_1");
     auto sourceCode = std::make_shared<QString>();
-    Binding b = pick(field, CB_41, [this, sourceCode](QComboBox *) { fillSubclasses(*sourceCode); }, 2);
+    // The source ticked a moment ago in the same load has filled the list.
+    Binding b = pick(field, CB_41, [this, sourceCode](QComboBox *) {
+        if (!m_loading || !m_subclassesOf || *m_subclassesOf != *sourceCode)
+            fillSubclasses(*sourceCode);
+    }, 2);
     b.widgets.clear();  // shown and hidden by the source, not by the category
     b.same = {};
     const auto loadPick = b.load;
@@ -371,6 +375,7 @@ Binding TFpage3::subclass()
 void TFpage3::beforeLoad()
 {
     m_loading = true;
+    m_subclassesOf.reset();
 }
 
 void TFpage3::afterLoad(const DataSet &)
@@ -395,6 +400,7 @@ void TFpage3::sourceToggled(QAbstractButton *source)
     if (!source->isChecked())
         return;
     UncheckOtherCheckBoxes(Pl_126, source->objectName(), {NationalPlanBox});
+    m_subclassesOf.reset();
     CB_41->clear();
     CB_41->show();
     Lb_41->setText(QStringLiteral("“") + source->text() + QStringLiteral("”的下属分类"));
@@ -409,12 +415,15 @@ void TFpage3::fillSubclasses(const QString &sourceCode)
                          + QStringLiteral("'"));
     subclasses.setFiltered(true);
     subclasses.open();
+    m_subclassesOf.reset();
     CB_41->clear();
     const bool any = !subclasses.isEmpty();
     Lb_41->setVisible(any);
     CB_41->setVisible(any);
-    if (!any)
+    if (!any) {
+        m_subclassesOf = sourceCode;
         return;
+    }
     for (subclasses.first(); !subclasses.eof(); subclasses.next()) {
         const QString code = subclasses.asString(QStringLiteral("item_41_"));
         const QString name = subclasses.asString(QStringLiteral("xxmc"));
@@ -423,6 +432,7 @@ void TFpage3::fillSubclasses(const QString &sourceCode)
     }
     CB_41->addItem(QStringLiteral(" "));
     CB_41->setCurrentIndex(-1);
+    m_subclassesOf = sourceCode;
 }
 
 void TFpage3::SpeedButton11Click()

@@ -1,6 +1,8 @@
 #pragma once
 #include "records/forms/SectionPage.h"
 
+#include <optional>
+
 class ByteLimitedEdit;
 class ClearableDate;
 class MoneyEdit;
@@ -78,4 +80,7 @@ private:
 
     bool m_loading = false;
     bool m_nationalPlanMarked = false;
+    // The source whose sub-classes the list holds, while nothing else has
+    // touched it.
+    std::optional<QString> m_subclassesOf;
 };
