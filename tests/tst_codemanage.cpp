@@ -7,6 +7,7 @@
 #include "engine/DbfFile.h"
 #include "exchange/CodeManage.h"
 #include "exchange/core/Archiver.h"
+#include "records/forms/DictionaryService.h"
 #include "records/main/Unittree.h"
 #include "support/RecordsData.h"
 
@@ -118,6 +119,7 @@ private slots:
         QVERIFY(f.start());
         BoxLog log;
         openWindow();
+        const QStringList before = context->dictionary().subclassItems(u"01"_s);
         chosen = makeArchive(scratch->filePath(u"包"_s), u"dfjhxx.arj"_s, u"DFJHXX.TXT"_s,
                              gbk(u"01\t91\t新子类甲\r\n\r\n02\t\"9\"\"2\"\t带引号\r\n"_s));
         QVERIFY(!chosen.isEmpty());
@@ -128,6 +130,9 @@ private slots:
                  (QStringList{u"01|91|新子类甲"_s, u"02|9\"2|带引号"_s}));
         QVERIFY(f.dm()->TblDFJHZDXX->isOpen());
         QCOMPARE(f.dm()->TblDFJHZDXX->recordCount(), 2);
+        // Page 3's list of sub-classes is read afresh.
+        QVERIFY(before != QStringList({u"91  新子类甲"_s, u" "_s}));
+        QCOMPARE(context->dictionary().subclassItems(u"01"_s), QStringList({u"91  新子类甲"_s, u" "_s}));
         // Only the archive is in its folder: the text went to a folder of our own.
         QCOMPARE(QDir(scratch->filePath(u"包"_s)).entryList(QDir::Files), QStringList{u"dfjhxx.arj"_s});
     }

@@ -1,6 +1,7 @@
 #include "DictionaryService.h"
 
 #include "engine/DataSet.h"
+#include "records/forms/EntryRoutines.h"
 #include "records/main/UnitDM.h"
 
 #include <QComboBox>
@@ -145,9 +146,32 @@ QString DictionaryService::classificationEntry(const QString &tableFile, const Q
            + rows.asString(fields.at(2)).trimmed();
 }
 
+QStringList DictionaryService::subclassItems(const QString &sourceCode) const
+{
+    const auto cached = m_subclasses.constFind(sourceCode);
+    if (cached != m_subclasses.constEnd())
+        return *cached;
+    Table rows(m_dm.database(), QStringLiteral("DFJHZDXX.DBF"));
+    rows.setFilter(QStringLiteral("item_126 ='") + EscapeSqlQuotes(sourceCode) + QStringLiteral("'"));
+    rows.setFiltered(true);
+    rows.open();
+    QStringList list;
+    for (rows.first(); !rows.eof(); rows.next()) {
+        const QString code = rows.asString(QStringLiteral("item_41_"));
+        const QString name = rows.asString(QStringLiteral("xxmc"));
+        if (!code.isEmpty() && !name.isEmpty())
+            list << code + ItemSeparator + name;
+    }
+    if (!rows.isEmpty())
+        list << BlankItem;
+    m_subclasses.insert(sourceCode, list);
+    return list;
+}
+
 void DictionaryService::forget()
 {
     m_groups.clear();
+    m_subclasses.clear();
     m_tables.clear();
 }
 

@@ -51,6 +51,11 @@ public:
     // is absent.
     QString classificationEntry(const QString &tableFile, const QString &code) const;
 
+    // The sub-classes of a project source (DFJHZDXX.DBF): "code  name" of
+    // its rows in table order, then the blank item; no item at all when the
+    // source has no row.
+    QStringList subclassItems(const QString &sourceCode) const;
+
     // Reads every list afresh (after a code table was replaced).
     void forget();
 
@@ -59,6 +64,7 @@ private:
 
     TDM &m_dm;
     mutable QHash<QString, QList<Entry>> m_groups;  // zdxx by group, all rows
+    mutable QHash<QString, QStringList> m_subclasses;  // by source code
     mutable QHash<QString, std::shared_ptr<Table>> m_tables;
 };
 

@@ -5,6 +5,7 @@
 #include "records/forms/EntryRoutines.h"
 #include "records/forms/Messages.h"
 #include "records/forms/AppContext.h"
+#include "records/forms/DictionaryService.h"
 #include "records/main/UnitDM.h"
 #include "records/pages/PageControls.h"
 #include "records/pages/SectionRules.h"
@@ -409,29 +410,16 @@ void TFpage3::sourceToggled(QAbstractButton *source)
 
 void TFpage3::fillSubclasses(const QString &sourceCode)
 {
-    // A table of the page's own: the shared one is left as it is.
-    Table subclasses(context().dm().database(), QStringLiteral("DFJHZDXX.DBF"));
-    subclasses.setFilter(QStringLiteral("item_126 ='") + EscapeSqlQuotes(sourceCode)
-                         + QStringLiteral("'"));
-    subclasses.setFiltered(true);
-    subclasses.open();
+    const QStringList items = context().dictionary().subclassItems(sourceCode);
     m_subclassesOf.reset();
     CB_41->clear();
-    const bool any = !subclasses.isEmpty();
+    const bool any = !items.isEmpty();
     Lb_41->setVisible(any);
     CB_41->setVisible(any);
-    if (!any) {
-        m_subclassesOf = sourceCode;
-        return;
+    if (any) {
+        CB_41->addItems(items);
+        CB_41->setCurrentIndex(-1);
     }
-    for (subclasses.first(); !subclasses.eof(); subclasses.next()) {
-        const QString code = subclasses.asString(QStringLiteral("item_41_"));
-        const QString name = subclasses.asString(QStringLiteral("xxmc"));
-        if (!code.isEmpty() && !name.isEmpty())
-            CB_41->addItem(code + QStringLiteral("  ") + name);
-    }
-    CB_41->addItem(QStringLiteral(" "));
-    CB_41->setCurrentIndex(-1);
     m_subclassesOf = sourceCode;
 }
 
