@@ -447,6 +447,7 @@ private slots:
         // 乙 becomes vice-chairman: above the plain members.
         rows.moveTo(3);
         QVERIFY(PagesFixture::throughButton<TFinto7>(committee->modifyButton, [](TFinto7 *d) {
+            QVERIFY(d->edt_190->isHidden());  // the serial is not for typing
             d->cbwy_191->setCurrentIndex(d->cbwy_191->findText(u"副主任委员"_s));
             d->Button1->click();
         }));

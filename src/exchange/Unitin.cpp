@@ -143,6 +143,7 @@ void TFormin::buildControls()
     connect(btnformat, &QPushButton::clicked, this, &TFormin::btnformatClick);
     connect(Button5, &QPushButton::clicked, this, &TFormin::Button5Click);
     connect(Button9, &QPushButton::clicked, this, &TFormin::Button9Click);
+    connect(Edit2, &QLineEdit::returnPressed, Button9, &QPushButton::click);
 }
 
 // Tells which package the window takes, and what "改名" is for.

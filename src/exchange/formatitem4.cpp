@@ -56,6 +56,7 @@ void Tformformat::FormShow()
 {
     const bool any = m_staged && m_staged->isOpen() && !m_staged->isEmpty();
     edt_4->setText(any ? m_staged->asString(QStringLiteral("item_4")).left(4) : QString());
+    edt_4->selectAll();  // a new year is typed over the old one
     btnsave->setEnabled(any);
 }
 

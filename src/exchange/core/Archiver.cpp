@@ -291,8 +291,8 @@ QByteArray Archiver::run(const QStringList &arguments, const QString &workFolder
     if (process.exitStatus() != QProcess::NormalExit)
         throw DbError(withWords(QStringLiteral("压缩程序异常终止。"), output));
     if (process.exitCode() != 0) {
-        throw DbError(withWords(QStringLiteral("压缩程序报告错误（退出代码 %1）：").arg(process.exitCode()),
-                                output));
+        throw ArchiverRefused(withWords(QStringLiteral("压缩程序报告错误（退出代码 %1）：").arg(process.exitCode()),
+                                        output));
     }
     emit progress(files, files);
     return output;
@@ -332,10 +332,19 @@ QList<Archiver::Member> Archiver::list(const QString &archivePath)
     requireWorkFolder(work);
     copyIntoWork(archivePath, work.path());
     // Comments are left out: a comment could otherwise pose as members.
-    const QByteArray output
-        = run({QStringLiteral("v"), QStringLiteral("-y"), QStringLiteral("-i"), QStringLiteral("-ja1"), WorkArchive},
-              work.path(), QFileInfo(archivePath).size(), 1,
-              QStringLiteral("正在检查压缩包 %1…").arg(QFileInfo(archivePath).fileName()));
+    QByteArray output;
+    try {
+        output = run(
+            {QStringLiteral("v"), QStringLiteral("-y"), QStringLiteral("-i"), QStringLiteral("-ja1"), WorkArchive},
+            work.path(), QFileInfo(archivePath).size(), 1,
+            QStringLiteral("正在检查压缩包 %1…").arg(QFileInfo(archivePath).fileName()));
+    } catch (const ArchiverRefused &refused) {
+        // Said of the user's file, not of the work copy the archiver saw.
+        QString words = refused.message();
+        words.replace(WorkArchive, QFileInfo(archivePath).fileName(), Qt::CaseInsensitive);
+        throw DbError(QStringLiteral("无法读出压缩包“%1”的文件目录，压缩包可能已损坏。\n").arg(shown(archivePath))
+                      + words);
+    }
     QList<Member> members;
     if (!ArchiveListing::parse(output, members)) {
         throw DbError(withWords(QStringLiteral("无法读出压缩包“%1”的文件目录，压缩包可能已损坏。")

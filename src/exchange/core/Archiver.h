@@ -104,3 +104,11 @@ class ArchiverCancelled : public DbError
 public:
     ArchiverCancelled();
 };
+
+// The archiver ran and ended with an error of its own (a damaged archive,
+// a full disk); the message carries its words.
+class ArchiverRefused : public DbError
+{
+public:
+    using DbError::DbError;
+};

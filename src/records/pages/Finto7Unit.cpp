@@ -90,8 +90,7 @@ void TFinto7::declareBindings()
     bind(text(QStringLiteral("item_195"), edtwy_195));
     bind(text(QStringLiteral("item_196"), edtwy_196));
     bind(text(QStringLiteral("item_197"), edtwy_197));
-    Binding serial;
-    serial.widgets = {edt_190};
+    Binding serial;  // its edit stays hidden: no widgets to show with the category
     serial.load = [this](const DataSet &row) { edt_190->setText(row.asString(QStringLiteral("item_190"))); };
     bind(serial);
 }
