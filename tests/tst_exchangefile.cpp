@@ -558,6 +558,17 @@ private slots:
             QVERIFY2(error.message().contains(says), qPrintable(error.message()));
         }
         QCOMPARE(allTexts(*damaged).size(), 3000);
+        // Refused early, while blocks are still being read ahead: the load
+        // ends at once with the message.
+        putFile(path("MANY.TXT"), gbk("1\t\x01\tz\r\n") + bytes);
+        auto early = smallTable("many4.dbf", 'M');
+        try {
+            LoadExchangeFile(*early, path("MANY.TXT"));
+            QFAIL("a control character was loaded");
+        } catch (const DbError &error) {
+            QVERIFY2(error.message().contains("控制字符"), qPrintable(error.message()));
+        }
+        QCOMPARE(allTexts(*early).size(), 0);
     }
 
     // Lines written by the writer's rules from random values read back as

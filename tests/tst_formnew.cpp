@@ -238,6 +238,7 @@ private slots:
         QVERIFY(f.list().locate(u"item_4"_s, u"2023000001"_s));
         QVERIFY(runDialog(f.main()->Button5, [&](TFormNew *d) {
             QCOMPARE(d->windowTitle(), TFormNew::modifyCaption());
+            QCOMPARE(d->focusWidget(), d->edt_3);
             QCOMPARE(d->edt_3->text(), quoted);
             d->edt_3->setText(u"O'Neil's 方法"_s);
             d->Button1->click();

@@ -219,8 +219,10 @@ void TFormNew::showEvent(QShowEvent *event)
     TabInVisualOrder(this);
     FormShow();
     // Category and year come preset: the caret waits in the first field
-    // still to fill.
-    if (QWidget *field = FirstFieldToType(this))
+    // still to fill. A modified record has them all filled: the caret waits
+    // in its name, not on a selected year that a typed digit would replace.
+    QWidget *field = windowTitle() == modifyCaption() ? edt_3 : FirstFieldToType(this);
+    if (field)
         field->setFocus();
 }
 
