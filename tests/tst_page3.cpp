@@ -4,6 +4,7 @@
 // forms as another dBase reader sees them.
 #include "engine/DataSet.h"
 #include "records/forms/Abort.h"
+#include "records/forms/DictionaryService.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/ClearableDate.h"
 #include "records/widgets/MoneyEdit.h"
@@ -258,6 +259,36 @@ private slots:
         }));
         QCOMPARE(f.stored(u"kjcg.DBF"_s, u"item_130"_s), u"某单位"_s);
         QCOMPARE(f.stored(u"kjcg.DBF"_s, u"item_34"_s), u"2019.13.01"_s);
+    }
+
+    // A page filled again shows the record's choices in the lists as they
+    // are then: the lists read before serve until a code table is replaced.
+    void aRefillFollowsTheCodeLists()
+    {
+        openOn(u"1"_s, {{u"item_126"_s, u"02;"_s}, {u"item_41_1"_s, u"01"_s}, {u"item_21"_s, u"1"_s}});
+        p->loadFromRecord();
+        const int forms = p->cb_21->count();
+        const int subclasses = p->CB_41->count();
+        const QString form = p->cb_21->currentText();
+        QVERIFY(form.startsWith(u"1 "_s));
+        p->cb_21->setCurrentIndex(forms - 1);
+        p->CB_41->setCurrentIndex(-1);
+        p->loadFromRecord();
+        QCOMPARE(p->cb_21->count(), forms);
+        QCOMPARE(p->cb_21->currentText(), form);
+        QCOMPARE(p->CB_41->count(), subclasses);
+        QCOMPARE(p->CB_41->currentText(), u"01  部门科技攻关计划"_s);
+
+        appendRow(f.db(), u"zdxx.dbf"_s, {{u"zddm"_s, u"item_21"_s}, {u"xxdm"_s, u"8"_s}, {u"xxmc"_s, u"新评价形式"_s}});
+        appendRow(f.db(), u"DFJHZDXX.DBF"_s,
+                  {{u"item_126"_s, u"02"_s}, {u"item_41_"_s, u"77"_s}, {u"xxmc"_s, u"新下属分类"_s}});
+        f.context().dictionary().forget();
+        p->loadFromRecord();
+        QCOMPARE(p->cb_21->count(), forms + 1);
+        QCOMPARE(p->cb_21->currentText(), form);
+        QCOMPARE(p->CB_41->count(), subclasses + 1);
+        QCOMPARE(p->CB_41->itemText(subclasses - 1), u"77  新下属分类"_s);
+        QCOMPARE(p->CB_41->currentText(), u"01  部门科技攻关计划"_s);
     }
 };
 
