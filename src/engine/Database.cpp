@@ -102,9 +102,17 @@ std::shared_ptr<DbfFile> Database::file(const QString &tableName)
     return handle;
 }
 
+// A handle open here and used by nobody answers whether there is anything
+// to pack through its own view of the file; when there is nothing, it stays,
+// and the datasets opened next read a view already in memory instead of
+// mapping the file afresh.
 void Database::pack(const QString &tableName)
 {
     const QString path = resolvePath(tableFileName(tableName));
+    const auto it = d->files.constFind(d->key(tableName));
+    if (it != d->files.constEnd() && it.value().use_count() == 1 && it.value()->damage().isEmpty()
+        && !it.value()->needsPacking())
+        return;
     d->forget(tableName, QFileInfo(path).fileName());
     DbfFile::pack(path);
 }

@@ -54,6 +54,9 @@ public:
     // to remove or compact is left untouched. Every open DbfFile of that
     // path must be closed first (Database::pack takes care of that).
     static void pack(const QString &path);
+    // Whether pack() would change anything: rows marked deleted, or a memo
+    // file a quarter unused. Throws DbError where pack() would find damage.
+    bool needsPacking();
     // Finishes or rolls back a pack that was interrupted (called by open()).
     static void recoverInterruptedPack(const QString &path);
 

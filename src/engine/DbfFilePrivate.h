@@ -101,6 +101,7 @@ struct DbfFile::Private
     // For pack (DbfPack.cpp): whether any row is marked deleted, and the
     // memo blocks that the rows not marked deleted use.
     bool hasDeletedRows();
+    bool memoWorthCompacting();
     quint64 liveMemoBlocks();
 };
 

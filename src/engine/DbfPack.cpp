@@ -346,6 +346,18 @@ quint32 copyRowsWithMemos(Table &p, Out &out, Memo &memo)
     return kept;
 }
 
+bool DbfFile::Private::memoWorthCompacting()
+{
+    return memo && ::memoWorthCompacting(liveMemoBlocks(), memo->fileSize(), memo->blockSize());
+}
+
+bool DbfFile::needsPacking()
+{
+    if (!d->damage.isEmpty())
+        d->throwDamaged(d->damage);
+    return d->memoWorthCompacting() || d->hasDeletedRows();
+}
+
 void DbfFile::pack(const QString &path)
 {
     recoverInterruptedPack(path);
@@ -358,8 +370,7 @@ void DbfFile::pack(const QString &path)
             p.throwDamaged(p.damage);
         // Start-up packs every table; one without deleted rows is left as it
         // is unless its memo file needs compacting.
-        const bool compactMemo =
-            p.memo && memoWorthCompacting(p.liveMemoBlocks(), p.memo->fileSize(), p.memo->blockSize());
+        const bool compactMemo = p.memoWorthCompacting();
         if (!compactMemo && !p.hasDeletedRows())
             return;
         std::unique_ptr<MemoCopy> memo;
