@@ -623,6 +623,43 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
     }
 
+    // A memo file of many entries is weighed in shares read side by side: the
+    // shares together must count every live block once, so that the file
+    // is compacted from exactly a quarter unused on, as a small one is.
+    void packWeighsALargeMemoFileExactly()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("large.dbf"));
+        const QString memoPath = dir.filePath(QStringLiteral("large.dbt"));
+        DbfFile::create(path, sampleFields());
+        constexpr int Rows = 42000;   // one block each
+        constexpr int ReplacedAtQuarter = Rows / 3;
+        {
+            const auto table = DbfFile::open(path);
+            DbfBulkAppend bulk(table);
+            for (int r = 0; r < Rows; ++r)
+                table->append({{Name, QString::number(r)}, {Note, QStringLiteral("备注%1").arg(r)}});
+            bulk.finish();
+        }
+        const auto replaceTexts = [&](int from, int to) {
+            const auto table = DbfFile::open(path);
+            for (int r = from; r < to; ++r)
+                table->update(r, {{Note, QStringLiteral("新备注%1").arg(r)}});
+        };
+        replaceTexts(0, ReplacedAtQuarter - 1);
+        const qint64 justUnder = QFileInfo(memoPath).size();
+        QCOMPARE(justUnder, qint64(512) * (1 + Rows + ReplacedAtQuarter - 1));
+        DbfFile::pack(path);
+        QCOMPARE(QFileInfo(memoPath).size(), justUnder);
+
+        replaceTexts(ReplacedAtQuarter - 1, ReplacedAtQuarter);
+        DbfFile::pack(path);
+        QCOMPARE(QFileInfo(memoPath).size(), qint64(512) * (1 + Rows));
+        const auto table = DbfFile::open(path, true);
+        QCOMPARE(table->value(0, Note).toString(), QStringLiteral("新备注0"));
+        QCOMPARE(table->value(Rows - 1, Note).toString(), QStringLiteral("备注%1").arg(Rows - 1));
+    }
+
     // Each row: the files a pack killed at some instant leaves beside the table
     // (name:what, what being the new table, half of it, the new memo file, the
     // commit marker or half of it), and whether the table then reads as packed.

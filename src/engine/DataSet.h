@@ -287,6 +287,7 @@ protected:
 
 private:
     bool openLive(const SqlText::LiveSelect &select);
+    std::shared_ptr<DbfFile> wholeTableFile(const SqlText::LiveSelect &select);
     void openFixed();
 
     struct QueryPrivate;

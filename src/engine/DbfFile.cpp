@@ -473,6 +473,17 @@ bool DbfFile::isDeleted(int recno) const
     return d->recordData(recno)[0] == DbfHeader::DeletedFlag;
 }
 
+QList<int> DbfFile::liveRecnos() const
+{
+    QList<int> recnos;
+    recnos.reserve(d->recordCount);
+    for (int recno = 0; recno < d->recordCount; ++recno) {
+        if (!isDeleted(recno))
+            recnos.append(recno);
+    }
+    return recnos;
+}
+
 QVariant DbfFile::value(int recno, int fieldIndex) const
 {
     d->checkField(fieldIndex);

@@ -74,6 +74,8 @@ public:
     // Rows are numbered from 0 in file order; deleted rows keep their number.
     int recordCount() const;
     bool isDeleted(int recno) const;
+    // The numbers of the rows not marked deleted, in file order.
+    QList<int> liveRecnos() const;
     QVariant value(int recno, int fieldIndex) const;
     QList<QVariant> record(int recno) const;
     // The raw bytes of one field (padding kept), for fast paths that only

@@ -15,6 +15,11 @@
 #include <QtEndian>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <numeric>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -188,6 +193,57 @@ bool memoWorthCompacting(quint64 liveBlocks, qint64 memoFileSize, int blockSize)
     return blocks > liveBlocks && (blocks - liveBlocks) * 4 >= blocks;
 }
 
+quint64 blocksOfSlice(DbfMemo &memo, const quint32 *first, const quint32 *last)
+{
+    quint64 blocks = 0;
+    for (; first != last; ++first)
+        blocks += quint64(memo.entryBlocks(*first));
+    return blocks;
+}
+
+// Where each text ends is read at every block end: the whole memo file is
+// touched, hundreds of megabytes in a large unit. A large one is shared
+// among a few threads, each reading through a view of the file of its own
+// (a view keeps state and is not shared). A share whose view cannot be
+// made, whose thread the system refuses or that fails in its thread is
+// read again by the calling thread.
+quint64 blocksOfEntries(DbfMemo &memo, const QList<quint32> &entries)
+{
+    constexpr qsizetype EntriesPerThread = 20000;
+    constexpr int MostThreads = 4;
+    const int cores = qBound(1, int(std::thread::hardware_concurrency()), MostThreads);
+    const int slices = int(qBound(qsizetype(1), entries.size() / EntriesPerThread, qsizetype(cores)));
+    const auto slice = [&](int i) { return entries.constData() + entries.size() * i / slices; };
+    std::vector<quint64> sums(static_cast<size_t>(slices), 0);
+    std::vector<char> done(static_cast<size_t>(slices), 0);
+    std::vector<std::unique_ptr<DbfMemo>> views(static_cast<size_t>(slices));
+    {
+        std::vector<std::jthread> workers;   // joined when the block ends, whatever happens
+        for (int i = 1; i < slices; ++i) {
+            try {
+                views[size_t(i)] = std::make_unique<DbfMemo>(memo.path(), memo.layout(), true);
+                DbfMemo *view = views[size_t(i)].get();
+                workers.emplace_back([&sums, &done, &slice, view, i] {
+                    try {
+                        sums[size_t(i)] = blocksOfSlice(*view, slice(i), slice(i + 1));
+                        done[size_t(i)] = 1;
+                    } catch (...) {
+                    }
+                });
+            } catch (const DbError &) {
+            } catch (const std::system_error &) {
+            }
+        }
+        sums[0] = blocksOfSlice(memo, slice(0), slice(1));
+        done[0] = 1;
+    }
+    for (int i = 1; i < slices; ++i) {
+        if (!done[size_t(i)])
+            sums[size_t(i)] = blocksOfSlice(memo, slice(i), slice(i + 1));
+    }
+    return std::accumulate(sums.begin(), sums.end(), quint64(0));
+}
+
 } // namespace
 
 void DbfFile::recoverInterruptedPack(const QString &path)
@@ -229,16 +285,18 @@ bool DbfFile::Private::hasDeletedRows()
 
 quint64 DbfFile::Private::liveMemoBlocks()
 {
-    quint64 blocks = 0;
+    QList<quint32> entries;
     for (int recno = 0; recno < recordCount; ++recno) {
         if (recordData(recno)[0] == DbfHeader::DeletedFlag)
             continue;
         for (const DbfField &f : std::as_const(fields)) {
-            if (f.type == 'M')
-                blocks += memo->entryBlocks(memoBlock(recno, recordData(recno) + 1 + f.offset, f));
+            if (f.type != 'M')
+                continue;
+            if (const quint32 block = memoBlock(recno, recordData(recno) + 1 + f.offset, f))
+                entries.append(block);
         }
     }
-    return blocks;
+    return blocksOfEntries(*memo, entries);
 }
 
 // Rows that keep their memo pointers go over in runs of live rows, as

@@ -136,11 +136,16 @@ void Query::open()
 // The record numbers come from SQLite; the values are read from the file.
 bool Query::openLive(const SqlText::LiveSelect &select)
 {
-    SqlStatement statement(database(), select.recnoSql, q->params);
+    std::shared_ptr<DbfFile> file = wholeTableFile(select);
     QList<int> recnos;
-    while (statement.next())
-        recnos.append(int(statement.integer(0)));
-    std::shared_ptr<DbfFile> file = database()->file(select.table);
+    if (file) {
+        recnos = file->liveRecnos();
+    } else {
+        SqlStatement statement(database(), select.recnoSql, q->params);
+        while (statement.next())
+            recnos.append(int(statement.integer(0)));
+        file = database()->file(select.table);
+    }
     QList<int> fields;
     for (const QString &column : select.columns) {
         const int index = file->fieldIndex(column);
@@ -156,6 +161,20 @@ bool Query::openLive(const SqlText::LiveSelect &select)
     q->pending.clear();
     setLiveRows(std::move(file), std::move(recnos), fields);
     return true;
+}
+
+// A whole table needs no statement: its live rows in file order are what
+// SQLite's scan would give. A name that is no table file here is left to
+// SQLite, which reports it as it always has.
+std::shared_ptr<DbfFile> Query::wholeTableFile(const SqlText::LiveSelect &select)
+{
+    if (!select.wholeTable || !q->params.isEmpty())
+        return nullptr;
+    try {
+        return database()->file(select.table);
+    } catch (const DbError &) {
+        return nullptr;
+    }
 }
 
 void Query::openFixed()

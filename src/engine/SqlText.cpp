@@ -225,6 +225,7 @@ LiveSelect analyseSelect(const QString &sql)
     }
     const Token &table = tokens[fromIndex + 1];
     result.live = true;
+    result.wholeTable = next == tokens.size();
     result.table = table.kind == Token::Identifier
                        ? table.text
                        : originalSpelling(sql, tokens, fromIndex + 1, fromIndex + 2).value(0);

@@ -17,6 +17,7 @@ struct LiveSelect
     QString table;         // as written after FROM
     QStringList columns;   // named columns in order; empty for "*"
     QString recnoSql;      // the statement giving only the record numbers
+    bool wholeTable = false;   // nothing after the table: every live row, in file order
 };
 
 // The name of the rowid column that recnoSql selects.

@@ -82,11 +82,13 @@ void Table::setFiltered(bool on)
 
 static QList<int> visibleRows(const DbfFile &file, const Filter *filter)
 {
+    if (!filter)
+        return file.liveRecnos();
     QList<int> recnos;
     const int count = file.recordCount();
     recnos.reserve(count);
     for (int recno = 0; recno < count; ++recno) {
-        if (!file.isDeleted(recno) && (!filter || filter->matches(file, recno)))
+        if (!file.isDeleted(recno) && filter->matches(file, recno))
             recnos.append(recno);
     }
     return recnos;

@@ -201,19 +201,16 @@ void TDM::DataModuleCreate()
     openTables();
 }
 
+// Packed while closed: opened, the table would list its rows once before
+// the pack and once more after it, only to be closed again. The file is
+// still opened for writing first, so that one that cannot be is reported
+// as before.
 bool TDM::PackTableFile(Table &table, const QString &fileName)
 {
     table.setTableName(fileName);
-    table.close();
-    table.open();
-    try {
-        const bool packed = PackTable(table);
-        table.close();
-        return packed;
-    } catch (...) {
-        table.close();
-        throw;
-    }
+    table.database()->file(fileName);
+    table.pack();
+    return true;
 }
 
 bool TDM::PackTable(Table &table)
