@@ -157,6 +157,19 @@ void FillComboFromTable(Table &table, QComboBox *combo, bool noBlank, const QStr
         combo->addItem(BlankItem);
 }
 
+void ShowComboItems(QComboBox *combo, const QStringList &items)
+{
+    if (!combo->isEditable() && combo->count() == items.size()) {
+        bool same = true;
+        for (int i = 0; same && i < items.size(); ++i)
+            same = combo->itemText(i) == items.at(i);
+        if (same)
+            return;
+    }
+    combo->clear();
+    combo->addItems(items);
+}
+
 void FillComboFromField(DataSet &dataSet, QComboBox *combo, const QString &field)
 {
     combo->clear();

@@ -30,6 +30,10 @@ void FillComboFromDictAll(Table &dictionary, const QString &group, bool noBlank,
 void FillComboFromTable(Table &table, QComboBox *combo, bool noBlank, const QString &nameField,
                         const QString &codeField);
 void FillComboFromField(DataSet &dataSet, QComboBox *combo, const QString &field);
+// Gives a pick list these items; a list that holds them already keeps them
+// (a page filled again for its record finds its lists as they were). What
+// is chosen afterwards is the caller's.
+void ShowComboItems(QComboBox *combo, const QStringList &items);
 // The code of a pick-list item: the text before the first double blank, trimmed.
 QString CodeOfItem(const QString &itemText);
 // Selects the (last) item whose code equals the code; no match leaves the

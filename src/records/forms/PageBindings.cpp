@@ -194,31 +194,12 @@ Binding pick(const QString &field, QComboBox *combo, FillList fill, int codeChar
     return b;
 }
 
-namespace {
-
-bool holdsItems(const QComboBox *combo, const QStringList &items)
-{
-    if (combo->count() != items.size())
-        return false;
-    for (int i = 0; i < items.size(); ++i) {
-        if (combo->itemText(i) != items.at(i))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
 // A list filled for the record before holds the same items when the record
 // is filled again; its item is chosen after the fill in every case.
 FillList dictionary(const QString &group, bool withBlankItem)
 {
     return [group, withBlankItem](QComboBox *combo) {
-        const QStringList items = ContextOf(combo).dictionary().items(group, !withBlankItem);
-        if (combo->isEditable() || !holdsItems(combo, items)) {
-            combo->clear();
-            combo->addItems(items);
-        }
+        ShowComboItems(combo, ContextOf(combo).dictionary().items(group, !withBlankItem));
     };
 }
 

@@ -349,11 +349,7 @@ Binding TFpage3::subclass()
 {
     const QString field = QStringLiteral("ITEM_41_1");
     auto sourceCode = std::make_shared<QString>();
-    // The source ticked a moment ago in the same load has filled the list.
-    Binding b = pick(field, CB_41, [this, sourceCode](QComboBox *) {
-        if (!m_loading || !m_subclassesOf || *m_subclassesOf != *sourceCode)
-            fillSubclasses(*sourceCode);
-    }, 2);
+    Binding b = pick(field, CB_41, [this, sourceCode](QComboBox *) { fillSubclasses(*sourceCode); }, 2);
     b.widgets.clear();  // shown and hidden by the source, not by the category
     b.same = {};
     const auto loadPick = b.load;
@@ -376,7 +372,6 @@ Binding TFpage3::subclass()
 void TFpage3::beforeLoad()
 {
     m_loading = true;
-    m_subclassesOf.reset();
 }
 
 void TFpage3::afterLoad(const DataSet &)
@@ -401,8 +396,6 @@ void TFpage3::sourceToggled(QAbstractButton *source)
     if (!source->isChecked())
         return;
     UncheckOtherCheckBoxes(Pl_126, source->objectName(), {NationalPlanBox});
-    m_subclassesOf.reset();
-    CB_41->clear();
     CB_41->show();
     Lb_41->setText(QStringLiteral("“") + source->text() + QStringLiteral("”的下属分类"));
     runGuarded(this, [&] { fillSubclasses(OptionCode(source, 2)); });
@@ -410,17 +403,18 @@ void TFpage3::sourceToggled(QAbstractButton *source)
 
 void TFpage3::fillSubclasses(const QString &sourceCode)
 {
-    const QStringList items = context().dictionary().subclassItems(sourceCode);
-    m_subclassesOf.reset();
-    CB_41->clear();
+    QStringList items;
+    try {
+        items = context().dictionary().subclassItems(sourceCode);
+    } catch (...) {
+        CB_41->clear();  // no sub-class of another source stays offered
+        throw;
+    }
     const bool any = !items.isEmpty();
     Lb_41->setVisible(any);
     CB_41->setVisible(any);
-    if (any) {
-        CB_41->addItems(items);
-        CB_41->setCurrentIndex(-1);
-    }
-    m_subclassesOf = sourceCode;
+    ShowComboItems(CB_41, items);
+    CB_41->setCurrentIndex(-1);
 }
 
 void TFpage3::SpeedButton11Click()

@@ -1,8 +1,6 @@
 #pragma once
 #include "records/forms/SectionPage.h"
 
-#include <optional>
-
 class ByteLimitedEdit;
 class ClearableDate;
 class MoneyEdit;
@@ -80,7 +78,4 @@ private:
 
     bool m_loading = false;
     bool m_nationalPlanMarked = false;
-    // The source whose sub-classes the list holds, while nothing else has
-    // touched it.
-    std::optional<QString> m_subclassesOf;
 };
