@@ -9,6 +9,9 @@ namespace Measure {
 inline constexpr int kRepetitions = 3;
 // For operations of a second or less, whose figures a busy machine scatters.
 inline constexpr int kQuickRepetitions = 5;
+// For operations well under a millisecond: one cold cache or one busy moment
+// is a large share of them, so many runs are needed for a steady median.
+inline constexpr int kShortRepetitions = 31;
 
 // Seconds taken by one call.
 inline double seconds(const std::function<void()> &work)

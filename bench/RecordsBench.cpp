@@ -443,7 +443,12 @@ EngineBench::Figure page3Save(const QString &folder, const QString &scratchRoot)
                 throw DbError(QStringLiteral("page 3 was not saved"));
             QCoreApplication::processEvents();
         },
-        [&] { g_boxes.removeAll(saved); });
+        [&] {
+            // Events start-up left queued are no part of a save.
+            QCoreApplication::processEvents();
+            g_boxes.removeAll(saved);
+        },
+        Measure::kShortRepetitions);
     g_boxes.removeAll(saved);
     failOnMessageBoxes("page 3");
     if (record.asString(QStringLiteral("item_130")) != page3SaveText(run))

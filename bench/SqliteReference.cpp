@@ -270,7 +270,7 @@ EngineBench::Figure SqliteReference::selectAndUpdate(const QString &item4, const
         if (sqlite3_step(update) != SQLITE_DONE)
             fail("update");
         sqlite3_reset(update);
-    }, {}, Measure::kQuickRepetitions);
+    }, {}, Measure::kShortRepetitions);
     sqlite3_finalize(select);
     sqlite3_finalize(update);
     return figure;
