@@ -96,6 +96,34 @@ private slots:
             QCOMPARE(GbkText::decodeToUtf8(gbk.constData(), int(gbk.size())), GbkText::decode(gbk).toUtf8());
     }
 
+    // Long runs of lead bytes are read sixteen bytes at a stride; whatever
+    // breaks a run (ASCII, the euro sign, 0xFF, a trail byte below 0x80 or an
+    // impossible one, a lead byte cut off at the end) must be read exactly as
+    // the one-step UTF-8 form reads it, one character at a time, wherever in
+    // the stride it falls.
+    void decodesRunsAsCharacterByCharacter()
+    {
+        const QString text = QStringLiteral("科技成果登记表，第一完成单位€丂（）·");
+        const QString longText = text.repeated(40) + "a" + text.repeated(40);
+        QCOMPARE(GbkText::decode(GbkText::encode(longText)), longText);
+        QCOMPARE(GbkText::decode(GbkText::encode(longText).chopped(1)), longText.chopped(1));
+
+        const uchar breaks[] = {0x00, 0x0a, 0x1a, 0x3f, 0x40, 0x41, 0x7e, 0x7f, 0x80, 0xa0, 0xff};
+        QRandomGenerator random(936);
+        for (int round = 0; round < 20000; ++round) {
+            QByteArray gbk;
+            const int length = random.bounded(120);
+            while (gbk.size() < length) {
+                if (random.bounded(8) == 0)
+                    gbk += char(breaks[random.bounded(int(sizeof breaks))]);
+                else   // any two lead-range bytes, assigned to a character or not
+                    gbk += char(0x81 + random.bounded(0x7e));
+            }
+            const QByteArray utf8 = GbkText::decodeToUtf8(gbk.constData(), int(gbk.size()));
+            QVERIFY2(GbkText::decode(gbk).toUtf8() == utf8, gbk.toHex().constData());
+        }
+    }
+
     // Valid means: decoded and encoded again, the same bytes (0xFF, which code
     // page 936 reads as a private character, refused all the same). Long texts
     // are checked in blocks of 64 bytes, so lengths and damage go across them.

@@ -441,14 +441,26 @@ QStringList DataSet::fieldNames() const
 // which cost more than the rest of reading a field.
 int DataSet::fieldIndex(const QString &name) const
 {
-    auto &slot = d->nameSlots[(quintptr(name.constData()) >> 4) % Private::NameSlots];
-    if (slot.index >= 0 && slot.name.constData() == name.constData() && slot.name.size() == name.size())
-        return slot.index;
+    // Name buffers lie close together (a table's names are made one after
+    // another), so the buffer's address is mixed before it picks a slot, and
+    // a few neighbouring slots are tried: names that meet in one slot would
+    // otherwise push each other out on every row.
+    const auto home = std::size_t((quint64(quintptr(name.constData())) * 0x9E3779B97F4A7C15ull) >> 56);
+    Private::NameSlot *vacant = nullptr;
+    for (std::size_t probe = 0; probe < Private::NameProbes; ++probe) {
+        auto &candidate = d->nameSlots[(home + probe) % Private::NameSlots];
+        if (candidate.index < 0) {
+            vacant = &candidate;
+            break;
+        }
+        if (candidate.name.constData() == name.constData() && candidate.name.size() == name.size())
+            return candidate.index;
+    }
     const auto known = d->fieldBySpelling.constFind(name);
     const int index = known != d->fieldBySpelling.constEnd() ? *known
                                                              : d->fieldByName.value(name.trimmed().toLower(), -1);
     if (index >= 0 && !name.isEmpty())
-        slot = {name, index};
+        *(vacant ? vacant : &d->nameSlots[home % Private::NameSlots]) = {name, index};
     return index;
 }
 

@@ -98,7 +98,8 @@ struct DataSet::Private
         QString name;
         int index = -1;
     };
-    static constexpr int NameSlots = 256;
+    static constexpr std::size_t NameSlots = 256;   // the slot is picked by 8 bits
+    static constexpr std::size_t NameProbes = 8;
     mutable std::array<NameSlot, NameSlots> nameSlots;
     void forgetNames()
     {
