@@ -4,6 +4,7 @@
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "engine/Filter.h"
+#include "records/forms/Abort.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/FormOrder.h"
 #include "records/widgets/GridSelection.h"
@@ -16,6 +17,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLayout>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -83,6 +85,31 @@ QString deleteQuestion()
 void ShowPlainMessage(QWidget *parent, const QString &text)
 {
     Messages::show(parent, AppInfo::applicationTitle(), text, QMessageBox::NoIcon);
+}
+
+Binding serialBinding(QWidget *dialog, const QString &field, QLineEdit *edit, const QString &emptyMessage)
+{
+    Binding b;
+    b.field = field;
+    b.widgets = {edit};
+    b.load = [edit, field](const DataSet &row) { edit->setText(row.asString(field)); };
+    b.value = [edit] { return QVariant(edit->text().trimmed()); };
+    b.check = [dialog, edit, emptyMessage]() -> QString {
+        const QString typed = edit->text().trimmed();
+        if (typed.isEmpty()) {
+            if (emptyMessage.isEmpty())
+                throw Abort{};
+            return emptyMessage;
+        }
+        bool whole = false;
+        typed.toInt(&whole);
+        if (!whole) {
+            ShowPlainMessage(dialog, QStringLiteral("输入序号必须为数字！"));
+            throw Abort{};
+        }
+        return {};
+    };
+    return b;
 }
 
 // A blank key field reads as NULL in SQL: it matches the empty value.

@@ -13,6 +13,7 @@ class QLayout;
 class QMargins;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableView;
 class ChildListDialog;
@@ -50,6 +51,11 @@ QString deleteQuestion();
 // A box with the application title, no icon and one OK button: the plain
 // notices of the dialogs ("非法年份", "输入序号必须为数字！").
 void ShowPlainMessage(QWidget *parent, const QString &text);
+
+// The serial typed in a dialog: a number that is not whole is refused with
+// its plain notice. An empty one is refused with `emptyMessage`, or, when
+// that is empty, stops the store without a word. Never a change of its own.
+Binding serialBinding(QWidget *dialog, const QString &field, QLineEdit *edit, const QString &emptyMessage = {});
 
 // The rows of one owner (a record: item_4 and item_dqdm; a unit: unitcode)
 // in a list's table: the key fields, and the serial order the list is read

@@ -76,32 +76,7 @@ void TFinto5::declareBindings()
     bind(text(QStringLiteral("item_171"), edtdw_171));
     bind(text(QStringLiteral("item_172"), edtdw_172));
     bind(text(QStringLiteral("item_173"), edtdw_173));
-    bind(serialBinding());
-}
-
-// An empty number stores nothing and says nothing; a number that is not
-// whole is refused with its plain notice. It is never a change of its own.
-Binding TFinto5::serialBinding()
-{
-    const QString field = QStringLiteral("item_176");
-    Binding b;
-    b.field = field;
-    b.widgets = {edt_176};
-    b.load = [this, field](const DataSet &row) { edt_176->setText(row.asString(field)); };
-    b.value = [this] { return QVariant(edt_176->text().trimmed()); };
-    b.check = [this] {
-        const QString number = edt_176->text().trimmed();
-        if (number.isEmpty())
-            throw Abort{};
-        bool whole = false;
-        number.toInt(&whole);
-        if (!whole) {
-            ChildList::ShowPlainMessage(this, QStringLiteral("输入序号必须为数字！"));
-            throw Abort{};
-        }
-        return QString();
-    };
-    return b;
+    bind(ChildList::serialBinding(this, QStringLiteral("item_176"), edt_176));
 }
 
 QList<QLineEdit *> TFinto5::texts() const

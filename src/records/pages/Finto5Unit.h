@@ -30,6 +30,5 @@ protected:
 private:
     void buildControls();
     void declareBindings();
-    Binding serialBinding();
     QList<QLineEdit *> texts() const;
 };

@@ -141,7 +141,8 @@ void TFinto8::declareBindings()
     bind(abroad);
     bind(text(QStringLiteral("item_185"), edtry_185));
     bind(text(QStringLiteral("item_186"), edtry_186));
-    bind(serialBinding());
+    // The serial as typed: the list puts a modified person at that place.
+    bind(ChildList::serialBinding(this, SerialField, edtry_187, QStringLiteral("序号不能为空！")));
 }
 
 // The picker shows year and month; a stored text that is no date is named
@@ -170,29 +171,6 @@ Binding TFinto8::birthBinding()
     b.check = [this] {
         return PersonBirth::textOf(dtpry_182->date()).isEmpty() ? QStringLiteral("出生年月不能为空！")
                                                                 : QString();
-    };
-    return b;
-}
-
-// The serial as typed; the list puts a modified person at that place.
-Binding TFinto8::serialBinding()
-{
-    Binding b;
-    b.field = SerialField;
-    b.widgets = {edtry_187};
-    b.load = [this](const DataSet &row) { edtry_187->setText(row.asString(SerialField)); };
-    b.value = [this] { return QVariant(edtry_187->text().trimmed()); };
-    b.check = [this]() -> QString {
-        const QString typed = edtry_187->text().trimmed();
-        if (typed.isEmpty())
-            return QStringLiteral("序号不能为空！");
-        bool whole = false;
-        typed.toInt(&whole);
-        if (!whole) {
-            ChildList::ShowPlainMessage(this, QStringLiteral("输入序号必须为数字！"));
-            throw Abort{};
-        }
-        return {};
     };
     return b;
 }

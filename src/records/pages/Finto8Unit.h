@@ -47,7 +47,6 @@ private:
     void buildControls();
     void declareBindings();
     Binding birthBinding();
-    Binding serialBinding();
     void fillLists();
     void presetForAdd();
 };
