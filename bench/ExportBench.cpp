@@ -10,9 +10,9 @@
 #include "exchange/Unitout.h"
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExchangeNames.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 #include "records/main/StartUp.h"
-#include "records/main/UnitDM.h"
+#include "records/data/UnitDM.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,14 +5,14 @@
 #include "Measure.h"
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
-#include "records/main/AchievementList.h"
+#include "records/data/AchievementList.h"
 #include "records/main/QueryBuilder.h"
 #include "records/main/QueryBuilderPanel.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 #include "records/forms/AppContext.h"
 #include "records/main/StartUp.h"
 #include "records/main/Unit1.h"
-#include "records/main/UnitDM.h"
+#include "records/data/UnitDM.h"
 #include "records/pages/Finto8Unit.h"
 #include "records/pages/Unitpage3.h"
 #include "records/pages/UnitPage1.h"
@@ -165,7 +165,7 @@ EngineBench::Figure startUp(const QString &folder, const QString &scratchRoot)
 
     // The data module alone, to tell its share from the other windows'.
     std::unique_ptr<TDM> module;
-    const double moduleSeconds = Measure::median([&] { module = std::make_unique<TDM>(data); },
+    const double moduleSeconds = Measure::median([&] { module = std::make_unique<TDM>(data, Messages::ShowErrorBox); },
                                                  [&] {
                                                      module.reset();
                                                      data = scratch.renew();

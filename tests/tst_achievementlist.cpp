@@ -1,6 +1,6 @@
 // The rules of the achievement list and of the completeness lock, without
 // windows.
-#include "records/main/AchievementList.h"
+#include "records/data/AchievementList.h"
 #include "support/DbfFixture.h"
 
 #include "engine/DataSet.h"

@@ -5,7 +5,7 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/BoundForm.h"
 #include "records/forms/ChildList.h"
 #include "records/forms/EntryRoutines.h"

@@ -8,7 +8,7 @@
 #include "exchange/CodeManage.h"
 #include "exchange/core/Archiver.h"
 #include "records/forms/DictionaryService.h"
-#include "records/main/Unittree.h"
+#include "records/forms/Unittree.h"
 #include "support/RecordsData.h"
 
 #include <QLineEdit>

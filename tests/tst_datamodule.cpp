@@ -4,9 +4,9 @@
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 #include "records/forms/DictionaryService.h"
-#include "records/main/UnitDM.h"
+#include "records/data/UnitDM.h"
 #include "support/RecordsData.h"
 
 #include <QProcess>
@@ -79,7 +79,7 @@ private slots:
 
     void createsTheDatasetsOverTheFolder()
     {
-        TDM dm(dataPath());
+        TDM dm(dataPath(), Messages::ShowErrorBox);
         QVERIFY(dm.ZtflhPresent && dm.XkflPresent);
         for (DataSet *opened : std::initializer_list<DataSet *>{
                  dm.Qrykjcg,    dm.tempquery,   dm.Query2,     dm.QryCgwcdw,    dm.QryCgwcr,    dm.QryJdwyhmd,
@@ -96,7 +96,7 @@ private slots:
 
     void lookupFieldsShowDictionaryTexts()
     {
-        TDM dm(dataPath());
+        TDM dm(dataPath(), Messages::ShowErrorBox);
         addPerson(dm.database(), u"2006000001"_s, u"."_s, u"王五"_s);
         appendRow(dm.database(), u"jdwyhmd.DBF"_s,
                   {{u"ITEM_4"_s, u"2006000001"_s}, {u"ITEM_191"_s, u"委员"_s}});
@@ -129,7 +129,7 @@ private slots:
     void packsTheEighteenFilesAndNoOther()
     {
         {
-            TDM dm(dataPath());
+            TDM dm(dataPath(), Messages::ShowErrorBox);
             addAchievement(dm.database(), u"2006000001"_s, u"1"_s, u"甲"_s);
             addAchievement(dm.database(), u"2006000002"_s, u"1"_s, u"乙"_s);
         }
@@ -148,7 +148,7 @@ private slots:
         const int dictionaryRows = fileRows(notPacked);
         deleteFirstRowsWithPython(packed + QStringList{notPacked});
 
-        TDM dm(dataPath());
+        TDM dm(dataPath(), Messages::ShowErrorBox);
         for (int i = 0; i < packed.size(); ++i) {
             int deleted = -1;
             QCOMPARE(fileRows(packed[i], &deleted), before[i] - 1);
@@ -168,12 +168,12 @@ private slots:
     {
         QVERIFY(QFile::remove(file(u"xkfl.dbf"_s)));
         {
-            TDM dm(dataPath());
+            TDM dm(dataPath(), Messages::ShowErrorBox);
             QVERIFY(!dm.XkflPresent && !dm.Txkfl2->isOpen());
             QVERIFY(dm.ZtflhPresent && dm.Tztflh2->isOpen());
         }
         QVERIFY(QFile::remove(file(u"ztflh.dbf"_s)));
-        TDM dm(dataPath());
+        TDM dm(dataPath(), Messages::ShowErrorBox);
         QVERIFY(!dm.XkflPresent && !dm.ZtflhPresent && !dm.Tztflh2->isOpen());
         QVERIFY(dm.Tblgxjs->isOpen());
         QVERIFY2(m_log.boxes.isEmpty(), "absent optional files are not reported");
@@ -183,7 +183,7 @@ private slots:
     {
         QVERIFY(QFile::remove(file(u"zdxx1.dbf"_s)));
         try {
-            TDM dm(dataPath());
+            TDM dm(dataPath(), Messages::ShowErrorBox);
             QFAIL("the data module was created without zdxx1.dbf");
         } catch (const DbError &e) {
             QVERIFY2(e.message().contains(u"zdxx1"_s, Qt::CaseInsensitive), qPrintable(e.message()));
@@ -202,7 +202,7 @@ private slots:
         damaged.write("not a table");
         damaged.close();
 
-        TDM dm(dataPath());
+        TDM dm(dataPath(), Messages::ShowErrorBox);
         QCOMPARE(m_log.boxes.size(), 1);
         QCOMPARE(m_log.boxes[0].caption, u"提示"_s);
         QVERIFY2(m_log.boxes[0].text.contains(u"kjcgtemp"_s, Qt::CaseInsensitive),
@@ -216,7 +216,7 @@ private slots:
     void damagedTablesAreNamedAndLeftUnwritten()
     {
         {
-            TDM dm(dataPath());
+            TDM dm(dataPath(), Messages::ShowErrorBox);
             addAchievement(dm.database(), u"2006000001"_s, u"1"_s, u"甲"_s);
             addAchievement(dm.database(), u"2006000002"_s, u"1"_s, u"乙"_s);
             dm.database()->execute(u"delete from kjcg where item_4 = '2006000002'"_s);
@@ -232,7 +232,7 @@ private slots:
         const QByteArray kjcgBytes = fileBytes(kjcg);
         const QByteArray memoBytes = fileBytes(unitMemo);
         {
-            TDM dm(dataPath());
+            TDM dm(dataPath(), Messages::ShowErrorBox);
             QStringList texts;
             for (const auto &box : m_log.boxes)
                 texts << box.text;
@@ -258,7 +258,7 @@ private slots:
 
     void reopenWithSqlReplacesTheStatement()
     {
-        TDM dm(dataPath());
+        TDM dm(dataPath(), Messages::ShowErrorBox);
         addAchievement(dm.database(), u"2006000001"_s, u"1"_s, u"甲"_s);
         dm.ReopenWithSql(*dm.tempquery, u"select item_4 from kjcg"_s);
         QCOMPARE(dm.tempquery->recordCount(), 1);
@@ -270,7 +270,7 @@ private slots:
     // show keep their filter and their row.
     void theDictionaryLeavesNoDatasetFiltered()
     {
-        TDM dm(dataPath());
+        TDM dm(dataPath(), Messages::ShowErrorBox);
         DictionaryService dictionary(dm);
         dm.Tblzdxx->setFilter(u"zddm='item_1'"_s);
         dm.Tblzdxx->setFiltered(true);
@@ -303,7 +303,7 @@ private slots:
     void aMissingClassificationTableGivesNoEntries()
     {
         QVERIFY(QFile::remove(file(u"xkfl.dbf"_s)));
-        TDM dm(dataPath());
+        TDM dm(dataPath(), Messages::ShowErrorBox);
         DictionaryService dictionary(dm);
         QVERIFY(!dictionary.hasClassification(u"xkfl.dbf"_s));
         QVERIFY(dictionary.hasClassification(u"gxjs.dbf"_s));

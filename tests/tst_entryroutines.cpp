@@ -5,9 +5,9 @@
 #include "support/BoxLog.h"
 #include "engine/Database.h"
 #include "engine/DbfFile.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/EntryRoutines.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 #include "support/DbfFixture.h"
 
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 // list and lock after a store, and a store that cannot be written.
 #include "engine/DataSet.h"
 #include "records/forms/EntryRoutines.h"
-#include "records/main/Numbering.h"
+#include "records/data/Numbering.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "support/FileSizeLimit.h"
 #include "support/ModalHelper.h"

@@ -1,7 +1,7 @@
 // The main window over a data folder of its own: the list of a category and
 // year, the section marks and the lock, the delete, the first-run state and
 // the close question; and the start-up's windows and single-instance lock.
-#include "AppInfo.h"
+#include "records/widgets/AppInfo.h"
 #include "engine/DbError.h"
 #include "records/main/StartUp.h"
 #include "records/unit/Unitpage4a.h"
@@ -403,7 +403,7 @@ private slots:
             QCOMPARE(order.last(), u"TFormstudy"_s);
             QCOMPARE(order.removeDuplicates(), 0);
             QVERIFY(windows.mainForm() && windows.context().window<Tformwel>());
-            QCOMPARE(windows.context().mainForm(), windows.mainForm());
+            QCOMPARE(windows.context().window<TMainForm>(), windows.mainForm());
             QCOMPARE(liveMainWindows(), 1);
             // Every window that uses data was handed the context at start-up.
             int wired = 0;

@@ -3,7 +3,7 @@
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
-#include "records/main/Numbering.h"
+#include "records/data/Numbering.h"
 #include "support/FileSizeLimit.h"
 #include "support/RecordsData.h"
 

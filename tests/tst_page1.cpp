@@ -4,7 +4,7 @@
 // written.
 #include "engine/DataSet.h"
 #include "engine/GbkText.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/DropDownCombo.h"
 #include "records/widgets/GbkMemo.h"

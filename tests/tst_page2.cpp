@@ -4,7 +4,7 @@
 // kept by a save that does not go through, and the completeness lock
 // released once pages 1 to 3 are done.
 #include "engine/DataSet.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/GbkMemo.h"

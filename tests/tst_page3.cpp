@@ -3,7 +3,7 @@
 // sub-classes, the funding sums, the checks in their order and the stored
 // forms as another dBase reader sees them.
 #include "engine/DataSet.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/DictionaryService.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/ClearableDate.h"

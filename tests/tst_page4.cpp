@@ -4,7 +4,7 @@
 // converted mark, the stored forms read by another dBase reader, and the
 // profile that stays one row with its values bound.
 #include "engine/DataSet.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/pages/Unitpage4.h"
 #include "records/unit/FirstUnitFields.h"
 #include "records/unit/OwnUnitProfile.h"

@@ -3,7 +3,7 @@
 // of several codes), a binding of one category group, a page without leave
 // checks, and the done mark of the page's own section button.
 #include "engine/DataSet.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/SectionPage.h"
 #include "records/widgets/ClearableDate.h"
 #include "records/widgets/MoneyEdit.h"

@@ -4,7 +4,7 @@
 // window.
 #include "engine/DataSet.h"
 #include "records/forms/EntryRoutines.h"
-#include "records/main/SectionButton.h"
+#include "records/widgets/SectionButton.h"
 #include "records/forms/AppContext.h"
 #include "records/main/Unit1.h"
 #include "records/unit/UnitProfile.h"
@@ -13,7 +13,7 @@
 #include "records/unit/Unitpage4a1.h"
 #include "records/unit/Unitpage4a3.h"
 #include "records/unit/Unitpage4a5.h"
-#include "records/main/Unittree.h"
+#include "records/forms/Unittree.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/DropDownCombo.h"
 #include "records/widgets/GbkMemo.h"

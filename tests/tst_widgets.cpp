@@ -3,7 +3,7 @@
 
 #include "engine/GbkText.h"
 #include "support/BoxLog.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/ClearableDate.h"
 #include "records/widgets/DigitInput.h"

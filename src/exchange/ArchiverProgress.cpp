@@ -1,6 +1,6 @@
 #include "ArchiverProgress.h"
 
-#include "AppInfo.h"
+#include "records/widgets/AppInfo.h"
 #include "exchange/core/Archiver.h"
 
 #include <QApplication>

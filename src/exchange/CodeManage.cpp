@@ -7,10 +7,10 @@
 #include "exchange/core/Archiver.h"
 #include "exchange/core/CodeTables.h"
 #include "exchange/core/ExchangeNames.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/DictionaryService.h"
-#include "records/forms/Messages.h"
-#include "records/main/UnitDM.h"
+#include "records/widgets/Messages.h"
+#include "records/data/UnitDM.h"
 #include "records/widgets/FileChoice.h"
 #include "records/widgets/NamedControls.h"
 

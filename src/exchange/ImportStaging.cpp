@@ -6,7 +6,7 @@
 #include "engine/DbfFile.h"
 #include "exchange/core/ExchangeFile.h"
 #include "exchange/core/ExchangeNames.h"
-#include "records/main/AchievementList.h"
+#include "records/data/AchievementList.h"
 
 #include <QFileInfo>
 #include <QHash>

@@ -1,6 +1,6 @@
 #pragma once
 #include "engine/DbError.h"
-#include "records/main/Numbering.h"
+#include "records/data/Numbering.h"
 
 #include <QString>
 #include <QStringList>

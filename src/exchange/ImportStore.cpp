@@ -5,7 +5,7 @@
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
 #include "exchange/core/ExchangeNames.h"
-#include "records/main/Numbering.h"
+#include "records/data/Numbering.h"
 
 #include <QHash>
 #include <QList>

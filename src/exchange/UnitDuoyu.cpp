@@ -4,8 +4,8 @@
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "engine/DbError.h"
-#include "records/forms/Messages.h"
-#include "records/main/UnitDM.h"
+#include "records/widgets/Messages.h"
+#include "records/data/UnitDM.h"
 #include "records/widgets/NamedControls.h"
 
 #include <QCloseEvent>

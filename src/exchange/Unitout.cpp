@@ -8,11 +8,10 @@
 #include "engine/DbError.h"
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExportPackage.h"
-#include "records/forms/Abort.h"
-#include "records/forms/Messages.h"
-#include "records/main/AchievementList.h"
-#include "records/main/Unit1.h"
-#include "records/main/UnitDM.h"
+#include "records/widgets/Abort.h"
+#include "records/widgets/Messages.h"
+#include "records/data/AchievementList.h"
+#include "records/data/UnitDM.h"
 #include "records/widgets/NamedControls.h"
 
 #include <QApplication>
@@ -392,13 +391,7 @@ void TFormout::done(int result)
 
 void TFormout::refreshMainWindow()
 {
-    TMainForm *main = isWired() ? context().mainForm() : nullptr;
-    if (!main)
+    if (!isWired())
         return;
-    runGuarded(this, [main] {
-        main->LoadAchievementList();
-        main->MarkIncompletePages();
-        main->RenumberList();
-        main->CheckPagesDone();
-    });
+    runGuarded(this, [this] { context().recordHost().recordsChanged(); });
 }

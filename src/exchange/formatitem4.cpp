@@ -3,7 +3,7 @@
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
 #include "exchange/ImportStaging.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 #include "records/widgets/NamedControls.h"
 
 #include <QHBoxLayout>

@@ -3,9 +3,9 @@
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
 #include "records/forms/EntryRoutines.h"
-#include "records/forms/Messages.h"
-#include "records/main/AchievementList.h"
-#include "records/main/UnitDM.h"
+#include "records/widgets/Messages.h"
+#include "records/data/AchievementList.h"
+#include "records/data/UnitDM.h"
 
 #include <QSet>
 

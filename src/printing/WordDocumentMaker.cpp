@@ -1,9 +1,9 @@
 #include "WordDocumentMaker.h"
 
-#include "AppInfo.h"
+#include "records/widgets/AppInfo.h"
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 #include "word/DocxDocument.h"
 #include "word/WordError.h"
 

@@ -5,7 +5,7 @@
 #include "engine/DataSet.h"
 #include "engine/GbkText.h"
 #include "engine/ValueText.h"
-#include "records/main/UnitDM.h"
+#include "records/data/UnitDM.h"
 #include "word/DocxDocument.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "CodeLookup.h"
 #include "WordDocumentMaker.h"
 #include "records/forms/AppContext.h"
-#include "records/main/UnitDM.h"
+#include "records/data/UnitDM.h"
 
 namespace WordOutput {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Every message box a test causes, recorded and answered without a screen.
 
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 
 #include <QList>
 #include <QStringList>

@@ -5,10 +5,10 @@
 // and 9 with the patents list, and the tree chooser, made in the start-up's
 // order and wired to one context.
 
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/AppContext.h"
 #include "records/forms/EntryRoutines.h"
-#include "records/main/SectionButton.h"
+#include "records/widgets/SectionButton.h"
 #include "records/main/Unit1.h"
 #include "records/main/UnitNew.h"
 #include "records/pages/Finto6Unit.h"
@@ -17,7 +17,7 @@
 #include "records/pages/Unitpage3.h"
 #include "records/pages/Unitpage6.h"
 #include "records/pages/Unitpage9.h"
-#include "records/main/Unittree.h"
+#include "records/forms/Unittree.h"
 #include "ModalHelper.h"
 #include "RecordsData.h"
 

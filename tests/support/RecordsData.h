@@ -8,8 +8,8 @@
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "BoxLog.h"
-#include "records/forms/Messages.h"
-#include "records/main/UnitDM.h"
+#include "records/widgets/Messages.h"
+#include "records/data/UnitDM.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,7 +50,7 @@ public:
         m_dir = std::make_unique<QTemporaryDir>();
         if (!copyFolder(m_shipped.path(), dataPath(), leaveOut))
             return false;
-        m_dm = std::make_unique<TDM>(dataPath());
+        m_dm = std::make_unique<TDM>(dataPath(), Messages::ShowErrorBox);
         return true;
     }
     virtual void stop() { m_dm.reset(); }

@@ -3,8 +3,7 @@
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
 #include "records/forms/DictionaryService.h"
-#include "records/main/Unit1.h"
-#include "records/main/UnitDM.h"
+#include "records/data/UnitDM.h"
 
 namespace {
 
@@ -38,18 +37,19 @@ AppContext::AppContext(TDM &dm)
 
 AppContext::~AppContext() = default;
 
-void AppContext::setMainForm(TMainForm *mainForm)
+void AppContext::setMainWindow(QWidget *window, RecordHost *host)
 {
-    m_mainForm = mainForm;
-    m_mainWidget = mainForm;
+    m_mainHost = host;
+    m_mainWidget = window;
+    addWindow(window);
 }
 
 RecordHost &AppContext::recordHost() const
 {
     if (m_host)
         return *m_host;
-    if (TMainForm *main = mainForm())
-        return *main;
+    if (m_mainWidget && m_mainHost)
+        return *m_mainHost;
     return *m_listHost;
 }
 
@@ -67,6 +67,15 @@ void AppContext::addWindow(QWidget *window)
 void AppContext::throwMissing(const char *className)
 {
     throw DbError(QStringLiteral("窗口%1还没有建立！").arg(QString::fromLatin1(className)));
+}
+
+QWidget *AppContext::windowOfClass(const char *className) const
+{
+    for (const QPointer<QWidget> &w : m_windows) {
+        if (w && qstrcmp(w->metaObject()->className(), className) == 0)
+            return w.data();
+    }
+    return nullptr;
 }
 
 QList<QWidget *> AppContext::windows() const

@@ -8,7 +8,6 @@
 class DataSet;
 class DictionaryService;
 class TDM;
-class TMainForm;
 
 // What a page needs of the window that opened it: the record it edits, the
 // section mark a save sets and what happens when it is left. The main window
@@ -28,6 +27,12 @@ public:
     virtual void pageLeft() = 0;
     // The category chosen in the list (0 applied technology): which help.
     virtual int categoryIndex() const = 0;
+    // The unit page was left with the unit's row stored: the commands that
+    // need the unit may be offered again.
+    virtual void unitPageLeft() {}
+    // Records were changed outside the pages (the export's marks): the list,
+    // its marks and the lock are read again.
+    virtual void recordsChanged() {}
 };
 
 // The one object through which windows reach the data module, the code
@@ -46,9 +51,14 @@ public:
     TDM &dm() const { return *m_dm; }
     DictionaryService &dictionary() const { return *m_dictionary; }
 
-    // The main window; null where a test does without it.
-    TMainForm *mainForm() const { return m_mainWidget ? m_mainForm : nullptr; }
-    void setMainForm(TMainForm *mainForm);
+    // The main window is the pages' host while it lives; it is also known
+    // as a window, found by its class like any other.
+    template <class MainWindow>
+    void setMainForm(MainWindow *mainForm)
+    {
+        setMainWindow(mainForm, mainForm);
+    }
+    void setMainWindow(QWidget *window, RecordHost *host);
 
     // The pages' host: the main window, or one set by a test. Without
     // either, the current record is the data module's main list and the
@@ -77,6 +87,9 @@ public:
         throwMissing(Window::staticMetaObject.className());
     }
     QList<QWidget *> windows() const;
+    // A window of a floor above the caller's, found by its class name
+    // (a unit window opening a section-page list); null when not made.
+    QWidget *windowOfClass(const char *className) const;
 
 private:
     [[noreturn]] static void throwMissing(const char *className);
@@ -84,7 +97,7 @@ private:
     TDM *m_dm;
     std::unique_ptr<DictionaryService> m_dictionary;
     std::unique_ptr<RecordHost> m_listHost;
-    TMainForm *m_mainForm = nullptr;
+    RecordHost *m_mainHost = nullptr;
     QPointer<QWidget> m_mainWidget;  // tells when the main window is gone
     RecordHost *m_host = nullptr;
     QList<QPointer<QWidget>> m_windows;

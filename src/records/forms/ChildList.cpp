@@ -1,18 +1,18 @@
 #include "ChildList.h"
 
-#include "AppInfo.h"
+#include "records/widgets/AppInfo.h"
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "engine/Filter.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/FormOrder.h"
 #include "records/widgets/GridSelection.h"
 #include "records/widgets/ListGrid.h"
 #include "records/widgets/NamedControls.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "engine/DbError.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

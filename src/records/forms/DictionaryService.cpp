@@ -2,7 +2,7 @@
 
 #include "engine/DataSet.h"
 #include "records/forms/EntryRoutines.h"
-#include "records/main/UnitDM.h"
+#include "records/data/UnitDM.h"
 
 #include <QComboBox>
 

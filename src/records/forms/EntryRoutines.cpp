@@ -1,8 +1,8 @@
 #include "EntryRoutines.h"
 
 #include "engine/DataSet.h"
-#include "records/forms/Abort.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Abort.h"
+#include "records/widgets/Messages.h"
 #include "records/widgets/OptionGroup.h"
 
 #include <QCheckBox>

@@ -2,10 +2,10 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/EntryRoutines.h"
-#include "records/main/HelpWindow.h"
-#include "records/forms/Messages.h"
+#include "records/forms/HelpWindow.h"
+#include "records/widgets/Messages.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "QueryBuilder.h"
 
-#include "records/main/AchievementList.h"
+#include "records/data/AchievementList.h"
 
 namespace QueryBuilder {
 

@@ -1,13 +1,13 @@
 #include "QueryBuilderPanel.h"
 
 #include "engine/DataSet.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/DictionaryService.h"
 #include "records/forms/EntryRoutines.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 #include "records/main/Unit1.h"
-#include "records/main/UnitDM.h"
-#include "records/main/Unittree.h"
+#include "records/data/UnitDM.h"
+#include "records/forms/Unittree.h"
 #include "records/widgets/DropDownCombo.h"
 
 #include <QComboBox>

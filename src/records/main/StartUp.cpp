@@ -1,6 +1,6 @@
 #include "StartUp.h"
 
-#include "AppInfo.h"
+#include "records/widgets/AppInfo.h"
 #include "engine/DbError.h"
 #include "exchange/CodeManage.h"
 #include "exchange/UnitDuoyu.h"
@@ -15,10 +15,10 @@
 #include "records/pages/Finto7Unit.h"
 #include "records/pages/Finto8Unit.h"
 #include "records/forms/AppContext.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 #include "records/main/Unit1.h"
-#include "records/main/Unit2.h"
-#include "records/main/UnitDM.h"
+#include "records/forms/Unit2.h"
+#include "records/data/UnitDM.h"
 #include "records/main/UnitNew.h"
 #include "records/pages/UnitPage1.h"
 #include "records/unit/Unitpage10.h"
@@ -36,10 +36,10 @@
 #include "records/pages/Unitpage7.h"
 #include "records/pages/Unitpage8.h"
 #include "records/pages/Unitpage9.h"
-#include "records/main/Unittree.h"
+#include "records/forms/Unittree.h"
 #include "records/main/Unitwel.h"
 #include "records/unit/dw_Unit.h"
-#include "records/main/yyPrintUnit13.h"
+#include "records/forms/yyPrintUnit13.h"
 
 #include <QApplication>
 #include <QDir>
@@ -132,7 +132,7 @@ void Windows::makeWindows(const QString &dataPath)
     m_order << QStringLiteral("TMainForm");
     make<Tformwel>("Tformwel");
     make<TFpage6>("TFpage6");
-    m_dm = std::make_unique<TDM>(dataPath);
+    m_dm = std::make_unique<TDM>(dataPath, Messages::ShowErrorBox);
     m_order << QStringLiteral("TDM");
     make<TFormTree>("TFormTree");
     make<TFormout>("TFormout");

@@ -8,15 +8,15 @@
 #include "records/widgets/GridSelection.h"
 #include "records/widgets/ListGrid.h"
 #include "records/widgets/NamedControls.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "exchange/CodeManage.h"
 #include "exchange/Unitout.h"
-#include "records/main/AchievementList.h"
+#include "records/data/AchievementList.h"
 #include "records/main/QueryBuilderPanel.h"
 #include "records/forms/EntryRoutines.h"
-#include "records/forms/Messages.h"
-#include "records/main/SectionButton.h"
-#include "records/main/UnitDM.h"
+#include "records/widgets/Messages.h"
+#include "records/widgets/SectionButton.h"
+#include "records/data/UnitDM.h"
 #include "records/main/UnitNew.h"
 #include "exchange/Unitin.h"
 #include "engine/DbError.h"
@@ -432,6 +432,20 @@ void TMainForm::pageLeft()
 int TMainForm::categoryIndex() const
 {
     return ComboBox1->currentIndex();
+}
+
+void TMainForm::unitPageLeft()
+{
+    setUnitDependentEnabled(true);
+}
+
+// The export marks the records it packed: the list shows them afresh.
+void TMainForm::recordsChanged()
+{
+    LoadAchievementList();
+    MarkIncompletePages();
+    RenumberList();
+    CheckPagesDone();
 }
 
 void TMainForm::showEvent(QShowEvent *event)

@@ -44,6 +44,8 @@ public:
     void markSectionDone(const QString &buttonName) override;
     void pageLeft() override;
     int categoryIndex() const override;
+    void unitPageLeft() override;
+    void recordsChanged() override;
 
     // The SQL of the list shown, to come back to after other queries ran.
     QString CurrentListSql;

@@ -2,13 +2,13 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
-#include "records/forms/Abort.h"
-#include "records/main/AchievementList.h"
+#include "records/widgets/Abort.h"
+#include "records/data/AchievementList.h"
 #include "records/forms/EntryRoutines.h"
-#include "records/forms/Messages.h"
-#include "records/main/SectionButton.h"
+#include "records/widgets/Messages.h"
+#include "records/widgets/SectionButton.h"
 #include "records/main/Unit1.h"
-#include "records/main/UnitDM.h"
+#include "records/data/UnitDM.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/FormOrder.h"
 
@@ -464,7 +464,7 @@ TDM &TFormNew::dm() const
 
 TMainForm *TFormNew::mainForm() const
 {
-    return isWired() ? context().mainForm() : nullptr;
+    return isWired() ? context().window<TMainForm>() : nullptr;
 }
 
 // The list's SQL is the main window's to remember; the dialog shares it.

@@ -1,5 +1,5 @@
 #pragma once
-#include "records/main/Numbering.h"
+#include "records/data/Numbering.h"
 
 #include "records/forms/AppContext.h"
 

@@ -3,10 +3,10 @@
 #include "records/widgets/ListGrid.h"
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/ChildList.h"
-#include "records/forms/Messages.h"
-#include "records/main/UnitDM.h"
+#include "records/widgets/Messages.h"
+#include "records/data/UnitDM.h"
 #include "records/pages/PersonList.h"
 #include "records/widgets/NamedControls.h"
 

@@ -1,7 +1,7 @@
 #include "Finto5Unit.h"
 
 #include "engine/DataSet.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/AppContext.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/DigitInput.h"

@@ -1,11 +1,11 @@
 #include "Finto8Unit.h"
 
 #include "engine/DataSet.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/AppContext.h"
 #include "records/forms/DictionaryService.h"
 #include "records/forms/EntryRoutines.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 #include "records/forms/PageBindings.h"
 #include "records/pages/PageControls.h"
 #include "records/pages/PersonRules.h"

@@ -1,7 +1,7 @@
 #include "UnitPage1.h"
 
 #include "engine/DataSet.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/ClearableDate.h"
 #include "records/widgets/DigitInput.h"

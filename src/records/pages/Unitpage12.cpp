@@ -1,8 +1,8 @@
 #include "Unitpage12.h"
 
 #include "engine/DataSet.h"
-#include "records/forms/Abort.h"
-#include "records/main/UnitDM.h"
+#include "records/widgets/Abort.h"
+#include "records/data/UnitDM.h"
 
 TFpage12::TFpage12(QWidget *parent)
     : PersonListWindow(QStringLiteral("DBGrid4"), parent)

@@ -1,10 +1,10 @@
 #include "Unitpage4.h"
 
 #include "engine/DataSet.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/AppContext.h"
-#include "records/forms/Messages.h"
-#include "records/main/UnitDM.h"
+#include "records/widgets/Messages.h"
+#include "records/data/UnitDM.h"
 #include "records/unit/FirstUnitFields.h"
 #include "records/unit/OwnUnitProfile.h"
 #include "records/unit/dw_Unit.h"
@@ -109,7 +109,10 @@ void TFpage4::fillFromProfile()
 void TFpage4::Button2Click()
 {
     runGuarded(this, [this] {
-        if (auto *profile = context().window<Tdw_Form>())
+        if (auto *profile = context().window<Tdw_Form>()) {
+            connect(profile, &Tdw_Form::stored, this, &TFpage4::Button1Click,
+                    Qt::UniqueConnection);
             profile->exec();
+        }
     });
 }

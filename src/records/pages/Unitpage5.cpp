@@ -2,10 +2,10 @@
 
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/AppContext.h"
-#include "records/main/HelpWindow.h"
-#include "records/main/UnitDM.h"
+#include "records/forms/HelpWindow.h"
+#include "records/data/UnitDM.h"
 #include "records/pages/Finto5Unit.h"
 
 #include <QLayout>

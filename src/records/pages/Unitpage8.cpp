@@ -4,7 +4,7 @@
 #include "engine/DataSetModel.h"
 
 #include <QTableView>
-#include "records/main/UnitDM.h"
+#include "records/data/UnitDM.h"
 #include "records/pages/Finto8Unit.h"
 
 TFpage8::TFpage8(QWidget *parent)

@@ -3,7 +3,7 @@
 #include "engine/DataSet.h"
 #include "records/widgets/NamedControls.h"
 #include "records/forms/EntryRoutines.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 #include "records/forms/DictionaryService.h"
 #include "records/unit/UnitProfile.h"
 #include "records/widgets/ByteLimitedEdit.h"

@@ -2,8 +2,8 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
-#include "records/forms/Abort.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Abort.h"
+#include "records/widgets/Messages.h"
 
 namespace OwnUnitProfile {
 

@@ -1,7 +1,7 @@
 #include "UnitBindings.h"
 
 #include "engine/DataSet.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/AppContext.h"
 #include "records/forms/DictionaryService.h"
 #include "records/forms/EntryRoutines.h"

@@ -1,10 +1,10 @@
 #include "UnitCodeList.h"
 
 #include "engine/DataSet.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/AppContext.h"
 #include "records/forms/DictionaryService.h"
-#include "records/main/Unittree.h"
+#include "records/forms/Unittree.h"
 #include "records/unit/UnitProfile.h"
 #include "records/widgets/DropDownCombo.h"
 

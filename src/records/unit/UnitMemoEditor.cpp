@@ -1,9 +1,9 @@
 #include "UnitMemoEditor.h"
 
 #include "engine/DataSet.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/EntryRoutines.h"
-#include "records/main/UnitDM.h"
+#include "records/data/UnitDM.h"
 #include "records/unit/UnitProfile.h"
 #include "records/widgets/GbkMemo.h"
 

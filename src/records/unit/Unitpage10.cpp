@@ -2,11 +2,10 @@
 
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/AppContext.h"
-#include "records/forms/Messages.h"
-#include "records/main/UnitDM.h"
-#include "records/pages/Unitpage12.h"
+#include "records/widgets/Messages.h"
+#include "records/data/UnitDM.h"
 #include "records/unit/OwnUnitProfile.h"
 #include "records/unit/UnitCodes.h"
 #include "records/widgets/ByteLimitedEdit.h"
@@ -395,8 +394,9 @@ void TFpage10::quit01Click()
 void TFpage10::BitBtndtrClick()
 {
     runGuarded(this, [this] {
-        if (auto *leaders = context().window<TFpage12>())
-            leaders->exec();
+        // The persons' second list lives with the section pages.
+        if (auto *persons = qobject_cast<QDialog *>(context().windowOfClass("TFpage12")))
+            persons->exec();
     });
 }
 

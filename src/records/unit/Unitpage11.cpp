@@ -3,7 +3,7 @@
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "records/unit/Finto11Unit.h"
-#include "records/main/UnitDM.h"
+#include "records/data/UnitDM.h"
 
 #include <QTableView>
 

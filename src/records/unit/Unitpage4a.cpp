@@ -2,12 +2,11 @@
 
 #include "engine/DataSet.h"
 #include "records/widgets/NamedControls.h"
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 #include "records/forms/EntryRoutines.h"
-#include "records/forms/Messages.h"
-#include "records/main/SectionButton.h"
-#include "records/main/Unit1.h"
-#include "records/main/UnitDM.h"
+#include "records/widgets/Messages.h"
+#include "records/widgets/SectionButton.h"
+#include "records/data/UnitDM.h"
 #include "records/unit/UnitBindings.h"
 #include "records/unit/UnitCodes.h"
 #include "records/unit/UnitProfile.h"
@@ -407,8 +406,8 @@ void TFpage4a::leavePage()
     checkInput();
     if (!confirmLeave(QStringLiteral("记录已经更改,是否保存？")))
         return;
-    if (TMainForm *main = context().mainForm(); main && !dm().Tblunit->isEmpty())
-        main->setUnitDependentEnabled(true);
+    if (!dm().Tblunit->isEmpty())
+        context().recordHost().unitPageLeft();
     Edit1->clear();
     accept();
 }

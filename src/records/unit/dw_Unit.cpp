@@ -1,10 +1,9 @@
 #include "dw_Unit.h"
 
 #include "engine/DataSet.h"
-#include "records/forms/Abort.h"
-#include "records/forms/Messages.h"
-#include "records/main/UnitDM.h"
-#include "records/pages/Unitpage4.h"
+#include "records/widgets/Abort.h"
+#include "records/widgets/Messages.h"
+#include "records/data/UnitDM.h"
 #include "records/unit/FirstUnitFields.h"
 #include "records/unit/OwnUnitProfile.h"
 #include "records/widgets/NamedControls.h"
@@ -95,8 +94,7 @@ bool Tdw_Form::save()
     Query &profile = *context().dm().Qrydwqk;
     profile.close();
     profile.open();
-    if (auto *page4 = context().window<TFpage4>())
-        page4->Button1Click();
+    emit stored();
     accept();
     return true;
 }

@@ -23,9 +23,13 @@ public:
     QPushButton *Button1 = nullptr;  // "存储"
     QPushButton *Button2 = nullptr;  // "退出"
 
-    // The check, the profile written, "存储成功！", page 4 filled from it,
-    // closed. False when nothing was stored; the reason has been shown.
+    // The check, the profile written, "存储成功！", stored() (page 4 fills
+    // itself from it), closed. False when nothing was stored; the reason has
+    // been shown.
     bool save();
+
+signals:
+    void stored();
 
 public slots:
     bool Button1Click();

@@ -1,6 +1,5 @@
 #include "ClearableDate.h"
 
-#include "records/forms/EntryRoutines.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -97,10 +96,10 @@ bool ClearableDate::setDotText(const QString &stored)
     setCleared(text.isEmpty());
     if (text.isEmpty())
         return true;
-    const QStringList parts = DotDateToDashDate(text).split(QLatin1Char('-'));
+    // "yyyy.mm.dd": the parts stand at fixed places, whatever separates them.
     bool okYear = false, okMonth = false, okDay = false;
-    const QDate date(parts.value(0).toInt(&okYear), parts.value(1).toInt(&okMonth),
-                     parts.value(2).toInt(&okDay));
+    const QDate date(text.mid(0, 4).toInt(&okYear), text.mid(5, 2).toInt(&okMonth),
+                     text.mid(8, 2).toInt(&okDay));
     if (!okYear || !okMonth || !okDay || !PickerCanShow(m_picker, date)) {
         m_kept = text;
         m_picker->setDate(QDate::currentDate());

@@ -1,7 +1,7 @@
 #include "GbkInput.h"
 
 #include "engine/GbkText.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 
 #include <QPointer>
 #include <QTimer>

@@ -2,7 +2,7 @@
 
 #include "DigitInput.h"
 #include "engine/ValueText.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 
 MoneyEdit::MoneyEdit(QWidget *parent) : QLineEdit(parent)
 {

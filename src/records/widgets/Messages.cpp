@@ -1,6 +1,6 @@
 #include "Messages.h"
 
-#include "AppInfo.h"
+#include "records/widgets/AppInfo.h"
 
 #include <QScopeGuard>
 
@@ -45,6 +45,11 @@ void ShowError(QWidget *parent, const QString &message)
     show(parent, QStringLiteral("提示"), message, QMessageBox::NoIcon);
 }
 
+void ShowErrorBox(const QString &message)
+{
+    ShowError(nullptr, message);
+}
+
 bool boxShowing()
 {
     return openBoxes() > 0;
@@ -54,7 +59,7 @@ void setAnswerer(Answerer a) { answerer() = std::move(a); }
 
 } // namespace Messages
 
-#include "records/forms/Abort.h"
+#include "records/widgets/Abort.h"
 
 namespace Guard {
 QString unexpectedText(const char *what)

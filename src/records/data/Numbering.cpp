@@ -2,7 +2,7 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
-#include "records/main/AchievementList.h"
+#include "records/data/AchievementList.h"
 
 
 namespace Numbering {

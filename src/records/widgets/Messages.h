@@ -30,6 +30,8 @@ void ShowWarning(QWidget *parent, const QString &message);
 // Database errors around a post: their own text in a box captioned "提示",
 // no icon, one OK button.
 void ShowError(QWidget *parent, const QString &message);
+// ShowError without a parent, for layers that show no window themselves.
+void ShowErrorBox(const QString &message);
 
 // True while a box is up. A control's check on leaving does not run while
 // the box of its own check has taken the focus: one warning per keystroke.

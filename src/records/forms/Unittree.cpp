@@ -2,8 +2,8 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
-#include "records/forms/Abort.h"
-#include "records/main/UnitDM.h"
+#include "records/widgets/Abort.h"
+#include "records/data/UnitDM.h"
 #include "records/widgets/DropDownCombo.h"
 
 #include <QHBoxLayout>

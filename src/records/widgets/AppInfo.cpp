@@ -1,4 +1,4 @@
-#include "AppInfo.h"
+#include "records/widgets/AppInfo.h"
 
 namespace AppInfo {
 QString productName() { return QStringLiteral("Dravik"); }

@@ -4,10 +4,10 @@
 #include "engine/DataSetModel.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
-#include "records/forms/Messages.h"
-#include "records/main/TableCheck.h"
+#include "records/data/TableCheck.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 
 
 namespace {
@@ -31,16 +31,12 @@ DataSetModel *makeSource(DataSet *dataSet, QObject *parent)
     return model;
 }
 
-void reportPackFailure(const QString &fileName, const QString &message)
-{
-    Messages::ShowError(nullptr, QStringLiteral("整理数据表 %1 时出错，该表未整理：\n%2")
-                                     .arg(fileName, message));
-}
 
 } // namespace
 
-TDM::TDM(const QString &dataPath, QObject *parent)
-    : QObject(parent), DataPath(dataPath), m_db(std::make_unique<Database>(dataPath))
+TDM::TDM(const QString &dataPath, ProblemReporter report, QObject *parent)
+    : QObject(parent), DataPath(dataPath), m_db(std::make_unique<Database>(dataPath)),
+      m_report(std::move(report))
 {
     try {
         makeDataSets();
@@ -57,6 +53,14 @@ TDM::TDM(const QString &dataPath, QObject *parent)
 TDM::~TDM()
 {
     destroyDataSets();
+}
+
+void TDM::reportProblem(const QString &message) const
+{
+    if (m_report)
+        m_report(message);
+    else
+        qWarning().noquote() << message;
 }
 
 QString TDM::defaultDataPath()
@@ -240,7 +244,8 @@ void TDM::packTableFiles()
         try {
             PackTableFile(*Table_pack, file);
         } catch (const DbError &e) {
-            reportPackFailure(file, e.message());
+            reportProblem(QStringLiteral("整理数据表 %1 时出错，该表未整理：\n%2")
+                              .arg(file, e.message()));
         }
     }
 }
@@ -253,8 +258,8 @@ void TDM::checkTableFiles()
     m_unfitFiles.clear();
     for (const TableCheck::Problem &problem : TableCheck::check(*m_db)) {
         m_unfitFiles.insert(problem.fileName.toLower());
-        Messages::ShowError(nullptr, TableCheck::message(problem)
-                                         + QStringLiteral("。\n该表只能查看和导出，不能修改。"));
+        reportProblem(TableCheck::message(problem)
+                      + QStringLiteral("。\n该表只能查看和导出，不能修改。"));
     }
 }
 

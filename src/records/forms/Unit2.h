@@ -1,5 +1,5 @@
 #pragma once
-#include "records/main/HelpWindow.h"
+#include "records/forms/HelpWindow.h"
 
 // The guide to the registration form of the category "应用技术": a dialog
 // without border icons whose client area is 586 x 348 pixels.

@@ -3,8 +3,8 @@
 #include "records/forms/AppContext.h"
 #include <memory>
 
-#include "records/main/Unit2.h"
-#include "records/main/yyPrintUnit13.h"
+#include "records/forms/Unit2.h"
+#include "records/forms/yyPrintUnit13.h"
 
 #include <QFile>
 #include <QHBoxLayout>

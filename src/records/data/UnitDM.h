@@ -3,6 +3,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class Database;
@@ -18,11 +19,16 @@ class Table;
 // and notes whether the optional classification files are there. A table
 // that cannot be opened makes the constructor throw DbError naming it; a
 // pack that fails is reported and the file is used unpacked.
+//
+// The data layer shows no window: what it reports at creation goes to the
+// reporter its owner hands in (start-up shows each as an error box).
 class TDM : public QObject
 {
     Q_OBJECT
 public:
-    explicit TDM(const QString &dataPath, QObject *parent = nullptr);
+    using ProblemReporter = std::function<void(const QString &message)>;
+    // Without a reporter, problems go to the debug log.
+    explicit TDM(const QString &dataPath, ProblemReporter report = {}, QObject *parent = nullptr);
     ~TDM() override;
 
     // The folder "data" beside the program.
@@ -121,7 +127,9 @@ private:
     void openOptionalClassifications();
     void openTables();
     void destroyDataSets();
+    void reportProblem(const QString &message) const;
 
     std::unique_ptr<Database> m_db;
+    ProblemReporter m_report;
     QSet<QString> m_unfitFiles;   // lower-cased names the start-up check refused
 };

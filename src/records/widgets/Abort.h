@@ -1,6 +1,6 @@
 #pragma once
 #include "engine/DbError.h"
-#include "records/forms/Messages.h"
+#include "records/widgets/Messages.h"
 
 #include <exception>
 

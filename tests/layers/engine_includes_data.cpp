@@ -1,0 +1,2 @@
+// Must not build: the engine reaching up to the data module.
+#include "records/data/UnitDM.h"
