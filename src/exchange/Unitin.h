@@ -88,7 +88,12 @@ private:
     Table &staged() const;
     void setOnlyChoiceAndExit();
     void setStoringButtons();
+    void choosePackage();
     void unpackPackage(const QString &path);
+    void loadPackage();
+    void checkDuplicates();
+    void deleteStagedRecord();
+    void repackOldPackage();
     void store(ImportStore::Mode mode);
     void afterStoring(const ImportStore::Result &result);
     void setDuplicateControlsEnabled(bool enabled);

@@ -4,8 +4,9 @@
 
 #include "Report.h"
 
+#include "errors/UserError.h"
+
 #include <QString>
-#include <stdexcept>
 
 class QPainter;
 class QPrinter;
@@ -15,15 +16,10 @@ namespace report {
 
 // An output that cannot be made (no printer, a file that cannot be
 // written); the text is for the user.
-class ReportError : public std::runtime_error
+class ReportError : public UserError
 {
 public:
-    explicit ReportError(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    QString message() const { return m_message; }
-
-private:
-    QString m_message;
+    using UserError::UserError;
 };
 
 // Draws one page (index from 0) on a painter whose device is the whole
