@@ -8,6 +8,7 @@
 #include "engine/ValueText.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -262,12 +263,72 @@ void LineBlock::writeRow(const DataSet &row, const Plan &plan, int current, cons
             for (int i = 0; i < plan.names.size(); ++i)
                 putDataSetColumn(row, current, plan, i);
         }
+        // The line as a whole: values and what stands between them are
+        // never control characters, so a clean line has clean values.
+        if (m_unencodable.isEmpty() && !GbkText::isCleanText(QByteArrayView(m_data + lineStart, m_used - lineStart)))
+            refuseControlCharacter(row, plan, current);
     } catch (...) {
         m_used = lineStart;
         m_unencodable.clear();
         throw;
     }
     endLine(lineStart);
+}
+
+namespace {
+
+// What the reader refuses in a text: any character below a blank but TAB,
+// CR and LF, and DEL.
+int controlCharacterIn(const QString &text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\r' && u != u'\n') || u == 0x7F)
+            return u;
+    }
+    return -1;
+}
+
+} // namespace
+
+// Every receiving installation refuses a package with a control character
+// in a text (another program may have stored one), so the writer refuses it
+// first and names the record and the field: a package nobody can import is
+// never made.
+void LineBlock::refuseControlCharacter(const DataSet &row, const Plan &plan, int current)
+{
+    const auto text = [&](const QString &field, bool trimmed = true) {
+        const std::unique_lock<std::recursive_mutex> guard =
+            m_dataSetLock ? std::unique_lock(*m_dataSetLock) : std::unique_lock<std::recursive_mutex>();
+        const int index = row.fieldIndex(field);
+        if (index < 0)
+            return QString();
+        const QString value = current == InsertedRow ? row.asString(field) : row.textAt(current, index);
+        return trimmed ? value.trimmed() : value;
+    };
+    QString record;
+    const QString number = text(QStringLiteral("ITEM_4"));
+    const QString title = text(QStringLiteral("ITEM_3"));
+    if (!title.isEmpty())
+        record = QStringLiteral("成果“%1”（登记号%2）").arg(title, number);
+    else if (!number.isEmpty())
+        record = QStringLiteral("登记号为%1的记录").arg(number);
+    else
+        record = QStringLiteral("第 %1 条记录").arg(m_lines + 1);
+    for (int column = 0; column < plan.names.size(); ++column) {
+        if (column == plan.sjdcColumn)
+            continue;
+        const int control = controlCharacterIn(text(plan.names.at(column), false));
+        if (control < 0)
+            continue;
+        throw DbError(QStringLiteral("%1的字段“%2”含有控制字符（0x%3），接收方无法导入这样的数据，没有打包。"
+                                     "请先改正该记录。（文件%4）")
+                          .arg(record, plan.names.at(column))
+                          .arg(control, 2, 16, QLatin1Char('0'))
+                          .arg(QFileInfo(m_path).fileName()));
+    }
+    throw DbError(QStringLiteral("%1含有接收方无法读取的字节，没有打包。（文件%2）")
+                      .arg(record, QFileInfo(m_path).fileName()));
 }
 
 } // namespace ExchangeLines

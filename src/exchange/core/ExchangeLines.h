@@ -77,6 +77,7 @@ public:
 private:
     void putColumn(const DataSet &row, int current, const Plan &plan, int column);
     void putDataSetColumn(const DataSet &row, int current, const Plan &plan, int column);
+    [[noreturn]] void refuseControlCharacter(const DataSet &row, const Plan &plan, int current);
     void putRecord(const DataSet &row, int current, const Plan &plan, const DbfFile &file, int recno);
     bool putStoredText(QByteArrayView gbk, int column, qsizetype count, ExchangeText::LastValue last);
     bool putLongText(QByteArrayView gbk);
