@@ -46,11 +46,14 @@ Plan::Plan(const DataSet &row, ExchangeLine kind)
       file(row.storedFile())
 {
     applyFileRules(kind);
+    int memos = 0;
     for (int i = 0; i < names.size(); ++i) {
         const char type = row.fieldType(names.at(i));
         text.append(type == 'C' || type == 'M');
+        memos += type == 'M';
         stored.append(row.storedField(i));
     }
+    longestLine = ExchangeText::longestRecord(int(names.size()), memos);
 }
 
 // Which columns the file takes and how its lines end.
@@ -263,10 +266,8 @@ void LineBlock::writeRow(const DataSet &row, const Plan &plan, int current, cons
             for (int i = 0; i < plan.names.size(); ++i)
                 putDataSetColumn(row, current, plan, i);
         }
-        // The line as a whole: values and what stands between them are
-        // never control characters, so a clean line has clean values.
-        if (m_unencodable.isEmpty() && !GbkText::isCleanText(QByteArrayView(m_data + lineStart, m_used - lineStart)))
-            refuseControlCharacter(row, plan, current);
+        if (m_unencodable.isEmpty())
+            refuseWhatReadersRefuse(row, plan, current, lineStart);
     } catch (...) {
         m_used = lineStart;
         m_unencodable.clear();
@@ -292,33 +293,52 @@ int controlCharacterIn(const QString &text)
 } // namespace
 
 // Every receiving installation refuses a package with a control character
-// in a text (another program may have stored one), so the writer refuses it
-// first and names the record and the field: a package nobody can import is
-// never made.
+// in a text (another program may have stored one) or a record longer than
+// any it can hold, so the writer refuses them first and names the record:
+// a package nobody can import is never made.
+void LineBlock::refuseWhatReadersRefuse(const DataSet &row, const Plan &plan, int current, qsizetype lineStart)
+{
+    const QByteArrayView line(m_data + lineStart, m_used - lineStart);
+    if (line.size() > plan.longestLine) {
+        throw DbError(QStringLiteral("%1的内容超过了 %2 字节，接收方无法导入这样长的记录，没有打包。（文件%3）")
+                          .arg(recordName(row, current))
+                          .arg(plan.longestLine)
+                          .arg(QFileInfo(m_path).fileName()));
+    }
+    // Values and what stands between them are never control characters,
+    // so a clean line has clean values.
+    if (!GbkText::isCleanText(line))
+        refuseControlCharacter(row, plan, current);
+}
+
+QString LineBlock::textOf(const DataSet &row, int current, const QString &field) const
+{
+    const std::unique_lock<std::recursive_mutex> guard =
+        m_dataSetLock ? std::unique_lock(*m_dataSetLock) : std::unique_lock<std::recursive_mutex>();
+    const int index = row.fieldIndex(field);
+    if (index < 0)
+        return QString();
+    return current == InsertedRow ? row.asString(field) : row.textAt(current, index);
+}
+
+QString LineBlock::recordName(const DataSet &row, int current) const
+{
+    const QString number = textOf(row, current, QStringLiteral("ITEM_4")).trimmed();
+    const QString title = textOf(row, current, QStringLiteral("ITEM_3")).trimmed();
+    if (!title.isEmpty())
+        return QStringLiteral("成果“%1”（登记号%2）").arg(title, number);
+    if (!number.isEmpty())
+        return QStringLiteral("登记号为%1的记录").arg(number);
+    return QStringLiteral("第 %1 条记录").arg(m_lines + 1);
+}
+
 void LineBlock::refuseControlCharacter(const DataSet &row, const Plan &plan, int current)
 {
-    const auto text = [&](const QString &field, bool trimmed = true) {
-        const std::unique_lock<std::recursive_mutex> guard =
-            m_dataSetLock ? std::unique_lock(*m_dataSetLock) : std::unique_lock<std::recursive_mutex>();
-        const int index = row.fieldIndex(field);
-        if (index < 0)
-            return QString();
-        const QString value = current == InsertedRow ? row.asString(field) : row.textAt(current, index);
-        return trimmed ? value.trimmed() : value;
-    };
-    QString record;
-    const QString number = text(QStringLiteral("ITEM_4"));
-    const QString title = text(QStringLiteral("ITEM_3"));
-    if (!title.isEmpty())
-        record = QStringLiteral("成果“%1”（登记号%2）").arg(title, number);
-    else if (!number.isEmpty())
-        record = QStringLiteral("登记号为%1的记录").arg(number);
-    else
-        record = QStringLiteral("第 %1 条记录").arg(m_lines + 1);
+    const QString record = recordName(row, current);
     for (int column = 0; column < plan.names.size(); ++column) {
         if (column == plan.sjdcColumn)
             continue;
-        const int control = controlCharacterIn(text(plan.names.at(column), false));
+        const int control = controlCharacterIn(textOf(row, current, plan.names.at(column)));
         if (control < 0)
             continue;
         throw DbError(QStringLiteral("%1的字段“%2”含有控制字符（0x%3），接收方无法导入这样的数据，没有打包。"
