@@ -121,6 +121,10 @@ void LineBlock::putPiece(QStringView text)
 
 void LineBlock::putPiece(QByteArrayView gbk)
 {
+    // An empty text may have no bytes at all, and copying from nowhere is
+    // undefined even for nothing.
+    if (gbk.isEmpty())
+        return;
     std::memcpy(room(gbk.size()), gbk.data(), size_t(gbk.size()));
     m_used += gbk.size();
 }
