@@ -1,5 +1,7 @@
 #include "StartUp.h"
 
+#include "DataFolderLock.h"
+
 #include "records/widgets/AppInfo.h"
 #include "engine/DbError.h"
 #include "exchange/CodeManage.h"
@@ -49,6 +51,7 @@
 #include <QLocale>
 #include <QTranslator>
 #include <QStandardPaths>
+#include <cstdio>
 
 namespace StartUp {
 
@@ -190,13 +193,27 @@ int run(QApplication &app)
     SingleInstance instance;
     if (!instance.tryAcquire())
         return 0;
-    Windows windows(TDM::defaultDataPath());
+    const QString dataPath = TDM::defaultDataPath();
+    DataFolderLock folder(dataPath);
+    switch (folder.acquire()) {
+    case DataFolderLock::Outcome::HeldElsewhere:
+        return 0;
+    case DataFolderLock::Outcome::ReadOnly:
+        reportFatal(folder.problem());
+        return 1;
+    case DataFolderLock::Outcome::Acquired:
+        break;
+    }
+    Windows windows(dataPath);
     windows.mainForm()->show();
     return app.exec();
 }
 
+// Also written out, for whoever started the program from a terminal.
 void reportFatal(const QString &message)
 {
+    fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    fflush(stderr);
     Messages::show(nullptr, AppInfo::productName(), message, QMessageBox::Critical);
 }
 
