@@ -39,6 +39,7 @@
 #include "records/pages/Unitpage8.h"
 #include "records/pages/Unitpage9.h"
 #include "records/forms/Unittree.h"
+#include "records/forms/WindowStacking.h"
 #include "records/main/Unitwel.h"
 #include "records/unit/dw_Unit.h"
 #include "records/forms/yyPrintUnit13.h"
@@ -85,6 +86,7 @@ void setUpApplication(QApplication &app)
     app.setApplicationDisplayName(AppInfo::applicationTitle());
     loadQtTranslations(app);
     useChineseLocale();
+    WindowStacking::stackOverOpeners(app);
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(12);
     app.setFont(font);
