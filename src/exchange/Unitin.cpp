@@ -264,6 +264,7 @@ void TFormin::setOnlyChoiceAndExit()
     Button1->setEnabled(true);
     Button5->setEnabled(true);
     Button2->setEnabled(true);
+    btnformat->setEnabled(true);
     for (QPushButton *b : {Button3, Button4, Button6, Button7, Button8})
         b->setEnabled(false);
     DBGrid1->setEnabled(true);
@@ -271,8 +272,16 @@ void TFormin::setOnlyChoiceAndExit()
 
 void TFormin::setStoringButtons()
 {
-    for (QPushButton *b : {Button1, Button2, Button3, Button4, Button6, Button7, Button8, Button5})
+    for (QPushButton *b : {Button1, Button2, Button3, Button4, Button6, Button7, Button8, Button5, btnformat})
         b->setEnabled(false);
+}
+
+// The window keeps painting while a package loads; a click on one of these
+// would replace or leave the folder being read.
+void TFormin::setLoadingButtons(bool loading)
+{
+    for (QPushButton *b : {Button1, Button2, Button3, Button5, btnformat})
+        b->setEnabled(!loading);
 }
 
 void TFormin::showCounts()
@@ -295,7 +304,9 @@ void TFormin::choosePackage()
     const QString path = chooseFile(QStringLiteral("请选择要导入的文件夹"));
     if (path.isEmpty())
         return;
-    Edit1->setText(QDir::toNativeSeparators(path).toUpper());
+    // As chosen: on a disk that tells case apart, the upper-cased name
+    // would be another file.
+    Edit1->setText(QDir::toNativeSeparators(path));
     if (!ImportStaging::isPackageName(path)) {
         Messages::show(this, QStringLiteral("请注意！"), QStringLiteral("请选择正确导入包,名字是CGSBQY.ARJ!"),
                        QMessageBox::NoIcon);
@@ -334,6 +345,7 @@ void TFormin::loadPackage()
 {
     if (!m_unpacked)
         return;
+    setLoadingButtons(true);
     Panel4->show();
     dm().DS_temp_in->setDataSet(nullptr);
     int records = 0;
@@ -353,6 +365,7 @@ void TFormin::loadPackage()
             m_unpacked.reset();
             dm().DS_temp_in->setDataSet(&staged());
             Panel4->hide();
+            setLoadingButtons(false);
             Button3->setEnabled(false);
         });
         WaitCursor wait;
@@ -562,15 +575,24 @@ void TFormin::repackOldPackage()
 
 void TFormin::Button5Click()
 {
-    runGuarded(this, [this] {
-        if (Button6->isEnabled()
-            && Messages::show(this, QStringLiteral("请注意！"), QStringLiteral("是否保存导入数据？"),
-                              QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
-                   == QMessageBox::Yes) {
-            Button6Click();
-        }
-        setOnlyChoiceAndExit();
-        Panel1->hide();
-        accept();
-    });
+    runGuarded(this, [this] { leave(); });
+}
+
+void TFormin::reject()
+{
+    if (Button5->isEnabled())
+        runGuarded(this, [this] { leave(); });
+}
+
+void TFormin::leave()
+{
+    if (Button6->isEnabled()
+        && Messages::show(this, QStringLiteral("请注意！"), QStringLiteral("是否保存导入数据？"),
+                          QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
+               == QMessageBox::Yes) {
+        Button6Click();
+    }
+    setOnlyChoiceAndExit();
+    Panel1->hide();
+    accept();
 }
