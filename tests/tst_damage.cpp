@@ -16,7 +16,12 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <sqlite3.h>
+#include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -365,6 +370,54 @@ private slots:
         QVERIFY2(dataset.contains("t.dbf") || dataset.contains("t.dbt"), qPrintable(dataset));
     }
 
+    // Cut between two of the reader's size checks, the mapped view has no
+    // bytes behind it any more: the read under way must not end the
+    // program, and from then on the table reads as damaged and takes no
+    // writes. Then the same with the cut at any moment of whole scans.
+    void tableCutUnderAScan()
+    {
+        QList<QVariantList> rows;
+        for (int i = 0; i < 20000; ++i)
+            rows.append({QString::number(i).repeated(3)});
+        makeTable(m_dir->path(), "t.dbf", {dbfField("NAME", 'C', 100)}, rows);
+        const QByteArray whole = readFile(path("t.dbf"));
+        {
+            Database db(m_dir->path());
+            auto file = db.file("t");
+            QCOMPARE(file->value(0, 0).toString(), QString("000"));
+            QCOMPARE(file->value(10, 0).toString(), QString("101010"));
+            QVERIFY(QFile(path("t.dbf")).resize(4096));
+            // Row 600 lies in the stretch just checked, on a page now gone.
+            errorOf([&] { file->value(600, 0); });
+            const QString after = errorOf([&] { file->value(601, 0); });
+            QVERIFY2(after.contains("t.dbf"), qPrintable(after));
+            QVERIFY(!errorOf([&] { file->append({{0, QString("x")}}); }).isEmpty());
+        }
+        for (int round = 0; round < 20; ++round) {
+            QFile::remove(path("t.dbf"));
+            writeFileAt(path("t.dbf"), 0, whole);
+            Database db(m_dir->path());
+            auto file = db.file("t");
+            std::atomic<bool> scanning{false};
+            std::thread cutter([&] {
+                while (!scanning.load())
+                    std::this_thread::yield();
+                std::this_thread::sleep_for(std::chrono::microseconds(200 * round));
+                QFile(path("t.dbf")).resize(whole.size() / 5);
+            });
+            const QString error = errorOf([&] {
+                for (int pass = 0; pass < 4; ++pass) {
+                    for (int recno = 0; recno < file->recordCount(); ++recno) {
+                        scanning = true;
+                        file->value(recno, 0);
+                    }
+                }
+            });
+            cutter.join();
+            QVERIFY2(error.isEmpty() || error.contains("t.dbf"), qPrintable(error));
+        }
+    }
+
     // A read that fails while SQLite steps through a table (here: rows
     // gathered by a bulk append that cannot be written) becomes the
     // statement's error instead of an exception through SQLite's C code.
@@ -390,6 +443,76 @@ private slots:
         query.open();
         QCOMPARE(query.recordCount(), 1);
         QCOMPARE(query.asString("M1"), QString("乙一"));
+    }
+
+    // Whatever a write inside a statement throws, a standard exception or
+    // not, the statement fails with the engine's error and the connection
+    // goes on; nothing unwinds through SQLite.
+    void anyFailureInsideSqlBecomesAnError()
+    {
+        makeTable(m_dir->path(), "t.dbf", MemoTable);
+        Database db(m_dir->path());
+        const auto insert = [&] {
+            db.execute("insert into t (NAME, M1) values (:n, :m)", {{"n", "甲"}, {"m", "甲一"}});
+        };
+        IoFaults::raiseNth(1, [] { throw 42; });
+        QVERIFY2(errorOf(insert).contains("未知错误"), "a thrown int");
+        IoFaults::raiseNth(1, [] { throw std::logic_error("broken rule"); });
+        QVERIFY2(errorOf(insert).contains("broken rule"), "a logic error");
+        IoFaults::clear();
+        insert();
+        Query query(&db);
+        query.setSql("select * from t");
+        query.open();
+        QCOMPARE(query.recordCount(), 1);
+        QCOMPARE(query.asString("M1"), QString("甲一"));
+    }
+
+    // A value SQLite refuses to bind is an error, never a NULL that writes
+    // the field blank.
+    void aValueThatCannotBeBoundIsRefused()
+    {
+        makeTable(m_dir->path(), "t.dbf", MemoTable, {{"甲", "甲一", "甲二"}});
+        Database db(m_dir->path());
+        sqlite3_limit(db.sqlite(), SQLITE_LIMIT_LENGTH, 64);
+        const QString error = errorOf([&] {
+            db.execute("update t set M1=:m", {{"m", longText("长", 40)}});
+        });
+        QVERIFY2(error.contains(":m"), qPrintable(error));
+        Query query(&db);
+        query.setSql("select * from t");
+        query.open();
+        QCOMPARE(query.asString("M1"), QString("甲一"));
+    }
+
+    // A folder whose renames cannot be made durable stops the pack with the
+    // folder named; the table keeps every live row either way.
+    void aFolderThatCannotBeSyncedStopsThePack()
+    {
+        const QString source = path("source");
+        QDir().mkpath(source);
+        makeTable(source, "t.dbf", MemoTable, {{"甲", "甲一", "甲二"}, {"乙", "乙一", "乙二"}});
+        {
+            Database db(source);
+            db.execute("delete from t where NAME='乙'");
+        }
+        QStringList errors;
+        for (int failing = 1; failing < 40; ++failing) {
+            const QString work = path(QString("run%1").arg(failing));
+            QDir().mkpath(work);
+            for (const QString &name : {"t.dbf", "t.dbt"})
+                QVERIFY(QFile::copy(QDir(source).filePath(name), QDir(work).filePath(name)));
+            IoFaults::failNth(failing);
+            errors << errorOf([&] { DbfFile::pack(QDir(work).filePath("t.dbf")); });
+            IoFaults::clear();
+            Database db(work);
+            Query query(&db);
+            query.setSql("select NAME, M1 from t");
+            query.open();
+            QCOMPARE(query.recordCount(), 1);
+            QCOMPARE(query.asString("M1"), QString("甲一"));
+        }
+        QVERIFY2(errors.filter("无法把文件夹").size() >= 2, qPrintable(errors.join(" | ")));
     }
 
     // Each write and flush of a session of posts, a bulk append, a delete

@@ -16,6 +16,7 @@ namespace {
 std::atomic<int> countdown{0};
 std::atomic<int> killCountdown{0};
 std::atomic<int> asked{0};
+std::atomic<void (*)()> raiser{nullptr};
 
 // One step of a countdown; true when it reaches its end here.
 bool countedDown(std::atomic<int> &counter)
@@ -42,6 +43,7 @@ namespace IoFaults {
 
 void failNth(int n)
 {
+    raiser = nullptr;
     asked = 0;
     killCountdown = 0;
     countdown = n;
@@ -51,6 +53,12 @@ void killNth(int n)
 {
     failNth(0);
     killCountdown = n;
+}
+
+void raiseNth(int n, void (*raise)())
+{
+    failNth(n);
+    raiser = raise;
 }
 
 void clear()
@@ -68,7 +76,11 @@ bool failHere()
     ++asked;
     if (countedDown(killCountdown))
         killNow();
-    return countedDown(countdown);
+    if (!countedDown(countdown))
+        return false;
+    if (void (*raise)() = raiser.exchange(nullptr))
+        raise();
+    return true;
 }
 
 } // namespace IoFaults

@@ -12,10 +12,14 @@ void failNth(int n);
 // The process is killed (SIGKILL) just before the nth write or flush from
 // now: what a kill at that instant leaves on the disk.
 void killNth(int n);
+// The nth write or flush from now calls `raise` instead of failing: the
+// exception it throws leaves that write, whatever its kind. Tests so walk
+// the paths of errors that are not the engine's own.
+void raiseNth(int n, void (*raise)());
 // No more failures; the count of writes starts again.
 void clear();
-// Writes and flushes asked about since the last failNth(), killNth() or
-// clear().
+// Writes and flushes asked about since the last failNth(), raiseNth(),
+// killNth() or clear().
 int seen();
 // Asked by each write or flush: true when it is to fail.
 bool failHere();

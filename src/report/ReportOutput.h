@@ -4,8 +4,10 @@
 
 #include "Report.h"
 
+#include "errors/UserError.h"
+
+#include <QRect>
 #include <QString>
-#include <stdexcept>
 
 class QPainter;
 class QPrinter;
@@ -15,16 +17,18 @@ namespace report {
 
 // An output that cannot be made (no printer, a file that cannot be
 // written); the text is for the user.
-class ReportError : public std::runtime_error
+class ReportError : public UserError
 {
 public:
-    explicit ReportError(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    QString message() const { return m_message; }
-
-private:
-    QString m_message;
+    using UserError::UserError;
 };
+
+// The width in millimetres a text takes on one line at its style's own
+// size, as the printed form sets it.
+double textWidthMm(const QString &text, const TextStyle &style);
+// The size at which an item's text is printed: its style's own, or smaller
+// where the style lets it shrink to fit its box.
+double printedPointSize(const DrawItem &item);
 
 // Draws one page (index from 0) on a painter whose device is the whole
 // sheet of paper: millimetres are scaled to the device's width.
@@ -52,6 +56,11 @@ public:
     // ReportError when no printer can take it.
     virtual void print(const Document &doc, int firstPage, int lastPage) = 0;
 };
+
+// Where the preview window goes on a screen whose free area is
+// `available`: as large as a page wants, within that area (frame and title
+// bar included).
+QRect previewGeometry(const QRect &available);
 
 // Preview in a print-preview dialog; print on the system's default printer
 // without a dialog.
