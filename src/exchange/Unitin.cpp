@@ -388,6 +388,8 @@ void TFormin::loadPackage()
     QString done = QStringLiteral("导入完毕！");
     if (result.shortLines > 0)
         done += QStringLiteral("\n其中有%1行数据少于表的列数，缺少的数据为空。").arg(result.shortLines);
+    if (!result.notes().isEmpty())
+        done += QLatin1Char('\n') + result.notes();
     Messages::ShowWarning(this, done);
 }
 

@@ -72,16 +72,13 @@ void Tdw_Form::afterLoad(const DataSet &row)
 
 // ---- save and leave -----------------------------------------------------------
 
-QStringList Tdw_Form::values() const
+// The fifteen values, one per bound field.
+OwnUnitProfile::ColumnValues Tdw_Form::values() const
 {
-    QStringList values;
-    for (const QString &column : OwnUnitProfile::columns()) {
-        QString value;
-        for (const Binding &b : bindings()) {
-            if (b.field == column && b.value)
-                value = b.value().toString();
-        }
-        values << value;
+    OwnUnitProfile::ColumnValues values;
+    for (const Binding &b : bindings()) {
+        if (!b.field.isEmpty() && b.value)
+            values.append({b.field, b.value().toString()});
     }
     return values;
 }
