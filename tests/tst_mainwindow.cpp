@@ -227,6 +227,9 @@ private slots:
         // A person of another region does not count for this record.
         addPerson(db(), u"2006000002"_s, u"X01"_s, u"李四"_s);
         form()->prepareFilters();
+        // The marks count the persons without filtering the persons table,
+        // which other windows read.
+        const QString personsFilter = f.dm()->TblCgwcr->filter();
 
         selectRow(0);
         QVERIFY(f.notDone().isEmpty());
@@ -253,6 +256,7 @@ private slots:
         form()->MarkIncompletePages();
         QVERIFY(form()->CheckPagesDone());
         verifyLocked(false);
+        QCOMPARE(f.dm()->TblCgwcr->filter(), personsFilter);
 
         // Category 2 asks other fields and never page 2.
         addAchievement(db(), u"2006000004"_s, u"2"_s, u"软"_s, Region, {otherField, page2Field});
@@ -308,6 +312,8 @@ private slots:
         // The lock now speaks for the record shown, which has no person.
         QCOMPARE(f.notDone(), QStringList{"btn_page08"});
         verifyLocked(true);
+        for (const Table *children : {f.dm()->TblCgwcdw, f.dm()->tblzlqk, f.dm()->Tbljdwyhmd, f.dm()->TblCgwcr})
+            QVERIFY2(!children->filtered(), qPrintable(children->filter()));
     }
 
     void deletingTheLastRowsKeepsTheFirstCurrent()

@@ -146,31 +146,50 @@ void TDM::makeLookupTables()
 
 void TDM::addLookupFields()
 {
+    addChildLookups(ChildRows::Kind::Persons, *TblCgwcr);
+    addChildLookups(ChildRows::Kind::Committee, *Tbljdwyhmd);
+    addChildLookups(ChildRows::Kind::Patents, *tblzlqk);
     const QString code = QStringLiteral("XXDM");
     const QString text = QStringLiteral("XXMC");
-    TblCgwcr->addLookupField(QStringLiteral("V_181"), QStringLiteral("ITEM_181"), TblCgwcr_181,
-                             code, text, QStringLiteral("性别"));
-    TblCgwcr->addLookupField(QStringLiteral("V_183"), QStringLiteral("ITEM_183"), TblCgwcr_183,
-                             code, text, QStringLiteral("技术职称"));
-    TblCgwcr->addLookupField(QStringLiteral("V_184"), QStringLiteral("ITEM_184"), TblCgwcr_184,
-                             code, text, QStringLiteral("文化程度"));
-    TblCgwcr->addLookupField(QStringLiteral("V_188"), QStringLiteral("ITEM_188"), TblCgwcr_188,
-                             code, text, QStringLiteral("是否留学归国"));
-    // The committee stores the role as text; its lookup shows the role's code.
-    Tbljdwyhmd->addLookupField(QStringLiteral("V_191"), QStringLiteral("ITEM_191"), Tbljdwyhmd_191,
-                               text, code, QStringLiteral("鉴定会职务"));
-    Tbljdwyhmd->addLookupField(QStringLiteral("V_193"), QStringLiteral("ITEM_193"), Tbljdwyhmd_193,
-                               code, text, QStringLiteral("性别"));
-    Tbljdwyhmd->addLookupField(QStringLiteral("V_198"), QStringLiteral("ITEM_198"), Tbljdwyhmd_198,
-                               code, text, QStringLiteral("技术职称"));
-    tblzlqk->addLookupField(QStringLiteral("V_st"), QStringLiteral("PATENT_ST"), Tblzlqk_st, code,
-                            text, QStringLiteral("专利状况"));
-    tblzlqk->addLookupField(QStringLiteral("V_ty"), QStringLiteral("PATENT_TY"), Tblzlqk_ty, code,
-                            text, QStringLiteral("专利类型"));
     Tblexpert->addLookupField(QStringLiteral("V_181"), QStringLiteral("item_181"), TblCgwcr_181,
                               code, text, QStringLiteral("性别"));
     Tblexpert->addLookupField(QStringLiteral("V_124_1"), QStringLiteral("item_124_1"),
                               Tblexpert_124_1, code, text, QStringLiteral("研究领域"));
+}
+
+void TDM::addChildLookups(ChildRows::Kind kind, DataSet &rows)
+{
+    const QString code = QStringLiteral("XXDM");
+    const QString text = QStringLiteral("XXMC");
+    switch (kind) {
+    case ChildRows::Kind::Units:
+        return;
+    case ChildRows::Kind::Persons:
+        rows.addLookupField(QStringLiteral("V_181"), QStringLiteral("ITEM_181"), TblCgwcr_181, code, text,
+                            QStringLiteral("性别"));
+        rows.addLookupField(QStringLiteral("V_183"), QStringLiteral("ITEM_183"), TblCgwcr_183, code, text,
+                            QStringLiteral("技术职称"));
+        rows.addLookupField(QStringLiteral("V_184"), QStringLiteral("ITEM_184"), TblCgwcr_184, code, text,
+                            QStringLiteral("文化程度"));
+        rows.addLookupField(QStringLiteral("V_188"), QStringLiteral("ITEM_188"), TblCgwcr_188, code, text,
+                            QStringLiteral("是否留学归国"));
+        return;
+    case ChildRows::Kind::Committee:
+        // The committee stores the role as text; its lookup shows the role's code.
+        rows.addLookupField(QStringLiteral("V_191"), QStringLiteral("ITEM_191"), Tbljdwyhmd_191, text, code,
+                            QStringLiteral("鉴定会职务"));
+        rows.addLookupField(QStringLiteral("V_193"), QStringLiteral("ITEM_193"), Tbljdwyhmd_193, code, text,
+                            QStringLiteral("性别"));
+        rows.addLookupField(QStringLiteral("V_198"), QStringLiteral("ITEM_198"), Tbljdwyhmd_198, code, text,
+                            QStringLiteral("技术职称"));
+        return;
+    case ChildRows::Kind::Patents:
+        rows.addLookupField(QStringLiteral("V_st"), QStringLiteral("PATENT_ST"), Tblzlqk_st, code, text,
+                            QStringLiteral("专利状况"));
+        rows.addLookupField(QStringLiteral("V_ty"), QStringLiteral("PATENT_TY"), Tblzlqk_ty, code, text,
+                            QStringLiteral("专利类型"));
+        return;
+    }
 }
 
 void TDM::makeDataSources()

@@ -1,4 +1,6 @@
 #pragma once
+#include "records/data/ChildRows.h"
+
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -7,6 +9,7 @@
 #include <memory>
 
 class Database;
+class DataSet;
 class DataSetModel;
 class Query;
 class Table;
@@ -114,6 +117,10 @@ public:
     DataSetModel *DSQexpert = nullptr;
     DataSetModel *DSQdwqk = nullptr;
     DataSetModel *DS_null = nullptr;
+
+    // The lookup fields of a child list ("V_181" the sex's name and so on)
+    // on any dataset of its rows.
+    void addChildLookups(ChildRows::Kind kind, DataSet &rows);
 
 private:
     void makeDataSets();

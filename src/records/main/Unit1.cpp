@@ -12,6 +12,7 @@
 #include "exchange/CodeManage.h"
 #include "exchange/Unitout.h"
 #include "records/data/AchievementList.h"
+#include "records/data/ChildRows.h"
 #include "records/main/QueryBuilderPanel.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/widgets/Messages.h"
@@ -647,13 +648,8 @@ void TMainForm::markRules(const QString &filter)
 // A record needs at least one completing person.
 void TMainForm::markMissingPersons()
 {
-    Table &persons = *dm().TblCgwcr;
-    persons.close();
-    persons.setFilter(AchievementList::recordKeyFilter(currentField(QStringLiteral("ITEM_4")),
-                                                       currentField(QStringLiteral("ITEM_DQDM"))));
-    persons.setFiltered(true);
-    persons.open();
-    if (persons.isEmpty())
+    const Numbering::RecordKey key{currentField(QStringLiteral("ITEM_4")), currentField(QStringLiteral("ITEM_DQDM"))};
+    if (ChildRows::count(dm().database(), ChildRows::Kind::Persons, key) == 0)
         btn_page08->setKind(SectionButton::NotDone);
 }
 
@@ -886,15 +882,5 @@ void TMainForm::showListAfterFailedDelete(int position)
 
 void TMainForm::deleteChildRows(const QString &item4, const QString &itemDqdm)
 {
-    const Filter filter = AchievementList::recordKeyFilter(item4, itemDqdm);
-    for (Table *children : {dm().TblCgwcdw, dm().tblzlqk, dm().Tbljdwyhmd, dm().TblCgwcr}) {
-        children->close();
-        children->setFilter(filter);
-        children->setFiltered(true);
-        children->open();
-        for (int left = children->recordCount(); left > 0 && !children->isEmpty(); --left) {
-            children->first();
-            children->remove();
-        }
-    }
+    ChildRows::removeAll(dm().database(), {item4, itemDqdm});
 }
