@@ -129,7 +129,7 @@ private slots:
             u().cb_163->setChecked(false);
             QVERIFY(PagesFixture::choose(u().cb_63, u"100"_s));
             page->btnSave01->click();
-            QCOMPARE(m_log.last(), u"存储成功！"_s);
+            QCOMPARE(m_log.last(), Messages::Texts::stored());
             page->quit01->click();
         }));
         QVERIFY(f.main()->btn_page04->isDone());
@@ -248,7 +248,7 @@ private slots:
             u().Edt_41_2->setText(u"010-1"_s);
             m_log.answers = {QMessageBox::No};
             page->quit01->click();
-            QCOMPARE(m_log.last(), u"记录已经更改,是否保存？"_s);
+            QCOMPARE(m_log.last(), Messages::Texts::leaveQuestion());
         }));
         QCOMPARE(f.list().asString(u"item_37"_s), u"上海市长宁路8号"_s);
     }

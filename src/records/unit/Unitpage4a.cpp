@@ -352,7 +352,7 @@ bool TFpage4a::saveAndReport(bool explicitSave)
         SaveUnitPage();
         if (!explicitSave)
             return;
-        Messages::ShowWarning(this, QStringLiteral("存储成功！"));
+        Messages::ShowWarning(this, Messages::Texts::stored());
         Edit1->clear();
     });
 }
@@ -385,7 +385,7 @@ void TFpage4a::quit01Click()
 void TFpage4a::leavePage()
 {
     checkInput();
-    if (!confirmLeave(QStringLiteral("记录已经更改,是否保存？")))
+    if (!confirmLeave(Messages::Texts::leaveQuestion()))
         return;
     if (!dm().Tblunit->isEmpty())
         context().recordHost().unitPageLeft();
@@ -473,7 +473,7 @@ void TFpage4a::Button4Click()
             Messages::ShowWarning(this, QStringLiteral("本单位情况不能删除！"));
             return;
         }
-        if (Messages::show(this, QStringLiteral("提示信息"), QStringLiteral("是否删除该项目？!"),
+        if (Messages::show(this, QStringLiteral("提示信息"), Messages::Texts::deleteItemQuestion(),
                            QMessageBox::Information, QMessageBox::Yes | QMessageBox::No)
             == QMessageBox::Yes)
             dm().Tblunit->remove();

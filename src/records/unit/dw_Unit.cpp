@@ -87,7 +87,7 @@ bool Tdw_Form::save()
 {
     checkInput();
     OwnUnitProfile::store(*context().dm().database(), values());
-    Messages::ShowWarning(this, QStringLiteral("存储成功！"));
+    Messages::ShowWarning(this, Messages::Texts::stored());
     Query &profile = *context().dm().Qrydwqk;
     profile.close();
     profile.open();
@@ -109,7 +109,7 @@ void Tdw_Form::Button2Click()
 {
     runGuarded(this, [this] {
         checkInput();
-        if (confirmLeave(QStringLiteral("记录已经更改,是否保存？")) && isVisible())
+        if (confirmLeave(Messages::Texts::leaveQuestion()) && isVisible())
             accept();
     });
 }
