@@ -148,6 +148,9 @@ public:
     // Every later write throws DbError with this text (a check of the
     // program's own found the file unfit).
     void refuseWrites(const QString &reason);
+    // False when a write would be refused (opened read-only, damaged, or
+    // found unfit), so that a caller can leave the file alone beforehand.
+    bool isWritable() const;
     // Increases with every change made through this object; datasets use it
     // to notice appends and deletes made by other datasets on the same file.
     quint64 generation() const;
