@@ -341,26 +341,29 @@ private slots:
     {
         page().LoadUnitPage();
         page().setResult(QDialog::Rejected);
-        const QList<UnitProfile::RequiredText> &required = UnitProfile::requiredTexts();
-        QStringList expected, seen;
-        for (const UnitProfile::RequiredText &r : required) {
+        const QList<std::pair<QWidget *, QString>> required = {
+            {page().edt_9, u"\"单位名称\"不能为空！"_s},
+            {page().Edt_37, u"\"通讯地址\"不能为空！"_s},
+            {page().Edt_38, u"\"邮政编码\"不能为空！"_s},
+            {page().edt_420, u"\"单位法人\"不能为空！"_s},
+            {page().Edt_39, u"\"单位电话\"不能为空！"_s},
+            {page().Edt_40, u"\"单位传真\"不能为空！"_s},
+            {page().Memo3, u"\"单位简介\"不能为空！"_s},
+            {page().Edt_41, u"\"联系部门\"不能为空！"_s},
+            {page().Edt_41_2, u"\"联系部门电话\"不能为空！"_s},
+        };
+        for (const auto &[control, message] : required) {
             log.boxes.clear();
             page().quit01Click();
-            QCOMPARE(log.boxes.size(), 1);
-            seen << log.boxes.first().text;
-            expected << r.message;
+            QCOMPARE(log.texts(), QStringList{message});
+            QCOMPARE(log.lastCaption(), u"Dravik"_s);
             QCOMPARE(page().result(), int(QDialog::Rejected));
             // A text of blanks counts as filled.
-            QWidget *control = page().findChild<QWidget *>(r.control);
             if (auto *edit = qobject_cast<QLineEdit *>(control))
                 edit->setText(u" "_s);
             else
                 qobject_cast<QPlainTextEdit *>(control)->setPlainText(u" "_s);
         }
-        QCOMPARE(seen, expected);
-        QCOMPARE(seen.first(), u"\"单位名称\"不能为空！"_s);
-        QCOMPARE(seen.at(3), u"\"单位法人\"不能为空！"_s);
-        QCOMPARE(seen.last(), u"\"联系部门电话\"不能为空！"_s);
 
         log.boxes.clear();
         log.answer = QMessageBox::No;
