@@ -183,6 +183,8 @@ private slots:
         QVERIFY2(helper.ok(), qPrintable(helper.error()));
         QCOMPARE(m_log.texts().mid(m_log.boxes.size() - 2),
                  QStringList({u"确定要更改成果年份吗？"_s, u"成果年份修改成功！"_s}));
+        QCOMPARE(m_log.boxes.at(m_log.boxes.size() - 2).caption, u"请注意！"_s);
+        QCOMPARE(m_log.lastCaption(), u"Dravik"_s);
         QCOMPARE(countRows(db(), ImportStaging::kjcgTable(), u"item_4='2030000001'"_s), 1);
         QCOMPARE(countRows(db(), u"CGWCRtemp.dbf"_s, u"item_4='2030000001'"_s), 1);
     }
@@ -205,6 +207,7 @@ private slots:
         form->setFileChooser([&](QWidget *, const QString &) { return partial; });
         form->Button2Click();
         QCOMPARE(m_log.last(), u"包内文件不正确，可能有缺失!"_s);
+        QCOMPARE(m_log.lastCaption(), u"请注意！"_s);
         QVERIFY(fileIn(out, u"cgsbqy.arj"_s).isEmpty());
 
         packFiles(out, u"CGSB12.ARJ"_s, members);
@@ -214,6 +217,7 @@ private slots:
         QCOMPARE(m_log.last(), u"文件夹中已有%1，是否替换？"_s.arg(QDir::toNativeSeparators(QDir(out).filePath(u"cgsbqy.arj"_s))));
         form->Button2Click();
         QCOMPARE(m_log.last(), u"你已改名成功!文件在"_s + QDir::toNativeSeparators(QDir(out).filePath(u"cgsbqy.arj"_s)));
+        QCOMPARE(m_log.lastCaption(), u"Dravik"_s);
 
         QTemporaryDir check;
         QStringList unpacked = unpackFiles(QDir(out).filePath(u"cgsbqy.arj"_s), check.path());

@@ -6,6 +6,7 @@
 // below saying where is a failure too.
 
 #include "printing/ReportPages.h"
+#include "report/ReportOutput.h"
 #include "support/PrintFixture.h"
 
 #include <QRegularExpression>
@@ -548,6 +549,27 @@ private slots:
         QVERIFY(m_log.boxes.isEmpty());
     }
 
+    // The brief fills its frame from the left: no empty caption column.
+    void briefOverTheWholeWidth()
+    {
+        prepareRecord();
+        for (const QString &page : {u"TyyPrint09"_s, u"TrjPrint07"_s}) {
+            const report::Document doc = f.print()->previewDocument(page);
+            const report::Page &p = doc.pages[0];
+            QRectF frame;
+            QRectF brief;
+            for (const report::DrawItem &item : p.items) {
+                if (item.type == report::DrawItem::Box && item.mm.height() > 100)
+                    frame = item.mm;
+                if (item.type == report::DrawItem::Text && item.text == m_values.value(u"ITEM_13_1"_s))
+                    brief = item.mm;
+                QVERIFY2(item.type != report::DrawItem::Line, qPrintable(page + u": a rule inside the frame"_s));
+            }
+            QVERIFY(frame.isValid() && brief.isValid());
+            QVERIFY2(brief.left() - frame.left() < 3 && frame.right() - brief.right() < 3, qPrintable(page));
+        }
+    }
+
     // Each code of each group ticked in turn prints "√" before its own
     // caption; every group of a page at once, one code each.
     void everyOptionPrintsItsCaption_data()
@@ -589,6 +611,12 @@ private slots:
                 for (const auto &[code, caption] : g.options)
                     QVERIFY2(doc.pages[0].has(options.prefix + g.field + u'_' + code),
                              qPrintable(g.field + u" "_s + code));
+            }
+            // Long names are set at their own size, never shrunk to fit.
+            for (const report::DrawItem &item : doc.pages[0].items) {
+                if (item.type == report::DrawItem::Text && captions.contains(item.text))
+                    QVERIFY2(report::printedPointSize(item) >= item.style.pointSize,
+                             qPrintable(item.text + u" is printed smaller"_s));
             }
             QStringList printed;
             for (const QString &line : pageLines(doc)) {

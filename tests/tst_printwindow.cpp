@@ -7,6 +7,8 @@
 #include "support/PrintFixture.h"
 
 #include <QFileInfo>
+#include <QScreen>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -308,6 +310,67 @@ private slots:
         QFETCH(QString, footer);
         if (!footer.isEmpty())
             QCOMPARE(f.jobs[0].texts[0].last(), footer);
+    }
+
+    // On every panel the buttons keep apart and inside the window; the
+    // start page's content reaches down its lower half.
+    void panelsLaidOut()
+    {
+        QVERIFY(prepare(Applied));
+        TPrintForm *w = f.print();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const QList<QWidget *> panels = {w->Panel1, w->Panel2, w->Panel3, w->Panel4, w->Panel5};
+        for (QWidget *panel : panels) {
+            w->ShowPanel(int(panels.indexOf(panel)) + 1);
+            QCoreApplication::processEvents();
+            QList<QRect> shown;
+            for (QPushButton *b : panel->findChildren<QPushButton *>()) {
+                if (b->isVisibleTo(w))
+                    shown << QRect(b->mapTo(w, QPoint(0, 0)), b->size());
+            }
+            QVERIFY(!shown.isEmpty());
+            for (int i = 0; i < shown.size(); ++i) {
+                QVERIFY2(w->rect().contains(shown[i]), qPrintable(panel->objectName()));
+                for (int j = i + 1; j < shown.size(); ++j)
+                    QVERIFY2(!shown[i].adjusted(-2, -2, 2, 2).intersects(shown[j]),
+                             qPrintable(panel->objectName() + u": buttons touch"_s));
+            }
+        }
+        w->ShowPanel(5);
+        QCoreApplication::processEvents();
+        QWidget *word = w->Button6;
+        QVERIFY(word->mapTo(w, QPoint(0, word->height())).y() > w->height() / 2);
+        w->hide();
+    }
+
+    // The preview opens within the free area of the screen it is on.
+    void previewWithinItsScreen()
+    {
+        QVERIFY(prepare(Applied));
+        report::PrinterOutput output(f.print());
+        const QRect screen = f.print()->screen()->availableGeometry();
+        QRect opened;
+        QTimer::singleShot(0, [&] {
+            QWidget *preview = QApplication::activeModalWidget();
+            if (!preview)
+                return;
+            opened = preview->frameGeometry();
+            preview->close();
+        });
+        output.preview(f.print()->previewDocument(u"TyyPrint03"_s));
+        QVERIFY(opened.isValid());
+        QVERIFY2(screen.contains(opened), qPrintable(u"%1x%2+%3+%4"_s.arg(opened.width())
+                                                         .arg(opened.height()).arg(opened.x()).arg(opened.y())));
+        // As large as the free area lets a page be.
+        QVERIFY(opened.height() > screen.height() * 3 / 4);
+        // A smaller screen: the window shrinks to it, frame included.
+        for (const QRect &available : {QRect(0, 0, 1024, 768), QRect(1280, 0, 800, 600),
+                                       QRect(0, 0, 1920, 1080)}) {
+            const QRect g = report::previewGeometry(available);
+            QVERIFY(available.contains(g.adjusted(-8, -40, 8, 8)));
+            QVERIFY(g.height() >= std::min(1000, available.height() - 60));
+        }
     }
 
     // Each handler sets its own footer: the preview after a direct print

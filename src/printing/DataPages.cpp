@@ -323,8 +323,10 @@ std::unique_ptr<report::Report> makeYyPrint05(const PrintData &data)
     sheet.sectionTitle(QStringLiteral("五、成果应用情况"));
     sheet.choiceRow(QStringLiteral("应用状态"), QStringLiteral("ITEM_32"), codes("1 2 3"), 3);
     sheet.choiceRow(QStringLiteral("未应用或停用原因"), QStringLiteral("ITEM_32_1"), codes("1 2 3 4 5"), 5);
+    // A line per reason group, as on the entry page.
     sheet.choiceRow(QStringLiteral("具体原因"), QStringLiteral("ITEM_160"),
-                    codes("11 12 13 14 15 21 22 23 24 25 31 32 33 34 35 41 42 43 51 52 53 54 55"), 5);
+                    codes("11 12 13 14 15 | 21 22 23 24 25 | 31 32 33 34 35 | 41 42 43 | 51 52 53 54 55"),
+                    6);
     sheet.choiceRow(QStringLiteral("推广形式"), QStringLiteral("ITEM_161"), codes("1 2 3 4 5 9"), 6);
     sheet.cellsRow({{QStringLiteral("已转让企业数（个）"), QStringLiteral("ITEM_45")},
                     {QStringLiteral("技术转让收入"), QStringLiteral("ITEM_150")},
@@ -370,7 +372,7 @@ std::unique_ptr<report::Report> makeYyPrint07(const PrintData &data)
     addFirstUnit(sheet, true);
     sheet.finish();
     page->setDetailData(data.unitRows);
-    addUnitsTable(*page, 6.2);
+    addUnitsTable(*page, 5.8);
     return page;
 }
 

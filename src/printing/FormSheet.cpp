@@ -129,8 +129,15 @@ void FormSheet::choiceRow(const QString &caption, const QString &field, const QS
     int line = 0;
     int cell = 0;
     for (const QString &code : codes) {
+        if (code == LineBreak) {
+            if (cell > 0) {
+                ++line;
+                cell = 0;
+            }
+            continue;
+        }
         const QString name = OptionCaptions::caption(m_codes, key, code);
-        const double need = Tick + 1.5 + report::textWidthMm(name, text) + 1;
+        const double need = Tick + 1.5 + report::textWidthMm(name, text) + 2.5;
         const int span = std::clamp(int(std::ceil(need / cellWidth - 0.001)), 1, perLine);
         if (cell + span > perLine) {
             ++line;

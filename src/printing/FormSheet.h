@@ -15,6 +15,8 @@ class FormSheet
 public:
     static constexpr double Width = 180;
     static constexpr double CaptionWidth = 30;
+    // In the codes of choiceRow: the next option starts a line.
+    static inline const QString LineBreak = QStringLiteral("|");
 
     FormSheet(report::Report &page, const CodeLookup *codes);
 

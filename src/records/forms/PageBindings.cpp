@@ -70,6 +70,12 @@ Binding &Binding::limitedTo(int bytes)
     return *this;
 }
 
+Binding &Binding::partOfEntry(int parts)
+{
+    entryParts = parts;
+    return *this;
+}
+
 Binding &Binding::trimmed()
 {
     auto untrimmed = value;

@@ -44,6 +44,16 @@ struct Binding
     // that shows a box of another kind itself throws Abort.
     std::function<QString()> check;
 
+    // The part a typed text (the binding's first widget, a line edit) plays
+    // in the entry of a child list's dialog.
+    enum EntryPart {
+        BlankStoresNothing = 1,  // these texts all blank (trimmed): "存储" closes without a row
+        EmptyLeavesAtOnce = 2,   // these texts all empty: "退出" closes without a question
+        ClearedAfterAdd = 4,     // emptied for the next row once a row was added
+        WholeEntry = BlankStoresNothing | EmptyLeavesAtOnce | ClearedAfterAdd,
+    };
+    int entryParts = 0;
+
     bool servesCategory(const QString &category) const;
 
     Binding &withLabel(QWidget *label);
@@ -56,6 +66,7 @@ struct Binding
     Binding &limitedTo(int bytes);
     // Stored and compared with blanks trimmed off both ends.
     Binding &trimmed();
+    Binding &partOfEntry(int parts = WholeEntry);
 };
 
 namespace PageBindings {
