@@ -19,6 +19,8 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <sqlite3.h>
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -368,6 +370,76 @@ private slots:
         query.open();
         QCOMPARE(query.recordCount(), 1);
         QCOMPARE(query.asString("M1"), QString("乙一"));
+    }
+
+    // Whatever a write inside a statement throws, a standard exception or
+    // not, the statement fails with the engine's error and the connection
+    // goes on; nothing unwinds through SQLite.
+    void anyFailureInsideSqlBecomesAnError()
+    {
+        makeTable(m_dir->path(), "t.dbf", MemoTable);
+        Database db(m_dir->path());
+        const auto insert = [&] {
+            db.execute("insert into t (NAME, M1) values (:n, :m)", {{"n", "甲"}, {"m", "甲一"}});
+        };
+        IoFaults::raiseNth(1, [] { throw 42; });
+        QVERIFY2(errorOf(insert).contains("未知错误"), "a thrown int");
+        IoFaults::raiseNth(1, [] { throw std::logic_error("broken rule"); });
+        QVERIFY2(errorOf(insert).contains("broken rule"), "a logic error");
+        IoFaults::clear();
+        insert();
+        Query query(&db);
+        query.setSql("select * from t");
+        query.open();
+        QCOMPARE(query.recordCount(), 1);
+        QCOMPARE(query.asString("M1"), QString("甲一"));
+    }
+
+    // A value SQLite refuses to bind is an error, never a NULL that writes
+    // the field blank.
+    void aValueThatCannotBeBoundIsRefused()
+    {
+        makeTable(m_dir->path(), "t.dbf", MemoTable, {{"甲", "甲一", "甲二"}});
+        Database db(m_dir->path());
+        sqlite3_limit(db.sqlite(), SQLITE_LIMIT_LENGTH, 64);
+        const QString error = errorOf([&] {
+            db.execute("update t set M1=:m", {{"m", longText("长", 40)}});
+        });
+        QVERIFY2(error.contains(":m"), qPrintable(error));
+        Query query(&db);
+        query.setSql("select * from t");
+        query.open();
+        QCOMPARE(query.asString("M1"), QString("甲一"));
+    }
+
+    // A folder whose renames cannot be made durable stops the pack with the
+    // folder named; the table keeps every live row either way.
+    void aFolderThatCannotBeSyncedStopsThePack()
+    {
+        const QString source = path("source");
+        QDir().mkpath(source);
+        makeTable(source, "t.dbf", MemoTable, {{"甲", "甲一", "甲二"}, {"乙", "乙一", "乙二"}});
+        {
+            Database db(source);
+            db.execute("delete from t where NAME='乙'");
+        }
+        QStringList errors;
+        for (int failing = 1; failing < 40; ++failing) {
+            const QString work = path(QString("run%1").arg(failing));
+            QDir().mkpath(work);
+            for (const QString &name : {"t.dbf", "t.dbt"})
+                QVERIFY(QFile::copy(QDir(source).filePath(name), QDir(work).filePath(name)));
+            IoFaults::failNth(failing);
+            errors << errorOf([&] { DbfFile::pack(QDir(work).filePath("t.dbf")); });
+            IoFaults::clear();
+            Database db(work);
+            Query query(&db);
+            query.setSql("select NAME, M1 from t");
+            query.open();
+            QCOMPARE(query.recordCount(), 1);
+            QCOMPARE(query.asString("M1"), QString("甲一"));
+        }
+        QVERIFY2(errors.filter("无法把文件夹").size() >= 2, qPrintable(errors.join(" | ")));
     }
 
     // Each write and flush of a session of posts, a bulk append, a delete

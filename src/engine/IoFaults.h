@@ -9,6 +9,10 @@ namespace IoFaults {
 
 // The nth write or flush from now (1: the next one) fails, that one only.
 void failNth(int n);
+// The nth write or flush from now calls `raise` instead of failing: the
+// exception it throws leaves that write, whatever its kind. Tests so walk
+// the paths of errors that are not the engine's own.
+void raiseNth(int n, void (*raise)());
 // No more failures; the count of writes starts again.
 void clear();
 // Writes and flushes asked about since the last failNth() or clear().
