@@ -39,6 +39,14 @@ void writeFileAt(const QString &path, qint64 offset, const QByteArray &bytes)
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
+void replaceFile(const QString &path, const QByteArray &bytes)
+{
+    QFile::remove(path);
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    QCOMPARE(out.write(bytes), bytes.size());
+}
+
 // Where a field of a row stands in the table file.
 qint64 fieldOffset(const QString &dbfPath, int recno, const QString &field)
 {
@@ -167,11 +175,7 @@ private slots:
             bytes[32 + 2 * 32] = 0x0D;   // the third field's description
         else
             bytes[32 + 32 + 11] = 'X';   // the second field's type
-        QFile::remove(dbf);
-        QFile out(dbf);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(bytes);
-        out.close();
+        replaceFile(dbf, bytes);
 
         auto file = DbfFile::open(dbf);
         QVERIFY2(file->damage().contains(says), qPrintable(file->damage()));
@@ -180,6 +184,75 @@ private slots:
         const QString refused = errorOf([&] { file->append({{0, "丁"}}); });
         QVERIFY2(refused.contains("t.dbf") && refused.contains("已损坏") && refused.contains(says), qPrintable(refused));
         QVERIFY(!errorOf([&] { file->update(0, {{0, "改"}}); }).isEmpty());
+        QVERIFY(errorOf([&] { file->appendCopy(*file, 0, {}); }).contains("已损坏"));
+        file.reset();
+        QVERIFY(errorOf([&] { DbfFile::pack(dbf); }).contains("已损坏"));
+        QCOMPARE(readFile(dbf), bytes);
+    }
+
+    // A table that a check of the program's own refused takes no row by
+    // any path, and its database does not pack it.
+    void refusedTablesTakeNothing()
+    {
+        makeMemoRows();
+        Database db(m_dir->path());
+        auto file = db.file("t");
+        file->setDeleted(1, true);   // work for a pack
+        file->refuseWrites("表文件“t.dbf”已损坏：缺少字段X。不能修改。");
+        const QByteArray marked = readFile(path("t.dbf"));
+        for (const auto &write : QList<std::function<void()>>{
+                 [&] { file->appendCopy(*file, 0, {}); },
+                 [&] { file->append({{0, "丁"}}); },
+                 [&] { file->appendStoredTexts({"丁"}); },
+                 [&] { file->restoreRecord(0, file->storedRecord(2)); }}) {
+            QVERIFY(errorOf(write).contains("缺少字段X"));
+        }
+        file.reset();
+        QVERIFY(errorOf([&] { db.pack("t"); }).contains("缺少字段X"));
+        QCOMPARE(readFile(path("t.dbf")), marked);
+    }
+
+    // The rows begin where the header's length says; a length that does not
+    // end right after the field descriptions and their terminator would
+    // have every row read shifted and an append written across the last
+    // row: damage. Zero bytes padding the header, as some writers leave,
+    // are no damage.
+    void headerLengthMustFitTheFieldList_data()
+    {
+        QTest::addColumn<int>("shift");
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("one byte short") << -1 << true;
+        QTest::newRow("one byte long") << 1 << true;
+        QTest::newRow("padded with a zero byte") << 0 << false;
+    }
+
+    void headerLengthMustFitTheFieldList()
+    {
+        QFETCH(int, shift);
+        QFETCH(bool, damaged);
+        makeMemoRows();
+        const QString dbf = path("t.dbf");
+        QByteArray bytes = readFile(dbf);
+        const int headerLength = qFromLittleEndian<quint16>(bytes.constData() + 8);
+        if (shift == 0) {
+            bytes.insert(headerLength, '\0');
+            shift = 1;
+        }
+        qToLittleEndian<quint16>(quint16(headerLength + shift), bytes.data() + 8);
+        replaceFile(dbf, bytes);
+
+        auto file = DbfFile::open(dbf);
+        if (!damaged) {
+            QCOMPARE(file->damage(), QString());
+            QCOMPARE(file->recordCount(), 3);
+            expectRow(*file, 2, {"丙", longText("丙一", 200), "丙二"});
+            file->append({{0, "丁"}, {1, "丁一"}});
+            file.reset();
+            expectRow(*DbfFile::open(dbf), 3, {"丁", "丁一", ""});
+            return;
+        }
+        QVERIFY2(file->damage().contains("文件头长度"), qPrintable(file->damage()));
+        QVERIFY(errorOf([&] { file->append({{0, "丁"}}); }).contains("已损坏"));
         file.reset();
         QVERIFY(errorOf([&] { DbfFile::pack(dbf); }).contains("已损坏"));
         QCOMPARE(readFile(dbf), bytes);

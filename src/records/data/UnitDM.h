@@ -124,6 +124,7 @@ private:
     void makeDataSources();
     void DataModuleCreate();
     void requireTableFiles();
+    bool finishInterruptedChange();
     void checkTableFiles();
     void packTableFiles();
     void reopenQueries();
