@@ -289,6 +289,56 @@ private slots:
         QCOMPARE(counts.detailText(), u"其中：应用技术0条，基础理论0条，软科学1条。"_s);
     }
 
+    // Child rows of no achievement in the package, and a package without
+    // its main file, would be dropped at the store: the load says how many
+    // rows of which file.
+    void orphansAndAMissingMainFileAreNamed()
+    {
+        QTemporaryDir folder;
+        QStringList full(102);
+        full[22] = u"2019000005"_s;
+        full[77] = u"110"_s;
+        putBytes(folder.filePath(u"KJCG.TXT"_s), GbkText::encode(full.join('\t') + u"\t\r\n"_s));
+        putBytes(folder.filePath(u"CGWCR.TXT"_s),
+                 GbkText::encode(u"2019000005\t110\t1\t张三\r\n2019000009\t110\t1\t李四\r\n"
+                                 u"2019000005\t111\t2\t王五\r\n"_s));
+        putBytes(folder.filePath(u"CGWCDW.TXT"_s), GbkText::encode(u"2019000005\t110\t单位\r\n"_s));
+        putBytes(folder.filePath(u"ZLQK.TXT"_s), GbkText::encode(u"2018000001\t110\t1\r\n"_s));
+        putBytes(folder.filePath(u"UNIT.TXT"_s), {});
+        ImportStaging::LoadResult result = ImportStaging::load(db(), folder.path());
+        QVERIFY(!result.mainFileMissing);
+        QCOMPARE(result.notes(), u"CGWCR.TXT中有2行数据不属于导入的任何成果，不会入库。\n"
+                                 u"ZLQK.TXT中有1行数据不属于导入的任何成果，不会入库。"_s);
+
+        QFile::remove(folder.filePath(u"KJCG.TXT"_s));
+        putBytes(folder.filePath(u"JDWYHMD.TXT"_s), {});
+        result = ImportStaging::load(db(), folder.path());
+        QVERIFY(result.mainFileMissing);
+        QVERIFY2(result.notes().startsWith(u"导入包中没有KJCG.TXT"_s), qPrintable(result.notes()));
+        // The record staged before still owns its rows.
+        QVERIFY2(result.notes().contains(u"CGWCR.TXT中有2行"_s), qPrintable(result.notes()));
+        QVERIFY2(result.notes().contains(u"CGWCDW.TXT"_s) == false, qPrintable(result.notes()));
+    }
+
+    // A registration year outside 1900-2050 is refused by the year
+    // change's rule; the record stays staged for the year to be changed.
+    void yearsOutsideTheRuleStayStaged()
+    {
+        SourceFolder source(f.shippedPath());
+        addSentRecord(source.db(), u"1899000001"_s, u"1"_s, u"成果旧"_s, {u"张三"_s});
+        addSentRecord(source.db(), u"2051000001"_s, u"1"_s, u"成果新"_s, {});
+        addSentRecord(source.db(), u"2019000001"_s, u"1"_s, u"成果好"_s, {});
+        stage(source.package());
+        const ImportStore::Result result = ImportStore(db()).storeAll(ImportStore::Mode::Save);
+        QCOMPARE(result.stored, 1);
+        QCOMPARE(result.failed, 2);
+        QVERIFY2(result.firstError.contains(u"成果旧"_s) && result.firstError.contains(u"不能输入1900到2050外的年份！"_s),
+                 qPrintable(result.firstError));
+        QCOMPARE(column(db(), Kjcg, u"ITEM_4"_s), QStringList({"2019000001"}));
+        QCOMPARE(column(db(), ImportStaging::kjcgTable(), u"ITEM_4"_s), QStringList({"1899000001", "2051000001"}));
+        QCOMPARE(stagedRows(ExchangeNames::Cgwcr), 1);
+    }
+
     // A damaged file stages nothing of its package; four files are no package.
     void damagedPackagesStageNothing()
     {

@@ -10,6 +10,7 @@
 #include "exchange/OldPackage.h"
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExchangeNames.h"
+#include "exchange/core/SafeCopy.h"
 #include "exchange/formatitem4.h"
 #include "records/widgets/Abort.h"
 #include "records/widgets/Messages.h"
@@ -321,8 +322,7 @@ void TFormin::unpackPackage(const QString &path)
     Button3->setEnabled(false);
     m_unpacked = std::make_unique<QTemporaryDir>();
     auto forget = qScopeGuard([this] { m_unpacked.reset(); });
-    if (!m_unpacked->isValid())
-        throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(m_unpacked->errorString()));
+    RequireTemporaryFolder(*m_unpacked);
     try {
         Archiver archiver;
         ArchiverProgress shown(archiver, this);
@@ -388,6 +388,8 @@ void TFormin::loadPackage()
     QString done = QStringLiteral("导入完毕！");
     if (result.shortLines > 0)
         done += QStringLiteral("\n其中有%1行数据少于表的列数，缺少的数据为空。").arg(result.shortLines);
+    if (!result.notes().isEmpty())
+        done += QLatin1Char('\n') + result.notes();
     Messages::ShowWarning(this, done);
 }
 
