@@ -6,3 +6,5 @@ dravik_test(tst_mainwindow tst_mainwindow.cpp LIBS app engine tablesource)
 dravik_test(tst_querybuilder tst_querybuilder.cpp LIBS app engine tablesource)
 set_tests_properties(tst_querybuilder PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_FUNCTION_TIMEOUT=120000")
+# Records another dBase program wrote, every page and dialog saved untouched.
+dravik_test(tst_untouched tst_untouched.cpp LIBS app engine tablesource)
