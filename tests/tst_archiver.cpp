@@ -231,6 +231,30 @@ private slots:
         QVERIFY(!QFile::exists(QDir(work).filePath("../evil.txt")));
     }
 
+    // A member that grows thousands of times from its packed size is made
+    // to fill the disk and the memory: refused before anything is
+    // extracted. A file of one line over and over still comes out.
+    void membersOutOfProportionAreRefused()
+    {
+        const QString source = folder("比例");
+        const QByteArray line = QString("测试\t数据\t\r\n").toLocal8Bit().repeated(1);
+        for (const QString &name : ExchangeNames::recordFiles())
+            putFile(QDir(source).filePath(name), line.repeated(200000));
+        Archiver archiver;
+        archiver.pack(source, ExchangeNames::ExportArchive, ExchangeNames::recordFiles());
+        const QString repeated = folder("比例/重复");
+        QCOMPARE(archiver.unpack(QDir(source).filePath(ExchangeNames::ExportArchive), repeated,
+                                 ExchangeNames::recordFiles()).size(), 5);
+
+        putFile(QDir(source).filePath("KJCG.TXT"), QByteArray(24 << 20, '\t'));
+        archiver.pack(source, ExchangeNames::ExportArchive, ExchangeNames::recordFiles());
+        const QString work = folder("比例/炸弹");
+        expectFailure([&] {
+            archiver.unpack(QDir(source).filePath(ExchangeNames::ExportArchive), work, ExchangeNames::recordFiles());
+        }, "KJCG.TXT 解压后有 25165824 字节");
+        QVERIFY(QDir(work).entryList(QDir::Files).isEmpty());
+    }
+
     // Text in an archive that poses as a member is not taken for one.
     void commentsCannotPoseAsMembers()
     {

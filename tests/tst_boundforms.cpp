@@ -86,8 +86,9 @@ public:
     {
         name = new ByteLimitedEdit(this);
         role = new ByteLimitedEdit(this);
-        bind(PageBindings::text(u"item_192"_s, name).required(u"姓名不能为空！"_s));
-        bind(PageBindings::text(u"item_191"_s, role));
+        bind(PageBindings::text(u"item_192"_s, name).required(u"姓名不能为空！"_s).partOfEntry());
+        bind(PageBindings::text(u"item_191"_s, role)
+                 .partOfEntry(Binding::BlankStoresNothing | Binding::EmptyLeavesAtOnce));
     }
     void wire(AppContext &context) override
     {
@@ -99,9 +100,6 @@ public:
     QStringList key;
 
 protected:
-    bool isBlankForStore() const override { return name->text().isEmpty() && role->text().isEmpty(); }
-    bool isBlankForLeave() const override { return isBlankForStore(); }
-    void clearAfterAdd() override { name->clear(); }
     void beforePost(DataSet &row) override
     {
         if (mode() == ChildList::Mode::Add) {

@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 using ExchangeText::LastValue;
@@ -31,6 +32,16 @@ namespace {
 
 const QString SchemaDir = QStringLiteral(DRAVIK_SOURCE_DIR "/data/tables");
 using Row = QList<QPair<QString, QString>>;
+
+QString errorOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const DbError &e) {
+        return e.message();
+    }
+    return QString();
+}
 
 QStringList currentTexts(const DataSet &data)
 {
@@ -477,6 +488,29 @@ private slots:
         QCOMPARE(t->state(), DataSet::Browse);
         QCOMPARE(allTexts(*t), (QList<QStringList>{{"1", "1", "z"}}));
         QCOMPARE(DbfFile::open(path("nums.dbf"), true)->recordCount(), 1);   // on disk too
+    }
+
+    // A record longer than any the table can hold (a line of megabytes, a
+    // quote never closed) is refused by its first line as soon as that
+    // much is read, not after the whole file has been taken into memory.
+    void overlongRecordsAreRefusedByTheirLine()
+    {
+        auto numbers = smallTable("nums.dbf", 'F');
+        putFile(path("LONG.TXT"), "1\t1\tz\r\nx\t" + QByteArray(5000, 'a') + "\tc\r\n");
+        QString error = errorOf([&] { LoadExchangeFile(*numbers, path("LONG.TXT")); });
+        QVERIFY2(error.contains("LONG.TXT") && error.contains("第 2 行：这条记录超过了"), qPrintable(error));
+
+        auto memo = smallTable("memo.dbf", 'M');
+        QFile open(path("OPEN.TXT"));
+        QVERIFY(open.open(QIODevice::WriteOnly));
+        open.write("1\t\"");
+        const QByteArray lines = QByteArray("abc\r\n").repeated(100000);
+        for (int i = 0; i < 40; ++i)
+            open.write(lines);
+        open.close();
+        error = errorOf([&] { LoadExchangeFile(*memo, path("OPEN.TXT")); });
+        QVERIFY2(error.contains("OPEN.TXT") && error.contains("第 1 行：这条记录超过了"), qPrintable(error));
+        QCOMPARE(allTexts(*memo), QList<QStringList>{});
     }
 
     // A control character in a value is refused by name, not stored cut at

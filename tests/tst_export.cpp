@@ -256,6 +256,38 @@ private slots:
         QCOMPARE(window->selectedRows().size(), 1);
     }
 
+    // Another program stored a control character in a memo: every
+    // receiving installation would refuse the package, so the export
+    // names the record and the field and packs nothing.
+    void controlCharacterInAMemoIsReportedBeforePacking()
+    {
+        addFiveRecords();
+        {
+            Table kjcg(f.db(), u"kjcg.DBF"_s);
+            kjcg.open();
+            QVERIFY(kjcg.locate(u"ITEM_3"_s, u"乙成果"_s));
+            kjcg.edit();
+            kjcg.setString(u"ITEM_13"_s, u"成果简介QQ完"_s);
+            kjcg.post();
+        }
+        const QString memoPath = QDir(f.dataPath()).filePath(u"kjcg.dbt"_s);
+        QByteArray memo = fileBytes(memoPath);
+        const qsizetype at = memo.indexOf("QQ");
+        QVERIFY(at > 0);
+        memo[at] = '\x01';
+        putFile(memoPath, memo);
+        BoxLog log;
+        openWindow();
+        selectByName({u"甲成果"_s, u"乙成果"_s});
+        window->Button2Click();
+        QVERIFY2(log.last().contains(u"乙成果"_s) && log.last().contains(u"ITEM_13"_s)
+                     && log.last().contains(u"控制字符"_s),
+                 qPrintable(log.last()));
+        QVERIFY(!log.last().contains(u"成功"_s));
+        QVERIFY(QDir(target).isEmpty());
+        QCOMPARE(marks(), u"00000"_s);
+    }
+
     void nothingSelectedAsksToSelectAll()
     {
         addFiveRecords();

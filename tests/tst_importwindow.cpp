@@ -12,6 +12,10 @@
 
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QWindow>
 #include <QTableView>
 #include <QtTest>
 
@@ -183,6 +187,8 @@ private slots:
         QVERIFY2(helper.ok(), qPrintable(helper.error()));
         QCOMPARE(m_log.texts().mid(m_log.boxes.size() - 2),
                  QStringList({u"确定要更改成果年份吗？"_s, u"成果年份修改成功！"_s}));
+        QCOMPARE(m_log.boxes.at(m_log.boxes.size() - 2).caption, u"请注意！"_s);
+        QCOMPARE(m_log.lastCaption(), u"Dravik"_s);
         QCOMPARE(countRows(db(), ImportStaging::kjcgTable(), u"item_4='2030000001'"_s), 1);
         QCOMPARE(countRows(db(), u"CGWCRtemp.dbf"_s, u"item_4='2030000001'"_s), 1);
     }
@@ -205,6 +211,7 @@ private slots:
         form->setFileChooser([&](QWidget *, const QString &) { return partial; });
         form->Button2Click();
         QCOMPARE(m_log.last(), u"包内文件不正确，可能有缺失!"_s);
+        QCOMPARE(m_log.lastCaption(), u"请注意！"_s);
         QVERIFY(fileIn(out, u"cgsbqy.arj"_s).isEmpty());
 
         packFiles(out, u"CGSB12.ARJ"_s, members);
@@ -214,6 +221,7 @@ private slots:
         QCOMPARE(m_log.last(), u"文件夹中已有%1，是否替换？"_s.arg(QDir::toNativeSeparators(QDir(out).filePath(u"cgsbqy.arj"_s))));
         form->Button2Click();
         QCOMPARE(m_log.last(), u"你已改名成功!文件在"_s + QDir::toNativeSeparators(QDir(out).filePath(u"cgsbqy.arj"_s)));
+        QCOMPARE(m_log.lastCaption(), u"Dravik"_s);
 
         QTemporaryDir check;
         QStringList unpacked = unpackFiles(QDir(out).filePath(u"cgsbqy.arj"_s), check.path());
@@ -222,6 +230,77 @@ private slots:
         expected.sort();
         QCOMPARE(unpacked, expected);
         QCOMPARE(ImportStaging::load(db(), check.path()).rows, 3 + 2 + 3 + 3 + 3);
+    }
+
+    // The title bar's close box (a close from outside, as a window manager
+    // sends it) and Esc leave as "退出" does: staged records ready to store
+    // are not dropped without the question. The chosen path shows as chosen.
+    void closeBoxAndEscAskLikeExit()
+    {
+        f.showList();
+        const QString package = m_source->package();
+        form->setFileChooser([&](QWidget *, const QString &) { return package; });
+        const auto loadAndDedupe = [](QWidget *window) {
+            ModalHelper::click(window, u"Button1"_s);
+            ModalHelper::click(window, u"Button3"_s);
+            ModalHelper::click(window, u"Button4"_s);
+        };
+        QString shown;
+        m_log.answers = {QMessageBox::Ok, QMessageBox::Ok, QMessageBox::No};
+        ModalHelper byCloseBox([&](QWidget *window) {
+            loadAndDedupe(window);
+            shown = window->findChild<QLineEdit *>(u"Edit1"_s)->text();
+            window->windowHandle()->close();
+        });
+        f.main()->BitBtn1->click();
+        QVERIFY2(byCloseBox.ok(), qPrintable(byCloseBox.error()));
+        QCOMPARE(shown, QDir::toNativeSeparators(package));
+        QCOMPARE(m_log.last(), u"是否保存导入数据？"_s);
+        QCOMPARE(m_log.lastCaption(), u"请注意！"_s);
+        QVERIFY(!form->isVisible());
+        QCOMPARE(countRows(db(), u"kjcg.DBF"_s), 0);
+
+        m_log.clear();
+        m_log.answers = {QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Yes};
+        ModalHelper byEsc([&](QWidget *window) {
+            loadAndDedupe(window);
+            QTest::keyClick(window, Qt::Key_Escape);
+        });
+        f.main()->BitBtn1->click();
+        QVERIFY2(byEsc.ok(), qPrintable(byEsc.error()));
+        QVERIFY2(m_log.texts().contains(u"是否保存导入数据？"_s), qPrintable(m_log.texts().join(" | ")));
+        QCOMPARE(m_log.last(), u"入库完毕!"_s);
+        QCOMPARE(countRows(db(), u"kjcg.DBF"_s), 3);
+    }
+
+    // While a package loads the window keeps painting, and what would
+    // replace or leave the folder being read waits: the buttons are off,
+    // and neither the close box nor Esc closes the window.
+    void commandsWaitForTheLoad()
+    {
+        const QString package = m_source->package();
+        form->show();
+        choose(package);
+        QStringList enabled;
+        bool closed = false;
+        QTimer::singleShot(0, form, [&] {
+            for (QPushButton *b : {form->Button1, form->Button2, form->Button3, form->Button5, form->btnformat}) {
+                if (b->isEnabled())
+                    enabled << b->text();
+            }
+            form->windowHandle()->close();
+            QTest::keyClick(form, Qt::Key_Escape);
+            closed = !form->isVisible();
+        });
+        form->Button3Click();
+        QVERIFY2(enabled.isEmpty(), qPrintable(enabled.join(u' ')));
+        QVERIFY(!closed);
+        QCOMPARE(m_log.last(), u"导入完毕！"_s);
+        QVERIFY(form->isVisible());
+        QVERIFY(form->Button5->isEnabled() && form->btnformat->isEnabled() && form->Button2->isEnabled());
+        QVERIFY(!form->Button1->isEnabled() && !form->Button3->isEnabled());
+        QCOMPARE(form->DBGrid1->model()->rowCount(), 3);
+        form->hide();
     }
 
     // "导入" opens the window; however it is left, the main window lists

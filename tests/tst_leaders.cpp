@@ -13,6 +13,7 @@
 #include "records/widgets/GbkMemo.h"
 #include "support/ModalHelper.h"
 #include "support/RecordsData.h"
+#include "support/WindowManagerClose.h"
 
 #include <QComboBox>
 #include <QJsonArray>
@@ -294,7 +295,7 @@ private slots:
         };
         const QList<Case> cases = {
             {{QString(), u"0"_s, u"1965"_s, u"05"_s, u"有说明"_s}, u"姓名不能为空！"_s},
-            {{u"张三"_s, u" "_s}, u"性别不能为空！"_s},
+            {{u"张三"_s, u"none"_s}, u"性别不能为空！"_s},
             {{u"张三"_s, u"0"_s, u"1899"_s}, u"年份不合法！"_s},
             {{u"张三"_s, u"0"_s, u"2051"_s}, u"年份不合法！"_s},
             {{u"张三"_s, u"0"_s, QString()}, u"年份不合法！"_s},
@@ -306,8 +307,8 @@ private slots:
         for (const Case &c : cases) {
             log.boxes.clear();
             enter(c.input);
-            if (c.input.sex == QLatin1String(" "))
-                dialog().cbry_181->setCurrentIndex(dialog().cbry_181->count() - 1);
+            if (c.input.sex == QLatin1String("none"))
+                dialog().cbry_181->setCurrentIndex(-1);
             QVERIFY(!dialog().Button1Click());
             QCOMPARE(log.texts(), QStringList{c.message});
             QCOMPARE(log.boxes.first().caption, u"Dravik"_s);
@@ -321,6 +322,37 @@ private slots:
         QVERIFY(dialog().Button1Click());
         QVERIFY(!dialog().isVisible());
         QVERIFY(log.boxes.isEmpty() && leaders().isEmpty());
+
+        // The blank sex item is a choice: the leader is stored without a sex.
+        openAdd();
+        enter({u"李四"_s});
+        dialog().cbry_181->setCurrentIndex(dialog().cbry_181->findText(u" "_s));
+        QCOMPARE(dialog().cbry_181->currentText(), u" "_s);
+        QVERIFY(dialog().Button1Click());
+        QCOMPARE(log.texts(), QStringList{Stored});
+        QCOMPARE(column(u"item_180"_s), QStringList{u"李四"_s});
+        QCOMPARE(column(u"item_181"_s), QStringList{QString()});
+    }
+
+    // Neither window has a close box; Escape and a close sent anyway leave
+    // them as "退出" does.
+    void leftByEscapeAndTheWindowManager()
+    {
+        QVERIFY(!(dialog().windowFlags() & Qt::WindowCloseButtonHint));
+        QVERIFY(!(m_list->windowFlags() & Qt::WindowCloseButtonHint));
+        openAdd();
+        QTest::keyClick(&dialog(), Qt::Key_Escape);
+        QVERIFY(!dialog().isVisible());
+        openAdd();
+        enter({u"张三"_s});
+        log.answer = QMessageBox::No;
+        closeFromWindowManager(&dialog());
+        QVERIFY(!dialog().isVisible());
+        QCOMPARE(log.texts(), QStringList{u"记录已更改，是否保存后退出？"_s});
+        QVERIFY(leaders().isEmpty());
+        m_list->show();
+        closeFromWindowManager(m_list.get());
+        QVERIFY(!m_list->isVisible());
     }
 
     void leavingTheBirthEdits()

@@ -4,6 +4,8 @@
 #include "records/widgets/AppInfo.h"
 #include "engine/DbError.h"
 #include "records/main/StartUp.h"
+#include "records/main/DataFolderLock.h"
+#include "engine/DbfFile.h"
 #include "records/unit/Unitpage4a.h"
 #include "records/main/Unitwel.h"
 #include "support/FileSizeLimit.h"
@@ -16,6 +18,9 @@
 #include <QPushButton>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <unistd.h>
 #include <QLocale>
 #include <QTableView>
 #include <QTest>
@@ -24,6 +29,57 @@
 namespace {
 const QString Region = u"."_s;
 }
+
+namespace {
+
+// The program and a fresh copy of the shipped data folder beside it.
+QString installProgram(const QString &folder)
+{
+    const QString program = QDir(folder).filePath(u"dravik"_s);
+    if (!QFile::copy(QStringLiteral(DRAVIK_BINARY_DIR "/dravik"), program))
+        return QString();
+    QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner | QFileDevice::ExeOther
+                                       | QFileDevice::ReadOther);
+    const QDir shipped(QStringLiteral(DRAVIK_BINARY_DIR "/data-dist"));
+    const QDir data(QDir(folder).filePath(u"data"_s));
+    QDir().mkpath(data.path());
+    for (const QString &file : shipped.entryList(QDir::Files))
+        QFile::copy(shipped.filePath(file), data.filePath(file));
+    return program;
+}
+
+QByteArray gbkOrUtf8(const QString &text)
+{
+    return text.toLocal8Bit();
+}
+
+// Whether the process has a file of that name open (what /proc shows).
+bool holdsOpen(qint64 pid, const QString &fileName)
+{
+    const QDir fds(u"/proc/%1/fd"_s.arg(pid));
+    for (const QString &fd : fds.entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        if (QFileInfo(fds.filePath(fd)).symLinkTarget().endsWith(fileName, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+QProcessEnvironment programEnvironment(const QString &runtime)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    environment.insert(u"XDG_RUNTIME_DIR"_s, runtime);
+    return environment;
+}
+
+void startProgram(QProcess &process, const QString &program, const QString &runtime)
+{
+    process.setProcessEnvironment(programEnvironment(runtime));
+    process.start(program, {});
+    QVERIFY(process.waitForStarted(10000));
+}
+
+} // namespace
 
 class TestMainWindow : public QObject
 {
@@ -446,6 +502,89 @@ private slots:
         QVERIFY(first.tryAcquire());
         StartUp::SingleInstance second(runtime.path());
         QVERIFY(!second.tryAcquire());
+    }
+
+    // Two real copies of the program, each with a runtime folder of its
+    // own, on one data folder: the second ends at once without a word and
+    // without touching the folder (its start-up pack would replace the
+    // files the first has open); once the first is gone the folder is free.
+    void oneCopyPerDataFolder()
+    {
+        QTemporaryDir home;
+        const QString program = installProgram(home.path());
+        const QString data = QDir(home.path()).filePath(u"data"_s);
+        QTemporaryDir firstRuntime;
+        QProcess first;
+        startProgram(first, program, firstRuntime.path());
+        const auto stopFirst = qScopeGuard([&] {
+            first.kill();
+            first.waitForFinished(10000);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(DataFolderLock(data).acquire() == DataFolderLock::Outcome::HeldElsewhere, 30000);
+        // Its start-up pack is over once it has the tables open.
+        QTRY_VERIFY_WITH_TIMEOUT(holdsOpen(first.processId(), u"cgwcrNew.dbf"_s), 30000);
+        // A row the next start-up pack would remove.
+        {
+            auto kjcg = DbfFile::open(QDir(data).filePath(u"kjcg.dbf"_s));
+            kjcg->setDeleted(kjcg->append({{0, u"x"_s}}), true);
+        }
+        const qint64 packed = QFileInfo(QDir(data).filePath(u"kjcg.dbf"_s)).size();
+
+        QTemporaryDir secondRuntime;
+        QProcess second;
+        startProgram(second, program, secondRuntime.path());
+        QVERIFY2(second.waitForFinished(30000), "the second copy kept running");
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(second.readAllStandardError(), QByteArray());
+        QCOMPARE(QFileInfo(QDir(data).filePath(u"kjcg.dbf"_s)).size(), packed);
+        QCOMPARE(first.state(), QProcess::Running);
+
+        first.kill();
+        QVERIFY(first.waitForFinished(10000));
+        QCOMPARE(DataFolderLock(data).acquire(), DataFolderLock::Outcome::Acquired);
+    }
+
+    // A data folder nothing can be written to: one message naming it, and
+    // no attempt at the tables (which would fail one by one).
+    void aReadOnlyDataFolderIsOneMessage()
+    {
+        QTemporaryDir home;
+        const QString program = installProgram(home.path());
+        const QString data = QDir(home.path()).filePath(u"data"_s);
+        QStringList command = {program};
+        if (::geteuid() == 0) {
+            // The system's administrator writes everywhere: the program
+            // runs as nobody instead.
+            if (QStandardPaths::findExecutable(u"setpriv"_s).isEmpty())
+                QSKIP("setpriv is not installed");
+            command = QStringList{u"setpriv"_s, u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s} + command;
+            QFile::setPermissions(home.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                                   | QFileDevice::ReadOther | QFileDevice::ExeOther);
+        }
+        for (const QString &file : QDir(data).entryList(QDir::Files))
+            QFile::setPermissions(QDir(data).filePath(file), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+        QFile::setPermissions(data, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                        | QFileDevice::ExeOther);
+        const auto writable = qScopeGuard([&] {
+            QFile::setPermissions(data, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        });
+        QTemporaryDir runtime;
+        if (::geteuid() == 0)
+            QVERIFY(::chown(QFile::encodeName(runtime.path()).constData(), 65534, 65534) == 0);
+        QProcess copy;
+        copy.setProcessEnvironment(programEnvironment(runtime.path()));
+        copy.start(command.first(), command.mid(1));
+        const auto stop = qScopeGuard([&] {
+            copy.kill();
+            copy.waitForFinished(10000);
+        });
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += copy.readAllStandardError()).contains("\n"_ba) && said.contains(gbkOrUtf8(u"数据文件夹"_s)), 30000);
+        const QString message = QString::fromLocal8Bit(said);
+        QVERIFY2(message.contains(u"数据文件夹“"_s + QDir::toNativeSeparators(data) + u"”"_s), qPrintable(message));
+        QVERIFY2(message.contains(u"只读"_s), qPrintable(message));
+        QVERIFY(!message.contains(u"整理数据表"_s));
     }
 };
 

@@ -391,6 +391,27 @@ private slots:
                  (QStringList{u"X1"_s, u"名"_s}));
     }
 
+    // "修改" on an empty list adds, as "新增" does.
+    void modifyOnAnEmptyPatentsListAdds()
+    {
+        openOn({{u"item_51"_s, u"1;"_s}});
+        p->loadFromRecord();
+        p->patentsOfRecord();
+        QVERIFY(inThePatentsList(p, [&](TFpage6 *l) {
+            QVERIFY(l->rows()->isEmpty());
+            QVERIFY(l->modifyButton->isEnabled());
+            QVERIFY(PagesFixture::throughButton<TFinto6>(l->modifyButton, [](TFinto6 *d) {
+                QCOMPARE(d->windowTitle(), u"新增－－【专利情况】"_s);
+                d->edtzl_no->setText(u"ZL2024000001"_s);
+                d->edtzl_name->setText(u"新专利"_s);
+                d->Button1Click();
+                d->Button2Click();
+            }));
+            l->quitButton->click();
+        }));
+        QCOMPARE(patentRows(), 1);
+    }
+
     // A record whose pages 1 to 3 are filled through their buttons, whose
     // first completing unit is filled and that has a completing person of
     // region ".", releases the lock.

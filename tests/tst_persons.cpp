@@ -6,7 +6,9 @@
 #include "records/widgets/DateEntry.h"
 #include "records/forms/ChildList.h"
 #include "records/pages/CgwcrManage.h"
+#include "records/forms/WindowStacking.h"
 #include "records/pages/Finto7Unit.h"
+#include "support/WindowManagerClose.h"
 #include "records/pages/Finto8Unit.h"
 #include "records/pages/PersonRules.h"
 #include "records/pages/Unitpage7.h"
@@ -463,13 +465,15 @@ private slots:
             d->cbwy_191Change();
             QCOMPARE(d->cbwy_191->currentText(), u"委员"_s);
             d->Edtwy_192->clear();
-            d->Button2->click();  // an empty name keeps the dialog open
+            d->edtwy_195->setText(u"某研究所"_s);
+            d->Button2->click();  // "是", but without a name nothing is stored
             QVERIFY(d->isVisible());
             d->Edtwy_192->setText(u"戊"_s);
             d->Button2->click();  // "是": stored
         }));
-        QCOMPARE(log.texts(), (QStringList{u"只能有一个主任委员"_s, u"\"姓名\"不能为空！"_s,
-                                           u"记录已更改，是否保存后退出？"_s, u"存储成功！"_s}));
+        QCOMPARE(log.texts(), (QStringList{u"只能有一个主任委员"_s, u"记录已更改，是否保存后退出？"_s,
+                                           u"\"姓名\"不能为空！"_s, u"记录已更改，是否保存后退出？"_s,
+                                           u"存储成功！"_s}));
         rows.moveTo(0);
         log.clear();
         QVERIFY(PagesFixture::throughButton<TFinto7>(committee->modifyButton, [](TFinto7 *d) {
@@ -489,14 +493,92 @@ private slots:
         QVERIFY(f.main()->btn_page07->isDone());
         QVERIFY(!committee->isVisible());
 
-        // Its close box (a close the window system sends) leaves it without the done mark.
+        // Its close box (a close the window manager sends) leaves it without the done mark.
         QVERIFY(committee->windowFlags() & Qt::WindowCloseButtonHint);
         f.main()->btn_page07->setKind(SectionButton::NotDone);
         committee->show();
-        QVERIFY(committee->windowHandle());
-        committee->windowHandle()->close();  // through the window system, as the close box does
+        closeFromWindowManager(committee);
         QVERIFY(!f.main()->btn_page07->isDone());
         QVERIFY(!committee->isVisible());
+
+        // Page 8 has no close box; a close sent anyway is its "退出", which
+        // wants a person first.
+        QVERIFY(!(persons->windowFlags() & Qt::WindowCloseButtonHint));
+        QVERIFY(!(memberDialog->windowFlags() & Qt::WindowCloseButtonHint));
+        QVERIFY(!(personDialog->windowFlags() & Qt::WindowCloseButtonHint));
+        persons->show();
+        log.clear();
+        QVERIFY(!closeFromWindowManager(persons));
+        QCOMPARE(log.texts(), QStringList{u"成果完成人员名单不能为空！"_s});
+        QVERIFY(persons->isVisible());
+        QVERIFY(addPerson({u"本地人"_s}));
+        closeFromWindowManager(persons);
+        QVERIFY(!persons->isVisible());
+        QVERIFY(f.main()->btn_page08->isDone());
+    }
+
+    // Nothing worth storing never keeps the user in the dialog: "退出",
+    // Escape and a close from the window manager leave an empty entry at
+    // once, and "否" leaves a started one without storing.
+    void theCommitteeDialogCanAlwaysBeLeft()
+    {
+        openRecord();
+        const QList<std::function<void(TFinto7 *)>> ways = {
+            [](TFinto7 *d) { d->Button2->click(); },
+            [](TFinto7 *d) { QTest::keyClick(d, Qt::Key_Escape); },
+            [](TFinto7 *d) { closeFromWindowManager(d); },
+        };
+        for (const auto &leave : ways) {
+            QVERIFY(PagesFixture::throughButton<TFinto7>(committee->addButton, [&](TFinto7 *d) {
+                QVERIFY(d->Edtwy_192->text().isEmpty());
+                leave(d);
+                QVERIFY(!d->isVisible());
+            }));
+            log.answer = QMessageBox::No;
+            QVERIFY(PagesFixture::throughButton<TFinto7>(committee->addButton, [&](TFinto7 *d) {
+                d->edtwy_196->setText(u"化学"_s);
+                leave(d);
+                QVERIFY(!d->isVisible());
+            }));
+            log.answer = QMessageBox::NoButton;
+        }
+        QCOMPARE(log.texts(), QStringList(3, u"记录已更改，是否保存后退出？"_s));
+        QVERIFY(committee->rows()->isEmpty());
+    }
+
+    // The blank title item is a title: it stores an empty one.
+    void aMemberWithTheBlankTitle()
+    {
+        openRecord();
+        QVERIFY(PagesFixture::throughButton<TFinto7>(committee->addButton, [](TFinto7 *d) {
+            d->Edtwy_192->setText(u"己"_s);
+            d->cbwy_198->setCurrentIndex(d->cbwy_198->findText(u" "_s));
+            QCOMPARE(d->cbwy_198->currentText(), u" "_s);
+            d->Button1->click();
+        }));
+        QCOMPARE(log.texts(), QStringList{u"存储成功！"_s});
+        DataSet &rows = *committee->rows();
+        QCOMPARE(column(rows, u"item_192"_s), QStringList{u"己"_s});
+        QCOMPARE(column(rows, u"item_198"_s), QStringList{QString()});
+    }
+
+    // A dialog stands in front of the page that opened it, not of the main
+    // window that made it.
+    void aDialogStandsInFrontOfItsPage()
+    {
+        openRecord();
+        WindowStacking::stackOverOpeners(*qApp);
+        committee->setWindowModality(Qt::ApplicationModal);
+        committee->show();
+        QWindow *shown = nullptr;
+        QVERIFY(PagesFixture::throughButton<TFinto7>(committee->addButton, [&](TFinto7 *d) {
+            shown = d->windowHandle()->transientParent();
+            d->Button2->click();
+        }));
+        QVERIFY(shown);
+        QCOMPARE(shown, committee->windowHandle());
+        committee->hide();
+        committee->setWindowModality(Qt::NonModal);
     }
 
     // ---- the lock --------------------------------------------------------------

@@ -7,6 +7,8 @@
 #include "support/PrintFixture.h"
 
 #include <QFileInfo>
+#include <QScreen>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -126,13 +128,34 @@ private slots:
         QCOMPARE(f.dm()->tblzlqk->recordCount(), patents.size());
     }
 
-    void patentFieldsAlreadySetStay()
+    // What is stored stays; what is empty is derived. A record that came in
+    // by import has its status (exchanged) but no types (not exchanged).
+    void patentFieldsPartlyStored_data()
     {
-        setFields(f.db(), Applied, {{u"ITEM_51_1"_s, u"1"_s}});
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("types");
+        QTest::addColumn<QString>("storedStatus");
+        QTest::addColumn<QString>("storedTypes");
+        QTest::newRow("imported: status, no types") << u"3"_s << QString() << u"3"_s << u"1;3;"_s;
+        QTest::newRow("types, no status") << QString() << u"2;"_s << u"3"_s << u"2;"_s;
+        QTest::newRow("both stored") << u"1"_s << u"2;"_s << u"1"_s << u"2;"_s;
+    }
+    void patentFieldsPartlyStored()
+    {
+        QFETCH(QString, status);
+        QFETCH(QString, types);
+        setFields(f.db(), Applied, {{u"ITEM_51_1"_s, status}, {u"patent_ty"_s, types}});
         addPatent(f.db(), Applied, u"2"_s, u"1"_s);
+        addPatent(f.db(), Applied, u"1"_s, u"3"_s);
         QVERIFY(prepare(Applied));
-        QCOMPARE(stored(Applied, u"ITEM_51_1"_s), u"1"_s);
-        QCOMPARE(stored(Applied, u"patent_ty"_s), QString());
+        QTEST(stored(Applied, u"ITEM_51_1"_s), "storedStatus");
+        QTEST(stored(Applied, u"patent_ty"_s), "storedTypes");
+        // The page ticks the stored types.
+        QFETCH(QString, storedTypes);
+        const report::Document doc = f.print()->previewDocument(u"TyyPrint05"_s);
+        for (const QString &type : {u"1"_s, u"2"_s, u"3"_s})
+            QCOMPARE(doc.pages[0].textOf(u"QL_patent_ty_"_s + type) == u"√"_s,
+                     storedTypes.contains(type + u';'));
     }
 
     // Storing the derived patent fields fails: the error is shown, the
@@ -210,6 +233,144 @@ private slots:
         QCOMPARE(!f.print()->YY_Button->isHidden(), previewPanel == 2);
         QCOMPARE(!f.print()->RJ_Button->isHidden(), previewPanel == 1);
         QCOMPARE(!f.print()->YY_SButton->isHidden(), record == Applied);
+    }
+
+    // Every page button of the four panels, pressed as a user reaches it,
+    // sends its own page with its own footer.
+    void everyPageButton_data()
+    {
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("panelButton");  // on the start page
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("footer");  // empty: left as it is
+        const auto rows = [](const QString &record, const QString &panelButton, const QString &kind,
+                             const QList<QStringList> &buttons) {
+            for (const QStringList &b : buttons)
+                QTest::addRow("%s %s", qPrintable(b[0]), qPrintable(b[2]))
+                    << record << panelButton << b[0] << b[1] << kind << b[2] << b.value(3);
+        };
+        rows(Applied, u"Button7"_s, u"preview"_s,
+             {{u"BitBtn28"_s, u"封面1"_s, u"Tyyfm1"_s}, {u"BitBtn31"_s, u"封面2"_s, u"Tyyfm2"_s},
+              {u"BitBtn32"_s, u"1"_s, u"TyyPrint01"_s}, {u"BitBtn29"_s, u"2"_s, u"TyyPrint02"_s},
+              {u"BitBtn30"_s, u"3"_s, u"TyyPrint03"_s, u"3"_s}, {u"BitBtn33"_s, u"4"_s, u"TyyPrint04"_s},
+              {u"BitBtn34"_s, u"5"_s, u"TyyPrint05"_s, u"5"_s}, {u"BitBtn35"_s, u"6"_s, u"TyyPrint06"_s},
+              {u"BitBtn36"_s, u"7"_s, u"TyyPrint07"_s, u"7"_s},
+              {u"BitBtn37"_s, u"8"_s, u"TyyPrint08"_s, u"8"_s},
+              {u"BitBtn38"_s, u"9"_s, u"TyyPrint09"_s, u"9"_s},
+              {u"BitBtn40"_s, u"10"_s, u"TyyPrint10"_s, u"10"_s},
+              {u"BitBtn39"_s, u"11"_s, u"TyyPrint11"_s, u"11"_s},
+              {u"BitBtn41"_s, u"12"_s, u"TyyPrint12"_s}, {u"BitBtn1"_s, u"13"_s, u"TyyPrint14"_s}});
+        rows(Theory, u"Button7"_s, u"preview"_s,
+             {{u"BitBtn15"_s, u"封面1"_s, u"Trjfm1"_s}, {u"BitBtn18"_s, u"封面2"_s, u"Trjfm2"_s},
+              {u"BitBtn19"_s, u"1"_s, u"TrjPrint01"_s}, {u"BitBtn16"_s, u"2"_s, u"TrjPrint02"_s},
+              {u"BitBtn17"_s, u"3"_s, u"TrjPrint03"_s, u"3"_s}, {u"BitBtn20"_s, u"4"_s, u"TrjPrint04"_s},
+              {u"BitBtn21"_s, u"5"_s, u"TrjPrint05"_s, u"5"_s},
+              {u"BitBtn22"_s, u"6"_s, u"TrjPrint06"_s, u"6"_s},
+              {u"BitBtn23"_s, u"7"_s, u"TrjPrint07"_s, u"7"_s},
+              {u"BitBtn24"_s, u"8"_s, u"TrjPrint08"_s, u"8"_s},
+              {u"BitBtn25"_s, u"9"_s, u"TrjPrint09"_s, u"9"_s},
+              {u"BitBtn27"_s, u"10"_s, u"TrjPrint10"_s}, {u"BitBtn26"_s, u"11"_s, u"TrjPrint11"_s}});
+        rows(Applied, u"Button4"_s, u"print"_s,
+             {{u"zBitBtn5"_s, u"封面"_s, u"Tyyfm1"_s},
+              {u"zBitBtn6"_s, u"成果概况，立项情况"_s, u"TyyPrint03"_s, u"1"_s},
+              {u"zBitBtn7"_s, u"评价情况，知识产权状况，成果应用情况"_s, u"TyyPrint05"_s, u"2"_s},
+              {u"zBitBtn8"_s, u"成果完成单位情况"_s, u"TyyPrint07"_s, u"3"_s},
+              {u"zBitBtn9"_s, u"批准登记单位意见"_s, u"TyyPrint08"_s, u"4"_s},
+              {u"zBitBtn10"_s, u"成果简介"_s, u"TyyPrint09"_s, u"5"_s},
+              {u"zBitBtn2"_s, u"成果完成人员名单"_s, u"TyyPrint10"_s, u"6"_s},
+              {u"zBitBtn11"_s, u"评价委员会名单"_s, u"TyyPrint11"_s, u"7"_s}});
+        rows(Theory, u"Button4"_s, u"print"_s,
+             {{u"zBitBtn13"_s, u"封面"_s, u"Trjfm1"_s},
+              {u"zBitBtn14"_s, u"成果概况，立项情况"_s, u"TrjPrint03"_s, u"1"_s},
+              {u"zBitBtn42"_s, u"评价情况，成果完成单位情况"_s, u"TrjPrint05"_s, u"2"_s},
+              {u"zBitBtn43"_s, u"批准登记单位意见"_s, u"TrjPrint06"_s, u"3"_s},
+              {u"zBitBtn44"_s, u"成果简介"_s, u"TrjPrint07"_s, u"4"_s},
+              {u"zBitBtn45"_s, u"成果完成人员名单"_s, u"TrjPrint08"_s, u"5"_s},
+              {u"zBitBtn46"_s, u"评价委员会名单"_s, u"TrjPrint09"_s, u"6"_s}});
+    }
+    void everyPageButton()
+    {
+        QFETCH(QString, record);
+        QFETCH(QString, panelButton);
+        QFETCH(QString, button);
+        QVERIFY(prepare(record));
+        f.print()->FormShow();
+        click(panelButton);
+        auto *b = f.print()->findChild<QPushButton *>(button);
+        QVERIFY(b && b->isVisibleTo(f.print()));
+        QTEST(b->text(), "caption");
+        b->click();
+        QVERIFY(m_log.boxes.isEmpty());
+        QCOMPARE(f.jobs.size(), 1);
+        QTEST(f.jobs[0].kind, "kind");
+        QTEST(f.jobs[0].page, "page");
+        QFETCH(QString, footer);
+        if (!footer.isEmpty())
+            QCOMPARE(f.jobs[0].texts[0].last(), footer);
+    }
+
+    // On every panel the buttons keep apart and inside the window; the
+    // start page's content reaches down its lower half.
+    void panelsLaidOut()
+    {
+        QVERIFY(prepare(Applied));
+        TPrintForm *w = f.print();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const QList<QWidget *> panels = {w->Panel1, w->Panel2, w->Panel3, w->Panel4, w->Panel5};
+        for (QWidget *panel : panels) {
+            w->ShowPanel(int(panels.indexOf(panel)) + 1);
+            QCoreApplication::processEvents();
+            QList<QRect> shown;
+            for (QPushButton *b : panel->findChildren<QPushButton *>()) {
+                if (b->isVisibleTo(w))
+                    shown << QRect(b->mapTo(w, QPoint(0, 0)), b->size());
+            }
+            QVERIFY(!shown.isEmpty());
+            for (int i = 0; i < shown.size(); ++i) {
+                QVERIFY2(w->rect().contains(shown[i]), qPrintable(panel->objectName()));
+                for (int j = i + 1; j < shown.size(); ++j)
+                    QVERIFY2(!shown[i].adjusted(-2, -2, 2, 2).intersects(shown[j]),
+                             qPrintable(panel->objectName() + u": buttons touch"_s));
+            }
+        }
+        w->ShowPanel(5);
+        QCoreApplication::processEvents();
+        QWidget *word = w->Button6;
+        QVERIFY(word->mapTo(w, QPoint(0, word->height())).y() > w->height() / 2);
+        w->hide();
+    }
+
+    // The preview opens within the free area of the screen it is on.
+    void previewWithinItsScreen()
+    {
+        QVERIFY(prepare(Applied));
+        report::PrinterOutput output(f.print());
+        const QRect screen = f.print()->screen()->availableGeometry();
+        QRect opened;
+        QTimer::singleShot(0, [&] {
+            QWidget *preview = QApplication::activeModalWidget();
+            if (!preview)
+                return;
+            opened = preview->frameGeometry();
+            preview->close();
+        });
+        output.preview(f.print()->previewDocument(u"TyyPrint03"_s));
+        QVERIFY(opened.isValid());
+        QVERIFY2(screen.contains(opened), qPrintable(u"%1x%2+%3+%4"_s.arg(opened.width())
+                                                         .arg(opened.height()).arg(opened.x()).arg(opened.y())));
+        // As large as the free area lets a page be.
+        QVERIFY(opened.height() > screen.height() * 3 / 4);
+        // A smaller screen: the window shrinks to it, frame included.
+        for (const QRect &available : {QRect(0, 0, 1024, 768), QRect(1280, 0, 800, 600),
+                                       QRect(0, 0, 1920, 1080)}) {
+            const QRect g = report::previewGeometry(available);
+            QVERIFY(available.contains(g.adjusted(-8, -40, 8, 8)));
+            QVERIFY(g.height() >= std::min(1000, available.height() - 60));
+        }
     }
 
     // Each handler sets its own footer: the preview after a direct print

@@ -19,6 +19,7 @@
 #include "records/widgets/GbkMemo.h"
 #include "support/ModalHelper.h"
 #include "support/RecordsData.h"
+#include "support/WindowManagerClose.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -220,15 +221,33 @@ private slots:
         page().LoadUnitPage();
         fillRequired();
         codeEdit("edt_124_2_1")->setText(u"0101  微电子技术"_s);
-        codeEdit("edt_124_2_3")->setText(u"0102"_s); // a bare code
+        codeEdit("edt_124_2_3")->setText(u"0102"_s); // typed without a blank: ";" alone
         codeEdit("edt_124_2_4")->setText(u"   "_s);
         codeEdit("edt_124_2_10")->setText(u"010101  集成电路设计技术"_s);
         codeEdit("edt_15_1_2")->setText(u"11010  数学史"_s);
         page().btnSave01Click();
-        QCOMPARE(f.stored("unit.dbf", "item_124_2"), u"0101 ;0102 ;010101 ;"_s);
+        QCOMPARE(f.stored("unit.dbf", "item_124_2"), u"0101 ;;010101 ;"_s);
         QCOMPARE(f.stored("unit.dbf", "item_15_1"), u"11010 ;"_s);
         QCOMPARE(f.stored("unit.dbf", "item_124_1"), QString());
         QCOMPARE(f.stored("unit.dbf", "item_15"), QString());
+    }
+
+    // The code edits take typing and deleting as well as the chooser's text.
+    void codeEditsAreTyped()
+    {
+        page().LoadUnitPage();
+        fillRequired();
+        page().show();
+        QLineEdit *first = codeEdit("edt_124_1_1");
+        QTest::keyClicks(first, u"0101"_s);
+        QCOMPARE(first->text(), u"0101"_s);
+        QTest::keyClick(first, Qt::Key_Backspace);
+        QCOMPARE(first->text(), u"010"_s);
+        QCOMPARE(page().Edit1->text(), u"item_124_1_1"_s);
+        QTest::keyClicks(codeEdit("edt_124_1_2"), u"02 x"_s);
+        page().btnSave01Click();
+        QCOMPARE(f.stored("unit.dbf", "item_124_1"), u";02 ;"_s);
+        page().hide();
     }
 
     void storedCodeListsLoadBackWithTheirNames()
@@ -331,9 +350,14 @@ private slots:
         QVERIFY2(helper.ok(), qPrintable(helper.error()));
         QCOMPARE(helper.seenTitle(), caption);
         QCOMPARE(seenText, u"原来的"_s);
-        // Stored at once, in an empty table as its first row.
+        // Stored at once, in an empty table as its first row: the
+        // registering unit's, with its fixed values.
         QCOMPARE(countRows(f.db(), u"unit.dbf"_s), 1);
         QCOMPARE(f.stored("unit.dbf", field), u"第一行 甲 乙\r\n第二行"_s);
+        QCOMPARE(f.stored("unit.dbf", "unitcode"), u"9990001000"_s);
+        QCOMPARE(f.stored("unit.dbf", "unitlevel"), u"1"_s);
+        QCOMPARE(f.stored("unit.dbf", "endlevel"), u"1"_s);
+        QCOMPARE(f.stored("unit.dbf", "chiefexper"), u"   9999999999"_s);
         QCOMPARE(pageMemo->toPlainText(), u"第一行 甲 乙\n第二行"_s);
     }
 
@@ -341,26 +365,29 @@ private slots:
     {
         page().LoadUnitPage();
         page().setResult(QDialog::Rejected);
-        const QList<UnitProfile::RequiredText> &required = UnitProfile::requiredTexts();
-        QStringList expected, seen;
-        for (const UnitProfile::RequiredText &r : required) {
+        const QList<std::pair<QWidget *, QString>> required = {
+            {page().edt_9, u"\"单位名称\"不能为空！"_s},
+            {page().Edt_37, u"\"通讯地址\"不能为空！"_s},
+            {page().Edt_38, u"\"邮政编码\"不能为空！"_s},
+            {page().edt_420, u"\"单位法人\"不能为空！"_s},
+            {page().Edt_39, u"\"单位电话\"不能为空！"_s},
+            {page().Edt_40, u"\"单位传真\"不能为空！"_s},
+            {page().Memo3, u"\"单位简介\"不能为空！"_s},
+            {page().Edt_41, u"\"联系部门\"不能为空！"_s},
+            {page().Edt_41_2, u"\"联系部门电话\"不能为空！"_s},
+        };
+        for (const auto &[control, message] : required) {
             log.boxes.clear();
             page().quit01Click();
-            QCOMPARE(log.boxes.size(), 1);
-            seen << log.boxes.first().text;
-            expected << r.message;
+            QCOMPARE(log.texts(), QStringList{message});
+            QCOMPARE(log.lastCaption(), u"Dravik"_s);
             QCOMPARE(page().result(), int(QDialog::Rejected));
             // A text of blanks counts as filled.
-            QWidget *control = page().findChild<QWidget *>(r.control);
             if (auto *edit = qobject_cast<QLineEdit *>(control))
                 edit->setText(u" "_s);
             else
                 qobject_cast<QPlainTextEdit *>(control)->setPlainText(u" "_s);
         }
-        QCOMPARE(seen, expected);
-        QCOMPARE(seen.first(), u"\"单位名称\"不能为空！"_s);
-        QCOMPARE(seen.at(3), u"\"单位法人\"不能为空！"_s);
-        QCOMPARE(seen.last(), u"\"联系部门电话\"不能为空！"_s);
 
         log.boxes.clear();
         log.answer = QMessageBox::No;
@@ -369,6 +396,24 @@ private slots:
         QCOMPARE(log.boxes.first().caption, u"请注意！"_s);
         QCOMPARE(page().result(), int(QDialog::Accepted));
         QVERIFY(unit().isEmpty());
+    }
+
+    // No close box; a close the window manager sends anyway is "退出",
+    // with its check and question.
+    void aCloseFromOutsideIsTheQuit()
+    {
+        page().LoadUnitPage();
+        QVERIFY(!(page().windowFlags() & Qt::WindowCloseButtonHint));
+        page().show();
+        QVERIFY(!closeFromWindowManager(&page()));
+        QCOMPARE(log.texts(), QStringList{u"\"单位名称\"不能为空！"_s});
+        QVERIFY(page().isVisible());
+        fillRequired();
+        log.clear();
+        log.answer = QMessageBox::No;
+        closeFromWindowManager(&page());
+        QCOMPARE(log.texts(), QStringList{Question});
+        QVERIFY(!page().isVisible());
     }
 
     void everyEditedFieldCountsAsAChange()

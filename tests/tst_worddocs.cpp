@@ -144,6 +144,8 @@ private slots:
         QCOMPARE(valueAt(yy, u"所在省市"_s), u"北京市"_s);
         QCOMPARE(valueAt(yy, u"隶属关系"_s), u"全国人大常委会"_s);
         QCOMPARE(valueAt(yy, u"联系人"_s), u"李明"_s);
+        // Export earnings are entered and stored in ten thousand yuan.
+        QCOMPARE(valueAt(yy, u"出口创汇（万元）"_s), u"2"_s);
         // The memo: its line break kept, "&" and "<" whole.
         const qsizetype memo = yy.indexOf(u"本成果研究了耐高温材料。"_s);
         QVERIFY(memo > 0);
@@ -155,6 +157,7 @@ private slots:
 
         const QStringList yyText = text.value(made[u"yyText"_s].at(1));
         QVERIFY(yyText.contains(u"人员45"_s) && !yyText.contains(u"人员46"_s));
+        QCOMPARE(valueAt(yyText, u"出口创汇（万元）"_s), u"2"_s);
         const QStringList yyCover = text.value(made[u"yyText"_s].at(0));
         QCOMPARE(valueAt(yyCover, u"研究起止时间"_s), u"自 2024年01月 至 2025年12月"_s);
         QCOMPARE(valueAt(yyCover, u"推荐单位"_s), u"中国科学院"_s);

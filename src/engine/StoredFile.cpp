@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <chrono>
+#include <utility>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -40,12 +41,32 @@ bool StoredFile::open(const QString &path, bool readOnly)
     return true;
 }
 
-void StoredFile::close()
+void StoredFile::unmap()
 {
+    MapGuard::forget(std::exchange(m_watch, -1));
     if (m_map)
         m_file.unmap(m_map);
     m_map = nullptr;
     m_mapSize = 0;
+}
+
+// Looks once per cut anywhere in the process whether it was this view's.
+bool StoredFile::wasCut()
+{
+    if (m_cut)
+        return true;
+    const quint32 now = MapGuard::cuts.load(std::memory_order_acquire);
+    if (now != m_cutsSeen) {
+        m_cutsSeen = now;
+        m_cut = MapGuard::wasCut(m_watch);
+    }
+    return m_cut;
+}
+
+void StoredFile::close()
+{
+    unmap();
+    m_cut = false;
     m_checkedEnd = 0;
     m_checkedStretch = -1;
     m_size = 0;
@@ -57,6 +78,8 @@ void StoredFile::close()
 
 QString StoredFile::errorText() const
 {
+    if (m_cut)
+        return QStringLiteral("文件被其他程序截短了");
     return FileSafety::reason(m_file);
 }
 
@@ -84,9 +107,17 @@ bool StoredFile::remap(qint64 neededEnd)
         return false;
     if (m_mapFailed)
         return true;
-    if (m_map)
-        m_file.unmap(m_map);
+    unmap();
+    m_cutsSeen = MapGuard::cuts.load(std::memory_order_acquire);
     m_map = m_file.map(0, size);
+    if (m_map) {
+        m_watch = MapGuard::watch(m_map, size);
+        if (m_watch < 0) {
+            // Unwatched, a cut would end the program: read without a view.
+            m_file.unmap(m_map);
+            m_map = nullptr;
+        }
+    }
     m_mapSize = m_map ? size : 0;
     m_mapFailed = m_map == nullptr;
     return true;
@@ -127,7 +158,7 @@ bool StoredFile::checkSize(qint64 offset, qint64 end)
 
 const char *StoredFile::dataBeyondView(qint64 offset, qint64 length)
 {
-    if (offset < 0 || length < 0)
+    if (offset < 0 || length < 0 || wasCut())
         return nullptr;
     const qint64 end = offset + length;
     if (m_map && end <= m_mapSize) {
@@ -153,6 +184,8 @@ const char *StoredFile::dataBeyondView(qint64 offset, qint64 length)
 // The whole rest of the file as the last fresh check saw it.
 const char *StoredFile::mappedFrom(qint64 offset, qint64 *available)
 {
+    if (wasCut())
+        return nullptr;
     if (offset >= m_mapSize && !remap(offset + 1))
         return nullptr;
     if (!m_map)
@@ -167,7 +200,7 @@ const char *StoredFile::mappedFrom(qint64 offset, qint64 *available)
 
 bool StoredFile::writeAt(qint64 offset, const char *bytes, qint64 length)
 {
-    if (IoFaults::failHere() || !m_file.seek(offset) || m_file.write(bytes, length) != length)
+    if (m_cut || IoFaults::failHere() || !m_file.seek(offset) || m_file.write(bytes, length) != length)
         return false;
     m_size = qMax(m_size, offset + length);
     return true;

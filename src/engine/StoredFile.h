@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QString>
 
+#include "MapGuard.h"
+
 // An open table or memo file: reads through a read-only view of the whole
 // file (mapped when the system allows, else read into a buffer), writes go
 // straight to the file with no buffer of our own.
@@ -28,24 +30,28 @@ public:
     // shorter. The pointer stays valid until the next call on this object.
     //
     // The view is a map of the file, and another program may shorten the
-    // file under it: touching a mapped byte past the new end kills the
-    // process. So the file's size is asked again whenever a read starts in
-    // another stretch of 64 KiB than the last one checked, or that check is
-    // a few milliseconds old; a read past the end then gives nullptr (the
+    // file under it. The file's size is asked again whenever a read starts
+    // in another stretch of 64 KiB than the last one checked, or that check
+    // is a few milliseconds old; a read past the end then gives nullptr (the
     // caller reports damage). A whole table read through costs one check
-    // per stretch.
+    // per stretch. A file cut between two checks is caught by MapGuard: the
+    // read under way finds zeros, and from then on every read gives nullptr
+    // until the file is opened again (wasCut()).
     const char *data(qint64 offset, qint64 length)
     {
         // Inline where the view already holds the bytes and the check is
         // fresh: every read of a field passes here.
         if (m_map && offset >= 0 && length >= 0 && offset + length <= m_checkedEnd
-            && (offset >> CheckedStretchBits) == m_checkedStretch && checkIsFresh())
+            && (offset >> CheckedStretchBits) == m_checkedStretch
+            && MapGuard::cuts.load(std::memory_order_relaxed) == m_cutsSeen && checkIsFresh())
             return reinterpret_cast<const char *>(m_map) + offset;
         return dataBeyondView(offset, length);
     }
     // Every byte from offset to the end of the file as last seen, without a
     // copy; nullptr where the file cannot be mapped (use data() then).
     const char *mappedFrom(qint64 offset, qint64 *available);
+    // Whether another program cut the file under a read of its view.
+    bool wasCut();
     // Writes at once; returns false (errorText() set) when it fails.
     bool writeAt(qint64 offset, const char *bytes, qint64 length);
     bool writeAt(qint64 offset, const QByteArray &bytes)
@@ -61,6 +67,11 @@ private:
     bool checkSize(qint64 offset, qint64 end);
     bool remap(qint64 neededEnd);
     const char *dataBeyondView(qint64 offset, qint64 length);
+    void unmap();
+
+    int m_watch = -1;          // MapGuard's ticket of the view
+    quint32 m_cutsSeen = 0;    // MapGuard::cuts when last looked at
+    bool m_cut = false;
 
     QFile m_file;
     uchar *m_map = nullptr;

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
+#include <new>
 
 namespace ImportStaging {
 
@@ -145,10 +146,14 @@ LoadResult load(Database *db, const QString &folder, const LoadProgress &progres
         before.insert(table, db->file(table)->recordCount());
     LoadResult result;
     try {
-        loadFiles(db, present, progress, result);
-        Table staged(db, kjcgTable());
-        staged.open();
-        numberList(staged);
+        try {
+            loadFiles(db, present, progress, result);
+            Table staged(db, kjcgTable());
+            staged.open();
+            numberList(staged);
+        } catch (const std::bad_alloc &) {
+            throw DbError(QStringLiteral("内存不足，导入包没有导入。"));
+        }
     } catch (const DbError &error) {
         try {
             dropRowsAfter(db, before);

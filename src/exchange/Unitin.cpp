@@ -268,6 +268,7 @@ void TFormin::setOnlyChoiceAndExit()
     Button1->setEnabled(true);
     Button5->setEnabled(true);
     Button2->setEnabled(true);
+    btnformat->setEnabled(true);
     for (QPushButton *b : {Button3, Button4, Button6, Button7, Button8})
         b->setEnabled(false);
     DBGrid1->setEnabled(true);
@@ -275,8 +276,16 @@ void TFormin::setOnlyChoiceAndExit()
 
 void TFormin::setStoringButtons()
 {
-    for (QPushButton *b : {Button1, Button2, Button3, Button4, Button6, Button7, Button8, Button5})
+    for (QPushButton *b : {Button1, Button2, Button3, Button4, Button6, Button7, Button8, Button5, btnformat})
         b->setEnabled(false);
+}
+
+// The window keeps painting while a package loads; a click on one of these
+// would replace or leave the folder being read.
+void TFormin::setLoadingButtons(bool loading)
+{
+    for (QPushButton *b : {Button1, Button2, Button3, Button5, btnformat})
+        b->setEnabled(!loading);
 }
 
 void TFormin::showCounts()
@@ -294,7 +303,9 @@ void TFormin::Button1Click()
     const QString path = chooseFile(QStringLiteral("请选择要导入的文件夹"));
     if (path.isEmpty())
         return;
-    Edit1->setText(QDir::toNativeSeparators(path).toUpper());
+    // As chosen: on a disk that tells case apart, the upper-cased name
+    // would be another file.
+    Edit1->setText(QDir::toNativeSeparators(path));
     if (!ImportStaging::isPackageName(path)) {
         Messages::show(this, QStringLiteral("请注意！"), QStringLiteral("请选择正确导入包,名字是CGSBQY.ARJ!"),
                        QMessageBox::NoIcon);
@@ -329,6 +340,7 @@ void TFormin::Button3Click()
 {
     if (!m_unpacked)
         return;
+    setLoadingButtons(true);
     Panel4->show();
     dm().DS_temp_in->setDataSet(nullptr);
     int records = 0;
@@ -356,6 +368,7 @@ void TFormin::Button3Click()
     m_unpacked.reset();
     dm().DS_temp_in->setDataSet(&staged());
     Panel4->hide();
+    setLoadingButtons(false);
     Button3->setEnabled(false);
     if (notAPackage) {
         Messages::ShowWarning(this, failure);
@@ -554,6 +567,17 @@ void TFormin::Button2Click()
 }
 
 void TFormin::Button5Click()
+{
+    leave();
+}
+
+void TFormin::reject()
+{
+    if (Button5->isEnabled())
+        leave();
+}
+
+void TFormin::leave()
 {
     if (Button6->isEnabled()
         && Messages::show(this, QStringLiteral("请注意！"), QStringLiteral("是否保存导入数据？"),

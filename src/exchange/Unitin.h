@@ -74,6 +74,9 @@ public slots:
     void Button8Click();   // store over records of the same title
     void btnformatClick();
     void Button5Click();   // exit
+    // Esc and the title bar's close box leave as "退出" does, and only
+    // when it may be pressed.
+    void reject() override;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -88,6 +91,9 @@ private:
     Table &staged() const;
     void setOnlyChoiceAndExit();
     void setStoringButtons();
+    // The commands that must wait while a package loads, off or back on.
+    void setLoadingButtons(bool loading);
+    void leave();
     void unpackPackage(const QString &path);
     void store(ImportStore::Mode mode);
     void afterStoring(const ImportStore::Result &result);

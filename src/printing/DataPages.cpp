@@ -80,32 +80,36 @@ void addKeyWordsRow(FormSheet &sheet)
                     {QString(), QStringLiteral("label:item_14_3")}});
 }
 
-// The first completing unit's block of the units page.
+// The first completing unit's block of the units page, each value under
+// the caption the unit page gives its field. The applied set binds the
+// record's fields; the other set prints labels its preparer fills.
 void addFirstUnit(FormSheet &sheet, bool applied)
 {
-    const QString prefix = applied ? QString() : QStringLiteral("label:QR_item_");
-    const auto value = [&](const char *field) {
-        return applied ? QLatin1String("ITEM_") + QLatin1String(field) : prefix + QLatin1String(field);
+    const auto value = [applied](const char *field) {
+        return applied ? QLatin1String("ITEM_") + QLatin1String(field)
+                       : QLatin1String("label:QR_item_") + QLatin1String(field);
     };
-    sheet.fieldRow(QStringLiteral("第一完成单位"), value("9"));
-    sheet.cellsRow({{QStringLiteral("单位代码"), value("420")},
-                    {QStringLiteral("联系人"), value("37")}});
-    sheet.cellsRow({{QStringLiteral("通信地址"), value("39")},
+    sheet.fieldRow(QStringLiteral("单位名称"), value("9"));
+    sheet.cellsRow({{QStringLiteral("单位法人代码"), value("420")},
                     {QStringLiteral("邮政编码"), value("38")}});
-    sheet.cellsRow({{QStringLiteral("联系电话"), value("40")},
-                    {QStringLiteral("传真"), value("60")}});
-    sheet.cellsRow({{QStringLiteral("电子信箱"), value("41")},
-                    {QStringLiteral("单位网址"), value("41_2")}});
-    sheet.cellsRow({{QStringLiteral("所在地区"),
+    sheet.fieldRow(QStringLiteral("通讯地址"), value("37"));
+    sheet.cellsRow({{QStringLiteral("电话（含区号）"), value("39")},
+                    {QStringLiteral("传真（含区号）"), value("40")}});
+    sheet.cellsRow({{QStringLiteral("联系人"), value("41")},
+                    {QStringLiteral("联系人电话"), value("41_2")}});
+    sheet.cellsRow({{QStringLiteral("电子信箱"), value("61")},
+                    {QStringLiteral("单位网址"), value("60")}});
+    sheet.cellsRow({{QStringLiteral("单位所在省市"),
                      applied ? QStringLiteral("label:QRLabel_64") : QStringLiteral("label:QR_item_64")},
                     {QStringLiteral("隶属关系"),
                      applied ? QStringLiteral("label:QRLabel_63") : QStringLiteral("label:QR_item_63")}});
     const QString prefixLabel = applied ? QStringLiteral("QL_") : QStringLiteral("QR_");
-    sheet.choiceRow(QStringLiteral("单位性质"), QStringLiteral("ITEM_62"), codes("1 2 4 9"), 4,
+    sheet.choiceRow(QStringLiteral("单位属性"), QStringLiteral("ITEM_62"), codes("1 2 4 9"), 4,
                     prefixLabel);
-    sheet.choiceRow(QStringLiteral("企业性质"), QStringLiteral("ITEM_41_3"), twoDigitCodes(1, 11), 4,
+    sheet.choiceRow(QStringLiteral("企业所有制属性"), QStringLiteral("ITEM_41_3"), twoDigitCodes(1, 11), 4,
                     prefixLabel);
-    sheet.choiceRow(QStringLiteral("是否为高新技术企业"), QStringLiteral("ITEM_163"), codes("1 2"), 4,
+    // The mark is stored as "1" or "0": both have their box.
+    sheet.choiceRow(QStringLiteral("其中，科研机构转制型企业"), QStringLiteral("ITEM_163"), codes("1 0"), 4,
                     prefixLabel);
     sheet.cellsRow({{QStringLiteral("其他完成单位"), QString()}}, 7);
 }
@@ -295,7 +299,8 @@ std::unique_ptr<report::Report> makeYyPrint05(const PrintData &data)
     auto page = newPage("TyyPrint05");
     FormSheet sheet(*page, data.codes);
     sheet.sectionTitle(QStringLiteral("三、评价情况"));
-    sheet.choiceRow(QStringLiteral("评价方式"), QStringLiteral("ITEM_21"), codes("1 2 3 5 7"), 5);
+    // "其他" is stored as 9, the code the entry page offers.
+    sheet.choiceRow(QStringLiteral("评价方式"), QStringLiteral("ITEM_21"), codes("1 2 3 5 9"), 5);
     sheet.cellsRow({{QStringLiteral("评价单位"), QStringLiteral("ITEM_130")},
                     {QStringLiteral("评价日期"), QStringLiteral("label:QR_ITEM_34")}});
     sheet.fieldRow(QStringLiteral("评价报告号"), QStringLiteral("ITEM_22"));
@@ -318,8 +323,10 @@ std::unique_ptr<report::Report> makeYyPrint05(const PrintData &data)
     sheet.sectionTitle(QStringLiteral("五、成果应用情况"));
     sheet.choiceRow(QStringLiteral("应用状态"), QStringLiteral("ITEM_32"), codes("1 2 3"), 3);
     sheet.choiceRow(QStringLiteral("未应用或停用原因"), QStringLiteral("ITEM_32_1"), codes("1 2 3 4 5"), 5);
+    // A line per reason group, as on the entry page.
     sheet.choiceRow(QStringLiteral("具体原因"), QStringLiteral("ITEM_160"),
-                    codes("11 12 13 14 15 21 22 23 24 25 31 32 33 34 35 41 42 43 51 52 53 54 55"), 5);
+                    codes("11 12 13 14 15 | 21 22 23 24 25 | 31 32 33 34 35 | 41 42 43 | 51 52 53 54 55"),
+                    6);
     sheet.choiceRow(QStringLiteral("推广形式"), QStringLiteral("ITEM_161"), codes("1 2 3 4 5 9"), 6);
     sheet.cellsRow({{QStringLiteral("已转让企业数（个）"), QStringLiteral("ITEM_45")},
                     {QStringLiteral("技术转让收入"), QStringLiteral("ITEM_150")},
@@ -365,7 +372,7 @@ std::unique_ptr<report::Report> makeYyPrint07(const PrintData &data)
     addFirstUnit(sheet, true);
     sheet.finish();
     page->setDetailData(data.unitRows);
-    addUnitsTable(*page, 6.2);
+    addUnitsTable(*page, 5.8);
     return page;
 }
 
@@ -480,8 +487,9 @@ std::unique_ptr<report::Report> makeRjPrint05(const PrintData &data)
     auto page = newPage("TrjPrint05");
     FormSheet sheet(*page, data.codes);
     sheet.sectionTitle(QStringLiteral("三、评价情况"));
-    sheet.choiceRow(QStringLiteral("评价方式"), QStringLiteral("ITEM_21"), codes("2 4 6"), 3,
-                    QStringLiteral("QR_"));
+    // This set's evaluation forms have their own names and codes.
+    sheet.choiceRow(QStringLiteral("评价方式"), QStringLiteral("ITEM_21"), codes("2 4 6 9"), 4,
+                    QStringLiteral("QR_"), QStringLiteral("item_21_l"));
     sheet.cellsRow({{QStringLiteral("评价单位"), QStringLiteral("ITEM_130")},
                     {QStringLiteral("评价日期"), QStringLiteral("label:QR_ITEM_34")}});
     sheet.fieldRow(QStringLiteral("评价报告号"), QStringLiteral("label:QR_item_22"));

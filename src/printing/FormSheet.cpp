@@ -1,7 +1,12 @@
 #include "FormSheet.h"
 
 #include "CodeLookup.h"
+#include "OptionCaptions.h"
 #include "PageLayout.h"
+#include "report/ReportOutput.h"
+
+#include <algorithm>
+#include <cmath>
 
 using namespace PageLayout;
 using report::BandKind;
@@ -10,6 +15,31 @@ namespace {
 constexpr double Pen = 0.3;
 constexpr double OptionLine = 5.5;
 constexpr double Tick = 3.6;
+}
+
+TextStyle FormSheet::captionStyle()
+{
+    TextStyle c = centred(9.5);
+    c.wrap = true;
+    c.shrink = true;
+    return c;
+}
+
+TextStyle FormSheet::optionStyle()
+{
+    TextStyle t = style(8.5);
+    t.shrink = true;
+    return t;
+}
+
+// Wide enough for the caption on one line at its own size, within the
+// bounds given; no caption, no column.
+double FormSheet::captionWidthFor(const QString &caption, double least, double most)
+{
+    if (caption.isEmpty())
+        return 0;
+    const double natural = report::textWidthMm(caption, captionStyle()) + 3;
+    return std::clamp(natural, least, std::max(least, most));
 }
 
 FormSheet::FormSheet(report::Report &page, const CodeLookup *codes)
@@ -57,18 +87,19 @@ void FormSheet::fieldRow(const QString &caption, const QString &field, double he
 void FormSheet::cellsRow(const QList<QPair<QString, QString>> &cells, double height)
 {
     const double part = Width / cells.size();
-    const double captionWidth = cells.size() == 1 ? CaptionWidth : std::min(CaptionWidth, part * 0.45);
     QList<double> edges;
     for (int i = 0; i < cells.size(); ++i) {
         const double x = part * i;
         if (i > 0)
             edges << x;
-        edges << x + captionWidth;
-        TextStyle c = centred(9.5);
-        c.wrap = true;
-        c.shrink = true;
-        m_page.add(BandKind::Title, label(QString(), QRectF(x + 0.5, m_y, captionWidth - 1, height),
-                                          cells[i].first, c));
+        const double captionWidth = captionWidthFor(cells[i].first, cells.size() == 1 ? CaptionWidth
+                                                                   : std::min(CaptionWidth, part * 0.45),
+                                                    part * 0.6);
+        if (captionWidth > 0) {
+            edges << x + captionWidth;
+            m_page.add(BandKind::Title, label(QString(), QRectF(x + 0.5, m_y, captionWidth - 1, height),
+                                              cells[i].first, captionStyle()));
+        }
         m_page.add(BandKind::Title, value(cells[i].second,
                                           QRectF(x + captionWidth + 1, m_y + 0.3,
                                                  part - captionWidth - 2, height - 0.6)));
@@ -77,48 +108,78 @@ void FormSheet::cellsRow(const QList<QPair<QString, QString>> &cells, double hei
     m_y += height;
 }
 
+// Options run left to right in cells of equal width, each taking as many
+// cells as its caption needs at its own size, so that no caption is
+// shrunk; a line is full when its cells are.
 void FormSheet::choiceRow(const QString &caption, const QString &field, const QStringList &codes,
-                          int perLine, const QString &prefix)
+                          int perLine, const QString &prefix, const QString &group)
 {
-    const int lines = int((codes.size() + perLine - 1) / perLine);
-    const double height = lines * OptionLine + 2;
-    const double optionWidth = (Width - CaptionWidth - 2) / perLine;
-    TextStyle c = centred(9.5);
-    c.wrap = true;
-    c.shrink = true;
-    m_page.add(BandKind::Title, label(QString(), QRectF(0.5, m_y, CaptionWidth - 1, height), caption, c));
-    const QString group = field.toLower();
-    for (int i = 0; i < codes.size(); ++i) {
-        const double x = CaptionWidth + 1.5 + (i % perLine) * optionWidth;
-        const double top = m_y + 1 + (i / perLine) * OptionLine + (OptionLine - Tick) / 2;
-        const QString name = prefix + field + u'_' + codes[i];
-        m_page.add(BandKind::Title, box(QString(), QRectF(x, top, Tick, Tick), 0.2));
-        m_page.add(BandKind::Title, label(name, QRectF(x, top - 0.3, Tick, Tick + 0.6), QString(),
-                                          centred(9, true)));
-        QString text = m_codes ? m_codes->optionText(group, codes[i]) : QString();
-        if (text.isEmpty())
-            text = codes[i];
-        TextStyle t = style(8.5);
-        t.shrink = true;
-        m_page.add(BandKind::Title, label(QString(), QRectF(x + Tick + 1, top - 1, optionWidth - Tick - 2,
-                                                            Tick + 2), text, t));
+    const double captionWidth = captionWidthFor(caption, CaptionWidth, 62);
+    const double cellWidth = (Width - captionWidth - 2) / perLine;
+    const TextStyle text = optionStyle();
+    const QString key = group.isEmpty() ? field.toLower() : group;
+    struct Placed
+    {
+        QString code;
+        QString caption;
+        int line;
+        int cell;
+    };
+    QList<Placed> placed;
+    int line = 0;
+    int cell = 0;
+    for (const QString &code : codes) {
+        if (code == LineBreak) {
+            if (cell > 0) {
+                ++line;
+                cell = 0;
+            }
+            continue;
+        }
+        const QString name = OptionCaptions::caption(m_codes, key, code);
+        const double need = Tick + 1.5 + report::textWidthMm(name, text) + 2.5;
+        const int span = std::clamp(int(std::ceil(need / cellWidth - 0.001)), 1, perLine);
+        if (cell + span > perLine) {
+            ++line;
+            cell = 0;
+        }
+        placed.append({code, name, line, cell});
+        cell += span;
     }
-    ruledRow(height, {CaptionWidth});
+    const double height = (line + 1) * OptionLine + 2;
+    m_page.add(BandKind::Title, label(QString(), QRectF(0.5, m_y, captionWidth - 1, height), caption,
+                                      captionStyle()));
+    for (const Placed &p : placed) {
+        const double x = captionWidth + 1.5 + p.cell * cellWidth;
+        const double top = m_y + 1 + p.line * OptionLine + (OptionLine - Tick) / 2;
+        m_page.add(BandKind::Title, box(QString(), QRectF(x, top, Tick, Tick), 0.2));
+        m_page.add(BandKind::Title, label(prefix + field + u'_' + p.code,
+                                          QRectF(x, top - 0.3, Tick, Tick + 0.6), QString(),
+                                          centred(9, true)));
+        m_page.add(BandKind::Title, label(QString(), QRectF(x + Tick + 1.5, top - 1,
+                                                            Width - (x + Tick + 1.5), Tick + 2),
+                                          p.caption, text));
+    }
+    ruledRow(height, {captionWidth});
     m_y += height;
 }
 
 void FormSheet::memoRow(const QString &caption, const QString &field, double height)
 {
-    TextStyle c = centred(9.5);
-    c.wrap = true;
-    m_page.add(BandKind::Title, label(QString(), QRectF(0.5, m_y, CaptionWidth - 1, height), caption, c));
-    report::Element e = memo(QString(), QRectF(CaptionWidth + 1.5, m_y + 1, Width - CaptionWidth - 3,
-                                                height - 2), QString(),
-                             style(10, Qt::AlignLeft | Qt::AlignTop));
+    const double captionWidth = caption.isEmpty() ? 0 : CaptionWidth;
+    if (captionWidth > 0) {
+        TextStyle c = centred(9.5);
+        c.wrap = true;
+        m_page.add(BandKind::Title,
+                   label(QString(), QRectF(0.5, m_y, captionWidth - 1, height), caption, c));
+    }
+    report::Element e = memo(QString(), QRectF(captionWidth + 2, m_y + 1.5, Width - captionWidth - 4,
+                                                height - 3), QString(),
+                             style(10.5, Qt::AlignLeft | Qt::AlignTop));
     e.kind = report::Kind::Field;
     e.field = field;
     m_page.add(BandKind::Title, e);
-    ruledRow(height, {CaptionWidth});
+    ruledRow(height, captionWidth > 0 ? QList<double>{captionWidth} : QList<double>{});
     m_y += height;
 }
 

@@ -15,6 +15,8 @@ class FormSheet
 public:
     static constexpr double Width = 180;
     static constexpr double CaptionWidth = 30;
+    // In the codes of choiceRow: the next option starts a line.
+    static inline const QString LineBreak = QStringLiteral("|");
 
     FormSheet(report::Report &page, const CodeLookup *codes);
 
@@ -29,11 +31,14 @@ public:
     // value is a record field, or a label of that name when it starts with
     // "label:" ("label:QR_ITEM_34").
     void cellsRow(const QList<QPair<QString, QString>> &cells, double height = 8);
-    // Caption | a box per option with its text from the dictionary group of
-    // the field; the box is the choice label <prefix><field>_<code>.
+    // Caption | a box per option with its caption (OptionCaptions) from the
+    // option group `group`, the field's own when empty; the box is the
+    // choice label <prefix><field>_<code>. perLine: the cells of a line.
     void choiceRow(const QString &caption, const QString &field, const QStringList &codes,
-                   int perLine = 4, const QString &prefix = QStringLiteral("QL_"));
-    // Caption | a memo of a record field that wraps and shrinks.
+                   int perLine = 4, const QString &prefix = QStringLiteral("QL_"),
+                   const QString &group = QString());
+    // Caption | a memo of a record field that wraps and shrinks; without a
+    // caption the memo has the row's whole width.
     void memoRow(const QString &caption, const QString &field, double height);
     // Fixed wording, wrapped in the full width.
     void textBlock(const QString &text, double height, double pointSize = 10.5);
@@ -41,6 +46,9 @@ public:
     void finish();
 
 private:
+    static report::TextStyle captionStyle();
+    static report::TextStyle optionStyle();
+    static double captionWidthFor(const QString &caption, double least, double most);
     void ruledRow(double height, const QList<double> &columnEdges);
     report::Element value(const QString &source, const QRectF &mm) const;
 

@@ -17,6 +17,8 @@ namespace {
 // the change dropped, and false returned.
 bool postFields(Query &record, const QList<QPair<QString, QString>> &fields, QWidget *parent)
 {
+    if (fields.isEmpty())
+        return true;
     try {
         record.edit();
         for (const auto &[name, value] : fields)
@@ -46,6 +48,26 @@ void reopenChildList(Query &query, const QString &sql, const QString &item4, con
     query.setParam(QStringLiteral("item_4"), item4);
     query.setParam(QStringLiteral("item_dqdm"), dqdm);
     query.open();
+}
+
+// The patent types are not exchanged: a record that came in by import has
+// its status but no types. Whatever of the two is empty is derived from the
+// record's patents; what is stored stays.
+QList<QPair<QString, QString>> missingPatentFields(Query &record, Table &patents)
+{
+    if (patents.isEmpty())
+        return {};
+    const bool noTypes = record.asString(QStringLiteral("patent_ty")).isEmpty();
+    const bool noStatus = record.asString(QStringLiteral("ITEM_51_1")).isEmpty();
+    if (!noTypes && !noStatus)
+        return {};
+    const PatentFields derived = derivePatentFields(patents);
+    QList<QPair<QString, QString>> fields;
+    if (noTypes)
+        fields.append({QStringLiteral("patent_ty"), derived.types});
+    if (noStatus)
+        fields.append({QStringLiteral("ITEM_51_1"), derived.status});
+    return fields;
 }
 
 bool prepareRecord(TDM &dm, const std::function<bool()> &recordComplete, QWidget *parent);
@@ -117,15 +139,8 @@ bool prepareRecord(TDM &dm, const std::function<bool()> &recordComplete, QWidget
     patents.setFilter(AchievementList::recordKeyFilter(item4, dqdm));
     patents.setFiltered(true);
     patents.open();
-    if (!patents.isEmpty() && record.asString(QStringLiteral("ITEM_51_1")).isEmpty()
-        && record.asString(QStringLiteral("patent_ty")).isEmpty()) {
-        const PatentFields derived = derivePatentFields(patents);
-        if (!postFields(record,
-                        {{QStringLiteral("patent_ty"), derived.types},
-                         {QStringLiteral("ITEM_51_1"), derived.status}},
-                        parent))
-            return false;
-    }
+    if (!postFields(record, missingPatentFields(record, patents), parent))
+        return false;
     reopenChildList(*dm.QryJdwyhmd, childSql(QStringLiteral("Jdwyhmd"), QStringLiteral("item_190")),
                     item4, dqdm);
     reopenChildList(*dm.QryCgwcr, childSql(QStringLiteral("cgwcr"), QStringLiteral("item_187 ")),

@@ -3,6 +3,10 @@
 #include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QImage>
+#include <QScreen>
+#include <QWidget>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -22,6 +26,7 @@ const char *const SongFace = "宋体";
 const char *const PrintSongFace = "Dravik Print Song";
 // A text is never drawn smaller than this while it is shrunk to fit.
 constexpr double SmallestPointSize = 5.0;
+constexpr double MeasuringDpi = 300;
 
 QFont fontFor(const TextStyle &style, double pointSize)
 {
@@ -98,7 +103,40 @@ void preparePrinter(QPrinter &printer)
     printer.setPageLayout(a4Layout());
 }
 
+// A device of the printers' resolution on which texts are measured
+// without drawing them.
+QPaintDevice *measuringDevice()
+{
+    static QImage device = [] {
+        QImage image(1, 1, QImage::Format_Mono);
+        const int dotsPerMetre = int(MeasuringDpi / 0.0254 + 0.5);
+        image.setDotsPerMeterX(dotsPerMetre);
+        image.setDotsPerMeterY(dotsPerMetre);
+        return image;
+    }();
+    return &device;
+}
+
+double pixelsPerMm()
+{
+    return MeasuringDpi / 25.4;
+}
+
 } // namespace
+
+double textWidthMm(const QString &text, const TextStyle &style)
+{
+    const QFontMetricsF metrics(fontFor(style, style.pointSize), measuringDevice());
+    return metrics.horizontalAdvance(text) / pixelsPerMm();
+}
+
+double printedPointSize(const DrawItem &item)
+{
+    const double scale = pixelsPerMm();
+    const QRectF box(item.mm.left() * scale, item.mm.top() * scale, item.mm.width() * scale,
+                     item.mm.height() * scale);
+    return fittingPointSize(item.style, item.text, box, measuringDevice());
+}
 
 void drawPage(QPainter &painter, const Document &doc, int index)
 {
@@ -145,6 +183,19 @@ void writePdf(const QList<const Document *> &docs, const QString &path)
         throw ReportError(QStringLiteral("无法写入文件“%1”。").arg(path));
 }
 
+QRect previewGeometry(const QRect &available)
+{
+    // Room for the window's frame and title bar, which the geometry leaves out.
+    constexpr int Frame = 8;
+    constexpr int TitleBar = 32;
+    const int width = std::min(900, available.width() - 2 * Frame);
+    const int height = std::min(1000, available.height() - TitleBar - 2 * Frame);
+    QRect geometry(0, 0, width, height);
+    geometry.moveCenter(available.center());
+    geometry.moveTop(std::max(geometry.top(), available.top() + TitleBar + Frame));
+    return geometry;
+}
+
 PrinterOutput::PrinterOutput(QWidget *dialogParent)
     : m_parent(dialogParent)
 {
@@ -168,7 +219,9 @@ void PrinterOutput::preview(const Document &doc)
                          }
                          drawPages(painter, *target, doc, first, last);
                      });
-    dialog.resize(900, 1000);
+    QScreen *screen = m_parent ? m_parent->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        dialog.setGeometry(previewGeometry(screen->availableGeometry()));
     dialog.exec();
 }
 

@@ -4,6 +4,7 @@
 
 #include "Report.h"
 
+#include <QRect>
 #include <QString>
 #include <stdexcept>
 
@@ -25,6 +26,13 @@ public:
 private:
     QString m_message;
 };
+
+// The width in millimetres a text takes on one line at its style's own
+// size, as the printed form sets it.
+double textWidthMm(const QString &text, const TextStyle &style);
+// The size at which an item's text is printed: its style's own, or smaller
+// where the style lets it shrink to fit its box.
+double printedPointSize(const DrawItem &item);
 
 // Draws one page (index from 0) on a painter whose device is the whole
 // sheet of paper: millimetres are scaled to the device's width.
@@ -52,6 +60,11 @@ public:
     // ReportError when no printer can take it.
     virtual void print(const Document &doc, int firstPage, int lastPage) = 0;
 };
+
+// Where the preview window goes on a screen whose free area is
+// `available`: as large as a page wants, within that area (frame and title
+// bar included).
+QRect previewGeometry(const QRect &available);
 
 // Preview in a print-preview dialog; print on the system's default printer
 // without a dialog.

@@ -383,6 +383,22 @@ void Archiver::requireSpace(const QString &archivePath, const QList<Member> &mem
     }
 }
 
+// Text packs to a fifth of its size, a file of one line repeated to a few
+// hundredths; a member that claims to grow thousands of times is made to
+// fill the disk and the memory of whoever unpacks it.
+void Archiver::refuseOutOfProportion(const QString &archivePath, const QList<Member> &members) const
+{
+    for (const Member &member : members) {
+        if (member.size <= SmallMember || member.size / qMax<qint64>(member.packedSize, 1) <= LargestGrowth)
+            continue;
+        throw DbError(QStringLiteral("压缩包“%1”中的文件 %2 解压后有 %3 字节，在压缩包中却只占 %4 字节，"
+                                     "大小不合常理，没有解压。")
+                          .arg(shown(archivePath), member.name)
+                          .arg(member.size)
+                          .arg(member.packedSize));
+    }
+}
+
 QStringList Archiver::unpack(const QString &archivePath, const QString &destFolder,
                              const QStringList &required, const QStringList &optional)
 {
@@ -412,6 +428,7 @@ QStringList Archiver::unpack(const QString &archivePath, const QString &destFold
     QTemporaryDir work;
     requireWorkFolder(work);
     requireSpace(archivePath, members, work.path(), destFolder);
+    refuseOutOfProportion(archivePath, members);
     copyIntoWork(archivePath, work.path());
     qint64 total = 0;
     for (const Member &member : members)

@@ -21,7 +21,8 @@ class QEventLoop;
 //
 // An archive is listed before anything is extracted: a member whose name is
 // not one the caller expects (a path, a name the caller has no use for) or
-// members larger than the free space refuse the whole archive, and only the
+// members larger than the free space, or a member that grows out of all
+// proportion to its packed size, refuse the whole archive, and only the
 // expected members are extracted. Every failure throws DbError in Chinese
 // with the archiver's own words; a cancelled run throws ArchiverCancelled.
 class Archiver : public QObject
@@ -87,6 +88,11 @@ private:
     QByteArray run(const QStringList &arguments, const QString &workFolder, qint64 bytes,
                    int files, const QString &what);
     QString copyIntoWork(const QString &archivePath, const QString &workFolder) const;
+    // A member may grow this many times from its packed size at most, once
+    // it is larger than SmallMember bytes.
+    static constexpr qint64 LargestGrowth = 1000;
+    static constexpr qint64 SmallMember = qint64(1) << 20;
+    void refuseOutOfProportion(const QString &archivePath, const QList<Member> &members) const;
     void requireSpace(const QString &archivePath, const QList<Member> &members,
                       const QString &workFolder, const QString &destFolder) const;
 

@@ -142,6 +142,7 @@ private:
     void readMore();
     QByteArray freshBuffer(qsizetype size);
     bool takeRecord(ExchangeRecord &record);
+    void refuseOverlong(const ExchangeText::RecordScan &scan) const;
 
     QFile m_file;
     ExchangeText::RecordLayout m_layout;

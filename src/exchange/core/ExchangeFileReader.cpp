@@ -225,11 +225,29 @@ void ExchangeFileReader::recycle(ExchangeBatch &&batch)
     m_spare = std::move(batch.bytes);
 }
 
+// A record longer than the target can hold is damage, found as soon as
+// that much of it is held: a file that never ends its record (a quote
+// left open, a line of a gigabyte) costs no more memory than the longest
+// real record.
+void ExchangeFileReader::refuseOverlong(const RecordScan &scan) const
+{
+    if (m_layout.longestRecord <= 0)
+        return;
+    const qsizetype size = scan.status == RecordScan::NeedMore ? m_buffer.size() - m_pos : scan.next - m_pos;
+    if (size <= m_layout.longestRecord)
+        return;
+    throw DbError(QStringLiteral("文件“%1”第 %2 行：这条记录超过了 %3 字节，比任何可能的记录都长，文件可能已损坏。")
+                      .arg(shown(path()))
+                      .arg(m_line)
+                      .arg(m_layout.longestRecord));
+}
+
 // The record at the read position when the bytes held hold all of it.
 bool ExchangeFileReader::takeRecord(ExchangeRecord &record)
 {
     RecordScan scan = ExchangeText::scanRecord(m_buffer.constData(), m_buffer.size(), m_pos, m_layout, m_eof,
                                                true, m_rawValues, std::move(record.values));
+    refuseOverlong(scan);
     if (scan.status == RecordScan::NeedMore)
         m_wanted = qMax(ChunkSize, m_buffer.size() - m_pos);
     if (scan.status == RecordScan::NeedMore || scan.status == RecordScan::End)
@@ -308,6 +326,10 @@ RecordLayout ExchangeLayout(const Table &table)
     RecordLayout layout;
     layout.columns = int(table.fieldNames().size());
     layout.lastQuoted = isStagingTableOf(table, ExchangeNames::Unit);
+    int memos = 0;
+    for (const QString &name : table.fieldNames())
+        memos += table.fieldType(name) == 'M';
+    layout.longestRecord = ExchangeText::longestRecord(layout.columns, memos);
     return layout;
 }
 

@@ -8,6 +8,7 @@
 #include "engine/ValueText.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -45,11 +46,14 @@ Plan::Plan(const DataSet &row, ExchangeLine kind)
       file(row.storedFile())
 {
     applyFileRules(kind);
+    int memos = 0;
     for (int i = 0; i < names.size(); ++i) {
         const char type = row.fieldType(names.at(i));
         text.append(type == 'C' || type == 'M');
+        memos += type == 'M';
         stored.append(row.storedField(i));
     }
+    longestLine = ExchangeText::longestRecord(int(names.size()), memos);
 }
 
 // Which columns the file takes and how its lines end.
@@ -121,6 +125,10 @@ void LineBlock::putPiece(QStringView text)
 
 void LineBlock::putPiece(QByteArrayView gbk)
 {
+    // An empty text may have no bytes at all, and copying from nowhere is
+    // undefined even for nothing.
+    if (gbk.isEmpty())
+        return;
     std::memcpy(room(gbk.size()), gbk.data(), size_t(gbk.size()));
     m_used += gbk.size();
 }
@@ -258,12 +266,89 @@ void LineBlock::writeRow(const DataSet &row, const Plan &plan, int current, cons
             for (int i = 0; i < plan.names.size(); ++i)
                 putDataSetColumn(row, current, plan, i);
         }
+        if (m_unencodable.isEmpty())
+            refuseWhatReadersRefuse(row, plan, current, lineStart);
     } catch (...) {
         m_used = lineStart;
         m_unencodable.clear();
         throw;
     }
     endLine(lineStart);
+}
+
+namespace {
+
+// What the reader refuses in a text: any character below a blank but TAB,
+// CR and LF, and DEL.
+int controlCharacterIn(const QString &text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\r' && u != u'\n') || u == 0x7F)
+            return u;
+    }
+    return -1;
+}
+
+} // namespace
+
+// Every receiving installation refuses a package with a control character
+// in a text (another program may have stored one) or a record longer than
+// any it can hold, so the writer refuses them first and names the record:
+// a package nobody can import is never made.
+void LineBlock::refuseWhatReadersRefuse(const DataSet &row, const Plan &plan, int current, qsizetype lineStart)
+{
+    const QByteArrayView line(m_data + lineStart, m_used - lineStart);
+    if (line.size() > plan.longestLine) {
+        throw DbError(QStringLiteral("%1的内容超过了 %2 字节，接收方无法导入这样长的记录，没有打包。（文件%3）")
+                          .arg(recordName(row, current))
+                          .arg(plan.longestLine)
+                          .arg(QFileInfo(m_path).fileName()));
+    }
+    // Values and what stands between them are never control characters,
+    // so a clean line has clean values.
+    if (!GbkText::isCleanText(line))
+        refuseControlCharacter(row, plan, current);
+}
+
+QString LineBlock::textOf(const DataSet &row, int current, const QString &field) const
+{
+    const std::unique_lock<std::recursive_mutex> guard =
+        m_dataSetLock ? std::unique_lock(*m_dataSetLock) : std::unique_lock<std::recursive_mutex>();
+    const int index = row.fieldIndex(field);
+    if (index < 0)
+        return QString();
+    return current == InsertedRow ? row.asString(field) : row.textAt(current, index);
+}
+
+QString LineBlock::recordName(const DataSet &row, int current) const
+{
+    const QString number = textOf(row, current, QStringLiteral("ITEM_4")).trimmed();
+    const QString title = textOf(row, current, QStringLiteral("ITEM_3")).trimmed();
+    if (!title.isEmpty())
+        return QStringLiteral("成果“%1”（登记号%2）").arg(title, number);
+    if (!number.isEmpty())
+        return QStringLiteral("登记号为%1的记录").arg(number);
+    return QStringLiteral("第 %1 条记录").arg(m_lines + 1);
+}
+
+void LineBlock::refuseControlCharacter(const DataSet &row, const Plan &plan, int current)
+{
+    const QString record = recordName(row, current);
+    for (int column = 0; column < plan.names.size(); ++column) {
+        if (column == plan.sjdcColumn)
+            continue;
+        const int control = controlCharacterIn(textOf(row, current, plan.names.at(column)));
+        if (control < 0)
+            continue;
+        throw DbError(QStringLiteral("%1的字段“%2”含有控制字符（0x%3），接收方无法导入这样的数据，没有打包。"
+                                     "请先改正该记录。（文件%4）")
+                          .arg(record, plan.names.at(column))
+                          .arg(control, 2, 16, QLatin1Char('0'))
+                          .arg(QFileInfo(m_path).fileName()));
+    }
+    throw DbError(QStringLiteral("%1含有接收方无法读取的字节，没有打包。（文件%2）")
+                      .arg(record, QFileInfo(m_path).fileName()));
 }
 
 } // namespace ExchangeLines

@@ -34,6 +34,7 @@ struct Plan
     QList<bool> text;    // whether a column is a text or memo field
     ExchangeText::LastValue last = ExchangeText::LastValue::Plain;
     int sjdcColumn = -1;   // written as "0" (KJCG)
+    qsizetype longestLine = 0;   // what a reader of the file takes at most
     // Where the rows are stored, for taking a row's fields from its record
     // read once; none for fixed rows.
     const DbfFile *file = nullptr;
@@ -77,6 +78,10 @@ public:
 private:
     void putColumn(const DataSet &row, int current, const Plan &plan, int column);
     void putDataSetColumn(const DataSet &row, int current, const Plan &plan, int column);
+    void refuseWhatReadersRefuse(const DataSet &row, const Plan &plan, int current, qsizetype lineStart);
+    QString recordName(const DataSet &row, int current) const;
+    QString textOf(const DataSet &row, int current, const QString &field) const;
+    [[noreturn]] void refuseControlCharacter(const DataSet &row, const Plan &plan, int current);
     void putRecord(const DataSet &row, int current, const Plan &plan, const DbfFile &file, int recno);
     bool putStoredText(QByteArrayView gbk, int column, qsizetype count, ExchangeText::LastValue last);
     bool putLongText(QByteArrayView gbk);

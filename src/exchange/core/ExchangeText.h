@@ -183,9 +183,26 @@ struct RecordLayout
 {
     int columns = 1;
     bool lastQuoted = false;
+    // The most bytes a record of the target can take in a file
+    // (longestRecord()); 0: no bound.
+    qsizetype longestRecord = 0;
 
     bool operator==(const RecordLayout &) const = default;
 };
+
+// The longest text a memo can bring (GBK bytes): far beyond any form's
+// text, and what bounds the memory a reader needs for one record.
+constexpr qsizetype LongestMemo = qsizetype(4) << 20;
+// Every other field is at most this many bytes wide.
+constexpr qsizetype LongestValue = 255;
+// The most bytes a record of that many values can take in a file, every
+// byte a doubled quote, every value quoted and followed by its TAB: a
+// reader refuses anything longer, a writer never makes it.
+constexpr qsizetype longestRecord(int columns, int memoColumns)
+{
+    return qsizetype(columns - memoColumns) * (2 * LongestValue + 3) + qsizetype(memoColumns) * (2 * LongestMemo + 3)
+           + 2;
+}
 
 // The outcome of scanning one logical record of GBK bytes.
 struct RecordScan

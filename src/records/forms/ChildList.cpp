@@ -563,10 +563,46 @@ QString ChildListDialog::leaveQuestion() const
 
 void ChildListDialog::loadControls(ChildList::Mode mode)
 {
-    if (mode == ChildList::Mode::Add)
-        clearForAdd();
-    else if (m_list && m_list->rows())
+    if (mode == ChildList::Mode::Add) {
+        clearAfterAdd();
+        presetForAdd();
+    } else if (m_list && m_list->rows()) {
         loadFromRow();
+    }
+}
+
+bool ChildListDialog::entryIsBlank(Binding::EntryPart part, bool trimmed) const
+{
+    bool named = false;
+    for (const Binding &b : bindings()) {
+        auto *edit = b.entryParts & part ? qobject_cast<QLineEdit *>(b.widgets.value(0)) : nullptr;
+        if (!edit)
+            continue;
+        named = true;
+        if (!(trimmed ? edit->text().trimmed() : edit->text()).isEmpty())
+            return false;
+    }
+    return named;
+}
+
+bool ChildListDialog::isBlankForStore() const
+{
+    return entryIsBlank(Binding::BlankStoresNothing, true);
+}
+
+bool ChildListDialog::isBlankForLeave() const
+{
+    return entryIsBlank(Binding::EmptyLeavesAtOnce, false);
+}
+
+void ChildListDialog::clearAfterAdd()
+{
+    for (const Binding &b : bindings()) {
+        if (b.entryParts & Binding::ClearedAfterAdd) {
+            if (auto *edit = qobject_cast<QLineEdit *>(b.widgets.value(0)))
+                edit->clear();
+        }
+    }
 }
 
 void ChildListDialog::showEvent(QShowEvent *event)
@@ -659,8 +695,6 @@ void ChildListDialog::storeRow(ChildList::Mode mode)
 
 void ChildListDialog::Button2Click()
 {
-    if (checksBeforeLeave() && !runGuarded(this, [this] { checkInput(); }))
-        return;
     if (!isBlankForLeave()) {
         bool mayLeave = true;
         if (!runGuarded(this, [&] { mayLeave = confirmLeave(leaveQuestion()); }))

@@ -113,6 +113,7 @@ public:
     QString serialField() const { return m_serialField; }
     void setDialog(ChildListDialog *dialog);
     ChildListDialog *dialog() const { return m_dialog; }
+    void leave() override { quitClick(); }
 
     // Reads the rows again in their order and rewrites the serials 1..N,
     // with the grid detached meanwhile.
@@ -197,8 +198,9 @@ private:
 // but the row is stored and the store goes on); "存储成功！". After an add
 // the dialog is cleared for the next row (or closes), after a modify it
 // closes. A caption of neither mode stores nothing.
-// Leave: a blank dialog closes at once; a changed one asks first, and when
-// the answer is yes but the store does not go through, it stays open.
+// Leave ("退出", Escape): a blank dialog closes at once; a changed one asks
+// first. "否" always leaves without storing; after "是" a store that does
+// not go through keeps the dialog open.
 class ChildListDialog : public QuitOnlyDialog, public BoundForm
 {
     Q_OBJECT
@@ -208,6 +210,8 @@ public:
     void setList(ChildListWindow *list);
     ChildListWindow *list() const { return m_list; }
     ChildList::Mode mode() const;
+    // Escape and the window manager's close press "退出".
+    void leave() override { Button2Click(); }
 
     // The list's current row; a new row goes to the list's append target.
     DataSet &boundRow() const override;
@@ -223,18 +227,22 @@ public slots:
     void Button2Click();
 
 protected:
-    // Modify: the bound controls from the current row; add: clearForAdd().
+    // Modify: the bound controls from the current row; add: the entry's
+    // texts emptied, then presetForAdd().
     virtual void loadControls(ChildList::Mode mode);
-    virtual void clearForAdd() {}
-    // Nothing worth storing: "存储" closes without a row.
-    virtual bool isBlankForStore() const = 0;
-    // Nothing entered: "退出" closes without a question.
-    virtual bool isBlankForLeave() const = 0;
-    virtual void clearAfterAdd() = 0;
+    // The values a new row starts with, beyond the empty texts.
+    virtual void presetForAdd() {}
     virtual bool staysOpenAfterAdd() const { return true; }
-    // "退出" runs the input check first (its warning keeps the dialog open).
-    virtual bool checksBeforeLeave() const { return false; }
     virtual QString leaveQuestion() const;
+
+    // The entry, as its bindings' parts make it up (Binding::partOfEntry).
+    // Nothing worth storing: "存储" closes without a row. A dialog whose
+    // bindings name no such part always stores.
+    bool isBlankForStore() const;
+    // Nothing entered: "退出" closes without a question.
+    bool isBlankForLeave() const;
+    // Ready for the next row.
+    void clearAfterAdd();
     // Where the caret waits when the dialog opens and after each added row.
     virtual QWidget *firstField() const;
 
@@ -249,6 +257,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    bool entryIsBlank(Binding::EntryPart part, bool trimmed) const;
     void store();
     void storeRow(ChildList::Mode mode);
     void keepStoredRowCurrent(DataSet &rows, ChildList::Mode mode, int position);

@@ -79,6 +79,12 @@ Binding &Binding::follows(QWidget *control)
     return *this;
 }
 
+Binding &Binding::partOfEntry(int parts)
+{
+    entryParts = parts;
+    return *this;
+}
+
 Binding &Binding::trimmed()
 {
     auto untrimmed = value;

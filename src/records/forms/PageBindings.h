@@ -53,6 +53,16 @@ struct Binding
     // that shows a box of another kind itself throws Abort.
     std::function<QString()> check;
 
+    // The part a typed text (the binding's first widget, a line edit) plays
+    // in the entry of a child list's dialog.
+    enum EntryPart {
+        BlankStoresNothing = 1,  // these texts all blank (trimmed): "存储" closes without a row
+        EmptyLeavesAtOnce = 2,   // these texts all empty: "退出" closes without a question
+        ClearedAfterAdd = 4,     // emptied for the next row once a row was added
+        WholeEntry = BlankStoresNothing | EmptyLeavesAtOnce | ClearedAfterAdd,
+    };
+    int entryParts = 0;
+
     bool servesCategory(const QString &category) const;
 
     Binding &withLabel(QWidget *label);
@@ -67,6 +77,7 @@ struct Binding
     Binding &trimmed();
     // The stored value follows this control too.
     Binding &follows(QWidget *control);
+    Binding &partOfEntry(int parts = WholeEntry);
 };
 
 namespace PageBindings {

@@ -11,22 +11,38 @@ QuitOnlyDialog::QuitOnlyDialog(QWidget *parent, Qt::WindowFlags flags)
 {
 }
 
+void QuitOnlyDialog::leave()
+{
+    reject();
+}
+
+void QuitOnlyDialog::closedFromOutside()
+{
+    leave();
+}
+
 void QuitOnlyDialog::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_Escape) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
+        if (escapeLeaves())
+            leave();
         return;
     }
     QDialog::keyPressEvent(event);
 }
 
+// The window closes (or stays, after a refused check or question) the way
+// its own handler decides; the event itself never closes it.
 void QuitOnlyDialog::closeEvent(QCloseEvent *event)
 {
-    if (event->spontaneous()) {
-        event->ignore();
+    if (!event->spontaneous()) {
+        QDialog::closeEvent(event);
         return;
     }
-    QDialog::closeEvent(event);
+    event->ignore();
+    if (isVisible())
+        closedFromOutside();
 }
 
 void QuitOnlyDialog::showEvent(QShowEvent *event)

@@ -5,9 +5,9 @@
 
 class QLabel;
 
-// A dialog that is left only through its own buttons: Escape and the
-// window manager's close do nothing, so that the leave rules of its "退出"
-// (checks, the save question) always run. Code may still close it. It
+// A dialog that is left only the way its own "退出" leaves it, so that the
+// leave rules (checks, the save question) always run: Escape and the window
+// manager's close (close box, Alt+F4) press it. Code may still close it. It
 // reaches the data through the context that start-up hands it.
 class QuitOnlyDialog : public QDialog, public ContextWindow
 {
@@ -15,7 +15,15 @@ class QuitOnlyDialog : public QDialog, public ContextWindow
 public:
     explicit QuitOnlyDialog(QWidget *parent = nullptr, Qt::WindowFlags flags = {});
 
+    // The window's own way out, as its "退出" button; closing when it has none.
+    virtual void leave();
+
 protected:
+    // The window manager asked to close the window: it leaves as through
+    // "退出" unless a window closes otherwise from its title bar.
+    virtual void closedFromOutside();
+    // Escape leaves a dialog; a page is left through its buttons only.
+    virtual bool escapeLeaves() const { return true; }
     void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     // Labels become their controls' buddies; the tab order follows the
@@ -35,6 +43,7 @@ public:
     static constexpr int PageHeight = 600;
 
 protected:
+    bool escapeLeaves() const override { return false; }
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 

@@ -46,6 +46,8 @@ public:
     // The current record; a page is only shown while there is one.
     DataSet &record() const;
     DataSet &boundRow() const override { return record(); }
+    // Escape and the window manager's close press "退出".
+    void leave() override { quit01Click(); }
 
     QPushButton *btnSave01 = nullptr;
     QPushButton *quit01 = nullptr;

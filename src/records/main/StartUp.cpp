@@ -1,5 +1,7 @@
 #include "StartUp.h"
 
+#include "DataFolderLock.h"
+
 #include "records/widgets/AppInfo.h"
 #include "engine/DbError.h"
 #include "exchange/CodeManage.h"
@@ -37,6 +39,7 @@
 #include "records/pages/Unitpage8.h"
 #include "records/pages/Unitpage9.h"
 #include "records/forms/Unittree.h"
+#include "records/forms/WindowStacking.h"
 #include "records/main/Unitwel.h"
 #include "records/unit/dw_Unit.h"
 #include "records/forms/yyPrintUnit13.h"
@@ -48,6 +51,7 @@
 #include <QLocale>
 #include <QTranslator>
 #include <QStandardPaths>
+#include <cstdio>
 
 namespace StartUp {
 
@@ -82,6 +86,7 @@ void setUpApplication(QApplication &app)
     app.setApplicationDisplayName(AppInfo::applicationTitle());
     loadQtTranslations(app);
     useChineseLocale();
+    WindowStacking::stackOverOpeners(app);
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(12);
     app.setFont(font);
@@ -188,13 +193,27 @@ int run(QApplication &app)
     SingleInstance instance;
     if (!instance.tryAcquire())
         return 0;
-    Windows windows(TDM::defaultDataPath());
+    const QString dataPath = TDM::defaultDataPath();
+    DataFolderLock folder(dataPath);
+    switch (folder.acquire()) {
+    case DataFolderLock::Outcome::HeldElsewhere:
+        return 0;
+    case DataFolderLock::Outcome::ReadOnly:
+        reportFatal(folder.problem());
+        return 1;
+    case DataFolderLock::Outcome::Acquired:
+        break;
+    }
+    Windows windows(dataPath);
     windows.mainForm()->show();
     return app.exec();
 }
 
+// Also written out, for whoever started the program from a terminal.
 void reportFatal(const QString &message)
 {
+    fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    fflush(stderr);
     Messages::show(nullptr, AppInfo::productName(), message, QMessageBox::Critical);
 }
 

@@ -65,22 +65,18 @@ void TFinto5::buildControls()
     layOutWithButtons(grid, QMargins(20, 18, 20, 14));
 }
 
-// The four texts, then the number; the store checks only the number.
+// The four texts are the entry, then the number; the store checks only
+// the number.
 void TFinto5::declareBindings()
 {
     using namespace PageBindings;
     Binding name = text(QStringLiteral("item_170"), edtdw_170);
     name.value = [this] { return QVariant(edtdw_170->text().trimmed()); };
-    bind(name);
-    bind(text(QStringLiteral("item_171"), edtdw_171));
-    bind(text(QStringLiteral("item_172"), edtdw_172));
-    bind(text(QStringLiteral("item_173"), edtdw_173));
+    bind(name.partOfEntry());
+    bind(text(QStringLiteral("item_171"), edtdw_171).partOfEntry());
+    bind(text(QStringLiteral("item_172"), edtdw_172).partOfEntry());
+    bind(text(QStringLiteral("item_173"), edtdw_173).partOfEntry());
     bind(ChildList::serialBinding(this, QStringLiteral("item_176"), edt_176));
-}
-
-QList<QLineEdit *> TFinto5::texts() const
-{
-    return {edtdw_170, edtdw_171, edtdw_172, edtdw_173};
 }
 
 // A new unit gets the next number and keeps it; a unit being modified may
@@ -91,37 +87,11 @@ void TFinto5::loadControls(ChildList::Mode mode)
     edt_176->setReadOnly(mode == ChildList::Mode::Add);
 }
 
-void TFinto5::clearForAdd()
+void TFinto5::presetForAdd()
 {
-    for (QLineEdit *edit : texts())
-        edit->clear();
     const DataSet *units = list() ? list()->rows() : nullptr;
     const int count = units && units->isOpen() ? units->recordCount() : 0;
     edt_176->setText(QString::number(count + 1));
-}
-
-bool TFinto5::isBlankForStore() const
-{
-    for (const QLineEdit *edit : texts()) {
-        if (!edit->text().trimmed().isEmpty())
-            return false;
-    }
-    return true;
-}
-
-bool TFinto5::isBlankForLeave() const
-{
-    for (const QLineEdit *edit : texts()) {
-        if (!edit->text().isEmpty())
-            return false;
-    }
-    return true;
-}
-
-void TFinto5::clearAfterAdd()
-{
-    for (QLineEdit *edit : texts())
-        edit->clear();
 }
 
 // Every store writes the record's key, so a unit always belongs to the

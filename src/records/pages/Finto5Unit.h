@@ -20,15 +20,11 @@ public:
 
 protected:
     void loadControls(ChildList::Mode mode) override;
-    void clearForAdd() override;
-    bool isBlankForStore() const override;
-    bool isBlankForLeave() const override;
-    void clearAfterAdd() override;
+    void presetForAdd() override;
     bool staysOpenAfterAdd() const override { return false; }
     void beforePost(DataSet &row) override;
 
 private:
     void buildControls();
     void declareBindings();
-    QList<QLineEdit *> texts() const;
 };

@@ -90,17 +90,6 @@ void TFinto6::loadControls(ChildList::Mode mode)
     Edit1->clear();
 }
 
-// Every "存储" runs the checks, even on an empty dialog.
-bool TFinto6::isBlankForStore() const
-{
-    return false;
-}
-
-bool TFinto6::isBlankForLeave() const
-{
-    return edtzl_no->text().isEmpty() && edtzl_name->text().isEmpty();
-}
-
 // A new patent belongs to the current record.
 void TFinto6::beforePost(DataSet &row)
 {
@@ -111,7 +100,9 @@ void TFinto6::beforePost(DataSet &row)
     row.setString(QStringLiteral("ITEM_DQDM"), record.asString(QStringLiteral("ITEM_DQDM")));
 }
 
-// In the order of the checks: status, type, number, title.
+// In the order of the checks: status, type, number, title. Number and
+// title are the entry, which every "存储" checks, even an empty one; the
+// lists keep their choice for the next patent.
 void TFinto6::declareBindings()
 {
     using namespace PageBindings;
@@ -128,22 +119,19 @@ void TFinto6::declareBindings()
     };
     bind(choice(QStringLiteral("PATENT_ST"), cb_st, "专利状况"));
     bind(choice(QStringLiteral("PATENT_TY"), cb_ty, "专利类型"));
-    bind(text(QStringLiteral("PATENT_NO"), edtzl_no).required(quotedMissing(QStringLiteral("专利号"))));
+    const int entry = Binding::EmptyLeavesAtOnce | Binding::ClearedAfterAdd;
+    bind(text(QStringLiteral("PATENT_NO"), edtzl_no)
+             .required(quotedMissing(QStringLiteral("专利号")))
+             .partOfEntry(entry));
     bind(text(QStringLiteral("PATENT_NAM"), edtzl_name)
-             .required(quotedMissing(QStringLiteral("专利名称"))));
+             .required(quotedMissing(QStringLiteral("专利名称")))
+             .partOfEntry(entry));
     // A changed list, or no row to compare with, counts as a change.
     Binding changedLists;
     changedLists.same = [this](const DataSet &row) {
         return Edit1->text() != QLatin1String("1") && row.isOpen() && !row.isEmpty();
     };
     bind(changedLists);
-}
-
-// The lists keep their choice for the next patent.
-void TFinto6::clearAfterAdd()
-{
-    edtzl_no->clear();
-    edtzl_name->clear();
 }
 
 void TFinto6::done(int result)

@@ -20,10 +20,7 @@ public:
 
 protected:
     void loadControls(ChildList::Mode mode) override;
-    bool isBlankForStore() const override;
-    bool isBlankForLeave() const override;
     void beforePost(DataSet &row) override;
-    void clearAfterAdd() override;
     void done(int result) override;
 
 private:

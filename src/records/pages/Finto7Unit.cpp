@@ -61,12 +61,15 @@ void TFinto7::buildControls()
     layOutWithButtons(grid, QMargins(16, 16, 16, 12));
 }
 
-// In the order of the checks: name, sex, title, role.
+// In the order of the checks: name, sex, title, role. The name, the work
+// unit and the two specialities are the entry.
 void TFinto7::declareBindings()
 {
     using namespace PageBindings;
     bind(AnyRowToCompare());
-    bind(text(QStringLiteral("item_192"), Edtwy_192).required(quotedMissing(QStringLiteral("姓名"))));
+    bind(text(QStringLiteral("item_192"), Edtwy_192)
+             .required(quotedMissing(QStringLiteral("姓名")))
+             .partOfEntry());
     bind(pick(QStringLiteral("item_193"), cbwy_193, dictionary(QStringLiteral("item_181")), 2)
              .required(quotedMissing(QStringLiteral("性别"))));
     bind(TitleBinding(QStringLiteral("item_198"), cbwy_198, dictionary(QStringLiteral("item_198"), true))
@@ -87,9 +90,9 @@ void TFinto7::declareBindings()
     };
     role.blank = [this] { return cbwy_191->currentText().isEmpty(); };
     bind(role.required(quotedMissing(QStringLiteral("评价委员会职务"))));
-    bind(text(QStringLiteral("item_195"), edtwy_195));
-    bind(text(QStringLiteral("item_196"), edtwy_196));
-    bind(text(QStringLiteral("item_197"), edtwy_197));
+    bind(text(QStringLiteral("item_195"), edtwy_195).partOfEntry());
+    bind(text(QStringLiteral("item_196"), edtwy_196).partOfEntry());
+    bind(text(QStringLiteral("item_197"), edtwy_197).partOfEntry());
     Binding serial;  // its edit stays hidden: no widgets to show with the category
     serial.load = [this](const DataSet &row) { edt_190->setText(row.asString(QStringLiteral("item_190"))); };
     bind(serial);
@@ -108,24 +111,12 @@ void TFinto7::loadControls(ChildList::Mode mode)
 
 void TFinto7::presetForAdd()
 {
-    for (QLineEdit *e : {static_cast<QLineEdit *>(Edtwy_192), static_cast<QLineEdit *>(edtwy_195),
-                         static_cast<QLineEdit *>(edtwy_196), static_cast<QLineEdit *>(edtwy_197)})
-        e->clear();
+    clearAfterAdd();
     cbwy_191->setCurrentIndex(cbwy_191->findText(CommitteeRole::member()));
     cbwy_193->setCurrentIndex(cbwy_193->count() > 0 ? 0 : -1);
     cbwy_198->setCurrentIndex(cbwy_198->count() > 1 ? 1 : -1);
     const DataSet *members = list() ? list()->rows() : nullptr;
     edt_190->setText(QString::number((members && members->isOpen() ? members->recordCount() : 0) + 1));
-}
-
-bool TFinto7::isBlankForStore() const
-{
-    for (const QLineEdit *e : {static_cast<QLineEdit *>(Edtwy_192), static_cast<QLineEdit *>(edtwy_195),
-                               static_cast<QLineEdit *>(edtwy_196), static_cast<QLineEdit *>(edtwy_197)}) {
-        if (!e->text().trimmed().isEmpty())
-            return false;
-    }
-    return true;
 }
 
 // A new member belongs to the record; the rank follows the role. The
@@ -139,11 +130,6 @@ void TFinto7::beforePost(DataSet &row)
     row.setString(QStringLiteral("item_4"), record.asString(QStringLiteral("item_4")));
     row.setString(QStringLiteral("item_dqdm"), record.asString(QStringLiteral("item_dqdm")));
     row.setString(QStringLiteral("item_190"), QString::number(row.recordCount() + 1));
-}
-
-void TFinto7::clearAfterAdd()
-{
-    presetForAdd();
 }
 
 // The member being modified may stay chairman; any other chairman makes

@@ -29,15 +29,12 @@ public slots:
 
 protected:
     void loadControls(ChildList::Mode mode) override;
-    bool isBlankForStore() const override;
-    bool isBlankForLeave() const override { return false; }
-    bool checksBeforeLeave() const override { return true; }
+    // The defaults of a new member (person).
+    void presetForAdd() override;
     void beforePost(DataSet &row) override;
-    void clearAfterAdd() override;
     bool staysOpenAfterAdd() const override { return false; }
 
 private:
     void buildControls();
     void declareBindings();
-    void presetForAdd();
 };

@@ -40,7 +40,8 @@ QStringList itemsOf(const QComboBox *combo)
 
 // A technical title: the item of the stored code is found through the same
 // mapping that stores it; a code the list lacks selects nothing and is kept
-// until the user picks a title.
+// until the user picks a title. Only no title at all is blank: the blank
+// item of a list is a choice, which stores an empty title.
 Binding TitleBinding(const QString &field, QComboBox *combo, PageBindings::FillList fill)
 {
     auto kept = std::make_shared<QString>();
@@ -60,7 +61,7 @@ Binding TitleBinding(const QString &field, QComboBox *combo, PageBindings::FillL
     };
     b.value = [code] { return QVariant(code()); };
     b.same = [field, code](const DataSet &row) { return row.asString(field).trimmed() == code(); };
-    b.blank = [code] { return code().isEmpty(); };
+    b.blank = [combo, kept] { return combo->currentText().isEmpty() && kept->isEmpty(); };
     return b;
 }
 
@@ -116,7 +117,8 @@ void TFinto8::buildControls()
 }
 
 // In the order of the store's checks: name, sex, birth, title, education,
-// serial.
+// serial. Name, work unit and contribution are the entry; leaving asks
+// nothing while name and contribution are empty.
 void TFinto8::declareBindings()
 {
     using namespace PageBindings;
@@ -125,7 +127,7 @@ void TFinto8::declareBindings()
     name.check = [this] {
         return edtry_180->text().trimmed().isEmpty() ? QStringLiteral("姓名不能为空！") : QString();
     };
-    bind(name);
+    bind(name.partOfEntry());
     bind(pick(QStringLiteral("item_181"), cbry_181, dictionary(QStringLiteral("item_181")), 2)
              .required(QStringLiteral("性别不能为空！")));
     bind(birthBinding());
@@ -141,8 +143,9 @@ void TFinto8::declareBindings()
             setIndexIfThere(cbry_188, 1);
     };
     bind(abroad);
-    bind(text(QStringLiteral("item_185"), edtry_185));
-    bind(text(QStringLiteral("item_186"), edtry_186));
+    bind(text(QStringLiteral("item_185"), edtry_185)
+             .partOfEntry(Binding::BlankStoresNothing | Binding::ClearedAfterAdd));
+    bind(text(QStringLiteral("item_186"), edtry_186).partOfEntry());
     // The serial as typed: the list puts a modified person at that place.
     bind(ChildList::serialBinding(this, SerialField, edtry_187, QStringLiteral("序号不能为空！")));
 }
@@ -225,17 +228,6 @@ void TFinto8::presetForAdd()
                                                             : QString());
 }
 
-bool TFinto8::isBlankForStore() const
-{
-    return edtry_180->text().trimmed().isEmpty() && edtry_185->text().trimmed().isEmpty()
-           && edtry_186->text().trimmed().isEmpty();
-}
-
-bool TFinto8::isBlankForLeave() const
-{
-    return edtry_186->text().isEmpty() && edtry_180->text().isEmpty();
-}
-
 // Every save writes the record's key; a new person comes last.
 void TFinto8::beforePost(DataSet &row)
 {
@@ -244,13 +236,6 @@ void TFinto8::beforePost(DataSet &row)
     row.setString(QStringLiteral("item_dqdm"), record.asString(QStringLiteral("item_dqdm")));
     if (mode() == ChildList::Mode::Add)
         row.setString(SerialField, QString::number(rowsBeforeAdd() + 1));
-}
-
-void TFinto8::clearAfterAdd()
-{
-    edtry_180->clear();
-    edtry_185->clear();
-    edtry_186->clear();
 }
 
 QString TFinto8::leaveQuestion() const

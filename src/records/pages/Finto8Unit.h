@@ -35,10 +35,8 @@ public:
 
 protected:
     void loadControls(ChildList::Mode mode) override;
-    bool isBlankForStore() const override;
-    bool isBlankForLeave() const override;
+    void presetForAdd() override;
     void beforePost(DataSet &row) override;
-    void clearAfterAdd() override;
     bool staysOpenAfterAdd() const override { return false; }
     QString leaveQuestion() const override;
     QWidget *firstField() const override;
@@ -48,5 +46,4 @@ private:
     void declareBindings();
     Binding birthBinding();
     void fillLists();
-    void presetForAdd();
 };

@@ -19,6 +19,8 @@ TFpage6::TFpage6(QWidget *parent)
                       parent)
 {
     setObjectName(QStringLiteral("Fpage6"));
+    // "修改" on an empty list adds; "删除" then has nothing to ask about.
+    offerRowCommandsAlways();
     helpButton = addCommand(QStringLiteral("Button3"), QStringLiteral("帮助"));
     connect(helpButton, &QPushButton::clicked, this, [this] {
         runGuarded(this, [this] { ShowHelpFor(&context(), context().recordHost().categoryIndex()); });

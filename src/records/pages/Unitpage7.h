@@ -23,4 +23,8 @@ public:
 
 public slots:
     void quitClick() override;
+
+protected:
+    // Its close box closes it without the done mark.
+    void closedFromOutside() override { reject(); }
 };

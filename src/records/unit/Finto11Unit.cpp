@@ -149,6 +149,7 @@ QString TFinto11::researchText() const
 // ---- bindings ---------------------------------------------------------------
 
 // In the order of the store's checks: name, sex, birth year and month.
+// Name and note are the entry.
 void TFinto11::declareBindings()
 {
     using namespace PageBindings;
@@ -161,15 +162,16 @@ void TFinto11::declareBindings()
     name.check = [this] {
         return edtry_180->text().trimmed().isEmpty() ? QStringLiteral("姓名不能为空！") : QString();
     };
-    bind(name);
+    bind(name.partOfEntry());
+    // The blank item " " is a choice; only no choice is refused.
     bind(storedCodeOf(QStringLiteral("item_181"), cbry_181)
              .checkedBy([this] {
-                 return storedCode(cbry_181->currentText()).trimmed().isEmpty()
+                 return storedCode(cbry_181->currentText()).isEmpty()
                             ? QStringLiteral("性别不能为空！")
                             : QString();
              }));
     bind(birthBinding());
-    bind(text(QStringLiteral("item_186"), edtry_186));
+    bind(text(QStringLiteral("item_186"), edtry_186).partOfEntry());
     // The research field counts as changed once it was chosen again.
     Binding research = storedCodeOf(QStringLiteral("item_124_1"), cbry_124_1);
     research.same = [this](const DataSet &) { return Edit1->text() != QLatin1String("1"); };
@@ -270,16 +272,6 @@ void TFinto11::edt_both_2Exit()
 
 // ---- store and leave ----------------------------------------------------------
 
-bool TFinto11::isBlankForStore() const
-{
-    return edtry_180->text().trimmed().isEmpty() && edtry_186->text().trimmed().isEmpty();
-}
-
-bool TFinto11::isBlankForLeave() const
-{
-    return edtry_186->text().isEmpty() && edtry_180->text().isEmpty();
-}
-
 // A new leader gets the next serial and the registering unit's code.
 void TFinto11::beforePost(DataSet &row)
 {
@@ -287,10 +279,4 @@ void TFinto11::beforePost(DataSet &row)
         return;
     row.setString(QStringLiteral("item_187"), QString::number(rowsBeforeAdd() + 1));
     row.setString(QStringLiteral("unitcode"), UnitProfile::registeringUnitCode());
-}
-
-void TFinto11::clearAfterAdd()
-{
-    edtry_180->clear();
-    edtry_186->clear();
 }

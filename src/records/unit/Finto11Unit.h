@@ -42,10 +42,7 @@ public slots:
 
 protected:
     void loadControls(ChildList::Mode mode) override;
-    bool isBlankForStore() const override;
-    bool isBlankForLeave() const override;
     void beforePost(DataSet &row) override;
-    void clearAfterAdd() override;
 
 private:
     void buildControls();

@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <memory>
 
 UnitCodeList UnitCodeList::build(QWidget *parent, const QString &title, const QString &field,
                                  const QString &prefix, const QString &tableFile)
@@ -27,7 +28,6 @@ UnitCodeList UnitCodeList::build(QWidget *parent, const QString &title, const QS
     for (int i = 1; i <= UnitProfile::CodeListCapacity; ++i) {
         auto *edit = new QLineEdit(list.panel);
         edit->setObjectName(prefix + QString::number(i));
-        edit->setReadOnly(true);
         auto *arrow = new DropDownCombo(list.panel);
         arrow->setObjectName(arrowPrefix + QString::number(i));
         arrow->setFixedWidth(20);
@@ -48,22 +48,30 @@ UnitCodeList UnitCodeList::build(QWidget *parent, const QString &title, const QS
 Binding UnitCodeList::binding() const
 {
     const UnitCodeList list = *this;
+    // The codes the classification table lacks, as the load showed them.
+    auto bareCodes = std::make_shared<QStringList>();
     Binding b;
     b.field = list.field;
-    b.load = [list](const DataSet &row) {
+    b.load = [list, bareCodes](const DataSet &row) {
         const DictionaryService &dictionary = ContextOf(list.panel).dictionary();
         const QStringList codes = UnitProfile::splitCodeList(row.asString(list.field));
+        bareCodes->clear();
         for (int i = 0; i < list.edits.size(); ++i) {
             const QString code = codes.value(i);
             const QString entry = dictionary.classificationEntry(list.tableFile, code);
             list.edits[i]->setText(entry.isEmpty() ? code : entry);
+            *bareCodes << (entry.isEmpty() ? code : QString());
         }
     };
-    b.value = [list] {
-        QStringList texts;
-        for (const QLineEdit *edit : list.edits)
-            texts << edit->text();
-        return QVariant(UnitProfile::buildCodeList(texts));
+    b.value = [list, bareCodes] {
+        QString stored;
+        for (int i = 0; i < list.edits.size(); ++i) {
+            const QString text = list.edits[i]->text();
+            const QString bare = bareCodes->value(i);
+            stored += !bare.isEmpty() && text == bare ? bare + QStringLiteral(" ;")
+                                                      : UnitProfile::codeListEntry(text);
+        }
+        return QVariant(stored);
     };
     return b;
 }

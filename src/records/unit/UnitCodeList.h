@@ -10,9 +10,10 @@ class QLineEdit;
 class QWidget;
 
 // A list of up to ten classification codes of the unit table (research and
-// advantage fields, disciplines), edited as ten read-only edits on a panel,
-// each with an arrow that opens the classification chooser for its edit.
-// The unit page and the second-level units show them alike.
+// advantage fields, disciplines), edited as ten edits on a panel, each with
+// an arrow that opens the classification chooser for its edit; an entry may
+// also be typed or deleted. The unit page and the second-level units show
+// them alike.
 struct UnitCodeList
 {
     QGroupBox *panel = nullptr;
@@ -28,6 +29,7 @@ struct UnitCodeList
                               const QString &prefix, const QString &tableFile);
     // Each edit shows "code  name" of its classification (the bare code
     // when the table lacks it); stored as codes each followed by a blank
-    // and ";".
+    // and ";" (UnitProfile::codeListEntry). A bare code shown as stored is
+    // kept until the user changes its edit.
     Binding binding() const;
 };

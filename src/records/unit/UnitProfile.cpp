@@ -34,23 +34,14 @@ QString pickCode(const QString &itemText)
     return itemText.left(3).trimmed();
 }
 
-QString entryCode(const QString &editText)
+QString codeListEntry(const QString &editText)
 {
     const QString text = editText.trimmed();
-    const int blank = text.indexOf(QLatin1Char(' '));
-    return blank < 0 ? text : text.left(blank);
+    if (text.isEmpty())
+        return {};
+    return text.left(text.indexOf(QLatin1Char(' ')) + 1) + QLatin1Char(';');
 }
 
-QString buildCodeList(const QStringList &editTexts)
-{
-    QString list;
-    for (const QString &text : editTexts) {
-        const QString code = entryCode(text);
-        if (!code.isEmpty())
-            list += code + QStringLiteral(" ;");
-    }
-    return list;
-}
 
 QStringList splitCodeList(const QString &stored)
 {
@@ -93,10 +84,17 @@ void writeUnitRow(Table &unit, const std::function<void(Table &)> &write)
     if (!unit.isOpen())
         unit.open();
     try {
-        if (unit.isEmpty())
+        if (unit.isEmpty()) {
+            // The registering unit's row from its first write on: every
+            // export sends it by its code.
             unit.append();
-        else
+            unit.setValues({{QStringLiteral("unitcode"), registeringUnitCode()},
+                            {QStringLiteral("unitlevel"), unitLevel()},
+                            {QStringLiteral("endlevel"), endLevel()},
+                            {QStringLiteral("chiefexper"), chiefExperts()}});
+        } else {
             unit.edit();
+        }
         write(unit);
         unit.post();
     } catch (...) {

@@ -27,11 +27,11 @@ QString pickCode(const QString &itemText);
 // A code list holds at most ten classification codes, each followed by one
 // blank and ";".
 constexpr int CodeListCapacity = 10;
-// The code that an entry edit contributes: its first blank-separated word
-// ("0101  微电子技术" gives "0101"; a bare "0101" gives itself).
-QString entryCode(const QString &editText);
-// The stored list of the entries, in order; empty entries are left out.
-QString buildCodeList(const QStringList &editTexts);
+// What an entry edit contributes to the stored list: its trimmed text up to
+// and including the first blank, then ";" ("0101  微电子技术" gives
+// "0101 ;"; a typed text without a blank gives ";" alone); a text of blanks
+// gives nothing.
+QString codeListEntry(const QString &editText);
 // The codes of a stored list, one per edit and trimmed, at most ten; an
 // empty entry stays as an empty code in its place, and a last entry that
 // lacks its ";" still counts.
@@ -56,8 +56,9 @@ struct RequiredText
 };
 const QList<RequiredText> &requiredTexts();
 
-// Writes the unit's one row (made first when the table is empty) and posts
-// it; a failure leaves no row in edit mode and is thrown on.
+// Writes the unit's one row and posts it; a row made because the table is
+// empty carries the registering unit's fixed values. A failure leaves no
+// row in edit mode and is thrown on.
 void writeUnitRow(Table &unit, const std::function<void(Table &)> &write);
 
 } // namespace UnitProfile

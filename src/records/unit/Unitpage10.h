@@ -30,6 +30,7 @@ public:
     // Lists the second-level units of the parent (its code bound, never
     // joined into the statement).
     void showUnitsOf(const QString &parentCode);
+    void leave() override { quit01Click(); }
 
     QLabel *Panel4 = nullptr;  // the parent's name
     QLabel *Panel5 = nullptr;  // the parent's code, used when adding

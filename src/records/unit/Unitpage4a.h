@@ -41,6 +41,7 @@ public:
     void LoadUnitPage();
     // LoadUnitPage, then the page modally: the main window's way in.
     void showLoaded();
+    void leave() override { quit01Click(); }
 
     // The nine required texts in order: the first empty one is warned about
     // and the caller ends (Abort).

@@ -1,0 +1,81 @@
+#include "WindowStacking.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+#include <QWindow>
+
+namespace WindowStacking {
+
+namespace {
+
+// Windows of their own kind: menus, drop-down lists and tips follow their
+// control, the main window stands alone.
+bool isStackedWindow(const QWidget *widget)
+{
+    if (!widget->isWindow() || !widget->parentWidget())
+        return false;
+    switch (widget->windowType()) {
+    case Qt::Window:
+    case Qt::Dialog:
+    case Qt::Sheet:
+    case Qt::Tool:
+        return true;
+    default:
+        return false;
+    }
+}
+
+class Stacker : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    // The show event comes before the window is mapped: the window manager
+    // learns the opener with the window itself.
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && !event->spontaneous() && watched->isWidgetType())
+            placeOverOpener(static_cast<QWidget *>(watched));
+        return false;
+    }
+
+private:
+    static void placeOverOpener(QWidget *window)
+    {
+        QWidget *opener = openerOf(window);
+        if (!opener)
+            return;
+        window->winId();
+        opener->winId();
+        if (window->windowHandle() && opener->windowHandle())
+            window->windowHandle()->setTransientParent(opener->windowHandle());
+    }
+};
+
+} // namespace
+
+QWidget *openerOf(const QWidget *window)
+{
+    if (!window || !isStackedWindow(window))
+        return nullptr;
+    QWidget *opener = QApplication::activeModalWidget();
+    if (!opener || opener == window)
+        opener = QApplication::activeWindow();
+    if (!opener || opener == window || !opener->isVisible())
+        return nullptr;
+    return opener->window();
+}
+
+void stackOverOpeners(QApplication &app)
+{
+    const QString name = QStringLiteral("WindowStacking");
+    if (app.findChild<QObject *>(name, Qt::FindDirectChildrenOnly))
+        return;
+    auto *stacker = new Stacker(&app);
+    stacker->setObjectName(name);
+    app.installEventFilter(stacker);
+}
+
+} // namespace WindowStacking
