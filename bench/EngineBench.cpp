@@ -128,6 +128,7 @@ Operation operationNamed(const QString &name)
         { QStringLiteral("export"), ExchangeBench::exportFiles },
         { QStringLiteral("import"), ExchangeBench::importFiles },
         { QStringLiteral("store"), ImportBench::storeStaged },
+        { QStringLiteral("overwrite"), ImportBench::overwriteStaged },
         { QStringLiteral("startup"), RecordsBench::startUp },
         { QStringLiteral("switch"), RecordsBench::switchList },
         { QStringLiteral("exportopen"), ExportBench::openWindow },

@@ -25,7 +25,7 @@ struct Figure
 // Operation names the child accepts.
 inline const QStringList kOperations = { QStringLiteral("like"), QStringLiteral("scan"), QStringLiteral("pack"),
                                          QStringLiteral("export"), QStringLiteral("import"),
-                                         QStringLiteral("store") };
+                                         QStringLiteral("store"), QStringLiteral("overwrite") };
 
 // Counts the rows of kLikeSql through a Query.
 Figure likeSearch(const QString &folder);

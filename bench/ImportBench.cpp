@@ -103,7 +103,10 @@ QStringList makeTemplate(const QString &folder, const QString &templateDir)
 
 } // namespace
 
-EngineBench::Figure storeStaged(const QString &folder, const QString &scratchRoot)
+namespace {
+
+// count: the records stored, or for an overwrite those replaced.
+EngineBench::Figure runStore(const QString &folder, const QString &scratchRoot, ImportStore::Mode mode)
 {
     const QString templateDir = QDir(scratchRoot).filePath(QStringLiteral("store-template"));
     const QString run = QDir(scratchRoot).filePath(QStringLiteral("store"));
@@ -114,10 +117,10 @@ EngineBench::Figure storeStaged(const QString &folder, const QString &scratchRoo
     EngineBench::Figure figure;
     figure.seconds = Measure::median(
         [&] {
-            const ImportStore::Result result = ImportStore(db.get()).storeAll(ImportStore::Mode::Save);
+            const ImportStore::Result result = ImportStore(db.get()).storeAll(mode);
             if (result.failed > 0)
                 throw DbError(result.firstError);
-            figure.count = result.stored;
+            figure.count = mode == ImportStore::Mode::Save ? result.stored : result.overwritten;
         },
         [&] {
             db.reset();
@@ -129,6 +132,18 @@ EngineBench::Figure storeStaged(const QString &folder, const QString &scratchRoo
     QDir(run).removeRecursively();
     QDir(templateDir).removeRecursively();
     return figure;
+}
+
+} // namespace
+
+EngineBench::Figure storeStaged(const QString &folder, const QString &scratchRoot)
+{
+    return runStore(folder, scratchRoot, ImportStore::Mode::Save);
+}
+
+EngineBench::Figure overwriteStaged(const QString &folder, const QString &scratchRoot)
+{
+    return runStore(folder, scratchRoot, ImportStore::Mode::Overwrite);
 }
 
 EngineBench::Figure nativeInserts(const QString &folder, SqliteReference &reference)

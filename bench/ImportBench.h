@@ -13,6 +13,10 @@ namespace ImportBench {
 // The engine's side (child operation "store"), on fresh copies of the main
 // tables for each repetition. count: rows written.
 EngineBench::Figure storeStaged(const QString &folder, const QString &scratchRoot);
+// The same staged records stored by "同名覆盖" (child operation
+// "overwrite"): each has the title of the main record it was sampled from,
+// which it replaces. count: records replaced.
+EngineBench::Figure overwriteStaged(const QString &folder, const QString &scratchRoot);
 
 // The reference's side: the child tables are copied into the reference
 // first (untimed), then the staged rows are inserted.

@@ -5,7 +5,7 @@
 //
 // dravik-bench --generate DIR [N]: only writes the data folder into DIR, for
 // profiling one operation with perf or callgrind.
-// dravik-bench --engine-only DIR [like|scan|pack|export|import|startup|switch|query|page]...:
+// dravik-bench --engine-only DIR [like|scan|pack|export|import|store|overwrite|startup|switch|query|page]...:
 // one side alone on an existing folder. The benchmark runs it as a child, one
 // operation per child, to read that operation's peak memory. startup,
 // switch and query make the program's windows on the offscreen platform.
@@ -52,6 +52,8 @@ constexpr double kWholeExportTarget = 2;
 constexpr double kExportOpenTarget = 3;
 constexpr double kImportTarget = 6;
 constexpr double kStoreTarget = 3;
+// "同名覆盖" against "保存" of the same staged records.
+constexpr double kOverwriteTarget = 3;
 constexpr double kPageTarget = 3;
 constexpr double kPersonTarget = 3;
 
@@ -177,6 +179,13 @@ void addStoreRow(BenchTable &table, const QString &data, SqliteReference &refere
                  QStringLiteral("native SQLite inserts, one transaction"), native.seconds, kStoreTarget);
     reportMismatch(table, "store", stored.count, native.count);
     engineFigures.append(stored);
+    progress(QStringLiteral("overwriting records of the same titles..."));
+    const EngineBench::Figure overwritten = EngineBench::runInChild(data, QStringLiteral("overwrite"));
+    table.addRow(QStringLiteral("overwrite %1 records of the same titles").arg(overwritten.count),
+                 overwritten.seconds, QStringLiteral("store of the same records"), stored.seconds,
+                 kOverwriteTarget);
+    reportMismatch(table, "overwrite", overwritten.count, stored.count);
+    engineFigures.append(overwritten);
 }
 
 void addProgramRows(BenchTable &table, const QString &data, const QString &work, SqliteReference &reference)

@@ -1,15 +1,16 @@
-#include "engine/DbError.h"
 #include "records/main/StartUp.h"
-
-#include <QApplication>
+#include "records/widgets/Abort.h"
+#include "records/widgets/GuardedApplication.h"
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     try {
         return StartUp::run(app);
-    } catch (const DbError &e) {
-        StartUp::reportFatal(e.message());
+    } catch (...) {
+        const QString text = Guard::currentText();
+        if (!text.isEmpty())
+            StartUp::reportFatal(text);
         return 1;
     }
 }

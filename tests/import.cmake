@@ -3,3 +3,7 @@ dravik_test(tst_importstore tst_importstore.cpp support/ImportData.cpp LIBS app 
 dravik_test(tst_importwindow tst_importwindow.cpp support/ImportData.cpp LIBS app engine tablesource Qt6::Widgets)
 set_tests_properties(tst_importwindow PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_FUNCTION_TIMEOUT=120000")
+# The store in a process of its own, for the test that kills it at each write.
+add_executable(importstore_child support/StoreChild.cpp)
+target_link_libraries(importstore_child PRIVATE app engine)
+add_dependencies(tst_importstore importstore_child)

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QProcess>
 #include <QTreeWidget>
+#include <QtEndian>
 #include <QtTest>
 
 namespace {
@@ -228,6 +229,17 @@ private slots:
         DbfFile::create(chosen, {DbfField{u"Bwdm"_s, 'C', 3}, DbfField{u"Other"_s, 'N', 8}});
         click(u"Button11"_s);
         QVERIFY2(log.last().contains(u"字段"_s), qPrintable(log.last()));
+
+        // The right table cut short (a copy that broke off): refused by
+        // name with what is wrong, the rows all kept.
+        log.clear();
+        const int recordLength = qFromLittleEndian<quint16>(ownBytes.constData() + 10);
+        putFile(chosen, ownBytes.left(ownBytes.size() - 1 - 5 * recordLength));
+        click(u"Button11"_s);
+        QVERIFY2(log.last().contains(QDir::toNativeSeparators(chosen)) && log.last().contains(u"已损坏"_s)
+                     && log.last().contains(u"截短"_s) && !log.last().contains(u"成功"_s),
+                 qPrintable(log.last()));
+        QCOMPARE(fileBytes(f.db()->resolvePath(u"lsbw.dbf"_s)), ownBytes);
 
         // Not a table at all.
         log.clear();

@@ -19,6 +19,8 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <sqlite3.h>
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -35,6 +37,14 @@ void writeFileAt(const QString &path, qint64 offset, const QByteArray &bytes)
     QVERIFY(file.open(QIODevice::ReadWrite));
     QVERIFY(file.seek(offset));
     QCOMPARE(file.write(bytes), bytes.size());
+}
+
+void replaceFile(const QString &path, const QByteArray &bytes)
+{
+    QFile::remove(path);
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    QCOMPARE(out.write(bytes), bytes.size());
 }
 
 // Where a field of a row stands in the table file.
@@ -165,11 +175,7 @@ private slots:
             bytes[32 + 2 * 32] = 0x0D;   // the third field's description
         else
             bytes[32 + 32 + 11] = 'X';   // the second field's type
-        QFile::remove(dbf);
-        QFile out(dbf);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(bytes);
-        out.close();
+        replaceFile(dbf, bytes);
 
         auto file = DbfFile::open(dbf);
         QVERIFY2(file->damage().contains(says), qPrintable(file->damage()));
@@ -178,6 +184,75 @@ private slots:
         const QString refused = errorOf([&] { file->append({{0, "丁"}}); });
         QVERIFY2(refused.contains("t.dbf") && refused.contains("已损坏") && refused.contains(says), qPrintable(refused));
         QVERIFY(!errorOf([&] { file->update(0, {{0, "改"}}); }).isEmpty());
+        QVERIFY(errorOf([&] { file->appendCopy(*file, 0, {}); }).contains("已损坏"));
+        file.reset();
+        QVERIFY(errorOf([&] { DbfFile::pack(dbf); }).contains("已损坏"));
+        QCOMPARE(readFile(dbf), bytes);
+    }
+
+    // A table that a check of the program's own refused takes no row by
+    // any path, and its database does not pack it.
+    void refusedTablesTakeNothing()
+    {
+        makeMemoRows();
+        Database db(m_dir->path());
+        auto file = db.file("t");
+        file->setDeleted(1, true);   // work for a pack
+        file->refuseWrites("表文件“t.dbf”已损坏：缺少字段X。不能修改。");
+        const QByteArray marked = readFile(path("t.dbf"));
+        for (const auto &write : QList<std::function<void()>>{
+                 [&] { file->appendCopy(*file, 0, {}); },
+                 [&] { file->append({{0, "丁"}}); },
+                 [&] { file->appendStoredTexts({"丁"}); },
+                 [&] { file->restoreRecord(0, file->storedRecord(2)); }}) {
+            QVERIFY(errorOf(write).contains("缺少字段X"));
+        }
+        file.reset();
+        QVERIFY(errorOf([&] { db.pack("t"); }).contains("缺少字段X"));
+        QCOMPARE(readFile(path("t.dbf")), marked);
+    }
+
+    // The rows begin where the header's length says; a length that does not
+    // end right after the field descriptions and their terminator would
+    // have every row read shifted and an append written across the last
+    // row: damage. Zero bytes padding the header, as some writers leave,
+    // are no damage.
+    void headerLengthMustFitTheFieldList_data()
+    {
+        QTest::addColumn<int>("shift");
+        QTest::addColumn<bool>("damaged");
+        QTest::newRow("one byte short") << -1 << true;
+        QTest::newRow("one byte long") << 1 << true;
+        QTest::newRow("padded with a zero byte") << 0 << false;
+    }
+
+    void headerLengthMustFitTheFieldList()
+    {
+        QFETCH(int, shift);
+        QFETCH(bool, damaged);
+        makeMemoRows();
+        const QString dbf = path("t.dbf");
+        QByteArray bytes = readFile(dbf);
+        const int headerLength = qFromLittleEndian<quint16>(bytes.constData() + 8);
+        if (shift == 0) {
+            bytes.insert(headerLength, '\0');
+            shift = 1;
+        }
+        qToLittleEndian<quint16>(quint16(headerLength + shift), bytes.data() + 8);
+        replaceFile(dbf, bytes);
+
+        auto file = DbfFile::open(dbf);
+        if (!damaged) {
+            QCOMPARE(file->damage(), QString());
+            QCOMPARE(file->recordCount(), 3);
+            expectRow(*file, 2, {"丙", longText("丙一", 200), "丙二"});
+            file->append({{0, "丁"}, {1, "丁一"}});
+            file.reset();
+            expectRow(*DbfFile::open(dbf), 3, {"丁", "丁一", ""});
+            return;
+        }
+        QVERIFY2(file->damage().contains("文件头长度"), qPrintable(file->damage()));
+        QVERIFY(errorOf([&] { file->append({{0, "丁"}}); }).contains("已损坏"));
         file.reset();
         QVERIFY(errorOf([&] { DbfFile::pack(dbf); }).contains("已损坏"));
         QCOMPARE(readFile(dbf), bytes);
@@ -368,6 +443,76 @@ private slots:
         query.open();
         QCOMPARE(query.recordCount(), 1);
         QCOMPARE(query.asString("M1"), QString("乙一"));
+    }
+
+    // Whatever a write inside a statement throws, a standard exception or
+    // not, the statement fails with the engine's error and the connection
+    // goes on; nothing unwinds through SQLite.
+    void anyFailureInsideSqlBecomesAnError()
+    {
+        makeTable(m_dir->path(), "t.dbf", MemoTable);
+        Database db(m_dir->path());
+        const auto insert = [&] {
+            db.execute("insert into t (NAME, M1) values (:n, :m)", {{"n", "甲"}, {"m", "甲一"}});
+        };
+        IoFaults::raiseNth(1, [] { throw 42; });
+        QVERIFY2(errorOf(insert).contains("未知错误"), "a thrown int");
+        IoFaults::raiseNth(1, [] { throw std::logic_error("broken rule"); });
+        QVERIFY2(errorOf(insert).contains("broken rule"), "a logic error");
+        IoFaults::clear();
+        insert();
+        Query query(&db);
+        query.setSql("select * from t");
+        query.open();
+        QCOMPARE(query.recordCount(), 1);
+        QCOMPARE(query.asString("M1"), QString("甲一"));
+    }
+
+    // A value SQLite refuses to bind is an error, never a NULL that writes
+    // the field blank.
+    void aValueThatCannotBeBoundIsRefused()
+    {
+        makeTable(m_dir->path(), "t.dbf", MemoTable, {{"甲", "甲一", "甲二"}});
+        Database db(m_dir->path());
+        sqlite3_limit(db.sqlite(), SQLITE_LIMIT_LENGTH, 64);
+        const QString error = errorOf([&] {
+            db.execute("update t set M1=:m", {{"m", longText("长", 40)}});
+        });
+        QVERIFY2(error.contains(":m"), qPrintable(error));
+        Query query(&db);
+        query.setSql("select * from t");
+        query.open();
+        QCOMPARE(query.asString("M1"), QString("甲一"));
+    }
+
+    // A folder whose renames cannot be made durable stops the pack with the
+    // folder named; the table keeps every live row either way.
+    void aFolderThatCannotBeSyncedStopsThePack()
+    {
+        const QString source = path("source");
+        QDir().mkpath(source);
+        makeTable(source, "t.dbf", MemoTable, {{"甲", "甲一", "甲二"}, {"乙", "乙一", "乙二"}});
+        {
+            Database db(source);
+            db.execute("delete from t where NAME='乙'");
+        }
+        QStringList errors;
+        for (int failing = 1; failing < 40; ++failing) {
+            const QString work = path(QString("run%1").arg(failing));
+            QDir().mkpath(work);
+            for (const QString &name : {"t.dbf", "t.dbt"})
+                QVERIFY(QFile::copy(QDir(source).filePath(name), QDir(work).filePath(name)));
+            IoFaults::failNth(failing);
+            errors << errorOf([&] { DbfFile::pack(QDir(work).filePath("t.dbf")); });
+            IoFaults::clear();
+            Database db(work);
+            Query query(&db);
+            query.setSql("select NAME, M1 from t");
+            query.open();
+            QCOMPARE(query.recordCount(), 1);
+            QCOMPARE(query.asString("M1"), QString("甲一"));
+        }
+        QVERIFY2(errors.filter("无法把文件夹").size() >= 2, qPrintable(errors.join(" | ")));
     }
 
     // Each write and flush of a session of posts, a bulk append, a delete

@@ -13,6 +13,7 @@
 #include "exchange/core/ExchangeFile.h"
 #include "exchange/core/ExchangeNames.h"
 #include "exchange/core/ExchangeText.h"
+#include "exchange/core/SafeCopy.h"
 
 #include <QDate>
 #include <QDir>
@@ -488,6 +489,42 @@ private slots:
         QCOMPARE(t->state(), DataSet::Browse);
         QCOMPARE(allTexts(*t), (QList<QStringList>{{"1", "1", "z"}}));
         QCOMPARE(DbfFile::open(path("nums.dbf"), true)->recordCount(), 1);   // on disk too
+    }
+
+    // A copy replaces its target whole and leaves no other spelling of the
+    // name beside it; a copy or a removal that fails says which file and
+    // leaves what was there.
+    void copyReplacesTheTargetAndItsOtherSpellings()
+    {
+        const auto errorOf = [](const auto &copy) {
+            try {
+                copy();
+            } catch (const DbError &e) {
+                return e.message();
+            }
+            return QString();
+        };
+        putFile(path("NEW.ARJ"), "new");
+        putFile(path("cgsbqy.arj"), "older");
+        putFile(path("CGSBQY.ARJ"), "old");
+        IoFaults::failNth(1);
+        const QString failedCopy = errorOf([&] { CopyFileReplacing(path("NEW.ARJ"), path("CGSBQY.ARJ")); });
+        IoFaults::clear();
+        QVERIFY2(failedCopy.contains("CGSBQY.ARJ"), qPrintable(failedCopy));
+        QCOMPARE(fileBytes(path("CGSBQY.ARJ")), QByteArray("old"));
+
+        IoFaults::failNth(2);
+        const QString failedRemoval = errorOf([&] { CopyFileReplacing(path("NEW.ARJ"), path("CGSBQY.ARJ")); });
+        IoFaults::clear();
+        QVERIFY2(failedRemoval.contains("无法删除文件") && failedRemoval.contains("cgsbqy.arj"),
+                 qPrintable(failedRemoval));
+        QCOMPARE(fileBytes(path("CGSBQY.ARJ")), QByteArray("new"));
+
+        CopyFileReplacing(path("NEW.ARJ"), path("CGSBQY.ARJ"));
+        QVERIFY(!QFile::exists(path("cgsbqy.arj")));
+        QCOMPARE(fileBytes(path("CGSBQY.ARJ")), QByteArray("new"));
+        const QString missing = errorOf([&] { CopyFileReplacing(path("NONE.ARJ"), path("CGSBQY.ARJ")); });
+        QVERIFY2(missing.contains("NONE.ARJ"), qPrintable(missing));
     }
 
     // A record longer than any the table can hold (a line of megabytes, a

@@ -7,9 +7,14 @@
 #include "exchange/core/ExchangeNames.h"
 #include "exchange/ImportStaging.h"
 #include "exchange/ImportStore.h"
+#include "engine/TableJournal.h"
+#include "support/FileBytes.h"
 #include "support/FileSizeLimit.h"
 #include "support/ImportData.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QtTest>
 
@@ -41,6 +46,47 @@ QStringList column(Database *db, const QString &table, const QString &field, con
     return values;
 }
 
+// The fields the kill test reads of each table, by another dBase reader,
+// for many data folders in one run: {folder: {table: [[values]]}}.
+const char *const KilledFoldersReader = R"(
+import dbf, json, os, sys
+tables = {'kjcg': ['item_4', 'item_dqdm', 'item_3'], 'kjcgtemp': ['item_4', 'item_dqdm', 'item_3'],
+          'cgwcr': ['item_4', 'item_dqdm', 'item_180'], 'cgwcrtemp': ['item_4', 'item_dqdm', 'item_180'],
+          'cgwcrnew': ['item_180', 'item_185']}
+for child in ['zlqk', 'jdwyhmd', 'cgwcdw']:
+    tables[child] = tables[child + 'temp'] = ['item_4', 'item_dqdm']
+out = {}
+for folder in sys.argv[1:]:
+    names = {f.lower(): f for f in os.listdir(folder)}
+    out[folder] = {}
+    for table, fields in tables.items():
+        t = dbf.Table(os.path.join(folder, names[table + '.dbf']))
+        t.open(dbf.READ_ONLY)
+        out[folder][table] = [[r[f].rstrip() for f in fields] for r in t if not dbf.is_deleted(r)]
+        t.close()
+print(json.dumps(out))
+)";
+
+QString childProgram()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(u"importstore_child"_s);
+}
+
+// Runs the store in a child process, killed before write killAt (0: not
+// killed). Returns its output; crashed tells whether it was killed.
+QString runStoreChild(const QString &folder, const QString &mode, int killAt, bool *crashed)
+{
+    QProcess child;
+    QStringList args = {folder, mode};
+    if (killAt > 0)
+        args << QString::number(killAt);
+    child.start(childProgram(), args);
+    if (!child.waitForFinished(60000))
+        return u"<no end>"_s;
+    *crashed = child.exitStatus() == QProcess::CrashExit;
+    return QString::fromUtf8(child.readAllStandardOutput() + child.readAllStandardError()).trimmed();
+}
+
 } // namespace
 
 class TestImportStore : public QObject
@@ -51,6 +97,122 @@ class TestImportStore : public QObject
     BoxLog m_log;
 
     Database *db() const { return f.db(); }
+
+    // One data folder after a killed store and the start-up: returns the
+    // records stored (QVERIFY failures name the folder).
+    int checkKilledFolder(const QJsonObject &tables, bool overwrite, const QString &context)
+    {
+        const auto rows = [&](const QString &table) {
+            QList<QStringList> list;
+            for (const QJsonValue &row : tables.value(table).toArray())
+                list << row.toVariant().toStringList();
+            return list;
+        };
+        const auto keyOf = [](const QStringList &row) { return row[0] + u'|' + row[1]; };
+        const QStringList children = {u"zlqk"_s, u"jdwyhmd"_s, u"cgwcdw"_s, u"cgwcr"_s};
+        // Rows of each key in each child table, main and staged.
+        QHash<QString, QHash<QString, int>> childRows;
+        for (const QString &child : children) {
+            for (const QString &table : {child, child + u"temp"_s}) {
+                for (const QStringList &row : rows(table))
+                    ++childRows[table][keyOf(row)];
+            }
+        }
+        const auto wholeIn = [&](const QString &suffix, const QString &key, int persons) {
+            for (const QString &child : children) {
+                const int expected = child == u"cgwcr"_s ? persons : 1;
+                if (childRows[child + suffix].value(key) != expected)
+                    return false;
+            }
+            return true;
+        };
+        const auto goneFrom = [&](const QString &suffix, const QString &key) {
+            for (const QString &child : children) {
+                if (childRows[child + suffix].contains(key))
+                    return false;
+            }
+            return true;
+        };
+
+        // The main records by key; every child row belongs to one.
+        QHash<QString, QString> mainTitles;
+        for (const QStringList &row : rows(u"kjcg"_s)) {
+            if (mainTitles.contains(keyOf(row))) {
+                QTest::qVerify(false, "two main records of one key", qPrintable(context + u" "_s + keyOf(row)), __FILE__, __LINE__);
+                return -1;
+            }
+            mainTitles.insert(keyOf(row), row[2]);
+        }
+        for (const QString &child : children) {
+            for (auto it = childRows[child].cbegin(); it != childRows[child].cend(); ++it) {
+                if (!mainTitles.contains(it.key())) {
+                    QTest::qVerify(false, "orphan child row", qPrintable(context + u" "_s + child + u" "_s + it.key()),
+                                   __FILE__, __LINE__);
+                    return -1;
+                }
+            }
+        }
+        const auto check = [&](bool condition, const QString &what) {
+            if (!condition)
+                QTest::qVerify(false, "record whole", qPrintable(context + u": "_s + what), __FILE__, __LINE__);
+            return condition;
+        };
+
+        // The record of the same number in another region is never touched.
+        if (!check(mainTitles.value(u"2018000001|110"_s) == u"别处的"_s && wholeIn({}, u"2018000001|110"_s, 1),
+                   u"the record of region 110"_s))
+            return -1;
+
+        struct Sent { QString title; QString item4; int persons; };
+        const QList<Sent> sent = {{u"旧甲"_s, u"2018000009"_s, 2}, {u"新乙"_s, u"2019000001"_s, 1}};
+        QHash<QString, QStringList> stagedTitles;
+        for (const QStringList &row : rows(u"kjcgtemp"_s))
+            stagedTitles[row[2]] << keyOf(row);
+        int stored = 0;
+        bool firstStored = false;
+        for (const Sent &record : sent) {
+            QStringList keys;
+            for (auto it = mainTitles.cbegin(); it != mainTitles.cend(); ++it) {
+                if (it.value() == record.title && !it.key().startsWith(u"2018000001|"_s))
+                    keys << it.key();
+            }
+            const QString stagedKey = record.item4 + u"|110"_s;
+            if (keys.isEmpty()) {
+                if (!check(stagedTitles.value(record.title) == QStringList{stagedKey}
+                               && wholeIn(u"temp"_s, stagedKey, record.persons),
+                           record.title + u" neither stored nor staged whole"_s))
+                    return -1;
+                continue;
+            }
+            if (!check(keys.size() == 1 && wholeIn({}, keys.first(), record.persons)
+                           && !stagedTitles.contains(record.title) && goneFrom(u"temp"_s, stagedKey),
+                       record.title + u" stored, but not whole or still staged"_s))
+                return -1;
+            ++stored;
+            firstStored = firstStored || record.title == u"旧甲"_s;
+        }
+
+        // The record of the same title: replaced whole or there whole.
+        const bool oldThere = mainTitles.value(u"2018000001|."_s) == u"旧甲"_s;
+        if (oldThere) {
+            if (!check(wholeIn({}, u"2018000001|."_s, 1) && !(overwrite && firstStored),
+                       u"the record of the same title"_s))
+                return -1;
+        } else if (!check(overwrite && firstStored && goneFrom({}, u"2018000001|."_s),
+                          u"the record of the same title half gone"_s)) {
+            return -1;
+        }
+
+        // The person list: one entry per name, written over as sent or not.
+        QHash<QString, QStringList> persons;
+        for (const QStringList &row : rows(u"cgwcrnew"_s))
+            persons[row[0]] << row[1];
+        if (!check(persons.value(u"李四"_s) == QStringList{firstStored ? u"单位"_s : u"旧单位"_s}
+                       && persons.contains(u"甲"_s) == firstStored,
+                   u"the person list"_s))
+            return -1;
+        return stored;
+    }
 
     Table &staged() const
     {
@@ -125,6 +287,56 @@ private slots:
         const ImportStaging::CategoryCounts counts = ImportStaging::countCategories(db());
         QCOMPARE(counts.totalText(), u"记录条数:2条；"_s);
         QCOMPARE(counts.detailText(), u"其中：应用技术0条，基础理论0条，软科学1条。"_s);
+    }
+
+    // Child rows of no achievement in the package, and a package without
+    // its main file, would be dropped at the store: the load says how many
+    // rows of which file.
+    void orphansAndAMissingMainFileAreNamed()
+    {
+        QTemporaryDir folder;
+        QStringList full(102);
+        full[22] = u"2019000005"_s;
+        full[77] = u"110"_s;
+        putBytes(folder.filePath(u"KJCG.TXT"_s), GbkText::encode(full.join('\t') + u"\t\r\n"_s));
+        putBytes(folder.filePath(u"CGWCR.TXT"_s),
+                 GbkText::encode(u"2019000005\t110\t1\t张三\r\n2019000009\t110\t1\t李四\r\n"
+                                 u"2019000005\t111\t2\t王五\r\n"_s));
+        putBytes(folder.filePath(u"CGWCDW.TXT"_s), GbkText::encode(u"2019000005\t110\t单位\r\n"_s));
+        putBytes(folder.filePath(u"ZLQK.TXT"_s), GbkText::encode(u"2018000001\t110\t1\r\n"_s));
+        putBytes(folder.filePath(u"UNIT.TXT"_s), {});
+        ImportStaging::LoadResult result = ImportStaging::load(db(), folder.path());
+        QVERIFY(!result.mainFileMissing);
+        QCOMPARE(result.notes(), u"CGWCR.TXT中有2行数据不属于导入的任何成果，不会入库。\n"
+                                 u"ZLQK.TXT中有1行数据不属于导入的任何成果，不会入库。"_s);
+
+        QFile::remove(folder.filePath(u"KJCG.TXT"_s));
+        putBytes(folder.filePath(u"JDWYHMD.TXT"_s), {});
+        result = ImportStaging::load(db(), folder.path());
+        QVERIFY(result.mainFileMissing);
+        QVERIFY2(result.notes().startsWith(u"导入包中没有KJCG.TXT"_s), qPrintable(result.notes()));
+        // The record staged before still owns its rows.
+        QVERIFY2(result.notes().contains(u"CGWCR.TXT中有2行"_s), qPrintable(result.notes()));
+        QVERIFY2(result.notes().contains(u"CGWCDW.TXT"_s) == false, qPrintable(result.notes()));
+    }
+
+    // A registration year outside 1900-2050 is refused by the year
+    // change's rule; the record stays staged for the year to be changed.
+    void yearsOutsideTheRuleStayStaged()
+    {
+        SourceFolder source(f.shippedPath());
+        addSentRecord(source.db(), u"1899000001"_s, u"1"_s, u"成果旧"_s, {u"张三"_s});
+        addSentRecord(source.db(), u"2051000001"_s, u"1"_s, u"成果新"_s, {});
+        addSentRecord(source.db(), u"2019000001"_s, u"1"_s, u"成果好"_s, {});
+        stage(source.package());
+        const ImportStore::Result result = ImportStore(db()).storeAll(ImportStore::Mode::Save);
+        QCOMPARE(result.stored, 1);
+        QCOMPARE(result.failed, 2);
+        QVERIFY2(result.firstError.contains(u"成果旧"_s) && result.firstError.contains(u"不能输入1900到2050外的年份！"_s),
+                 qPrintable(result.firstError));
+        QCOMPARE(column(db(), Kjcg, u"ITEM_4"_s), QStringList({"2019000001"}));
+        QCOMPARE(column(db(), ImportStaging::kjcgTable(), u"ITEM_4"_s), QStringList({"1899000001", "2051000001"}));
+        QCOMPARE(stagedRows(ExchangeNames::Cgwcr), 1);
     }
 
     // A damaged file stages nothing of its package; four files are no package.
@@ -216,6 +428,9 @@ private slots:
         addAchievement(db(), u"2018000001"_s, u"1"_s, u"同名"_s);
         addChildren(db(), u"2018000001"_s, u"."_s);
         addAchievement(db(), u"2018000002"_s, u"1"_s, u"同名"_s);
+        // Another region's record of the same number is another record.
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"别处的"_s, u"110"_s);
+        addChildren(db(), u"2018000001"_s, u"110"_s);
         SourceFolder source(f.shippedPath());
         addSentRecord(source.db(), u"2018000009"_s, u"1"_s, u"同名"_s, {u"甲"_s});
         addSentRecord(source.db(), u"2018000010"_s, u"1"_s, u"新的"_s, {});
@@ -224,11 +439,83 @@ private slots:
 
         const ImportStore::Result result = ImportStore(db()).storeAll(ImportStore::Mode::Overwrite);
         QCOMPARE(ImportStore::resultMessage(ImportStore::Mode::Overwrite, result), u"入库完毕！新增2条,覆盖1条。"_s);
-        QCOMPARE(column(db(), Kjcg, u"ITEM_4"_s), QStringList({"2018000002", "2018000003", "2018000004", "2018000005"}));
-        QCOMPARE(column(db(), Kjcg, u"ITEM_3"_s), QStringList({"同名", "同名", "新的", ""}));
-        for (const QString &child : ChildFiles)
-            QCOMPARE(countRows(db(), child, u"item_4='2018000001'"_s), 0);
+        QCOMPARE(column(db(), Kjcg, u"ITEM_4"_s),
+                 QStringList({"2018000002", "2018000001", "2018000003", "2018000004", "2018000005"}));
+        QCOMPARE(column(db(), Kjcg, u"ITEM_3"_s), QStringList({"同名", "别处的", "同名", "新的", ""}));
+        for (const QString &child : ChildFiles) {
+            QCOMPARE(countRows(db(), child, keyFilter(u"2018000001"_s, u"."_s)), 0);
+            QCOMPARE(countRows(db(), child, keyFilter(u"2018000001"_s, u"110"_s)), 1);
+        }
         QCOMPARE(countRows(db(), u"cgwcr.DBF"_s, u"item_4='2018000003'"_s), 1);
+    }
+
+    // The store is killed before each of its writes in turn, then the
+    // program starts again: every record is in the main tables whole or not
+    // at all (then staged whole), a replaced record is gone whole or there
+    // whole, the record of another region with the same number stays, and a
+    // person list entry written over is as before or as sent.
+    void killedAtEveryWriteLeavesRecordsWhole_data()
+    {
+        QTest::addColumn<QString>("mode");
+        QTest::newRow("保存") << u"save"_s;
+        QTest::newRow("同名覆盖") << u"overwrite"_s;
+    }
+
+    void killedAtEveryWriteLeavesRecordsWhole()
+    {
+        QFETCH(QString, mode);
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"旧甲"_s);
+        addChildren(db(), u"2018000001"_s, u"."_s);
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"别处的"_s, u"110"_s);
+        addChildren(db(), u"2018000001"_s, u"110"_s);
+        appendRow(db(), u"cgwcrNew.dbf"_s, {{u"ITEM_180"_s, u"李四"_s}, {u"ITEM_185"_s, u"旧单位"_s}});
+        SourceFolder source(f.shippedPath());
+        addSentRecord(source.db(), u"2018000009"_s, u"1"_s, u"旧甲"_s, {u"甲"_s, u"李四"_s});
+        addSentRecord(source.db(), u"2019000001"_s, u"3"_s, u"新乙"_s, {u"乙"_s});
+        stage(source.package());
+        f.stop();
+
+        QTemporaryDir runs;
+        const QString prepared = f.dataPath();
+        const QString whole = runs.filePath(u"whole"_s);
+        QVERIFY(copyFolder(prepared, whole));
+        bool crashed = false;
+        const QString output = runStoreChild(whole, mode, 0, &crashed);
+        QVERIFY2(!crashed && output.endsWith(u" 2 0"_s), qPrintable(output));
+        const int writes = output.section(u' ', 0, 0).toInt();
+        QVERIFY2(writes > 20, qPrintable(output));
+
+        QStringList folders = {whole};
+        QStringList problems;
+        for (int killAt = 1; killAt <= writes; ++killAt) {
+            const QString folder = runs.filePath(u"kill%1"_s.arg(killAt));
+            QVERIFY(copyFolder(prepared, folder));
+            const QString said = runStoreChild(folder, mode, killAt, &crashed);
+            QVERIFY2(crashed, qPrintable(u"write %1: %2"_s.arg(killAt).arg(said)));
+            // The next start-up.
+            TDM startUp(folder, [&](const QString &message) { problems << message; });
+            QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+            QVERIFY(!QFile::exists(QDir(folder).filePath(TableJournal::fileName())));
+            folders << folder;
+        }
+
+        QProcess python;
+        python.start(u"/usr/bin/python3"_s, QStringList{u"-c"_s, QString::fromUtf8(KilledFoldersReader)} + folders);
+        QVERIFY(python.waitForFinished(600000));
+        QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+        const QJsonObject read = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+        int storedSomewhere = 0;
+        for (const QString &folder : folders) {
+            const QString context = QFileInfo(folder).fileName();
+            const int stored = checkKilledFolder(read.value(folder).toObject(), mode == u"overwrite"_s, context);
+            if (QTest::currentTestFailed())
+                return;
+            if (folder == whole)
+                QCOMPARE(stored, 2);
+            else if (stored == 1)
+                ++storedSomewhere;
+        }
+        QVERIFY(storedSomewhere > 0);
     }
 
     // A record whose persons cannot be written leaves no row behind and
@@ -274,6 +561,44 @@ private slots:
         result = ImportStore(db()).storeAll(ImportStore::Mode::Save);
         QCOMPARE(result.stored, 1);
         QCOMPARE(column(db(), u"cgwcr.DBF"_s, u"ITEM_180"_s), QStringList({"甲"}));
+    }
+
+    // A main table that start-up found damaged (cut short by another
+    // program) takes no stored record: each is refused and stays staged,
+    // and the table keeps its bytes, so that it still says it is damaged.
+    void damagedMainTableTakesNoRecord()
+    {
+        SourceFolder source(f.shippedPath());
+        addSentRecord(source.db(), u"2020000001"_s, u"1"_s, u"甲"_s, {u"甲"_s});
+        addSentRecord(source.db(), u"2020000002"_s, u"1"_s, u"乙"_s, {});
+        const QString package = source.package();
+        for (const QString &number : {u"2019000001"_s, u"2019000002"_s, u"2019000003"_s})
+            addAchievement(db(), number, u"1"_s, u"本地"_s);
+        const QString kjcgPath = db()->resolvePath(Kjcg);
+        f.stop();
+        QFile cut(kjcgPath);
+        QVERIFY(cut.open(QIODevice::ReadWrite));
+        QVERIFY(cut.resize(cut.size() - 200));
+        cut.close();
+
+        QStringList problems;
+        TDM startUp(f.dataPath(), [&](const QString &message) { problems << message; });
+        QVERIFY2(problems.join(u'\n').contains(u"kjcg.dbf"_s, Qt::CaseInsensitive) && problems.join('\n').contains(u"已损坏"_s),
+                 qPrintable(problems.join('\n')));
+        QTemporaryDir unpacked;
+        unpackFiles(package, unpacked.path());
+        ImportStaging::load(startUp.database(), unpacked.path());
+        const QByteArray before = fileBytes(kjcgPath);
+
+        const ImportStore::Result result = ImportStore(startUp.database()).storeAll(ImportStore::Mode::Save);
+        QCOMPARE(result.stored, 0);
+        QCOMPARE(result.failed, 2);
+        QVERIFY2(result.firstError.contains(u"已损坏"_s), qPrintable(result.firstError));
+        QCOMPARE(fileBytes(kjcgPath), before);
+        for (const QString &child : ChildFiles)
+            QCOMPARE(countRows(startUp.database(), child), 0);
+        QCOMPARE(countRows(startUp.database(), ImportStaging::kjcgTable()), 2);
+        QVERIFY(!DbfFile::open(kjcgPath, true)->damage().isEmpty());
     }
 
     // A staging table whose fields differ from its main table's (an older

@@ -110,9 +110,11 @@ void Database::pack(const QString &tableName)
 {
     const QString path = resolvePath(tableFileName(tableName));
     const auto it = d->files.constFind(d->key(tableName));
-    if (it != d->files.constEnd() && it.value().use_count() == 1 && it.value()->damage().isEmpty()
-        && !it.value()->needsPacking())
-        return;
+    if (it != d->files.constEnd()) {
+        it.value()->checkWritable();   // a table found unfit is not rewritten either
+        if (it.value().use_count() == 1 && !it.value()->needsPacking())
+            return;
+    }
     d->forget(tableName, QFileInfo(path).fileName());
     DbfFile::pack(path);
 }

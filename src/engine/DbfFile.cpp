@@ -135,6 +135,12 @@ QString DbfFile::Private::structuralDamage() const
     }
     if (widths != recordLength)
         return QStringLiteral("记录长度为%1字节，与各字段宽度之和%2不符").arg(recordLength).arg(widths);
+    if (!headerLengthFits) {
+        return QStringLiteral("文件头长度为%1字节，与%2个字段说明及其结束符所占的%3字节不符")
+            .arg(headerLength)
+            .arg(fields.size())
+            .arg(DbfHeader::Size + DbfHeader::FieldSize * fields.size() + 1);
+    }
     if (headerCount > quint32(recordCount)) {
         return QStringLiteral("文件头记载%1条记录，文件中只有%2条完整的记录（文件被截短了）")
             .arg(headerCount)
@@ -176,6 +182,27 @@ void DbfFile::Private::parseFields(const char *header)
     }
     if (fields.isEmpty() || offset + 1 > recordLength)
         throwDamaged(QStringLiteral("字段说明与记录长度不符"));
+    headerLengthFits = fitsHeaderLength(header, DbfHeader::Size + DbfHeader::FieldSize * int(fields.size()));
+}
+
+// The rows begin where the header's length says: right after the field
+// descriptions' terminator. Some writers pad the header with zero bytes
+// after it, and Visual FoxPro tables keep a link to their database there;
+// a length that ends before the terminator, or past it on bytes that are
+// no padding, is a header that would have every row read shifted.
+bool DbfFile::Private::fitsHeaderLength(const char *header, int terminatorAt) const
+{
+    if (terminatorAt >= headerLength || header[terminatorAt] != DbfHeader::Terminator)
+        return false;
+    constexpr int FoxProLink = 263;
+    const int extra = headerLength - terminatorAt - 1;
+    if (extra == FoxProLink && (version == 0x30 || version == 0x31 || version == 0x32))
+        return true;
+    for (int at = terminatorAt + 1; at < headerLength; ++at) {
+        if (header[at] != '\0')
+            return false;
+    }
+    return true;
 }
 
 // The header's count, limited to the rows the file holds completely (a
@@ -639,8 +666,7 @@ bool DbfFile::hasFieldsOf(const DbfFile &other) const
 
 int DbfFile::appendCopy(const DbfFile &source, int recno, const QList<QPair<int, QVariant>> &values)
 {
-    if (d->readOnly)
-        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(d->nativePath()));
+    d->requireWritable();
     if (!hasFieldsOf(source)) {
         throw DbError(QStringLiteral("表文件“%1”与“%2”的字段不同，不能复制记录")
                           .arg(source.d->nativePath(), d->nativePath()));
@@ -709,6 +735,24 @@ void DbfFile::setDeleted(int recno, bool deleted)
     d->writeRecord(recno, record);
 }
 
+QByteArray DbfFile::storedRecord(int recno) const
+{
+    return QByteArray(d->recordData(recno), d->recordLength);
+}
+
+void DbfFile::restoreRecord(int recno, const QByteArray &stored)
+{
+    d->requireWritable();
+    if (stored.size() != d->recordLength) {
+        throw DbError(QStringLiteral("表文件“%1”的第%2条记录无法恢复：记录长度不符")
+                          .arg(d->nativePath())
+                          .arg(recno + 1));
+    }
+    d->writeGathered();
+    d->checkRecord(recno);
+    d->writeRecord(recno, stored);
+}
+
 void DbfFile::refresh()
 {
     d->writeGathered();
@@ -732,6 +776,11 @@ QString DbfFile::damage() const
 void DbfFile::refuseWrites(const QString &reason)
 {
     d->refusal = reason;
+}
+
+void DbfFile::checkWritable() const
+{
+    d->requireWritable();
 }
 
 // ---- create ----------------------------------------------------------------------------

@@ -134,12 +134,18 @@ public:
     void beginBulkAppend();
     void endBulkAppend();
     void setDeleted(int recno, bool deleted);
+    // A row's bytes as stored, and the row written back from them (memo
+    // blocks are never reused before a pack, so its memo texts come back
+    // with it): what a journal keeps to take a change back.
+    QByteArray storedRecord(int recno) const;
+    void restoreRecord(int recno, const QByteArray &stored);
 
     // Rereads the header after another program may have changed the file.
     void refresh();
 
     // What is wrong with the table or its memo file (a header that claims
     // rows the file does not hold, a record length the fields do not make,
+    // a header length that does not end right after the field descriptions,
     // an unknown field type, a memo file's next-free pointer beyond its
     // end); empty when nothing is. A damaged file opens so that its complete
     // rows can be read and exported, but every write throws DbError
@@ -148,6 +154,9 @@ public:
     // Every later write throws DbError with this text (a check of the
     // program's own found the file unfit).
     void refuseWrites(const QString &reason);
+    // Throws the DbError that every write would throw now (opened read-only,
+    // damaged, refused); for work that replaces the file as a whole.
+    void checkWritable() const;
     // Increases with every change made through this object; datasets use it
     // to notice appends and deletes made by other datasets on the same file.
     quint64 generation() const;

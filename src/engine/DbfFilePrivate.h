@@ -45,6 +45,7 @@ struct DbfFile::Private
     // write away while the complete rows stay readable.
     QString damage;
     QString refusal;
+    bool headerLengthFits = true;
     QDate stampDate;   // the header date this object last wrote
 
     QString nativePath() const;
@@ -55,6 +56,7 @@ struct DbfFile::Private
     QString structuralDamage() const;
     void requireWritable() const;
     void parseFields(const char *header);
+    bool fitsHeaderLength(const char *header, int terminatorAt) const;
     void countRecords();
     void openMemo();
 

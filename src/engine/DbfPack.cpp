@@ -53,6 +53,14 @@ struct PackNames
                       .arg(QDir::toNativeSeparators(dbfPath), why));
 }
 
+// A rename that the disk may not keep is no step to build the next on.
+void syncFolderOf(const PackNames &names, const QString &dbfPath)
+{
+    if (!FileSafety::syncFolder(names.folder))
+        throwPackFailed(dbfPath, QStringLiteral("无法把文件夹“%1”的更改写入磁盘")
+                                     .arg(QDir::toNativeSeparators(names.folder)));
+}
+
 void removeIfPresent(const QString &path)
 {
     if (QFileInfo::exists(path) && !QFile::remove(path))
@@ -143,7 +151,7 @@ void writeMarker(const PackNames &names, bool withMemo, const QString &dbfPath)
                     .toUtf8());
     draft.finish();
     renameOver(names.at(names.markerDraft), names.at(names.marker), dbfPath);
-    FileSafety::syncFolder(names.folder);
+    syncFolderOf(names, dbfPath);
 }
 
 // The new memo file of a pack: entries are copied in the order of the rows
@@ -269,9 +277,9 @@ void DbfFile::recoverInterruptedPack(const QString &path)
     }
     if (QFileInfo::exists(names.at(names.newTable)))
         renameOver(names.at(names.newTable), names.at(names.table), path);
-    FileSafety::syncFolder(names.folder);
+    syncFolderOf(names, path);
     removeIfPresent(names.at(names.marker));
-    FileSafety::syncFolder(names.folder);
+    syncFolderOf(names, path);
 }
 
 bool DbfFile::Private::hasDeletedRows()

@@ -1,12 +1,41 @@
 #include "IoFaults.h"
 
+#include <QtGlobal>
+
 #include <atomic>
+#include <cstdlib>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <unistd.h>
+#endif
 
 namespace {
 
 // Exchange files are written on a thread of their own.
 std::atomic<int> countdown{0};
+std::atomic<int> killCountdown{0};
 std::atomic<int> asked{0};
+std::atomic<void (*)()> raiser{nullptr};
+
+// One step of a countdown; true when it reaches its end here.
+bool countedDown(std::atomic<int> &counter)
+{
+    int left = counter.load(std::memory_order_relaxed);
+    while (left > 0) {
+        if (counter.compare_exchange_weak(left, left - 1))
+            return left == 1;
+    }
+    return false;
+}
+
+[[noreturn]] void killNow()
+{
+#ifdef Q_OS_UNIX
+    ::kill(::getpid(), SIGKILL);
+#endif
+    std::_Exit(137);
+}
 
 } // namespace
 
@@ -14,8 +43,22 @@ namespace IoFaults {
 
 void failNth(int n)
 {
+    raiser = nullptr;
     asked = 0;
+    killCountdown = 0;
     countdown = n;
+}
+
+void killNth(int n)
+{
+    failNth(0);
+    killCountdown = n;
+}
+
+void raiseNth(int n, void (*raise)())
+{
+    failNth(n);
+    raiser = raise;
 }
 
 void clear()
@@ -31,12 +74,13 @@ int seen()
 bool failHere()
 {
     ++asked;
-    int left = countdown.load(std::memory_order_relaxed);
-    while (left > 0) {
-        if (countdown.compare_exchange_weak(left, left - 1))
-            return left == 1;
-    }
-    return false;
+    if (countedDown(killCountdown))
+        killNow();
+    if (!countedDown(countdown))
+        return false;
+    if (void (*raise)() = raiser.exchange(nullptr))
+        raise();
+    return true;
 }
 
 } // namespace IoFaults

@@ -1,17 +1,25 @@
 #pragma once
 
-// Writes that fail on demand. Every write and flush of table, memo, pack
-// and exchange files asks failHere() first; tests make the nth of them fail
-// and so walk each error path of a post, a pack, a bulk append or an export
-// one by one, instead of killing a writer at a moment chosen by a clock.
-// Off unless a test turns it on.
+// Writes that fail on demand. Every write and flush of table, memo, pack,
+// journal and exchange files asks failHere() first; tests make the nth of
+// them fail and so walk each error path of a post, a pack, a bulk append or
+// an export one by one, instead of killing a writer at a moment chosen by a
+// clock. Off unless a test turns it on.
 namespace IoFaults {
 
 // The nth write or flush from now (1: the next one) fails, that one only.
 void failNth(int n);
+// The process is killed (SIGKILL) just before the nth write or flush from
+// now: what a kill at that instant leaves on the disk.
+void killNth(int n);
+// The nth write or flush from now calls `raise` instead of failing: the
+// exception it throws leaves that write, whatever its kind. Tests so walk
+// the paths of errors that are not the engine's own.
+void raiseNth(int n, void (*raise)());
 // No more failures; the count of writes starts again.
 void clear();
-// Writes and flushes asked about since the last failNth() or clear().
+// Writes and flushes asked about since the last failNth(), raiseNth(),
+// killNth() or clear().
 int seen();
 // Asked by each write or flush: true when it is to fail.
 bool failHere();

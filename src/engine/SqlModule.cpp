@@ -72,10 +72,37 @@ QString unquoteArgument(QString arg)
     return arg;
 }
 
+// What a statement says when a callback failed with something that is not
+// an exception of the standard library.
+constexpr char UnknownFailure[] = "读写表文件时发生未知错误。";
+
 void setError(sqlite3_vtab *vtab, const QString &message)
 {
     sqlite3_free(vtab->zErrMsg);
+    vtab->zErrMsg = nullptr;
     vtab->zErrMsg = sqlite3_mprintf("%s", message.toUtf8().constData());
+}
+
+// The exception being handled as the statement's error. Whatever it is,
+// it ends here: a text that cannot even be made is out of memory.
+int setCurrentError(sqlite3_vtab *vtab) noexcept
+{
+    try {
+        try {
+            throw;
+        } catch (const std::bad_alloc &) {
+            return SQLITE_NOMEM;
+        } catch (const DbError &e) {
+            setError(vtab, e.message());
+        } catch (const std::exception &e) {
+            setError(vtab, QString::fromLocal8Bit(e.what()));
+        } catch (...) {
+            setError(vtab, QString::fromUtf8(UnknownFailure));
+        }
+        return SQLITE_ERROR;
+    } catch (...) {
+        return SQLITE_NOMEM;
+    }
 }
 
 // Every callback of the module is called from SQLite's C code, through which no
@@ -83,19 +110,14 @@ void setError(sqlite3_vtab *vtab, const QString &message)
 // of appends that cannot be written) becomes the statement's error, which
 // SqlStatement turns back into a DbError with the same text.
 template<typename Work>
-int guarded(sqlite3_vtab *vtab, Work work)
+int guarded(sqlite3_vtab *vtab, Work work) noexcept
 {
     try {
         work();
         return SQLITE_OK;
-    } catch (const DbError &e) {
-        setError(vtab, e.message());
-    } catch (const std::bad_alloc &) {
-        return SQLITE_NOMEM;
-    } catch (const std::exception &e) {
-        setError(vtab, QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        return setCurrentError(vtab);
     }
-    return SQLITE_ERROR;
 }
 
 std::shared_ptr<DbfFile> acquire(sqlite3_vtab *vtab)
@@ -363,6 +385,9 @@ int column(sqlite3_vtab_cursor *cur, sqlite3_context *ctx, int index)
         return SQLITE_NOMEM;
     } catch (const std::exception &e) {
         sqlite3_result_error(ctx, e.what(), -1);
+        return SQLITE_ERROR;
+    } catch (...) {
+        sqlite3_result_error(ctx, UnknownFailure, -1);
         return SQLITE_ERROR;
     }
     return SQLITE_OK;

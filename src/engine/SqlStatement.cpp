@@ -11,31 +11,29 @@
 
 namespace {
 
-void bindValue(sqlite3_stmt *stmt, int index, const QVariant &value)
+// Returns SQLite's result: a value it refuses (too long, no memory) must not
+// leave the parameter NULL and the statement run as if it were blank.
+int bindValue(sqlite3_stmt *stmt, int index, const QVariant &value)
 {
-    if (!value.isValid() || value.isNull()) {
-        sqlite3_bind_null(stmt, index);
-        return;
-    }
+    if (!value.isValid() || value.isNull())
+        return sqlite3_bind_null(stmt, index);
     switch (value.typeId()) {
     case QMetaType::Bool:
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
     case QMetaType::ULongLong:
-        sqlite3_bind_int64(stmt, index, value.toLongLong());
-        return;
+        return sqlite3_bind_int64(stmt, index, value.toLongLong());
     case QMetaType::Double:
     case QMetaType::Float:
-        sqlite3_bind_double(stmt, index, value.toDouble());
-        return;
-    case QMetaType::QDate:
-        sqlite3_bind_text(stmt, index, value.toDate().toString(Qt::ISODate).toUtf8().constData(),
-                          -1, SQLITE_TRANSIENT);
-        return;
+        return sqlite3_bind_double(stmt, index, value.toDouble());
+    case QMetaType::QDate: {
+        const QByteArray iso = value.toDate().toString(Qt::ISODate).toUtf8();
+        return sqlite3_bind_text(stmt, index, iso.constData(), int(iso.size()), SQLITE_TRANSIENT);
+    }
     default: {
         const QByteArray utf8 = value.toString().toUtf8();
-        sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        return sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     }
     }
 }
@@ -99,7 +97,10 @@ void SqlStatement::bindParameters(const QVariantMap &params)
         const QString key = name.mid(1).toLower();
         if (name.isEmpty() || !byName.contains(key))
             throw DbError(QStringLiteral("SQL语句的参数“%1”没有赋值。\n%2").arg(name, m_sql));
-        bindValue(m_stmt, i, byName.value(key));
+        const int rc = bindValue(m_stmt, i, byName.value(key));
+        if (rc != SQLITE_OK)
+            throw DbError(QStringLiteral("SQL语句的参数“%1”无法赋值：%2\n%3")
+                              .arg(name, fromUtf8(sqlite3_errstr(rc)), m_sql));
     }
 }
 

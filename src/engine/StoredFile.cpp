@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 
+#include <cerrno>
 #include <chrono>
 #include <utility>
 
@@ -230,16 +231,21 @@ void startWriteBack(const QFileDevice &file, qint64 offset, qint64 length)
 #endif
 }
 
-void syncFolder(const QString &folder)
+bool syncFolder(const QString &folder)
 {
+    if (IoFaults::failHere())
+        return false;
 #ifndef Q_OS_WIN
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // A file system that cannot sync a folder keeps its renames by itself.
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
+    ::close(fd);
+    return synced;
 #else
     Q_UNUSED(folder);
+    return true;
 #endif
 }
 

@@ -93,8 +93,8 @@ bool syncFile(QFile &file);
 // little left to wait for.
 void startWriteBack(const QFileDevice &file, qint64 offset, qint64 length);
 // Makes renames and removals in a folder durable (no-op where the system
-// does not need it).
-void syncFolder(const QString &folder);
+// does not need it). False when the folder could not be synced.
+[[nodiscard]] bool syncFolder(const QString &folder);
 // A Chinese reason for a failed file operation, for the user.
 QString reason(const QFileDevice &file);
 }

@@ -10,6 +10,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QRegularExpression>
 #include <new>
 
@@ -83,6 +84,43 @@ void loadFiles(Database *db, const QHash<QString, QString> &present, const LoadP
     }
 }
 
+// Child rows loaded this time whose key no staged achievement has: they
+// would never be stored, and the user is told how many there are.
+void countOrphans(Database *db, const QHash<QString, int> &before, const QHash<QString, QString> &present,
+                  LoadResult &result)
+{
+    const std::shared_ptr<DbfFile> kjcg = db->file(kjcgTable());
+    const int item4 = kjcg->fieldIndex(QStringLiteral("item_4"));
+    const int region = kjcg->fieldIndex(QStringLiteral("item_dqdm"));
+    if (item4 < 0 || region < 0)
+        return;
+    QSet<QString> keys;
+    for (int recno = 0; recno < kjcg->recordCount(); ++recno) {
+        if (!kjcg->isDeleted(recno))
+            keys.insert(kjcg->value(recno, item4).toString().trimmed() + QChar(0x1f)
+                        + kjcg->value(recno, region).toString().trimmed());
+    }
+    for (const QString &name : ExchangeNames::records()) {
+        if (name == ExchangeNames::Kjcg || !present.contains(name))
+            continue;
+        const QString table = ExchangeNames::stagingTable(name);
+        const std::shared_ptr<DbfFile> child = db->file(table);
+        const int childItem4 = child->fieldIndex(QStringLiteral("item_4"));
+        const int childRegion = child->fieldIndex(QStringLiteral("item_dqdm"));
+        if (childItem4 < 0 || childRegion < 0)
+            continue;
+        int orphans = 0;
+        for (int recno = before.value(table); recno < child->recordCount(); ++recno) {
+            const QString key = child->value(recno, childItem4).toString().trimmed() + QChar(0x1f)
+                                + child->value(recno, childRegion).toString().trimmed();
+            if (!child->isDeleted(recno) && !keys.contains(key))
+                ++orphans;
+        }
+        if (orphans > 0)
+            result.orphans.append({QFileInfo(present.value(name)).fileName(), orphans});
+    }
+}
+
 void deleteStagedChildren(Database *db, const Numbering::RecordKey &key)
 {
     for (const QString &table : childTables()) {
@@ -151,6 +189,8 @@ LoadResult load(Database *db, const QString &folder, const LoadProgress &progres
             Table staged(db, kjcgTable());
             staged.open();
             numberList(staged);
+            result.mainFileMissing = !present.contains(ExchangeNames::Kjcg);
+            countOrphans(db, before, present, result);
         } catch (const std::bad_alloc &) {
             throw DbError(QStringLiteral("内存不足，导入包没有导入。"));
         }
@@ -163,6 +203,18 @@ LoadResult load(Database *db, const QString &folder, const LoadProgress &progres
         throw;
     }
     return result;
+}
+
+QString LoadResult::notes() const
+{
+    QStringList lines;
+    if (mainFileMissing) {
+        lines << QStringLiteral("导入包中没有%1（科技成果主表），包内其他文件的数据不属于任何成果，不会入库。")
+                     .arg(ExchangeNames::fileName(ExchangeNames::Kjcg));
+    }
+    for (const auto &[file, rows] : orphans)
+        lines << QStringLiteral("%1中有%2行数据不属于导入的任何成果，不会入库。").arg(file).arg(rows);
+    return lines.join(QLatin1Char('\n'));
 }
 
 void numberList(Table &staged)

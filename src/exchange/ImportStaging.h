@@ -38,6 +38,14 @@ struct LoadResult
 {
     int rows = 0;        // rows of all files
     int shortLines = 0;  // lines with fewer values than their table has columns
+    bool mainFileMissing = false;   // the package lacks KJCG.TXT
+    // Per file: its rows that belong to no staged achievement (they are
+    // never stored).
+    QList<QPair<QString, int>> orphans;
+
+    // What the user is told of the above, one line each; empty when all is
+    // well.
+    QString notes() const;
 };
 
 // Calls that keep a window informed while loading: the text that says which

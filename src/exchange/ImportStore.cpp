@@ -4,6 +4,7 @@
 #include "engine/Database.h"
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
+#include "engine/TableJournal.h"
 #include "exchange/core/ExchangeNames.h"
 #include "records/data/Numbering.h"
 
@@ -103,12 +104,14 @@ void setKey(Values &values, int item4, int region, const QString &number)
         values.append({region, Numbering::ownRegion()});
 }
 
-// A table rows are written to, with the places of the key.
+// A table rows are written to, with the places of the key, and its rows by
+// key where a record may be replaced.
 struct Target
 {
     FilePtr file;
     int item4 = -1;
     int region = -1;
+    QHash<QString, QList<int>> rowsByKey;
 
     Target() = default;
     explicit Target(FilePtr f)
@@ -117,30 +120,12 @@ struct Target
     }
 };
 
-// What one record has written so far, to be taken out when the rest fails.
-// Rows taken out are marked deleted (the indexes skip them), or dropped
-// with their batch when it could not be written (fail() tells the indexes).
-struct Undo
+// What one record has written, for the indexes once it stands.
+struct Written
 {
-    QList<QPair<FilePtr, int>> appended;
-    int mainRow = -1;                                   // the kjcg row
-    QList<QPair<QString, int>> registered;              // names added to the person list
-    QList<QPair<int, QList<QVariant>>> registerBefore;  // person list rows overwritten
-
-    void run(const FilePtr &personList)
-    {
-        // Rows of a batch that could not be written are gone already.
-        for (auto it = appended.rbegin(); it != appended.rend(); ++it) {
-            if (it->second < it->first->recordCount())
-                it->first->setDeleted(it->second, true);
-        }
-        for (const auto &[recno, record] : registerBefore) {
-            Values values;
-            for (int i = 0; i < record.size(); ++i)
-                values.append({i, record.at(i)});
-            personList->update(recno, values);
-        }
-    }
+    QList<QPair<int, int>> rows;               // target (0 kjcg, 1.. child lists), row
+    int mainRow = -1;                          // the kjcg row
+    QList<QPair<QString, int>> registered;     // names added to the person list
 };
 
 // One staged achievement.
@@ -150,12 +135,22 @@ struct StagedRecord
     QString item4;
     QString region;
     QString title;
+
+    QString key() const { return keyText(item4, region); }
+};
+
+// A main record to be replaced: its key, and its number for messages.
+struct Replaced
+{
+    QString key;
+    QString number;
+    bool isEmpty() const { return key.isEmpty(); }
 };
 
 class Storer
 {
 public:
-    Storer(Database *db, ImportStore::Mode mode) : m_db(db), m_mode(mode) { prepare(); }
+    Storer(Database *db, ImportStore::Mode mode) : m_db(db), m_mode(mode), m_journal(db) { prepare(); }
 
     ImportStore::Result run(const std::function<void(int, int)> &eachRecord)
     {
@@ -166,28 +161,33 @@ public:
             if (eachRecord)
                 eachRecord(++done, total);
         }
-        leaveFailedStaged();
+        removeStagedLeftovers();
         return m_result;
     }
 
 private:
+    static constexpr int ChildLists = 4;
+
     Database *m_db;
     ImportStore::Mode m_mode;
     ImportStore::Result m_result;
+    // Each record's rows stand whole or not at all, also across a kill.
+    TableJournal m_journal;
 
     FilePtr m_stagedKjcg;
-    Target m_kjcg;
+    Target m_targets[1 + ChildLists];   // kjcg, then the child lists in their order
     FilePtr m_personList;
     QList<StagedRecord> m_staged;
-    QHash<QString, QList<int>> m_stagedChildren[4];
-    FilePtr m_stagedChildFiles[4];
-    Target m_childTargets[4];
+    QHash<QString, QList<int>> m_stagedChildren[ChildLists];
+    FilePtr m_stagedChildFiles[ChildLists];
+    QHash<QString, int> m_unstored;                 // staged key -> staged records not stored yet
     QHash<QString, QString> m_largest;              // year -> largest number in kjcg
     QHash<QString, QList<int>> m_titles;            // kjcg title -> rows (overwrite)
     QHash<QString, QList<int>> m_persons;           // person list: name -> rows
-    QSet<QString> m_failedKeys;
-    QList<int> m_storedRecnos;
 
+    bool overwriting() const { return m_mode == ImportStore::Mode::Overwrite; }
+    Target &kjcg() { return m_targets[0]; }
+    const Target &kjcg() const { return m_targets[0]; }
     FilePtr file(const QString &table) { return m_db->file(table); }
 
     void prepare()
@@ -201,32 +201,43 @@ private:
                 m_staged.append({recno, trimmedText(*m_stagedKjcg, recno, item4),
                                  trimmedText(*m_stagedKjcg, recno, region),
                                  trimmedText(*m_stagedKjcg, recno, title)});
+                ++m_unstored[m_staged.last().key()];
             }
         }
-        for (int i = 0; i < childLists().size(); ++i) {
+        m_targets[0] = Target(file(QStringLiteral("kjcg.DBF")));
+        for (int i = 0; i < ChildLists; ++i) {
             const FilePtr staging = file(childLists()[i].staging);
             m_stagedChildFiles[i] = staging;
             m_stagedChildren[i] = rowsByKey(*staging, requireField(*staging, Item4), requireField(*staging, Region));
-            m_childTargets[i] = Target(file(childLists()[i].target));
+            m_targets[1 + i] = Target(file(childLists()[i].target));
         }
-        m_kjcg = Target(file(QStringLiteral("kjcg.DBF")));
         readMainNumbers();
-        if (m_mode == ImportStore::Mode::Overwrite) {
-            // Titles compare as stored: padding off, leading blanks kept.
-            m_titles = rowsByKey(*m_kjcg.file, -1, requireField(*m_kjcg.file, Title), false);
-        }
+        if (overwriting())
+            indexReplaceableRecords();
         m_personList = file(QStringLiteral("cgwcrNew.dbf"));
         m_persons = rowsByKey(*m_personList, requireField(*m_personList, PersonName), -1);
     }
 
+    // Titles compare as stored: padding off, leading blanks kept. A record
+    // replaced goes by its whole key in every table, read once here instead
+    // of a search through each table for each record.
+    void indexReplaceableRecords()
+    {
+        m_titles = rowsByKey(*kjcg().file, -1, requireField(*kjcg().file, Title), false);
+        for (Target &target : m_targets) {
+            target.rowsByKey = rowsByKey(*target.file, requireField(*target.file, Item4),
+                                         requireField(*target.file, Region));
+        }
+    }
+
     void readMainNumbers()
     {
-        const FilePtr &kjcg = m_kjcg.file;
-        const int item4 = requireField(*kjcg, Item4);
-        for (int recno = 0; recno < kjcg->recordCount(); ++recno) {
-            if (kjcg->isDeleted(recno))
+        const FilePtr &main = kjcg().file;
+        const int item4 = requireField(*main, Item4);
+        for (int recno = 0; recno < main->recordCount(); ++recno) {
+            if (main->isDeleted(recno))
                 continue;
-            const QString number = trimmedText(*kjcg, recno, item4);
+            const QString number = trimmedText(*main, recno, item4);
             if (!Numbering::isRegistrationNumber(number))
                 continue;
             QString &largest = m_largest[number.left(4)];
@@ -241,6 +252,10 @@ private:
         if (year.size() != 4 || !Numbering::isRegistrationNumber(year + QStringLiteral("000000"))) {
             throw DbError(QStringLiteral("登记号“%1”不是正确的格式，无法编号。").arg(record.item4));
         }
+        // The year change's rule: the user moves such a record to a year
+        // within it, and stores it then.
+        if (!Numbering::isValidYear(year))
+            throw DbError(QStringLiteral("不能输入1900到2050外的年份！请用“修改成果年份”改正后再入库。"));
         const QString largest = m_largest.value(year);
         if (largest.isEmpty() && Numbering::isRegistrationNumber(record.item4))
             return record.item4;
@@ -248,41 +263,44 @@ private:
     }
 
     // The first main record of the same title, when one is to be replaced.
-    QString numberToReplace(const StagedRecord &record) const
+    Replaced recordToReplace(const StagedRecord &record) const
     {
-        if (m_mode != ImportStore::Mode::Overwrite || record.title.isEmpty())
-            return QString();
+        if (!overwriting() || record.title.isEmpty())
+            return {};
+        const DbfFile &main = *kjcg().file;
         for (int recno : m_titles.value(keyText(QString(), record.title))) {
-            if (!m_kjcg.file->isDeleted(recno))
-                return trimmedText(*m_kjcg.file, recno, m_kjcg.item4);
+            if (!main.isDeleted(recno)) {
+                const QString number = trimmedText(main, recno, kjcg().item4);
+                return {keyText(number, trimmedText(main, recno, kjcg().region)), number};
+            }
         }
-        return QString();
+        return {};
     }
 
     // The tables a record's rows go to.
     QList<FilePtr> targetFiles() const
     {
-        QList<FilePtr> files = {m_kjcg.file, m_personList};
-        for (const Target &target : m_childTargets)
+        QList<FilePtr> files = {m_personList};
+        for (const Target &target : m_targets)
             files.append(target.file);
         return files;
     }
 
     // A record's rows are gathered and written together once all are made,
     // so that a record costs a few writes instead of several per row.
-    void writeGathered(const StagedRecord &record, const QString &number, Undo &undo)
+    void writeGathered(const StagedRecord &record, const QString &number, Written &written)
     {
         const QList<FilePtr> files = targetFiles();
         for (const FilePtr &f : files)
             f->beginBulkAppend();
         int ended = 0;
         try {
-            writeRecord(record, number, undo);
+            writeRecord(record, number, written);
             for (; ended < files.size(); ++ended)
                 files[ended]->endBulkAppend();
         } catch (...) {
             // The files not ended yet write what they gathered, so that the
-            // undo can take it out; a file that fails drops its rows itself.
+            // journal can take it back; a file that fails drops its rows.
             for (int i = ended; i < files.size(); ++i) {
                 try {
                     files[i]->endBulkAppend();
@@ -295,53 +313,90 @@ private:
 
     void storeOne(const StagedRecord &record)
     {
-        const QString replaced = numberToReplace(record);
-        Undo undo;
+        const Replaced replaced = recordToReplace(record);
+        Written written;
         QString number;
         try {
             number = newNumber(record);
-            writeGathered(record, number, undo);
+            m_journal.begin(targetFiles());
+            writeGathered(record, number, written);
+            m_journal.commit(rowsLeaving(record, replaced));
         } catch (const DbError &error) {
-            fail(record, error.message(), undo);
+            fail(record, error.message(), written);
             return;
         }
-        // Only now: rows of a record that failed may have been dropped, and
-        // their numbers taken by the rows of the next one.
-        if (m_mode == ImportStore::Mode::Overwrite)
-            m_titles[keyText(QString(), record.title)].append(undo.mainRow);
-        m_storedRecnos.append(record.recno);
-        m_largest[number.left(4)] = qMax(m_largest.value(number.left(4)), number);
-        ++m_result.stored;
-        if (replaced.isEmpty()) {
-            ++m_result.added;
-        } else {
-            ++m_result.overwritten;
-            removeReplaced(record, replaced);
+        try {
+            m_journal.complete();
+        } catch (const DbError &error) {
+            noteError(QStringLiteral("成果“%1”已入库，但它的导入数据或同名的原有成果未能全部删除：%2")
+                          .arg(record.title, error.message()));
         }
+        stored(record, number, replaced, written);
     }
 
-    void writeRecord(const StagedRecord &record, const QString &number, Undo &undo)
+    // What leaves with a stored record: the main record it replaces, by its
+    // whole key in every table, and its staged rows (its staged children
+    // once no other staged record of that key is still to be stored).
+    QList<TableJournal::Row> rowsLeaving(const StagedRecord &record, const Replaced &replaced)
     {
-        appendCopy(*m_stagedKjcg, record.recno, m_kjcg, number, undo);
-        undo.mainRow = undo.appended.last().second;
-        const QString key = keyText(record.item4, record.region);
-        for (int i = 0; i < childLists().size(); ++i) {
+        QList<TableJournal::Row> rows;
+        if (!replaced.isEmpty()) {
+            for (const Target &target : m_targets) {
+                for (int recno : target.rowsByKey.value(replaced.key)) {
+                    if (!target.file->isDeleted(recno))
+                        rows.append({target.file, recno});
+                }
+            }
+        }
+        rows.append({m_stagedKjcg, record.recno});
+        if (m_unstored.value(record.key()) == 1) {
+            for (int i = 0; i < ChildLists; ++i) {
+                for (int recno : m_stagedChildren[i].value(record.key()))
+                    rows.append({m_stagedChildFiles[i], recno});
+            }
+        }
+        return rows;
+    }
+
+    void stored(const StagedRecord &record, const QString &number, const Replaced &replaced,
+                const Written &written)
+    {
+        --m_unstored[record.key()];
+        m_largest[number.left(4)] = qMax(m_largest.value(number.left(4)), number);
+        if (overwriting()) {
+            m_titles[keyText(QString(), record.title)].append(written.mainRow);
+            const QString key = keyText(number, Numbering::ownRegion());
+            for (const auto &[target, recno] : written.rows)
+                m_targets[target].rowsByKey[key].append(recno);
+        }
+        ++m_result.stored;
+        if (replaced.isEmpty())
+            ++m_result.added;
+        else
+            ++m_result.overwritten;
+    }
+
+    void writeRecord(const StagedRecord &record, const QString &number, Written &written)
+    {
+        appendCopy(*m_stagedKjcg, record.recno, 0, number, written);
+        written.mainRow = written.rows.last().second;
+        const QString key = record.key();
+        for (int i = 0; i < ChildLists; ++i) {
             const QList<int> rows = m_stagedChildren[i].value(key);
-            if (rows.isEmpty())
-                continue;
             const DbfFile &staging = *m_stagedChildFiles[i];
             for (int recno : rows) {
-                appendCopy(staging, recno, m_childTargets[i], number, undo);
+                appendCopy(staging, recno, 1 + i, number, written);
                 if (childLists()[i].persons)
-                    registerPerson(staging, recno, undo);
+                    registerPerson(staging, recno, written);
             }
         }
     }
 
     // Tables of the same fields copy rows as they are stored; others column
     // by column by position.
-    void appendCopy(const DbfFile &source, int recno, const Target &target, const QString &number, Undo &undo)
+    void appendCopy(const DbfFile &source, int recno, int targetIndex, const QString &number, Written &written)
     {
+        const Target &target = m_targets[targetIndex];
         int row = -1;
         if (target.file->hasFieldsOf(source)) {
             Values key;
@@ -352,12 +407,12 @@ private:
             setKey(values, target.item4, target.region, number);
             row = target.file->append(values);
         }
-        undo.appended.append({target.file, row});
+        written.rows.append({targetIndex, row});
     }
 
     // One entry per name: a new name is added, a name known once is written
     // over, a name known more than once is left alone.
-    void registerPerson(const DbfFile &staging, int recno, Undo &undo)
+    void registerPerson(const DbfFile &staging, int recno, Written &written)
     {
         const QString name = trimmedText(staging, recno, staging.fieldIndex(PersonName));
         if (name.isEmpty())
@@ -370,70 +425,60 @@ private:
         const Values values = copiedValues(staging, recno, *persons);
         if (known.isEmpty()) {
             const int row = persons->append(values);
-            undo.appended.append({persons, row});
             known.append(row);
-            undo.registered.append({name, row});
+            written.registered.append({name, row});
         } else {
-            undo.registerBefore.append({known.first(), persons->record(known.first())});
+            m_journal.keepRow(persons, known.first());
             persons->update(known.first(), values);
         }
     }
 
-    void fail(const StagedRecord &record, const QString &message, Undo &undo)
+    void noteError(const QString &text)
+    {
+        if (m_result.firstError.isEmpty())
+            m_result.firstError = text;
+    }
+
+    void fail(const StagedRecord &record, const QString &message, const Written &written)
     {
         QString text = QStringLiteral("成果“%1”（登记号%2）未能入库：%3").arg(record.title, record.item4, message);
         try {
-            undo.run(m_personList);
+            m_journal.rollback();
         } catch (const DbError &again) {
             text += QLatin1Char('\n') + again.message();
         }
-        for (const auto &[name, row] : undo.registered)
+        for (const auto &[name, row] : written.registered)
             m_persons[keyText(name, QString())].removeAll(row);
         ++m_result.failed;
-        if (m_result.firstError.isEmpty())
-            m_result.firstError = text;
-        m_failedKeys.insert(keyText(record.item4, record.region));
+        noteError(text);
     }
 
-    // The record of the same title goes once its successor is stored: the
-    // rows of its number in every region.
-    void removeReplaced(const StagedRecord &record, const QString &number)
+    // Child rows staged without a staged achievement go with the stored
+    // records, and the sender's unit once every record is stored; those of a
+    // record that failed stay with it.
+    void removeStagedLeftovers()
     {
         try {
-            const QVariantMap params = {{QStringLiteral("item4"), number}};
-            for (const QString &table : {QStringLiteral("zlqk"), QStringLiteral("cgwcdw"), QStringLiteral("cgwcr"),
-                                         QStringLiteral("jdwyhmd"), QStringLiteral("kjcg")}) {
-                m_db->execute(QStringLiteral("delete from %1 where item_4 = :item4").arg(table), params);
+            for (int i = 0; i < ChildLists; ++i) {
+                const FilePtr &staging = m_stagedChildFiles[i];
+                for (auto it = m_stagedChildren[i].cbegin(); it != m_stagedChildren[i].cend(); ++it) {
+                    if (m_unstored.contains(it.key()))
+                        continue;
+                    for (int recno : it.value()) {
+                        if (!staging->isDeleted(recno))
+                            staging->setDeleted(recno, true);
+                    }
+                }
+            }
+            if (m_result.failed == 0) {
+                const FilePtr unit = file(ExchangeNames::stagingTable(ExchangeNames::Unit));
+                for (int recno = 0; recno < unit->recordCount(); ++recno) {
+                    if (!unit->isDeleted(recno))
+                        unit->setDeleted(recno, true);
+                }
             }
         } catch (const DbError &error) {
-            if (m_result.firstError.isEmpty()) {
-                m_result.firstError = QStringLiteral("成果“%1”已入库，但同名的原有成果（登记号%2）未能删除：%3")
-                                          .arg(record.title, number, error.message());
-            }
-        }
-    }
-
-    // Stored records leave the staging tables; a failed one stays with its
-    // children. Child rows of no staged record go with the stored ones.
-    void leaveFailedStaged()
-    {
-        for (int recno : m_storedRecnos)
-            m_stagedKjcg->setDeleted(recno, true);
-        for (int i = 0; i < childLists().size(); ++i) {
-            const FilePtr &staging = m_stagedChildFiles[i];
-            for (auto it = m_stagedChildren[i].begin(); it != m_stagedChildren[i].end(); ++it) {
-                if (m_failedKeys.contains(it.key()))
-                    continue;
-                for (int recno : it.value())
-                    staging->setDeleted(recno, true);
-            }
-        }
-        if (m_result.failed == 0) {
-            const FilePtr unit = file(ExchangeNames::stagingTable(ExchangeNames::Unit));
-            for (int recno = 0; recno < unit->recordCount(); ++recno) {
-                if (!unit->isDeleted(recno))
-                    unit->setDeleted(recno, true);
-            }
+            noteError(error.message());
         }
     }
 };

@@ -9,12 +9,16 @@ class Database;
 // Each staged achievement is stored with its staged patents, completing
 // persons, committee members and cooperating units as one unit: the main
 // row first, then its children, every row copied column by column by
-// position with the new registration number and the region code ".". When
-// any row of a record cannot be written, the rows of that record written so
-// far are taken out again, the record stays staged and the others go on.
-// A stored record's completing persons are registered in the person list.
-// Stored records leave the staging tables once all are stored; those that
-// failed stay there with their children.
+// position with the new registration number and the region code ".". A
+// stored record's completing persons are registered in the person list.
+//
+// A record stands whole or not at all, also when the program is killed at
+// any instant (a journal in the data folder, which start-up completes or
+// takes back): its rows written, its staged rows removed and, when it
+// replaces a main record of the same title, that record's rows in every
+// table (by its number and region) removed, together. When any row of a
+// record cannot be written, what it wrote is taken back, the record stays
+// staged with its children and the others go on.
 //
 // Numbers: a record is numbered after the largest number of its year in the
 // main table; a year the main table does not hold yet keeps the imported
@@ -39,8 +43,9 @@ public:
     explicit ImportStore(Database *db);
 
     // Stores every staged record; eachRecord(done, total) runs after each.
-    // Throws DbError only when the tables cannot be read at all (nothing
-    // stored then).
+    // Throws DbError only when the tables cannot be read at all, or a store
+    // that an earlier run was killed in cannot be completed or taken back
+    // (nothing stored then).
     Result storeAll(Mode mode, const std::function<void(int done, int total)> &eachRecord = {});
 
     // What the user is told afterwards.

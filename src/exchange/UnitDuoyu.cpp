@@ -4,6 +4,7 @@
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "engine/DbError.h"
+#include "records/widgets/Abort.h"
 #include "records/widgets/Messages.h"
 #include "records/data/UnitDM.h"
 #include "records/widgets/NamedControls.h"
@@ -50,22 +51,21 @@ void TFormDuoyu::showEvent(QShowEvent *event)
 
 void TFormDuoyu::Button1Click()
 {
-    DataSet *list = isWired() ? context().dm().DataSource2->dataSet() : nullptr;
-    if (!list || list->recordCount() <= 1)
-        return;
-    const int row = DBGrid1->currentIndex().isValid() ? DBGrid1->currentIndex().row() : 0;
-    try {
-        list->moveTo(row);
+    runGuarded(this, [this] {
+        DataSet *list = isWired() ? context().dm().DataSource2->dataSet() : nullptr;
+        if (!list || list->recordCount() <= 1)
+            return;
+        list->moveTo(DBGrid1->currentIndex().isValid() ? DBGrid1->currentIndex().row() : 0);
         list->remove();
-    } catch (const DbError &error) {
-        Messages::ShowError(this, error.message());
-    }
+    });
 }
 
 void TFormDuoyu::closeEvent(QCloseEvent *event)
 {
     DataSet *list = isWired() ? context().dm().DataSource2->dataSet() : nullptr;
-    if (list && list->isOpen() && list->recordCount() >= 2) {
+    int left = 0;
+    runGuarded(this, [&] { left = list && list->isOpen() ? list->recordCount() : 0; });
+    if (left >= 2) {
         Messages::show(this, QStringLiteral("提示信息"), QStringLiteral("还有重复信息，请删除。"),
                        QMessageBox::Information);
         event->ignore();

@@ -11,6 +11,7 @@
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExchangeNames.h"
 #include "exchange/formatitem4.h"
+#include "records/widgets/Abort.h"
 #include "records/widgets/Messages.h"
 #include "records/data/UnitDM.h"
 #include "records/widgets/ByteLimitedEdit.h"
@@ -27,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QShowEvent>
 #include <QPushButton>
 #include <QStyledItemDelegate>
@@ -222,16 +224,14 @@ void TFormin::FormShow()
 {
     Table &table = staged();
     table.close();
-    try {
+    runGuarded(this, [&] {
         ImportStaging::clearAll(dm().database());
         table.setTableName(ImportStaging::kjcgTable());
         table.open();
         table.setFieldTitle(QStringLiteral("ITEM_3"), QStringLiteral("成果名称"));
         table.setFieldTitle(QStringLiteral("ITEM_9"), QStringLiteral("完成单位"));
         table.setFieldTitle(QStringLiteral("ITEM_4"), QStringLiteral("成果完成时间"));
-    } catch (const DbError &error) {
-        Messages::ShowError(this, error.message());
-    }
+    });
     dm().DS_temp_in->setDataSet(&table);
     dm().DS_temp_in->setColumns({QStringLiteral("ITEM_3"), QStringLiteral("ITEM_9"), QStringLiteral("ITEM_4")});
     DBGrid1->setModel(dm().DS_temp_in);
@@ -256,11 +256,7 @@ void TFormin::followGridRow(const QModelIndex &current)
     Table &table = staged();
     if (!current.isValid() || !table.isOpen() || table.recNo() == current.row())
         return;
-    try {
-        table.moveTo(current.row());
-    } catch (const DbError &error) {
-        Messages::ShowError(this, error.message());
-    }
+    runGuarded(this, [&] { table.moveTo(current.row()); });
 }
 
 void TFormin::setOnlyChoiceAndExit()
@@ -300,6 +296,11 @@ void TFormin::showCounts()
 
 void TFormin::Button1Click()
 {
+    runGuarded(this, [this] { choosePackage(); });
+}
+
+void TFormin::choosePackage()
+{
     const QString path = chooseFile(QStringLiteral("请选择要导入的文件夹"));
     if (path.isEmpty())
         return;
@@ -319,24 +320,28 @@ void TFormin::unpackPackage(const QString &path)
 {
     Button3->setEnabled(false);
     m_unpacked = std::make_unique<QTemporaryDir>();
+    auto forget = qScopeGuard([this] { m_unpacked.reset(); });
+    if (!m_unpacked->isValid())
+        throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(m_unpacked->errorString()));
     try {
-        if (!m_unpacked->isValid())
-            throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(m_unpacked->errorString()));
         Archiver archiver;
         ArchiverProgress shown(archiver, this);
         archiver.unpack(path, m_unpacked->path(), {}, ExchangeNames::allFiles());
     } catch (const ArchiverCancelled &) {
-        m_unpacked.reset();
-        return;
-    } catch (const DbError &error) {
-        m_unpacked.reset();
-        Messages::ShowError(this, error.message());
         return;
     }
+    forget.dismiss();
     Button3->setEnabled(true);
 }
 
 void TFormin::Button3Click()
+{
+    runGuarded(this, [this] { loadPackage(); });
+}
+
+// Whatever ends the load, the grid is attached again and the unpacked
+// files are gone before anything is said.
+void TFormin::loadPackage()
 {
     if (!m_unpacked)
         return;
@@ -354,28 +359,24 @@ void TFormin::Button3Click()
             QApplication::processEvents();
     };
     ImportStaging::LoadResult result;
-    QString failure;
-    bool notAPackage = false;
-    try {
+    QString notAPackage;
+    {
+        const auto attachAgain = qScopeGuard([this] {
+            m_unpacked.reset();
+            dm().DS_temp_in->setDataSet(&staged());
+            Panel4->hide();
+            setLoadingButtons(false);
+            Button3->setEnabled(false);
+        });
         WaitCursor wait;
-        result = ImportStaging::load(dm().database(), m_unpacked->path(), progress);
-    } catch (const ImportStaging::NotAPackage &error) {
-        failure = error.message();
-        notAPackage = true;
-    } catch (const DbError &error) {
-        failure = error.message();
+        try {
+            result = ImportStaging::load(dm().database(), m_unpacked->path(), progress);
+        } catch (const ImportStaging::NotAPackage &error) {
+            notAPackage = error.message();
+        }
     }
-    m_unpacked.reset();
-    dm().DS_temp_in->setDataSet(&staged());
-    Panel4->hide();
-    setLoadingButtons(false);
-    Button3->setEnabled(false);
-    if (notAPackage) {
-        Messages::ShowWarning(this, failure);
-        return;
-    }
-    if (!failure.isEmpty()) {
-        Messages::ShowError(this, failure);
+    if (!notAPackage.isEmpty()) {
+        Messages::ShowWarning(this, notAPackage);
         return;
     }
     Button1->setEnabled(false);
@@ -387,6 +388,8 @@ void TFormin::Button3Click()
     QString done = QStringLiteral("导入完毕！");
     if (result.shortLines > 0)
         done += QStringLiteral("\n其中有%1行数据少于表的列数，缺少的数据为空。").arg(result.shortLines);
+    if (!result.notes().isEmpty())
+        done += QLatin1Char('\n') + result.notes();
     Messages::ShowWarning(this, done);
 }
 
@@ -399,29 +402,29 @@ void TFormin::setDuplicateControlsEnabled(bool enabled)
 
 void TFormin::Button4Click()
 {
-    try {
-        for (int row = ImportStaging::nextDuplicate(staged(), 0); row >= 0;
-             row = ImportStaging::nextDuplicate(staged(), 0)) {
-            SelectGridRow(DBGrid1, row);
-            const QString title = staged().asString(QStringLiteral("item_3")).trimmed();
-            const auto answer = Messages::show(this, QStringLiteral("请注意！"),
-                                               QStringLiteral("导入的项目“%1”有重复,是否删除？").arg(title),
-                                               QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
-            if (answer != QMessageBox::Yes) {
-                Edit2->setText(title);
-                setDuplicateControlsEnabled(false);
-                for (QPushButton *b : {Button1, Button3, Button6})
-                    b->setEnabled(false);
-                Panel1->show();
-                Edit2->setFocus();
-                return;
-            }
-            ImportStaging::deleteCurrent(staged());
-            showCounts();
+    runGuarded(this, [this] { checkDuplicates(); });
+}
+
+void TFormin::checkDuplicates()
+{
+    for (int row = ImportStaging::nextDuplicate(staged(), 0); row >= 0;
+         row = ImportStaging::nextDuplicate(staged(), 0)) {
+        SelectGridRow(DBGrid1, row);
+        const QString title = staged().asString(QStringLiteral("item_3")).trimmed();
+        const auto answer = Messages::show(this, QStringLiteral("请注意！"),
+                                           QStringLiteral("导入的项目“%1”有重复,是否删除？").arg(title),
+                                           QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            Edit2->setText(title);
+            setDuplicateControlsEnabled(false);
+            for (QPushButton *b : {Button1, Button3, Button6})
+                b->setEnabled(false);
+            Panel1->show();
+            Edit2->setFocus();
+            return;
         }
-    } catch (const DbError &error) {
-        Messages::ShowError(this, error.message());
-        return;
+        ImportStaging::deleteCurrent(staged());
+        showCounts();
     }
     Messages::show(this, QStringLiteral("状态！"), QStringLiteral("排重已经完成！"), QMessageBox::NoIcon);
     if (!staged().isEmpty()) {
@@ -433,21 +436,24 @@ void TFormin::Button4Click()
     }
 }
 
+// The rename panel closes whether or not the new title could be stored.
 void TFormin::Button9Click()
 {
-    QString failure;
-    try {
+    runGuarded(this, [this] {
+        const auto closePanel = qScopeGuard([this] {
+            setDuplicateControlsEnabled(true);
+            Panel1->hide();
+        });
         ImportStaging::renameCurrent(staged(), Edit2->text());
-    } catch (const DbError &error) {
-        failure = error.message();
-    }
-    setDuplicateControlsEnabled(true);
-    Panel1->hide();
-    if (!failure.isEmpty())
-        Messages::ShowError(this, failure);
+    });
 }
 
 void TFormin::Button7Click()
+{
+    runGuarded(this, [this] { deleteStagedRecord(); });
+}
+
+void TFormin::deleteStagedRecord()
 {
     if (staged().isEmpty())
         return;
@@ -455,11 +461,7 @@ void TFormin::Button7Click()
                        QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;
-    try {
-        ImportStaging::deleteCurrent(staged());
-    } catch (const DbError &error) {
-        Messages::ShowError(this, error.message());
-    }
+    runGuarded(this, [this] { ImportStaging::deleteCurrent(staged()); });
     const int row = staged().recNo();
     if (staged().isEmpty()) {
         Button1->setEnabled(true);
@@ -475,14 +477,16 @@ void TFormin::Button7Click()
 
 void TFormin::Button6Click()
 {
-    store(ImportStore::Mode::Save);
+    runGuarded(this, [this] { store(ImportStore::Mode::Save); });
 }
 
 void TFormin::Button8Click()
 {
-    store(ImportStore::Mode::Overwrite);
+    runGuarded(this, [this] { store(ImportStore::Mode::Overwrite); });
 }
 
+// Whatever stops the store, it is reported with the count of what was
+// stored, and the window offers the commands again.
 void TFormin::store(ImportStore::Mode mode)
 {
     setStoringButtons();
@@ -498,8 +502,8 @@ void TFormin::store(ImportStore::Mode mode)
             Gauge1->setValue(done);
             QApplication::processEvents();
         });
-    } catch (const DbError &error) {
-        result.firstError = error.message();
+    } catch (...) {
+        result.firstError = Guard::currentText();
         result.failed = total;
     }
     dm().DS_temp_in->setDataSet(&staged());
@@ -527,15 +531,22 @@ void TFormin::afterStoring(const ImportStore::Result &result)
 
 void TFormin::btnformatClick()
 {
-    auto *yearChange = context().window<Tformformat>();
-    if (!yearChange)
-        return;
-    yearChange->setStaged(&staged());
-    yearChange->exec();
-    showCounts();
+    runGuarded(this, [this] {
+        auto *yearChange = context().window<Tformformat>();
+        if (!yearChange)
+            return;
+        yearChange->setStaged(&staged());
+        yearChange->exec();
+        showCounts();
+    });
 }
 
 void TFormin::Button2Click()
+{
+    runGuarded(this, [this] { repackOldPackage(); });
+}
+
+void TFormin::repackOldPackage()
 {
     const QString path = chooseFile(QStringLiteral("请选择要改名的文件夹"));
     if (path.isEmpty())
@@ -561,20 +572,18 @@ void TFormin::Button2Click()
     } catch (const OldPackage::MissingMembers &error) {
         Messages::show(this, QStringLiteral("请注意！"), error.message(), QMessageBox::NoIcon);
     } catch (const ArchiverCancelled &) {
-    } catch (const DbError &error) {
-        Messages::ShowError(this, error.message());
     }
 }
 
 void TFormin::Button5Click()
 {
-    leave();
+    runGuarded(this, [this] { leave(); });
 }
 
 void TFormin::reject()
 {
     if (Button5->isEnabled())
-        leave();
+        runGuarded(this, [this] { leave(); });
 }
 
 void TFormin::leave()

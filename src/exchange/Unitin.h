@@ -91,10 +91,15 @@ private:
     Table &staged() const;
     void setOnlyChoiceAndExit();
     void setStoringButtons();
+    void choosePackage();
     // The commands that must wait while a package loads, off or back on.
     void setLoadingButtons(bool loading);
     void leave();
     void unpackPackage(const QString &path);
+    void loadPackage();
+    void checkDuplicates();
+    void deleteStagedRecord();
+    void repackOldPackage();
     void store(ImportStore::Mode mode);
     void afterStoring(const ImportStore::Result &result);
     void setDuplicateControlsEnabled(bool enabled);

@@ -3,6 +3,7 @@
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
 #include "exchange/ImportStaging.h"
+#include "records/widgets/Abort.h"
 #include "records/widgets/Messages.h"
 #include "records/widgets/NamedControls.h"
 
@@ -61,6 +62,13 @@ void Tformformat::FormShow()
 }
 
 void Tformformat::btnsaveClick()
+{
+    runGuarded(this, [this] { changeYear(); });
+}
+
+// The year-change rule's refusals are warnings of the dialog; what else
+// stops the change is shown as every handler shows it.
+void Tformformat::changeYear()
 {
     if (!m_staged || m_staged->isEmpty())
         return;

@@ -31,5 +31,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void changeYear();
+
     Table *m_staged = nullptr;
 };

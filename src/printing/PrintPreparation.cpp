@@ -3,6 +3,7 @@
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
 #include "records/forms/EntryRoutines.h"
+#include "records/widgets/Abort.h"
 #include "records/widgets/Messages.h"
 #include "records/data/AchievementList.h"
 #include "records/data/UnitDM.h"
@@ -25,10 +26,10 @@ bool postFields(Query &record, const QList<QPair<QString, QString>> &fields, QWi
             record.setString(name, value);
         record.post();
         return true;
-    } catch (const DbError &e) {
+    } catch (...) {
         if (record.state() != DataSet::Browse)
             record.cancel();
-        Messages::ShowError(parent, e.message());
+        Guard::showCurrent(parent);
         return false;
     }
 }
@@ -103,12 +104,9 @@ PatentFields derivePatentFields(DataSet &patents)
 
 bool prepare(TDM &dm, const std::function<bool()> &recordComplete, QWidget *parent)
 {
-    try {
-        return prepareRecord(dm, recordComplete, parent);
-    } catch (const DbError &e) {
-        Messages::ShowError(parent, e.message());
-        return false;
-    }
+    bool ready = false;
+    runGuarded(parent, [&] { ready = prepareRecord(dm, recordComplete, parent); });
+    return ready;
 }
 
 namespace {

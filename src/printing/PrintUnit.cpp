@@ -538,15 +538,7 @@ void TPrintForm::printWholeForm(bool applied)
                                   + missing.join(QStringLiteral("\n")));
 }
 
-// A printer or file that cannot be used is the user's to fix: its own text.
-// Anything else is shown as the program shows every failed handler.
 void TPrintForm::guarded(const std::function<void()> &handler)
 {
-    runGuarded(this, [&] {
-        try {
-            handler();
-        } catch (const report::ReportError &e) {
-            Messages::ShowError(this, e.message());
-        }
-    });
+    runGuarded(this, handler);
 }

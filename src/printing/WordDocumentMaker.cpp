@@ -3,6 +3,7 @@
 #include "records/widgets/AppInfo.h"
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
+#include "records/widgets/Abort.h"
 #include "records/widgets/Messages.h"
 #include "word/DocxDocument.h"
 #include "word/WordError.h"
@@ -80,11 +81,8 @@ bool WordDocumentMaker::makeDocument(const WordPlans::Document &plan)
         path = uniquePath(m_folder, plan.templateBase, m_sources.record->asString(QStringLiteral("ITEM_4")),
                           QDateTime::currentDateTime());
         package.writeNew(path);
-    } catch (const WordError &e) {
-        Messages::ShowError(m_parent, e.message());
-        return false;
-    } catch (const DbError &e) {
-        Messages::ShowError(m_parent, e.message());
+    } catch (...) {
+        Guard::showCurrent(m_parent);
         return false;
     }
     m_saved.append(path);

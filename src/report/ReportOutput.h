@@ -4,9 +4,10 @@
 
 #include "Report.h"
 
+#include "errors/UserError.h"
+
 #include <QRect>
 #include <QString>
-#include <stdexcept>
 
 class QPainter;
 class QPrinter;
@@ -16,15 +17,10 @@ namespace report {
 
 // An output that cannot be made (no printer, a file that cannot be
 // written); the text is for the user.
-class ReportError : public std::runtime_error
+class ReportError : public UserError
 {
 public:
-    explicit ReportError(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    QString message() const { return m_message; }
-
-private:
-    QString m_message;
+    using UserError::UserError;
 };
 
 // The width in millimetres a text takes on one line at its style's own

@@ -1,16 +1,10 @@
 #pragma once
-#include <QString>
-#include <stdexcept>
+#include "errors/UserError.h"
 
 // Every failing template or document operation throws this. The text is for
 // the user: it names the file or bookmark and says what went wrong.
-class WordError : public std::runtime_error
+class WordError : public UserError
 {
 public:
-    explicit WordError(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    QString message() const { return m_message; }
-
-private:
-    QString m_message;
+    using UserError::UserError;
 };

@@ -2,6 +2,7 @@
 
 #include "ArchiveListing.h"
 #include "ExchangeNames.h"
+#include "SafeCopy.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QScopeGuard>
 #include <QStorageInfo>
 #include <QTemporaryDir>
@@ -20,7 +20,6 @@ namespace {
 
 constexpr int KillGrace = 5 * 1000;
 constexpr int WordsShown = 12;
-constexpr qint64 CopyBlock = qint64(1) << 20;
 // A run gets a base time plus time per mebibyte handled: a slow disk or a
 // virus scanner may hold a small archive a few seconds, but no archive of
 // ours takes minutes.
@@ -95,35 +94,6 @@ void requireArchive(const QString &archivePath)
 {
     if (!QFileInfo(archivePath).isFile())
         throw DbError(QStringLiteral("找不到压缩包“%1”。").arg(shown(archivePath)));
-}
-
-// Copies src over dest through a file that replaces dest only when
-// complete; other spellings of dest's name in its folder are removed.
-void copyReplacing(const QString &src, const QString &dest)
-{
-    QFile in(src);
-    if (!in.open(QIODevice::ReadOnly))
-        throw DbError(QStringLiteral("无法读取文件“%1”：%2").arg(shown(src), in.errorString()));
-    QSaveFile out(dest);
-    if (!out.open(QIODevice::WriteOnly))
-        throw DbError(QStringLiteral("无法创建文件“%1”：%2").arg(shown(dest), out.errorString()));
-    while (!in.atEnd()) {
-        const QByteArray block = in.read(CopyBlock);
-        if (block.isEmpty() && in.error() != QFileDevice::NoError)
-            throw DbError(QStringLiteral("无法读取文件“%1”：%2").arg(shown(src), in.errorString()));
-        if (out.write(block) != block.size())
-            throw DbError(QStringLiteral("写入文件“%1”出错：%2").arg(shown(dest), out.errorString()));
-    }
-    if (!out.commit())
-        throw DbError(QStringLiteral("无法保存文件“%1”：%2").arg(shown(dest), out.errorString()));
-    // On a disk that ignores case the other spelling is this very file.
-    const QFileInfo target(dest);
-    const QDir folder = target.absoluteDir();
-    for (const QString &entry : folder.entryList(QDir::Files | QDir::Hidden)) {
-        const QFileInfo other(folder.filePath(entry));
-        if (entry.compare(target.fileName(), Qt::CaseInsensitive) == 0 && other != target)
-            QFile::remove(other.filePath());
-    }
 }
 
 bool containsNoCase(const QStringList &names, const QString &name)
@@ -307,7 +277,7 @@ void Archiver::pack(const QString &folder, const QString &archiveName, const QSt
     for (const QString &member : members) {
         const QString source = ExchangeNames::findFile(folder, member);
         if (!source.isEmpty())
-            copyReplacing(source, workDir.filePath(member));
+            CopyFileReplacing(source, workDir.filePath(member));
     }
     run(QStringList{QStringLiteral("a"), QStringLiteral("-y"), QStringLiteral("-i"), archiveName} + members,
         work.path(), fileBytes(folder, members), int(members.size()),
@@ -315,14 +285,14 @@ void Archiver::pack(const QString &folder, const QString &archiveName, const QSt
     const QString made = workDir.filePath(archiveName);
     if (!QFileInfo(made).isFile())
         throw DbError(QStringLiteral("压缩程序没有生成压缩包“%1”。").arg(archiveName));
-    copyReplacing(made, QDir(folder).filePath(archiveName));
+    CopyFileReplacing(made, QDir(folder).filePath(archiveName));
 }
 
 QString Archiver::copyIntoWork(const QString &archivePath, const QString &workFolder) const
 {
     requireArchive(archivePath);
     const QString copy = QDir(workFolder).filePath(WorkArchive);
-    copyReplacing(archivePath, copy);
+    CopyFileReplacing(archivePath, copy);
     return copy;
 }
 
@@ -445,6 +415,6 @@ QStringList Archiver::unpack(const QString &archivePath, const QString &destFold
         }
     }
     for (const QString &name : names)
-        copyReplacing(workDir.filePath(name), QDir(destFolder).filePath(name));
+        CopyFileReplacing(workDir.filePath(name), QDir(destFolder).filePath(name));
     return names;
 }

@@ -93,6 +93,8 @@ int replaceFromText(Database &db, const QString &tableFile, const QString &textP
     return rows;
 }
 
+// The chosen file is copied first and the copy checked and installed, so
+// that what takes the table's place is what was checked.
 void replaceFromTableFile(Database &db, const QString &tableFile, const QString &chosenPath)
 {
     const QString target = targetPath(db, tableFile);
@@ -100,17 +102,24 @@ void replaceFromTableFile(Database &db, const QString &tableFile, const QString 
     if (QFileInfo::exists(target) && chosen.canonicalFilePath() == QFileInfo(target).canonicalFilePath())
         throw DbError(QStringLiteral("所选的文件“%1”就是数据文件夹中正在使用的文件，请选择别处的文件！")
                           .arg(shown(chosenPath)));
+    QTemporaryDir work;
+    if (!work.isValid())
+        throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(work.errorString()));
+    const QString copy = QDir(work.path()).filePath(QFileInfo(target).fileName());
+    CopyFileReplacing(chosenPath, copy);
     std::shared_ptr<DbfFile> file;
     try {
-        file = DbfFile::open(chosenPath, true);
+        file = DbfFile::open(copy, true);
     } catch (const DbError &error) {
         throw DbError(QStringLiteral("文件“%1”不是可用的数据表：%2").arg(shown(chosenPath), error.message()));
     }
+    if (!file->damage().isEmpty())
+        throw DbError(QStringLiteral("文件“%1”已损坏：%2。不能用它更新！").arg(shown(chosenPath), file->damage()));
     if (!sameFields(file->fields(), referenceFields(db, tableFile)))
         throw DbError(QStringLiteral("文件“%1”的字段与数据表“%2”不符，不能用它更新！")
                           .arg(shown(chosenPath), QFileInfo(target).fileName()));
     file.reset();
-    install(db, tableFile, chosenPath);
+    install(db, tableFile, copy);
 }
 
 } // namespace CodeTables

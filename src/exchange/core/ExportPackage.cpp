@@ -205,16 +205,8 @@ QString pack(Archiver &archiver, const QString &folder)
 
 void placeArchive(const QString &archivePath, const QString &folder)
 {
-    const QString name = QFileInfo(archivePath).fileName();
-    const QString target = QDir(folder).filePath(name);
-    CopyFileReplacing(archivePath, target);
     // Another spelling of the name was the archive the user agreed to replace.
-    const QDir dir(folder);
-    for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden)) {
-        if (entry != name && entry.compare(name, Qt::CaseInsensitive) == 0
-            && QFileInfo(dir.filePath(entry)) != QFileInfo(target))
-            QFile::remove(dir.filePath(entry));
-    }
+    CopyFileReplacing(archivePath, QDir(folder).filePath(QFileInfo(archivePath).fileName()));
 }
 
 } // namespace ExportPackage

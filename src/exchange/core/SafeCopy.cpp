@@ -1,10 +1,16 @@
 #include "SafeCopy.h"
 
 #include "engine/DbError.h"
+#include "engine/IoFaults.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -13,6 +19,37 @@ constexpr qint64 CopyBlock = qint64(1) << 20;
 QString shown(const QString &path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+// On a disk that ignores case another spelling names this very file.
+bool sameFile(const QString &a, const QString &b)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(a);
+    Q_UNUSED(b);
+    return true;
+#else
+    struct stat first {};
+    struct stat second {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+           && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+           && first.st_ino == second.st_ino;
+#endif
+}
+
+void removeOtherSpellings(const QString &target)
+{
+    const QFileInfo written(target);
+    const QDir folder = written.absoluteDir();
+    for (const QString &entry : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString other = folder.filePath(entry);
+        if (entry == written.fileName() || entry.compare(written.fileName(), Qt::CaseInsensitive) != 0
+            || sameFile(other, target))
+            continue;
+        QFile old(other);
+        if (IoFaults::failHere() || !old.remove())
+            throw DbError(QStringLiteral("无法删除文件“%1”：%2").arg(shown(other), old.errorString()));
+    }
 }
 
 } // namespace
@@ -29,9 +66,10 @@ void CopyFileReplacing(const QString &source, const QString &target)
         const QByteArray block = in.read(CopyBlock);
         if (block.isEmpty() && in.error() != QFileDevice::NoError)
             throw DbError(QStringLiteral("无法读取文件“%1”：%2").arg(shown(source), in.errorString()));
-        if (out.write(block) != block.size())
+        if (IoFaults::failHere() || out.write(block) != block.size())
             throw DbError(QStringLiteral("写入文件“%1”出错：%2").arg(shown(target), out.errorString()));
     }
     if (!out.commit())
         throw DbError(QStringLiteral("无法保存文件“%1”：%2").arg(shown(target), out.errorString()));
+    removeOtherSpellings(target);
 }

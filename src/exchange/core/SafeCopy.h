@@ -3,5 +3,8 @@
 
 // Copies source to target through a temporary file beside the target that
 // replaces it only when complete: a failed copy leaves the old target as it
-// was. Throws DbError naming the file.
+// was. Other spellings of the target's name in its folder (a disk that keeps
+// case may hold "cgsbqy.arj" beside "CGSBQY.ARJ") are removed afterwards, so
+// that a name found without regard to case finds the new file. Throws
+// DbError naming the file, in one wording wherever a file is copied.
 void CopyFileReplacing(const QString &source, const QString &target);

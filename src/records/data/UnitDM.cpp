@@ -4,6 +4,7 @@
 #include "engine/DataSetModel.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
+#include "engine/TableJournal.h"
 #include "records/data/TableCheck.h"
 
 #include <QCoreApplication>
@@ -194,8 +195,10 @@ void TDM::makeDataSources()
 
 void TDM::DataModuleCreate()
 {
+    const bool finished = finishInterruptedChange();
     checkTableFiles();
-    packTableFiles();
+    if (finished)
+        packTableFiles();
     reopenQueries();
     T_temp_out->open();
     for (Table *group : {TblCgwcr_181, TblCgwcr_183, TblCgwcr_184, TblCgwcr_188, Tbljdwyhmd_191,
@@ -247,6 +250,21 @@ void TDM::packTableFiles()
             reportProblem(QStringLiteral("整理数据表 %1 时出错，该表未整理：\n%2")
                               .arg(file, e.message()));
         }
+    }
+}
+
+// A change of the tables that the program was killed in (an import storing
+// its records) is completed or taken back first, so that no record is left
+// half stored. When that cannot be done the user is told, and nothing is
+// packed: the journal names rows by their place in the files.
+bool TDM::finishInterruptedChange()
+{
+    try {
+        TableJournal::recover(*m_db);
+        return true;
+    } catch (const DbError &e) {
+        reportProblem(e.message());
+        return false;
     }
 }
 

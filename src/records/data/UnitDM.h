@@ -121,6 +121,7 @@ private:
     void addLookupFields();
     void makeDataSources();
     void DataModuleCreate();
+    bool finishInterruptedChange();
     void checkTableFiles();
     void packTableFiles();
     void reopenQueries();

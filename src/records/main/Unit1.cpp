@@ -480,7 +480,7 @@ void TMainForm::Button2Click()
     if (!isWired())
         return;
     if (auto *unitPage = context().window<TFpage4a>())
-        unitPage->showLoaded();
+        runGuarded(this, [&] { unitPage->showLoaded(); });
 }
 
 // However the import window was left, records may have arrived: the year
@@ -490,29 +490,27 @@ void TMainForm::BitBtn1Click()
     auto *import = isWired() ? context().window<TFormin>() : nullptr;
     if (!import)
         return;
-    import->exec();
-    try {
+    runGuarded(this, [&] { import->exec(); });
+    runGuarded(this, [&] {
         fillYearList();
         LoadAchievementList();
         MarkIncompletePages();
         RenumberList();
         CheckPagesDone();
-    } catch (const DbError &error) {
-        Messages::ShowError(this, error.message());
-    }
+    });
 }
 
 // The export window refreshes the list itself when it closes.
 void TMainForm::BitBtn2Click()
 {
     if (auto *exportWindow = isWired() ? context().window<TFormout>() : nullptr)
-        exportWindow->exec();
+        runGuarded(this, [&] { exportWindow->exec(); });
 }
 
 void TMainForm::BitBtn3Click()
 {
     if (auto *codeTables = isWired() ? context().window<TFcodeManage>() : nullptr)
-        codeTables->exec();
+        runGuarded(this, [&] { codeTables->exec(); });
 }
 
 void TMainForm::prepareFilters()
@@ -767,9 +765,11 @@ void TMainForm::BitBtn4Click()
     };
     if (!isWired())
         return;
-    auto *print = context().window<TPrintForm>();
-    if (print && PrintPreparation::prepare(context().dm(), recordComplete, this))
-        print->exec();
+    runGuarded(this, [&] {
+        auto *print = context().window<TPrintForm>();
+        if (print && PrintPreparation::prepare(context().dm(), recordComplete, this))
+            print->exec();
+    });
 }
 
 void TMainForm::Button6Click()
@@ -843,7 +843,7 @@ void TMainForm::deleteCurrentRecord()
         // deleted record, never a record that lost some of its rows.
         DeleteKjcgRows(*dm().database(), item4, itemDqdm);
         deleteChildRows(item4, itemDqdm);
-    } catch (const DbError &) {
+    } catch (...) {
         showListAfterFailedDelete(position);
         throw;
     }
@@ -876,7 +876,7 @@ void TMainForm::showListAfterFailedDelete(int position)
     const auto quietly = [](const auto &step) {
         try {
             step();
-        } catch (const DbError &) {
+        } catch (...) {
         }
     };
     quietly([&] { LoadAchievementList(); });

@@ -61,6 +61,12 @@ void setAnswerer(Answerer a) { answerer() = std::move(a); }
 
 #include "records/widgets/Abort.h"
 
+#include "errors/UserError.h"
+
+#include <cstdio>
+#include <exception>
+#include <new>
+
 namespace Guard {
 QString unexpectedText(const char *what)
 {
@@ -68,5 +74,36 @@ QString unexpectedText(const char *what)
     if (detail.isEmpty())
         return QStringLiteral("程序内部出错，操作没有完成。");
     return QStringLiteral("程序内部出错，操作没有完成：\n") + detail;
+}
+
+QString currentText()
+{
+    try {
+        throw;
+    } catch (const Abort &) {
+        return {};
+    } catch (const UserError &e) {
+        return e.message();
+    } catch (const std::bad_alloc &) {
+        return QStringLiteral("内存不足，操作没有完成。");
+    } catch (const std::exception &e) {
+        return unexpectedText(e.what());
+    } catch (...) {
+        return unexpectedText(nullptr);
+    }
+}
+
+void showCurrent(QWidget *parent)
+{
+    QString text;
+    try {
+        text = currentText();
+        if (!text.isEmpty())
+            Messages::ShowError(parent, text);
+    } catch (...) {
+        std::fputs(text.isEmpty() ? "Dravik: an error could not be shown\n"
+                                  : (text + QLatin1Char('\n')).toLocal8Bit().constData(),
+                   stderr);
+    }
 }
 } // namespace Guard

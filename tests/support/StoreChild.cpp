@@ -1,0 +1,39 @@
+// The import's store as the import window runs it, in a process of its own
+// that the store test kills at a chosen write:
+//
+//   importstore_child FOLDER save|overwrite [KILL_AT]
+//
+// KILL_AT: the process is killed (SIGKILL) just before that write. Without
+// it the store runs to its end and prints the writes it made, the records
+// stored and those that failed.
+#include "engine/Database.h"
+#include "engine/DbError.h"
+#include "engine/IoFaults.h"
+#include "exchange/ImportStore.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 3)
+        return 2;
+    const ImportStore::Mode mode =
+        args[2] == QLatin1String("overwrite") ? ImportStore::Mode::Overwrite : ImportStore::Mode::Save;
+    try {
+        Database db(args[1]);
+        if (args.size() > 3)
+            IoFaults::killNth(args[3].toInt());
+        const ImportStore::Result result = ImportStore(&db).storeAll(mode);
+        std::printf("%d %d %d\n", IoFaults::seen(), result.stored, result.failed);
+        if (!result.firstError.isEmpty())
+            std::fprintf(stderr, "%s\n", qPrintable(result.firstError));
+    } catch (const DbError &error) {
+        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
+        return 1;
+    }
+    return 0;
+}
