@@ -35,7 +35,7 @@
 namespace {
 
 const QString Number = u"2023000001"_s;
-const QString Stored = u"存储成功！"_s;
+const QString Stored = Messages::Texts::stored();
 
 // A committee-like list: it shows a query of the record's rows in rank
 // order, appends to the table, ranks the roles after each store and tells

@@ -25,7 +25,7 @@
 
 namespace {
 
-const QString Stored = u"存储成功！"_s;
+const QString Stored = Messages::Texts::stored();
 
 struct Leader
 {

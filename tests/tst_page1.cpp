@@ -104,7 +104,7 @@ class TestPage1 : public QObject
     bool saveQuietly()
     {
         m_log.clear();
-        return p->save() && m_log.last() == u"存储成功！"_s;
+        return p->save() && m_log.last() == Messages::Texts::stored();
     }
 
 private slots:
@@ -288,7 +288,7 @@ private slots:
         p->DTP_121->setDate(QDate(2022, 7, 8));
         m_log.clear();
         QVERIFY(p->save());
-        QCOMPARE(m_log.texts(), QStringList{u"存储成功！"_s});
+        QCOMPARE(m_log.texts(), QStringList{Messages::Texts::stored()});
         QCOMPARE(m_log.lastCaption(), u"Dravik"_s);
         QVERIFY(f.main()->btn_page01->isDone());
         QCOMPARE(stored("item_123"), u"C"_s);
@@ -372,13 +372,13 @@ private slots:
         p->Edt_128->setText(u"另一推荐单位"_s);
         m_log.answers = {QMessageBox::No};
         p->quit01Click();
-        QCOMPARE(m_log.texts(), QStringList{u"记录已经更改,是否保存？"_s});
+        QCOMPARE(m_log.texts(), QStringList{Messages::Texts::leaveQuestion()});
         QCOMPARE(m_log.lastCaption(), u"请注意！"_s);
         QCOMPARE(stored("item_128"), u"推荐"_s);
 
         m_log.clear();
         p->quit01Click(); // Yes
-        QCOMPARE(m_log.texts(), (QStringList{u"记录已经更改,是否保存？"_s, u"存储成功！"_s}));
+        QCOMPARE(m_log.texts(), (QStringList{Messages::Texts::leaveQuestion(), Messages::Texts::stored()}));
         QCOMPARE(stored("item_128"), u"另一推荐单位"_s);
 
         // A failing check keeps the page from being left at all.

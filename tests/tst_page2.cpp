@@ -167,7 +167,7 @@ private slots:
             page->quit01->click();
         }));
         QVERIFY(f.main()->btn_page02->isDone());
-        QCOMPARE(m_log.texts().count(u"存储成功！"_s), 4);  // three patents and the page
+        QCOMPARE(m_log.texts().count(Messages::Texts::stored()), 4);  // three patents and the page
 
         DbfReadBack record = readWithPythonDbf(
             f.dataPath(), u"kjcg.dbf"_s,

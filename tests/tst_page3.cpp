@@ -116,7 +116,7 @@ private slots:
             p->btnSave01->click();
             p->quit01->click();
         }));
-        QCOMPARE(m_log.texts(), QStringList{u"存储成功！"_s});
+        QCOMPARE(m_log.texts(), QStringList{Messages::Texts::stored()});
         QVERIFY(f.main()->btn_page03->isDone());
 
         const DbfReadBack read = readWithPythonDbf(

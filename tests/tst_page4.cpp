@@ -34,11 +34,17 @@ QString sampleValue(const QString &column)
     return column.mid(5);
 }
 
-QStringList profileValues(const QString &name)
+// The fifteen columns of the own-unit profile.
+const QStringList ProfileColumns = {
+    u"item_9"_s,    u"item_420"_s, u"item_37"_s, u"item_38"_s, u"item_39"_s,
+    u"item_40"_s,   u"item_60"_s,  u"item_62"_s, u"item_163"_s, u"item_41_3"_s,
+    u"item_64"_s,   u"item_63"_s,  u"item_41"_s, u"item_41_2"_s, u"item_61"_s};
+
+OwnUnitProfile::ColumnValues profileValues(const QString &name)
 {
-    QStringList values;
-    for (const QString &column : OwnUnitProfile::columns())
-        values << (column == u"item_9"_s ? name : sampleValue(column));
+    OwnUnitProfile::ColumnValues values;
+    for (const QString &column : ProfileColumns)
+        values.append({column, column == u"item_9"_s ? name : sampleValue(column)});
     return values;
 }
 
@@ -123,7 +129,7 @@ private slots:
             u().cb_163->setChecked(false);
             QVERIFY(PagesFixture::choose(u().cb_63, u"100"_s));
             page->btnSave01->click();
-            QCOMPARE(m_log.last(), u"存储成功！"_s);
+            QCOMPARE(m_log.last(), Messages::Texts::stored());
             page->quit01->click();
         }));
         QVERIFY(f.main()->btn_page04->isDone());
@@ -242,7 +248,7 @@ private slots:
             u().Edt_41_2->setText(u"010-1"_s);
             m_log.answers = {QMessageBox::No};
             page->quit01->click();
-            QCOMPARE(m_log.last(), u"记录已经更改,是否保存？"_s);
+            QCOMPARE(m_log.last(), Messages::Texts::leaveQuestion());
         }));
         QCOMPARE(f.list().asString(u"item_37"_s), u"上海市长宁路8号"_s);
     }
@@ -285,8 +291,8 @@ private slots:
         OwnUnitProfile::store(*f.db(), profileValues(quoted));
         QCOMPARE(countRows(f.db(), u"dwqk.dbf"_s), 1);
         QCOMPARE(f.stored(u"dwqk.dbf"_s, u"item_9"_s), quoted);
-        for (int i = 1; i < OwnUnitProfile::columns().size(); ++i) {
-            const QString column = OwnUnitProfile::columns().at(i);
+        for (int i = 1; i < ProfileColumns.size(); ++i) {
+            const QString column = ProfileColumns.at(i);
             QCOMPARE(f.stored(u"dwqk.dbf"_s, column), sampleValue(column));
         }
     }
@@ -340,6 +346,10 @@ private slots:
             QCOMPARE(countRows(f.db(), u"dwqk.dbf"_s), 1);
         }
         QCOMPARE(f.stored(u"dwqk.dbf"_s, u"item_9"_s), u"本所 'B'"_s);
+        // The window's fields are the profile's columns.
+        QCOMPARE(f.storedRow(u"dwqk.dbf"_s, {u"item_37"_s, u"item_38"_s, u"item_62"_s, u"item_64"_s,
+                                              u"item_41"_s, u"item_41_2"_s}, 0),
+                 (QStringList{u"本所地址"_s, u"100081"_s, u"4"_s, u"11"_s, u"本所联系人"_s, u"62000000"_s}));
         // Without the enterprise rule the profile stores what the box shows.
         QCOMPARE(f.stored(u"dwqk.dbf"_s, u"item_163"_s), u"0"_s);
         QCOMPARE(u().Edt_9->text(), u"本所 'B'"_s);

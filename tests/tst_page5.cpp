@@ -125,7 +125,7 @@ private slots:
                 dialog->edtdw_173->setText(u"赵六"_s);
                 dialog->Button1->click();
             });
-            QCOMPARE(m_log.last(), u"存储成功！"_s);
+            QCOMPARE(m_log.last(), Messages::Texts::stored());
             inDialog(false, [&] {
                 QCOMPARE(dialog->edt_176->text(), u"2"_s);
                 dialog->edtdw_170->setText(u"  清华大学 "_s);

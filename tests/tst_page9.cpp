@@ -18,7 +18,7 @@
 
 namespace {
 const QString Number = u"2023000009"_s;
-const QString Question = u"记录已经更改,是否保存？"_s;
+const QString Question = Messages::Texts::leaveQuestion();
 } // namespace
 
 class TestPage9 : public QObject
@@ -69,7 +69,7 @@ private slots:
             QCOMPARE(p->Mo_13_2->toPlainText(), u"推广 前景"_s);  // the memo shows what is stored
             p->quit01->click();
         }));
-        QCOMPARE(m_log.texts(), QStringList{u"存储成功！"_s});
+        QCOMPARE(m_log.texts(), QStringList{Messages::Texts::stored()});
         QVERIFY(f.main()->btn_page09->isDone());
         QCOMPARE(f.main()->btn_page09->text(), u"鉴定证书内容"_s);
 
@@ -141,7 +141,7 @@ private slots:
             p->date302->clearBox()->click();
             p->quit01->click();  // Yes: saved, then closed
         }));
-        QCOMPARE(m_log.texts(), (QStringList{Question, u"存储成功！"_s}));
+        QCOMPARE(m_log.texts(), (QStringList{Question, Messages::Texts::stored()}));
         QCOMPARE(f.stored(u"kjcg.DBF"_s, u"item_302"_s), QString());
     }
 

@@ -473,7 +473,7 @@ private slots:
         }));
         QCOMPARE(log.texts(), (QStringList{u"只能有一个主任委员"_s, u"记录已更改，是否保存后退出？"_s,
                                            u"\"姓名\"不能为空！"_s, u"记录已更改，是否保存后退出？"_s,
-                                           u"存储成功！"_s}));
+                                           Messages::Texts::stored()}));
         rows.moveTo(0);
         log.clear();
         QVERIFY(PagesFixture::throughButton<TFinto7>(committee->modifyButton, [](TFinto7 *d) {
@@ -556,7 +556,7 @@ private slots:
             QCOMPARE(d->cbwy_198->currentText(), u" "_s);
             d->Button1->click();
         }));
-        QCOMPARE(log.texts(), QStringList{u"存储成功！"_s});
+        QCOMPARE(log.texts(), QStringList{Messages::Texts::stored()});
         DataSet &rows = *committee->rows();
         QCOMPARE(column(rows, u"item_192"_s), QStringList{u"己"_s});
         QCOMPARE(column(rows, u"item_198"_s), QStringList{QString()});

@@ -64,7 +64,7 @@ class TestSecondLevel : public QObject
         w->Edt_37->setText(address);
         m_log.clear();
         QVERIFY(w->btnSave01Click());
-        QCOMPARE(m_log.last(), u"存储成功！"_s);
+        QCOMPARE(m_log.last(), Messages::Texts::stored());
     }
 
     void chooseRow(int row)
@@ -166,7 +166,7 @@ private slots:
             w->Edt_37->setText(u"一号楼三层"_s);
             m_log.clear();
             chooseRow(1);
-            QCOMPARE(m_log.texts().first(), u"记录已经更改,是否保存？"_s);
+            QCOMPARE(m_log.texts().first(), Messages::Texts::leaveQuestion());
             QCOMPARE(w->Edt_9->text(), u"第二研究室"_s);
 
             units().moveTo(1);

@@ -134,7 +134,7 @@ private slots:
         QVERIFY(f.list().isNull(u"item_53"_s));
         QVERIFY(page->isUnchanged());
         QVERIFY(f.main()->btn_page03->isDone());
-        QCOMPARE(log.last(), u"存储成功！"_s);
+        QCOMPARE(log.last(), Messages::Texts::stored());
     }
 
     void aFailedCheckStoresNothing()
@@ -159,7 +159,7 @@ private slots:
         page->leaveWithoutChecks();
         log.answers = {QMessageBox::No};
         page->quit01Click();
-        QCOMPARE(log.last(), u"记录已经更改,是否保存？"_s);
+        QCOMPARE(log.last(), Messages::Texts::leaveQuestion());
         QCOMPARE(page->result(), int(QDialog::Accepted));
     }
 

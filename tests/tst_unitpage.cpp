@@ -30,8 +30,8 @@
 
 namespace {
 
-const QString Question = u"记录已经更改,是否保存？"_s;
-const QString Stored = u"存储成功！"_s;
+const QString Question = Messages::Texts::leaveQuestion();
+const QString Stored = Messages::Texts::stored();
 
 QString code(const QComboBox *combo)
 {

@@ -54,6 +54,19 @@ private:
 private slots:
     void init() { m_log.clear(); m_log.answer = QMessageBox::Ok; }
 
+    // The texts several windows share are written once; their wording is
+    // the one users know.
+    void sharedTextsKeepTheirWording()
+    {
+        QCOMPARE(Messages::Texts::stored(), QStringLiteral("存储成功！"));
+        QCOMPARE(Messages::Texts::leaveQuestion(), QStringLiteral("记录已经更改,是否保存？"));
+        QCOMPARE(Messages::Texts::deleteItemQuestion(), QStringLiteral("是否删除该项目？!"));
+        QCOMPARE(Messages::Texts::nameRequired(), QStringLiteral("姓名不能为空！"));
+        QCOMPARE(Messages::Texts::sexRequired(), QStringLiteral("性别不能为空！"));
+        QCOMPARE(Messages::Texts::badTimeReplaced(), QStringLiteral("不是正确的时间格式！现在已经更换。"));
+        QCOMPARE(Messages::Texts::selectAllQuestion(), QStringLiteral("请选择您要导出的项目，是否全部选择？"));
+    }
+
     void byteLimitStopsTypingAtTheFieldWidth()
     {
         ByteLimitedEdit edit(140);

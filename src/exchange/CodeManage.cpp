@@ -4,6 +4,7 @@
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
+#include "exchange/core/SafeCopy.h"
 #include "exchange/core/Archiver.h"
 #include "exchange/core/CodeTables.h"
 #include "exchange/core/ExchangeNames.h"
@@ -155,8 +156,7 @@ void TFcodeManage::refreshFromArchive(const Group &group)
     bool replaced = false;
     runGuarded(this, [&] {
         QTemporaryDir work;
-        if (!work.isValid())
-            throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(work.errorString()));
+        RequireTemporaryFolder(work);
         const QString text = unpackText(group, chosen, work.path());
         if (text.isEmpty())
             return;

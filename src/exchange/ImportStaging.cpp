@@ -311,7 +311,7 @@ QString changeYear(Table &staged, const QString &year)
 {
     const QString trimmed = year.trimmed();
     if (!Numbering::isValidYear(trimmed))
-        throw DbError(QStringLiteral("不能输入1900到2050外的年份！"));
+        throw DbError(Numbering::invalidYearText());
     if (staged.isEmpty())
         throw DbError(QStringLiteral("没有可以修改年份的导入成果。"));
     Database *db = staged.database();

@@ -2,11 +2,11 @@
 
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExchangeNames.h"
+#include "exchange/core/SafeCopy.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 namespace OldPackage {
@@ -60,25 +60,13 @@ void requireRecordFiles(const QString &folder)
     }
 }
 
-// The new archive replaces the old one only once it is complete.
-void copyOver(const QString &source, const QString &target)
-{
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly))
-        throw DbError(QStringLiteral("无法读取文件“%1”：%2").arg(QDir::toNativeSeparators(source), in.errorString()));
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly) || out.write(in.readAll()) != in.size() || !out.commit())
-        throw DbError(QStringLiteral("无法保存文件“%1”：%2").arg(QDir::toNativeSeparators(target), out.errorString()));
-}
-
 } // namespace
 
 QString repack(Archiver &archiver, const QString &packagePath, const QString &code,
                const std::function<bool(const QString &existing)> &confirmReplace)
 {
     QTemporaryDir work;
-    if (!work.isValid())
-        throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(work.errorString()));
+    RequireTemporaryFolder(work);
     const QString unpacked = QDir(work.path()).filePath(QStringLiteral("in"));
     const QString packed = QDir(work.path()).filePath(QStringLiteral("out"));
     QDir().mkpath(unpacked);
@@ -100,7 +88,7 @@ QString repack(Archiver &archiver, const QString &packagePath, const QString &co
             throw DbError(QStringLiteral("无法复制文件“%1”。").arg(QDir::toNativeSeparators(from)));
     }
     archiver.pack(packed, ExchangeNames::ExportArchive, ExchangeNames::recordFiles());
-    copyOver(QDir(packed).filePath(ExchangeNames::ExportArchive), target);
+    CopyFileReplacing(QDir(packed).filePath(ExchangeNames::ExportArchive), target);
     return target;
 }
 

@@ -10,6 +10,7 @@
 #include "exchange/OldPackage.h"
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExchangeNames.h"
+#include "exchange/core/SafeCopy.h"
 #include "exchange/formatitem4.h"
 #include "records/widgets/Abort.h"
 #include "records/widgets/Messages.h"
@@ -321,8 +322,7 @@ void TFormin::unpackPackage(const QString &path)
     Button3->setEnabled(false);
     m_unpacked = std::make_unique<QTemporaryDir>();
     auto forget = qScopeGuard([this] { m_unpacked.reset(); });
-    if (!m_unpacked->isValid())
-        throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(m_unpacked->errorString()));
+    RequireTemporaryFolder(*m_unpacked);
     try {
         Archiver archiver;
         ArchiverProgress shown(archiver, this);

@@ -6,6 +6,7 @@
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "engine/DbError.h"
+#include "exchange/core/SafeCopy.h"
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExportPackage.h"
 #include "records/widgets/Abort.h"
@@ -37,7 +38,6 @@ namespace {
 const QString ReplaceQuestion = QStringLiteral(
     "该路径存在上报文件！选择“是”该文件将被覆盖；选择“否”放弃操作。如果需要保存现存文件，"
     "需要把该文件保存到到别的文件夹内，再执行该操作！");
-const QString SelectAllQuestion = QStringLiteral("请选择您要导出的项目，是否全部选择？");
 const QString AllAgainHint = QStringLiteral("再次选择全部项目请双击");
 
 bool askYesNo(QWidget *parent, const QString &question)
@@ -323,7 +323,7 @@ bool TFormout::confirmSelectingAll()
 {
     if (!selectedRows().isEmpty())
         return true;
-    if (!askYesNo(this, SelectAllQuestion))
+    if (!askYesNo(this, Messages::Texts::selectAllQuestion()))
         return false;
     RadioButton5Click();
     return true;
@@ -336,8 +336,7 @@ void TFormout::exportSelection()
         return;
     const QList<int> rows = selectedRows();
     QTemporaryDir work;
-    if (!work.isValid())
-        throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(work.errorString()));
+    RequireTemporaryFolder(work);
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });

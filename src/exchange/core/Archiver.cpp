@@ -84,12 +84,6 @@ QString withWords(const QString &message, const QByteArray &output)
     return words.isEmpty() ? message : message + QStringLiteral("\n") + words;
 }
 
-void requireWorkFolder(const QTemporaryDir &work)
-{
-    if (!work.isValid())
-        throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(work.errorString()));
-}
-
 void requireArchive(const QString &archivePath)
 {
     if (!QFileInfo(archivePath).isFile())
@@ -271,7 +265,7 @@ QByteArray Archiver::run(const QStringList &arguments, const QString &workFolder
 void Archiver::pack(const QString &folder, const QString &archiveName, const QStringList &members)
 {
     QTemporaryDir work;
-    requireWorkFolder(work);
+    RequireTemporaryFolder(work);
     const QDir workDir(work.path());
     // A missing member is left for the archiver to report in its own words.
     for (const QString &member : members) {
@@ -299,7 +293,7 @@ QString Archiver::copyIntoWork(const QString &archivePath, const QString &workFo
 QList<Archiver::Member> Archiver::list(const QString &archivePath)
 {
     QTemporaryDir work;
-    requireWorkFolder(work);
+    RequireTemporaryFolder(work);
     copyIntoWork(archivePath, work.path());
     // Comments are left out: a comment could otherwise pose as members.
     QByteArray output;
@@ -396,7 +390,7 @@ QStringList Archiver::unpack(const QString &archivePath, const QString &destFold
     if (names.isEmpty())
         return names;
     QTemporaryDir work;
-    requireWorkFolder(work);
+    RequireTemporaryFolder(work);
     requireSpace(archivePath, members, work.path(), destFolder);
     refuseOutOfProportion(archivePath, members);
     copyIntoWork(archivePath, work.path());

@@ -76,8 +76,7 @@ int replaceFromText(Database &db, const QString &tableFile, const QString &textP
 {
     const QList<DbfField> fields = referenceFields(db, tableFile);
     QTemporaryDir work;
-    if (!work.isValid())
-        throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(work.errorString()));
+    RequireTemporaryFolder(work);
     const QString name = QFileInfo(targetPath(db, tableFile)).fileName();
     const QString made = QDir(work.path()).filePath(name);
     DbfFile::create(made, fields);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryDir>
 
 #ifndef Q_OS_WIN
 #include <sys/stat.h>
@@ -72,4 +73,10 @@ void CopyFileReplacing(const QString &source, const QString &target)
     if (!out.commit())
         throw DbError(QStringLiteral("无法保存文件“%1”：%2").arg(shown(target), out.errorString()));
     removeOtherSpellings(target);
+}
+
+void RequireTemporaryFolder(const QTemporaryDir &folder)
+{
+    if (!folder.isValid())
+        throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(folder.errorString()));
 }

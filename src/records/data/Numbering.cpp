@@ -119,10 +119,15 @@ QString largestNumber(Database *db, const QString &year, const QString &table)
     return query.isEmpty() ? QString() : query.asString(QStringLiteral("largest")).trimmed();
 }
 
+QString invalidYearText()
+{
+    return QStringLiteral("不能输入1900到2050外的年份！");
+}
+
 QString nextNumber(Database *db, const QString &year)
 {
     if (!isValidYear(year))
-        throw DbError(QStringLiteral("不能输入1900到2050外的年份！"));
+        throw DbError(invalidYearText());
     return numberAfter(year, largestNumber(db, year));
 }
 

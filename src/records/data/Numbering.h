@@ -28,6 +28,8 @@ QString ownRegion();
 
 // Four digits, 1900 to 2050.
 bool isValidYear(const QString &year);
+// What the user is told of a year that isValidYear refuses.
+QString invalidYearText();
 
 // The number that follows `largest`, the largest number of the year ("" when
 // the year has none). Throws DbError when the year's serials are used up.

@@ -79,7 +79,7 @@ QList<int> orderAfterMove(int count, int from, int to)
 
 QString deleteQuestion()
 {
-    return QStringLiteral("是否删除该项目？!");
+    return Messages::Texts::deleteItemQuestion();
 }
 
 void ShowPlainMessage(QWidget *parent, const QString &text)
@@ -652,7 +652,7 @@ void ChildListDialog::store()
     });
     if (current == ChildList::Mode::Add)
         m_list->setRowCommandsEnabled(true);
-    Messages::ShowWarning(this, QStringLiteral("存储成功！"));
+    Messages::ShowWarning(this, Messages::Texts::stored());
     if (current == ChildList::Mode::Modify) {
         accept();
         return;

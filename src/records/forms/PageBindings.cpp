@@ -379,7 +379,7 @@ Binding researchPeriod(const QString &field, QLineEdit *startYear, QLineEdit *st
         }
         if (!stored.isEmpty())
             Messages::ShowWarning(edits[0]->window(),
-                                  QStringLiteral("项目中”起止时间“不是正确的时间格式！现在已经更换。"));
+                                  QStringLiteral("项目中”起止时间“") + Messages::Texts::badTimeReplaced());
         SplitStartEndTime(QString(), edits[0], edits[1], edits[2], edits[3]);
     };
     b.value = [edits] {

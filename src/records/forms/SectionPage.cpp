@@ -91,7 +91,7 @@ bool SectionPage::save()
         return false;
     }
     runGuarded(this, [&] { afterPost(); });
-    Messages::ShowWarning(this, QStringLiteral("存储成功！"));
+    Messages::ShowWarning(this, Messages::Texts::stored());
     context().recordHost().markSectionDone(m_sectionButton);
     return true;
 }
@@ -110,7 +110,7 @@ void SectionPage::quit01Click()
     runGuarded(this, [&] {
         if (m_checksOnLeave)
             checkBeforeLeaving();
-        if (confirmLeave(QStringLiteral("记录已经更改,是否保存？")))
+        if (confirmLeave(Messages::Texts::leaveQuestion()))
             accept();
     });
 }

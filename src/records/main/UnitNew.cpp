@@ -282,7 +282,7 @@ void TFormNew::cbYearExit()
 {
     if (Numbering::isValidYear(cbYear->text().trimmed()))
         return;
-    Messages::ShowWarning(this, QStringLiteral("不能输入1900到2050外的年份！"));
+    Messages::ShowWarning(this, Numbering::invalidYearText());
     // The focus is on its way elsewhere: bring it back once it got there.
     QTimer::singleShot(0, cbYear, [this] { cbYear->setFocus(); });
 }
@@ -372,7 +372,7 @@ bool TFormNew::storeChecked()
     RequireText(this, items.firstUnit, QStringLiteral("成果第一完成单位不能为空！"));
     // The year reaches the numbering only as four digits of the allowed span.
     if (!Numbering::isValidYear(items.year)) {
-        Messages::ShowWarning(this, QStringLiteral("不能输入1900到2050外的年份！"));
+        Messages::ShowWarning(this, Numbering::invalidYearText());
         throw Abort{};
     }
     if (windowTitle() == modifyCaption())

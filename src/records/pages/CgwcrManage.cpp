@@ -117,7 +117,7 @@ void TFormWcr::BitBtn1Click()
         QList<int> chosen = chosenRows();
         if (chosen.isEmpty()) {
             if (Messages::show(this, QStringLiteral("提示信息"),
-                               QStringLiteral("请选择您要导出的项目，是否全部选择？"),
+                               Messages::Texts::selectAllQuestion(),
                                QMessageBox::Information, QMessageBox::Yes | QMessageBox::No)
                 != QMessageBox::Yes)
                 return;

@@ -125,11 +125,11 @@ void TFinto8::declareBindings()
     bind(AnyRowToCompare());
     Binding name = text(QStringLiteral("item_180"), edtry_180).trimmed();
     name.check = [this] {
-        return edtry_180->text().trimmed().isEmpty() ? QStringLiteral("姓名不能为空！") : QString();
+        return edtry_180->text().trimmed().isEmpty() ? Messages::Texts::nameRequired() : QString();
     };
     bind(name.partOfEntry());
     bind(pick(QStringLiteral("item_181"), cbry_181, dictionary(QStringLiteral("item_181")), 2)
-             .required(QStringLiteral("性别不能为空！")));
+             .required(Messages::Texts::sexRequired()));
     bind(birthBinding());
     bind(TitleBinding(QStringLiteral("item_183"), cbry_183, dictionary(QStringLiteral("item_183")))
              .required(QStringLiteral("技术职称不能为空！")));

@@ -416,7 +416,7 @@ Binding TFpage1::registrationDate()
                 date = stored;
             else
                 Messages::ShowWarning(this, QLatin1Char('\'') + text + QLatin1Char('\'')
-                                                + QStringLiteral("不是正确的时间格式！现在已经更换。"));
+                                                + Messages::Texts::badTimeReplaced());
         }
         DTP_121->showDate(date);
     };

@@ -100,7 +100,7 @@ TFpage3::TFpage3(QWidget *parent)
 QString TFpage3::badDateMessage(const QString &stored)
 {
     return QStringLiteral("本项评价日期：'") + stored + QStringLiteral("'")
-           + QStringLiteral(" 不是正确的时间格式！现在已经更换。");
+           + QStringLiteral(" ") + Messages::Texts::badTimeReplaced();
 }
 
 // ---- the controls ----------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "Unitpage9.h"
 
 #include "records/pages/PageControls.h"
+#include "records/widgets/Messages.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/ClearableDate.h"
 #include "records/widgets/GbkMemo.h"
@@ -42,7 +43,7 @@ TFpage9::TFpage9(QWidget *parent)
 QString TFpage9::badDateMessage(const QString &stored)
 {
     return QStringLiteral("本项登记日期：'") + stored + QStringLiteral("'")
-           + QStringLiteral("不是正确的时间格式！现在已经更换。");
+           + Messages::Texts::badTimeReplaced();
 }
 
 QWidget *TFpage9::buildFields()

@@ -160,14 +160,14 @@ void TFinto11::declareBindings()
         return QVariant(adding ? edtry_180->text().trimmed() : edtry_180->text());
     };
     name.check = [this] {
-        return edtry_180->text().trimmed().isEmpty() ? QStringLiteral("姓名不能为空！") : QString();
+        return edtry_180->text().trimmed().isEmpty() ? Messages::Texts::nameRequired() : QString();
     };
     bind(name.partOfEntry());
     // The blank item " " is a choice; only no choice is refused.
     bind(storedCodeOf(QStringLiteral("item_181"), cbry_181)
              .checkedBy([this] {
                  return storedCode(cbry_181->currentText()).isEmpty()
-                            ? QStringLiteral("性别不能为空！")
+                            ? Messages::Texts::sexRequired()
                             : QString();
              }));
     bind(birthBinding());

@@ -7,18 +7,6 @@
 
 namespace OwnUnitProfile {
 
-const QStringList &columns()
-{
-    static const QStringList names = {
-        QStringLiteral("item_9"),    QStringLiteral("item_420"), QStringLiteral("item_37"),
-        QStringLiteral("item_38"),   QStringLiteral("item_39"),  QStringLiteral("item_40"),
-        QStringLiteral("item_60"),   QStringLiteral("item_62"),  QStringLiteral("item_163"),
-        QStringLiteral("item_41_3"), QStringLiteral("item_64"),  QStringLiteral("item_63"),
-        QStringLiteral("item_41"),   QStringLiteral("item_41_2"), QStringLiteral("item_61"),
-    };
-    return names;
-}
-
 namespace {
 
 bool hasRows(Database &db)
@@ -29,33 +17,42 @@ bool hasRows(Database &db)
     return count.asNumber(QStringLiteral("n")) > 0;
 }
 
-QString updateStatement()
+QStringList columnsOf(const ColumnValues &values)
+{
+    QStringList columns;
+    for (const auto &[column, value] : values)
+        columns << column;
+    return columns;
+}
+
+QString updateStatement(const QStringList &columns)
 {
     QStringList assignments;
-    for (const QString &column : columns())
+    for (const QString &column : columns)
         assignments << column + QStringLiteral("=:") + column;
     return QStringLiteral("update dwqk set ") + assignments.join(QLatin1Char(','));
 }
 
-QString insertStatement()
+QString insertStatement(const QStringList &columns)
 {
     QStringList parameters;
-    for (const QString &column : columns())
+    for (const QString &column : columns)
         parameters << QLatin1Char(':') + column;
-    return QStringLiteral("insert into dwqk (") + columns().join(QLatin1Char(','))
+    return QStringLiteral("insert into dwqk (") + columns.join(QLatin1Char(','))
            + QStringLiteral(") values (") + parameters.join(QLatin1Char(',')) + QLatin1Char(')');
 }
 
 } // namespace
 
-void store(Database &db, const QStringList &values)
+void store(Database &db, const ColumnValues &values)
 {
-    if (values.size() != columns().size())
-        throw DbError(QStringLiteral("本单位情况的数据项个数不对，未能存储。"));
+    if (values.isEmpty())
+        throw DbError(QStringLiteral("本单位情况没有数据项，未能存储。"));
+    const QStringList columns = columnsOf(values);
     Query statement(&db);
-    statement.setSql(hasRows(db) ? updateStatement() : insertStatement());
-    for (int i = 0; i < values.size(); ++i)
-        statement.setParam(columns().at(i), values.at(i));
+    statement.setSql(hasRows(db) ? updateStatement(columns) : insertStatement(columns));
+    for (const auto &[column, value] : values)
+        statement.setParam(column, value);
     statement.execSql();
 }
 

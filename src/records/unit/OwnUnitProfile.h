@@ -1,5 +1,7 @@
 #pragma once
-#include <QStringList>
+#include <QList>
+#include <QString>
+#include <utility>
 
 class Database;
 class Query;
@@ -10,12 +12,12 @@ class QWidget;
 // holds and makes the row only when the table is empty.
 namespace OwnUnitProfile {
 
-// The profile's columns, in the order of the values a save takes.
-const QStringList &columns();
+// A column of the profile and the value a save writes into it.
+using ColumnValues = QList<std::pair<QString, QString>>;
 
-// Writes one value per column. The values are bound to the statement, never
-// joined into its text. Throws DbError.
-void store(Database &db, const QStringList &values);
+// Writes the values into their columns. The values are bound to the
+// statement, never joined into its text. Throws DbError.
+void store(Database &db, const ColumnValues &values);
 
 // The profile read afresh for a window that fills itself from it. Without a
 // unit name the user is told to set the profile first and the fill ends

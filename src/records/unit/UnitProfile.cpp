@@ -63,22 +63,6 @@ EnterpriseFields enterpriseFields(const QString &attribute, const QString &owner
     return {ownership, converted ? QStringLiteral("1") : QStringLiteral("0")};
 }
 
-const QList<RequiredText> &requiredTexts()
-{
-    static const QList<RequiredText> texts = {
-        {QStringLiteral("edt_9"), QStringLiteral("\"单位名称\"不能为空！")},
-        {QStringLiteral("Edt_37"), QStringLiteral("\"通讯地址\"不能为空！")},
-        {QStringLiteral("Edt_38"), QStringLiteral("\"邮政编码\"不能为空！")},
-        {QStringLiteral("edt_420"), QStringLiteral("\"单位法人\"不能为空！")},
-        {QStringLiteral("Edt_39"), QStringLiteral("\"单位电话\"不能为空！")},
-        {QStringLiteral("Edt_40"), QStringLiteral("\"单位传真\"不能为空！")},
-        {QStringLiteral("Memo3"), QStringLiteral("\"单位简介\"不能为空！")},
-        {QStringLiteral("Edt_41"), QStringLiteral("\"联系部门\"不能为空！")},
-        {QStringLiteral("Edt_41_2"), QStringLiteral("\"联系部门电话\"不能为空！")},
-    };
-    return texts;
-}
-
 void writeUnitRow(Table &unit, const std::function<void(Table &)> &write)
 {
     if (!unit.isOpen())

@@ -8,7 +8,7 @@ class Table;
 
 // The rules of the registering unit's profile (table unit.dbf) that hold
 // without a window: its fixed values, the stored form of its pick lists and
-// code lists, the enterprise rule and the required texts.
+// code lists and the enterprise rule.
 namespace UnitProfile {
 
 // Every save of the profile writes these.
@@ -46,15 +46,6 @@ struct EnterpriseFields
 };
 EnterpriseFields enterpriseFields(const QString &attribute, const QString &ownership,
                                   bool converted);
-
-// The texts that must be filled before the page can be left, in the order
-// they are checked: the control's name and the warning.
-struct RequiredText
-{
-    QString control;
-    QString message;
-};
-const QList<RequiredText> &requiredTexts();
 
 // Writes the unit's one row and posts it; a row made because the table is
 // empty carries the registering unit's fixed values. A failure leaves no

@@ -289,7 +289,7 @@ bool TFpage10::keepTypedInput()
     const DataSet &units = boundRow();
     if (!units.isOpen() || units.isEmpty())
         return true;
-    return confirmLeave(QStringLiteral("记录已经更改,是否保存？"));
+    return confirmLeave(Messages::Texts::leaveQuestion());
 }
 
 void TFpage10::chooseGridRow(int row)
@@ -360,7 +360,7 @@ void TFpage10::save()
         throw Abort{};
     }
     writeRow();
-    Messages::ShowWarning(this, QStringLiteral("存储成功！"));
+    Messages::ShowWarning(this, Messages::Texts::stored());
     context().recordHost().markSectionDone(QStringLiteral("btn_page04"));
 }
 
@@ -378,7 +378,7 @@ void TFpage10::deleteUnit()
         Messages::ShowWarning(this, QStringLiteral("本单位不能删除！"));
         throw Abort{};
     }
-    if (Messages::show(this, QStringLiteral("提示信息"), QStringLiteral("是否删除该项目？!"),
+    if (Messages::show(this, QStringLiteral("提示信息"), Messages::Texts::deleteItemQuestion(),
                        QMessageBox::Information, QMessageBox::Yes | QMessageBox::No)
         != QMessageBox::Yes)
         return;

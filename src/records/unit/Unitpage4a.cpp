@@ -232,24 +232,22 @@ QWidget *TFpage4a::buildCommands()
 void TFpage4a::declareBindings()
 {
     using namespace PageBindings;
-    for (const UnitProfile::RequiredText &r : UnitProfile::requiredTexts()) {
-        if (r.control == Memo3->objectName()) {
-            bind(unitMemo(QStringLiteral("unitintrod"), Memo3).checkedBy([this, message = r.message] {
-                return Memo3->toPlainText().isEmpty() ? message : QString();
-            }));
-            continue;
-        }
-        for (const auto &[edit, field] : textFields()) {
-            if (edit->objectName() != r.control)
-                continue;
-            Binding b = text(QString::fromLatin1(field), edit).required(r.message);
-            bind(QLatin1String(field) == QLatin1String("item_9") ? b.trimmed() : b);
-        }
-    }
-    for (const auto &[edit, field] : textFields()) {
-        if (!isRequired(edit))
-            bind(text(QString::fromLatin1(field), edit));
-    }
+    const auto required = [](const char *field, QLineEdit *edit, const char *label) {
+        return text(QString::fromLatin1(field), edit).required(quotedMissing(QString::fromUtf8(label)));
+    };
+    bind(required("item_9", edt_9, "单位名称").trimmed());
+    bind(required("item_37", Edt_37, "通讯地址"));
+    bind(required("item_38", Edt_38, "邮政编码"));
+    bind(required("item_420", edt_420, "单位法人"));
+    bind(required("item_39", Edt_39, "单位电话"));
+    bind(required("item_40", Edt_40, "单位传真"));
+    bind(unitMemo(QStringLiteral("unitintrod"), Memo3).checkedBy([this] {
+        return Memo3->toPlainText().isEmpty() ? quotedMissing(QStringLiteral("单位简介")) : QString();
+    }));
+    bind(required("item_41", Edt_41, "联系部门"));
+    bind(required("item_41_2", Edt_41_2, "联系部门电话"));
+    bind(text(QStringLiteral("item_60"), Edt_60));
+    bind(text(QStringLiteral("item_61"), Edt_61));
     bind(unitMemo(QStringLiteral("advantage"), Memo2));
     bind(unitMemo(QStringLiteral("studydirec"), Memo1));
     bind(UnitBindings::attribute(cb_62));
@@ -277,23 +275,6 @@ Binding TFpage4a::unitMemo(const QString &field, GbkMemo *memo)
         return row.asString(field) == MemoTextToStore(memo->toPlainText());
     };
     return b;
-}
-
-bool TFpage4a::isRequired(const QWidget *control)
-{
-    for (const UnitProfile::RequiredText &r : UnitProfile::requiredTexts()) {
-        if (r.control == control->objectName())
-            return true;
-    }
-    return false;
-}
-
-QList<QPair<QLineEdit *, const char *>> TFpage4a::textFields() const
-{
-    return {{edt_9, "item_9"},   {edt_420, "item_420"}, {Edt_37, "item_37"},
-            {Edt_38, "item_38"}, {Edt_39, "item_39"},   {Edt_40, "item_40"},
-            {Edt_60, "item_60"}, {Edt_41, "item_41"},   {Edt_61, "item_61"},
-            {Edt_41_2, "item_41_2"}};
 }
 
 void TFpage4a::wire(AppContext &context)
@@ -371,7 +352,7 @@ bool TFpage4a::saveAndReport(bool explicitSave)
         SaveUnitPage();
         if (!explicitSave)
             return;
-        Messages::ShowWarning(this, QStringLiteral("存储成功！"));
+        Messages::ShowWarning(this, Messages::Texts::stored());
         Edit1->clear();
     });
 }
@@ -404,7 +385,7 @@ void TFpage4a::quit01Click()
 void TFpage4a::leavePage()
 {
     checkInput();
-    if (!confirmLeave(QStringLiteral("记录已经更改,是否保存？")))
+    if (!confirmLeave(Messages::Texts::leaveQuestion()))
         return;
     if (!dm().Tblunit->isEmpty())
         context().recordHost().unitPageLeft();
@@ -492,7 +473,7 @@ void TFpage4a::Button4Click()
             Messages::ShowWarning(this, QStringLiteral("本单位情况不能删除！"));
             return;
         }
-        if (Messages::show(this, QStringLiteral("提示信息"), QStringLiteral("是否删除该项目？!"),
+        if (Messages::show(this, QStringLiteral("提示信息"), Messages::Texts::deleteItemQuestion(),
                            QMessageBox::Information, QMessageBox::Yes | QMessageBox::No)
             == QMessageBox::Yes)
             dm().Tblunit->remove();

@@ -113,9 +113,7 @@ private:
                              const QString &tableFile);
     QWidget *buildCommands();
     void declareBindings();
-    static bool isRequired(const QWidget *control);
     static Binding unitMemo(const QString &field, GbkMemo *memo);
-    QList<QPair<QLineEdit *, const char *>> textFields() const;
     bool saveAndReport(bool explicitSave);
     void leavePage();
     void openMemoEditor(UnitMemoEditor *editor, GbkMemo *memo);

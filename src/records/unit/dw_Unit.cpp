@@ -72,16 +72,13 @@ void Tdw_Form::afterLoad(const DataSet &row)
 
 // ---- save and leave -----------------------------------------------------------
 
-QStringList Tdw_Form::values() const
+// The fifteen values, one per bound field.
+OwnUnitProfile::ColumnValues Tdw_Form::values() const
 {
-    QStringList values;
-    for (const QString &column : OwnUnitProfile::columns()) {
-        QString value;
-        for (const Binding &b : bindings()) {
-            if (b.field == column && b.value)
-                value = b.value().toString();
-        }
-        values << value;
+    OwnUnitProfile::ColumnValues values;
+    for (const Binding &b : bindings()) {
+        if (!b.field.isEmpty() && b.value)
+            values.append({b.field, b.value().toString()});
     }
     return values;
 }
@@ -90,7 +87,7 @@ bool Tdw_Form::save()
 {
     checkInput();
     OwnUnitProfile::store(*context().dm().database(), values());
-    Messages::ShowWarning(this, QStringLiteral("存储成功！"));
+    Messages::ShowWarning(this, Messages::Texts::stored());
     Query &profile = *context().dm().Qrydwqk;
     profile.close();
     profile.open();
@@ -112,7 +109,7 @@ void Tdw_Form::Button2Click()
 {
     runGuarded(this, [this] {
         checkInput();
-        if (confirmLeave(QStringLiteral("记录已经更改,是否保存？")) && isVisible())
+        if (confirmLeave(Messages::Texts::leaveQuestion()) && isVisible())
             accept();
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include "records/forms/AppContext.h"
 #include "records/forms/BoundForm.h"
+#include "records/unit/OwnUnitProfile.h"
 
 #include <QDialog>
 
@@ -42,5 +43,5 @@ protected:
 
 private:
     void load();
-    QStringList values() const;
+    OwnUnitProfile::ColumnValues values() const;
 };

@@ -57,6 +57,16 @@ bool boxShowing()
 
 void setAnswerer(Answerer a) { answerer() = std::move(a); }
 
+namespace Texts {
+QString stored() { return QStringLiteral("存储成功！"); }
+QString leaveQuestion() { return QStringLiteral("记录已经更改,是否保存？"); }
+QString deleteItemQuestion() { return QStringLiteral("是否删除该项目？!"); }
+QString nameRequired() { return QStringLiteral("姓名不能为空！"); }
+QString sexRequired() { return QStringLiteral("性别不能为空！"); }
+QString badTimeReplaced() { return QStringLiteral("不是正确的时间格式！现在已经更换。"); }
+QString selectAllQuestion() { return QStringLiteral("请选择您要导出的项目，是否全部选择？"); }
+} // namespace Texts
+
 } // namespace Messages
 
 #include "records/widgets/Abort.h"

@@ -42,4 +42,21 @@ bool boxShowing();
 using Answerer = std::function<QMessageBox::StandardButton(const Request &)>;
 void setAnswerer(Answerer answerer);
 
+// Texts that more than one window shows, each written once.
+namespace Texts {
+// A section page, a list's dialog or a unit page has stored its row.
+QString stored();
+// Leaving a section or unit page whose controls differ from the record.
+QString leaveQuestion();
+// Deleting the current row of a list.
+QString deleteItemQuestion();
+// The person dialogs' required name and sex.
+QString nameRequired();
+QString sexRequired();
+// Follows the label of a date that could not be read and was replaced.
+QString badTimeReplaced();
+// Asked when an export starts with nothing chosen.
+QString selectAllQuestion();
+} // namespace Texts
+
 } // namespace Messages
