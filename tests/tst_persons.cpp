@@ -517,6 +517,19 @@ private slots:
         QVERIFY(f.main()->btn_page08->isDone());
     }
 
+    // The picker's close box and Escape leave it as its "退出" does.
+    void thePickerIsLeftFromItsTitleBar()
+    {
+        openRecord();
+        picker->show();
+        closeFromWindowManager(picker);
+        QVERIFY(!picker->isVisible());
+        picker->show();
+        QTest::keyClick(picker, Qt::Key_Escape);
+        QVERIFY(!picker->isVisible());
+        QVERIFY(log.boxes.isEmpty());
+    }
+
     // Nothing worth storing never keeps the user in the dialog: "退出",
     // Escape and a close from the window manager leave an empty entry at
     // once, and "否" leaves a started one without storing.
