@@ -10,5 +10,7 @@ dravik_test(tst_listlock tst_listlock.cpp LIBS app engine tablesource)
 dravik_test(tst_querybuilder tst_querybuilder.cpp LIBS app engine tablesource)
 set_tests_properties(tst_querybuilder PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_FUNCTION_TIMEOUT=120000")
+# Records another dBase program wrote, every page and dialog saved untouched.
+dravik_test(tst_untouched tst_untouched.cpp LIBS app engine tablesource)
 # The one error path, under the program's own application object.
 dravik_test(tst_guard tst_guard.cpp support/ImportData.cpp LIBS app engine tablesource Qt6::Widgets)
