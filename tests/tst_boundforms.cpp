@@ -5,6 +5,7 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
+#include "records/widgets/DateEntry.h"
 #include "records/widgets/Abort.h"
 #include "records/forms/BoundForm.h"
 #include "records/forms/ChildList.h"

@@ -19,6 +19,7 @@
 #include <QThread>
 #include <QtEndian>
 #include <QtTest>
+#include "support/SmallDisk.h"
 #include <functional>
 
 namespace {
@@ -225,6 +226,27 @@ class TstDbfFile : public QObject
     Q_OBJECT
 
 private slots:
+
+    // Rows appended until the disk is full: the failure says so and names
+    // the folder, instead of the system's "Unknown error".
+    void aFullDiskIsSaidToBeFull()
+    {
+        SmallDisk disk(256 * 1024);
+        if (!disk.mounted())
+            QSKIP("cannot mount a small disk here");
+        const QString path = QDir(disk.path()).filePath("t.dbf");
+        DbfFile::create(path, {dbfField("NAME", 'C', 200), dbfField("M1", 'M')});
+        disk.fill(8 * 1024);
+        auto file = DbfFile::open(path);
+        QString error;
+        try {
+            for (int i = 0; i < 1000; ++i)
+                file->append({{0, QString("行%1").arg(i)}, {1, QString("备注").repeated(500)}});
+        } catch (const DbError &e) {
+            error = e.message();
+        }
+        QVERIFY2(error.contains("磁盘已满") && error.contains(QDir::toNativeSeparators(disk.path())), qPrintable(error));
+    }
     void valuesAndTheirStoredForms()
     {
         QTemporaryDir dir;

@@ -4,6 +4,7 @@
 #include "printing/wordplans/WordPlans.h"
 #include "word/DocxDocument.h"
 #include "word/WordError.h"
+#include "support/SmallDisk.h"
 
 #include <QDir>
 #include <QSet>
@@ -168,6 +169,27 @@ private slots:
         QVERIFY(!first.isEmpty());
         QVERIFY_THROWS_EXCEPTION(WordError, out.writeNew(path));
         QCOMPARE(DocxPackage::read(path).part("word/document.xml"), first);
+    }
+
+    // A disk that fills up under the document: said as such, naming the
+    // folder (the system's own text for a write cut short is "Unknown
+    // error"), and no half document left.
+    void aFullDiskIsSaidToBeFull()
+    {
+        SmallDisk disk(256 * 1024);
+        if (!disk.mounted())
+            QSKIP("cannot mount a small disk here");
+        disk.fill(1024);
+        const DocxPackage out = DocxDocument::fromPackage(handMadeTemplate(), "t.dotx").toPackage();
+        const QString path = QDir(disk.path()).filePath("文档.docx");
+        QString error;
+        try {
+            out.writeNew(path);
+        } catch (const WordError &e) {
+            error = e.message();
+        }
+        QVERIFY2(error.contains("磁盘已满") && error.contains(QDir::toNativeSeparators(disk.path())), qPrintable(error));
+        QVERIFY(!QFile::exists(path));
     }
 
     // Each template the build made holds exactly the bookmarks its document

@@ -125,7 +125,8 @@ private slots:
                 seen << boxes.last();
             };
             // Names and units hold 140 GBK bytes: 70 Chinese characters.
-            d->edt_3->setText(QString(80, QChar(0x540D)));
+            d->edt_3->clear();
+            d->edt_3->insert(QString(80, QChar(0x540D)));  // typed or pasted
             nameLength = d->edt_3->text().size();
             fill(d, QString(), u"名"_s, u"单位"_s);
             store();

@@ -4,6 +4,7 @@
 // written.
 #include "engine/DataSet.h"
 #include "engine/GbkText.h"
+#include "records/widgets/DateEntry.h"
 #include "records/widgets/Abort.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/DropDownCombo.h"
@@ -188,10 +189,13 @@ private slots:
 
     void theResearchPeriod()
     {
-        // A period stored with one-digit months reads as it was meant; one
-        // that cannot be read is reported and replaced by this month.
+        // A period stored with one-digit months reads as it was meant, and
+        // stays as stored until the user changes it; one that cannot be read
+        // is reported and shown as this month.
         loadRecord(u"1"_s, {{"ITEM_8", "2020.3   至2021.6"}});
         QCOMPARE(p->edt_8_m_s->text() + p->edt_8_y_e->text() + p->edt_8_m_e->text(), u"03202106"_s);
+        QVERIFY(p->isUnchanged());
+        p->edt_8_m_e->setText(u"07"_s);
         QVERIFY(!p->isUnchanged());
         loadRecord(u"1"_s, {{"ITEM_8", "去年到今年"}});
         QCOMPARE(m_log.last(), u"项目中”起止时间“不是正确的时间格式！现在已经更换。"_s);
@@ -345,7 +349,8 @@ private slots:
         QVERIFY(!p->cb_15->isVisibleTo(p) && !p->Edt_15->isReadOnly());
         QCOMPARE(p->Edt_15->text(), u"12345"_s);
         QVERIFY(p->isUnchanged());
-        p->Edt_15->setText(u"1234567890123"_s);
+        p->Edt_15->selectAll();
+        p->Edt_15->insert(u"1234567890123"_s);
         QCOMPARE(p->Edt_15->text(), u"1234567890"_s);
         QVERIFY(saveQuietly());
         QCOMPARE(stored("item_15"), u"1234567890"_s);
@@ -419,8 +424,8 @@ private slots:
         QVERIFY(p->isUnchanged());
         QVERIFY(saveQuietly());
         QCOMPARE(f.list().asDate(u"item_121"_s), QDate(1950, 3, 4));
-        QCOMPARE(p->DTP_121->minimumDate(), QDate(1949, 1, 1));
-        QCOMPARE(p->DTP_121->maximumDate(), QDate(2051, 12, 31));
+        QCOMPARE(p->DTP_121->allowedFrom(), QDate(1949, 1, 1));
+        QCOMPARE(p->DTP_121->allowedTo(), QDate(2051, 12, 31));
         // One the picker cannot show is reported and replaced by today.
         for (const char *outside : {"1850-1-2", "1900-3-4", "2052-1-1"}) {
             loadRecord(u"1"_s, {{"ITEM_121", outside}});

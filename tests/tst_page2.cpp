@@ -112,6 +112,8 @@ private slots:
             {u"1;3;"_s, {true, true}}};
         for (const auto &c : cases) {
             openOn({{u"item_51"_s, c.first}, {u"item_52"_s, u"某软件"_s}, {u"item_53"_s, u"2023SR1"_s}});
+            if (c.second.first)  // ticked patents are patents the record has
+                addPatentRow(u"P1"_s, u"1"_s, u"1"_s);
             QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->btn_page02, [&](TFpage2 *page) {
                 const bool patents = c.second.first;
                 const bool software = c.second.second;
@@ -355,9 +357,11 @@ private slots:
         QCOMPARE(patentRows(), 2);
 
         // The number takes the field's 15 bytes, never half a character.
-        dialog->edtzl_no->setText(u"1234567890123456"_s);
+        dialog->edtzl_no->clear();
+        dialog->edtzl_no->insert(u"1234567890123456"_s);
         QCOMPARE(dialog->edtzl_no->text(), u"123456789012345"_s);
-        dialog->edtzl_no->setText(u"专利号专利号专利号"_s);
+        dialog->edtzl_no->clear();
+        dialog->edtzl_no->insert(u"专利号专利号专利号"_s);
         QCOMPARE(dialog->edtzl_no->text(), u"专利号专利号专"_s);
 
         // Two rows with the same number: the one modified is the one chosen.

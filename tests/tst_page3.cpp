@@ -197,7 +197,7 @@ private slots:
         // A kind of national plan ticks the plan and lists its sub-classes.
         box(p->Pl_140, u"RB_140_3"_s)->click();
         QCOMPARE(ticked(p->Pl_126), QStringList{u"cb_126_01"_s});
-        QCOMPARE(p->Lb_41->text(), u"“”的下属分类"_s);
+        QCOMPARE(p->Lb_41->text(), u"“国家计划”的下属分类"_s);
         QCOMPARE(p->CB_41->count(), 16);
         // Whether the approval number and name are required was decided
         // when the page was filled: "清除" does not change it.

@@ -3,6 +3,7 @@
 // rows read back by another dBase reader; the rules they share tested from
 // tables; and the completeness lock that the persons feed.
 #include "engine/DataSet.h"
+#include "records/widgets/DateEntry.h"
 #include "records/forms/ChildList.h"
 #include "records/pages/CgwcrManage.h"
 #include "records/forms/WindowStacking.h"
@@ -342,7 +343,7 @@ private slots:
     {
         openRecord();
         QVERIFY(PagesFixture::throughButton<TFinto8>(persons->addButton, [&](TFinto8 *d) {
-            QCOMPARE(d->dtpry_182->maximumDate(), QDate::currentDate());
+            QCOMPARE(d->dtpry_182->allowedTo(), QDate::currentDate());
             QCOMPARE(d->dtpry_182->date(), QDate::currentDate().addDays(-10950));
             d->edtry_180->setText(u"新人"_s);
             d->dtpry_182->setDate(QDate(2003, 4, 1));
@@ -522,6 +523,19 @@ private slots:
         closeFromWindowManager(persons);
         QVERIFY(!persons->isVisible());
         QVERIFY(f.main()->btn_page08->isDone());
+    }
+
+    // The picker's close box and Escape leave it as its "退出" does.
+    void thePickerIsLeftFromItsTitleBar()
+    {
+        openRecord();
+        picker->show();
+        closeFromWindowManager(picker);
+        QVERIFY(!picker->isVisible());
+        picker->show();
+        QTest::keyClick(picker, Qt::Key_Escape);
+        QVERIFY(!picker->isVisible());
+        QVERIFY(log.boxes.isEmpty());
     }
 
     // Nothing worth storing never keeps the user in the dialog: "退出",

@@ -84,10 +84,12 @@ private slots:
         QVERIFY(m_boxes.isEmpty());
     }
 
-    void byteLimitCutsPasteAndSetTextOnCharacterBoundaries()
+    void byteLimitCutsPasteOnCharacterBoundaries()
     {
         ByteLimitedEdit edit(10);
-        edit.setText("abc" + repeated("中", 6)); // 15 bytes
+        edit.setText("ab");
+        edit.selectAll();
+        edit.insert("abc" + repeated("中", 6)); // 15 bytes
         QCOMPARE(edit.text(), "abc" + repeated("中", 3)); // 9: the 4th would need 11
 
         // A paste in the middle keeps both ends and takes what fits.
@@ -103,7 +105,20 @@ private slots:
         QTest::keyClicks(&edit, "x");
         QCOMPARE(edit.text(), repeated("国", 5));
 
+        // A stored text longer than the limit is shown whole: the user may
+        // shorten it, never lengthen it, and a new limit leaves it as it is.
+        const QString stored = "abc" + repeated("中", 6);
+        edit.setText(stored);
+        QCOMPARE(edit.text(), stored);
+        edit.end(false);
+        QTest::keyClicks(&edit, "x");
+        QCOMPARE(edit.text(), stored);
+        QTest::keyClick(&edit, Qt::Key_Backspace);
+        QCOMPARE(edit.text(), "abc" + repeated("中", 5));
         edit.setMaxBytes(4);
+        QCOMPARE(edit.text(), "abc" + repeated("中", 5));
+        edit.selectAll();
+        edit.insert(repeated("国", 5));
         QCOMPARE(edit.text(), repeated("国", 2));
     }
 
@@ -195,9 +210,15 @@ private slots:
     void moneyEditWithoutPointTakesDigitsOnly()
     {
         MoneyEdit edit;
-        edit.setMaxLength(7);
+        edit.setMaxTypedLength(7);
         QTest::keyClicks(&edit, "12a.5x67890");
         QCOMPARE(edit.text(), QString("1256789"));
+        // A stored amount is shown whole, whatever the typing limit.
+        edit.setAllowPoint(true);
+        edit.setText("1234567890.123456");
+        QCOMPARE(edit.text(), QString("1234567890.123456"));
+        edit.setAllowPoint(false);
+        QVERIFY(m_boxes.isEmpty());
         edit.setText("3 4"); // set by code (a bad paste): reported without a prefix
         QCOMPARE(edit.text(), QString("0"));
         QCOMPARE(m_boxes.at(0).text, QString("3 4 不是正确的数据格式！现在已经置零"));

@@ -1,6 +1,7 @@
 #include "StoredFile.h"
 
 #include "IoFaults.h"
+#include "errors/DiskSpace.h"
 
 #include <QFileInfo>
 
@@ -253,6 +254,9 @@ QString reason(const QFileDevice &file)
 {
     if (!QFileInfo::exists(file.fileName()))
         return QStringLiteral("文件不存在");
+    const QString folder = QFileInfo(file.fileName()).absolutePath();
+    if (DiskSpace::isFull(folder))
+        return DiskSpace::fullText(folder);
     switch (file.error()) {
     case QFileDevice::PermissionsError:
         return QStringLiteral("没有访问权限");

@@ -1,4 +1,6 @@
 #include "DocxPackage.h"
+
+#include "errors/DiskSpace.h"
 #include "WordError.h"
 
 #include <QFile>
@@ -152,7 +154,7 @@ void DocxPackage::writeNew(const QString &path) const
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         throw WordError(QStringLiteral("无法建立文件“%1”：%2").arg(path, file.errorString()));
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = file.errorString();
+        const QString reason = DiskSpace::writeFailure(file);
         file.close();
         file.remove();  // a half-written document is worse than none
         throw WordError(QStringLiteral("无法写入文件“%1”：%2").arg(path, reason));

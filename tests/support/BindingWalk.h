@@ -119,7 +119,8 @@ inline QStringList editsPastTheirField(const BoundForm &form, const DataSet &row
             continue;
         }
         const QString before = edit->text();
-        edit->setText(textOfBytes(limit + 1));
+        edit->clear();
+        edit->insert(textOfBytes(limit + 1));  // typed or pasted
         if (GbkText::byteLength(edit->text()) > limit)
             wrong << b.field;
         edit->setText(before);

@@ -11,14 +11,41 @@
 #include <QString>
 #include <QStringList>
 
+// Runs a python3-dbf script on a table file of the folder (the file as the
+// folder spells it): argv[1] the folder, argv[2] the file, then `arguments`;
+// `input` goes to its standard input. Returns its output; *error gets its
+// error text when it fails.
+inline QByteArray runPythonDbf(const QString &script, const QString &dataPath, const QString &tableFile,
+                               const QStringList &arguments, const QByteArray &input, QString *error)
+{
+    QString fileName = tableFile;
+    for (const QString &f : QDir(dataPath).entryList(QDir::Files)) {
+        if (f.compare(tableFile, Qt::CaseInsensitive) == 0)
+            fileName = f;
+    }
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 QStringList{QStringLiteral("-c"), script, dataPath, fileName} + arguments);
+    python.write(input);
+    python.closeWriteChannel();
+    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+        *error = QString::fromUtf8(python.readAllStandardError());
+        if (error->isEmpty())
+            *error = QStringLiteral("python3-dbf did not finish");
+        return {};
+    }
+    return python.readAllStandardOutput();
+}
+
 struct DbfReadBack
 {
     QList<QJsonObject> rows;  // field name (lower case) -> text, number or null
     QString error;            // empty when the reader succeeded
 };
 
-// The listed fields of every row of the file (named in any case), text trimmed at the right,
-// memo text as stored, numbers as numbers, empty numbers as null.
+// The listed fields of every row of the file (named in any case; none listed:
+// every field), text trimmed at the right, memo text as stored, numbers as
+// numbers, empty numbers as null.
 inline DbfReadBack readWithPythonDbf(const QString &dataPath, const QString &tableFile,
                                      const QStringList &fields)
 {
@@ -26,7 +53,7 @@ inline DbfReadBack readWithPythonDbf(const QString &dataPath, const QString &tab
 import dbf, json, sys
 t = dbf.Table(sys.argv[1] + '/' + sys.argv[2])
 t.open(dbf.READ_ONLY)
-names = sys.argv[3:]
+names = sys.argv[3:] or list(t.field_names)
 rows = []
 for r in t:
     if dbf.is_deleted(r):
@@ -43,23 +70,11 @@ for r in t:
 t.close()
 print(json.dumps(rows))
 )");
-    // The file as the folder spells it.
-    QString fileName = tableFile;
-    for (const QString &f : QDir(dataPath).entryList(QDir::Files)) {
-        if (f.compare(tableFile, Qt::CaseInsensitive) == 0)
-            fileName = f;
-    }
-    QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 QStringList{QStringLiteral("-c"), script, dataPath, fileName} + fields);
     DbfReadBack result;
-    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
-        result.error = QString::fromUtf8(python.readAllStandardError());
-        if (result.error.isEmpty())
-            result.error = QStringLiteral("python3-dbf did not finish");
+    const QByteArray out = runPythonDbf(script, dataPath, tableFile, fields, {}, &result.error);
+    if (!result.error.isEmpty())
         return result;
-    }
-    for (const QJsonValue &row : QJsonDocument::fromJson(python.readAllStandardOutput()).array())
+    for (const QJsonValue &row : QJsonDocument::fromJson(out).array())
         result.rows.append(row.toObject());
     return result;
 }

@@ -1,4 +1,5 @@
 #include "ExchangeFile.h"
+#include "errors/DiskSpace.h"
 #include "ExchangeLines.h"
 
 #include "engine/DataSet.h"
@@ -48,7 +49,7 @@ QString shown(const QString &path)
 
 DbError writeFailure(const QString &path, const QFile &file)
 {
-    return DbError(QStringLiteral("写入文件“%1”出错：%2").arg(shown(path), file.errorString()));
+    return DbError(QStringLiteral("写入文件“%1”出错：%2").arg(shown(path), DiskSpace::writeFailure(file)));
 }
 
 } // namespace
@@ -375,7 +376,7 @@ void ExchangeFileWriter::commit()
         throw writeFailure(m_path, m_file);
     if (IoFaults::failHere() || !m_file.flush()) {
         throw DbError(QStringLiteral("无法保存文件“%1”：%2")
-                          .arg(shown(path()), m_file.errorString()));
+                          .arg(shown(path()), DiskSpace::writeFailure(m_file)));
     }
     m_file.close();
     std::error_code error;

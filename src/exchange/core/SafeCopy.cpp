@@ -1,5 +1,7 @@
 #include "SafeCopy.h"
 
+#include "errors/DiskSpace.h"
+
 #include "engine/DbError.h"
 #include "engine/IoFaults.h"
 
@@ -68,10 +70,10 @@ void CopyFileReplacing(const QString &source, const QString &target)
         if (block.isEmpty() && in.error() != QFileDevice::NoError)
             throw DbError(QStringLiteral("无法读取文件“%1”：%2").arg(shown(source), in.errorString()));
         if (IoFaults::failHere() || out.write(block) != block.size())
-            throw DbError(QStringLiteral("写入文件“%1”出错：%2").arg(shown(target), out.errorString()));
+            throw DbError(QStringLiteral("写入文件“%1”出错：%2").arg(shown(target), DiskSpace::writeFailure(out)));
     }
     if (!out.commit())
-        throw DbError(QStringLiteral("无法保存文件“%1”：%2").arg(shown(target), out.errorString()));
+        throw DbError(QStringLiteral("无法保存文件“%1”：%2").arg(shown(target), DiskSpace::writeFailure(out)));
     removeOtherSpellings(target);
 }
 

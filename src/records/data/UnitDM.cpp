@@ -85,6 +85,19 @@ const QStringList &TDM::packedFiles()
     return files;
 }
 
+const QStringList &TDM::requiredFiles()
+{
+    static const QStringList files = {
+        QStringLiteral("kjcg.DBF"),    QStringLiteral("cgwcdw.DBF"),     QStringLiteral("cgwcr.DBF"),
+        QStringLiteral("jdwyhmd.DBF"), QStringLiteral("zlqk.dbf"),       QStringLiteral("cgwcrNew.dbf"),
+        QStringLiteral("CheckUp.dbf"), QStringLiteral("unit.dbf"),       QStringLiteral("unitexpert.dbf"),
+        QStringLiteral("dwqk.dbf"),    QStringLiteral("zdxx.dbf"),       QStringLiteral("zdxx1.dbf"),
+        QStringLiteral("province.dbf"), QStringLiteral("lsbw.dbf"),      QStringLiteral("gxjs.dbf"),
+        QStringLiteral("DFJHZDXX.DBF"),
+    };
+    return files;
+}
+
 void TDM::makeDataSets()
 {
     Database *db = m_db.get();
@@ -215,6 +228,7 @@ void TDM::makeDataSources()
 void TDM::DataModuleCreate()
 {
     const bool finished = finishInterruptedChange();
+    requireTableFiles();
     checkTableFiles();
     if (finished)
         packTableFiles();
@@ -298,6 +312,15 @@ void TDM::checkTableFiles()
         reportProblem(TableCheck::message(problem)
                       + QStringLiteral("。\n该表只能查看和导出，不能修改。"));
     }
+}
+
+// Each file is opened on its own before any statement names it, so that one
+// that is missing or cannot be read is reported by its name and what is
+// wrong with it, not by the statement that would have failed.
+void TDM::requireTableFiles()
+{
+    for (const QString &file : requiredFiles())
+        m_db->file(file);
 }
 
 void TDM::reopenQueries()

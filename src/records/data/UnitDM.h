@@ -38,6 +38,8 @@ public:
     static QString defaultDataPath();
     // The files packed at creation, in their order.
     static const QStringList &packedFiles();
+    // The table files without which the data module cannot open.
+    static const QStringList &requiredFiles();
 
     Database *database() const { return m_db.get(); }
 
@@ -128,6 +130,7 @@ private:
     void addLookupFields();
     void makeDataSources();
     void DataModuleCreate();
+    void requireTableFiles();
     bool finishInterruptedChange();
     void checkTableFiles();
     void packTableFiles();

@@ -1,11 +1,13 @@
 #include "BoundForm.h"
 
 #include "engine/DataSet.h"
+#include "engine/DbError.h"
 #include "records/widgets/Abort.h"
 #include "records/widgets/Messages.h"
 #include "records/widgets/ByteLimitedEdit.h"
 
 #include <QLabel>
+
 
 BoundForm::BoundForm(QWidget *form) : m_form(form) {}
 
@@ -13,7 +15,64 @@ BoundForm::~BoundForm() = default;
 
 void BoundForm::bind(const Binding &binding)
 {
-    m_bindings.append(binding);
+    Binding b = binding;
+    const QList<QWidget *> shown = b.face ? QList<QWidget *>() : b.widgets;
+    const QList<QWidget *> controls = shown + b.alsoFollows;
+    if (!controls.isEmpty()) {
+        const auto own = b.face;
+        b.face = [own, controls] {
+            QString face = own ? own() : QString();
+            for (const QWidget *w : controls)
+                face += QChar(0x1f) + PageBindings::faceOf(w);
+            return face;
+        };
+    }
+    m_bindings.append(b);
+}
+
+QStringList BoundForm::faces() const
+{
+    QStringList result;
+    result.reserve(m_bindings.size());
+    for (const Binding &b : m_bindings)
+        result << (b.face ? QLatin1Char('=') + b.face() : QString());
+    return result;
+}
+
+// A form that adds a row compares with nothing stored.
+bool BoundForm::holdsStoredRow() const
+{
+    if (m_storedFaces.isEmpty())
+        return false;
+    try {
+        return !appendsRow(rowToWrite());
+    } catch (const DbError &) {
+        return false;
+    }
+}
+
+bool BoundForm::faceAsStored(int bindingIndex) const
+{
+    if (bindingIndex < 0 || bindingIndex >= m_storedFaces.size())
+        return false;
+    const Binding &b = m_bindings.at(bindingIndex);
+    const QString &stored = m_storedFaces.at(bindingIndex);
+    return b.face && !stored.isNull() && stored == QLatin1Char('=') + b.face();
+}
+
+bool BoundForm::showsAsLoaded(int bindingIndex) const
+{
+    return holdsStoredRow() && faceAsStored(bindingIndex);
+}
+
+bool BoundForm::showsAsLoaded(const QString &field) const
+{
+    for (int i = 0; i < m_bindings.size(); ++i) {
+        if (m_bindings.at(i).field.compare(field, Qt::CaseInsensitive) == 0
+            && m_bindings.at(i).servesCategory(m_category))
+            return showsAsLoaded(i);
+    }
+    return false;
 }
 
 // ---- load -------------------------------------------------------------------
@@ -25,10 +84,12 @@ void BoundForm::afterLoad(const DataSet &) {}
 void BoundForm::loadFromRow()
 {
     loadFrom(boundRow());
+    m_storedFaces = faces();
 }
 
 void BoundForm::loadFrom(const DataSet &row)
 {
+    m_storedFaces.clear();
     prepareLoad(row);
     for (const Binding &b : std::as_const(m_bindings)) {
         const bool serves = b.servesCategory(m_category);
@@ -66,8 +127,10 @@ void BoundForm::checkInput() const
 bool BoundForm::isUnchanged() const
 {
     const DataSet &row = boundRow();
-    for (const Binding &b : m_bindings) {
-        if (b.same && b.servesCategory(m_category) && !b.same(row))
+    const bool stored = holdsStoredRow();
+    for (int i = 0; i < m_bindings.size(); ++i) {
+        const Binding &b = m_bindings.at(i);
+        if (b.same && b.servesCategory(m_category) && !(stored && faceAsStored(i)) && !b.same(row))
             return false;
     }
     return true;
@@ -87,17 +150,24 @@ bool BoundForm::appendsRow(const DataSet &) const
 
 void BoundForm::beforePost(DataSet &) {}
 
-void BoundForm::writeFields(DataSet &row) const
+// A control that shows what loading put there leaves its field as stored:
+// how a control shows a value (an edit's length, a list without the stored
+// code, a picker's range) never changes what the user did not change.
+void BoundForm::writeFields(DataSet &row, bool appending) const
 {
     QList<std::pair<QString, QVariant>> values;
     values.reserve(m_bindings.size());
-    for (const Binding &b : m_bindings) {
+    for (int i = 0; i < m_bindings.size(); ++i) {
+        const Binding &b = m_bindings.at(i);
         if (b.field.isEmpty() || !b.value)
             continue;
-        if (b.servesCategory(m_category))
+        if (b.servesCategory(m_category)) {
+            if (!appending && faceAsStored(i))
+                continue;
             values.append({b.field, b.value()});
-        else if (b.clearedForOthers)
+        } else if (b.clearedForOthers) {
             values.append({b.field, QVariant()});
+        }
     }
     row.setValues(values);
 }
@@ -109,12 +179,13 @@ void BoundForm::writeRow()
     DataSet &row = rowToWrite();
     if (!row.isOpen())
         row.open();
+    const bool appending = appendsRow(row);
     try {
-        if (appendsRow(row))
+        if (appending)
             row.append();
         else
             row.edit();
-        writeFields(row);
+        writeFields(row, appending);
         beforePost(row);
         row.post();
     } catch (...) {
@@ -122,6 +193,9 @@ void BoundForm::writeRow()
             row.cancel();
         throw;
     }
+    // What the controls show is now what the row holds.
+    if (&row == &boundRow())
+        m_storedFaces = faces();
 }
 
 // ---- leave ------------------------------------------------------------------------

@@ -30,11 +30,20 @@ public:
     // The category code ("1", "2", "3") the bindings serve; empty: all.
     QString category() const { return m_category; }
 
-    // Fills every control of the form's category from the row.
+    // Fills every control of the form's category from the row. Until the
+    // user changes a control, its field keeps the stored value: a save
+    // writes only the fields whose controls changed, and leaving an
+    // untouched form asks nothing.
     void loadFromRow();
     // The same from another row with the same field names (page 4 takes
-    // the own-unit profile this way); the form's row is not touched.
+    // the own-unit profile this way); the form's row is not touched, and a
+    // save then writes every field.
     void loadFrom(const DataSet &row);
+    // True while the binding's control shows what loading the row put there
+    // (or what the last save wrote), so that the field keeps its stored value.
+    bool showsAsLoaded(int bindingIndex) const;
+    // The same for the binding of the field that serves the form's category.
+    bool showsAsLoaded(const QString &field) const;
     // The message of the first check that fails, in binding order; empty
     // when the input passes. Shows nothing.
     QString firstFailingCheck() const;
@@ -74,9 +83,16 @@ protected:
     virtual bool saveForLeave() = 0;
 
 private:
-    void writeFields(DataSet &row) const;
+    void writeFields(DataSet &row, bool appending) const;
+    // What each binding's control shows now; empty for one without a face.
+    QStringList faces() const;
+    bool holdsStoredRow() const;
+    bool faceAsStored(int bindingIndex) const;
 
     QWidget *m_form;
     QList<Binding> m_bindings;
+    // The faces right after the form's row was loaded or written; empty
+    // while the form holds no stored row (an added row, another row's values).
+    QStringList m_storedFaces;
     QString m_category;
 };

@@ -13,7 +13,10 @@
 #include "records/widgets/DropDownCombo.h"
 #include "records/widgets/MoneyEdit.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -67,6 +70,12 @@ Binding &Binding::checkedBy(std::function<QString()> extra)
 Binding &Binding::limitedTo(int bytes)
 {
     byteLimit = bytes;
+    return *this;
+}
+
+Binding &Binding::follows(QWidget *control)
+{
+    alsoFollows.append(control);
     return *this;
 }
 
@@ -129,6 +138,31 @@ void showText(QLineEdit *edit, const QString &text)
 }
 
 } // namespace
+
+QString faceOf(const QWidget *w)
+{
+    if (const auto *date = qobject_cast<const ClearableDate *>(w))
+        return date->dotText() + QLatin1Char('|') + date->date().toString(Qt::ISODate)
+               + (date->isCleared() ? QLatin1Char('x') : QLatin1Char('-'));
+    if (const auto *picker = qobject_cast<const QDateTimeEdit *>(w))
+        return picker->dateTime().toString(Qt::ISODate);
+    if (const auto *combo = qobject_cast<const QComboBox *>(w))
+        return QString::number(combo->currentIndex()) + QLatin1Char('|') + combo->currentText();
+    if (const auto *edit = qobject_cast<const QLineEdit *>(w))
+        return edit->text();
+    if (const auto *memo = qobject_cast<const QPlainTextEdit *>(w))
+        return memo->toPlainText();
+    if (const auto *button = qobject_cast<const QAbstractButton *>(w))
+        return button->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    if (qobject_cast<const QLabel *>(w))
+        return {};
+    QString ticked;
+    for (const QAbstractButton *box : w->findChildren<QAbstractButton *>()) {
+        if (box->isCheckable() && box->isChecked())
+            ticked += box->objectName() + QLatin1Char(';');
+    }
+    return ticked;
+}
 
 QString quotedMissing(const QString &label)
 {
@@ -300,10 +334,10 @@ Binding classification(const QString &field, ByteLimitedEdit *edit, DropDownComb
         const QString entry = ContextOf(edit).dictionary().classificationEntry(tableFile, code);
         edit->setText(entry.isEmpty() ? code : entry);
     };
+    // Without the table the edit takes at most ten typed bytes; a longer
+    // stored code is kept whole.
     b.value = [edit, present] {
-        if (present())
-            return QVariant(classificationCode(edit->text()));
-        return QVariant(GbkText::cutToBytes(edit->text(), TypedCodeBytes));
+        return QVariant(present() ? classificationCode(edit->text()) : edit->text());
     };
     const auto value = b.value;
     b.same = [field, value](const DataSet &record) {

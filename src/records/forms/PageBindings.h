@@ -40,6 +40,15 @@ struct Binding
     std::function<QVariant()> value;                  // what the save writes; may tidy the control
     std::function<bool(const DataSet &record)> same;  // not set: never counts as a change
     std::function<bool()> blank;                      // what required() tests
+    // What the control shows, as a text to compare (no side effects). A
+    // field whose control still shows what loading its row put there is
+    // not written by a save: the stored value stays exactly as it was, and
+    // leaving does not ask about it. Made from the widgets when not set;
+    // a binding without widgets and without a face is always written.
+    std::function<QString()> face;
+    // Further controls whose state the stored value follows (an attribute
+    // that decides whether the field is stored at all); part of the face.
+    QList<QWidget *> alsoFollows;
     // The message of a failed check, empty when the input passes. A check
     // that shows a box of another kind itself throws Abort.
     std::function<QString()> check;
@@ -66,10 +75,16 @@ struct Binding
     Binding &limitedTo(int bytes);
     // Stored and compared with blanks trimmed off both ends.
     Binding &trimmed();
+    // The stored value follows this control too.
+    Binding &follows(QWidget *control);
     Binding &partOfEntry(int parts = WholeEntry);
 };
 
 namespace PageBindings {
+
+// What a control shows, as a text to compare: an edit's text, a list's
+// choice, a box's tick, a picker's date, the ticked boxes of a panel.
+QString faceOf(const QWidget *control);
 
 // `"label"不能为空！`, the label between two ASCII double quotes.
 QString quotedMissing(const QString &label);

@@ -73,6 +73,11 @@ void SectionPage::beforeLoad() {}
 
 void SectionPage::beforeSave() {}
 
+void SectionPage::checkBeforeLeaving()
+{
+    checkInput();
+}
+
 void SectionPage::afterPost() {}
 
 bool SectionPage::save()
@@ -104,7 +109,7 @@ void SectionPage::quit01Click()
 {
     runGuarded(this, [&] {
         if (m_checksOnLeave)
-            checkInput();
+            checkBeforeLeaving();
         if (confirmLeave(Messages::Texts::leaveQuestion()))
             accept();
     });

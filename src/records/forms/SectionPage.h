@@ -75,6 +75,9 @@ protected:
     virtual void beforeLoad();
     // Before the check of "存储".
     virtual void beforeSave();
+    // The check "退出" runs before it asks; the input check unless a page
+    // leaves some of it to the save.
+    virtual void checkBeforeLeaving();
     // After the row was posted, before "存储成功！"; what it throws is shown
     // as a database error, the row stays stored.
     virtual void afterPost();

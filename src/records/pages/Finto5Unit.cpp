@@ -37,12 +37,11 @@ void TFinto5::buildControls()
     // Digits only, so six characters are six bytes.
     edtdw_172 = new QLineEdit(this);
     edtdw_172->setObjectName(QStringLiteral("edtdw_172"));
-    edtdw_172->setMaxLength(6);
-    AcceptOnlyDigits(edtdw_172);
+    AcceptOnlyDigits(edtdw_172, false, 6);
     edtdw_173 = makeEdit(this, QStringLiteral("edtdw_173"), 20);
     edt_176 = new QLineEdit(this);
     edt_176->setObjectName(QStringLiteral("edt_176"));
-    edt_176->setMaxLength(10);
+    LimitTypedLength(edt_176, 10);
     for (QLineEdit *shortEdit : {edtdw_172, edt_176})
         shortEdit->setFixedWidth(90);
 

@@ -10,10 +10,11 @@
 #include "records/pages/PageControls.h"
 #include "records/pages/PersonRules.h"
 #include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/DigitInput.h"
 #include "records/widgets/NamedControls.h"
 
 #include <QComboBox>
-#include <QDateEdit>
+#include "records/widgets/DateEntry.h"
 #include <QGridLayout>
 #include <QLabel>
 #include <memory>
@@ -84,7 +85,7 @@ void TFinto8::buildControls()
 {
     edtry_187 = new QLineEdit(this);
     edtry_187->setObjectName(QStringLiteral("edtry_187"));
-    edtry_187->setMaxLength(10);
+    LimitTypedLength(edtry_187, 10);
     edtry_180 = MakeByteEdit(QStringLiteral("edtry_180"), 20, this);
     edtry_185 = MakeByteEdit(QStringLiteral("edtry_185"), 80, this);
     edtry_186 = MakeByteEdit(QStringLiteral("edtry_186"), 160, this);
@@ -92,11 +93,12 @@ void TFinto8::buildControls()
     cbry_183 = MakePickList(this, QStringLiteral("cbry_183"));
     cbry_184 = MakePickList(this, QStringLiteral("cbry_184"));
     cbry_188 = MakePickList(this, QStringLiteral("cbry_188"));
-    dtpry_182 = new QDateEdit(this);
+    dtpry_182 = new DateEntry(this);
     dtpry_182->setObjectName(QStringLiteral("dtpry_182"));
     dtpry_182->setDisplayFormat(QStringLiteral("yyyy.MM"));
     dtpry_182->setCalendarPopup(true);
-    dtpry_182->setDateRange(PersonBirth::earliest(), PersonBirth::latest(QDate::currentDate()));
+    dtpry_182->setAllowedRange(PersonBirth::earliest(), PersonBirth::latest(QDate::currentDate()),
+                               QStringLiteral("出生年月"));
 
     auto *grid = new QGridLayout;
     grid->setVerticalSpacing(10);
@@ -159,11 +161,13 @@ Binding TFinto8::birthBinding()
     b.load = [this, field](const DataSet &row) {
         const QString stored = row.asString(field).trimmed();
         if (stored.isEmpty()) {
-            dtpry_182->setDate(QDate::currentDate());
+            dtpry_182->showDate(QDate::currentDate());
             return;
         }
+        // A birth outside the span is shown as stored too: it changes only
+        // when the user changes it.
         if (const auto date = PersonBirth::dateOf(stored))
-            dtpry_182->setDate(*date);
+            dtpry_182->showDate(*date);
         else
             Messages::ShowWarning(this, stored + QStringLiteral("不是正确的出生年月格式！"));
     };
@@ -218,7 +222,7 @@ void TFinto8::presetForAdd()
     setIndexIfThere(cbry_183, 3);
     setIndexIfThere(cbry_184, 2);
     setIndexIfThere(cbry_188, 1);
-    dtpry_182->setDate(PersonBirth::defaultFor(QDate::currentDate()));
+    dtpry_182->showDate(PersonBirth::defaultFor(QDate::currentDate()));
     const DataSet &record = context().recordHost().currentRecord();
     edtry_185->setText(record.isOpen() && !record.isEmpty() ? record.asString(QStringLiteral("item_9"))
                                                             : QString());

@@ -3,7 +3,7 @@
 
 class ByteLimitedEdit;
 class QComboBox;
-class QDateEdit;
+class DateEntry;
 class QLineEdit;
 
 // A technical title in a pick list of "code  text" items, stored and found
@@ -23,7 +23,7 @@ public:
     QLineEdit *edtry_187 = nullptr;        // 序号
     ByteLimitedEdit *edtry_180 = nullptr;  // 姓名
     QComboBox *cbry_181 = nullptr;         // 性别
-    QDateEdit *dtpry_182 = nullptr;        // 出生年月
+    DateEntry *dtpry_182 = nullptr;        // 出生年月
     QComboBox *cbry_183 = nullptr;         // 技术职称
     QComboBox *cbry_184 = nullptr;         // 文化程度
     QComboBox *cbry_188 = nullptr;         // 是否留学归国

@@ -94,9 +94,8 @@ QLineEdit *digitEdit(const QString &name, int maxLength, QWidget *parent)
 {
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(name);
-    edit->setMaxLength(maxLength);
     edit->setFixedWidth(maxLength == 4 ? 44 : 28);
-    AcceptOnlyDigits(edit);
+    AcceptOnlyDigits(edit, false, maxLength);
     return edit;
 }
 
@@ -200,10 +199,10 @@ QWidget *TFpage1::buildFields()
     // Their fields' widths come with the bindings when the page is wired.
     Edt_120 = byteEdit(QStringLiteral("Edt_120"), 0, box);
     Edt_128 = byteEdit(QStringLiteral("Edt_128"), 0, box);
-    DTP_121 = new QDateEdit(box);
+    DTP_121 = new DateEntry(box);
     DTP_121->setObjectName(QStringLiteral("DTP_121"));
     DTP_121->setDisplayFormat(QStringLiteral("yyyy.MM.dd"));
-    SetPickerRange(DTP_121, QDate(1949, 1, 1), QDate(2051, 12, 31));
+    SetPickerRange(DTP_121, QStringLiteral("登记日期"), QDate(1949, 1, 1), QDate(2051, 12, 31));
     DTP_121->setCalendarPopup(true);
     edt_8_y_s = digitEdit(QStringLiteral("edt_8_y_s"), 4, box);
     edt_8_m_s = digitEdit(QStringLiteral("edt_8_m_s"), 2, box);
@@ -419,7 +418,7 @@ Binding TFpage1::registrationDate()
                 Messages::ShowWarning(this, QLatin1Char('\'') + text + QLatin1Char('\'')
                                                 + Messages::Texts::badTimeReplaced());
         }
-        DTP_121->setDate(date);
+        DTP_121->showDate(date);
     };
     b.value = [this] { return QVariant(DTP_121->date()); };
     b.same = [this, field](const DataSet &record) {

@@ -5,7 +5,7 @@ class ByteLimitedEdit;
 class DropDownCombo;
 class GbkMemo;
 class QComboBox;
-class QDateEdit;
+class DateEntry;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -23,7 +23,7 @@ public:
 
     ByteLimitedEdit *Edt_120 = nullptr;
     ByteLimitedEdit *Edt_128 = nullptr;
-    QDateEdit *DTP_121 = nullptr;
+    DateEntry *DTP_121 = nullptr;
     QLineEdit *edt_8_y_s = nullptr;
     QLineEdit *edt_8_m_s = nullptr;
     QLineEdit *edt_8_y_e = nullptr;

@@ -53,13 +53,14 @@ const OptionText ExtensionForms[] = {
     {"4", "合作开发"}, {"5", "技术服务"}, {"9", "其他"},
 };
 
-// Counts and amounts: digits only; a text that is no number is reported and
-// becomes "0".
-MoneyEdit *amountEdit(const QString &name, int maxLength, QWidget *parent)
+// Counts take digits only; amounts in 万元 hold decimals, typed with their
+// point as on page 3. A text that is no number is reported and becomes "0".
+MoneyEdit *amountEdit(const QString &name, int maxLength, QWidget *parent, bool decimals = false)
 {
     auto *edit = new MoneyEdit(parent);
     edit->setObjectName(name);
-    edit->setMaxLength(maxLength);
+    edit->setAllowPoint(decimals);
+    edit->setMaxTypedLength(maxLength);
     edit->setMinimumWidth(60);
     return edit;
 }
@@ -250,12 +251,12 @@ QWidget *TFpage2::buildEconomy()
 {
     auto *box = new QGroupBox(QStringLiteral("经济效益"), this);
     Edt_45 = amountEdit(QStringLiteral("Edt_45"), 16, box);
-    Edt_150 = amountEdit(QStringLiteral("Edt_150"), 5, box);
-    Edt_162 = amountEdit(QStringLiteral("Edt_162"), 5, box);
-    Edt_151_1 = amountEdit(QStringLiteral("Edt_151_1"), 7, box);
-    Edt_152_1 = amountEdit(QStringLiteral("Edt_152_1"), 7, box);
-    Edt_153 = amountEdit(QStringLiteral("Edt_153"), 7, box);
-    Edt_154 = amountEdit(QStringLiteral("Edt_154"), 7, box);
+    Edt_150 = amountEdit(QStringLiteral("Edt_150"), 5, box, true);
+    Edt_162 = amountEdit(QStringLiteral("Edt_162"), 5, box, true);
+    Edt_151_1 = amountEdit(QStringLiteral("Edt_151_1"), 7, box, true);
+    Edt_152_1 = amountEdit(QStringLiteral("Edt_152_1"), 7, box, true);
+    Edt_153 = amountEdit(QStringLiteral("Edt_153"), 7, box, true);
+    Edt_154 = amountEdit(QStringLiteral("Edt_154"), 7, box, true);
     cb_46 = MakePickList(box, QStringLiteral("cb_46"));
     cb_47 = MakePickList(box, QStringLiteral("cb_47"));
 
@@ -294,7 +295,7 @@ void TFpage2::declareBindings()
                                                                        : reasonCodes();
     };
     const auto noReason = reasons.blank;
-    bind(reasons.checkedBy([this, noReason]() -> QString {
+    bind(reasons.follows(CB_32).checkedBy([this, noReason]() -> QString {
         if (ApplicationStatus::needsReason(CB_32->currentText()) && noReason())
             return reasonMessage();
         return {};
@@ -321,15 +322,16 @@ void TFpage2::declareBindings()
         return ApplicationStatus::storesNoReason(CB_32->currentText()) ? QVariant(QString())
                                                                        : detailCode();
     };
-    bind(details);
+    bind(details.follows(CB_32));
     bind(patentCount(QStringLiteral("item_51_2"), edt_51_2));
     bind(patentCount(QStringLiteral("item_51_3"), edt_51_3));
     bind(patentDerived(QStringLiteral("item_51_1"), edt_51_1));
     bind(patentDerived(QStringLiteral("patent_ty"), patent_ty));
     // Shown with "软件著作权", not by the category.
-    for (Binding software : {text(QStringLiteral("item_52"), Edt_52), text(QStringLiteral("item_53"), Edt_53)}) {
+    for (auto [field, edit] : {std::pair{QStringLiteral("item_52"), Edt_52}, std::pair{QStringLiteral("item_53"), Edt_53}}) {
+        Binding software = text(field, edit);
         software.widgets.clear();
-        bind(software);
+        bind(software.follows(edit));
     }
     bind(money(QStringLiteral("item_45"), Edt_45));
     bind(money(QStringLiteral("item_150"), Edt_150));
@@ -344,12 +346,15 @@ void TFpage2::declareBindings()
     bind(pick(QStringLiteral("item_47"), cb_47, dictionary(QStringLiteral("item_47"), true), 2));
 }
 
-// A count of the patents list: stored empty while "专利" is not ticked, so
-// that no stale number outlives the patents.
+// A count of the patents list: shown and stored as the record's patents
+// have it (never a stored number that the patents contradict), and stored
+// empty while "专利" is not ticked, so that no stale number outlives the
+// patents. Loading the forms' boxes counts the patents.
 Binding TFpage2::patentCount(const QString &field, MoneyEdit *edit)
 {
     Binding b = money(field, edit);
     b.widgets.clear();  // shown with "专利"
+    b.load = {};
     b.value = [this, edit] { return cb_51_1->isChecked() ? edit->storedValue() : QVariant(); };
     return b;
 }
@@ -368,15 +373,25 @@ Binding TFpage2::patentDerived(const QString &field, QLineEdit *edit)
 
 // ---- loading and the rules of the page -----------------------------------------------
 
+// Whatever goes wrong while the page is filled is told in the loader's words
+// (the error's text, then its help context, 0 for every error here), and
+// the page stays closed.
 bool TFpage2::loadForShowing()
 {
+    QString error;
     try {
         loadFromRecord();
         return true;
+    } catch (const Abort &) {
+        return false;  // its warning has been shown
     } catch (const DbError &e) {
-        Messages::ShowWarning(this, QStringLiteral("读入数据时出错:") + e.message() + QStringLiteral("0"));
-        return false;
+        error = e.message();
+    } catch (const std::exception &e) {
+        error = QString::fromLocal8Bit(e.what());
+    } catch (...) {
     }
+    Messages::ShowWarning(this, QStringLiteral("读入数据时出错:") + error + QStringLiteral("0"));
+    return false;
 }
 
 void TFpage2::afterLoad(const DataSet &)

@@ -23,6 +23,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -54,7 +55,7 @@ MoneyEdit *moneyEdit(const QString &name, const QString &warningPrefix, QWidget 
     auto *edit = new MoneyEdit(parent);
     edit->setObjectName(name);
     edit->setAllowPoint(true);
-    edit->setMaxLength(7);
+    edit->setMaxTypedLength(7);
     edit->setWarningPrefix(warningPrefix);
     edit->setMinimumWidth(70);
     return edit;
@@ -260,7 +261,7 @@ QWidget *TFpage3::buildEvaluation()
     date34 = new ClearableDate(box);
     date34->setPartNames(QStringLiteral("DTP_34"), QStringLiteral("CheckBox_34"),
                          QStringLiteral("edt_34"));
-    date34->picker()->setMinimumDate(EarliestEvaluation);
+    SetPickerRange(date34->picker(), QStringLiteral("评价日期"), EarliestEvaluation);
     edt_22 = MakeByteEdit(QStringLiteral("edt_22"), 30, box);
 
     auto *forms = new QHBoxLayout;
@@ -320,9 +321,7 @@ void TFpage3::declareBindings()
                  Edt_127_1, QStringLiteral("“课题来源”为“国家计划”的项目，“课题立项名称”不能为空！"))));
     bind(money(QStringLiteral("item_142"), Edt_142));
     bind(money(QStringLiteral("item_149"), Edt_149).checkedBy([this]() -> QString {
-        if (Funding::sumTooLong(Edt_142->text()) || Funding::sumTooLong(Edt_149->text()))
-            return QStringLiteral("经费最大长度不超得过7位！");
-        return {};
+        return totalTooLong() ? QStringLiteral("经费最大长度不超得过7位！") : QString();
     }));
 
     bind(options(QStringLiteral("item_140"), Pl_140, 1, QStringLiteral("国家计划")));
@@ -351,6 +350,7 @@ Binding TFpage3::subclass()
     auto sourceCode = std::make_shared<QString>();
     Binding b = pick(field, CB_41, [this, sourceCode](QComboBox *) { fillSubclasses(*sourceCode); }, 2);
     b.widgets.clear();  // shown and hidden by the source, not by the category
+    b.follows(CB_41);
     b.same = {};
     const auto loadPick = b.load;
     b.load = [this, field, sourceCode, loadPick](const DataSet &record) {
@@ -367,6 +367,28 @@ Binding TFpage3::subclass()
         CB_41->show();
     };
     return b;
+}
+
+// The totals are computed: a stored total is kept as it is, and only a sum
+// of amounts the user changed must fit the form's seven places. Leaving is
+// never refused for a total; a changed page asks, and its save checks.
+bool TFpage3::totalTooLong() const
+{
+    if (m_leaving)
+        return false;
+    for (const auto &[field, edit] : {std::pair{QStringLiteral("item_142"), Edt_142},
+                                      std::pair{QStringLiteral("item_149"), Edt_149}}) {
+        if (Funding::sumTooLong(edit->text()) && !showsAsLoaded(field))
+            return true;
+    }
+    return false;
+}
+
+void TFpage3::checkBeforeLeaving()
+{
+    m_leaving = true;
+    const auto done = qScopeGuard([this] { m_leaving = false; });
+    checkInput();
 }
 
 void TFpage3::beforeLoad()
@@ -397,7 +419,9 @@ void TFpage3::sourceToggled(QAbstractButton *source)
         return;
     UncheckOtherCheckBoxes(Pl_126, source->objectName(), {NationalPlanBox});
     CB_41->show();
-    Lb_41->setText(QStringLiteral("“") + source->text() + QStringLiteral("”的下属分类"));
+    // The national plan's box has no caption of its own: its label names it.
+    const QString caption = source == cb_126_01 ? QStringLiteral("国家计划") : source->text();
+    Lb_41->setText(QStringLiteral("“") + caption + QStringLiteral("”的下属分类"));
     runGuarded(this, [&] { fillSubclasses(OptionCode(source, 2)); });
 }
 

@@ -61,6 +61,7 @@ public slots:
 protected:
     void beforeLoad() override;
     void afterLoad(const DataSet &record) override;
+    void checkBeforeLeaving() override;
 
 private:
     QWidget *buildSource();
@@ -76,6 +77,10 @@ private:
     void localPartChanged();
     void totalPartChanged();
 
+    // A total too long for its form, made by what the user changed.
+    bool totalTooLong() const;
+
     bool m_loading = false;
+    bool m_leaving = false;
     bool m_nationalPlanMarked = false;
 };

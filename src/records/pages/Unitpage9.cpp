@@ -53,7 +53,7 @@ QWidget *TFpage9::buildFields()
     date302 = new ClearableDate(box);
     date302->setPartNames(QStringLiteral("DTP_302"), QStringLiteral("CheckBox_302"),
                           QStringLiteral("EDT_302"));
-    date302->picker()->setMinimumDate(EarliestEvaluation);
+    SetPickerRange(date302->picker(), QStringLiteral("评价日期"), EarliestEvaluation);
 
     auto *row = new QHBoxLayout(box);
     row->setContentsMargins(0, 0, 0, 0);

@@ -7,6 +7,7 @@
 #include "records/forms/DictionaryService.h"
 #include "records/unit/UnitProfile.h"
 #include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/DigitInput.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -61,7 +62,7 @@ QLineEdit *makeShortEdit(QWidget *parent, const QString &name, int maxLength)
 {
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(name);
-    edit->setMaxLength(maxLength);
+    LimitTypedLength(edit, maxLength);
     edit->setFixedWidth(maxLength * 12 + 12);
     return edit;
 }

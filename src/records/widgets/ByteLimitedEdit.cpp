@@ -6,7 +6,9 @@
 #include <QValidator>
 
 // QLineEdit runs its validator on every change, setText included, and takes
-// over the text the validator hands back: the place to keep the limit.
+// over the text the validator hands back: the place to keep the limit. A
+// change the user made is the one that leaves the edit modified; setText
+// clears that mark before the validator runs.
 class ByteLimitedEdit::Validator : public QValidator
 {
 public:
@@ -14,6 +16,8 @@ public:
 
     State validate(QString &input, int &pos) const override
     {
+        if (!m_edit->isModified())
+            return Acceptable;
         const int limit = m_edit->m_maxBytes;
         if ((limit <= 0 || GbkText::byteLength(input) <= limit) && GbkText::canHold(input))
             return Acceptable;
@@ -40,8 +44,6 @@ ByteLimitedEdit::ByteLimitedEdit(int maxBytes, QWidget *parent)
 void ByteLimitedEdit::setMaxBytes(int maxBytes)
 {
     m_maxBytes = maxBytes;
-    if (maxBytes > 0 && GbkText::byteLength(text()) > maxBytes)
-        setText(GbkText::cutToBytes(text(), maxBytes));
 }
 
 int ByteLimitedEdit::maxBytes() const

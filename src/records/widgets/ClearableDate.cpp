@@ -11,24 +11,24 @@ namespace {
 const QString DotFormat = QStringLiteral("yyyy.MM.dd");
 }
 
-void SetPickerRange(QDateEdit *picker, const QDate &from, const QDate &to)
+void SetPickerRange(DateEntry *picker, const QString &label, const QDate &from, const QDate &to)
 {
-    picker->setDateRange(from, to);
+    picker->setAllowedRange(from, to, label);
 }
 
-bool PickerCanShow(const QDateEdit *picker, const QDate &date)
+bool PickerCanShow(const DateEntry *picker, const QDate &date)
 {
-    return date.isValid() && date >= picker->minimumDate() && date <= picker->maximumDate();
+    return picker->isAllowed(date);
 }
 
 ClearableDate::ClearableDate(QWidget *parent)
     : QWidget(parent),
-      m_picker(new QDateEdit(QDate::currentDate(), this)),
+      m_picker(new DateEntry(this)),
       m_clearBox(new QCheckBox(QStringLiteral("清空"), this)),
       m_emptyField(new QLineEdit(this))
 {
     m_picker->setDisplayFormat(DotFormat);
-    SetPickerRange(m_picker);
+    SetPickerRange(m_picker, QStringLiteral("日期"));
     m_picker->setCalendarPopup(true);
     m_emptyField->setReadOnly(true);
     m_emptyField->installEventFilter(this);
@@ -57,7 +57,7 @@ void ClearableDate::setPartNames(const QString &picker, const QString &clearBox,
     m_emptyField->setObjectName(emptyField);
 }
 
-QDateEdit *ClearableDate::picker() const { return m_picker; }
+DateEntry *ClearableDate::picker() const { return m_picker; }
 QCheckBox *ClearableDate::clearBox() const { return m_clearBox; }
 QLineEdit *ClearableDate::emptyField() const { return m_emptyField; }
 
@@ -79,7 +79,7 @@ QDate ClearableDate::date() const
 
 void ClearableDate::setDate(const QDate &date)
 {
-    m_picker->setDate(date);
+    m_picker->showDate(date);
 }
 
 QString ClearableDate::dotText() const
@@ -102,12 +102,12 @@ bool ClearableDate::setDotText(const QString &stored)
                      text.mid(8, 2).toInt(&okDay));
     if (!okYear || !okMonth || !okDay || !PickerCanShow(m_picker, date)) {
         m_kept = text;
-        m_picker->setDate(QDate::currentDate());
+        m_picker->showDate(QDate::currentDate());
         setCleared(true);
         m_emptyField->setText(text);
         return false;
     }
-    m_picker->setDate(date);
+    m_picker->showDate(date);
     return true;
 }
 

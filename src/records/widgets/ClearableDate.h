@@ -1,17 +1,19 @@
 #pragma once
+#include "records/widgets/DateEntry.h"
+
 #include <QDate>
 #include <QWidget>
 
 class QCheckBox;
-class QDateEdit;
 class QLineEdit;
 
-// The span of every date picker: any date a record can sensibly hold, so that
-// showing a stored date never moves it to the nearest end of the span.
-void SetPickerRange(QDateEdit *picker, const QDate &from = QDate(1900, 1, 1),
+// The span of dates a user may enter in a picker (by default any date a
+// record can sensibly hold), named by `label` in the message that refuses
+// a date outside it.
+void SetPickerRange(DateEntry *picker, const QString &label, const QDate &from = QDate(1900, 1, 1),
                     const QDate &to = QDate(2099, 12, 31));
-// False for an invalid date and for one the picker would move.
-bool PickerCanShow(const QDateEdit *picker, const QDate &date);
+// False for an invalid date and for one outside the picker's span.
+bool PickerCanShow(const DateEntry *picker, const QDate &date);
 
 // A date that may be empty, stored as "yyyy.mm.dd" text: a date picker
 // (shown "yyyy.MM.dd", SetPickerRange) with a box "清空" beside it.
@@ -27,7 +29,7 @@ public:
     // under the names of the form (e.g. "DTP_34", "CheckBox_34", "edt_34").
     void setPartNames(const QString &picker, const QString &clearBox, const QString &emptyField);
 
-    QDateEdit *picker() const;
+    DateEntry *picker() const;
     QCheckBox *clearBox() const;
     QLineEdit *emptyField() const;
 
@@ -58,7 +60,7 @@ protected:
 private:
     void showCleared(bool cleared);
     void dropKeptText();
-    QDateEdit *m_picker;
+    DateEntry *m_picker;
     QCheckBox *m_clearBox;
     QLineEdit *m_emptyField;
     QString m_kept;

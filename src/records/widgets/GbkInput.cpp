@@ -66,14 +66,9 @@ Fitted fit(const QString &previous, const QString &proposed, int maxBytes)
                                         &result.refused);
     if (maxBytes > 0) {
         const int room = maxBytes - GbkText::byteLength(head) - GbkText::byteLength(tail);
-        if (room < 0) {
-            // Even the unchanged parts are too long (a text set by code):
-            // keep the beginning.
-            result.text = GbkText::cutToBytes(head + middle + tail, maxBytes);
-            result.cursor = result.text.size();
-            return result;
-        }
-        middle = GbkText::cutToBytes(middle, room);
+        // The unchanged parts may be longer than the limit (a stored text):
+        // they stay, and nothing is added to them.
+        middle = room > 0 ? GbkText::cutToBytes(middle, room) : QString();
     }
     result.text = head + middle + tail;
     result.cursor = head.size() + middle.size();

@@ -17,7 +17,8 @@ struct Fitted
 // The text an edit holding `previous` keeps when a change proposes
 // `proposed`: the changed middle part (what was typed, pasted or set) loses
 // the characters GBK cannot hold and is cut on a character boundary so that
-// the whole fits maxBytes (0: no limit). The unchanged beginning and end stay.
+// the whole fits maxBytes (0: no limit). The unchanged beginning and end stay,
+// even when they alone are longer than maxBytes.
 Fitted fit(const QString &previous, const QString &proposed, int maxBytes);
 
 // The text without the characters GBK cannot hold; those go to *refused.

@@ -14,7 +14,13 @@ MoneyEdit::MoneyEdit(QWidget *parent) : QLineEdit(parent)
 void MoneyEdit::setAllowPoint(bool allow)
 {
     m_allowPoint = allow;
-    AcceptOnlyDigits(this, allow);
+    AcceptOnlyDigits(this, allow, m_maxTyped);
+}
+
+void MoneyEdit::setMaxTypedLength(int length)
+{
+    m_maxTyped = length;
+    AcceptOnlyDigits(this, m_allowPoint, length);
 }
 
 bool MoneyEdit::allowPoint() const
@@ -52,6 +58,10 @@ bool MoneyEdit::isUnfinishedNumber(const QString &trimmed)
 
 void MoneyEdit::checkNumber(bool leaving)
 {
+    // The focus that a warning's box takes is no leaving: one entry, one
+    // warning.
+    if (leaving && Messages::boxShowing())
+        return;
     const QString trimmed = text().trimmed();
     double value = 0;
     const bool wrong = !trimmed.isEmpty() && !ValueText::parseNumber(trimmed, &value)
