@@ -28,12 +28,9 @@ TFormDuoyu::TFormDuoyu(QWidget *parent)
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     StyleListGrid(DBGrid1, true);
     layout->addWidget(DBGrid1, 1);
-    auto *buttons = new QHBoxLayout;
     Button1 = MakeButton(this, QStringLiteral("Button1"), QStringLiteral("删除"));
     Button2 = MakeButton(this, QStringLiteral("Button2"), QStringLiteral("退出"));
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({Button1, Button2}, -1, false));
     connect(Button1, &QPushButton::clicked, this, &TFormDuoyu::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::close);
 }

@@ -31,12 +31,9 @@ Tformformat::Tformformat(QWidget *parent)
     edt_4->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,4}")), edt_4));
     row->addWidget(edt_4);
     layout->addLayout(row);
-    auto *buttons = new QHBoxLayout;
     btnsave = MakeButton(this, QStringLiteral("btnsave"), QStringLiteral("保存"));
     btnexit = MakeButton(this, QStringLiteral("btnexit"), QStringLiteral("退出"));
-    buttons->addWidget(btnsave);
-    buttons->addWidget(btnexit);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({btnsave, btnexit}, -1, false));
     connect(btnsave, &QPushButton::clicked, this, &Tformformat::btnsaveClick);
     connect(btnexit, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -543,12 +543,7 @@ bool ChildListDialog::appendsRow(const DataSet &) const
 
 void ChildListDialog::layOutWithButtons(QLayout *fields, const QMargins &margins)
 {
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addSpacing(30);
-    buttons->addWidget(Button2);
-    buttons->addStretch(1);
+    QHBoxLayout *buttons = ButtonRow({Button1, Button2}, 30);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(margins);
     layout->addLayout(fields);

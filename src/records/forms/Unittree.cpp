@@ -2,6 +2,7 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
+#include "records/widgets/NamedControls.h"
 #include "records/widgets/Abort.h"
 #include "records/data/UnitDM.h"
 #include "records/widgets/DropDownCombo.h"
@@ -152,11 +153,7 @@ TFormTree::TFormTree(QWidget *parent)
     Button1->setAutoDefault(false);
     Button2->setAutoDefault(false);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    buttons->addStretch();
+    QHBoxLayout *buttons = ButtonRow({Button1, Button2});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(TreeView1, 1);
     layout->addLayout(buttons);

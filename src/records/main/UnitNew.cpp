@@ -2,6 +2,7 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
+#include "records/widgets/NamedControls.h"
 #include "records/widgets/Abort.h"
 #include "records/data/AchievementList.h"
 #include "records/forms/EntryRoutines.h"
@@ -150,12 +151,7 @@ void TFormNew::buildControls()
     grid->addWidget(formLabel(QStringLiteral("成果第一完成单位名称"), true, this), 3, 0);
     grid->addWidget(edt_9, 3, 1);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addSpacing(24);
-    buttons->addWidget(Button2);
-    buttons->addStretch(1);
+    QHBoxLayout *buttons = ButtonRow({Button1, Button2}, 24);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(18, 16, 18, 14);

@@ -1,6 +1,7 @@
 #include "UnitMemoEditor.h"
 
 #include "engine/DataSet.h"
+#include "records/widgets/NamedControls.h"
 #include "records/widgets/Abort.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/data/UnitDM.h"
@@ -31,11 +32,7 @@ UnitMemoEditor::UnitMemoEditor(const QString &objectName, const QString &caption
     connect(Button1, &QPushButton::clicked, this, &UnitMemoEditor::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &UnitMemoEditor::Button2Click);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
-    buttons->addStretch(1);
+    QHBoxLayout *buttons = ButtonRow({Button1, Button2});
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Memo1, 1);
     layout->addLayout(buttons);

@@ -24,12 +24,7 @@ Tdw_Form::Tdw_Form(QWidget *parent)
     connect(Button1, &QPushButton::clicked, this, &Tdw_Form::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &Tdw_Form::Button2Click);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Button1);
-    buttons->addSpacing(30);
-    buttons->addWidget(Button2);
-    buttons->addStretch(1);
+    QHBoxLayout *buttons = ButtonRow({Button1, Button2}, 30);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(20, 16, 20, 14);
     layout->addWidget(fields);

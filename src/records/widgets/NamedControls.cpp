@@ -1,6 +1,7 @@
 #include "NamedControls.h"
 
 #include <QComboBox>
+#include <QHBoxLayout>
 #include <QPushButton>
 
 QPushButton *MakeButton(QWidget *parent, const QString &name, const QString &caption, int minWidth)
@@ -28,4 +29,19 @@ QComboBox *MakePickList(QWidget *parent, const QString &name)
     combo->setObjectName(name);
     combo->setEditable(false);
     return combo;
+}
+
+QHBoxLayout *ButtonRow(const QList<QPushButton *> &buttons, int gap, bool centred)
+{
+    auto *row = new QHBoxLayout;
+    if (centred)
+        row->addStretch(1);
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        if (i > 0 && gap >= 0)
+            row->addSpacing(gap);
+        row->addWidget(buttons.at(i));
+    }
+    if (centred)
+        row->addStretch(1);
+    return row;
 }

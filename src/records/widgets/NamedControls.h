@@ -1,7 +1,9 @@
 #pragma once
+#include <QList>
 #include <QString>
 
 class QComboBox;
+class QHBoxLayout;
 class QPushButton;
 class QWidget;
 
@@ -18,3 +20,7 @@ QPushButton *MakeButton(QWidget *parent, const QString &name, const QString &cap
 void PadCaption(QPushButton *button);
 // A pick list: chosen from, never typed into.
 QComboBox *MakePickList(QWidget *parent, const QString &name);
+// The row of a dialog's command buttons, in the order given: centred with
+// `gap` pixels between them (-1: the style's spacing), or, not centred,
+// sharing the whole row.
+QHBoxLayout *ButtonRow(const QList<QPushButton *> &buttons, int gap = -1, bool centred = true);
