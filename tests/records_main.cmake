@@ -4,6 +4,8 @@ dravik_test(tst_datamodule tst_datamodule.cpp LIBS app engine tablesource)
 dravik_test(tst_mainwindow tst_mainwindow.cpp LIBS app engine tablesource)
 # Runs real copies of the program.
 add_dependencies(tst_mainwindow dravik datadist)
+# The completeness lock on every road through the real main window.
+dravik_test(tst_listlock tst_listlock.cpp LIBS app engine tablesource)
 # The query panel of the main window; the classification chooser is modal.
 dravik_test(tst_querybuilder tst_querybuilder.cpp LIBS app engine tablesource)
 set_tests_properties(tst_querybuilder PROPERTIES

@@ -194,6 +194,41 @@ private slots:
         QVERIFY(again.tblzdxx1->isOpen());
     }
 
+    // The user reads which file is wrong and what is wrong with it, never
+    // the statement that would have read it.
+    void aTableThatCannotBeOpenedIsNamedInPlainWords_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<bool>("missing");
+        QTest::newRow("unit missing") << u"unit.dbf"_s << true;
+        QTest::newRow("checkup missing") << u"checkup.dbf"_s << true;
+        QTest::newRow("kjcg not a table") << u"kjcg.dbf"_s << false;
+        QTest::newRow("dwqk not a table") << u"dwqk.dbf"_s << false;
+    }
+
+    void aTableThatCannotBeOpenedIsNamedInPlainWords()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(bool, missing);
+        if (missing) {
+            QVERIFY(QFile::remove(file(fileName)));
+        } else {
+            QFile garbage(file(fileName));
+            QVERIFY(garbage.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            garbage.write("not a table");
+        }
+        QString message;
+        try {
+            TDM dm(dataPath(), Messages::ShowErrorBox);
+        } catch (const DbError &e) {
+            message = e.message();
+        }
+        QVERIFY2(message.contains(fileName, Qt::CaseInsensitive), qPrintable(message));
+        QVERIFY2(message.contains(missing ? u"不存在"_s : u"已损坏"_s), qPrintable(message));
+        for (const QString &internal : {u"select"_s, u"__recno__"_s, u"SQL"_s})
+            QVERIFY2(!message.contains(internal, Qt::CaseInsensitive), qPrintable(message));
+    }
+
     void aFailedPackIsReportedAndTheStartGoesOn()
     {
         // A staging table that is not opened at creation, damaged.

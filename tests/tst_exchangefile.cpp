@@ -548,6 +548,13 @@ private slots:
         error = errorOf([&] { LoadExchangeFile(*memo, path("OPEN.TXT")); });
         QVERIFY2(error.contains("OPEN.TXT") && error.contains("第 1 行：这条记录超过了"), qPrintable(error));
         QCOMPARE(allTexts(*memo), QList<QStringList>{});
+
+        // The writer never makes what the reader refuses.
+        auto source = smallTable("huge.dbf", 'M');
+        addRow(*source, {{"A", "1"}, {"B", QString(9 << 20, 'a')}, {"C", "x"}});
+        error = errorOf([&] { WriteExchangeFile(*source, path("HUGE.TXT")); });
+        QVERIFY2(error.contains("HUGE.TXT") && error.contains("超过了"), qPrintable(error));
+        QVERIFY(!QFile::exists(path("HUGE.TXT")));
     }
 
     // A control character in a value is refused by name, not stored cut at

@@ -2,6 +2,7 @@
 // year, the section marks and the lock, the delete, the first-run state and
 // the close question; and the start-up's windows and single-instance lock.
 #include "records/widgets/AppInfo.h"
+#include "records/data/Numbering.h"
 #include "engine/DbError.h"
 #include "records/main/StartUp.h"
 #include "records/main/DataFolderLock.h"
@@ -227,6 +228,9 @@ private slots:
         // A person of another region does not count for this record.
         addPerson(db(), u"2006000002"_s, u"X01"_s, u"李四"_s);
         form()->prepareFilters();
+        // The marks count the persons without filtering the persons table,
+        // which other windows read.
+        const QString personsFilter = f.dm()->TblCgwcr->filter();
 
         selectRow(0);
         QVERIFY(f.notDone().isEmpty());
@@ -253,6 +257,7 @@ private slots:
         form()->MarkIncompletePages();
         QVERIFY(form()->CheckPagesDone());
         verifyLocked(false);
+        QCOMPARE(f.dm()->TblCgwcr->filter(), personsFilter);
 
         // Category 2 asks other fields and never page 2.
         addAchievement(db(), u"2006000004"_s, u"2"_s, u"软"_s, Region, {otherField, page2Field});
@@ -308,6 +313,8 @@ private slots:
         // The lock now speaks for the record shown, which has no person.
         QCOMPARE(f.notDone(), QStringList{"btn_page08"});
         verifyLocked(true);
+        for (const Table *children : {f.dm()->TblCgwcdw, f.dm()->tblzlqk, f.dm()->Tbljdwyhmd, f.dm()->TblCgwcr})
+            QVERIFY2(!children->filtered(), qPrintable(children->filter()));
     }
 
     void deletingTheLastRowsKeepsTheFirstCurrent()
@@ -324,8 +331,10 @@ private slots:
         QCOMPARE(list().recordCount(), 0);
         QVERIFY(f.notDone().isEmpty());
         verifyLocked(false);
-        // The year list is not refilled by a delete; an empty list asks nothing.
-        QCOMPARE(form()->cbYear->currentText(), u"2006"_s);
+        // The year left with its last record; an empty list asks nothing.
+        QCOMPARE(form()->cbYear->count(), 1);
+        QCOMPARE(form()->cbYear->itemText(0), QString::number(QDate::currentDate().year()));
+        QCOMPARE(form()->cbYear->currentIndex(), -1);
         form()->Button4Click();
         QCOMPARE(m_log.boxes.size(), 2);
     }
@@ -367,7 +376,8 @@ private slots:
     {
         if (!FileSizeLimit::supported())
             QSKIP("no file size limit on this system");
-        const QString target = u"2006000001"_s;
+        // The largest number of the year: the next new record would take it.
+        const QString target = u"2006000003"_s;
         addAchievement(db(), target, u"1"_s, u"甲"_s);
         addAchievement(db(), u"2006000002"_s, u"1"_s, u"乙"_s);
         // Persons of the other record put the target's person far into its file.
@@ -387,6 +397,8 @@ private slots:
         QCOMPARE(listColumn(u"NO"_s), QStringList{"1"});
         QCOMPARE(current(u"ITEM_3"_s), u"乙"_s);
         QVERIFY(f.notDone().isEmpty());
+        // The persons left behind are never inherited by a new record.
+        QCOMPARE(Numbering::nextNumber(db(), u"2006"_s), u"2006000004"_s);
     }
 
     void firstRunDisablesTheCommands()
@@ -482,7 +494,12 @@ private slots:
     void theApplicationIsSetUpInChinese()
     {
         StartUp::setUpApplication(*qApp);
-        QCOMPARE(QGuiApplication::applicationDisplayName(), AppInfo::applicationTitle());
+        // Each window's caption is its whole title: the desktop knows the
+        // program by its name and desktop file, and no display name is
+        // appended to every caption.
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+        QCOMPARE(QCoreApplication::applicationName(), AppInfo::productName());
+        QCOMPARE(QGuiApplication::desktopFileName(), u"dravik"_s);
         QCOMPARE(QLocale().language(), QLocale::Chinese);
         QMessageBox box(QMessageBox::Question, u"请注意！"_s, u"记录已经更改,是否保存？"_s,
                         QMessageBox::Yes | QMessageBox::No);

@@ -139,6 +139,24 @@ private slots:
         QCOMPARE(Numbering::nextNumber(db(), u"2024"_s), u"2024000010"_s);
     }
 
+    // A delete that failed half way leaves child rows under a number that
+    // kjcg no longer holds: a new record never receives that number, and
+    // the list place of a new record counts only its own list.
+    void numbersOfLeftChildRowsAreNotHandedOut()
+    {
+        addRecord(u"2023000007"_s, u"seven"_s);
+        addChildren(db(), u"2023000009"_s, Region);
+        appendRow(db(), u"cgwcr.DBF"_s, {{u"ITEM_4"_s, u"2023000011"_s}, {u"ITEM_DQDM"_s, u"X01"_s}});
+        QCOMPARE(Numbering::nextNumber(db(), u"2023"_s), u"2023000012"_s);
+        const RecordKey stored = Numbering::storeNewRecord(db(), items(0, "2023", "新"), 1);
+        QCOMPARE(stored.item4, u"2023000012"_s);
+        QCOMPARE(Numbering::nextNumber(db(), u"2024"_s), u"2024000001"_s);
+
+        QCOMPARE(Numbering::newListPlace(db(), 0, u"2023"_s), 3);
+        QCOMPARE(Numbering::newListPlace(db(), 1, u"2023"_s), 1);
+        QCOMPARE(Numbering::newListPlace(db(), 0, u"2022"_s), 1);
+    }
+
     void serialsOfAYearRunOut()
     {
         addRecord(u"2023999999"_s, u"last"_s);

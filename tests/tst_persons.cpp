@@ -406,8 +406,10 @@ private slots:
         QCOMPARE(rows.recordCount(), 4);
     }
 
-    // The second list over the person table: numbered in table order and
-    // study abroad answered when it opens; it adds through the same dialog.
+    // The second list over the person table: the current record's persons
+    // whatever another window last did with the table, numbered in table
+    // order and study abroad answered when it opens; it adds through the
+    // same dialog.
     void secondListOverThePersonTable()
     {
         openRecord();
@@ -416,7 +418,13 @@ private slots:
             appendRow(f.db(), u"cgwcr.DBF"_s,
                       {{u"ITEM_4"_s, Number}, {u"ITEM_DQDM"_s, Region}, {u"ITEM_187"_s, serial},
                        {u"ITEM_180"_s, u"旧人"_s + serial}, {u"ITEM_188"_s, abroad}});
-        f.main()->MarkIncompletePages();
+        appendRow(f.db(), u"cgwcr.DBF"_s,
+                  {{u"ITEM_4"_s, Number}, {u"ITEM_DQDM"_s, u"X01"_s}, {u"ITEM_180"_s, u"外地人"_s}});
+        Table &table = *f.dm()->TblCgwcr;
+        table.close();
+        table.setFilter(Filter::exact({{u"item_dqdm"_s, u"X01"_s}}));
+        table.setFiltered(true);
+        table.open();
         second->show();
         DataSet &rows = *second->rows();
         QCOMPARE(column(rows, u"item_187"_s), (QStringList{u"1"_s, u"2"_s}));

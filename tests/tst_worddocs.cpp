@@ -189,6 +189,41 @@ private slots:
         QVERIFY(certificate.contains(u"委员15"_s) && !certificate.contains(u"委员16"_s));
     }
 
+    // A record's child rows are read by its exact key: a region stored as
+    // "1*" does not mean "every region beginning with 1", and no table of the
+    // data module is left filtered for the windows that read it next.
+    void childRowsAreReadByTheExactKey()
+    {
+        QVERIFY(startData());
+        const QString number = u"2026000009"_s;
+        for (const QString &region : {u"1*"_s, u"12"_s}) {
+            appendRow(data.db(), u"kjcg.DBF"_s,
+                      {{u"ITEM_4"_s, number}, {u"ITEM_DQDM"_s, region}, {u"ITEM_CGLB"_s, u"1"_s},
+                       {u"ITEM_3"_s, u"地区%1的成果"_s.arg(region)}});
+            appendRow(data.db(), u"cgwcr.DBF"_s,
+                      {{u"ITEM_4"_s, number}, {u"ITEM_DQDM"_s, region}, {u"ITEM_187"_s, u"1"_s},
+                       {u"ITEM_180"_s, u"地区%1的人员"_s.arg(region)}});
+            appendRow(data.db(), u"zlqk.dbf"_s,
+                      {{u"ITEM_4"_s, number}, {u"ITEM_DQDM"_s, region}, {u"ITEM_NO"_s, u"1"_s},
+                       {u"PATENT_NO"_s, u"ZL%1"_s.arg(region)}, {u"PATENT_ST"_s, u"2"_s}});
+        }
+        Table &patents = *data.dm()->tblzlqk;
+        patents.setFilter(Filter::exact({{u"item_4"_s, number}}));
+        patents.setFiltered(true);
+        patents.open();
+        QCOMPARE(patents.recordCount(), 2);
+
+        const QStringList docs = produce(Output::YyForm, number);
+        QVERIFY2(docs.size() == 2, qPrintable(boxes->texts().join(u" | "_s)));
+        const SavedDocument form(docs.at(1));
+        QCOMPARE(form.after(u"item_180_1"_s), u"地区1*的人员"_s);
+        QCOMPARE(form.after(u"item_180_2"_s), QString());
+        QCOMPARE(form.after(u"patent_no_1"_s), u"ZL1*"_s);
+        QCOMPARE(form.after(u"patent_no_2"_s), QString());
+        QCOMPARE(patents.recordCount(), 2);
+        QCOMPARE(patents.filter(), Filter::exact({{u"item_4"_s, number}}).text());
+    }
+
     void missingClassificationTablesGiveTheCodes()
     {
         QVERIFY(startData({u"xkfl.dbf"_s, u"ztflh.dbf"_s}));

@@ -773,6 +773,11 @@ QString DbfFile::damage() const
     return d->damage;
 }
 
+bool DbfFile::isWritable() const
+{
+    return !d->readOnly && d->damage.isEmpty() && d->refusal.isEmpty();
+}
+
 void DbfFile::refuseWrites(const QString &reason)
 {
     d->refusal = reason;

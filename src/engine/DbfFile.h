@@ -154,6 +154,9 @@ public:
     // Every later write throws DbError with this text (a check of the
     // program's own found the file unfit).
     void refuseWrites(const QString &reason);
+    // False when a write would be refused (opened read-only, damaged, or
+    // found unfit), so that a caller can leave the file alone beforehand.
+    bool isWritable() const;
     // Throws the DbError that every write would throw now (opened read-only,
     // damaged, refused); for work that replaces the file as a whole.
     void checkWritable() const;

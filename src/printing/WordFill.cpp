@@ -5,10 +5,9 @@
 #include "engine/DataSet.h"
 #include "engine/GbkText.h"
 #include "engine/ValueText.h"
+#include "records/data/ChildRows.h"
 #include "records/data/UnitDM.h"
 #include "word/DocxDocument.h"
-
-#include <algorithm>
 
 using WordPlans::Bookmark;
 using WordPlans::Child;
@@ -19,10 +18,7 @@ WordSources WordSources::fromDataModule(TDM &dm, const CodeLookup &codes)
     WordSources s;
     s.record = dm.Qrykjcg;
     s.codes = &codes;
-    s.units = dm.TblCgwcdw;
-    s.persons = dm.TblCgwcr;
-    s.committee = dm.Tbljdwyhmd;
-    s.patents = dm.tblzlqk;
+    s.dm = &dm;
     return s;
 }
 
@@ -158,44 +154,18 @@ QString WordTexts::text(const Bookmark &bookmark) const
     return withBreakBelow(plainText(bookmark), bookmark.breakBelow);
 }
 
-Table *WordTexts::childTable(Child child) const
+std::unique_ptr<Query> WordTexts::childRows(Child child) const
 {
+    using ChildRows::Kind;
+    const Numbering::RecordKey key{field(QStringLiteral("ITEM_4")), field(QStringLiteral("ITEM_DQDM"))};
     switch (child) {
-    case Child::Units: return m_s.units;
-    case Child::Persons: return m_s.persons;
-    case Child::Committee: return m_s.committee;
-    case Child::AcceptedPatents:
-    case Child::GrantedPatents: return m_s.patents;
+    case Child::Units: return ChildRows::read(*m_s.dm, Kind::Units, key);
+    case Child::Persons: return ChildRows::read(*m_s.dm, Kind::Persons, key);
+    case Child::Committee: return ChildRows::read(*m_s.dm, Kind::Committee, key);
+    case Child::AcceptedPatents: return ChildRows::read(*m_s.dm, Kind::Patents, key, QStringLiteral("1"));
+    case Child::GrantedPatents: return ChildRows::read(*m_s.dm, Kind::Patents, key, QStringLiteral("2"));
     }
-    return nullptr;
-}
-
-QList<int> WordTexts::childRows(Child child, int limit) const
-{
-    Table *table = childTable(child);
-    QString filter = QStringLiteral("item_4='%1' and item_dqdm='%2'")
-                         .arg(field(QStringLiteral("ITEM_4")), field(QStringLiteral("ITEM_DQDM")));
-    if (child == Child::AcceptedPatents)
-        filter += QStringLiteral(" and patent_st='1'");
-    else if (child == Child::GrantedPatents)
-        filter += QStringLiteral(" and patent_st='2'");
-    table->close();
-    table->setFiltered(false);
-    table->setFilter(filter);
-    table->setFiltered(true);
-    table->open();
-    // Rows are stored in the order they were typed; the serial is the order
-    // the lists show (the chairman, serial 1, is often added last).
-    const QString serial = WordPlans::serialField(child);
-    QList<std::pair<double, int>> order;
-    for (table->first(); !table->eof(); table->next())
-        order.append({table->asNumber(serial), table->recNo()});
-    std::stable_sort(order.begin(), order.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
-    QList<int> rows;
-    for (qsizetype i = 0; i < order.size() && i < limit; ++i)
-        rows.append(order.at(i).second);
-    return rows;
+    return {};
 }
 
 void fillDocument(const WordPlans::Document &plan, const WordSources &sources, DocxDocument &document)
@@ -204,12 +174,11 @@ void fillDocument(const WordPlans::Document &plan, const WordSources &sources, D
     for (const Bookmark &b : plan.head)
         document.insertAfter(b.name, texts.text(b));
     for (const WordPlans::ChildList &list : plan.lists) {
-        Table *table = texts.childTable(list.child);
-        const QList<int> rows = texts.childRows(list.child, list.limit);
-        for (qsizetype i = 0; i < rows.size(); ++i) {
-            table->moveTo(rows.at(i));
+        const std::unique_ptr<Query> rows = texts.childRows(list.child);
+        int row = 1;
+        for (rows->first(); !rows->eof() && row <= list.limit; rows->next(), ++row) {
             for (const WordPlans::Column &column : list.columns)
-                document.insertAfter(WordPlans::rowBookmark(column, int(i) + 1), table->asString(column.field));
+                document.insertAfter(WordPlans::rowBookmark(column, row), rows->asString(column.field));
         }
     }
     for (const Bookmark &b : plan.tail)

@@ -3,24 +3,22 @@
 
 #include <QList>
 #include <QString>
+#include <memory>
 
 class CodeLookup;
 class DataSet;
 class DocxDocument;
 class TDM;
-class Table;
+class Query;
 
-// What the documents read: the current record and the tables of the data
-// module. No window is involved, so tests fill documents from a bare data
+// What the documents read: the current record and, by its key, its child
+// rows. No window is involved, so tests fill documents from a bare data
 // module.
 struct WordSources
 {
     DataSet *record = nullptr;          // the current achievement
     const CodeLookup *codes = nullptr;  // dictionary names, provinces, classifications
-    Table *units = nullptr;
-    Table *persons = nullptr;
-    Table *committee = nullptr;
-    Table *patents = nullptr;
+    TDM *dm = nullptr;                  // where the child rows are read
 
     static WordSources fromDataModule(TDM &dm, const CodeLookup &codes);
 };
@@ -33,10 +31,9 @@ public:
     explicit WordTexts(const WordSources &sources) : m_s(sources) {}
 
     QString text(const WordPlans::Bookmark &bookmark) const;
-    // The rows of a child list of the current record, in the order of their
-    // serial numbers, at most `limit` of them: positions in the child table.
-    QList<int> childRows(WordPlans::Child child, int limit) const;
-    Table *childTable(WordPlans::Child child) const;
+    // The rows of a child list of the current record, read by its key, in
+    // the order of their serial numbers.
+    std::unique_ptr<Query> childRows(WordPlans::Child child) const;
 
 private:
     QString field(const QString &name) const;

@@ -279,16 +279,4 @@ QStringList bookmarkNames(const Document &document)
     return names;
 }
 
-QString serialField(Child child)
-{
-    switch (child) {
-    case Child::Units: return QStringLiteral("ITEM_176");
-    case Child::Persons: return QStringLiteral("ITEM_187");
-    case Child::Committee: return QStringLiteral("ITEM_190");
-    case Child::AcceptedPatents:
-    case Child::GrantedPatents: return QStringLiteral("ITEM_NO");
-    }
-    return {};
-}
-
 } // namespace WordPlans

@@ -81,7 +81,5 @@ QString rowBookmark(const Column &column, int row);   // "item_180_" and the row
 // Every bookmark the document fills, lists expanded to their limits, in
 // filling order.
 QStringList bookmarkNames(const Document &document);
-// The child rows' serial field, by which rows are put in order.
-QString serialField(Child child);
 
 } // namespace WordPlans

@@ -4,6 +4,8 @@
 #include "engine/DbError.h"
 #include "records/data/AchievementList.h"
 
+#include <QFileInfo>
+
 
 namespace Numbering {
 
@@ -128,7 +130,21 @@ QString nextNumber(Database *db, const QString &year)
 {
     if (!isValidYear(year))
         throw DbError(invalidYearText());
-    return numberAfter(year, largestNumber(db, year));
+    QString largest = largestNumber(db, year);
+    for (const QString &file : childTables())
+        largest = qMax(largest, largestNumber(db, year, QFileInfo(file).completeBaseName()));
+    return numberAfter(year, largest);
+}
+
+int newListPlace(Database *db, int categoryIndex, const QString &year)
+{
+    Query query(db);
+    query.setSql(QStringLiteral("select count(*) as listed from kjcg"
+                                " where item_cglb = :category and item_4 like :year"));
+    query.setParam(QStringLiteral("category"), AchievementList::categoryCode(categoryIndex));
+    query.setParam(QStringLiteral("year"), year.left(4).trimmed() + QLatin1Char('%'));
+    query.open();
+    return (query.isEmpty() ? 0 : int(query.asNumber(QStringLiteral("listed")))) + 1;
 }
 
 bool nameTaken(Database *db, const QString &name, const RecordKey &own)

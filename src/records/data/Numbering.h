@@ -39,7 +39,10 @@ bool isRegistrationNumber(const QString &number);
 // The largest well-formed number (year and six digits) of the year in kjcg,
 // or in another table of achievements (the import's staging table).
 QString largestNumber(Database *db, const QString &year, const QString &table = QStringLiteral("kjcg"));
-// Throws DbError for a year that isValidYear refuses.
+// The number after the largest of the year in kjcg and in the child tables:
+// child rows left behind by a delete that failed half way are never
+// inherited by a new record. Throws DbError for a year that isValidYear
+// refuses.
 QString nextNumber(Database *db, const QString &year);
 
 // Whether a record other than `own` carries the name (compared exactly, so
@@ -64,6 +67,10 @@ struct MainItems
     QString firstUnit;      // trimmed
     QString managementNumber;
 };
+
+// The place a new record takes in the list of its category and year: after
+// the records that list holds.
+int newListPlace(Database *db, int categoryIndex, const QString &year);
 
 // Appends a kjcg row with the next number of the year; the other fields stay
 // empty. listPosition goes into `no`. Throws DbError (nothing is left behind).

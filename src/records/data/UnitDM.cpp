@@ -85,6 +85,19 @@ const QStringList &TDM::packedFiles()
     return files;
 }
 
+const QStringList &TDM::requiredFiles()
+{
+    static const QStringList files = {
+        QStringLiteral("kjcg.DBF"),    QStringLiteral("cgwcdw.DBF"),     QStringLiteral("cgwcr.DBF"),
+        QStringLiteral("jdwyhmd.DBF"), QStringLiteral("zlqk.dbf"),       QStringLiteral("cgwcrNew.dbf"),
+        QStringLiteral("CheckUp.dbf"), QStringLiteral("unit.dbf"),       QStringLiteral("unitexpert.dbf"),
+        QStringLiteral("dwqk.dbf"),    QStringLiteral("zdxx.dbf"),       QStringLiteral("zdxx1.dbf"),
+        QStringLiteral("province.dbf"), QStringLiteral("lsbw.dbf"),      QStringLiteral("gxjs.dbf"),
+        QStringLiteral("DFJHZDXX.DBF"),
+    };
+    return files;
+}
+
 void TDM::makeDataSets()
 {
     Database *db = m_db.get();
@@ -146,31 +159,50 @@ void TDM::makeLookupTables()
 
 void TDM::addLookupFields()
 {
+    addChildLookups(ChildRows::Kind::Persons, *TblCgwcr);
+    addChildLookups(ChildRows::Kind::Committee, *Tbljdwyhmd);
+    addChildLookups(ChildRows::Kind::Patents, *tblzlqk);
     const QString code = QStringLiteral("XXDM");
     const QString text = QStringLiteral("XXMC");
-    TblCgwcr->addLookupField(QStringLiteral("V_181"), QStringLiteral("ITEM_181"), TblCgwcr_181,
-                             code, text, QStringLiteral("性别"));
-    TblCgwcr->addLookupField(QStringLiteral("V_183"), QStringLiteral("ITEM_183"), TblCgwcr_183,
-                             code, text, QStringLiteral("技术职称"));
-    TblCgwcr->addLookupField(QStringLiteral("V_184"), QStringLiteral("ITEM_184"), TblCgwcr_184,
-                             code, text, QStringLiteral("文化程度"));
-    TblCgwcr->addLookupField(QStringLiteral("V_188"), QStringLiteral("ITEM_188"), TblCgwcr_188,
-                             code, text, QStringLiteral("是否留学归国"));
-    // The committee stores the role as text; its lookup shows the role's code.
-    Tbljdwyhmd->addLookupField(QStringLiteral("V_191"), QStringLiteral("ITEM_191"), Tbljdwyhmd_191,
-                               text, code, QStringLiteral("鉴定会职务"));
-    Tbljdwyhmd->addLookupField(QStringLiteral("V_193"), QStringLiteral("ITEM_193"), Tbljdwyhmd_193,
-                               code, text, QStringLiteral("性别"));
-    Tbljdwyhmd->addLookupField(QStringLiteral("V_198"), QStringLiteral("ITEM_198"), Tbljdwyhmd_198,
-                               code, text, QStringLiteral("技术职称"));
-    tblzlqk->addLookupField(QStringLiteral("V_st"), QStringLiteral("PATENT_ST"), Tblzlqk_st, code,
-                            text, QStringLiteral("专利状况"));
-    tblzlqk->addLookupField(QStringLiteral("V_ty"), QStringLiteral("PATENT_TY"), Tblzlqk_ty, code,
-                            text, QStringLiteral("专利类型"));
     Tblexpert->addLookupField(QStringLiteral("V_181"), QStringLiteral("item_181"), TblCgwcr_181,
                               code, text, QStringLiteral("性别"));
     Tblexpert->addLookupField(QStringLiteral("V_124_1"), QStringLiteral("item_124_1"),
                               Tblexpert_124_1, code, text, QStringLiteral("研究领域"));
+}
+
+void TDM::addChildLookups(ChildRows::Kind kind, DataSet &rows)
+{
+    const QString code = QStringLiteral("XXDM");
+    const QString text = QStringLiteral("XXMC");
+    switch (kind) {
+    case ChildRows::Kind::Units:
+        return;
+    case ChildRows::Kind::Persons:
+        rows.addLookupField(QStringLiteral("V_181"), QStringLiteral("ITEM_181"), TblCgwcr_181, code, text,
+                            QStringLiteral("性别"));
+        rows.addLookupField(QStringLiteral("V_183"), QStringLiteral("ITEM_183"), TblCgwcr_183, code, text,
+                            QStringLiteral("技术职称"));
+        rows.addLookupField(QStringLiteral("V_184"), QStringLiteral("ITEM_184"), TblCgwcr_184, code, text,
+                            QStringLiteral("文化程度"));
+        rows.addLookupField(QStringLiteral("V_188"), QStringLiteral("ITEM_188"), TblCgwcr_188, code, text,
+                            QStringLiteral("是否留学归国"));
+        return;
+    case ChildRows::Kind::Committee:
+        // The committee stores the role as text; its lookup shows the role's code.
+        rows.addLookupField(QStringLiteral("V_191"), QStringLiteral("ITEM_191"), Tbljdwyhmd_191, text, code,
+                            QStringLiteral("鉴定会职务"));
+        rows.addLookupField(QStringLiteral("V_193"), QStringLiteral("ITEM_193"), Tbljdwyhmd_193, code, text,
+                            QStringLiteral("性别"));
+        rows.addLookupField(QStringLiteral("V_198"), QStringLiteral("ITEM_198"), Tbljdwyhmd_198, code, text,
+                            QStringLiteral("技术职称"));
+        return;
+    case ChildRows::Kind::Patents:
+        rows.addLookupField(QStringLiteral("V_st"), QStringLiteral("PATENT_ST"), Tblzlqk_st, code, text,
+                            QStringLiteral("专利状况"));
+        rows.addLookupField(QStringLiteral("V_ty"), QStringLiteral("PATENT_TY"), Tblzlqk_ty, code, text,
+                            QStringLiteral("专利类型"));
+        return;
+    }
 }
 
 void TDM::makeDataSources()
@@ -196,6 +228,7 @@ void TDM::makeDataSources()
 void TDM::DataModuleCreate()
 {
     const bool finished = finishInterruptedChange();
+    requireTableFiles();
     checkTableFiles();
     if (finished)
         packTableFiles();
@@ -279,6 +312,15 @@ void TDM::checkTableFiles()
         reportProblem(TableCheck::message(problem)
                       + QStringLiteral("。\n该表只能查看和导出，不能修改。"));
     }
+}
+
+// Each file is opened on its own before any statement names it, so that one
+// that is missing or cannot be read is reported by its name and what is
+// wrong with it, not by the statement that would have failed.
+void TDM::requireTableFiles()
+{
+    for (const QString &file : requiredFiles())
+        m_db->file(file);
 }
 
 void TDM::reopenQueries()

@@ -1,4 +1,6 @@
 #pragma once
+#include "records/data/ChildRows.h"
+
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -7,6 +9,7 @@
 #include <memory>
 
 class Database;
+class DataSet;
 class DataSetModel;
 class Query;
 class Table;
@@ -35,6 +38,8 @@ public:
     static QString defaultDataPath();
     // The files packed at creation, in their order.
     static const QStringList &packedFiles();
+    // The table files without which the data module cannot open.
+    static const QStringList &requiredFiles();
 
     Database *database() const { return m_db.get(); }
 
@@ -115,12 +120,17 @@ public:
     DataSetModel *DSQdwqk = nullptr;
     DataSetModel *DS_null = nullptr;
 
+    // The lookup fields of a child list ("V_181" the sex's name and so on)
+    // on any dataset of its rows.
+    void addChildLookups(ChildRows::Kind kind, DataSet &rows);
+
 private:
     void makeDataSets();
     void makeLookupTables();
     void addLookupFields();
     void makeDataSources();
     void DataModuleCreate();
+    void requireTableFiles();
     bool finishInterruptedChange();
     void checkTableFiles();
     void packTableFiles();

@@ -49,8 +49,18 @@ private:
             return;
         window->winId();
         opener->winId();
-        if (window->windowHandle() && opener->windowHandle())
-            window->windowHandle()->setTransientParent(opener->windowHandle());
+        QWindow *shown = window->windowHandle();
+        QWindow *over = opener->windowHandle();
+        if (!shown || !over)
+            return;
+        // An opener that stands in front of the window itself keeps the
+        // window where it is: a circle of transient windows hangs the
+        // modal checks.
+        for (QWindow *w = over; w; w = w->transientParent()) {
+            if (w == shown)
+                return;
+        }
+        shown->setTransientParent(over);
     }
 };
 

@@ -205,10 +205,13 @@ void QueryBuilderPanel::runSearch()
                      QMessageBox::Question);
         return;
     }
-    m_main->RenumberList();
-    if (list.isEmpty())
+    if (list.isEmpty()) {
         searchFailed(InfoCaption, QStringLiteral("没找到符合条件的条目,请再输入合适语句!"),
                      QMessageBox::Information);
+        return;
+    }
+    m_main->evaluateCurrentRecord();
+    m_main->RenumberList();
 }
 
 void QueryBuilderPanel::searchFailed(const QString &caption, const QString &text,
@@ -218,17 +221,19 @@ void QueryBuilderPanel::searchFailed(const QString &caption, const QString &text
     restorePreviousList();
 }
 
+// The list comes back on its first row, which the marks and the lock then
+// speak for.
 void QueryBuilderPanel::restorePreviousList()
 {
     ReopenQuery(*dm().Qrykjcg, m_main->CurrentListSql);
+    m_main->evaluateCurrentRecord();
 }
 
 // The condition is emptied; the items' texts stay for the user.
 void QueryBuilderPanel::SpeedButton26Click()
 {
     runGuarded(m_main, [&] {
-        m_main->LoadAchievementList();
-        m_main->RenumberList();
+        m_main->reloadList();
         m_main->MMSysV->clear();
     });
 }

@@ -45,6 +45,7 @@
 #include "records/forms/yyPrintUnit13.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFont>
 #include <QLibraryInfo>
@@ -81,9 +82,11 @@ QString SingleInstance::lockPath() const
 
 void setUpApplication(QApplication &app)
 {
+    // The desktop knows the program by its name (the window class) and its
+    // desktop file; every window keeps its own caption as its whole title,
+    // which a display name would lengthen on some desktops.
     app.setApplicationName(AppInfo::productName());
-    // The desktop names the program by its title (task bar, window list).
-    app.setApplicationDisplayName(AppInfo::applicationTitle());
+    app.setDesktopFileName(QStringLiteral("dravik"));
     loadQtTranslations(app);
     useChineseLocale();
     WindowStacking::stackOverOpeners(app);

@@ -12,6 +12,7 @@
 #include "exchange/CodeManage.h"
 #include "exchange/Unitout.h"
 #include "records/data/AchievementList.h"
+#include "records/data/ChildRows.h"
 #include "records/main/QueryBuilderPanel.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/widgets/Messages.h"
@@ -91,6 +92,17 @@ public:
             return QColor(128, 0, 0);
         return QIdentityProxyModel::headerData(section, orientation, role);
     }
+
+    // The serial is the row's place in the list. Renumbering stores the
+    // same; a table that may not be written keeps what it holds, and the
+    // list shows the places all the same.
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (index.isValid() && index.column() == 0
+            && (role == Qt::DisplayRole || role == Qt::EditRole))
+            return QString::number(index.row() + 1);
+        return QIdentityProxyModel::data(index, role);
+    }
 };
 
 } // namespace
@@ -167,13 +179,8 @@ void TMainForm::buildGrid()
     });
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
-                if (m_followingCurrent || !current.isValid() || !isWired())
-                    return;
-                runGuarded(this, [&] {
-                    Query &list = *dm().Qrykjcg;
-                    if (list.isOpen() && list.recNo() != current.row())
-                        list.moveTo(current.row());
-                });
+                if (!m_followingCurrent && current.isValid() && isWired())
+                    currentRowMoved(current.row());
             });
     connect(DBGrid1, &QTableView::clicked, this, &TMainForm::DBGrid1CellClick);
     applyColumnWidths();
@@ -364,10 +371,19 @@ QList<QWidget *> TMainForm::unitDependentControls() const
     return controls;
 }
 
+// A control that also needs the unit's row stays disabled without it,
+// whatever the record.
 void TMainForm::setLockSetEnabled(bool enabled)
 {
+    const bool ready = unitReady();
+    const QList<QWidget *> needUnit = unitDependentControls();
     for (QWidget *w : lockSet())
-        w->setEnabled(enabled);
+        w->setEnabled(enabled && (ready || !needUnit.contains(w)));
+}
+
+bool TMainForm::unitReady() const
+{
+    return isWired() && dm().Tblunit->isOpen() && !dm().Tblunit->isEmpty();
 }
 
 void TMainForm::setUnitDependentEnabled(bool enabled)
@@ -434,18 +450,24 @@ int TMainForm::categoryIndex() const
     return ComboBox1->currentIndex();
 }
 
+// The commands that need the unit come back; those of the lock only while
+// the current record is complete.
 void TMainForm::unitPageLeft()
 {
-    setUnitDependentEnabled(true);
+    runGuarded(this, [this] {
+        const QList<QWidget *> locked = lockSet();
+        for (QWidget *w : unitDependentControls()) {
+            if (!locked.contains(w))
+                w->setEnabled(true);
+        }
+        evaluateCurrentRecord();
+    });
 }
 
 // The export marks the records it packed: the list shows them afresh.
 void TMainForm::recordsChanged()
 {
-    LoadAchievementList();
-    MarkIncompletePages();
-    RenumberList();
-    CheckPagesDone();
+    reloadList();
 }
 
 void TMainForm::showEvent(QShowEvent *event)
@@ -491,12 +513,9 @@ void TMainForm::BitBtn1Click()
     if (!import)
         return;
     runGuarded(this, [&] { import->exec(); });
-    runGuarded(this, [&] {
+    runGuarded(this, [this] {
         fillYearList();
-        LoadAchievementList();
-        MarkIncompletePages();
-        RenumberList();
-        CheckPagesDone();
+        reloadList();
     });
 }
 
@@ -522,9 +541,50 @@ void TMainForm::prepareFilters()
     ComboBox1->setCurrentIndex(0);
     cbYear->setCurrentIndex(0);
     prepareQueryItems();
-    setUnitDependentEnabled(!dm().Tblunit->isEmpty());
+    setUnitDependentEnabled(unitReady());
+    reloadList();
+}
+
+void TMainForm::evaluateCurrentRecord()
+{
+    MarkIncompletePages();
+    CheckPagesDone();
+}
+
+// The lock is in place before the numbers are written: a renumbering that
+// fails leaves no incomplete record unlocked.
+void TMainForm::reloadList()
+{
     LoadAchievementList();
+    evaluateCurrentRecord();
     RenumberList();
+}
+
+void TMainForm::chooseCategory(int categoryIndex)
+{
+    if (categoryIndex == ComboBox1->currentIndex())
+        return;
+    ComboBox1->setCurrentIndex(categoryIndex);
+    reloadList();
+}
+
+void TMainForm::chooseYear(const QString &year)
+{
+    const int index = cbYear->findText(year.trimmed(), Qt::MatchExactly);
+    if (index < 0 || index == cbYear->currentIndex())
+        return;
+    cbYear->setCurrentIndex(index);
+    reloadList();
+}
+
+bool TMainForm::refreshYearList()
+{
+    const QString chosen = cbYear->currentText();
+    fillYearList();
+    const int kept = chosen.isEmpty() ? -1 : cbYear->findText(chosen, Qt::MatchExactly);
+    if (kept >= 0)
+        cbYear->setCurrentIndex(kept);
+    return cbYear->currentText() == chosen;
 }
 
 void TMainForm::fillYearList()
@@ -647,13 +707,8 @@ void TMainForm::markRules(const QString &filter)
 // A record needs at least one completing person.
 void TMainForm::markMissingPersons()
 {
-    Table &persons = *dm().TblCgwcr;
-    persons.close();
-    persons.setFilter(AchievementList::recordKeyFilter(currentField(QStringLiteral("ITEM_4")),
-                                                       currentField(QStringLiteral("ITEM_DQDM"))));
-    persons.setFiltered(true);
-    persons.open();
-    if (persons.isEmpty())
+    const Numbering::RecordKey key{currentField(QStringLiteral("ITEM_4")), currentField(QStringLiteral("ITEM_DQDM"))};
+    if (ChildRows::count(dm().database(), ChildRows::Kind::Persons, key) == 0)
         btn_page08->setKind(SectionButton::NotDone);
 }
 
@@ -668,6 +723,9 @@ bool TMainForm::CheckPagesDone()
     return complete;
 }
 
+// Only numbers that are wrong are written, and never into a table that may
+// not be written (a damaged one, kept for reading and export): its list
+// shows the places all the same.
 void TMainForm::RenumberList()
 {
     Query &list = *dm().Qrykjcg;
@@ -680,30 +738,26 @@ void TMainForm::RenumberList()
         if (list.isOpen())
             list.first();
     });
+    if (!dm().database()->file(QStringLiteral("kjcg.DBF"))->isWritable())
+        return;
+    const QString no = QStringLiteral("no");
     const int count = list.recordCount();
     list.first();
     for (int i = 1; i <= count; ++i) {
-        list.edit();
-        list.setString(QStringLiteral("no"), QString::number(i));
-        list.post();
+        const QString place = QString::number(i);
+        if (list.asString(no).trimmed() != place) {
+            list.edit();
+            list.setString(no, place);
+            list.post();
+        }
         list.next();
     }
 }
 
 void TMainForm::FollowNewRecordFilter(int categoryIndex, const QString &yearText)
 {
-    if (categoryIndex != ComboBox1->currentIndex()) {
-        ComboBox1->setCurrentIndex(categoryIndex);
-        LoadAchievementList();
-    }
-    const QString year = yearText.trimmed();
-    const int count = cbYear->count();
-    for (int i = 0; i < count; ++i) {
-        if (cbYear->itemText(i) == year) {
-            cbYear->setCurrentIndex(i);
-            LoadAchievementList();
-        }
-    }
+    chooseCategory(categoryIndex);
+    chooseYear(yearText);
 }
 
 // A statement of its own: the list query keeps its select whatever happens.
@@ -730,12 +784,7 @@ void TMainForm::showCurrentRow()
 
 void TMainForm::ComboBox1Change()
 {
-    runGuarded(this, [&] {
-        LoadAchievementList();
-        MarkIncompletePages();
-        RenumberList();
-        CheckPagesDone();
-    });
+    runGuarded(this, [&] { reloadList(); });
 }
 
 void TMainForm::DBGrid1CellClick()
@@ -743,13 +792,41 @@ void TMainForm::DBGrid1CellClick()
     runGuarded(this, [&] {
         if (dm().Qrykjcg->isEmpty())
             return;
-        MarkIncompletePages();
-        CheckPagesDone();
-        if (!DBGrid1->isEnabled())
-            Messages::show(this, QStringLiteral("提示信息"),
-                           QStringLiteral("当前项目有未完成栏目，请您填写完毕!"),
-                           QMessageBox::Information);
+        evaluateCurrentRecord();
+        m_lockWarningDue = true;
+        warnWhenLocked();
     });
+}
+
+// However another row becomes current (a click, the arrow and page keys),
+// it is evaluated as a click evaluates it, before anything else can use
+// it. The warning waits until the key or mouse event is over, so that a
+// click onto an incomplete record shows it once.
+void TMainForm::currentRowMoved(int row)
+{
+    runGuarded(this, [&] {
+        Query &list = *dm().Qrykjcg;
+        if (!list.isOpen() || list.isEmpty())
+            return;
+        if (list.recNo() != row)
+            list.moveTo(row);
+        evaluateCurrentRecord();
+        if (!DBGrid1->isEnabled() && !m_lockWarningDue) {
+            m_lockWarningDue = true;
+            QTimer::singleShot(0, this, &TMainForm::warnWhenLocked);
+        }
+    });
+}
+
+void TMainForm::warnWhenLocked()
+{
+    if (!m_lockWarningDue)
+        return;
+    m_lockWarningDue = false;
+    if (!DBGrid1->isEnabled())
+        Messages::show(this, QStringLiteral("提示信息"),
+                       QStringLiteral("当前项目有未完成栏目，请您填写完毕!"),
+                       QMessageBox::Information);
 }
 
 void TMainForm::Button4Click()
@@ -850,8 +927,14 @@ void TMainForm::deleteCurrentRecord()
     showListAfterDelete(position);
 }
 
+// When the record was the last of its year, the year leaves the year list
+// and the list of the year now chosen is shown.
 void TMainForm::showListAfterDelete(int position)
 {
+    if (!refreshYearList()) {
+        reloadList();
+        return;
+    }
     RenumberList();
     showRecordAfterDelete(position);
 }
@@ -864,8 +947,7 @@ void TMainForm::showRecordAfterDelete(int position)
     if (list.isOpen() && position < list.recordCount())
         list.moveTo(position);
     showCurrentRow();
-    MarkIncompletePages();
-    CheckPagesDone();
+    evaluateCurrentRecord();
 }
 
 // The failure that stopped the delete is the one the user is told about.
@@ -879,22 +961,14 @@ void TMainForm::showListAfterFailedDelete(int position)
         } catch (...) {
         }
     };
+    bool yearKept = true;
+    quietly([&] { yearKept = refreshYearList(); });
     quietly([&] { LoadAchievementList(); });
     quietly([&] { RenumberList(); });
-    quietly([&] { showRecordAfterDelete(position); });
+    quietly([&] { showRecordAfterDelete(yearKept ? position : 0); });
 }
 
 void TMainForm::deleteChildRows(const QString &item4, const QString &itemDqdm)
 {
-    const Filter filter = AchievementList::recordKeyFilter(item4, itemDqdm);
-    for (Table *children : {dm().TblCgwcdw, dm().tblzlqk, dm().Tbljdwyhmd, dm().TblCgwcr}) {
-        children->close();
-        children->setFilter(filter);
-        children->setFiltered(true);
-        children->open();
-        for (int left = children->recordCount(); left > 0 && !children->isEmpty(); --left) {
-            children->first();
-            children->remove();
-        }
-    }
+    ChildRows::removeAll(dm().database(), {item4, itemDqdm});
 }

@@ -109,8 +109,23 @@ public:
     void setUnitDependentEnabled(bool enabled);
 
     // Start-up after the splash and the first-run unit page: the query
-    // items, the year list, the first-run state and the list.
+    // items, the year list, the first-run state, the list and its lock.
     void prepareFilters();
+
+    // What every change of the current record runs: the marks of its
+    // sections, then the lock.
+    void evaluateCurrentRecord();
+    // The list of the chosen category and year read again, numbered, with
+    // the marks and the lock of its first row.
+    void reloadList();
+    // The filters as another window chooses them: the list, the marks and
+    // the lock follow at once; nothing changes when the choice is the
+    // current one (a year the year list does not offer is no choice).
+    void chooseCategory(int categoryIndex);
+    void chooseYear(const QString &year);
+    // The year list read again from the records, keeping the chosen year
+    // while records of it remain; false when the choice had to change.
+    bool refreshYearList();
 
     // The list and the lock.
     void LoadAchievementList();
@@ -165,6 +180,9 @@ private:
     void applyColumnWidths();
     void showCurrentRow();
     void setLockSetEnabled(bool enabled);
+    bool unitReady() const;
+    void currentRowMoved(int row);
+    void warnWhenLocked();
     void prepareQueryItems();
     void fillYearList();
     void showUnitPageOnFirstRun();
@@ -179,5 +197,6 @@ private:
     QIdentityProxyModel *m_listModel = nullptr;
     bool m_shown = false;
     bool m_followingCurrent = false;
+    bool m_lockWarningDue = false;
 };
 

@@ -249,15 +249,14 @@ void TFormNew::FormShow()
 
 // ---- changes --------------------------------------------------------------
 
+// The main window follows the category and year chosen here with its list,
+// marks and lock together, so that leaving without storing leaves it
+// consistent.
 void TFormNew::ComboBox1Change()
 {
     NewFormSaved = false;
-    if (!mainForm() || ComboBox1->currentIndex() == mainForm()->ComboBox1->currentIndex())
-        return;
-    runGuarded(this, [&] {
-        mainForm()->ComboBox1->setCurrentIndex(ComboBox1->currentIndex());
-        mainForm()->LoadAchievementList();
-    });
+    if (mainForm())
+        runGuarded(this, [&] { mainForm()->chooseCategory(ComboBox1->currentIndex()); });
 }
 
 void TFormNew::cbYearChange()
@@ -269,13 +268,8 @@ void TFormNew::cbYearChange()
         cbYear->setFocus();
         return;
     }
-    if (!mainForm())
-        return;
-    const QString year = text.trimmed();
-    for (int i = 0; i < mainForm()->cbYear->count(); ++i) {
-        if (mainForm()->cbYear->itemText(i) == year)
-            mainForm()->cbYear->setCurrentIndex(i);
-    }
+    if (mainForm())
+        runGuarded(this, [&] { mainForm()->chooseYear(text); });
 }
 
 void TFormNew::cbYearExit()
@@ -393,13 +387,15 @@ bool TFormNew::nameIsTaken(const QString &name, const Numbering::RecordKey &own)
 
 bool TFormNew::storeNew(const Numbering::MainItems &items)
 {
-    Query &list = *dm().Qrykjcg;
-    currentListSql() = list.sql();
-    const int listPosition = list.recordCount() + 1;
+    currentListSql() = dm().Qrykjcg->sql();
     if (nameIsTaken(items.name, {}))
         return false;
     Numbering::RecordKey key;
     try {
+        // The record is shown in the list of its category and year, after
+        // the rows that list holds.
+        const int listPosition =
+            Numbering::newListPlace(dm().database(), items.categoryIndex, items.year);
         key = Numbering::storeNewRecord(dm().database(), items, listPosition);
     } catch (const DbError &e) {
         Messages::ShowError(this, e.message());
@@ -442,12 +438,13 @@ bool TFormNew::storeModified(const Numbering::MainItems &items)
 }
 
 // The main window lists the record's category and year, with the record as
-// the current row.
+// the current row. The year list is read again: it gains the record's year,
+// and a modified record may have taken the last record of a year away.
 void TFormNew::showStoredRecord(const Numbering::RecordKey &key, const QString &year)
 {
     if (mainForm()) {
-        if (mainForm()->cbYear->findText(year) < 0)
-            mainForm()->cbYear->addItem(year);
+        if (!mainForm()->refreshYearList())
+            mainForm()->LoadAchievementList();
         mainForm()->FollowNewRecordFilter(ComboBox1->currentIndex(), year);
     }
     Query &list = *dm().Qrykjcg;

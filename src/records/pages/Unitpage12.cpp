@@ -15,6 +15,7 @@ void TFpage12::wire(AppContext &context)
     PersonListWindow::wire(context);
     Table &persons = *context.dm().TblCgwcr;
     PersonGrid::showPersonColumns(persons, *context.dm().DSTcgwcr);
+    setKey({QStringLiteral("cgwcr.DBF"), {QStringLiteral("item_4"), QStringLiteral("item_dqdm")}, {}});
     setRows(&persons, context.dm().DSTcgwcr, QStringLiteral("item_187"));
     PersonGrid::drawCodeTexts(grid, {QStringLiteral("item_181"), QStringLiteral("item_183"),
                                      QStringLiteral("item_184"), QStringLiteral("item_188")});
@@ -24,10 +25,20 @@ void TFpage12::wire(AppContext &context)
 void TFpage12::showEvent(QShowEvent *event)
 {
     runGuarded(this, [this] {
+        showRowsOfCurrentRecord();
         numberInTableOrder();
         answerStudyAbroad();
     });
     PersonListWindow::showEvent(event);
+}
+
+// The persons of the record the main window shows, read by its key, not
+// the table as some other window last left it.
+void TFpage12::showRowsOfCurrentRecord()
+{
+    const DataSet &record = context().recordHost().currentRecord();
+    if (record.isOpen() && !record.isEmpty())
+        showRowsOf({record.asString(QStringLiteral("item_4")), record.asString(QStringLiteral("item_dqdm"))});
 }
 
 void TFpage12::done(int result)

@@ -2,8 +2,8 @@
 #include "records/pages/PersonList.h"
 
 // The second list window of the completing persons, opened from the
-// second-level units window: the person table as the completeness check
-// last filtered it, numbered in table order when it opens and closes.
+// second-level units window: the persons of the main window's current
+// record, numbered in table order when it opens and closes.
 class TFpage12 : public PersonListWindow
 {
     Q_OBJECT
@@ -17,6 +17,7 @@ protected:
     void done(int result) override;
 
 private:
+    void showRowsOfCurrentRecord();
     void numberInTableOrder();
     void answerStudyAbroad();
 };

@@ -1,0 +1,34 @@
+#pragma once
+#include "records/data/Numbering.h"
+
+#include <QString>
+#include <memory>
+
+class Database;
+class Query;
+class TDM;
+
+// The child rows of one record (cooperating units, completing persons,
+// evaluation committee, patents), read by the record's key: its number and
+// its region, bound as values and compared exactly, never joined into a
+// filter text where "*" would mean "begins with". Each read is a query of
+// the caller's own: no window's dataset, filter or position is touched.
+namespace ChildRows {
+
+enum class Kind { Units, Persons, Committee, Patents };
+
+// The table file of a kind and the serial field that orders its list.
+QString tableOf(Kind kind);
+QString serialOf(Kind kind);
+
+// The record's rows of a kind in list order (serial, then as stored),
+// open, with the kind's lookup fields; of the patents only those of
+// `patentStatus` when one is given.
+std::unique_ptr<Query> read(TDM &dm, Kind kind, const Numbering::RecordKey &key,
+                            const QString &patentStatus = {});
+// How many rows of a kind the record has.
+int count(Database *db, Kind kind, const Numbering::RecordKey &key);
+// Deletes the record's rows of every kind.
+void removeAll(Database *db, const Numbering::RecordKey &key);
+
+} // namespace ChildRows
