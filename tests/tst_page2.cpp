@@ -463,6 +463,63 @@ private slots:
         for (QWidget *w : main->lockSet())
             QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
     }
+
+    // Amounts stored with decimals are shown whole and stay as stored; a
+    // typed amount keeps its point; the patent counts are the patents'.
+    void amountsAndCountsAsTheRecordHasThem()
+    {
+        openOn({{u"item_51"_s, u"1;"_s}, {u"item_51_2"_s, u"5"_s}, {u"item_51_3"_s, u"5"_s},
+                {u"item_51_1"_s, u"3"_s}, {u"patent_ty"_s, u"1;"_s}, {u"item_32"_s, u"1"_s},
+                {u"item_161"_s, u"1;"_s}, {u"item_150"_s, u"1234.5"_s}, {u"item_162"_s, u"0.123456"_s},
+                {u"item_151_1"_s, u"12345.67"_s}, {u"item_153"_s, u"1234567890.123456"_s}});
+        addPatentRow(u"P1"_s, u"2"_s, u"3"_s);
+        QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->btn_page02, [&](TFpage2 *page) {
+            QCOMPARE(page->Edt_150->text(), u"1234.5"_s);
+            QCOMPARE(page->Edt_162->text(), u"0.123456"_s);
+            QCOMPARE(page->Edt_151_1->text(), u"12345.67"_s);
+            QCOMPARE(page->edt_51_2->text(), u"0"_s);
+            QCOMPARE(page->edt_51_3->text(), u"1"_s);
+            page->btnSave01->click();
+            page->quit01->click();
+        }));
+        QCOMPARE(m_log.texts(), QStringList{u"存储成功！"_s});
+        QCOMPARE(f.storedRow(u"kjcg.DBF"_s, {u"item_150"_s, u"item_162"_s, u"item_151_1"_s, u"item_51_2"_s,
+                                              u"item_51_3"_s, u"patent_ty"_s}),
+                 (QStringList{u"1234.5"_s, u"0.123456"_s, u"12345.67"_s, u"0"_s, u"1"_s, u"3;"_s}));
+        DbfReadBack read = readWithPythonDbf(f.dataPath(), u"kjcg.dbf"_s, {u"item_153"_s});
+        QCOMPARE(read.rows.value(0).value(u"item_153"_s).toDouble(), 1234567890.123456);
+
+        // 净利润 typed with its point is stored as typed.
+        QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->btn_page02, [&](TFpage2 *page) {
+            page->Edt_151_1->clear();
+            QTest::keyClicks(page->Edt_151_1, u"120.5"_s);
+            QCOMPARE(page->Edt_151_1->text(), u"120.5"_s);
+            page->quit01->click();  // "是": saved
+        }));
+        QCOMPARE(f.stored(u"kjcg.DBF"_s, u"item_151_1"_s), u"120.5"_s);
+
+        // Without patents "专利" cannot stand, whatever counts are stored.
+        f.db()->execute(u"delete from zlqk"_s);
+        p->loadFromRecord();
+        QCOMPARE(p->edt_51_2->text() + p->edt_51_3->text(), u"00"_s);
+        QCOMPARE(firstFailure(), u"请填写专利情况！"_s);
+    }
+
+    // Whatever goes wrong while the page is filled is told in the loader's
+    // words, and the page stays closed.
+    void anyLoadingFailureIsReported()
+    {
+        openOn();
+        struct Failing : TFpage2
+        {
+            void afterLoad(const DataSet &) override { throw std::logic_error("坏了"); }
+        };
+        Failing failing;
+        failing.wire(f.context());
+        failing.openForCurrentRecord();
+        QCOMPARE(m_log.last(), u"读入数据时出错:坏了0"_s);
+        QVERIFY(!failing.isVisible());
+    }
 };
 
 QTEST_MAIN(TestPage2)

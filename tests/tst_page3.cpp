@@ -290,6 +290,58 @@ private slots:
         QCOMPARE(p->CB_41->itemText(subclasses - 1), u"77  新下属分类"_s);
         QCOMPARE(p->CB_41->currentText(), u"01  部门科技攻关计划"_s);
     }
+
+    // Amounts of any length are shown and kept as stored; a stored total
+    // longer than the form's seven places never holds the page, and one the
+    // user's amounts make is refused by the save, not by leaving.
+    void storedAmountsAndTotalsAsStored()
+    {
+        openOn(u"1"_s, {{u"item_126"_s, u"02;"_s}, {u"item_21"_s, u"2"_s}, {u"item_141"_s, u"12345.67"_s},
+                        {u"item_148"_s, u"0.123456"_s}, {u"item_142_1"_s, u"1234.5"_s},
+                        {u"item_142"_s, u"1234.5"_s}, {u"item_149"_s, u"100013594.1"_s}});
+        QVERIFY(throughTheButton([&](TFpage3 *page) {
+            QCOMPARE(page->Edt_141->text(), u"12345.67"_s);
+            QCOMPARE(page->Edt_148->text(), u"0.123456"_s);
+            QCOMPARE(page->Edt_142_1->text(), u"1234.5"_s);
+            QCOMPARE(page->Edt_149->text(), u"100013594.1"_s);
+            QVERIFY(page->isUnchanged());
+            page->btnSave01->click();
+            QCOMPARE(m_log.last(), u"存储成功！"_s);
+            page->quit01->click();  // closes without a question
+        }));
+        QCOMPARE(m_log.texts(), QStringList{u"存储成功！"_s});
+        QCOMPARE(f.storedRow(u"kjcg.DBF"_s, {u"item_141"_s, u"item_148"_s, u"item_142_1"_s, u"item_149"_s}),
+                 (QStringList{u"12345.67"_s, u"0.123456"_s, u"1234.5"_s, u"100013594.1"_s}));
+
+        // A part the user changes makes the total: too long for the form.
+        m_log.clear();
+        m_log.answers = {QMessageBox::Yes, QMessageBox::Ok, QMessageBox::No};
+        QVERIFY(throughTheButton([&](TFpage3 *page) {
+            page->Edt_143->setText(u"9999999"_s);
+            QVERIFY(page->Edt_149->text().size() > 7);
+            page->quit01->click();  // asks; "是": the save refuses, the page stays
+            QVERIFY(page->isVisible());
+            page->quit01->click();  // asks again; "否" leaves
+        }));
+        QCOMPARE(m_log.texts(), (QStringList{u"记录已经更改,是否保存？"_s, u"经费最大长度不超得过7位！"_s,
+                                             u"记录已经更改,是否保存？"_s}));
+        QCOMPARE(f.stored(u"kjcg.DBF"_s, u"item_149"_s), u"100013594.1"_s);
+    }
+
+    // "1.2." typed: one warning, though the warning's box takes the focus
+    // from the edit, then "0".
+    void oneWrongAmountOneWarning()
+    {
+        openOn(u"1"_s);
+        p->loadFromRecord();
+        MoneyEdit *edit = p->Edt_143;
+        m_log.onBox = [edit](const Messages::Request &) { emit edit->editingFinished(); };
+        edit->clear();
+        QTest::keyClicks(edit, u"1.2."_s);
+        m_log.onBox = {};
+        QCOMPARE(m_log.texts(), QStringList{u"“基金投入”:1.2. 不是正确的数据格式！现在已经置零"_s});
+        QCOMPARE(edit->text(), u"0"_s);
+    }
 };
 
 QTEST_MAIN(TestPage3)

@@ -6,6 +6,7 @@
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/ClearableDate.h"
 #include "records/widgets/GbkMemo.h"
+#include "records/widgets/DateEntry.h"
 #include "support/DbfReadBack.h"
 #include "support/ModalHelper.h"
 #include "support/PagesFixture.h"
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QTabWidget>
 #include <QDateEdit>
+#include <QLineEdit>
 #include <QTest>
 
 namespace {
@@ -154,6 +156,35 @@ private slots:
             QCOMPARE(p->Mo_303->toPlainText(), QString());
             p->quit01->click();
         }));
+    }
+
+    // The evaluation date is typed as a user types it: a click on the year
+    // selects it and the digits replace it; a year before the span is
+    // refused with the span's message.
+    void theDateIsTyped()
+    {
+        openOn(u"1"_s, {{u"item_302"_s, u"1996.07.01"_s}});
+        QVERIFY(throughTheButton([&](TFpage9 *page) {
+            DateEntry *picker = page->date302->picker();
+            page->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(page));
+            QLineEdit *text = picker->findChild<QLineEdit *>();
+            QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(6, text->height() / 2));
+            QCoreApplication::processEvents();
+            QTest::keyClicks(picker, u"1975"_s);
+            QTest::keyClick(picker, Qt::Key_Return);
+            QCOMPARE(picker->date(), QDate(1975, 7, 1));
+            QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(6, text->height() / 2));
+            QCoreApplication::processEvents();
+            QTest::keyClicks(picker, u"1890"_s);
+            QTest::keyClick(picker, Qt::Key_Return);
+            QCoreApplication::processEvents();
+            QCOMPARE(picker->date(), QDate(1975, 7, 1));
+            QCOMPARE(m_log.last(), u"“评价日期”应在1950.01.01至2099.12.31之间！"_s);
+            page->btnSave01->click();
+            page->quit01->click();
+        }));
+        QCOMPARE(f.stored(u"kjcg.DBF"_s, u"item_302"_s), u"1975.07.01"_s);
     }
 };
 

@@ -624,6 +624,26 @@ private slots:
         f.main()->MarkIncompletePages();
         QVERIFY(f.main()->CheckPagesDone());
     }
+
+    // A birth outside the picker's span is shown as stored and stays so
+    // until the user changes it; leaving the untouched dialog asks nothing.
+    void aBirthOutsideTheSpanIsKept()
+    {
+        openRecord();
+        QVERIFY(addPerson({u"老人"_s}));
+        f.db()->execute(u"update cgwcr set item_182='1890.05'"_s);
+        persons->renumber();
+        log.clear();
+        persons->rows()->moveTo(0);
+        QVERIFY(PagesFixture::throughButton<TFinto8>(persons->modifyButton, [](TFinto8 *d) {
+            QCOMPARE(d->dtpry_182->date(), QDate(1890, 5, 1));
+            QCOMPARE(d->dtpry_182->text(), u"1890.05"_s);
+            d->Button2Click();  // untouched: no question
+        }));
+        QCOMPARE(log.texts(), QStringList());
+        QVERIFY(modifyPerson(0, [](TFinto8 *) {}));
+        QCOMPARE(f.stored(u"cgwcr.DBF"_s, u"item_182"_s), u"1890.05"_s);
+    }
 };
 
 QTEST_MAIN(TestPersons)

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 // Every box shown, answered from `answers` in turn, else with `answer`, else
 // with Yes when offered, else OK.
@@ -15,6 +16,8 @@ public:
     {
         Messages::setAnswerer([this](const Messages::Request &request) {
             boxes << request;
+            if (onBox)
+                onBox(request);
             if (!answers.isEmpty())
                 return answers.takeFirst();
             if (answer != QMessageBox::NoButton)
@@ -27,6 +30,8 @@ public:
     QList<Messages::Request> boxes;
     QList<QMessageBox::StandardButton> answers;
     QMessageBox::StandardButton answer = QMessageBox::NoButton;
+    // Runs while the box is up (what the box's taking the focus does).
+    std::function<void(const Messages::Request &)> onBox;
 
     QStringList texts() const
     {
@@ -42,5 +47,6 @@ public:
         boxes.clear();
         answers.clear();
         answer = QMessageBox::NoButton;
+        onBox = {};
     }
 };
