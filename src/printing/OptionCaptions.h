@@ -1,8 +1,8 @@
 #pragma once
 // The caption printed beside each option box of the form. The groups whose
-// options the entry pages name have those names here; the others are the
-// code dictionary's texts. An option without a caption prints none: never
-// its bare code, which tells the reader nothing.
+// options the entry pages name print those names (records/data/FormOptions);
+// the others are the code dictionary's texts. An option without a caption
+// prints none: never its bare code, which tells the reader nothing.
 
 #include <QString>
 

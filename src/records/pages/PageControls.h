@@ -1,4 +1,6 @@
 #pragma once
+#include "records/data/FormOptions.h"
+
 #include <QString>
 
 class ByteLimitedEdit;
@@ -7,13 +9,6 @@ class QLabel;
 class QWidget;
 
 // Controls the section pages share.
-
-// An option box of a form: its code (the end of its object name) and caption.
-struct OptionText
-{
-    const char *code;
-    const char *caption;
-};
 
 // Labels of required entries are maroon.
 QString RequiredLabelStyle();

@@ -7,6 +7,7 @@
 #include "records/widgets/DigitInput.h"
 #include "records/widgets/DropDownCombo.h"
 #include "records/widgets/GbkMemo.h"
+#include "records/data/FormOptions.h"
 #include "records/widgets/OptionGroup.h"
 
 #include <QCheckBox>
@@ -28,44 +29,6 @@ using namespace PageBindings;
 
 const QString Maroon = QStringLiteral("color: #800000;");
 const QString AppliedCategory = QStringLiteral("1");
-
-struct Option
-{
-    const char *code;
-    const char *caption;
-};
-
-const Option FormOptions[] = {
-    {"1", "新技术"},   {"2", "新工艺"},   {"3", "新产品"},   {"4", "新材料"},
-    {"5", "农业、生物新品种"}, {"6", "矿产新品种"}, {"7", "新装备"}, {"9", "其他应用技术"},
-    {"A", "国际标准"}, {"B", "国家标准"}, {"C", "行业标准"}, {"D", "地方标准"},
-    {"E", "企业标准"},
-};
-
-const Option FieldOptions[] = {
-    {"01", "电子信息"}, {"02", "软件"}, {"03", "航空航天"}, {"04", "光机电一体化"},
-    {"05", "生物、医药和医疗器械"}, {"06", "新材料"}, {"07", "新能源与高效节能"},
-    {"08", "环境保护"}, {"09", "地球、空间与海洋"}, {"10", "核应用技术"}, {"11", "农业"},
-};
-
-const Option GoalOptions[] = {
-    {"01", "陆地、海洋和大气的开发与评价"}, {"02", "民用宇宙空间"},
-    {"03", "农业、林业和渔业的发展"}, {"04", "促进工业的发展"},
-    {"05", "能源的生产、储存和分配"}, {"06", "交通、通讯事业的发展"},
-    {"07", "教育事业的发展"}, {"08", "卫生事业的发展"}, {"09", "社会发展和社会经济服务"},
-    {"10", "环境保护"}, {"11", "知识的全面发展"}, {"12", "其他民用目标"}, {"13", "国防"},
-};
-
-const Option IndustryOptions[] = {
-    {"01", "农、林、牧、渔业"}, {"02", "采矿业"}, {"03", "制造业"},
-    {"04", "电力、煤气及水的生产和供应业"}, {"05", "建筑业"},
-    {"07", "交通运输、仓储和邮政业"}, {"08", "批发和零售业"}, {"09", "金融业"},
-    {"10", "房地产业"}, {"20", "信息传输、计算机服务和软件业"}, {"21", "住宿和餐饮业"},
-    {"22", "租赁和商务服务业"}, {"23", "科学研究、技术服务和地质勘查业"},
-    {"24", "水利、环境和公共设施管理业"}, {"25", "居民服务和其他服务业"}, {"26", "教育"},
-    {"27", "卫生、社会保障和社会福利业"}, {"28", "文化、体育和娱乐业"},
-    {"29", "公共管理和社会组织"}, {"30", "国际组织"},
-};
 
 QLabel *fieldLabel(const QString &text, bool required, QWidget *parent)
 {
@@ -107,9 +70,9 @@ DropDownCombo *opener(const QString &name, QWidget *parent)
 }
 
 // An option panel whose boxes carry their code at the end of their names.
-template <class Box, std::size_t N>
+template <class Box>
 QGroupBox *optionPanel(const QString &name, const QString &title, const QString &boxPrefix,
-                       const Option (&options)[N], int columns, QWidget *parent)
+                       std::span<const OptionText> options, int columns, QWidget *parent)
 {
     auto *panel = new QGroupBox(title, parent);
     panel->setObjectName(name);
@@ -117,7 +80,7 @@ QGroupBox *optionPanel(const QString &name, const QString &title, const QString 
     grid->setContentsMargins(6, 0, 6, 0);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(0);
-    for (std::size_t i = 0; i < N; ++i) {
+    for (std::size_t i = 0; i < options.size(); ++i) {
         auto *box = new Box(QString::fromUtf8(options[i].caption), panel);
         box->setObjectName(boxPrefix + QString::fromLatin1(options[i].code));
         // Rows as high as the text: the five groups fit the page.
@@ -295,14 +258,15 @@ QWidget *TFpage1::buildFields()
 QWidget *TFpage1::buildOptionGroups()
 {
     auto *box = new QWidget(this);
+    const auto options = [](const char *group) { return FormOptions::of(QLatin1String(group)); };
     PL_123 = optionPanel<QRadioButton>(QStringLiteral("PL_123"), QStringLiteral("成果体现形式"),
-                                       QStringLiteral("rb_123_"), FormOptions, 7, box);
+                                       QStringLiteral("rb_123_"), options("item_123"), 7, box);
     Pl_124_1 = optionPanel<QCheckBox>(QStringLiteral("Pl_124_1"), QString(),
-                                      QStringLiteral("CB_124_1_"), FieldOptions, 4, box);
+                                      QStringLiteral("CB_124_1_"), options("item_124_1"), 4, box);
     PL_200 = optionPanel<QCheckBox>(QStringLiteral("PL_200"), QString(), QStringLiteral("cb_200_"),
-                                    GoalOptions, 4, box);
+                                    options("item_200"), 4, box);
     PL_125 = optionPanel<QCheckBox>(QStringLiteral("PL_125"), QStringLiteral("成果主要应用行业"),
-                                    QStringLiteral("CB_125_"), IndustryOptions, 4, box);
+                                    QStringLiteral("CB_125_"), options("item_125"), 4, box);
     for (QGroupBox *required : {PL_123, PL_125})
         required->setStyleSheet(QStringLiteral("QGroupBox { color: #800000; }"
                                                " QRadioButton, QCheckBox { color: black; }"));

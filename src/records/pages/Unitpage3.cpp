@@ -6,6 +6,7 @@
 #include "records/widgets/Messages.h"
 #include "records/forms/AppContext.h"
 #include "records/forms/DictionaryService.h"
+#include "records/data/FormOptions.h"
 #include "records/data/UnitDM.h"
 #include "records/pages/PageControls.h"
 #include "records/pages/SectionRules.h"
@@ -36,19 +37,6 @@ using namespace PageBindings;
 const QString Maroon = RequiredLabelStyle();
 const QString NationalPlanBox = QStringLiteral("cb_126_01");
 const QDate EarliestEvaluation(1950, 1, 1);
-
-// The national plan (01) has no caption of its own: a label stands beside it.
-const OptionText OtherSources[] = {
-    {"02", "部门计划"}, {"03", "地方计划"}, {"05", "部门基金"}, {"06", "地方基金"},
-    {"07", "国际合作"}, {"08", "横向委托"}, {"09", "民间基金"}, {"10", "自选"},
-    {"19", "其他"},
-};
-
-const OptionText PlanKinds[] = {
-    {"1", "高技术研究发展计划(863计划）"}, {"3", "基础研究计划"},
-    {"6", "科技基础条件平台建设  "},       {"7", "国家科技支撑计划"},
-    {"8", "政策引导类计划及专项"},         {"9", "其他"},
-};
 
 MoneyEdit *moneyEdit(const QString &name, const QString &warningPrefix, QWidget *parent)
 {
@@ -125,7 +113,8 @@ QWidget *TFpage3::buildSource()
     sources->setHorizontalSpacing(16);
     sources->setColumnStretch(5, 1);
     int i = 1;
-    for (const OptionText &o : OtherSources) {
+    // The national plan (01) has no caption of its own: a label stands beside it.
+    for (const OptionText &o : FormOptions::of(QStringLiteral("item_126"))) {
         auto *source = new QCheckBox(QString::fromUtf8(o.caption), Pl_126);
         source->setObjectName(QStringLiteral("cb_126_") + QString::fromLatin1(o.code));
         sources->addWidget(source, i / 5, i % 5);
@@ -140,7 +129,7 @@ QWidget *TFpage3::buildSource()
     kinds->setContentsMargins(6, 4, 6, 4);
     kinds->setVerticalSpacing(2);
     i = 0;
-    for (const OptionText &o : PlanKinds) {
+    for (const OptionText &o : FormOptions::of(QStringLiteral("item_140"))) {
         auto *kind = new QRadioButton(QString::fromUtf8(o.caption), Pl_140);
         kind->setObjectName(QStringLiteral("RB_140_") + QString::fromLatin1(o.code));
         kinds->addWidget(kind, i / 3, i % 3);
