@@ -156,6 +156,14 @@ private:
         return table(name);
     }
 
+    // A new archive beside an old one under two spellings of its name.
+    void putNewArchiveBesideOldOnes()
+    {
+        putFile(path("NEW.ARJ"), "new");
+        putFile(path("cgsbqy.arj"), "older");
+        putFile(path("CGSBQY.ARJ"), "old");
+    }
+
 private slots:
     void init()
     {
@@ -496,17 +504,7 @@ private slots:
     // leaves what was there.
     void copyReplacesTheTargetAndItsOtherSpellings()
     {
-        const auto errorOf = [](const auto &copy) {
-            try {
-                copy();
-            } catch (const DbError &e) {
-                return e.message();
-            }
-            return QString();
-        };
-        putFile(path("NEW.ARJ"), "new");
-        putFile(path("cgsbqy.arj"), "older");
-        putFile(path("CGSBQY.ARJ"), "old");
+        putNewArchiveBesideOldOnes();
         IoFaults::failNth(1);
         const QString failedCopy = errorOf([&] { CopyFileReplacing(path("NEW.ARJ"), path("CGSBQY.ARJ")); });
         IoFaults::clear();
@@ -525,6 +523,31 @@ private slots:
         QCOMPARE(fileBytes(path("CGSBQY.ARJ")), QByteArray("new"));
         const QString missing = errorOf([&] { CopyFileReplacing(path("NONE.ARJ"), path("CGSBQY.ARJ")); });
         QVERIFY2(missing.contains("NONE.ARJ"), qPrintable(missing));
+    }
+
+    // A work file moved onto a target replaces it whole, with its other
+    // spellings; a move whose data cannot be made durable says which file
+    // and leaves both where they were. A file put into a work folder reads
+    // as its source.
+    void moveReplacesTheTargetWhole()
+    {
+        putNewArchiveBesideOldOnes();
+        IoFaults::failNth(1);
+        const QString failedSync = errorOf([&] { MoveFileReplacing(path("NEW.ARJ"), path("CGSBQY.ARJ")); });
+        IoFaults::clear();
+        QVERIFY2(failedSync.contains("CGSBQY.ARJ"), qPrintable(failedSync));
+        QCOMPARE(fileBytes(path("CGSBQY.ARJ")), QByteArray("old"));
+        QCOMPARE(fileBytes(path("NEW.ARJ")), QByteArray("new"));
+
+        MoveFileReplacing(path("NEW.ARJ"), path("CGSBQY.ARJ"));
+        QVERIFY(!QFile::exists(path("NEW.ARJ")));
+        QVERIFY(!QFile::exists(path("cgsbqy.arj")));
+        QCOMPARE(fileBytes(path("CGSBQY.ARJ")), QByteArray("new"));
+        QVERIFY(errorOf([&] { MoveFileReplacing(path("NONE.ARJ"), path("CGSBQY.ARJ")); }).contains("NONE.ARJ"));
+
+        QVERIFY(QDir().mkpath(path("work")));
+        PlaceInWorkFolder(path("CGSBQY.ARJ"), path("work/KJCG.TXT"));
+        QCOMPARE(fileBytes(path("work/KJCG.TXT")), QByteArray("new"));
     }
 
     // A record longer than any the table can hold (a line of megabytes, a

@@ -7,12 +7,15 @@
 
 #include <cerrno>
 #include <chrono>
+#include <map>
+#include <mutex>
 #include <utility>
 
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -22,6 +25,29 @@ namespace {
 
 // How old a size check may be before a read in the same stretch asks again.
 constexpr qint64 FreshTicks = 2;
+
+#ifdef Q_OS_UNIX
+// The open views of each file in the process, by device and inode: a file
+// renamed over by a pack is another file.
+std::mutex viewsLock;
+std::map<std::pair<dev_t, ino_t>, std::weak_ptr<std::atomic<int>>> viewsByFile;
+
+std::shared_ptr<std::atomic<int>> viewCounter(int handle)
+{
+    struct stat status;
+    if (::fstat(handle, &status) != 0)
+        return nullptr;
+    const std::lock_guard<std::mutex> lock(viewsLock);
+    std::erase_if(viewsByFile, [](const auto &entry) { return entry.second.expired(); });
+    std::weak_ptr<std::atomic<int>> &known = viewsByFile[{status.st_dev, status.st_ino}];
+    std::shared_ptr<std::atomic<int>> counter = known.lock();
+    if (!counter) {
+        counter = std::make_shared<std::atomic<int>>(0);
+        known = counter;
+    }
+    return counter;
+}
+#endif
 
 } // namespace
 
@@ -40,7 +66,17 @@ bool StoredFile::open(const QString &path, bool readOnly)
     if (!m_file.open(mode))
         return false;
     m_size = m_file.size();
+    countView();
     return true;
+}
+
+void StoredFile::countView()
+{
+#ifdef Q_OS_UNIX
+    m_viewsOfFile = viewCounter(m_file.handle());
+    if (m_viewsOfFile)
+        m_viewsOfFile->fetch_add(1, std::memory_order_relaxed);
+#endif
 }
 
 void StoredFile::unmap()
@@ -71,6 +107,9 @@ void StoredFile::close()
     m_cut = false;
     m_checkedEnd = 0;
     m_checkedStretch = -1;
+    m_stretchesEntered = 0;
+    if (m_viewsOfFile)
+        std::exchange(m_viewsOfFile, nullptr)->fetch_sub(1, std::memory_order_relaxed);
     m_size = 0;
     m_mapFailed = false;
     m_buffer.clear();
@@ -153,9 +192,31 @@ bool StoredFile::checkSize(qint64 offset, qint64 end)
     const qint64 size = currentSize();
     m_checkedAt = clockTicks();
     m_freshReads = 1;
-    m_checkedStretch = offset >> CheckedStretchBits;
+    enterStretch(offset >> CheckedStretchBits);
     m_checkedEnd = qMin(size, m_mapSize);
     return end <= size;
+}
+
+void StoredFile::enterStretch(qint64 stretch)
+{
+    if (stretch == m_checkedStretch)
+        return;
+    m_checkedStretch = stretch;
+    if (++m_stretchesEntered < StretchesHeld)
+        return;
+    m_stretchesEntered = 0;
+    if (m_viewsOfFile && m_viewsOfFile->load(std::memory_order_relaxed) > 1)
+        handBackPages();
+}
+
+// Only the view's page entries go: pointers handed out before read the
+// same bytes afterwards (pages a cut replaced read as zeros again).
+void StoredFile::handBackPages()
+{
+#ifdef Q_OS_UNIX
+    if (m_map)
+        ::madvise(m_map, size_t(m_mapSize), MADV_DONTNEED);
+#endif
 }
 
 const char *StoredFile::dataBeyondView(qint64 offset, qint64 length)

@@ -2,6 +2,8 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <atomic>
+#include <memory>
 
 #include "MapGuard.h"
 
@@ -37,6 +39,14 @@ public:
     // per stretch. A file cut between two checks is caught by MapGuard: the
     // read under way finds zeros, and from then on every read gives nullptr
     // until the file is opened again (wasCut()).
+    //
+    // A page that several views of one file have read counts as the
+    // program's memory once for each of them (threads of an export or a
+    // pack read a table through handles of their own beside the table's):
+    // while other views of the file are open in the process, a view hands
+    // its pages back after every so many stretches read. They stay in the
+    // system's cache, the bytes at each address stay the same, and a later
+    // read maps them again. A file's only view keeps what it read.
     const char *data(qint64 offset, qint64 length)
     {
         // Inline where the view already holds the bytes and the check is
@@ -61,10 +71,14 @@ public:
 
 private:
     static constexpr int CheckedStretchBits = 16;   // 64 KiB
+    static constexpr int StretchesHeld = 256;       // 16 MiB read, then handed back
+    void countView();
     static qint64 clockTicks();   // a cheap clock: a few milliseconds a tick
     bool checkIsFresh() const;
     // Asks the system for the size; false when the file now ends before end.
     bool checkSize(qint64 offset, qint64 end);
+    void enterStretch(qint64 stretch);
+    void handBackPages();
     bool remap(qint64 neededEnd);
     const char *dataBeyondView(qint64 offset, qint64 length);
     void unmap();
@@ -82,6 +96,9 @@ private:
     qint64 m_checkedEnd = 0;        // the map's bytes the last check allows
     qint64 m_checkedStretch = -1;   // offset >> CheckedStretchBits of that read
     qint64 m_checkedAt = 0;         // clockTicks() then
+    int m_stretchesEntered = 0;     // since the pages were last handed back
+    // The views of this file open in the process, shared by all of them.
+    std::shared_ptr<std::atomic<int>> m_viewsOfFile;
     mutable quint32 m_freshReads = 0;   // the clock is read every so many
 };
 

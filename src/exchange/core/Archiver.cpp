@@ -271,7 +271,7 @@ void Archiver::pack(const QString &folder, const QString &archiveName, const QSt
     for (const QString &member : members) {
         const QString source = ExchangeNames::findFile(folder, member);
         if (!source.isEmpty())
-            CopyFileReplacing(source, workDir.filePath(member));
+            PlaceInWorkFolder(source, workDir.filePath(member));
     }
     run(QStringList{QStringLiteral("a"), QStringLiteral("-y"), QStringLiteral("-i"), archiveName} + members,
         work.path(), fileBytes(folder, members), int(members.size()),
@@ -279,7 +279,7 @@ void Archiver::pack(const QString &folder, const QString &archiveName, const QSt
     const QString made = workDir.filePath(archiveName);
     if (!QFileInfo(made).isFile())
         throw DbError(QStringLiteral("压缩程序没有生成压缩包“%1”。").arg(archiveName));
-    CopyFileReplacing(made, QDir(folder).filePath(archiveName));
+    MoveFileReplacing(made, QDir(folder).filePath(archiveName));
 }
 
 QString Archiver::copyIntoWork(const QString &archivePath, const QString &workFolder) const

@@ -206,7 +206,7 @@ QString pack(Archiver &archiver, const QString &folder)
 void placeArchive(const QString &archivePath, const QString &folder)
 {
     // Another spelling of the name was the archive the user agreed to replace.
-    CopyFileReplacing(archivePath, QDir(folder).filePath(QFileInfo(archivePath).fileName()));
+    MoveFileReplacing(archivePath, QDir(folder).filePath(QFileInfo(archivePath).fileName()));
 }
 
 } // namespace ExportPackage

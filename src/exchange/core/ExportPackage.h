@@ -37,7 +37,8 @@ QString pack(Archiver &archiver, const QString &folder);
 
 // Puts the archive file into the folder under its own name, in place of a
 // file of that name in any case; the old one stays until the new one is
-// complete. The source is left where it was.
+// complete. The source, a file of the caller's work folder, may be gone
+// afterwards (moved where the folder lies on the same disk).
 void placeArchive(const QString &archivePath, const QString &folder);
 
 } // namespace ExportPackage

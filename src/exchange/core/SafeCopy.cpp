@@ -4,12 +4,15 @@
 
 #include "engine/DbError.h"
 #include "engine/IoFaults.h"
+#include "engine/StoredFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTemporaryDir>
+#include <filesystem>
+#include <system_error>
 
 #ifndef Q_OS_WIN
 #include <sys/stat.h>
@@ -75,6 +78,38 @@ void CopyFileReplacing(const QString &source, const QString &target)
     if (!out.commit())
         throw DbError(QStringLiteral("无法保存文件“%1”：%2").arg(shown(target), DiskSpace::writeFailure(out)));
     removeOtherSpellings(target);
+}
+
+void MoveFileReplacing(const QString &source, const QString &target)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        throw DbError(QStringLiteral("无法读取文件“%1”：%2").arg(shown(source), in.errorString()));
+    // A rename kept on the disk must not name a file whose data is not.
+    if (!FileSafety::syncFile(in))
+        throw DbError(QStringLiteral("无法保存文件“%1”：%2").arg(shown(target), DiskSpace::writeFailure(in)));
+    in.close();
+    std::error_code error;
+    std::filesystem::rename(source.toStdU16String(), target.toStdU16String(), error);
+    if (error) {
+        // Another disk, or a system that will not replace the name.
+        CopyFileReplacing(source, target);
+        return;
+    }
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!FileSafety::syncFolder(folder)) {
+        throw DbError(QStringLiteral("无法保存文件“%1”：无法把文件夹“%2”的更改写入磁盘")
+                          .arg(shown(target), shown(folder)));
+    }
+    removeOtherSpellings(target);
+}
+
+void PlaceInWorkFolder(const QString &source, const QString &target)
+{
+    std::error_code error;
+    std::filesystem::create_hard_link(source.toStdU16String(), target.toStdU16String(), error);
+    if (error)
+        CopyFileReplacing(source, target);
 }
 
 void RequireTemporaryFolder(const QTemporaryDir &folder)
