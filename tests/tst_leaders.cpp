@@ -407,6 +407,18 @@ private slots:
         QVERIFY(!dialog().isVisible());
         QCOMPARE(f.stored("unitexpert.dbf", "item_182"), u"1965.05"_s);
 
+        // Only the research field changed: asked, and "No" stores nothing;
+        // chosen back, nothing to ask.
+        openModify(0);
+        const QString research = f.stored("unitexpert.dbf", "item_124_1");
+        SelectComboByCode(u"11"_s, dialog().cbry_124_1);
+        QCOMPARE(leave(QMessageBox::No), QStringList{question});
+        QCOMPARE(f.stored("unitexpert.dbf", "item_124_1"), research);
+        openModify(0);
+        SelectComboByCode(u"11"_s, dialog().cbry_124_1);
+        SelectComboByCode(research, dialog().cbry_124_1);
+        QCOMPARE(leave(QMessageBox::Yes), QStringList());
+
         // "Yes" with an entry that fails its check keeps the dialog open.
         openModify(0);
         dialog().Edt_both_1->setText(u"1800"_s);
