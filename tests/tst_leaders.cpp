@@ -439,6 +439,33 @@ private slots:
         QVERIFY(!dialog().isVisible());
     }
 
+    // A birth stored outside the years the dialog takes stays as stored
+    // while the rest of the leader is changed; a birth the user enters is
+    // checked.
+    void aStoredBirthOutsideTheYearsIsKept()
+    {
+        addLeaders({u"甲"_s});
+        leaders().first();
+        leaders().edit();
+        leaders().setString(u"item_182"_s, u"1890.5"_s);
+        leaders().post();
+
+        openModify(0);
+        dialog().edtry_186->setText(u"说明改了"_s);
+        QVERIFY(dialog().Button1Click());
+        QCOMPARE(log.texts(), QStringList{Stored});
+        QCOMPARE(f.stored("unitexpert.dbf", "item_182"), u"1890.5"_s);
+        QCOMPARE(f.stored("unitexpert.dbf", "item_186"), u"说明改了"_s);
+
+        openModify(0);
+        dialog().edt_both_2->setText(u"06"_s);
+        log.boxes.clear();
+        QVERIFY(!dialog().Button1Click());
+        QCOMPARE(log.texts(), QStringList{u"年份不合法！"_s});
+        dialog().hide();
+        QCOMPARE(f.stored("unitexpert.dbf", "item_182"), u"1890.5"_s);
+    }
+
     // Another dBase reader sees what the unit page and the dialog wrote.
     void anotherReaderSeesTheRows()
     {

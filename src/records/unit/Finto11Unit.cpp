@@ -204,7 +204,11 @@ Binding TFinto11::birthBinding()
     };
     const auto value = b.value;
     b.same = [field, value](const DataSet &row) { return row.asString(field) == value().toString(); };
-    b.check = [this] {
+    // The years the dialog takes apply to a birth the user enters: a stored
+    // one outside them is kept as it is, with the rest of the row.
+    b.check = [this, field] {
+        if (showsAsLoaded(field))
+            return QString();
         if (!LeaderBirth::yearIsValid(Edt_both_1->text()))
             return QStringLiteral("年份不合法！");
         if (!LeaderBirth::monthIsValid(edt_both_2->text()))
