@@ -407,6 +407,18 @@ private slots:
         QVERIFY(!dialog().isVisible());
         QCOMPARE(f.stored("unitexpert.dbf", "item_182"), u"1965.05"_s);
 
+        // Only the research field changed: asked, and "No" stores nothing;
+        // chosen back, nothing to ask.
+        openModify(0);
+        const QString research = f.stored("unitexpert.dbf", "item_124_1");
+        SelectComboByCode(u"11"_s, dialog().cbry_124_1);
+        QCOMPARE(leave(QMessageBox::No), QStringList{question});
+        QCOMPARE(f.stored("unitexpert.dbf", "item_124_1"), research);
+        openModify(0);
+        SelectComboByCode(u"11"_s, dialog().cbry_124_1);
+        SelectComboByCode(research, dialog().cbry_124_1);
+        QCOMPARE(leave(QMessageBox::Yes), QStringList());
+
         // "Yes" with an entry that fails its check keeps the dialog open.
         openModify(0);
         dialog().Edt_both_1->setText(u"1800"_s);
@@ -425,6 +437,33 @@ private slots:
         openAdd();
         QCOMPARE(leave(QMessageBox::Yes), QStringList());
         QVERIFY(!dialog().isVisible());
+    }
+
+    // A birth stored outside the years the dialog takes stays as stored
+    // while the rest of the leader is changed; a birth the user enters is
+    // checked.
+    void aStoredBirthOutsideTheYearsIsKept()
+    {
+        addLeaders({u"甲"_s});
+        leaders().first();
+        leaders().edit();
+        leaders().setString(u"item_182"_s, u"1890.5"_s);
+        leaders().post();
+
+        openModify(0);
+        dialog().edtry_186->setText(u"说明改了"_s);
+        QVERIFY(dialog().Button1Click());
+        QCOMPARE(log.texts(), QStringList{Stored});
+        QCOMPARE(f.stored("unitexpert.dbf", "item_182"), u"1890.5"_s);
+        QCOMPARE(f.stored("unitexpert.dbf", "item_186"), u"说明改了"_s);
+
+        openModify(0);
+        dialog().edt_both_2->setText(u"06"_s);
+        log.boxes.clear();
+        QVERIFY(!dialog().Button1Click());
+        QCOMPARE(log.texts(), QStringList{u"年份不合法！"_s});
+        dialog().hide();
+        QCOMPARE(f.stored("unitexpert.dbf", "item_182"), u"1890.5"_s);
     }
 
     // Another dBase reader sees what the unit page and the dialog wrote.

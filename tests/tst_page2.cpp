@@ -391,6 +391,52 @@ private slots:
                  (QStringList{u"X1"_s, u"名"_s}));
     }
 
+    // The dialog asks on leaving exactly when a list or a text shows
+    // something else than the patent: a changed list alone is stored on
+    // "是" and dropped on "否"; a dialog opened and left untouched asks
+    // nothing.
+    void aChangedPatentListAsksOnLeaving()
+    {
+        openOn({{u"item_51"_s, u"1;"_s}});
+        addPatentRow(u"P1"_s, u"1"_s, u"1"_s);
+        p->loadFromRecord();
+        p->patentsOfRecord();
+        const QString question = u"记录已更改，是否保存后退出？"_s;
+        const auto leaveModified = [&](const std::function<void(TFinto6 *)> &change,
+                                       QMessageBox::StandardButton answer) {
+            QStringList asked;
+            m_log.clear();
+            m_log.answer = answer;
+            const bool ok = inThePatentsList(p, [&](TFpage6 *l) {
+                QVERIFY(PagesFixture::throughButton<TFinto6>(l->modifyButton, [&](TFinto6 *d) {
+                    change(d);
+                    d->Button2Click();
+                    QVERIFY(!d->isVisible());
+                }));
+                asked = m_log.texts();
+                l->quitButton->click();
+            });
+            return ok ? asked : QStringList{u"not opened"_s};
+        };
+        const auto statusAndType = [&] {
+            return f.storedRow(u"zlqk.dbf"_s, {u"patent_st"_s, u"patent_ty"_s}, 0);
+        };
+
+        QCOMPARE(leaveModified([](TFinto6 *) {}, QMessageBox::Yes), QStringList());
+        QCOMPARE(leaveModified([](TFinto6 *d) { choose(d->cb_st, u"2"_s); }, QMessageBox::No),
+                 QStringList{question});
+        QCOMPARE(statusAndType(), (QStringList{u"1"_s, u"1"_s}));
+        QCOMPARE(leaveModified([](TFinto6 *d) { choose(d->cb_ty, u"3"_s); }, QMessageBox::Yes),
+                 (QStringList{question, Messages::Texts::stored()}));
+        QCOMPARE(statusAndType(), (QStringList{u"1"_s, u"3"_s}));
+        // Chosen and chosen back: nothing to store.
+        QCOMPARE(leaveModified([](TFinto6 *d) {
+                     choose(d->cb_st, u"2"_s);
+                     choose(d->cb_st, u"1"_s);
+                 }, QMessageBox::Yes),
+                 QStringList());
+    }
+
     // "修改" on an empty list adds, as "新增" does.
     void modifyOnAnEmptyPatentsListAdds()
     {

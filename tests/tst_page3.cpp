@@ -7,6 +7,7 @@
 #include "records/forms/DictionaryService.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/ClearableDate.h"
+#include "records/widgets/AppInfo.h"
 #include "records/widgets/MoneyEdit.h"
 #include "records/widgets/OptionGroup.h"
 #include "support/DbfReadBack.h"
@@ -328,19 +329,37 @@ private slots:
         QCOMPARE(f.stored(u"kjcg.DBF"_s, u"item_149"_s), u"100013594.1"_s);
     }
 
-    // "1.2." typed: one warning, though the warning's box takes the focus
-    // from the edit, then "0".
+    // "1.2." typed into the focused edit: one warning, though the warning's
+    // box takes the focus from the edit as it comes up, then "0".
     void oneWrongAmountOneWarning()
     {
-        openOn(u"1"_s);
-        p->loadFromRecord();
-        MoneyEdit *edit = p->Edt_143;
-        m_log.onBox = [edit](const Messages::Request &) { emit edit->editingFinished(); };
-        edit->clear();
-        QTest::keyClicks(edit, u"1.2."_s);
-        m_log.onBox = {};
-        QCOMPARE(m_log.texts(), QStringList{u"“基金投入”:1.2. 不是正确的数据格式！现在已经置零"_s});
-        QCOMPARE(edit->text(), u"0"_s);
+        openOn(u"1"_s, {{u"item_126"_s, u"02;"_s}, {u"item_21"_s, u"2"_s}});
+        QWidget stand;  // what takes the focus while a box is up
+        stand.setWindowTitle(AppInfo::productName());
+        m_log.onBox = [&stand](const Messages::Request &) {
+            stand.show();
+            stand.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&stand));
+        };
+        QString shown;
+        QVERIFY(throughTheButton([&](TFpage3 *page) {
+            page->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(page));
+            MoneyEdit *edit = page->Edt_143;
+            edit->clear();
+            edit->setFocus(Qt::MouseFocusReason);
+            QVERIFY(edit->hasFocus());
+            QTest::keyClicks(edit, u"1.2."_s);
+            QVERIFY(!edit->hasFocus());  // the box had it
+            shown = edit->text();
+            stand.hide();
+            m_log.onBox = {};
+            m_log.answer = QMessageBox::No;
+            page->quit01->click();
+        }));
+        QCOMPARE(m_log.texts(), (QStringList{u"“基金投入”:1.2. 不是正确的数据格式！现在已经置零"_s,
+                                             Messages::Texts::leaveQuestion()}));
+        QCOMPARE(shown, u"0"_s);
     }
 };
 

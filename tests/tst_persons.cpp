@@ -24,6 +24,7 @@
 #include <QItemSelectionModel>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableView>
 #include <QWindow>
 #include <QtTest>
@@ -355,6 +356,47 @@ private slots:
         log.clear();
         QVERIFY(modifyPerson(0, [](TFinto8 *) {}));
         QCOMPARE(log.texts().first(), u"1985.13不是正确的出生年月格式！"_s);
+    }
+
+    // The birth is typed as a user types it: a click on the year selects it
+    // and the digits replace it, the month likewise; a year before the span
+    // is refused with the span's message, and the picker shows the birth
+    // typed before.
+    void theBirthIsTyped()
+    {
+        openRecord();
+        const QString span = u"“出生年月”应在1900.01至"_s
+                             + QDate::currentDate().toString(u"yyyy.MM"_s) + u"之间！"_s;
+        QString shown;
+        QVERIFY(PagesFixture::throughButton<TFinto8>(persons->addButton, [&](TFinto8 *d) {
+            d->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(d));
+            DateEntry *picker = d->dtpry_182;
+            QLineEdit *text = picker->findChild<QLineEdit *>();
+            const auto clickAt = [&](int x) {
+                QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(x, text->height() / 2));
+                QCoreApplication::processEvents();
+            };
+            const int monthAt = text->fontMetrics().horizontalAdvance(u"0000.0"_s);
+            d->edtry_180->setText(u"打字人"_s);
+            clickAt(6);
+            QTest::keyClicks(picker, u"1975"_s);
+            clickAt(monthAt);
+            QTest::keyClicks(picker, u"03"_s);
+            QTest::keyClick(picker, Qt::Key_Return);
+            QCOMPARE(picker->text(), u"1975.03"_s);
+            QCOMPARE(log.texts(), QStringList());
+
+            clickAt(6);
+            QTest::keyClicks(picker, u"1890"_s);
+            QTest::keyClick(picker, Qt::Key_Return);
+            QCoreApplication::processEvents();
+            QCOMPARE(log.texts(), QStringList{span});
+            shown = picker->text();
+            d->Button1->click();
+        }));
+        QCOMPARE(shown, u"1975.03"_s);
+        QCOMPARE(f.stored(u"cgwcr.DBF"_s, u"item_182"_s), u"1975.03"_s);
     }
 
     // "是" to the leave question with a failing check keeps the entry.

@@ -45,11 +45,6 @@ void TFinto6::buildControls()
     edtzl_name = MakeByteEdit(QStringLiteral("edtzl_name"), 140, this);
     cb_ty = MakePickList(this, QStringLiteral("cb_ty"));
     cb_st = MakePickList(this, QStringLiteral("cb_st"));
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->hide();
-    for (QComboBox *list : {cb_st, cb_ty})
-        connect(list, &QComboBox::activated, this, [this] { Edit1->setText(QStringLiteral("1")); });
 
     auto *grid = new QGridLayout;
     grid->setVerticalSpacing(10);
@@ -68,6 +63,7 @@ void TFinto6::buildControls()
     layOutWithButtons(grid, QMargins(20, 16, 20, 12));
 }
 
+// A new patent starts with the first item of each list.
 void TFinto6::loadControls(ChildList::Mode mode)
 {
     const DictionaryService &dictionary = context().dictionary();
@@ -78,16 +74,9 @@ void TFinto6::loadControls(ChildList::Mode mode)
         edtzl_name->clear();
         cb_st->setCurrentIndex(cb_st->count() > 0 ? 0 : -1);
         cb_ty->setCurrentIndex(cb_ty->count() > 0 ? 0 : -1);
-    } else if (list() && list()->rows() && list()->rows()->isOpen()) {
-        const DataSet &row = *list()->rows();
-        edtzl_no->setText(row.asString(QStringLiteral("PATENT_NO")));
-        edtzl_name->setText(row.asString(QStringLiteral("PATENT_NAM")));
-        for (QComboBox *combo : {cb_st, cb_ty})
-            combo->setCurrentIndex(-1);
-        SelectComboByCode(row.asString(QStringLiteral("PATENT_ST")), cb_st);
-        SelectComboByCode(row.asString(QStringLiteral("PATENT_TY")), cb_ty);
+    } else {
+        ChildListDialog::loadControls(mode);
     }
-    Edit1->clear();
 }
 
 // A new patent belongs to the current record.
@@ -102,7 +91,9 @@ void TFinto6::beforePost(DataSet &row)
 
 // In the order of the checks: status, type, number, title. Number and
 // title are the entry, which every "存储" checks, even an empty one; the
-// lists keep their choice for the next patent.
+// lists keep their choice for the next patent. A list counts as changed
+// when it shows another code than the row, or there is no row to compare
+// with.
 void TFinto6::declareBindings()
 {
     using namespace PageBindings;
@@ -110,7 +101,14 @@ void TFinto6::declareBindings()
         Binding b;
         b.field = field;
         b.widgets = {combo};
+        b.load = [field, combo](const DataSet &row) {
+            combo->setCurrentIndex(-1);
+            SelectComboByCode(row.asString(field), combo);
+        };
         b.value = [combo] { return QVariant(storedCode(combo)); };
+        b.same = [field, combo](const DataSet &row) {
+            return row.isOpen() && !row.isEmpty() && row.asString(field) == storedCode(combo);
+        };
         b.check = [combo, label] {
             return combo->currentText().isEmpty() ? quotedMissing(QString::fromUtf8(label))
                                                   : QString();
@@ -126,16 +124,4 @@ void TFinto6::declareBindings()
     bind(text(QStringLiteral("PATENT_NAM"), edtzl_name)
              .required(quotedMissing(QStringLiteral("专利名称")))
              .partOfEntry(entry));
-    // A changed list, or no row to compare with, counts as a change.
-    Binding changedLists;
-    changedLists.same = [this](const DataSet &row) {
-        return Edit1->text() != QLatin1String("1") && row.isOpen() && !row.isEmpty();
-    };
-    bind(changedLists);
-}
-
-void TFinto6::done(int result)
-{
-    Edit1->clear();
-    ChildListDialog::done(result);
 }

@@ -3,7 +3,6 @@
 
 class ByteLimitedEdit;
 class QComboBox;
-class QLineEdit;
 
 // The add/modify dialog of one patent.
 class TFinto6 : public ChildListDialog
@@ -16,12 +15,10 @@ public:
     ByteLimitedEdit *edtzl_name = nullptr;  // 专利名称
     QComboBox *cb_st = nullptr;             // 专利状况
     QComboBox *cb_ty = nullptr;             // 专利类型
-    QLineEdit *Edit1 = nullptr;             // "1" once a list was changed (hidden)
 
 protected:
     void loadControls(ChildList::Mode mode) override;
     void beforePost(DataSet &row) override;
-    void done(int result) override;
 
 private:
     void buildControls();

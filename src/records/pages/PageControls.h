@@ -24,3 +24,13 @@ void PutLabelled(QGridLayout *grid, int row, int column, const QString &label, Q
 
 // A label in column 0 and its control across the three columns beside it.
 void PutWide(QGridLayout *grid, int row, const QString &label, QWidget *control);
+
+// An option box under the form's caption, its code at the end of its name
+// (namePrefix + code), as the input check and the stored codes read it.
+template <class Box>
+Box *MakeOptionBox(const OptionText &option, const QString &namePrefix, QWidget *panel)
+{
+    auto *box = new Box(QString::fromUtf8(option.caption), panel);
+    box->setObjectName(namePrefix + QString::fromLatin1(option.code));
+    return box;
+}

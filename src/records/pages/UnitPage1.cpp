@@ -8,6 +8,7 @@
 #include "records/widgets/DropDownCombo.h"
 #include "records/widgets/GbkMemo.h"
 #include "records/data/FormOptions.h"
+#include "records/pages/PageControls.h"
 #include "records/widgets/OptionGroup.h"
 
 #include <QCheckBox>
@@ -81,8 +82,7 @@ QGroupBox *optionPanel(const QString &name, const QString &title, const QString 
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(0);
     for (std::size_t i = 0; i < options.size(); ++i) {
-        auto *box = new Box(QString::fromUtf8(options[i].caption), panel);
-        box->setObjectName(boxPrefix + QString::fromLatin1(options[i].code));
+        auto *box = MakeOptionBox<Box>(options[i], boxPrefix, panel);
         // Rows as high as the text: the five groups fit the page.
         box->setFixedHeight(box->fontMetrics().height() + 2);
         grid->addWidget(box, int(i) / columns, int(i) % columns);

@@ -20,6 +20,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QRadioButton>
 #include <QToolButton>
@@ -33,25 +34,10 @@ using namespace PageBindings;
 const QString Maroon = RequiredLabelStyle();
 constexpr int ReasonRowHeight = 20;
 
-const OptionText ReasonGroups[] = {
-    {"1", "资金问题"}, {"2", "技术问题"}, {"3", "市场问题"}, {"4", "管理问题"}, {"5", "政策因素"},
-};
-
-// The detailed reasons of each group; the first digit of a code is its group.
-const QList<QList<OptionText>> DetailedReasons = {
-    {{"11", "拨款未到位"}, {"12", "贷款困难"}, {"13", "无资金渠道"}, {"14", "协议终止"}, {"15", "其他"}},
-    {{"21", "技术过时"}, {"22", "成熟度不够"}, {"23", "成套性差"}, {"24", "引进技术冲击"}, {"25", "其他"}},
-    {{"31", "进口产品冲击"}, {"32", "新产品替代"}, {"33", "与市场要求不吻合"}, {"34", "市场信息不灵"},
-     {"35", "其他"}},
-    {{"41", "管理不好"}, {"42", "经营不善"}, {"43", "其他"}},
-    {{"51", "产业政策调整"}, {"52", "技术政策调整"}, {"53", "金融信贷政策"}, {"54", "进出口政策"},
-     {"55", "其他"}},
-};
-
-const OptionText ExtensionForms[] = {
-    {"1", "产权转让"}, {"2", "资金入股"}, {"3", "技术入股"},
-    {"4", "合作开发"}, {"5", "技术服务"}, {"9", "其他"},
-};
+std::span<const OptionText> optionsOf(const char *group)
+{
+    return FormOptions::of(QLatin1String(group));
+}
 
 // Counts take digits only; amounts in 万元 hold decimals, typed with their
 // point as on page 3. A text that is no number is reported and becomes "0".
@@ -102,16 +88,13 @@ QWidget *TFpage2::buildProperty()
     auto *box = new QWidget(this);
     pl51 = new QGroupBox(box);
     pl51->setObjectName(QStringLiteral("pl51"));
-    cb_51_1 = new QCheckBox(QStringLiteral("专利"), pl51);
-    cb_51_1->setObjectName(QStringLiteral("cb_51_1"));
-    cb_51_3 = new QCheckBox(QStringLiteral("软件著作权"), pl51);
-    cb_51_3->setObjectName(QStringLiteral("cb_51_3"));
-    cb_51_9 = new QCheckBox(QStringLiteral("其他"), pl51);
-    cb_51_9->setObjectName(QStringLiteral("cb_51_9"));
     auto *forms = new QHBoxLayout(pl51);
     forms->setContentsMargins(6, 2, 6, 2);
-    for (QCheckBox *form : {cb_51_1, cb_51_3, cb_51_9})
-        forms->addWidget(form);
+    for (const OptionText &o : optionsOf("item_51"))
+        forms->addWidget(MakeOptionBox<QCheckBox>(o, QStringLiteral("cb_51_"), pl51));
+    cb_51_1 = pl51->findChild<QCheckBox *>(QStringLiteral("cb_51_1"));
+    cb_51_3 = pl51->findChild<QCheckBox *>(QStringLiteral("cb_51_3"));
+    cb_51_9 = pl51->findChild<QCheckBox *>(QStringLiteral("cb_51_9"));
     for (QCheckBox *form : {cb_51_1, cb_51_3})
         connect(form, &QCheckBox::clicked, this, [this] {
             runGuarded(this, [this] { RefreshItem51Controls(); });
@@ -182,14 +165,13 @@ QWidget *TFpage2::buildApplication()
     auto *groups = new QVBoxLayout(pl_32_1);
     groups->setContentsMargins(6, 2, 6, 2);
     groups->setSpacing(0);
-    QList<QCheckBox *> groupBoxes;
-    for (const OptionText &o : ReasonGroups) {
-        auto *group = new QCheckBox(QString::fromUtf8(o.caption), pl_32_1);
-        group->setObjectName(QStringLiteral("cb_32_1_") + QString::fromLatin1(o.code));
+    QHash<QChar, QCheckBox *> groupOf;
+    for (const OptionText &o : optionsOf("item_32_1")) {
+        auto *group = MakeOptionBox<QCheckBox>(o, QStringLiteral("cb_32_1_"), pl_32_1);
         group->setFixedHeight(ReasonRowHeight);
         group->setEnabled(false);  // ticked through a detailed reason
         groups->addWidget(group);
-        groupBoxes << group;
+        groupOf.insert(QLatin1Char(o.code[0]), group);
     }
     KeepOneCheckBoxTicked(pl_32_1);
 
@@ -198,30 +180,26 @@ QWidget *TFpage2::buildApplication()
     auto *details = new QGridLayout(Pl_160);
     details->setContentsMargins(6, 2, 6, 2);
     details->setVerticalSpacing(0);
-    for (int g = 0; g < DetailedReasons.size(); ++g) {
-        int column = 0;
-        for (const OptionText &o : DetailedReasons[g]) {
-            auto *reason = new QRadioButton(QString::fromUtf8(o.caption), Pl_160);
-            reason->setObjectName(QStringLiteral("rb_160_") + QString::fromLatin1(o.code));
-            reason->setFixedHeight(ReasonRowHeight);
-            details->addWidget(reason, g, column++);
-            QCheckBox *group = groupBoxes[g];
-            connect(reason, &QRadioButton::toggled, this, [group](bool on) {
-                if (on)
-                    group->setChecked(true);
-            });
-        }
+    // A detailed reason stands in the row of its group, the first digit of
+    // its code, and ticks that group.
+    QHash<QCheckBox *, int> usedInRow;
+    for (const OptionText &o : optionsOf("item_160")) {
+        auto *reason = MakeOptionBox<QRadioButton>(o, QStringLiteral("rb_160_"), Pl_160);
+        reason->setFixedHeight(ReasonRowHeight);
+        QCheckBox *group = groupOf.value(QLatin1Char(o.code[0]));
+        details->addWidget(reason, groups->indexOf(group), usedInRow[group]++);
+        connect(reason, &QRadioButton::toggled, this, [group](bool on) {
+            if (on && group)
+                group->setChecked(true);
+        });
     }
 
     pl_161 = new QGroupBox(box);
     pl_161->setObjectName(QStringLiteral("pl_161"));
     auto *extensions = new QHBoxLayout(pl_161);
     extensions->setContentsMargins(6, 2, 6, 2);
-    for (const OptionText &o : ExtensionForms) {
-        auto *form = new QCheckBox(QString::fromUtf8(o.caption), pl_161);
-        form->setObjectName(QStringLiteral("cb_161_") + QString::fromLatin1(o.code));
-        extensions->addWidget(form);
-    }
+    for (const OptionText &o : optionsOf("item_161"))
+        extensions->addWidget(MakeOptionBox<QCheckBox>(o, QStringLiteral("cb_161_"), pl_161));
 
     auto *grid = new QGridLayout(box);
     grid->setContentsMargins(6, 4, 6, 4);

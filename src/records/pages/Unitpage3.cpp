@@ -115,9 +115,7 @@ QWidget *TFpage3::buildSource()
     int i = 1;
     // The national plan (01) has no caption of its own: a label stands beside it.
     for (const OptionText &o : FormOptions::of(QStringLiteral("item_126"))) {
-        auto *source = new QCheckBox(QString::fromUtf8(o.caption), Pl_126);
-        source->setObjectName(QStringLiteral("cb_126_") + QString::fromLatin1(o.code));
-        sources->addWidget(source, i / 5, i % 5);
+        sources->addWidget(MakeOptionBox<QCheckBox>(o, QStringLiteral("cb_126_"), Pl_126), i / 5, i % 5);
         ++i;
     }
     for (QAbstractButton *source : OptionBoxesOf(Pl_126))
@@ -130,8 +128,7 @@ QWidget *TFpage3::buildSource()
     kinds->setVerticalSpacing(2);
     i = 0;
     for (const OptionText &o : FormOptions::of(QStringLiteral("item_140"))) {
-        auto *kind = new QRadioButton(QString::fromUtf8(o.caption), Pl_140);
-        kind->setObjectName(QStringLiteral("RB_140_") + QString::fromLatin1(o.code));
+        auto *kind = MakeOptionBox<QRadioButton>(o, QStringLiteral("RB_140_"), Pl_140);
         kinds->addWidget(kind, i / 3, i % 3);
         connect(kind, &QAbstractButton::toggled, this, [this](bool on) {
             if (on)

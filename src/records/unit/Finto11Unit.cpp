@@ -97,11 +97,6 @@ void TFinto11::buildControls()
     cbry_184 = MakePickList(this, QStringLiteral("cbry_184"));
     Edt_both_1 = makeShortEdit(this, QStringLiteral("Edt_both_1"), 4);
     edt_both_2 = makeShortEdit(this, QStringLiteral("edt_both_2"), 2);
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->hide();
-    connect(cbry_124_1, &QComboBox::currentIndexChanged, this,
-            [this] { Edit1->setText(QStringLiteral("1")); });
     connect(Edt_both_1, &QLineEdit::editingFinished, this, &TFinto11::Edt_both_1Exit);
     connect(edt_both_2, &QLineEdit::editingFinished, this, &TFinto11::edt_both_2Exit);
 
@@ -172,10 +167,7 @@ void TFinto11::declareBindings()
              }));
     bind(birthBinding());
     bind(text(QStringLiteral("item_186"), edtry_186).partOfEntry());
-    // The research field counts as changed once it was chosen again.
-    Binding research = storedCodeOf(QStringLiteral("item_124_1"), cbry_124_1);
-    research.same = [this](const DataSet &) { return Edit1->text() != QLatin1String("1"); };
-    bind(research);
+    bind(storedCodeOf(QStringLiteral("item_124_1"), cbry_124_1));
 }
 
 // A choice stored as the first two characters of its item; compared by
@@ -212,7 +204,11 @@ Binding TFinto11::birthBinding()
     };
     const auto value = b.value;
     b.same = [field, value](const DataSet &row) { return row.asString(field) == value().toString(); };
-    b.check = [this] {
+    // The years the dialog takes apply to a birth the user enters: a stored
+    // one outside them is kept as it is, with the rest of the row.
+    b.check = [this, field] {
+        if (showsAsLoaded(field))
+            return QString();
         if (!LeaderBirth::yearIsValid(Edt_both_1->text()))
             return QStringLiteral("年份不合法！");
         if (!LeaderBirth::monthIsValid(edt_both_2->text()))
@@ -239,7 +235,6 @@ void TFinto11::loadControls(ChildList::Mode mode)
     } else {
         ChildListDialog::loadControls(mode);
     }
-    Edit1->clear();
 }
 
 // ---- leaving the birth edits --------------------------------------------------

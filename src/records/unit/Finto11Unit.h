@@ -31,7 +31,6 @@ public:
     QLineEdit *edt_both_2 = nullptr;       // birth month
     ByteLimitedEdit *edtry_186 = nullptr;  // note
     QComboBox *cbry_124_1 = nullptr;       // research field
-    QLineEdit *Edit1 = nullptr;            // "1" once the research field changed (hidden)
     // Built hidden and never filled.
     QComboBox *cbry_183 = nullptr;  // technical title
     QComboBox *cbry_184 = nullptr;  // education

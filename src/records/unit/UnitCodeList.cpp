@@ -52,6 +52,7 @@ Binding UnitCodeList::binding() const
     auto bareCodes = std::make_shared<QStringList>();
     Binding b;
     b.field = list.field;
+    b.widgets = {list.edits.cbegin(), list.edits.cend()};
     b.load = [list, bareCodes](const DataSet &row) {
         const DictionaryService &dictionary = ContextOf(list.panel).dictionary();
         const QStringList codes = UnitProfile::splitCodeList(row.asString(list.field));
@@ -72,6 +73,10 @@ Binding UnitCodeList::binding() const
                                                       : UnitProfile::codeListEntry(text);
         }
         return QVariant(stored);
+    };
+    const auto value = b.value;
+    b.same = [field = list.field, value](const DataSet &row) {
+        return row.asString(field) == value().toString();
     };
     return b;
 }

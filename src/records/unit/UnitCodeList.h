@@ -29,7 +29,8 @@ struct UnitCodeList
                               const QString &prefix, const QString &tableFile);
     // Each edit shows "code  name" of its classification (the bare code
     // when the table lacks it); stored as codes each followed by a blank
-    // and ";" (UnitProfile::codeListEntry). A bare code shown as stored is
-    // kept until the user changes its edit.
+    // and ";" (UnitProfile::codeListEntry). A list whose edits show what
+    // was loaded keeps its stored text; a bare code shown as stored is kept
+    // until the user changes its edit. Compared by what it would store.
     Binding binding() const;
 };

@@ -71,10 +71,6 @@ TFpage4a::TFpage4a(QWidget *parent)
     setObjectName(QStringLiteral("Fpage4a"));
     setWindowTitle(QStringLiteral("单位情况"));
 
-    Edit1 = new QLineEdit(this);
-    Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->hide();
-
     auto *page = new QVBoxLayout(this);
     page->setContentsMargins(8, 4, 8, 4);
     page->setSpacing(2);
@@ -144,13 +140,6 @@ QGroupBox *TFpage4a::buildCodeList(const QString &title, const QString &field,
                                    const QString &prefix, const QString &tableFile)
 {
     const CodeList list = UnitCodeList::build(this, title, field, prefix, tableFile);
-    // The dirty mark names the code edit that changed, as its field item.
-    for (QLineEdit *edit : list.edits) {
-        connect(edit, &QLineEdit::textChanged, this, [this, edit] {
-            QString item = edit->objectName();
-            Edit1->setText(item.replace(0, 3, QStringLiteral("item")));
-        });
-    }
     m_codeLists << list;
     return list.panel;
 }
@@ -256,10 +245,6 @@ void TFpage4a::declareBindings()
     bind(UnitBindings::province(cb_64));
     for (const CodeList &list : std::as_const(m_codeLists))
         bind(list.binding());
-    // The code edits are compared through the dirty mark, not by value.
-    Binding changedCodes;
-    changedCodes.same = [this](const DataSet &) { return Edit1->text().isEmpty(); };
-    bind(changedCodes);
     bind(constant(QStringLiteral("unitcode"), UnitProfile::registeringUnitCode()));
     bind(constant(QStringLiteral("unitlevel"), UnitProfile::unitLevel()));
     bind(constant(QStringLiteral("endlevel"), UnitProfile::endLevel()));
@@ -314,12 +299,6 @@ void TFpage4a::showLoaded()
         exec();
 }
 
-void TFpage4a::showEvent(QShowEvent *event)
-{
-    PageWindow::showEvent(event);
-    Edit1->clear();
-}
-
 // ---- checks and comparison -------------------------------------------------------
 
 void TFpage4a::CheckUnitPageInput()
@@ -353,7 +332,6 @@ bool TFpage4a::saveAndReport(bool explicitSave)
         if (!explicitSave)
             return;
         Messages::ShowWarning(this, Messages::Texts::stored());
-        Edit1->clear();
     });
 }
 
@@ -389,7 +367,6 @@ void TFpage4a::leavePage()
         return;
     if (!dm().Tblunit->isEmpty())
         context().recordHost().unitPageLeft();
-    Edit1->clear();
     accept();
 }
 

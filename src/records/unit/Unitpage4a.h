@@ -72,7 +72,6 @@ public:
     GbkMemo *Memo1 = nullptr;      // studydirec
     GbkMemo *Memo2 = nullptr;      // advantage
     GbkMemo *Memo3 = nullptr;      // unitintrod
-    QLineEdit *Edit1 = nullptr;    // which code edit changed last (hidden)
 
     QPushButton *btnSave01 = nullptr;  // "存储"
     QPushButton *quit01 = nullptr;     // "退出"
@@ -99,7 +98,6 @@ public slots:
     void Memo3Click();
 
 protected:
-    void showEvent(QShowEvent *event) override;
     void afterLoad(const DataSet &unit) override;
     bool appendsRow(const DataSet &unit) const override;
     bool saveForLeave() override;
