@@ -436,6 +436,11 @@ DbfFile::~DbfFile()
 std::shared_ptr<DbfFile> DbfFile::open(const QString &path, bool readOnly)
 {
     recoverInterruptedPack(path);
+    return openAsItStands(path, readOnly);
+}
+
+std::shared_ptr<DbfFile> DbfFile::openAsItStands(const QString &path, bool readOnly)
+{
     std::shared_ptr<DbfFile> table(new DbfFile());
     Private &p = *table->d;
     p.path = path;

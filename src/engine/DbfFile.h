@@ -166,6 +166,9 @@ public:
 
 private:
     DbfFile();
+    // Without finishing or discarding a pack: for a pack's own second look
+    // at the table while its new files are being written.
+    static std::shared_ptr<DbfFile> openAsItStands(const QString &path, bool readOnly);
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -15,6 +15,7 @@
 #include <QtEndian>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <numeric>
 #include <system_error>
@@ -435,6 +436,15 @@ bool DbfFile::needsPacking()
     return d->memoWorthCompacting() || d->hasDeletedRows();
 }
 
+// The end-of-file byte and the count of the rows kept, then the new table
+// to the disk.
+static void finishTable(NewFile &table, quint32 kept)
+{
+    table.write(QByteArrayView("\x1a", 1));
+    table.writeAt(DbfHeader::DateOffset, DbfHeader::stamp(kept));
+    table.finish();
+}
+
 void DbfFile::pack(const QString &path)
 {
     recoverInterruptedPack(path);
@@ -445,24 +455,35 @@ void DbfFile::pack(const QString &path)
         Private &p = *old->d;
         if (!p.damage.isEmpty())
             p.throwDamaged(p.damage);
-        // Start-up packs every table; one without deleted rows is left as it
-        // is unless its memo file needs compacting.
-        const bool compactMemo = p.memoWorthCompacting();
-        if (!compactMemo && !p.hasDeletedRows())
-            return;
-        std::unique_ptr<MemoCopy> memo;
-        if (compactMemo) {
-            memo = std::make_unique<MemoCopy>(*p.memo, names.at(names.newMemo), path, old->tableName());
+        if (p.hasDeletedRows()) {
+            // Weighing the memo file reads all of it, through a handle of
+            // its own on another thread, while the live rows are copied:
+            // most packs keep it as it is.
+            std::future<bool> weighing;
+            try {
+                if (p.memo)
+                    weighing = std::async(std::launch::async,
+                                          [path] { return openAsItStands(path, true)->d->memoWorthCompacting(); });
+            } catch (const std::system_error &) {
+            }
+            NewFile table(names.at(names.newTable), path);
+            table.write(p.file.data(0, p.headerLength), p.headerLength);
+            const quint32 kept = copyLiveRowRuns(p, table);
+            newMemo = weighing.valid() ? weighing.get() : p.memoWorthCompacting();
+            if (!newMemo)
+                finishTable(table, kept);
+        } else if (!p.memoWorthCompacting()) {
+            return;   // start-up packs every table: nothing to do here
+        } else {
             newMemo = true;
         }
-        NewFile table(names.at(names.newTable), path);
-        table.write(p.file.data(0, p.headerLength), p.headerLength);
-        const quint32 kept = memo ? copyRowsWithMemos(p, table, *memo) : copyLiveRowRuns(p, table);
-        table.write(QByteArrayView("\x1a", 1));
-        table.writeAt(DbfHeader::DateOffset, DbfHeader::stamp(kept));
-        table.finish();
-        if (memo)
-            memo->finish();
+        if (newMemo) {   // the rows copied above, if any, are written anew
+            MemoCopy memo(*p.memo, names.at(names.newMemo), path, old->tableName());
+            NewFile table(names.at(names.newTable), path);
+            table.write(p.file.data(0, p.headerLength), p.headerLength);
+            finishTable(table, copyRowsWithMemos(p, table, memo));
+            memo.finish();
+        }
     } catch (...) {   // the old files are closed before anything is removed
         QFile::remove(names.at(names.newTable));
         QFile::remove(names.at(names.newMemo));
