@@ -167,6 +167,7 @@ private slots:
                 gbk[random.bounded(int(gbk.size()))] = char(odd[random.bounded(int(sizeof odd))]);
             QVERIFY2(GbkText::isValid(gbk) == roundTrips(gbk), gbk.toHex().constData());
             QVERIFY2(GbkText::isCleanText(gbk) == (roundTrips(gbk) && clean(gbk)), gbk.toHex().constData());
+            QVERIFY2(GbkText::hasControlCharacter(gbk) == !clean(gbk), gbk.toHex().constData());
             // The one-pass copy agrees, whatever block a character or a mark falls in.
             QByteArray copy(gbk.size(), '\0');
             const GbkText::CopyScan scan = GbkText::copyChecked(gbk, copy.data());

@@ -169,6 +169,15 @@ quint64 bitsAt(__m128i flags, int index)
     return quint64(quint16(_mm_movemask_epi8(flags))) << (16 * index);
 }
 
+// Below a blank but TAB, CR and LF; DEL.
+__m128i controlBytes(__m128i v)
+{
+    const __m128i low = _mm_and_si128(_mm_cmpgt_epi8(v, splat(-1)), _mm_cmplt_epi8(v, splat(0x20)));
+    const __m128i allowed = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, splat('\t')), _mm_cmpeq_epi8(v, splat('\n'))),
+                                         _mm_cmpeq_epi8(v, splat('\r')));
+    return _mm_or_si128(_mm_andnot_si128(allowed, low), _mm_cmpeq_epi8(v, splat(0x7F)));
+}
+
 BlockBytes bytesOf(const char *block)
 {
     BlockBytes b;
@@ -176,12 +185,19 @@ BlockBytes bytesOf(const char *block)
         const __m128i v = part(block, i);
         b.lead |= bitsAt(_mm_and_si128(_mm_cmpgt_epi8(v, splat(0x80)), _mm_cmplt_epi8(v, splat(0xFF))), i);
         b.high |= bitsAt(v, i);
-        const __m128i low = _mm_and_si128(_mm_cmpgt_epi8(v, splat(-1)), _mm_cmplt_epi8(v, splat(0x20)));
-        const __m128i allowed = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, splat('\t')), _mm_cmpeq_epi8(v, splat('\n'))),
-                                             _mm_cmpeq_epi8(v, splat('\r')));
-        b.control |= bitsAt(_mm_or_si128(_mm_andnot_si128(allowed, low), _mm_cmpeq_epi8(v, splat(0x7F))), i);
+        b.control |= bitsAt(controlBytes(v), i);
     }
     return b;
+}
+
+// Whether the bytes from i on hold a control byte, sixteen at a time; where
+// the last sixteen end.
+bool controlInBlocks(const char *data, qsizetype size, qsizetype &i)
+{
+    __m128i found = _mm_setzero_si128();
+    for (; i + 16 <= size; i += 16)
+        found = _mm_or_si128(found, controlBytes(_mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i))));
+    return _mm_movemask_epi8(found) != 0;
 }
 
 BlockTrails trailsOf(const char *block)
@@ -224,6 +240,11 @@ BlockBytes bytesOf(const char *block)
         b.control |= quint64((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) << k;
     }
     return b;
+}
+
+bool controlInBlocks(const char *, qsizetype, qsizetype &)
+{
+    return false;
 }
 
 BlockTrails trailsOf(const char *block)
@@ -602,6 +623,27 @@ CopyScan copyChecked(QByteArrayView gbk, char *out)
     return CopyScan{!pendingLead, marks.separator != 0, marks.quote != 0};
 }
 
+namespace {
+
+bool isControlByte(uchar c)
+{
+    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
+}
+
+// Whether the bytes from i on hold a control byte.
+bool controlBytesFrom(const char *data, qsizetype size, qsizetype &i)
+{
+    if (controlInBlocks(data, size, i))
+        return true;
+    for (; i < size; ++i) {
+        if (isControlByte(uchar(data[i])))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 bool isCleanText(QByteArrayView gbk)
 {
     const GbkTables &t = tables();
@@ -620,14 +662,16 @@ bool isCleanText(QByteArrayView gbk)
         if (pendingLead)
             --i;   // that lead byte is read again, with its trail
     }
-    // GBK trail bytes are never below 0x40: a byte check finds only real
-    // control characters.
-    for (qsizetype k = i; k < size; ++k) {
-        const auto c = uchar(data[k]);
-        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F)
-            return false;
-    }
-    return restIsValid(t, data, size, i);
+    qsizetype k = i;
+    return !controlBytesFrom(data, size, k) && restIsValid(t, data, size, i);
+}
+
+// GBK trail bytes are never below 0x40: a byte check finds only real
+// control characters.
+bool hasControlCharacter(QByteArrayView gbk)
+{
+    qsizetype i = 0;
+    return controlBytesFrom(gbk.data(), gbk.size(), i);
 }
 
 bool canHold(const QString &text)

@@ -28,6 +28,9 @@ bool isValid(QByteArrayView gbk);
 // Valid GBK text that holds no control character (TAB, CR and LF allowed),
 // in one pass.
 bool isCleanText(QByteArrayView gbk);
+// Whether the bytes hold a control character (TAB, CR and LF allowed); for
+// bytes known to be GBK text, whose trail bytes are never such.
+bool hasControlCharacter(QByteArrayView gbk);
 
 // What copyChecked() found.
 struct CopyScan

@@ -306,8 +306,10 @@ void LineBlock::refuseWhatReadersRefuse(const DataSet &row, const Plan &plan, in
                           .arg(QFileInfo(m_path).fileName()));
     }
     // Values and what stands between them are never control characters,
-    // so a clean line has clean values.
-    if (!GbkText::isCleanText(line))
+    // so a clean line has clean values. Every value went in as GBK text
+    // (stored text checked, other values encoded), so only control
+    // characters are looked for.
+    if (GbkText::hasControlCharacter(line))
         refuseControlCharacter(row, plan, current);
 }
 
