@@ -378,26 +378,31 @@ quint64 DbfFile::Private::liveMemoBlocks()
 }
 
 // Rows that keep their memo pointers go over in runs of live rows, as
-// they stand.
+// they stand, from one view of all the rows. A file cut by another program
+// meanwhile reads as zeros there: the view tells, and the copy is damage.
 template<typename Table, typename Out>
 quint32 copyLiveRowRuns(Table &p, Out &out)
 {
+    const char *rows = p.file.data(p.headerLength, qint64(p.recordCount) * p.recordLength);
+    if (!rows) {
+        for (int recno = 0; recno < p.recordCount; ++recno)
+            p.recordData(recno);   // names the first row not there
+        p.throwDamaged(QStringLiteral("记录不完整"));
+    }
     quint32 kept = 0;
     int run = -1;
     for (int recno = 0; recno <= p.recordCount; ++recno) {
-        const bool live = recno < p.recordCount && p.recordData(recno)[0] != DbfHeader::DeletedFlag;
+        const bool live = recno < p.recordCount && rows[qint64(recno) * p.recordLength] != DbfHeader::DeletedFlag;
         if (live && run < 0)
             run = recno;
         if (live || run < 0)
             continue;
-        const qint64 length = qint64(recno - run) * p.recordLength;
-        const char *rows = p.file.data(p.headerLength + qint64(run) * p.recordLength, length);
-        if (!rows)
-            p.throwDamaged(QStringLiteral("第%1条记录不完整").arg(recno));
-        out.write(rows, length);
+        out.write(rows + qint64(run) * p.recordLength, qint64(recno - run) * p.recordLength);
         kept += quint32(recno - run);
         run = -1;
     }
+    if (p.file.wasCut())
+        p.throwDamaged(p.file.errorText());
     return kept;
 }
 
