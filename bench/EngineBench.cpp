@@ -62,14 +62,14 @@ Figure fullScan(const QString &folder)
     return figure;
 }
 
-namespace {
-
 void settleWrites()
 {
 #ifndef Q_OS_WIN
     ::sync();
 #endif
 }
+
+namespace {
 
 qint64 markDeleted(const QString &folder)
 {

@@ -31,6 +31,9 @@ inline const QStringList kOperations = { QStringLiteral("like"), QStringLiteral(
 Figure likeSearch(const QString &folder);
 // Reads every field of every kjcg row as text through a Table.
 Figure fullScan(const QString &folder);
+// Waits until what the preparation of a timed run wrote is on the disk:
+// an operation that makes its own files durable must not wait for those.
+void settleWrites();
 // Packs the program's 18 files, each with 2% of its rows marked deleted, in
 // fresh copies of the folder's files made under scratchRoot.
 Figure packTables(const QString &folder, const QString &scratchRoot);

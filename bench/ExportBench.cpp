@@ -96,6 +96,7 @@ EngineBench::Figure exportAll(const QString &folder, const QString &scratchRoot)
             QDir().mkpath(target);
             window.FormShow();
             window.Edit1->setText(target);
+            EngineBench::settleWrites();
         });
     requireOnlySuccess("exportall");
     if (!QFileInfo::exists(QDir(target).filePath(ExchangeNames::ExportArchive)))
@@ -123,7 +124,10 @@ double arjPackSeconds(const QString &folder, const QString &scratchRoot)
             if (!arj.waitForFinished(-1) || arj.exitCode() != 0)
                 throw DbError(QStringLiteral("arj a failed: %1").arg(QString::fromLocal8Bit(arj.readAll())));
         },
-        [&] { QFile::remove(archive); });
+        [&] {
+            QFile::remove(archive);
+            EngineBench::settleWrites();
+        });
     QDir(files).removeRecursively();
     return seconds;
 }

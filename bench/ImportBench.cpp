@@ -127,6 +127,7 @@ EngineBench::Figure runStore(const QString &folder, const QString &scratchRoot, 
             QDir(run).removeRecursively();
             BenchFiles::copyInto(templateFiles, run);
             db = std::make_unique<Database>(run);
+            EngineBench::settleWrites();
         });
     db.reset();
     QDir(run).removeRecursively();

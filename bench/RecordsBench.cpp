@@ -381,6 +381,7 @@ EngineBench::Figure personAdd(const QString &folder, const QString &scratchRoot)
     persons.showRowsOf({list.asString(QStringLiteral("item_4")), list.asString(QStringLiteral("item_dqdm"))});
     dialog.setWindowTitle(ChildList::addCaption(TFpage8::listTitle()));
     g_boxes.clear();
+    EngineBench::settleWrites();   // the scratch copy of every table
 
     EngineBench::Figure figure;
     bool stored = true;

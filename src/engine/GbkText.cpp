@@ -31,6 +31,9 @@ struct GbkTables
     // Character per two-byte code, Replacement where none is assigned.
     std::vector<char16_t> pairChar =
         std::vector<char16_t>((LeadLast - LeadFirst + 1) * TrailCount, Replacement);
+    // The same by lead << 8 | trail: the hot loop of decode() indexes it
+    // with two bytes as they stand, without the sums of pairIndex.
+    std::vector<char16_t> wideChar = std::vector<char16_t>(0x10000, Replacement);
     char16_t singleChar[256] = {};
     // Whether every lead byte with every possible trail byte (not 0x7F)
     // codes a character, so that such a pair needs no look-up to be valid.
@@ -82,6 +85,7 @@ struct GbkTables
                 return;
             codeOf[c] = quint16(b0 << 8 | b1);
             pairChar[pairIndex(b0, b1)] = c;
+            wideChar[b0 << 8 | b1] = c;
         }
     }
 
@@ -506,13 +510,15 @@ QString decode(const QByteArray &gbk)
 static char16_t *decodeInto(const char *data, int size, char16_t *dst)
 {
     const GbkTables &t = tables();
+    const char16_t *wide = t.wideChar.data();
+    const auto *bytes = reinterpret_cast<const uchar *>(data);
     int i = 0;
     while (i + 16 <= size) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
         const int lead = _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(v, splat(0x80)), _mm_cmplt_epi8(v, splat(0xFF))));
         if (lead == 0xFFFF) {
             for (int k = 0; k < 16; k += 2)
-                *dst++ = t.pairChar[GbkTables::pairIndex(uchar(data[i + k]), uchar(data[i + k + 1]))];
+                *dst++ = wide[bytes[i + k] << 8 | bytes[i + k + 1]];
             i += 16;
             continue;
         }
