@@ -115,6 +115,7 @@ EngineBench::Figure importFiles(const QString &folder, const QString &scratchRoo
             for (const QString &path : files)
                 makeEmptyStagingTable(folder, QFileInfo(path).completeBaseName(), staging);
             db = std::make_unique<Database>(staging);
+            EngineBench::settleWrites();
         });
     db.reset();
     QDir(staging).removeRecursively();
