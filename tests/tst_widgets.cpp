@@ -67,6 +67,29 @@ private slots:
         QCOMPARE(Messages::Texts::selectAllQuestion(), QStringLiteral("请选择您要导出的项目，是否全部选择？"));
     }
 
+    // A box with a short text is still wide enough for the frame to show
+    // its caption beside the frame's own buttons.
+    void shortBoxKeepsItsCaptionWhole_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("status") << QStringLiteral("状态！") << QStringLiteral("排重已经完成！");
+        QTest::newRow("product") << QStringLiteral("Dravik") << QStringLiteral("导入完毕！");
+    }
+
+    void shortBoxKeepsItsCaptionWhole()
+    {
+        QFETCH(QString, caption);
+        QFETCH(QString, text);
+        QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok);
+        Messages::fitCaption(box);
+        box.show();
+        settle();
+        QVERIFY2(box.width() >= box.fontMetrics().horizontalAdvance(caption) + 100,
+                 qPrintable(QString::number(box.width())));
+        box.close();
+    }
+
     void byteLimitStopsTypingAtTheFieldWidth()
     {
         ByteLimitedEdit edit(140);

@@ -2,7 +2,9 @@
 
 #include "records/widgets/AppInfo.h"
 
+#include <QGridLayout>
 #include <QScopeGuard>
+#include <QSpacerItem>
 
 namespace Messages {
 namespace {
@@ -12,6 +14,9 @@ Answerer &answerer()
     return instance;
 }
 }
+
+// Room the window manager's frame takes beside the caption: icon and buttons.
+constexpr int CaptionFrame = 120;
 
 int &openBoxes()
 {
@@ -26,6 +31,7 @@ QMessageBox::StandardButton show(QWidget *parent, const Request &request)
     if (answerer())
         return answerer()(request);
     QMessageBox box(request.icon, request.caption, request.text, request.buttons, parent);
+    fitCaption(box);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -33,6 +39,16 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &caption, const 
                                  QMessageBox::Icon icon, QMessageBox::StandardButtons buttons)
 {
     return show(parent, Request{caption, text, icon, buttons});
+}
+
+void fitCaption(QMessageBox &box)
+{
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + CaptionFrame;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 void ShowWarning(QWidget *parent, const QString &message)

@@ -24,6 +24,11 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &caption, const 
                                  QMessageBox::Icon icon,
                                  QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
+// A short text would leave the box narrower than its caption, which the
+// window manager then cuts ("状态！" shown as "..."): the box is widened to
+// hold the caption whole.
+void fitCaption(QMessageBox &box);
+
 // The box of every input check, of "存储成功！" and of most notices: caption
 // "Dravik", exclamation icon, one OK button.
 void ShowWarning(QWidget *parent, const QString &message);
