@@ -22,6 +22,12 @@ constexpr int LeadLast = 0xFE;
 constexpr int TrailFirst = 0x40;
 constexpr char16_t Replacement = 0xFFFD;
 
+// Below a blank but TAB, CR and LF; DEL.
+bool isControlByte(uchar c)
+{
+    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
+}
+
 struct GbkTables
 {
     // GBK code per BMP character: the byte itself for one-byte forms,
@@ -232,7 +238,7 @@ BlockBytes bytesOf(const char *block)
         const auto c = uchar(block[k]);
         b.lead |= quint64(c >= 0x81 && c <= 0xFE) << k;
         b.high |= quint64(c >= 0x80) << k;
-        b.control |= quint64((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) << k;
+        b.control |= quint64(isControlByte(c)) << k;
     }
     return b;
 }
@@ -621,11 +627,6 @@ CopyScan copyChecked(QByteArrayView gbk, char *out)
 }
 
 namespace {
-
-bool isControlByte(uchar c)
-{
-    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
-}
 
 // Whether the bytes from i on hold a control byte.
 bool controlBytesFrom(const char *data, qsizetype size, qsizetype &i)
