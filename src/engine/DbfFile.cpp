@@ -149,14 +149,19 @@ QString DbfFile::Private::structuralDamage() const
     return QString();
 }
 
-void DbfFile::Private::requireWritable() const
+QString DbfFile::Private::writeRefusal() const
 {
     if (readOnly)
-        throw DbError(QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(nativePath()));
+        return QStringLiteral("表文件“%1”以只读方式打开，不能修改").arg(nativePath());
     if (!damage.isEmpty())
-        throw DbError(QStringLiteral("表文件“%1”已损坏：%2。不能修改。").arg(nativePath(), damage));
-    if (!refusal.isEmpty())
-        throw DbError(refusal);
+        return QStringLiteral("表文件“%1”已损坏：%2。不能修改。").arg(nativePath(), damage);
+    return refusal;
+}
+
+void DbfFile::Private::requireWritable() const
+{
+    if (const QString why = writeRefusal(); !why.isEmpty())
+        throw DbError(why);
 }
 
 void DbfFile::Private::parseFields(const char *header)
@@ -780,7 +785,7 @@ QString DbfFile::damage() const
 
 bool DbfFile::isWritable() const
 {
-    return !d->readOnly && d->damage.isEmpty() && d->refusal.isEmpty();
+    return d->writeRefusal().isEmpty();
 }
 
 void DbfFile::refuseWrites(const QString &reason)

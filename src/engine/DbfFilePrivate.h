@@ -54,6 +54,9 @@ struct DbfFile::Private
 
     void readHeader();
     QString structuralDamage() const;
+    // Why a write is refused now (read-only, damaged, found unfit); empty
+    // when it is not.
+    QString writeRefusal() const;
     void requireWritable() const;
     void parseFields(const char *header);
     bool fitsHeaderLength(const char *header, int terminatorAt) const;

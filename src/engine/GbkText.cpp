@@ -20,19 +20,22 @@ constexpr quint16 NoGbk = 0xFFFF;   // no GBK lead byte is 0xFF
 constexpr int LeadFirst = 0x81;
 constexpr int LeadLast = 0xFE;
 constexpr int TrailFirst = 0x40;
-constexpr int TrailCount = 0xFF - TrailFirst;   // 0x40..0xFE
 constexpr char16_t Replacement = 0xFFFD;
+
+// Below a blank but TAB, CR and LF; DEL.
+bool isControlByte(uchar c)
+{
+    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
+}
 
 struct GbkTables
 {
     // GBK code per BMP character: the byte itself for one-byte forms,
     // lead << 8 | trail for two-byte forms, NoGbk when there is none.
     std::vector<quint16> codeOf = std::vector<quint16>(0x10000, NoGbk);
-    // Character per two-byte code, Replacement where none is assigned.
-    std::vector<char16_t> pairChar =
-        std::vector<char16_t>((LeadLast - LeadFirst + 1) * TrailCount, Replacement);
-    // The same by lead << 8 | trail: the hot loop of decode() indexes it
-    // with two bytes as they stand, without the sums of pairIndex.
+    // Character per two-byte code lead << 8 | trail, Replacement where none
+    // is assigned: the hot loop of decode() indexes it with two bytes as
+    // they stand.
     std::vector<char16_t> wideChar = std::vector<char16_t>(0x10000, Replacement);
     char16_t singleChar[256] = {};
     // Whether every lead byte with every possible trail byte (not 0x7F)
@@ -59,7 +62,7 @@ struct GbkTables
     {
         for (int lead = LeadFirst; lead <= LeadLast; ++lead) {
             for (int trail = TrailFirst; trail < 0xFF; ++trail) {
-                if (trail != 0x7F && pairChar[pairIndex(uchar(lead), uchar(trail))] == Replacement)
+                if (trail != 0x7F && wideChar[lead << 8 | trail] == Replacement)
                     return false;
             }
         }
@@ -84,14 +87,8 @@ struct GbkTables
             if (b0 < LeadFirst || b0 > LeadLast || b1 < TrailFirst || b1 == 0xFF)
                 return;
             codeOf[c] = quint16(b0 << 8 | b1);
-            pairChar[pairIndex(b0, b1)] = c;
             wideChar[b0 << 8 | b1] = c;
         }
-    }
-
-    static int pairIndex(uchar lead, uchar trail)
-    {
-        return (lead - LeadFirst) * TrailCount + (trail - TrailFirst);
     }
 };
 
@@ -241,7 +238,7 @@ BlockBytes bytesOf(const char *block)
         const auto c = uchar(block[k]);
         b.lead |= quint64(c >= 0x81 && c <= 0xFE) << k;
         b.high |= quint64(c >= 0x80) << k;
-        b.control |= quint64((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) << k;
+        b.control |= quint64(isControlByte(c)) << k;
     }
     return b;
 }
@@ -340,7 +337,7 @@ int validCharacterAt(const GbkTables &t, const char *data, qsizetype size, qsize
     const auto trail = uchar(data[i + 1]);
     if (trail < TrailFirst || trail == 0x7F || trail == 0xFF)
         return 0;
-    if (!t.everyPairAssigned && t.pairChar[GbkTables::pairIndex(b, trail)] == Replacement)
+    if (!t.everyPairAssigned && t.wideChar[b << 8 | trail] == Replacement)
         return 0;
     return 2;
 }
@@ -375,7 +372,7 @@ int readGbkCharacter(const GbkTables &t, const char *data, int i, int size, Emit
         put(Replacement);
         return i + 1;
     }
-    put(t.pairChar[GbkTables::pairIndex(b, trail)]);
+    put(t.wideChar[b << 8 | trail]);
     return i + 2;
 }
 
@@ -630,11 +627,6 @@ CopyScan copyChecked(QByteArrayView gbk, char *out)
 }
 
 namespace {
-
-bool isControlByte(uchar c)
-{
-    return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
-}
 
 // Whether the bytes from i on hold a control byte.
 bool controlBytesFrom(const char *data, qsizetype size, qsizetype &i)

@@ -96,13 +96,17 @@ QString TableJournal::fileNameOf(const DbfFile &file)
     return QFileInfo(file.path()).fileName();
 }
 
+void TableJournal::failWriting() const
+{
+    throw DbError(QStringLiteral("无法写入日志文件“%1”：%2").arg(shown(path()), FileSafety::reason(m_file)));
+}
+
 void TableJournal::write(const QByteArray &lines)
 {
-    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
-        throw DbError(QStringLiteral("无法写入日志文件“%1”：%2").arg(shown(path()), FileSafety::reason(m_file)));
-    }
+    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        failWriting();
     if (IoFaults::failHere() || !m_file.seek(m_file.size()) || m_file.write(lines) != lines.size())
-        throw DbError(QStringLiteral("无法写入日志文件“%1”：%2").arg(shown(path()), FileSafety::reason(m_file)));
+        failWriting();
 }
 
 void TableJournal::clear()
@@ -110,7 +114,7 @@ void TableJournal::clear()
     if (!m_file.isOpen() || m_file.size() == 0)
         return;
     if (IoFaults::failHere() || !m_file.resize(0))
-        throw DbError(QStringLiteral("无法写入日志文件“%1”：%2").arg(shown(path()), FileSafety::reason(m_file)));
+        failWriting();
 }
 
 void TableJournal::begin(const QList<std::shared_ptr<DbfFile>> &appendedTo)

@@ -70,6 +70,7 @@ private:
     bool m_open = false;
 
     QString path() const;
+    [[noreturn]] void failWriting() const;
     void write(const QByteArray &lines);
     void clear();
     void markDeleted();

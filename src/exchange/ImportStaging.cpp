@@ -84,6 +84,12 @@ void loadFiles(Database *db, const QHash<QString, QString> &present, const LoadP
     }
 }
 
+// An achievement's key as a row of any of its tables holds it.
+QString rowKey(const DbfFile &file, int recno, int item4, int region)
+{
+    return file.value(recno, item4).toString().trimmed() + QChar(0x1f) + file.value(recno, region).toString().trimmed();
+}
+
 // Child rows loaded this time whose key no staged achievement has: they
 // would never be stored, and the user is told how many there are.
 void countOrphans(Database *db, const QHash<QString, int> &before, const QHash<QString, QString> &present,
@@ -97,8 +103,7 @@ void countOrphans(Database *db, const QHash<QString, int> &before, const QHash<Q
     QSet<QString> keys;
     for (int recno = 0; recno < kjcg->recordCount(); ++recno) {
         if (!kjcg->isDeleted(recno))
-            keys.insert(kjcg->value(recno, item4).toString().trimmed() + QChar(0x1f)
-                        + kjcg->value(recno, region).toString().trimmed());
+            keys.insert(rowKey(*kjcg, recno, item4, region));
     }
     for (const QString &name : ExchangeNames::records()) {
         if (name == ExchangeNames::Kjcg || !present.contains(name))
@@ -111,9 +116,7 @@ void countOrphans(Database *db, const QHash<QString, int> &before, const QHash<Q
             continue;
         int orphans = 0;
         for (int recno = before.value(table); recno < child->recordCount(); ++recno) {
-            const QString key = child->value(recno, childItem4).toString().trimmed() + QChar(0x1f)
-                                + child->value(recno, childRegion).toString().trimmed();
-            if (!child->isDeleted(recno) && !keys.contains(key))
+            if (!child->isDeleted(recno) && !keys.contains(rowKey(*child, recno, childItem4, childRegion)))
                 ++orphans;
         }
         if (orphans > 0)

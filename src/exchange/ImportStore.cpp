@@ -255,7 +255,7 @@ private:
         // The year change's rule: the user moves such a record to a year
         // within it, and stores it then.
         if (!Numbering::isValidYear(year))
-            throw DbError(QStringLiteral("不能输入1900到2050外的年份！请用“修改成果年份”改正后再入库。"));
+            throw DbError(Numbering::invalidYearText() + QStringLiteral("请用“修改成果年份”改正后再入库。"));
         const QString largest = m_largest.value(year);
         if (largest.isEmpty() && Numbering::isRegistrationNumber(record.item4))
             return record.item4;

@@ -102,8 +102,7 @@ void replaceFromTableFile(Database &db, const QString &tableFile, const QString 
         throw DbError(QStringLiteral("所选的文件“%1”就是数据文件夹中正在使用的文件，请选择别处的文件！")
                           .arg(shown(chosenPath)));
     QTemporaryDir work;
-    if (!work.isValid())
-        throw DbError(QStringLiteral("无法建立临时文件夹：%1").arg(work.errorString()));
+    RequireTemporaryFolder(work);
     const QString copy = QDir(work.path()).filePath(QFileInfo(target).fileName());
     CopyFileReplacing(chosenPath, copy);
     std::shared_ptr<DbfFile> file;

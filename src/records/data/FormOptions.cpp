@@ -66,30 +66,27 @@ const OptionText Options_161[] = {
     {"9", "其他"},
 };
 
+struct Group
+{
+    const char *key;
+    std::span<const OptionText> options;
+};
+
+const Group Groups[] = {
+    {"item_123", Options_123}, {"item_124_1", Options_124_1}, {"item_200", Options_200},
+    {"item_125", Options_125}, {"item_126", Options_126},     {"item_140", Options_140},
+    {"item_51", Options_51},   {"item_32_1", Options_32_1},   {"item_160", Options_160},
+    {"item_161", Options_161},
+};
+
 } // namespace
 
 std::span<const OptionText> of(const QString &group)
 {
-    if (group == QLatin1String("item_123"))
-        return Options_123;
-    if (group == QLatin1String("item_124_1"))
-        return Options_124_1;
-    if (group == QLatin1String("item_200"))
-        return Options_200;
-    if (group == QLatin1String("item_125"))
-        return Options_125;
-    if (group == QLatin1String("item_126"))
-        return Options_126;
-    if (group == QLatin1String("item_140"))
-        return Options_140;
-    if (group == QLatin1String("item_51"))
-        return Options_51;
-    if (group == QLatin1String("item_32_1"))
-        return Options_32_1;
-    if (group == QLatin1String("item_160"))
-        return Options_160;
-    if (group == QLatin1String("item_161"))
-        return Options_161;
+    for (const Group &g : Groups) {
+        if (group == QLatin1String(g.key))
+            return g.options;
+    }
     return {};
 }
 
