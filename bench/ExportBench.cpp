@@ -11,7 +11,7 @@
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExchangeNames.h"
 #include "records/widgets/Messages.h"
-#include "records/main/StartUp.h"
+#include "app/StartUp.h"
 #include "records/data/UnitDM.h"
 
 #include <QCoreApplication>

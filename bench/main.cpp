@@ -25,7 +25,7 @@
 #include "engine/Database.h"
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
-#include "records/main/StartUp.h"
+#include "app/StartUp.h"
 
 #include <QApplication>
 #include <QDir>

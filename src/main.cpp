@@ -1,4 +1,4 @@
-#include "records/main/StartUp.h"
+#include "app/StartUp.h"
 #include "records/widgets/Abort.h"
 #include "records/widgets/GuardedApplication.h"
 

@@ -1,8 +1,8 @@
 // The main window's query panel: the rules that build and check a condition,
 // and searches run through the panel's controls over about fifty records of
 // two years and three categories, each checked by the records listed.
-#include "records/main/QueryBuilder.h"
-#include "records/main/QueryBuilderPanel.h"
+#include "app/QueryBuilder.h"
+#include "app/QueryBuilderPanel.h"
 #include "records/widgets/DropDownCombo.h"
 #include "support/ModalHelper.h"
 #include "support/PagesFixture.h"

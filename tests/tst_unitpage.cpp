@@ -6,7 +6,7 @@
 #include "records/forms/EntryRoutines.h"
 #include "records/widgets/SectionButton.h"
 #include "records/forms/AppContext.h"
-#include "records/main/Unit1.h"
+#include "app/Unit1.h"
 #include "records/unit/UnitProfile.h"
 #include "records/unit/Unitpage11.h"
 #include "records/unit/Unitpage4a.h"

@@ -1,2 +1,2 @@
 // Must not build: a section page reaching up to the main window.
-#include "records/main/Unit1.h"
+#include "app/Unit1.h"

@@ -8,7 +8,7 @@
 #include "records/forms/EntryRoutines.h"
 #include "records/widgets/Messages.h"
 #include "records/widgets/SectionButton.h"
-#include "records/main/Unit1.h"
+#include "app/Unit1.h"
 #include "records/data/UnitDM.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/FormOrder.h"

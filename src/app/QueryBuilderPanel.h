@@ -1,5 +1,5 @@
 #pragma once
-#include "records/main/QueryBuilder.h"
+#include "app/QueryBuilder.h"
 
 #include <QList>
 #include <QMessageBox>

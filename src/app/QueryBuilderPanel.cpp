@@ -5,7 +5,7 @@
 #include "records/forms/DictionaryService.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/widgets/Messages.h"
-#include "records/main/Unit1.h"
+#include "app/Unit1.h"
 #include "records/data/UnitDM.h"
 #include "records/forms/Unittree.h"
 #include "records/widgets/DropDownCombo.h"

@@ -13,12 +13,12 @@
 #include "exchange/Unitout.h"
 #include "records/data/AchievementList.h"
 #include "records/data/ChildRows.h"
-#include "records/main/QueryBuilderPanel.h"
+#include "app/QueryBuilderPanel.h"
 #include "records/forms/EntryRoutines.h"
 #include "records/widgets/Messages.h"
 #include "records/widgets/SectionButton.h"
 #include "records/data/UnitDM.h"
-#include "records/main/UnitNew.h"
+#include "app/UnitNew.h"
 #include "exchange/Unitin.h"
 #include "engine/DbError.h"
 #include "records/pages/UnitPage1.h"
@@ -30,7 +30,7 @@
 #include "records/pages/Unitpage8.h"
 #include "records/pages/Unitpage9.h"
 #include "records/unit/Unitpage4a.h"
-#include "records/main/Unitwel.h"
+#include "app/Unitwel.h"
 #include "records/widgets/DropDownCombo.h"
 
 #include <QCloseEvent>
