@@ -1,7 +1,8 @@
 # New records and their numbers, the section-page machinery and page 1.
-# A dialog left open fails the test instead of hanging it.
+# Dates typed after a click anywhere in them. A dialog left open fails the
+# test instead of hanging it.
 dravik_test(tst_numbering tst_numbering.cpp LIBS app engine tablesource)
-foreach(t tst_formnew tst_sectionpage tst_page1 tst_page2 tst_page3 tst_page9)
+foreach(t tst_formnew tst_sectionpage tst_page1 tst_page2 tst_page3 tst_page9 tst_datetyping)
   dravik_test(${t} ${t}.cpp LIBS app engine tablesource Qt6::Widgets)
   set_tests_properties(${t} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_FUNCTION_TIMEOUT=60000")
@@ -9,7 +10,18 @@ endforeach()
 # The rules of pages 2 and 3 that need no window.
 dravik_test(tst_sectionrules tst_sectionrules.cpp LIBS app engine)
 # Page 8 with the person register and picker, page 7 and the lock they feed.
-# A dialog left open fails the test instead of hanging it.
+# Dates typed after a click anywhere in them. A dialog left open fails the
+# test instead of hanging it.
 dravik_test(tst_persons tst_persons.cpp LIBS app engine tablesource Qt6::Widgets)
 set_tests_properties(tst_persons PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_FUNCTION_TIMEOUT=120000")
+# Windows opened again and again stay where they opened: on a screen of
+# their own under a window manager, which frames them as a desktop does.
+add_executable(tst_windowplace tst_windowplace.cpp)
+target_link_libraries(tst_windowplace PRIVATE Qt6::Test app engine tablesource Qt6::Widgets)
+target_compile_definitions(tst_windowplace PRIVATE
+  DRAVIK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" DRAVIK_BINARY_DIR="${CMAKE_BINARY_DIR}")
+add_test(NAME tst_windowplace
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/support/with-window-manager.sh $<TARGET_FILE:tst_windowplace>)
+set_tests_properties(tst_windowplace PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=xcb;QTEST_FUNCTION_TIMEOUT=120000")

@@ -106,7 +106,7 @@ void TFormin::buildControls()
 
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    StyleListGrid(DBGrid1, true);
+    StyleListGrid(DBGrid1);
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
     DBGrid1->setItemDelegateForColumn(2, new YearDelegate(DBGrid1));
     layout->addWidget(DBGrid1, 1);

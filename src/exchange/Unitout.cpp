@@ -124,7 +124,7 @@ void TFormout::buildGrid()
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setToolTip(QStringLiteral("多条选择，按住ctrl键！"));
-    StyleListGrid(DBGrid1, true);
+    StyleListGrid(DBGrid1);
     DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     DBGrid1->setStyleSheet(QStringLiteral("QTableView { selection-background-color: maroon; "
                                           "selection-color: white; }"));

@@ -1,0 +1,124 @@
+// Windows opened again and again through their buttons, with the program's
+// stacking of windows over their openers: each reopens where it opened the
+// first time.
+#include "records/forms/WindowStacking.h"
+#include "records/pages/Finto8Unit.h"
+#include "records/pages/Unitpage8.h"
+#include "records/widgets/DropDownCombo.h"
+#include "support/PagesFixture.h"
+
+#include <QtTest>
+
+class TestWindowPlace : public QObject
+{
+    Q_OBJECT
+
+    PagesFixture f;
+    BoxLog m_log;
+
+    // Where the window stood (its frame's top-left corner, as the screen
+    // shows it) at each of `times` openings through `open`.
+    QList<QPoint> placesOf(const std::function<void()> &open, int times = 3)
+    {
+        QList<QPoint> places;
+        for (int i = 0; i < times; ++i) {
+            ModalHelper helper([&](QWidget *modal) {
+                places << settledPlace(modal);
+                if (auto *dialog = qobject_cast<QDialog *>(modal))
+                    dialog->reject();
+                else
+                    modal->hide();
+            }, 10000);
+            open();
+            if (!helper.ok())
+                qWarning() << helper.error();
+        }
+        return places;
+    }
+
+    // The window's frame once the window manager has framed and placed it
+    // and it has stood still for a while.
+    static QPoint settledPlace(QWidget *window)
+    {
+        QTest::qWaitFor([&] { return window->frameGeometry() != window->geometry(); });
+        QRect last;
+        for (int i = 0; i < 30 && window->frameGeometry() != last; ++i) {
+            last = window->frameGeometry();
+            QTest::qWait(150);
+        }
+        return last.topLeft();
+    }
+
+    // The main window on the screen, framed by the window manager: the
+    // windows it opens are placed against it.
+    void showMainFramed()
+    {
+        f.main()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.main()));
+        QVERIFY2(QTest::qWaitFor([&] { return f.main()->frameGeometry() != f.main()->geometry(); }),
+                 "no window manager frames the windows");
+    }
+
+    static QList<QPoint> firstPlace(const QList<QPoint> &places)
+    {
+        return QList<QPoint>(places.size(), places.value(0));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        f.buildOnce();
+        WindowStacking::stackOverOpeners(*qApp);
+    }
+    void cleanup() { f.stop(); }
+
+    void aWindowReopensWhereItOpened_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("page 1") << u"page 1"_s;
+        QTest::newRow("page 2") << u"page 2"_s;
+        QTest::newRow("page 8") << u"page 8"_s;
+        QTest::newRow("new-record dialog") << u"new record"_s;
+    }
+    void aWindowReopensWhereItOpened()
+    {
+        QFETCH(QString, window);
+        // An empty list leaves "新增" open; a record's pages need a record.
+        if (window == u"new record"_s) {
+            f.open();
+            f.showList();
+        } else {
+            f.openOnRecord(u"2023000031"_s, u"1"_s, u"窗口项目"_s);
+        }
+        f.add(new TFinto8(f.main()));
+        f.add(new TFpage8(f.main()));
+        showMainFramed();
+        QPushButton *button = window == u"page 1"_s   ? f.main()->btn_page01
+                              : window == u"page 2"_s ? f.main()->btn_page02
+                              : window == u"page 8"_s ? f.main()->btn_page08
+                                                      : f.main()->Button1;
+        const QList<QPoint> places = placesOf([&] { button->click(); });
+        QCOMPARE(places.size(), 3);
+        QCOMPARE(places, firstPlace(places));
+    }
+
+    // The chooser opened from page 1, the page standing open all along.
+    void theChooserReopensWhereItOpened()
+    {
+        f.openOnRecord(u"2023000032"_s, u"1"_s, u"窗口项目"_s);
+        showMainFramed();
+        QList<QPoint> places;
+        ModalHelper page1([&](QWidget *modal) {
+            auto *page = qobject_cast<TFpage1 *>(modal);
+            places = placesOf([&] { page->cb_15->showPopup(); });
+            page->hide();
+        }, 30000);
+        f.main()->btn_page01->click();
+        QVERIFY2(page1.ok(), qPrintable(page1.error()));
+        QCOMPARE(places.size(), 3);
+        QCOMPARE(places, firstPlace(places));
+    }
+};
+
+QTEST_MAIN(TestWindowPlace)
+#include "tst_windowplace.moc"
