@@ -189,9 +189,12 @@ bool DateEntry::typedDate(QDate *date) const
 
 void DateEntry::showTyping()
 {
+    // The text shows the keys as typed; the date is taken only at the end.
     const QString text = typedText();
+    m_showing = true;
     lineEdit()->setText(text);
     lineEdit()->setCursorPosition(int(text.size()));
+    m_showing = false;
 }
 
 bool DateEntry::takeTyping()
@@ -203,7 +206,8 @@ bool DateEntry::takeTyping()
     const QString text = typedText();
     m_typed.clear();
     if (!ok) {
-        showDate(m_shown);
+        showDate(m_typedOver);
+        lineEdit()->setText(date().toString(displayFormat()));
         warnLater(QStringLiteral("'") + text + QStringLiteral("'不是正确的时间格式！"));
         return false;
     }
