@@ -17,11 +17,11 @@ set_tests_properties(tst_persons PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_FUNCTION_TIMEOUT=120000")
 # Windows opened again and again stay where they opened: on a screen of
 # their own under a window manager, which frames them as a desktop does.
-add_executable(tst_windowplace tst_windowplace.cpp)
-target_link_libraries(tst_windowplace PRIVATE Qt6::Test app engine tablesource Qt6::Widgets)
-target_compile_definitions(tst_windowplace PRIVATE
+add_executable(tst_windowlook tst_windowlook.cpp)
+target_link_libraries(tst_windowlook PRIVATE Qt6::Test app engine tablesource Qt6::Widgets)
+target_compile_definitions(tst_windowlook PRIVATE
   DRAVIK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" DRAVIK_BINARY_DIR="${CMAKE_BINARY_DIR}")
-add_test(NAME tst_windowplace
-  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/support/with-window-manager.sh $<TARGET_FILE:tst_windowplace>)
-set_tests_properties(tst_windowplace PROPERTIES
+add_test(NAME tst_windowlook
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/support/with-window-manager.sh $<TARGET_FILE:tst_windowlook>)
+set_tests_properties(tst_windowlook PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;QTEST_FUNCTION_TIMEOUT=120000")

@@ -1,15 +1,52 @@
-// Windows opened again and again through their buttons, with the program's
-// stacking of windows over their openers: each reopens where it opened the
-// first time.
+// The windows as a user sees them on a desktop, under a window manager:
+// opened again and again through their buttons (with the program's stacking
+// of windows over their openers), each reopens where it opened the first
+// time; the lists draw only their required columns' titles in maroon.
 #include "records/forms/WindowStacking.h"
 #include "records/pages/Finto8Unit.h"
+#include "records/forms/ChildList.h"
+#include "records/pages/Finto5Unit.h"
+#include "records/pages/Finto7Unit.h"
+#include "records/pages/Unitpage5.h"
+#include "records/pages/Unitpage7.h"
 #include "records/pages/Unitpage8.h"
 #include "records/widgets/DropDownCombo.h"
 #include "support/PagesFixture.h"
 
+#include <QHeaderView>
+#include <QTableView>
 #include <QtTest>
 
-class TestWindowPlace : public QObject
+namespace {
+
+// The titles of the grid drawn in maroon, as the screen shows them: a title
+// with a pixel far redder than it is green or blue.
+QStringList maroonTitles(QTableView *grid)
+{
+    QHeaderView *titles = grid->horizontalHeader();
+    const QImage image = titles->grab().toImage();
+    QStringList marked;
+    for (int section = 0; section < titles->count(); ++section) {
+        if (titles->isSectionHidden(section))
+            continue;
+        const int from = titles->sectionViewportPosition(section);
+        const int to = from + titles->sectionSize(section);
+        bool red = false;
+        for (int x = qMax(0, from); x < qMin(to, image.width()) && !red; ++x) {
+            for (int y = 0; y < image.height() && !red; ++y) {
+                const QColor c = image.pixelColor(x, y);
+                red = c.red() - c.green() > 40 && c.red() - c.blue() > 40;
+            }
+        }
+        if (red)
+            marked << grid->model()->headerData(section, Qt::Horizontal).toString().trimmed();
+    }
+    return marked;
+}
+
+} // namespace
+
+class TestWindowLook : public QObject
 {
     Q_OBJECT
 
@@ -72,6 +109,33 @@ private slots:
     }
     void cleanup() { f.stop(); }
 
+    // Page 8 marks 姓名 alone; the cooperating units and the committee mark
+    // none of their titles.
+    void listsMarkOnlyTheirRequiredTitles()
+    {
+        f.openOnRecord(u"2023000033"_s, u"1"_s, u"窗口项目"_s);
+        ::addPerson(f.db(), u"2023000033"_s, u"."_s, u"张三"_s);
+        f.add(new TFinto8(f.main()));
+        auto *persons = f.add(new TFpage8(f.main()));
+        f.add(new TFinto5(f.main()));
+        auto *units = f.add(new TFpage5(f.main()));
+        f.add(new TFinto7(f.main()));
+        auto *committee = f.add(new TFpage7(f.main()));
+        for (ChildListWindow *list : {static_cast<ChildListWindow *>(persons),
+                                      static_cast<ChildListWindow *>(units),
+                                      static_cast<ChildListWindow *>(committee)}) {
+            list->showRowsOf({u"2023000033"_s, u"."_s});
+            list->show();
+            QVERIFY(QTest::qWaitForWindowExposed(list));
+        }
+        QCOMPARE(maroonTitles(persons->grid), QStringList{u"姓名"_s});
+        QCOMPARE(maroonTitles(units->grid), QStringList());
+        QCOMPARE(maroonTitles(committee->grid), QStringList());
+        for (QWidget *list : {static_cast<QWidget *>(persons), static_cast<QWidget *>(units),
+                              static_cast<QWidget *>(committee)})
+            list->hide();
+    }
+
     void aWindowReopensWhereItOpened_data()
     {
         QTest::addColumn<QString>("window");
@@ -120,5 +184,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestWindowPlace)
-#include "tst_windowplace.moc"
+QTEST_MAIN(TestWindowLook)
+#include "tst_windowlook.moc"
