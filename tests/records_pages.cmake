@@ -25,3 +25,7 @@ add_test(NAME tst_windowlook
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/support/with-window-manager.sh $<TARGET_FILE:tst_windowlook>)
 set_tests_properties(tst_windowlook PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;QTEST_FUNCTION_TIMEOUT=120000")
+# Every page and dialog filled caption by caption as a user finds them.
+dravik_test(tst_captions tst_captions.cpp LIBS app engine tablesource Qt6::Widgets)
+set_tests_properties(tst_captions PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_FUNCTION_TIMEOUT=120000")
