@@ -5,7 +5,12 @@
 // each other's fields fail it.
 #include "records/pages/Finto8Unit.h"
 #include "records/pages/Unitpage4.h"
+#include "records/pages/Finto5Unit.h"
+#include "records/pages/Unitpage5.h"
 #include "records/pages/Unitpage8.h"
+#include "records/unit/Unitpage10.h"
+#include "records/unit/Unitpage4a.h"
+#include "records/widgets/GbkMemo.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/DateEntry.h"
 #include "support/DbfReadBack.h"
@@ -167,19 +172,24 @@ class TestCaptions : public QObject
     BoxLog m_log;
 
     // A record that every page saves without a word.
-    void openRecord()
+    void openRecord(const FieldValues &more = {})
     {
         f.openOnRecord(u"2023000041"_s, u"1"_s, u"标题项目"_s,
-                       {{u"item_8"_s, u"2020.03   至2021.05"_s}, {u"item_126"_s, u"03;"_s},
-                        {u"item_41_1"_s, u"02"_s}, {u"item_21"_s, u"1"_s}, {u"item_125"_s, u"23;"_s},
-                        {u"item_62"_s, u"1"_s}, {u"item_64"_s, u"31"_s}});
+                       FieldValues{{u"item_8"_s, u"2020.03   至2021.05"_s}, {u"item_126"_s, u"03;"_s},
+                                   {u"item_41_1"_s, u"02"_s}, {u"item_21"_s, u"1"_s},
+                                   {u"item_125"_s, u"23;"_s}, {u"item_62"_s, u"1"_s},
+                                   {u"item_64"_s, u"31"_s}}
+                           + more);
         m_log.clear();
     }
 
     template <class Window>
-    void throughButton(QAbstractButton *opener, const QList<Caption> &captions, const QString &save)
+    void throughButton(QAbstractButton *opener, const QList<Caption> &captions, const QString &save,
+                       const std::function<void(Window *)> &before = {})
     {
         QVERIFY(PagesFixture::throughButton<Window>(opener, [&](Window *w) {
+            if (before)
+                before(w);
             fillAndSave(w, captions, save);
             QCoreApplication::processEvents();
             w->hide();
@@ -215,6 +225,25 @@ private slots:
         };
         openRecord();
         throughButton<TFpage1>(f.main()->btn_page01, captions, u"储存"_s);
+        compareStored(u"kjcg.DBF"_s, captions);
+    }
+
+    void page2()
+    {
+        const QList<Caption> captions = {
+            {u"软件著作权名称"_s, u"item_52"_s, u"软件名称辛"_s, u"软件名称辛"_s},
+            {u"软件著作权登记号"_s, u"item_53"_s, u"RZ-53"_s, u"RZ-53"_s},
+            {u"应用状态"_s, u"item_32"_s, u"1"_s, u"1"_s},
+            {u"已转让企业数（个）"_s, u"item_45"_s, u"45"_s, u"45"_s},
+            {u"技术转让收入"_s, u"item_150"_s, u"150"_s, u"150"_s},
+            {u"其中，知识产权技术转让收入"_s, u"item_162"_s, u"162"_s, u"162"_s},
+            {u"净利润  （万元）"_s, u"item_151_1"_s, u"1511"_s, u"1511"_s},
+            {u"实交税金（万元）"_s, u"item_152_1"_s, u"1521"_s, u"1521"_s},
+            {u"出口创汇（万元）"_s, u"item_153"_s, u"153"_s, u"153"_s},
+            {u"节约资金（万元）"_s, u"item_154"_s, u"154"_s, u"154"_s},
+        };
+        openRecord({{u"item_51"_s, u"3;"_s}, {u"item_161"_s, u"1;"_s}});
+        throughButton<TFpage2>(f.main()->btn_page02, captions, u"存储"_s);
         compareStored(u"kjcg.DBF"_s, captions);
     }
 
@@ -287,6 +316,68 @@ private slots:
         persons->showRowsOf({u"2023000041"_s, u"."_s});
         throughButton<TFinto8>(persons->addButton, captions, u"存储"_s);
         compareStored(u"cgwcr.DBF"_s, captions);
+    }
+
+    void unitPage()
+    {
+        const QList<Caption> captions = {
+            {u"单位名称"_s, u"item_9"_s, u"本单位壬"_s, u"本单位壬"_s},
+            {u"单位法人代码"_s, u"item_420"_s, u"FR-4200"_s, u"FR-4200"_s},
+            {u"通讯地址"_s, u"item_37"_s, u"地址癸"_s, u"地址癸"_s},
+            {u"邮政编码"_s, u"item_38"_s, u"100037"_s, u"100037"_s},
+            {u"单位电话（含区号）"_s, u"item_39"_s, u"010-390"_s, u"010-390"_s},
+            {u"单位传真（含区号）"_s, u"item_40"_s, u"010-400"_s, u"010-400"_s},
+            {u"单位网址"_s, u"item_60"_s, u"www.600.cn"_s, u"www.600.cn"_s},
+            {u"联系部门"_s, u"item_41"_s, u"科技处"_s, u"科技处"_s},
+            {u"联系部门电话"_s, u"item_41_2"_s, u"010-412"_s, u"010-412"_s},
+            {u"联系部门电子信箱"_s, u"item_61"_s, u"b61@x.cn"_s, u"b61@x.cn"_s},
+        };
+        f.open();
+        f.add(new TFpage4a(f.main()));
+        f.showList();
+        m_log.clear();
+        // The introduction has a window of its own; it is not a caption here.
+        throughButton<TFpage4a>(f.main()->Button2, captions, u"存储"_s,
+                                [](TFpage4a *page) { page->Memo3->setPlainText(u"单位简介。"_s); });
+        compareStored(u"unit.dbf"_s, captions);
+    }
+
+    void secondLevelUnit()
+    {
+        const QList<Caption> captions = {
+            {u"单位名称"_s, u"item_9"_s, u"二级单位子"_s, u"二级单位子"_s},
+            {u"通讯地址"_s, u"item_37"_s, u"地址丑"_s, u"地址丑"_s},
+            {u"邮政编码"_s, u"item_38"_s, u"100038"_s, u"100038"_s},
+            {u"单位电话（含区号）"_s, u"item_39"_s, u"010-391"_s, u"010-391"_s},
+            {u"单位传真（含区号）"_s, u"item_40"_s, u"010-401"_s, u"010-401"_s},
+            {u"联系人"_s, u"item_41"_s, u"联系人寅"_s, u"联系人寅"_s},
+            {u"电子信箱"_s, u"item_61"_s, u"c61@x.cn"_s, u"c61@x.cn"_s},
+            {u"联系人电话"_s, u"item_41_2"_s, u"010-413"_s, u"010-413"_s},
+        };
+        f.open();
+        auto *unitPage = f.add(new TFpage4a(f.main()));
+        auto *units = f.add(new TFpage10(f.main()));
+        unitPage->LoadUnitPage();
+        m_log.clear();
+        throughButton<TFpage10>(unitPage->Button5, captions, u"存储"_s,
+                                [&](TFpage10 *) { QTest::mouseClick(units->Button2, Qt::LeftButton); });
+        compareStored(u"unit.dbf"_s, captions, 1);
+    }
+
+    void cooperatingUnitDialog()
+    {
+        const QList<Caption> captions = {
+            {u"单位名称"_s, u"item_170"_s, u"合作单位卯"_s, u"合作单位卯"_s},
+            {u"通讯地址"_s, u"item_171"_s, u"地址辰"_s, u"地址辰"_s},
+            {u"邮政编码"_s, u"item_172"_s, u"100172"_s, u"100172"_s},
+            {u"联系人"_s, u"item_173"_s, u"联系人巳"_s, u"联系人巳"_s},
+        };
+        openRecord();
+        f.add(new TFinto5(f.main()));
+        auto *cooperating = f.add(new TFpage5(f.main()));
+        cooperating->showRowsOf({u"2023000041"_s, u"."_s});
+        throughButton<TFinto5>(cooperating->addButton, captions, u"存储"_s);
+        compareStored(u"cgwcdw.DBF"_s, captions);
     }
 };
 
