@@ -1,6 +1,6 @@
 // The printed form's cover and persons list of both categories: what lands
 // on which page, the footer's label or counter, the breaks of long texts,
-// and the same texts read back from real PDFs.
+// and the same texts read back from real PDFs; the product annex's layout.
 
 #include "engine/GbkText.h"
 #include "printing/CoverPage.h"

@@ -344,7 +344,7 @@ private slots:
         struct Made
         {
             QString what;
-            QString templateBase;
+            QString templatePath;
             Expected expected;
             QString path;
         };
@@ -372,15 +372,15 @@ private slots:
             QVERIFY2(QFileInfo(d.path).fileName().startsWith(d.what + u'_'), qPrintable(d.path));
             // The template, read the same way, tells what stands after each
             // bookmark before anything is filled in.
-            d.templateBase = QDir(data.dataPath()).filePath(d.what + u".dotx"_s);
-            toRead << d.path << d.templateBase;
+            d.templatePath = QDir(data.dataPath()).filePath(d.what + u".dotx"_s);
+            toRead << d.path << d.templatePath;
         }
         const QHash<QString, QHash<QString, QString>> read = wordProcessorBookmarks(toRead);
         QVERIFY2(read.size() == toRead.size(), "the word processor could not read every document");
 
         QStringList problems;
         for (const Made &d : std::as_const(documents))
-            problems << differences(d.what, d.expected, read.value(d.path), read.value(d.templateBase));
+            problems << differences(d.what, d.expected, read.value(d.path), read.value(d.templatePath));
         for (const QString &problem : std::as_const(problems))
             qWarning().noquote() << problem;  // every one: a message alone would be cut short
         QVERIFY2(problems.isEmpty(), qPrintable(u"%1 bookmarks differ"_s.arg(problems.size())));
