@@ -1,6 +1,6 @@
-# New records and their numbers, the section-page machinery and page 1.
-# Dates typed after a click anywhere in them. A dialog left open fails the
-# test instead of hanging it.
+# New records and their numbers, the section-page machinery, pages 1, 2, 3
+# and 9, and dates typed after a click anywhere in them. A dialog left open
+# fails the test instead of hanging it.
 dravik_test(tst_numbering tst_numbering.cpp LIBS app engine tablesource)
 foreach(t tst_formnew tst_sectionpage tst_page1 tst_page2 tst_page3 tst_page9 tst_datetyping)
   dravik_test(${t} ${t}.cpp LIBS app engine tablesource Qt6::Widgets)

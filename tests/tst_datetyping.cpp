@@ -116,7 +116,7 @@ private slots:
         QTest::addColumn<QString>("where");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("expected");
-        for (const QString where : {u"start"_s, u"middle"_s, u"end"_s}) {
+        for (const QString &where : {u"start"_s, u"middle"_s, u"end"_s}) {
             // 登记日期 is a date field, read back as one.
             QTest::addRow("登记日期, %s", qPrintable(where))
                 << u"item_121"_s << u"2025-06-15"_s << where << u"2024.01.31"_s << u"2024-01-31"_s;
