@@ -199,11 +199,15 @@ private slots:
         files.kjcg = kjcgLine(u"2019000001"_s, u"110"_s, u"1"_s, u"甲"_s);
         files.unit = u"9990001000\t\t1\t0\t发送单位\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t研究方向\t"
                      u"多一\t\"带\tTAB\"\t\t\"最后\"\"一列\"\r\n"_s
+                     + u"9990002000\t\t1\t0\t第二单位\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t"
+                       u"\"研究\"\"方向\"\"\"\t多一\t\"最后\"\r\n"_s
                      + UnitLine;
         const ImportStaging::LoadResult result = stage(package(files));
-        QCOMPARE(result.rows, 3);
-        QCOMPARE(column(db(), u"UNITtemp.dbf"_s, u"item_9"_s), QStringList({u"发送单位"_s, u"发送单位"_s}));
-        QCOMPARE(column(db(), u"UNITtemp.dbf"_s, u"studydirec"_s), QStringList({u"研究方向"_s, u"研究方向"_s}));
+        QCOMPARE(result.rows, 4);
+        QCOMPARE(column(db(), u"UNITtemp.dbf"_s, u"item_9"_s),
+                 QStringList({u"发送单位"_s, u"第二单位"_s, u"发送单位"_s}));
+        QCOMPARE(column(db(), u"UNITtemp.dbf"_s, u"studydirec"_s),
+                 QStringList({u"研究方向"_s, u"研究\"方向\""_s, u"研究方向"_s}));
         QCOMPARE(storeMessage(ImportStore::Mode::Save), u"入库完毕!"_s);
         QCOMPARE(column(db(), u"kjcg.DBF"_s, u"ITEM_3"_s), QStringList{u"甲"_s});
     }
@@ -308,10 +312,11 @@ private slots:
                      + kjcgLine(u"2021000051"_s, u"110"_s, u"1"_s, u"丁"_s);
         files.persons = personLine(u"2020000042"_s, u"110"_s, 1, u"甲一"_s);
         stage(package(files));
-        QCOMPARE(storeMessage(ImportStore::Mode::Overwrite),
-                 u"入库完毕！新增2条,覆盖2条。\n其中1条成果名称为空，无法按名称比较，已作为新增入库。"_s);
+        const ImportStore::Result result = ImportStore(db()).storeAll(ImportStore::Mode::Overwrite);
         QCOMPARE(column(db(), u"kjcg.DBF"_s, u"ITEM_4"_s),
                  QStringList({u"2021000003"_s, u"2020000042"_s, u"2021000004"_s, u"2022000009"_s, u"2021000005"_s}));
+        QCOMPARE(ImportStore::resultMessage(ImportStore::Mode::Overwrite, result),
+                 u"入库完毕！新增2条,覆盖2条。\n其中1条成果名称为空，无法按名称比较，已作为新增入库。"_s);
         QCOMPARE(column(db(), u"kjcg.DBF"_s, u"ITEM_3"_s), QStringList({u"乙"_s, u"甲"_s, u"丙"_s, u""_s, u"丁"_s}));
         QCOMPARE(column(db(), u"cgwcr.DBF"_s, u"ITEM_4"_s), QStringList{u"2020000042"_s});
         for (const QString &child : ChildFiles)
