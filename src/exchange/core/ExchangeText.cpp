@@ -87,7 +87,8 @@ public:
     RecordScanner(const char *data, qsizetype size, qsizetype pos, const RecordLayout &layout,
                   bool atEof, bool collect, bool raw, QList<QByteArray> &&room)
         : d(data), n(size), start(pos), p(pos), columns(qMax(1, layout.columns)),
-          lastQuoted(layout.lastQuoted), extraIgnored(layout.extraValuesIgnored), atEof(atEof), collect(collect), raw(raw), room(std::move(room))
+          lastQuoted(layout.lastQuoted), extraIgnored(layout.extraValuesIgnored), atEof(atEof), collect(collect),
+          raw(raw), room(std::move(room))
     {
     }
 
@@ -359,10 +360,6 @@ void appendPiece(QString &line, char syntax)
 {
     line += QLatin1Char(syntax);
 }
-
-} // namespace
-
-namespace {
 
 bool isControlByte(char c)
 {
