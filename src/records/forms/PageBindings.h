@@ -35,6 +35,10 @@ struct Binding
     // form gives it a smaller one).
     bool sizedByField = false;
     int byteLimit = 0;
+    // A rule derives the stored value from other fields on every save (the
+    // enterprise rule): the save always writes it and the change test
+    // always compares it, however untouched its control is.
+    bool derivedOnEverySave = false;
 
     std::function<void(const DataSet &record)> load;
     std::function<QVariant()> value;                  // what the save writes; may tidy the control
@@ -77,6 +81,8 @@ struct Binding
     Binding &trimmed();
     // The stored value follows this control too.
     Binding &follows(QWidget *control);
+    // Written on every save (derivedOnEverySave).
+    Binding &derived();
     Binding &partOfEntry(int parts = WholeEntry);
 };
 
