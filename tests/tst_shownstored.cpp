@@ -306,6 +306,7 @@ private slots:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<Expected>("expected");
+        // Today shown for no date is no change to ask about on leaving.
         QTest::newRow("page 1: today's registration date")
             << u"btn_page01"_s << Expected{{place(u"kjcg.DBF"_s, 0, u"item_121"_s), today()}};
         // Never applied: no economic effect but the transfer income, which
@@ -351,7 +352,8 @@ private slots:
             m_log.clear();
             auto *opener = main->findChild<QAbstractButton *>(button);
             QVERIFY(opener);
-            // What the page shows differs from the record: leaving would ask.
+            // What the page shows differs from the record: leaving would ask
+            // (not for page 1's date of today).
             QVERIFY(through(opener, [this](QWidget *modal) {
                 if (auto *list = qobject_cast<ChildListWindow *>(modal)) {
                     storePersons(list);
@@ -359,7 +361,8 @@ private slots:
                     QVERIFY(!unitPage->IsUnitPageUnchanged());
                     saveUnitPage(unitPage);
                 } else {
-                    QVERIFY(!qobject_cast<SectionPage *>(modal)->isUnchanged());
+                    auto *page = qobject_cast<SectionPage *>(modal);
+                    QCOMPARE(page->isUnchanged(), page->objectName() == u"Fpage1"_s);
                     saveAndLeave(modal);
                 }
             }));

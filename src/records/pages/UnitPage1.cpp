@@ -364,7 +364,7 @@ void TFpage1::declareBindings()
 }
 
 // A record without a date the picker can show gets today: that is the date
-// the page shows, so the save stores it and leaving asks about it.
+// the page shows, so the save stores it. Leaving asks only about another day.
 Binding TFpage1::registrationDate()
 {
     const QString field = QStringLiteral("item_121");
@@ -384,7 +384,9 @@ Binding TFpage1::registrationDate()
     };
     b.value = [this] { return QVariant(DTP_121->date()); };
     b.same = [this, field](const DataSet &record) {
-        return !record.asString(field).trimmed().isEmpty() && DTP_121->date() == record.asDate(field);
+        const QDate stored = record.asDate(field);
+        const bool shown = !record.asString(field).trimmed().isEmpty() && PickerCanShow(DTP_121, stored);
+        return DTP_121->date() == (shown ? stored : QDate::currentDate());
     };
     return b;
 }
