@@ -305,14 +305,20 @@ private slots:
     void everyPageStoresWhatItShows_data()
     {
         QTest::addColumn<QString>("button");
+        QTest::addColumn<QJsonObject>("stored");  // fields of the record other than achievement()'s
         QTest::addColumn<Expected>("expected");
         // Today shown for no date is no change to ask about on leaving.
         QTest::newRow("page 1: today's registration date")
-            << u"btn_page01"_s << Expected{{place(u"kjcg.DBF"_s, 0, u"item_121"_s), today()}};
+            << u"btn_page01"_s << QJsonObject()
+            << Expected{{place(u"kjcg.DBF"_s, 0, u"item_121"_s), today()}};
+        // Reported as replaced on loading.
+        QTest::newRow("page 1: a date the picker cannot show")
+            << u"btn_page01"_s << QJsonObject{{u"ITEM_121"_s, u"1900-03-04"_s}}
+            << Expected{{place(u"kjcg.DBF"_s, 0, u"item_121"_s), today()}};
         // Never applied: no economic effect but the transfer income, which
         // the page keeps as loaded.
         QTest::newRow("page 2: never applied")
-            << u"btn_page02"_s
+            << u"btn_page02"_s << QJsonObject()
             << Expected{{place(u"kjcg.DBF"_s, 0, u"item_45"_s), QJsonValue()},
                         {place(u"kjcg.DBF"_s, 0, u"item_150"_s), QJsonValue()},
                         {place(u"kjcg.DBF"_s, 0, u"item_151_1"_s), QJsonValue()},
@@ -321,16 +327,16 @@ private slots:
                         {place(u"kjcg.DBF"_s, 0, u"item_154"_s), QJsonValue()}};
         // No enterprise: no ownership and no converted mark.
         QTest::newRow("page 4: no enterprise")
-            << u"btn_page04"_s
+            << u"btn_page04"_s << QJsonObject()
             << Expected{{place(u"kjcg.DBF"_s, 0, u"item_41_3"_s), u""_s},
                         {place(u"kjcg.DBF"_s, 0, u"item_163"_s), u""_s}};
         QTest::newRow("unit page: no enterprise")
-            << u"Button2"_s
+            << u"Button2"_s << QJsonObject()
             << Expected{{place(u"unit.dbf"_s, 0, u"item_41_3"_s), u""_s},
                         {place(u"unit.dbf"_s, 0, u"item_163"_s), u""_s},
                         {place(u"unit.dbf"_s, 0, u"chiefexper"_s), ChiefExperts}};
         QTest::newRow("page 8: no study abroad, no birth")
-            << u"btn_page08"_s
+            << u"btn_page08"_s << QJsonObject()
             << Expected{{place(u"cgwcr.DBF"_s, 0, u"item_188"_s), u"0"_s},
                         {place(u"cgwcr.DBF"_s, 0, u"item_182"_s), thisMonth()},
                         {place(u"cgwcr.DBF"_s, 1, u"item_188"_s), u"0"_s},
@@ -340,8 +346,12 @@ private slots:
     void everyPageStoresWhatItShows()
     {
         QFETCH(QString, button);
+        QFETCH(QJsonObject, stored);
         QFETCH(Expected, expected);
-        startWith({{u"kjcg.DBF"_s, {achievement()}},
+        QJsonObject record = achievement();
+        for (auto it = stored.begin(); it != stored.end(); ++it)
+            record[it.key()] = it.value();
+        startWith({{u"kjcg.DBF"_s, {record}},
                    {u"cgwcr.DBF"_s, {person(1, u"张三"_s), person(2, u"李四"_s)}},
                    {u"unit.dbf"_s, {registeringUnit()}}});
         const auto before = readAll();
