@@ -47,8 +47,10 @@ struct Binding
     // What the control shows, as a text to compare (no side effects). A
     // field whose control still shows what loading its row put there is
     // not written by a save: the stored value stays exactly as it was, and
-    // leaving does not ask about it. Made from the widgets when not set;
-    // a binding without widgets and without a face is always written.
+    // leaving does not ask about it, unless loading left the control showing
+    // a value the row does not hold (BoundForm::showsNewValue). Made from the
+    // widgets when not set; a binding without widgets and without a face,
+    // and a derived one, is always written.
     std::function<QString()> face;
     // Further controls whose state the stored value follows (an attribute
     // that decides whether the field is stored at all); part of the face.

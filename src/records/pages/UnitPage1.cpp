@@ -368,26 +368,28 @@ void TFpage1::declareBindings()
 Binding TFpage1::registrationDate()
 {
     const QString field = QStringLiteral("item_121");
+    // The stored date, or today when the picker cannot show one.
+    const auto shownFor = [this, field](const DataSet &record) {
+        const QDate stored = record.asDate(field);
+        const bool shown = !record.asString(field).trimmed().isEmpty() && PickerCanShow(DTP_121, stored);
+        return shown ? stored : QDate::currentDate();
+    };
     Binding b;
     b.field = field;
     b.widgets = {DTP_121};
-    b.load = [this, field](const DataSet &record) {
+    b.load = [this, field, shownFor](const DataSet &record) {
         const QString text = record.asString(field).trimmed();
-        const QDate stored = record.asDate(field);
-        const bool shown = !text.isEmpty() && PickerCanShow(DTP_121, stored);
-        if (!text.isEmpty() && !shown)
+        const QDate date = shownFor(record);
+        const bool asStored = !text.isEmpty() && date == record.asDate(field);
+        if (!text.isEmpty() && !asStored)
             Messages::ShowWarning(this, QLatin1Char('\'') + text + QLatin1Char('\'')
                                             + Messages::Texts::badTimeReplaced());
-        DTP_121->showDate(shown ? stored : QDate::currentDate());
-        if (!shown)
+        DTP_121->showDate(date);
+        if (!asStored)
             showsNewValue(DTP_121);
     };
     b.value = [this] { return QVariant(DTP_121->date()); };
-    b.same = [this, field](const DataSet &record) {
-        const QDate stored = record.asDate(field);
-        const bool shown = !record.asString(field).trimmed().isEmpty() && PickerCanShow(DTP_121, stored);
-        return DTP_121->date() == (shown ? stored : QDate::currentDate());
-    };
+    b.same = [this, shownFor](const DataSet &record) { return DTP_121->date() == shownFor(record); };
     return b;
 }
 
