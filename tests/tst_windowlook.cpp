@@ -53,7 +53,7 @@ class TestWindowLook : public QObject
     PagesFixture f;
     BoxLog m_log;
 
-    // Where the window stood (its frame's top-left corner, as the screen
+    // Where the window stood (its inside's top-left corner, as the screen
     // shows it) at each of `times` openings through `open`.
     QList<QPoint> placesOf(const std::function<void()> &open, int times = 3)
     {
@@ -73,16 +73,16 @@ class TestWindowLook : public QObject
         return places;
     }
 
-    // The window's frame once the window manager has framed and placed it
-    // and it has stood still for a while.
+    // Where the window's inside stands once the window manager has framed
+    // and placed it and it has stood still for a while (the frame itself is
+    // not always known to the program on a first opening).
     static QPoint settledPlace(QWidget *window)
     {
-        if (!QTest::qWaitFor([&] { return window->frameGeometry() != window->geometry(); }))
-            return {};  // never framed: no place to compare
+        (void)QTest::qWaitForWindowExposed(window);
         QRect last;
-        for (int i = 0; i < 30 && window->frameGeometry() != last; ++i) {
-            last = window->frameGeometry();
-            QTest::qWait(150);
+        for (int i = 0; i < 30 && window->geometry() != last; ++i) {
+            last = window->geometry();
+            QTest::qWait(200);
         }
         return last.topLeft();
     }
