@@ -799,7 +799,7 @@ void DbfFile::cutBack(const Extent &extent)
         d->recordCount = extent.records;
         ++d->generation;
     }
-    if (d->memo && d->memoBlocksKeptBelow(extent.memoSize))
+    if (d->memo && d->memo->fileSize() > extent.memoSize && d->memoBlocksKeptBelow(extent.memoSize))
         d->memo->cutBack(extent.memoSize);
 }
 
