@@ -180,18 +180,18 @@ private slots:
         QCOMPARE(listColumn(u"NO"_s), QStringList({"1", "2"}));
         QCOMPARE(list().recNo(), 0);
         QCOMPARE(form()->CurrentListSql, list().sql());
-        QVERIFY(!form()->btn_page02->isHidden());
+        QVERIFY(!form()->sectionButton(u"btn_page02"_s)->isHidden());
 
         form()->ComboBox1->setCurrentIndex(1);
         form()->ComboBox1Change();
         QCOMPARE(listColumn(u"ITEM_3"_s), QStringList({"丙"}));
-        QVERIFY(form()->btn_page02->isHidden());
+        QVERIFY(form()->sectionButton(u"btn_page02"_s)->isHidden());
 
         form()->ComboBox1->setCurrentIndex(0);
         form()->cbYear->setCurrentIndex(1);
         form()->ComboBox1Change();
         QCOMPARE(listColumn(u"ITEM_3"_s), QStringList({"乙"}));
-        QVERIFY(!form()->btn_page02->isHidden());
+        QVERIFY(!form()->sectionButton(u"btn_page02"_s)->isHidden());
     }
 
     void yearListFromTheData()
@@ -242,7 +242,7 @@ private slots:
         QCOMPARE(f.notDone(), QStringList{"btn_page08"});
         verifyLocked(true);
         QVERIFY(form()->Button2->isEnabled() && form()->BitBtn3->isEnabled()
-                && form()->btn_page08->isEnabled());
+                && form()->sectionButton(u"btn_page08"_s)->isEnabled());
         QCOMPARE(m_log.texts(), QStringList{"当前项目有未完成栏目，请您填写完毕!"});
         QCOMPARE(m_log.lastCaption(), u"提示信息"_s);
         QCOMPARE(m_log.boxes[0].icon, QMessageBox::Information);
