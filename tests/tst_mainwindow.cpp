@@ -489,6 +489,39 @@ private slots:
         QCOMPARE(liveMainWindows(), 0);
     }
 
+    // The panel shows the sections in their order, and each button opens its
+    // own window on the current record: a button wired to another section's
+    // window, or one left out, fails here.
+    void eachSectionButtonOpensItsWindow()
+    {
+        addComplete(db(), u"2006000001"_s, u"1"_s, u"甲"_s);
+        const QString data = f.dataPath();
+        f.stop();
+        StartUp::Windows windows(data);
+        TMainForm *main = windows.mainForm();
+        main->prepareFilters();
+        const QList<QPair<QString, QString>> expected = {
+            {u"成果概况"_s, u"TFpage1"_s},         {u"知识产权，成果应用情况"_s, u"TFpage2"_s},
+            {u"课题立项，评价情况"_s, u"TFpage3"_s}, {u"第一完成单位情况"_s, u"TFpage4"_s},
+            {u"合作完成单位情况"_s, u"TFpage5"_s},   {u"评价委员会名单"_s, u"TFpage7"_s},
+            {u"成果完成人员名单"_s, u"TFpage8"_s},   {u"鉴定证书内容"_s, u"TFpage9"_s},
+        };
+        const QList<SectionButton *> buttons = main->sectionButtons();
+        QCOMPARE(buttons.size(), expected.size());
+        for (int i = 0; i < buttons.size(); ++i) {
+            QCOMPARE(buttons[i]->text(), expected[i].first);
+            QVERIFY(buttons[i]->isEnabled());
+            QString opened;
+            ModalHelper helper([&](QWidget *modal) {
+                opened = QString::fromLatin1(modal->metaObject()->className());
+                static_cast<QDialog *>(modal)->reject();
+            });
+            buttons[i]->click();
+            QVERIFY2(helper.ok(), qPrintable(helper.error()));
+            QCOMPARE(opened, expected[i].second);
+        }
+    }
+
     // The desktop shows the title; Qt's own buttons, dates and sizes read in
     // Chinese whatever the desktop's locale.
     void theApplicationIsSetUpInChinese()
