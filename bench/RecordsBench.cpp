@@ -10,6 +10,7 @@
 #include "app/QueryBuilderPanel.h"
 #include "records/widgets/Messages.h"
 #include "records/forms/AppContext.h"
+#include "records/forms/DictionaryService.h"
 #include "app/StartUp.h"
 #include "app/Unit1.h"
 #include "records/data/UnitDM.h"
@@ -94,7 +95,7 @@ void checkStartedNormally(const StartUp::Windows &windows)
     // The dictionary is checked through one of its lookup groups: Tblzdxx is
     // left filtered on the first query item, which may have no codes.
     if (windows.mainForm()->ComboBox2->count() == 0 || dm.QryCheckUp->isEmpty()
-        || dm.TblCgwcr_181->isEmpty())
+        || windows.context().dictionary().group(QStringLiteral("item_181")).isEmpty())
         throw DbError(QStringLiteral("the code tables (zdxx1, checkup, zdxx) are empty"));
 }
 

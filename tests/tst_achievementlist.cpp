@@ -45,6 +45,12 @@ private slots:
 
     void requiredSectionsByCategory()
     {
+        QCOMPARE(requiredButtons(u"1"_s), QStringList({u"btn_page01"_s, u"btn_page02"_s, u"btn_page03"_s,
+                                                      u"btn_page04"_s, u"btn_page08"_s}));
+        for (const QString &category : {u"2"_s, u"3"_s, QString()})
+            QCOMPARE(requiredButtons(category),
+                     QStringList({u"btn_page01"_s, u"btn_page03"_s, u"btn_page04"_s, u"btn_page08"_s}));
+
         QHash<QString, bool> done;
         for (const Section &s : sections())
             done.insert(s.button, true);

@@ -386,10 +386,10 @@ private slots:
 
         QLineEdit count;
         list->countEdit = &count;
-        f.main()->btn_page07->setKind(SectionButton::NotDone);
+        f.main()->sectionButton(u"btn_page07"_s)->setKind(SectionButton::NotDone);
         list->show();
         list->quitClick();
-        QVERIFY(f.main()->btn_page07->isDone());
+        QVERIFY(f.main()->sectionButton(u"btn_page07"_s)->isDone());
         QCOMPARE(count.text(), u"2"_s);
 
         // Key values are values: a quote finds nothing and breaks nothing.

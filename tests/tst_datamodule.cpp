@@ -84,10 +84,10 @@ private slots:
         QVERIFY(dm.ZtflhPresent && dm.XkflPresent);
         for (DataSet *opened : std::initializer_list<DataSet *>{
                  dm.Qrykjcg,    dm.tempquery,   dm.Query2,     dm.QryCgwcdw,    dm.QryCgwcr,    dm.QryJdwyhmd,
-                 dm.QryCheckUp, dm.Qryunit,     dm.Qryexpert,  dm.Qrydwqk,      dm.T_temp_out,  dm.Tblkjcg,
-                 dm.TblCgwcdw,  dm.TblCgwcr,    dm.Tbljdwyhmd, dm.tblzlqk,      dm.TblwcrNew,   dm.Tblzdxx,
-                 dm.tblzdxx1,   dm.tblProvince, dm.tblLsbw,    dm.Tblgxjs,      dm.TblDFJHZDXX, dm.Tblunit,
-                 dm.Tblexpert,  dm.Txkfl2,      dm.Tztflh2,    dm.TblCgwcr_181, dm.Tblzlqk_ty})
+                 dm.QryCheckUp, dm.Qryunit,     dm.Qrydwqk,    dm.T_temp_out,   dm.Tblkjcg,     dm.TblCgwcdw,
+                 dm.TblCgwcr,   dm.Tbljdwyhmd,  dm.tblzlqk,    dm.TblwcrNew,    dm.Tblzdxx,     dm.tblzdxx1,
+                 dm.tblLsbw,    dm.Tblgxjs,     dm.TblDFJHZDXX, dm.Tblunit,     dm.Tblexpert,   dm.Txkfl2,
+                 dm.Tztflh2})
             QVERIFY(opened->isOpen());
         QVERIFY(!dm.T_temp_in->isOpen() && !dm.Table1->isOpen());
         QVERIFY(dm.QryCgwcr->cachedUpdates());

@@ -222,7 +222,7 @@ private slots:
         key(form()->ComboBox1, Qt::Key_Down);
         QCOMPARE(form()->ComboBox1->currentIndex(), 1);
         verifyShown(u"category 2"_s, {u"辛"_s, {u"btn_page01"_s}, true, NoSummary});
-        QVERIFY(form()->btn_page02->isHidden());
+        QVERIFY(form()->sectionButton(u"btn_page02"_s)->isHidden());
         fillField(u"2006000006"_s, ruleFields(db(), u"2"_s, u"01"_s).value(0));
         sectionSaved(u"btn_page01"_s);
         key(grid, Qt::Key_Down);
@@ -282,7 +282,7 @@ private slots:
         f.context().recordHost().unitPageLeft();
         verifyShown(u"unit page left on 丙"_s, {u"丙"_s, {u"btn_page08"_s}, true, NoPersons});
         for (QWidget *w : {static_cast<QWidget *>(form()->Button4), static_cast<QWidget *>(form()->BitBtn3),
-                           static_cast<QWidget *>(form()->btn_page01), static_cast<QWidget *>(form()->btn_page08)})
+                           static_cast<QWidget *>(form()->sectionButton(u"btn_page01"_s)), static_cast<QWidget *>(form()->sectionButton(u"btn_page08"_s))})
             QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
     }
 
@@ -293,7 +293,7 @@ private slots:
         f.open({}, false);
         addAchievement(db(), u"2006000001"_s, u"1"_s, u"无人员"_s);
         form()->prepareFilters();
-        QVERIFY(!form()->Button1->isEnabled() && !form()->btn_page01->isEnabled());
+        QVERIFY(!form()->Button1->isEnabled() && !form()->sectionButton(u"btn_page01"_s)->isEnabled());
         QVERIFY(form()->Button2->isEnabled() && form()->BitBtn7->isEnabled());
         // The record is incomplete: the search is locked with the rest.
         QVERIFY(!form()->SpeedButton16->isEnabled());
@@ -302,7 +302,7 @@ private slots:
         f.dm()->Tblunit->refresh();
         f.context().recordHost().unitPageLeft();
         verifyShown(u"unit stored"_s, {u"无人员"_s, {u"btn_page08"_s}, true, NoPersons});
-        QVERIFY(form()->btn_page08->isEnabled() && form()->BitBtn3->isEnabled());
+        QVERIFY(form()->sectionButton(u"btn_page08"_s)->isEnabled() && form()->BitBtn3->isEnabled());
 
         addPerson(db(), u"2006000001"_s, Region, u"张三"_s);
         f.context().recordHost().unitPageLeft();

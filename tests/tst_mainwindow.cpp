@@ -205,18 +205,18 @@ private slots:
         QCOMPARE(listColumn(u"NO"_s), QStringList({"1", "2"}));
         QCOMPARE(list().recNo(), 0);
         QCOMPARE(form()->CurrentListSql, list().sql());
-        QVERIFY(!form()->btn_page02->isHidden());
+        QVERIFY(!form()->sectionButton(u"btn_page02"_s)->isHidden());
 
         form()->ComboBox1->setCurrentIndex(1);
         form()->ComboBox1Change();
         QCOMPARE(listColumn(u"ITEM_3"_s), QStringList({"丙"}));
-        QVERIFY(form()->btn_page02->isHidden());
+        QVERIFY(form()->sectionButton(u"btn_page02"_s)->isHidden());
 
         form()->ComboBox1->setCurrentIndex(0);
         form()->cbYear->setCurrentIndex(1);
         form()->ComboBox1Change();
         QCOMPARE(listColumn(u"ITEM_3"_s), QStringList({"乙"}));
-        QVERIFY(!form()->btn_page02->isHidden());
+        QVERIFY(!form()->sectionButton(u"btn_page02"_s)->isHidden());
     }
 
     void yearListFromTheData()
@@ -267,7 +267,7 @@ private slots:
         QCOMPARE(f.notDone(), QStringList{"btn_page08"});
         verifyLocked(true);
         QVERIFY(form()->Button2->isEnabled() && form()->BitBtn3->isEnabled()
-                && form()->btn_page08->isEnabled());
+                && form()->sectionButton(u"btn_page08"_s)->isEnabled());
         QCOMPARE(m_log.texts(), QStringList{"当前项目有未完成栏目，请您填写完毕!"});
         QCOMPARE(m_log.lastCaption(), u"提示信息"_s);
         QCOMPARE(m_log.boxes[0].icon, QMessageBox::Information);
@@ -512,6 +512,39 @@ private slots:
         QVERIFY(QFile::remove(QDir(data).filePath(u"unit.dbf"_s)));
         QVERIFY_THROWS_EXCEPTION(DbError, StartUp::Windows{data});
         QCOMPARE(liveMainWindows(), 0);
+    }
+
+    // The panel shows the sections in their order, and each button opens its
+    // own window on the current record: a button wired to another section's
+    // window, or one left out, fails here.
+    void eachSectionButtonOpensItsWindow()
+    {
+        addComplete(db(), u"2006000001"_s, u"1"_s, u"甲"_s);
+        const QString data = f.dataPath();
+        f.stop();
+        StartUp::Windows windows(data);
+        TMainForm *main = windows.mainForm();
+        main->prepareFilters();
+        const QList<QPair<QString, QString>> expected = {
+            {u"成果概况"_s, u"TFpage1"_s},         {u"知识产权，成果应用情况"_s, u"TFpage2"_s},
+            {u"课题立项，评价情况"_s, u"TFpage3"_s}, {u"第一完成单位情况"_s, u"TFpage4"_s},
+            {u"合作完成单位情况"_s, u"TFpage5"_s},   {u"评价委员会名单"_s, u"TFpage7"_s},
+            {u"成果完成人员名单"_s, u"TFpage8"_s},   {u"鉴定证书内容"_s, u"TFpage9"_s},
+        };
+        const QList<SectionButton *> buttons = main->sectionButtons();
+        QCOMPARE(buttons.size(), expected.size());
+        for (int i = 0; i < buttons.size(); ++i) {
+            QCOMPARE(buttons[i]->text(), expected[i].first);
+            QVERIFY(buttons[i]->isEnabled());
+            QString opened;
+            ModalHelper helper([&](QWidget *modal) {
+                opened = QString::fromLatin1(modal->metaObject()->className());
+                static_cast<QDialog *>(modal)->reject();
+            });
+            buttons[i]->click();
+            QVERIFY2(helper.ok(), qPrintable(helper.error()));
+            QCOMPARE(opened, expected[i].second);
+        }
     }
 
     // The desktop shows the title; Qt's own buttons, dates and sizes read in

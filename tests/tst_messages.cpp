@@ -250,7 +250,7 @@ private slots:
 
         log.clear();
         log.answer = QMessageBox::No;
-        QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->btn_page02, [&](TFpage2 *page) {
+        QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->sectionButton(u"btn_page02"_s), [&](TFpage2 *page) {
             QVERIFY(PagesFixture::throughButton<TFpage6>(page->Button1, [&](TFpage6 *patents) {
                 QVERIFY(PagesFixture::throughButton<TFinto6>(patents->addButton, [](TFinto6 *d) {
                     d->edtzl_no->setText(u"ZL2023100001"_s);
@@ -539,7 +539,7 @@ private slots:
         QVERIFY(QFile::remove(fileIn(f.dataPath(), u"zlqk.dbf"_s)));
         log.clear();
         ModalHelper helper([](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); }, 500);
-        f.main()->btn_page02->click();
+        f.main()->sectionButton(u"btn_page02"_s)->click();
         QVERIFY(!helper.ran());
         QCOMPARE(log.boxes.size(), 1);
         QCOMPARE(log.lastCaption(), Product);

@@ -290,7 +290,7 @@ private slots:
         QVERIFY(p->save());
         QCOMPARE(m_log.texts(), QStringList{Messages::Texts::stored()});
         QCOMPARE(m_log.lastCaption(), u"Dravik"_s);
-        QVERIFY(f.main()->btn_page01->isDone());
+        QVERIFY(f.main()->sectionButton(u"btn_page01"_s)->isDone());
         QCOMPARE(stored("item_123"), u"C"_s);
         QCOMPARE(stored("item_124_1"), u"05;"_s);
         QCOMPARE(stored("item_125"), u"20;"_s);
@@ -441,7 +441,7 @@ private slots:
         if (!FileSizeLimit::supported())
             QSKIP("no file size limit on this system");
         loadRecord(u"1"_s);
-        f.main()->btn_page01->setKind(SectionButton::NotDone);
+        f.main()->sectionButton(u"btn_page01"_s)->setKind(SectionButton::NotDone);
         m_log.clear();
         bool openAfterFailure = false;
         QString kept;
@@ -458,14 +458,14 @@ private slots:
             state = f.list().state();
             page->quit01->click(); // Yes again: now it is written
         });
-        f.main()->btn_page01->click();
+        f.main()->sectionButton(u"btn_page01"_s)->click();
         QVERIFY2(helper.ok(), qPrintable(helper.error()));
         QVERIFY(openAfterFailure);
         QCOMPARE(kept, u"更长的成果简介，需要新的备注块"_s);
         QCOMPARE(state, DataSet::Browse);
         QCOMPARE(m_log.boxes.at(1).caption, u"提示"_s);
         QCOMPARE(stored("item_13_1"), u"更长的成果简介，需要新的备注块"_s);
-        QVERIFY(f.main()->btn_page01->isDone());
+        QVERIFY(f.main()->sectionButton(u"btn_page01"_s)->isDone());
     }
 
     // A new user's road: "成果概况" with an empty list offers "新增" first,
@@ -487,13 +487,13 @@ private slots:
                 static_cast<QDialog *>(page)->done(QDialog::Rejected);
             });
         });
-        f.main()->btn_page01->click();
+        f.main()->sectionButton(u"btn_page01"_s)->click();
         QVERIFY2(newRecord.ok(), qPrintable(newRecord.error()));
         QVERIFY(pageHelper);
         QVERIFY2(pageHelper->ok(), qPrintable(pageHelper->error()));
         QCOMPARE(caption, u"成果名称：新项目"_s);
         QCOMPARE(f.list().recordCount(), 1);
-        QVERIFY(!f.main()->btn_page01->isDone());
+        QVERIFY(!f.main()->sectionButton(u"btn_page01"_s)->isDone());
         QVERIFY(!f.main()->DBGrid1->isEnabled());
     }
 };

@@ -114,7 +114,7 @@ private slots:
             openOn({{u"item_51"_s, c.first}, {u"item_52"_s, u"某软件"_s}, {u"item_53"_s, u"2023SR1"_s}});
             if (c.second.first)  // ticked patents are patents the record has
                 addPatentRow(u"P1"_s, u"1"_s, u"1"_s);
-            QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->btn_page02, [&](TFpage2 *page) {
+            QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->sectionButton(u"btn_page02"_s), [&](TFpage2 *page) {
                 const bool patents = c.second.first;
                 const bool software = c.second.second;
                 QCOMPARE(page->Button1->isVisible(), patents);
@@ -137,8 +137,8 @@ private slots:
     void thePatentsRoundTrip()
     {
         openOn({{u"item_51"_s, QString()}, {u"item_32"_s, QString()}, {u"item_161"_s, QString()}});
-        f.main()->btn_page02->setKind(SectionButton::NotDone);
-        QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->btn_page02, [&](TFpage2 *page) {
+        f.main()->sectionButton(u"btn_page02"_s)->setKind(SectionButton::NotDone);
+        QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->sectionButton(u"btn_page02"_s), [&](TFpage2 *page) {
             QVERIFY(!page->Button1->isVisibleTo(page));
             box(page->pl51, u"cb_51_1"_s)->click();  // 专利
             QVERIFY(page->Button1->isVisibleTo(page));
@@ -166,7 +166,7 @@ private slots:
             page->btnSave01->click();
             page->quit01->click();
         }));
-        QVERIFY(f.main()->btn_page02->isDone());
+        QVERIFY(f.main()->sectionButton(u"btn_page02"_s)->isDone());
         QCOMPARE(m_log.texts().count(Messages::Texts::stored()), 4);  // three patents and the page
 
         DbfReadBack record = readWithPythonDbf(
@@ -193,7 +193,7 @@ private slots:
 
         // The second patent goes: serials 1..2, counts follow.
         m_log.clear();
-        QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->btn_page02, [&](TFpage2 *page) {
+        QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->sectionButton(u"btn_page02"_s), [&](TFpage2 *page) {
             QVERIFY(inThePatentsList(page, [](TFpage6 *list) {
                 list->rows()->moveTo(1);
                 list->deleteButton->click();  // "是否删除该项目？!" Yes
@@ -478,7 +478,7 @@ private slots:
         QCOMPARE(f.notDone(), (QStringList{u"btn_page01"_s, u"btn_page02"_s, u"btn_page03"_s}));
         QVERIFY(!main->DBGrid1->isEnabled());
 
-        QVERIFY(PagesFixture::throughButton<TFpage1>(main->btn_page01, [](TFpage1 *p1) {
+        QVERIFY(PagesFixture::throughButton<TFpage1>(main->sectionButton(u"btn_page01"_s), [](TFpage1 *p1) {
             p1->edt_8_y_s->setText(u"2019"_s);
             p1->edt_8_m_s->setText(u"03"_s);
             p1->edt_8_y_e->setText(u"2021"_s);
@@ -494,13 +494,13 @@ private slots:
             p1->Mo_13->setPlainText(u"公报"_s);
             p1->quit01->click();  // Yes, save
         }));
-        QVERIFY(PagesFixture::throughButton<TFpage2>(main->btn_page02, [](TFpage2 *p2) {
+        QVERIFY(PagesFixture::throughButton<TFpage2>(main->sectionButton(u"btn_page02"_s), [](TFpage2 *p2) {
             box(p2->pl51, u"cb_51_9"_s)->click();
             choose(p2->CB_32, u"1"_s);
             box(p2->pl_161, u"cb_161_5"_s)->click();
             p2->quit01->click();
         }));
-        QVERIFY(PagesFixture::throughButton<TFpage3>(main->btn_page03, [](TFpage3 *p3) {
+        QVERIFY(PagesFixture::throughButton<TFpage3>(main->sectionButton(u"btn_page03"_s), [](TFpage3 *p3) {
             box(p3->Pl_126, u"cb_126_10"_s)->click();
             choose(p3->cb_21, u"2"_s);
             p3->quit01->click();
@@ -519,7 +519,7 @@ private slots:
                 {u"item_161"_s, u"1;"_s}, {u"item_150"_s, u"1234.5"_s}, {u"item_162"_s, u"0.123456"_s},
                 {u"item_151_1"_s, u"12345.67"_s}, {u"item_153"_s, u"1234567890.123456"_s}});
         addPatentRow(u"P1"_s, u"2"_s, u"3"_s);
-        QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->btn_page02, [&](TFpage2 *page) {
+        QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->sectionButton(u"btn_page02"_s), [&](TFpage2 *page) {
             QCOMPARE(page->Edt_150->text(), u"1234.5"_s);
             QCOMPARE(page->Edt_162->text(), u"0.123456"_s);
             QCOMPARE(page->Edt_151_1->text(), u"12345.67"_s);
@@ -536,7 +536,7 @@ private slots:
         QCOMPARE(read.rows.value(0).value(u"item_153"_s).toDouble(), 1234567890.123456);
 
         // 净利润 typed with its point is stored as typed.
-        QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->btn_page02, [&](TFpage2 *page) {
+        QVERIFY(PagesFixture::throughButton<TFpage2>(f.main()->sectionButton(u"btn_page02"_s), [&](TFpage2 *page) {
             page->Edt_151_1->clear();
             QTest::keyClicks(page->Edt_151_1, u"120.5"_s);
             QCOMPARE(page->Edt_151_1->text(), u"120.5"_s);

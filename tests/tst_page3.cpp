@@ -67,7 +67,7 @@ class TestPage3 : public QObject
 
     bool throughTheButton(const std::function<void(TFpage3 *)> &fill)
     {
-        return PagesFixture::throughButton<TFpage3>(f.main()->btn_page03, fill);
+        return PagesFixture::throughButton<TFpage3>(f.main()->sectionButton(u"btn_page03"_s), fill);
     }
 
     QString firstFailure() { return PagesFixture::firstFailure(p, m_log); }
@@ -88,11 +88,11 @@ private slots:
         QFETCH(QString, category);
         QFETCH(QString, form);
         openOn(category);
-        f.main()->btn_page03->setKind(SectionButton::NotDone);
+        f.main()->sectionButton(u"btn_page03"_s)->setKind(SectionButton::NotDone);
         QVERIFY(throughTheButton([&](TFpage3 *p) {
             const bool applied = category == u"1"_s;
             // Page 2 belongs to applied technology only.
-            QCOMPARE(f.main()->btn_page02->isVisibleTo(f.main()), applied);
+            QCOMPARE(f.main()->sectionButton(u"btn_page02"_s)->isVisibleTo(f.main()), applied);
             QComboBox *forms = applied ? p->cb_21 : p->cb_21_l;
             QVERIFY(forms->isVisibleTo(p));
             QVERIFY(!(applied ? p->cb_21_l : p->cb_21)->isVisibleTo(p));
@@ -118,7 +118,7 @@ private slots:
             p->quit01->click();
         }));
         QCOMPARE(m_log.texts(), QStringList{Messages::Texts::stored()});
-        QVERIFY(f.main()->btn_page03->isDone());
+        QVERIFY(f.main()->sectionButton(u"btn_page03"_s)->isDone());
 
         const DbfReadBack read = readWithPythonDbf(
             f.dataPath(), u"kjcg.dbf"_s,

@@ -112,8 +112,8 @@ private slots:
     void typedValuesReachTheRecord()
     {
         openOn(FirstUnit);
-        f.main()->btn_page04->setKind(SectionButton::NotDone);
-        QVERIFY(PagesFixture::throughButton<TFpage4>(f.main()->btn_page04, [&](TFpage4 *page) {
+        f.main()->sectionButton(u"btn_page04"_s)->setKind(SectionButton::NotDone);
+        QVERIFY(PagesFixture::throughButton<TFpage4>(f.main()->sectionButton(u"btn_page04"_s), [&](TFpage4 *page) {
             QCOMPARE(page, p);
             QCOMPARE(page->windowTitle(), u"成果名称：四页项目"_s);
             QCOMPARE(u().Edt_9->text(), u"华东机械研究院"_s);
@@ -132,8 +132,8 @@ private slots:
             QCOMPARE(m_log.last(), Messages::Texts::stored());
             page->quit01->click();
         }));
-        QVERIFY(f.main()->btn_page04->isDone());
-        QCOMPARE(f.main()->btn_page04->text(), u"第一完成单位情况"_s);
+        QVERIFY(f.main()->sectionButton(u"btn_page04"_s)->isDone());
+        QCOMPARE(f.main()->sectionButton(u"btn_page04"_s)->text(), u"第一完成单位情况"_s);
         const DbfReadBack back = readWithPythonDbf(
             f.dataPath(), u"kjcg.DBF"_s,
             {u"item_9"_s, u"item_37"_s, u"item_62"_s, u"item_41_3"_s, u"item_163"_s, u"item_63"_s, u"item_41_2"_s});
@@ -230,7 +230,7 @@ private slots:
         unit.setString(u"item_62"_s, u"1"_s);
         unit.setString(u"item_64"_s, u"11"_s);
         unit.post();
-        QVERIFY(PagesFixture::throughButton<TFpage4>(f.main()->btn_page04, [&](TFpage4 *page) {
+        QVERIFY(PagesFixture::throughButton<TFpage4>(f.main()->sectionButton(u"btn_page04"_s), [&](TFpage4 *page) {
             QCOMPARE(u().Edt_37->text(), u"北京市学院路1号"_s);
             QCOMPARE(u().Edt_41->text(), QString());
             QCOMPARE(u().cb_62->currentText(), u"1  独立科研机构"_s);
@@ -262,7 +262,7 @@ private slots:
         QVERIFY(!f.main()->CheckPagesDone());
         QCOMPARE(f.notDone(), QStringList{u"btn_page04"_s});
         QVERIFY(!f.main()->Button1->isEnabled());
-        QVERIFY(PagesFixture::throughButton<TFpage4>(f.main()->btn_page04, [&](TFpage4 *page) {
+        QVERIFY(PagesFixture::throughButton<TFpage4>(f.main()->sectionButton(u"btn_page04"_s), [&](TFpage4 *page) {
             u().Edt_37->setText(u"地址"_s);
             u().Edt_38->setText(u"100000"_s);
             QVERIFY(PagesFixture::choose(u().cb_62, u"1"_s));

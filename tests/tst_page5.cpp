@@ -113,8 +113,8 @@ private slots:
     void unitsAreAddedThroughTheSectionButton()
     {
         openOn({});
-        f.main()->btn_page05->setKind(SectionButton::NotDone);
-        QVERIFY(PagesFixture::throughButton<TFpage5>(f.main()->btn_page05, [&](TFpage5 *page) {
+        f.main()->sectionButton(u"btn_page05"_s)->setKind(SectionButton::NotDone);
+        QVERIFY(PagesFixture::throughButton<TFpage5>(f.main()->sectionButton(u"btn_page05"_s), [&](TFpage5 *page) {
             QCOMPARE(page, list);
             QCOMPARE(page->windowTitle(), u"成果名称：五页项目"_s);
             QCOMPARE(units().recordCount(), 0);
@@ -138,8 +138,8 @@ private slots:
             QVERIFY(page->deleteButton->isEnabled());
             page->quitButton->click();
         }));
-        QVERIFY(f.main()->btn_page05->isDone());
-        QCOMPARE(f.main()->btn_page05->text(), u"合作完成单位情况"_s);
+        QVERIFY(f.main()->sectionButton(u"btn_page05"_s)->isDone());
+        QCOMPARE(f.main()->sectionButton(u"btn_page05"_s)->text(), u"合作完成单位情况"_s);
         const DbfReadBack back = readWithPythonDbf(
             f.dataPath(), Units, {u"item_4"_s, u"item_dqdm"_s, u"item_170"_s, u"item_172"_s, u"item_173"_s, u"item_176"_s});
         QVERIFY2(back.error.isEmpty(), qPrintable(back.error));
@@ -159,10 +159,10 @@ private slots:
     void leavingAnEmptyListMarksItDone()
     {
         openOn({});
-        f.main()->btn_page05->setKind(SectionButton::NotDone);
-        QVERIFY(PagesFixture::throughButton<TFpage5>(f.main()->btn_page05,
+        f.main()->sectionButton(u"btn_page05"_s)->setKind(SectionButton::NotDone);
+        QVERIFY(PagesFixture::throughButton<TFpage5>(f.main()->sectionButton(u"btn_page05"_s),
                                                      [&](TFpage5 *page) { page->quitButton->click(); }));
-        QVERIFY(f.main()->btn_page05->isDone());
+        QVERIFY(f.main()->sectionButton(u"btn_page05"_s)->isDone());
         QVERIFY(f.main()->CheckPagesDone());
     }
 

@@ -39,7 +39,7 @@ class TestPage9 : public QObject
 
     bool throughTheButton(const std::function<void(TFpage9 *)> &fill)
     {
-        return PagesFixture::throughButton<TFpage9>(f.main()->btn_page09, fill);
+        return PagesFixture::throughButton<TFpage9>(f.main()->sectionButton(u"btn_page09"_s), fill);
     }
 
 private slots:
@@ -56,7 +56,7 @@ private slots:
     {
         QFETCH(QString, category);
         openOn(category);
-        f.main()->btn_page09->setKind(SectionButton::NotDone);
+        f.main()->sectionButton(u"btn_page09"_s)->setKind(SectionButton::NotDone);
         QVERIFY(throughTheButton([](TFpage9 *p) {
             QCOMPARE(p->windowTitle(), u"成果名称：证书项目"_s);
             QVERIFY(p->date302->isCleared());  // no date stored
@@ -72,8 +72,8 @@ private slots:
             p->quit01->click();
         }));
         QCOMPARE(m_log.texts(), QStringList{Messages::Texts::stored()});
-        QVERIFY(f.main()->btn_page09->isDone());
-        QCOMPARE(f.main()->btn_page09->text(), u"鉴定证书内容"_s);
+        QVERIFY(f.main()->sectionButton(u"btn_page09"_s)->isDone());
+        QCOMPARE(f.main()->sectionButton(u"btn_page09"_s)->text(), u"鉴定证书内容"_s);
 
         const DbfReadBack read = readWithPythonDbf(
             f.dataPath(), u"kjcg.DBF"_s,

@@ -478,10 +478,10 @@ private slots:
         QCOMPARE(column(rows, u"item_180"_s), (QStringList{u"旧人5"_s, u"旧人9"_s, u"新人"_s}));
         QCOMPARE(column(rows, u"item_187"_s), (QStringList{u"1"_s, u"2"_s, u"3"_s}));
         QCOMPARE(countRows(f.db(), u"cgwcr.DBF"_s, keyFilter(Number, Region)), 3);
-        f.main()->btn_page08->setKind(SectionButton::NotDone);
+        f.main()->sectionButton(u"btn_page08"_s)->setKind(SectionButton::NotDone);
         second->quitClick();
         QVERIFY(!second->isVisible());
-        QVERIFY(f.main()->btn_page08->isDone());
+        QVERIFY(f.main()->sectionButton(u"btn_page08"_s)->isDone());
     }
 
     // ---- committee ------------------------------------------------------------
@@ -537,18 +537,18 @@ private slots:
     void anEmptyCommitteeIsDoneWhenLeft()
     {
         openRecord();
-        f.main()->btn_page07->setKind(SectionButton::NotDone);
+        f.main()->sectionButton(u"btn_page07"_s)->setKind(SectionButton::NotDone);
         committee->show();
         committee->quitClick();
-        QVERIFY(f.main()->btn_page07->isDone());
+        QVERIFY(f.main()->sectionButton(u"btn_page07"_s)->isDone());
         QVERIFY(!committee->isVisible());
 
         // Its close box (a close the window manager sends) leaves it without the done mark.
         QVERIFY(committee->windowFlags() & Qt::WindowCloseButtonHint);
-        f.main()->btn_page07->setKind(SectionButton::NotDone);
+        f.main()->sectionButton(u"btn_page07"_s)->setKind(SectionButton::NotDone);
         committee->show();
         closeFromWindowManager(committee);
-        QVERIFY(!f.main()->btn_page07->isDone());
+        QVERIFY(!f.main()->sectionButton(u"btn_page07"_s)->isDone());
         QVERIFY(!committee->isVisible());
 
         // Page 8 has no close box; a close sent anyway is its "退出", which
@@ -564,7 +564,7 @@ private slots:
         QVERIFY(addPerson({u"本地人"_s}));
         closeFromWindowManager(persons);
         QVERIFY(!persons->isVisible());
-        QVERIFY(f.main()->btn_page08->isDone());
+        QVERIFY(f.main()->sectionButton(u"btn_page08"_s)->isDone());
     }
 
     // The picker's close box and Escape leave it as its "退出" does.
@@ -660,7 +660,7 @@ private slots:
         QVERIFY(addPerson({u"本地人"_s}));
         persons->quitClick();
         QVERIFY(!persons->isVisible());
-        QVERIFY(f.main()->btn_page08->isDone());
+        QVERIFY(f.main()->sectionButton(u"btn_page08"_s)->isDone());
         QVERIFY(f.main()->BitBtn4->isEnabled());
         QVERIFY(f.main()->BitBtn2->isEnabled());
         f.main()->MarkIncompletePages();

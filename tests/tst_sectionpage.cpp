@@ -133,7 +133,7 @@ private slots:
         // The field of the other category group is emptied.
         QVERIFY(f.list().isNull(u"item_53"_s));
         QVERIFY(page->isUnchanged());
-        QVERIFY(f.main()->btn_page03->isDone());
+        QVERIFY(f.main()->sectionButton(u"btn_page03"_s)->isDone());
         QCOMPARE(log.last(), Messages::Texts::stored());
     }
 
@@ -141,7 +141,7 @@ private slots:
     {
         openOn(u"2"_s, {{"ITEM_161", "1;"}, {"ITEM_53", "登记号"}});
         QVERIFY(page->Edt_53->isVisibleTo(page));
-        f.main()->btn_page03->setKind(SectionButton::NotDone);
+        f.main()->sectionButton(u"btn_page03"_s)->setKind(SectionButton::NotDone);
         page->Edt_127->setText(u"不会存"_s);
         tick(page->pl_161, "cb_161_2");
         tick(page->pl_161, "cb_161_3");
@@ -153,7 +153,7 @@ private slots:
         QCOMPARE(log.last(), u"\"推广形式\"必须选择！"_s);
         QCOMPARE(f.list().state(), DataSet::Browse);
         QVERIFY(f.list().isNull(u"item_127"_s));
-        QVERIFY(!f.main()->btn_page03->isDone());
+        QVERIFY(!f.main()->sectionButton(u"btn_page03"_s)->isDone());
 
         // A page with no required entries is left even so, after its question.
         page->leaveWithoutChecks();

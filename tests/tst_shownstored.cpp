@@ -392,7 +392,7 @@ private slots:
             StartUp::Windows windows(dataPath());
             TMainForm *main = showRecords(windows);
             m_log.clear();
-            QVERIFY(through(main->btn_page02, [this](QWidget *modal) { saveAndLeave(modal); }));
+            QVERIFY(through(main->sectionButton(u"btn_page02"_s), [this](QWidget *modal) { saveAndLeave(modal); }));
         }
         compareAfterSave(before, readAll(),
                          {{place(u"kjcg.DBF"_s, 0, u"item_32_1"_s), u""_s},
@@ -427,11 +427,11 @@ private slots:
             StartUp::Windows windows(dataPath());
             TMainForm *main = showRecords(windows);
             m_log.clear();
-            QVERIFY(through(main->btn_page04, [this](QWidget *modal) { saveAndLeave(modal); }));
+            QVERIFY(through(main->sectionButton(u"btn_page04"_s), [this](QWidget *modal) { saveAndLeave(modal); }));
             QCOMPARE(readWithPythonDbf(dataPath(), u"kjcg.DBF"_s, {u"item_163"_s}).rows.value(0).value(u"item_163"_s),
                      QJsonValue(u"0"_s));
             // The box ticked by hand, then the profile's data filled in.
-            QVERIFY(through(main->btn_page04, [this](QWidget *modal) {
+            QVERIFY(through(main->sectionButton(u"btn_page04"_s), [this](QWidget *modal) {
                 auto *page = qobject_cast<TFpage4 *>(modal);
                 page->fields->cb_163->setChecked(true);
                 QVERIFY(page->Button1Click());

@@ -150,12 +150,12 @@ private slots:
         page().LoadUnitPage();
         fillRequired();
         page().edt_9->setText(u"  华北材料研究所  "_s);
-        m_main->btn_page04->setKind(SectionButton::NotDone);
+        m_main->sectionButton(u"btn_page04"_s)->setKind(SectionButton::NotDone);
         page().btnSave01Click();
 
         QCOMPARE(log.texts(), QStringList{Stored});
         QCOMPARE(log.boxes.first().caption, u"Dravik"_s);
-        QVERIFY(m_main->btn_page04->isDone());
+        QVERIFY(m_main->sectionButton(u"btn_page04"_s)->isDone());
         QCOMPARE(countRows(f.db(), u"unit.dbf"_s), 1);
         QCOMPARE(
             f.storedRow("unit.dbf",

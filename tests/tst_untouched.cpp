@@ -431,22 +431,22 @@ private slots:
             QCOMPARE(windows.context().recordHost().currentRecord().asString(u"item_4"_s), Number);
             m_log.clear();
 
-            for (QAbstractButton *button : {static_cast<QAbstractButton *>(main->btn_page01),
-                                            static_cast<QAbstractButton *>(main->btn_page03),
-                                            static_cast<QAbstractButton *>(main->btn_page04),
-                                            static_cast<QAbstractButton *>(main->btn_page09)})
+            for (QAbstractButton *button : {static_cast<QAbstractButton *>(main->sectionButton(u"btn_page01"_s)),
+                                            static_cast<QAbstractButton *>(main->sectionButton(u"btn_page03"_s)),
+                                            static_cast<QAbstractButton *>(main->sectionButton(u"btn_page04"_s)),
+                                            static_cast<QAbstractButton *>(main->sectionButton(u"btn_page09"_s))})
                 QVERIFY(through(button, saveAndLeave));
             // Page 2 with its patents list.
-            QVERIFY(through(main->btn_page02, [this](QWidget *modal) {
+            QVERIFY(through(main->sectionButton(u"btn_page02"_s), [this](QWidget *modal) {
                 auto *page2 = qobject_cast<TFpage2 *>(modal);
                 QVERIFY(through(page2->Button1, [](QWidget *list) {
                     storeEveryRow(qobject_cast<ChildListWindow *>(list));
                 }));
                 saveAndLeave(modal);
             }));
-            for (QAbstractButton *button : {static_cast<QAbstractButton *>(main->btn_page05),
-                                            static_cast<QAbstractButton *>(main->btn_page07),
-                                            static_cast<QAbstractButton *>(main->btn_page08)})
+            for (QAbstractButton *button : {static_cast<QAbstractButton *>(main->sectionButton(u"btn_page05"_s)),
+                                            static_cast<QAbstractButton *>(main->sectionButton(u"btn_page07"_s)),
+                                            static_cast<QAbstractButton *>(main->sectionButton(u"btn_page08"_s))})
                 QVERIFY(through(button, [](QWidget *list) {
                     storeEveryRow(qobject_cast<ChildListWindow *>(list));
                 }));

@@ -15,20 +15,13 @@
 #include "records/data/ChildRows.h"
 #include "app/QueryBuilderPanel.h"
 #include "records/forms/EntryRoutines.h"
+#include "records/forms/SectionWindow.h"
 #include "records/widgets/Messages.h"
 #include "records/widgets/SectionButton.h"
 #include "records/data/UnitDM.h"
 #include "app/UnitNew.h"
 #include "exchange/Unitin.h"
 #include "engine/DbError.h"
-#include "records/pages/UnitPage1.h"
-#include "records/pages/Unitpage2.h"
-#include "records/pages/Unitpage3.h"
-#include "records/pages/Unitpage4.h"
-#include "records/pages/Unitpage5.h"
-#include "records/pages/Unitpage7.h"
-#include "records/pages/Unitpage8.h"
-#include "records/pages/Unitpage9.h"
 #include "records/unit/Unitpage4a.h"
 #include "app/Unitwel.h"
 #include "records/widgets/DropDownCombo.h"
@@ -190,19 +183,28 @@ void TMainForm::buildSectionPanel()
 {
     Panel8 = new QWidget(this);
     Panel8->setObjectName(QStringLiteral("Panel8"));
-    SectionButton **targets[] = {&btn_page01, &btn_page02, &btn_page03, &btn_page04,
-                               &btn_page05, &btn_page07, &btn_page08, &btn_page09};
     auto *grid = new QGridLayout(Panel8);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(4);
-    int i = 0;
+    constexpr int PerRow = 4;
     for (const AchievementList::Section &s : AchievementList::sections()) {
         auto *button = new SectionButton(s.button, s.caption, Panel8);
         button->setMinimumHeight(28);
-        *targets[i] = button;
-        grid->addWidget(button, i / 4, i % 4);
-        ++i;
+        const int place = int(m_sectionButtons.size());
+        grid->addWidget(button, place / PerRow, place % PerRow);
+        m_sectionButtons << button;
+        connect(button, &QPushButton::clicked, this,
+                [this, windowClass = s.window] { openSection(windowClass); });
     }
+}
+
+void TMainForm::openSection(const QString &windowClass)
+{
+    runGuarded(this, [&] {
+        context()
+            .needOfClass<SectionWindow>(windowClass.toLatin1().constData())
+            .openForCurrentRecord();
+    });
 }
 
 void TMainForm::buildCommands(QWidget *panel)
@@ -225,14 +227,6 @@ void TMainForm::buildCommands(QWidget *panel)
     connect(BitBtn3, &QPushButton::clicked, this, &TMainForm::BitBtn3Click);
     connect(Button1, &QPushButton::clicked, this, &TMainForm::Button6Click);
     connect(Button5, &QPushButton::clicked, this, &TMainForm::Button3Click);
-    connect(btn_page01, &QPushButton::clicked, this, &TMainForm::btn_page01Click);
-    connect(btn_page02, &QPushButton::clicked, this, &TMainForm::btn_page02Click);
-    connect(btn_page03, &QPushButton::clicked, this, &TMainForm::btn_page03Click);
-    connect(btn_page04, &QPushButton::clicked, this, &TMainForm::btn_page04Click);
-    connect(btn_page05, &QPushButton::clicked, this, &TMainForm::btn_page05Click);
-    connect(btn_page07, &QPushButton::clicked, this, &TMainForm::btn_page07Click);
-    connect(btn_page08, &QPushButton::clicked, this, &TMainForm::btn_page08Click);
-    connect(btn_page09, &QPushButton::clicked, this, &TMainForm::btn_page09Click);
 
     auto *row = new QHBoxLayout(panel);
     row->setContentsMargins(0, 0, 0, 0);
@@ -339,12 +333,6 @@ void TMainForm::applyColumnWidths()
 }
 
 // ---- controls by role -----------------------------------------------------
-
-QList<SectionButton *> TMainForm::sectionButtons() const
-{
-    return {btn_page01, btn_page02, btn_page03, btn_page04,
-            btn_page05, btn_page07, btn_page08, btn_page09};
-}
 
 SectionButton *TMainForm::sectionButton(const QString &name) const
 {
@@ -654,12 +642,20 @@ void TMainForm::LoadAchievementList()
     const int category = ComboBox1->currentIndex();
     const QString sql = AchievementList::listSql(category, cbYear->currentText());
     if (!sql.isEmpty()) {
-        btn_page02->setVisible(category == 0);
+        showSectionsOfCategory(category);
         list.close();
         list.setSql(sql);
         list.open();
     }
     CurrentListSql = list.sql();
+}
+
+void TMainForm::showSectionsOfCategory(int categoryIndex)
+{
+    const QString category = AchievementList::categoryCode(categoryIndex);
+    const QList<AchievementList::Section> &sections = AchievementList::sections();
+    for (int i = 0; i < sections.size(); ++i)
+        m_sectionButtons[i]->setVisible(AchievementList::belongsTo(sections[i], category));
 }
 
 void TMainForm::FillYearCombo(QComboBox *combo, DataSet &dataSet)
@@ -708,8 +704,9 @@ void TMainForm::markRules(const QString &filter)
 void TMainForm::markMissingPersons()
 {
     const Numbering::RecordKey key{currentField(QStringLiteral("ITEM_4")), currentField(QStringLiteral("ITEM_DQDM"))};
-    if (ChildRows::count(dm().database(), ChildRows::Kind::Persons, key) == 0)
-        btn_page08->setKind(SectionButton::NotDone);
+    SectionButton *persons = sectionButton(AchievementList::personsButton());
+    if (persons && ChildRows::count(dm().database(), ChildRows::Kind::Persons, key) == 0)
+        persons->setKind(SectionButton::NotDone);
 }
 
 bool TMainForm::CheckPagesDone()
@@ -857,46 +854,6 @@ void TMainForm::Button6Click()
 void TMainForm::Button3Click()
 {
     runGuarded(this, [&] { context().need<TFormNew>().openForModify(); });
-}
-
-void TMainForm::btn_page01Click()
-{
-    runGuarded(this, [&] { context().need<TFpage1>().openForCurrentRecord(); });
-}
-
-void TMainForm::btn_page02Click()
-{
-    runGuarded(this, [&] { context().need<TFpage2>().openForCurrentRecord(); });
-}
-
-void TMainForm::btn_page03Click()
-{
-    runGuarded(this, [&] { context().need<TFpage3>().openForCurrentRecord(); });
-}
-
-void TMainForm::btn_page04Click()
-{
-    runGuarded(this, [&] { context().need<TFpage4>().openForCurrentRecord(); });
-}
-
-void TMainForm::btn_page05Click()
-{
-    runGuarded(this, [&] { context().need<TFpage5>().openForCurrentRecord(); });
-}
-
-void TMainForm::btn_page07Click()
-{
-    runGuarded(this, [&] { context().need<TFpage7>().openForCurrentRecord(); });
-}
-
-void TMainForm::btn_page08Click()
-{
-    runGuarded(this, [&] { context().need<TFpage8>().openForCurrentRecord(); });
-}
-
-void TMainForm::btn_page09Click()
-{
-    runGuarded(this, [&] { context().need<TFpage9>().openForCurrentRecord(); });
 }
 
 // The record is its number together with its region: records of another

@@ -55,17 +55,11 @@ public:
     QComboBox *cbYear = nullptr;
     QTableView *DBGrid1 = nullptr;
 
-    // Section buttons on Panel8.
+    // Section buttons on Panel8, one per section of the record in its
+    // order; each opens its section's window.
     QWidget *Panel8 = nullptr;
-    SectionButton *btn_page01 = nullptr;
-    SectionButton *btn_page02 = nullptr;
-    SectionButton *btn_page03 = nullptr;
-    SectionButton *btn_page04 = nullptr;
-    SectionButton *btn_page05 = nullptr;
-    SectionButton *btn_page07 = nullptr;
-    SectionButton *btn_page08 = nullptr;
-    SectionButton *btn_page09 = nullptr;
-    QList<SectionButton *> sectionButtons() const;
+    QList<SectionButton *> sectionButtons() const { return m_sectionButtons; }
+    // The button by its object name ("btn_page01"); null for no section.
     SectionButton *sectionButton(const QString &name) const;
 
     // Commands.
@@ -148,14 +142,6 @@ public slots:
     void Button4Click();  // 删除
     void Button6Click();  // 新增
     void Button3Click();  // 修改主项
-    void btn_page01Click();  // 成果概况
-    void btn_page02Click();  // 知识产权，成果应用情况
-    void btn_page03Click();  // 课题立项，评价情况
-    void btn_page04Click();  // 第一完成单位情况
-    void btn_page05Click();  // 合作完成单位情况
-    void btn_page07Click();  // 评价委员会名单
-    void btn_page08Click();  // 成果完成人员名单
-    void btn_page09Click();  // 鉴定证书内容
     void Button2Click();  // 单位情况
     void BitBtn4Click();  // 打印
     void BitBtn1Click();  // 导入
@@ -174,6 +160,8 @@ private:
     void buildFilters(QWidget *panel);
     void buildGrid();
     void buildSectionPanel();
+    void openSection(const QString &windowClass);
+    void showSectionsOfCategory(int categoryIndex);
     void buildCommands(QWidget *panel);
     void buildQueryPanel();
     QToolButton *speedButton(const QString &name, const QString &caption);
@@ -195,6 +183,7 @@ private:
     void showListAfterFailedDelete(int position);
 
     QIdentityProxyModel *m_listModel = nullptr;
+    QList<SectionButton *> m_sectionButtons;
     bool m_shown = false;
     bool m_followingCurrent = false;
     bool m_lockWarningDue = false;

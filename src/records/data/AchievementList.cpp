@@ -56,14 +56,23 @@ QStringList yearsOf(const QStringList &item4Values)
 const QList<Section> &sections()
 {
     static const QList<Section> list = {
-        {QStringLiteral("btn_page01"), QStringLiteral("成果概况")},
-        {QStringLiteral("btn_page02"), QStringLiteral("知识产权，成果应用情况")},
-        {QStringLiteral("btn_page03"), QStringLiteral("课题立项，评价情况")},
-        {QStringLiteral("btn_page04"), QStringLiteral("第一完成单位情况")},
-        {QStringLiteral("btn_page05"), QStringLiteral("合作完成单位情况")},
-        {QStringLiteral("btn_page07"), QStringLiteral("评价委员会名单")},
-        {QStringLiteral("btn_page08"), QStringLiteral("成果完成人员名单")},
-        {QStringLiteral("btn_page09"), QStringLiteral("鉴定证书内容")},
+        {QStringLiteral("btn_page01"), QStringLiteral("成果概况"), QStringLiteral("TFpage1"), false,
+         QStringLiteral("成果概况没有填完,是否以后再填写该项目？")},
+        {QStringLiteral("btn_page02"), QStringLiteral("知识产权，成果应用情况"),
+         QStringLiteral("TFpage2"), true,
+         QStringLiteral("知识产权，成果应用情况没有填完,是否以后再填写该项目？")},
+        {QStringLiteral("btn_page03"), QStringLiteral("课题立项，评价情况"), QStringLiteral("TFpage3"),
+         false, QStringLiteral("课题立项，评价没有填完,是否以后再填写该项目？")},
+        {QStringLiteral("btn_page04"), QStringLiteral("第一完成单位情况"), QStringLiteral("TFpage4"),
+         false, QStringLiteral("第一完成单位情况没有填完,是否以后再填写该项目？")},
+        {QStringLiteral("btn_page05"), QStringLiteral("合作完成单位情况"), QStringLiteral("TFpage5"),
+         false, {}},
+        {QStringLiteral("btn_page07"), QStringLiteral("评价委员会名单"), QStringLiteral("TFpage7"),
+         false, {}},
+        {personsButton(), QStringLiteral("成果完成人员名单"), QStringLiteral("TFpage8"), false,
+         QStringLiteral("成果完成人员名单没有填完,是否以后再填写该项目？？")},
+        {QStringLiteral("btn_page09"), QStringLiteral("鉴定证书内容"), QStringLiteral("TFpage9"),
+         false, {}},
     };
     return list;
 }
@@ -75,6 +84,11 @@ QString sectionCaption(const QString &button)
             return s.caption;
     }
     return {};
+}
+
+bool belongsTo(const Section &section, const QString &category)
+{
+    return !section.appliedOnly || category == QLatin1String("1");
 }
 
 QString buttonOfRule(const QString &ruleButton)
@@ -93,11 +107,12 @@ QString personsButton()
 
 QStringList requiredButtons(const QString &category)
 {
-    if (category == QLatin1String("1"))
-        return {QStringLiteral("btn_page01"), QStringLiteral("btn_page02"),
-                QStringLiteral("btn_page03"), QStringLiteral("btn_page04"), personsButton()};
-    return {QStringLiteral("btn_page01"), QStringLiteral("btn_page03"),
-            QStringLiteral("btn_page04"), personsButton()};
+    QStringList buttons;
+    for (const Section &s : sections()) {
+        if (!s.closeQuestion.isEmpty() && belongsTo(s, category))
+            buttons << s.button;
+    }
+    return buttons;
 }
 
 bool isComplete(const QString &category, const QHash<QString, bool> &done)
@@ -111,22 +126,9 @@ bool isComplete(const QString &category, const QHash<QString, bool> &done)
 
 QString closeQuestion(const QString &category, const QHash<QString, bool> &done)
 {
-    static const QList<QPair<QString, QString>> questions = {
-        {QStringLiteral("btn_page01"), QStringLiteral("成果概况没有填完,是否以后再填写该项目？")},
-        {QStringLiteral("btn_page02"),
-         QStringLiteral("知识产权，成果应用情况没有填完,是否以后再填写该项目？")},
-        {QStringLiteral("btn_page03"), QStringLiteral("课题立项，评价没有填完,是否以后再填写该项目？")},
-        {QStringLiteral("btn_page04"),
-         QStringLiteral("第一完成单位情况没有填完,是否以后再填写该项目？")},
-        {QStringLiteral("btn_page08"),
-         QStringLiteral("成果完成人员名单没有填完,是否以后再填写该项目？？")},
-    };
-    for (const auto &[button, question] : questions) {
-        // The intellectual-property section belongs to applied technology only.
-        if (button == QLatin1String("btn_page02") && category != QLatin1String("1"))
-            continue;
-        if (!done.value(button, true))
-            return question;
+    for (const Section &s : sections()) {
+        if (!s.closeQuestion.isEmpty() && belongsTo(s, category) && !done.value(s.button, true))
+            return s.closeQuestion;
     }
     return {};
 }

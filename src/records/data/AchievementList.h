@@ -27,15 +27,27 @@ QString ruleFilter(int categoryIndex);
 // once; a year shorter than four characters or not a number is left out.
 QStringList yearsOf(const QStringList &item4Values);
 
-// A section button of the main window.
+// A section of the record: its button on the main window's section panel,
+// the window the button opens and what the completeness lock asks of it.
+// The panel, the buttons' handlers, the marks, the lock and the question
+// before closing all come from this list.
 struct Section
 {
     QString button;   // object name, "btn_page01"
     QString caption;  // "成果概况"
+    QString window;   // class of the window it opens, "TFpage1"
+    bool appliedOnly; // shown (and required) for applied technology only
+    // Asked before the main window closes while the section is not done;
+    // empty for a section the lock does not require.
+    QString closeQuestion;
 };
-// The eight section buttons in their order on the section panel.
+// The sections in their order on the section panel, which is also the
+// order in which the question before closing looks at them.
 const QList<Section> &sections();
 QString sectionCaption(const QString &button);
+// Whether the section belongs to the category (stored code, "1" applied
+// technology; "" when the list is empty).
+bool belongsTo(const Section &section, const QString &category);
 // The button that a rule's section code ('01' ... '04') marks; empty for
 // any other code.
 QString buttonOfRule(const QString &ruleButton);
@@ -48,7 +60,7 @@ QStringList requiredButtons(const QString &category);
 bool isComplete(const QString &category, const QHash<QString, bool> &done);
 
 // The question asked before the main window closes, for the first required
-// section in the closing order that is not done; empty when none is.
+// section in the panel's order that is not done; empty when none is.
 QString closeQuestion(const QString &category, const QHash<QString, bool> &done);
 
 // A table filter that selects exactly the child rows of one record, whatever

@@ -33,6 +33,31 @@ DataSetModel *makeSource(DataSet *dataSet, QObject *parent)
     return model;
 }
 
+// The table files without which the data module cannot open.
+const QStringList &requiredFiles()
+{
+    static const QStringList files = {
+        QStringLiteral("kjcg.DBF"),    QStringLiteral("cgwcdw.DBF"),     QStringLiteral("cgwcr.DBF"),
+        QStringLiteral("jdwyhmd.DBF"), QStringLiteral("zlqk.dbf"),       QStringLiteral("cgwcrNew.dbf"),
+        QStringLiteral("CheckUp.dbf"), QStringLiteral("unit.dbf"),       QStringLiteral("unitexpert.dbf"),
+        QStringLiteral("dwqk.dbf"),    QStringLiteral("zdxx.dbf"),       QStringLiteral("zdxx1.dbf"),
+        QStringLiteral("province.dbf"), QStringLiteral("lsbw.dbf"),      QStringLiteral("gxjs.dbf"),
+        QStringLiteral("DFJHZDXX.DBF"),
+    };
+    return files;
+}
+
+// Packed while closed: opened, the table would list its rows once before
+// the pack and once more after it, only to be closed again. The file is
+// still opened for writing first, so that one that cannot be is reported
+// as before.
+void packTableFile(Database *db, const QString &fileName)
+{
+    Table table(db, fileName);
+    db->file(fileName);
+    table.pack();
+}
+
 
 } // namespace
 
@@ -86,19 +111,6 @@ const QStringList &TDM::packedFiles()
     return files;
 }
 
-const QStringList &TDM::requiredFiles()
-{
-    static const QStringList files = {
-        QStringLiteral("kjcg.DBF"),    QStringLiteral("cgwcdw.DBF"),     QStringLiteral("cgwcr.DBF"),
-        QStringLiteral("jdwyhmd.DBF"), QStringLiteral("zlqk.dbf"),       QStringLiteral("cgwcrNew.dbf"),
-        QStringLiteral("CheckUp.dbf"), QStringLiteral("unit.dbf"),       QStringLiteral("unitexpert.dbf"),
-        QStringLiteral("dwqk.dbf"),    QStringLiteral("zdxx.dbf"),       QStringLiteral("zdxx1.dbf"),
-        QStringLiteral("province.dbf"), QStringLiteral("lsbw.dbf"),      QStringLiteral("gxjs.dbf"),
-        QStringLiteral("DFJHZDXX.DBF"),
-    };
-    return files;
-}
-
 void TDM::makeDataSets()
 {
     Database *db = m_db.get();
@@ -113,7 +125,6 @@ void TDM::makeDataSets()
         childList->setCachedUpdates(true);
     QryCheckUp = makeQuery(db, QStringLiteral("select * from CheckUp"), this);
     Qryunit = makeQuery(db, QStringLiteral("select * from unit"), this);
-    Qryexpert = makeQuery(db, QStringLiteral("select * from unitexpert"), this);
     Qrydwqk = makeQuery(db, QStringLiteral("select * from dwqk"), this);
 
     Tblkjcg = makeTable(db, QStringLiteral("kjcg.dbf"), this);
@@ -126,7 +137,6 @@ void TDM::makeDataSets()
     TblwcrNew = makeTable(db, QStringLiteral("cgwcrNew.dbf"), this);
     Tblzdxx = makeTable(db, QStringLiteral("zdxx.dbf"), this);
     tblzdxx1 = makeTable(db, QStringLiteral("zdxx1.dbf"), this);
-    tblProvince = makeTable(db, QStringLiteral("province.dbf"), this);
     tblLsbw = makeTable(db, QStringLiteral("lsbw.dbf"), this);
     Tblgxjs = makeTable(db, QStringLiteral("gxjs.dbf"), this);
     Txkfl2 = makeTable(db, QStringLiteral("xkfl.dbf"), this);
@@ -135,7 +145,6 @@ void TDM::makeDataSets()
     TblDFJHZDXX = makeTable(db, QStringLiteral("DFJHZDXX.DBF"), this);
     Tblunit = makeTable(db, QStringLiteral("unit.dbf"), this);
     Tblexpert = makeTable(db, QStringLiteral("unitexpert.dbf"), this);
-    Table_pack = makeTable(db, QString(), this);
 }
 
 void TDM::makeLookupTables()
@@ -218,12 +227,8 @@ void TDM::makeDataSources()
     DSTcgwcr = makeSource(TblCgwcr, this);
     DSTzlqk = makeSource(tblzlqk, this);
     DSTwcrNew = makeSource(TblwcrNew, this);
-    DSTunit = makeSource(Tblunit, this);
     DSQunit = makeSource(Qryunit, this);
     DSTexpert = makeSource(Tblexpert, this);
-    DSQexpert = makeSource(Qryexpert, this);
-    DSQdwqk = makeSource(Qrydwqk, this);
-    DS_null = makeSource(nullptr, this);
 }
 
 void TDM::DataModuleCreate()
@@ -240,18 +245,6 @@ void TDM::DataModuleCreate()
         group->open();
     openOptionalClassifications();
     openTables();
-}
-
-// Packed while closed: opened, the table would list its rows once before
-// the pack and once more after it, only to be closed again. The file is
-// still opened for writing first, so that one that cannot be is reported
-// as before.
-bool TDM::PackTableFile(Table &table, const QString &fileName)
-{
-    table.setTableName(fileName);
-    table.database()->file(fileName);
-    table.pack();
-    return true;
 }
 
 bool TDM::PackTable(Table &table)
@@ -281,7 +274,7 @@ void TDM::packTableFiles()
         if (!m_db->fileExists(file) || m_unfitFiles.contains(file.toLower()))
             continue;
         try {
-            PackTableFile(*Table_pack, file);
+            packTableFile(m_db.get(), file);
         } catch (const DbError &e) {
             if (DiskSpace::isFull(DataPath)) {
                 reportProblem(QStringLiteral("整理数据表时出错，数据表未整理：\n%1。")
@@ -349,7 +342,6 @@ void TDM::reopenQueries()
     ReopenWithSql(*tempquery, allKjcg);
     ReopenWithSql(*QryCheckUp, QStringLiteral("select * from CheckUp"));
     ReopenWithSql(*Qryunit, QStringLiteral("select * from unit"));
-    ReopenWithSql(*Qryexpert, QStringLiteral("select * from unitexpert"));
 }
 
 void TDM::openOptionalClassifications()
@@ -365,7 +357,7 @@ void TDM::openOptionalClassifications()
 void TDM::openTables()
 {
     for (Table *table : {Tblgxjs, TblDFJHZDXX, Tblzdxx, Tblkjcg, TblCgwcdw, Tbljdwyhmd, TblCgwcr,
-                         Tblunit, Tblexpert, tblzlqk, tblzdxx1, tblProvince, tblLsbw, TblwcrNew})
+                         Tblunit, Tblexpert, tblzlqk, tblzdxx1, tblLsbw, TblwcrNew})
         table->open();
 }
 

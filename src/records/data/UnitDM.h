@@ -38,8 +38,6 @@ public:
     static QString defaultDataPath();
     // The files packed at creation, in their order.
     static const QStringList &packedFiles();
-    // The table files without which the data module cannot open.
-    static const QStringList &requiredFiles();
 
     Database *database() const { return m_db.get(); }
 
@@ -48,8 +46,6 @@ public:
     bool ZtflhPresent = false;
     bool XkflPresent = false;
 
-    // Points the table at the file, packs it and leaves it closed.
-    bool PackTableFile(Table &table, const QString &fileName);
     // Packs an open table; false for a closed one. Throws DbError on failure.
     bool PackTable(Table &table);
     void ReopenWithSql(Query &query, const QString &sql);
@@ -65,7 +61,6 @@ public:
     Query *QryJdwyhmd = nullptr;
     Query *QryCheckUp = nullptr;
     Query *Qryunit = nullptr;
-    Query *Qryexpert = nullptr;
     Query *Qrydwqk = nullptr;
 
     Table *Tblkjcg = nullptr;
@@ -78,7 +73,6 @@ public:
     Table *TblwcrNew = nullptr;
     Table *Tblzdxx = nullptr;
     Table *tblzdxx1 = nullptr;
-    Table *tblProvince = nullptr;
     Table *tblLsbw = nullptr;
     Table *Tblgxjs = nullptr;
     Table *Txkfl2 = nullptr;
@@ -87,20 +81,6 @@ public:
     Table *TblDFJHZDXX = nullptr;
     Table *Tblunit = nullptr;
     Table *Tblexpert = nullptr;
-    Table *Table_pack = nullptr;
-
-    // Dictionary groups behind the lookup fields (zdxx.dbf, each filtered on
-    // its group).
-    Table *TblCgwcr_181 = nullptr;
-    Table *TblCgwcr_183 = nullptr;
-    Table *TblCgwcr_184 = nullptr;
-    Table *TblCgwcr_188 = nullptr;
-    Table *Tbljdwyhmd_191 = nullptr;
-    Table *Tbljdwyhmd_193 = nullptr;
-    Table *Tbljdwyhmd_198 = nullptr;
-    Table *Tblzlqk_st = nullptr;
-    Table *Tblzlqk_ty = nullptr;
-    Table *Tblexpert_124_1 = nullptr;
 
     // Grid models.
     DataSetModel *DSQkjcg = nullptr;
@@ -113,12 +93,8 @@ public:
     DataSetModel *DSTcgwcr = nullptr;
     DataSetModel *DSTzlqk = nullptr;
     DataSetModel *DSTwcrNew = nullptr;
-    DataSetModel *DSTunit = nullptr;
     DataSetModel *DSQunit = nullptr;
     DataSetModel *DSTexpert = nullptr;
-    DataSetModel *DSQexpert = nullptr;
-    DataSetModel *DSQdwqk = nullptr;
-    DataSetModel *DS_null = nullptr;
 
     // The lookup fields of a child list ("V_181" the sex's name and so on)
     // on any dataset of its rows.
@@ -139,6 +115,19 @@ private:
     void openTables();
     void destroyDataSets();
     void reportProblem(const QString &message) const;
+
+    // Dictionary groups behind the lookup fields (zdxx.dbf, each filtered on
+    // its group).
+    Table *TblCgwcr_181 = nullptr;
+    Table *TblCgwcr_183 = nullptr;
+    Table *TblCgwcr_184 = nullptr;
+    Table *TblCgwcr_188 = nullptr;
+    Table *Tbljdwyhmd_191 = nullptr;
+    Table *Tbljdwyhmd_193 = nullptr;
+    Table *Tbljdwyhmd_198 = nullptr;
+    Table *Tblzlqk_st = nullptr;
+    Table *Tblzlqk_ty = nullptr;
+    Table *Tblexpert_124_1 = nullptr;
 
     std::unique_ptr<Database> m_db;
     ProblemReporter m_report;

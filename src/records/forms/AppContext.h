@@ -90,6 +90,15 @@ public:
     // A window of a floor above the caller's, found by its class name
     // (a unit window opening a section-page list); null when not made.
     QWidget *windowOfClass(const char *className) const;
+    // The same for a window the caller cannot do without, as the interface
+    // it needs of it: throws DbError when no such window was made.
+    template <class Interface>
+    Interface &needOfClass(const char *className) const
+    {
+        if (auto *found = dynamic_cast<Interface *>(windowOfClass(className)))
+            return *found;
+        throwMissing(className);
+    }
 
 private:
     [[noreturn]] static void throwMissing(const char *className);

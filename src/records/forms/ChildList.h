@@ -3,6 +3,7 @@
 #include "engine/DataSetModel.h"
 #include "records/forms/BoundForm.h"
 #include "records/forms/PageWindow.h"
+#include "records/forms/SectionWindow.h"
 
 #include <QPointer>
 #include <QString>
@@ -84,7 +85,7 @@ struct ChildListLayout
 // The list window: a read-only grid over the rows, "新增", "修改", "删除" and
 // "退出" (a list adds its own further commands with addCommand). The rows and
 // the grid's model are given by the list; the dialog by setDialog.
-class ChildListWindow : public PageWindow
+class ChildListWindow : public PageWindow, public SectionWindow
 {
     Q_OBJECT
 public:
@@ -107,7 +108,7 @@ public:
     // The section pages' lists: with an empty main list the new-record
     // dialog comes first; then the rows of the current record, the record's
     // name in the caption, shown modally.
-    void openForCurrentRecord();
+    void openForCurrentRecord() override;
     // Widths of the first columns, kept whenever the grid is filled again.
     void setColumnWidths(const QList<int> &widths);
     DataSet *rows() const { return m_rows; }

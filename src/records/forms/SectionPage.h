@@ -1,6 +1,7 @@
 #pragma once
 #include "records/forms/BoundForm.h"
 #include "records/forms/PageWindow.h"
+#include "records/forms/SectionWindow.h"
 
 #include <QList>
 
@@ -23,7 +24,7 @@ class QPushButton;
 //              .only(Serves::AppliedOnly, true));
 //
 // and overrides the hooks where it deviates from the common way.
-class SectionPage : public PageWindow, public BoundForm
+class SectionPage : public PageWindow, public BoundForm, public SectionWindow
 {
     Q_OBJECT
 public:
@@ -35,7 +36,7 @@ public:
 
     // The main window's section button: with an empty list the new-record
     // dialog comes first; then the page is filled from the record and shown.
-    void openForCurrentRecord();
+    void openForCurrentRecord() override;
 
     // Fills the page from the current record, for its category.
     void loadFromRecord();
