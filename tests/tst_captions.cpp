@@ -224,7 +224,7 @@ private slots:
             {u"登记日期"_s, u"item_121"_s, u"2024.01.31"_s, u"2024-01-31"_s},
         };
         openRecord();
-        throughButton<TFpage1>(f.main()->btn_page01, captions, u"储存"_s);
+        throughButton<TFpage1>(f.main()->sectionButton(u"btn_page01"_s), captions, u"储存"_s);
         compareStored(u"kjcg.DBF"_s, captions);
     }
 
@@ -243,7 +243,7 @@ private slots:
             {u"节约资金（万元）"_s, u"item_154"_s, u"154"_s, u"154"_s},
         };
         openRecord({{u"item_51"_s, u"3;"_s}, {u"item_161"_s, u"1;"_s}});
-        throughButton<TFpage2>(f.main()->btn_page02, captions, u"存储"_s);
+        throughButton<TFpage2>(f.main()->sectionButton(u"btn_page02"_s), captions, u"存储"_s);
         compareStored(u"kjcg.DBF"_s, captions);
     }
 
@@ -267,7 +267,7 @@ private slots:
             {u"评价报告编号"_s, u"item_22"_s, u"BG-22"_s, u"BG-22"_s},
         };
         openRecord();
-        throughButton<TFpage3>(f.main()->btn_page03, captions, u"存储"_s);
+        throughButton<TFpage3>(f.main()->sectionButton(u"btn_page03"_s), captions, u"存储"_s);
         compareStored(u"kjcg.DBF"_s, captions);
     }
 
@@ -287,7 +287,7 @@ private slots:
         };
         openRecord();
         f.add(new TFpage4(f.main()));
-        throughButton<TFpage4>(f.main()->btn_page04, captions, u"存储"_s);
+        throughButton<TFpage4>(f.main()->sectionButton(u"btn_page04"_s), captions, u"存储"_s);
         compareStored(u"kjcg.DBF"_s, captions);
     }
 
@@ -298,7 +298,7 @@ private slots:
             {u"评价日期"_s, u"item_302"_s, u"2022.08.09"_s, u"2022.08.09"_s},
         };
         openRecord();
-        throughButton<TFpage9>(f.main()->btn_page09, captions, u"存储"_s);
+        throughButton<TFpage9>(f.main()->sectionButton(u"btn_page09"_s), captions, u"存储"_s);
         compareStored(u"kjcg.DBF"_s, captions);
     }
 

@@ -148,15 +148,15 @@ private slots:
         TMainForm *main = f.main();
         if (field == u"item_121"_s) {
             typeOnPage<TFpage1>(
-                main->btn_page01, [](TFpage1 *p) { return p->DTP_121; },
+                main->sectionButton(u"btn_page01"_s), [](TFpage1 *p) { return p->DTP_121; },
                 [](TFpage1 *p) { return p->btnSave01; }, [](TFpage1 *p) { return p->quit01; }, where, keys);
         } else if (field == u"item_34"_s) {
             typeOnPage<TFpage3>(
-                main->btn_page03, [](TFpage3 *p) { return p->date34; },
+                main->sectionButton(u"btn_page03"_s), [](TFpage3 *p) { return p->date34; },
                 [](TFpage3 *p) { return p->btnSave01; }, [](TFpage3 *p) { return p->quit01; }, where, keys);
         } else {
             typeOnPage<TFpage9>(
-                main->btn_page09, [](TFpage9 *p) { return p->date302; },
+                main->sectionButton(u"btn_page09"_s), [](TFpage9 *p) { return p->date302; },
                 [](TFpage9 *p) { return p->btnSave01; }, [](TFpage9 *p) { return p->quit01; }, where, keys);
         }
         QCOMPARE(m_log.texts(), QStringList{Messages::Texts::stored()});
@@ -169,7 +169,7 @@ private slots:
     {
         openOn({{u"item_34"_s, u"2025.06.15"_s}});
         typeOnPage<TFpage3>(
-            f.main()->btn_page03, [](TFpage3 *p) { return p->date34; },
+            f.main()->sectionButton(u"btn_page03"_s), [](TFpage3 *p) { return p->date34; },
             [](TFpage3 *p) { return p->btnSave01; }, [](TFpage3 *p) { return p->quit01; }, u"middle"_s,
             u"2024.02.30"_s);
         // The box comes once the click that left the date is done.

@@ -158,9 +158,9 @@ private slots:
         f.add(new TFinto8(f.main()));
         f.add(new TFpage8(f.main()));
         showMainFramed();
-        QPushButton *button = window == u"page 1"_s   ? f.main()->btn_page01
-                              : window == u"page 2"_s ? f.main()->btn_page02
-                              : window == u"page 8"_s ? f.main()->btn_page08
+        QPushButton *button = window == u"page 1"_s   ? f.main()->sectionButton(u"btn_page01"_s)
+                              : window == u"page 2"_s ? f.main()->sectionButton(u"btn_page02"_s)
+                              : window == u"page 8"_s ? f.main()->sectionButton(u"btn_page08"_s)
                                                       : f.main()->Button1;
         const QList<QPoint> places = placesOf([&] { button->click(); });
         QCOMPARE(places.size(), 3);
@@ -178,7 +178,7 @@ private slots:
             places = placesOf([&] { page->cb_15->showPopup(); });
             page->hide();
         }, 30000);
-        f.main()->btn_page01->click();
+        f.main()->sectionButton(u"btn_page01"_s)->click();
         QVERIFY2(page1.ok(), qPrintable(page1.error()));
         QCOMPARE(places.size(), 3);
         QCOMPARE(places, firstPlace(places));
