@@ -77,15 +77,6 @@ const QList<Section> &sections()
     return list;
 }
 
-QString sectionCaption(const QString &button)
-{
-    for (const Section &s : sections()) {
-        if (s.button == button)
-            return s.caption;
-    }
-    return {};
-}
-
 bool belongsTo(const Section &section, const QString &category)
 {
     return !section.appliedOnly || category == QLatin1String("1");

@@ -44,7 +44,6 @@ struct Section
 // The sections in their order on the section panel, which is also the
 // order in which the question before closing looks at them.
 const QList<Section> &sections();
-QString sectionCaption(const QString &button);
 // Whether the section belongs to the category (stored code, "1" applied
 // technology; "" when the list is empty).
 bool belongsTo(const Section &section, const QString &category);
