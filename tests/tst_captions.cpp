@@ -3,7 +3,12 @@
 // its own, the window's save button is pressed, and another dBase reader
 // must find each value in the field of that caption. Two controls bound to
 // each other's fields fail it.
+#include "records/pages/Finto7Unit.h"
 #include "records/pages/Finto8Unit.h"
+#include "records/pages/Unitpage7.h"
+#include "records/unit/Finto11Unit.h"
+#include "records/unit/Unitpage11.h"
+#include "records/unit/dw_Unit.h"
 #include "records/pages/Unitpage4.h"
 #include "records/pages/Finto5Unit.h"
 #include "records/pages/Unitpage5.h"
@@ -17,6 +22,7 @@
 #include "support/PagesFixture.h"
 
 #include <QAbstractSpinBox>
+#include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -98,10 +104,17 @@ QWidget *controlBeside(QWidget *window, QLabel *label)
     return beside ? beside : below;
 }
 
-// Keys carrying the text, as typing does (Chinese included).
+// Keys carrying the text, as typing does (Chinese included); a tab moves
+// on to the next control, as a value typed in two parts (a year, then its
+// month) is entered.
 void typeText(QWidget *w, const QString &text)
 {
     for (const QChar c : text) {
+        if (c == u'\t') {
+            QTest::keyClick(w, Qt::Key_Tab);
+            w = QApplication::focusWidget();
+            continue;
+        }
         QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
         QApplication::sendEvent(w, &press);
         QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
@@ -131,7 +144,7 @@ void typeInto(QWidget *control, const QString &value)
     QTest::mouseClick(clicked, Qt::LeftButton, {}, QPoint(4, clicked->height() / 2));
     QWidget *focus = QApplication::focusWidget();
     QVERIFY2(focus, "the click gave no control the focus");
-    if (!qobject_cast<QAbstractSpinBox *>(focus))
+    if (!qobject_cast<QDateTimeEdit *>(focus))
         QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
     typeText(focus, value);
 }
@@ -185,7 +198,8 @@ class TestCaptions : public QObject
 
     template <class Window>
     void throughButton(QAbstractButton *opener, const QList<Caption> &captions, const QString &save,
-                       const std::function<void(Window *)> &before = {})
+                       const std::function<void(Window *)> &before = {},
+                       const QStringList &said = {Messages::Texts::stored()})
     {
         QVERIFY(PagesFixture::throughButton<Window>(opener, [&](Window *w) {
             if (before)
@@ -194,7 +208,7 @@ class TestCaptions : public QObject
             QCoreApplication::processEvents();
             w->hide();
         }));
-        QCOMPARE(m_log.texts(), QStringList{Messages::Texts::stored()});
+        QCOMPARE(m_log.texts(), said);
     }
 
     void compareStored(const QString &table, const QList<Caption> &captions, int row = 0)
@@ -378,6 +392,102 @@ private slots:
         cooperating->showRowsOf({u"2023000041"_s, u"."_s});
         throughButton<TFinto5>(cooperating->addButton, captions, u"存储"_s);
         compareStored(u"cgwcdw.DBF"_s, captions);
+    }
+
+    void patentDialog()
+    {
+        const QList<Caption> captions = {
+            {u"专利号"_s, u"patent_no"_s, u"ZL2024100012"_s, u"ZL2024100012"_s},
+            {u"专利名称"_s, u"patent_nam"_s, u"专利名称午"_s, u"专利名称午"_s},
+            {u"专利类型"_s, u"patent_ty"_s, u"3"_s, u"3"_s},
+            {u"专利状况"_s, u"patent_st"_s, u"2"_s, u"2"_s},
+        };
+        openRecord();
+        auto *patents = f.window<TFpage6>();
+        patents->showRowsOf({u"2023000041"_s, u"."_s});
+        throughButton<TFinto6>(patents->addButton, captions, u"存储"_s);
+        compareStored(u"zlqk.dbf"_s, captions);
+    }
+
+    void committeeDialog()
+    {
+        const QList<Caption> captions = {
+            {u"评价委员会职务"_s, u"item_191"_s, u"副主任委员"_s, u"副主任委员"_s},
+            {u"姓名"_s, u"item_192"_s, u"委员未"_s, u"委员未"_s},
+            {u"性别"_s, u"item_193"_s, u"1"_s, u"1"_s},
+            {u"职称"_s, u"item_198"_s, u"3"_s, u"3"_s},
+            {u"所学专业"_s, u"item_196"_s, u"专业申"_s, u"专业申"_s},
+            {u"从事专业"_s, u"item_197"_s, u"专业酉"_s, u"专业酉"_s},
+            {u"工作单位"_s, u"item_195"_s, u"工作单位戌"_s, u"工作单位戌"_s},
+        };
+        openRecord();
+        f.add(new TFinto7(f.main()));
+        auto *committee = f.add(new TFpage7(f.main()));
+        committee->showRowsOf({u"2023000041"_s, u"."_s});
+        throughButton<TFinto7>(committee->addButton, captions, u"存储"_s);
+        compareStored(u"jdwyhmd.DBF"_s, captions);
+    }
+
+    void leaderDialog()
+    {
+        const QList<Caption> captions = {
+            {u"姓名"_s, u"item_180"_s, u"带头人亥"_s, u"带头人亥"_s},
+            {u"性别"_s, u"item_181"_s, u"1"_s, u"1"_s},
+            {u"出生年月"_s, u"item_182"_s, u"1968\t07"_s, u"1968.07"_s},
+            {u"研究领域"_s, u"item_124_1"_s, u"05"_s, u"05"_s},
+            {u"简要说明"_s, u"item_186"_s, u"说明甲子"_s, u"说明甲子"_s},
+        };
+        f.open();
+        f.add(new TFinto11(f.main()));
+        auto *leaders = f.add(new TFpage11(f.main()));
+        leaders->showRowsOf({u"9990001000"_s});
+        m_log.clear();
+        throughButton<TFinto11>(leaders->addButton, captions, u"存储"_s);
+        compareStored(u"unitexpert.dbf"_s, captions);
+    }
+
+    // Reached through page 4's button "设置单位基本情况".
+    void ownUnitProfile()
+    {
+        const QList<Caption> captions = {
+            {u"单位名称"_s, u"item_9"_s, u"本单位乙丑"_s, u"本单位乙丑"_s},
+            {u"单位法人代码"_s, u"item_420"_s, u"FR-4201"_s, u"FR-4201"_s},
+            {u"单位属性"_s, u"item_62"_s, u"3"_s, u"3"_s},
+            {u"企业所有制属性"_s, u"item_41_3"_s, u"06"_s, u"06"_s},
+            {u"单位所在省市"_s, u"item_64"_s, u"14"_s, u"14"_s},
+            {u"隶属关系"_s, u"item_63"_s, u"130"_s, u"130"_s},
+            {u"通讯地址"_s, u"item_37"_s, u"地址丙寅"_s, u"地址丙寅"_s},
+            {u"邮政编码"_s, u"item_38"_s, u"100370"_s, u"100370"_s},
+            {u"单位网址"_s, u"item_60"_s, u"www.601.cn"_s, u"www.601.cn"_s},
+            {u"电话（含区号）"_s, u"item_39"_s, u"010-391"_s, u"010-391"_s},
+            {u"传真（含区号）"_s, u"item_40"_s, u"010-401"_s, u"010-401"_s},
+            {u"联系人"_s, u"item_41"_s, u"联系人丁卯"_s, u"联系人丁卯"_s},
+            {u"联系人电话"_s, u"item_41_2"_s, u"139-4121"_s, u"139-4121"_s},
+            {u"电子信箱"_s, u"item_61"_s, u"d61@x.cn"_s, u"d61@x.cn"_s},
+        };
+        openRecord();
+        f.add(new Tdw_Form(f.main()));
+        auto *page4 = f.add(new TFpage4(f.main()));
+        throughButton<Tdw_Form>(page4->Button2, captions, u"存储"_s);
+        compareStored(u"dwqk.dbf"_s, captions);
+    }
+
+    // A new record says nothing when stored; its number is the first of
+    // the year typed.
+    void newRecordDialog()
+    {
+        const QList<Caption> captions = {
+            {u"请选择成果类型"_s, u"item_cglb"_s, u"软科学"_s, u"2"_s},
+            {u"请选择年份"_s, u"item_4"_s, u"2024"_s, u"2024000001"_s},
+            {u"成果管理编号"_s, u"item_120"_s, u"GL-0121"_s, u"GL-0121"_s},
+            {u"成果名称"_s, u"item_3"_s, u"新成果乙"_s, u"新成果乙"_s},
+            {u"成果第一完成单位名称"_s, u"item_9"_s, u"第一单位丙"_s, u"第一单位丙"_s},
+        };
+        f.open();
+        f.showList();
+        m_log.clear();
+        throughButton<TFormNew>(f.main()->Button1, captions, u"存储"_s, {}, {});
+        compareStored(u"kjcg.DBF"_s, captions);
     }
 };
 
