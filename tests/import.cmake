@@ -7,3 +7,5 @@ set_tests_properties(tst_importwindow PROPERTIES
 add_executable(importstore_child support/StoreChild.cpp)
 target_link_libraries(importstore_child PRIVATE app engine)
 add_dependencies(tst_importstore importstore_child)
+# Packages written by hand and packed by the real arj.
+dravik_test(tst_handpackages tst_handpackages.cpp support/ImportData.cpp LIBS app engine tablesource)
