@@ -40,6 +40,10 @@ public:
     qsizetype gatheredSize() const { return m_gathered.size(); }
     void writeGathered();    // throws DbError; the waiting entries are dropped then
     void dropGathered();     // forgets the waiting entries
+    // Gives back the entries written since the file had that size (a
+    // whole number of blocks): the next-free pointer first, so that a
+    // program killed before the cut finds them unused. Throws DbError.
+    void cutBack(qint64 size);
 
     // What a new memo file or entry looks like on disk.
     static QByteArray headerBlock(Layout layout, quint32 nextFree, int blockSize,

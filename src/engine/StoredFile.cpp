@@ -269,6 +269,20 @@ bool StoredFile::writeAt(qint64 offset, const char *bytes, qint64 length)
     return true;
 }
 
+bool StoredFile::truncate(qint64 size)
+{
+    if (m_cut || IoFaults::failHere())
+        return false;
+    // No view may reach past the new end.
+    unmap();
+    m_checkedEnd = 0;
+    m_checkedStretch = -1;
+    if (!m_file.resize(size))
+        return false;
+    m_size = size;
+    return true;
+}
+
 namespace FileSafety {
 
 bool syncFile(QFile &file)

@@ -68,6 +68,9 @@ public:
     {
         return writeAt(offset, bytes.constData(), bytes.size());
     }
+    // Cuts the file to that size, giving its space back to the disk; false
+    // (errorText() set) when it fails.
+    bool truncate(qint64 size);
 
 private:
     static constexpr int CheckedStretchBits = 16;   // 64 KiB

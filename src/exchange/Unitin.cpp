@@ -11,6 +11,7 @@
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExchangeNames.h"
 #include "exchange/core/SafeCopy.h"
+#include "exchange/core/WorkFolders.h"
 #include "exchange/formatitem4.h"
 #include "records/widgets/Abort.h"
 #include "records/widgets/Messages.h"
@@ -320,7 +321,7 @@ void TFormin::choosePackage()
 void TFormin::unpackPackage(const QString &path)
 {
     Button3->setEnabled(false);
-    m_unpacked = std::make_unique<QTemporaryDir>();
+    m_unpacked = std::make_unique<QTemporaryDir>(WorkFolders::nameTemplate());
     auto forget = qScopeGuard([this] { m_unpacked.reset(); });
     RequireTemporaryFolder(*m_unpacked);
     QStringList skipped;

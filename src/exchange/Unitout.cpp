@@ -7,6 +7,7 @@
 #include "engine/DataSetModel.h"
 #include "engine/DbError.h"
 #include "exchange/core/SafeCopy.h"
+#include "exchange/core/WorkFolders.h"
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExportPackage.h"
 #include "records/widgets/Abort.h"
@@ -335,7 +336,8 @@ void TFormout::exportSelection()
     if (!confirmReplacing(folder) || !confirmSelectingAll())
         return;
     const QList<int> rows = selectedRows();
-    QTemporaryDir work;
+    WorkFolders::removeStale();
+    QTemporaryDir work(WorkFolders::nameTemplate());
     RequireTemporaryFolder(work);
     QString notes;
     {
