@@ -5,6 +5,8 @@
 //
 // dravik-bench --generate DIR [N]: only writes the data folder into DIR, for
 // profiling one operation with perf or callgrind.
+// dravik-bench --scan DIR: only the full-read row on an existing folder,
+// beside its reference, for repeating that row on a quiet moment.
 // dravik-bench --engine-only DIR [like|scan|pack|export|import|store|overwrite|startup|switch|query|page]...:
 // one side alone on an existing folder. The benchmark runs it as a child, one
 // operation per child, to read that operation's peak memory. startup,
@@ -364,6 +366,19 @@ int generateOnly(const QString &folder, int achievements)
     return 0;
 }
 
+int scanOnly(const QString &data)
+{
+    QTemporaryDir work;
+    SqliteReference reference(QDir(work.path()).filePath(QStringLiteral("reference.sqlite")),
+                              BenchFiles::resolve(data, QStringLiteral("kjcg.dbf")));
+    EngineBench::settleWrites();
+    BenchTable table;
+    QList<EngineBench::Figure> engineFigures;
+    addScanRow(table, data, reference, engineFigures);
+    std::printf("\ndravik-bench: the full read of %s\n\n%s", qPrintable(data), qPrintable(table.render()));
+    return table.misses() == 0 ? 0 : 1;
+}
+
 int runBenchmark(int achievements)
 {
     QTemporaryDir work;
@@ -439,6 +454,8 @@ int main(int argc, char *argv[])
     try {
         if (args.size() >= 3 && args[1] == QLatin1String("--engine-only"))
             return EngineBench::runChild(args[2], args.size() > 3 ? args.mid(3) : EngineBench::kOperations);
+        if (args.size() >= 3 && args[1] == QLatin1String("--scan"))
+            return scanOnly(args[2]);
         if (args.size() >= 3 && args[1] == QLatin1String("--generate"))
             return generateOnly(args[2], args.value(3, QString::number(kDefaultAchievements)).toInt());
         bool ok = true;

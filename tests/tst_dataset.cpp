@@ -239,6 +239,49 @@ private slots:
         table.cancel();
     }
 
+    // Numbers as other programs leave them in the file read as the program's
+    // own short form, whether the digits show it as they stand or the value
+    // must be converted; a number being edited reads as edited.
+    void storedNumbersReadInTheirShortForm()
+    {
+        const QList<QPair<const char *, QString>> cases = {
+            {"           30.470000", "30.47"}, {"            0.000000", "0"}, {"           -0.000000", "0"},
+            {"                    ", QString()}, {"                 12.", "12"}, {"-12.500000          ", "-12.5"},
+            {"       347.040000\0\0\0", "347.04"}, {"             0.00010", "0.0001"},
+            {"           0.0000100", "1E-5"}, {"     123456789012345", "123456789012345"},
+            {"    1234567890123456", "1.23456789012346E+15"}, {"  99999999999999.900", "99999999999999.9"},
+            {"  0.1234567890123456", "0.123456789012346"}, {" 0.01234567890123456", "0.0123456789012346"},
+            {"  0.0001234567890123", "0.0001234567890123"},
+            {"                 007", "7"}, {"                  +5", "5"}, {"               1.5e3", "1500"},
+            {"           -.250    ", "-0.25"}, {"********************", QString()}, {"        12.5.0      ", QString()},
+        };
+        makeTable(folder(), "money.dbf", {dbfField("AMOUNT", 'F', 20, 6), dbfField("COUNT", 'N', 6)},
+                  QList<QVariantList>(cases.size(), {QVariant(), 1.0}));
+        {
+            QFile file(QDir(folder()).filePath("money.dbf"));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            const int header = 32 + 2 * 32 + 1;
+            const int record = 1 + 20 + 6;
+            for (int row = 0; row < cases.size(); ++row) {
+                QVERIFY(file.seek(header + row * record + 1));
+                QCOMPARE(file.write(cases[row].first, 20), 20);
+            }
+        }
+        Table table(m_db, "money");
+        table.open();
+        for (int row = 0; row < cases.size(); ++row) {
+            table.moveTo(row);
+            QCOMPARE(table.asString("amount"), cases[row].second);
+            QCOMPARE(table.asString("count"), QString("1"));
+        }
+        table.moveTo(0);
+        table.edit();
+        table.setString("amount", "0.25");
+        QCOMPARE(table.asString("amount"), QString("0.25"));
+        table.cancel();
+        QCOMPARE(table.asString("amount"), QString("30.47"));
+    }
+
     void gbkBytesGoStraightToTheFile()
     {
         Table table(m_db, "kjcg.dbf");

@@ -3,6 +3,8 @@
 #include "engine/GbkText.h"
 #include "engine/ValueText.h"
 
+#include <QHash>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QtTest>
 #include <cmath>
@@ -22,6 +24,106 @@ int compareUtf8(const QString &a, const QString &b)
     const QByteArray ua = a.toUtf8();
     const QByteArray ub = b.toUtf8();
     return sign(GbkText::compareUtf8AsGbk(ua.constData(), int(ua.size()), ub.constData(), int(ub.size())));
+}
+
+QString fromHex(const QByteArray &codePoints)
+{
+    QString text;
+    for (const QByteArray &word : codePoints.trimmed().split(' '))
+        text.append(QChar(char16_t(word.toUInt(nullptr, 16))));
+    return text;
+}
+
+// Python's own GBK codec (tests/support/gbk_reference.py): its reading of
+// every two bytes whose first is a lead byte and of every single byte,
+// errors replaced, and its writing of every character it has.
+struct OutsideCodec
+{
+    QHash<int, QString> pairs;   // lead << 8 | trail
+    QString singles[256];
+    QHash<int, QByteArray> written;
+
+    bool load()
+    {
+        QProcess python;
+        python.start("python3", {DRAVIK_SOURCE_DIR "/tests/support/gbk_reference.py"});
+        if (!python.waitForFinished(60000) || python.exitCode() != 0)
+            return false;
+        for (const QByteArray &line : python.readAllStandardOutput().split('\n')) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon < 0)
+                continue;
+            const int key = line.mid(2, colon - 2).toInt(nullptr, 16);
+            const QByteArray rest = line.mid(colon + 1).trimmed();
+            if (line.startsWith('D'))
+                pairs.insert(key, fromHex(rest));
+            else if (line.startsWith('S'))
+                singles[key] = fromHex(rest);
+            else
+                written.insert(key, QByteArray::fromHex(rest));
+        }
+        return pairs.size() == 126 * 256 && written.size() > 21000;
+    }
+};
+
+// Code page 936, which the tables are written in, has more than Python's
+// gbk: the euro sign as the one byte 0x80, 0xFF read as a private
+// character, and private pairs numbered from U+E000 on: the user-defined
+// areas AAA1-AFFE and F8A1-FEFE, then A140-A7A0, then the pairs left
+// unassigned among the symbols (A2AB, A8BC, FE50 ...), each in byte order.
+constexpr char16_t Replacement = 0xFFFD;
+constexpr char16_t Euro = 0x20AC;
+constexpr char16_t ByteFF = 0xF8F5;
+
+bool isTrailByte(int b)
+{
+    return b >= 0x40 && b <= 0xFE && b != 0x7F;
+}
+
+int privateArea(int code)
+{
+    const int lead = code >> 8, trail = code & 0xFF;
+    if (((lead >= 0xAA && lead <= 0xAF) || lead >= 0xF8) && trail >= 0xA1)
+        return 0;
+    return lead <= 0xA7 && trail <= 0xA0 ? 1 : 2;
+}
+
+// Private pair -> its character: the pairs Python has no character for,
+// though their second byte is a trail byte.
+QHash<int, char16_t> privatePairs(const OutsideCodec &python)
+{
+    QList<int> codes;
+    for (auto it = python.pairs.begin(); it != python.pairs.end(); ++it) {
+        if (it.value().startsWith(QChar(Replacement)) && isTrailByte(it.key() & 0xFF))
+            codes.append(it.key());
+    }
+    std::sort(codes.begin(), codes.end(), [](int a, int b) {
+        return std::pair(privateArea(a), a) < std::pair(privateArea(b), b);
+    });
+    QHash<int, char16_t> pua;
+    for (int i = 0; i < codes.size(); ++i)
+        pua.insert(codes[i], char16_t(0xE000 + i));
+    return pua;
+}
+
+QString singleByte(const OutsideCodec &python, int b)
+{
+    if (b == 0x80)
+        return QString(QChar(Euro));
+    return b == 0xFF ? QString(QChar(ByteFF)) : python.singles[b];
+}
+
+// What the program must read from two bytes whose first is a lead byte: a
+// character, or the lead byte replaced and the second byte read on its own
+// (never swallowed with the lead byte).
+QString expectedPair(const OutsideCodec &python, const QHash<int, char16_t> &pua, int code)
+{
+    if (pua.contains(code))
+        return QString(QChar(pua.value(code)));
+    const QString read = python.pairs.value(code);
+    if (read.size() == 1 && read != QChar(Replacement))
+        return read;
+    return QChar(Replacement) + singleByte(python, code & 0xFF);
 }
 
 } // namespace
@@ -178,6 +280,126 @@ private slots:
                 QCOMPARE(scan.quote, gbk.contains('"'));
             }
         }
+    }
+
+    // Every lead byte with every byte after it, read as an outside codec
+    // reads it: alone (one character at a time), and inside Chinese text at
+    // each place in the sixteen-byte stride of the fast path (a pair at the
+    // start, the middle or the end of a stride, or across two), in both
+    // decoded forms. A lead byte last of all, its trail cut off, is dropped.
+    void everyPairReadsAsAnOutsideCodecReadsIt()
+    {
+        OutsideCodec python;
+        QVERIFY2(python.load(), "python3 with its gbk codec is needed for this test");
+        const QHash<int, char16_t> pua = privatePairs(python);
+        QCOMPARE(pua.size(), 2149);
+        const QList<QPair<int, char16_t>> privateSamples = {
+            {0xAAA1, 0xE000}, {0xAFFE, 0xE233}, {0xF8A1, 0xE234}, {0xFEFE, 0xE4C5}, {0xA140, 0xE4C6},
+            {0xA7A0, 0xE765}, {0xA2AB, 0xE766}, {0xA2E3, 0xE76C}, {0xA8BC, 0xE7C7}, {0xFE50, 0xE815},
+            {0xFEA0, 0xE864}};
+        for (const auto &[code, c] : privateSamples)
+            QCOMPARE(pua.value(code), c);
+        QCOMPARE(singleByte(python, 0x41), QString("A"));
+
+        const QString chinese = QStringLiteral("科技成果登记表第一完成单位");
+        for (int lead = 0x81; lead <= 0xFE; ++lead) {
+            for (int trail = 0; trail <= 0xFF; ++trail) {
+                const int code = lead << 8 | trail;
+                const QByteArray pair = QByteArray(1, char(lead)) + char(trail);
+                const QString want = expectedPair(python, pua, code);
+                const auto fail = QByteArray("pair ") + pair.toHex();
+                QVERIFY2(GbkText::decode(pair) == want, fail);
+                QVERIFY2(GbkText::decodeToUtf8(pair.constData(), 2) == want.toUtf8(), fail);
+                for (const int at : {0, 1, 7, 14, 15}) {
+                    const QString before = (at % 2 ? "a" : "") + chinese.left(at / 2);
+                    const QString after = chinese.left(12);
+                    const QByteArray gbk = GbkText::encode(before) + pair + GbkText::encode(after);
+                    QVERIFY2(GbkText::decode(gbk) == before + want + after, fail + " at " + QByteArray::number(at));
+                    QVERIFY2(GbkText::decodeToUtf8(gbk.constData(), int(gbk.size())) == (before + want + after).toUtf8(),
+                             fail + " at " + QByteArray::number(at));
+                }
+            }
+            QCOMPARE(GbkText::decode(GbkText::encode(chinese) + char(lead)), chinese);
+        }
+        for (int b = 0; b < 0x80; ++b)
+            QCOMPARE(GbkText::decode(QByteArray(1, char(b))), singleByte(python, b));
+        QCOMPARE(GbkText::decode(QByteArray("\x80\xff")), QString(QChar(Euro)) + QChar(ByteFF));
+    }
+
+    // Valid GBK is what an outside codec reads as characters throughout, the
+    // code page's private pairs and euro sign counted; 0xFF, read as a
+    // private character, is still refused. The block scans (64 bytes at a
+    // time) and the one-pass copy agree wherever in a block the pair falls.
+    void everyPairIsValidAsAnOutsideCodecReadsIt()
+    {
+        OutsideCodec python;
+        QVERIFY2(python.load(), "python3 with its gbk codec is needed for this test");
+        const QHash<int, char16_t> pua = privatePairs(python);
+        const QByteArray chinese = GbkText::encode(QStringLiteral("科技成果登记表第一完成单位").repeated(8));
+        QCOMPARE(chinese.size(), 208);
+        for (int lead = 0x81; lead <= 0xFE; ++lead) {
+            for (int trail = 0; trail <= 0xFF; ++trail) {
+                const QByteArray pair = QByteArray(1, char(lead)) + char(trail);
+                const QString read = expectedPair(python, pua, lead << 8 | trail);
+                const bool valid = read.size() == 1 && read != QChar(Replacement);
+                QVERIFY2(valid == isTrailByte(trail), pair.toHex());
+                QVERIFY2(GbkText::isValid(pair) == valid, pair.toHex());
+                for (const int at : {0, 62, 63, 64, 127, 150}) {
+                    const QByteArray gbk = (at % 2 ? "a" : "") + chinese.left(at / 2 * 2) + pair + chinese.left(50);
+                    const auto fail = pair.toHex() + " at " + QByteArray::number(at);
+                    QVERIFY2(GbkText::isValid(gbk) == valid, fail);
+                    QVERIFY2(GbkText::isCleanText(gbk) == valid, fail);
+                    QByteArray copy(gbk.size(), '\0');
+                    QVERIFY2(GbkText::copyChecked(gbk, copy.data()).valid == valid, fail);
+                }
+            }
+        }
+        QVERIFY(GbkText::isValid(QByteArray("\x80")));
+        QVERIFY(!GbkText::isValid(QByteArray("\xff")));
+    }
+
+    // Every character of the Basic Multilingual Plane is written as the
+    // outside codec writes it, or as the code page's own (euro sign, 0xFF's
+    // character, private pairs); any other is refused, never substituted.
+    // Whatever is written reads back as itself.
+    void everyCharacterWritesAsAnOutsideCodecWritesIt()
+    {
+        OutsideCodec python;
+        QVERIFY2(python.load(), "python3 with its gbk codec is needed for this test");
+        QHash<int, QByteArray> codePage = python.written;
+        codePage.insert(Euro, "\x80");
+        codePage.insert(ByteFF, "\xff");
+        const QHash<int, char16_t> pua = privatePairs(python);
+        for (auto it = pua.begin(); it != pua.end(); ++it)
+            codePage.insert(it.value(), QByteArray(1, char(it.key() >> 8)) + char(it.key() & 0xFF));
+        QCOMPARE(python.written.value(0x4E2D), QByteArray("\xd6\xd0"));   // 中
+        int refused = 0;
+        for (int c = 0; c < 0x10000; ++c) {
+            if (c >= 0xD800 && c < 0xE000)
+                continue;
+            const QString text = QChar(char16_t(c));
+            const auto fail = QByteArray("U+") + QByteArray::number(c, 16);
+            bool ok = false;
+            const QByteArray bytes = GbkText::encode(text, &ok);
+            const QByteArray want = c < 0x80 ? QByteArray(1, char(c)) : codePage.value(c);
+            QVERIFY2(ok == !want.isEmpty(), fail);
+            QVERIFY2(bytes == want, fail);
+            QVERIFY2(GbkText::canHold(text) == ok, fail);
+            char out[2];
+            const char *end = GbkText::encodeInto(text, out);
+            QVERIFY2(ok ? end && QByteArray(out, int(end - out)) == want : !end, fail);
+            if (ok) {
+                QVERIFY2(GbkText::byteLength(text) == want.size(), fail);
+                QVERIFY2(GbkText::decode(bytes) == text, fail);
+            } else {
+                ++refused;
+            }
+        }
+        // ASCII, the two-byte characters of Python's gbk, the euro sign and
+        // 0xFF's character, the private pairs: every pair of a lead and a
+        // trail byte (126 x 190) is one character or the other.
+        QCOMPARE(0x10000 - 0x800 - refused, 128 + 21791 + 2 + 2149);
+        QCOMPARE(21791 + 2149, 126 * 190);
     }
 
     // Random texts of pieces whose UTF-8 order differs from their GBK order,

@@ -553,14 +553,20 @@ QVariant DataSet::value(const QString &field) const
     return cellValue(d->state == Insert ? InsertRow : d->current, index);
 }
 
-// Stored text goes from its bytes to the string without a QVariant between:
-// reading every field of a table is mostly this.
+// Stored text and plain numbers go from their bytes to the string without a
+// QVariant between: reading every field of a table is mostly this.
 QString DataSet::asString(const QString &field) const
 {
     const int index = fieldAt(field);
-    QByteArrayView gbk;
-    if (d->state != Insert && storedGbk(d->current, index, &gbk))
+    int recno = -1;
+    const DataSetField *stored = d->state == Insert ? nullptr : fieldAsStored(d->current, index, &recno);
+    if (stored && stored->def.isText()) {
+        const QByteArrayView gbk = d->file->textBytes(recno, stored->source);
         return GbkText::decode(gbk.data(), int(gbk.size()));
+    }
+    QByteArrayView number;
+    if (stored && d->file->plainNumberText(recno, stored->source, &number))
+        return number.isEmpty() ? QString() : QString::fromLatin1(number);
     return FieldValue::toText(value(field));
 }
 
@@ -604,22 +610,30 @@ QString DataSet::textAt(int row, int fieldIndex) const
     return FieldValue::toText(valueAt(row, fieldIndex));
 }
 
-bool DataSet::storedGbk(int row, int fieldIndex, QByteArrayView *gbk) const
+const DataSetField *DataSet::fieldAsStored(int row, int fieldIndex, int *recno) const
 {
     syncRows();
     if (!d->live() || fieldIndex < 0 || fieldIndex >= d->fields.size() || row < 0
         || row >= d->rowCount())
-        return false;
+        return nullptr;
     const DataSetField &field = std::as_const(d->fields)[fieldIndex];
     const bool edited = d->state == Edit && row == d->current && d->buffer.contains(fieldIndex);
-    if (field.lookup >= 0 || !field.def.isText() || edited)
+    if (field.lookup >= 0 || edited)
+        return nullptr;
+    *recno = std::as_const(d->recnos)[row];
+    return storedInFile(*recno, field.source) ? &field : nullptr;
+}
+
+bool DataSet::storedGbk(int row, int fieldIndex, QByteArrayView *gbk) const
+{
+    int recno = -1;
+    const DataSetField *field = fieldAsStored(row, fieldIndex, &recno);
+    if (!field || !field->def.isText())
         return false;
-    const int recno = std::as_const(d->recnos)[row];
-    if (!storedInFile(recno, field.source))
-        return false;
-    *gbk = d->file->textBytes(recno, field.source);
+    *gbk = d->file->textBytes(recno, field->source);
     return true;
 }
+
 
 const DbfFile *DataSet::storedFile() const
 {

@@ -190,6 +190,9 @@ private:
     int fieldAt(const QString &name) const;  // throws when absent
     QVariant cellValue(int row, int fieldIndex) const;
     QVariant storedCell(int row, int fieldIndex) const;
+    // The field of a row when its value is the file's (not a lookup, not a
+    // change being edited or held back), and the record it is stored in.
+    const DataSetField *fieldAsStored(int row, int fieldIndex, int *recno) const;
     QVariant lookupValue(int lookupIndex, const QVariant &key) const;
     void rebuildLookupFields();
     bool rowMatches(int row, const QList<int> &fields, const QVariantList &values,

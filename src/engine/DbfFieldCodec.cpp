@@ -457,6 +457,51 @@ QByteArrayView textBytes(const char *bytes, int width)
     return QByteArrayView(bytes, last - bytes);
 }
 
+// The decimal's digits, dropped zeros aside, are the double's first 15
+// digits, which formatNumber gives back unchanged; a zero fraction goes
+// with its point, as formatNumber leaves none for whole numbers.
+bool plainNumberText(const char *bytes, int width, QByteArrayView *text)
+{
+    const char *first = bytes;
+    const char *last = bytes + width;
+    trimBlanks(first, last);
+    const char *digits = first < last && *first == '-' ? first + 1 : first;
+    const char *point = digits;
+    while (point < last && *point >= '0' && *point <= '9')
+        ++point;
+    const qsizetype whole = point - digits;
+    if (whole == 0 || (whole > 1 && *digits == '0')) {
+        *text = {};
+        return first == last;   // blank
+    }
+    const char *end = point;
+    if (point < last) {
+        if (*point != '.')
+            return false;
+        for (const char *p = point + 1; p < last; ++p) {
+            if (*p < '0' || *p > '9')
+                return false;
+            if (*p != '0')
+                end = p + 1;
+        }
+    }
+    const qsizetype fraction = end > point ? end - point - 1 : 0;
+    if (whole == 1 && *digits == '0') {
+        if (fraction == 0) {
+            *text = QByteArrayView("0");   // also for -0
+            return true;
+        }
+        // 0.0001 keeps its fixed form; 0.00001 is 1E-5.
+        const qsizetype zeros = qsizetype(std::find_if(point + 1, end, [](char c) { return c != '0'; }) - point - 1);
+        if (zeros > 3 || fraction - zeros > 15)
+            return false;
+    } else if (whole + fraction > 15) {
+        return false;
+    }
+    *text = QByteArrayView(first, end);
+    return true;
+}
+
 QVariant read(const DbfField &field, const char *bytes)
 {
     switch (field.type) {

@@ -15,6 +15,12 @@ QVariant read(const DbfField &field, const char *bytes);
 QString readText(const char *bytes, int width);
 // The same bytes undecoded.
 QByteArrayView textBytes(const char *bytes, int width);
+// The text of an N or F field's value (ValueText::formatNumber of what
+// read() gives, empty when blank), where the stored digits show it as they
+// stand: a plain decimal ("  30.470000" gives "30.47") of at most 15
+// significant digits. False for any other form (an exponent, a sign "+",
+// leading zeros, more digits, damage): read() and format the value then.
+bool plainNumberText(const char *bytes, int width, QByteArrayView *text);
 
 // Fills the field's bytes (field.width of them) with the value. Throws
 // DbError naming the field when the value cannot be stored there.

@@ -564,6 +564,15 @@ QByteArrayView DbfFile::textBytes(int recno, int fieldIndex) const
     return textBytesIn(recno, d->recordData(recno), fieldIndex);
 }
 
+bool DbfFile::plainNumberText(int recno, int fieldIndex, QByteArrayView *text) const
+{
+    d->checkField(fieldIndex);
+    const DbfField &f = d->fields[fieldIndex];
+    if (f.type != 'N' && f.type != 'F')
+        return false;
+    return DbfFieldCodec::plainNumberText(d->recordData(recno) + 1 + f.offset, f.width, text);
+}
+
 QByteArrayView DbfFile::textBytesIn(int recno, const char *record, int fieldIndex) const
 {
     d->checkField(fieldIndex);

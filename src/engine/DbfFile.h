@@ -89,6 +89,10 @@ public:
     // on unchanged; empty for a field of another type. Valid until the next
     // call on this object.
     QByteArrayView textBytes(int recno, int fieldIndex) const;
+    // The text of an N or F field's value as DbfFieldCodec::plainNumberText
+    // finds it in the stored digits; false when it does not (or for a field
+    // of another type). Valid until the next call on this object.
+    bool plainNumberText(int recno, int fieldIndex, QByteArrayView *text) const;
     // For readers that take every field of a row from one read of its
     // record: the record's bytes as stored (the deletion flag, then each
     // field at 1 + its offset), checked as value() checks them (DbError for

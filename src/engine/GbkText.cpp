@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
@@ -28,14 +29,25 @@ bool isControlByte(uchar c)
     return (c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F;
 }
 
+// The two bytes of a character as one little-endian word: the hot loop of
+// decode() reads a pair with one load and looks it up as it stands.
+constexpr int pairIndex(int lead, int trail)
+{
+    return lead | trail << 8;
+}
+
+int pairAt(const uchar *bytes)
+{
+    return pairIndex(bytes[0], bytes[1]);
+}
+
 struct GbkTables
 {
     // GBK code per BMP character: the byte itself for one-byte forms,
     // lead << 8 | trail for two-byte forms, NoGbk when there is none.
     std::vector<quint16> codeOf = std::vector<quint16>(0x10000, NoGbk);
-    // Character per two-byte code lead << 8 | trail, Replacement where none
-    // is assigned: the hot loop of decode() indexes it with two bytes as
-    // they stand.
+    // Character per two-byte code, indexed by pairIndex(), Replacement
+    // where none is assigned.
     std::vector<char16_t> wideChar = std::vector<char16_t>(0x10000, Replacement);
     char16_t singleChar[256] = {};
     // Whether every lead byte with every possible trail byte (not 0x7F)
@@ -62,7 +74,7 @@ struct GbkTables
     {
         for (int lead = LeadFirst; lead <= LeadLast; ++lead) {
             for (int trail = TrailFirst; trail < 0xFF; ++trail) {
-                if (trail != 0x7F && wideChar[lead << 8 | trail] == Replacement)
+                if (trail != 0x7F && wideChar[pairIndex(lead, trail)] == Replacement)
                     return false;
             }
         }
@@ -87,7 +99,7 @@ struct GbkTables
             if (b0 < LeadFirst || b0 > LeadLast || b1 < TrailFirst || b1 == 0xFF)
                 return;
             codeOf[c] = quint16(b0 << 8 | b1);
-            wideChar[b0 << 8 | b1] = c;
+            wideChar[pairIndex(b0, b1)] = c;
         }
     }
 };
@@ -337,7 +349,7 @@ int validCharacterAt(const GbkTables &t, const char *data, qsizetype size, qsize
     const auto trail = uchar(data[i + 1]);
     if (trail < TrailFirst || trail == 0x7F || trail == 0xFF)
         return 0;
-    if (!t.everyPairAssigned && t.wideChar[b << 8 | trail] == Replacement)
+    if (!t.everyPairAssigned && t.wideChar[pairIndex(b, trail)] == Replacement)
         return 0;
     return 2;
 }
@@ -372,7 +384,7 @@ int readGbkCharacter(const GbkTables &t, const char *data, int i, int size, Emit
         put(Replacement);
         return i + 1;
     }
-    put(t.wideChar[b << 8 | trail]);
+    put(t.wideChar[pairIndex(b, trail)]);
     return i + 2;
 }
 
@@ -499,29 +511,52 @@ QString decode(const QByteArray &gbk)
 }
 
 #if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
-// Chinese text is mostly long runs of lead bytes. Sixteen bytes that are all
-// lead bytes, met at the start of a character, are eight whole characters
-// (every lead byte is a valid trail byte too), read without a check per
-// byte; anything else is read one character at a time as always, up to and
-// including the first byte of the sixteen that is no lead byte.
+// Chinese text is mostly long runs of lead bytes, with some ASCII (figures,
+// units) between them. Sixteen bytes are read at a stride:
+// - all lead bytes, met at the start of a character: eight whole characters
+//   (every lead byte is a valid trail byte too), read without a check per byte;
+// - ASCII from the first of them on: as many characters, widened together;
+// - else the lead bytes from the first on, in pairs, and the byte that ends
+//   them.
+// dst has room for size characters and stands at most i characters from its
+// start, so the sixteen widened at once always fit.
+// Eight characters of sixteen lead bytes, one look-up each, unrolled.
+template <int... K>
+void putPairs(const char16_t *wide, const uchar *bytes, char16_t *dst, std::integer_sequence<int, K...>)
+{
+    ((dst[K] = wide[pairAt(bytes + 2 * K)]), ...);
+}
+
 static char16_t *decodeInto(const char *data, int size, char16_t *dst)
 {
     const GbkTables &t = tables();
     const char16_t *wide = t.wideChar.data();
     const auto *bytes = reinterpret_cast<const uchar *>(data);
+    const __m128i zero = _mm_setzero_si128();
     int i = 0;
     while (i + 16 <= size) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
         const int lead = _mm_movemask_epi8(_mm_and_si128(_mm_cmpgt_epi8(v, splat(0x80)), _mm_cmplt_epi8(v, splat(0xFF))));
         if (lead == 0xFFFF) {
-            for (int k = 0; k < 16; k += 2)
-                *dst++ = wide[bytes[i + k] << 8 | bytes[i + k + 1]];
+            putPairs(wide, bytes + i, dst, std::make_integer_sequence<int, 8>());
+            dst += 8;
             i += 16;
             continue;
         }
-        const int stop = i + std::countr_zero(unsigned(~lead & 0xFFFF));
-        while (i <= stop)
-            i = readGbkCharacter(t, data, i, size, [&dst](char16_t c) { *dst++ = c; });
+        const int ascii = std::countr_zero(unsigned(_mm_movemask_epi8(v) | 0x10000));
+        if (ascii > 0) {
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), _mm_unpacklo_epi8(v, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 8), _mm_unpackhi_epi8(v, zero));
+            dst += ascii;
+            i += ascii;
+            continue;
+        }
+        // The lead bytes from i on pair up; the byte that ends them is read
+        // as the trail of an odd one out, or on its own.
+        const int run = std::countr_zero(unsigned(~lead & 0xFFFF));
+        for (int k = 0; k + 1 < run; k += 2)
+            *dst++ = wide[pairAt(bytes + i + k)];
+        i = readGbkCharacter(t, data, i + (run & ~1), size, [&dst](char16_t c) { *dst++ = c; });
     }
     while (i < size)
         i = readGbkCharacter(t, data, i, size, [&dst](char16_t c) { *dst++ = c; });
