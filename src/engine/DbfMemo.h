@@ -40,6 +40,9 @@ public:
     qsizetype gatheredSize() const { return m_gathered.size(); }
     void writeGathered();    // throws DbError; the waiting entries are dropped then
     void dropGathered();     // forgets the waiting entries
+    // Writes the waiting entries, then waits until the file is on the disk.
+    // Throws DbError.
+    void sync();
 
     // What a new memo file or entry looks like on disk.
     static QByteArray headerBlock(Layout layout, quint32 nextFree, int blockSize,

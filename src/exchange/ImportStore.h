@@ -21,8 +21,12 @@ class Database;
 // staged with its children and the others go on.
 //
 // Numbers: a record is numbered after the largest number of its year in the
-// main table; a year the main table does not hold yet keeps the imported
+// main table and its child tables (a number that child rows still carry is
+// never handed out); a year none of them holds yet keeps the imported
 // number. Only a staged number of ten digits is used as it is.
+//
+// Records are stored several to one change of the journal, which reaches
+// the disk before the store returns.
 class ImportStore
 {
 public:

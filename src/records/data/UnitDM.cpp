@@ -279,11 +279,28 @@ void TDM::packTableFiles()
             continue;
         try {
             PackTableFile(*Table_pack, file);
+        } catch (const DbDamageError &e) {
+            refuseDamagedTable(file, e.message());
         } catch (const DbError &e) {
             reportProblem(QStringLiteral("整理数据表 %1 时出错，该表未整理：\n%2")
                               .arg(file, e.message()));
         }
     }
+}
+
+// Damage that only a pack's read of every row finds keeps the table from
+// every write of this run, as the check's damage does: nothing is added to
+// a file that already points to what it does not hold.
+void TDM::refuseDamagedTable(const QString &file, const QString &damage)
+{
+    m_unfitFiles.insert(file.toLower());
+    try {
+        m_db->file(file)->refuseWrites(damage + QStringLiteral("。不能修改。"));
+    } catch (const DbError &) {
+        // Not even open: nothing can write to it either.
+    }
+    reportProblem(QStringLiteral("整理数据表 %1 时出错，该表未整理：\n%2").arg(file, damage)
+                  + QStringLiteral("。\n该表只能查看和导出，不能修改。"));
 }
 
 // A change of the tables that the program was killed in (an import storing
