@@ -12,6 +12,7 @@
 #include <QList>
 #include <QSet>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -338,7 +339,7 @@ private:
         const Replaced replaced = recordToReplace(record);
         Written written;
         QString number;
-        TableJournal::Savepoint point;
+        std::optional<TableJournal::Savepoint> point;
         try {
             number = newNumber(record);
             if (m_group.isEmpty())
@@ -505,15 +506,17 @@ private:
             m_result.firstError = text;
     }
 
+    // What the record wrote is taken back; the records before it in the
+    // change stay (none written: nothing to take back).
     void fail(const StagedRecord &record, const QString &message, const Written &written,
-              const TableJournal::Savepoint &point)
+              const std::optional<TableJournal::Savepoint> &point)
     {
         QString text = QStringLiteral("成果“%1”（登记号%2）未能入库：%3").arg(record.title, record.item4, message);
         try {
             if (m_group.isEmpty())
                 m_journal.rollback();
-            else
-                m_journal.rollbackTo(point);
+            else if (point)
+                m_journal.rollbackTo(*point);
         } catch (const DbError &again) {
             text += QLatin1Char('\n') + again.message();
         }
