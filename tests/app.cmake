@@ -12,5 +12,7 @@ set_tests_properties(tst_querybuilder PROPERTIES
   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTEST_FUNCTION_TIMEOUT=120000")
 # Records another dBase program wrote, every page and dialog saved untouched.
 dravik_test(tst_untouched tst_untouched.cpp LIBS app engine tablesource)
+# Records whose pages show defaults and rule-cleared values: saved as shown.
+dravik_test(tst_shownstored tst_shownstored.cpp LIBS app engine tablesource)
 # The one error path, under the program's own application object.
 dravik_test(tst_guard tst_guard.cpp support/ImportData.cpp LIBS app engine tablesource Qt6::Widgets)

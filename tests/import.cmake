@@ -11,3 +11,5 @@ add_dependencies(tst_importstore importstore_child)
 # each of its writes (through the store's child program).
 dravik_test(tst_durability tst_durability.cpp support/ImportData.cpp LIBS app engine tablesource)
 add_dependencies(tst_durability importstore_child)
+# Packages written by hand and packed by the real arj.
+dravik_test(tst_handpackages tst_handpackages.cpp support/ImportData.cpp LIBS app engine tablesource)

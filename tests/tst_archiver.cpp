@@ -198,8 +198,11 @@ private slots:
                                     << "不应有的文件“a/ZLQK.TXT”";
         QTest::newRow("absolute") << QByteArray("ZLQK.TXT") << QByteArray("/tmp/ZLQK.TXT") << qint64(-1)
                                   << "不应有的文件";
+        QTest::newRow("drive") << QByteArray("ZLQK.TXT") << QByteArray("C:ZLQK.TXT") << qint64(-1)
+                               << "不应有的文件“C:ZLQK.TXT”";
+        // Another name is skipped, and the file it stands for is missing.
         QTest::newRow("unexpected name") << QByteArray("ZLQK.TXT") << QByteArray("README.TXT") << qint64(-1)
-                                         << "不应有的文件“README.TXT”";
+                                         << "没有文件 ZLQK.TXT";
         QTest::newRow("twice") << QByteArray("ZLQK.TXT") << QByteArray("KJCG.TXT") << qint64(-1)
                                << "不止一次";
         QTest::newRow("one GiB") << QByteArray("ZLQK.TXT") << QByteArray("ZLQK.TXT") << (qint64(1) << 30)
@@ -229,6 +232,28 @@ private slots:
         QVERIFY2(clock.elapsed() < 20 * 1000, "refused only after the time limit");
         QCOMPARE(QDir(work).entryList(QDir::Files), QStringList{"CGSBQY.ARJ"});
         QVERIFY(!QFile::exists(QDir(work).filePath("../evil.txt")));
+    }
+
+    // Members beyond the named files (a read-me of another program) are
+    // not extracted, whatever their size, and are named to the caller.
+    void membersBeyondTheNamedAreSkipped()
+    {
+        const QString source = folder("多余");
+        for (const QString &name : ExchangeNames::allFiles())
+            QFile::copy(QDir(m_source).filePath(name), QDir(source).filePath(name));
+        putFile(QDir(source).filePath("README.TXT"), QByteArray(3 << 20, 'x'));
+        Archiver archiver;
+        archiver.pack(source, ExchangeNames::ExportArchive, ExchangeNames::allFiles() + QStringList{"README.TXT"});
+        archiver.setSpaceLimit(qint64(1) << 20);
+        const QString target = folder("多余/目标");
+        QStringList skipped{"left over"};
+        const QStringList names = archiver.unpack(QDir(source).filePath(ExchangeNames::ExportArchive), target,
+                                                  ExchangeNames::recordFiles(), {"UNIT.TXT", "EXPERT.TXT"}, &skipped);
+        QCOMPARE(names, ExchangeNames::allFiles());
+        QCOMPARE(skipped, QStringList{"README.TXT"});
+        QStringList all = ExchangeNames::allFiles();
+        all.sort();
+        QCOMPARE(QDir(target).entryList(QDir::Files, QDir::Name), all);
     }
 
     // A member that grows thousands of times from its packed size is made

@@ -422,7 +422,8 @@ private slots:
     }
 
     // Same title: the old record (the first of that title) goes only once
-    // the new one is stored; an empty title is stored as a new record.
+    // the new one is stored; an empty title is stored as a new record, and
+    // the user is told so.
     void overwriteReplacesTheFirstRecordOfTheTitle()
     {
         addAchievement(db(), u"2018000001"_s, u"1"_s, u"同名"_s);
@@ -438,7 +439,8 @@ private slots:
         stage(source.package());
 
         const ImportStore::Result result = ImportStore(db()).storeAll(ImportStore::Mode::Overwrite);
-        QCOMPARE(ImportStore::resultMessage(ImportStore::Mode::Overwrite, result), u"入库完毕！新增2条,覆盖1条。"_s);
+        QCOMPARE(ImportStore::resultMessage(ImportStore::Mode::Overwrite, result),
+                 u"入库完毕！新增2条,覆盖1条。\n其中1条成果名称为空，无法按名称比较，已作为新增入库。"_s);
         QCOMPARE(column(db(), Kjcg, u"ITEM_4"_s),
                  QStringList({"2018000002", "2018000001", "2018000003", "2018000004", "2018000005"}));
         QCOMPARE(column(db(), Kjcg, u"ITEM_3"_s), QStringList({"同名", "别处的", "同名", "新的", ""}));

@@ -3,6 +3,7 @@
 // rename, storing, the repack of an older package, the year dialog, and the
 // main window's "导入" with its refresh.
 #include "exchange/ImportStaging.h"
+#include "exchange/core/ExchangeNames.h"
 #include "exchange/Unitin.h"
 #include "exchange/formatitem4.h"
 #include "support/ImportData.h"
@@ -141,6 +142,22 @@ private slots:
         QVERIFY2(m_log.last().contains(u"压缩程序"_s), qPrintable(m_log.last()));
         QVERIFY(!form->Button3->isEnabled());
         QCOMPARE(countRows(db(), ImportStaging::kjcgTable()), 0);
+    }
+
+    // Another program's read-me in the package: unpacked without it, the
+    // user told, the records loaded.
+    void aPackageWithAnotherFileLoadsWithoutIt()
+    {
+        const QString out = m_source->writeFiles();
+        putBytes(QDir(out).filePath(u"README.TXT"_s), "read me\r\n");
+        packFiles(out, u"cgsbqy.arj"_s, ExchangeNames::allFiles() + QStringList{u"README.TXT"_s});
+        form->FormShow();
+        choose(QDir(out).filePath(u"cgsbqy.arj"_s));
+        QCOMPARE(m_log.last(), u"导入包中的文件“README.TXT”不是导入包应有的文件，没有解压。"_s);
+        QVERIFY(form->Button3->isEnabled());
+        form->Button3Click();
+        QCOMPARE(m_log.last(), u"导入完毕！"_s);
+        QCOMPARE(countRows(db(), ImportStaging::kjcgTable()), 3);
     }
 
     void aPackageOfTooFewFilesIsRefused()

@@ -1,6 +1,6 @@
 // The printed form's cover and persons list of both categories: what lands
 // on which page, the footer's label or counter, the breaks of long texts,
-// and the same texts read back from real PDFs.
+// and the same texts read back from real PDFs; the product annex's layout.
 
 #include "engine/GbkText.h"
 #include "printing/CoverPage.h"
@@ -184,6 +184,56 @@ private slots:
         QVERIFY(pagesText[1].contains(u"人员30"_s));
         QVERIFY(pagesText[1].contains(u"10--2"_s));
         QVERIFY(pagesText[1].contains(u"填写说明"_s));
+    }
+
+    // Annex 3 of the applied set: every product line at the size of annex 4
+    // below it, in columns over the page's width, none shrunk, cut or
+    // overlapping, all of them on paper.
+    void productAnnexOverThePageWidth()
+    {
+        addRecords(1, 1);
+        prepare(Applied);
+        const report::Document doc = f.print()->previewDocument(u"TyyPrint12"_s);
+        QCOMPARE(doc.pageCount(), 1);
+        QList<report::DrawItem> products;
+        QList<report::DrawItem> industries;
+        QList<report::DrawItem> *list = nullptr;
+        for (const report::DrawItem &item : doc.pages[0].items) {
+            if (item.type != report::DrawItem::Text || item.text.isEmpty())
+                continue;
+            if (item.text.startsWith(u"附件3"_s))
+                list = &products;
+            else if (item.text.startsWith(u"附件4"_s))
+                list = &industries;
+            else if (list && item.name.isEmpty())
+                *list << item;
+        }
+        QCOMPARE(products.size(), 75);  // the catalogue's codes of up to four digits
+        QCOMPARE(products.first().text, u"01  电子信息"_s);
+        QCOMPARE(products.last().text, u"1108  肥料与土壤改良技术"_s);
+        QCOMPARE(industries.size(), 8);
+        QCOMPARE(report::printedPointSize(industries.first()), 9.0);
+
+        double left = 210;
+        double right = 0;
+        for (const report::DrawItem &item : std::as_const(products)) {
+            QCOMPARE(report::printedPointSize(item), 9.0);
+            QVERIFY2(report::textWidthMm(item.text, item.style) <= item.mm.width(), qPrintable(item.text));
+            QVERIFY2(item.mm.left() >= 15 && item.mm.right() <= 195 && item.mm.bottom() <= 277,
+                     qPrintable(item.text));
+            for (const report::DrawItem &other : std::as_const(products))
+                QVERIFY2(&other == &item || !other.mm.intersects(item.mm), qPrintable(item.text + other.text));
+            left = std::min(left, item.mm.left());
+            right = std::max(right, item.mm.right());
+        }
+        QVERIFY2(left <= 16 && right >= 170, qPrintable(u"%1 .. %2 mm"_s.arg(left).arg(right)));
+
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(u"annex.pdf"_s);
+        report::writePdf(doc, pdf);
+        const QString text = pdfText(pdf);
+        for (const report::DrawItem &item : std::as_const(products))
+            QVERIFY2(text.contains(item.text.section(u"  "_s, 1)), qPrintable(item.text));
     }
 
     // Lines of at most 26 width units, cut between characters, in order.

@@ -221,12 +221,12 @@ private slots:
         page().LoadUnitPage();
         fillRequired();
         codeEdit("edt_124_2_1")->setText(u"0101  微电子技术"_s);
-        codeEdit("edt_124_2_3")->setText(u"0102"_s); // typed without a blank: ";" alone
+        codeEdit("edt_124_2_3")->setText(u"0102"_s); // typed without a blank: kept whole
         codeEdit("edt_124_2_4")->setText(u"   "_s);
         codeEdit("edt_124_2_10")->setText(u"010101  集成电路设计技术"_s);
         codeEdit("edt_15_1_2")->setText(u"11010  数学史"_s);
         page().btnSave01Click();
-        QCOMPARE(f.stored("unit.dbf", "item_124_2"), u"0101 ;;010101 ;"_s);
+        QCOMPARE(f.stored("unit.dbf", "item_124_2"), u"0101 ;0102 ;010101 ;"_s);
         QCOMPARE(f.stored("unit.dbf", "item_15_1"), u"11010 ;"_s);
         QCOMPARE(f.stored("unit.dbf", "item_124_1"), QString());
         QCOMPARE(f.stored("unit.dbf", "item_15"), QString());
@@ -246,7 +246,7 @@ private slots:
         QVERIFY(!page().IsUnitPageUnchanged());
         QTest::keyClicks(codeEdit("edt_124_1_2"), u"02 x"_s);
         page().btnSave01Click();
-        QCOMPARE(f.stored("unit.dbf", "item_124_1"), u";02 ;"_s);
+        QCOMPARE(f.stored("unit.dbf", "item_124_1"), u"010 ;02 ;"_s);
         page().hide();
     }
 

@@ -78,9 +78,10 @@ void loadFiles(Database *db, const QHash<QString, QString> &present, const LoadP
         if (progress.file)
             progress.file(loadingText(name));
         Table table(db, ExchangeNames::stagingTable(name));
-        int shortLines = 0;
-        result.rows += LoadExchangeFile(table, path, SplitterVariant::Import, progress.record, &shortLines);
-        result.shortLines += shortLines;
+        LoadCounts counts;
+        result.rows += LoadExchangeFile(table, path, SplitterVariant::Import, progress.record, &counts);
+        result.shortLines += counts.shortLines;
+        result.blankedControls += counts.blankedControls;
     }
 }
 
@@ -165,6 +166,16 @@ bool isOldPackageName(const QString &path, QString *code)
     return true;
 }
 
+QString skippedMembersNote(const QStringList &members)
+{
+    if (members.isEmpty())
+        return QString();
+    QStringList quoted;
+    for (const QString &member : members)
+        quoted << QStringLiteral("“%1”").arg(member);
+    return QStringLiteral("导入包中的文件%1不是导入包应有的文件，没有解压。").arg(quoted.join(QStringLiteral("、")));
+}
+
 void clearAll(Database *db)
 {
     for (const QString &table : allTables())
@@ -211,6 +222,10 @@ LoadResult load(Database *db, const QString &folder, const LoadProgress &progres
 QString LoadResult::notes() const
 {
     QStringList lines;
+    if (blankedControls > 0) {
+        lines << QStringLiteral("导入的数据中有%1个控制字符（如从Word粘贴带来的换行符），已换成空格。")
+                     .arg(blankedControls);
+    }
     if (mainFileMissing) {
         lines << QStringLiteral("导入包中没有%1（科技成果主表），包内其他文件的数据不属于任何成果，不会入库。")
                      .arg(ExchangeNames::fileName(ExchangeNames::Kjcg));

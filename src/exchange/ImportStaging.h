@@ -30,6 +30,10 @@ bool isPackageName(const QString &path);
 // to three characters and ".ARJ"; the code is given back.
 bool isOldPackageName(const QString &path, QString *code = nullptr);
 
+// What the user is told of an archive's members that are no file of a
+// package and were not unpacked; empty when there were none.
+QString skippedMembersNote(const QStringList &members);
+
 // Empties every staging table, the unit's among them.
 void clearAll(Database *db);
 
@@ -38,6 +42,7 @@ struct LoadResult
 {
     int rows = 0;        // rows of all files
     int shortLines = 0;  // lines with fewer values than their table has columns
+    int blankedControls = 0;  // control characters of values stored as blanks
     bool mainFileMissing = false;   // the package lacks KJCG.TXT
     // Per file: its rows that belong to no staged achievement (they are
     // never stored).

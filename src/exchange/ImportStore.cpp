@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QList>
 #include <QSet>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -141,12 +142,19 @@ struct StagedRecord
     QString key() const { return keyText(item4, region); }
 };
 
-// A main record to be replaced: its key, and its number for messages.
+// A main record to be replaced: its key, and its number.
 struct Replaced
 {
     QString key;
     QString number;
     bool isEmpty() const { return key.isEmpty(); }
+};
+
+// A staged record whose year the year change's rule refuses.
+class YearRefused : public DbError
+{
+public:
+    using DbError::DbError;
 };
 
 class Storer
@@ -203,6 +211,7 @@ private:
     QList<Pending> m_group;                         // stored in the open change
     QList<TableJournal::Row> m_leaving;             // marked deleted once it commits
     QSet<int> m_leavingMain;                        // the kjcg rows among them
+    QSet<QString> m_leavingKeys;                    // the records replaced, by key
 
     bool overwriting() const { return m_mode == ImportStore::Mode::Overwrite; }
     Target &kjcg() { return m_targets[0]; }
@@ -269,7 +278,7 @@ private:
         }
     }
 
-    QString newNumber(const StagedRecord &record) const
+    QString newNumber(const StagedRecord &record, const Replaced &replaced) const
     {
         const QString year = record.item4.left(4);
         if (year.size() != 4 || !Numbering::isRegistrationNumber(year + QStringLiteral("000000"))) {
@@ -278,11 +287,42 @@ private:
         // The year change's rule: the user moves such a record to a year
         // within it, and stores it then.
         if (!Numbering::isValidYear(year))
-            throw DbError(Numbering::invalidYearText() + QStringLiteral("请用“修改成果年份”改正后再入库。"));
-        const QString largest = m_largest.value(year);
+            throw YearRefused(Numbering::invalidYearText() + QStringLiteral("请用“修改成果年份”改正后再入库。"));
+        const QString largest = largestOfYear(year, replaced);
         if (largest.isEmpty() && Numbering::isRegistrationNumber(record.item4))
             return record.item4;
         return Numbering::numberAfter(year, largest);
+    }
+
+    // The largest number of the year once the replaced record is gone: the
+    // largest but that record's, looked for again only when it is the one.
+    QString largestOfYear(const QString &year, const Replaced &replaced) const
+    {
+        const QString largest = m_largest.value(year);
+        if (replaced.isEmpty() || replaced.number != largest)
+            return largest;
+        return largestWithout(year, replaced.key);
+    }
+
+    // The largest number of the year that a live row of any table carries
+    // under another key than `gone` (none: under any key) and than the
+    // records that the open change replaces.
+    QString largestWithout(const QString &year, const QString &gone) const
+    {
+        QString largest;
+        for (const Target &target : m_targets) {
+            for (auto it = target.rowsByKey.cbegin(); it != target.rowsByKey.cend(); ++it) {
+                const QString number = it.key().section(QChar(0x1f), 0, 0);
+                if (it.key() == gone || m_leavingKeys.contains(it.key()) || number <= largest || !number.startsWith(year)
+                    || !Numbering::isRegistrationNumber(number))
+                    continue;
+                const bool live = std::any_of(it.value().cbegin(), it.value().cend(),
+                                              [&](int recno) { return !target.file->isDeleted(recno); });
+                if (live)
+                    largest = number;
+            }
+        }
+        return largest;
     }
 
     // The first main record of the same title, when one is to be replaced.
@@ -341,11 +381,15 @@ private:
         QString number;
         std::optional<TableJournal::Savepoint> point;
         try {
-            number = newNumber(record);
+            number = newNumber(record, replaced);
             if (m_group.isEmpty())
                 m_journal.begin(targetFiles());
             point = m_journal.savepoint();
             writeGathered(record, number, written);
+        } catch (const YearRefused &error) {
+            ++m_result.refusedYears[record.item4.left(4)];
+            fail(record, error.message(), written, point);
+            return;
         } catch (const DbError &error) {
             fail(record, error.message(), written, point);
             return;
@@ -355,6 +399,8 @@ private:
             if (row.first == kjcg().file)
                 m_leavingMain.insert(row.second);
         }
+        if (!replaced.isEmpty())
+            m_leavingKeys.insert(replaced.key);
         m_group.append({record, replaced});
         stored(record, number, replaced, written);
     }
@@ -368,6 +414,7 @@ private:
         const QList<Pending> group = std::exchange(m_group, {});
         const QList<TableJournal::Row> leaving = std::exchange(m_leaving, {});
         m_leavingMain.clear();
+        m_leavingKeys.clear();
         try {
             m_journal.commit(leaving);
         } catch (const DbError &error) {
@@ -379,6 +426,9 @@ private:
             }
             for (const Pending &pending : group)
                 unstore(pending, text);
+            // The records they replaced are there again, with their numbers.
+            m_largest.clear();
+            readMainNumbers();
             return;
         }
         try {
@@ -397,6 +447,8 @@ private:
             --m_result.added;
         else
             --m_result.overwritten;
+        if (overwriting() && pending.record.title.isEmpty())
+            --m_result.untitled;
         ++m_result.failed;
         noteError(QStringLiteral("成果“%1”（登记号%2）未能入库：%3")
                       .arg(pending.record.title, pending.record.item4, message));
@@ -430,6 +482,11 @@ private:
                 const Written &written)
     {
         --m_unstored[record.key()];
+        // The replaced record's rows leave with the change (and count again
+        // should it be taken back).
+        const QString replacedYear = replaced.number.left(4);
+        if (!replaced.isEmpty() && m_largest.value(replacedYear) == replaced.number)
+            m_largest[replacedYear] = largestWithout(replacedYear, QString());
         m_largest[number.left(4)] = qMax(m_largest.value(number.left(4)), number);
         if (overwriting()) {
             m_titles[keyText(QString(), record.title)].append(written.mainRow);
@@ -442,6 +499,8 @@ private:
             ++m_result.added;
         else
             ++m_result.overwritten;
+        if (overwriting() && record.title.isEmpty())
+            ++m_result.untitled;
     }
 
     void writeRecord(const StagedRecord &record, const QString &number, Written &written)
@@ -571,18 +630,32 @@ ImportStore::Result ImportStore::storeAll(Mode mode, const std::function<void(in
     return Storer(m_db, mode).run(eachRecord);
 }
 
+// A store that stored nothing says so first; every year refused is named.
 QString ImportStore::resultMessage(Mode mode, const Result &result)
 {
-    QString text = mode == Mode::Save
-                       ? QStringLiteral("入库完毕!")
-                       : QStringLiteral("入库完毕！新增%1条,覆盖%2条。").arg(result.added).arg(result.overwritten);
-    if (result.failed > 0) {
-        text += QStringLiteral("\n已入库%1条，%2条未能入库，仍保留在导入数据中。\n%3")
-                    .arg(result.stored)
-                    .arg(result.failed)
-                    .arg(result.firstError);
-    } else if (!result.firstError.isEmpty()) {
-        text += QLatin1Char('\n') + result.firstError;
+    QStringList lines;
+    if (result.stored == 0 && result.failed > 0) {
+        lines << QStringLiteral("入库失败！%1条成果都未能入库，仍保留在导入数据中。").arg(result.failed);
+    } else {
+        lines << (mode == Mode::Save
+                      ? QStringLiteral("入库完毕!")
+                      : QStringLiteral("入库完毕！新增%1条,覆盖%2条。").arg(result.added).arg(result.overwritten));
+        if (result.untitled > 0)
+            lines << QStringLiteral("其中%1条成果名称为空，无法按名称比较，已作为新增入库。").arg(result.untitled);
+        if (result.failed > 0) {
+            lines << QStringLiteral("已入库%1条，%2条未能入库，仍保留在导入数据中。")
+                         .arg(result.stored)
+                         .arg(result.failed);
+        }
     }
-    return text;
+    if (!result.refusedYears.isEmpty()) {
+        QStringList years;
+        for (auto it = result.refusedYears.cbegin(); it != result.refusedYears.cend(); ++it)
+            years << QStringLiteral("%1年%2条").arg(it.key()).arg(it.value());
+        lines << QStringLiteral("年份不对、未能入库的成果：%1。%2请用“修改成果年份”改正后再入库。")
+                     .arg(years.join(QStringLiteral("，")), Numbering::invalidYearText());
+    }
+    if (!result.firstError.isEmpty())
+        lines << result.firstError;
+    return lines.join(QLatin1Char('\n'));
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QMap>
 #include <QString>
 #include <functional>
 
@@ -23,7 +24,14 @@ class Database;
 // Numbers: a record is numbered after the largest number of its year in the
 // main table and its child tables (a number that child rows still carry is
 // never handed out); a year none of them holds yet keeps the imported
-// number. Only a staged number of ten digits is used as it is.
+// number. Only a staged number of ten digits is used as it is. A record that
+// replaces another is numbered as if that one were gone already: when it was
+// the only one of its year, the imported number is kept.
+//
+// Overwrite: a staged record without a title has nothing to be compared by;
+// it is stored as a new record and counted apart. (Skipping it would leave
+// it to be emptied out of the staging tables with the rest, lost without a
+// word, while "保存" stores the very same record.)
 //
 // Records are stored several to one change of the journal, which reaches
 // the disk before the store returns.
@@ -41,6 +49,8 @@ public:
         int added = 0;        // stored as new records
         int overwritten = 0;  // stored in place of a record of the same title
         int failed = 0;       // left staged
+        int untitled = 0;     // overwrite: stored as new, having no title
+        QMap<QString, int> refusedYears;   // year -> records its year refused
         QString firstError;
     };
 

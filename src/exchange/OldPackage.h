@@ -20,9 +20,9 @@ public:
     using DbError::DbError;
 };
 
-// Unpacks the package in a folder of its own (a package holding files other
-// than the record files under older or standard names is refused), names
-// its files by the standard names and packs them as "cgsbqy.arj" in the package's folder.
+// Unpacks the package's record files, under older or standard names, in a
+// folder of its own (other files are left in the package), names them by
+// the standard names and packs them as "cgsbqy.arj" in the package's folder.
 // An archive of that name already there is replaced only when
 // confirmReplace(its path) says so. Returns the path of the new archive;
 // empty when the user declined. Throws MissingMembers ("包内文件不正确，可

@@ -323,15 +323,18 @@ void TFormin::unpackPackage(const QString &path)
     m_unpacked = std::make_unique<QTemporaryDir>();
     auto forget = qScopeGuard([this] { m_unpacked.reset(); });
     RequireTemporaryFolder(*m_unpacked);
+    QStringList skipped;
     try {
         Archiver archiver;
         ArchiverProgress shown(archiver, this);
-        archiver.unpack(path, m_unpacked->path(), {}, ExchangeNames::allFiles());
+        archiver.unpack(path, m_unpacked->path(), {}, ExchangeNames::allFiles(), &skipped);
     } catch (const ArchiverCancelled &) {
         return;
     }
     forget.dismiss();
     Button3->setEnabled(true);
+    if (!skipped.isEmpty())
+        Messages::ShowWarning(this, ImportStaging::skippedMembersNote(skipped));
 }
 
 void TFormin::Button3Click()

@@ -337,16 +337,19 @@ void TFormout::exportSelection()
     const QList<int> rows = selectedRows();
     QTemporaryDir work;
     RequireTemporaryFolder(work);
+    QString notes;
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-        ExportPackage::writeFiles(*dm().database(), *dm().T_temp_out, rows, work.path());
+        ExportPackage::writeFiles(*dm().database(), *dm().T_temp_out, rows, work.path(), &notes);
     }
     if (!packInto(work.path(), folder))
         return;
     finishExport(rows);
-    Messages::ShowWarning(this, QStringLiteral("你已打包成功!文件在") + withSeparator(folder)
-                                    + ExportPackage::archiveName());
+    QString done = QStringLiteral("你已打包成功!文件在") + withSeparator(folder) + ExportPackage::archiveName();
+    if (!notes.isEmpty())
+        done += QLatin1Char('\n') + notes;
+    Messages::ShowWarning(this, done);
 }
 
 // The archive is made beside the text files and moved into the folder

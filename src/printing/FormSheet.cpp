@@ -190,6 +190,22 @@ void FormSheet::textBlock(const QString &text, double height, double pointSize)
     m_y += height;
 }
 
+void FormSheet::columnList(const QStringList &lines, double height, double pointSize)
+{
+    const double pitch = pointSize * 0.5;  // 4.5 mm a line at 9 pt
+    const int fitInColumn = std::max(1, int(height / pitch));
+    const int columns = std::max(1, int((lines.size() + fitInColumn - 1) / fitInColumn));
+    const int perColumn = std::max(1, int((lines.size() + columns - 1) / columns));
+    const double columnWidth = Width / columns;
+    TextStyle line = style(pointSize);
+    line.shrink = true;  // a line too long for its column gets smaller, never cut
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QRectF box(int(i / perColumn) * columnWidth, m_y + int(i % perColumn) * pitch, columnWidth - 2, pitch);
+        m_page.add(BandKind::Title, label(QString(), box, lines.at(i), line));
+    }
+    m_y += std::min(height, perColumn * pitch);
+}
+
 void FormSheet::finish()
 {
     m_page.band(BandKind::Title).heightMm = std::max(m_y, 1.0);

@@ -42,6 +42,10 @@ public:
     void memoRow(const QString &caption, const QString &field, double height);
     // Fixed wording, wrapped in the full width.
     void textBlock(const QString &text, double height, double pointSize = 10.5);
+    // Lines of a list, one under the other at their own size, in as many
+    // columns across the width as the height needs. Takes the height the
+    // lines need, at most `height`.
+    void columnList(const QStringList &lines, double height, double pointSize);
     // Sets the band's height and adds the footer's page label "QRPage".
     void finish();
 

@@ -17,17 +17,20 @@ QString resourceText(const QString &className)
     return QString::fromUtf8(file.readAll()).trimmed();
 }
 
-// "code  text" lines of a list, in two columns when long.
+// "code  text" lines of a list at the annexes' one size; a list longer than
+// the height takes further columns across the page rather than a smaller size.
 void addList(FormSheet &sheet, const QString &title, const QList<QPair<QString, QString>> &rows,
              double height)
 {
+    constexpr double ListPointSize = 9;
     sheet.heading(title, 13);
     QStringList lines;
     for (const auto &[code, text] : rows)
         lines << code + QStringLiteral("  ") + text;
     if (lines.isEmpty())
         lines << QStringLiteral("（代码表中没有此项内容）");
-    sheet.textBlock(lines.join(u'\n'), height, 9);
+    sheet.columnList(lines, height, ListPointSize);
+    sheet.skip(4);
 }
 
 } // namespace

@@ -64,28 +64,41 @@ private:
     bool m_wellFormed = false;
 };
 
+// Runs the word processor (LibreOffice, headless) once over the documents,
+// converting each to `filter` in `outDir`; false when it is missing or fails.
+inline bool convertWithWordProcessor(const QStringList &documents, const QString &filter, const QString &outDir)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty() || documents.isEmpty())
+        return false;
+    QProcess process;
+    QStringList args{QStringLiteral("-env:UserInstallation=")
+                         + QUrl::fromLocalFile(QDir(outDir).filePath(QStringLiteral("profile"))).toString(),
+                     QStringLiteral("--headless"), QStringLiteral("--convert-to"), filter,
+                     QStringLiteral("--outdir"), outDir};
+    args << documents;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(soffice, args);
+    process.closeWriteChannel();
+    return process.waitForFinished(180000);
+}
+
+inline QString convertedPath(const QString &outDir, const QString &document, const QString &suffix)
+{
+    return QDir(outDir).filePath(QFileInfo(document).completeBaseName() + suffix);
+}
+
 // Converts the documents to plain text in one run of the word processor;
 // file path -> its lines (each table cell on a line of its own). Empty when
 // the word processor is missing or fails.
 inline QHash<QString, QStringList> wordProcessorText(const QStringList &documents)
 {
     QHash<QString, QStringList> result;
-    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    if (soffice.isEmpty() || documents.isEmpty())
-        return result;
     QTemporaryDir work;
-    QProcess process;
-    QStringList args{QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(work.filePath("profile")).toString(),
-                     QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                     QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("--outdir"), work.path()};
-    args << documents;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(soffice, args);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(180000))
+    if (!convertWithWordProcessor(documents, QStringLiteral("txt:Text (encoded):UTF8"), work.path()))
         return result;
     for (const QString &doc : documents) {
-        QFile text(QDir(work.path()).filePath(QFileInfo(doc).completeBaseName() + QStringLiteral(".txt")));
+        QFile text(convertedPath(work.path(), doc, QStringLiteral(".txt")));
         if (!text.open(QIODevice::ReadOnly))
             continue;
         QString all = QString::fromUtf8(text.readAll());
@@ -94,6 +107,93 @@ inline QHash<QString, QStringList> wordProcessorText(const QStringList &document
         for (const QString &line : all.split(QLatin1Char('\n')))
             lines << line.trimmed();
         result.insert(doc, lines);
+    }
+    return result;
+}
+
+// The text that follows each bookmark of a converted (flat ODF) document: from
+// the bookmark to the next bookmark or the end of its table cell (of its
+// paragraph, outside tables). A line break reads "\r\n", a paragraph mark
+// within the stretch "\r".
+class BookmarkStretches
+{
+public:
+    explicit BookmarkStretches(const pugi::xml_node &body) { walk(body); close(); }
+    const QHash<QString, QString> &texts() const { return m_texts; }
+
+private:
+    void walk(const pugi::xml_node &node)
+    {
+        for (pugi::xml_node child : node.children())
+            visit(child);
+    }
+
+    void close()
+    {
+        if (!m_open.isEmpty()) {
+            if (m_text.endsWith(QLatin1Char('\r')))
+                m_text.chop(1);
+            m_texts.insert(m_open, m_text);
+        }
+        m_open.clear();
+        m_text.clear();
+    }
+
+    void visit(const pugi::xml_node &node)
+    {
+        if (node.type() == pugi::node_pcdata) {
+            m_text += QString::fromUtf8(node.value());
+            return;
+        }
+        const std::string name = node.name();
+        if (name == "text:bookmark" || name == "text:bookmark-start") {
+            close();
+            m_open = QString::fromUtf8(node.attribute("text:name").value());
+        } else if (name == "text:s") {
+            m_text += QString(std::max(1, node.attribute("text:c").as_int(1)), QLatin1Char(' '));
+        } else if (name == "text:tab") {
+            m_text += QLatin1Char('\t');
+        } else if (name == "text:line-break") {
+            m_text += QStringLiteral("\r\n");
+        } else if (name == "table:table-cell") {
+            close();
+            ++m_cellDepth;
+            walk(node);
+            --m_cellDepth;
+            close();
+        } else if (name == "text:p" || name == "text:h") {
+            walk(node);
+            if (m_cellDepth > 0)
+                m_text += QLatin1Char('\r');
+            else
+                close();
+        } else if (name != "office:annotation") {
+            walk(node);
+        }
+    }
+
+    QHash<QString, QString> m_texts;
+    QString m_open;
+    QString m_text;
+    int m_cellDepth = 0;
+};
+
+// Each document converted once by the word processor, and read back
+// bookmark by bookmark: file path -> bookmark -> the text after it. Empty
+// when the word processor is missing or fails.
+inline QHash<QString, QHash<QString, QString>> wordProcessorBookmarks(const QStringList &documents)
+{
+    QHash<QString, QHash<QString, QString>> result;
+    QTemporaryDir work;
+    if (!convertWithWordProcessor(documents, QStringLiteral("fodt"), work.path()))
+        return result;
+    for (const QString &doc : documents) {
+        pugi::xml_document xml;
+        if (!xml.load_file(convertedPath(work.path(), doc, QStringLiteral(".fodt")).toLocal8Bit().constData(),
+                           pugi::parse_default | pugi::parse_ws_pcdata_single))
+            continue;
+        const pugi::xml_node body = xml.child("office:document").child("office:body").child("office:text");
+        result.insert(doc, BookmarkStretches(body).texts());
     }
     return result;
 }

@@ -90,6 +90,13 @@ void requireArchive(const QString &archivePath)
         throw DbError(QStringLiteral("找不到压缩包“%1”。").arg(shown(archivePath)));
 }
 
+// A name with a folder, a drive or a parent in it, or a name that is one.
+bool hasFolderPart(const QString &name)
+{
+    return name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) || name.contains(QLatin1Char(':'))
+           || name == QLatin1String(".") || name == QLatin1String("..") || name.isEmpty();
+}
+
 bool containsNoCase(const QStringList &names, const QString &name)
 {
     for (const QString &n : names) {
@@ -364,22 +371,32 @@ void Archiver::refuseOutOfProportion(const QString &archivePath, const QList<Mem
 }
 
 QStringList Archiver::unpack(const QString &archivePath, const QString &destFolder,
-                             const QStringList &required, const QStringList &optional)
+                             const QStringList &required, const QStringList &optional, QStringList *skipped)
 {
     const QStringList expected = required + optional;
-    const QList<Member> members = list(archivePath);
+    const QList<Member> allMembers = list(archivePath);
+    QList<Member> members;
     QStringList names;
-    for (const Member &member : members) {
-        // A stored folder part ("..\x", "a/x") never equals an expected name.
-        if (!containsNoCase(expected, member.name)) {
+    if (skipped)
+        skipped->clear();
+    for (const Member &member : allMembers) {
+        // A stored folder part ("..\x", "a/x", "/x", "c:x") is refused
+        // whatever the rest of its name: nothing reaches beyond the folder.
+        if (hasFolderPart(member.name)) {
             throw DbError(QStringLiteral("压缩包“%1”中有不应有的文件“%2”，没有解压。")
                               .arg(shown(archivePath), member.name));
+        }
+        if (!containsNoCase(expected, member.name)) {
+            if (skipped)
+                skipped->append(member.name);
+            continue;
         }
         if (containsNoCase(names, member.name)) {
             throw DbError(QStringLiteral("压缩包“%1”中的文件 %2 出现了不止一次，没有解压。")
                               .arg(shown(archivePath), member.name));
         }
         names.append(member.name);
+        members.append(member);
     }
     for (const QString &name : required) {
         if (!containsNoCase(names, name)) {

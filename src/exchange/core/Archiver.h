@@ -19,11 +19,11 @@ class QEventLoop;
 // 0. Results reach the caller's folder only after that, so a failed run
 // leaves no half-made archive and no part of a damaged one.
 //
-// An archive is listed before anything is extracted: a member whose name is
-// not one the caller expects (a path, a name the caller has no use for) or
-// members larger than the free space, or a member that grows out of all
-// proportion to its packed size, refuse the whole archive, and only the
-// expected members are extracted. Every failure throws DbError in Chinese
+// An archive is listed before anything is extracted: a member whose name
+// holds a folder part (a parent, an absolute path, a drive), a member
+// expected twice, expected members larger than the free space, or one that
+// grows out of all proportion to its packed size, refuse the whole archive.
+// Only the expected members are extracted; others are never written. Every failure throws DbError in Chinese
 // with the archiver's own words; a cancelled run throws ArchiverCancelled.
 class Archiver : public QObject
 {
@@ -67,10 +67,13 @@ public:
     // "e": extracts the members named in `required` and `optional`
     // (compared without regard to case) into destFolder, replacing files of
     // the same names. Refuses the archive, extracting nothing, when one of
-    // `required` is missing, when it holds any other member, or when the
-    // members would not fit. Returns the names of the files extracted.
+    // `required` is missing, when a member's name holds a folder part, or
+    // when the members would not fit. Returns the names of the files
+    // extracted; `skipped` receives the other members' names, which are
+    // not extracted.
     QStringList unpack(const QString &archivePath, const QString &destFolder,
-                       const QStringList &required, const QStringList &optional = {});
+                       const QStringList &required, const QStringList &optional = {},
+                       QStringList *skipped = nullptr);
 
 public slots:
     // Stops the run in progress; the call that started it throws

@@ -50,6 +50,9 @@ public:
     ExchangeFileWriter &operator=(const ExchangeFileWriter &) = delete;
 
     QString path() const;
+    // Control characters of the values written as blanks so far
+    // (ExchangeText::blankControlCharacters).
+    int blankedControls() const;
     // One line of the values by a file's last-value rule, GBK, CR LF. A
     // value GBK cannot hold throws DbError and nothing of the line is kept.
     void writeValues(const QStringList &values, ExchangeText::LastValue last);
@@ -77,9 +80,10 @@ private:
 };
 
 // Creates or overwrites the file with every row of the dataset from the
-// first (the dataset is left after its last row).
-void WriteExchangeFile(DataSet &data, const QString &fileName,
-                       ExchangeLine kind = ExchangeLine::Child);
+// first (the dataset is left after its last row). Returns the control
+// characters written as blanks.
+int WriteExchangeFile(DataSet &data, const QString &fileName,
+                      ExchangeLine kind = ExchangeLine::Child);
 
 // One logical record as it stands in the file: GBK bytes, its physical
 // lines joined by their own line ends, without the final one. The reader
@@ -177,15 +181,22 @@ QStringList SplitExchangeRecord(const ExchangeRecord &record,
 
 // Splits the record into the columns of one appended and posted row of the
 // table (open). A blank record adds nothing; returns whether a row was
-// added. On any failure no part of the row stays.
+// added. A control character of a value is stored as a blank
+// (blankControlCharacters). On any failure no part of the row stays.
 bool AppendTabbedLine(Table &table, const ExchangeRecord &record,
                       SplitterVariant variant = SplitterVariant::Import);
+
+// What a load changed of what the file holds.
+struct LoadCounts
+{
+    int shortLines = 0;       // rows from lines with fewer values than columns
+    int blankedControls = 0;  // control characters stored as blanks
+};
 
 // Reads the whole file into the table (opened when closed): every record
 // through AppendTabbedLine. eachRecord runs before each record (to keep a
 // window painted). Rows appended before a failure stay. Returns the rows
-// added; shortLines, when given, receives how many of them came from lines
-// with fewer values than the table has columns.
+// added; counts, when given, receives what was changed on the way.
 int LoadExchangeFile(Table &table, const QString &path,
                      SplitterVariant variant = SplitterVariant::Import,
-                     const std::function<void()> &eachRecord = {}, int *shortLines = nullptr);
+                     const std::function<void()> &eachRecord = {}, LoadCounts *counts = nullptr);

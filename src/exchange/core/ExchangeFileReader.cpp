@@ -140,18 +140,30 @@ void appendRow(DbfFile &file, const QList<QByteArray> &values, const ExchangeRec
     }
 }
 
-bool appendRecord(const ExchangeRecord &record, const LoadTarget &target,
-                  bool *shortLine = nullptr)
+// The values are GBK text (splitRecord), in which a control byte is that
+// character.
+int blankControlCharacters(QList<QByteArray> &values)
+{
+    int blanked = 0;
+    for (QByteArray &value : values)
+        blanked += ExchangeText::blankControlCharacters(value);
+    return blanked;
+}
+
+bool appendRecord(const ExchangeRecord &record, const LoadTarget &target, LoadCounts *counts = nullptr)
 {
     int missing = 0;
     QList<QByteArray> values = splitRecord(record, target.layout, &missing);
     if (values.isEmpty())
         return false;
-    if (shortLine)
-        *shortLine = missing > 0;
+    const int blanked = record.valuesAreClean ? 0 : blankControlCharacters(values);
     if (target.mendsDate)
         mendRegistrationDate(values);
     appendRow(*target.file, values, record);
+    if (counts) {
+        counts->shortLines += missing > 0;
+        counts->blankedControls += blanked;
+    }
     return true;
 }
 
@@ -326,6 +338,9 @@ RecordLayout ExchangeLayout(const Table &table)
     RecordLayout layout;
     layout.columns = int(table.fieldNames().size());
     layout.lastQuoted = isStagingTableOf(table, ExchangeNames::Unit);
+    // The sender's unit table may be of another version with more columns;
+    // its staging table is kept, never read, so what it lacks room for goes.
+    layout.extraValuesIgnored = layout.lastQuoted;
     int memos = 0;
     for (const QString &name : table.fieldNames())
         memos += table.fieldType(name) == 'M';
@@ -353,10 +368,10 @@ bool AppendTabbedLine(Table &table, const ExchangeRecord &record, SplitterVarian
 // at a time, writing cost most of the load. The text is read, split and
 // checked on a thread of its own meanwhile.
 int LoadExchangeFile(Table &table, const QString &path, SplitterVariant variant,
-                     const std::function<void()> &eachRecord, int *shortLines)
+                     const std::function<void()> &eachRecord, LoadCounts *counts)
 {
-    if (shortLines)
-        *shortLines = 0;
+    if (counts)
+        *counts = LoadCounts();
     if (!table.isOpen())
         table.open();
     const LoadTarget target(table, variant);
@@ -370,12 +385,8 @@ int LoadExchangeFile(Table &table, const QString &path, SplitterVariant variant,
         for (const ExchangeRecord &record : std::as_const(batch.records)) {
             if (eachRecord)
                 eachRecord();
-            bool shortLine = false;
-            if (appendRecord(record, target, &shortLine)) {
+            if (appendRecord(record, target, counts))
                 ++rows;
-                if (shortLine && shortLines)
-                    ++*shortLines;
-            }
         }
     }
     bulk.finish();

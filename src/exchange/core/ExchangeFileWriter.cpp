@@ -187,6 +187,7 @@ public:
         for (std::thread &helper : helpers)
             helper.join();
         m_writer.m_lines->setLines(m_linesAfter);
+        m_writer.m_lines->addBlankedControls(m_blankedControls);
         if (m_failure)
             std::rethrow_exception(m_failure);
         return true;
@@ -214,6 +215,7 @@ private:
                 failure = std::current_exception();
             }
             const qsizetype bytes = qMax<qsizetype>(lines.size(), 1);
+            m_blankedControls += lines.blankedControls();
             handOver(first, end, lines, failure);
             count = int(std::clamp<qsizetype>(ExchangeLines::BlockSize * (end - first) / bytes, FirstSliceRows, MaxSliceRows));
         }
@@ -284,6 +286,7 @@ private:
     const int m_linesBefore;
     QList<int> m_recnos;   // each row's record, -1 for the dataset's way
     std::atomic<int> m_nextRow{0};
+    std::atomic<int> m_blankedControls{0};
     std::recursive_mutex m_dataSetLock;
     struct Finished
     {
@@ -321,6 +324,11 @@ ExchangeFileWriter::~ExchangeFileWriter() = default;
 QString ExchangeFileWriter::path() const
 {
     return m_path;
+}
+
+int ExchangeFileWriter::blankedControls() const
+{
+    return m_lines->blankedControls();
 }
 
 void ExchangeFileWriter::writeValues(const QStringList &values, LastValue last)
@@ -388,9 +396,10 @@ void ExchangeFileWriter::commit()
     m_file.setAutoRemove(false);
 }
 
-void WriteExchangeFile(DataSet &data, const QString &fileName, ExchangeLine kind)
+int WriteExchangeFile(DataSet &data, const QString &fileName, ExchangeLine kind)
 {
     ExchangeFileWriter writer(fileName);
     writer.writeRows(data, kind);
     writer.commit();
+    return writer.blankedControls();
 }

@@ -139,6 +139,10 @@ void LineBlock::putPiece(char syntax)
     ++m_used;
 }
 
+// Another program may have stored a control character, which every
+// receiving installation stores as a blank: the line carries the blank.
+// Values and what stands between them are GBK text (stored text checked,
+// other values encoded), so a control byte is that character.
 void LineBlock::endLine(qsizetype lineStart)
 {
     ++m_lines;
@@ -150,6 +154,8 @@ void LineBlock::endLine(qsizetype lineStart)
                           .arg(m_lines)
                           .arg(bad));
     }
+    if (GbkText::hasControlCharacter(QByteArrayView(m_data + lineStart, m_used - lineStart)))
+        m_blankedControls += ExchangeText::blankControlCharacters(m_data + lineStart, m_used - lineStart);
     putPiece(QByteArrayView(LineEnd));
 }
 
@@ -276,26 +282,9 @@ void LineBlock::writeRow(const DataSet &row, const Plan &plan, int current, cons
     endLine(lineStart);
 }
 
-namespace {
-
-// What the reader refuses in a text: any character below a blank but TAB,
-// CR and LF, and DEL.
-int controlCharacterIn(const QString &text)
-{
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if ((u < 0x20 && u != u'\t' && u != u'\r' && u != u'\n') || u == 0x7F)
-            return u;
-    }
-    return -1;
-}
-
-} // namespace
-
-// Every receiving installation refuses a package with a control character
-// in a text (another program may have stored one) or a record longer than
-// any it can hold, so the writer refuses them first and names the record:
-// a package nobody can import is never made.
+// Every receiving installation refuses a record longer than any it can
+// hold, so the writer refuses it first and names the record: a package
+// nobody can import is never made.
 void LineBlock::refuseWhatReadersRefuse(const DataSet &row, const Plan &plan, int current, qsizetype lineStart)
 {
     const QByteArrayView line(m_data + lineStart, m_used - lineStart);
@@ -305,12 +294,6 @@ void LineBlock::refuseWhatReadersRefuse(const DataSet &row, const Plan &plan, in
                           .arg(plan.longestLine)
                           .arg(QFileInfo(m_path).fileName()));
     }
-    // Values and what stands between them are never control characters,
-    // so a clean line has clean values. Every value went in as GBK text
-    // (stored text checked, other values encoded), so only control
-    // characters are looked for.
-    if (GbkText::hasControlCharacter(line))
-        refuseControlCharacter(row, plan, current);
 }
 
 QString LineBlock::textOf(const DataSet &row, int current, const QString &field) const
@@ -332,25 +315,6 @@ QString LineBlock::recordName(const DataSet &row, int current) const
     if (!number.isEmpty())
         return QStringLiteral("登记号为%1的记录").arg(number);
     return QStringLiteral("第 %1 条记录").arg(m_lines + 1);
-}
-
-void LineBlock::refuseControlCharacter(const DataSet &row, const Plan &plan, int current)
-{
-    const QString record = recordName(row, current);
-    for (int column = 0; column < plan.names.size(); ++column) {
-        if (column == plan.sjdcColumn)
-            continue;
-        const int control = controlCharacterIn(textOf(row, current, plan.names.at(column)));
-        if (control < 0)
-            continue;
-        throw DbError(QStringLiteral("%1的字段“%2”含有控制字符（0x%3），接收方无法导入这样的数据，没有打包。"
-                                     "请先改正该记录。（文件%4）")
-                          .arg(record, plan.names.at(column))
-                          .arg(control, 2, 16, QLatin1Char('0'))
-                          .arg(QFileInfo(m_path).fileName()));
-    }
-    throw DbError(QStringLiteral("%1含有接收方无法读取的字节，没有打包。（文件%2）")
-                      .arg(record, QFileInfo(m_path).fileName()));
 }
 
 } // namespace ExchangeLines

@@ -58,6 +58,9 @@ public:
     qsizetype size() const { return m_used; }
     // The lines of the file up to the last one here (a failed one counts).
     int lines() const { return m_lines; }
+    // Control characters of the values written as blanks.
+    int blankedControls() const { return m_blankedControls; }
+    void addBlankedControls(int count) { m_blankedControls += count; }
     void setLines(int lines) { m_lines = lines; }
     // Hands the lines over and goes on in the given block (made when the
     // first line needs it, if empty).
@@ -81,7 +84,6 @@ private:
     void refuseWhatReadersRefuse(const DataSet &row, const Plan &plan, int current, qsizetype lineStart);
     QString recordName(const DataSet &row, int current) const;
     QString textOf(const DataSet &row, int current, const QString &field) const;
-    [[noreturn]] void refuseControlCharacter(const DataSet &row, const Plan &plan, int current);
     void putRecord(const DataSet &row, int current, const Plan &plan, const DbfFile &file, int recno);
     bool putStoredText(QByteArrayView gbk, int column, qsizetype count, ExchangeText::LastValue last);
     bool putLongText(QByteArrayView gbk);
@@ -99,6 +101,7 @@ private:
     qsizetype m_used = 0;
     QString m_unencodable;   // the first character of the line GBK lacks
     int m_lines = 0;
+    int m_blankedControls = 0;
     std::recursive_mutex *m_dataSetLock = nullptr;
 };
 

@@ -87,7 +87,8 @@ public:
     RecordScanner(const char *data, qsizetype size, qsizetype pos, const RecordLayout &layout,
                   bool atEof, bool collect, bool raw, QList<QByteArray> &&room)
         : d(data), n(size), start(pos), p(pos), columns(qMax(1, layout.columns)),
-          lastQuoted(layout.lastQuoted), atEof(atEof), collect(collect), raw(raw), room(std::move(room))
+          lastQuoted(layout.lastQuoted), extraIgnored(layout.extraValuesIgnored), atEof(atEof), collect(collect),
+          raw(raw), room(std::move(room))
     {
     }
 
@@ -125,6 +126,7 @@ private:
     qsizetype p;
     int columns;
     bool lastQuoted;
+    bool extraIgnored;
     bool atEof;
     bool collect;
     bool raw;   // values point into the data instead of being copied
@@ -184,16 +186,17 @@ private:
         return false;
     }
 
+    // Values beyond the columns are not kept (extraIgnored).
     void keep(QByteArray value)
     {
-        if (out)
+        if (out && kept < columns)
             out[kept++] = std::move(value);
     }
 
     // The bytes [from, to) of the data as a value.
     void keepSpan(qsizetype from, qsizetype to)
     {
-        if (out)
+        if (out && kept < columns)
             out[kept++] = raw ? QByteArray::fromRawData(d + from, to - from) : QByteArray(d + from, to - from);
     }
 
@@ -204,8 +207,15 @@ private:
             settle(RecordScan::NeedMore, start);
             return;
         }
-        if (std::find(d + p, d + e, '\t') != d + e) {
-            fault(RecordScan::TooManyValues, columns + 1);
+        if (const char *tab = std::find(d + p, d + e, '\t'); tab != d + e) {
+            if (!extraIgnored) {
+                fault(RecordScan::TooManyValues, columns + 1);
+                return;
+            }
+            // A value like any other of the line, the next one follows.
+            keepSpan(p, tab - d);
+            p = tab - d + 1;
+            skipExtraValues();
             return;
         }
         // GBK trail bytes are never below 0x40, so no character is cut here.
@@ -238,11 +248,22 @@ private:
         return false;
     }
 
+    // The values after the last column, written as any value but the last
+    // of a line; the line's own last value ends them.
+    void skipExtraValues()
+    {
+        for (int col = columns;; ++col) {
+            const bool more = p < n && d[p] == '"' ? quotedValue(col, false) : plainValue(col);
+            if (!more)
+                return;
+        }
+    }
+
     // Installations of other versions write fewer columns: the values the
     // line lacks are empty.
     void endShortLine(int col)
     {
-        result.missing = columns - (col + 1);
+        result.missing = qMax(0, columns - (col + 1));
         if (out) {
             while (kept < columns)
                 out[kept++] = QByteArray();
@@ -295,7 +316,7 @@ private:
 
     bool afterClosingQuote(int col, bool last)
     {
-        if (last) {
+        if (last || col >= columns) {
             while (p < n && (d[p] == ' ' || (uchar(d[p]) < 0x20 && d[p] != '\t' && !isLineEnd(d[p]))))
                 ++p;
         }
@@ -304,12 +325,15 @@ private:
             return false;
         }
         if (p < n && d[p] == '\t') {
-            if (last) {
+            ++p;
+            if (!last)
+                return true;
+            if (!extraIgnored) {
                 fault(RecordScan::TooManyValues, columns + 1);
                 return false;
             }
-            ++p;
-            return true;
+            skipExtraValues();
+            return false;
         }
         if (p >= n || isLineEnd(d[p])) {
             if (last)
@@ -337,7 +361,32 @@ void appendPiece(QString &line, char syntax)
     line += QLatin1Char(syntax);
 }
 
+bool isControlByte(char c)
+{
+    const uchar u = uchar(c);
+    return (u < 0x20 && u != '\t' && u != '\r' && u != '\n') || u == 0x7F;
+}
+
 } // namespace
+
+int blankControlCharacters(char *gbk, qsizetype size)
+{
+    int blanked = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        if (isControlByte(gbk[i])) {
+            gbk[i] = ' ';
+            ++blanked;
+        }
+    }
+    return blanked;
+}
+
+int blankControlCharacters(QByteArray &gbk)
+{
+    if (std::none_of(gbk.cbegin(), gbk.cend(), isControlByte))
+        return 0;
+    return blankControlCharacters(gbk.data(), gbk.size());
+}
 
 QString quoteValue(const QString &value)
 {

@@ -34,6 +34,16 @@ enum class LastValue {
     Quoted,       // always in quotes (UNIT)
 };
 
+// Characters below a blank other than TAB, CR and LF, and DEL (a vertical
+// tab is what a word processor puts for a line break in pasted text): the
+// data layer stores none of them (0x1A would end a memo text), so the
+// exchange passes each on as a blank. GBK trail bytes are never below 0x40
+// nor 0x7F, so in GBK text such a byte is that character. Returns how many
+// were made blanks.
+int blankControlCharacters(char *gbk, qsizetype size);
+// The same over a value, which is copied only when it holds one.
+int blankControlCharacters(QByteArray &gbk);
+
 // The value as it stands in a line: quoted when it must be.
 QString quoteValue(const QString &value);
 // One line without its CR LF.
@@ -183,6 +193,9 @@ struct RecordLayout
 {
     int columns = 1;
     bool lastQuoted = false;
+    // Values beyond the columns (a table of another version with more
+    // columns) are read past and dropped instead of refusing the record.
+    bool extraValuesIgnored = false;
     // The most bytes a record of the target can take in a file
     // (longestRecord()); 0: no bound.
     qsizetype longestRecord = 0;

@@ -106,24 +106,43 @@ QList<int> rowsWithKeys(const DataSet &table, const KeySet &keys)
     return rows;
 }
 
-QString writeRowsTo(const QString &folder, const QString &name, const DataSet &data, ExchangeLine kind,
+// A file written, and the control characters it carries as blanks.
+struct Written
+{
+    QString path;
+    int blankedControls = 0;
+};
+
+Written writeRowsTo(const QString &folder, const QString &name, const DataSet &data, ExchangeLine kind,
                     const QList<int> &rows)
 {
     const QString path = QDir(folder).filePath(ExchangeNames::fileName(name));
     ExchangeFileWriter writer(path);
     writer.writeRows(data, kind, rows);
     writer.commit();
-    return path;
+    return {path, writer.blankedControls()};
 }
 
-QString writeWholeTable(Database &db, const QString &folder, const QString &name, const QString &tableFile,
+Written writeWholeTable(Database &db, const QString &folder, const QString &name, const QString &tableFile,
                         ExchangeLine kind)
 {
     Table table(&db, tableFile);
     table.open();
     const QString path = QDir(folder).filePath(ExchangeNames::fileName(name));
-    WriteExchangeFile(table, path, kind);
-    return path;
+    return {path, WriteExchangeFile(table, path, kind)};
+}
+
+QString blankedNotes(const QList<Written> &files)
+{
+    QStringList lines;
+    for (const Written &file : files) {
+        if (file.blankedControls > 0) {
+            lines << QStringLiteral("%1中有%2个控制字符（如从Word粘贴带来的换行符），已换成空格。")
+                         .arg(QFileInfo(file.path).fileName())
+                         .arg(file.blankedControls);
+        }
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -131,11 +150,12 @@ QString writeWholeTable(Database &db, const QString &folder, const QString &name
 // The child files are written on threads of their own, each reading its
 // table through handles of its own, while the records' file is written
 // here.
-QStringList writeFiles(Database &db, const DataSet &records, const QList<int> &rows, const QString &folder)
+QStringList writeFiles(Database &db, const DataSet &records, const QList<int> &rows, const QString &folder,
+                       QString *notes)
 {
     const KeySet keys = keysOf(records, rows);
     const QString dataFolder = db.folder();
-    std::vector<std::future<QString>> children;
+    std::vector<std::future<Written>> children;
     for (const ChildTable &child : childTables()) {
         children.push_back(std::async(std::launch::async, [&keys, &folder, dataFolder, child] {
             Database own(dataFolder);
@@ -144,13 +164,18 @@ QStringList writeFiles(Database &db, const DataSet &records, const QList<int> &r
             return writeRowsTo(folder, child.name, table, ExchangeLine::Child, rowsWithKeys(table, keys));
         }));
     }
-    QStringList paths;
-    paths << writeRowsTo(folder, ExchangeNames::Kjcg, records, ExchangeLine::Kjcg, rows);
-    for (std::future<QString> &child : children)
-        paths << child.get();
-    paths << writeWholeTable(db, folder, ExchangeNames::Unit, QStringLiteral("unit.dbf"), ExchangeLine::Unit);
-    paths << writeWholeTable(db, folder, ExchangeNames::Expert, QStringLiteral("unitexpert.dbf"),
+    QList<Written> files;
+    files << writeRowsTo(folder, ExchangeNames::Kjcg, records, ExchangeLine::Kjcg, rows);
+    for (std::future<Written> &child : children)
+        files << child.get();
+    files << writeWholeTable(db, folder, ExchangeNames::Unit, QStringLiteral("unit.dbf"), ExchangeLine::Unit);
+    files << writeWholeTable(db, folder, ExchangeNames::Expert, QStringLiteral("unitexpert.dbf"),
                              ExchangeLine::Expert);
+    if (notes)
+        *notes = blankedNotes(files);
+    QStringList paths;
+    for (const Written &file : files)
+        paths << file.path;
     return paths;
 }
 

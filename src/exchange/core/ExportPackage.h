@@ -17,8 +17,11 @@ namespace ExportPackage {
 // dataset over kjcg) at the given positions, in that order; the child files
 // with exactly the rows of those records, matched on number and region, in
 // their stored order; UNIT.TXT and EXPERT.TXT with every row of their
-// tables. Returns the paths in the order of the package.
-QStringList writeFiles(Database &db, const DataSet &records, const QList<int> &rows, const QString &folder);
+// tables. Returns the paths in the order of the package. A control
+// character of a value goes as a blank; notes, when given, receives what
+// the user is told of them (one line per file; empty when there were none).
+QStringList writeFiles(Database &db, const DataSet &records, const QList<int> &rows, const QString &folder,
+                       QString *notes = nullptr);
 
 // ITEM_SJDC '1' on the rows at the given positions (edited and posted).
 void markExported(DataSet &records, const QList<int> &rows);

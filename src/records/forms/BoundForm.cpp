@@ -16,6 +16,12 @@ BoundForm::~BoundForm() = default;
 void BoundForm::bind(const Binding &binding)
 {
     Binding b = binding;
+    // A derived value has no face to keep: it is written on every save.
+    if (b.derivedOnEverySave) {
+        b.face = {};
+        m_bindings.append(b);
+        return;
+    }
     const QList<QWidget *> shown = b.face ? QList<QWidget *>() : b.widgets;
     const QList<QWidget *> controls = shown + b.alsoFollows;
     if (!controls.isEmpty()) {
@@ -53,7 +59,8 @@ bool BoundForm::holdsStoredRow() const
 
 bool BoundForm::faceAsStored(int bindingIndex) const
 {
-    if (bindingIndex < 0 || bindingIndex >= m_storedFaces.size())
+    if (bindingIndex < 0 || bindingIndex >= m_storedFaces.size()
+        || m_newValues.contains(bindingIndex))
         return false;
     const Binding &b = m_bindings.at(bindingIndex);
     const QString &stored = m_storedFaces.at(bindingIndex);
@@ -75,6 +82,14 @@ bool BoundForm::showsAsLoaded(const QString &field) const
     return false;
 }
 
+void BoundForm::showsNewValue(QWidget *control)
+{
+    for (int i = 0; i < m_bindings.size(); ++i) {
+        if (m_bindings.at(i).widgets.contains(control))
+            m_newValues.insert(i);
+    }
+}
+
 // ---- load -------------------------------------------------------------------
 
 void BoundForm::prepareLoad(const DataSet &) {}
@@ -90,6 +105,7 @@ void BoundForm::loadFromRow()
 void BoundForm::loadFrom(const DataSet &row)
 {
     m_storedFaces.clear();
+    m_newValues.clear();
     prepareLoad(row);
     for (const Binding &b : std::as_const(m_bindings)) {
         const bool serves = b.servesCategory(m_category);
@@ -194,8 +210,10 @@ void BoundForm::writeRow()
         throw;
     }
     // What the controls show is now what the row holds.
-    if (&row == &boundRow())
+    if (&row == &boundRow()) {
         m_storedFaces = faces();
+        m_newValues.clear();
+    }
 }
 
 // ---- leave ------------------------------------------------------------------------

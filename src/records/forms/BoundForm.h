@@ -2,6 +2,7 @@
 #include "records/forms/PageBindings.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 class DataSet;
@@ -33,7 +34,8 @@ public:
     // Fills every control of the form's category from the row. Until the
     // user changes a control, its field keeps the stored value: a save
     // writes only the fields whose controls changed, and leaving an
-    // untouched form asks nothing.
+    // untouched form asks nothing. A control that loading left showing a
+    // value the row does not hold (showsNewValue) is written all the same.
     void loadFromRow();
     // The same from another row with the same field names (page 4 takes
     // the own-unit profile this way); the form's row is not touched, and a
@@ -44,6 +46,11 @@ public:
     bool showsAsLoaded(int bindingIndex) const;
     // The same for the binding of the field that serves the form's category.
     bool showsAsLoaded(const QString &field) const;
+    // The control shows a value its row does not hold: a default the loader
+    // fills in, a value a rule cleared when the form was loaded. Its field
+    // counts as changed, and the save writes what the control holds, until
+    // the form is loaded again or saved.
+    void showsNewValue(QWidget *control);
     // The message of the first check that fails, in binding order; empty
     // when the input passes. Shows nothing.
     QString firstFailingCheck() const;
@@ -94,5 +101,7 @@ private:
     // The faces right after the form's row was loaded or written; empty
     // while the form holds no stored row (an added row, another row's values).
     QStringList m_storedFaces;
+    // The bindings whose controls show a new value (showsNewValue).
+    QSet<int> m_newValues;
     QString m_category;
 };

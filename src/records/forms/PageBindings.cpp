@@ -79,6 +79,12 @@ Binding &Binding::follows(QWidget *control)
     return *this;
 }
 
+Binding &Binding::derived()
+{
+    derivedOnEverySave = true;
+    return *this;
+}
+
 Binding &Binding::partOfEntry(int parts)
 {
     entryParts = parts;

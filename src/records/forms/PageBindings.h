@@ -35,6 +35,10 @@ struct Binding
     // form gives it a smaller one).
     bool sizedByField = false;
     int byteLimit = 0;
+    // A rule derives the stored value from other fields on every save (the
+    // enterprise rule): the save always writes it and the change test
+    // always compares it, however untouched its control is.
+    bool derivedOnEverySave = false;
 
     std::function<void(const DataSet &record)> load;
     std::function<QVariant()> value;                  // what the save writes; may tidy the control
@@ -43,8 +47,10 @@ struct Binding
     // What the control shows, as a text to compare (no side effects). A
     // field whose control still shows what loading its row put there is
     // not written by a save: the stored value stays exactly as it was, and
-    // leaving does not ask about it. Made from the widgets when not set;
-    // a binding without widgets and without a face is always written.
+    // leaving does not ask about it, unless loading left the control showing
+    // a value the row does not hold (BoundForm::showsNewValue). Made from the
+    // widgets when not set; a binding without widgets and without a face,
+    // and a derived one, is always written.
     std::function<QString()> face;
     // Further controls whose state the stored value follows (an attribute
     // that decides whether the field is stored at all); part of the face.
@@ -77,6 +83,8 @@ struct Binding
     Binding &trimmed();
     // The stored value follows this control too.
     Binding &follows(QWidget *control);
+    // Written on every save (derivedOnEverySave).
+    Binding &derived();
     Binding &partOfEntry(int parts = WholeEntry);
 };
 

@@ -139,8 +139,10 @@ void TFinto8::declareBindings()
     const auto loadAbroad = abroad.load;
     abroad.load = [this, loadAbroad](const DataSet &row) {
         loadAbroad(row);
-        if (row.asString(QStringLiteral("item_188")).trimmed().isEmpty())
+        if (row.asString(QStringLiteral("item_188")).trimmed().isEmpty()) {
             setIndexIfThere(cbry_188, 1);
+            showsNewValue(cbry_188);
+        }
     };
     bind(abroad);
     bind(text(QStringLiteral("item_185"), edtry_185)
@@ -151,7 +153,8 @@ void TFinto8::declareBindings()
 }
 
 // The picker shows year and month; a stored text that is no date is named
-// and the picker keeps what it showed.
+// and the picker keeps what it showed. A person without a birth shows this
+// month, which a save then stores.
 Binding TFinto8::birthBinding()
 {
     const QString field = QStringLiteral("item_182");
@@ -162,6 +165,7 @@ Binding TFinto8::birthBinding()
         const QString stored = row.asString(field).trimmed();
         if (stored.isEmpty()) {
             dtpry_182->showDate(QDate::currentDate());
+            showsNewValue(dtpry_182);
             return;
         }
         // A birth outside the span is shown as stored too: it changes only

@@ -363,38 +363,33 @@ void TFpage1::declareBindings()
     bind(constant(QStringLiteral("outcomeb"), QStringLiteral("9990001000")).only(Serves::AppliedOnly));
 }
 
-// The picker shows today for a record without a readable date; that day, or
-// any day picked for a record without a date, is no change of its own.
+// A record without a date the picker can show gets today: that is the date
+// the page shows, so the save stores it. Leaving asks only about another day.
 Binding TFpage1::registrationDate()
 {
     const QString field = QStringLiteral("item_121");
+    // The stored date, or today when the picker cannot show one.
+    const auto shownFor = [this, field](const DataSet &record) {
+        const QDate stored = record.asDate(field);
+        const bool shown = !record.asString(field).trimmed().isEmpty() && PickerCanShow(DTP_121, stored);
+        return shown ? stored : QDate::currentDate();
+    };
     Binding b;
     b.field = field;
     b.widgets = {DTP_121};
-    b.load = [this, field](const DataSet &record) {
-        QDate date = QDate::currentDate();
+    b.load = [this, field, shownFor](const DataSet &record) {
         const QString text = record.asString(field).trimmed();
-        if (!text.isEmpty()) {
-            const QDate stored = record.asDate(field);
-            if (PickerCanShow(DTP_121, stored))
-                date = stored;
-            else
-                Messages::ShowWarning(this, QLatin1Char('\'') + text + QLatin1Char('\'')
-                                                + Messages::Texts::badTimeReplaced());
-        }
+        const QDate date = shownFor(record);
+        const bool asStored = !text.isEmpty() && date == record.asDate(field);
+        if (!text.isEmpty() && !asStored)
+            Messages::ShowWarning(this, QLatin1Char('\'') + text + QLatin1Char('\'')
+                                            + Messages::Texts::badTimeReplaced());
         DTP_121->showDate(date);
+        if (!asStored)
+            showsNewValue(DTP_121);
     };
     b.value = [this] { return QVariant(DTP_121->date()); };
-    b.same = [this, field](const DataSet &record) {
-        if (record.isNull(field))
-            return true;
-        const QDate picked = DTP_121->date();
-        const QDate stored = record.asDate(field);
-        // A date the picker could not show was replaced by today on loading.
-        if (!PickerCanShow(DTP_121, stored))
-            return picked == QDate::currentDate();
-        return picked == stored;
-    };
+    b.same = [this, shownFor](const DataSet &record) { return DTP_121->date() == shownFor(record); };
     return b;
 }
 

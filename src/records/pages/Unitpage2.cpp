@@ -449,7 +449,8 @@ void TFpage2::cb_32Change()
 
 // A stable application has no reason for not applying; what was never
 // applied has no economic effect. alsoTransferIncome: the user chose the
-// status (a loaded page keeps the transfer income as stored).
+// status (a loaded page keeps the transfer income as stored). What the rules
+// clear is what the page shows, so a save stores it cleared.
 void TFpage2::applyStatusRules(bool alsoTransferIncome)
 {
     const QString status = CB_32->currentText();
@@ -459,6 +460,8 @@ void TFpage2::applyStatusRules(bool alsoTransferIncome)
             group->setEnabled(false);
         }
         SetRadioButtonsEnabled(Pl_160, false);
+        showsNewValue(pl_32_1);
+        showsNewValue(Pl_160);
     } else {
         SetRadioButtonsEnabled(Pl_160, true);
     }
@@ -467,8 +470,10 @@ void TFpage2::applyStatusRules(bool alsoTransferIncome)
     if (alsoTransferIncome)
         effects << Edt_162;
     for (MoneyEdit *e : effects) {
-        if (notApplied)
+        if (notApplied) {
             e->clear();
+            showsNewValue(e);
+        }
         e->setEnabled(!notApplied);
     }
 }

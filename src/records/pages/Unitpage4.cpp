@@ -7,6 +7,7 @@
 #include "records/data/UnitDM.h"
 #include "records/unit/FirstUnitFields.h"
 #include "records/unit/OwnUnitProfile.h"
+#include "records/unit/UnitProfile.h"
 #include "records/unit/dw_Unit.h"
 #include "records/widgets/NamedControls.h"
 
@@ -97,8 +98,12 @@ void TFpage4::fillFromProfile()
     const Query &profile = OwnUnitProfile::readForFill(*context().dm().Qrydwqk, this);
     const bool ticked = fields->cb_163->isChecked();
     loadFrom(profile);
+    // A mark that is neither "1" nor "0" leaves the box as it was, but an
+    // enterprise's box is ticked exactly for "1".
     const QString mark = profile.asString(QStringLiteral("item_163")).trimmed();
-    if (mark != QLatin1String("1") && mark != QLatin1String("0"))
+    const bool enterprise = profile.asString(QStringLiteral("item_62")).trimmed()
+                            == UnitProfile::enterpriseAttribute();
+    if (mark != QLatin1String("1") && mark != QLatin1String("0") && !enterprise)
         fields->cb_163->setChecked(ticked);
     if (!fields->cb_62->currentText().contains(EnterpriseText)) {
         fields->cb_163->setChecked(false);

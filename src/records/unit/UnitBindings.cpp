@@ -50,7 +50,7 @@ Binding ownership(QComboBox *ownership, QComboBox *attribute, bool withBlankItem
     b.same = [value](const DataSet &row) {
         return row.asString(OwnershipGroup).trimmed() == value().toString();
     };
-    return b.follows(attribute);
+    return b.derived();
 }
 
 Binding converted(QCheckBox *box, QComboBox *attribute)
@@ -71,7 +71,7 @@ Binding converted(QCheckBox *box, QComboBox *attribute)
     b.same = [field, value](const DataSet &row) {
         return row.asString(field).trimmed() == value().toString();
     };
-    return b.follows(attribute);
+    return b.derived();
 }
 
 void openForAttribute(QComboBox *ownership, QCheckBox *box, const QString &attributeCode)

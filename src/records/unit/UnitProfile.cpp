@@ -39,7 +39,9 @@ QString codeListEntry(const QString &editText)
     const QString text = editText.trimmed();
     if (text.isEmpty())
         return {};
-    return text.left(text.indexOf(QLatin1Char(' ')) + 1) + QLatin1Char(';');
+    // A code typed without its name is kept whole.
+    const int blank = text.indexOf(QLatin1Char(' '));
+    return (blank < 0 ? text + QLatin1Char(' ') : text.left(blank + 1)) + QLatin1Char(';');
 }
 
 

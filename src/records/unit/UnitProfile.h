@@ -29,8 +29,8 @@ QString pickCode(const QString &itemText);
 constexpr int CodeListCapacity = 10;
 // What an entry edit contributes to the stored list: its trimmed text up to
 // and including the first blank, then ";" ("0101  微电子技术" gives
-// "0101 ;"; a typed text without a blank gives ";" alone); a text of blanks
-// gives nothing.
+// "0101 ;"; a code typed without a blank, "0102", gives "0102 ;"); a text
+// of blanks gives nothing.
 QString codeListEntry(const QString &editText);
 // The codes of a stored list, one per edit and trimmed, at most ten; an
 // empty entry stays as an empty code in its place, and a last entry that
