@@ -135,7 +135,6 @@ public:
     void RenumberList();
     // After a new record: the list follows its category and year.
     void FollowNewRecordFilter(int categoryIndex, const QString &yearText);
-    // Deletes the kjcg row of one record (number and region) and reloads.
     // The question to ask before closing, empty when every required
     // section of the current record is done.
     QString closeQuestion() const;
