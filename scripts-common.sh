@@ -1,7 +1,7 @@
 # Shared set-up of run.sh and test.sh: install what is missing, configure, build.
 # Sourced, not run.
 
-DRAVIK_PACKAGES="cmake ninja-build pkg-config g++ qt6-base-dev qt6-translations-l10n libsqlite3-dev libzip-dev libpugixml-dev xvfb xauth fonts-noto-cjk fonts-arphic-uming arj python3-dbf poppler-utils libreoffice-writer-nogui"
+DRAVIK_PACKAGES="cmake ninja-build pkg-config g++ qt6-base-dev qt6-translations-l10n libsqlite3-dev libzip-dev libpugixml-dev xvfb xauth fonts-noto-cjk fonts-arphic-uming arj python3-dbf poppler-utils libreoffice-writer-nogui openbox x11-utils"
 
 dravik_install_missing() {
     local missing=()

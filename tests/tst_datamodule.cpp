@@ -8,6 +8,7 @@
 #include "records/forms/DictionaryService.h"
 #include "records/data/UnitDM.h"
 #include "support/RecordsData.h"
+#include "support/SmallDisk.h"
 
 #include <QProcess>
 #include <QTest>
@@ -243,6 +244,40 @@ private slots:
         QVERIFY2(m_log.boxes[0].text.contains(u"kjcgtemp"_s, Qt::CaseInsensitive),
                  qPrintable(m_log.boxes[0].text));
         QVERIFY(dm.Qrykjcg->isOpen() && dm.Tblunit->isOpen());
+    }
+
+    // A full disk fails the pack of every table that keeps deleted rows:
+    // one message names the folder, not one box per table, and the start
+    // goes on with the tables unpacked.
+    void aFullDiskAtStartUpIsOneMessage()
+    {
+        SmallDisk disk(4 << 20);
+        if (!disk.mounted())
+            QSKIP("no disk of its own can be mounted here");
+        const QString data = QDir(disk.path()).filePath(u"data"_s);
+        QVERIFY(copyFolder(dataPath(), data));
+        QStringList packed;
+        for (const QString &name : TDM::packedFiles()) {
+            for (const QString &entry : QDir(data).entryList(QDir::Files)) {
+                if (entry.compare(name, Qt::CaseInsensitive) == 0)
+                    packed << QDir(data).filePath(entry);
+            }
+            auto f = DbfFile::open(packed.last());
+            while (f->recordCount() < 2)
+                f->append({});
+        }
+        deleteFirstRowsWithPython(packed);
+        disk.fill();
+
+        TDM dm(data, Messages::ShowErrorBox);
+        QCOMPARE(m_log.boxes.size(), 1);
+        const QString text = m_log.boxes[0].text;
+        QVERIFY2(text.contains(u"文件夹“"_s + QDir::toNativeSeparators(data) + u"”所在的磁盘已满"_s), qPrintable(text));
+        QVERIFY2(text.contains(u"未整理"_s), qPrintable(text));
+        QVERIFY(dm.Qrykjcg->isOpen() && dm.Tblunit->isOpen());
+        int deleted = 0;
+        fileRows(packed.first(), &deleted);
+        QCOMPARE(deleted, 1);
     }
 
     // A table cut inside its rows and a memo file whose next-free pointer

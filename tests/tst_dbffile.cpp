@@ -8,6 +8,7 @@
 #include "engine/DbfFile.h"
 #include "engine/FieldValue.h"
 #include "engine/GbkText.h"
+#include "engine/IoFaults.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,7 @@
 #include <QtTest>
 #include "support/SmallDisk.h"
 #include <functional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -593,6 +595,93 @@ private slots:
         const int next = table->recordCount();
         QCOMPARE(table->append({{Name, QString::number(next)}, {Note, memoText(next, 2)}}), next);
         checkAppendedRows(path, 1, 2);
+    }
+
+    // Rows appended since an extent go with their memo texts, the files as
+    // long as they were; a row kept that was changed meanwhile keeps its
+    // new text (the memo file stays then). Each write of the cut failing in
+    // turn (what a kill just before it leaves) leaves the kept rows whole
+    // and any row beyond them marked deleted.
+    void cutBackGivesBackAppendedRows()
+    {
+        QTemporaryDir dir;
+        const QString path = makeSample(dir.path(), 3);
+        const QString memoPath = dir.filePath(QStringLiteral("sample.dbt"));
+        const QByteArray tableBefore = readFile(path);
+        const QByteArray memoBefore = readFile(memoPath);
+        const Rows kept = liveRows(path);
+        const auto appendFive = [](const std::shared_ptr<DbfFile> &table) {
+            DbfBulkAppend bulk(table);
+            for (int r = 3; r < 8; ++r)
+                table->append({{Name, QString::number(r)}, {Note, memoText(r, 4)}});
+        };
+        {
+            const auto table = DbfFile::open(path);
+            const DbfFile::Extent extent = table->extent();
+            appendFive(table);
+            table->cutBack(extent);
+            QCOMPARE(table->recordCount(), 3);
+            QCOMPARE(table->append({{Name, QStringLiteral("之后")}}), 3);
+            table->cutBack(extent);
+        }
+        QCOMPARE(readFile(memoPath), memoBefore);
+        QCOMPARE(readFile(path).size(), tableBefore.size());
+        QCOMPARE(liveRows(path), kept);
+        QCOMPARE(DbfFile::open(path, true)->damage(), QString());
+
+        for (int failing = 1;; ++failing) {
+            const auto table = DbfFile::open(path);
+            const DbfFile::Extent extent = table->extent();
+            appendFive(table);
+            IoFaults::failNth(failing);
+            const bool failed = !errorOf([&] { table->cutBack(extent); }).isEmpty();
+            IoFaults::clear();
+            const auto reopened = DbfFile::open(path, true);
+            QCOMPARE(reopened->damage(), QString());
+            for (int r = 0; r < 3; ++r)
+                QCOMPARE(reopened->record(r), kept[r]);
+            if (!failed) {
+                QCOMPARE(liveRows(path), kept);
+                break;
+            }
+            DbfFile::open(path)->cutBack(extent);
+            QCOMPARE(liveRows(path), kept);
+            QCOMPARE(readFile(memoPath), memoBefore);
+            QVERIFY(failing < 40);
+        }
+
+        const auto table = DbfFile::open(path);
+        const DbfFile::Extent extent = table->extent();
+        appendFive(table);
+        table->update(0, {{Note, QStringLiteral("改过的备注")}});
+        table->cutBack(extent);
+        QCOMPARE(table->recordCount(), 3);
+        QCOMPARE(DbfFile::open(path, true)->value(0, Note).toString(), QStringLiteral("改过的备注"));
+    }
+
+    // Users who share a data folder may all write its tables: a pack by
+    // one of them leaves table and memo file as writable as they were,
+    // whatever that user's umask.
+    void packKeepsThePermissionsOfTheFiles()
+    {
+        QTemporaryDir dir;
+        const QString path = makeSample(dir.path(), 4);
+        const QString memoPath = dir.filePath(QStringLiteral("sample.dbt"));
+        {
+            const auto table = DbfFile::open(path);
+            table->setDeleted(0, true);
+            table->setDeleted(2, true);
+        }
+        const QFile::Permissions shared = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser
+                                          | QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+        QVERIFY(QFile::setPermissions(path, shared) && QFile::setPermissions(memoPath, shared));
+        const QByteArray memoBefore = readFile(memoPath);
+        const mode_t mask = ::umask(022);
+        const auto restore = qScopeGuard([mask] { ::umask(mask); });
+        DbfFile::pack(path);
+        QVERIFY(readFile(memoPath).size() < memoBefore.size());   // the memo file was written anew too
+        QCOMPARE(QFile::permissions(path), shared);
+        QCOMPARE(QFile::permissions(memoPath), shared);
     }
 
     void packRemovesDeletedRowsAndKeepsMemos()

@@ -195,6 +195,63 @@ private slots:
         QCOMPARE(marks(), u"00000"_s);
     }
 
+    // Run by killedExportsLeaveNoWorkFolders in a process of its own, which
+    // its archiver kills while it packs.
+    void exportKilledWhilePacking()
+    {
+        if (qEnvironmentVariableIsEmpty("DRAVIK_KILLING_ARCHIVER"))
+            QSKIP("only as a process of killedExportsLeaveNoWorkFolders");
+        addFiveRecords();
+        BoxLog log;
+        openWindow();
+        window->setArchiverProgram(qEnvironmentVariable("DRAVIK_KILLING_ARCHIVER"));
+        selectByName({u"甲成果"_s});
+        window->Button2Click();
+        QFAIL("the export was not killed");
+    }
+
+    // An export killed while it packs leaves its two work folders behind;
+    // the next export removes them, and only them: not a folder of a
+    // program still running, nor anything else in the temporary folder.
+    void killedExportsLeaveNoWorkFolders()
+    {
+        QTemporaryDir temp;
+        const QByteArray oldTemp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(temp.path()));
+        const auto restore = qScopeGuard([&] { qputenv("TMPDIR", oldTemp); });
+        const QString killer = scratch->filePath(u"killing-arj"_s);
+        putFile(killer, "#!/bin/sh\nkill -9 $PPID\nsleep 2\n");
+        QFile::setPermissions(killer, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        QProcess killed;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"TMPDIR"_s, temp.path());
+        environment.insert(u"DRAVIK_KILLING_ARCHIVER"_s, killer);
+        killed.setProcessEnvironment(environment);
+        killed.start(QCoreApplication::applicationFilePath(), {u"exportKilledWhilePacking"_s});
+        QVERIFY(killed.waitForStarted());
+        const qint64 pid = killed.processId();
+        QVERIFY(killed.waitForFinished(60000));
+        QCOMPARE(killed.exitStatus(), QProcess::CrashExit);
+        const QStringList left = QDir(temp.path()).entryList({u"dravik-work-*"_s}, QDir::Dirs);
+        QCOMPARE(left.size(), 2);
+        for (const QString &folder : left)
+            QVERIFY2(folder.startsWith(u"dravik-work-%1-"_s.arg(pid)), qPrintable(folder));
+
+        QVERIFY(QDir(temp.path()).mkdir(u"dravik-work-notes"_s));
+        QTemporaryDir running(QDir(temp.path()).filePath(u"dravik-work-%1-XXXXXX"_s.arg(QCoreApplication::applicationPid())));
+        QVERIFY(running.isValid());
+        addFiveRecords();
+        BoxLog log;
+        openWindow();
+        selectByName({u"甲成果"_s});
+        window->Button2Click();
+        QVERIFY2(log.last().startsWith(u"你已打包成功"_s), qPrintable(log.last()));
+        QStringList kept = {u"dravik-work-notes"_s, QFileInfo(running.path()).fileName()};
+        kept.sort();
+        QCOMPARE(QDir(temp.path()).entryList({u"dravik-work-*"_s}, QDir::Dirs, QDir::Name), kept);
+    }
+
     void existingArchiveStaysUnlessReplaced()
     {
         addFiveRecords();

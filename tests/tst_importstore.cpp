@@ -11,11 +11,13 @@
 #include "support/FileBytes.h"
 #include "support/FileSizeLimit.h"
 #include "support/ImportData.h"
+#include "support/SmallDisk.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStorageInfo>
 #include <QtTest>
 
 namespace {
@@ -357,6 +359,56 @@ private slots:
         QCOMPARE(column(db(), ImportStaging::kjcgTable(), u"ITEM_3"_s), QStringList({"已在暂存"}));
         for (const QString &name : {ExchangeNames::Cgwcr, ExchangeNames::Cgwcdw, ExchangeNames::Jdwyhmd})
             QCOMPARE(stagedRows(name), 0);
+    }
+
+    // A package that does not fit on the disk: the load is taken back with
+    // the space it took, the memo texts among it, so that the disk is as
+    // free as before and the rows staged before keep their texts.
+    void aLoadThatDoesNotFitGivesItsSpaceBack()
+    {
+        SmallDisk disk(3 << 20);
+        if (!disk.mounted())
+            QSKIP("no disk of its own can be mounted here");
+        const QString data = QDir(disk.path()).filePath(u"data"_s);
+        QVERIFY(QDir().mkpath(data));
+        for (const QString &entry : QDir(f.dataPath()).entryList({u"*temp.*"_s}, QDir::Files))
+            QVERIFY(QFile::copy(QDir(f.dataPath()).filePath(entry), QDir(data).filePath(entry)));
+        Database staging(data);
+        appendRow(&staging, ImportStaging::kjcgTable(), {{u"ITEM_3"_s, u"已在暂存"_s}, {u"ITEM_13"_s, u"旧的简介"_s}});
+        QHash<QString, qint64> sizes;
+        for (const QFileInfo &file : QDir(data).entryInfoList(QDir::Files))
+            sizes.insert(file.fileName(), file.size());
+        QVERIFY(sizes.size() >= 7);
+        const qint64 freeBefore = QStorageInfo(data).bytesAvailable();
+
+        const auto package = [](const QString &folder, int records) {
+            QStringList line(103);
+            line[11] = QString(u'长').repeated(50 * 1024);   // 100 KiB of memo text
+            QString lines;
+            for (int n = 1; n <= records; ++n) {
+                line[20] = u"成果%1"_s.arg(n);   // ITEM_3
+                lines += line.join('\t') + u"\r\n"_s;
+            }
+            putBytes(QDir(folder).filePath(u"KJCG.TXT"_s), GbkText::encode(lines));
+            for (const QString &name : {u"CGWCR.TXT"_s, u"CGWCDW.TXT"_s, u"JDWYHMD.TXT"_s, u"ZLQK.TXT"_s})
+                putBytes(QDir(folder).filePath(name), {});
+        };
+        QTemporaryDir tooLarge;
+        package(tooLarge.path(), 40);
+        const QString error = errorOf([&] { ImportStaging::load(&staging, tooLarge.path()); });
+        QVERIFY2(error.contains(u"磁盘已满"_s), qPrintable(error));
+        for (const QFileInfo &file : QDir(data).entryInfoList(QDir::Files))
+            QCOMPARE(std::pair(file.fileName(), file.size()), std::pair(file.fileName(), sizes.value(file.fileName())));
+        QVERIFY2(QStorageInfo(data).bytesAvailable() >= freeBefore - 16 * 1024,
+                 qPrintable(u"%1 bytes free, %2 before"_s.arg(QStorageInfo(data).bytesAvailable()).arg(freeBefore)));
+        QCOMPARE(column(&staging, ImportStaging::kjcgTable(), u"ITEM_13"_s), QStringList{u"旧的简介"_s});
+
+        // The space is there again for a package that fits.
+        QTemporaryDir fits;
+        package(fits.path(), 5);
+        QCOMPARE(ImportStaging::load(&staging, fits.path()).rows, 5);
+        QCOMPARE(column(&staging, ImportStaging::kjcgTable(), u"ITEM_3"_s),
+                 QStringList({"已在暂存", "成果1", "成果2", "成果3", "成果4", "成果5"}));
     }
 
     // New numbers follow the largest of each year in the main table; a year

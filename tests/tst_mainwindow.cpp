@@ -21,6 +21,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <QLocale>
 #include <QTableView>
@@ -32,6 +35,28 @@ const QString Region = u"."_s;
 }
 
 namespace {
+
+// What another user who may write the tables finds when taking the lock.
+// The administrator opens every file: a child process then runs as nobody.
+// Anyone else stands in for a user who may not write the lock file.
+DataFolderLock::Outcome asSecondUser(const QString &data, const QByteArray &lockFile)
+{
+    if (::geteuid() != 0) {
+        ::chmod(lockFile.constData(), 0444);
+        return DataFolderLock(data).acquire();
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(100);
+        ::_exit(int(DataFolderLock(data).acquire()));
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) >= 100)
+        qFatal("the second user's copy did not run");
+    return DataFolderLock::Outcome(WEXITSTATUS(status));
+}
 
 // The program and a fresh copy of the shipped data folder beside it.
 QString installProgram(const QString &folder)
@@ -519,6 +544,39 @@ private slots:
         QVERIFY(first.tryAcquire());
         StartUp::SingleInstance second(runtime.path());
         QVERIFY(!second.tryAcquire());
+    }
+
+    // A data folder that two users of the machine share: the lock file the
+    // first one made, whatever that user's umask, is taken by the second
+    // once the first has quit, and found held while the first runs.
+    void theLockIsTakenByEveryUserWhoWritesTheTables()
+    {
+        QTemporaryDir home;
+        QVERIFY(::chmod(QFile::encodeName(home.path()).constData(), 0755) == 0);
+        const QString data = QDir(home.path()).filePath(u"data"_s);
+        QVERIFY(QDir().mkpath(data));
+        QVERIFY(::chmod(QFile::encodeName(data).constData(), 0777) == 0);
+        {
+            QFile table(QDir(data).filePath(u"kjcg.DBF"_s));
+            QVERIFY(table.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(::chmod(QFile::encodeName(QDir(data).filePath(u"kjcg.DBF"_s)).constData(), 0666) == 0);
+        const QByteArray lockFile = QFile::encodeName(QDir(data).filePath(u"dravik.lock"_s));
+        for (const mode_t mask : {mode_t(022), mode_t(077)}) {
+            QFile::remove(QString::fromLocal8Bit(lockFile));
+            const mode_t before = ::umask(mask);
+            {
+                DataFolderLock first(data);
+                const DataFolderLock::Outcome outcome = first.acquire();
+                ::umask(before);
+                QCOMPARE(outcome, DataFolderLock::Outcome::Acquired);
+                QCOMPARE(asSecondUser(data, lockFile), DataFolderLock::Outcome::HeldElsewhere);
+            }
+            struct stat made {};
+            QVERIFY(::stat(lockFile.constData(), &made) == 0);
+            QCOMPARE(made.st_mode & 0044, mode_t(0044));
+            QCOMPARE(asSecondUser(data, lockFile), DataFolderLock::Outcome::Acquired);
+        }
     }
 
     // Two real copies of the program, each with a runtime folder of its

@@ -12,12 +12,33 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
 const QString LockFile = QStringLiteral("dravik.lock");
+
+#ifndef _WIN32
+// The folder is shared by everyone who may write its tables, and the lock
+// file is made by whoever starts first: it gets a mode of its own, not what
+// that user's umask leaves, so that every later user can at least read it.
+// A lock needs no more: flock takes a descriptor opened for reading.
+int openLockFile(const QByteArray &path)
+{
+    constexpr mode_t Shared = 0644;
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, Shared);
+    if (fd >= 0) {
+        ::fchmod(fd, Shared);
+        return fd;
+    }
+    fd = ::open(path.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    return fd;
+}
+#endif
 
 } // namespace
 
@@ -90,9 +111,9 @@ DataFolderLock::Outcome DataFolderLock::acquire()
     }
     return Outcome::Acquired;
 #else
-    m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    m_fd = openLockFile(QFile::encodeName(path));
     if (m_fd < 0)
-        return readOnly(QStringLiteral("不能写入"));
+        return readOnly(QStringLiteral("中的锁文件 %1 不能打开").arg(LockFile));
     if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0)
         return Outcome::Acquired;
     const int error = errno;

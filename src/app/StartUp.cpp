@@ -9,6 +9,7 @@
 #include "exchange/Unitin.h"
 #include "exchange/Unitout.h"
 #include "exchange/formatitem4.h"
+#include "exchange/core/WorkFolders.h"
 #include "printing/PrintUnit.h"
 #include "records/pages/CgwcrManage.h"
 #include "records/unit/Finto11Unit.h"
@@ -207,6 +208,7 @@ int run(QApplication &app)
     case DataFolderLock::Outcome::Acquired:
         break;
     }
+    WorkFolders::removeStale();
     Windows windows(dataPath);
     windows.mainForm()->show();
     return app.exec();

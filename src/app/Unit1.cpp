@@ -169,7 +169,7 @@ void TMainForm::buildGrid()
 {
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    StyleListGrid(DBGrid1, false);
+    StyleListGrid(DBGrid1);
     // The unit's column takes the room the others leave: no empty strip.
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
     m_listModel = new ListGridModel(this);

@@ -826,6 +826,46 @@ void DbfFile::restoreRecord(int recno, const QByteArray &stored)
     d->writeRecord(recno, stored);
 }
 
+// Texts written since are never pointed to by a row kept, unless a kept row
+// was changed meanwhile: then the memo file stays as it is.
+bool DbfFile::Private::memoBlocksKeptBelow(qint64 memoSize)
+{
+    for (int recno = 0; recno < recordCount; ++recno) {
+        for (const DbfField &f : std::as_const(fields)) {
+            if (f.type == 'M' && qint64(memoBlock(recno, recordData(recno) + 1 + f.offset, f)) * memo->blockSize() >= memoSize)
+                return false;
+        }
+    }
+    return true;
+}
+
+DbfFile::Extent DbfFile::extent() const
+{
+    d->writeGathered();
+    return {d->recordCount, d->memo ? d->memo->fileSize() : 0};
+}
+
+void DbfFile::cutBack(const Extent &extent)
+{
+    d->requireWritable();
+    if (!d->gathered.isEmpty())
+        d->dropGathered();
+    if (extent.records < d->recordCount) {
+        for (int recno = extent.records; recno < d->recordCount; ++recno) {
+            if (!isDeleted(recno))
+                setDeleted(recno, true);
+        }
+        d->writeStamp(quint32(extent.records));
+        const qint64 end = d->headerLength + qint64(extent.records) * d->recordLength;
+        if (!d->file.writeAt(end, QByteArrayView("\x1a", 1).data(), 1) || !d->file.truncate(end + 1))
+            d->throwWriteFailed();
+        d->recordCount = extent.records;
+        ++d->generation;
+    }
+    if (d->memo && d->memo->fileSize() > extent.memoSize && d->memoBlocksKeptBelow(extent.memoSize))
+        d->memo->cutBack(extent.memoSize);
+}
+
 void DbfFile::refresh()
 {
     d->writeGathered();

@@ -152,6 +152,21 @@ public:
     // update() does.
     QByteArray composedRecord(const QByteArray &stored, const QList<QPair<int, QVariant>> &values);
 
+    // How far the table and its memo file reach now, and the table cut
+    // back to that: the rows appended since go, and the memo texts written
+    // since with them, their space given back to the disk (a load that
+    // failed as a whole takes itself back so). Rows appended since are
+    // marked deleted first and the count lowered before the file is cut,
+    // so a program killed midway leaves them deleted at worst. Memo texts
+    // that a row kept points to stay. Throws DbError.
+    struct Extent
+    {
+        int records = 0;
+        qint64 memoSize = 0;
+    };
+    Extent extent() const;
+    void cutBack(const Extent &extent);
+
     // Rereads the header after another program may have changed the file.
     void refresh();
 

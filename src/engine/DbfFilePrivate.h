@@ -108,6 +108,8 @@ struct DbfFile::Private
     bool hasDeletedRows();
     bool memoWorthCompacting();
     quint64 liveMemoBlocks();
+    // Whether every memo text the rows point to lies below that size.
+    bool memoBlocksKeptBelow(qint64 memoSize);
 };
 
 // The memo file beside a table file: an existing one whatever the case of its

@@ -216,6 +216,20 @@ void DbfMemo::sync()
     }
 }
 
+void DbfMemo::cutBack(qint64 size)
+{
+    dropGathered();
+    const qint64 blocks = qMax<qint64>(1, (size + m_blockSize - 1) / m_blockSize);
+    if (m_file.currentSize() <= blocks * m_blockSize)
+        return;
+    uchar pointer[4];
+    qToLittleEndian<quint32>(quint32(requireBlockNumber(blocks)), pointer);
+    if (!m_file.writeAt(0, reinterpret_cast<const char *>(pointer), 4) || !m_file.truncate(blocks * m_blockSize)) {
+        throw DbError(QStringLiteral("无法写入备注文件“%1”：%2")
+                          .arg(nativePath(path()), m_file.errorText()));
+    }
+}
+
 void DbfMemo::dropGathered()
 {
     m_gathered.resize(0);   // keeps the allocation for the next entries

@@ -43,6 +43,10 @@ public:
     // Writes the waiting entries, then waits until the file is on the disk.
     // Throws DbError.
     void sync();
+    // Gives back the entries written since the file had that size (a
+    // whole number of blocks): the next-free pointer first, so that a
+    // program killed before the cut finds them unused. Throws DbError.
+    void cutBack(qint64 size);
 
     // What a new memo file or entry looks like on disk.
     static QByteArray headerBlock(Layout layout, quint32 nextFree, int blockSize,

@@ -96,12 +96,17 @@ void renameOver(const QString &from, const QString &to, const QString &dbfPath)
 class NewFile
 {
 public:
-    NewFile(const QString &path, const QString &dbfPath)
+    // A file that takes the place of `replaces` gets its permissions, not
+    // those the packing user's umask leaves: a data folder shared by users
+    // who may all write its tables stays so after any of them packed it.
+    NewFile(const QString &path, const QString &dbfPath, const QString &replaces = {})
         : m_file(path), m_dbfPath(dbfPath)
     {
         m_buffer.reserve(BufferSize);
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
             fail();
+        if (!replaces.isEmpty())
+            m_file.setPermissions(QFile::permissions(replaces));
     }
     void write(const char *bytes, qint64 length)
     {
@@ -228,7 +233,7 @@ class MemoCopy
 {
 public:
     MemoCopy(DbfMemo &from, const QString &path, const QString &dbfPath, const QString &tableName)
-        : m_from(from), m_to(path, dbfPath)
+        : m_from(from), m_to(path, dbfPath, from.path())
     {
         m_to.write(DbfMemo::headerBlock(from.layout(), m_next, from.blockSize(), tableName));
     }
@@ -483,7 +488,7 @@ void DbfFile::pack(const QString &path)
                                           [path] { return openAsItStands(path, true)->d->memoWorthCompacting(); });
             } catch (const std::system_error &) {
             }
-            NewFile table(names.at(names.newTable), path);
+            NewFile table(names.at(names.newTable), path, path);
             table.write(p.file.data(0, p.headerLength), p.headerLength);
             const quint32 kept = copyLiveRowRuns(p, table);
             newMemo = weighing.valid() ? weighing.get() : p.memoWorthCompacting();
@@ -496,7 +501,7 @@ void DbfFile::pack(const QString &path)
         }
         if (newMemo) {   // the rows copied above, if any, are written anew
             MemoCopy memo(*p.memo, names.at(names.newMemo), path, old->tableName());
-            NewFile table(names.at(names.newTable), path);
+            NewFile table(names.at(names.newTable), path, path);
             table.write(p.file.data(0, p.headerLength), p.headerLength);
             finishTable(table, copyRowsWithMemos(p, table, memo));
             memo.finish();

@@ -283,6 +283,22 @@ bool StoredFile::sync()
     return true;
 }
 
+bool StoredFile::truncate(qint64 size)
+{
+    if (m_cut || IoFaults::failHere())
+        return false;
+    IoFaults::note(IoFaults::Step::Write, m_file.fileName());
+    m_unsynced = true;
+    // No view may reach past the new end.
+    unmap();
+    m_checkedEnd = 0;
+    m_checkedStretch = -1;
+    if (!m_file.resize(size))
+        return false;
+    m_size = size;
+    return true;
+}
+
 namespace FileSafety {
 
 bool syncFile(QFileDevice &file)

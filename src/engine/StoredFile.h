@@ -72,6 +72,9 @@ public:
     // (nothing to do when nothing was); false (errorText() set) when the
     // system reports a failure.
     bool sync();
+    // Cuts the file to that size, giving its space back to the disk; false
+    // (errorText() set) when it fails.
+    bool truncate(qint64 size);
 
 private:
     static constexpr int CheckedStretchBits = 16;   // 64 KiB

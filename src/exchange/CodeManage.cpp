@@ -5,6 +5,7 @@
 #include "engine/Database.h"
 #include "engine/DbError.h"
 #include "exchange/core/SafeCopy.h"
+#include "exchange/core/WorkFolders.h"
 #include "exchange/core/Archiver.h"
 #include "exchange/core/CodeTables.h"
 #include "exchange/core/ExchangeNames.h"
@@ -155,7 +156,7 @@ void TFcodeManage::refreshFromArchive(const Group &group)
     }
     bool replaced = false;
     runGuarded(this, [&] {
-        QTemporaryDir work;
+        QTemporaryDir work(WorkFolders::nameTemplate());
         RequireTemporaryFolder(work);
         const QString text = unpackText(group, chosen, work.path());
         if (text.isEmpty())

@@ -58,14 +58,24 @@ void emptyTable(Database *db, const QString &table)
     }
 }
 
-// Takes out the rows a failed load appended after `counts`.
-void dropRowsAfter(Database *db, const QHash<QString, int> &counts)
+// How far each staging table reached before a load.
+using Extents = QHash<QString, DbfFile::Extent>;
+
+Extents extentsOf(Database *db)
 {
-    for (auto it = counts.begin(); it != counts.end(); ++it) {
-        const std::shared_ptr<DbfFile> file = db->file(it.key());
-        for (int recno = it.value(); recno < file->recordCount(); ++recno)
-            file->setDeleted(recno, true);
-    }
+    Extents extents;
+    for (const QString &table : allTables())
+        extents.insert(table, db->file(table)->extent());
+    return extents;
+}
+
+// A failed load is taken back with the space it took: on a full disk the
+// memo texts of a package that did not fit would otherwise keep the disk
+// full until the next start-up's pack, which needs room of its own.
+void cutBack(Database *db, const Extents &extents)
+{
+    for (auto it = extents.begin(); it != extents.end(); ++it)
+        db->file(it.key())->cutBack(it.value());
 }
 
 void loadFiles(Database *db, const QHash<QString, QString> &present, const LoadProgress &progress,
@@ -93,7 +103,7 @@ QString rowKey(const DbfFile &file, int recno, int item4, int region)
 
 // Child rows loaded this time whose key no staged achievement has: they
 // would never be stored, and the user is told how many there are.
-void countOrphans(Database *db, const QHash<QString, int> &before, const QHash<QString, QString> &present,
+void countOrphans(Database *db, const Extents &before, const QHash<QString, QString> &present,
                   LoadResult &result)
 {
     const std::shared_ptr<DbfFile> kjcg = db->file(kjcgTable());
@@ -116,7 +126,7 @@ void countOrphans(Database *db, const QHash<QString, int> &before, const QHash<Q
         if (childItem4 < 0 || childRegion < 0)
             continue;
         int orphans = 0;
-        for (int recno = before.value(table); recno < child->recordCount(); ++recno) {
+        for (int recno = before.value(table).records; recno < child->recordCount(); ++recno) {
             if (!child->isDeleted(recno) && !keys.contains(rowKey(*child, recno, childItem4, childRegion)))
                 ++orphans;
         }
@@ -193,9 +203,7 @@ LoadResult load(Database *db, const QString &folder, const LoadProgress &progres
     if (present.size() < LeastFilesPresent)
         throw NotAPackage(QStringLiteral("文件的格式不正确"));
 
-    QHash<QString, int> before;
-    for (const QString &table : allTables())
-        before.insert(table, db->file(table)->recordCount());
+    const Extents before = extentsOf(db);
     LoadResult result;
     try {
         try {
@@ -210,7 +218,7 @@ LoadResult load(Database *db, const QString &folder, const LoadProgress &progres
         }
     } catch (const DbError &error) {
         try {
-            dropRowsAfter(db, before);
+            cutBack(db, before);
         } catch (const DbError &again) {
             throw DbError(error.message() + QLatin1Char('\n') + again.message());
         }

@@ -72,8 +72,9 @@ public:
 // tables, after what is staged already, and numbers the staged list 1..N.
 // Fewer than five of the six files KJCG, CGWCDW, CGWCR, JDWYHMD, ZLQK and
 // UNIT: NotAPackage "文件的格式不正确". A file that cannot be read throws DbError
-// naming the file and line, and the rows of this load are taken out again,
-// so a package is staged whole or not at all.
+// naming the file and line, and the rows of this load are taken out again
+// with their memo texts, their space given back: a package is staged whole
+// or not at all.
 LoadResult load(Database *db, const QString &folder, const LoadProgress &progress = {});
 
 // Writes 1..N into `no` in the order of the rows.

@@ -3,6 +3,7 @@
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExchangeNames.h"
 #include "exchange/core/SafeCopy.h"
+#include "exchange/core/WorkFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,7 +66,7 @@ void requireRecordFiles(const QString &folder)
 QString repack(Archiver &archiver, const QString &packagePath, const QString &code,
                const std::function<bool(const QString &existing)> &confirmReplace)
 {
-    QTemporaryDir work;
+    QTemporaryDir work(WorkFolders::nameTemplate());
     RequireTemporaryFolder(work);
     const QString unpacked = QDir(work.path()).filePath(QStringLiteral("in"));
     const QString packed = QDir(work.path()).filePath(QStringLiteral("out"));

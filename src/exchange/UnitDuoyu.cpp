@@ -26,7 +26,7 @@ TFormDuoyu::TFormDuoyu(QWidget *parent)
     layout->addWidget(new QLabel(QStringLiteral("请在下面列表中中删除多余选项"), this));
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    StyleListGrid(DBGrid1, true);
+    StyleListGrid(DBGrid1);
     layout->addWidget(DBGrid1, 1);
     Button1 = MakeButton(this, QStringLiteral("Button1"), QStringLiteral("删除"));
     Button2 = MakeButton(this, QStringLiteral("Button2"), QStringLiteral("退出"));

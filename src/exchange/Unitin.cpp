@@ -11,6 +11,7 @@
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExchangeNames.h"
 #include "exchange/core/SafeCopy.h"
+#include "exchange/core/WorkFolders.h"
 #include "exchange/formatitem4.h"
 #include "records/widgets/Abort.h"
 #include "records/widgets/Messages.h"
@@ -106,7 +107,7 @@ void TFormin::buildControls()
 
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    StyleListGrid(DBGrid1, true);
+    StyleListGrid(DBGrid1);
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
     DBGrid1->setItemDelegateForColumn(2, new YearDelegate(DBGrid1));
     layout->addWidget(DBGrid1, 1);
@@ -320,7 +321,7 @@ void TFormin::choosePackage()
 void TFormin::unpackPackage(const QString &path)
 {
     Button3->setEnabled(false);
-    m_unpacked = std::make_unique<QTemporaryDir>();
+    m_unpacked = std::make_unique<QTemporaryDir>(WorkFolders::nameTemplate());
     auto forget = qScopeGuard([this] { m_unpacked.reset(); });
     RequireTemporaryFolder(*m_unpacked);
     QStringList skipped;

@@ -7,6 +7,7 @@
 #include "engine/DataSetModel.h"
 #include "engine/DbError.h"
 #include "exchange/core/SafeCopy.h"
+#include "exchange/core/WorkFolders.h"
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExportPackage.h"
 #include "records/widgets/Abort.h"
@@ -124,7 +125,7 @@ void TFormout::buildGrid()
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setToolTip(QStringLiteral("多条选择，按住ctrl键！"));
-    StyleListGrid(DBGrid1, true);
+    StyleListGrid(DBGrid1);
     DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     DBGrid1->setStyleSheet(QStringLiteral("QTableView { selection-background-color: maroon; "
                                           "selection-color: white; }"));
@@ -335,7 +336,8 @@ void TFormout::exportSelection()
     if (!confirmReplacing(folder) || !confirmSelectingAll())
         return;
     const QList<int> rows = selectedRows();
-    QTemporaryDir work;
+    WorkFolders::removeStale();
+    QTemporaryDir work(WorkFolders::nameTemplate());
     RequireTemporaryFolder(work);
     QString notes;
     {

@@ -3,6 +3,7 @@
 #include "ArchiveListing.h"
 #include "ExchangeNames.h"
 #include "SafeCopy.h"
+#include "WorkFolders.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -271,7 +272,7 @@ QByteArray Archiver::run(const QStringList &arguments, const QString &workFolder
 
 void Archiver::pack(const QString &folder, const QString &archiveName, const QStringList &members)
 {
-    QTemporaryDir work;
+    QTemporaryDir work(WorkFolders::nameTemplate());
     RequireTemporaryFolder(work);
     const QDir workDir(work.path());
     // A missing member is left for the archiver to report in its own words.
@@ -299,7 +300,7 @@ QString Archiver::copyIntoWork(const QString &archivePath, const QString &workFo
 
 QList<Archiver::Member> Archiver::list(const QString &archivePath)
 {
-    QTemporaryDir work;
+    QTemporaryDir work(WorkFolders::nameTemplate());
     RequireTemporaryFolder(work);
     copyIntoWork(archivePath, work.path());
     // Comments are left out: a comment could otherwise pose as members.
@@ -406,7 +407,7 @@ QStringList Archiver::unpack(const QString &archivePath, const QString &destFold
     }
     if (names.isEmpty())
         return names;
-    QTemporaryDir work;
+    QTemporaryDir work(WorkFolders::nameTemplate());
     RequireTemporaryFolder(work);
     requireSpace(archivePath, members, work.path(), destFolder);
     refuseOutOfProportion(archivePath, members);

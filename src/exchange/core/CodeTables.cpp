@@ -2,6 +2,7 @@
 
 #include "ExchangeFile.h"
 #include "SafeCopy.h"
+#include "WorkFolders.h"
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
@@ -75,7 +76,7 @@ bool isNamed(const QString &path, const QString &expected)
 int replaceFromText(Database &db, const QString &tableFile, const QString &textPath)
 {
     const QList<DbfField> fields = referenceFields(db, tableFile);
-    QTemporaryDir work;
+    QTemporaryDir work(WorkFolders::nameTemplate());
     RequireTemporaryFolder(work);
     const QString name = QFileInfo(targetPath(db, tableFile)).fileName();
     const QString made = QDir(work.path()).filePath(name);
@@ -101,7 +102,7 @@ void replaceFromTableFile(Database &db, const QString &tableFile, const QString 
     if (QFileInfo::exists(target) && chosen.canonicalFilePath() == QFileInfo(target).canonicalFilePath())
         throw DbError(QStringLiteral("所选的文件“%1”就是数据文件夹中正在使用的文件，请选择别处的文件！")
                           .arg(shown(chosenPath)));
-    QTemporaryDir work;
+    QTemporaryDir work(WorkFolders::nameTemplate());
     RequireTemporaryFolder(work);
     const QString copy = QDir(work.path()).filePath(QFileInfo(target).fileName());
     CopyFileReplacing(chosenPath, copy);

@@ -5,6 +5,7 @@
 #include "engine/Database.h"
 #include "engine/DbError.h"
 #include "engine/TableJournal.h"
+#include "errors/DiskSpace.h"
 #include "records/data/TableCheck.h"
 
 #include <QCoreApplication>
@@ -271,7 +272,9 @@ void TDM::ReopenWithSql(Query &query, const QString &sql)
 
 // Rows deleted in the windows stay in the files until they are packed here,
 // before anything has a file open. The optional classification files may be
-// absent; a file that is not there has nothing to pack.
+// absent; a file that is not there has nothing to pack. A full disk fails
+// every pack alike: it is said once, of the folder, and the rest wait for
+// the next start.
 void TDM::packTableFiles()
 {
     for (const QString &file : packedFiles()) {
@@ -282,6 +285,11 @@ void TDM::packTableFiles()
         } catch (const DbDamageError &e) {
             refuseDamagedTable(file, e.message());
         } catch (const DbError &e) {
+            if (DiskSpace::isFull(DataPath)) {
+                reportProblem(QStringLiteral("整理数据表时出错，数据表未整理：\n%1。")
+                                  .arg(DiskSpace::fullText(DataPath)));
+                return;
+            }
             reportProblem(QStringLiteral("整理数据表 %1 时出错，该表未整理：\n%2")
                               .arg(file, e.message()));
         }

@@ -179,7 +179,7 @@ ChildListWindow::ChildListWindow(const ChildListLayout &layout, QWidget *parent)
 
     grid = new QTableView(this);
     grid->setObjectName(layout.gridName);
-    StyleListGrid(grid, true);
+    StyleListGrid(grid, layout.maroonTitles);
     grid->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     grid->horizontalHeader()->setStretchLastSection(true);
 

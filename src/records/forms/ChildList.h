@@ -78,6 +78,7 @@ struct ChildListLayout
     QString title;             // the title panel: "学科带头人情况"
     QString gridName;          // "DBGrid4"
     QString modifyButtonName;  // "Button3" or "btnSave01"
+    QStringList maroonTitles;  // the required columns' titles: "姓名"
 };
 
 // The list window: a read-only grid over the rows, "新增", "修改", "删除" and

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QVariant>
 #include <QWidget>
 #include <QWindow>
 
@@ -36,12 +37,39 @@ protected:
     // learns the opener with the window itself.
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Show && !event->spontaneous() && watched->isWidgetType())
-            placeOverOpener(static_cast<QWidget *>(watched));
+        if (event->spontaneous() || !watched->isWidgetType())
+            return false;
+        auto *window = static_cast<QWidget *>(watched);
+        if (event->type() == QEvent::Show) {
+            placeOverOpener(window);
+            putBack(window);
+        } else if (event->type() == QEvent::Hide) {
+            notePlace(window);
+        }
         return false;
     }
 
 private:
+    // A window shown again is placed by the program against its frame, the
+    // first time against its inside (the frame is not known before the
+    // window manager has drawn it): left alone it would stand lower by the
+    // height of the title bar from its second opening on. It goes back where
+    // its frame stood when it was last closed.
+    static constexpr const char *PlaceProperty = "dravikWindowPlace";
+
+    static void notePlace(QWidget *window)
+    {
+        if (isStackedWindow(window) && window->testAttribute(Qt::WA_WState_Created))
+            window->setProperty(PlaceProperty, window->frameGeometry().topLeft());
+    }
+
+    static void putBack(QWidget *window)
+    {
+        const QVariant place = window->property(PlaceProperty);
+        if (isStackedWindow(window) && place.isValid())
+            window->move(place.toPoint());
+    }
+
     static void placeOverOpener(QWidget *window)
     {
         QWidget *opener = openerOf(window);

@@ -7,7 +7,8 @@ class QWidget;
 // window manager would keep each of them on top of the main window only: a
 // dialog opened from a page would lift the main window over the page. Each
 // window that is shown is therefore made transient for the window that
-// opens it (the topmost modal window, else the active one), whoever made it.
+// opens it (the topmost modal window, else the active one), whoever made it,
+// and opens again where it stood when it was closed.
 namespace WindowStacking {
 
 // From now on, for the whole program.

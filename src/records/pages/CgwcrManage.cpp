@@ -29,7 +29,7 @@ TFormWcr::TFormWcr(QWidget *parent)
     instruction->setWordWrap(true);
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    StyleListGrid(DBGrid1, true);
+    StyleListGrid(DBGrid1);
     DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     DBGrid1->setStyleSheet(QStringLiteral("QTableView { selection-background-color: maroon; }"));
     DBGrid1->horizontalHeader()->setStretchLastSection(true);

@@ -153,7 +153,9 @@ void keep(Table &personRegister, const DataSet &person)
 } // namespace PersonRegister
 
 PersonListWindow::PersonListWindow(const QString &gridName, QWidget *parent)
-    : ChildListWindow({listTitle(), listTitle(), gridName, QStringLiteral("Button3")}, parent)
+    : ChildListWindow({listTitle(), listTitle(), gridName, QStringLiteral("Button3"),
+                       {QStringLiteral("姓名")}},
+                      parent)
 {
     // "修改" on an empty list adds; "删除" then has nothing to ask about.
     offerRowCommandsAlways();

@@ -74,7 +74,7 @@ TFpage10::TFpage10(QWidget *parent)
     auto *middle = new QHBoxLayout;
     DBGrid1 = new QTableView(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    StyleListGrid(DBGrid1, true);
+    StyleListGrid(DBGrid1);
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
     DBGrid1->setFixedWidth(280);
     middle->addWidget(DBGrid1);

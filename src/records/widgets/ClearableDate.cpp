@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 namespace {
 const QString DotFormat = QStringLiteral("yyyy.MM.dd");
@@ -114,8 +115,13 @@ bool ClearableDate::setDotText(const QString &stored)
 bool ClearableDate::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_emptyField && event->type() == QEvent::MouseButtonPress) {
+        const QPoint at = static_cast<QMouseEvent *>(event)->position().toPoint();
         dropKeptText();
         setCleared(false);
+        // The picker takes the field's place now, and the keys that follow.
+        layout()->activate();
+        m_picker->startTypingAt(m_picker->mapFrom(this, m_emptyField->mapTo(this, at)));
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

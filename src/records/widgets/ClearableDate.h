@@ -18,7 +18,8 @@ bool PickerCanShow(const DateEntry *picker, const QDate &date);
 // A date that may be empty, stored as "yyyy.mm.dd" text: a date picker
 // (shown "yyyy.MM.dd", SetPickerRange) with a box "清空" beside it.
 // Ticking "清空" puts an empty read-only field in the picker's place (no
-// date); clicking that field unticks the box and brings the picker back.
+// date); clicking that field unticks the box and brings the picker back,
+// ready for the date to be typed where the click was.
 class ClearableDate : public QWidget
 {
     Q_OBJECT

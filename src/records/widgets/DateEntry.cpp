@@ -3,9 +3,12 @@
 #include "records/widgets/Messages.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 // What the picker itself can hold: wide enough for any stored date, so that
@@ -13,6 +16,11 @@ namespace {
 // swallowed digit by digit.
 const QDate WidestFrom(1000, 1, 1);
 const QDate WidestTo(9999, 12, 31);
+
+bool isSeparatorKey(const QChar c)
+{
+    return c == QLatin1Char('.') || c == QLatin1Char('-') || c == QLatin1Char('/');
+}
 } // namespace
 
 DateEntry::DateEntry(QWidget *parent)
@@ -46,6 +54,7 @@ QString DateEntry::rangeMessage() const
 
 void DateEntry::showDate(const QDate &date)
 {
+    m_typed.clear();
     m_showing = true;
     setDate(date);
     m_showing = false;
@@ -61,19 +70,195 @@ void DateEntry::dateEntered(const QDate &date)
         return;
     }
     showDate(m_shown);
-    // The date may have been left by the focus going elsewhere: the box
-    // comes once that is done.
+    warnLater(rangeMessage());
+}
+
+// The date may have been left by the focus going elsewhere: the box comes
+// once that is done.
+void DateEntry::warnLater(const QString &message)
+{
     QPointer<DateEntry> self(this);
-    const QString message = rangeMessage();
     QTimer::singleShot(0, this, [self, message] {
         if (self)
             Messages::ShowWarning(self, message);
     });
 }
 
+// ---- typing -----------------------------------------------------------------
+
+// The year, month and day parts of the display format, in their order.
+QList<DateEntry::Part> DateEntry::parts() const
+{
+    QList<Part> found;
+    const QString format = displayFormat();
+    for (int i = 0; i < format.size();) {
+        const QChar c = format.at(i);
+        int width = 1;
+        while (i + width < format.size() && format.at(i + width) == c)
+            ++width;
+        if (c == QLatin1Char('y') || c == QLatin1Char('M') || c == QLatin1Char('d'))
+            found.append({c, width});
+        i += width;
+    }
+    return found;
+}
+
+// The part a place in the shown text belongs to (a separator belongs to the
+// part before it).
+int DateEntry::partAt(int textPosition) const
+{
+    const QList<Part> all = parts();
+    int end = 0;
+    for (int i = 0; i < all.size(); ++i) {
+        end += all.at(i).width;
+        if (textPosition <= end)
+            return i;
+        ++end;  // the separator
+    }
+    return int(all.size()) - 1;
+}
+
+int DateEntry::currentPart() const
+{
+    const QChar letter = currentSection() == YearSection    ? QLatin1Char('y')
+                         : currentSection() == MonthSection ? QLatin1Char('M')
+                                                            : QLatin1Char('d');
+    const QList<Part> all = parts();
+    for (int i = 0; i < all.size(); ++i) {
+        if (all.at(i).letter == letter)
+            return i;
+    }
+    return 0;
+}
+
+void DateEntry::startTypingAt(const QPoint &point)
+{
+    setFocus(Qt::MouseFocusReason);
+    const QPoint inText = lineEdit()->mapFrom(this, point);
+    const QList<Part> all = parts();
+    const int part = partAt(lineEdit()->cursorPositionAt(inText));
+    const QChar letter = all.value(part).letter;
+    setSelectedSection(letter == QLatin1Char('y')   ? YearSection
+                       : letter == QLatin1Char('M') ? MonthSection
+                                                    : DaySection);
+}
+
+// Digits alone, no more than the part clicked holds, replace that part;
+// anything longer, or with a separator, is the date from its first part on
+// (the parts not reached keep the date's own). A part is what was typed for
+// it, as the text shows it.
+QString DateEntry::typedText() const
+{
+    const QList<Part> all = parts();
+    const bool digitsOnly = std::none_of(m_typed.begin(), m_typed.end(), isSeparatorKey);
+    const bool onePart = digitsOnly && m_typed.size() <= all.value(m_typedPart).width;
+    QStringList pieces;
+    for (const Part &p : all)
+        pieces << m_typedOver.toString(QString(p.width, p.letter));
+    if (onePart) {
+        pieces[m_typedPart] = m_typed;
+        return pieces.join(QLatin1Char('.'));
+    }
+    int at = 0;
+    for (int i = 0; i < all.size() && at < m_typed.size(); ++i) {
+        QString digits;
+        while (at < m_typed.size() && !isSeparatorKey(m_typed.at(at)) && digits.size() < all.at(i).width)
+            digits += m_typed.at(at++);
+        if (at < m_typed.size() && isSeparatorKey(m_typed.at(at)))
+            ++at;
+        pieces[i] = digits;
+    }
+    return pieces.join(QLatin1Char('.'));
+}
+
+bool DateEntry::typedDate(QDate *date) const
+{
+    const QStringList pieces = typedText().split(QLatin1Char('.'));
+    const QList<Part> all = parts();
+    int year = m_typedOver.year(), month = m_typedOver.month(), day = m_typedOver.day();
+    for (int i = 0; i < all.size(); ++i) {
+        bool ok = false;
+        const int value = pieces.value(i).toInt(&ok);
+        if (!ok)
+            return false;
+        (all.at(i).letter == QLatin1Char('y') ? year : all.at(i).letter == QLatin1Char('M') ? month : day) = value;
+    }
+    *date = QDate(year, month, day);
+    return date->isValid();
+}
+
+void DateEntry::showTyping()
+{
+    // The text shows the keys as typed; the date is taken only at the end.
+    const QString text = typedText();
+    m_showing = true;
+    lineEdit()->setText(text);
+    lineEdit()->setCursorPosition(int(text.size()));
+    m_showing = false;
+}
+
+bool DateEntry::takeTyping()
+{
+    if (m_typed.isEmpty())
+        return true;
+    QDate typed;
+    const bool ok = typedDate(&typed);
+    const QString text = typedText();
+    m_typed.clear();
+    if (!ok) {
+        showDate(m_typedOver);
+        lineEdit()->setText(date().toString(displayFormat()));
+        warnLater(QStringLiteral("'") + text + QStringLiteral("'不是正确的时间格式！"));
+        return false;
+    }
+    setDate(typed);  // refused with the span's message when outside it
+    lineEdit()->setText(date().toString(displayFormat()));
+    return true;
+}
+
+void DateEntry::keyPressEvent(QKeyEvent *event)
+{
+    const QString key = event->text();
+    const bool typing = key.size() == 1 && (key.at(0).isDigit() || isSeparatorKey(key.at(0)))
+                        && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (typing) {
+        if (m_typed.isEmpty()) {
+            m_typedPart = currentPart();
+            m_typedOver = date();
+        }
+        m_typed += key;
+        showTyping();
+        return;
+    }
+    if (event->key() == Qt::Key_Backspace && !m_typed.isEmpty()) {
+        m_typed.chop(1);
+        if (m_typed.isEmpty())
+            lineEdit()->setText(date().toString(displayFormat()));
+        else
+            showTyping();
+        return;
+    }
+    takeTyping();
+    QDateEdit::keyPressEvent(event);
+}
+
+void DateEntry::focusOutEvent(QFocusEvent *event)
+{
+    takeTyping();
+    QDateEdit::focusOutEvent(event);
+}
+
+void DateEntry::mousePressEvent(QMouseEvent *event)
+{
+    takeTyping();
+    QDateEdit::mousePressEvent(event);
+}
+
 // A click into the year, month or day selects it, as typing replaces it.
 bool DateEntry::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonPress)
+        takeTyping();
     if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease) {
         QPointer<DateEntry> self(this);
         QTimer::singleShot(0, this, [self] {

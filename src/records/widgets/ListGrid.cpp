@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyleOptionHeader>
 #include <QTableView>
 
 namespace {
@@ -15,19 +16,38 @@ QFont songFont()
 
 constexpr int CellPadding = 14;
 
+// Titles whose text is one of the required columns' are drawn in maroon,
+// whatever column they come to stand in.
+class MarkedTitles : public QHeaderView
+{
+public:
+    MarkedTitles(const QStringList &marked, QWidget *parent)
+        : QHeaderView(Qt::Horizontal, parent), m_marked(marked)
+    {
+    }
+
+protected:
+    void initStyleOptionForIndex(QStyleOptionHeader *option, int logicalIndex) const override
+    {
+        QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+        if (m_marked.contains(option->text.trimmed()))
+            option->palette.setColor(QPalette::ButtonText, QColor(128, 0, 0));
+    }
+
+private:
+    QStringList m_marked;
+};
+
 } // namespace
 
-void StyleListGrid(QTableView *grid, bool maroonTitles)
+void StyleListGrid(QTableView *grid, const QStringList &maroonTitles)
 {
     grid->setFont(songFont());
+    if (!maroonTitles.isEmpty())
+        grid->setHorizontalHeader(new MarkedTitles(maroonTitles, grid));
     QHeaderView *titles = grid->horizontalHeader();
     titles->setFont(songFont());
     titles->setHighlightSections(false);
-    if (maroonTitles) {
-        QPalette palette = titles->palette();
-        palette.setColor(QPalette::ButtonText, QColor(128, 0, 0));
-        titles->setPalette(palette);
-    }
     grid->verticalHeader()->setDefaultSectionSize(18);
     grid->verticalHeader()->hide();
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
