@@ -74,8 +74,8 @@ SqliteReference::SqliteReference(const QString &databasePath, const QString &tab
 {
     if (sqlite3_open(databasePath.toUtf8().constData(), &m_db) != SQLITE_OK)
         fail("open");
-    exec("PRAGMA journal_mode = OFF");
-    exec("PRAGMA synchronous = OFF");
+    // SQLite's defaults: a rollback journal and full sync at each commit,
+    // as the engine syncs its journal and tables.
     exec("PRAGMA case_sensitive_like = ON");
     load(QStringLiteral("kjcg"), tablePath);
 }

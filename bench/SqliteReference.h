@@ -12,7 +12,9 @@ struct sqlite3_stmt;
 
 // The native reference: a plain SQLite table in a database FILE (so that its
 // pages stay out of any process's peak memory) holding the same rows and
-// columns as kjcg.dbf, memo texts included.
+// columns as kjcg.dbf, memo texts included. It runs in SQLite's default
+// journal mode and full synchronous mode: a change is on the disk when its
+// statement or transaction ends, as the engine's are.
 class SqliteReference
 {
 public:

@@ -2,6 +2,7 @@
 
 #include "engine/DataSet.h"
 #include "engine/Database.h"
+#include "engine/DbfFile.h"
 #include "engine/DataSetModel.h"
 #include "printing/PrintPreparation.h"
 #include "printing/PrintUnit.h"
@@ -739,6 +740,7 @@ void TMainForm::RenumberList()
         return;
     const QString no = QStringLiteral("no");
     const int count = list.recordCount();
+    DbfSyncBatch oneSync;
     list.first();
     for (int i = 1; i <= count; ++i) {
         const QString place = QString::number(i);
@@ -749,22 +751,13 @@ void TMainForm::RenumberList()
         }
         list.next();
     }
+    oneSync.finish();
 }
 
 void TMainForm::FollowNewRecordFilter(int categoryIndex, const QString &yearText)
 {
     chooseCategory(categoryIndex);
     chooseYear(yearText);
-}
-
-// A statement of its own: the list query keeps its select whatever happens.
-void TMainForm::DeleteKjcgRows(Database &db, const QString &item4, const QString &itemDqdm)
-{
-    // A blank region code reads as NULL in SQL.
-    db.execute(QStringLiteral(
-                   "DELETE FROM kjcg WHERE item_4=:item_4 AND coalesce(item_dqdm,'')=:item_dqdm"),
-               {{QStringLiteral("item_4"), item4}, {QStringLiteral("item_dqdm"), itemDqdm}});
-    LoadAchievementList();
 }
 
 void TMainForm::showCurrentRow()
@@ -873,10 +866,8 @@ void TMainForm::deleteCurrentRecord()
     const QString item4 = list.asString(QStringLiteral("item_4"));
     const QString itemDqdm = list.asString(QStringLiteral("item_dqdm"));
     try {
-        // The main row goes first: a failure leaves at worst child rows of a
-        // deleted record, never a record that lost some of its rows.
-        DeleteKjcgRows(*dm().database(), item4, itemDqdm);
-        deleteChildRows(item4, itemDqdm);
+        ChildRows::deleteRecord(dm().database(), {item4, itemDqdm});
+        LoadAchievementList();
     } catch (...) {
         showListAfterFailedDelete(position);
         throw;
@@ -923,9 +914,4 @@ void TMainForm::showListAfterFailedDelete(int position)
     quietly([&] { LoadAchievementList(); });
     quietly([&] { RenumberList(); });
     quietly([&] { showRecordAfterDelete(yearKept ? position : 0); });
-}
-
-void TMainForm::deleteChildRows(const QString &item4, const QString &itemDqdm)
-{
-    ChildRows::removeAll(dm().database(), {item4, itemDqdm});
 }

@@ -129,8 +129,6 @@ public:
     void RenumberList();
     // After a new record: the list follows its category and year.
     void FollowNewRecordFilter(int categoryIndex, const QString &yearText);
-    // Deletes the kjcg row of one record (number and region) and reloads.
-    void DeleteKjcgRows(Database &db, const QString &item4, const QString &itemDqdm);
     // The question to ask before closing, empty when every required
     // section of the current record is done.
     QString closeQuestion() const;
@@ -176,7 +174,6 @@ private:
     void showUnitPageOnFirstRun();
     void markRules(const QString &filter);
     void markMissingPersons();
-    void deleteChildRows(const QString &item4, const QString &itemDqdm);
     void deleteCurrentRecord();
     void showListAfterDelete(int position);
     void showRecordAfterDelete(int position);

@@ -13,6 +13,9 @@ namespace {
 
 // Runs a write through the dataset's own file; when the dataset was up to
 // date before, its own change does not make it re-read its rows.
+//
+// A posted row is on the disk when the post returns (or when the batch of
+// posts it belongs to ends, see DbfSyncBatch).
 template<typename Write>
 auto writeTracked(DataSet::Private *d, Write write)
 {
@@ -20,6 +23,8 @@ auto writeTracked(DataSet::Private *d, Write write)
     auto result = write();
     if (upToDate)
         d->seenGeneration = d->file->generation();
+    if (d->file)
+        DbfSyncBatch::syncOrDefer(d->file);
     return result;
 }
 

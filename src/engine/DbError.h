@@ -8,3 +8,11 @@ class DbError : public UserError
 public:
     using UserError::UserError;
 };
+
+// A table or memo file whose bytes are not what the format demands: it must
+// not be written until it is repaired.
+class DbDamageError : public DbError
+{
+public:
+    using DbError::DbError;
+};

@@ -92,7 +92,7 @@ QString DbfFile::Private::nativePath() const
 
 void DbfFile::Private::throwDamaged(const QString &what) const
 {
-    throw DbError(QStringLiteral("表文件“%1”已损坏：%2").arg(nativePath(), what));
+    throw DbDamageError(QStringLiteral("表文件“%1”已损坏：%2").arg(nativePath(), what));
 }
 
 void DbfFile::Private::throwWriteFailed() const
@@ -752,6 +752,69 @@ void DbfFile::setDeleted(int recno, bool deleted)
     QByteArray record(d->recordData(recno), d->recordLength);
     record[0] = deleted ? DbfHeader::DeletedFlag : DbfHeader::LiveFlag;
     d->writeRecord(recno, record);
+}
+
+namespace {
+thread_local int syncBatches = 0;
+thread_local QList<std::shared_ptr<DbfFile>> filesToSync;
+}
+
+DbfSyncBatch::DbfSyncBatch()
+{
+    ++syncBatches;
+}
+
+DbfSyncBatch::~DbfSyncBatch()
+{
+    try {
+        finish();
+    } catch (const DbError &) {
+    }
+}
+
+void DbfSyncBatch::finish()
+{
+    if (std::exchange(m_done, true) || --syncBatches > 0)
+        return;
+    const QList<std::shared_ptr<DbfFile>> files = std::exchange(filesToSync, {});
+    QString failure;
+    for (const std::shared_ptr<DbfFile> &file : files) {
+        try {
+            file->sync();
+        } catch (const DbError &error) {
+            if (failure.isEmpty())
+                failure = error.message();
+        }
+    }
+    if (!failure.isEmpty())
+        throw DbError(failure);
+}
+
+void DbfSyncBatch::syncOrDefer(const std::shared_ptr<DbfFile> &file)
+{
+    if (syncBatches == 0) {
+        file->sync();
+        return;
+    }
+    if (!filesToSync.contains(file))
+        filesToSync.append(file);
+}
+
+QByteArray DbfFile::composedRecord(const QByteArray &stored, const QList<QPair<int, QVariant>> &values)
+{
+    d->requireWritable();
+    if (stored.size() != d->recordLength)
+        throw DbError(QStringLiteral("表文件“%1”的记录长度不符").arg(d->nativePath()));
+    return d->composeRecord(stored, values, true);
+}
+
+void DbfFile::sync()
+{
+    d->writeGathered();
+    if (d->memo)
+        d->memo->sync();
+    if (!d->file.sync())
+        throw DbError(QStringLiteral("无法把表文件“%1”写入磁盘：%2").arg(d->nativePath(), d->file.errorText()));
 }
 
 QByteArray DbfFile::storedRecord(int recno) const

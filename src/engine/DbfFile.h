@@ -16,11 +16,12 @@
 // blank field. A QByteArray for a C or M field is GBK text as it is stored,
 // written without conversion (bytes that are no GBK text are refused).
 //
-// Writes go to disk at once (no write cache of our own, but for bulk
+// Writes go to the system at once (no write cache of our own, but for bulk
 // appends, see beginBulkAppend) in an order that leaves the files readable
 // if the program is killed at any instant: memo blocks before the record
 // that points to them, the record before the header count that makes it
-// visible.
+// visible. They reach the disk when the caller asks for it (sync()): the
+// datasets after each post, the journal before its commit line.
 struct DbfField
 {
     QString name;      // as stored (upper or mixed case), at most 10 bytes
@@ -138,11 +139,22 @@ public:
     void beginBulkAppend();
     void endBulkAppend();
     void setDeleted(int recno, bool deleted);
+    // Writes the rows gathered by bulk appends, then waits until the memo
+    // file and the table file hold on the disk what was written to them
+    // (a power cut afterwards loses none of it). Nothing to wait for when
+    // nothing was written since the last sync. Throws DbError.
+    void sync();
     // A row's bytes as stored, and the row written back from them (memo
     // blocks are never reused before a pack, so its memo texts come back
     // with it): what a journal keeps to take a change back.
     QByteArray storedRecord(int recno) const;
     void restoreRecord(int recno, const QByteArray &stored);
+    // The row's bytes as update() would write them over `stored` (a row's
+    // bytes as storedRecord gives them), without writing the row: for a
+    // journal that writes rows over only once it has kept them. Memo texts
+    // that differ are written to new blocks at once. Throws DbError as
+    // update() does.
+    QByteArray composedRecord(const QByteArray &stored, const QList<QPair<int, QVariant>> &values);
 
     // How far the table and its memo file reach now, and the table cut
     // back to that: the rows appended since go, and the memo texts written
@@ -207,3 +219,24 @@ public:
 private:
     std::shared_ptr<DbfFile> m_file;
 };
+
+// Posts made in a loop wait for the disk once. While an object of this
+// class lives on the thread, a dataset's post leaves the sync of its file
+// to it, and the outermost one syncs each such file once when it ends:
+// finish() throws DbError; the destructor, on the way out of an error,
+// syncs what it can and keeps quiet.
+class DbfSyncBatch
+{
+public:
+    DbfSyncBatch();
+    ~DbfSyncBatch();
+    DbfSyncBatch(const DbfSyncBatch &) = delete;
+    DbfSyncBatch &operator=(const DbfSyncBatch &) = delete;
+    void finish();
+    // Syncs the file now, or when the outermost batch of the thread ends.
+    static void syncOrDefer(const std::shared_ptr<DbfFile> &file);
+
+private:
+    bool m_done = false;
+};
+

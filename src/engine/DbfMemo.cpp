@@ -47,7 +47,7 @@ DbfMemo::DbfMemo(const QString &path, Layout layout, bool readOnly)
 
 void DbfMemo::throwDamaged(const QString &what) const
 {
-    throw DbError(QStringLiteral("备注文件“%1”已损坏：%2").arg(nativePath(path()), what));
+    throw DbDamageError(QStringLiteral("备注文件“%1”已损坏：%2").arg(nativePath(path()), what));
 }
 
 QByteArrayView DbfMemo::view(quint32 block)
@@ -203,6 +203,15 @@ void DbfMemo::writeGathered()
     dropGathered();
     if (!written) {
         throw DbError(QStringLiteral("无法写入备注文件“%1”：%2")
+                          .arg(nativePath(path()), m_file.errorText()));
+    }
+}
+
+void DbfMemo::sync()
+{
+    writeGathered();
+    if (!m_file.sync()) {
+        throw DbError(QStringLiteral("无法把备注文件“%1”写入磁盘：%2")
                           .arg(nativePath(path()), m_file.errorText()));
     }
 }

@@ -40,6 +40,9 @@ public:
     qsizetype gatheredSize() const { return m_gathered.size(); }
     void writeGathered();    // throws DbError; the waiting entries are dropped then
     void dropGathered();     // forgets the waiting entries
+    // Writes the waiting entries, then waits until the file is on the disk.
+    // Throws DbError.
+    void sync();
     // Gives back the entries written since the file had that size (a
     // whole number of blocks): the next-free pointer first, so that a
     // program killed before the cut finds them unused. Throws DbError.

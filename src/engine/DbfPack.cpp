@@ -69,7 +69,10 @@ void syncFolderOf(const PackNames &names, const QString &dbfPath)
 
 void removeIfPresent(const QString &path)
 {
-    if (QFileInfo::exists(path) && !QFile::remove(path))
+    if (!QFileInfo::exists(path))
+        return;
+    IoFaults::note(IoFaults::Step::Remove, path);
+    if (!QFile::remove(path))
         throwPackFailed(path, QStringLiteral("无法删除临时文件"));
 }
 
@@ -77,6 +80,7 @@ void removeIfPresent(const QString &path)
 void renameOver(const QString &from, const QString &to, const QString &dbfPath)
 {
     std::error_code error;
+    IoFaults::note(IoFaults::Step::Rename, from);
     std::filesystem::rename(std::filesystem::path(from.toStdU16String()),
                             std::filesystem::path(to.toStdU16String()), error);
     if (error) {
@@ -119,7 +123,10 @@ public:
     {
         flush();
         const qint64 end = m_file.pos();
-        if (IoFaults::failHere() || !m_file.seek(offset) || m_file.write(bytes) != bytes.size() || !m_file.seek(end))
+        if (IoFaults::failHere())
+            fail();
+        IoFaults::note(IoFaults::Step::Write, m_file.fileName());
+        if (!m_file.seek(offset) || m_file.write(bytes) != bytes.size() || !m_file.seek(end))
             fail();
     }
     void finish()
@@ -142,7 +149,12 @@ private:
     // has little left to wait for.
     void writeThrough(const char *bytes, qint64 length)
     {
-        if (length > 0 && (IoFaults::failHere() || m_file.write(bytes, length) != length))
+        if (length <= 0)
+            return;
+        if (IoFaults::failHere())
+            fail();
+        IoFaults::note(IoFaults::Step::Write, m_file.fileName());
+        if (m_file.write(bytes, length) != length)
             fail();
         FileSafety::startWriteBack(m_file, m_file.pos() - length, length);
     }

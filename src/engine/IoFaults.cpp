@@ -1,9 +1,12 @@
 #include "IoFaults.h"
 
+#include <QFileInfo>
 #include <QtGlobal>
 
 #include <atomic>
 #include <cstdlib>
+#include <mutex>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -28,6 +31,10 @@ bool countedDown(std::atomic<int> &counter)
     }
     return false;
 }
+
+std::atomic<bool> ledgerOn{false};
+std::mutex ledgerLock;
+QList<IoFaults::Entry> entries;
 
 [[noreturn]] void killNow()
 {
@@ -81,6 +88,28 @@ bool failHere()
     if (void (*raise)() = raiser.exchange(nullptr))
         raise();
     return true;
+}
+
+void startLedger()
+{
+    const std::lock_guard<std::mutex> lock(ledgerLock);
+    entries.clear();
+    ledgerOn = true;
+}
+
+QList<Entry> ledger()
+{
+    const std::lock_guard<std::mutex> lock(ledgerLock);
+    ledgerOn = false;
+    return std::exchange(entries, {});
+}
+
+void note(Step step, const QString &path)
+{
+    if (!ledgerOn.load(std::memory_order_relaxed))
+        return;
+    const std::lock_guard<std::mutex> lock(ledgerLock);
+    entries.append({step, QFileInfo(path).fileName()});
 }
 
 } // namespace IoFaults

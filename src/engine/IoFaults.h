@@ -1,4 +1,6 @@
 #pragma once
+#include <QList>
+#include <QString>
 
 // Writes that fail on demand. Every write and flush of table, memo, pack,
 // journal and exchange files asks failHere() first; tests make the nth of
@@ -23,5 +25,21 @@ void clear();
 int seen();
 // Asked by each write or flush: true when it is to fail.
 bool failHere();
+
+// The ledger: while it is on, every write, sync, rename and removal of a
+// table, memo, journal, pack or exchange file is noted in the order it was
+// made, with the file's name (for a rename, the file renamed; for a folder
+// sync, the folder's name). Tests hold a write path's order against the
+// promises of durability: what must reach the disk before what.
+enum class Step { Write, Sync, Rename, Remove, SyncFolder };
+struct Entry
+{
+    Step step;
+    QString file;
+    bool operator==(const Entry &other) const = default;
+};
+void startLedger();
+QList<Entry> ledger();   // stops it
+void note(Step step, const QString &path);
 
 } // namespace IoFaults

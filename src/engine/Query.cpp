@@ -263,6 +263,7 @@ void Query::applyUpdates()
         renumberRow(last.key(), recno);
         pending.appends.erase(last);
     }
+    file->sync();
     replaceLiveRows(liveRecnos());
 }
 

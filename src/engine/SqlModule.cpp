@@ -453,6 +453,17 @@ int update(sqlite3_vtab *vtab, int argc, sqlite3_value **argv, sqlite3_int64 *ne
     });
 }
 
+// A statement that wrote to the table ends with its rows on the disk.
+int syncTable(sqlite3_vtab *vtab)
+{
+    return guarded(vtab, [&] { acquire(vtab)->sync(); });
+}
+
+int noTransactionWork(sqlite3_vtab *)
+{
+    return SQLITE_OK;
+}
+
 // Text columns order as their GBK bytes; trailing blanks do not count, as
 // they never did in a blank-padded field.
 int compareGbk(void *, int lengthA, const void *a, int lengthB, const void *b)
@@ -484,6 +495,11 @@ const sqlite3_module &dbfModule()
         m.xColumn = column;
         m.xRowid = rowid;
         m.xUpdate = update;
+        // Without xBegin the statement's end would not reach the table.
+        m.xBegin = noTransactionWork;
+        m.xSync = syncTable;
+        m.xCommit = noTransactionWork;
+        m.xRollback = noTransactionWork;
         return m;
     }();
     return module;

@@ -263,9 +263,23 @@ const char *StoredFile::mappedFrom(qint64 offset, qint64 *available)
 
 bool StoredFile::writeAt(qint64 offset, const char *bytes, qint64 length)
 {
-    if (m_cut || IoFaults::failHere() || !m_file.seek(offset) || m_file.write(bytes, length) != length)
+    if (m_cut || IoFaults::failHere())
+        return false;
+    IoFaults::note(IoFaults::Step::Write, m_file.fileName());
+    m_unsynced = true;
+    if (!m_file.seek(offset) || m_file.write(bytes, length) != length)
         return false;
     m_size = qMax(m_size, offset + length);
+    return true;
+}
+
+bool StoredFile::sync()
+{
+    if (!m_unsynced)
+        return true;
+    if (!FileSafety::syncData(m_file))
+        return false;
+    m_unsynced = false;
     return true;
 }
 
@@ -273,6 +287,8 @@ bool StoredFile::truncate(qint64 size)
 {
     if (m_cut || IoFaults::failHere())
         return false;
+    IoFaults::note(IoFaults::Step::Write, m_file.fileName());
+    m_unsynced = true;
     // No view may reach past the new end.
     unmap();
     m_checkedEnd = 0;
@@ -285,14 +301,27 @@ bool StoredFile::truncate(qint64 size)
 
 namespace FileSafety {
 
-bool syncFile(QFile &file)
+bool syncFile(QFileDevice &file)
 {
     if (IoFaults::failHere() || !file.flush())
         return false;
+    IoFaults::note(IoFaults::Step::Sync, file.fileName());
 #ifdef Q_OS_WIN
     return _commit(file.handle()) == 0;
 #else
     return ::fsync(file.handle()) == 0;
+#endif
+}
+
+bool syncData(QFileDevice &file)
+{
+#if defined(Q_OS_LINUX)
+    if (IoFaults::failHere() || !file.flush())
+        return false;
+    IoFaults::note(IoFaults::Step::Sync, file.fileName());
+    return ::fdatasync(file.handle()) == 0;
+#else
+    return syncFile(file);
 #endif
 }
 
@@ -311,6 +340,7 @@ bool syncFolder(const QString &folder)
 {
     if (IoFaults::failHere())
         return false;
+    IoFaults::note(IoFaults::Step::SyncFolder, folder);
 #ifndef Q_OS_WIN
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)

@@ -68,6 +68,10 @@ public:
     {
         return writeAt(offset, bytes.constData(), bytes.size());
     }
+    // Waits until what was written here since the last sync is on the disk
+    // (nothing to do when nothing was); false (errorText() set) when the
+    // system reports a failure.
+    bool sync();
     // Cuts the file to that size, giving its space back to the disk; false
     // (errorText() set) when it fails.
     bool truncate(qint64 size);
@@ -89,6 +93,7 @@ private:
     int m_watch = -1;          // MapGuard's ticket of the view
     quint32 m_cutsSeen = 0;    // MapGuard::cuts when last looked at
     bool m_cut = false;
+    bool m_unsynced = false;
 
     QFile m_file;
     uchar *m_map = nullptr;
@@ -107,7 +112,9 @@ private:
 
 namespace FileSafety {
 // Writes a file's data through to the disk (what a rename may rely on).
-bool syncFile(QFile &file);
+bool syncFile(QFileDevice &file);
+// The same for the data and size of a file open here, without its times.
+bool syncData(QFileDevice &file);
 // Starts writing bytes just written to the disk without waiting for it,
 // where the system allows, so that a sync of the whole file later has
 // little left to wait for.

@@ -10,23 +10,42 @@ class Database;
 class DbfFile;
 
 // A change of several table files of one data folder that stands whole or
-// not at all, also when the program is killed at any instant of it.
+// not at all, also when the program is killed or the power fails at any
+// instant of it.
 //
 // A change appends rows, writes over rows and marks rows deleted. Before
 // its first write the journal file in the data folder notes how many rows
-// each table it appends to holds; before a row is written over, its bytes.
-// Rows are marked deleted only once the change is committed: the rows are
-// noted with a commit line, then marked. So a journal without its commit
-// line is taken back (the rows appended since marked deleted, the rows
-// written over restored), and one with it is completed (its rows marked
-// deleted again). Both are safe to repeat, should the program be killed
-// while doing them.
+// each table it appends to holds; rows written over are noted with their
+// bytes before they are written. Rows are marked deleted only once the
+// change is committed: the rows are noted with a commit line, then marked.
+// So a journal without its commit line is taken back (the rows appended
+// since marked deleted, the rows written over restored), and one with it is
+// completed (its rows marked deleted again). Both are safe to repeat, should
+// the program be killed while doing them.
+//
+// What reaches the disk, in this order (each step waits for the one
+// before): the journal's notes (and the journal's entry in its folder)
+// before the first row of the change is written; every table written,
+// with its memo file, before the commit line; the commit line before a
+// row is marked deleted; the marked tables before the journal is emptied
+// or removed. A power cut at any instant thus finds on the disk either
+// the notes to take the change back or the commit line to complete it.
+//
+// Several records may share one change (a savepoint each), so that what
+// waits for the disk is paid per change, not per record.
 //
 // One change at a time per data folder; the program holds the folder alone.
 class TableJournal
 {
 public:
     using Row = QPair<std::shared_ptr<DbfFile>, int>;
+    // Where a change stood: rollbackTo() takes back what came after.
+    struct Savepoint
+    {
+        QList<QPair<std::shared_ptr<DbfFile>, int>> counts;
+        qsizetype kept = 0;
+        qsizetype writtenOver = 0;
+    };
 
     // Completes or takes back what an earlier journal left (see recover());
     // throws DbError when that cannot be done, so that nothing is written
@@ -38,13 +57,20 @@ public:
     TableJournal &operator=(const TableJournal &) = delete;
 
     // Starts a change that appends to these files. Throws DbError when the
-    // journal cannot be written (nothing written then).
-    void begin(const QList<std::shared_ptr<DbfFile>> &appendedTo);
-    // Before a row of an open change is written over.
-    void keepRow(const std::shared_ptr<DbfFile> &file, int recno);
+    // journal cannot be written or does not reach the disk (nothing written
+    // to the tables then).
+    void begin(const QList<std::shared_ptr<DbfFile>> &appendedTo = {});
+    Savepoint savepoint() const;
+    // Takes back what the open change did since the savepoint; the change
+    // stays open. Throws DbError when a row cannot be written.
+    void rollbackTo(const Savepoint &point);
+    // A row of an open change is to get these values: the row is composed
+    // now (DbError for a value its field cannot take, nothing noted then)
+    // and written over at commit, after its bytes were noted.
+    void writeOver(const std::shared_ptr<DbfFile> &file, int recno, const QList<QPair<int, QVariant>> &values);
     // The change stands, with these rows to be marked deleted. Throws
-    // DbError when the commit line cannot be written: take the change back
-    // then.
+    // DbError when the change cannot be brought to the disk or its commit
+    // line cannot be written: take the change back then.
     void commit(const QList<Row> &deletions);
     // Marks the rows of the committed change and empties the journal.
     // Throws DbError when a row cannot be marked: the change stands, and
@@ -62,10 +88,17 @@ public:
     static QString fileName();
 
 private:
+    struct WriteOver
+    {
+        Row row;
+        QByteArray bytes;
+    };
     Database *m_db;
     QFile m_file;
+    bool m_created = false;   // its folder entry is on the disk
     QList<QPair<std::shared_ptr<DbfFile>, int>> m_counts;   // rows before the change
     QList<QPair<Row, QByteArray>> m_kept;                   // rows as they were
+    QList<WriteOver> m_writtenOver;                         // waiting for the commit
     QList<Row> m_pendingDeletions;   // of a committed change not yet all marked
     bool m_open = false;
 
@@ -74,5 +107,7 @@ private:
     void write(const QByteArray &lines);
     void clear();
     void markDeleted();
+    void keepAndWriteOver();
+    QList<std::shared_ptr<DbfFile>> filesOfChange() const;
     static QString fileNameOf(const DbfFile &file);
 };

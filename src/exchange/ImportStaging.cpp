@@ -342,10 +342,10 @@ QString changeYear(Table &staged, const QString &year)
         throw DbError(QStringLiteral("没有可以修改年份的导入成果。"));
     Database *db = staged.database();
     const Numbering::RecordKey from = keyOf(staged);
-    const QString number = Numbering::numberAfter(
-        trimmed, Numbering::largestNumber(db, trimmed, QFileInfo(kjcgTable()).completeBaseName()));
-    const Numbering::RecordKey to{number, from.region};
     const QStringList tables = QStringList{kjcgTable()} + childTables();
+    // Staged child rows that still carry a number keep it to themselves.
+    const QString number = Numbering::numberAfter(trimmed, Numbering::largestNumberOf(db, trimmed, tables));
+    const Numbering::RecordKey to{number, from.region};
     try {
         Numbering::rekeyRows(db, tables, from, to);
     } catch (const DbError &error) {

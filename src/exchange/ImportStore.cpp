@@ -13,6 +13,8 @@
 #include <QSet>
 #include <algorithm>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -166,15 +168,29 @@ public:
         int done = 0;
         for (const StagedRecord &record : m_staged) {
             storeOne(record);
+            if (m_group.size() >= RecordsPerChange)
+                commitGroup();
             if (eachRecord)
                 eachRecord(++done, total);
         }
+        commitGroup();
         removeStagedLeftovers();
         return m_result;
     }
 
 private:
     static constexpr int ChildLists = 4;
+    // Records stored in one change of the journal: what waits for the disk
+    // (a few syncs of each table) is paid once for them all. A kill or a
+    // power cut takes back at most these, and they stay staged.
+    static constexpr int RecordsPerChange = 500;
+
+    // A record stored in the change still open.
+    struct Pending
+    {
+        StagedRecord record;
+        Replaced replaced;
+    };
 
     Database *m_db;
     ImportStore::Mode m_mode;
@@ -192,6 +208,10 @@ private:
     QHash<QString, QString> m_largest;              // year -> largest number in kjcg
     QHash<QString, QList<int>> m_titles;            // kjcg title -> rows (overwrite)
     QHash<QString, QList<int>> m_persons;           // person list: name -> rows
+    QList<Pending> m_group;                         // stored in the open change
+    QList<TableJournal::Row> m_leaving;             // marked deleted once it commits
+    QSet<int> m_leavingMain;                        // the kjcg rows among them
+    QSet<QString> m_leavingKeys;                    // the records replaced, by key
 
     bool overwriting() const { return m_mode == ImportStore::Mode::Overwrite; }
     Target &kjcg() { return m_targets[0]; }
@@ -238,19 +258,23 @@ private:
         }
     }
 
+    // Over the child tables too: a number that child rows still carry
+    // (left by a delete of an older version) is never handed out again.
     void readMainNumbers()
     {
-        const FilePtr &main = kjcg().file;
-        const int item4 = requireField(*main, Item4);
-        for (int recno = 0; recno < main->recordCount(); ++recno) {
-            if (main->isDeleted(recno))
-                continue;
-            const QString number = trimmedText(*main, recno, item4);
-            if (!Numbering::isRegistrationNumber(number))
-                continue;
-            QString &largest = m_largest[number.left(4)];
-            if (number > largest)
-                largest = number;
+        for (const Target &target : m_targets) {
+            const DbfFile &table = *target.file;
+            const int item4 = requireField(table, Item4);
+            for (int recno = 0; recno < table.recordCount(); ++recno) {
+                if (table.isDeleted(recno))
+                    continue;
+                const QString number = trimmedText(table, recno, item4);
+                if (!Numbering::isRegistrationNumber(number))
+                    continue;
+                QString &largest = m_largest[number.left(4)];
+                if (number > largest)
+                    largest = number;
+            }
         }
     }
 
@@ -281,14 +305,15 @@ private:
     }
 
     // The largest number of the year that a live row of any table carries
-    // under another key than `gone` (none: under any key).
+    // under another key than `gone` (none: under any key) and than the
+    // records that the open change replaces.
     QString largestWithout(const QString &year, const QString &gone) const
     {
         QString largest;
         for (const Target &target : m_targets) {
             for (auto it = target.rowsByKey.cbegin(); it != target.rowsByKey.cend(); ++it) {
                 const QString number = it.key().section(QChar(0x1f), 0, 0);
-                if (it.key() == gone || number <= largest || !number.startsWith(year)
+                if (it.key() == gone || m_leavingKeys.contains(it.key()) || number <= largest || !number.startsWith(year)
                     || !Numbering::isRegistrationNumber(number))
                     continue;
                 const bool live = std::any_of(it.value().cbegin(), it.value().cend(),
@@ -307,7 +332,7 @@ private:
             return {};
         const DbfFile &main = *kjcg().file;
         for (int recno : m_titles.value(keyText(QString(), record.title))) {
-            if (!main.isDeleted(recno)) {
+            if (!main.isDeleted(recno) && !m_leavingMain.contains(recno)) {
                 const QString number = trimmedText(main, recno, kjcg().item4);
                 return {keyText(number, trimmedText(main, recno, kjcg().region)), number};
             }
@@ -354,26 +379,79 @@ private:
         const Replaced replaced = recordToReplace(record);
         Written written;
         QString number;
+        std::optional<TableJournal::Savepoint> point;
         try {
             number = newNumber(record, replaced);
-            m_journal.begin(targetFiles());
+            if (m_group.isEmpty())
+                m_journal.begin(targetFiles());
+            point = m_journal.savepoint();
             writeGathered(record, number, written);
-            m_journal.commit(rowsLeaving(record, replaced));
         } catch (const YearRefused &error) {
             ++m_result.refusedYears[record.item4.left(4)];
-            fail(record, error.message(), written);
+            fail(record, error.message(), written, point);
             return;
         } catch (const DbError &error) {
-            fail(record, error.message(), written);
+            fail(record, error.message(), written, point);
+            return;
+        }
+        for (const TableJournal::Row &row : rowsLeaving(record, replaced)) {
+            m_leaving.append(row);
+            if (row.first == kjcg().file)
+                m_leavingMain.insert(row.second);
+        }
+        if (!replaced.isEmpty())
+            m_leavingKeys.insert(replaced.key);
+        m_group.append({record, replaced});
+        stored(record, number, replaced, written);
+    }
+
+    // The records of the open change stand together, or are left staged
+    // together when the change cannot reach the disk.
+    void commitGroup()
+    {
+        if (m_group.isEmpty())
+            return;
+        const QList<Pending> group = std::exchange(m_group, {});
+        const QList<TableJournal::Row> leaving = std::exchange(m_leaving, {});
+        m_leavingMain.clear();
+        m_leavingKeys.clear();
+        try {
+            m_journal.commit(leaving);
+        } catch (const DbError &error) {
+            QString text = error.message();
+            try {
+                m_journal.rollback();
+            } catch (const DbError &again) {
+                text += QLatin1Char('\n') + again.message();
+            }
+            for (const Pending &pending : group)
+                unstore(pending, text);
+            // The records they replaced are there again, with their numbers.
+            m_largest.clear();
+            readMainNumbers();
             return;
         }
         try {
             m_journal.complete();
         } catch (const DbError &error) {
-            noteError(QStringLiteral("成果“%1”已入库，但它的导入数据或同名的原有成果未能全部删除：%2")
-                          .arg(record.title, error.message()));
+            noteError(QStringLiteral("成果已入库，但它们的导入数据或同名的原有成果未能全部删除：%1")
+                          .arg(error.message()));
         }
-        stored(record, number, replaced, written);
+    }
+
+    void unstore(const Pending &pending, const QString &message)
+    {
+        ++m_unstored[pending.record.key()];
+        --m_result.stored;
+        if (pending.replaced.isEmpty())
+            --m_result.added;
+        else
+            --m_result.overwritten;
+        if (overwriting() && pending.record.title.isEmpty())
+            --m_result.untitled;
+        ++m_result.failed;
+        noteError(QStringLiteral("成果“%1”（登记号%2）未能入库：%3")
+                      .arg(pending.record.title, pending.record.item4, message));
     }
 
     // What leaves with a stored record: the main record it replaces, by its
@@ -404,8 +482,8 @@ private:
                 const Written &written)
     {
         --m_unstored[record.key()];
-        // The replaced record's rows are gone now (or, when their removal
-        // failed, still count).
+        // The replaced record's rows leave with the change (and count again
+        // should it be taken back).
         const QString replacedYear = replaced.number.left(4);
         if (!replaced.isEmpty() && m_largest.value(replacedYear) == replaced.number)
             m_largest[replacedYear] = largestWithout(replacedYear, QString());
@@ -477,8 +555,7 @@ private:
             known.append(row);
             written.registered.append({name, row});
         } else {
-            m_journal.keepRow(persons, known.first());
-            persons->update(known.first(), values);
+            m_journal.writeOver(persons, known.first(), values);
         }
     }
 
@@ -488,11 +565,17 @@ private:
             m_result.firstError = text;
     }
 
-    void fail(const StagedRecord &record, const QString &message, const Written &written)
+    // What the record wrote is taken back; the records before it in the
+    // change stay (none written: nothing to take back).
+    void fail(const StagedRecord &record, const QString &message, const Written &written,
+              const std::optional<TableJournal::Savepoint> &point)
     {
         QString text = QStringLiteral("成果“%1”（登记号%2）未能入库：%3").arg(record.title, record.item4, message);
         try {
-            m_journal.rollback();
+            if (m_group.isEmpty())
+                m_journal.rollback();
+            else if (point)
+                m_journal.rollbackTo(*point);
         } catch (const DbError &again) {
             text += QLatin1Char('\n') + again.message();
         }
@@ -525,7 +608,10 @@ private:
                     if (!unit->isDeleted(recno))
                         unit->setDeleted(recno, true);
                 }
+                unit->sync();
             }
+            for (const FilePtr &staging : m_stagedChildFiles)
+                staging->sync();
         } catch (const DbError &error) {
             noteError(error.message());
         }

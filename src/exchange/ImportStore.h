@@ -22,7 +22,8 @@ class Database;
 // staged with its children and the others go on.
 //
 // Numbers: a record is numbered after the largest number of its year in the
-// main table; a year the main table does not hold yet keeps the imported
+// main table and its child tables (a number that child rows still carry is
+// never handed out); a year none of them holds yet keeps the imported
 // number. Only a staged number of ten digits is used as it is. A record that
 // replaces another is numbered as if that one were gone already: when it was
 // the only one of its year, the imported number is kept.
@@ -31,6 +32,9 @@ class Database;
 // it is stored as a new record and counted apart. (Skipping it would leave
 // it to be emptied out of the staging tables with the rest, lost without a
 // word, while "保存" stores the very same record.)
+//
+// Records are stored several to one change of the journal, which reaches
+// the disk before the store returns.
 class ImportStore
 {
 public:

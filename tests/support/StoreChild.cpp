@@ -2,7 +2,10 @@
 // that the store test kills at a chosen write:
 //
 //   importstore_child FOLDER save|overwrite [KILL_AT]
+//   importstore_child FOLDER delete ITEM_4 ITEM_DQDM [KILL_AT]
 //
+// The second form deletes the record of that key with its child rows as
+// the main window's "删除" does.
 // KILL_AT: the process is killed (SIGKILL) just before that write. Without
 // it the store runs to its end and prints the writes it made, the records
 // stored and those that failed.
@@ -10,6 +13,7 @@
 #include "engine/DbError.h"
 #include "engine/IoFaults.h"
 #include "exchange/ImportStore.h"
+#include "records/data/ChildRows.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -21,6 +25,21 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     if (args.size() < 3)
         return 2;
+    if (args[2] == QLatin1String("delete")) {
+        if (args.size() < 5)
+            return 2;
+        try {
+            Database db(args[1]);
+            if (args.size() > 5)
+                IoFaults::killNth(args[5].toInt());
+            const int deleted = ChildRows::deleteRecord(&db, {args[3], args[4]});
+            std::printf("%d %d\n", IoFaults::seen(), deleted);
+        } catch (const DbError &error) {
+            std::fprintf(stderr, "%s\n", qPrintable(error.message()));
+            return 1;
+        }
+        return 0;
+    }
     const ImportStore::Mode mode =
         args[2] == QLatin1String("overwrite") ? ImportStore::Mode::Overwrite : ImportStore::Mode::Save;
     try {

@@ -58,6 +58,15 @@ void removeOtherSpellings(const QString &target)
     }
 }
 
+void requireFolderSynced(const QString &target)
+{
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!FileSafety::syncFolder(folder)) {
+        throw DbError(QStringLiteral("无法保存文件“%1”：无法把文件夹“%2”的更改写入磁盘")
+                          .arg(shown(target), shown(folder)));
+    }
+}
+
 } // namespace
 
 void CopyFileReplacing(const QString &source, const QString &target)
@@ -72,11 +81,19 @@ void CopyFileReplacing(const QString &source, const QString &target)
         const QByteArray block = in.read(CopyBlock);
         if (block.isEmpty() && in.error() != QFileDevice::NoError)
             throw DbError(QStringLiteral("无法读取文件“%1”：%2").arg(shown(source), in.errorString()));
-        if (IoFaults::failHere() || out.write(block) != block.size())
+        if (IoFaults::failHere())
+            throw DbError(QStringLiteral("写入文件“%1”出错：%2").arg(shown(target), DiskSpace::writeFailure(out)));
+        IoFaults::note(IoFaults::Step::Write, target);
+        if (out.write(block) != block.size())
             throw DbError(QStringLiteral("写入文件“%1”出错：%2").arg(shown(target), DiskSpace::writeFailure(out)));
     }
+    // The copy is on the disk before it takes the name, and the name after.
+    if (!FileSafety::syncFile(out))
+        throw DbError(QStringLiteral("无法保存文件“%1”：%2").arg(shown(target), DiskSpace::writeFailure(out)));
+    IoFaults::note(IoFaults::Step::Rename, target);
     if (!out.commit())
         throw DbError(QStringLiteral("无法保存文件“%1”：%2").arg(shown(target), DiskSpace::writeFailure(out)));
+    requireFolderSynced(target);
     removeOtherSpellings(target);
 }
 
@@ -90,17 +107,14 @@ void MoveFileReplacing(const QString &source, const QString &target)
         throw DbError(QStringLiteral("无法保存文件“%1”：%2").arg(shown(target), DiskSpace::writeFailure(in)));
     in.close();
     std::error_code error;
+    IoFaults::note(IoFaults::Step::Rename, source);
     std::filesystem::rename(source.toStdU16String(), target.toStdU16String(), error);
     if (error) {
         // Another disk, or a system that will not replace the name.
         CopyFileReplacing(source, target);
         return;
     }
-    const QString folder = QFileInfo(target).absolutePath();
-    if (!FileSafety::syncFolder(folder)) {
-        throw DbError(QStringLiteral("无法保存文件“%1”：无法把文件夹“%2”的更改写入磁盘")
-                          .arg(shown(target), shown(folder)));
-    }
+    requireFolderSynced(target);
     removeOtherSpellings(target);
 }
 

@@ -2,6 +2,8 @@
 
 #include "engine/DataSet.h"
 #include "engine/Database.h"
+#include "engine/DbfFile.h"
+#include "engine/TableJournal.h"
 #include "records/data/UnitDM.h"
 
 namespace ChildRows {
@@ -74,10 +76,46 @@ int count(Database *db, Kind kind, const Numbering::RecordKey &key)
     return int(query.asNumber(QStringLiteral("n")));
 }
 
-void removeAll(Database *db, const Numbering::RecordKey &key)
+namespace {
+
+// The live rows of a table file with the key, compared as the key's SQL
+// compares them (padding off, blank as empty).
+void collectRows(const std::shared_ptr<DbfFile> &file, const Numbering::RecordKey &key,
+                 QList<TableJournal::Row> &rows)
 {
-    for (Kind kind : {Kind::Units, Kind::Patents, Kind::Committee, Kind::Persons})
-        db->execute(QStringLiteral("delete from %1 where %2").arg(tableOf(kind), KeyCondition), keyParams(key));
+    const int item4 = file->fieldIndex(QStringLiteral("item_4"));
+    const int region = file->fieldIndex(QStringLiteral("item_dqdm"));
+    if (item4 < 0 || region < 0)
+        return;
+    for (int recno = 0; recno < file->recordCount(); ++recno) {
+        if (!file->isDeleted(recno) && file->value(recno, item4).toString() == key.item4
+            && file->value(recno, region).toString() == key.region)
+            rows.append({file, recno});
+    }
+}
+
+} // namespace
+
+int deleteRecord(Database *db, const Numbering::RecordKey &key)
+{
+    QList<TableJournal::Row> rows;
+    collectRows(db->file(QStringLiteral("kjcg.DBF")), key, rows);
+    for (const QString &table : Numbering::childTables())
+        collectRows(db->file(table), key, rows);
+    // A table that takes no writes refuses the delete before anything is
+    // noted, not half way through marking the rows.
+    for (const TableJournal::Row &row : rows)
+        row.first->checkWritable();
+    TableJournal journal(db);
+    journal.begin();
+    try {
+        journal.commit(rows);
+    } catch (...) {
+        journal.rollback();
+        throw;
+    }
+    journal.complete();
+    return int(rows.size());
 }
 
 } // namespace ChildRows

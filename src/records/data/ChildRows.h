@@ -28,7 +28,11 @@ std::unique_ptr<Query> read(TDM &dm, Kind kind, const Numbering::RecordKey &key,
                             const QString &patentStatus = {});
 // How many rows of a kind the record has.
 int count(Database *db, Kind kind, const Numbering::RecordKey &key);
-// Deletes the record's rows of every kind.
-void removeAll(Database *db, const Numbering::RecordKey &key);
+// Deletes the record's kjcg row with its rows of every kind as one change
+// of the journal: a kill or a power cut at any instant leaves the record
+// whole or gone with all its rows, never child rows that a later record of
+// that number would inherit. Returns the rows deleted. Throws DbError
+// (nothing deleted then, or the change stands and start-up completes it).
+int deleteRecord(Database *db, const Numbering::RecordKey &key);
 
 } // namespace ChildRows

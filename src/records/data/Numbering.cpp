@@ -2,6 +2,7 @@
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
+#include "engine/DbfFile.h"
 #include "records/data/AchievementList.h"
 
 #include <QFileInfo>
@@ -126,14 +127,19 @@ QString invalidYearText()
     return QStringLiteral("不能输入1900到2050外的年份！");
 }
 
+QString largestNumberOf(Database *db, const QString &year, const QStringList &tables)
+{
+    QString largest;
+    for (const QString &file : tables)
+        largest = qMax(largest, largestNumber(db, year, QFileInfo(file).completeBaseName()));
+    return largest;
+}
+
 QString nextNumber(Database *db, const QString &year)
 {
     if (!isValidYear(year))
         throw DbError(invalidYearText());
-    QString largest = largestNumber(db, year);
-    for (const QString &file : childTables())
-        largest = qMax(largest, largestNumber(db, year, QFileInfo(file).completeBaseName()));
-    return numberAfter(year, largest);
+    return numberAfter(year, largestNumberOf(db, year, QStringList{KjcgFile} + childTables()));
 }
 
 int newListPlace(Database *db, int categoryIndex, const QString &year)
@@ -179,6 +185,7 @@ int rekeyRows(Database *db, const QStringList &tables, const RecordKey &from, co
     if (from == to)
         return 0;
     int moved = 0;
+    DbfSyncBatch oneSync;
     for (const QString &file : tables) {
         Table children(db, file);
         filterOnKey(children, from);
@@ -190,6 +197,7 @@ int rekeyRows(Database *db, const QStringList &tables, const RecordKey &from, co
             ++moved;
         }
     }
+    oneSync.finish();
     return moved;
 }
 

@@ -39,6 +39,8 @@ bool isRegistrationNumber(const QString &number);
 // The largest well-formed number (year and six digits) of the year in kjcg,
 // or in another table of achievements (the import's staging table).
 QString largestNumber(Database *db, const QString &year, const QString &table = QStringLiteral("kjcg"));
+// The largest of the year over several tables (file names of the folder).
+QString largestNumberOf(Database *db, const QString &year, const QStringList &tables);
 // The number after the largest of the year in kjcg and in the child tables:
 // child rows left behind by a delete that failed half way are never
 // inherited by a new record. Throws DbError for a year that isValidYear

@@ -275,6 +275,8 @@ void TDM::packTableFiles()
             continue;
         try {
             packTableFile(m_db.get(), file);
+        } catch (const DbDamageError &e) {
+            refuseDamagedTable(file, e.message());
         } catch (const DbError &e) {
             if (DiskSpace::isFull(DataPath)) {
                 reportProblem(QStringLiteral("整理数据表时出错，数据表未整理：\n%1。")
@@ -285,6 +287,21 @@ void TDM::packTableFiles()
                               .arg(file, e.message()));
         }
     }
+}
+
+// Damage that only a pack's read of every row finds keeps the table from
+// every write of this run, as the check's damage does: nothing is added to
+// a file that already points to what it does not hold.
+void TDM::refuseDamagedTable(const QString &file, const QString &damage)
+{
+    m_unfitFiles.insert(file.toLower());
+    try {
+        m_db->file(file)->refuseWrites(damage + QStringLiteral("。不能修改。"));
+    } catch (const DbError &) {
+        // Not even open: nothing can write to it either.
+    }
+    reportProblem(QStringLiteral("整理数据表 %1 时出错，该表未整理：\n%2").arg(file, damage)
+                  + QStringLiteral("。\n该表只能查看和导出，不能修改。"));
 }
 
 // A change of the tables that the program was killed in (an import storing

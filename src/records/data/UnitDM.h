@@ -110,6 +110,7 @@ private:
     bool finishInterruptedChange();
     void checkTableFiles();
     void packTableFiles();
+    void refuseDamagedTable(const QString &file, const QString &damage);
     void reopenQueries();
     void openOptionalClassifications();
     void openTables();
@@ -131,5 +132,5 @@ private:
 
     std::unique_ptr<Database> m_db;
     ProblemReporter m_report;
-    QSet<QString> m_unfitFiles;   // lower-cased names the start-up check refused
+    QSet<QString> m_unfitFiles;   // lower-cased names start-up found damaged
 };

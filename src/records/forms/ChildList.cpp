@@ -3,6 +3,7 @@
 #include "records/widgets/AppInfo.h"
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
+#include "engine/DbfFile.h"
 #include "engine/Filter.h"
 #include "records/widgets/Abort.h"
 #include "records/widgets/ByteLimitedEdit.h"
@@ -50,6 +51,7 @@ void renumberSerials(DataSet &rows, const QString &serialField,
                      const std::function<void()> &afterPost)
 {
     const int count = rows.recordCount();
+    DbfSyncBatch oneSync;
     for (int i = 1; i <= count; ++i) {
         rows.moveTo(i - 1);
         // A row already in its place is left as it is: adding a person to a
@@ -62,6 +64,7 @@ void renumberSerials(DataSet &rows, const QString &serialField,
         if (afterPost)
             afterPost();
     }
+    oneSync.finish();
 }
 
 QList<int> orderAfterMove(int count, int from, int to)

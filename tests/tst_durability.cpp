@@ -1,0 +1,499 @@
+// Records that stand whole and reach the disk: the order of writes, syncs
+// and renames of every write path, a delete killed at each of its writes,
+// numbers that child rows still carry, and a table that start-up found
+// damaged.
+#include "engine/DbError.h"
+#include "engine/DbfFile.h"
+#include "engine/IoFaults.h"
+#include "engine/TableJournal.h"
+#include "exchange/ImportStaging.h"
+#include "exchange/ImportStore.h"
+#include "exchange/core/CodeTables.h"
+#include "exchange/core/ExchangeNames.h"
+#include "exchange/core/ExportPackage.h"
+#include "records/data/AchievementList.h"
+#include "records/data/ChildRows.h"
+#include "records/data/Numbering.h"
+#include "records/forms/ChildList.h"
+#include "records/pages/PersonList.h"
+#include "support/ImportData.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QtEndian>
+#include <QtTest>
+
+namespace {
+
+using IoFaults::Entry;
+using IoFaults::Step;
+
+const QString Journal = TableJournal::fileName();
+
+QString stepName(Step step)
+{
+    switch (step) {
+    case Step::Write: return u"write"_s;
+    case Step::Sync: return u"sync"_s;
+    case Step::Rename: return u"rename"_s;
+    case Step::Remove: return u"remove"_s;
+    case Step::SyncFolder: return u"sync folder"_s;
+    }
+    return {};
+}
+
+QString shown(const QList<Entry> &ledger)
+{
+    QStringList lines;
+    for (const Entry &e : ledger)
+        lines << stepName(e.step) + u' ' + e.file;
+    return lines.join(u'\n');
+}
+
+// Whether the ledger holds `step` of `file` in (from, to).
+bool holds(const QList<Entry> &ledger, Step step, const QString &file, qsizetype from, qsizetype to)
+{
+    for (qsizetype i = from + 1; i < to; ++i) {
+        if (ledger[i].step == step && ledger[i].file == file)
+            return true;
+    }
+    return false;
+}
+
+qsizetype lastBefore(const QList<Entry> &ledger, Step step, const QString &file, qsizetype before)
+{
+    for (qsizetype i = before - 1; i >= 0; --i) {
+        if (ledger[i].step == step && ledger[i].file == file)
+            return i;
+    }
+    return -1;
+}
+
+qsizetype first(const QList<Entry> &ledger, Step step, const QString &file = {})
+{
+    for (qsizetype i = 0; i < ledger.size(); ++i) {
+        if (ledger[i].step == step && (file.isEmpty() || ledger[i].file == file))
+            return i;
+    }
+    return -1;
+}
+
+// Every file other than the journal written before `at` is synced between
+// its last write and `at`.
+void requireWrittenSynced(const QList<Entry> &ledger, qsizetype at, const QString &what, QStringList &problems)
+{
+    QSet<QString> files;
+    for (qsizetype i = 0; i < at; ++i) {
+        if (ledger[i].step == Step::Write && ledger[i].file != Journal)
+            files.insert(ledger[i].file);
+    }
+    for (const QString &file : files) {
+        if (!holds(ledger, Step::Sync, file, lastBefore(ledger, Step::Write, file, at), at))
+            problems << u"%1 at %2 before %3 was synced"_s.arg(what).arg(at).arg(file);
+    }
+}
+
+// The promises of durability, held against a ledger:
+// - the journal's last note, and its entry in the folder, are on the disk
+//   before a table is written;
+// - every table written is on the disk before the journal notes anything
+//   further (the commit line) and before the journal is emptied or removed;
+// - a file renamed into place is on the disk before the rename, and the
+//   folder after it, before anything is removed;
+// - every file of the folder written is on the disk at the end.
+QStringList orderProblems(const QList<Entry> &ledger, const QString &folder)
+{
+    QStringList problems;
+    const qsizetype noted = first(ledger, Step::Write, Journal), synced = first(ledger, Step::Sync, Journal);
+    const qsizetype journalStart = noted < 0 ? synced : (synced < 0 ? noted : qMin(noted, synced));
+    for (qsizetype i = 0; i < ledger.size(); ++i) {
+        const Entry &e = ledger[i];
+        if (e.step == Step::Write && e.file != Journal) {
+            const qsizetype noted = lastBefore(ledger, Step::Write, Journal, i);
+            if (noted >= 0 && !holds(ledger, Step::Sync, Journal, noted, i))
+                problems << u"%1 written at %2 before the journal's note was synced"_s.arg(e.file).arg(i);
+            if (journalStart >= 0 && journalStart < i && !holds(ledger, Step::SyncFolder, QFileInfo(folder).fileName().toLower(), journalStart, i))
+                problems << u"%1 written at %2 before the journal's folder entry was synced"_s.arg(e.file).arg(i);
+        }
+        if (e.file == Journal && (e.step == Step::Write || e.step == Step::Remove))
+            requireWrittenSynced(ledger, i, u"journal %1"_s.arg(stepName(e.step)), problems);
+        if (e.step == Step::Rename) {
+            const qsizetype written = lastBefore(ledger, Step::Write, e.file, i);
+            if (written >= 0 && !holds(ledger, Step::Sync, e.file, written, i))
+                problems << u"%1 renamed at %2 before it was synced"_s.arg(e.file).arg(i);
+            qsizetype next = i + 1;
+            while (next < ledger.size() && ledger[next].step != Step::Remove)
+                ++next;
+            bool folderSynced = false;
+            for (qsizetype k = i + 1; k < next; ++k)
+                folderSynced = folderSynced || ledger[k].step == Step::SyncFolder;
+            if (!folderSynced)
+                problems << u"the folder was not synced after the rename of %1 at %2"_s.arg(e.file).arg(i);
+        }
+    }
+    QSet<QString> written;
+    for (const Entry &e : ledger) {
+        if (e.step == Step::Write && QDir(folder).exists(e.file))
+            written.insert(e.file);
+    }
+    for (const QString &file : written) {
+        if (!holds(ledger, Step::Sync, file, lastBefore(ledger, Step::Write, file, ledger.size()), ledger.size()))
+            problems << u"%1 not synced after its last write"_s.arg(file);
+    }
+    return problems;
+}
+
+#define VERIFY_ORDER(ledger, folder)                                                                              \
+    do {                                                                                                          \
+        const QStringList problems = orderProblems(ledger, folder);                                              \
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n') + u"\n--\n"_s + shown(ledger)));            \
+    } while (false)
+
+// The fields the kill test reads of each table by another dBase reader,
+// for many data folders in one run: {folder: {table: [[item_4, item_dqdm]]}}.
+const char *const KilledFoldersReader = R"(
+import dbf, json, os, sys
+out = {}
+for folder in sys.argv[1:]:
+    names = {f.lower(): f for f in os.listdir(folder)}
+    out[folder] = {}
+    for table in ['kjcg', 'cgwcr', 'cgwcdw', 'jdwyhmd', 'zlqk']:
+        t = dbf.Table(os.path.join(folder, names[table + '.dbf']))
+        t.open(dbf.READ_ONLY)
+        out[folder][table] = [[r['item_4'].rstrip(), r['item_dqdm'].rstrip()] for r in t if not dbf.is_deleted(r)]
+        t.close()
+print(json.dumps(out))
+)";
+
+QString childProgram()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(u"importstore_child"_s);
+}
+
+QString runDeleteChild(const QString &folder, int killAt, bool *crashed)
+{
+    QProcess child;
+    QStringList args = {folder, u"delete"_s, u"2018000002"_s, u"."_s};
+    if (killAt > 0)
+        args << QString::number(killAt);
+    child.start(childProgram(), args);
+    if (!child.waitForFinished(60000))
+        return u"<no end>"_s;
+    *crashed = child.exitStatus() == QProcess::CrashExit;
+    return QString::fromUtf8(child.readAllStandardOutput() + child.readAllStandardError()).trimmed();
+}
+
+QString errorOf(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const DbError &error) {
+        return error.message();
+    }
+    return u"no error"_s;
+}
+
+} // namespace
+
+class TestDurability : public QObject
+{
+    Q_OBJECT
+
+    DataFixture f;
+    BoxLog m_log;
+
+    Database *db() const { return f.db(); }
+
+    void stageSent(const QStringList &titles)
+    {
+        SourceFolder source(f.shippedPath());
+        int serial = 1;
+        for (const QString &title : titles)
+            addSentRecord(source.db(), u"201800%1"_s.arg(serial++, 4, 10, QLatin1Char('0')), u"1"_s, title,
+                          {u"李四"_s, title + u"人"_s});
+        QTemporaryDir unpacked;
+        unpackFiles(source.package(), unpacked.path());
+        ImportStaging::load(db(), unpacked.path());
+    }
+
+    QList<Entry> ledgerOf(const std::function<void()> &work)
+    {
+        IoFaults::startLedger();
+        work();
+        // Names as spelled in the folder; compared here in lower case.
+        QList<Entry> ledger = IoFaults::ledger();
+        for (Entry &e : ledger)
+            e.file = e.file.toLower();
+        return ledger;
+    }
+
+private slots:
+    void initTestCase() { f.buildOnce(); }
+    void init() { QVERIFY(f.start()); }
+    void cleanup()
+    {
+        IoFaults::ledger();
+        f.stop();
+    }
+
+    // "保存" and "同名覆盖": the journal reaches the disk before the first
+    // table write, every table before the commit, and each table written
+    // is on the disk when the store returns. A person known once is
+    // written over, after its bytes were kept.
+    void storeSyncsInJournalOrder_data()
+    {
+        QTest::addColumn<bool>("overwrite");
+        QTest::newRow("保存") << false;
+        QTest::newRow("同名覆盖") << true;
+    }
+
+    void storeSyncsInJournalOrder()
+    {
+        QFETCH(bool, overwrite);
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"甲"_s);
+        addChildren(db(), u"2018000001"_s, u"."_s);
+        appendRow(db(), u"cgwcrNew.dbf"_s, {{u"ITEM_180"_s, u"李四"_s}, {u"ITEM_185"_s, u"旧单位"_s}});
+        stageSent({u"甲"_s, u"乙"_s});
+        const auto mode = overwrite ? ImportStore::Mode::Overwrite : ImportStore::Mode::Save;
+        ImportStore::Result result;
+        const QList<Entry> ledger = ledgerOf([&] { result = ImportStore(db()).storeAll(mode); });
+        QCOMPARE(result.stored, 2);
+        QCOMPARE(result.failed, 0);
+        VERIFY_ORDER(ledger, f.dataPath());
+        const qsizetype firstTableWrite = first(ledger, Step::Write, u"kjcg.dbf"_s);
+        QVERIFY(first(ledger, Step::Sync, Journal) >= 0);
+        QVERIFY(first(ledger, Step::Sync, Journal) < firstTableWrite);
+        QVERIFY(first(ledger, Step::Write, u"cgwcrnew.dbf"_s) >= 0);
+        QVERIFY(first(ledger, Step::Remove, Journal) > firstTableWrite);
+        QCOMPARE(tableRows(db(), u"cgwcrNew.dbf"_s, u"item_180='李四'"_s).size(), 1);
+    }
+
+    // A section page's post and a person added with the register: each
+    // posted row is on the disk before the post returns, so before
+    // "存储成功！"; a renumbering of the list waits once.
+    void postedRowsAreSynced()
+    {
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"甲"_s);
+        addPerson(db(), u"2018000001"_s, u"."_s, u"张三"_s);
+        TDM &dm = *f.dm();
+        dm.Qrykjcg->close();
+        dm.Qrykjcg->open();
+        QList<Entry> ledger = ledgerOf([&] {
+            dm.Qrykjcg->first();
+            dm.Qrykjcg->edit();
+            dm.Qrykjcg->setString(u"ITEM_130"_s, u"评价单位"_s);
+            dm.Qrykjcg->post();
+        });
+        VERIFY_ORDER(ledger, f.dataPath());
+        QVERIFY(first(ledger, Step::Sync, u"kjcg.dbf"_s) > first(ledger, Step::Write, u"kjcg.dbf"_s));
+
+        ledger = ledgerOf([&] {
+            Table &persons = *dm.TblCgwcr;
+            persons.close();
+            persons.setFilter(AchievementList::recordKeyFilter(u"2018000001"_s, u"."_s));
+            persons.setFiltered(true);
+            persons.open();
+            persons.append();
+            persons.setString(u"ITEM_180"_s, u"李四"_s);
+            persons.setString(u"ITEM_4"_s, u"2018000001"_s);
+            persons.setString(u"ITEM_DQDM"_s, u"."_s);
+            persons.setString(u"ITEM_187"_s, u"9"_s);
+            persons.post();
+            ChildList::renumberSerials(persons, u"item_187"_s);
+            PersonRegister::keep(*dm.TblwcrNew, persons);
+        });
+        VERIFY_ORDER(ledger, f.dataPath());
+        QVERIFY(first(ledger, Step::Sync, u"cgwcr.dbf"_s) >= 0);
+        QVERIFY(first(ledger, Step::Sync, u"cgwcrnew.dbf"_s) >= 0);
+    }
+
+    // The delete, a pack, a code table replaced and an export archive put
+    // in place.
+    void wholeFileAndDeletePathsSyncInOrder()
+    {
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"甲"_s);
+        addChildren(db(), u"2018000001"_s, u"."_s);
+        addAchievement(db(), u"2018000002"_s, u"1"_s, u"乙"_s);
+        QList<Entry> ledger = ledgerOf([&] { QCOMPARE(ChildRows::deleteRecord(db(), {u"2018000001"_s, u"."_s}), 5); });
+        VERIFY_ORDER(ledger, f.dataPath());
+        QVERIFY(first(ledger, Step::Write, Journal) < first(ledger, Step::Write, u"kjcg.dbf"_s));
+        QVERIFY(first(ledger, Step::Sync, u"cgwcr.dbf"_s) >= 0);
+        f.stop();
+
+        Database folder(f.dataPath());
+        ledger = ledgerOf([&] { folder.pack(u"kjcg.DBF"_s); });
+        VERIFY_ORDER(ledger, f.dataPath());
+        QVERIFY(first(ledger, Step::Rename) >= 0);
+
+        QTemporaryDir chosen;
+        const QString copy = chosen.filePath(u"DFJHZDXX.DBF"_s);
+        QVERIFY(QFile::copy(folder.resolvePath(u"DFJHZDXX.DBF"_s), copy));
+        ledger = ledgerOf([&] { CodeTables::replaceFromTableFile(folder, u"DFJHZDXX.DBF"_s, copy); });
+        VERIFY_ORDER(ledger, f.dataPath());
+        QVERIFY(first(ledger, Step::Rename, u"dfjhzdxx.dbf"_s) >= 0);
+
+        QTemporaryDir work, target;
+        const QString archive = work.filePath(ExportPackage::archiveName());
+        putBytes(archive, QByteArray(4096, 'a'));
+        ledger = ledgerOf([&] { ExportPackage::placeArchive(archive, target.path()); });
+        VERIFY_ORDER(ledger, target.path());
+        QCOMPARE(ledger.first(), (Entry{Step::Sync, ExportPackage::archiveName().toLower()}));
+        QVERIFY(first(ledger, Step::SyncFolder) > first(ledger, Step::Rename));
+    }
+
+    // The delete killed before each of its writes, then start-up, then read
+    // by another dBase reader: the record is whole or gone with all its
+    // child rows, and the record of the same number in another region and
+    // the other records stay whole.
+    void deleteKilledAtEveryWriteLeavesRecordsWhole()
+    {
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"甲"_s);
+        addChildren(db(), u"2018000001"_s, u"."_s);
+        addAchievement(db(), u"2018000002"_s, u"1"_s, u"乙"_s);
+        addChildren(db(), u"2018000002"_s, u"."_s);
+        addPerson(db(), u"2018000002"_s, u"."_s, u"王五"_s);
+        addAchievement(db(), u"2018000002"_s, u"1"_s, u"别处的"_s, u"110"_s);
+        addChildren(db(), u"2018000002"_s, u"110"_s);
+        f.stop();
+
+        QTemporaryDir runs;
+        const QString prepared = f.dataPath();
+        const QString whole = runs.filePath(u"whole"_s);
+        QVERIFY(copyFolder(prepared, whole));
+        bool crashed = false;
+        const QString output = runDeleteChild(whole, 0, &crashed);
+        QVERIFY2(!crashed && output.endsWith(u" 6"_s), qPrintable(output));
+        const int writes = output.section(u' ', 0, 0).toInt();
+        QVERIFY2(writes > 6, qPrintable(output));
+
+        QStringList folders = {whole};
+        for (int killAt = 1; killAt <= writes; ++killAt) {
+            const QString folder = runs.filePath(u"kill%1"_s.arg(killAt));
+            QVERIFY(copyFolder(prepared, folder));
+            const QString said = runDeleteChild(folder, killAt, &crashed);
+            QVERIFY2(crashed, qPrintable(u"write %1: %2"_s.arg(killAt).arg(said)));
+            QStringList problems;
+            TDM startUp(folder, [&](const QString &message) { problems << message; });
+            QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+            QVERIFY(!QFile::exists(QDir(folder).filePath(Journal)));
+            folders << folder;
+        }
+
+        QProcess python;
+        python.start(u"/usr/bin/python3"_s, QStringList{u"-c"_s, QString::fromUtf8(KilledFoldersReader)} + folders);
+        QVERIFY(python.waitForFinished(600000));
+        QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+        const QJsonObject read = QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+        // Rows of each key per table when the record is there.
+        const QHash<QString, int> wholeRecord = {{u"kjcg"_s, 1}, {u"cgwcr"_s, 2}, {u"cgwcdw"_s, 1},
+                                                 {u"jdwyhmd"_s, 1}, {u"zlqk"_s, 1}};
+        int gone = 0;
+        for (const QString &folder : folders) {
+            const QJsonObject tables = read.value(folder).toObject();
+            const auto rowsOf = [&](const QString &table, const QString &key) {
+                int n = 0;
+                for (const QJsonValue &row : tables.value(table).toArray())
+                    n += row.toVariant().toStringList().join(u'|') == key;
+                return n;
+            };
+            int there = 0, missing = 0;
+            for (auto it = wholeRecord.cbegin(); it != wholeRecord.cend(); ++it) {
+                const int rows = rowsOf(it.key(), u"2018000002|."_s);
+                there += rows == it.value();
+                missing += rows == 0;
+                QCOMPARE(rowsOf(it.key(), u"2018000001|."_s), 1);
+                QCOMPARE(rowsOf(it.key(), u"2018000002|110"_s), 1);
+            }
+            QVERIFY2(there == 5 || missing == 5, qPrintable(QFileInfo(folder).fileName()));
+            gone += missing == 5;
+            if (folder == whole)
+                QCOMPARE(missing, 5);
+        }
+        QVERIFY(gone > 1);
+        QVERIFY(gone < folders.size());
+    }
+
+    // Child rows left behind by a delete of an older version keep their
+    // number: neither a new record, nor an imported one, nor a staged
+    // record moved to another year takes it.
+    void numbersThatChildRowsCarryAreNotHandedOut()
+    {
+        addAchievement(db(), u"2018000003"_s, u"1"_s, u"甲"_s);
+        addChildren(db(), u"2018000007"_s, u"."_s);   // of a record no longer there
+        addChildren(db(), u"2020000001"_s, u"."_s);
+        QCOMPARE(Numbering::nextNumber(db(), u"2018"_s), u"2018000008"_s);
+
+        stageSent({u"乙"_s});   // sent as 2018000001 of region 110
+        const QString stagedPersons = ExchangeNames::stagingTable(ExchangeNames::Cgwcr);
+        appendRow(db(), stagedPersons,
+                  {{u"ITEM_4"_s, u"2021000001"_s}, {u"ITEM_DQDM"_s, u"110"_s}, {u"ITEM_180"_s, u"孤"_s}});
+        {
+            Table staged(db(), ImportStaging::kjcgTable());
+            staged.open();
+            staged.first();
+            QCOMPARE(ImportStaging::changeYear(staged, u"2021"_s), u"2021000002"_s);
+            QCOMPARE(ImportStaging::changeYear(staged, u"2020"_s), u"2020000001"_s);
+        }
+        QCOMPARE(countRows(db(), stagedPersons, keyFilter(u"2021000001"_s, u"110"_s)), 1);
+        const ImportStore::Result result = ImportStore(db()).storeAll(ImportStore::Mode::Save);
+        QCOMPARE(result.stored, 1);
+        QCOMPARE(countRows(db(), u"kjcg.DBF"_s, keyFilter(u"2020000002"_s, u"."_s)), 1);
+        QCOMPARE(countRows(db(), u"cgwcr.DBF"_s, keyFilter(u"2020000002"_s, u"."_s)), 2);
+        QCOMPARE(countRows(db(), u"cgwcr.DBF"_s, keyFilter(u"2020000001"_s, u"."_s)), 1);
+    }
+
+    // Damage that only start-up's pack finds (a memo pointer past the memo
+    // file) keeps the table from every write of the run, each refusal
+    // naming it.
+    void tableThePackFoundDamagedTakesNoWrite()
+    {
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"甲"_s);
+        stageSent({u"乙"_s});
+        f.stop();
+        const QString kjcg = fileIn(f.dataPath(), u"kjcg.dbf"_s);
+        qint64 at = 0;
+        {
+            const auto file = DbfFile::open(kjcg, true);
+            const int memo = file->fieldIndex(u"ITEM_13"_s);
+            QVERIFY(memo >= 0);
+            QFile raw(kjcg);
+            QVERIFY(raw.open(QIODevice::ReadOnly));
+            const QByteArray header = raw.read(32);
+            at = qFromLittleEndian<quint16>(header.constData() + 8) + 1 + file->field(memo).offset;
+            QCOMPARE(file->field(memo).width, 10);
+        }
+        QFile raw(kjcg);
+        QVERIFY(raw.open(QIODevice::ReadWrite));
+        QVERIFY(raw.seek(at));
+        raw.write("     99999");
+        raw.close();
+
+        QStringList problems;
+        TDM dm(f.dataPath(), [&](const QString &message) { problems << message; });
+        QCOMPARE(problems.size(), 1);
+        QVERIFY2(problems.first().startsWith(u"整理数据表 kjcg.DBF 时出错，该表未整理：\n表文件“"_s), qPrintable(problems.first()));
+        QVERIFY2(problems.first().endsWith(u"。\n该表只能查看和导出，不能修改。"_s), qPrintable(problems.first()));
+        Database *data = dm.database();
+        const ImportStore::Result result = ImportStore(data).storeAll(ImportStore::Mode::Overwrite);
+        QCOMPARE(result.stored, 0);
+        const QString refused = result.firstError;
+        QVERIFY2(refused.contains(u"kjcg.dbf"_s, Qt::CaseInsensitive) && refused.contains(u"已损坏"_s), qPrintable(refused));
+        QCOMPARE(countRows(data, ExchangeNames::stagingTable(ExchangeNames::Kjcg)), 1);
+        const QString posted = errorOf([&] {
+            dm.Qrykjcg->first();
+            dm.Qrykjcg->edit();
+            dm.Qrykjcg->setString(u"ITEM_130"_s, u"单位"_s);
+            dm.Qrykjcg->post();
+        });
+        QVERIFY2(posted.contains(u"kjcg.dbf"_s, Qt::CaseInsensitive) && posted.endsWith(u"不能修改。"_s), qPrintable(posted));
+        dm.Qrykjcg->cancel();
+        const QString deleted = errorOf([&] { ChildRows::deleteRecord(data, {u"2018000001"_s, u"."_s}); });
+        QVERIFY2(deleted.contains(u"kjcg.dbf"_s, Qt::CaseInsensitive), qPrintable(deleted));
+        QCOMPARE(countRows(data, u"kjcg.DBF"_s), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDurability)
+#include "tst_durability.moc"
