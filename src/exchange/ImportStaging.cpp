@@ -246,6 +246,7 @@ QString LoadResult::notes() const
 void numberList(Table &staged)
 {
     int number = 0;
+    DbfSyncBatch oneSync;
     for (staged.first(); !staged.eof(); staged.next()) {
         const QString text = QString::number(++number);
         if (staged.asString(QStringLiteral("no")) == text)
@@ -254,6 +255,7 @@ void numberList(Table &staged)
         staged.setString(QStringLiteral("no"), text);
         staged.post();
     }
+    oneSync.finish();
     staged.first();
 }
 

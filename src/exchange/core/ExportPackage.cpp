@@ -181,6 +181,8 @@ QStringList writeFiles(Database &db, const DataSet &records, const QList<int> &r
 
 void markExported(DataSet &records, const QList<int> &rows)
 {
+    // Thousands of marks wait for the disk once, not once a record.
+    DbfSyncBatch oneSync;
     for (const int row : rows) {
         records.moveTo(row);
         records.edit();
@@ -192,6 +194,7 @@ void markExported(DataSet &records, const QList<int> &rows)
             throw;
         }
     }
+    oneSync.finish();
 }
 
 int resetMarks(Database &db)
@@ -209,6 +212,8 @@ int resetMarks(Database &db)
         file->update(recno, reset);
         ++written;
     }
+    if (written > 0)
+        file->sync();
     return written;
 }
 

@@ -318,6 +318,7 @@ void ChildListWindow::placeRowAtItsSerial()
     const int from = rows->recNo();
     const int to = int(rows->asNumber(m_serialField));
     const QList<int> order = ChildList::orderAfterMove(rows->recordCount(), from, to);
+    DbfSyncBatch oneSync;
     for (int place = 0; place < order.size(); ++place) {
         rows->moveTo(order.at(place));
         rows->edit();
@@ -325,6 +326,7 @@ void ChildListWindow::placeRowAtItsSerial()
         rows->post();
         applyRowChanges();
     }
+    oneSync.finish();
 }
 
 void ChildListWindow::whenLeft() {}

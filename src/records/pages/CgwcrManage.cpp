@@ -1,6 +1,7 @@
 #include "CgwcrManage.h"
 
 #include "records/widgets/ListGrid.h"
+#include "engine/DbfFile.h"
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "records/widgets/Abort.h"
@@ -143,6 +144,7 @@ void TFormWcr::addToRecord(const QList<int> &registerRows)
     const QString region = record.asString(QStringLiteral("item_dqdm"));
     if (!persons.isOpen())
         persons.open();
+    DbfSyncBatch oneSync;
     try {
         for (int row : registerRows) {
             persons.append();
@@ -154,6 +156,7 @@ void TFormWcr::addToRecord(const QList<int> &registerRows)
             persons.setString(QStringLiteral("item_dqdm"), region);
             persons.post();
         }
+        oneSync.finish();
     } catch (...) {
         if (persons.state() != DataSet::Browse)
             persons.cancel();

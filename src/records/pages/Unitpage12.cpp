@@ -1,5 +1,6 @@
 #include "Unitpage12.h"
 
+#include "engine/DbfFile.h"
 #include "engine/DataSet.h"
 #include "records/widgets/Abort.h"
 #include "records/data/UnitDM.h"
@@ -62,6 +63,7 @@ void TFpage12::answerStudyAbroad()
     if (!persons || !persons->isOpen())
         return;
     const QString field = QStringLiteral("item_188");
+    DbfSyncBatch oneSync;
     for (int i = 0; i < persons->recordCount(); ++i) {
         persons->moveTo(i);
         if (persons->asString(field).trimmed() == QLatin1String("1")
@@ -71,5 +73,6 @@ void TFpage12::answerStudyAbroad()
         persons->setString(field, QStringLiteral("0"));
         persons->post();
     }
+    oneSync.finish();
     persons->first();
 }

@@ -1,5 +1,6 @@
 #include "Unitpage7.h"
 
+#include "engine/DbfFile.h"
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
 #include "records/widgets/Abort.h"
@@ -70,6 +71,7 @@ void TFpage7::afterStore(ChildList::Mode)
     committee.setFiltered(true);
     committee.open();
     const QString rankField = QStringLiteral("item_194");
+    DbfSyncBatch oneSync;
     for (int i = 0; i < committee.recordCount(); ++i) {
         committee.moveTo(i);
         const QString rank = CommitteeRole::rankOf(committee.asString(QStringLiteral("item_191")));
@@ -79,6 +81,7 @@ void TFpage7::afterStore(ChildList::Mode)
         committee.setString(rankField, rank);
         committee.post();
     }
+    oneSync.finish();
 }
 
 void TFpage7::quitClick()
