@@ -185,16 +185,6 @@ QString runDeleteChild(const QString &folder, int killAt, bool *crashed)
     return QString::fromUtf8(child.readAllStandardOutput() + child.readAllStandardError()).trimmed();
 }
 
-QString errorOf(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const DbError &error) {
-        return error.message();
-    }
-    return u"no error"_s;
-}
-
 } // namespace
 
 class TestDurability : public QObject

@@ -24,16 +24,6 @@ namespace {
 
 const QString Kjcg = u"kjcg.DBF"_s;
 
-QString errorOf(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const DbError &error) {
-        return error.message();
-    }
-    return u"no error"_s;
-}
-
 QStringList column(Database *db, const QString &table, const QString &field, const QString &filter = {})
 {
     Table t(db, table);

@@ -1,6 +1,7 @@
 // Exchange packages for the import tests (see ImportData.h).
 #include "ImportData.h"
 
+#include "engine/DbError.h"
 #include "engine/DbfFile.h"
 #include "exchange/core/Archiver.h"
 #include "exchange/core/ExchangeFile.h"
@@ -45,6 +46,16 @@ QString SourceFolder::package(const QStringList &leaveOut)
         members.removeAll(file);
     Archiver().pack(out, ExchangeNames::ExportArchive, members);
     return QDir(out).filePath(ExchangeNames::ExportArchive);
+}
+
+QString errorOf(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const DbError &error) {
+        return error.message();
+    }
+    return QStringLiteral("no error");
 }
 
 QStringList recordFileNames()

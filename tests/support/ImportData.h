@@ -5,6 +5,7 @@
 
 #include "RecordsData.h"
 #include <QStringList>
+#include <functional>
 
 // The tables of the sending installation.
 class SourceFolder
@@ -25,6 +26,9 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<Database> m_db;
 };
+
+// The message of the DbError the call throws, or "no error".
+QString errorOf(const std::function<void()> &call);
 
 // The five record files, "KJCG.TXT" to "ZLQK.TXT".
 QStringList recordFileNames();
