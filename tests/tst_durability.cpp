@@ -167,22 +167,9 @@ for folder in sys.argv[1:]:
 print(json.dumps(out))
 )";
 
-QString childProgram()
-{
-    return QDir(QCoreApplication::applicationDirPath()).filePath(u"importstore_child"_s);
-}
-
 QString runDeleteChild(const QString &folder, int killAt, bool *crashed)
 {
-    QProcess child;
-    QStringList args = {folder, u"delete"_s, u"2018000002"_s, u"."_s};
-    if (killAt > 0)
-        args << QString::number(killAt);
-    child.start(childProgram(), args);
-    if (!child.waitForFinished(60000))
-        return u"<no end>"_s;
-    *crashed = child.exitStatus() == QProcess::CrashExit;
-    return QString::fromUtf8(child.readAllStandardOutput() + child.readAllStandardError()).trimmed();
+    return runImportStoreChild({folder, u"delete"_s, u"2018000002"_s, u"."_s}, killAt, crashed);
 }
 
 } // namespace

@@ -59,24 +59,11 @@ for folder in sys.argv[1:]:
 print(json.dumps(out))
 )";
 
-QString childProgram()
-{
-    return QDir(QCoreApplication::applicationDirPath()).filePath(u"importstore_child"_s);
-}
-
 // Runs the store in a child process, killed before write killAt (0: not
 // killed). Returns its output; crashed tells whether it was killed.
 QString runStoreChild(const QString &folder, const QString &mode, int killAt, bool *crashed)
 {
-    QProcess child;
-    QStringList args = {folder, mode};
-    if (killAt > 0)
-        args << QString::number(killAt);
-    child.start(childProgram(), args);
-    if (!child.waitForFinished(60000))
-        return u"<no end>"_s;
-    *crashed = child.exitStatus() == QProcess::CrashExit;
-    return QString::fromUtf8(child.readAllStandardOutput() + child.readAllStandardError()).trimmed();
+    return runImportStoreChild({folder, mode}, killAt, crashed);
 }
 
 } // namespace

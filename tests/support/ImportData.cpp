@@ -8,6 +8,9 @@
 #include "exchange/core/ExchangeNames.h"
 
 #include <QFile>
+#include <QDir>
+#include <QCoreApplication>
+#include <QProcess>
 
 SourceFolder::SourceFolder(const QString &shipped)
 {
@@ -46,6 +49,18 @@ QString SourceFolder::package(const QStringList &leaveOut)
         members.removeAll(file);
     Archiver().pack(out, ExchangeNames::ExportArchive, members);
     return QDir(out).filePath(ExchangeNames::ExportArchive);
+}
+
+QString runImportStoreChild(QStringList args, int killAt, bool *crashed)
+{
+    QProcess child;
+    if (killAt > 0)
+        args << QString::number(killAt);
+    child.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("importstore_child")), args);
+    if (!child.waitForFinished(60000))
+        return QStringLiteral("<no end>");
+    *crashed = child.exitStatus() == QProcess::CrashExit;
+    return QString::fromUtf8(child.readAllStandardOutput() + child.readAllStandardError()).trimmed();
 }
 
 QString errorOf(const std::function<void()> &call)

@@ -27,6 +27,11 @@ private:
     std::unique_ptr<Database> m_db;
 };
 
+// Runs the import-store child program with the arguments, killed before
+// write killAt (0: not killed). Returns its output; crashed tells whether it
+// was killed.
+QString runImportStoreChild(QStringList args, int killAt, bool *crashed);
+
 // The message of the DbError the call throws, or "no error".
 QString errorOf(const std::function<void()> &call);
 
