@@ -634,7 +634,6 @@ bool DataSet::storedGbk(int row, int fieldIndex, QByteArrayView *gbk) const
     return true;
 }
 
-
 const DbfFile *DataSet::storedFile() const
 {
     return d->file.get();
