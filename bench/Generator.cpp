@@ -2,7 +2,7 @@
 
 #include "BenchFiles.h"
 #include "RecordMaker.h"
-#include "TableSource.h"
+#include "engine/TableSource.h"
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
 #include "engine/ValueText.h"

@@ -39,3 +39,17 @@ foreach(probe page_climbs_to_main engine_climbs_to_data)
   set_tests_properties(layers_check_refuses_${probe} PROPERTIES
     PASS_REGULAR_EXPRESSION "climbing/${probe}\\.cpp: #include")
 endforeach()
+
+# The program builds without the build tools: no include under src/ reaches
+# a header of tools/. The probes show the check refuses both spellings.
+set(DRAVIK_TOOL_CHECK ${CMAKE_CURRENT_SOURCE_DIR}/layers/no_tool_includes.cmake)
+add_test(NAME layers_no_tool_includes
+  COMMAND ${CMAKE_COMMAND} -DROOT=${CMAKE_SOURCE_DIR}/src -DSRC=${CMAKE_SOURCE_DIR}/src
+    -DTOOLS=${CMAKE_SOURCE_DIR}/tools -P ${DRAVIK_TOOL_CHECK})
+foreach(probe data_includes_tool data_includes_tools_folder)
+  add_test(NAME layers_tool_check_refuses_${probe}
+    COMMAND ${CMAKE_COMMAND} -DROOT=${CMAKE_CURRENT_SOURCE_DIR}/layers/reaching/${probe}.cpp
+      -DSRC=${CMAKE_SOURCE_DIR}/src -DTOOLS=${CMAKE_SOURCE_DIR}/tools -P ${DRAVIK_TOOL_CHECK})
+  set_tests_properties(layers_tool_check_refuses_${probe} PROPERTIES
+    PASS_REGULAR_EXPRESSION "reaching/${probe}\\.cpp: #include")
+endforeach()

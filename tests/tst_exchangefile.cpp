@@ -1,7 +1,7 @@
 // The exchange text files: byte-exact lines of every file, what a write and
 // a read keep, and a reader that survives damaged and random input.
 #include "support/FileBytes.h"
-#include "TableSource.h"
+#include "engine/TableSource.h"
 
 #include "engine/DataSet.h"
 #include "engine/Database.h"

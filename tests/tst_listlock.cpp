@@ -26,6 +26,10 @@ const QString LockWarning = u"当前项目有未完成栏目，请您填写完�
 const QString NoPersons = u"成果完成人员名单没有填完,是否以后再填写该项目？？"_s;
 const QString NoSummary = u"成果概况没有填完,是否以后再填写该项目？"_s;
 const QString NoPage2 = u"知识产权，成果应用情况没有填完,是否以后再填写该项目？"_s;
+// A field page 2 requires of applied technology, and one page 1 requires
+// of the other categories.
+const QString Page2Field = u"ITEM_32"_s;
+const QString SoftSummaryField = u"ITEM_210"_s;
 
 // What the main window shows for its current record.
 struct Shown
@@ -56,18 +60,15 @@ class TestListLock : public QObject
     // without its summary.
     void addFixture()
     {
-        const QString page2Field = ruleFields(db(), u"1"_s, u"02"_s).value(0);
-        const QString summaryField = ruleFields(db(), u"2"_s, u"01"_s).value(0);
-        QVERIFY(!page2Field.isEmpty() && !summaryField.isEmpty());
         addComplete(db(), u"2006000001"_s, u"1"_s, u"甲"_s);
         addComplete(db(), u"2006000002"_s, u"1"_s, u"乙"_s);
         addAchievement(db(), u"2006000003"_s, u"1"_s, u"丙"_s);
         addComplete(db(), u"2006000004"_s, u"1"_s, u"丁"_s);
-        addAchievement(db(), u"2006000005"_s, u"1"_s, u"戊"_s, Region, {page2Field});
+        addAchievement(db(), u"2006000005"_s, u"1"_s, u"戊"_s, Region, {Page2Field});
         addPerson(db(), u"2006000005"_s, Region, u"李四"_s);
         addAchievement(db(), u"2005000001"_s, u"1"_s, u"己"_s);
         addComplete(db(), u"2005000002"_s, u"1"_s, u"庚"_s);
-        addAchievement(db(), u"2006000006"_s, u"2"_s, u"辛"_s, Region, {summaryField});
+        addAchievement(db(), u"2006000006"_s, u"2"_s, u"辛"_s, Region, {SoftSummaryField});
         addPerson(db(), u"2006000006"_s, Region, u"王五"_s);
         addComplete(db(), u"2006000007"_s, u"2"_s, u"壬"_s);
     }
@@ -206,7 +207,7 @@ private slots:
         key(grid, Qt::Key_PageDown);
         verifyShown(u"page down to 戊"_s, {u"戊"_s, {u"btn_page02"_s}, true, NoPage2});
         QCOMPARE(m_log.texts().count(LockWarning), 2);
-        fillField(u"2006000005"_s, ruleFields(db(), u"1"_s, u"02"_s).value(0));
+        fillField(u"2006000005"_s, Page2Field);
         sectionSaved(u"btn_page02"_s);
         verifyShown(u"戊 completed"_s, {u"戊"_s, {}, false, {}});
 
@@ -223,7 +224,7 @@ private slots:
         QCOMPARE(form()->ComboBox1->currentIndex(), 1);
         verifyShown(u"category 2"_s, {u"辛"_s, {u"btn_page01"_s}, true, NoSummary});
         QVERIFY(form()->sectionButton(u"btn_page02"_s)->isHidden());
-        fillField(u"2006000006"_s, ruleFields(db(), u"2"_s, u"01"_s).value(0));
+        fillField(u"2006000006"_s, SoftSummaryField);
         sectionSaved(u"btn_page01"_s);
         key(grid, Qt::Key_Down);
         verifyShown(u"down to 壬"_s, {u"壬"_s, {}, false, {}});
@@ -337,7 +338,7 @@ private slots:
         verifyShown(u"category chosen"_s, {u"辛"_s, {u"btn_page01"_s}, true, NoSummary});
         QCOMPARE(form()->CurrentListSql, list().sql());
 
-        fillField(u"2006000006"_s, ruleFields(db(), u"2"_s, u"01"_s).value(0));
+        fillField(u"2006000006"_s, SoftSummaryField);
         sectionSaved(u"btn_page01"_s);
         leaveWithoutStoring([](TFormNew *d) {
             d->ComboBox1->setCurrentIndex(0);

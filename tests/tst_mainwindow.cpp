@@ -243,9 +243,10 @@ private slots:
 
     void marksFromTheRulesAndThePersons()
     {
-        const QString page2Field = ruleFields(db(), u"1"_s, u"02"_s).value(0);
-        const QString otherField = ruleFields(db(), u"2"_s, u"01"_s).value(0);
-        QVERIFY(!page2Field.isEmpty() && !otherField.isEmpty());
+        // Required of applied technology on page 2; of the other two
+        // categories on page 1.
+        const QString page2Field = u"ITEM_32"_s;
+        const QString otherField = u"ITEM_210"_s;
         addComplete(db(), u"2006000001"_s, u"1"_s, u"完整"_s);
         addAchievement(db(), u"2006000002"_s, u"1"_s, u"缺人员"_s);
         addAchievement(db(), u"2006000003"_s, u"1"_s, u"缺知识产权"_s, Region, {page2Field});
@@ -291,6 +292,16 @@ private slots:
         form()->ComboBox1Change();
         QCOMPARE(f.notDone(), QStringList{"btn_page01"});
         QVERIFY(!form()->CheckPagesDone());
+        verifyLocked(true);
+
+        // So does the third category.
+        addAchievement(db(), u"2006000005"_s, u"3"_s, u"基础"_s, Region, {otherField});
+        addPerson(db(), u"2006000005"_s, Region, u"孙七"_s);
+        form()->ComboBox1->setCurrentIndex(2);
+        form()->ComboBox1Change();
+        QCOMPARE(current(u"ITEM_3"_s), u"基础"_s);
+        QCOMPARE(f.notDone(), QStringList{"btn_page01"});
+        verifyLocked(true);
     }
 
     void deletesOneRecordWithItsChildRows()

@@ -1,7 +1,7 @@
 // The shipped table files: built from data/tables, their column orders (the
 // exchange files are read by position), their readability by another dBase
 // reader, and the mktables text round trip.
-#include "TableSource.h"
+#include "engine/TableSource.h"
 
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"

@@ -677,37 +677,10 @@ void TMainForm::FillYearCombo(QComboBox *combo, DataSet &dataSet)
 
 void TMainForm::MarkIncompletePages()
 {
+    const QStringList notDone =
+        AchievementList::sectionsNotDone(*dm().QryCheckUp, *dm().Qrykjcg, ComboBox1->currentIndex());
     for (SectionButton *b : sectionButtons())
-        b->setKind(SectionButton::Done);
-    if (dm().Qrykjcg->isEmpty())
-        return;
-    markRules(AchievementList::ruleFilter(ComboBox1->currentIndex()));
-    markMissingPersons();
-}
-
-void TMainForm::markRules(const QString &filter)
-{
-    Query &rules = *dm().QryCheckUp;
-    const Query &record = *dm().Qrykjcg;
-    rules.close();
-    rules.setSql(QStringList{QStringLiteral("select * from checkup where "), filter});
-    rules.open();
-    for (rules.first(); !rules.eof(); rules.next()) {
-        if (!record.isNull(rules.asString(QStringLiteral("id")).trimmed()))
-            continue;
-        const QString button = AchievementList::buttonOfRule(rules.asString(QStringLiteral("button")));
-        if (SectionButton *b = sectionButton(button))
-            b->setKind(SectionButton::NotDone);
-    }
-}
-
-// A record needs at least one completing person.
-void TMainForm::markMissingPersons()
-{
-    const Numbering::RecordKey key{currentField(QStringLiteral("ITEM_4")), currentField(QStringLiteral("ITEM_DQDM"))};
-    SectionButton *persons = sectionButton(AchievementList::personsButton());
-    if (persons && ChildRows::count(dm().database(), ChildRows::Kind::Persons, key) == 0)
-        persons->setKind(SectionButton::NotDone);
+        b->setKind(notDone.contains(b->objectName()) ? SectionButton::NotDone : SectionButton::Done);
 }
 
 bool TMainForm::CheckPagesDone()

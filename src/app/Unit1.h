@@ -172,8 +172,6 @@ private:
     void prepareQueryItems();
     void fillYearList();
     void showUnitPageOnFirstRun();
-    void markRules(const QString &filter);
-    void markMissingPersons();
     void deleteCurrentRecord();
     void showListAfterDelete(int position);
     void showRecordAfterDelete(int position);

@@ -4,7 +4,7 @@
 // message box recorded and answered, and helpers that add achievement rows
 // and their child rows.
 
-#include "TableSource.h"
+#include "engine/TableSource.h"
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "BoxLog.h"

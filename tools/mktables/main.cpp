@@ -3,7 +3,7 @@
 //
 //   mktables build SRC_DIR OUT_DIR
 //   mktables dump FILE.dbf
-#include "TableSource.h"
+#include "engine/TableSource.h"
 
 #include "engine/DbError.h"
 

@@ -1,6 +1,11 @@
 #include "AchievementList.h"
 
+#include "records/data/ChildRows.h"
+
+#include "engine/DataSet.h"
 #include "engine/Database.h"
+
+#include <QSet>
 
 namespace AchievementList {
 
@@ -94,6 +99,43 @@ QString buttonOfRule(const QString &ruleButton)
 QString personsButton()
 {
     return QStringLiteral("btn_page08");
+}
+
+static QSet<QString> sectionsWithEmptyFields(Query &rules, const DataSet &record, int categoryIndex)
+{
+    rules.close();
+    rules.setSql(QStringList{QStringLiteral("select * from checkup where "), ruleFilter(categoryIndex)});
+    rules.open();
+    QSet<QString> buttons;
+    for (rules.first(); !rules.eof(); rules.next()) {
+        if (record.isNull(rules.asString(QStringLiteral("id")).trimmed()))
+            buttons.insert(buttonOfRule(rules.asString(QStringLiteral("button"))));
+    }
+    return buttons;
+}
+
+// The persons are counted by the record's key, so that no persons table a
+// window shows is filtered or moved.
+static bool hasPersons(const DataSet &record)
+{
+    const Numbering::RecordKey key{record.asString(QStringLiteral("ITEM_4")).trimmed(),
+                                   record.asString(QStringLiteral("ITEM_DQDM")).trimmed()};
+    return ChildRows::count(record.database(), ChildRows::Kind::Persons, key) > 0;
+}
+
+QStringList sectionsNotDone(Query &rules, const DataSet &record, int categoryIndex)
+{
+    if (!record.isOpen() || record.isEmpty())
+        return {};
+    QSet<QString> notDone = sectionsWithEmptyFields(rules, record, categoryIndex);
+    if (!hasPersons(record))
+        notDone.insert(personsButton());
+    QStringList inPanelOrder;
+    for (const Section &s : sections()) {
+        if (notDone.contains(s.button))
+            inPanelOrder << s.button;
+    }
+    return inPanelOrder;
 }
 
 QStringList requiredButtons(const QString &category)

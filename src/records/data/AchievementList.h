@@ -5,10 +5,14 @@
 #include <QString>
 #include <QStringList>
 
+class DataSet;
+class Query;
+
 // Rules of the achievement list and of the completeness lock that need no
 // window: which SQL lists a category and year, which years the year list
-// offers, which section a rule marks, which sections a category requires
-// and what the main window asks before it closes.
+// offers, which sections of a record are not done, which sections a
+// category requires and what the main window asks before it closes. The
+// main window only paints the sections and switches the lock.
 namespace AchievementList {
 
 // The three categories in the order of the category list; the stored
@@ -52,6 +56,15 @@ bool belongsTo(const Section &section, const QString &category);
 QString buttonOfRule(const QString &ruleButton);
 // The button of the completing persons, required in every category.
 QString personsButton();
+
+// The sections of the record (the current row of `record`, a kjcg row of
+// the category listed) that are not done, in the panel's order: each
+// section one of whose rules finds its field empty, and the persons'
+// section while the record has no completing person. None for an empty
+// list. The rules are read through `rules` (the data module's query of the
+// checkup table), by the category listed (the category list's position).
+// Throws DbError when a rule names no field of the record.
+QStringList sectionsNotDone(Query &rules, const DataSet &record, int categoryIndex);
 
 // The sections that must be done before another record may be chosen.
 QStringList requiredButtons(const QString &category);

@@ -1,9 +1,9 @@
 #include "TableCheck.h"
 
-#include "TableSource.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
+#include "engine/TableSource.h"
 
 #include <QDir>
 #include <QFileInfo>
