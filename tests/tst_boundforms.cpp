@@ -166,6 +166,7 @@ private slots:
         QTest::addColumn<QString>("category");
         QTest::newRow("应用技术") << u"1"_s;
         QTest::newRow("软科学") << u"2"_s;
+        QTest::newRow("基础理论") << u"3"_s;
     }
     void page1WalksItsBindings()
     {
