@@ -650,6 +650,20 @@ private slots:
                  QList<QStringList>({{"2021000001", ".", "协作单位", "", "", "", "", "1", ""}}));
     }
 
+    // Each category counted under its own name: 基础理论 is category 3 and
+    // 软科学 category 2, each with a count no other category has.
+    void stagedRecordsCountedByCategory()
+    {
+        SourceFolder source(f.shippedPath());
+        const QStringList categories = {u"1"_s, u"3"_s, u"1"_s, u"2"_s, u"3"_s, u"1"_s};
+        for (int i = 0; i < categories.size(); ++i)
+            addSentRecord(source.db(), u"201900002%1"_s.arg(i), categories[i], u"成果%1"_s.arg(i), {});
+        stage(source.package());
+        const ImportStaging::CategoryCounts counts = ImportStaging::countCategories(db());
+        QCOMPARE(counts.totalText(), u"记录条数:6条；"_s);
+        QCOMPARE(counts.detailText(), u"其中：应用技术3条，基础理论2条，软科学1条。"_s);
+    }
+
     // 排重 looks a staged title up trimmed of the blanks around it, half or
     // full width; blanks inside a title and a main title's leading blank
     // still make another title.
