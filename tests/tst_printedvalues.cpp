@@ -550,8 +550,9 @@ private slots:
     }
 
     // Amounts in 万元 print as stored: decimals kept, whole numbers without
-    // a point, large ones without an exponent, on both sets' funding rows
-    // and the applied set's application rows.
+    // a point, large ones without an exponent, one never entered as
+    // nothing, on both sets' funding rows and the applied set's
+    // application rows.
     void amountsPrintAsStored_data()
     {
         QTest::addColumn<QString>("page");
@@ -570,7 +571,7 @@ private slots:
             {u"ITEM_141"_s, u"0.3"_s},     {u"ITEM_148"_s, u"12.5"_s},    {u"ITEM_143"_s, u"1234.56"_s},
             {u"ITEM_144"_s, u"9999999"_s}, {u"ITEM_142_1"_s, u"0.05"_s},  {u"ITEM_142_2"_s, u"100"_s},
             {u"ITEM_142_3"_s, u"7.25"_s},  {u"ITEM_142"_s, u"107.3"_s},   {u"ITEM_243"_s, u"0"_s},
-            {u"ITEM_244"_s, u"12.5"_s},    {u"ITEM_145"_s, u"0.3"_s},     {u"ITEM_149"_s, u"10001373.71"_s},
+            {u"ITEM_244"_s, QString()},    {u"ITEM_145"_s, u"0.3"_s},     {u"ITEM_149"_s, u"10001373.71"_s},
             {u"ITEM_45"_s, u"3"_s},        {u"ITEM_150"_s, u"12.5"_s},    {u"ITEM_162"_s, u"0.3"_s},
             {u"ITEM_151_1"_s, u"1234.56"_s}, {u"ITEM_152_1"_s, u"9999999"_s}, {u"ITEM_153"_s, u"0.75"_s},
             {u"ITEM_154"_s, u"2.5"_s}};
@@ -592,7 +593,7 @@ private slots:
                                                  {u"基金投入"_s, u"1234.56"_s}, {u"自有资金"_s, u"9999999"_s},
                                                  {u"省级投入"_s, u"0.05"_s},    {u"地级投入"_s, u"100"_s},
                                                  {u"县级投入"_s, u"7.25"_s},    {u"地方投入"_s, u"107.3"_s},
-                                                 {u"银行贷款"_s, u"0"_s},       {u"国外资金"_s, u"12.5"_s},
+                                                 {u"银行贷款"_s, u"0"_s},       {u"国外资金"_s, QString()},
                                                  {u"其他"_s, u"0.3"_s},
                                                  {u"总计（万元）"_s, u"10001373.71"_s}};
         const QStringList lines = pageLines(f.print()->previewDocument(page));
