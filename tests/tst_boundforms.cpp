@@ -23,6 +23,7 @@
 #include "records/unit/Unitpage4a.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "support/BindingWalk.h"
+#include "support/FieldWidths.h"
 #include "support/PagesFixture.h"
 
 #include <QCheckBox>
@@ -166,6 +167,7 @@ private slots:
         QTest::addColumn<QString>("category");
         QTest::newRow("应用技术") << u"1"_s;
         QTest::newRow("软科学") << u"2"_s;
+        QTest::newRow("基础理论") << u"3"_s;
     }
     void page1WalksItsBindings()
     {
@@ -173,14 +175,14 @@ private slots:
         openOnRecord(category);
         TFpage1 *p = f.page1();
         p->loadFromRecord();
-        BindingWalk::fill(*p);
+        QCOMPARE(BindingWalk::fill(*p, FieldWidths::kjcg()), QStringList());
         p->edt_8_y_s->setText(u"2020"_s);
         p->edt_8_m_s->setText(u"03"_s);
         p->edt_8_y_e->setText(u"2021"_s);
         p->edt_8_m_e->setText(u"06"_s);
         p->DTP_121->setDate(QDate(2022, 5, 1));
         const QStringList typed = BindingWalk::shown(*p);
-        QVERIFY(typed.contains(u"Edt_128="_s + BindingWalk::textOfBytes(24)));
+        QVERIFY(typed.contains(u"Edt_128="_s + BindingWalk::textOfBytes(80)));
         QVERIFY(typed.contains(u"Mo_13=第一行说明\n第二行说明"_s));
         log.clear();
         QVERIFY(p->save());
@@ -198,7 +200,7 @@ private slots:
         f.open();
         auto *page = f.add(new TFpage4a(f.main()));
         page->LoadUnitPage();
-        BindingWalk::fill(*page);
+        QCOMPARE(BindingWalk::fill(*page, FieldWidths::unit()), QStringList());
         SelectComboByCode(u"3"_s, page->cb_62);
         page->cb_62Change();
         page->CB_41_3->setCurrentIndex(1);
@@ -263,11 +265,11 @@ private slots:
             dialog->show();
         };
         openModify();
-        BindingWalk::fill(*dialog);
+        QCOMPARE(BindingWalk::fill(*dialog, FieldWidths::unitExpert()), QStringList());
         dialog->Edt_both_1->setText(u"1970"_s);
         dialog->edt_both_2->setText(u"05"_s);
         const QStringList typed = BindingWalk::shown(*dialog);
-        QVERIFY(typed.contains(u"edtry_186="_s + BindingWalk::textOfBytes(24)));
+        QVERIFY(typed.contains(u"edtry_186="_s + BindingWalk::textOfBytes(160)));
         QVERIFY(dialog->Button1Click());
         QVERIFY(!dialog->isVisible());
 

@@ -205,8 +205,12 @@ private slots:
         QTest::addColumn<int>("units");
         QTest::addColumn<int>("rows");
         QTest::newRow("applied 3") << Applied << 3 << 23;
+        QTest::newRow("applied 22") << Applied << 22 << 23;
+        QTest::newRow("applied 23") << Applied << 23 << 23;
         QTest::newRow("applied 24") << Applied << 24 << 23;
         QTest::newRow("theory 2") << Theory << 2 << 13;
+        QTest::newRow("theory 12") << Theory << 12 << 13;
+        QTest::newRow("theory 13") << Theory << 13 << 13;
         QTest::newRow("theory 14") << Theory << 14 << 13;
     }
     void unitsTable()
@@ -232,13 +236,17 @@ private slots:
         QTest::addColumn<int>("members");
         QTest::addColumn<int>("rows");
         QTest::addColumn<QStringList>("footers");
+        QTest::newRow("applied 12") << Applied << 12 << 13 << QStringList{u"11"_s};
         QTest::newRow("applied 13") << Applied << 13 << 13 << QStringList{u"11"_s};
         QTest::newRow("applied 14") << Applied << 14 << 34 << QStringList{u"11--1"_s, u"11--2"_s};
         QTest::newRow("applied 15") << Applied << 15 << 34 << QStringList{u"11--1"_s, u"11--2"_s};
+        QTest::newRow("applied 34") << Applied << 34 << 34 << QStringList{u"11--1"_s, u"11--2"_s};
         QTest::newRow("applied 35") << Applied << 35 << 55
                                     << QStringList{u"11--1"_s, u"11--2"_s, u"11--3"_s};
+        QTest::newRow("theory 14") << Theory << 14 << 15 << QStringList{u"9"_s};
         QTest::newRow("theory 15") << Theory << 15 << 15 << QStringList{u"9"_s};
         QTest::newRow("theory 16") << Theory << 16 << 37 << QStringList{u"9--1"_s, u"9--2"_s};
+        QTest::newRow("theory 37") << Theory << 37 << 37 << QStringList{u"9--1"_s, u"9--2"_s};
         QTest::newRow("theory 38") << Theory << 38 << 59 << QStringList{u"9--1"_s, u"9--2"_s, u"9--3"_s};
     }
     void committee()

@@ -650,6 +650,74 @@ private slots:
                  QList<QStringList>({{"2021000001", ".", "协作单位", "", "", "", "", "1", ""}}));
     }
 
+    // Each category counted under its own name: 基础理论 is category 3 and
+    // 软科学 category 2, each with a count no other category has.
+    void stagedRecordsCountedByCategory()
+    {
+        SourceFolder source(f.shippedPath());
+        const QStringList categories = {u"1"_s, u"3"_s, u"1"_s, u"2"_s, u"3"_s, u"1"_s};
+        for (int i = 0; i < categories.size(); ++i)
+            addSentRecord(source.db(), u"201900002%1"_s.arg(i), categories[i], u"成果%1"_s.arg(i), {});
+        stage(source.package());
+        const ImportStaging::CategoryCounts counts = ImportStaging::countCategories(db());
+        QCOMPARE(counts.totalText(), u"记录条数:6条；"_s);
+        QCOMPARE(counts.detailText(), u"其中：应用技术3条，基础理论2条，软科学1条。"_s);
+    }
+
+    // 排重 looks a staged title up trimmed of the blanks around it, half or
+    // full width; blanks inside a title and a main title's leading blank
+    // still make another title.
+    void duplicatesIgnoreBlanksAroundStagedTitles()
+    {
+        addAchievement(db(), u"2019000001"_s, u"1"_s, u"本地已有"_s);
+        addAchievement(db(), u"2019000002"_s, u"1"_s, u" 前有空格"_s);
+        SourceFolder source(f.shippedPath());
+        const QStringList titles = {u"本地 已有"_s, u" 本地已有"_s,  u"本地已有  "_s,
+                                    u"前有空格"_s,  u"\u3000本地已有\u3000"_s, u"本地已有的"_s};
+        for (int i = 0; i < titles.size(); ++i)
+            addSentRecord(source.db(), u"201900001%1"_s.arg(i), u"1"_s, titles[i], {});
+        stage(source.package());
+        Table &list = staged();
+        list.refresh();
+        // The blanks arrived with the titles.
+        QCOMPARE(column(db(), ImportStaging::kjcgTable(), u"ITEM_3"_s),
+                 QStringList({u"本地 已有"_s, u" 本地已有"_s, u"本地已有"_s, u"前有空格"_s,
+                              u"\u3000本地已有\u3000"_s, u"本地已有的"_s}));
+        QList<int> duplicates;
+        for (int row = ImportStaging::nextDuplicate(list, 0); row >= 0;
+             row = ImportStaging::nextDuplicate(list, row + 1))
+            duplicates << row;
+        QCOMPARE(duplicates, QList<int>({1, 2, 4}));
+        list.moveTo(1);
+        QCOMPARE(list.asString(u"ITEM_3"_s), u" 本地已有"_s);
+    }
+
+    // 同名覆盖 likewise: a staged title with blanks around it replaces the
+    // main record of the bare title, children and all.
+    void overwriteIgnoresBlanksAroundStagedTitles()
+    {
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"同名"_s);
+        addChildren(db(), u"2018000001"_s, u"."_s);
+        addAchievement(db(), u"2018000002"_s, u"3"_s, u"基础同名"_s);
+        addChildren(db(), u"2018000002"_s, u"."_s);
+        SourceFolder source(f.shippedPath());
+        addSentRecord(source.db(), u"2018000009"_s, u"1"_s, u"  同名 "_s, {u"甲"_s});
+        addSentRecord(source.db(), u"2018000010"_s, u"3"_s, u"\u3000基础同名\u3000"_s, {u"乙"_s});
+        addSentRecord(source.db(), u"2018000011"_s, u"1"_s, u"同 名"_s, {});
+        stage(source.package());
+
+        const ImportStore::Result result = ImportStore(db()).storeAll(ImportStore::Mode::Overwrite);
+        QCOMPARE(ImportStore::resultMessage(ImportStore::Mode::Overwrite, result),
+                 u"入库完毕！新增1条,覆盖2条。"_s);
+        QCOMPARE(column(db(), Kjcg, u"ITEM_4"_s), QStringList({"2018000003", "2018000004", "2018000005"}));
+        for (const QString &old : {u"2018000001"_s, u"2018000002"_s}) {
+            for (const QString &child : ChildFiles)
+                QCOMPARE(countRows(db(), child, keyFilter(old, u"."_s)), 0);
+        }
+        QCOMPARE(column(db(), Kjcg, u"ITEM_CGLB"_s), QStringList({"1", "3", "1"}));
+        QCOMPARE(countRows(db(), u"cgwcr.DBF"_s, u"item_4='2018000004'"_s), 1);
+    }
+
     // Duplicates by title, delete, rename and the move to another year, each
     // seen in the staging tables.
     void commandsOnStagedRecords()

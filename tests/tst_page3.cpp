@@ -82,6 +82,7 @@ private slots:
         QTest::addColumn<QString>("form");
         QTest::newRow("applied technology: 鉴定") << u"1"_s << u"1"_s;
         QTest::newRow("soft science: 评审") << u"2"_s << u"4"_s;
+        QTest::newRow("basic theory: 结题") << u"3"_s << u"6"_s;
     }
     void whatIsTypedIsStored()
     {

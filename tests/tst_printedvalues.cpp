@@ -549,6 +549,70 @@ private slots:
         QVERIFY(m_log.boxes.isEmpty());
     }
 
+    // Amounts in 万元 print as stored: decimals kept, whole numbers without
+    // a point, large ones without an exponent, one never entered as
+    // nothing, on both sets' funding rows and the applied set's
+    // application rows.
+    void amountsPrintAsStored_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("category");
+        QTest::newRow("applied funding") << u"TyyPrint03"_s << u"1"_s;
+        QTest::newRow("applied application") << u"TyyPrint05"_s << u"1"_s;
+        QTest::newRow("soft science funding") << u"TrjPrint03"_s << u"2"_s;
+        QTest::newRow("basic theory funding") << u"TrjPrint03"_s << u"3"_s;
+    }
+    void amountsPrintAsStored()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, category);
+        addComplete(f.db(), Record, category, u"x3x"_s);
+        const QList<QPair<QString, QString>> amounts = {
+            {u"ITEM_141"_s, u"0.3"_s},     {u"ITEM_148"_s, u"12.5"_s},    {u"ITEM_143"_s, u"1234.56"_s},
+            {u"ITEM_144"_s, u"9999999"_s}, {u"ITEM_142_1"_s, u"0.05"_s},  {u"ITEM_142_2"_s, u"100"_s},
+            {u"ITEM_142_3"_s, u"7.25"_s},  {u"ITEM_142"_s, u"107.3"_s},   {u"ITEM_243"_s, u"0"_s},
+            {u"ITEM_244"_s, QString()},    {u"ITEM_145"_s, u"0.3"_s},     {u"ITEM_149"_s, u"10001373.71"_s},
+            {u"ITEM_45"_s, u"3"_s},        {u"ITEM_150"_s, u"12.5"_s},    {u"ITEM_162"_s, u"0.3"_s},
+            {u"ITEM_151_1"_s, u"1234.56"_s}, {u"ITEM_152_1"_s, u"9999999"_s}, {u"ITEM_153"_s, u"0.75"_s},
+            {u"ITEM_154"_s, u"2.5"_s}};
+        FieldValues stored;
+        for (const auto &[field, value] : amounts)
+            stored.append({field, value});
+        setFields(f.db(), Record, stored);
+        QVERIFY(f.prepare(Record, category.toInt() - 1));
+        const QList<QPair<QString, QString>> printed =
+            page == u"TyyPrint05"_s
+                ? QList<QPair<QString, QString>>{{u"已转让企业数（个）"_s, u"3"_s},
+                                                 {u"技术转让收入"_s, u"12.5"_s},
+                                                 {u"其中知识产权转让收入"_s, u"0.3"_s},
+                                                 {u"净利润（万元）"_s, u"1234.56"_s},
+                                                 {u"实交税金（万元）"_s, u"9999999"_s},
+                                                 {u"出口创汇（万元）"_s, u"0.75"_s},
+                                                 {u"节约资金（万元）"_s, u"2.5"_s}}
+                : QList<QPair<QString, QString>>{{u"国家投入"_s, u"0.3"_s},     {u"部门投入"_s, u"12.5"_s},
+                                                 {u"基金投入"_s, u"1234.56"_s}, {u"自有资金"_s, u"9999999"_s},
+                                                 {u"省级投入"_s, u"0.05"_s},    {u"地级投入"_s, u"100"_s},
+                                                 {u"县级投入"_s, u"7.25"_s},    {u"地方投入"_s, u"107.3"_s},
+                                                 {u"银行贷款"_s, u"0"_s},       {u"国外资金"_s, QString()},
+                                                 {u"其他"_s, u"0.3"_s},
+                                                 {u"总计（万元）"_s, u"10001373.71"_s}};
+        const QStringList lines = pageLines(f.print()->previewDocument(page));
+        for (const auto &[caption, value] : printed) {
+            // The caption's cell ends where the next caption or the row ends.
+            bool found = false;
+            for (const QString &line : lines) {
+                for (qsizetype at = line.indexOf(caption); at >= 0 && !found; at = line.indexOf(caption, at + 1)) {
+                    const QString rest = line.mid(at + caption.size());
+                    found = rest == value || (rest.startsWith(value) && !rest.at(value.size()).isDigit()
+                                              && rest.at(value.size()) != u'.');
+                }
+            }
+            QVERIFY2(found, qPrintable(u"%1: \"%2\" is not followed by %3\n%4"_s.arg(
+                                page, caption, value, lines.join(u'\n'))));
+        }
+        QVERIFY(m_log.boxes.isEmpty());
+    }
+
     // The brief fills its frame from the left: no empty caption column.
     void briefOverTheWholeWidth()
     {

@@ -15,6 +15,7 @@ namespace {
 
 const QString Applied = u"2006000001"_s;
 const QString Theory = u"2006000002"_s;
+const QString Basic = u"2006000003"_s;
 
 void addPatent(Database *db, const QString &item4, const QString &status, const QString &type)
 {
@@ -43,7 +44,10 @@ class TestPrintWindow : public QObject
     PrintFixture f;
     BoxLog m_log;
 
-    bool prepare(const QString &item4) { return f.prepare(item4, item4 == Applied ? 0 : 1); }
+    bool prepare(const QString &item4)
+    {
+        return f.prepare(item4, item4 == Applied ? 0 : item4 == Theory ? 1 : 2);
+    }
 
     QString stored(const QString &item4, const QString &field)
     {
@@ -78,7 +82,8 @@ private slots:
         m_log.clear();
         f.openPrint();
         addComplete(f.db(), Applied, u"1"_s, u"应用成果"_s);
-        addComplete(f.db(), Theory, u"2"_s, u"软科学成果"_s);
+        addComplete(f.db(), Basic, u"3"_s, u"基础理论成果"_s);
+        addComplete(f.db(), Theory, u"2"_s, u"软科学成果"_s);  // stored last
     }
     void cleanup() { f.stop(); }
 
@@ -208,6 +213,8 @@ private slots:
         QTest::newRow("theory") << Theory
                                 << QStringList{u"RJ_Button"_s, u"RJ_SButton"_s, u"Button5"_s, u"Button6"_s}
                                 << 4 << 1;
+        QTest::newRow("basic theory")
+            << Basic << QStringList{u"RJ_Button"_s, u"RJ_SButton"_s, u"Button5"_s, u"Button6"_s} << 4 << 1;
     }
     void panelsByCategory()
     {

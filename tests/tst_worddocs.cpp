@@ -19,6 +19,14 @@ namespace {
 
 const QString Yy = u"2026000001"_s;
 const QString Rj = u"2026000002"_s;
+const QString Untouched = u"<as the template>"_s;
+
+// A text of exactly `bytes` GBK bytes: Chinese characters, and a letter
+// for an odd count.
+QString ofBytes(int bytes)
+{
+    return QString(bytes / 2, QChar(0x6750)) + (bytes % 2 ? u"A"_s : QString());
+}
 
 // The line after the label's line: the cell to the right of the label.
 QString valueAt(const QStringList &lines, const QString &label)
@@ -65,6 +73,28 @@ class TstWordDocs : public QObject
         if (finished)
             *finished = done;
         return word.saved();
+    }
+
+    // What the template itself holds after a bookmark: an untouched
+    // bookmark of a finished document still reads so.
+    QString templateAfter(const QString &base, const QString &bookmark) const
+    {
+        return SavedDocument(QDir(data.dataPath()).filePath(base + u".dotx"_s)).after(bookmark);
+    }
+
+    // Each bookmark of the document against its text; Untouched: as the
+    // template has it.
+    void compareBookmarks(const QString &document, const QString &base, const QList<QPair<QString, QString>> &expected)
+    {
+        QVERIFY2(QFileInfo::exists(document), qPrintable(base + u": not made "_s + boxes->texts().join(u" | "_s)));
+        const SavedDocument made(document);
+        QStringList problems;
+        for (const auto &[bookmark, text] : expected) {
+            const QString wanted = text == Untouched ? templateAfter(base, bookmark) : text;
+            if (made.after(bookmark) != wanted)
+                problems << u"%1 %2: \"%3\", expected \"%4\""_s.arg(base, bookmark, made.after(bookmark), wanted);
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
     }
 
     QStringList filesMade() const
@@ -254,6 +284,159 @@ private slots:
         QFETCH(QString, names);
         QFETCH(QString, expected);
         QCOMPARE(insertPlanName(names, u"支撑"_s), expected);
+    }
+
+    // Optional fields empty or "0" leave their bookmarks as the template
+    // has them, or give the plain name; lists shorter than their limits
+    // fill their own rows only. The basic-theory record names its
+    // evaluation form from the other categories' group.
+    void emptyOptionalFieldsAndShortLists()
+    {
+        QVERIFY(startData());
+        const FieldValues optional = {{u"ITEM_62"_s, u"3"_s},   {u"ITEM_41_3"_s, QString()},
+                                      {u"ITEM_34"_s, QString()}, {u"ITEM_302"_s, QString()},
+                                      {u"ITEM_126"_s, u"01;02;"_s}, {u"ITEM_140"_s, QString()}};
+        addFullRecord(data.db(), Yy, u"1"_s, optional + FieldValues{{u"ITEM_163"_s, u"0"_s}});
+        addFullRecord(data.db(), Rj, u"3"_s,
+                      optional + FieldValues{{u"ITEM_163"_s, QString()}, {u"ITEM_21"_s, u"6"_s}});
+        for (const QString &item4 : {Yy, Rj}) {
+            addPersons(data.db(), item4, 3);
+            addUnits(data.db(), item4, 2);
+            addCommittee(data.db(), item4, 1);
+            addPatents(data.db(), item4, 1, 0);
+        }
+        const QList<QPair<QString, QString>> shortLists = {
+            {u"item_180_3"_s, u"人员3"_s}, {u"item_180_4"_s, Untouched}, {u"item_186_4"_s, Untouched},
+            {u"item_170_2"_s, u"合作单位2"_s}, {u"item_170_3"_s, Untouched}, {u"item_172_3"_s, Untouched},
+            {u"item_192_1"_s, u"委员1"_s}, {u"item_192_2"_s, Untouched}, {u"item_198_2"_s, Untouched}};
+        const QList<QPair<QString, QString>> form = {
+            {u"item_163"_s, Untouched},  {u"item_62"_s, u"企业"_s}, {u"item_126"_s, u"国家科技计划;部门计划"_s},
+            {u"item_34"_s, Untouched},   {u"item_176_2"_s, u"2"_s}, {u"item_176_3"_s, Untouched},
+            {u"item_187_4"_s, Untouched}};
+        compareBookmarks(produce(Output::YyForm, Yy).value(1), u"应用技术登记表"_s,
+                         form + shortLists
+                             + QList<QPair<QString, QString>>{{u"patentl_no_1"_s, u"ZL20261"_s},
+                                                              {u"patentl_nam_2"_s, Untouched},
+                                                              {u"patent_no_1"_s, Untouched},
+                                                              {u"patent_nam_1"_s, Untouched}});
+        compareBookmarks(produce(Output::RjFormText, Rj).value(1), u"基础、软科学登记表(正文)"_s,
+                         form + shortLists + QList<QPair<QString, QString>>{{u"item_21"_s, u"结题"_s}});
+        compareBookmarks(produce(Output::Certificate, Yy).value(0), u"科学技术成果鉴定证书"_s,
+                         shortLists
+                             + QList<QPair<QString, QString>>{
+                                 {u"item_34_y"_s, Untouched},  {u"item_34_m"_s, Untouched},
+                                 {u"item_34_d"_s, Untouched},  {u"item_34_1"_s, Untouched},
+                                 {u"item_302_y"_s, Untouched}, {u"item_302_m"_s, Untouched},
+                                 {u"item_302_d"_s, Untouched}, {u"item_302_1"_s, Untouched},
+                                 {u"item_62"_s, u"企业"_s},    {u"item_62_1"_s, u"3"_s},
+                                 {u"item_126_2"_s, u"国家科技计划;部门计划"_s}});
+        compareBookmarks(produce(Output::Application, Rj).value(0), u"科学技术成果鉴定申请表"_s,
+                         {{u"item_126_2"_s, u"国家科技计划;部门计划"_s}, {u"item_126"_s, u"01;02;"_s},
+                          {u"item_180_3"_s, u"人员3"_s}, {u"item_180_4"_s, Untouched}});
+    }
+
+    // Amounts in 万元 as stored, in the general decimal form; an amount
+    // never entered inserts nothing.
+    void amountsAsStored()
+    {
+        QVERIFY(startData());
+        const QList<QPair<QString, QString>> amounts = {
+            {u"item_149"_s, u"10001373.71"_s}, {u"item_141"_s, u"0.3"_s},   {u"item_148"_s, u"12.5"_s},
+            {u"item_142"_s, u"107.3"_s},       {u"item_142_1"_s, u"0.05"_s}, {u"item_142_2"_s, u"100"_s},
+            {u"item_142_3"_s, u"7.25"_s},      {u"item_143"_s, u"1234.56"_s}, {u"item_144"_s, u"9999999"_s},
+            {u"item_243"_s, u"0"_s},           {u"item_145"_s, u"0.3"_s}};
+        const QList<QPair<QString, QString>> applied = {
+            {u"item_45"_s, u"3"_s},           {u"item_150"_s, u"12.5"_s},  {u"item_162"_s, u"0.3"_s},
+            {u"item_151_1"_s, u"1234.56"_s},  {u"item_152_1"_s, u"9999999"_s}, {u"item_153"_s, u"0.75"_s},
+            {u"item_154"_s, u"2.5"_s}};
+        FieldValues stored = {{u"ITEM_244"_s, QString()}};
+        for (const auto &[field, value] : amounts + applied)
+            stored.append({field.toUpper(), value});
+        addFullRecord(data.db(), Yy, u"1"_s, stored);
+        addFullRecord(data.db(), Rj, u"3"_s, stored);
+        const QList<QPair<QString, QString>> never = {{u"item_244"_s, Untouched}};
+        compareBookmarks(produce(Output::YyFormText, Yy).value(1), u"应用技术登记表(正文)"_s,
+                         amounts + applied + never);
+        compareBookmarks(produce(Output::RjForm, Rj).value(1), u"基础、软科学登记表"_s, amounts + never);
+    }
+
+    // Each short-line break from both sides: a text one byte below the
+    // limit ends its paragraph, one at it or above does not; the same
+    // field at a bookmark without a break never does.
+    void breaksBelowTheirLimits_data()
+    {
+        QTest::addColumn<int>("output");
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<int>("document");
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QStringList>("limits");  // bookmark:field:limit
+        QTest::addColumn<QStringList>("plain");   // bookmark:field, no break
+        const struct
+        {
+            const char *name;
+            Output output;
+            const char *category;
+            int document;
+            const char *base;
+            QStringList limits;
+            QStringList plain;
+        } rows[] = {
+            {"applied cover", Output::YyForm, "1", 0, "应用技术封面",
+             {u"item_3:ITEM_3:44"_s, u"item_9:ITEM_9:38"_s, u"item_128:ITEM_128:42"_s}, {}},
+            {"applied cover (正文)", Output::YyFormText, "1", 0, "应用技术封面(正文)",
+             {u"item_3:ITEM_3:44"_s, u"item_9:ITEM_9:38"_s, u"item_128:ITEM_128:42"_s}, {}},
+            {"soft science cover", Output::RjForm, "2", 0, "基础、软科学封面",
+             {u"item_3:ITEM_3:42"_s, u"item_9:ITEM_9:38"_s}, {}},
+            {"basic theory cover (正文)", Output::RjFormText, "3", 0, "基础、软科学封面(正文)",
+             {u"item_3:ITEM_3:42"_s, u"item_9:ITEM_9:38"_s, u"item_128:ITEM_128:42"_s}, {}},
+            {"applied form", Output::YyForm, "1", 1, "应用技术登记表", {},
+             {u"item_3:ITEM_3"_s, u"item_9:ITEM_9"_s, u"item_130:ITEM_130"_s}},
+            {"application", Output::Application, "3", 0, "科学技术成果鉴定申请表",
+             {u"item_3_1:ITEM_3:46"_s, u"item_9:ITEM_9:46"_s, u"item_130_1:ITEM_130:40"_s},
+             {u"item_3_2:ITEM_3"_s, u"item_9_1:ITEM_9"_s}},
+            {"certificate", Output::Certificate, "2", 0, "科学技术成果鉴定证书",
+             {u"item_3:ITEM_3:46"_s, u"item_9:ITEM_9:46"_s, u"item_130:ITEM_130:46"_s},
+             {u"item_3_1:ITEM_3"_s, u"item_9_2:ITEM_9"_s, u"item_130_1:ITEM_130"_s}},
+        };
+        for (const auto &r : rows) {
+            for (int offset : {-1, 0, 1}) {
+                QStringList limits;
+                for (const QString &l : r.limits)
+                    limits << u"%1:%2"_s.arg(l.section(u':', 0, 1)).arg(l.section(u':', 2).toInt() + offset);
+                QTest::addRow("%s, %+d", r.name, offset)
+                    << int(r.output) << QString::fromUtf8(r.category) << r.document << QString::fromUtf8(r.base)
+                    << limits << r.plain;
+            }
+        }
+    }
+    void breaksBelowTheirLimits()
+    {
+        QFETCH(int, output);
+        QFETCH(QString, category);
+        QFETCH(int, document);
+        QFETCH(QString, base);
+        QFETCH(QStringList, limits);
+        QFETCH(QStringList, plain);
+        QVERIFY(startData());
+        // Each field as long as its bookmark's limit and the row's offset
+        // say; a field with only plain bookmarks, 45 bytes.
+        const bool below = QString::fromUtf8(QTest::currentDataTag()).endsWith(u"-1"_s);
+        FieldValues fields;
+        QList<QPair<QString, QString>> expected;
+        for (const QString &l : limits) {
+            const QString text = ofBytes(l.section(u':', 2).toInt());
+            fields.append({l.section(u':', 1, 1), text});
+            expected.append({l.section(u':', 0, 0), below ? text + u"¶"_s : text});
+        }
+        for (const QString &p : plain) {
+            const QString field = p.section(u':', 1);
+            auto at = std::find_if(fields.begin(), fields.end(), [&](const auto &f) { return f.first == field; });
+            if (at == fields.end())
+                at = fields.insert(fields.end(), {field, ofBytes(below ? 41 : 45)});
+            expected.append({p.section(u':', 0, 0), at->second});
+        }
+        addFullRecord(data.db(), Yy, category, fields);
+        compareBookmarks(produce(Output(output), Yy).value(document), base, expected);
     }
 
     void breakBelowCountsGbkBytes()

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
+#include <QHash>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStringList>
@@ -37,9 +38,13 @@ inline bool fillable(const QWidget *w)
 }
 
 // One valid value in each control the walk knows; controls it does not know
-// (digit edits, date pickers, read-only edits) are the test's own.
-inline void fill(const BoundForm &form)
+// (digit edits, date pickers, read-only edits) are the test's own. A text
+// edit is typed into as wide as `widths` (FieldWidths.h) says its field
+// is. Returns the fields whose edit did not take that text whole, and
+// those `widths` lacks.
+inline QStringList fill(const BoundForm &form, const QHash<QString, int> &widths)
 {
+    QStringList cut;
     for (const Binding &b : form.bindings()) {
         if (b.field.isEmpty() || !b.value || b.widgets.isEmpty()
             || !b.servesCategory(form.category()))
@@ -48,8 +53,11 @@ inline void fill(const BoundForm &form)
         if (!fillable(w))
             continue;
         if (auto *edit = qobject_cast<ByteLimitedEdit *>(w); edit && !edit->isReadOnly()) {
-            const int limit = edit->maxBytes() > 0 ? qMin(edit->maxBytes(), 24) : 24;
-            edit->setText(textOfBytes(limit));
+            const QString text = textOfBytes(widths.value(b.field.toLower()));
+            edit->clear();
+            edit->insert(text);  // as typed
+            if (text.isEmpty() || edit->text() != text)
+                cut << b.field;
         } else if (auto *memo = qobject_cast<QPlainTextEdit *>(w)) {
             memo->setPlainText(QStringLiteral("第一行说明\n第二行说明"));
         } else if (auto *combo = qobject_cast<QComboBox *>(w)) {
@@ -69,6 +77,7 @@ inline void fill(const BoundForm &form)
                 boxes.first()->setChecked(true);
         }
     }
+    return cut;
 }
 
 // What every bound control of the form's category shows.

@@ -16,8 +16,10 @@ inline void copyTemplates(const QString &dataPath)
 
 inline const QString MemoText = u"本成果研究了耐高温材料。\r\n第二段：A&B<C>。完"_s;
 
-// A record of the category with every field the documents read.
-inline void addFullRecord(Database *db, const QString &item4, const QString &category)
+// A record of the category with every field the documents read, less or
+// other than as `changes` says.
+inline void addFullRecord(Database *db, const QString &item4, const QString &category,
+                          const FieldValues &changes = {})
 {
     const bool yy = category == u"1"_s;
     FieldValues v = {
@@ -53,6 +55,10 @@ inline void addFullRecord(Database *db, const QString &item4, const QString &cat
                          {u"ITEM_32_1"_s, u"1;"_s}, {u"ITEM_160"_s, u"12"_s}};
     else
         v << FieldValues{{u"ITEM_210"_s, u"2"_s}, {u"ITEM_200"_s, u"01;02;"_s}};
+    for (const auto &[field, value] : changes) {
+        v.removeIf([&](const QPair<QString, QString> &p) { return p.first == field; });
+        v.append({field, value});
+    }
     appendRow(db, u"kjcg.DBF"_s, v);
 }
 
