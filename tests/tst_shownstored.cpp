@@ -330,6 +330,10 @@ private slots:
         QTest::newRow("page 1: a date the picker cannot show")
             << u"btn_page01"_s << QJsonObject{{u"ITEM_121"_s, u"1900-03-04"_s}} << false
             << Expected{{place(u"kjcg.DBF"_s, 0, u"item_121"_s), today()}};
+        // One high-technology field at a time: the later tick stays.
+        QTest::newRow("page 1: two high-technology fields")
+            << u"btn_page01"_s << QJsonObject{{u"ITEM_121"_s, u"2021-06-30"_s}, {u"ITEM_124_1"_s, u"01;02;"_s}}
+            << true << Expected{{place(u"kjcg.DBF"_s, 0, u"item_124_1"_s), u"02;"_s}};
         // Never applied: no economic effect but the transfer income, which
         // the page keeps as loaded.
         QTest::newRow("page 2: never applied")
