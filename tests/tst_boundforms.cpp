@@ -138,6 +138,32 @@ public:
     QComboBox *cb_64;
 };
 
+// A form whose loading rule, when on, picks the first attribute.
+class RuledForm : public QWidget, public ContextWindow, public BoundForm
+{
+public:
+    RuledForm() : BoundForm(this)
+    {
+        cb_62 = new QComboBox(this);
+        Edt_9 = new ByteLimitedEdit(this);
+        bind(UnitBindings::attribute(cb_62, false));
+        bind(PageBindings::text(u"item_9"_s, Edt_9));
+    }
+    DataSet &boundRow() const override { return context().recordHost().currentRecord(); }
+    bool saveForLeave() override { return true; }
+
+    QComboBox *cb_62;
+    ByteLimitedEdit *Edt_9;
+    bool pickFirst = false;
+
+protected:
+    void afterLoad(const DataSet &) override
+    {
+        if (pickFirst)
+            cb_62->setCurrentIndex(0);
+    }
+};
+
 } // namespace
 
 class TestBoundForms : public QObject
@@ -401,6 +427,30 @@ private slots:
 
     // Page 4 fills itself from the own-unit profile: the same bindings
     // loaded from another row; the record is untouched and now differs.
+    // A code the list lacks stays as stored, untouched and unasked, until
+    // a rule of the form replaces what the list shows: then the save
+    // stores the shown code and leaving asks.
+    void aCodeTheListLacksIsKeptUntilARuleReplacesIt()
+    {
+        openOnRecord(u"1"_s);
+        f.db()->execute(u"update kjcg set item_62 = '8', item_9 = '样例单位'"_s);
+        f.showList();
+        auto *form = f.add(new RuledForm);
+        form->loadFromRow();
+        QCOMPARE(form->cb_62->currentIndex(), -1);
+        QVERIFY(form->isUnchanged());
+        form->writeRow();
+        QCOMPARE(f.list().asString(u"item_62"_s), u"8"_s);
+
+        form->pickFirst = true;
+        form->loadFromRow();
+        QVERIFY(!form->isUnchanged());
+        form->writeRow();
+        QCOMPARE(f.list().asString(u"item_62"_s), u"1"_s);
+        QCOMPARE(f.list().asString(u"item_9"_s), u"样例单位"_s);
+        QVERIFY(form->isUnchanged());
+    }
+
     void aFormLoadsFromTheOwnUnitProfile()
     {
         openOnRecord(u"1"_s);

@@ -158,6 +158,18 @@ QJsonObject secondLevelUnit()
     return u;
 }
 
+// Page 3's sources and kind of national plan, with what its check asks
+// for: an evaluation form, and the approval number and name of a national
+// plan.
+QJsonObject projectSources(const QString &sources, const QString &nationalPlanKind)
+{
+    return QJsonObject{{u"ITEM_126"_s, sources},
+                       {u"ITEM_140"_s, nationalPlanKind},
+                       {u"ITEM_21"_s, u"2"_s},
+                       {u"ITEM_127"_s, u"2019AA040101"_s},
+                       {u"ITEM_127_1"_s, u"轻合金精密铸造"_s}};
+}
+
 const QStringList Tables = {u"kjcg.DBF"_s, u"cgwcr.DBF"_s, u"unit.dbf"_s};
 
 QString place(const QString &table, int row, const QString &field)
@@ -301,42 +313,90 @@ class TestShownStored : public QObject
 private slots:
     void initTestCase() { m_shipped.buildOnce(); }
 
-    // Each page of one record, opened on its own.
+    // Each page of one record, opened on its own. asks: leaving the page
+    // untouched asks the save question (where the page's change test
+    // compares the field).
     void everyPageStoresWhatItShows_data()
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QJsonObject>("stored");  // fields of the record other than achievement()'s
+        QTest::addColumn<bool>("asks");
         QTest::addColumn<Expected>("expected");
         // Today shown for no date is no change to ask about on leaving.
         QTest::newRow("page 1: today's registration date")
-            << u"btn_page01"_s << QJsonObject()
+            << u"btn_page01"_s << QJsonObject() << false
             << Expected{{place(u"kjcg.DBF"_s, 0, u"item_121"_s), today()}};
         // Reported as replaced on loading.
         QTest::newRow("page 1: a date the picker cannot show")
-            << u"btn_page01"_s << QJsonObject{{u"ITEM_121"_s, u"1900-03-04"_s}}
+            << u"btn_page01"_s << QJsonObject{{u"ITEM_121"_s, u"1900-03-04"_s}} << false
             << Expected{{place(u"kjcg.DBF"_s, 0, u"item_121"_s), today()}};
+        // One high-technology field at a time: the later tick stays.
+        QTest::newRow("page 1: two high-technology fields")
+            << u"btn_page01"_s << QJsonObject{{u"ITEM_121"_s, u"2021-06-30"_s}, {u"ITEM_124_1"_s, u"01;02;"_s}}
+            << true << Expected{{place(u"kjcg.DBF"_s, 0, u"item_124_1"_s), u"02;"_s}};
         // Never applied: no economic effect but the transfer income, which
         // the page keeps as loaded.
         QTest::newRow("page 2: never applied")
-            << u"btn_page02"_s << QJsonObject()
+            << u"btn_page02"_s << QJsonObject() << true
             << Expected{{place(u"kjcg.DBF"_s, 0, u"item_45"_s), QJsonValue()},
                         {place(u"kjcg.DBF"_s, 0, u"item_150"_s), QJsonValue()},
                         {place(u"kjcg.DBF"_s, 0, u"item_151_1"_s), QJsonValue()},
                         {place(u"kjcg.DBF"_s, 0, u"item_152_1"_s), QJsonValue()},
                         {place(u"kjcg.DBF"_s, 0, u"item_153"_s), QJsonValue()},
                         {place(u"kjcg.DBF"_s, 0, u"item_154"_s), QJsonValue()}};
+        // At most one reason: ticking the second box unticks the first, and
+        // the detailed reason 21 belongs to the second.
+        QTest::newRow("page 2: two reasons of a stopped application")
+            << u"btn_page02"_s
+            << QJsonObject{{u"ITEM_32"_s, u"2"_s}, {u"ITEM_32_1"_s, u"1;2;"_s}, {u"ITEM_160"_s, u"21"_s}}
+            << true << Expected{{place(u"kjcg.DBF"_s, 0, u"item_32_1"_s), u"2;"_s}};
+        QTest::newRow("page 2: reasons of a stable application")
+            << u"btn_page02"_s << QJsonObject{{u"ITEM_32"_s, u"1"_s}} << true
+            << Expected{{place(u"kjcg.DBF"_s, 0, u"item_32_1"_s), u""_s},
+                        {place(u"kjcg.DBF"_s, 0, u"item_160"_s), u""_s}};
+        // "专利" not ticked: no counts, status or types.
+        QTest::newRow("page 2: patent counts without the patent box")
+            << u"btn_page02"_s
+            << QJsonObject{{u"ITEM_32"_s, u"2"_s}, {u"ITEM_51_2"_s, 2}, {u"ITEM_51_3"_s, 1},
+                           {u"ITEM_51_1"_s, u"3"_s}, {u"PATENT_TY"_s, u"1;3;"_s}}
+            << true
+            << Expected{{place(u"kjcg.DBF"_s, 0, u"item_51_2"_s), QJsonValue()},
+                        {place(u"kjcg.DBF"_s, 0, u"item_51_3"_s), QJsonValue()},
+                        {place(u"kjcg.DBF"_s, 0, u"item_51_1"_s), u""_s},
+                        {place(u"kjcg.DBF"_s, 0, u"patent_ty"_s), u""_s}};
+        // "软件著作权" not ticked: no software name or number.
+        QTest::newRow("page 2: software without the software box")
+            << u"btn_page02"_s
+            << QJsonObject{{u"ITEM_32"_s, u"2"_s}, {u"ITEM_52"_s, u"铸造仿真软件V1.0"_s},
+                           {u"ITEM_53"_s, u"2019SR123456"_s}}
+            << true
+            << Expected{{place(u"kjcg.DBF"_s, 0, u"item_52"_s), u""_s},
+                        {place(u"kjcg.DBF"_s, 0, u"item_53"_s), u""_s}};
+        // The national plan ticked unticks every other source.
+        QTest::newRow("page 3: the national plan and a second source")
+            << u"btn_page03"_s << projectSources(u"01;02;"_s, u""_s) << true
+            << Expected{{place(u"kjcg.DBF"_s, 0, u"item_126"_s), u"01;"_s}};
+        // Each ticked source unticks the one ticked before it.
+        QTest::newRow("page 3: two sources besides the national plan")
+            << u"btn_page03"_s << projectSources(u"02;03;"_s, u""_s) << true
+            << Expected{{place(u"kjcg.DBF"_s, 0, u"item_126"_s), u"03;"_s}};
+        // A kind of national plan ticks the national plan.
+        QTest::newRow("page 3: a kind of national plan without the national plan")
+            << u"btn_page03"_s << projectSources(u"02;"_s, u"1"_s) << true
+            << Expected{{place(u"kjcg.DBF"_s, 0, u"item_126"_s), u"01;"_s}};
         // No enterprise: no ownership and no converted mark.
         QTest::newRow("page 4: no enterprise")
-            << u"btn_page04"_s << QJsonObject()
+            << u"btn_page04"_s << QJsonObject() << true
             << Expected{{place(u"kjcg.DBF"_s, 0, u"item_41_3"_s), u""_s},
                         {place(u"kjcg.DBF"_s, 0, u"item_163"_s), u""_s}};
+        // The unit page's change test leaves ownership and mark out.
         QTest::newRow("unit page: no enterprise")
-            << u"Button2"_s << QJsonObject()
+            << u"Button2"_s << QJsonObject() << false
             << Expected{{place(u"unit.dbf"_s, 0, u"item_41_3"_s), u""_s},
                         {place(u"unit.dbf"_s, 0, u"item_163"_s), u""_s},
                         {place(u"unit.dbf"_s, 0, u"chiefexper"_s), ChiefExperts}};
         QTest::newRow("page 8: no study abroad, no birth")
-            << u"btn_page08"_s << QJsonObject()
+            << u"btn_page08"_s << QJsonObject() << true
             << Expected{{place(u"cgwcr.DBF"_s, 0, u"item_188"_s), u"0"_s},
                         {place(u"cgwcr.DBF"_s, 0, u"item_182"_s), thisMonth()},
                         {place(u"cgwcr.DBF"_s, 1, u"item_188"_s), u"0"_s},
@@ -347,6 +407,7 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(QJsonObject, stored);
+        QFETCH(bool, asks);
         QFETCH(Expected, expected);
         QJsonObject record = achievement();
         for (auto it = stored.begin(); it != stored.end(); ++it)
@@ -362,19 +423,24 @@ private slots:
             m_log.clear();
             auto *opener = main->findChild<QAbstractButton *>(button);
             QVERIFY(opener);
-            // What the page shows differs from the record: leaving would ask
-            // (not for page 1's date of today).
+            // Left untouched first, answering "否": nothing is stored.
+            if (button != u"btn_page08"_s) {
+                m_log.answer = QMessageBox::No;
+                QVERIFY(through(opener, [](QWidget *modal) {
+                    auto *unitPage = qobject_cast<TFpage4a *>(modal);
+                    (unitPage ? unitPage->quit01 : qobject_cast<SectionPage *>(modal)->quit01)->click();
+                }));
+                QCOMPARE(m_log.texts().contains(u"记录已经更改,是否保存？"_s), asks);
+                QCOMPARE(readAll(), before);
+                m_log.clear();
+            }
             QVERIFY(through(opener, [this](QWidget *modal) {
-                if (auto *list = qobject_cast<ChildListWindow *>(modal)) {
+                if (auto *list = qobject_cast<ChildListWindow *>(modal))
                     storePersons(list);
-                } else if (auto *unitPage = qobject_cast<TFpage4a *>(modal)) {
-                    QVERIFY(!unitPage->IsUnitPageUnchanged());
+                else if (auto *unitPage = qobject_cast<TFpage4a *>(modal))
                     saveUnitPage(unitPage);
-                } else {
-                    auto *page = qobject_cast<SectionPage *>(modal);
-                    QCOMPARE(page->isUnchanged(), page->objectName() == u"Fpage1"_s);
+                else
                     saveAndLeave(modal);
-                }
             }));
         }
         compareAfterSave(before, readAll(), expected);

@@ -349,10 +349,12 @@ private slots:
         GbkMemo *pageMemo = memo == 1 ? page().Memo1 : memo == 2 ? page().Memo2 : page().Memo3;
         pageMemo->setPlainText(u"原来的"_s);
         QString seenText;
+        QString shownAfterSave;
         ModalHelper helper([&](QWidget *modal) {
             seenText = modal->findChild<QPlainTextEdit *>(u"Memo1"_s)->toPlainText();
             modal->findChild<QPlainTextEdit *>(u"Memo1"_s)->setPlainText(u"第一行\t甲\t乙\n第二行"_s);
             ModalHelper::click(modal, u"保存"_s);
+            shownAfterSave = modal->findChild<QPlainTextEdit *>(u"Memo1"_s)->toPlainText();
             ModalHelper::click(modal, u"退出"_s);
         });
         QTest::mouseClick(pageMemo->viewport(), Qt::LeftButton);
@@ -368,6 +370,8 @@ private slots:
         QCOMPARE(f.stored("unit.dbf", "endlevel"), u"1"_s);
         QCOMPARE(f.stored("unit.dbf", "chiefexper"), u"   9999999999"_s);
         QCOMPARE(pageMemo->toPlainText(), u"第一行 甲 乙\n第二行"_s);
+        // The editor, still open after its save, shows what was stored.
+        QCOMPARE(shownAfterSave, u"第一行 甲 乙\n第二行"_s);
     }
 
     void requiredTextsAreCheckedInOrder()

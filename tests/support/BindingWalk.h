@@ -112,7 +112,7 @@ inline QStringList shown(const BoundForm &form)
     return values;
 }
 
-// Every field-sized edit takes its field's width (or its smaller limit) and
+// Every field-sized edit takes its field's width and
 // refuses one byte more. Returns the edits that do not, empty when all do.
 inline QStringList editsPastTheirField(const BoundForm &form, const DataSet &row)
 {
@@ -121,8 +121,7 @@ inline QStringList editsPastTheirField(const BoundForm &form, const DataSet &row
         if (!b.sizedByField || b.widgets.isEmpty())
             continue;
         auto *edit = qobject_cast<ByteLimitedEdit *>(b.widgets.first());
-        const int width = row.fieldWidth(b.field);
-        const int limit = b.byteLimit > 0 ? qMin(b.byteLimit, width) : width;
+        const int limit = row.fieldWidth(b.field);
         if (!edit || edit->maxBytes() != limit) {
             wrong << b.field;
             continue;

@@ -16,12 +16,6 @@ BoundForm::~BoundForm() = default;
 void BoundForm::bind(const Binding &binding)
 {
     Binding b = binding;
-    // A derived value has no face to keep: it is written on every save.
-    if (b.derivedOnEverySave) {
-        b.face = {};
-        m_bindings.append(b);
-        return;
-    }
     const QList<QWidget *> shown = b.face ? QList<QWidget *>() : b.widgets;
     const QList<QWidget *> controls = shown + b.alsoFollows;
     if (!controls.isEmpty()) {
@@ -57,14 +51,18 @@ bool BoundForm::holdsStoredRow() const
     }
 }
 
-bool BoundForm::faceAsStored(int bindingIndex) const
+bool BoundForm::faceAsLoaded(int bindingIndex) const
 {
-    if (bindingIndex < 0 || bindingIndex >= m_storedFaces.size()
-        || m_newValues.contains(bindingIndex))
+    if (bindingIndex < 0 || bindingIndex >= m_storedFaces.size())
         return false;
     const Binding &b = m_bindings.at(bindingIndex);
     const QString &stored = m_storedFaces.at(bindingIndex);
     return b.face && !stored.isNull() && stored == QLatin1Char('=') + b.face();
+}
+
+bool BoundForm::faceAsStored(int bindingIndex) const
+{
+    return !m_newValues.contains(bindingIndex) && faceAsLoaded(bindingIndex);
 }
 
 bool BoundForm::showsAsLoaded(int bindingIndex) const
@@ -82,14 +80,6 @@ bool BoundForm::showsAsLoaded(const QString &field) const
     return false;
 }
 
-void BoundForm::showsNewValue(QWidget *control)
-{
-    for (int i = 0; i < m_bindings.size(); ++i) {
-        if (m_bindings.at(i).widgets.contains(control))
-            m_newValues.insert(i);
-    }
-}
-
 // ---- load -------------------------------------------------------------------
 
 void BoundForm::prepareLoad(const DataSet &) {}
@@ -98,23 +88,61 @@ void BoundForm::afterLoad(const DataSet &) {}
 
 void BoundForm::loadFromRow()
 {
-    loadFrom(boundRow());
+    const DataSet &row = boundRow();
+    QHash<int, QString> kept;
+    m_storedFaces.clear();
+    m_newValues.clear();
+    loadControls(row, &kept);
     m_storedFaces = faces();
+    markNewValues(row, kept);
 }
 
 void BoundForm::loadFrom(const DataSet &row)
 {
     m_storedFaces.clear();
     m_newValues.clear();
+    loadControls(row, nullptr);
+}
+
+void BoundForm::loadControls(const DataSet &row, QHash<int, QString> *kept)
+{
     prepareLoad(row);
-    for (const Binding &b : std::as_const(m_bindings)) {
+    for (int i = 0; i < m_bindings.size(); ++i) {
+        const Binding &b = m_bindings.at(i);
         const bool serves = b.servesCategory(m_category);
         for (QWidget *w : b.widgets)
             w->setVisible(serves);
-        if (serves && b.load)
-            b.load(row);
+        if (!serves || !b.load)
+            continue;
+        b.load(row);
+        if (kept && b.keepsStored && b.face && !writesAsStored(b, row) && b.keepsStored(row))
+            kept->insert(i, QLatin1Char('=') + b.face());
     }
     afterLoad(row);
+}
+
+// Whatever rule put a value on the form while it was loaded, in a
+// binding's own load or in a hook, the save stores what the form shows.
+void BoundForm::markNewValues(const DataSet &row, const QHash<int, QString> &kept)
+{
+    for (int i = 0; i < m_bindings.size(); ++i) {
+        const Binding &b = m_bindings.at(i);
+        if (!b.servesCategory(m_category) || !b.face || writesAsStored(b, row))
+            continue;
+        const auto keptFace = kept.constFind(i);
+        if (keptFace != kept.constEnd() && *keptFace == m_storedFaces.at(i))
+            continue;
+        m_newValues.insert(i);
+    }
+}
+
+bool BoundForm::writesAsStored(const Binding &b, const DataSet &row) const
+{
+    if (b.field.isEmpty() || !b.value || !row.isOpen() || row.isEmpty() || !row.hasField(b.field))
+        return true;
+    if (b.writesAsStored)
+        return b.writesAsStored(row);
+    return PageBindings::storesAs(row, b.field, b.value());
 }
 
 // ---- check and compare ----------------------------------------------------------
@@ -146,7 +174,11 @@ bool BoundForm::isUnchanged() const
     const bool stored = holdsStoredRow();
     for (int i = 0; i < m_bindings.size(); ++i) {
         const Binding &b = m_bindings.at(i);
-        if (b.same && b.servesCategory(m_category) && !(stored && faceAsStored(i)) && !b.same(row))
+        if (!b.same || !b.servesCategory(m_category))
+            continue;
+        const bool untouched = stored && faceAsLoaded(i)
+                               && (!m_newValues.contains(i) || b.loadedValueUnasked);
+        if (!untouched && !b.same(row))
             return false;
     }
     return true;
@@ -238,8 +270,7 @@ void BoundForm::applyFieldModel(const DataSet &row)
         auto *edit = qobject_cast<ByteLimitedEdit *>(b.widgets.first());
         if (!edit)
             continue;
-        const int width = row.fieldWidth(b.field);
-        edit->setMaxBytes(b.byteLimit > 0 ? qMin(b.byteLimit, width) : width);
+        edit->setMaxBytes(row.fieldWidth(b.field));
     }
 }
 

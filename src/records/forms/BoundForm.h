@@ -1,6 +1,7 @@
 #pragma once
 #include "records/forms/PageBindings.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -31,11 +32,14 @@ public:
     // The category code ("1", "2", "3") the bindings serve; empty: all.
     QString category() const { return m_category; }
 
-    // Fills every control of the form's category from the row. Until the
-    // user changes a control, its field keeps the stored value: a save
-    // writes only the fields whose controls changed, and leaving an
-    // untouched form asks nothing. A control that loading left showing a
-    // value the row does not hold (showsNewValue) is written all the same.
+    // Fills every control of the form's category from the row and runs
+    // the form's loading rules. Then each binding holds what its save would
+    // write against the row: a difference is a new value, which the save
+    // writes and the change test sees (where the binding compares), unless
+    // the control cannot show the stored value whole (keepsStored) and no
+    // rule changed what it shows. Every other field keeps its stored value
+    // until the user changes its control: leaving an untouched form that
+    // shows what its row holds asks nothing.
     void loadFromRow();
     // The same from another row with the same field names (page 4 takes
     // the own-unit profile this way); the form's row is not touched, and a
@@ -46,11 +50,6 @@ public:
     bool showsAsLoaded(int bindingIndex) const;
     // The same for the binding of the field that serves the form's category.
     bool showsAsLoaded(const QString &field) const;
-    // The control shows a value its row does not hold: a default the loader
-    // fills in, a value a rule cleared when the form was loaded. Its field
-    // counts as changed, and the save writes what the control holds, until
-    // the form is loaded again or saved.
-    void showsNewValue(QWidget *control);
     // The message of the first check that fails, in binding order; empty
     // when the input passes. Shows nothing.
     QString firstFailingCheck() const;
@@ -66,8 +65,7 @@ public:
     // (the save did not go through).
     bool confirmLeave(const QString &question);
 
-    // The field model: every bound byte-limited edit takes its field's
-    // width, or the smaller limit its binding names.
+    // The field model: every bound byte-limited edit takes its field's width.
     void applyFieldModel(const DataSet &row);
 
     // The label a control shows for its field, made its buddy: the
@@ -90,10 +88,16 @@ protected:
     virtual bool saveForLeave() = 0;
 
 private:
+    // The bindings, in order; for each one whose stored value it cannot
+    // show (keepsStored), the face right after its own load goes to kept.
+    void loadControls(const DataSet &row, QHash<int, QString> *kept);
+    void markNewValues(const DataSet &row, const QHash<int, QString> &kept);
+    bool writesAsStored(const Binding &b, const DataSet &row) const;
     void writeFields(DataSet &row, bool appending) const;
     // What each binding's control shows now; empty for one without a face.
     QStringList faces() const;
     bool holdsStoredRow() const;
+    bool faceAsLoaded(int bindingIndex) const;
     bool faceAsStored(int bindingIndex) const;
 
     QWidget *m_form;
@@ -101,7 +105,7 @@ private:
     // The faces right after the form's row was loaded or written; empty
     // while the form holds no stored row (an added row, another row's values).
     QStringList m_storedFaces;
-    // The bindings whose controls show a new value (showsNewValue).
+    // The bindings whose controls show a value the row does not hold.
     QSet<int> m_newValues;
     QString m_category;
 };

@@ -246,6 +246,25 @@ void CheckOptionsByCodes(QWidget *panel, const QString &stored, int n)
     }
 }
 
+QStringList TickedOptionCodes(QWidget *panel, int n)
+{
+    QStringList codes;
+    for (QAbstractButton *box : OptionBoxesOf(panel)) {
+        if (box->isChecked())
+            codes << OptionCode(box, n);
+    }
+    return codes;
+}
+
+bool HasOptionCode(QWidget *panel, const QString &code, int n)
+{
+    for (QAbstractButton *box : OptionBoxesOf(panel)) {
+        if (OptionCode(box, n) == code)
+            return true;
+    }
+    return false;
+}
+
 QString CollectCheckedCodes(QWidget *parent, QWidget *panel, const QString &label, int n)
 {
     const QString result = tickedCodes(panel, n);

@@ -47,6 +47,9 @@ void ShowDictCode(Table &classification, const QString &code, QLineEdit *edit);
 void ClearOptionBoxes(QWidget *window);
 void CheckOptionByCode(QWidget *panel, const QString &code, int n);
 void CheckOptionsByCodes(QWidget *panel, const QString &stored, int n);
+// The codes of the ticked boxes, in panel order; nothing shown, nothing checked.
+QStringList TickedOptionCodes(QWidget *panel, int n);
+bool HasOptionCode(QWidget *panel, const QString &code, int n);
 // The stored multi-code text of a panel's ticked boxes; more than two codes
 // (except for the label "知识产权形式") shows its message and aborts.
 QString CollectCheckedCodes(QWidget *parent, QWidget *panel, const QString &label, int n);

@@ -67,21 +67,15 @@ Binding &Binding::checkedBy(std::function<QString()> extra)
     return *this;
 }
 
-Binding &Binding::limitedTo(int bytes)
-{
-    byteLimit = bytes;
-    return *this;
-}
-
 Binding &Binding::follows(QWidget *control)
 {
     alsoFollows.append(control);
     return *this;
 }
 
-Binding &Binding::derived()
+Binding &Binding::keepsWhatItCannotShow()
 {
-    derivedOnEverySave = true;
+    keepsStored = [](const DataSet &) { return true; };
     return *this;
 }
 
@@ -108,6 +102,18 @@ namespace PageBindings {
 namespace {
 
 const QString CodeSeparator = QStringLiteral("  ");
+
+QStringList codeSet(const QString &codes)
+{
+    QStringList set;
+    for (const QString &code : codes.split(QLatin1Char(';'))) {
+        if (!code.trimmed().isEmpty())
+            set << code.trimmed();
+    }
+    set.sort();
+    set.removeDuplicates();
+    return set;
+}
 constexpr int TypedCodeBytes = 10;
 
 QString storedText(const DataSet &record, const QString &field)
@@ -175,6 +181,63 @@ QString quotedMissing(const QString &label)
     return QLatin1Char('"') + label + QLatin1Char('"') + QStringLiteral("不能为空！");
 }
 
+namespace {
+
+bool isBlankValue(const QVariant &value)
+{
+    return !value.isValid() || value.isNull()
+           || (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty());
+}
+
+QString withoutTrailingBlanks(QString text)
+{
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    return text;
+}
+
+QDate dateOfValue(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::QDate)
+        return value.toDate();
+    const QString text = value.toString().trimmed();
+    for (const char *format : {"yyyy.MM.dd", "yyyy-MM-dd", "yyyyMMdd"}) {
+        const QDate date = QDate::fromString(text, QString::fromLatin1(format));
+        if (date.isValid())
+            return date;
+    }
+    return {};
+}
+
+bool sameNumber(const DataSet &record, const QString &field, const QVariant &value)
+{
+    bool ok = false;
+    const double wanted = value.typeId() == QMetaType::QString ? value.toString().trimmed().toDouble(&ok)
+                                                               : value.toDouble(&ok);
+    if (!ok || record.isNull(field))
+        return false;
+    const double held = record.asNumber(field);
+    return qAbs(wanted - held) <= 1e-9 * qMax(1.0, qMax(qAbs(wanted), qAbs(held)));
+}
+
+} // namespace
+
+bool storesAs(const DataSet &record, const QString &field, const QVariant &value)
+{
+    switch (record.fieldType(field)) {
+    case 'C':
+        return withoutTrailingBlanks(record.asString(field)) == withoutTrailingBlanks(value.toString());
+    case 'M':
+        return record.asString(field) == value.toString();
+    case 'D':
+        return isBlankValue(value) ? record.isNull(field) : record.asDate(field) == dateOfValue(value);
+    case 'L':
+        return record.value(field).toBool() == value.toBool();
+    default:
+        return isBlankValue(value) ? record.isNull(field) : sameNumber(record, field, value);
+    }
+}
+
 // ---- plain kinds ------------------------------------------------------------
 
 Binding text(const QString &field, QLineEdit *edit)
@@ -189,7 +252,7 @@ Binding text(const QString &field, QLineEdit *edit)
         return record.asString(field) == readBack(record, field, edit->text());
     };
     b.blank = [edit] { return edit->text().isEmpty(); };
-    return b;
+    return b.keepsWhatItCannotShow();
 }
 
 Binding memo(const QString &field, QPlainTextEdit *memo)
@@ -209,8 +272,11 @@ Binding memo(const QString &field, QPlainTextEdit *memo)
     b.same = [field, memo](const DataSet &record) {
         return MemoTextToShow(record.asString(field)).trimmed() == memo->toPlainText().trimmed();
     };
+    b.writesAsStored = [field, memo](const DataSet &record) {
+        return record.asString(field) == MemoTextToStore(memo->toPlainText());
+    };
     b.blank = [memo] { return memo->toPlainText().trimmed().isEmpty(); };
-    return b;
+    return b.keepsWhatItCannotShow();
 }
 
 Binding pick(const QString &field, QComboBox *combo, FillList fill, int codeChars)
@@ -237,7 +303,7 @@ Binding pick(const QString &field, QComboBox *combo, FillList fill, int codeChar
     b.value = [code] { return QVariant(code()); };
     b.same = [field, code](const DataSet &record) { return storedText(record, field) == code(); };
     b.blank = [chosen] { return chosen().isEmpty(); };
-    return b;
+    return b.keepsWhatItCannotShow();
 }
 
 // A list filled for the record before holds the same items when the record
@@ -268,6 +334,19 @@ Binding options(const QString &field, QWidget *panel, int codeLength, const QStr
     b.value = [codes] { return QVariant(codes()); };
     b.same = [field, codes](const DataSet &record) { return storedText(record, field) == codes(); };
     b.blank = [codes] { return codes().isEmpty(); };
+    // The boxes show every code they have, and the rules of their clicks
+    // may untick some on loading: then the save writes what is ticked. A
+    // stored code without a box is kept.
+    b.writesAsStored = [field, panel, codeLength](const DataSet &record) {
+        return codeSet(storedText(record, field)) == codeSet(TickedOptionCodes(panel, codeLength).join(QLatin1Char(';')));
+    };
+    b.keepsStored = [field, panel, codeLength](const DataSet &record) {
+        for (const QString &code : codeSet(storedText(record, field))) {
+            if (!HasOptionCode(panel, code, codeLength))
+                return true;
+        }
+        return false;
+    };
     return b;
 }
 
@@ -302,7 +381,7 @@ Binding clearableDate(const QString &field, ClearableDate *date,
         return storedText(record, field) == date->dotText();
     };
     b.blank = [date] { return date->dotText().isEmpty(); };
-    return b;
+    return b.keepsWhatItCannotShow();
 }
 
 // ---- classification codes ---------------------------------------------------
@@ -350,7 +429,7 @@ Binding classification(const QString &field, ByteLimitedEdit *edit, DropDownComb
         return storedText(record, field) == value().toString().trimmed();
     };
     b.blank = [value] { return value().toString().trimmed().isEmpty(); };
-    return b;
+    return b.keepsWhatItCannotShow();
 }
 
 // ---- research period ----------------------------------------------------------
@@ -373,9 +452,9 @@ Binding researchPeriod(const QString &field, QLineEdit *startYear, QLineEdit *st
     Binding b;
     b.field = field;
     b.widgets = {startYear, startMonth, endYear, endMonth};
+    static const QRegularExpression period(
+        QStringLiteral("^(\\d{4})\\.(\\d{1,2})\\s*至\\s*(\\d{4})\\.(\\d{1,2})$"));
     b.load = [field, edits](const DataSet &record) {
-        static const QRegularExpression period(
-            QStringLiteral("^(\\d{4})\\.(\\d{1,2})\\s*至\\s*(\\d{4})\\.(\\d{1,2})$"));
         const QString stored = storedText(record, field);
         const QRegularExpressionMatch match = period.match(stored);
         if (match.hasMatch()) {
@@ -402,6 +481,11 @@ Binding researchPeriod(const QString &field, QLineEdit *startYear, QLineEdit *st
                 return true;
         }
         return false;
+    };
+    // A period written untidily (a one-digit month, other blanks) is kept;
+    // a text that is no period is replaced on loading, with its message.
+    b.keepsStored = [field](const DataSet &record) {
+        return period.match(storedText(record, field)).hasMatch();
     };
     b.check = [edits, latestEnd]() -> QString {
         for (QLineEdit *e : edits)
@@ -463,6 +547,7 @@ Binding keyWords(const QString &field, const QList<QLineEdit *> &edits, int maxB
         return record.asString(field) == joinKeyWords(edits);
     };
     b.blank = [edits] { return joinKeyWords(edits).isEmpty(); };
+    b.keepsWhatItCannotShow();
     b.check = [edits, maxBytes, tooLongMessage] {
         int bytes = 0;
         for (QLineEdit *e : edits)

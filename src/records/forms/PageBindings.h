@@ -31,26 +31,34 @@ struct Binding
     QList<QWidget *> widgets;       // the control and its labels, hidden for other categories
     Serves serves = Serves::AllCategories;
     bool clearedForOthers = false;  // records of the other categories store it empty
-    // The edit takes the field's width in bytes (or byteLimit, where the
-    // form gives it a smaller one).
+    // The edit takes the field's width in bytes when the form is wired.
     bool sizedByField = false;
-    int byteLimit = 0;
-    // A rule derives the stored value from other fields on every save (the
-    // enterprise rule): the save always writes it and the change test
-    // always compares it, however untouched its control is.
-    bool derivedOnEverySave = false;
 
     std::function<void(const DataSet &record)> load;
     std::function<QVariant()> value;                  // what the save writes; may tidy the control
     std::function<bool(const DataSet &record)> same;  // not set: never counts as a change
     std::function<bool()> blank;                      // what required() tests
+    // Whether the save would write what the record holds (no side effects).
+    // Not set: value() against the field, as the field stores it.
+    std::function<bool(const DataSet &record)> writesAsStored;
+    // Asked right after the binding's own load, when what the save would
+    // write differs from the record: the record holds a value the control
+    // cannot show whole (a code the list lacks, an untidy text). Such a
+    // value stays as stored until the user changes the control or a rule of
+    // the form replaces what it shows. Not set: every difference the load
+    // leaves is a new value the save writes.
+    std::function<bool(const DataSet &record)> keepsStored;
+    // A value the load leaves differing from the record is written by the
+    // next save, but the change test compares the field only once the user
+    // changed its control (a form whose change test leaves the field out).
+    bool loadedValueUnasked = false;
     // What the control shows, as a text to compare (no side effects). A
-    // field whose control still shows what loading its row put there is
-    // not written by a save: the stored value stays exactly as it was, and
-    // leaving does not ask about it, unless loading left the control showing
-    // a value the row does not hold (BoundForm::showsNewValue). Made from the
-    // widgets when not set; a binding without widgets and without a face,
-    // and a derived one, is always written.
+    // field whose control still shows what loading its row put there, and
+    // whose save would write what the row holds or a value the control
+    // cannot show whole (keepsStored), is not written by a save: the stored
+    // value stays exactly as it was, and leaving does not ask about it. Made
+    // from the widgets when not set; a binding without widgets and without a
+    // face is always written.
     std::function<QString()> face;
     // Further controls whose state the stored value follows (an attribute
     // that decides whether the field is stored at all); part of the face.
@@ -77,14 +85,13 @@ struct Binding
     Binding &required(const QString &message);
     // A check of the form's own, run after the binding's other checks.
     Binding &checkedBy(std::function<QString()> extra);
-    // The edit takes fewer bytes than its field holds.
-    Binding &limitedTo(int bytes);
     // Stored and compared with blanks trimmed off both ends.
     Binding &trimmed();
     // The stored value follows this control too.
     Binding &follows(QWidget *control);
-    // Written on every save (derivedOnEverySave).
-    Binding &derived();
+    // Whatever differs from the record right after the binding's own load
+    // is what its control cannot show whole (keepsStored).
+    Binding &keepsWhatItCannotShow();
     Binding &partOfEntry(int parts = WholeEntry);
 };
 
@@ -97,9 +104,13 @@ QString faceOf(const QWidget *control);
 // `"label"不能为空！`, the label between two ASCII double quotes.
 QString quotedMissing(const QString &label);
 
+// Whether the field holds what a save of this value would store: texts as
+// the field reads them back, numbers and dates by value, empty as NULL.
+bool storesAs(const DataSet &record, const QString &field, const QVariant &value);
+
 // Text stored as the edit holds it; compared as the field reads it back (a
 // text field keeps no trailing blanks). A byte-limited edit takes the
-// field's width (or the binding's smaller limit) when the form is wired.
+// field's width when the form is wired.
 Binding text(const QString &field, QLineEdit *edit);
 // Memo text: TABs become blanks (in the memo too) before it is stored,
 // because the exchange files are TAB-separated; compared trimmed.

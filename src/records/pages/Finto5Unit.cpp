@@ -10,17 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 
-namespace {
-
-ByteLimitedEdit *makeEdit(QWidget *parent, const QString &name, int maxBytes)
-{
-    auto *edit = new ByteLimitedEdit(maxBytes, parent);
-    edit->setObjectName(name);
-    return edit;
-}
-
-} // namespace
-
 TFinto5::TFinto5(QWidget *parent)
     : ChildListDialog(parent)
 {
@@ -32,13 +21,13 @@ TFinto5::TFinto5(QWidget *parent)
 
 void TFinto5::buildControls()
 {
-    edtdw_170 = makeEdit(this, QStringLiteral("edtdw_170"), 80);
-    edtdw_171 = makeEdit(this, QStringLiteral("edtdw_171"), 80);
+    edtdw_170 = MakeFieldEdit(this, QStringLiteral("edtdw_170"));
+    edtdw_171 = MakeFieldEdit(this, QStringLiteral("edtdw_171"));
     // Digits only, so six characters are six bytes.
     edtdw_172 = new QLineEdit(this);
     edtdw_172->setObjectName(QStringLiteral("edtdw_172"));
     AcceptOnlyDigits(edtdw_172, false, 6);
-    edtdw_173 = makeEdit(this, QStringLiteral("edtdw_173"), 20);
+    edtdw_173 = MakeFieldEdit(this, QStringLiteral("edtdw_173"));
     edt_176 = new QLineEdit(this);
     edt_176->setObjectName(QStringLiteral("edt_176"));
     LimitTypedLength(edt_176, 10);

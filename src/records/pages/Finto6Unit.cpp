@@ -113,6 +113,7 @@ void TFinto6::declareBindings()
             return combo->currentText().isEmpty() ? quotedMissing(QString::fromUtf8(label))
                                                   : QString();
         };
+        b.keepsWhatItCannotShow();
         return b;
     };
     bind(choice(QStringLiteral("PATENT_ST"), cb_st, "专利状况"));

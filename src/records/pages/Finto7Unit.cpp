@@ -89,6 +89,7 @@ void TFinto7::declareBindings()
         return row.asString(RoleField).trimmed() == cbwy_191->currentText().trimmed();
     };
     role.blank = [this] { return cbwy_191->currentText().isEmpty(); };
+    role.keepsWhatItCannotShow();
     bind(role.required(quotedMissing(QStringLiteral("评价委员会职务"))));
     bind(text(QStringLiteral("item_195"), edtwy_195).partOfEntry());
     bind(text(QStringLiteral("item_196"), edtwy_196).partOfEntry());

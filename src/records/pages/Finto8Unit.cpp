@@ -139,10 +139,12 @@ void TFinto8::declareBindings()
     const auto loadAbroad = abroad.load;
     abroad.load = [this, loadAbroad](const DataSet &row) {
         loadAbroad(row);
-        if (row.asString(QStringLiteral("item_188")).trimmed().isEmpty()) {
+        if (row.asString(QStringLiteral("item_188")).trimmed().isEmpty())
             setIndexIfThere(cbry_188, 1);
-            showsNewValue(cbry_188);
-        }
+    };
+    // Only a stored code the list lacks is kept; no code shows the default.
+    abroad.keepsStored = [](const DataSet &row) {
+        return !row.asString(QStringLiteral("item_188")).trimmed().isEmpty();
     };
     bind(abroad);
     bind(text(QStringLiteral("item_185"), edtry_185)
@@ -165,7 +167,6 @@ Binding TFinto8::birthBinding()
         const QString stored = row.asString(field).trimmed();
         if (stored.isEmpty()) {
             dtpry_182->showDate(QDate::currentDate());
-            showsNewValue(dtpry_182);
             return;
         }
         // A birth outside the span is shown as stored too: it changes only
@@ -176,6 +177,9 @@ Binding TFinto8::birthBinding()
             Messages::ShowWarning(this, stored + QStringLiteral("不是正确的出生年月格式！"));
     };
     b.value = [this] { return QVariant(PersonBirth::textOf(dtpry_182->date())); };
+    // A stored birth the picker cannot show as written is kept; no birth
+    // shows this month.
+    b.keepsStored = [field](const DataSet &row) { return !row.asString(field).trimmed().isEmpty(); };
     b.same = [this, field](const DataSet &row) {
         return row.asString(field) == PersonBirth::textOf(dtpry_182->date());
     };

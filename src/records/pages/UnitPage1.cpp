@@ -47,13 +47,6 @@ QComboBox *pickList(const QString &name, QWidget *parent)
     return combo;
 }
 
-ByteLimitedEdit *byteEdit(const QString &name, int maxBytes, QWidget *parent)
-{
-    auto *edit = new ByteLimitedEdit(maxBytes, parent);
-    edit->setObjectName(name);
-    return edit;
-}
-
 QLineEdit *digitEdit(const QString &name, int maxLength, QWidget *parent)
 {
     auto *edit = new QLineEdit(parent);
@@ -160,8 +153,8 @@ QWidget *TFpage1::buildFields()
 {
     auto *box = new QWidget(this);
     // Their fields' widths come with the bindings when the page is wired.
-    Edt_120 = byteEdit(QStringLiteral("Edt_120"), 0, box);
-    Edt_128 = byteEdit(QStringLiteral("Edt_128"), 0, box);
+    Edt_120 = MakeFieldEdit(box, QStringLiteral("Edt_120"));
+    Edt_128 = MakeFieldEdit(box, QStringLiteral("Edt_128"));
     DTP_121 = new DateEntry(box);
     DTP_121->setObjectName(QStringLiteral("DTP_121"));
     DTP_121->setDisplayFormat(QStringLiteral("yyyy.MM.dd"));
@@ -180,13 +173,13 @@ QWidget *TFpage1::buildFields()
     cb_33 = pickList(QStringLiteral("cb_33"), box);
     Cb_125_1 = pickList(QStringLiteral("Cb_125_1"), box);
     cb_210 = pickList(QStringLiteral("cb_210"), box);
-    edt_14_1 = byteEdit(QStringLiteral("edt_14_1"), 198, box);
-    edt_14_2 = byteEdit(QStringLiteral("edt_14_2"), 198, box);
-    edt_14_3 = byteEdit(QStringLiteral("edt_14_3"), 198, box);
-    Edt_15 = byteEdit(QStringLiteral("Edt_15"), 0, box);
-    edt_15_1 = byteEdit(QStringLiteral("edt_15_1"), 0, box);
-    edt_12 = byteEdit(QStringLiteral("edt_12"), 0, box);
-    edt_12_1 = byteEdit(QStringLiteral("edt_12_1"), 0, box);
+    edt_14_1 = MakeByteEdit(QStringLiteral("edt_14_1"), 198, box);
+    edt_14_2 = MakeByteEdit(QStringLiteral("edt_14_2"), 198, box);
+    edt_14_3 = MakeByteEdit(QStringLiteral("edt_14_3"), 198, box);
+    Edt_15 = MakeFieldEdit(box, QStringLiteral("Edt_15"));
+    edt_15_1 = MakeFieldEdit(box, QStringLiteral("edt_15_1"));
+    edt_12 = MakeFieldEdit(box, QStringLiteral("edt_12"));
+    edt_12_1 = MakeFieldEdit(box, QStringLiteral("edt_12_1"));
     cb_15 = opener(QStringLiteral("cb_15"), box);
     cb_15_1 = opener(QStringLiteral("cb_15_1"), box);
     CB_12 = opener(QStringLiteral("CB_12"), box);
@@ -385,8 +378,6 @@ Binding TFpage1::registrationDate()
             Messages::ShowWarning(this, QLatin1Char('\'') + text + QLatin1Char('\'')
                                             + Messages::Texts::badTimeReplaced());
         DTP_121->showDate(date);
-        if (!asStored)
-            showsNewValue(DTP_121);
     };
     b.value = [this] { return QVariant(DTP_121->date()); };
     b.same = [this, shownFor](const DataSet &record) { return DTP_121->date() == shownFor(record); };

@@ -305,10 +305,12 @@ void TFpage2::declareBindings()
     bind(patentCount(QStringLiteral("item_51_3"), edt_51_3));
     bind(patentDerived(QStringLiteral("item_51_1"), edt_51_1));
     bind(patentDerived(QStringLiteral("patent_ty"), patent_ty));
-    // Shown with "软件著作权", not by the category.
+    // Shown with "软件著作权", not by the category; loading the forms' boxes
+    // fills them from the record, or empties them while the box is unticked.
     for (auto [field, edit] : {std::pair{QStringLiteral("item_52"), Edt_52}, std::pair{QStringLiteral("item_53"), Edt_53}}) {
         Binding software = text(field, edit);
         software.widgets.clear();
+        software.load = {};
         bind(software.follows(edit));
     }
     bind(money(QStringLiteral("item_45"), Edt_45));
@@ -460,8 +462,6 @@ void TFpage2::applyStatusRules(bool alsoTransferIncome)
             group->setEnabled(false);
         }
         SetRadioButtonsEnabled(Pl_160, false);
-        showsNewValue(pl_32_1);
-        showsNewValue(Pl_160);
     } else {
         SetRadioButtonsEnabled(Pl_160, true);
     }
@@ -470,10 +470,8 @@ void TFpage2::applyStatusRules(bool alsoTransferIncome)
     if (alsoTransferIncome)
         effects << Edt_162;
     for (MoneyEdit *e : effects) {
-        if (notApplied) {
+        if (notApplied)
             e->clear();
-            showsNewValue(e);
-        }
         e->setEnabled(!notApplied);
     }
 }

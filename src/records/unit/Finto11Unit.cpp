@@ -185,7 +185,7 @@ Binding TFinto11::storedCodeOf(const QString &field, QComboBox *combo)
     b.same = [field, combo](const DataSet &row) {
         return row.asString(field) == combo->currentText().left(3).trimmed();
     };
-    return b;
+    return b.keepsWhatItCannotShow();
 }
 
 Binding TFinto11::birthBinding()
@@ -204,6 +204,7 @@ Binding TFinto11::birthBinding()
     };
     const auto value = b.value;
     b.same = [field, value](const DataSet &row) { return row.asString(field) == value().toString(); };
+    b.keepsWhatItCannotShow();
     // The years the dialog takes apply to a birth the user enters: a stored
     // one outside them is kept as it is, with the rest of the row.
     b.check = [this, field] {

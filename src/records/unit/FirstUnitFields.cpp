@@ -17,13 +17,6 @@ namespace {
 const QString Maroon = QStringLiteral("color: #800000;");
 const QString EnterpriseText = QStringLiteral("企业");
 
-ByteLimitedEdit *makeEdit(QWidget *parent, const QString &name, int maxBytes)
-{
-    auto *edit = new ByteLimitedEdit(maxBytes, parent);
-    edit->setObjectName(name);
-    return edit;
-}
-
 } // namespace
 
 FirstUnitFields::FirstUnitFields(const Options &options, QWidget *parent)
@@ -53,9 +46,9 @@ void FirstUnitFields::buildControls()
         grid->addWidget(control, row, column + 1, 1, span);
     };
 
-    Edt_9 = makeEdit(this, QStringLiteral("Edt_9"), 140);
+    Edt_9 = MakeFieldEdit(this, QStringLiteral("Edt_9"));
     place(0, 0, QStringLiteral("单位名称"), true, Edt_9, 3);
-    Edt_420 = makeEdit(this, QStringLiteral("Edt_420"), 20);
+    Edt_420 = MakeFieldEdit(this, QStringLiteral("Edt_420"));
     place(1, 0, QStringLiteral("单位法人代码"), false, Edt_420);
     cb_62 = MakePickList(this, QStringLiteral("cb_62"));
     place(1, 2, QStringLiteral("单位属性"), true, cb_62);
@@ -68,21 +61,21 @@ void FirstUnitFields::buildControls()
     place(3, 0, QStringLiteral("单位所在省市"), true, cb_64);
     cb_63 = MakePickList(this, QStringLiteral("cb_63"));
     place(3, 2, QStringLiteral("隶属关系"), false, cb_63);
-    Edt_37 = makeEdit(this, QStringLiteral("Edt_37"), 100);
+    Edt_37 = MakeFieldEdit(this, QStringLiteral("Edt_37"));
     place(4, 0, QStringLiteral("通讯地址"), true, Edt_37, 3);
-    Edt_38 = makeEdit(this, QStringLiteral("Edt_38"), 6);
+    Edt_38 = MakeFieldEdit(this, QStringLiteral("Edt_38"));
     place(5, 0, QStringLiteral("邮政编码"), true, Edt_38);
-    Edt_60 = makeEdit(this, QStringLiteral("Edt_60"), 100);
+    Edt_60 = MakeFieldEdit(this, QStringLiteral("Edt_60"));
     place(5, 2, QStringLiteral("单位网址"), false, Edt_60);
-    Edt_39 = makeEdit(this, QStringLiteral("Edt_39"), 30);
+    Edt_39 = MakeFieldEdit(this, QStringLiteral("Edt_39"));
     place(6, 0, QStringLiteral("电话（含区号）"), false, Edt_39);
-    Edt_40 = makeEdit(this, QStringLiteral("Edt_40"), 30);
+    Edt_40 = MakeFieldEdit(this, QStringLiteral("Edt_40"));
     place(6, 2, QStringLiteral("传真（含区号）"), false, Edt_40);
-    Edt_41 = makeEdit(this, QStringLiteral("Edt_41"), 20);
+    Edt_41 = MakeFieldEdit(this, QStringLiteral("Edt_41"));
     place(7, 0, QStringLiteral("联系人"), true, Edt_41);
-    Edt_41_2 = makeEdit(this, QStringLiteral("Edt_41_2"), 30);
+    Edt_41_2 = MakeFieldEdit(this, QStringLiteral("Edt_41_2"));
     place(7, 2, QStringLiteral("联系人电话"), true, Edt_41_2);
-    Edt_61 = makeEdit(this, QStringLiteral("Edt_61"), 80);
+    Edt_61 = MakeFieldEdit(this, QStringLiteral("Edt_61"));
     place(8, 0, QStringLiteral("电子信箱"), false, Edt_61, 3);
 }
 

@@ -50,7 +50,12 @@ Binding ownership(QComboBox *ownership, QComboBox *attribute, bool withBlankItem
     b.same = [value](const DataSet &row) {
         return row.asString(OwnershipGroup).trimmed() == value().toString();
     };
-    return b.derived();
+    // Only an enterprise keeps an ownership the list lacks; any other unit
+    // stores none.
+    b.keepsStored = [](const DataSet &row) {
+        return row.asString(QStringLiteral("item_62")).trimmed() == UnitProfile::enterpriseAttribute();
+    };
+    return b.follows(attribute);
 }
 
 Binding converted(QCheckBox *box, QComboBox *attribute)
@@ -71,7 +76,7 @@ Binding converted(QCheckBox *box, QComboBox *attribute)
     b.same = [field, value](const DataSet &row) {
         return row.asString(field).trimmed() == value().toString();
     };
-    return b.derived();
+    return b.follows(attribute);
 }
 
 void openForAttribute(QComboBox *ownership, QCheckBox *box, const QString &attributeCode)

@@ -13,8 +13,9 @@ namespace UnitBindings {
 Binding attribute(QComboBox *attribute, bool withBlankItem = true);
 // The enterprise rule: ownership (item_41_3) and the converted-institute
 // mark (item_163) are stored only for an enterprise (attribute code "3"),
-// else empty; the mark is "1" or "0". Applied on every save, whatever the
-// two controls show.
+// else empty; the mark is "1" or "0". A save stores what the rule gives,
+// whatever the two controls show: loading a unit whose stored values the
+// rule changes leaves them new values, and choosing an attribute rewrites them.
 Binding ownership(QComboBox *ownership, QComboBox *attribute, bool withBlankItem = true);
 Binding converted(QCheckBox *box, QComboBox *attribute);
 // On the form the two controls are open while the attribute's text names

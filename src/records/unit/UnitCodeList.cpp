@@ -78,5 +78,6 @@ Binding UnitCodeList::binding() const
     b.same = [field = list.field, value](const DataSet &row) {
         return row.asString(field) == value().toString();
     };
-    return b;
+    // More entries than edits, an entry without its ";": kept as stored.
+    return b.keepsWhatItCannotShow();
 }

@@ -49,13 +49,17 @@ bool UnitMemoEditor::Button1Click()
     return runGuarded(this, [this] { storeText(); });
 }
 
+// The editor stays open: it and the page's memo then show what the unit
+// row holds (a TAB is stored as a blank).
 void UnitMemoEditor::storeText()
 {
+    Table &unit = *context().dm().Tblunit;
     const QString text = MemoTextToStore(Memo1->toPlainText());
-    UnitProfile::writeUnitRow(*context().dm().Tblunit,
-                              [&](Table &unit) { unit.setString(m_field, text); });
+    UnitProfile::writeUnitRow(unit, [&](Table &row) { row.setString(m_field, text); });
+    const QString shown = MemoTextToShow(unit.asString(m_field));
+    Memo1->setPlainText(shown);
     if (m_pageMemo)
-        m_pageMemo->setPlainText(MemoTextToShow(text));
+        m_pageMemo->setPlainText(shown);
 }
 
 void UnitMemoEditor::Button2Click()

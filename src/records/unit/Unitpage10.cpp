@@ -32,13 +32,6 @@ const QString GxjsFile = QStringLiteral("gxjs.dbf");
 const QString XkflFile = QStringLiteral("xkfl.dbf");
 const QString SecondLevel = QStringLiteral("2");
 
-ByteLimitedEdit *makeEdit(QWidget *parent, const QString &name, int maxBytes)
-{
-    auto *edit = new ByteLimitedEdit(maxBytes, parent);
-    edit->setObjectName(name);
-    return edit;
-}
-
 QLabel *framedValue(QWidget *parent, const QString &name)
 {
     auto *value = new QLabel(parent);
@@ -121,21 +114,21 @@ QWidget *TFpage10::buildEdits()
     edt_unit->setObjectName(QStringLiteral("edt_unit"));
     edt_unit->setReadOnly(true);
     place(0, 0, QStringLiteral("单位代码"), edt_unit);
-    Edt_9 = makeEdit(box, QStringLiteral("Edt_9"), 140);
+    Edt_9 = MakeFieldEdit(box, QStringLiteral("Edt_9"));
     place(1, 0, QStringLiteral("单位名称"), Edt_9, 3);
-    Edt_37 = makeEdit(box, QStringLiteral("Edt_37"), 100);
+    Edt_37 = MakeFieldEdit(box, QStringLiteral("Edt_37"));
     place(2, 0, QStringLiteral("通讯地址"), Edt_37, 3);
-    Edt_38 = makeEdit(box, QStringLiteral("Edt_38"), 6);
+    Edt_38 = MakeFieldEdit(box, QStringLiteral("Edt_38"));
     place(3, 0, QStringLiteral("邮政编码"), Edt_38);
-    Edt_41 = makeEdit(box, QStringLiteral("Edt_41"), 20);
+    Edt_41 = MakeFieldEdit(box, QStringLiteral("Edt_41"));
     place(3, 2, QStringLiteral("联系人"), Edt_41);
-    Edt_39 = makeEdit(box, QStringLiteral("Edt_39"), 30);
+    Edt_39 = MakeFieldEdit(box, QStringLiteral("Edt_39"));
     place(4, 0, QStringLiteral("单位电话（含区号）"), Edt_39);
-    Edt_40 = makeEdit(box, QStringLiteral("Edt_40"), 30);
+    Edt_40 = MakeFieldEdit(box, QStringLiteral("Edt_40"));
     place(4, 2, QStringLiteral("单位传真（含区号）"), Edt_40);
-    Edt_41_2 = makeEdit(box, QStringLiteral("Edt_41_2"), 30);
+    Edt_41_2 = MakeFieldEdit(box, QStringLiteral("Edt_41_2"));
     place(5, 0, QStringLiteral("联系人电话"), Edt_41_2);
-    Edt_61 = makeEdit(box, QStringLiteral("Edt_61"), 80);
+    Edt_61 = MakeFieldEdit(box, QStringLiteral("Edt_61"));
     place(5, 2, QStringLiteral("电子信箱"), Edt_61);
     return box;
 }

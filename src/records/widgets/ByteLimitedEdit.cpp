@@ -50,3 +50,10 @@ int ByteLimitedEdit::maxBytes() const
 {
     return m_maxBytes;
 }
+
+ByteLimitedEdit *MakeFieldEdit(QWidget *parent, const QString &name)
+{
+    auto *edit = new ByteLimitedEdit(parent);
+    edit->setObjectName(name);
+    return edit;
+}

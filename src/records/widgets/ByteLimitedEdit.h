@@ -26,3 +26,7 @@ private:
     int m_maxBytes = 0;
     QString m_accepted;  // the text before the change being validated
 };
+
+// A named edit of a bound field: the form gives it its field's width when
+// it is wired (BoundForm::applyFieldModel).
+ByteLimitedEdit *MakeFieldEdit(QWidget *parent, const QString &name);
