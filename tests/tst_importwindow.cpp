@@ -284,6 +284,31 @@ private slots:
         QVERIFY2(movers.isEmpty(), qPrintable(movers.join(u' ')));
     }
 
+    // Every record the store refuses is named with its reason, the whole
+    // list in the box's details; the first lines stay as they were.
+    void everyRefusedRecordIsNamed()
+    {
+        addSentRecord(m_source->db(), u"1899000003"_s, u"1"_s, u"百年前的成果"_s, {u"赵六"_s});
+        addSentRecord(m_source->db(), u"abcd000004"_s, u"2"_s, u"编号有误的成果"_s, {});
+        addSentRecord(m_source->db(), u"2051000005"_s, u"3"_s, u"未来的成果"_s, {});
+        showLoaded(m_source->package());
+        press(form->Button4);
+        QCOMPARE(m_log.last(), u"排重已经完成！"_s);
+        press(form->Button6);
+        form->hide();
+        const QString yearRefused = u"不能输入1900到2050外的年份！请用“修改成果年份”改正后再入库。"_s;
+        QCOMPARE(m_log.last(),
+                 u"入库完毕!\n已入库3条，3条未能入库，仍保留在导入数据中。\n"
+                 u"年份不对、未能入库的成果：1899年1条，2051年1条。"_s + yearRefused + u"\n"
+                 u"成果“百年前的成果”（登记号1899000003）未能入库："_s + yearRefused + u"\n"
+                 u"全部未能入库的成果及原因请点“显示详情...”查看。"_s);
+        QCOMPARE(m_log.boxes.last().details.split(u'\n'),
+                 QStringList({u"成果“百年前的成果”（登记号1899000003）未能入库："_s + yearRefused,
+                              u"成果“编号有误的成果”（登记号abcd000004）未能入库：登记号“abcd000004”不是正确的格式，无法编号。"_s,
+                              u"成果“未来的成果”（登记号2051000005）未能入库："_s + yearRefused}));
+        QCOMPARE(countRows(db(), ImportStaging::kjcgTable()), 3);
+    }
+
     // An older package is repacked beside it under the standard names.
     void repacksAnOlderPackage()
     {

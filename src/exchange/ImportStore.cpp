@@ -563,6 +563,7 @@ private:
     {
         if (m_result.firstError.isEmpty())
             m_result.firstError = text;
+        m_result.problems << text;
     }
 
     // What the record wrote is taken back; the records before it in the
@@ -657,5 +658,12 @@ QString ImportStore::resultMessage(Mode mode, const Result &result)
     }
     if (!result.firstError.isEmpty())
         lines << result.firstError;
+    if (result.problems.size() > 1)
+        lines << QStringLiteral("全部未能入库的成果及原因请点“显示详情...”查看。");
     return lines.join(QLatin1Char('\n'));
+}
+
+QString ImportStore::resultDetails(const Result &result)
+{
+    return result.problems.size() > 1 ? result.problems.join(QLatin1Char('\n')) : QString();
 }

@@ -516,12 +516,13 @@ void TFormin::store(ImportStore::Mode mode)
         });
     } catch (...) {
         result.firstError = Guard::currentText();
+        result.problems = {result.firstError};
         result.failed = total;
     }
     dm().DS_temp_in->setDataSet(&staged());
     Panelstat->hide();
     afterStoring(result);
-    Messages::ShowWarning(this, ImportStore::resultMessage(mode, result));
+    Messages::ShowWarning(this, ImportStore::resultMessage(mode, result), ImportStore::resultDetails(result));
 }
 
 // Records that could not be stored stay staged, and the commands on them
