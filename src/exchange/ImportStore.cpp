@@ -587,8 +587,8 @@ private:
     }
 
     // Child rows staged without a staged achievement go with the stored
-    // records, and the sender's unit once every record is stored; those of a
-    // record that failed stay with it.
+    // records; those of a record that failed stay with it. The sender's unit
+    // stays where the load put it.
     void removeStagedLeftovers()
     {
         try {
@@ -602,14 +602,6 @@ private:
                             staging->setDeleted(recno, true);
                     }
                 }
-            }
-            if (m_result.failed == 0) {
-                const FilePtr unit = file(ExchangeNames::stagingTable(ExchangeNames::Unit));
-                for (int recno = 0; recno < unit->recordCount(); ++recno) {
-                    if (!unit->isDeleted(recno))
-                        unit->setDeleted(recno, true);
-                }
-                unit->sync();
             }
             for (const FilePtr &staging : m_stagedChildFiles)
                 staging->sync();
