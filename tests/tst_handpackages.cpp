@@ -280,18 +280,19 @@ private slots:
         stage(package(files));
         const QString yearLine = u"年份不对、未能入库的成果：1850年1条，1899年1条，2051年1条。"
                                  u"不能输入1900到2050外的年份！请用“修改成果年份”改正后再入库。"_s;
-        const QString firstError = u"成果“旧一”（登记号1899000001）未能入库：不能输入1900到2050外的年份！"
-                                   u"请用“修改成果年份”改正后再入库。"_s;
+        const QString explained = u"成果“旧一”（登记号1899000001）未能入库：不能输入1900到2050外的年份！"
+                                  u"请用“修改成果年份”改正后再入库。\n"
+                                  u"全部未能入库的成果及原因请点“显示详情...”查看。"_s;
         QCOMPARE(storeMessage(ImportStore::Mode::Save),
-                 u"入库失败！3条成果都未能入库，仍保留在导入数据中。\n"_s + yearLine + u"\n"_s + firstError);
+                 u"入库失败！3条成果都未能入库，仍保留在导入数据中。\n"_s + yearLine + u"\n"_s + explained);
         QCOMPARE(storeMessage(ImportStore::Mode::Overwrite),
-                 u"入库失败！3条成果都未能入库，仍保留在导入数据中。\n"_s + yearLine + u"\n"_s + firstError);
+                 u"入库失败！3条成果都未能入库，仍保留在导入数据中。\n"_s + yearLine + u"\n"_s + explained);
 
         PackageFiles more;
         more.kjcg = kjcgLine(u"2020000001"_s, u"110"_s, u"1"_s, u"可入库"_s);
         stage(package(more));
         QCOMPARE(storeMessage(ImportStore::Mode::Save),
-                 u"入库完毕!\n已入库1条，3条未能入库，仍保留在导入数据中。\n"_s + yearLine + u"\n"_s + firstError);
+                 u"入库完毕!\n已入库1条，3条未能入库，仍保留在导入数据中。\n"_s + yearLine + u"\n"_s + explained);
         QCOMPARE(column(db(), u"kjcg.DBF"_s, u"ITEM_4"_s), QStringList{u"2020000001"_s});
     }
 

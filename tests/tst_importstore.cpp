@@ -420,8 +420,9 @@ private slots:
         }
         QCOMPARE(column(db(), u"cgwcrNew.dbf"_s, u"ITEM_180"_s), QStringList({"李四", "王\"小\"二"}));
         QCOMPARE(column(db(), u"cgwcrNew.dbf"_s, u"ITEM_185"_s), QStringList({"单位", "单位"}));
-        for (const QString &name : ExchangeNames::records() + QStringList{ExchangeNames::Unit})
+        for (const QString &name : ExchangeNames::records())
             QCOMPARE(stagedRows(name), 0);
+        QCOMPARE(stagedRows(ExchangeNames::Unit), 1);
 
         // Every sent value arrives, but the key, the export mark and what
         // the exchange does not carry.

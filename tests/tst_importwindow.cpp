@@ -6,6 +6,7 @@
 #include "exchange/core/ExchangeNames.h"
 #include "exchange/Unitin.h"
 #include "exchange/formatitem4.h"
+#include "support/DbfReadBack.h"
 #include "support/ImportData.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "support/ModalHelper.h"
@@ -53,6 +54,36 @@ class TestImportWindow : public QObject
         const QString dir = qEnvironmentVariable("DRAVIK_SHOT_DIR");
         if (!dir.isEmpty())
             form->grab().save(QDir(dir).filePath(name));
+    }
+
+    // A click on the window's button, as the mouse gives it.
+    void press(QPushButton *button)
+    {
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+
+    // The window on screen with the package chosen and loaded, by its buttons.
+    void showLoaded(const QString &package)
+    {
+        form->setFileChooser([package](QWidget *, const QString &) { return package; });
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        press(form->Button1);
+        press(form->Button3);
+        QCOMPARE(m_log.last(), u"导入完毕！"_s);
+    }
+
+    // Title and number of every live kjcg row, as another dBase reader sees them.
+    QStringList storedTitles() const
+    {
+        const DbfReadBack back = readWithPythonDbf(f.dataPath(), u"kjcg.DBF"_s, {u"item_4"_s, u"item_3"_s});
+        if (!back.error.isEmpty())
+            return {back.error};
+        QStringList rows;
+        for (const QJsonObject &row : back.rows)
+            rows << row.value(u"item_4"_s).toString() + u" "_s + row.value(u"item_3"_s).toString();
+        return rows;
     }
 
 private slots:
@@ -208,6 +239,74 @@ private slots:
         QCOMPARE(m_log.lastCaption(), u"Dravik"_s);
         QCOMPARE(countRows(db(), ImportStaging::kjcgTable(), u"item_4='2030000001'"_s), 1);
         QCOMPARE(countRows(db(), u"CGWCRtemp.dbf"_s, u"item_4='2030000001'"_s), 1);
+    }
+
+    // 排重 answered No on the second staged row: while its rename panel is
+    // open nothing moves the list, 修改成果年份 included, and 确定 renames
+    // that row, whatever was tried meanwhile.
+    void renameTakesTheRowThePanelWasOpenedFor()
+    {
+        addAchievement(db(), u"2019000005"_s, u"1"_s, u"本地已有的成果"_s);
+        showLoaded(m_source->package());
+        m_log.answers = {QMessageBox::No};
+        press(form->Button4);
+        QCOMPARE(m_log.last(), u"导入的项目“本地已有的成果”有重复,是否删除？"_s);
+        QVERIFY(form->Panel1->isVisible());
+        QCOMPARE(form->DBGrid1->currentIndex().row(), 1);
+        QStringList movers;
+        for (QPushButton *b : {form->btnformat, form->Button7, form->Button4, form->Button6, form->Button8})
+            movers << (b->isEnabled() ? b->text() : QString());
+        movers.removeAll(QString());
+
+        // A year change tried while the panel is open.
+        ModalHelper yearDialog(
+            [](QWidget *dialog) {
+                ModalHelper::setText(dialog, u"edt_4"_s, u"2030"_s);
+                ModalHelper::click(dialog, u"btnsave"_s);
+                ModalHelper::click(dialog, u"btnexit"_s);
+            },
+            500);
+        press(form->btnformat);
+        QTest::qWait(600);
+
+        form->Edit2->setText(u"本地已有的成果（改）"_s);
+        press(form->Button9);
+        QVERIFY(form->Panel1->isHidden() && form->btnformat->isEnabled() && form->DBGrid1->isEnabled());
+        press(form->Button4);
+        QCOMPARE(m_log.last(), u"排重已经完成！"_s);
+        press(form->Button6);
+        QCOMPARE(m_log.last(), u"入库完毕!"_s);
+        form->hide();
+        QCOMPARE(storedTitles(), QStringList({u"2019000005 本地已有的成果"_s,
+                                              u"2019000006 数控机床远程诊断系统的研究与应用"_s,
+                                              u"2019000007 本地已有的成果（改）"_s,
+                                              u"2020000001 区域创新政策评估"_s}));
+        QVERIFY2(movers.isEmpty(), qPrintable(movers.join(u' ')));
+    }
+
+    // Every record the store refuses is named with its reason, the whole
+    // list in the box's details; the first lines stay as they were.
+    void everyRefusedRecordIsNamed()
+    {
+        addSentRecord(m_source->db(), u"1899000003"_s, u"1"_s, u"百年前的成果"_s, {u"赵六"_s});
+        addSentRecord(m_source->db(), u"abcd000004"_s, u"2"_s, u"编号有误的成果"_s, {});
+        addSentRecord(m_source->db(), u"2051000005"_s, u"3"_s, u"未来的成果"_s, {});
+        showLoaded(m_source->package());
+        press(form->Button4);
+        QCOMPARE(m_log.last(), u"排重已经完成！"_s);
+        press(form->Button6);
+        form->hide();
+        const QString yearRefused = u"不能输入1900到2050外的年份！请用“修改成果年份”改正后再入库。"_s;
+        QCOMPARE(m_log.last(),
+                 u"入库完毕!\n已入库3条，3条未能入库，仍保留在导入数据中。\n"
+                 u"年份不对、未能入库的成果：1899年1条，2051年1条。"_s + yearRefused + u"\n"
+                 u"成果“百年前的成果”（登记号1899000003）未能入库："_s + yearRefused + u"\n"
+                 u"全部未能入库的成果及原因请点“显示详情...”查看。"_s);
+        QCOMPARE(m_log.boxes.last().details.split(u'\n'),
+                 QStringList({u"成果“百年前的成果”（登记号1899000003）未能入库："_s + yearRefused,
+                              u"成果“编号有误的成果”（登记号abcd000004）未能入库：登记号“abcd000004”不是正确的格式，无法编号。"_s,
+                              u"成果“未来的成果”（登记号2051000005）未能入库："_s + yearRefused}));
+        QCOMPARE(countRows(db(), ImportStaging::kjcgTable()), 3);
     }
 
     // An older package is repacked beside it under the standard names.

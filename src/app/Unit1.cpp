@@ -361,13 +361,32 @@ QList<QWidget *> TMainForm::unitDependentControls() const
 }
 
 // A control that also needs the unit's row stays disabled without it,
-// whatever the record.
+// whatever the record. A record that cannot be completed, its tables
+// taking no writes (a damaged table kept for viewing and export), holds
+// only the commands that would write: the user browses on and exports.
 void TMainForm::setLockSetEnabled(bool enabled)
 {
     const bool ready = unitReady();
     const QList<QWidget *> needUnit = unitDependentControls();
+    const QList<QWidget *> reading = enabled || recordTakesWrites() ? QList<QWidget *>() : readingControls();
     for (QWidget *w : lockSet())
-        w->setEnabled(enabled && (ready || !needUnit.contains(w)));
+        w->setEnabled((enabled || reading.contains(w)) && (ready || !needUnit.contains(w)));
+}
+
+QList<QWidget *> TMainForm::readingControls() const
+{
+    return {DBGrid1, ComboBox1, cbYear, SpeedButton16, SpeedButton26, BitBtn2};
+}
+
+// What completing a record writes: its own row and its persons.
+bool TMainForm::recordTakesWrites() const
+{
+    Database &db = *dm().database();
+    for (const QString &table : {QStringLiteral("kjcg.DBF"), QStringLiteral("cgwcr.DBF")}) {
+        if (!db.file(table)->isWritable())
+            return false;
+    }
+    return true;
 }
 
 bool TMainForm::unitReady() const

@@ -166,6 +166,8 @@ private:
     void applyColumnWidths();
     void showCurrentRow();
     void setLockSetEnabled(bool enabled);
+    QList<QWidget *> readingControls() const;
+    bool recordTakesWrites() const;
     bool unitReady() const;
     void currentRowMoved(int row);
     void warnWhenLocked();

@@ -563,6 +563,7 @@ private:
     {
         if (m_result.firstError.isEmpty())
             m_result.firstError = text;
+        m_result.problems << text;
     }
 
     // What the record wrote is taken back; the records before it in the
@@ -586,8 +587,8 @@ private:
     }
 
     // Child rows staged without a staged achievement go with the stored
-    // records, and the sender's unit once every record is stored; those of a
-    // record that failed stay with it.
+    // records; those of a record that failed stay with it. The sender's unit
+    // stays where the load put it.
     void removeStagedLeftovers()
     {
         try {
@@ -601,14 +602,6 @@ private:
                             staging->setDeleted(recno, true);
                     }
                 }
-            }
-            if (m_result.failed == 0) {
-                const FilePtr unit = file(ExchangeNames::stagingTable(ExchangeNames::Unit));
-                for (int recno = 0; recno < unit->recordCount(); ++recno) {
-                    if (!unit->isDeleted(recno))
-                        unit->setDeleted(recno, true);
-                }
-                unit->sync();
             }
             for (const FilePtr &staging : m_stagedChildFiles)
                 staging->sync();
@@ -657,5 +650,12 @@ QString ImportStore::resultMessage(Mode mode, const Result &result)
     }
     if (!result.firstError.isEmpty())
         lines << result.firstError;
+    if (result.problems.size() > 1)
+        lines << QStringLiteral("全部未能入库的成果及原因请点“显示详情...”查看。");
     return lines.join(QLatin1Char('\n'));
+}
+
+QString ImportStore::resultDetails(const Result &result)
+{
+    return result.problems.size() > 1 ? result.problems.join(QLatin1Char('\n')) : QString();
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class Database;
@@ -51,6 +52,9 @@ public:
         int failed = 0;       // left staged
         int untitled = 0;     // overwrite: stored as new, having no title
         QMap<QString, int> refusedYears;   // year -> records its year refused
+        // Every record refused, named with its reason, and whatever else went
+        // wrong, in the order it happened; firstError is the first of them.
+        QStringList problems;
         QString firstError;
     };
 
@@ -62,8 +66,10 @@ public:
     // (nothing stored then).
     Result storeAll(Mode mode, const std::function<void(int done, int total)> &eachRecord = {});
 
-    // What the user is told afterwards.
+    // What the user is told afterwards: the message, and with more than one
+    // problem the whole list of them as its details (empty otherwise).
     static QString resultMessage(Mode mode, const Result &result);
+    static QString resultDetails(const Result &result);
 
 private:
     Database *m_db;

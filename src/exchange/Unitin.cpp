@@ -397,9 +397,11 @@ void TFormin::loadPackage()
     Messages::ShowWarning(this, done);
 }
 
+// The year change moves the list back to its first row: it waits with the
+// rest while a row is being renamed.
 void TFormin::setDuplicateControlsEnabled(bool enabled)
 {
-    for (QPushButton *b : {Button5, Button4, Button7, Button8, Button2})
+    for (QPushButton *b : {Button5, Button4, Button7, Button8, Button2, btnformat})
         b->setEnabled(enabled);
     DBGrid1->setEnabled(enabled);
 }
@@ -419,6 +421,7 @@ void TFormin::checkDuplicates()
                                            QStringLiteral("导入的项目“%1”有重复,是否删除？").arg(title),
                                            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
         if (answer != QMessageBox::Yes) {
+            m_renamedRow = row;
             Edit2->setText(title);
             setDuplicateControlsEnabled(false);
             for (QPushButton *b : {Button1, Button3, Button6})
@@ -440,14 +443,19 @@ void TFormin::checkDuplicates()
     }
 }
 
-// The rename panel closes whether or not the new title could be stored.
+// The new title goes to the row the panel was opened for, wherever the
+// staged table stands now. The panel closes whether or not it could be
+// stored.
 void TFormin::Button9Click()
 {
     runGuarded(this, [this] {
         const auto closePanel = qScopeGuard([this] {
             setDuplicateControlsEnabled(true);
             Panel1->hide();
+            SelectGridRow(DBGrid1, staged().recNo());
         });
+        if (m_renamedRow >= 0 && m_renamedRow != staged().recNo())
+            staged().moveTo(m_renamedRow);
         ImportStaging::renameCurrent(staged(), Edit2->text());
     });
 }
@@ -508,12 +516,13 @@ void TFormin::store(ImportStore::Mode mode)
         });
     } catch (...) {
         result.firstError = Guard::currentText();
+        result.problems = {result.firstError};
         result.failed = total;
     }
     dm().DS_temp_in->setDataSet(&staged());
     Panelstat->hide();
     afterStoring(result);
-    Messages::ShowWarning(this, ImportStore::resultMessage(mode, result));
+    Messages::ShowWarning(this, ImportStore::resultMessage(mode, result), ImportStore::resultDetails(result));
 }
 
 // Records that could not be stored stay staged, and the commands on them

@@ -5,7 +5,9 @@
 #include "ExchangeFolders.h"
 #include "engine/DataSet.h"
 #include "engine/DataSetModel.h"
+#include "engine/Database.h"
 #include "engine/DbError.h"
+#include "engine/DbfFile.h"
 #include "exchange/core/SafeCopy.h"
 #include "exchange/core/WorkFolders.h"
 #include "exchange/core/Archiver.h"
@@ -212,7 +214,10 @@ void TFormout::FormShow()
     runGuarded(this, [this] {
         fillYears();
         uncheckRange();
-        ExportPackage::resetMarks(*dm().database());
+        // A table kept for viewing and export keeps its marks; the export
+        // says so when it is done.
+        if (dm().database()->file(QStringLiteral("kjcg.DBF"))->isWritable())
+            ExportPackage::resetMarks(*dm().database());
     });
     dm().T_temp_out->close();
     Button2->setEnabled(false);
@@ -347,8 +352,10 @@ void TFormout::exportSelection()
     }
     if (!packInto(work.path(), folder))
         return;
-    finishExport(rows);
+    const QString marksFailure = finishExport(rows);
     QString done = QStringLiteral("你已打包成功!文件在") + withSeparator(folder) + ExportPackage::archiveName();
+    if (!marksFailure.isEmpty())
+        done += QStringLiteral("\n导出标记未能保存：") + marksFailure;
     if (!notes.isEmpty())
         done += QLatin1Char('\n') + notes;
     Messages::ShowWarning(this, done);
@@ -371,14 +378,22 @@ bool TFormout::packInto(const QString &workFolder, const QString &folder)
 }
 
 // The rows carry their mark once the package is in place; the list then
-// shows every record again, with no selection.
-void TFormout::finishExport(const QList<int> &rows)
+// shows every record again, with no selection. The package stands whether
+// or not the marks can be stored: why they could not is returned, for the
+// message that the package is written (empty when they were stored).
+QString TFormout::finishExport(const QList<int> &rows)
 {
     DataSetModel &grid = *dm().DS_temp_out;
     grid.setDataSet(nullptr);
     const auto reattach = qScopeGuard([this, &grid] { grid.setDataSet(dm().T_temp_out); });
-    ExportPackage::markExported(*dm().T_temp_out, rows);
+    QString marksFailure;
+    try {
+        ExportPackage::markExported(*dm().T_temp_out, rows);
+    } catch (const DbError &error) {
+        marksFailure = error.message();
+    }
     ApplyDataSetFilter(*dm().T_temp_out, QString());
+    return marksFailure;
 }
 
 void TFormout::Button1Click()

@@ -77,7 +77,7 @@ private:
     bool confirmSelectingAll();
     void exportSelection();
     bool packInto(const QString &workFolder, const QString &folder);
-    void finishExport(const QList<int> &rows);
+    QString finishExport(const QList<int> &rows);
     void refreshMainWindow();
 
     ExchangeFolders *m_folders = nullptr;

@@ -37,20 +37,18 @@ public:
             appendRow(db(), u"unit.dbf"_s, {{u"unitcode"_s, u"9990001000"_s}, {u"item_9"_s, u"报告单位"_s}});
             dm()->Tblunit->refresh();
         }
-        m_context = std::make_unique<AppContext>(*dm());
-        m_main = std::make_unique<TMainForm>();
-        m_context->setMainForm(m_main.get());
-        m_context->addWindow(m_main.get());
-        m_tree = add(new TFormTree(m_main.get()));
-        m_new = add(new TFormNew(m_main.get()));
-        m_page1 = add(new TFpage1(m_main.get()));
-        // The patents list is made before its dialog and the pages, as at start-up.
-        add(new TFpage6(m_main.get()));
-        add(new TFinto6(m_main.get()));
-        add(new TFpage2(m_main.get()));
-        add(new TFpage3(m_main.get()));
-        add(new TFpage9(m_main.get()));
-        wireAll();
+        makeWindows();
+    }
+
+    // The same data folder opened again, windows and all, as the program's
+    // next start finds it; whileClosed runs when nothing holds it open.
+    void reopen(const std::function<void()> &whileClosed = {})
+    {
+        stop();
+        if (whileClosed)
+            whileClosed();
+        restart();
+        makeWindows();
     }
 
     // A window of the test's own, known to the context and wired to it.
@@ -161,6 +159,24 @@ public:
     }
 
 private:
+    void makeWindows()
+    {
+        m_context = std::make_unique<AppContext>(*dm());
+        m_main = std::make_unique<TMainForm>();
+        m_context->setMainForm(m_main.get());
+        m_context->addWindow(m_main.get());
+        m_tree = add(new TFormTree(m_main.get()));
+        m_new = add(new TFormNew(m_main.get()));
+        m_page1 = add(new TFpage1(m_main.get()));
+        // The patents list is made before its dialog and the pages, as at start-up.
+        add(new TFpage6(m_main.get()));
+        add(new TFinto6(m_main.get()));
+        add(new TFpage2(m_main.get()));
+        add(new TFpage3(m_main.get()));
+        add(new TFpage9(m_main.get()));
+        wireAll();
+    }
+
     void wireAll()
     {
         for (QWidget *w : m_context->windows()) {

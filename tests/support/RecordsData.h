@@ -54,6 +54,13 @@ public:
         return true;
     }
     virtual void stop() { m_dm.reset(); }
+    // The data module made again on the same folder, as the program's next
+    // start finds it (after stop(), or in place of the one open).
+    void restart()
+    {
+        m_dm.reset();
+        m_dm = std::make_unique<TDM>(dataPath(), Messages::ShowErrorBox);
+    }
 
     QString shippedPath() const { return m_shipped.path(); }
     QString dataPath() const { return m_dir->filePath(u"data"_s); }

@@ -31,6 +31,7 @@ QMessageBox::StandardButton show(QWidget *parent, const Request &request)
     if (answerer())
         return answerer()(request);
     QMessageBox box(request.icon, request.caption, request.text, request.buttons, parent);
+    box.setDetailedText(request.details);
     fitCaption(box);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
@@ -51,9 +52,9 @@ void fitCaption(QMessageBox &box)
                   grid->rowCount(), 0, 1, grid->columnCount());
 }
 
-void ShowWarning(QWidget *parent, const QString &message)
+void ShowWarning(QWidget *parent, const QString &message, const QString &details)
 {
-    show(parent, AppInfo::productName(), message, QMessageBox::Warning);
+    show(parent, Request{AppInfo::productName(), message, QMessageBox::Warning, QMessageBox::Ok, details});
 }
 
 void ShowError(QWidget *parent, const QString &message)

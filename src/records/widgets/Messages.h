@@ -16,6 +16,8 @@ struct Request
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    // A list too long for the box itself, behind its details button.
+    QString details;
 };
 
 // Shows a modal box and returns the button pressed.
@@ -31,7 +33,8 @@ void fitCaption(QMessageBox &box);
 
 // The box of every input check, of "存储成功！" and of most notices: caption
 // "Dravik", exclamation icon, one OK button.
-void ShowWarning(QWidget *parent, const QString &message);
+// With details, the list they hold is read in a scrolling text of the box.
+void ShowWarning(QWidget *parent, const QString &message, const QString &details = {});
 // Database errors around a post: their own text in a box captioned "提示",
 // no icon, one OK button.
 void ShowError(QWidget *parent, const QString &message);
