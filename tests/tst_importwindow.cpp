@@ -157,6 +157,17 @@ private slots:
         QCOMPARE(countRows(db(), u"kjcg.DBF"_s), 4);
         QCOMPARE(countRows(db(), u"kjcg.DBF"_s, u"item_3='本地已有的成果（二）' and item_4='2019000007'"_s), 1);
         QCOMPARE(countRows(db(), ImportStaging::kjcgTable()), 0);
+
+        // Opening the window again discards what was staged, but for the
+        // sender's unit row, which stays as it arrived.
+        addSentRecord(m_source->db(), u"2019000003"_s, u"1"_s, u"未入库的成果"_s, {u"赵六"_s});
+        appendRow(m_source->db(), u"unit.dbf"_s, {{u"unitcode"_s, u"9990001000"_s}, {u"item_9"_s, u"发送单位"_s}});
+        openWithPackage(m_source->package());
+        QCOMPARE(countRows(db(), ImportStaging::kjcgTable()), 4);
+        QCOMPARE(countRows(db(), u"UNITtemp.dbf"_s, u"item_9='发送单位'"_s), 1);
+        form->FormShow();
+        QCOMPARE(countRows(db(), ImportStaging::kjcgTable()), 0);
+        QCOMPARE(countRows(db(), u"UNITtemp.dbf"_s, u"item_9='发送单位'"_s), 1);
     }
 
     // An archive the archiver cannot read: its words, and no "导入".

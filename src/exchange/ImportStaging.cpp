@@ -188,8 +188,9 @@ QString skippedMembersNote(const QStringList &members)
 
 void clearAll(Database *db)
 {
-    for (const QString &table : allTables())
-        emptyTable(db, table);
+    // The sender's unit row is kept as it arrived: nothing reads or clears it.
+    for (const QString &name : ExchangeNames::records())
+        emptyTable(db, ExchangeNames::stagingTable(name));
 }
 
 LoadResult load(Database *db, const QString &folder, const LoadProgress &progress)
