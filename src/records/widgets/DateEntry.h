@@ -38,6 +38,12 @@ public:
     // The keys typed since the last click, Enter or leaving, counted now;
     // false when they form no date (the message has been shown).
     bool takeTyping();
+    // The typing counted now; false while a date this field refused has a
+    // message the user has not seen yet. A click on a button leaves the
+    // field as it is pressed and the button acts as it is released, before
+    // the message can come: whatever the button does must not go on as if
+    // the date shown before had been typed.
+    bool settleTyping();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -54,6 +60,14 @@ private:
     QList<Part> parts() const;
     int partAt(int textPosition) const;
     int currentPart() const;
+    // The text of each part once the keys typed are counted, and which
+    // parts the keys reached.
+    struct Typing
+    {
+        QStringList pieces;
+        QList<bool> typed;
+    };
+    Typing typing() const;
     QString typedText() const;
     bool typedDate(QDate *date) const;
     void showTyping();
@@ -69,4 +83,6 @@ private:
     QString m_typed;
     int m_typedPart = 0;
     QDate m_typedOver;
+    // Refusals whose message is still to come or still open.
+    int m_unseenRefusals = 0;
 };
