@@ -6,9 +6,11 @@
 // A date picker the user can type into as into any date field. A click on
 // the year, month or day selects it, so that the digits typed replace it;
 // a whole date typed in the field's own format ("2024.01.31", or
-// "20240131") gives that date wherever the click was. What is typed counts
-// once the user leaves the field or presses Enter; a text that is no date
-// is refused with a message and the picker goes back to the date it showed.
+// "20240131") gives that date wherever the click was; a day not typed
+// (hidden, or kept while the year or month is retyped) is held within the
+// month typed. What is typed counts once the user leaves the field, presses
+// Enter or the form settles it; a text that is no date is refused with a
+// message and the picker goes back to the date it showed.
 // The dates a user may enter lie in an allowed span; a date typed, stepped
 // or picked outside it is refused with the span's message likewise. A
 // stored date is shown as it is (showDate), inside the span or not: showing
