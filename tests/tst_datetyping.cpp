@@ -1,7 +1,9 @@
 // Dates typed as the forms ask ("日期格式：YYYY.MM.DD"): real key events
 // after a click at the start, in the middle and at the end of each date
 // field of the pages and the person dialog, and into an emptied one; what
-// is stored is read back by another dBase reader.
+// is stored is read back by another dBase reader. The program's clock
+// stands at a day of each test's choosing, as a date shown without a
+// stored one is today's.
 #include "records/pages/Finto8Unit.h"
 #include "records/pages/Unitpage8.h"
 #include "records/widgets/ByteLimitedEdit.h"
@@ -9,6 +11,7 @@
 #include "records/widgets/DateEntry.h"
 #include "support/DbfReadBack.h"
 #include "support/PagesFixture.h"
+#include "engine/Clock.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -42,6 +45,20 @@ void clickAt(QLineEdit *text, const QString &where)
     QVERIFY2(x >= 0, "no place in the field for the click");
     QTest::mouseClick(text, Qt::LeftButton, {}, QPoint(x, text->height() / 2));
     QCoreApplication::processEvents();
+}
+
+// A click as a window system delivers it: the press takes the focus from
+// the date being typed, the release presses the button.
+void clickAsWindowSystem(QAbstractButton *button)
+{
+    const QPoint middle = button->rect().center();
+    QTest::mousePress(button, Qt::LeftButton, {}, middle);
+    QTest::mouseRelease(button, Qt::LeftButton, {}, middle);
+}
+
+void standAt(const QDate &day)
+{
+    Clock::standAt(QDateTime(day, QTime(10, 0)));
 }
 
 // The keys go where the focus is, as a user's keys do.
@@ -98,15 +115,75 @@ class TestDateTyping : public QObject
             }
             clickAt(text, where);
             typeKeys(keys);
-            QTest::mouseClick(saveOf(page), Qt::LeftButton);
-            QCoreApplication::processEvents();
+            clickAsWindowSystem(saveOf(page));
+            // A message the date owes comes once the click is done.
+            QTest::qWait(20);
             quitOf(page)->click();
+        }));
+    }
+
+    void typeOnPageOf(const QString &field, const QString &where, const QString &keys)
+    {
+        TMainForm *main = f.main();
+        if (field == u"item_121"_s) {
+            typeOnPage<TFpage1>(
+                main->sectionButton(u"btn_page01"_s), [](TFpage1 *p) { return p->DTP_121; },
+                [](TFpage1 *p) { return p->btnSave01; }, [](TFpage1 *p) { return p->quit01; }, where, keys);
+        } else if (field == u"item_34"_s) {
+            typeOnPage<TFpage3>(
+                main->sectionButton(u"btn_page03"_s), [](TFpage3 *p) { return p->date34; },
+                [](TFpage3 *p) { return p->btnSave01; }, [](TFpage3 *p) { return p->quit01; }, where, keys);
+        } else {
+            typeOnPage<TFpage9>(
+                main->sectionButton(u"btn_page09"_s), [](TFpage9 *p) { return p->date302; },
+                [](TFpage9 *p) { return p->btnSave01; }, [](TFpage9 *p) { return p->quit01; }, where, keys);
+        }
+    }
+
+    // The person list of the record, with one person whose birth is
+    // `birth` unless the person is to be added.
+    TFpage8 *personsOf(bool withPerson, const QString &birth)
+    {
+        if (withPerson) {
+            appendRow(f.db(), u"cgwcr.DBF"_s,
+                      {{u"ITEM_4"_s, Number}, {u"ITEM_DQDM"_s, u"."_s}, {u"ITEM_187"_s, u"1"_s},
+                       {u"ITEM_180"_s, u"旧人"_s}, {u"ITEM_181"_s, u"0"_s}, {u"ITEM_182"_s, birth},
+                       {u"ITEM_183"_s, u"4"_s}, {u"ITEM_184"_s, u"4"_s}, {u"ITEM_188"_s, u"0"_s}});
+        }
+        f.add(new TFinto8(f.main()));
+        auto *persons = f.add(new TFpage8(f.main()));
+        persons->showRowsOf({Number, u"."_s});
+        return persons;
+    }
+
+    // Types the birth into the person dialog (a new person, or the one
+    // listed) and presses "存储"; `whileOpen` sees the dialog after it.
+    void typeBirth(TFpage8 *persons, bool adding, const QString &where, const QString &keys,
+                   const std::function<void(TFinto8 *)> &whileOpen = {})
+    {
+        QAbstractButton *opener = adding ? persons->addButton : persons->modifyButton;
+        QVERIFY(PagesFixture::throughButton<TFinto8>(opener, [&](TFinto8 *d) {
+            d->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(d));
+            if (adding)
+                d->edtry_180->setText(u"打字人"_s);
+            clickAt(d->dtpry_182->findChild<QLineEdit *>(), where);
+            typeKeys(keys);
+            clickAsWindowSystem(d->Button1);
+            QTest::qWait(20);
+            if (whileOpen)
+                whileOpen(d);
         }));
     }
 
 private slots:
     void initTestCase() { f.buildOnce(); }
-    void cleanup() { f.stop(); }
+    void init() { standAt(QDate(2026, 6, 15)); }
+    void cleanup()
+    {
+        f.stop();
+        Clock::runFree();
+    }
 
     // Wherever the click was, the whole date typed is the date stored.
     void theTypedDateIsStored_data()
@@ -137,46 +214,145 @@ private slots:
         QTest::newRow("page 3 评价日期, the month alone") << u"item_34"_s << u"2025.06.15"_s
                                                     << u"middle"_s << u"09"_s << u"2025.09.15"_s;
     }
-    void theTypedDateIsStored()
+    void theTypedDateIsStored() { typeAndExpectStored(); }
+
+    // On the days a month may lack (the 28th to the 31st, a 29 February)
+    // the day a field shows but the user does not type never refuses the
+    // date typed: a year and month alone take the month's last day where
+    // the month is shorter, and a birth ("yyyy.MM") has no day to refuse.
+    void theDayTypedOnIsNoHindrance_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("expected");
+        const struct
+        {
+            QDate today;
+            QString february, birthFebruary;
+        } days[] = {
+            {QDate(2026, 12, 28), u"2026-02-28"_s, u"2026.02"_s},
+            {QDate(2026, 12, 29), u"2026-02-28"_s, u"2026.02"_s},
+            {QDate(2026, 12, 30), u"2026-02-28"_s, u"2026.02"_s},
+            {QDate(2026, 12, 31), u"2026-02-28"_s, u"2026.02"_s},
+            {QDate(2028, 2, 29), u"2028-02-29"_s, u"2028.02"_s},
+        };
+        for (const auto &d : days) {
+            const QByteArray on = d.today.toString(Qt::ISODate).toLatin1();
+            // No registration date: the picker shows today.
+            QTest::addRow("%s 登记日期 month alone", on.constData())
+                << d.today << u"item_121"_s << QString() << u"middle"_s << u"02"_s << d.february;
+            QTest::addRow("%s 登记日期 whole", on.constData())
+                << d.today << u"item_121"_s << QString() << u"start"_s << u"2024.02.29"_s << u"2024-02-29"_s;
+            QTest::addRow("%s page 3 评价日期 emptied", on.constData())
+                << d.today << u"item_34"_s << QString() << u"start"_s << u"2023.11.30"_s << u"2023.11.30"_s;
+            QTest::addRow("%s page 3 评价日期 month of a 31st", on.constData())
+                << d.today << u"item_34"_s << u"2025.01.31"_s << u"middle"_s << u"02"_s << u"2025.02.28"_s;
+            QTest::addRow("%s page 9 评价日期 emptied", on.constData())
+                << d.today << u"item_302"_s << QString() << u"end"_s << u"2024.02.29"_s << u"2024.02.29"_s;
+            QTest::addRow("%s page 9 评价日期 year of a 29 February", on.constData())
+                << d.today << u"item_302"_s << u"2024.02.29"_s << u"start"_s << u"2025"_s << u"2025.02.28"_s;
+            // A person without a birth shows this month; a new one is
+            // preset about thirty years back.
+            QTest::addRow("%s 出生年月 without one", on.constData())
+                << d.today << u"item_182"_s << QString() << u"middle"_s << u"1975.02"_s << u"1975.02"_s;
+            QTest::addRow("%s 出生年月 without one, month alone", on.constData())
+                << d.today << u"item_182"_s << QString() << u"middle"_s << u"02"_s << d.birthFebruary;
+            QTest::addRow("%s 出生年月 of a new person", on.constData())
+                << d.today << u"new person"_s << QString() << u"start"_s << u"1975.02"_s << u"1975.02"_s;
+        }
+    }
+    void theDayTypedOnIsNoHindrance()
+    {
+        QFETCH(QDate, today);
+        standAt(today);
+        typeAndExpectStored();
+    }
+
+private:
+    // The row's keys typed into its field ("new person": the birth of a
+    // person added), saved, and `expected` read back.
+    void typeAndExpectStored()
     {
         QFETCH(QString, field);
         QFETCH(QString, stored);
         QFETCH(QString, where);
         QFETCH(QString, keys);
         QFETCH(QString, expected);
-        openOn({{field, stored}});
-        TMainForm *main = f.main();
-        if (field == u"item_121"_s) {
-            typeOnPage<TFpage1>(
-                main->sectionButton(u"btn_page01"_s), [](TFpage1 *p) { return p->DTP_121; },
-                [](TFpage1 *p) { return p->btnSave01; }, [](TFpage1 *p) { return p->quit01; }, where, keys);
-        } else if (field == u"item_34"_s) {
-            typeOnPage<TFpage3>(
-                main->sectionButton(u"btn_page03"_s), [](TFpage3 *p) { return p->date34; },
-                [](TFpage3 *p) { return p->btnSave01; }, [](TFpage3 *p) { return p->quit01; }, where, keys);
-        } else {
-            typeOnPage<TFpage9>(
-                main->sectionButton(u"btn_page09"_s), [](TFpage9 *p) { return p->date302; },
-                [](TFpage9 *p) { return p->btnSave01; }, [](TFpage9 *p) { return p->quit01; }, where, keys);
+        if (field == u"item_182"_s || field == u"new person"_s) {
+            openOn({});
+            const bool adding = field == u"new person"_s;
+            typeBirth(personsOf(!adding, stored), adding, where, keys);
+            QCOMPARE(m_log.texts(), QStringList{Messages::Texts::stored()});
+            QCOMPARE(storedWithPython(u"cgwcr.DBF"_s, u"item_182"_s), expected);
+            return;
         }
+        openOn({{field, stored}});
+        typeOnPageOf(field, where, keys);
         QCOMPARE(m_log.texts(), QStringList{Messages::Texts::stored()});
         QCOMPARE(storedWithPython(u"kjcg.DBF"_s, field), expected);
     }
 
-    // A text that is no date is refused with a message, and the date shown
-    // before is stored.
-    void aTypedTextThatIsNoDateIsRefused()
+private slots:
+    // A date the field refuses, then a click straight on the save button:
+    // the refusal's message alone, and the date stored before stays.
+    void aRefusedDateStopsTheSave_data()
     {
-        openOn({{u"item_34"_s, u"2025.06.15"_s}});
-        typeOnPage<TFpage3>(
-            f.main()->sectionButton(u"btn_page03"_s), [](TFpage3 *p) { return p->date34; },
-            [](TFpage3 *p) { return p->btnSave01; }, [](TFpage3 *p) { return p->quit01; }, u"middle"_s,
-            u"2024.02.30"_s);
-        // The box comes once the click that left the date is done.
-        QTest::qWait(50);
-        QCOMPARE(m_log.texts(),
-                 (QStringList{Messages::Texts::stored(), u"'2024.02.30'不是正确的时间格式！"_s}));
-        QCOMPARE(storedWithPython(u"kjcg.DBF"_s, u"item_34"_s), u"2025.06.15"_s);
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("登记日期") << u"item_121"_s << u"2025-06-15"_s << u"start"_s << u"2023.02.29"_s
+                              << u"'2023.02.29'不是正确的时间格式！"_s;
+        QTest::newRow("page 3 评价日期") << u"item_34"_s << u"2025.06.15"_s << u"middle"_s << u"2024.02.30"_s
+                                     << u"'2024.02.30'不是正确的时间格式！"_s;
+        QTest::newRow("page 3 评价日期, the day alone") << u"item_34"_s << u"2025.02.15"_s << u"end"_s
+                                                  << u"31"_s << u"'2025.02.31'不是正确的时间格式！"_s;
+        QTest::newRow("page 9 评价日期") << u"item_302"_s << u"2025.06.15"_s << u"start"_s << u"2023.02.29"_s
+                                     << u"'2023.02.29'不是正确的时间格式！"_s;
+        QTest::newRow("page 9 评价日期 before its span")
+            << u"item_302"_s << u"2025.06.15"_s << u"start"_s << u"1949.12.31"_s
+            << u"“评价日期”应在1950.01.01至2099.12.31之间！"_s;
+    }
+    void aRefusedDateStopsTheSave()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, stored);
+        QFETCH(QString, where);
+        QFETCH(QString, keys);
+        QFETCH(QString, message);
+        openOn({{field, stored}});
+        typeOnPageOf(field, where, keys);
+        QCOMPARE(m_log.texts(), QStringList{message});
+        QCOMPARE(storedWithPython(u"kjcg.DBF"_s, field), field == u"item_121"_s ? u"2025-06-15"_s : stored);
+    }
+
+    // The person dialog stays open with the entries as typed, and no person
+    // is stored; one typed whole with a refused birth likewise.
+    void aRefusedBirthKeepsTheDialogOpen()
+    {
+        openOn({});
+        TFpage8 *persons = personsOf(false, QString());
+        typeBirth(persons, true, u"start"_s, u"1975.13"_s, [&](TFinto8 *d) {
+            QVERIFY(d->isVisible());
+            QCOMPARE(d->edtry_180->text(), u"打字人"_s);
+            QCOMPARE(m_log.texts(), QStringList{u"'1975.13'不是正确的时间格式！"_s});
+            m_log.answers = {QMessageBox::No};
+            d->Button2->click();
+        });
+        QCOMPARE(countRows(f.db(), u"cgwcr.DBF"_s), 0);
+
+        m_log.clear();
+        persons = personsOf(true, u"1960.05"_s);
+        typeBirth(persons, false, u"start"_s, u"1850.01"_s, [&](TFinto8 *d) {
+            QVERIFY(d->isVisible());
+            QCOMPARE(m_log.texts(), QStringList{u"“出生年月”应在1900.01至2026.06之间！"_s});
+            d->Button2->click();
+        });
+        QCOMPARE(storedWithPython(u"cgwcr.DBF"_s, u"item_182"_s), u"1960.05"_s);
     }
 
     // The birth ("yyyy.MM") typed whole after a click on any of its parts.
@@ -196,18 +372,7 @@ private slots:
         QFETCH(QString, keys);
         QFETCH(QString, expected);
         openOn({});
-        auto *dialog = f.add(new TFinto8(f.main()));
-        auto *persons = f.add(new TFpage8(f.main()));
-        Q_UNUSED(dialog);
-        persons->showRowsOf({Number, u"."_s});
-        QVERIFY(PagesFixture::throughButton<TFinto8>(persons->addButton, [&](TFinto8 *d) {
-            d->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(d));
-            d->edtry_180->setText(u"打字人"_s);
-            clickAt(d->dtpry_182->findChild<QLineEdit *>(), where);
-            typeKeys(keys);
-            QTest::mouseClick(d->Button1, Qt::LeftButton);
-        }));
+        typeBirth(personsOf(false, QString()), true, where, keys);
         QCOMPARE(m_log.texts(), QStringList{Messages::Texts::stored()});
         QCOMPARE(storedWithPython(u"cgwcr.DBF"_s, u"item_182"_s), expected);
     }

@@ -9,6 +9,7 @@
 #include "records/forms/EntryRoutines.h"
 #include "records/widgets/Messages.h"
 #include "support/DbfFixture.h"
+#include "support/StandingClock.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -254,13 +255,17 @@ private slots:
         QCOMPARE(QStringList({ys.text(), ms.text(), ye.text(), me.text()}),
                  QStringList({"2005", "03", "2006", "12"}));
 
-        const QDate today = QDate::currentDate();
-        const QString year = QString::number(today.year());
-        const QString month = QString("%1").arg(today.month(), 2, 10, QChar('0'));
+        // No period: this month, from the program's clock.
+        {
+            const StandingClock clock(QDate(2026, 12, 31));
+            SplitStartEndTime(QString(), &ys, &ms, &ye, &me);
+            QCOMPARE(QStringList({ys.text(), ms.text(), ye.text(), me.text()}),
+                     QStringList({"2026", "12", "2026", "12"}));
+        }
+        const StandingClock clock(QDate(2027, 3, 1));
         SplitStartEndTime(QString(), &ys, &ms, &ye, &me);
         QCOMPARE(QStringList({ys.text(), ms.text(), ye.text(), me.text()}),
-                 QStringList({year, month, year, month}));
-        QCOMPARE(ms.text().size(), 2);
+                 QStringList({"2027", "03", "2027", "03"}));
     }
 
     void keyWordsSplitIntoThreeEdits_data()

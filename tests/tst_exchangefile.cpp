@@ -1,6 +1,7 @@
 // The exchange text files: byte-exact lines of every file, what a write and
 // a read keep, and a reader that survives damaged and random input.
 #include "support/FileBytes.h"
+#include "support/StandingClock.h"
 #include "engine/TableSource.h"
 
 #include "engine/DataSet.h"
@@ -425,7 +426,8 @@ private slots:
     {
         QTest::addColumn<QString>("written");
         QTest::addColumn<QString>("stored");
-        const QString today = ValueText::formatDate(QDate::currentDate());
+        // The day of the import, on the program's clock.
+        const QString today = "2027-1-30";
         QTest::newRow("short form") << "2023-3-5" << "2023-3-5";
         QTest::newRow("zero padded") << "2023-03-05" << "2023-3-5";
         QTest::newRow("slashes") << "2023/3/5" << "2023-3-5";
@@ -437,6 +439,7 @@ private slots:
 
     void registrationDate()
     {
+        const StandingClock clock(QDate(2027, 1, 30));
         QFETCH(QString, written);
         QFETCH(QString, stored);
         putFile(path("KJCG.TXT"), tabbed(valuesAt(102, {{5, written}, {22, "2023000001"}}), true));

@@ -13,6 +13,7 @@
 #include "support/FileSizeLimit.h"
 #include "support/ModalHelper.h"
 #include "support/PagesFixture.h"
+#include "support/StandingClock.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -108,7 +109,12 @@ class TestPage1 : public QObject
     }
 
 private slots:
-    void initTestCase() { f.buildOnce(); }
+    // Today is 2026-08-31 for the whole program.
+    void initTestCase()
+    {
+        Clock::standAt(QDateTime(QDate(2026, 8, 31), QTime(10, 0)));
+        f.buildOnce();
+    }
     void init() { m_log.clear(); }
     void cleanup() { f.stop(); }
 
@@ -199,7 +205,7 @@ private slots:
         QVERIFY(!p->isUnchanged());
         loadRecord(u"1"_s, {{"ITEM_8", "去年到今年"}});
         QCOMPARE(m_log.last(), u"项目中”起止时间“不是正确的时间格式！现在已经更换。"_s);
-        QCOMPARE(p->edt_8_y_e->text(), QString::number(QDate::currentDate().year()));
+        QCOMPARE(p->edt_8_y_e->text(), u"2026"_s);
 
         loadRecord(u"1"_s);
         m_log.clear();
@@ -224,7 +230,7 @@ private slots:
             {p->edt_8_m_s, "13", "12", "月份数不合理！"},
             {p->edt_8_m_s, "", "", ""},
             {p->edt_8_y_s, "1948", "2004", "年份不合理，合理取值为1949年至今！"},
-            {p->edt_8_y_s, QString::number(QDate::currentDate().year() + 1), "2004",
+            {p->edt_8_y_s, "2027", "2004",
              "年份不合理，合理取值为1949年至今！"},
             {p->edt_8_y_s, "2019", "2019", ""},
         };
@@ -362,7 +368,7 @@ private slots:
         // No registration date: the picker shows today, which is no change;
         // blank lines after a memo are none either.
         loadRecord(u"1"_s, {{"ITEM_121", ""}});
-        QCOMPARE(p->DTP_121->date(), QDate::currentDate());
+        QCOMPARE(p->DTP_121->date(), QDate(2026, 8, 31));
         p->Mo_13->setPlainText(u"公报\n\n"_s);
         m_log.clear();
         p->quit01Click();
@@ -412,7 +418,7 @@ private slots:
 
         // A stored registration date changed to today is a change.
         loadRecord(u"1"_s);
-        p->DTP_121->setDate(QDate::currentDate());
+        p->DTP_121->setDate(QDate(2026, 8, 31));
         QVERIFY(!p->isUnchanged());
 
         // An old date is shown as it is, not moved into the picker's span
@@ -430,7 +436,7 @@ private slots:
         for (const char *outside : {"1850-1-2", "1900-3-4", "2052-1-1"}) {
             loadRecord(u"1"_s, {{"ITEM_121", outside}});
             QVERIFY(m_log.last().endsWith(u"'不是正确的时间格式！现在已经更换。"_s));
-            QCOMPARE(p->DTP_121->date(), QDate::currentDate());
+            QCOMPARE(p->DTP_121->date(), QDate(2026, 8, 31));
         }
     }
 

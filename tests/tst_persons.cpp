@@ -17,6 +17,7 @@
 #include "records/widgets/ByteLimitedEdit.h"
 #include "support/DbfReadBack.h"
 #include "support/PagesFixture.h"
+#include "support/StandingClock.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -131,7 +132,12 @@ class TestPersons : public QObject
     }
 
 private slots:
-    void initTestCase() { f.buildOnce(); }
+    // Today is 2027-05-30 for the whole program.
+    void initTestCase()
+    {
+        Clock::standAt(QDateTime(QDate(2027, 5, 30), QTime(10, 0)));
+        f.buildOnce();
+    }
     void cleanup() { f.stop(); }
 
     // ---- rules --------------------------------------------------------------
@@ -344,8 +350,8 @@ private slots:
     {
         openRecord();
         QVERIFY(PagesFixture::throughButton<TFinto8>(persons->addButton, [&](TFinto8 *d) {
-            QCOMPARE(d->dtpry_182->allowedTo(), QDate::currentDate());
-            QCOMPARE(d->dtpry_182->date(), QDate::currentDate().addDays(-10950));
+            QCOMPARE(d->dtpry_182->allowedTo(), QDate(2027, 5, 30));
+            QCOMPARE(d->dtpry_182->date(), QDate(1997, 6, 6));
             d->edtry_180->setText(u"新人"_s);
             d->dtpry_182->setDate(QDate(2003, 4, 1));
             d->Button1->click();
@@ -365,8 +371,7 @@ private slots:
     void theBirthIsTyped()
     {
         openRecord();
-        const QString span = u"“出生年月”应在1900.01至"_s
-                             + QDate::currentDate().toString(u"yyyy.MM"_s) + u"之间！"_s;
+        const QString span = u"“出生年月”应在1900.01至2027.05之间！"_s;
         QString shown;
         QVERIFY(PagesFixture::throughButton<TFinto8>(persons->addButton, [&](TFinto8 *d) {
             d->activateWindow();

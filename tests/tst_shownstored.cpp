@@ -27,6 +27,7 @@
 #include "support/DbfWriteForeign.h"
 #include "support/ModalHelper.h"
 #include "support/RecordsData.h"
+#include "support/StandingClock.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,14 +50,15 @@ using Rows = QMap<QString, QJsonArray>;
 // "table row field" -> the value the save must leave.
 using Expected = QMap<QString, QJsonValue>;
 
+// The program's clock stands at 2026-03-31 (initTestCase).
 QString today()
 {
-    return QDate::currentDate().toString(Qt::ISODate);
+    return u"2026-03-31"_s;
 }
 
 QString thisMonth()
 {
-    return QDate::currentDate().toString(u"yyyy.MM"_s);
+    return u"2026.03"_s;
 }
 
 // The sections every page's check asks for; the first unit is no enterprise
@@ -311,7 +313,11 @@ class TestShownStored : public QObject
     }
 
 private slots:
-    void initTestCase() { m_shipped.buildOnce(); }
+    void initTestCase()
+    {
+        Clock::standAt(QDateTime(QDate(2026, 3, 31), QTime(10, 0)));
+        m_shipped.buildOnce();
+    }
 
     // Each page of one record, opened on its own. asks: leaving the page
     // untouched asks the save question (where the page's change test

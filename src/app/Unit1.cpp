@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include "engine/Clock.h"
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/DbfFile.h"
@@ -686,7 +687,7 @@ void TMainForm::FillYearCombo(QComboBox *combo, DataSet &dataSet)
     const QStringList years = AchievementList::yearsOf(numbers);
     combo->clear();
     if (years.isEmpty()) {
-        combo->addItem(QString::number(QDate::currentDate().year()));
+        combo->addItem(QString::number(Clock::today().year()));
         combo->setCurrentIndex(-1);
         return;
     }

@@ -1,5 +1,6 @@
 #include "UnitNew.h"
 
+#include "engine/Clock.h"
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
 #include "records/widgets/NamedControls.h"
@@ -236,7 +237,7 @@ void TFormNew::FormShow()
             if (mainForm()) {
                 ComboBox1->setCurrentIndex(mainForm()->ComboBox1->currentIndex());
                 const QString year = mainForm()->cbYear->currentText();
-                cbYear->setText(year.isEmpty() ? QString::number(QDate::currentDate().year()) : year);
+                cbYear->setText(year.isEmpty() ? QString::number(Clock::today().year()) : year);
             }
         }
     });

@@ -1,6 +1,7 @@
 #include "DbfFile.h"
 
 
+#include "Clock.h"
 #include "DbError.h"
 #include "DbfFieldCodec.h"
 #include "DbfFilePrivate.h"
@@ -11,7 +12,6 @@
 #include <QSet>
 #include <QVarLengthArray>
 #include <QtEndian>
-#include <chrono>
 #include <cstring>
 #include <utility>
 
@@ -32,19 +32,9 @@ bool hasMemoField(const QList<DbfField> &fields)
 
 } // namespace
 
-// The system's date costs a look at the time zone file each time: an
-// import appending many thousand rows asks for it once a minute instead.
 QDate DbfHeader::today()
 {
-    using Clock = std::chrono::steady_clock;
-    thread_local QDate date;
-    thread_local Clock::time_point checked;
-    const Clock::time_point now = Clock::now();
-    if (!date.isValid() || now - checked > std::chrono::minutes(1)) {
-        date = QDate::currentDate();
-        checked = now;
-    }
-    return date;
+    return Clock::today();
 }
 
 QByteArray DbfHeader::stamp(quint32 count)

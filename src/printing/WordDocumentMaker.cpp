@@ -1,6 +1,7 @@
 #include "WordDocumentMaker.h"
 
 #include "records/widgets/AppInfo.h"
+#include "engine/Clock.h"
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
 #include "records/widgets/Abort.h"
@@ -79,7 +80,7 @@ bool WordDocumentMaker::makeDocument(const WordPlans::Document &plan)
         if (!QDir().mkpath(m_folder))
             throw WordError(QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(m_folder)));
         path = uniquePath(m_folder, plan.templateBase, m_sources.record->asString(QStringLiteral("ITEM_4")),
-                          QDateTime::currentDateTime());
+                          Clock::now());
         package.writeNew(path);
     } catch (...) {
         Guard::showCurrent(m_parent);

@@ -2,6 +2,7 @@
 
 #include "ExchangeNames.h"
 #include "ExchangeReadAhead.h"
+#include "engine/Clock.h"
 #include "engine/DataSet.h"
 #include "engine/Database.h"
 #include "engine/DbError.h"
@@ -126,7 +127,7 @@ void mendRegistrationDate(QList<QByteArray> &values)
     if (!ValueText::parseDate(date, &read))
         read = ValueText::parseDate(GbkText::decode(date));
     if (!read.isValid())
-        date = ValueText::formatDate(QDate::currentDate()).toLatin1();
+        date = ValueText::formatDate(Clock::today()).toLatin1();
 }
 
 // Values go to the table file as the GBK bytes they are (splitRecord has

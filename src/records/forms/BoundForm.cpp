@@ -5,6 +5,7 @@
 #include "records/widgets/Abort.h"
 #include "records/widgets/Messages.h"
 #include "records/widgets/ByteLimitedEdit.h"
+#include "records/widgets/DateEntry.h"
 
 #include <QLabel>
 
@@ -159,8 +160,25 @@ QString BoundForm::firstFailingCheck() const
     return {};
 }
 
+bool BoundForm::settleTypedDates() const
+{
+    bool settled = true;
+    for (DateEntry *date : m_form->findChildren<DateEntry *>()) {
+        if (!date->settleTyping())
+            settled = false;
+    }
+    return settled;
+}
+
+void BoundForm::requireSettledDates() const
+{
+    if (!settleTypedDates())
+        throw Abort{};
+}
+
 void BoundForm::checkInput() const
 {
+    requireSettledDates();
     const QString failed = firstFailingCheck();
     if (failed.isEmpty())
         return;
@@ -224,6 +242,7 @@ void BoundForm::writeFields(DataSet &row, bool appending) const
 // form keeps the input and the user may try again.
 void BoundForm::writeRow()
 {
+    requireSettledDates();
     DataSet &row = rowToWrite();
     if (!row.isOpen())
         row.open();
@@ -252,6 +271,8 @@ void BoundForm::writeRow()
 
 bool BoundForm::confirmLeave(const QString &question)
 {
+    if (!settleTypedDates())
+        return false;
     if (isUnchanged())
         return true;
     const auto answer = Messages::show(m_form, QStringLiteral("请注意！"), question,

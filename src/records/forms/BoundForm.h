@@ -54,7 +54,15 @@ public:
     // when the input passes. Shows nothing.
     QString firstFailingCheck() const;
     // Shows the first failing check's message (ShowWarning) and throws Abort.
+    // The dates being typed are settled first (settleTypedDates).
     void checkInput() const;
+    // Counts the keys typed into every date field of the form, as leaving
+    // the field does; false when a field refused its date, whose message is
+    // then shown or comes once the current event is done. Nothing may be
+    // stored or left while so: the user sees the date go back and decides.
+    bool settleTypedDates() const;
+    // The same, throwing Abort on a refused date.
+    void requireSettledDates() const;
     bool isUnchanged() const;
     // Writes the bound fields into the row (a new row when the form
     // appends) and posts it. On any failure the row is left as it was and

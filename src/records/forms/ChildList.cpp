@@ -632,6 +632,7 @@ bool ChildListDialog::Button1Click()
 
 void ChildListDialog::store()
 {
+    requireSettledDates();
     if (isBlankForStore()) {
         accept();
         return;

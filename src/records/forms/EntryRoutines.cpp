@@ -1,5 +1,6 @@
 #include "EntryRoutines.h"
 
+#include "engine/Clock.h"
 #include "engine/DataSet.h"
 #include "records/widgets/Abort.h"
 #include "records/widgets/Messages.h"
@@ -332,7 +333,7 @@ void SplitStartEndTime(const QString &period, QLineEdit *startYear, QLineEdit *s
         splitPeriodPart(text.right(7).trimmed(), endYear, endMonth);
         return;
     }
-    const QDate today = QDate::currentDate();
+    const QDate today = Clock::today();
     const QString year = QString::number(today.year());
     const QString month = QStringLiteral("%1").arg(today.month(), 2, 10, QLatin1Char('0'));
     startYear->setText(year);

@@ -1,5 +1,6 @@
 #include "Finto8Unit.h"
 
+#include "engine/Clock.h"
 #include "engine/DataSet.h"
 #include "records/widgets/Abort.h"
 #include "records/forms/AppContext.h"
@@ -97,7 +98,7 @@ void TFinto8::buildControls()
     dtpry_182->setObjectName(QStringLiteral("dtpry_182"));
     dtpry_182->setDisplayFormat(QStringLiteral("yyyy.MM"));
     dtpry_182->setCalendarPopup(true);
-    dtpry_182->setAllowedRange(PersonBirth::earliest(), PersonBirth::latest(QDate::currentDate()),
+    dtpry_182->setAllowedRange(PersonBirth::earliest(), PersonBirth::latest(Clock::today()),
                                QStringLiteral("出生年月"));
 
     auto *grid = new QGridLayout;
@@ -166,7 +167,7 @@ Binding TFinto8::birthBinding()
     b.load = [this, field](const DataSet &row) {
         const QString stored = row.asString(field).trimmed();
         if (stored.isEmpty()) {
-            dtpry_182->showDate(QDate::currentDate());
+            dtpry_182->showDate(Clock::today());
             return;
         }
         // A birth outside the span is shown as stored too: it changes only
@@ -230,7 +231,7 @@ void TFinto8::presetForAdd()
     setIndexIfThere(cbry_183, 3);
     setIndexIfThere(cbry_184, 2);
     setIndexIfThere(cbry_188, 1);
-    dtpry_182->showDate(PersonBirth::defaultFor(QDate::currentDate()));
+    dtpry_182->showDate(PersonBirth::defaultFor(Clock::today()));
     const DataSet &record = context().recordHost().currentRecord();
     edtry_185->setText(record.isOpen() && !record.isEmpty() ? record.asString(QStringLiteral("item_9"))
                                                             : QString());

@@ -1,5 +1,6 @@
 #include "UnitPage1.h"
 
+#include "engine/Clock.h"
 #include "engine/DataSet.h"
 #include "records/widgets/Messages.h"
 #include "records/widgets/ByteLimitedEdit.h"
@@ -98,7 +99,7 @@ QWidget *pair(QWidget *first, QWidget *second, QWidget *parent)
 // not a number counts as this year.
 void tidyYear(QLineEdit *edit)
 {
-    const int thisYear = QDate::currentDate().year();
+    const int thisYear = Clock::today().year();
     bool ok = false;
     int year = edit->text().trimmed().toInt(&ok);
     if (!ok)
@@ -365,7 +366,7 @@ Binding TFpage1::registrationDate()
     const auto shownFor = [this, field](const DataSet &record) {
         const QDate stored = record.asDate(field);
         const bool shown = !record.asString(field).trimmed().isEmpty() && PickerCanShow(DTP_121, stored);
-        return shown ? stored : QDate::currentDate();
+        return shown ? stored : Clock::today();
     };
     Binding b;
     b.field = field;

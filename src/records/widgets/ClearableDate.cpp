@@ -1,5 +1,6 @@
 #include "ClearableDate.h"
 
+#include "engine/Clock.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -103,7 +104,7 @@ bool ClearableDate::setDotText(const QString &stored)
                      text.mid(8, 2).toInt(&okDay));
     if (!okYear || !okMonth || !okDay || !PickerCanShow(m_picker, date)) {
         m_kept = text;
-        m_picker->showDate(QDate::currentDate());
+        m_picker->showDate(Clock::today());
         setCleared(true);
         m_emptyField->setText(text);
         return false;

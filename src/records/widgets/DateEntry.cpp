@@ -1,5 +1,6 @@
 #include "DateEntry.h"
 
+#include "engine/Clock.h"
 #include "records/widgets/Messages.h"
 
 #include <QEvent>
@@ -24,8 +25,8 @@ bool isSeparatorKey(const QChar c)
 } // namespace
 
 DateEntry::DateEntry(QWidget *parent)
-    : QDateEdit(QDate::currentDate(), parent), m_from(WidestFrom), m_to(WidestTo),
-      m_shown(QDate::currentDate())
+    : QDateEdit(Clock::today(), parent), m_from(WidestFrom), m_to(WidestTo),
+      m_shown(Clock::today())
 {
     setDateRange(WidestFrom, WidestTo);
     // A typed date counts once the user leaves it, not at every digit.
@@ -77,10 +78,14 @@ void DateEntry::dateEntered(const QDate &date)
 // once that is done.
 void DateEntry::warnLater(const QString &message)
 {
+    ++m_unseenRefusals;
     QPointer<DateEntry> self(this);
     QTimer::singleShot(0, this, [self, message] {
+        if (!self)
+            return;
+        Messages::ShowWarning(self, message);
         if (self)
-            Messages::ShowWarning(self, message);
+            --self->m_unseenRefusals;
     });
 }
 
@@ -147,17 +152,19 @@ void DateEntry::startTypingAt(const QPoint &point)
 // anything longer, or with a separator, is the date from its first part on
 // (the parts not reached keep the date's own). A part is what was typed for
 // it, as the text shows it.
-QString DateEntry::typedText() const
+DateEntry::Typing DateEntry::typing() const
 {
     const QList<Part> all = parts();
+    Typing result;
+    for (const Part &p : all) {
+        result.pieces << m_typedOver.toString(QString(p.width, p.letter));
+        result.typed << false;
+    }
     const bool digitsOnly = std::none_of(m_typed.begin(), m_typed.end(), isSeparatorKey);
-    const bool onePart = digitsOnly && m_typed.size() <= all.value(m_typedPart).width;
-    QStringList pieces;
-    for (const Part &p : all)
-        pieces << m_typedOver.toString(QString(p.width, p.letter));
-    if (onePart) {
-        pieces[m_typedPart] = m_typed;
-        return pieces.join(QLatin1Char('.'));
+    if (digitsOnly && m_typed.size() <= all.value(m_typedPart).width) {
+        result.pieces[m_typedPart] = m_typed;
+        result.typed[m_typedPart] = true;
+        return result;
     }
     int at = 0;
     for (int i = 0; i < all.size() && at < m_typed.size(); ++i) {
@@ -166,23 +173,39 @@ QString DateEntry::typedText() const
             digits += m_typed.at(at++);
         if (at < m_typed.size() && isSeparatorKey(m_typed.at(at)))
             ++at;
-        pieces[i] = digits;
+        result.pieces[i] = digits;
+        result.typed[i] = true;
     }
-    return pieces.join(QLatin1Char('.'));
+    return result;
 }
 
+QString DateEntry::typedText() const
+{
+    return typing().pieces.join(QLatin1Char('.'));
+}
+
+// A day the user did not type (one the field does not show, or one kept
+// while only the year or month was retyped) follows the month typed: it is
+// the date's own day, or the month's last day where the month is shorter.
+// A day typed that the month lacks is the user's and is refused.
 bool DateEntry::typedDate(QDate *date) const
 {
-    const QStringList pieces = typedText().split(QLatin1Char('.'));
+    const Typing typed = typing();
     const QList<Part> all = parts();
     int year = m_typedOver.year(), month = m_typedOver.month(), day = m_typedOver.day();
+    bool dayTyped = false;
     for (int i = 0; i < all.size(); ++i) {
         bool ok = false;
-        const int value = pieces.value(i).toInt(&ok);
+        const int value = typed.pieces.value(i).toInt(&ok);
         if (!ok)
             return false;
-        (all.at(i).letter == QLatin1Char('y') ? year : all.at(i).letter == QLatin1Char('M') ? month : day) = value;
+        const QChar letter = all.at(i).letter;
+        (letter == QLatin1Char('y') ? year : letter == QLatin1Char('M') ? month : day) = value;
+        if (letter == QLatin1Char('d'))
+            dayTyped = typed.typed.at(i);
     }
+    if (!dayTyped && QDate(year, month, 1).isValid())
+        day = qMin(day, QDate(year, month, 1).daysInMonth());
     *date = QDate(year, month, day);
     return date->isValid();
 }
@@ -214,6 +237,11 @@ bool DateEntry::takeTyping()
     setDate(typed);  // refused with the span's message when outside it
     lineEdit()->setText(date().toString(displayFormat()));
     return true;
+}
+
+bool DateEntry::settleTyping()
+{
+    return takeTyping() && m_unseenRefusals == 0;
 }
 
 void DateEntry::keyPressEvent(QKeyEvent *event)

@@ -6,9 +6,11 @@
 // A date picker the user can type into as into any date field. A click on
 // the year, month or day selects it, so that the digits typed replace it;
 // a whole date typed in the field's own format ("2024.01.31", or
-// "20240131") gives that date wherever the click was. What is typed counts
-// once the user leaves the field or presses Enter; a text that is no date
-// is refused with a message and the picker goes back to the date it showed.
+// "20240131") gives that date wherever the click was; a day not typed
+// (hidden, or kept while the year or month is retyped) is held within the
+// month typed. What is typed counts once the user leaves the field, presses
+// Enter or the form settles it; a text that is no date is refused with a
+// message and the picker goes back to the date it showed.
 // The dates a user may enter lie in an allowed span; a date typed, stepped
 // or picked outside it is refused with the span's message likewise. A
 // stored date is shown as it is (showDate), inside the span or not: showing
@@ -38,6 +40,12 @@ public:
     // The keys typed since the last click, Enter or leaving, counted now;
     // false when they form no date (the message has been shown).
     bool takeTyping();
+    // The typing counted now; false while a date this field refused has a
+    // message the user has not seen yet. A click on a button leaves the
+    // field as it is pressed and the button acts as it is released, before
+    // the message can come: whatever the button does must not go on as if
+    // the date shown before had been typed.
+    bool settleTyping();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -54,6 +62,14 @@ private:
     QList<Part> parts() const;
     int partAt(int textPosition) const;
     int currentPart() const;
+    // The text of each part once the keys typed are counted, and which
+    // parts the keys reached.
+    struct Typing
+    {
+        QStringList pieces;
+        QList<bool> typed;
+    };
+    Typing typing() const;
     QString typedText() const;
     bool typedDate(QDate *date) const;
     void showTyping();
@@ -69,4 +85,6 @@ private:
     QString m_typed;
     int m_typedPart = 0;
     QDate m_typedOver;
+    // Refusals whose message is still to come or still open.
+    int m_unseenRefusals = 0;
 };
