@@ -166,6 +166,28 @@ private slots:
             QCOMPARE(TitleCode::ofItem(items.at(index)), stored);
     }
 
+    // Each academy title of a two-character list is stored as its letter
+    // alone (the field holds one character) and found again from it.
+    void everyAcademyTitleStoresItsLetter_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("两院院士") << u"1a  两院院士"_s << u"a"_s;
+        QTest::newRow("中科院院士") << u"1b  中科院院士"_s << u"b"_s;
+        QTest::newRow("工程院院士") << u"1c  工程院院士"_s << u"c"_s;
+        QTest::newRow("院士 keeps its digit") << u"1  院士"_s << u"1"_s;
+        QTest::newRow("其他 keeps its digit") << u"9  其他"_s << u"9"_s;
+    }
+    void everyAcademyTitleStoresItsLetter()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, stored);
+        QCOMPARE(TitleCode::ofItem(item), stored);
+        const QStringList items = {u"1  院士"_s, u"1a  两院院士"_s, u"1b  中科院院士"_s,
+                                   u"1c  工程院院士"_s, u"9  其他"_s, u" "_s};
+        QCOMPARE(TitleCode::itemIndex(items, stored), int(items.indexOf(item)));
+    }
+
     void birthMonths()
     {
         const QDate today(2031, 6, 15);
