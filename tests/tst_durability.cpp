@@ -545,7 +545,7 @@ private slots:
         const QString shown = QDir::toNativeSeparators(journal);
         QCOMPARE(said.count(u"problem: "_s), 1);
         QVERIFY2(said.startsWith(u"problem: 上次修改数据表时程序被中断，那次修改只完成了一半，现在既无法完成也无法撤销它：\n"
-                                 "无法读取日志文件“"_s + shown + u"”"_s), qPrintable(said));
+                                 "无法读取日志文件“"_s + shown + u"”：没有访问权限\n"_s), qPrintable(said));
         QVERIFY2(said.contains(u"在它完成或撤销之前，数据只能查看和导出，不能修改。\n"
                                "请让做那次修改的用户（或能读写日志文件“"_s + shown + u"”的用户）启动本程序，程序会完成或撤销那次修改。\n"_s),
                  qPrintable(said));

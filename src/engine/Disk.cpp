@@ -332,6 +332,10 @@ QString reason(const QFileDevice &file)
     case QFileDevice::WriteError:
         return QStringLiteral("写入失败");
     case QFileDevice::OpenError:
+        // The system says so only in English: a file this user may not
+        // read is the common case of a folder shared by several users.
+        if (!QFileInfo(file.fileName()).isReadable())
+            return QStringLiteral("没有访问权限");
         return QStringLiteral("文件正被占用或无法访问（%1）").arg(file.errorString());
     default:
         return QStringLiteral("文件无法访问（%1）").arg(file.errorString());
