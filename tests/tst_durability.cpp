@@ -561,6 +561,45 @@ private slots:
         QCOMPARE(countRows(&folder, u"cgwcr.DBF"_s, u"item_180='王二'"_s), 0);
     }
 
+    // A journal whose notes are damaged can be neither completed nor taken
+    // back: one message at start-up, the journal kept, and no write of the
+    // run gets through: a post, a delete, a store, a pack, a code table
+    // replaced.
+    void aJournalThatCannotBeReadKeepsEveryTableFromWrites()
+    {
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"甲"_s);
+        stageSent({u"乙"_s});
+        f.stop();
+        const QString journal = QDir(f.dataPath()).filePath(Journal);
+        putBytes(journal, "boot\t00\ncount\tkjcg.dbf\tone\n");
+
+        QStringList problems;
+        TDM dm(f.dataPath(), [&](const QString &message) { problems << message; });
+        QCOMPARE(problems.size(), 1);
+        QVERIFY2(problems.first().contains(u"那次修改只完成了一半"_s) && problems.first().contains(u"日志文件的内容已损坏"_s),
+                 qPrintable(problems.first()));
+        const QString refused = u"上次中断的修改只完成了一半，在它完成或撤销之前不能修改数据。请让做那次修改的用户（或能读写日志文件“"_s
+                                + QDir::toNativeSeparators(journal) + u"”的用户）启动本程序，程序会完成或撤销那次修改。"_s;
+        Database *data = dm.database();
+        QCOMPARE(errorOf([&] {
+                     dm.Qrykjcg->first();
+                     dm.Qrykjcg->edit();
+                     dm.Qrykjcg->setString(u"ITEM_130"_s, u"单位"_s);
+                     dm.Qrykjcg->post();
+                 }),
+                 refused);
+        dm.Qrykjcg->cancel();
+        QCOMPARE(errorOf([&] { ChildRows::deleteRecord(data, {u"2018000001"_s, u"."_s}); }), refused);
+        QCOMPARE(errorOf([&] { ImportStore(data).storeAll(ImportStore::Mode::Save); }), refused);
+        QCOMPARE(errorOf([&] { data->pack(u"cgwcr.DBF"_s); }), refused);
+        QTemporaryDir chosen;
+        const QString copy = chosen.filePath(u"DFJHZDXX.DBF"_s);
+        QVERIFY(QFile::copy(data->resolvePath(u"DFJHZDXX.DBF"_s), copy));
+        QCOMPARE(errorOf([&] { CodeTables::replaceFromTableFile(*data, u"DFJHZDXX.DBF"_s, copy); }), refused);
+        QVERIFY(QFile::exists(journal));
+        QCOMPARE(titles(data), QStringList{u"甲"_s});
+    }
+
     // A store killed before its commit line, and a row that another writer
     // appended afterwards: taking the change back marks only the rows the
     // change appended, and the other row stays. A journal written before
