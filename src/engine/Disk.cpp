@@ -40,9 +40,10 @@ bool proceed(IoFaults::Step step, const QString &path)
 
 // A file written under a name of its own to replace another is noted by
 // the name it is to take, from its first write to its rename.
-bool writeNoted(QFileDevice &file, const char *bytes, qint64 length, const QString &noted)
+bool writeNoted(QFileDevice &file, const char *bytes, qint64 length, const QString &noted,
+                IoFaults::Step step = IoFaults::Step::Write)
 {
-    return proceed(IoFaults::Step::Write, noted) && file.write(bytes, length) == length;
+    return proceed(step, noted) && file.write(bytes, length) == length;
 }
 
 bool syncNoted(QFileDevice &file, const QString &noted)
@@ -72,6 +73,17 @@ bool renameNoted(const QString &from, const QString &to, const QString &noted, Q
     return false;
 }
 
+// The rename that puts a complete file in place, then (for a file that is
+// to last) the folder that now names it.
+bool placeNoted(const QString &from, const QString &to, const QString &noted, Durable durable, QString *why)
+{
+    if (!renameNoted(from, to, noted, why))
+        return false;
+    if (durable == Durable::Yes)
+        syncFolderOfFile(to);
+    return true;
+}
+
 } // namespace
 
 bool write(QFileDevice &file, const char *bytes, qint64 length)
@@ -81,13 +93,12 @@ bool write(QFileDevice &file, const char *bytes, qint64 length)
 
 bool writeAhead(QFileDevice &file, const char *bytes, qint64 length)
 {
-    return proceed(IoFaults::Step::WriteAhead, file.fileName()) && file.write(bytes, length) == length;
+    return writeNoted(file, bytes, length, file.fileName(), IoFaults::Step::WriteAhead);
 }
 
 bool writeAt(QFileDevice &file, qint64 offset, const char *bytes, qint64 length)
 {
-    return proceed(IoFaults::Step::Write, file.fileName()) && file.seek(offset)
-           && file.write(bytes, length) == length;
+    return file.seek(offset) && write(file, bytes, length);
 }
 
 bool resize(QFileDevice &file, qint64 size)
@@ -176,9 +187,9 @@ void discard(const QString &path) noexcept
 
 void putInPlace(const QString &from, const QString &to, Durable durable)
 {
-    rename(from, to);
-    if (durable == Durable::Yes)
-        syncFolderOfFile(to);
+    QString why;
+    if (!placeNoted(from, to, from, durable, &why))
+        throw DbError(why);
 }
 
 bool replace(const QString &from, const QString &to, Durable durable)
@@ -192,11 +203,7 @@ bool replace(const QString &from, const QString &to, Durable durable)
             throw DbError(QStringLiteral("无法保存文件“%1”：%2").arg(shown(to), DiskSpace::writeFailure(file)));
     }
     QString why;
-    if (!tryRename(from, to, &why))
-        return false;
-    if (durable == Durable::Yes)
-        syncFolderOfFile(to);
-    return true;
+    return placeNoted(from, to, from, durable, &why);
 }
 
 // ---- a file written anew --------------------------------------------------------
@@ -286,11 +293,9 @@ void NewFile::replace(const QString &target, Durable durable)
     finish(durable);
     m_kept = false;   // removed again should the rename fail
     QString why;
-    if (!renameNoted(path(), target, m_name, &why))
+    if (!placeNoted(path(), target, m_name, durable, &why))
         throw DbError(why);
     m_kept = true;
-    if (durable == Durable::Yes)
-        syncFolderOfFile(target);
 }
 
 void NewFile::flush()
