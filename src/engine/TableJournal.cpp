@@ -117,7 +117,7 @@ TableJournal::~TableJournal()
             rollback();
         if (!m_pendingDeletions.isEmpty())
             markDeleted();
-    } catch (const DbError &) {
+    } catch (...) {
         watchAppends(false);
         return;   // the journal stays for the next start-up
     }
@@ -129,7 +129,8 @@ TableJournal::~TableJournal()
             Disk::remove(path());
             Disk::syncFolderOfFile(path());
         }
-    } catch (const DbError &) {
+    } catch (...) {
+        // Should it stay, the next start-up finds it settled: nothing to do.
     }
 }
 
