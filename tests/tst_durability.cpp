@@ -1,7 +1,7 @@
 // Records that stand whole and reach the disk: the order of writes, syncs
 // and renames of every write path, a delete killed at each of its writes,
-// numbers that child rows still carry, and a table that start-up found
-// damaged.
+// a store killed under one user and settled by another, numbers that child
+// rows still carry, and a table that start-up found damaged.
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
 #include "engine/IoFaults.h"
@@ -25,6 +25,8 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 using IoFaults::Entry;
@@ -40,6 +42,7 @@ QString stepName(Step step)
     case Step::Rename: return u"rename"_s;
     case Step::Remove: return u"remove"_s;
     case Step::SyncFolder: return u"sync folder"_s;
+    case Step::WriteAhead: return u"write ahead"_s;
     }
     return {};
 }
@@ -151,6 +154,13 @@ QStringList orderProblems(const QList<Entry> &ledger, const QString &folder)
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n') + u"\n--\n"_s + shown(ledger)));            \
     } while (false)
 
+// Only the system's administrator runs a copy as another user.
+#define REQUIRE_ADMINISTRATOR()                                                                                   \
+    do {                                                                                                          \
+        if (::geteuid() != 0)                                                                                     \
+            QSKIP("only the system's administrator runs a copy as another user");                                \
+    } while (false)
+
 // The fields the kill test reads of each table by another dBase reader,
 // for many data folders in one run: {folder: {table: [[item_4, item_dqdm]]}}.
 const char *const KilledFoldersReader = R"(
@@ -166,6 +176,26 @@ for folder in sys.argv[1:]:
         t.close()
 print(json.dumps(out))
 )";
+
+// Another user of the machine than the first, who may write the tables.
+constexpr ChildUser Nobody{65534, 077};
+constexpr ChildUser SecondUser{4711, 022};
+
+QStringList lines(const QString &output)
+{
+    return output.split(u'\n');
+}
+
+// The titles of the live records, in their order.
+QStringList titles(Database *data)
+{
+    QStringList titles;
+    Table kjcg(data, u"kjcg.DBF"_s);
+    kjcg.open();
+    for (kjcg.first(); !kjcg.eof(); kjcg.next())
+        titles << kjcg.asString(u"ITEM_3"_s).trimmed();
+    return titles;
+}
 
 QString runDeleteChild(const QString &folder, int killAt, bool *crashed)
 {
@@ -204,6 +234,66 @@ class TestDurability : public QObject
         for (Entry &e : ledger)
             e.file = e.file.toLower();
         return ledger;
+    }
+
+    // The record 甲 with its child rows, and the records 乙 and 丙 staged.
+    void prepareStore()
+    {
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"甲"_s);
+        addChildren(db(), u"2018000001"_s, u"."_s);
+        stageSent({u"乙"_s, u"丙"_s});
+        f.stop();
+    }
+
+    // A copy of the prepared data folder that every user of the machine may
+    // write (the fixture's own lies in a folder only its owner may enter).
+    QString sharedCopy(const QTemporaryDir &home)
+    {
+        ::chmod(QFile::encodeName(home.path()).constData(), 0755);
+        const QString data = home.filePath(u"data"_s);
+        if (!copyFolder(f.dataPath(), data))
+            return QString();
+        ::chmod(QFile::encodeName(data).constData(), 0777);
+        for (const QString &file : QDir(data).entryList(QDir::Files))
+            ::chmod(QFile::encodeName(QDir(data).filePath(file)).constData(), 0666);
+        return data;
+    }
+
+    // The step of the store of the staged records at which its commit line
+    // is written (each step on the disk counts once, as for a kill).
+    int commitLineOfStore(const QString &data)
+    {
+        QTemporaryDir scratch;
+        const QString copy = scratch.filePath(u"copy"_s);
+        if (!copyFolder(data, copy))
+            return -1;
+        Database folder(copy);
+        const QList<Entry> ledger = ledgerOf([&] { ImportStore(&folder).storeAll(ImportStore::Mode::Save); });
+        for (qsizetype i = ledger.size() - 2; i >= 0; --i) {
+            if (ledger[i] == Entry{Step::Write, Journal} && ledger[i + 1] == Entry{Step::Sync, Journal})
+                return int(i) + 1;
+        }
+        return -1;
+    }
+
+    // The store run by that user, killed just before its commit line.
+    bool storeKilledBeforeCommit(const ChildUser &user, const QString &data)
+    {
+        const int commit = commitLineOfStore(data);
+        bool crashed = false;
+        const QString said = runImportStoreChildAs(user, {data, u"save"_s}, commit, &crashed);
+        if (!crashed)
+            qWarning("%s", qPrintable(said));
+        return commit > 0 && crashed && QFile::exists(QDir(data).filePath(Journal));
+    }
+
+    // The staged records stored by nobody (umask 077) in a folder that
+    // every user may write, killed before the commit line; "" when not.
+    QString storeKilledUnderNobody(const QTemporaryDir &home)
+    {
+        prepareStore();
+        const QString data = sharedCopy(home);
+        return storeKilledBeforeCommit(Nobody, data) ? data : QString();
     }
 
 private slots:
@@ -411,6 +501,150 @@ private slots:
         }
         QVERIFY(gone > 1);
         QVERIFY(gone < folders.size());
+    }
+
+    // Two users share a data folder whose tables both may write. The store
+    // of the first, whose umask lets nobody else read what it makes, is
+    // killed before its commit line: the journal it leaves has the tables'
+    // permissions, so the second user's start-up takes the change back,
+    // says nothing and lets a person be stored.
+    void aChangeKilledUnderOneUserIsSettledByTheNext()
+    {
+        REQUIRE_ADMINISTRATOR();
+        QTemporaryDir home;
+        const QString data = storeKilledUnderNobody(home);
+        QVERIFY(!data.isEmpty());
+        const QString journal = QDir(data).filePath(Journal);
+        QCOMPARE(QFile::permissions(journal), QFile::permissions(fileIn(data, u"kjcg.dbf"_s)));
+
+        bool crashed = false;
+        QCOMPARE(runImportStoreChildAs(SecondUser, {data, u"startup"_s, u"王二"_s}, 0, &crashed), u"stored"_s);
+        QVERIFY(!QFile::exists(journal));
+        Database folder(data);
+        QCOMPARE(titles(&folder), QStringList{u"甲"_s});
+        QCOMPARE(countRows(&folder, u"cgwcr.DBF"_s, u"item_180='王二'"_s), 1);
+        QCOMPARE(countRows(&folder, u"cgwcr.DBF"_s, keyFilter(u"2018000002"_s, u"."_s)), 0);
+    }
+
+    // A half-done change that the second user cannot settle (a journal it
+    // may not read): one message at start-up, and every write of the run
+    // refused with what to do, instead of a person stored that the first
+    // user's next start-up would take back with the change. That start-up
+    // settles it; nothing either of them stored is lost.
+    void aHalfDoneChangeNobodyCanSettleRefusesEveryWrite()
+    {
+        REQUIRE_ADMINISTRATOR();
+        QTemporaryDir home;
+        const QString data = storeKilledUnderNobody(home);
+        QVERIFY(!data.isEmpty());
+        const QString journal = QDir(data).filePath(Journal);
+        QVERIFY(QFile::setPermissions(journal, QFile::ReadOwner | QFile::WriteOwner));
+
+        bool crashed = false;
+        const QString said = runImportStoreChildAs(SecondUser, {data, u"startup"_s, u"王二"_s}, 0, &crashed);
+        const QString shown = QDir::toNativeSeparators(journal);
+        QCOMPARE(said.count(u"problem: "_s), 1);
+        QVERIFY2(said.startsWith(u"problem: 上次修改数据表时程序被中断，那次修改只完成了一半，现在既无法完成也无法撤销它：\n"
+                                 "无法读取日志文件“"_s + shown + u"”：没有访问权限\n"_s), qPrintable(said));
+        QVERIFY2(said.contains(u"在它完成或撤销之前，数据只能查看和导出，不能修改。\n"
+                               "请让做那次修改的用户（或能读写日志文件“"_s + shown + u"”的用户）启动本程序，程序会完成或撤销那次修改。\n"_s),
+                 qPrintable(said));
+        QCOMPARE(lines(said).last(), u"refused: 上次中断的修改只完成了一半，在它完成或撤销之前不能修改数据。"
+                                     "请让做那次修改的用户（或能读写日志文件“"_s + shown + u"”的用户）启动本程序，程序会完成或撤销那次修改。"_s);
+        QVERIFY(QFile::exists(journal));
+
+        QCOMPARE(runImportStoreChildAs(Nobody, {data, u"startup"_s, u"张六"_s}, 0, &crashed), u"stored"_s);
+        QVERIFY(!QFile::exists(journal));
+        Database folder(data);
+        QCOMPARE(titles(&folder), QStringList{u"甲"_s});
+        QCOMPARE(countRows(&folder, u"cgwcr.DBF"_s, u"item_180='张六'"_s), 1);
+        QCOMPARE(countRows(&folder, u"cgwcr.DBF"_s, u"item_180='王二'"_s), 0);
+    }
+
+    // A journal whose notes are damaged can be neither completed nor taken
+    // back: one message at start-up, the journal kept, and no write of the
+    // run gets through: a post, a delete, a store, a pack, a code table
+    // replaced.
+    void aJournalThatCannotBeReadKeepsEveryTableFromWrites()
+    {
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"甲"_s);
+        stageSent({u"乙"_s});
+        f.stop();
+        const QString journal = QDir(f.dataPath()).filePath(Journal);
+        putBytes(journal, "boot\t00\ncount\tkjcg.dbf\tone\n");
+
+        QStringList problems;
+        TDM dm(f.dataPath(), [&](const QString &message) { problems << message; });
+        QCOMPARE(problems.size(), 1);
+        QVERIFY2(problems.first().contains(u"那次修改只完成了一半"_s) && problems.first().contains(u"日志文件的内容已损坏"_s),
+                 qPrintable(problems.first()));
+        const QString refused = u"上次中断的修改只完成了一半，在它完成或撤销之前不能修改数据。请让做那次修改的用户（或能读写日志文件“"_s
+                                + QDir::toNativeSeparators(journal) + u"”的用户）启动本程序，程序会完成或撤销那次修改。"_s;
+        Database *data = dm.database();
+        QCOMPARE(errorOf([&] {
+                     dm.Qrykjcg->first();
+                     dm.Qrykjcg->edit();
+                     dm.Qrykjcg->setString(u"ITEM_130"_s, u"单位"_s);
+                     dm.Qrykjcg->post();
+                 }),
+                 refused);
+        dm.Qrykjcg->cancel();
+        QCOMPARE(errorOf([&] { ChildRows::deleteRecord(data, {u"2018000001"_s, u"."_s}); }), refused);
+        QCOMPARE(errorOf([&] { ImportStore(data).storeAll(ImportStore::Mode::Save); }), refused);
+        QCOMPARE(errorOf([&] { data->pack(u"cgwcr.DBF"_s); }), refused);
+        QTemporaryDir chosen;
+        const QString copy = chosen.filePath(u"DFJHZDXX.DBF"_s);
+        QVERIFY(QFile::copy(data->resolvePath(u"DFJHZDXX.DBF"_s), copy));
+        QCOMPARE(errorOf([&] { CodeTables::replaceFromTableFile(*data, u"DFJHZDXX.DBF"_s, copy); }), refused);
+        QVERIFY(QFile::exists(journal));
+        QCOMPARE(titles(data), QStringList{u"甲"_s});
+    }
+
+    // A store killed before its commit line, and a row that another writer
+    // appended afterwards: taking the change back marks only the rows the
+    // change appended, and the other row stays. A journal written before
+    // the system last started (a power cut may have lost its notes of the
+    // rows appended) takes back every row from its count on: no record is
+    // left half stored.
+    void takingBackRemovesOnlyTheRowsOfTheChange()
+    {
+        prepareStore();
+        QTemporaryDir home;
+        const QString data = home.filePath(u"data"_s);
+        QVERIFY(copyFolder(f.dataPath(), data));
+        QVERIFY(storeKilledBeforeCommit({unsigned(::geteuid()), 022}, data));
+        {
+            const auto persons = DbfFile::open(fileIn(data, u"cgwcr.dbf"_s));
+            persons->append({{persons->fieldIndex(u"ITEM_4"_s), u"2018000001"_s},
+                             {persons->fieldIndex(u"ITEM_DQDM"_s), u"."_s},
+                             {persons->fieldIndex(u"ITEM_180"_s), u"后来的"_s}});
+        }
+        const QString afterRestart = home.filePath(u"restarted"_s);
+        QVERIFY(copyFolder(data, afterRestart));
+        QFile journal(QDir(afterRestart).filePath(Journal));
+        QVERIFY(journal.open(QIODevice::ReadOnly));
+        QByteArray notes;
+        for (const QByteArray &line : journal.readAll().split('\n')) {
+            if (line.startsWith("boot\t"))
+                notes += "boot\t00\n";
+            else if (!line.startsWith("append\t") && !line.isEmpty())
+                notes += line + '\n';
+        }
+        journal.close();
+        putBytes(journal.fileName(), notes);
+
+        for (const QString &folder : {data, afterRestart}) {
+            QStringList problems;
+            TDM startUp(folder, [&](const QString &message) { problems << message; });
+            QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+            Database *tables = startUp.database();
+            QCOMPARE(titles(tables), QStringList{u"甲"_s});
+            for (const QString &table : {u"cgwcr.DBF"_s, u"cgwcdw.DBF"_s, u"jdwyhmd.DBF"_s, u"zlqk.DBF"_s}) {
+                QCOMPARE(countRows(tables, table, keyFilter(u"2018000002"_s, u"."_s)), 0);
+                QCOMPARE(countRows(tables, table, keyFilter(u"2018000003"_s, u"."_s)), 0);
+            }
+            QCOMPARE(countRows(tables, u"cgwcr.DBF"_s, u"item_180='后来的'"_s), folder == data ? 1 : 0);
+        }
     }
 
     // Child rows left behind by a delete of an older version keep their

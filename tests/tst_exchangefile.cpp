@@ -514,9 +514,9 @@ private slots:
         QVERIFY2(failedCopy.contains("CGSBQY.ARJ"), qPrintable(failedCopy));
         QCOMPARE(fileBytes(path("CGSBQY.ARJ")), QByteArray("old"));
 
-        // The block written, the copy synced, the folder synced: then the
-        // removal of the other spelling.
-        IoFaults::failNth(4);
+        // The block written, the copy synced, renamed, the folder synced:
+        // then the removal of the other spelling.
+        IoFaults::failNth(5);
         const QString failedRemoval = errorOf([&] { CopyFileReplacing(path("NEW.ARJ"), path("CGSBQY.ARJ")); });
         IoFaults::clear();
         QVERIFY2(failedRemoval.contains("无法删除文件") && failedRemoval.contains("cgsbqy.arj"),

@@ -34,6 +34,7 @@ struct Database::Private
     sqlite3 *sql = nullptr;
     // Virtual tables made so far: lower-cased SQL name -> SQL name.
     QHash<QString, QString> sqlTables;
+    QString refusal;   // why no table of the folder takes writes
 
     QString key(const QString &tableName) const { return tableFileName(tableName).toLower(); }
 
@@ -98,8 +99,25 @@ std::shared_ptr<DbfFile> Database::file(const QString &tableName)
     if (it != d->files.constEnd())
         return it.value();
     auto handle = DbfFile::open(resolvePath(tableFileName(tableName)));
+    if (!d->refusal.isEmpty() && handle->isWritable())
+        handle->refuseWrites(d->refusal);
     d->files.insert(key, handle);
     return handle;
+}
+
+void Database::refuseWrites(const QString &reason)
+{
+    d->refusal = reason;
+    for (const std::shared_ptr<DbfFile> &handle : std::as_const(d->files)) {
+        if (handle->isWritable())
+            handle->refuseWrites(reason);
+    }
+}
+
+void Database::checkWritable() const
+{
+    if (!d->refusal.isEmpty())
+        throw DbError(d->refusal);
 }
 
 // A handle open here and used by nobody answers whether there is anything
@@ -108,6 +126,7 @@ std::shared_ptr<DbfFile> Database::file(const QString &tableName)
 // mapping the file afresh.
 void Database::pack(const QString &tableName)
 {
+    checkWritable();
     const QString path = resolvePath(tableFileName(tableName));
     const auto it = d->files.constFind(d->key(tableName));
     if (it != d->files.constEnd()) {

@@ -40,6 +40,13 @@ public:
     // DbError when a dataset still has it open.
     void release(const QString &tableName);
 
+    // From now on every table of the folder, open or opened later, refuses
+    // writes with this text, and so do a pack and a table replaced whole
+    // (a table refused already keeps its own reason).
+    void refuseWrites(const QString &reason);
+    // Throws DbError with that text once writes are refused.
+    void checkWritable() const;
+
     // The SQL connection; every statement of the program runs here.
     sqlite3 *sqlite();
     // Makes a table file of the folder known to SQL under its base name. Done

@@ -5,6 +5,7 @@
 #include "DbError.h"
 #include "DbfFieldCodec.h"
 #include "DbfFilePrivate.h"
+#include "Disk.h"
 #include "GbkText.h"
 
 #include <QDir>
@@ -388,6 +389,8 @@ void DbfFile::Private::writeGathered()
     if (gathered.isEmpty())
         return;
     try {
+        if (appendWatch)
+            appendWatch(gatheredFrom, int(gathered.size() / recordLength));
         if (memo)
             memo->writeGathered();
         gathered.append(DbfHeader::EndOfFile);
@@ -890,6 +893,11 @@ bool DbfFile::isWritable() const
     return d->writeRefusal().isEmpty();
 }
 
+void DbfFile::watchAppends(AppendWatch watch)
+{
+    d->appendWatch = std::move(watch);
+}
+
 void DbfFile::refuseWrites(const QString &reason)
 {
     d->refusal = reason;
@@ -984,10 +992,11 @@ void DbfFile::create(const QString &path, const QList<DbfField> &fields, quint8 
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         if (file.exists())
             throw DbError(QStringLiteral("无法建立表文件“%1”：文件已经存在").arg(native));
-        throw DbError(QStringLiteral("无法建立表文件“%1”：%2").arg(native, FileSafety::reason(file)));
+        throw DbError(QStringLiteral("无法建立表文件“%1”：%2").arg(native, Disk::reason(file)));
     }
-    if (file.write(header + DbfHeader::EndOfFile) != header.size() + 1 || !file.flush())
-        throw DbError(QStringLiteral("无法建立表文件“%1”：%2").arg(native, FileSafety::reason(file)));
+    const QByteArray bytes = header + DbfHeader::EndOfFile;
+    if (!Disk::write(file, bytes.constData(), bytes.size()) || !file.flush())
+        throw DbError(QStringLiteral("无法建立表文件“%1”：%2").arg(native, Disk::reason(file)));
     file.close();
     if (memo)
         DbfMemo::create(memoPathFor(path), DbfMemo::Layout::DBase3, QFileInfo(path).completeBaseName());

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 // One dBase table file with its memo file (.dbt), dBase III+ or IV layout.
@@ -138,6 +139,12 @@ public:
     // endBulkAppend() throws DbError when the last batch cannot be written.
     void beginBulkAppend();
     void endBulkAppend();
+    // Told of rows about to be appended (the first row's number and how
+    // many) before any of their bytes is written: a journal notes them
+    // there. A watch that throws keeps the rows out of the file. One watch
+    // at a time; an empty one ends it.
+    using AppendWatch = std::function<void(int first, int rows)>;
+    void watchAppends(AppendWatch watch);
     void setDeleted(int recno, bool deleted);
     // Writes the rows gathered by bulk appends, then waits until the memo
     // file and the table file hold on the disk what was written to them

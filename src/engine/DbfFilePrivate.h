@@ -94,6 +94,7 @@ struct DbfFile::Private
     int bulkAppends = 0;
     QByteArray gathered;
     int gatheredFrom = 0;   // the number of the first of them
+    DbfFile::AppendWatch appendWatch;
     int appendRecord(const QByteArray &record);
     // A row made in place: a blank record at the end of those gathered,
     // then taken back or counted (and written with its batch).

@@ -1,6 +1,7 @@
 #include "DbfMemo.h"
 
 #include "DbError.h"
+#include "Disk.h"
 
 #include <QDir>
 #include <QFile>
@@ -301,10 +302,10 @@ void DbfMemo::create(const QString &path, Layout layout, const QString &tableBas
     QFile file(path);
     const QByteArray header = headerBlock(layout, 1, DefaultBlockSize, tableBaseName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || file.write(header) != header.size()
+        || !Disk::write(file, header.constData(), header.size())
         || !file.flush()) {
         throw DbError(QStringLiteral("无法建立备注文件“%1”：%2")
-                          .arg(nativePath(path), FileSafety::reason(file)));
+                          .arg(nativePath(path), Disk::reason(file)));
     }
 }
 

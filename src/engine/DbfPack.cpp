@@ -8,13 +8,12 @@
 
 #include "DbError.h"
 #include "DbfFilePrivate.h"
-#include "IoFaults.h"
+#include "Disk.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QtEndian>
 #include <cstring>
-#include <filesystem>
 #include <future>
 #include <memory>
 #include <numeric>
@@ -59,114 +58,68 @@ struct PackNames
                       .arg(QDir::toNativeSeparators(dbfPath), why));
 }
 
+// A step on the disk, its failure said of the table packed.
+template<typename Step>
+void onDisk(const QString &dbfPath, Step step)
+{
+    try {
+        step();
+    } catch (const DbDamageError &) {
+        throw;
+    } catch (const DbError &error) {
+        throwPackFailed(dbfPath, error.message());
+    }
+}
+
 // A rename that the disk may not keep is no step to build the next on.
 void syncFolderOf(const PackNames &names, const QString &dbfPath)
 {
-    if (!FileSafety::syncFolder(names.folder))
-        throwPackFailed(dbfPath, QStringLiteral("无法把文件夹“%1”的更改写入磁盘")
-                                     .arg(QDir::toNativeSeparators(names.folder)));
+    onDisk(dbfPath, [&] { Disk::syncFolder(names.folder); });
 }
 
 void removeIfPresent(const QString &path)
 {
-    if (!QFileInfo::exists(path))
-        return;
-    IoFaults::note(IoFaults::Step::Remove, path);
-    if (!QFile::remove(path))
-        throwPackFailed(path, QStringLiteral("无法删除临时文件"));
+    onDisk(path, [&] { Disk::remove(path); });
 }
 
-// Replaces an existing target too (also where QFile::rename would refuse).
 void renameOver(const QString &from, const QString &to, const QString &dbfPath)
 {
-    std::error_code error;
-    IoFaults::note(IoFaults::Step::Rename, from);
-    std::filesystem::rename(std::filesystem::path(from.toStdU16String()),
-                            std::filesystem::path(to.toStdU16String()), error);
-    if (error) {
-        throwPackFailed(dbfPath, QStringLiteral("无法以“%1”替换“%2”（%3）")
-                                     .arg(QDir::toNativeSeparators(from),
-                                          QDir::toNativeSeparators(to),
-                                          QString::fromLocal8Bit(error.message())));
-    }
+    onDisk(dbfPath, [&] { Disk::rename(from, to); });
 }
 
-// Writes a new file completely and to the disk, or throws. Pieces are
-// gathered in a large buffer of our own: a pack copies whole files.
+// A new file of the pack, beside the one it replaces and with its
+// permissions; its failures are said of the table packed.
 class NewFile
 {
 public:
-    // A file that takes the place of `replaces` gets its permissions, not
-    // those the packing user's umask leaves: a data folder shared by users
-    // who may all write its tables stays so after any of them packed it.
     NewFile(const QString &path, const QString &dbfPath, const QString &replaces = {})
-        : m_file(path), m_dbfPath(dbfPath)
+        : m_dbfPath(dbfPath)
     {
-        m_buffer.reserve(BufferSize);
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-            fail();
-        if (!replaces.isEmpty())
-            m_file.setPermissions(QFile::permissions(replaces));
+        onDisk(dbfPath, [&] { m_file = std::make_unique<Disk::NewFile>(path, replaces); });
     }
     void write(const char *bytes, qint64 length)
     {
-        if (m_buffer.size() + length > BufferSize)
-            flush();
-        if (length >= BufferSize) {
-            writeThrough(bytes, length);
-            return;
-        }
-        m_buffer.append(bytes, length);
+        onDisk(m_dbfPath, [&] { m_file->write(bytes, length); });
     }
     void write(QByteArrayView bytes) { write(bytes.data(), bytes.size()); }
     void writeAt(qint64 offset, const QByteArray &bytes)
     {
-        flush();
-        const qint64 end = m_file.pos();
-        if (IoFaults::failHere())
-            fail();
-        IoFaults::note(IoFaults::Step::Write, m_file.fileName());
-        if (!m_file.seek(offset) || m_file.write(bytes) != bytes.size() || !m_file.seek(end))
-            fail();
+        onDisk(m_dbfPath, [&] { m_file->writeAt(offset, bytes); });
     }
+    // On the disk and closed; it stays until renamed or thrown away.
     void finish()
     {
-        flush();
-        if (!FileSafety::syncFile(m_file))
-            fail();
-        m_file.close();
+        onDisk(m_dbfPath, [&] { m_file->finish(); });
+    }
+    // Finished, it takes the target's name; the folder is synced after.
+    void replace(const QString &target)
+    {
+        onDisk(m_dbfPath, [&] { m_file->replace(target); });
     }
 
 private:
-    static constexpr qint64 BufferSize = 4 << 20;
-
-    void flush()
-    {
-        writeThrough(m_buffer.constData(), m_buffer.size());
-        m_buffer.resize(0);   // keeps the allocation
-    }
-    // The disk starts on each piece at once, so that the sync at the end
-    // has little left to wait for.
-    void writeThrough(const char *bytes, qint64 length)
-    {
-        if (length <= 0)
-            return;
-        if (IoFaults::failHere())
-            fail();
-        IoFaults::note(IoFaults::Step::Write, m_file.fileName());
-        if (m_file.write(bytes, length) != length)
-            fail();
-        FileSafety::startWriteBack(m_file, m_file.pos() - length, length);
-    }
-    [[noreturn]] void fail()
-    {
-        throwPackFailed(m_dbfPath, QStringLiteral("写入“%1”失败：%2")
-                                       .arg(QDir::toNativeSeparators(m_file.fileName()),
-                                            FileSafety::reason(m_file)));
-    }
-    QFile m_file;
     QString m_dbfPath;
-    QByteArray m_buffer;
+    std::unique_ptr<Disk::NewFile> m_file;
 };
 
 // Letting go of a replaced file of many megabytes makes the system free its
@@ -222,9 +175,7 @@ void writeMarker(const PackNames &names, bool withMemo, const QString &dbfPath)
     draft.write((names.table + QLatin1Char('\n') + (withMemo ? names.memo : QString())
                  + QLatin1Char('\n'))
                     .toUtf8());
-    draft.finish();
-    renameOver(names.at(names.markerDraft), names.at(names.marker), dbfPath);
-    syncFolderOf(names, dbfPath);
+    draft.replace(names.at(names.marker));
 }
 
 // The new memo file of a pack: entries are copied in the order of the rows
@@ -331,12 +282,11 @@ void replaceTable(const PackNames &names, const QString &dbfPath)
 {
     const ReplacedFiles replaced({dbfPath});
     try {
-        renameOver(names.at(names.newTable), dbfPath, dbfPath);
+        onDisk(dbfPath, [&] { Disk::putInPlace(names.at(names.newTable), dbfPath); });
     } catch (...) {
-        QFile::remove(names.at(names.newTable));
+        Disk::discard(names.at(names.newTable));
         throw;
     }
-    syncFolderOf(names, dbfPath);
 }
 
 } // namespace
@@ -507,8 +457,8 @@ void DbfFile::pack(const QString &path)
             memo.finish();
         }
     } catch (...) {   // the old files are closed before anything is removed
-        QFile::remove(names.at(names.newTable));
-        QFile::remove(names.at(names.newMemo));
+        Disk::discard(names.at(names.newTable));
+        Disk::discard(names.at(names.newMemo));
         throw;
     }
 

@@ -2,11 +2,13 @@
 #include <QList>
 #include <QString>
 
-// Writes that fail on demand. Every write and flush of table, memo, pack,
-// journal and exchange files asks failHere() first; tests make the nth of
-// them fail and so walk each error path of a post, a pack, a bulk append or
-// an export one by one, instead of killing a writer at a moment chosen by a
-// clock. Off unless a test turns it on.
+// Writes that fail on demand. Every write, sync, rename and removal of
+// table, memo, pack, journal, staging and exchange files and archives asks
+// failHere() first (in the steps of engine/Disk, the one way they take to
+// the disk); tests make the nth of them fail and so walk each error path
+// of a post, a pack, a bulk append or an export one by one, instead of
+// killing a writer at a moment chosen by a clock. Off unless a test turns
+// it on.
 namespace IoFaults {
 
 // The nth write or flush from now (1: the next one) fails, that one only.
@@ -31,7 +33,9 @@ bool failHere();
 // made, with the file's name (for a rename, the file renamed; for a folder
 // sync, the folder's name). Tests hold a write path's order against the
 // promises of durability: what must reach the disk before what.
-enum class Step { Write, Sync, Rename, Remove, SyncFolder };
+// WriteAhead is a write that nothing waits for: a journal's note of rows
+// it is about to append, which a killed program leaves to the system.
+enum class Step { Write, Sync, Rename, Remove, SyncFolder, WriteAhead };
 struct Entry
 {
     Step step;

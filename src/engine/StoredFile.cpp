@@ -1,11 +1,9 @@
 #include "StoredFile.h"
 
-#include "IoFaults.h"
-#include "errors/DiskSpace.h"
+#include "Disk.h"
 
 #include <QFileInfo>
 
-#include <cerrno>
 #include <chrono>
 #include <map>
 #include <mutex>
@@ -14,7 +12,6 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
-#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -121,7 +118,7 @@ QString StoredFile::errorText() const
 {
     if (m_cut)
         return QStringLiteral("文件被其他程序截短了");
-    return FileSafety::reason(m_file);
+    return Disk::reason(m_file);
 }
 
 // Asked once for each stretch of a file read: the system's call directly,
@@ -263,11 +260,10 @@ const char *StoredFile::mappedFrom(qint64 offset, qint64 *available)
 
 bool StoredFile::writeAt(qint64 offset, const char *bytes, qint64 length)
 {
-    if (m_cut || IoFaults::failHere())
+    if (m_cut)
         return false;
-    IoFaults::note(IoFaults::Step::Write, m_file.fileName());
     m_unsynced = true;
-    if (!m_file.seek(offset) || m_file.write(bytes, length) != length)
+    if (!Disk::writeAt(m_file, offset, bytes, length))
         return false;
     m_size = qMax(m_size, offset + length);
     return true;
@@ -277,7 +273,7 @@ bool StoredFile::sync()
 {
     if (!m_unsynced)
         return true;
-    if (!FileSafety::syncData(m_file))
+    if (!Disk::syncData(m_file))
         return false;
     m_unsynced = false;
     return true;
@@ -285,97 +281,15 @@ bool StoredFile::sync()
 
 bool StoredFile::truncate(qint64 size)
 {
-    if (m_cut || IoFaults::failHere())
+    if (m_cut)
         return false;
-    IoFaults::note(IoFaults::Step::Write, m_file.fileName());
     m_unsynced = true;
     // No view may reach past the new end.
     unmap();
     m_checkedEnd = 0;
     m_checkedStretch = -1;
-    if (!m_file.resize(size))
+    if (!Disk::resize(m_file, size))
         return false;
     m_size = size;
     return true;
 }
-
-namespace FileSafety {
-
-bool syncFile(QFileDevice &file)
-{
-    if (IoFaults::failHere() || !file.flush())
-        return false;
-    IoFaults::note(IoFaults::Step::Sync, file.fileName());
-#ifdef Q_OS_WIN
-    return _commit(file.handle()) == 0;
-#else
-    return ::fsync(file.handle()) == 0;
-#endif
-}
-
-bool syncData(QFileDevice &file)
-{
-#if defined(Q_OS_LINUX)
-    if (IoFaults::failHere() || !file.flush())
-        return false;
-    IoFaults::note(IoFaults::Step::Sync, file.fileName());
-    return ::fdatasync(file.handle()) == 0;
-#else
-    return syncFile(file);
-#endif
-}
-
-void startWriteBack(const QFileDevice &file, qint64 offset, qint64 length)
-{
-#ifdef Q_OS_LINUX
-    ::sync_file_range(file.handle(), offset, length, SYNC_FILE_RANGE_WRITE);
-#else
-    Q_UNUSED(file);
-    Q_UNUSED(offset);
-    Q_UNUSED(length);
-#endif
-}
-
-bool syncFolder(const QString &folder)
-{
-    if (IoFaults::failHere())
-        return false;
-    IoFaults::note(IoFaults::Step::SyncFolder, folder);
-#ifndef Q_OS_WIN
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // A file system that cannot sync a folder keeps its renames by itself.
-    const bool synced = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP;
-    ::close(fd);
-    return synced;
-#else
-    Q_UNUSED(folder);
-    return true;
-#endif
-}
-
-QString reason(const QFileDevice &file)
-{
-    if (!QFileInfo::exists(file.fileName()))
-        return QStringLiteral("文件不存在");
-    const QString folder = QFileInfo(file.fileName()).absolutePath();
-    if (DiskSpace::isFull(folder))
-        return DiskSpace::fullText(folder);
-    switch (file.error()) {
-    case QFileDevice::PermissionsError:
-        return QStringLiteral("没有访问权限");
-    case QFileDevice::ResourceError:
-        return QStringLiteral("磁盘已满或系统资源不足");
-    case QFileDevice::ReadError:
-        return QStringLiteral("读取失败");
-    case QFileDevice::WriteError:
-        return QStringLiteral("写入失败");
-    case QFileDevice::OpenError:
-        return QStringLiteral("文件正被占用或无法访问（%1）").arg(file.errorString());
-    default:
-        return QStringLiteral("文件无法访问（%1）").arg(file.errorString());
-    }
-}
-
-} // namespace FileSafety

@@ -109,19 +109,3 @@ private:
     std::shared_ptr<std::atomic<int>> m_viewsOfFile;
     mutable quint32 m_freshReads = 0;   // the clock is read every so many
 };
-
-namespace FileSafety {
-// Writes a file's data through to the disk (what a rename may rely on).
-bool syncFile(QFileDevice &file);
-// The same for the data and size of a file open here, without its times.
-bool syncData(QFileDevice &file);
-// Starts writing bytes just written to the disk without waiting for it,
-// where the system allows, so that a sync of the whole file later has
-// little left to wait for.
-void startWriteBack(const QFileDevice &file, qint64 offset, qint64 length);
-// Makes renames and removals in a folder durable (no-op where the system
-// does not need it). False when the folder could not be synced.
-[[nodiscard]] bool syncFolder(const QString &folder);
-// A Chinese reason for a failed file operation, for the user.
-QString reason(const QFileDevice &file);
-}

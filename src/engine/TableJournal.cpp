@@ -3,19 +3,22 @@
 #include "Database.h"
 #include "DbError.h"
 #include "DbfFile.h"
-#include "IoFaults.h"
-#include "StoredFile.h"
+#include "Disk.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <algorithm>
+#include <climits>
 #include <utility>
 
 namespace {
 
 // One line each, fields separated by tabs; a line is valid once its end of
 // line is written.
+const QByteArray BootLine = "boot";       // boot <the system's start it was written in>
 const QByteArray CountLine = "count";     // count <file> <rows before the change>
+const QByteArray AppendLine = "append";   // append <file> <first row> <rows>
 const QByteArray KeepLine = "keep";       // keep <file> <row> <bytes in hex>
 const QByteArray DeleteLine = "delete";   // delete <file> <row>
 const QByteArray CommitLine = "commit";
@@ -36,27 +39,34 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// The rows appended since the change began are marked deleted (the pack
-// removes them), the rows written over get their bytes back.
-void takeBack(const QList<QPair<std::shared_ptr<DbfFile>, int>> &counts,
-              const QList<QPair<TableJournal::Row, QByteArray>> &kept)
+// The system's start the program runs in; empty where it cannot be told.
+QByteArray thisBoot()
+{
+    return QSysInfo::bootUniqueId().toHex();
+}
+
+void markDeleted(DbfFile &file, int first, int end)
+{
+    for (int recno = first; recno < qMin(end, file.recordCount()); ++recno) {
+        if (!file.isDeleted(recno))
+            file.setDeleted(recno, true);
+    }
+}
+
+// The rows appended are marked deleted (the pack removes them), the rows
+// written over get their bytes back.
+void takeBack(const QList<TableJournal::Appended> &appended, const QList<QPair<TableJournal::Row, QByteArray>> &kept)
 {
     for (auto it = kept.crbegin(); it != kept.crend(); ++it)
         it->first.first->restoreRecord(it->first.second, it->second);
-    for (const auto &[file, count] : counts) {
-        for (int recno = count; recno < file->recordCount(); ++recno) {
-            if (!file->isDeleted(recno))
-                file->setDeleted(recno, true);
-        }
-    }
+    for (const TableJournal::Appended &rows : appended)
+        markDeleted(*rows.file, rows.first, rows.first + rows.rows);
 }
 
 void markRowsDeleted(const QList<TableJournal::Row> &rows)
 {
-    for (const auto &[file, recno] : rows) {
-        if (recno < file->recordCount() && !file->isDeleted(recno))
-            file->setDeleted(recno, true);
-    }
+    for (const auto &[file, recno] : rows)
+        markDeleted(*file, recno, recno + 1);
 }
 
 // Each file once, in the order first met.
@@ -79,23 +89,15 @@ QList<std::shared_ptr<DbfFile>> filesOf(const QList<TableJournal::Row> &rows)
     return files;
 }
 
-QList<std::shared_ptr<DbfFile>> filesOf(const QList<QPair<std::shared_ptr<DbfFile>, int>> &counts,
+QList<std::shared_ptr<DbfFile>> filesOf(const QList<TableJournal::Appended> &appended,
                                         const QList<QPair<TableJournal::Row, QByteArray>> &kept)
 {
     QList<std::shared_ptr<DbfFile>> files;
-    for (const auto &count : counts)
-        files.append(count.first);
+    for (const TableJournal::Appended &rows : appended)
+        files.append(rows.file);
     for (const auto &row : kept)
         files.append(row.first.first);
     return files;
-}
-
-// The journal's folder holds its name (or no longer holds it) on the disk.
-void syncFolderOf(const QString &journal)
-{
-    const QString folder = QFileInfo(journal).absolutePath();
-    if (!FileSafety::syncFolder(folder))
-        throw DbError(QStringLiteral("无法把文件夹“%1”的更改写入磁盘").arg(shown(folder)));
 }
 
 } // namespace
@@ -103,6 +105,7 @@ void syncFolderOf(const QString &journal)
 TableJournal::TableJournal(Database *db)
     : m_db(db)
 {
+    db->checkWritable();
     recover(*db);
     m_file.setFileName(path());
 }
@@ -114,20 +117,20 @@ TableJournal::~TableJournal()
             rollback();
         if (!m_pendingDeletions.isEmpty())
             markDeleted();
-    } catch (const DbError &) {
+    } catch (...) {
+        watchAppends(false);
         return;   // the journal stays for the next start-up
     }
     m_file.close();
-    if (!QFileInfo::exists(path()))
-        return;
-    IoFaults::note(IoFaults::Step::Remove, path());
     // A journal that came back after a power cut would be carried out
     // again over rows that a pack has since renumbered.
-    if (QFile::remove(path())) {
-        try {
-            syncFolderOf(path());
-        } catch (const DbError &) {
+    try {
+        if (QFileInfo::exists(path())) {
+            Disk::remove(path());
+            Disk::syncFolderOfFile(path());
         }
+    } catch (...) {
+        // Should it stay, the next start-up finds it settled: nothing to do.
     }
 }
 
@@ -148,7 +151,19 @@ QString TableJournal::fileNameOf(const DbfFile &file)
 
 void TableJournal::failWriting() const
 {
-    throw DbError(QStringLiteral("无法写入日志文件“%1”：%2").arg(shown(path()), FileSafety::reason(m_file)));
+    throw DbError(QStringLiteral("无法写入日志文件“%1”：%2").arg(shown(path()), Disk::reason(m_file)));
+}
+
+// Made with the permissions of the tables, so that another user who may
+// write them can also read the journal and settle a change left in it.
+void TableJournal::create(const QList<std::shared_ptr<DbfFile>> &tables)
+{
+    if (m_file.isOpen())
+        return;
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        failWriting();
+    if (!tables.isEmpty() && !m_file.setPermissions(QFile::permissions(tables.first()->path())))
+        failWriting();
 }
 
 // Returns once the lines are on the disk.
@@ -156,18 +171,36 @@ void TableJournal::write(const QByteArray &lines)
 {
     if (!m_file.isOpen() && !m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         failWriting();
-    if (!lines.isEmpty()) {
-        if (IoFaults::failHere())
-            failWriting();
-        IoFaults::note(IoFaults::Step::Write, path());
-        if (!m_file.seek(m_file.size()) || m_file.write(lines) != lines.size())
-            failWriting();
-    }
-    if (!FileSafety::syncData(m_file))
+    if (!lines.isEmpty() && (!m_file.seek(m_file.size()) || !Disk::write(m_file, lines.constData(), lines.size())))
+        failWriting();
+    if (!Disk::syncData(m_file))
         failWriting();
     if (!m_created) {
-        syncFolderOf(path());
+        Disk::syncFolderOfFile(path());
         m_created = true;
+    }
+}
+
+// Written before the rows, not waited for (see the class comment).
+void TableJournal::noteAppend(const std::shared_ptr<DbfFile> &file, int first, int rows)
+{
+    const QByteArray note =
+        line({AppendLine, fileNameOf(*file).toUtf8(), QByteArray::number(first), QByteArray::number(rows)});
+    if (!m_file.seek(m_file.size()) || !Disk::writeAhead(m_file, note.constData(), note.size()))
+        failWriting();
+    m_appended.append({file, first, rows});
+}
+
+void TableJournal::watchAppends(bool on)
+{
+    for (const auto &[file, count] : std::as_const(m_counts)) {
+        if (!on) {
+            file->watchAppends({});
+            continue;
+        }
+        file->watchAppends([this, file = std::weak_ptr<DbfFile>(file)](int first, int rows) {
+            noteAppend(file.lock(), first, rows);
+        });
     }
 }
 
@@ -177,21 +210,20 @@ void TableJournal::clear()
 {
     if (!m_file.isOpen() || m_file.size() == 0)
         return;
-    if (IoFaults::failHere())
-        failWriting();
-    IoFaults::note(IoFaults::Step::Remove, path());
-    if (!m_file.resize(0))
+    if (!Disk::resize(m_file, 0))
         failWriting();
 }
 
-void TableJournal::begin(const QList<std::shared_ptr<DbfFile>> &appendedTo)
+void TableJournal::begin(const QList<std::shared_ptr<DbfFile>> &appendedTo,
+                         const QList<std::shared_ptr<DbfFile>> &writtenTo)
 {
     if (m_open)
         rollback();
     if (!m_pendingDeletions.isEmpty())
         markDeleted();
     clear();
-    QByteArray lines;
+    create(appendedTo + writtenTo);
+    QByteArray lines = line({BootLine, thisBoot()});
     QList<QPair<std::shared_ptr<DbfFile>, int>> counts;
     for (const std::shared_ptr<DbfFile> &file : appendedTo) {
         counts.append({file, file->recordCount()});
@@ -199,19 +231,16 @@ void TableJournal::begin(const QList<std::shared_ptr<DbfFile>> &appendedTo)
     }
     write(lines);
     m_counts = counts;
+    m_appended.clear();
     m_kept.clear();
     m_writtenOver.clear();
     m_open = true;
+    watchAppends(true);
 }
 
 TableJournal::Savepoint TableJournal::savepoint() const
 {
-    Savepoint point;
-    for (const auto &[file, count] : m_counts)
-        point.counts.append({file, file->recordCount()});
-    point.kept = m_kept.size();
-    point.writtenOver = m_writtenOver.size();
-    return point;
+    return {m_appended.size(), m_kept.size(), m_writtenOver.size()};
 }
 
 void TableJournal::rollbackTo(const Savepoint &point)
@@ -219,7 +248,8 @@ void TableJournal::rollbackTo(const Savepoint &point)
     if (!m_open)
         return;
     m_writtenOver.resize(qMin(m_writtenOver.size(), point.writtenOver));
-    takeBack(point.counts, m_kept.mid(point.kept));
+    takeBack(m_appended.mid(point.appended), m_kept.mid(point.kept));
+    m_appended.resize(qMin(m_appended.size(), point.appended));
     m_kept.resize(qMin(m_kept.size(), point.kept));
 }
 
@@ -262,11 +292,15 @@ void TableJournal::keepAndWriteOver()
 
 QList<std::shared_ptr<DbfFile>> TableJournal::filesOfChange() const
 {
-    return filesOf(m_counts, m_kept);
+    QList<std::shared_ptr<DbfFile>> files;
+    for (const auto &count : m_counts)
+        files.append(count.first);
+    return files + filesOf({}, m_kept);
 }
 
 void TableJournal::commit(const QList<Row> &deletions)
 {
+    watchAppends(false);
     // Nothing is noted in the journal before what was written ahead of it
     // is on the disk.
     syncEach(filesOfChange());
@@ -299,8 +333,9 @@ void TableJournal::rollback()
 {
     if (!m_open)
         return;
+    watchAppends(false);
     m_writtenOver.clear();
-    takeBack(m_counts, m_kept);
+    takeBack(m_appended, m_kept);
     syncEach(filesOfChange());
     m_open = false;
     clear();
@@ -324,13 +359,71 @@ QList<QList<QByteArray>> completeLines(const QByteArray &text)
     return lines;
 }
 
-int rowNumber(const QList<QByteArray> &fields, const QString &journal)
+QString damagedText()
+{
+    return QStringLiteral("日志文件的内容已损坏");
+}
+
+int numberIn(const QList<QByteArray> &fields, int at)
 {
     bool ok = false;
-    const int row = fields.size() > 2 ? fields[2].toInt(&ok) : -1;
-    if (!ok || row < 0)
-        throw DbError(QStringLiteral("日志文件“%1”已损坏，无法完成或撤销上次中断的修改").arg(shown(journal)));
-    return row;
+    const int number = fields.size() > at ? fields[at].toInt(&ok) : -1;
+    if (!ok || number < 0)
+        throw DbError(damagedText());
+    return number;
+}
+
+// What a journal asks for, read from its lines.
+struct Notes
+{
+    bool committed = false;
+    bool sameBoot = false;   // written since the system last started
+    QList<QPair<std::shared_ptr<DbfFile>, int>> counts;
+    QList<TableJournal::Appended> appended;
+    QList<QPair<TableJournal::Row, QByteArray>> kept;
+    QList<TableJournal::Row> deletions;
+
+    // The rows to take back: those noted, or, when a power cut may have
+    // lost notes, every row from the count before the change on.
+    QList<TableJournal::Appended> rowsAppended() const
+    {
+        if (sameBoot)
+            return appended;
+        QList<TableJournal::Appended> all;
+        for (const auto &[file, count] : counts)
+            all.append({file, count, INT_MAX - count});
+        return all;
+    }
+};
+
+Notes readNotes(Database &db, const QList<QList<QByteArray>> &lines)
+{
+    Notes notes;
+    const QByteArray boot = thisBoot();
+    for (const QList<QByteArray> &fields : lines) {
+        const QByteArray &kind = fields.first();
+        if (kind == CommitLine) {
+            notes.committed = true;
+            continue;
+        }
+        if (kind == BootLine) {
+            notes.sameBoot = !boot.isEmpty() && fields.value(1) == boot;
+            continue;
+        }
+        if (fields.size() < 3)
+            throw DbError(damagedText());
+        const int row = numberIn(fields, 2);
+        const std::shared_ptr<DbfFile> table = db.file(QString::fromUtf8(fields[1]));
+        if (kind == CountLine)
+            notes.counts.append({table, row});
+        else if (kind == AppendLine)
+            notes.appended.append({table, row, numberIn(fields, 3)});
+        else if (kind == KeepLine && fields.size() > 3)
+            notes.kept.append({{table, row}, QByteArray::fromHex(fields[3])});
+        else if (kind == DeleteLine)
+            notes.deletions.append({table, row});
+    }
+    return notes;
 }
 
 } // namespace
@@ -342,43 +435,26 @@ void TableJournal::recover(Database &db)
     if (!file.exists())
         return;
     if (!file.open(QIODevice::ReadOnly))
-        throw DbError(QStringLiteral("无法读取日志文件“%1”：%2").arg(shown(journal), FileSafety::reason(file)));
+        throw DbError(QStringLiteral("无法读取日志文件“%1”：%2").arg(shown(journal), Disk::reason(file)));
     const QList<QList<QByteArray>> lines = completeLines(file.readAll());
     file.close();
 
     const bool committed = std::any_of(lines.cbegin(), lines.cend(),
                                        [](const QList<QByteArray> &l) { return l.first() == CommitLine; });
-    QList<QPair<std::shared_ptr<DbfFile>, int>> counts;
-    QList<QPair<Row, QByteArray>> kept;
-    QList<Row> deletions;
     try {
-        for (const QList<QByteArray> &fields : lines) {
-            const QByteArray &kind = fields.first();
-            if (kind == CommitLine || fields.size() < 3)
-                continue;
-            const std::shared_ptr<DbfFile> table = db.file(QString::fromUtf8(fields[1]));
-            const int row = rowNumber(fields, journal);
-            if (kind == CountLine)
-                counts.append({table, row});
-            else if (kind == KeepLine && fields.size() > 3)
-                kept.append({{table, row}, QByteArray::fromHex(fields[3])});
-            else if (kind == DeleteLine)
-                deletions.append({table, row});
-        }
-        if (committed) {
-            markRowsDeleted(deletions);
-            syncEach(filesOf(deletions));
+        const Notes notes = readNotes(db, lines);
+        if (notes.committed) {
+            markRowsDeleted(notes.deletions);
+            syncEach(filesOf(notes.deletions));
         } else {
-            takeBack(counts, kept);
-            syncEach(filesOf(counts, kept));
+            takeBack(notes.rowsAppended(), notes.kept);
+            syncEach(filesOf(notes.rowsAppended(), notes.kept));
         }
     } catch (const DbError &error) {
-        throw DbError(QStringLiteral("程序上次在修改数据表时中断，现在无法%1这次修改（日志文件“%2”）：\n%3")
+        throw DbError(QStringLiteral("无法%1这次修改（日志文件“%2”）：%3")
                           .arg(committed ? QStringLiteral("完成") : QStringLiteral("撤销"), shown(journal),
                                error.message()));
     }
-    IoFaults::note(IoFaults::Step::Remove, journal);
-    if (!QFile::remove(journal))
-        throw DbError(QStringLiteral("无法删除日志文件“%1”：%2").arg(shown(journal), FileSafety::reason(file)));
-    syncFolderOf(journal);
+    Disk::remove(journal);
+    Disk::syncFolderOfFile(journal);
 }

@@ -15,13 +15,25 @@ class DbfFile;
 //
 // A change appends rows, writes over rows and marks rows deleted. Before
 // its first write the journal file in the data folder notes how many rows
-// each table it appends to holds; rows written over are noted with their
-// bytes before they are written. Rows are marked deleted only once the
-// change is committed: the rows are noted with a commit line, then marked.
-// So a journal without its commit line is taken back (the rows appended
-// since marked deleted, the rows written over restored), and one with it is
-// completed (its rows marked deleted again). Both are safe to repeat, should
-// the program be killed while doing them.
+// each table it appends to holds, and before each append the rows it is
+// about to append; rows written over are noted with their bytes before
+// they are written. Rows are marked deleted only once the change is
+// committed: the rows are noted with a commit line, then marked. So a
+// journal without its commit line is taken back (the rows it appended
+// marked deleted, the rows written over restored: a row that another
+// writer appended afterwards stays), and one with it is completed (its
+// rows marked deleted again). Both are safe to repeat, should the program
+// be killed while doing them.
+//
+// The notes of rows appended are not waited for: a killed program leaves
+// them to the system, which writes them out. A power cut may lose them,
+// so a journal from before the system last started takes back every row
+// from the count noted first to the end (no copy of the program writes to
+// a folder whose journal it could not settle: see recover()).
+//
+// The journal gets the permissions of a table of the change, not those
+// the umask of its user leaves: whoever may write the tables can settle
+// it.
 //
 // What reaches the disk, in this order (each step waits for the one
 // before): the journal's notes (and the journal's entry in its folder)
@@ -39,10 +51,17 @@ class TableJournal
 {
 public:
     using Row = QPair<std::shared_ptr<DbfFile>, int>;
+    // Rows of a file that a change appended: [first, first + rows).
+    struct Appended
+    {
+        std::shared_ptr<DbfFile> file;
+        int first = 0;
+        int rows = 0;
+    };
     // Where a change stood: rollbackTo() takes back what came after.
     struct Savepoint
     {
-        QList<QPair<std::shared_ptr<DbfFile>, int>> counts;
+        qsizetype appended = 0;
         qsizetype kept = 0;
         qsizetype writtenOver = 0;
     };
@@ -56,10 +75,12 @@ public:
     TableJournal(const TableJournal &) = delete;
     TableJournal &operator=(const TableJournal &) = delete;
 
-    // Starts a change that appends to these files. Throws DbError when the
-    // journal cannot be written or does not reach the disk (nothing written
-    // to the tables then).
-    void begin(const QList<std::shared_ptr<DbfFile>> &appendedTo = {});
+    // Starts a change that appends to these files and writes over or marks
+    // rows of those (the journal takes the permissions of the first of
+    // them all). Throws DbError when the journal cannot be written or does
+    // not reach the disk (nothing written to the tables then).
+    void begin(const QList<std::shared_ptr<DbfFile>> &appendedTo = {},
+               const QList<std::shared_ptr<DbfFile>> &writtenTo = {});
     Savepoint savepoint() const;
     // Takes back what the open change did since the savepoint; the change
     // stays open. Throws DbError when a row cannot be written.
@@ -82,8 +103,10 @@ public:
 
     // At start-up, before anything else writes: completes or takes back the
     // change that a killed program left in the folder's journal. Throws
-    // DbError naming the journal and the table when it cannot; the journal
-    // is kept for the next try.
+    // DbError naming the journal, or the table, and why, when it cannot
+    // (the journal cannot be read, is damaged, a table cannot be written);
+    // the journal is kept for the next try, and the caller keeps every
+    // table from writes until then.
     static void recover(Database &db);
     static QString fileName();
 
@@ -97,6 +120,7 @@ private:
     QFile m_file;
     bool m_created = false;   // its folder entry is on the disk
     QList<QPair<std::shared_ptr<DbfFile>, int>> m_counts;   // rows before the change
+    QList<Appended> m_appended;
     QList<QPair<Row, QByteArray>> m_kept;                   // rows as they were
     QList<WriteOver> m_writtenOver;                         // waiting for the commit
     QList<Row> m_pendingDeletions;   // of a committed change not yet all marked
@@ -104,7 +128,10 @@ private:
 
     QString path() const;
     [[noreturn]] void failWriting() const;
+    void create(const QList<std::shared_ptr<DbfFile>> &tables);
     void write(const QByteArray &lines);
+    void noteAppend(const std::shared_ptr<DbfFile> &file, int first, int rows);
+    void watchAppends(bool on);
     void clear();
     void markDeleted();
     void keepAndWriteOver();

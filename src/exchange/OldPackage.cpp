@@ -5,6 +5,8 @@
 #include "exchange/core/SafeCopy.h"
 #include "exchange/core/WorkFolders.h"
 
+#include "engine/Disk.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -39,7 +41,8 @@ void useStandardNames(const QString &folder, const QString &code)
         if (!ExchangeNames::findFile(folder, standard).isEmpty())
             continue;
         const QString old = ExchangeNames::findFile(folder, name.stem + code + QStringLiteral(".TXT"));
-        if (!old.isEmpty() && !QFile::rename(old, QDir(folder).filePath(standard)))
+        QString why;
+        if (!old.isEmpty() && !Disk::tryRename(old, QDir(folder).filePath(standard), &why))
             throw DbError(QStringLiteral("无法把文件“%1”改名为%2。").arg(QDir::toNativeSeparators(old), standard));
     }
 }
@@ -83,11 +86,8 @@ QString repack(Archiver &archiver, const QString &packagePath, const QString &co
     if (target.isEmpty())
         target = QDir(folder).filePath(ExchangeNames::ExportArchive);
 
-    for (const QString &file : ExchangeNames::recordFiles()) {
-        const QString from = ExchangeNames::findFile(unpacked, file);
-        if (!QFile::copy(from, QDir(packed).filePath(file)))
-            throw DbError(QStringLiteral("无法复制文件“%1”。").arg(QDir::toNativeSeparators(from)));
-    }
+    for (const QString &file : ExchangeNames::recordFiles())
+        PlaceInWorkFolder(ExchangeNames::findFile(unpacked, file), QDir(packed).filePath(file));
     archiver.pack(packed, ExchangeNames::ExportArchive, ExchangeNames::recordFiles());
     CopyFileReplacing(QDir(packed).filePath(ExchangeNames::ExportArchive), target);
     return target;

@@ -12,6 +12,11 @@
 #include <QCoreApplication>
 #include <QProcess>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
 SourceFolder::SourceFolder(const QString &shipped)
 {
     copyFolder(shipped, path());
@@ -53,7 +58,20 @@ QString SourceFolder::package(const QStringList &leaveOut)
 
 QString runImportStoreChild(QStringList args, int killAt, bool *crashed)
 {
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    return runImportStoreChildAs({unsigned(::geteuid()), unsigned(mask)}, std::move(args), killAt, crashed);
+}
+
+QString runImportStoreChildAs(const ChildUser &user, QStringList args, int killAt, bool *crashed)
+{
     QProcess child;
+    child.setChildProcessModifier([user] {
+        ::umask(mode_t(user.umask));
+        if (user.id != ::geteuid()
+            && (::setgroups(0, nullptr) != 0 || ::setgid(gid_t(user.id)) != 0 || ::setuid(uid_t(user.id)) != 0))
+            ::_exit(100);
+    });
     if (killAt > 0)
         args << QString::number(killAt);
     child.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("importstore_child")), args);

@@ -31,6 +31,14 @@ private:
 // write killAt (0: not killed). Returns its output; crashed tells whether it
 // was killed.
 QString runImportStoreChild(QStringList args, int killAt, bool *crashed);
+// The same as another user of the machine (uid and gid, no other groups)
+// with that umask: the caller must be the system's administrator.
+struct ChildUser
+{
+    unsigned id = 0;
+    unsigned umask = 022;
+};
+QString runImportStoreChildAs(const ChildUser &user, QStringList args, int killAt, bool *crashed);
 
 // The message of the DbError the call throws, or "no error".
 QString errorOf(const std::function<void()> &call);

@@ -6,6 +6,12 @@
 //
 // The second form deletes the record of that key with its child rows as
 // the main window's "删除" does.
+//
+//   importstore_child FOLDER startup PERSON
+//
+// The third starts the data module on the folder as the program's start-up
+// does, prints each problem it reports ("problem: ..."), then adds a person
+// of that name to record 2018000001 and prints "stored" or "refused: ...".
 // KILL_AT: the process is killed (SIGKILL) just before that write. Without
 // it the store runs to its end and prints the writes it made, the records
 // stored and those that failed.
@@ -13,11 +19,37 @@
 #include "engine/DbError.h"
 #include "engine/IoFaults.h"
 #include "exchange/ImportStore.h"
+#include "engine/DataSet.h"
 #include "records/data/ChildRows.h"
+#include "records/data/UnitDM.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 #include <cstdio>
+
+static int startUpAndAddPerson(const QString &folder, const QString &person)
+{
+    try {
+        TDM dm(folder, [](const QString &message) { std::printf("problem: %s\n", qPrintable(message)); });
+        Table persons(dm.database(), QStringLiteral("cgwcr.dbf"));
+        persons.open();
+        persons.append();
+        try {
+            persons.setString(QStringLiteral("ITEM_4"), QStringLiteral("2018000001"));
+            persons.setString(QStringLiteral("ITEM_DQDM"), QStringLiteral("."));
+            persons.setString(QStringLiteral("ITEM_180"), person);
+            persons.post();
+            std::printf("stored\n");
+        } catch (const DbError &error) {
+            persons.cancel();
+            std::printf("refused: %s\n", qPrintable(error.message()));
+        }
+    } catch (const DbError &error) {
+        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
+        return 1;
+    }
+    return 0;
+}
 
 int main(int argc, char **argv)
 {
@@ -25,6 +57,8 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     if (args.size() < 3)
         return 2;
+    if (args[2] == QLatin1String("startup") && args.size() > 3)
+        return startUpAndAddPerson(args[1], args[3]);
     if (args[2] == QLatin1String("delete")) {
         if (args.size() < 5)
             return 2;

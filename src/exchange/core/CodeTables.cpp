@@ -62,6 +62,7 @@ bool sameFields(const QList<DbfField> &a, const QList<DbfField> &b)
 void install(Database &db, const QString &tableFile, const QString &source)
 {
     const QString target = targetPath(db, tableFile);
+    db.checkWritable();
     db.release(Database::tableFileName(tableFile));
     CopyFileReplacing(source, target);
 }

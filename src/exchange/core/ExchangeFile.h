@@ -1,9 +1,10 @@
 #pragma once
 #include "ExchangeText.h"
 
+#include "engine/Disk.h"
+
 #include <QByteArray>
 #include <QFile>
-#include <QTemporaryFile>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -74,7 +75,7 @@ private:
     void handOver(ExchangeLines::Block block);
 
     QString m_path;
-    QTemporaryFile m_file;   // beside m_path, renamed to it on commit
+    std::unique_ptr<Disk::NewFile> m_file;   // beside m_path, renamed to it on commit
     std::unique_ptr<BlockQueue> m_queue;   // before the lines: gives their blocks
     std::unique_ptr<ExchangeLines::LineBlock> m_lines;
 };

@@ -1,11 +1,10 @@
 #include "ExchangeFile.h"
-#include "errors/DiskSpace.h"
 #include "ExchangeLines.h"
 
 #include "engine/DataSet.h"
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
-#include "engine/IoFaults.h"
+#include "engine/Disk.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,7 +14,6 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
-#include <filesystem>
 #include <map>
 #include <mutex>
 #include <system_error>
@@ -42,16 +40,6 @@ constexpr int MaxSliceRows = 16384;
 // Finished slices that may wait for one before them.
 constexpr size_t MaxFinished = 2 * SliceThreads;
 
-QString shown(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
-DbError writeFailure(const QString &path, const QFile &file)
-{
-    return DbError(QStringLiteral("写入文件“%1”出错：%2").arg(shown(path), DiskSpace::writeFailure(file)));
-}
-
 } // namespace
 
 // Blocks go to the file in the order they come, on a thread of its own,
@@ -60,7 +48,7 @@ DbError writeFailure(const QString &path, const QFile &file)
 class ExchangeFileWriter::BlockQueue
 {
 public:
-    explicit BlockQueue(QFile &file)
+    explicit BlockQueue(Disk::NewFile &file)
         : m_file(file)
     {
     }
@@ -110,6 +98,13 @@ public:
         return !m_failed;
     }
 
+    // Why the failed write failed.
+    DbError failure()
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_failure;
+    }
+
 private:
     void run()
     {
@@ -122,12 +117,18 @@ private:
             m_waiting.pop_front();
             m_writing = true;
             lock.unlock();
-            const bool written = !IoFaults::failHere() && m_file.write(block.bytes.constData(), block.used) == block.used;
+            QString failure;
+            try {
+                m_file.write(block.bytes.constData(), block.used);
+            } catch (const DbError &error) {
+                failure = error.message();
+            }
             lock.lock();
             m_writing = false;
             block.used = 0;
             m_spares.push_back(std::move(block));
-            if (!written) {
+            if (!failure.isEmpty()) {
+                m_failure = DbError(failure);
                 m_failed = true;
                 m_waiting.clear();
             }
@@ -135,7 +136,8 @@ private:
         }
     }
 
-    QFile &m_file;
+    Disk::NewFile &m_file;
+    DbError m_failure{QString()};
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Block> m_waiting;
@@ -264,7 +266,7 @@ private:
             m_turn = slice.end;
             lock.unlock();
             if (slice.block.used > 0 && !m_writer.m_queue->push(std::move(slice.block)))
-                slice.failure = std::make_exception_ptr(writeFailure(m_writer.m_path, m_writer.m_file));
+                slice.failure = std::make_exception_ptr(m_writer.m_queue->failure());
             lock.lock();
             m_handedOver.notify_all();
             m_linesAfter = slice.linesAfter;
@@ -306,14 +308,9 @@ private:
 };
 
 ExchangeFileWriter::ExchangeFileWriter(const QString &path)
-    : m_path(path),
-      m_file(QFileInfo(path).absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(QFileInfo(path).fileName())))
+    : m_path(path), m_file(Disk::NewFile::beside(path))
 {
-    if (!m_file.open()) {
-        throw DbError(QStringLiteral("无法创建文件“%1”：%2")
-                          .arg(shown(path), m_file.errorString()));
-    }
-    m_queue = std::make_unique<BlockQueue>(m_file);
+    m_queue = std::make_unique<BlockQueue>(*m_file);
     m_lines = std::make_unique<LineBlock>(path, 0, Block());
 }
 
@@ -374,26 +371,18 @@ void ExchangeFileWriter::handOverIfFull()
 void ExchangeFileWriter::handOver(Block block)
 {
     if (block.used > 0 && !m_queue->push(std::move(block)))
-        throw writeFailure(m_path, m_file);
+        throw m_queue->failure();
 }
 
+// The file is one of the export's work folder, packed next: it needs to
+// stand whole under its name, not to reach the disk (the archive made of
+// it does, when it is put in place).
 void ExchangeFileWriter::commit()
 {
     handOver(m_lines->take(Block()));
     if (!m_queue->drain())
-        throw writeFailure(m_path, m_file);
-    if (IoFaults::failHere() || !m_file.flush()) {
-        throw DbError(QStringLiteral("无法保存文件“%1”：%2")
-                          .arg(shown(path()), DiskSpace::writeFailure(m_file)));
-    }
-    m_file.close();
-    std::error_code error;
-    std::filesystem::rename(m_file.fileName().toStdU16String(), m_path.toStdU16String(), error);
-    if (error) {
-        throw DbError(QStringLiteral("无法保存文件“%1”：%2")
-                          .arg(shown(path()), QString::fromLocal8Bit(error.message().c_str())));
-    }
-    m_file.setAutoRemove(false);
+        throw m_queue->failure();
+    m_file->replace(m_path, Disk::Durable::No);
 }
 
 int WriteExchangeFile(DataSet &data, const QString &fileName, ExchangeLine kind)

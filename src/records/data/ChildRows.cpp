@@ -107,7 +107,10 @@ int deleteRecord(Database *db, const Numbering::RecordKey &key)
     for (const TableJournal::Row &row : rows)
         row.first->checkWritable();
     TableJournal journal(db);
-    journal.begin();
+    QList<std::shared_ptr<DbfFile>> files;
+    for (const TableJournal::Row &row : rows)
+        files.append(row.first);
+    journal.begin({}, files);
     try {
         journal.commit(rows);
     } catch (...) {

@@ -5,10 +5,13 @@
 #include "engine/Database.h"
 #include "engine/DbError.h"
 #include "engine/TableJournal.h"
+
+#include <QDir>
 #include "errors/DiskSpace.h"
 #include "records/data/TableCheck.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QDebug>
 
 
@@ -306,15 +309,26 @@ void TDM::refuseDamagedTable(const QString &file, const QString &damage)
 
 // A change of the tables that the program was killed in (an import storing
 // its records) is completed or taken back first, so that no record is left
-// half stored. When that cannot be done the user is told, and nothing is
-// packed: the journal names rows by their place in the files.
+// half stored. When that cannot be done (the journal cannot be read, a
+// table cannot be written) the user is told once, every write of this run
+// is refused, and nothing is packed: the journal names rows by their place
+// in the files, and whatever was written now would meet the half-done
+// change or be taken back with it.
 bool TDM::finishInterruptedChange()
 {
     try {
         TableJournal::recover(*m_db);
         return true;
     } catch (const DbError &e) {
-        reportProblem(e.message());
+        const QString journal = QDir::toNativeSeparators(QDir(DataPath).filePath(TableJournal::fileName()));
+        const QString whoMayFinish =
+            QStringLiteral("请让做那次修改的用户（或能读写日志文件“%1”的用户）启动本程序，程序会完成或撤销那次修改。")
+                .arg(journal);
+        m_db->refuseWrites(QStringLiteral("上次中断的修改只完成了一半，在它完成或撤销之前不能修改数据。") + whoMayFinish);
+        reportProblem(QStringLiteral("上次修改数据表时程序被中断，那次修改只完成了一半，现在既无法完成也无法撤销它：\n%1\n"
+                                     "在它完成或撤销之前，数据只能查看和导出，不能修改。\n")
+                          .arg(e.message())
+                      + whoMayFinish);
         return false;
     }
 }
