@@ -7,6 +7,7 @@
 #include "records/widgets/Messages.h"
 #include "records/widgets/ByteLimitedEdit.h"
 #include "records/widgets/ClearableDate.h"
+#include "records/widgets/DateEntry.h"
 #include "records/widgets/DigitInput.h"
 #include "records/widgets/GbkMemo.h"
 #include "records/widgets/MoneyEdit.h"
@@ -300,6 +301,35 @@ private slots:
         QVERIFY(!date.isCleared());
         QVERIFY(date.picker()->isVisible());
         QCOMPARE(date.dotText(), QString("2006.05.17"));
+    }
+
+    // While a date is typed the field shows the keys as they were typed,
+    // a day the month lacks included, and the date does not move under
+    // them: the refusal names the text the user saw.
+    void dateEntryShowsTheDayAsTyped()
+    {
+        DateEntry entry;
+        entry.setDisplayFormat("yyyy.MM.dd");
+        entry.showDate(QDate(2024, 5, 6));
+        entry.show();
+        entry.activateWindow();
+        entry.setFocus();
+        QVERIFY(QTest::qWaitForWindowActive(&entry));
+        entry.setSelectedSection(QDateTimeEdit::YearSection);
+        QSignalSpy moved(&entry, &QDateEdit::dateChanged);
+        QTest::keyClicks(&entry, "2023.02.29");
+        QCOMPARE(entry.findChild<QLineEdit *>()->text(), QString("2023.02.29"));
+        settle();
+        QCOMPARE(entry.findChild<QLineEdit *>()->text(), QString("2023.02.29"));
+        QCOMPARE(moved.count(), 0);
+        QCOMPARE(entry.date(), QDate(2024, 5, 6));
+
+        QVERIFY(!entry.settleTyping());
+        settle();
+        QCOMPARE(m_boxes.size(), 1);
+        QCOMPARE(m_boxes.at(0).text, QString("'2023.02.29'不是正确的时间格式！"));
+        QCOMPARE(entry.date(), QDate(2024, 5, 6));
+        QCOMPARE(entry.findChild<QLineEdit *>()->text(), QString("2024.05.06"));
     }
 
     void optionGroupHelpers()

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTimer>
+#include <QValidator>
 
 #include <algorithm>
 
@@ -213,9 +214,15 @@ bool DateEntry::typedDate(QDate *date) const
 void DateEntry::showTyping()
 {
     // The text shows the keys as typed; the date is taken only at the end.
+    // The picker's own validator would mend a day the month lacks ("29"
+    // shown as "28") while the refusal still names the day typed, so the
+    // text goes in past it.
     const QString text = typedText();
     m_showing = true;
+    const QValidator *mending = lineEdit()->validator();
+    lineEdit()->setValidator(nullptr);
     lineEdit()->setText(text);
+    lineEdit()->setValidator(mending);
     lineEdit()->setCursorPosition(int(text.size()));
     m_showing = false;
 }
