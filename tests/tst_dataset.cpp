@@ -463,6 +463,24 @@ private slots:
         QCOMPARE(model.data(model.index(1, 1)).toString(), QString("9"));
     }
 
+    // A value typed into the grid that its field refuses is named by the
+    // column's caption, and the row stays as stored.
+    void aRefusedGridEditNamesItsColumn()
+    {
+        Table persons(m_db, "cgwcr.dbf");
+        persons.setFieldTitle("ITEM_187", "序号");
+        persons.open();
+        DataSetModel model;
+        model.setColumns({"item_180", "item_187"});
+        model.setDataSet(&persons);
+        model.setEditable(true);
+        QSignalSpy refused(&model, &DataSetModel::editRefused);
+        QVERIFY(!model.setData(model.index(2, 1), QString("李四"), Qt::EditRole));
+        QCOMPARE(refused.size(), 1);
+        QCOMPARE(refused.first().first().toString(), QString("字段“序号”：“李四”不是有效的数字。"));
+        QCOMPARE(model.data(model.index(2, 1)).toString(), QString("1"));
+    }
+
     // A form writes its fields at once: the grid hears of the row once, also
     // when a field is refused after others took their values.
     void severalFieldsTellTheGridOnce()

@@ -137,6 +137,16 @@ Qt::ItemFlags DataSetModel::flags(const QModelIndex &index) const
     return flags;
 }
 
+// The user typed into a column under its caption; a refusal that names the
+// field by its stored name names it by that caption instead.
+static QString namedByCaption(QString message, const QString &field, const QString &caption)
+{
+    if (caption.isEmpty() || caption.compare(field, Qt::CaseInsensitive) == 0)
+        return message;
+    const QString quoted = QStringLiteral("“%1”");
+    return message.replace(quoted.arg(field), quoted.arg(caption), Qt::CaseInsensitive);
+}
+
 bool DataSetModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
     if (!m_editable || role != Qt::EditRole || !index.isValid() || !m_dataSet)
@@ -155,7 +165,7 @@ bool DataSetModel::setData(const QModelIndex &index, const QVariant &value, int 
     } catch (const DbError &e) {
         if (m_dataSet->state() != DataSet::Browse)
             m_dataSet->cancel();
-        emit editRefused(e.message());
+        emit editRefused(namedByCaption(e.message(), name, headerData(index.column(), Qt::Horizontal).toString()));
         return false;
     }
     emit rowEdited(index.row());
