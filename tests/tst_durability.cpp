@@ -641,6 +641,13 @@ private slots:
         const QString copy = chosen.filePath(u"DFJHZDXX.DBF"_s);
         QVERIFY(QFile::copy(data->resolvePath(u"DFJHZDXX.DBF"_s), copy));
         QCOMPARE(errorOf([&] { CodeTables::replaceFromTableFile(*data, u"DFJHZDXX.DBF"_s, copy); }), refused);
+        // A package loaded into the staging tables: said once, not as a
+        // fault of the package's first line.
+        SourceFolder source(f.shippedPath());
+        addSentRecord(source.db(), u"2018000009"_s, u"1"_s, u"丁"_s, {u"李四"_s});
+        QTemporaryDir unpacked;
+        unpackFiles(source.package(), unpacked.path());
+        QCOMPARE(errorOf([&] { ImportStaging::load(data, unpacked.path()); }), refused);
         QVERIFY(QFile::exists(journal));
         QCOMPARE(titles(data), QStringList{u"甲"_s});
     }
