@@ -26,6 +26,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -180,6 +181,11 @@ print(json.dumps(out))
 // Another user of the machine than the first, who may write the tables.
 constexpr ChildUser Nobody{65534, 077};
 constexpr ChildUser SecondUser{4711, 022};
+// Two users who share a folder through a group, each with a main group of
+// their own.
+constexpr unsigned Office = 4712;
+constexpr ChildUser FirstMember{65534, 077, Office};
+constexpr ChildUser SecondMember{4711, 022, Office};
 
 QStringList lines(const QString &output)
 {
@@ -249,14 +255,25 @@ class TestDurability : public QObject
     // write (the fixture's own lies in a folder only its owner may enter).
     QString sharedCopy(const QTemporaryDir &home)
     {
+        return sharedCopy(home, 0777, 0666);
+    }
+
+    // The data folder copied with those modes; given to that group when one
+    // is given (the folder does not pass it on to the files made in it).
+    QString sharedCopy(const QTemporaryDir &home, mode_t folderMode, mode_t fileMode, gid_t group = gid_t(-1))
+    {
         ::chmod(QFile::encodeName(home.path()).constData(), 0755);
         const QString data = home.filePath(u"data"_s);
         if (!copyFolder(f.dataPath(), data))
             return QString();
-        ::chmod(QFile::encodeName(data).constData(), 0777);
+        const auto share = [group](const QString &path, mode_t mode) {
+            const QByteArray name = QFile::encodeName(path);
+            return ::chown(name.constData(), uid_t(-1), group) == 0 && ::chmod(name.constData(), mode) == 0;
+        };
+        bool shared = share(data, folderMode);
         for (const QString &file : QDir(data).entryList(QDir::Files))
-            ::chmod(QFile::encodeName(QDir(data).filePath(file)).constData(), 0666);
-        return data;
+            shared = share(QDir(data).filePath(file), fileMode) && shared;
+        return shared ? data : QString();
     }
 
     // The step of the store of the staged records at which its commit line
@@ -526,6 +543,34 @@ private slots:
         QCOMPARE(countRows(&folder, u"cgwcr.DBF"_s, keyFilter(u"2018000002"_s, u"."_s)), 0);
     }
 
+    // A folder shared through a group whose members alone may write its
+    // tables. The journal of a store killed under one member and the
+    // tables that the other member's start-up packs anew keep that group,
+    // not the main group of whoever made them: the other member settles
+    // the change, and the first still stores after that start-up.
+    void aFolderSharedThroughAGroupStaysWritableForEachMember()
+    {
+        REQUIRE_ADMINISTRATOR();
+        QTemporaryDir home;
+        prepareStore();
+        const QString data = sharedCopy(home, 0770, 0660, Office);
+        QVERIFY(!data.isEmpty());
+        QVERIFY(storeKilledBeforeCommit(FirstMember, data));
+        const QString journal = QDir(data).filePath(Journal);
+        QCOMPARE(QFileInfo(journal).groupId(), Office);
+
+        bool crashed = false;
+        QCOMPARE(runImportStoreChildAs(SecondMember, {data, u"startup"_s, u"王二"_s}, 0, &crashed), u"stored"_s);
+        QVERIFY(!QFile::exists(journal));
+        for (const QString &table : {u"kjcg.dbf"_s, u"kjcg.dbt"_s, u"cgwcr.dbf"_s})
+            QCOMPARE(QFileInfo(fileIn(data, table)).groupId(), Office);
+        QCOMPARE(runImportStoreChildAs(FirstMember, {data, u"startup"_s, u"张六"_s}, 0, &crashed), u"stored"_s);
+        Database folder(data);
+        QCOMPARE(titles(&folder), QStringList{u"甲"_s});
+        QCOMPARE(countRows(&folder, u"cgwcr.DBF"_s, u"item_180='王二'"_s), 1);
+        QCOMPARE(countRows(&folder, u"cgwcr.DBF"_s, u"item_180='张六'"_s), 1);
+    }
+
     // A half-done change that the second user cannot settle (a journal it
     // may not read): one message at start-up, and every write of the run
     // refused with what to do, instead of a person stored that the first
@@ -596,6 +641,13 @@ private slots:
         const QString copy = chosen.filePath(u"DFJHZDXX.DBF"_s);
         QVERIFY(QFile::copy(data->resolvePath(u"DFJHZDXX.DBF"_s), copy));
         QCOMPARE(errorOf([&] { CodeTables::replaceFromTableFile(*data, u"DFJHZDXX.DBF"_s, copy); }), refused);
+        // A package loaded into the staging tables: said once, not as a
+        // fault of the package's first line.
+        SourceFolder source(f.shippedPath());
+        addSentRecord(source.db(), u"2018000009"_s, u"1"_s, u"丁"_s, {u"李四"_s});
+        QTemporaryDir unpacked;
+        unpackFiles(source.package(), unpacked.path());
+        QCOMPARE(errorOf([&] { ImportStaging::load(data, unpacked.path()); }), refused);
         QVERIFY(QFile::exists(journal));
         QCOMPARE(titles(data), QStringList{u"甲"_s});
     }

@@ -107,6 +107,24 @@ private slots:
         f.stop();
     }
 
+    // A folder that refuses every write, with records left staged: opening
+    // the window says why once, and lists them under their titles.
+    void aFolderThatRefusesWritesKeepsTheListTitled()
+    {
+        QTemporaryDir unpacked;
+        unpackFiles(m_source->package(), unpacked.path());
+        ImportStaging::load(db(), unpacked.path());
+        db()->refuseWrites(u"数据只能查看和导出，不能修改。"_s);
+        form->FormShow();
+        QCOMPARE(m_log.boxes.size(), 1);
+        QCOMPARE(m_log.last(), u"数据只能查看和导出，不能修改。"_s);
+        const QAbstractItemModel *list = form->DBGrid1->model();
+        QCOMPARE(list->rowCount(), 3);
+        QCOMPARE(list->headerData(0, Qt::Horizontal).toString(), u"成果名称"_s);
+        QCOMPARE(list->headerData(1, Qt::Horizontal).toString(), u"完成单位"_s);
+        QCOMPARE(list->headerData(2, Qt::Horizontal).toString(), u"成果完成时间"_s);
+    }
+
     void loadsDedupesAndStoresAPackage()
     {
         addAchievement(db(), u"2019000005"_s, u"1"_s, u"本地已有的成果"_s);

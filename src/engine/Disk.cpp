@@ -16,6 +16,7 @@
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -249,7 +250,7 @@ void NewFile::open(const QString &permissionsOf)
 {
     m_buffer.reserve(BufferSize);
     if (!permissionsOf.isEmpty() && QFileInfo::exists(permissionsOf))
-        m_file.setPermissions(QFile::permissions(permissionsOf));
+        takeAccessOf(m_file, permissionsOf);
 }
 
 NewFile::~NewFile()
@@ -318,6 +319,21 @@ void NewFile::writeThrough(const char *bytes, qint64 length)
 void NewFile::fail() const
 {
     throw DbError(QStringLiteral("写入文件“%1”出错：%2").arg(shown(m_name), DiskSpace::writeFailure(m_file)));
+}
+
+bool takeAccessOf(QFileDevice &file, const QString &like)
+{
+#ifndef Q_OS_WIN
+    // Before the mode: a change of group may clear bits of it.
+    struct stat wanted = {}, made = {};
+    if (::stat(QFile::encodeName(like).constData(), &wanted) == 0 && ::fstat(file.handle(), &made) == 0
+        && made.st_gid != wanted.st_gid) {
+        // Only a member of that group may give it; anyone else's file keeps
+        // the writer's group, which the mode then serves.
+        [[maybe_unused]] const int given = ::fchown(file.handle(), uid_t(-1), wanted.st_gid);
+    }
+#endif
+    return file.setPermissions(QFile::permissions(like));
 }
 
 QString reason(const QFileDevice &file)

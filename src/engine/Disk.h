@@ -69,10 +69,10 @@ void putInPlace(const QString &from, const QString &to, Durable durable = Durabl
 class NewFile
 {
 public:
-    // At `path` (a file there is emptied). It gets the permissions of
-    // `permissionsOf` when that file exists, not those the writing user's
-    // umask leaves: a data folder shared by users who may all write its
-    // tables stays so after any of them wrote a file anew.
+    // At `path` (a file there is emptied). It gets the permissions and
+    // group of `permissionsOf` when that file exists (takeAccessOf): a data
+    // folder shared by users who may all write its tables stays so after
+    // any of them wrote a file anew.
     explicit NewFile(const QString &path, const QString &permissionsOf = {});
     // Beside `target`, under a name no other file has, with the
     // permissions of the target when it exists; for replace(target).
@@ -105,6 +105,13 @@ private:
     QByteArray m_buffer;
     bool m_kept = false;
 };
+
+// Gives a file just made, open here, the permissions of `like`, and its
+// group where the writer may give it (a member of that group may): not
+// what the writing user's umask and main group leave. A folder shared
+// through a group stays writable by each member after any of them made a
+// file anew. False when the permissions cannot be set.
+bool takeAccessOf(QFileDevice &file, const QString &like);
 
 // A Chinese reason for a failed file operation, for the user.
 QString reason(const QFileDevice &file);

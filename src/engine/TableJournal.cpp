@@ -154,15 +154,16 @@ void TableJournal::failWriting() const
     throw DbError(QStringLiteral("无法写入日志文件“%1”：%2").arg(shown(path()), Disk::reason(m_file)));
 }
 
-// Made with the permissions of the tables, so that another user who may
-// write them can also read the journal and settle a change left in it.
+// Made with the permissions and group of the tables, so that another user
+// who may write them can also read the journal and settle a change left
+// in it.
 void TableJournal::create(const QList<std::shared_ptr<DbfFile>> &tables)
 {
     if (m_file.isOpen())
         return;
     if (!m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         failWriting();
-    if (!tables.isEmpty() && !m_file.setPermissions(QFile::permissions(tables.first()->path())))
+    if (!tables.isEmpty() && !Disk::takeAccessOf(m_file, tables.first()->path()))
         failWriting();
 }
 

@@ -31,9 +31,9 @@ class DbfFile;
 // from the count noted first to the end (no copy of the program writes to
 // a folder whose journal it could not settle: see recover()).
 //
-// The journal gets the permissions of a table of the change, not those
-// the umask of its user leaves: whoever may write the tables can settle
-// it.
+// The journal gets the permissions and group of a table of the change,
+// not those the umask and main group of its user leave: whoever may write
+// the tables can settle it.
 //
 // What reaches the disk, in this order (each step waits for the one
 // before): the journal's notes (and the journal's entry in its folder)
@@ -76,9 +76,10 @@ public:
     TableJournal &operator=(const TableJournal &) = delete;
 
     // Starts a change that appends to these files and writes over or marks
-    // rows of those (the journal takes the permissions of the first of
-    // them all). Throws DbError when the journal cannot be written or does
-    // not reach the disk (nothing written to the tables then).
+    // rows of those (the journal takes the permissions and group of the
+    // first of them all). Throws DbError when the journal cannot be
+    // written or does not reach the disk (nothing written to the tables
+    // then).
     void begin(const QList<std::shared_ptr<DbfFile>> &appendedTo = {},
                const QList<std::shared_ptr<DbfFile>> &writtenTo = {});
     Savepoint savepoint() const;

@@ -203,6 +203,11 @@ LoadResult load(Database *db, const QString &folder, const LoadProgress &progres
     }
     if (present.size() < LeastFilesPresent)
         throw NotAPackage(QStringLiteral("文件的格式不正确"));
+    // A folder or staging table that takes no writes is said so once, not
+    // as a fault of the package's first line followed by the failed
+    // cut-back.
+    for (auto it = present.cbegin(); it != present.cend(); ++it)
+        db->file(ExchangeNames::stagingTable(it.key()))->checkWritable();
 
     const Extents before = extentsOf(db);
     LoadResult result;

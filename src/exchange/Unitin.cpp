@@ -226,8 +226,10 @@ void TFormin::FormShow()
 {
     Table &table = staged();
     table.close();
+    // A folder that refuses writes keeps what is staged; the list still
+    // shows it under its titles.
+    runGuarded(this, [&] { ImportStaging::clearAll(dm().database()); });
     runGuarded(this, [&] {
-        ImportStaging::clearAll(dm().database());
         table.setTableName(ImportStaging::kjcgTable());
         table.open();
         table.setFieldTitle(QStringLiteral("ITEM_3"), QStringLiteral("成果名称"));

@@ -68,8 +68,10 @@ QString runImportStoreChildAs(const ChildUser &user, QStringList args, int killA
     QProcess child;
     child.setChildProcessModifier([user] {
         ::umask(mode_t(user.umask));
+        const gid_t besides = gid_t(user.memberOf);
         if (user.id != ::geteuid()
-            && (::setgroups(0, nullptr) != 0 || ::setgid(gid_t(user.id)) != 0 || ::setuid(uid_t(user.id)) != 0))
+            && (::setgroups(user.memberOf ? 1 : 0, &besides) != 0 || ::setgid(gid_t(user.id)) != 0
+                || ::setuid(uid_t(user.id)) != 0))
             ::_exit(100);
     });
     if (killAt > 0)

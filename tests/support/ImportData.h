@@ -31,12 +31,14 @@ private:
 // write killAt (0: not killed). Returns its output; crashed tells whether it
 // was killed.
 QString runImportStoreChild(QStringList args, int killAt, bool *crashed);
-// The same as another user of the machine (uid and gid, no other groups)
-// with that umask: the caller must be the system's administrator.
+// The same as another user of the machine (uid and gid, and that group
+// besides when one is given) with that umask: the caller must be the
+// system's administrator.
 struct ChildUser
 {
     unsigned id = 0;
     unsigned umask = 022;
+    unsigned memberOf = 0;
 };
 QString runImportStoreChildAs(const ChildUser &user, QStringList args, int killAt, bool *crashed);
 
