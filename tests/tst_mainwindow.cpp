@@ -629,6 +629,25 @@ private slots:
         }
     }
 
+    // A table another user may not write is found whatever the case its
+    // file name is written in on the disk.
+    void aTableOthersMayNotWriteIsFoundInAnyCase()
+    {
+        QTemporaryDir home;
+        QVERIFY(::chmod(QFile::encodeName(home.path()).constData(), 0755) == 0);
+        const QString data = QDir(home.path()).filePath(u"data"_s);
+        QVERIFY(QDir().mkpath(data));
+        QVERIFY(::chmod(QFile::encodeName(data).constData(), 0777) == 0);
+        for (const QString &name : {u"kjcg.dbf"_s, u"CGWCR.dbf"_s}) {
+            QFile table(QDir(data).filePath(name));
+            QVERIFY(table.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(::chmod(QFile::encodeName(QDir(data).filePath(u"kjcg.dbf"_s)).constData(), 0666) == 0);
+        QVERIFY(::chmod(QFile::encodeName(QDir(data).filePath(u"CGWCR.dbf"_s)).constData(), 0644) == 0);
+        const QByteArray lockFile = QFile::encodeName(QDir(data).filePath(u"dravik.lock"_s));
+        QCOMPARE(asSecondUser(data, lockFile), DataFolderLock::Outcome::ReadOnly);
+    }
+
     // Two real copies of the program, each with a runtime folder of its
     // own, on one data folder: the second ends at once without a word and
     // without touching the folder (its start-up pack would replace the

@@ -1,5 +1,6 @@
 #include "DataFolderLock.h"
 
+#include "engine/Database.h"
 #include "records/data/UnitDM.h"
 
 #include <QDir>
@@ -93,8 +94,7 @@ DataFolderLock::Outcome DataFolderLock::acquire()
     if (!folderTakesWrites())
         return readOnly(QStringLiteral("是只读的"));
     for (const QString &table : TDM::packedFiles()) {
-        const QString path = QDir(m_folder).filePath(table);
-        QFile file(path);
+        QFile file(Database::resolveIn(m_folder, table));
         if (file.exists() && !file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
             return readOnly(QStringLiteral("中的数据表 %1 是只读的").arg(table));
     }

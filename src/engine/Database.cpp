@@ -69,7 +69,12 @@ QString Database::folder() const
 
 QString Database::resolvePath(const QString &fileName) const
 {
-    const QDir dir(d->folder);
+    return resolveIn(d->folder, fileName);
+}
+
+QString Database::resolveIn(const QString &folder, const QString &fileName)
+{
+    const QDir dir(folder);
     const QString exact = dir.filePath(fileName);
     if (QFileInfo::exists(exact))
         return exact;

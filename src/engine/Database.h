@@ -25,6 +25,8 @@ public:
     // Full path of the file in the folder whose name equals fileName without
     // regard to case; folder + fileName as given when there is none.
     QString resolvePath(const QString &fileName) const;
+    // The same in any folder, before a Database is made on it.
+    static QString resolveIn(const QString &folder, const QString &fileName);
     bool fileExists(const QString &fileName) const;
     // ".dbf" is added to a table name that has no extension.
     static QString tableFileName(const QString &tableName);
