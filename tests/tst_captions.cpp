@@ -211,6 +211,19 @@ class TestCaptions : public QObject
         QCOMPARE(m_log.texts(), said);
     }
 
+    // A row of the record added through its list's "新增" and the dialog
+    // the list opens.
+    template <class Dialog, class List>
+    void throughListDialog(const QList<Caption> &captions, const QString &table)
+    {
+        openRecord();
+        f.add(new Dialog(f.main()));
+        auto *rows = f.add(new List(f.main()));
+        rows->showRowsOf({u"2023000041"_s, u"."_s});
+        throughButton<Dialog>(rows->addButton, captions, u"存储"_s);
+        compareStored(table, captions);
+    }
+
     void compareStored(const QString &table, const QList<Caption> &captions, int row = 0)
     {
         QStringList fields;
@@ -324,12 +337,7 @@ private slots:
             {u"工作单位"_s, u"item_185"_s, u"工作单位己"_s, u"工作单位己"_s},
             {u"对成果创造性贡献"_s, u"item_186"_s, u"贡献庚"_s, u"贡献庚"_s},
         };
-        openRecord();
-        f.add(new TFinto8(f.main()));
-        auto *persons = f.add(new TFpage8(f.main()));
-        persons->showRowsOf({u"2023000041"_s, u"."_s});
-        throughButton<TFinto8>(persons->addButton, captions, u"存储"_s);
-        compareStored(u"cgwcr.DBF"_s, captions);
+        throughListDialog<TFinto8, TFpage8>(captions, u"cgwcr.DBF"_s);
     }
 
     void unitPage()
@@ -386,12 +394,7 @@ private slots:
             {u"邮政编码"_s, u"item_172"_s, u"100172"_s, u"100172"_s},
             {u"联系人"_s, u"item_173"_s, u"联系人巳"_s, u"联系人巳"_s},
         };
-        openRecord();
-        f.add(new TFinto5(f.main()));
-        auto *cooperating = f.add(new TFpage5(f.main()));
-        cooperating->showRowsOf({u"2023000041"_s, u"."_s});
-        throughButton<TFinto5>(cooperating->addButton, captions, u"存储"_s);
-        compareStored(u"cgwcdw.DBF"_s, captions);
+        throughListDialog<TFinto5, TFpage5>(captions, u"cgwcdw.DBF"_s);
     }
 
     void patentDialog()
@@ -420,12 +423,7 @@ private slots:
             {u"从事专业"_s, u"item_197"_s, u"专业酉"_s, u"专业酉"_s},
             {u"工作单位"_s, u"item_195"_s, u"工作单位戌"_s, u"工作单位戌"_s},
         };
-        openRecord();
-        f.add(new TFinto7(f.main()));
-        auto *committee = f.add(new TFpage7(f.main()));
-        committee->showRowsOf({u"2023000041"_s, u"."_s});
-        throughButton<TFinto7>(committee->addButton, captions, u"存储"_s);
-        compareStored(u"jdwyhmd.DBF"_s, captions);
+        throughListDialog<TFinto7, TFpage7>(captions, u"jdwyhmd.DBF"_s);
     }
 
     void leaderDialog()

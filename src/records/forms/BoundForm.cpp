@@ -91,8 +91,6 @@ void BoundForm::loadFromRow()
 {
     const DataSet &row = boundRow();
     QHash<int, QString> kept;
-    m_storedFaces.clear();
-    m_newValues.clear();
     loadControls(row, &kept);
     m_storedFaces = faces();
     markNewValues(row, kept);
@@ -100,13 +98,15 @@ void BoundForm::loadFromRow()
 
 void BoundForm::loadFrom(const DataSet &row)
 {
-    m_storedFaces.clear();
-    m_newValues.clear();
     loadControls(row, nullptr);
 }
 
+// While loading, the form holds no stored row: the rules that run on it
+// see no control as showing what was loaded.
 void BoundForm::loadControls(const DataSet &row, QHash<int, QString> *kept)
 {
+    m_storedFaces.clear();
+    m_newValues.clear();
     prepareLoad(row);
     for (int i = 0; i < m_bindings.size(); ++i) {
         const Binding &b = m_bindings.at(i);

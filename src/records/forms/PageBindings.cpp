@@ -103,10 +103,13 @@ namespace {
 
 const QString CodeSeparator = QStringLiteral("  ");
 
-QStringList codeSet(const QString &codes)
+constexpr int TypedCodeBytes = 10;
+
+// The codes in any order, each once, without blanks.
+QStringList codeSet(const QStringList &codes)
 {
     QStringList set;
-    for (const QString &code : codes.split(QLatin1Char(';'))) {
+    for (const QString &code : codes) {
         if (!code.trimmed().isEmpty())
             set << code.trimmed();
     }
@@ -114,7 +117,11 @@ QStringList codeSet(const QString &codes)
     set.removeDuplicates();
     return set;
 }
-constexpr int TypedCodeBytes = 10;
+
+QStringList storedCodeSet(const QString &codes)
+{
+    return codeSet(codes.split(QLatin1Char(';')));
+}
 
 QString storedText(const DataSet &record, const QString &field)
 {
@@ -126,15 +133,17 @@ QString twoDigitMonth(const QString &month)
     return month.size() == 1 ? QLatin1Char('0') + month : month;
 }
 
+QString withoutTrailingBlanks(QString text)
+{
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    return text;
+}
+
 // A text field reads back without the blanks that pad it.
 QString readBack(const DataSet &record, const QString &field, const QString &text)
 {
-    if (record.fieldType(field) != 'C')
-        return text;
-    QString stored = text;
-    while (stored.endsWith(QLatin1Char(' ')))
-        stored.chop(1);
-    return stored;
+    return record.fieldType(field) == 'C' ? withoutTrailingBlanks(text) : text;
 }
 
 // A line edit given the text it shows and untouched since would only lay
@@ -187,13 +196,6 @@ bool isBlankValue(const QVariant &value)
 {
     return !value.isValid() || value.isNull()
            || (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty());
-}
-
-QString withoutTrailingBlanks(QString text)
-{
-    while (text.endsWith(QLatin1Char(' ')))
-        text.chop(1);
-    return text;
 }
 
 QDate dateOfValue(const QVariant &value)
@@ -338,10 +340,10 @@ Binding options(const QString &field, QWidget *panel, int codeLength, const QStr
     // may untick some on loading: then the save writes what is ticked. A
     // stored code without a box is kept.
     b.writesAsStored = [field, panel, codeLength](const DataSet &record) {
-        return codeSet(storedText(record, field)) == codeSet(TickedOptionCodes(panel, codeLength).join(QLatin1Char(';')));
+        return storedCodeSet(storedText(record, field)) == codeSet(TickedOptionCodes(panel, codeLength));
     };
     b.keepsStored = [field, panel, codeLength](const DataSet &record) {
-        for (const QString &code : codeSet(storedText(record, field))) {
+        for (const QString &code : storedCodeSet(storedText(record, field))) {
             if (!HasOptionCode(panel, code, codeLength))
                 return true;
         }

@@ -37,6 +37,13 @@ QStringList itemsOf(const QComboBox *combo)
     return items;
 }
 
+// A stored value the control cannot show whole is kept; an empty field
+// shows the dialog's default, which the save stores.
+std::function<bool(const DataSet &)> keptUnlessEmpty(const QString &field)
+{
+    return [field](const DataSet &row) { return !row.asString(field).trimmed().isEmpty(); };
+}
+
 } // namespace
 
 // A technical title: the item of the stored code is found through the same
@@ -143,10 +150,7 @@ void TFinto8::declareBindings()
         if (row.asString(QStringLiteral("item_188")).trimmed().isEmpty())
             setIndexIfThere(cbry_188, 1);
     };
-    // Only a stored code the list lacks is kept; no code shows the default.
-    abroad.keepsStored = [](const DataSet &row) {
-        return !row.asString(QStringLiteral("item_188")).trimmed().isEmpty();
-    };
+    abroad.keepsStored = keptUnlessEmpty(QStringLiteral("item_188"));
     bind(abroad);
     bind(text(QStringLiteral("item_185"), edtry_185)
              .partOfEntry(Binding::BlankStoresNothing | Binding::ClearedAfterAdd));
@@ -178,9 +182,7 @@ Binding TFinto8::birthBinding()
             Messages::ShowWarning(this, stored + QStringLiteral("不是正确的出生年月格式！"));
     };
     b.value = [this] { return QVariant(PersonBirth::textOf(dtpry_182->date())); };
-    // A stored birth the picker cannot show as written is kept; no birth
-    // shows this month.
-    b.keepsStored = [field](const DataSet &row) { return !row.asString(field).trimmed().isEmpty(); };
+    b.keepsStored = keptUnlessEmpty(field);
     b.same = [this, field](const DataSet &row) {
         return row.asString(field) == PersonBirth::textOf(dtpry_182->date());
     };

@@ -21,8 +21,8 @@ QLabel *MakeFieldLabel(const QString &text, QWidget *buddy, QWidget *parent, boo
 
 ByteLimitedEdit *MakeByteEdit(const QString &name, int maxBytes, QWidget *parent)
 {
-    auto *edit = new ByteLimitedEdit(maxBytes, parent);
-    edit->setObjectName(name);
+    ByteLimitedEdit *edit = MakeFieldEdit(parent, name);
+    edit->setMaxBytes(maxBytes);
     return edit;
 }
 
