@@ -119,7 +119,7 @@ EngineBench::Figure runStore(const QString &folder, const QString &scratchRoot, 
         [&] {
             const ImportStore::Result result = ImportStore(db.get()).storeAll(mode);
             if (result.failed > 0)
-                throw DbError(result.firstError);
+                throw DbError(result.firstError());
             figure.count = mode == ImportStore::Mode::Save ? result.stored : result.overwritten;
         },
         [&] {
