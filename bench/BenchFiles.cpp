@@ -1,6 +1,8 @@
 #include "BenchFiles.h"
 
+#include "engine/Database.h"
 #include "engine/DbError.h"
+#include "records/data/UnitDM.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,32 +11,10 @@
 
 namespace BenchFiles {
 
-const QStringList &packedTables()
-{
-    static const QStringList names = {
-        QStringLiteral("kjcg.DBF"),        QStringLiteral("kjcgtemp.DBF"),   QStringLiteral("cgwcr.DBF"),
-        QStringLiteral("cgwcrtemp.DBF"),   QStringLiteral("jdwyhmd.DBF"),    QStringLiteral("jdwyhmdtemp.DBF"),
-        QStringLiteral("cgwcdw.DBF"),      QStringLiteral("cgwcdwtemp.DBF"), QStringLiteral("zlqk.DBF"),
-        QStringLiteral("zlqktemp.DBF"),    QStringLiteral("cgwcrNew.dbf"),   QStringLiteral("ZTFLH.dbf"),
-        QStringLiteral("XKFL.dbf"),        QStringLiteral("LSBW.dbf"),       QStringLiteral("DFJHZDXX.DBF"),
-        QStringLiteral("unit.dbf"),        QStringLiteral("unitexpert.dbf"), QStringLiteral("gxjs.dbf"),
-    };
-    return names;
-}
-
-QString resolve(const QString &folder, const QString &fileName)
-{
-    const QStringList entries = QDir(folder).entryList(QDir::Files);
-    for (const QString &entry : entries)
-        if (entry.compare(fileName, Qt::CaseInsensitive) == 0)
-            return QDir(folder).filePath(entry);
-    return QDir(folder).filePath(fileName);
-}
-
 QStringList tableFiles(const QString &folder, const QString &tableFileName)
 {
-    QStringList paths{ resolve(folder, tableFileName) };
-    const QString memo = resolve(folder, QFileInfo(tableFileName).completeBaseName() + QStringLiteral(".dbt"));
+    QStringList paths{ Database::resolveIn(folder, tableFileName) };
+    const QString memo = Database::resolveIn(folder, QFileInfo(tableFileName).completeBaseName() + QStringLiteral(".dbt"));
     if (QFileInfo::exists(memo))
         paths.append(memo);
     return paths;
@@ -43,7 +23,7 @@ QStringList tableFiles(const QString &folder, const QString &tableFileName)
 QStringList packedFiles(const QString &folder)
 {
     QStringList paths;
-    for (const QString &name : packedTables())
+    for (const QString &name : TDM::packedFiles())
         paths += tableFiles(folder, name);
     return paths;
 }

@@ -11,6 +11,7 @@
 #include "engine/Database.h"
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
+#include "records/data/UnitDM.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -74,8 +75,8 @@ namespace {
 qint64 markDeleted(const QString &folder)
 {
     qint64 marked = 0;
-    for (const QString &name : BenchFiles::packedTables()) {
-        const std::shared_ptr<DbfFile> file = DbfFile::open(BenchFiles::resolve(folder, name));
+    for (const QString &name : TDM::packedFiles()) {
+        const std::shared_ptr<DbfFile> file = DbfFile::open(Database::resolveIn(folder, name));
         for (int row = kDeleteEvery / 2; row < file->recordCount(); row += kDeleteEvery) {
             file->setDeleted(row, true);
             ++marked;
@@ -94,7 +95,7 @@ Figure packTables(const QString &folder, const QString &scratchRoot)
     Figure figure;
     figure.seconds = Measure::median(
         [&] {
-            for (const QString &name : BenchFiles::packedTables())
+            for (const QString &name : TDM::packedFiles())
                 db->pack(name);
         },
         [&] {

@@ -42,7 +42,7 @@ const QList<ExchangeTable> &exchangeTables()
 void makeEmptyStagingTable(const QString &folder, const QString &name, const QString &scratch)
 {
     const QString fileName = ExchangeNames::stagingTable(name);
-    const QList<DbfField> fields = DbfFile::open(BenchFiles::resolve(folder, fileName), true)->fields();
+    const QList<DbfField> fields = DbfFile::open(Database::resolveIn(folder, fileName), true)->fields();
     DbfFile::create(QDir(scratch).filePath(fileName), fields);
 }
 

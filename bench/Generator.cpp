@@ -2,8 +2,9 @@
 
 #include "BenchFiles.h"
 #include "RecordMaker.h"
-#include "engine/TableSource.h"
+#include "engine/Database.h"
 #include "engine/DbError.h"
+#include "engine/TableSource.h"
 #include "engine/DbfFile.h"
 #include "engine/ValueText.h"
 
@@ -46,7 +47,7 @@ class TableAppender
 {
 public:
     TableAppender(const QString &folder, const QString &fileName)
-        : m_file(DbfFile::open(BenchFiles::resolve(folder, fileName)))
+        : m_file(DbfFile::open(Database::resolveIn(folder, fileName)))
     {
         for (int i = 0; i < m_file->fieldCount(); ++i)
             m_index.insert(m_file->field(i).name.toUpper(), i);

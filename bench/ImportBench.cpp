@@ -49,7 +49,7 @@ QHash<QString, QList<int>> stagedRecnos(const QString &folder)
 {
     QHash<QString, QList<int>> recnos;
     QSet<QString> keys;
-    const auto kjcg = DbfFile::open(BenchFiles::resolve(folder, mainTables().first().file), true);
+    const auto kjcg = DbfFile::open(Database::resolveIn(folder, mainTables().first().file), true);
     for (int recno = 0, live = 0; recno < kjcg->recordCount(); ++recno) {
         if (kjcg->isDeleted(recno) || live++ % kStagedEvery != 0)
             continue;
@@ -57,7 +57,7 @@ QHash<QString, QList<int>> stagedRecnos(const QString &folder)
         keys.insert(keyOf(*kjcg, recno));
     }
     for (const MainTable &table : mainTables().mid(1)) {
-        const auto file = DbfFile::open(BenchFiles::resolve(folder, table.file), true);
+        const auto file = DbfFile::open(Database::resolveIn(folder, table.file), true);
         for (int recno = 0; recno < file->recordCount(); ++recno) {
             if (!file->isDeleted(recno) && keys.contains(keyOf(*file, recno)))
                 recnos[table.file].append(recno);
@@ -86,7 +86,7 @@ QStringList makeTemplate(const QString &folder, const QString &templateDir)
 
     const QHash<QString, QList<int>> sample = stagedRecnos(folder);
     for (const MainTable &table : mainTables()) {
-        const auto source = DbfFile::open(BenchFiles::resolve(folder, table.file), true);
+        const auto source = DbfFile::open(Database::resolveIn(folder, table.file), true);
         const QString staging = QDir(templateDir).filePath(ExchangeNames::stagingTable(table.staging));
         DbfFile::create(staging, source->fields());
         const auto target = DbfFile::open(staging);
@@ -97,7 +97,7 @@ QStringList makeTemplate(const QString &folder, const QString &templateDir)
     }
     const QString unit = ExchangeNames::stagingTable(ExchangeNames::Unit);
     DbfFile::create(QDir(templateDir).filePath(unit),
-                    DbfFile::open(BenchFiles::resolve(folder, unit), true)->fields());
+                    DbfFile::open(Database::resolveIn(folder, unit), true)->fields());
     return QDir(templateDir).entryList(QDir::Files);
 }
 
@@ -119,7 +119,7 @@ EngineBench::Figure runStore(const QString &folder, const QString &scratchRoot, 
         [&] {
             const ImportStore::Result result = ImportStore(db.get()).storeAll(mode);
             if (result.failed > 0)
-                throw DbError(result.firstError);
+                throw DbError(result.firstError());
             figure.count = mode == ImportStore::Mode::Save ? result.stored : result.overwritten;
         },
         [&] {
@@ -152,7 +152,7 @@ EngineBench::Figure nativeInserts(const QString &folder, SqliteReference &refere
     const QHash<QString, QList<int>> sample = stagedRecnos(folder);
     SqliteReference::TableRows rows;
     for (const MainTable &table : mainTables()) {
-        const QString path = BenchFiles::resolve(folder, table.file);
+        const QString path = Database::resolveIn(folder, table.file);
         if (table.reference != QLatin1String("kjcg"))
             reference.addTable(table.reference, path);
         const auto file = DbfFile::open(path, true);

@@ -278,7 +278,7 @@ void addPersonRow(BenchTable &table, const QString &data, SqliteReference &refer
     progress(QStringLiteral("adding a person..."));
     const EngineBench::Figure added = EngineBench::runInChild(data, QStringLiteral("person"));
     const QString item4 = added.detail.section(u'=', 1);
-    const QString persons = BenchFiles::resolve(data, QStringLiteral("cgwcr.DBF"));
+    const QString persons = Database::resolveIn(data, QStringLiteral("cgwcr.DBF"));
     reference.addTable(QStringLiteral("persons_ref"), persons);
     const auto file = DbfFile::open(persons, true);
     QList<QVariant> row = file->record(0);
@@ -348,8 +348,8 @@ void addSizeNotes(BenchTable &table, const Generator &generator, const QString &
     table.addNote(QStringLiteral("Files: all tables %1 MB; kjcg .dbf %2 MB + .dbt %3 MB; the 18 packed files %4 MB; "
                                  "SQLite reference file %5 MB.")
                       .arg(mb(BenchFiles::totalSize(BenchFiles::allTableFiles(data))))
-                      .arg(mb(QFileInfo(BenchFiles::resolve(data, QStringLiteral("kjcg.dbf"))).size()))
-                      .arg(mb(QFileInfo(BenchFiles::resolve(data, QStringLiteral("kjcg.dbt"))).size()))
+                      .arg(mb(QFileInfo(Database::resolveIn(data, QStringLiteral("kjcg.dbf"))).size()))
+                      .arg(mb(QFileInfo(Database::resolveIn(data, QStringLiteral("kjcg.dbt"))).size()))
                       .arg(mb(BenchFiles::totalSize(BenchFiles::packedFiles(data))))
                       .arg(mb(QFileInfo(sqlitePath).size())));
     table.addNote(QStringLiteral("Times are medians of %1 runs (%2 for the two SQL rows); the copy uses "
@@ -370,7 +370,7 @@ int scanOnly(const QString &data)
 {
     QTemporaryDir work;
     SqliteReference reference(QDir(work.path()).filePath(QStringLiteral("reference.sqlite")),
-                              BenchFiles::resolve(data, QStringLiteral("kjcg.dbf")));
+                              Database::resolveIn(data, QStringLiteral("kjcg.dbf")));
     EngineBench::settleWrites();
     BenchTable table;
     QList<EngineBench::Figure> engineFigures;
@@ -389,7 +389,7 @@ int runBenchmark(int achievements)
     Generator generator(schemaDir(), data, achievements);
     const double generateSeconds = Measure::seconds([&] { generator.build(); });
     progress(QStringLiteral("loading the SQLite reference..."));
-    SqliteReference reference(sqlitePath, BenchFiles::resolve(data, QStringLiteral("kjcg.dbf")));
+    SqliteReference reference(sqlitePath, Database::resolveIn(data, QStringLiteral("kjcg.dbf")));
     // A gigabyte of new files goes to the disk meanwhile: neither side of
     // the first rows shares the machine with that.
     EngineBench::settleWrites();

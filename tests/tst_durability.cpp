@@ -762,7 +762,7 @@ private slots:
         Database *data = dm.database();
         const ImportStore::Result result = ImportStore(data).storeAll(ImportStore::Mode::Overwrite);
         QCOMPARE(result.stored, 0);
-        const QString refused = result.firstError;
+        const QString refused = result.firstError();
         QVERIFY2(refused.contains(u"kjcg.dbf"_s, Qt::CaseInsensitive) && refused.contains(u"已损坏"_s), qPrintable(refused));
         QCOMPARE(countRows(data, ExchangeNames::stagingTable(ExchangeNames::Kjcg)), 1);
         const QString posted = errorOf([&] {

@@ -311,8 +311,8 @@ private slots:
         const ImportStore::Result result = ImportStore(db()).storeAll(ImportStore::Mode::Save);
         QCOMPARE(result.stored, 1);
         QCOMPARE(result.failed, 2);
-        QVERIFY2(result.firstError.contains(u"成果旧"_s) && result.firstError.contains(u"不能输入1900到2050外的年份！"_s),
-                 qPrintable(result.firstError));
+        QVERIFY2(result.firstError().contains(u"成果旧"_s) && result.firstError().contains(u"不能输入1900到2050外的年份！"_s),
+                 qPrintable(result.firstError()));
         QCOMPARE(column(db(), Kjcg, u"ITEM_4"_s), QStringList({"2019000001"}));
         QCOMPARE(column(db(), ImportStaging::kjcgTable(), u"ITEM_4"_s), QStringList({"1899000001", "2051000001"}));
         QCOMPARE(stagedRows(ExchangeNames::Cgwcr), 1);
@@ -625,7 +625,7 @@ private slots:
         const ImportStore::Result result = ImportStore(startUp.database()).storeAll(ImportStore::Mode::Save);
         QCOMPARE(result.stored, 0);
         QCOMPARE(result.failed, 2);
-        QVERIFY2(result.firstError.contains(u"已损坏"_s), qPrintable(result.firstError));
+        QVERIFY2(result.firstError().contains(u"已损坏"_s), qPrintable(result.firstError()));
         QCOMPARE(fileBytes(kjcgPath), before);
         for (const QString &child : ChildFiles)
             QCOMPARE(countRows(startUp.database(), child), 0);

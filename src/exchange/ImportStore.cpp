@@ -561,8 +561,6 @@ private:
 
     void noteError(const QString &text)
     {
-        if (m_result.firstError.isEmpty())
-            m_result.firstError = text;
         m_result.problems << text;
     }
 
@@ -648,8 +646,8 @@ QString ImportStore::resultMessage(Mode mode, const Result &result)
         lines << QStringLiteral("年份不对、未能入库的成果：%1。%2请用“修改成果年份”改正后再入库。")
                      .arg(years.join(QStringLiteral("，")), Numbering::invalidYearText());
     }
-    if (!result.firstError.isEmpty())
-        lines << result.firstError;
+    if (!result.firstError().isEmpty())
+        lines << result.firstError();
     if (result.problems.size() > 1)
         lines << QStringLiteral("全部未能入库的成果及原因请点“显示详情...”查看。");
     return lines.join(QLatin1Char('\n'));

@@ -53,9 +53,9 @@ public:
         int untitled = 0;     // overwrite: stored as new, having no title
         QMap<QString, int> refusedYears;   // year -> records its year refused
         // Every record refused, named with its reason, and whatever else went
-        // wrong, in the order it happened; firstError is the first of them.
+        // wrong, in the order it happened.
         QStringList problems;
-        QString firstError;
+        QString firstError() const { return problems.value(0); }
     };
 
     explicit ImportStore(Database *db);

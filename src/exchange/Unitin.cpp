@@ -423,7 +423,6 @@ void TFormin::checkDuplicates()
                                            QStringLiteral("导入的项目“%1”有重复,是否删除？").arg(title),
                                            QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
         if (answer != QMessageBox::Yes) {
-            m_renamedRow = row;
             Edit2->setText(title);
             setDuplicateControlsEnabled(false);
             for (QPushButton *b : {Button1, Button3, Button6})
@@ -445,9 +444,9 @@ void TFormin::checkDuplicates()
     }
 }
 
-// The new title goes to the row the panel was opened for, wherever the
-// staged table stands now. The panel closes whether or not it could be
-// stored.
+// The new title goes to the row the panel was opened for: nothing that
+// moves the staged table is enabled while the panel is open. The panel
+// closes whether or not it could be stored.
 void TFormin::Button9Click()
 {
     runGuarded(this, [this] {
@@ -456,8 +455,6 @@ void TFormin::Button9Click()
             Panel1->hide();
             SelectGridRow(DBGrid1, staged().recNo());
         });
-        if (m_renamedRow >= 0 && m_renamedRow != staged().recNo())
-            staged().moveTo(m_renamedRow);
         ImportStaging::renameCurrent(staged(), Edit2->text());
     });
 }
@@ -517,8 +514,7 @@ void TFormin::store(ImportStore::Mode mode)
             QApplication::processEvents();
         });
     } catch (...) {
-        result.firstError = Guard::currentText();
-        result.problems = {result.firstError};
+        result.problems = {Guard::currentText()};
         result.failed = total;
     }
     dm().DS_temp_in->setDataSet(&staged());

@@ -107,7 +107,5 @@ private:
     QString chooseFile(const QString &title);
 
     FileChooser m_chooser;
-    // The staged row whose title the rename panel shows.
-    int m_renamedRow = -1;
     std::unique_ptr<QTemporaryDir> m_unpacked;
 };

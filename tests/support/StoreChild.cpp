@@ -82,8 +82,8 @@ int main(int argc, char **argv)
             IoFaults::killNth(args[3].toInt());
         const ImportStore::Result result = ImportStore(&db).storeAll(mode);
         std::printf("%d %d %d\n", IoFaults::seen(), result.stored, result.failed);
-        if (!result.firstError.isEmpty())
-            std::fprintf(stderr, "%s\n", qPrintable(result.firstError));
+        if (!result.firstError().isEmpty())
+            std::fprintf(stderr, "%s\n", qPrintable(result.firstError()));
     } catch (const DbError &error) {
         std::fprintf(stderr, "%s\n", qPrintable(error.message()));
         return 1;
