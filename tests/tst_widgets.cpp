@@ -15,6 +15,8 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QScrollBar>
@@ -360,6 +362,40 @@ private slots:
         QVERIFY(!date.isCleared());
         QVERIFY(date.picker()->isVisible());
         QCOMPARE(date.dotText(), QString("2006.05.17"));
+    }
+
+    // Ticking or unticking "清空" leaves the field, the box and the hint
+    // after them where they were: the next click lands where the user saw
+    // the field, not on the picker's arrow.
+    void clearableDateKeepsItsPlaceWhenCleared()
+    {
+        QWidget row;
+        auto *layout = new QHBoxLayout(&row);
+        layout->addWidget(new QLabel(QStringLiteral("评价日期"), &row));
+        auto *date = new ClearableDate(&row);
+        layout->addWidget(date);
+        auto *hint = new QLabel(QStringLiteral("（日期格式：YYYY.MM.DD）"), &row);
+        layout->addWidget(hint);
+        layout->addStretch(1);
+        QVERIFY(date->setDotText(QStringLiteral("2025.03.31")));
+        row.resize(700, 40);
+        row.show();
+        settle();
+        const QRect field = date->picker()->geometry();
+        const int boxAt = date->clearBox()->x();
+        const int hintAt = hint->x();
+
+        date->clearBox()->click();
+        settle();
+        QCOMPARE(date->emptyField()->x(), field.x());
+        QCOMPARE(date->emptyField()->width(), field.width());
+        QCOMPARE(date->clearBox()->x(), boxAt);
+        QCOMPARE(hint->x(), hintAt);
+
+        date->clearBox()->click();
+        settle();
+        QCOMPARE(date->picker()->geometry(), field);
+        QCOMPARE(date->clearBox()->x(), boxAt);
     }
 
     // While a date is typed the field shows the keys as they were typed,
