@@ -15,8 +15,14 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QTextEdit>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -90,6 +96,61 @@ private slots:
         QVERIFY2(box.width() >= box.fontMetrics().horizontalAdvance(caption) + 100,
                  qPrintable(QString::number(box.width())));
         box.close();
+    }
+
+    // The records a store refused, each with its reason, are read whole in
+    // the box once its details are shown; a list taller than the screen
+    // allows scrolls inside a box that still fits on the screen.
+    void refusedListReadsWholeInTheDetails_data()
+    {
+        QTest::addColumn<int>("records");
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("eight refused") << 8 << true;
+        QTest::newRow("two hundred refused") << 200 << false;
+    }
+
+    void refusedListReadsWholeInTheDetails()
+    {
+        QFETCH(int, records);
+        QFETCH(bool, whole);
+        const QStringList titles = {QStringLiteral("农作物病虫害智能监测与预警系统研究"),
+                                    QStringLiteral("高速铁路桥梁健康监测关键技术研究及工程示范"),
+                                    QStringLiteral("城市轨道交通列车运行控制系统国产化"),
+                                    QStringLiteral("海洋石油平台腐蚀防护新材料应用研究")};
+        QStringList refused;
+        for (int i = 0; i < records; ++i) {
+            const QString number = QStringLiteral("abcd%1").arg(i, 6, 10, QLatin1Char('0'));
+            refused << QStringLiteral("成果“%1”（登记号%2）未能入库：登记号“%2”不是正确的格式，无法编号。")
+                           .arg(titles[i % titles.size()], number);
+        }
+        Messages::setAnswerer({});
+        const auto answerAgain = qScopeGuard([this] { m_log.install(); });
+        int hiddenBelow = -1;
+        bool shown = false;
+        bool onScreen = false;
+        QTimer::singleShot(100, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            for (QAbstractButton *button : box->buttons()) {
+                if (box->buttonRole(button) == QMessageBox::ActionRole)
+                    button->click();
+            }
+            settle();
+            auto *details = box->findChild<QTextEdit *>();
+            shown = details && details->isVisible();
+            if (details)
+                hiddenBelow = details->verticalScrollBar()->maximum();
+            onScreen = box->frameGeometry().height() <= box->screen()->availableGeometry().height();
+            box->done(QMessageBox::Ok);
+        });
+        Messages::ShowWarning(nullptr, QStringLiteral("入库完毕!"), refused.join(QLatin1Char('\n')));
+        QVERIFY(shown);
+        QVERIFY(onScreen);
+        if (whole)
+            QCOMPARE(hiddenBelow, 0);
+        else
+            QVERIFY(hiddenBelow > 0);
     }
 
     void byteLimitStopsTypingAtTheFieldWidth()
@@ -301,6 +362,40 @@ private slots:
         QVERIFY(!date.isCleared());
         QVERIFY(date.picker()->isVisible());
         QCOMPARE(date.dotText(), QString("2006.05.17"));
+    }
+
+    // Ticking or unticking "清空" leaves the field, the box and the hint
+    // after them where they were: the next click lands where the user saw
+    // the field, not on the picker's arrow.
+    void clearableDateKeepsItsPlaceWhenCleared()
+    {
+        QWidget row;
+        auto *layout = new QHBoxLayout(&row);
+        layout->addWidget(new QLabel(QStringLiteral("评价日期"), &row));
+        auto *date = new ClearableDate(&row);
+        layout->addWidget(date);
+        auto *hint = new QLabel(QStringLiteral("（日期格式：YYYY.MM.DD）"), &row);
+        layout->addWidget(hint);
+        layout->addStretch(1);
+        QVERIFY(date->setDotText(QStringLiteral("2025.03.31")));
+        row.resize(700, 40);
+        row.show();
+        settle();
+        const QRect field = date->picker()->geometry();
+        const int boxAt = date->clearBox()->x();
+        const int hintAt = hint->x();
+
+        date->clearBox()->click();
+        settle();
+        QCOMPARE(date->emptyField()->x(), field.x());
+        QCOMPARE(date->emptyField()->width(), field.width());
+        QCOMPARE(date->clearBox()->x(), boxAt);
+        QCOMPARE(hint->x(), hintAt);
+
+        date->clearBox()->click();
+        settle();
+        QCOMPARE(date->picker()->geometry(), field);
+        QCOMPARE(date->clearBox()->x(), boxAt);
     }
 
     // While a date is typed the field shows the keys as they were typed,

@@ -12,7 +12,11 @@
 class BoxLog
 {
 public:
-    BoxLog()
+    BoxLog() { install(); }
+    ~BoxLog() { Messages::setAnswerer({}); }
+
+    // Answers boxes again after a test showed one for real.
+    void install()
     {
         Messages::setAnswerer([this](const Messages::Request &request) {
             boxes << request;
@@ -25,7 +29,6 @@ public:
             return request.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
         });
     }
-    ~BoxLog() { Messages::setAnswerer({}); }
 
     QList<Messages::Request> boxes;
     QList<QMessageBox::StandardButton> answers;

@@ -40,6 +40,7 @@ ClearableDate::ClearableDate(QWidget *parent)
     layout->addWidget(m_picker, 1);
     layout->addWidget(m_emptyField, 1);
     layout->addWidget(m_clearBox);
+    keepOneWidth();
     showCleared(false);
 
     connect(m_clearBox, &QCheckBox::toggled, this, [this](bool on) {
@@ -134,6 +135,15 @@ void ClearableDate::dropKeptText()
     m_kept.clear();
     m_emptyField->clear();
     emit changed();
+}
+
+// The picker and the empty field take turns in one place: with one width
+// the box "清空" and what follows stay put when the user ticks it.
+void ClearableDate::keepOneWidth()
+{
+    const int width = qMax(m_picker->sizeHint().width(), m_emptyField->sizeHint().width());
+    m_picker->setMinimumWidth(width);
+    m_emptyField->setMinimumWidth(width);
 }
 
 void ClearableDate::showCleared(bool cleared)

@@ -59,6 +59,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void keepOneWidth();
     void showCleared(bool cleared);
     void dropKeptText();
     DateEntry *m_picker;

@@ -4,7 +4,12 @@
 
 #include <QGridLayout>
 #include <QScopeGuard>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSpacerItem>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QtMath>
 
 namespace Messages {
 namespace {
@@ -17,6 +22,9 @@ Answerer &answerer()
 
 // Room the window manager's frame takes beside the caption: icon and buttons.
 constexpr int CaptionFrame = 120;
+// Width of the details list: a refused record and its reason on one or two
+// lines.
+constexpr int DetailsWidth = 640;
 
 int &openBoxes()
 {
@@ -33,6 +41,7 @@ QMessageBox::StandardButton show(QWidget *parent, const Request &request)
     QMessageBox box(request.icon, request.caption, request.text, request.buttons, parent);
     box.setDetailedText(request.details);
     fitCaption(box);
+    fitDetails(box);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
@@ -50,6 +59,24 @@ void fitCaption(QMessageBox &box)
     const int width = box.fontMetrics().horizontalAdvance(box.windowTitle()) + CaptionFrame;
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                   grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+void fitDetails(QMessageBox &box)
+{
+    auto *edit = box.findChild<QTextEdit *>();
+    if (!edit || edit->document()->isEmpty())
+        return;
+    const QScreen *screen = box.screen();
+    const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const int width = qMin(DetailsWidth, room.width() * 3 / 4);
+    const int frame = 2 * edit->frameWidth();
+    edit->setMinimumWidth(width);
+    QTextDocument measure;
+    measure.setDefaultFont(edit->font());
+    measure.setPlainText(edit->toPlainText());
+    measure.setTextWidth(width - frame - edit->verticalScrollBar()->sizeHint().width());
+    const int whole = qCeil(measure.size().height()) + frame;
+    edit->setFixedHeight(qMin(whole, room.height() / 2));
 }
 
 void ShowWarning(QWidget *parent, const QString &message, const QString &details)

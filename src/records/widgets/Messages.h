@@ -31,9 +31,14 @@ QMessageBox::StandardButton show(QWidget *parent, const QString &caption, const 
 // hold the caption whole.
 void fitCaption(QMessageBox &box);
 
+// The box's details list (every refused record with its reason) is shown
+// whole once expanded, not in a strip of four lines to scroll through; only
+// a list taller than half the screen scrolls.
+void fitDetails(QMessageBox &box);
+
 // The box of every input check, of "存储成功！" and of most notices: caption
 // "Dravik", exclamation icon, one OK button.
-// With details, the list they hold is read in a scrolling text of the box.
+// With details, the list they hold is read in the box's details, whole.
 void ShowWarning(QWidget *parent, const QString &message, const QString &details = {});
 // Database errors around a post: their own text in a box captioned "提示",
 // no icon, one OK button.
