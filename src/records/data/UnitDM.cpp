@@ -5,8 +5,6 @@
 #include "engine/Database.h"
 #include "engine/DbError.h"
 #include "engine/TableJournal.h"
-
-#include <QDir>
 #include "errors/DiskSpace.h"
 #include "records/data/TableCheck.h"
 
