@@ -1,7 +1,9 @@
 // Records that stand whole and reach the disk: the order of writes, syncs
 // and renames of every write path, a delete killed at each of its writes,
 // a store killed under one user and settled by another, numbers that child
-// rows still carry, and a table that start-up found damaged.
+// rows still carry, a table that start-up found damaged, and in order:
+// start-up settling a change, a failed commit, a pack that writes its memo
+// anew, a statement that writes and a list's changes applied.
 #include "engine/DbError.h"
 #include "engine/DbfFile.h"
 #include "engine/IoFaults.h"
@@ -276,21 +278,28 @@ class TestDurability : public QObject
         return shared ? data : QString();
     }
 
-    // The step of the store of the staged records at which its commit line
-    // is written (each step on the disk counts once, as for a kill).
-    int commitLineOfStore(const QString &data)
+    // The step of a change, made in a copy of the folder, at which its
+    // commit line is written (each step on the disk counts once, as for a
+    // kill).
+    int commitLineOf(const QString &data, const std::function<void(Database &)> &change)
     {
         QTemporaryDir scratch;
         const QString copy = scratch.filePath(u"copy"_s);
         if (!copyFolder(data, copy))
             return -1;
         Database folder(copy);
-        const QList<Entry> ledger = ledgerOf([&] { ImportStore(&folder).storeAll(ImportStore::Mode::Save); });
+        const QList<Entry> ledger = ledgerOf([&] { change(folder); });
         for (qsizetype i = ledger.size() - 2; i >= 0; --i) {
             if (ledger[i] == Entry{Step::Write, Journal} && ledger[i + 1] == Entry{Step::Sync, Journal})
                 return int(i) + 1;
         }
         return -1;
+    }
+
+    // The same for the store of the staged records.
+    int commitLineOfStore(const QString &data)
+    {
+        return commitLineOf(data, [](Database &folder) { ImportStore(&folder).storeAll(ImportStore::Mode::Save); });
     }
 
     // The store run by that user, killed just before its commit line.
@@ -776,6 +785,163 @@ private slots:
         const QString deleted = errorOf([&] { ChildRows::deleteRecord(data, {u"2018000001"_s, u"."_s}); });
         QVERIFY2(deleted.contains(u"kjcg.dbf"_s, Qt::CaseInsensitive), qPrintable(deleted));
         QCOMPARE(countRows(data, u"kjcg.DBF"_s), 1);
+    }
+
+    // Start-up settling a change left half done: a store killed before its
+    // commit line is taken back, a delete killed once its commit line was
+    // on the disk is completed. The rows it wrote reach the disk before the
+    // journal goes, and the folder after; so does the end of a change run
+    // to its end.
+    void settlingAChangeSyncsBeforeTheJournalGoes()
+    {
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"甲"_s);
+        addChildren(db(), u"2018000001"_s, u"."_s);
+        addAchievement(db(), u"2018000002"_s, u"1"_s, u"乙"_s);
+        addChildren(db(), u"2018000002"_s, u"."_s);
+        stageSent({u"丙"_s});
+        f.stop();
+
+        QTemporaryDir home;
+        const QString takenBack = home.filePath(u"takenBack"_s);
+        QVERIFY(copyFolder(f.dataPath(), takenBack));
+        QVERIFY(storeKilledBeforeCommit({unsigned(::geteuid()), 022}, takenBack));
+
+        const QString completed = home.filePath(u"completed"_s);
+        QVERIFY(copyFolder(f.dataPath(), completed));
+        const int commit = commitLineOf(completed, [](Database &folder) {
+            ChildRows::deleteRecord(&folder, {u"2018000002"_s, u"."_s});
+        });
+        QVERIFY(commit > 0);
+        bool crashed = false;
+        runDeleteChild(completed, commit + 2, &crashed);   // the line and its sync done
+        QVERIFY(crashed);
+
+        for (const QString &data : {takenBack, completed}) {
+            QVERIFY(QFile::exists(QDir(data).filePath(Journal)));
+            Database folder(data);
+            const QList<Entry> ledger = ledgerOf([&] { TableJournal::recover(folder); });
+            VERIFY_ORDER(ledger, data);
+            const qsizetype removed = first(ledger, Step::Remove, Journal);
+            QVERIFY2(first(ledger, Step::Write) >= 0 && removed > first(ledger, Step::Write), qPrintable(shown(ledger)));
+            QVERIFY2(holds(ledger, Step::SyncFolder, QFileInfo(data).fileName().toLower(), removed, ledger.size()),
+                     qPrintable(shown(ledger)));
+            QCOMPARE(titles(&folder), data == takenBack ? (QStringList{u"甲"_s, u"乙"_s}) : QStringList{u"甲"_s});
+            QCOMPARE(countRows(&folder, u"cgwcr.DBF"_s, keyFilter(u"2018000002"_s, u"."_s)),
+                     data == takenBack ? 1 : 0);
+        }
+
+        Database folder(f.dataPath());
+        const QList<Entry> ledger = ledgerOf([&] { ImportStore(&folder).storeAll(ImportStore::Mode::Save); });
+        const qsizetype removed = first(ledger, Step::Remove, Journal);
+        QVERIFY(removed >= 0);
+        QVERIFY2(holds(ledger, Step::SyncFolder, QFileInfo(f.dataPath()).fileName().toLower(), removed, ledger.size()),
+                 qPrintable(shown(ledger)));
+    }
+
+    // A store whose commit line cannot be written is taken back whole: the
+    // rows it appended are marked deleted and on the disk before the
+    // journal is emptied.
+    void aStoreWhoseCommitFailsIsTakenBackInOrder()
+    {
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"甲"_s);
+        addChildren(db(), u"2018000001"_s, u"."_s);
+        stageSent({u"乙"_s, u"丙"_s});
+        f.stop();
+        const int commit = commitLineOfStore(f.dataPath());
+        QVERIFY(commit > 0);
+
+        Database folder(f.dataPath());
+        ImportStore::Result result;
+        const QList<Entry> ledger = ledgerOf([&] {
+            IoFaults::failNth(commit);
+            result = ImportStore(&folder).storeAll(ImportStore::Mode::Save);
+            IoFaults::clear();
+        });
+        QCOMPARE(result.stored, 0);
+        VERIFY_ORDER(ledger, f.dataPath());
+        QVERIFY(first(ledger, Step::Write, u"kjcg.dbf"_s) >= 0);
+        QCOMPARE(titles(&folder), QStringList{u"甲"_s});
+        QCOMPARE(countRows(&folder, u"cgwcr.DBF"_s), 1);
+        QVERIFY(!QFile::exists(QDir(f.dataPath()).filePath(Journal)));
+    }
+
+    // A pack that writes the memo file anew as well: both new files on the
+    // disk before they take the old names, the folder after the renames and
+    // again once the pack's marker is gone.
+    void aPackWithANewMemoFileSyncsInOrder()
+    {
+        appendRow(db(), u"kjcg.DBF"_s, {{u"ITEM_4"_s, u"2018000001"_s}, {u"ITEM_DQDM"_s, u"."_s},
+                                        {u"ITEM_3"_s, u"甲"_s}, {u"ITEM_13"_s, u"留下的简介"_s}});
+        appendRow(db(), u"kjcg.DBF"_s, {{u"ITEM_4"_s, u"2018000002"_s}, {u"ITEM_DQDM"_s, u"."_s},
+                                        {u"ITEM_3"_s, u"乙"_s}, {u"ITEM_13"_s, QString(3000, u'删')}});
+        QCOMPARE(ChildRows::deleteRecord(db(), {u"2018000002"_s, u"."_s}), 1);
+        f.stop();
+
+        Database folder(f.dataPath());
+        const QList<Entry> ledger = ledgerOf([&] { folder.pack(u"kjcg.DBF"_s); });
+        VERIFY_ORDER(ledger, f.dataPath());
+        QVERIFY2(first(ledger, Step::Rename, u"kjcg.dbf.pack-dbt"_s) >= 0, qPrintable(shown(ledger)));
+        const qsizetype markerGone = first(ledger, Step::Remove, u"kjcg.dbf.pack-commit"_s);
+        QVERIFY2(markerGone >= 0, qPrintable(shown(ledger)));
+        QVERIFY2(holds(ledger, Step::SyncFolder, QFileInfo(f.dataPath()).fileName().toLower(), markerGone, ledger.size()),
+                 qPrintable(shown(ledger)));
+        Table kjcg(&folder, u"kjcg.DBF"_s);
+        kjcg.open();
+        QCOMPARE(kjcg.recordCount(), 1);
+        QCOMPARE(kjcg.asString(u"ITEM_13"_s), u"留下的简介"_s);
+    }
+
+    // A statement that writes, and a list's held-back changes applied: the
+    // rows are on the disk when the call returns.
+    void statementsAndAppliedListsAreSynced()
+    {
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"甲"_s);
+        addPerson(db(), u"2018000001"_s, u"."_s, u"张三"_s);
+        QList<Entry> ledger = ledgerOf([&] {
+            QCOMPARE(db()->execute(u"update cgwcr set item_180='李四' where item_4='2018000001'"_s), 1);
+        });
+        VERIFY_ORDER(ledger, f.dataPath());
+        QVERIFY(first(ledger, Step::Sync, u"cgwcr.dbf"_s) > first(ledger, Step::Write, u"cgwcr.dbf"_s));
+
+        Query persons(db());
+        persons.setSql(u"select * from cgwcr where item_4='2018000001'"_s);
+        persons.setCachedUpdates(true);
+        persons.open();
+        persons.first();
+        persons.edit();
+        persons.setString(u"ITEM_180"_s, u"王五"_s);
+        persons.post();
+        persons.append();
+        persons.setString(u"ITEM_4"_s, u"2018000001"_s);
+        persons.setString(u"ITEM_DQDM"_s, u"."_s);
+        persons.setString(u"ITEM_180"_s, u"赵六"_s);
+        persons.post();
+        ledger = ledgerOf([&] { persons.applyUpdates(); });
+        VERIFY_ORDER(ledger, f.dataPath());
+        QVERIFY(first(ledger, Step::Sync, u"cgwcr.dbf"_s) > first(ledger, Step::Write, u"cgwcr.dbf"_s));
+        QCOMPARE(countRows(db(), u"cgwcr.DBF"_s, u"item_180='王五'"_s), 1);
+        QCOMPARE(countRows(db(), u"cgwcr.DBF"_s, u"item_180='赵六'"_s), 1);
+    }
+
+    // Child rows staged without a staged record go with the store: their
+    // marks are on the disk when it returns.
+    void leftoverStagedRowsAreSyncedWithTheStore()
+    {
+        addAchievement(db(), u"2018000001"_s, u"1"_s, u"甲"_s);
+        stageSent({u"乙"_s});
+        const QString stagedPersons = ExchangeNames::stagingTable(ExchangeNames::Cgwcr);
+        appendRow(db(), stagedPersons,
+                  {{u"ITEM_4"_s, u"2021000001"_s}, {u"ITEM_DQDM"_s, u"110"_s}, {u"ITEM_180"_s, u"孤"_s}});
+        ImportStore::Result result;
+        const QList<Entry> ledger = ledgerOf([&] { result = ImportStore(db()).storeAll(ImportStore::Mode::Save); });
+        QCOMPARE(result.stored, 1);
+        // Marked after the change was emptied, outside it: only their sync
+        // is asked for.
+        const QString staging = QFileInfo(db()->resolvePath(stagedPersons)).fileName().toLower();
+        const qsizetype marked = lastBefore(ledger, Step::Write, staging, ledger.size());
+        QVERIFY2(marked >= 0, qPrintable(shown(ledger)));
+        QVERIFY2(holds(ledger, Step::Sync, staging, marked, ledger.size()), qPrintable(shown(ledger)));
+        QCOMPARE(countRows(db(), stagedPersons, keyFilter(u"2021000001"_s, u"110"_s)), 0);
     }
 };
 

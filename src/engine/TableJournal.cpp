@@ -167,11 +167,9 @@ void TableJournal::create(const QList<std::shared_ptr<DbfFile>> &tables)
         failWriting();
 }
 
-// Returns once the lines are on the disk.
+// Returns once the lines are on the disk; the journal is open (begin()).
 void TableJournal::write(const QByteArray &lines)
 {
-    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-        failWriting();
     if (!lines.isEmpty() && (!m_file.seek(m_file.size()) || !Disk::write(m_file, lines.constData(), lines.size())))
         failWriting();
     if (!Disk::syncData(m_file))
